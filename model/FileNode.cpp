@@ -1,0 +1,221 @@
+#include "model/FileNode.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <new>
+
+FileNode::FileNode(std::string_view name, uint8_t flags)
+    : nameLength_(static_cast<uint16_t>(name.size())), flags_(flags) {}
+
+FileNode* FileNode::make(Arena& arena, std::string_view name, bool isDirectory) {
+    // Names longer than 64 KiB do not exist on Linux (NAME_MAX is 255); group titles are short.
+    if (name.size() > std::numeric_limits<uint16_t>::max()) name = name.substr(0, std::numeric_limits<uint16_t>::max());
+    void* memory = arena.allocate(sizeof(FileNode) + name.size(), alignof(FileNode));
+    auto* node = new (memory) FileNode(name, isDirectory ? kDirectory : 0);
+    std::memcpy(reinterpret_cast<char*>(node + 1), name.data(), name.size());
+    return node;
+}
+
+FileNode* FileNode::makeRoot(Arena& arena, std::string_view displayName, std::string_view rootPath) {
+    // The root path rides behind the name, NUL-separated; paths never contain NUL.
+    size_t extra = displayName.size() + 1 + rootPath.size() + 1;
+    void* memory = arena.allocate(sizeof(FileNode) + extra, alignof(FileNode));
+    auto* node = new (memory) FileNode(displayName, kDirectory | kRoot);
+    char* bytes = reinterpret_cast<char*>(node + 1);
+    std::memcpy(bytes, displayName.data(), displayName.size());
+    bytes[displayName.size()] = '\0';
+    std::memcpy(bytes + displayName.size() + 1, rootPath.data(), rootPath.size());
+    bytes[displayName.size() + 1 + rootPath.size()] = '\0';
+    return node;
+}
+
+std::string_view FileNode::rootPath() const {
+    if (!isRoot()) return {};
+    return std::string_view(reinterpret_cast<const char*>(this + 1) + nameLength_ + 1);
+}
+
+void FileNode::removeChildAt(size_t i) {
+    if (i >= childCount_) return;
+    children_[i]->parent_ = nullptr;
+    std::memmove(children_ + i, children_ + i + 1, (childCount_ - i - 1) * sizeof(FileNode*));
+    --childCount_;
+}
+
+std::string FileNode::path() const {
+    if (isRoot()) return std::string(rootPath());
+    std::vector<std::string_view> names;
+    const FileNode* node = this;
+    const FileNode* root = nullptr;
+    while (node) {
+        if (node->isRoot()) {
+            root = node;
+            break;
+        }
+        names.push_back(node->name());
+        node = node->parent_;
+    }
+    std::string result;
+    if (root) {
+        result = root->rootPath();
+        if (result != "/") result += '/';
+    }
+    for (size_t i = names.size(); i-- > 0;) {
+        result += names[i];
+        if (i > 0) result += '/';
+    }
+    return result;
+}
+
+bool FileNode::hasRealLocation() const {
+    for (const FileNode* node = this; node; node = node->parent_)
+        if (node->isRoot()) return true;
+    return false;
+}
+
+FileCategory FileNode::dominantCategory() const {
+    if (!isDirectory()) return category;
+    const auto* sizes = typeSizes();
+    if (!sizes) return FileCategory::other;
+    int best = -1;
+    int64_t bestBytes = 0;
+    for (int i = 0; i < kFileCategoryCount; ++i) {
+        if ((*sizes)[i] > bestBytes) {
+            best = i;
+            bestBytes = (*sizes)[i];
+        }
+    }
+    return best < 0 ? FileCategory::other : static_cast<FileCategory>(best);
+}
+
+std::vector<FileCategory> FileNode::topCategories(int n) const {
+    const auto* sizes = typeSizes();
+    if (!sizes) {
+        if (isDirectory()) return {};
+        return n > 0 ? std::vector<FileCategory>{category} : std::vector<FileCategory>{};
+    }
+    std::vector<std::pair<int, int64_t>> pairs;
+    for (int i = 0; i < kFileCategoryCount; ++i)
+        if ((*sizes)[i] > 0) pairs.emplace_back(i, (*sizes)[i]);
+    std::stable_sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::vector<FileCategory> result;
+    for (size_t i = 0; i < pairs.size() && static_cast<int>(i) < n; ++i)
+        result.push_back(static_cast<FileCategory>(pairs[i].first));
+    return result;
+}
+
+void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
+    auto larger = [](const FileNode* a, const FileNode* b) { return a->sizeOnDisk > b->sizeOnDisk; };
+    if (nodes.size() <= 16) {
+        // Insertion sort: each node moves left past strictly smaller ones only.
+        for (size_t i = 1; i < nodes.size(); ++i) {
+            FileNode* node = nodes[i];
+            size_t j = i;
+            while (j > 0 && larger(node, nodes[j - 1])) {
+                nodes[j] = nodes[j - 1];
+                --j;
+            }
+            nodes[j] = node;
+        }
+        return;
+    }
+    std::stable_sort(nodes.begin(), nodes.end(), larger);
+}
+
+std::vector<FileNode*> FileNode::allFiles() const {
+    std::vector<FileNode*> files;
+    forEachNode([&](FileNode* node) {
+        if (!node->isDirectory()) files.push_back(node);
+    });
+    return files;
+}
+
+const std::array<AgeSection, 6> kAgeSections = {{
+    {"Last 7 days", 7, 1},
+    {"Last 30 days", 30, 14},
+    {"Last 3 months", 91, 60},
+    {"Last year", 365, 200},
+    {"Last 2 years", 730, 550},
+    {"Older", std::numeric_limits<double>::infinity(), 1000},
+}};
+
+int ageSectionIndex(double modifiedStamp, double now) {
+    if (modifiedStamp == 0) return 5;
+    double days = (now - modifiedStamp) / 86400.0;
+    if (std::isnan(days)) return 5;
+    for (int i = 0; i < 5; ++i)
+        if (days < kAgeSections[i].upperDays) return i;
+    return 5;
+}
+
+namespace {
+
+FileNode* makeGroup(Arena& arena, std::string_view title, std::vector<FileNode*>& files) {
+    FileNode* group = FileNode::make(arena, title, true);
+    group->markVirtual();
+    FileNode::sortBySizeOnDisk(files);
+    FileNode** array = arena.allocateArray<FileNode*>(files.size());
+    std::copy(files.begin(), files.end(), array);
+    group->setChildren(array, static_cast<uint32_t>(files.size()));
+    auto* totals = new (arena.allocateArray<FolderTotals>(1)) FolderTotals{};
+    for (const FileNode* f : files) {
+        group->sizeOnDisk += f->sizeOnDisk;
+        group->logicalSize += f->logicalSize;
+    }
+    totals->fileCount = static_cast<int64_t>(files.size());
+    group->setTotals(totals, false);
+    return group;
+}
+
+} // namespace
+
+FileNode* makeVirtualFolder(Arena& arena, const FileNode* folder, std::span<FileNode* const> groups) {
+    if (groups.empty()) return const_cast<FileNode*>(folder);
+    FileNode* virt = FileNode::make(arena, folder->name(), true);
+    virt->markVirtual();
+    FileNode** array = arena.allocateArray<FileNode*>(groups.size());
+    std::copy(groups.begin(), groups.end(), array);
+    virt->setChildren(array, static_cast<uint32_t>(groups.size()));
+    virt->sizeOnDisk = folder->sizeOnDisk;
+    virt->logicalSize = folder->logicalSize;
+    auto* totals = new (arena.allocateArray<FolderTotals>(1)) FolderTotals{};
+    totals->fileCount = folder->fileCount();
+    totals->folderCount = static_cast<int64_t>(groups.size());
+    virt->setTotals(totals, false);
+    return virt;
+}
+
+const FileNode* buildCategoryGroups(Arena& arena, const FileNode* folder) {
+    std::vector<FileNode*> files = folder->allFiles();
+    if (files.empty()) return folder;
+    std::array<std::vector<FileNode*>, kFileCategoryCount> byCategory;
+    for (FileNode* f : files) byCategory[file_category::rawValue(f->category)].push_back(f);
+    std::vector<FileNode*> groups;
+    for (FileCategory c : file_category::allCases) {
+        auto& list = byCategory[file_category::rawValue(c)];
+        if (list.empty()) continue;
+        FileNode* group = makeGroup(arena, file_category::title(c), list);
+        group->totals()->typeSizes[file_category::rawValue(c)] = group->sizeOnDisk;
+        group->setTotals(group->totals(), true);
+        groups.push_back(group);
+    }
+    FileNode::sortBySizeOnDisk(groups);
+    return makeVirtualFolder(arena, folder, groups);
+}
+
+const FileNode* buildAgeGroups(Arena& arena, const FileNode* folder, double now) {
+    std::vector<FileNode*> files = folder->allFiles();
+    if (files.empty()) return folder;
+    std::array<std::vector<FileNode*>, 6> bySection;
+    for (FileNode* f : files) bySection[ageSectionIndex(f->modifiedStamp, now)].push_back(f);
+    std::vector<FileNode*> groups;
+    for (int i = 0; i < 6; ++i) {
+        if (bySection[i].empty()) continue;
+        FileNode* group = makeGroup(arena, kAgeSections[i].title, bySection[i]);
+        group->modifiedStamp = now - kAgeSections[i].representativeDays * 86400.0;
+        groups.push_back(group);
+    }
+    return makeVirtualFolder(arena, folder, groups);
+}

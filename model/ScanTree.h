@@ -1,0 +1,60 @@
+#pragma once
+
+#include "model/Arena.h"
+#include "model/FileNode.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <tuple>
+
+// The result of one scan: owns every node, every name and every regrouping made from it.
+//
+// Ownership: nodes are allocated in arenas owned by the tree and are never freed one by one. A node
+// removed after a move to the Trash stays allocated (with its parent link cut) until the tree dies.
+// The "By type" and "By age" regroupings are memoised per (folder, grouping, edit count) and their
+// group nodes live in the tree's own arena too, so a selection, hover, layout cache or report that
+// holds any node (real or virtual) stays valid as long as it holds a std::shared_ptr<ScanTree>.
+//
+// Locking: background readers hold mutex() shared while they walk; the main thread holds it
+// exclusively while it edits the tree (removal of trashed items) and then calls noteEdited().
+class ScanTree {
+public:
+    ScanTree(std::string_view rootPath, std::string_view rootName);
+    ScanTree(const ScanTree&) = delete;
+    ScanTree& operator=(const ScanTree&) = delete;
+
+    FileNode* root() const { return root_; }
+    std::string_view rootPath() const { return root_->rootPath(); }
+
+    // Arena for nodes made outside a scan worker (the root, groups). Callers other than the scanner
+    // go through the regrouping functions below, which lock it.
+    Arena& arena() { return arena_; }
+    // Takes over a scanner worker's arena after the walk.
+    void adoptArena(Arena&& other);
+    size_t bytesReserved() const;
+
+    std::shared_mutex& mutex() const { return mutex_; }
+
+    // Changes with every edit of the tree; regroupings made before an edit are kept but not reused.
+    uint64_t editCount() const { return editCount_; }
+    void noteEdited() { ++editCount_; }
+
+    // Memoised regroupings; return the folder itself when it holds no files. Thread-safe.
+    const FileNode* categoryGroups(const FileNode* folder);
+    const FileNode* ageGroups(const FileNode* folder, double now);
+
+private:
+    Arena arena_;
+    FileNode* root_;
+    mutable std::shared_mutex mutex_;
+    std::mutex groupsMutex_;
+    std::map<std::tuple<const FileNode*, int, uint64_t>, const FileNode*> groups_;
+    std::atomic<uint64_t> editCount_ = 0;
+};
+
+// The display name of a scan's root: the last path component, or the root file system's name for "/".
+std::string rootDisplayName(std::string_view path);
