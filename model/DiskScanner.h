@@ -1,0 +1,51 @@
+#pragma once
+
+#include "model/ScanTree.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform {
+class DirectoryReader;
+}
+
+// Walks a folder with one worker per online processor into a rolled-up ScanTree.
+// One scanner serves one scan; the owner polls progress() while scan() runs on another thread and
+// may call cancel() at any time. scan() always returns a tree (partial after cancellation).
+class DiskScanner {
+public:
+    struct Progress {
+        int64_t filesScanned = 0;
+        int64_t bytesScanned = 0;
+        std::string currentPath;
+    };
+
+    // `reader` stands in for the file system in tests; null means the real one.
+    explicit DiskScanner(std::shared_ptr<platform::DirectoryReader> reader = nullptr);
+    ~DiskScanner();
+    DiskScanner(const DiskScanner&) = delete;
+    DiskScanner& operator=(const DiskScanner&) = delete;
+
+    // Worker count; 0 (the default) means one per online processor.
+    void setThreadCount(int threads);
+
+    // Blocking: walks, settles hard links, rolls up and sorts. Never fails.
+    std::shared_ptr<ScanTree> scan(const std::string& rootPath);
+
+    Progress progress() const;
+    void cancel();
+    bool isCancelled() const;
+    int64_t unreadableCount() const;
+    std::vector<std::string> unreadableSamples() const;
+
+    // Bytes on disk of a path: a file's blocks, a folder's files at any depth; links and missing paths 0.
+    static int64_t sizeOfItem(const std::string& path);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
