@@ -160,17 +160,22 @@ MemoryStats Sampler::State::sampleMemory() {
         if (colon != std::string_view::npos && parseNumber(line.substr(colon + 1), value))
             kB[line.substr(0, colon)] = value;
     });
-    auto bytes = [&](std::string_view key) { return saturatingBytes(kB.contains(key) ? kB[key] : 0, 1024); };
-    stats.total = bytes("MemTotal");
-    // MemAvailable is the kernel's own estimate of what can be handed out without swapping; the
-    // screen shows total - free as used, which then matches `free`'s "used" column in spirit.
-    stats.free = kB.contains("MemAvailable") ? bytes("MemAvailable")
-                                             : bytes("MemFree") + bytes("Cached") + bytes("Buffers");
+    // Sums of kB figures stay far below 2^64; the conversion to bytes saturates.
+    auto bytes = [&](std::initializer_list<std::string_view> keys) {
+        uint64_t sum = 0;
+        for (auto key : keys)
+            if (auto it = kB.find(key); it != kB.end()) sum += std::min<uint64_t>(it->second, uint64_t{1} << 53);
+        return saturatingBytes(sum, 1024);
+    };
+    stats.total = bytes({"MemTotal"});
+    // MemAvailable is the kernel's estimate of what programs can still get without swapping, so the
+    // screen's used (total - free) is MemTotal - MemAvailable, the "used" column of free(1).
+    stats.free = kB.contains("MemAvailable") ? bytes({"MemAvailable"}) : bytes({"MemFree", "Cached", "Buffers"});
     stats.free = std::clamp<int64_t>(stats.free, 0, stats.total);
-    stats.wired = bytes("Unevictable") + bytes("SUnreclaim") + bytes("KernelStack") + bytes("PageTables");
-    stats.compressed = bytes("Zswap");
-    stats.active = bytes("Active");
-    stats.inactive = bytes("Inactive");
+    stats.wired = bytes({"Unevictable", "SUnreclaim", "KernelStack", "PageTables"});
+    stats.compressed = bytes({"Zswap"});
+    stats.active = bytes({"Active"});
+    stats.inactive = bytes({"Inactive"});
     return stats;
 }
 

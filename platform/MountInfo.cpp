@@ -27,7 +27,7 @@ std::string decodeOctal(const std::string& raw) {
 
 } // namespace
 
-bool MountEntry::hasOption(const std::string& option) const {
+bool MountInfoEntry::hasOption(const std::string& option) const {
     size_t start = 0;
     while (start <= options.size()) {
         size_t end = options.find(',', start);
@@ -38,8 +38,8 @@ bool MountEntry::hasOption(const std::string& option) const {
     return false;
 }
 
-std::vector<MountEntry> readMountInfo(const std::string& path) {
-    std::vector<MountEntry> mounts;
+std::vector<MountInfoEntry> readMountInfo(const std::string& path) {
+    std::vector<MountInfoEntry> mounts;
     auto text = readTextFile(path, 4 << 20);
     if (!text) return mounts;
     std::istringstream in(*text);
@@ -48,7 +48,7 @@ std::vector<MountEntry> readMountInfo(const std::string& path) {
         std::istringstream fields(line);
         std::string id, parent, majmin, root, point, options, field;
         if (!(fields >> id >> parent >> majmin >> root >> point >> options)) continue;
-        MountEntry m;
+        MountInfoEntry m;
         if (std::sscanf(majmin.c_str(), "%u:%u", &m.major, &m.minor) != 2) continue;
         while (fields >> field && field != "-") {} // optional fields end with a lone "-"
         fields >> m.fsType >> m.source;
@@ -60,8 +60,8 @@ std::vector<MountEntry> readMountInfo(const std::string& path) {
     return mounts;
 }
 
-std::optional<MountEntry> mountContaining(const std::vector<MountEntry>& mounts, const std::string& path) {
-    const MountEntry* best = nullptr;
+std::optional<MountInfoEntry> mountContaining(const std::vector<MountInfoEntry>& mounts, const std::string& path) {
+    const MountInfoEntry* best = nullptr;
     for (const auto& m : mounts) {
         const std::string& mp = m.mountPoint;
         bool contains = mp == "/" ? !path.empty() && path[0] == '/'
