@@ -77,7 +77,9 @@ bool writeFileAtomically(const std::string& path, std::string_view data) {
 
 std::optional<std::string> moveAside(const std::string& path, const std::string& suffix) {
     for (int attempt = 1; attempt < 1000; ++attempt) {
-        std::string target = path + "." + suffix + (attempt == 1 ? "" : "-" + std::to_string(attempt));
+        std::string target = path;
+        target.append(".").append(suffix);
+        if (attempt > 1) target.append("-").append(std::to_string(attempt));
         if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return target;
         if (errno == EEXIST) continue;
         if (errno != EINVAL && errno != ENOSYS) return std::nullopt;

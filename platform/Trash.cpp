@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 
+#include "platform/MountInfo.h"
 #include "platform/UserFolders.h"
 
 #include <fcntl.h>
@@ -14,9 +15,7 @@
 #include <climits>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -58,38 +57,6 @@ bool ensureParents(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string decodeMountField(const std::string& field) {
-    std::string out;
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const char* p = field.c_str() + i + 1;
-            if (p[0] >= '0' && p[0] <= '7' && p[1] >= '0' && p[1] <= '7' && p[2] >= '0' && p[2] <= '7') {
-                out += static_cast<char>((p[0] - '0') * 64 + (p[1] - '0') * 8 + (p[2] - '0'));
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
-}
-
-// The mount point holding `resolved` (a path without links): the longest matching mount point.
-std::string mountPointOf(const std::string& resolved) {
-    std::ifstream in("/proc/self/mountinfo");
-    std::string line, best = "/";
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, devno, root, mountPoint;
-        if (!(fields >> id >> parent >> devno >> root >> mountPoint)) continue;
-        mountPoint = decodeMountField(mountPoint);
-        bool matches = mountPoint == "/" || resolved == mountPoint ||
-                       (resolved.starts_with(mountPoint) && resolved[mountPoint.size()] == '/');
-        if (matches && mountPoint.size() > best.size()) best = mountPoint;
-    }
-    return best;
-}
-
 std::string parentOf(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
@@ -115,7 +82,8 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     }
     std::string resolved = resolvedItemPath(path);
     if (resolved.empty()) return std::nullopt;
-    std::string topdir = mountPointOf(parentOf(resolved));
+    auto mount = mountContaining(readMountInfo(), parentOf(resolved));
+    std::string topdir = mount ? mount->mountPoint : "/";
     std::string top = topdir == "/" ? "" : topdir;
     std::string uid = std::to_string(getuid());
 
