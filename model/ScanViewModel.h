@@ -33,6 +33,10 @@ struct Group;
 namespace AppUninstaller {
 struct InstalledApp;
 }
+namespace platform {
+class ProcessController;
+class TrashBackend;
+} // namespace platform
 
 // ---- Small value types that live beside the state object ----------------------------------------
 
@@ -113,18 +117,6 @@ public:
         friend bool operator==(const Status&, const Status&) = default;
     };
 
-    // A process found running an application that is about to be uninstalled.
-    struct RunningProcess {
-        int64_t pid = 0;
-        uint32_t uid = 0;
-    };
-
-    // Outcome of a move to the Trash: every given path ends in exactly one list.
-    struct TrashOutcome {
-        std::vector<std::string> done;
-        std::vector<std::string> failed;
-    };
-
     // What the state object needs from outside QtCore. The application entry fills in the desktop
     // parts; tests put fakes in. Anything left empty takes the default noted beside it.
     struct Services {
@@ -136,16 +128,12 @@ public:
         std::function<std::optional<std::string>()> chooseFolder;
         // A new scanner for each scan. Default: a DiskScanner on the real file system.
         std::function<std::shared_ptr<DiskScanner>()> makeScanner;
-        // Running instances of an application. Default: the platform's process list.
-        std::function<std::vector<RunningProcess>(const AppUninstaller::InstalledApp&)> runningInstances;
-        // Polite and forced termination, and whether a process has ended. Default: SIGTERM, SIGKILL, /proc.
-        std::function<void(int64_t pid)> terminate;
-        std::function<void(int64_t pid)> forceTerminate;
-        std::function<bool(int64_t pid)> isTerminated;
+        // Finds and ends an application's running instances. Default: the system's processes.
+        std::shared_ptr<platform::ProcessController> processes;
         // Calls `then` on the main thread after `milliseconds`, never blocking. Default: a QTimer.
         std::function<void(int milliseconds, std::function<void()> then)> wait;
-        // Moves paths to the Trash and reports back on the main thread. Default: CleanupQueue::moveToTrash.
-        std::function<void(std::vector<std::string> paths, std::function<void(TrashOutcome)> then)> moveToTrash;
+        // The Trash the cleanup queue and the uninstall flow move items to. Default: the real one.
+        std::shared_ptr<platform::TrashBackend> trash;
     };
 
     explicit ScanViewModel(QObject* parent = nullptr);
