@@ -9,7 +9,7 @@ namespace {
 const QString kUiFamily = QStringLiteral("Inter");
 const QString kSymbolFamily = QStringLiteral("Material Icons");
 // Material glyphs use about 5/6 of their em square; SF-style symbols sit on the text's cap height.
-constexpr double kSymbolScale = 1.25;
+constexpr double kSymbolScale = 1.4;
 } // namespace
 
 bool loadEmbedded() {
