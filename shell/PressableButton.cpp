@@ -25,20 +25,24 @@ void PressableButton::animatePress(bool down) {
     });
 }
 
-void PressableButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    double opacity = 1.0 - 0.25 * press_;
-    if (!isEnabled()) opacity *= 0.45;
-    painter.setOpacity(opacity);
-    if (press_ > 0) {
-        const double scale = 1.0 - 0.015 * press_;
-        const QPointF centre = QRectF(rect()).center();
+void PressableStyle::apply(QPainter& painter, const QRectF& rect, double pressAmount, bool enabled) {
+    double opacity = 1.0 - (1.0 - kPressedOpacity) * pressAmount;
+    if (!enabled) opacity *= kDisabledOpacity;
+    painter.setOpacity(painter.opacity() * opacity);
+    if (pressAmount > 0) {
+        const double scale = 1.0 - (1.0 - kPressedScale) * pressAmount;
+        const QPointF centre = rect.center();
         painter.translate(centre);
         painter.scale(scale, scale);
         painter.translate(-centre);
     }
+}
+
+void PressableButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    PressableStyle::apply(painter, rect(), press_, isEnabled());
     paintContent(painter);
 }
 

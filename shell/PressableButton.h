@@ -4,8 +4,21 @@
 
 #include <functional>
 
-// The press behaviour every shared button has: while pressed it is drawn at opacity 0.75 and scale
-// 0.985 about its centre, easing in and out over 0.12 s. The whole rectangle takes clicks; a click
+class QPainter;
+
+// How every shared button shows a press: opacity 0.75 and scale 0.985 about its centre, eased in and
+// out over 0.12 s (motion::press()). PressableButton applies it; a widget that draws a pressable
+// area of its own can call apply() with its own press amount.
+struct PressableStyle {
+    static constexpr double kPressedOpacity = 0.75;
+    static constexpr double kPressedScale = 0.985;
+    static constexpr double kDisabledOpacity = 0.45;
+
+    // Sets the painter's opacity and scale for a press amount between 0 (at rest) and 1 (pressed).
+    static void apply(QPainter& painter, const QRectF& rect, double pressAmount, bool enabled = true);
+};
+
+// The base of the shared buttons, with PressableStyle. The whole rectangle takes clicks; a click
 // calls the action (and emits clicked()). Subclasses draw their content in paintContent(), in
 // unscaled widget coordinates; the base applies the press effect and the disabled dimming.
 class PressableButton : public QAbstractButton {

@@ -9,6 +9,7 @@
 
 #include "tests/support/TestTree.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFontInfo>
@@ -81,12 +82,24 @@ TEST(Buttons, SizesAndActions) {
     EXPECT_EQ(calls, 2);
 }
 
-TEST(Buttons, PressShowsAndReleaseReturns) {
+TEST(Buttons, PressDimsAndShrinksAndReleaseReturns) {
     InkButton ink("Scan", "", 40, 13, {});
+    ink.resize(200, 40);
+    const QColor ink0 = theme().ink;
+    auto centreLeft = [&](int x) { return ink.grab().toImage().pixelColor(x, 20); };
+    EXPECT_EQ(centreLeft(2).rgb(), ink0.rgb());
     QTest::mousePress(&ink, Qt::LeftButton);
     EXPECT_DOUBLE_EQ(ink.pressAmount(), 1.0);
+    // Scaled to 0.985 about the centre: the edge moves 1.5 points inwards; dimmed to 0.75 over the
+    // window colour.
+    EXPECT_NE(centreLeft(0).rgb(), ink0.rgb());
+    const QColor dimmed = centreLeft(10);
+    const QColor window = QApplication::palette().color(QPalette::Window);
+    EXPECT_NEAR(dimmed.red(), 0.75 * ink0.red() + 0.25 * window.red(), 2);
+    EXPECT_NEAR(dimmed.green(), 0.75 * ink0.green() + 0.25 * window.green(), 2);
     QTest::mouseRelease(&ink, Qt::LeftButton);
     EXPECT_DOUBLE_EQ(ink.pressAmount(), 0.0);
+    EXPECT_EQ(centreLeft(10).rgb(), ink0.rgb());
 }
 
 // ---- Hover chip ---------------------------------------------------------------------------------
