@@ -8,7 +8,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPointer>
 #include <QTimer>
 
 #include <cmath>
@@ -52,35 +51,56 @@ int ceilInt(double v) { return int(std::ceil(v)); }
 
 } // namespace
 
-// ---- OutlineButton ------------------------------------------------------------------------------
+// ---- WideButton ---------------------------------------------------------------------------------
 
-OutlineButton::OutlineButton(const QString& title, const QString& systemImage, double height, double fontSize,
-                             const QString& confirmTitle, const QString& confirmImage, double confirmDuration,
-                             std::function<void()> action, QWidget* parent)
-    : PressableButton(parent), title_(title), image_(systemImage), confirmTitle_(confirmTitle),
-      confirmImage_(confirmImage), height_(height), fontSize_(fontSize), confirmDuration_(confirmDuration) {
+WideButton::WideButton(const QString& title, const QString& systemImage, double height, double fontSize,
+                       double symbolShrink, double spacing, std::function<void()> action, QWidget* parent)
+    : PressableButton(parent), height_(height), fontSize_(fontSize), title_(title), image_(systemImage),
+      symbolShrink_(symbolShrink), spacing_(spacing) {
     setAction(std::move(action));
     setAccessibleName(title);
     setFixedHeight(ceilInt(height));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-void OutlineButton::setTitle(const QString& title) {
+void WideButton::setTitle(const QString& title) {
     title_ = title;
     setAccessibleName(title);
     updateGeometry();
     update();
 }
 
-void OutlineButton::setSystemImage(const QString& name) {
+void WideButton::setSystemImage(const QString& name) {
     image_ = name;
     updateGeometry();
     update();
 }
 
-QString OutlineButton::shownTitle() const { return confirming_ && !confirmTitle_.isEmpty() ? confirmTitle_ : title_; }
+QSize WideButton::sizeHint() const {
+    const LabelRow row{shownImage(), fontSize_ - symbolShrink_, shownTitle(), fonts::ui(fontSize_, QFont::DemiBold), spacing_};
+    return {ceilInt(row.width() + 2 * 16), ceilInt(height_)};
+}
 
-QString OutlineButton::shownImage() const { return confirming_ && !confirmImage_.isEmpty() ? confirmImage_ : image_; }
+QSize WideButton::minimumSizeHint() const { return {ceilInt(height_), ceilInt(height_)}; }
+
+void WideButton::paintLabel(QPainter& painter, const QString& image, const QString& title, const QColor& color) const {
+    LabelRow{image, fontSize_ - symbolShrink_, title, fonts::ui(fontSize_, QFont::DemiBold), spacing_}.paint(
+        painter, rect(), color);
+}
+
+// ---- OutlineButton ------------------------------------------------------------------------------
+
+OutlineButton::OutlineButton(const QString& title, const QString& systemImage, double height, double fontSize,
+                             const QString& confirmTitle, const QString& confirmImage, double confirmDuration,
+                             std::function<void()> action, QWidget* parent)
+    : WideButton(title, systemImage, height, fontSize, 1.5, 8, std::move(action), parent),
+      confirmTitle_(confirmTitle), confirmImage_(confirmImage), confirmDuration_(confirmDuration) {}
+
+QString OutlineButton::shownTitle() const { return confirming_ && !confirmTitle_.isEmpty() ? confirmTitle_ : title(); }
+
+QString OutlineButton::shownImage() const {
+    return confirming_ && !confirmImage_.isEmpty() ? confirmImage_ : systemImage();
+}
 
 void OutlineButton::activate() {
     PressableButton::activate();
@@ -95,32 +115,24 @@ void OutlineButton::setConfirming(bool on) {
     fadingTitle_ = shownTitle();
     fadingImage_ = shownImage();
     confirming_ = on;
+    updateGeometry();
     motion::animate(this, "confirm", 0.0, 1.0, motion::confirmation(), [this](const QVariant& v) {
         fade_ = v.toDouble();
         update();
     });
 }
 
-QSize OutlineButton::sizeHint() const {
-    LabelRow row{shownImage(), fontSize_ - 1.5, shownTitle(), fonts::ui(fontSize_, QFont::DemiBold), 8};
-    return {ceilInt(row.width() + 2 * 14), ceilInt(height_)};
-}
-
-QSize OutlineButton::minimumSizeHint() const { return {ceilInt(height_), ceilInt(height_)}; }
-
 void OutlineButton::paintContent(QPainter& painter) {
     const Theme& t = theme();
-    const QRectF r = rect();
-    shapes::fill(painter, r, 8, t.card);
-    shapes::strokeInside(painter, r, 8, t.border);
-    const QFont font = fonts::ui(fontSize_, QFont::DemiBold);
+    shapes::fill(painter, rect(), 8, t.card);
+    shapes::strokeInside(painter, rect(), 8, t.border);
     const double base = painter.opacity();
     if (fade_ < 1) {
         painter.setOpacity(base * (1 - fade_));
-        LabelRow{fadingImage_, fontSize_ - 1.5, fadingTitle_, font, 8}.paint(painter, r, t.text);
+        paintLabel(painter, fadingImage_, fadingTitle_, t.text);
     }
     painter.setOpacity(base * fade_);
-    LabelRow{shownImage(), fontSize_ - 1.5, shownTitle(), font, 8}.paint(painter, r, t.text);
+    paintLabel(painter, shownImage(), shownTitle(), t.text);
     painter.setOpacity(base);
 }
 
@@ -128,37 +140,12 @@ void OutlineButton::paintContent(QPainter& painter) {
 
 InkButton::InkButton(const QString& title, const QString& systemImage, double height, double fontSize,
                      std::function<void()> action, QWidget* parent)
-    : PressableButton(parent), title_(title), image_(systemImage), height_(height), fontSize_(fontSize) {
-    setAction(std::move(action));
-    setAccessibleName(title);
-    setFixedHeight(ceilInt(height));
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-}
-
-void InkButton::setTitle(const QString& title) {
-    title_ = title;
-    setAccessibleName(title);
-    updateGeometry();
-    update();
-}
-
-void InkButton::setSystemImage(const QString& name) {
-    image_ = name;
-    updateGeometry();
-    update();
-}
-
-QSize InkButton::sizeHint() const {
-    LabelRow row{image_, fontSize_ - 1, title_, fonts::ui(fontSize_, QFont::DemiBold), 10};
-    return {ceilInt(row.width() + 2 * 16), ceilInt(height_)};
-}
-
-QSize InkButton::minimumSizeHint() const { return {ceilInt(height_), ceilInt(height_)}; }
+    : WideButton(title, systemImage, height, fontSize, 1, 10, std::move(action), parent) {}
 
 void InkButton::paintContent(QPainter& painter) {
     const Theme& t = theme();
     shapes::fill(painter, rect(), 10, t.ink);
-    LabelRow{image_, fontSize_ - 1, title_, fonts::ui(fontSize_, QFont::DemiBold), 10}.paint(painter, rect(), t.onInk);
+    paintLabel(painter, shownImage(), shownTitle(), t.onInk);
 }
 
 // ---- SquareIconButton ---------------------------------------------------------------------------

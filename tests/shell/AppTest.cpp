@@ -1,8 +1,10 @@
 #include "shell/AppShortcut.h"
 #include "shell/AppWindow.h"
 #include "shell/Motion.h"
+#include "shell/Theme.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -19,6 +21,23 @@ TEST(AppWindow, DefaultSizeIsClampedToTheScreenButNotBelowTheMinimum) {
     EXPECT_EQ(window.windowTitle(), "Brenwick");
     window.resize(800, 600);
     EXPECT_EQ(window.size(), QSize(1280, 760));
+}
+
+TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLook) {
+    AppWindow window;
+    window.resize(1280, 760);
+    window.show();
+    ThemeManager::instance().setThemeName(ThemeName::light);
+    motion::setAnimationsEnabled(true);
+    ThemeManager::instance().setThemeName(ThemeName::dark);
+    auto* fade = window.findChild<QLabel*>();
+    ASSERT_NE(fade, nullptr);
+    EXPECT_TRUE(fade->isVisible());
+    EXPECT_EQ(fade->pixmap().toImage().pixelColor(5, 5).rgb(), Theme::light().background.rgb());
+    motion::setAnimationsEnabled(false); // ends the fade
+    EXPECT_FALSE(fade->isVisible());
+    EXPECT_EQ(window.grab().toImage().pixelColor(5, 5).rgb(), Theme::dark().background.rgb());
+    ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 // A line edit that, like QLineEdit under X11 key bindings, claims Ctrl+K for itself.
