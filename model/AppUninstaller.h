@@ -132,10 +132,10 @@ template <class T, class F>
 auto parallelMap(const std::vector<T>& list, F transform)
     -> std::vector<typename std::invoke_result_t<F&, const T&>::value_type> {
     using Result = typename std::invoke_result_t<F&, const T&>::value_type;
-    std::vector<std::optional<Result>> slots(list.size());
+    std::vector<std::optional<Result>> results(list.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
-        for (size_t i = next++; i < list.size(); i = next++) slots[i] = transform(list[i]);
+        for (size_t i = next++; i < list.size(); i = next++) results[i] = transform(list[i]);
     };
     size_t threads = std::min<size_t>(list.size(), std::max(1u, std::thread::hardware_concurrency()));
     {
@@ -144,7 +144,7 @@ auto parallelMap(const std::vector<T>& list, F transform)
         work();
     }
     std::vector<Result> out;
-    for (auto& slot : slots)
+    for (auto& slot : results)
         if (slot) out.push_back(std::move(*slot));
     return out;
 }

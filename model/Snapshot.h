@@ -29,7 +29,12 @@ struct Snapshot {
         std::string path;
         int64_t before = 0; // 0 when the folder is not in the earlier snapshot
         int64_t after = 0;  // 0 when it is not in the later one
-        int64_t change() const { return after - before; }
+        // after - before, saturated (sizes read from a file may be anything).
+        int64_t change() const {
+            int64_t d = 0;
+            if (__builtin_sub_overflow(after, before, &d)) return after > before ? INT64_MAX : INT64_MIN;
+            return d;
+        }
         friend bool operator==(const Delta&, const Delta&) = default;
     };
 

@@ -69,8 +69,9 @@ signals:
 
 private:
     void open();
-    void writeIndex();
-    void mergeSummaries(const std::vector<Snapshot::Summary>& found);
+    bool writeIndex();
+    // Appends the summaries not yet listed, sorts by takenAt, writes the index; true when written.
+    bool mergeSummaries(const std::vector<Snapshot::Summary>& found);
     void rebuildIndexInBackground();
     void migrateLegacyList();
     std::string snapshotFile(const QUuid& id) const;

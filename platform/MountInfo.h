@@ -7,7 +7,7 @@
 namespace platform {
 
 // One line of /proc/self/mountinfo.
-struct MountEntry {
+struct MountInfoEntry {
     unsigned major = 0;
     unsigned minor = 0;
     std::string mountPoint;  // octal escapes (\040) decoded
@@ -19,10 +19,10 @@ struct MountEntry {
 };
 
 // The mounts listed in `path`, in file order; empty when it cannot be read.
-std::vector<MountEntry> readMountInfo(const std::string& path = "/proc/self/mountinfo");
+std::vector<MountInfoEntry> readMountInfo(const std::string& path = "/proc/self/mountinfo");
 
 // The mount that holds absolute path `path`: the longest mount point that is a prefix of it (the last
 // listed wins among equal ones, as later mounts hide earlier ones).
-std::optional<MountEntry> mountContaining(const std::vector<MountEntry>& mounts, const std::string& path);
+std::optional<MountInfoEntry> mountContaining(const std::vector<MountInfoEntry>& mounts, const std::string& path);
 
 } // namespace platform
