@@ -1,12 +1,7 @@
 #include "model/ScanViewModel.h"
 
-// It names a variable `slots`, which Qt defines as a macro.
-#pragma push_macro("slots")
-#undef slots
-#include "model/AppUninstaller.h"
-#pragma pop_macro("slots")
-
 #include "model/AgeReport.h"
+#include "model/AppUninstaller.h"
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicateFinder.h"
@@ -845,12 +840,17 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
     }
 
     if (root) {
-        if (d_->currentFolder && !removed.empty()) {
-            for (size_t i = 0; i < removed.size(); ++i) {
-                if (!isInRemovedSubtree(d_->currentFolder, {removed[i]})) continue;
-                setCurrentFolder(formerParents[i] ? formerParents[i] : root);
-                break;
-            }
+        // The current folder moves to the parent of the removed item holding it; when that parent went
+        // too (a folder removed after something inside it), on up to the first folder still in the tree.
+        auto removedHolding = [&](const FileNode* node) -> std::optional<size_t> {
+            for (size_t i = 0; i < removed.size(); ++i)
+                if (isInRemovedSubtree(node, {removed[i]})) return i;
+            return std::nullopt;
+        };
+        if (d_->currentFolder) {
+            FileNode* folder = d_->currentFolder;
+            while (auto i = removedHolding(folder)) folder = formerParents[*i];
+            setCurrentFolder(folder);
         }
         if (d_->selectedNode && !removed.empty() && isInRemovedSubtree(d_->selectedNode, removed))
             setSelectedNode(d_->currentFolder);

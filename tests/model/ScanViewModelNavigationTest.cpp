@@ -22,7 +22,7 @@ FileNode* child(const FileNode* folder, std::string_view name) {
 
 } // namespace
 
-class NavigationTest : public ViewModelTest {
+class ViewModelNavigationTest : public ViewModelTest {
 protected:
     void SetUp() override {
         ViewModelTest::SetUp();
@@ -45,7 +45,7 @@ protected:
     FileNode* pics = nullptr;
 };
 
-TEST_F(NavigationTest, SelectEntersOnlyFoldersWithChildren) {
+TEST_F(ViewModelNavigationTest, SelectEntersOnlyFoldersWithChildren) {
     vm->select(child(docs, "empty"));
     EXPECT_EQ(vm->currentFolder(), root);
     EXPECT_EQ(vm->selectedNode(), child(docs, "empty"));
@@ -73,7 +73,7 @@ TEST_F(NavigationTest, SelectEntersOnlyFoldersWithChildren) {
     EXPECT_EQ(vm->selectedNode(), docs);
 }
 
-TEST_F(NavigationTest, GroupsCanBeSelectedButNeverEntered) {
+TEST_F(ViewModelNavigationTest, GroupsCanBeSelectedButNeverEntered) {
     for (const FileNode* regrouped : {vm->tree()->categoryGroups(root), vm->tree()->ageGroups(root, 0)}) {
         auto* virtualFolder = const_cast<FileNode*>(regrouped);
         ASSERT_TRUE(virtualFolder->isVirtual());
@@ -99,7 +99,7 @@ TEST_F(NavigationTest, GroupsCanBeSelectedButNeverEntered) {
     }
 }
 
-TEST_F(NavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase) {
+TEST_F(ViewModelNavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase) {
     FileNode* report = child(docs, "report.txt");
     FileNode* myReport = child(docs, "My_Report.md");
     FileNode* notes = child(root, "notes.txt");
@@ -121,7 +121,7 @@ TEST_F(NavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase) {
     EXPECT_FALSE(vm->matchesFilter(report));
 }
 
-TEST_F(NavigationTest, DisplayNamesTabsAndTypeBreakdown) {
+TEST_F(ViewModelNavigationTest, DisplayNamesTabsAndTypeBreakdown) {
     EXPECT_EQ(vm->displayName(QDir::homePath().toStdString() + "/"), "Home");
     EXPECT_EQ(vm->displayName("/"), vm->disk().name);
     EXPECT_EQ(vm->displayName(dir.str() + "/t/docs/"), "docs");
@@ -143,7 +143,7 @@ TEST_F(NavigationTest, DisplayNamesTabsAndTypeBreakdown) {
     EXPECT_EQ(breakdown[1].second, docs->sizeOnDisk + child(root, "notes.txt")->sizeOnDisk);
 }
 
-TEST_F(NavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
+TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
     auto tree = vm->tree();
     QSignalSpy ages(vm.get(), &ScanViewModel::ageReportsChanged);
     vm->requestAgeReport(root);
@@ -168,7 +168,7 @@ TEST_F(NavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
     EXPECT_EQ(vm->rankingsFor(pics)->files.size(), 1u);
 }
 
-TEST_F(NavigationTest, ResultsOfAnOlderTreeAreDropped) {
+TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     dir.writeFile("t/pics/copy.jpg", 20000); // a duplicate of a.jpg for a fresh search
     scanAndWait(*vm, dir.str() + "/t");
     std::weak_ptr<ScanTree> oldTree = vm->tree();
@@ -209,7 +209,7 @@ TEST_F(NavigationTest, ResultsOfAnOlderTreeAreDropped) {
     EXPECT_EQ(vm->duplicateGroups()[0].files.size(), 2u);
 }
 
-TEST_F(NavigationTest, FindingDuplicatesBeforeAnyScanDoesNothing) {
+TEST_F(ViewModelNavigationTest, FindingDuplicatesBeforeAnyScanDoesNothing) {
     auto fresh = makeViewModel();
     fresh->findDuplicates();
     EXPECT_FALSE(fresh->isFindingDuplicates());

@@ -37,11 +37,12 @@ public:
     std::vector<std::string> names;
 };
 
-// Waits, without running the event loop, until no thread holds the scanner but the test: its scan
-// thread has ended, so whatever it handed back is already queued.
-void waitUntilOnlyTheTestHolds(const std::shared_ptr<DiskScanner>& scanner) {
-    for (int i = 0; i < 30000 && scanner.use_count() > 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_EQ(scanner.use_count(), 1);
+// Waits, without running the event loop, until the scanner's scan thread has let go of it (only
+// `holders` references remain): whatever the thread hands back is then already queued.
+void waitForScanThread(const std::shared_ptr<DiskScanner>& scanner, long holders) {
+    for (int i = 0; i < 30000 && scanner.use_count() > holders; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(scanner.use_count(), holders);
 }
 
 } // namespace
@@ -92,7 +93,7 @@ TEST_F(ViewModelTest, AFinishedScanSupersededBeforeItsResultArrivesIsDropped) {
 
     vm->scan(dir.str() + "/first");
     // Its result is queued but not yet delivered when the second scan starts.
-    waitUntilOnlyTheTestHolds(scanners.at(0));
+    waitForScanThread(scanners.at(0), 2); // the test and the state object
     vm->scan(dir.str() + "/second");
     EXPECT_EQ(vm->status(), Status::scanning(0, 0, dir.str() + "/second"));
     ASSERT_TRUE(waitForDone(*vm));
@@ -116,7 +117,7 @@ TEST_F(ViewModelTest, ARunningScanSupersededIsCancelledAndPublishesNothing) {
     ASSERT_TRUE(waitForDone(*vm));
 
     // Let the first scan's thread end and deliver whatever it would.
-    waitUntilOnlyTheTestHolds(scanners.at(0));
+    waitForScanThread(scanners.at(0), 1);
     QCoreApplication::processEvents();
     EXPECT_EQ(vm->root()->path(), dir.str() + "/second");
     EXPECT_EQ(vm->generation(), 1);

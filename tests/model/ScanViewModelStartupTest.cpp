@@ -1,4 +1,6 @@
+#include "model/CleanupQueue.h"
 #include "model/ScanTree.h"
+#include "model/SnapshotStore.h"
 #include "tests/model/ViewModelFixture.h"
 
 #include <QSignalSpy>
@@ -60,7 +62,8 @@ TEST_F(ViewModelTest, StartsWithTheDefaultsAndTheSystemTheme) {
     EXPECT_TRUE(vm->filter().isEmpty());
     EXPECT_TRUE(vm->showInspector());
     EXPECT_EQ(vm->themeName(), ThemeName::dark);
-    EXPECT_EQ(vm->disk(), DiskInfo::forVolume("/"));
+    EXPECT_EQ(vm->disk().name, DiskInfo::forVolume("/").name);
+    EXPECT_EQ(vm->disk().total, DiskInfo::forVolume("/").total);
     EXPECT_EQ(vm->scanDuration(), 0);
     EXPECT_TRUE(vm->recents().empty());
     EXPECT_EQ(vm->generation(), 0);

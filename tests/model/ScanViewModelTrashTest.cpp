@@ -41,7 +41,7 @@ void expectConsistent(const FileNode* root, const std::map<const FileNode*, std:
     root->forEachNode([&](FileNode* node) {
         if (!node->isDirectory()) return;
         int64_t logical = 0, onDisk = 0, files = 0, folders = 0;
-        std::array<int64_t, kFileCategoryCount> slots{};
+        std::array<int64_t, kFileCategoryCount> sums{};
         for (const FileNode* c : node->children()) {
             EXPECT_EQ(c->parent(), node);
             logical += c->logicalSize;
@@ -49,16 +49,16 @@ void expectConsistent(const FileNode* root, const std::map<const FileNode*, std:
             files += c->isDirectory() ? c->fileCount() : 1;
             folders += c->isDirectory() ? c->folderCount() + 1 : 0;
             if (c->isDirectory())
-                for (int i = 0; i < kFileCategoryCount; ++i) slots[i] += (*c->typeSizes())[i];
+                for (int i = 0; i < kFileCategoryCount; ++i) sums[i] += (*c->typeSizes())[i];
             else
-                slots[file_category::rawValue(c->category)] += c->sizeOnDisk;
+                sums[file_category::rawValue(c->category)] += c->sizeOnDisk;
         }
         EXPECT_EQ(node->logicalSize, logical) << node->path();
         EXPECT_EQ(node->sizeOnDisk, onDisk) << node->path();
         EXPECT_EQ(node->fileCount(), files) << node->path();
         EXPECT_EQ(node->folderCount(), folders) << node->path();
         ASSERT_NE(node->typeSizes(), nullptr);
-        EXPECT_EQ(*node->typeSizes(), slots) << node->path();
+        EXPECT_EQ(*node->typeSizes(), sums) << node->path();
 
         auto it = before.find(node);
         ASSERT_NE(it, before.end());
@@ -74,18 +74,18 @@ void expectConsistent(const FileNode* root, const std::map<const FileNode*, std:
 
 } // namespace
 
-class TrashTest : public ViewModelTest {
+class ViewModelTrashTest : public ViewModelTest {
 protected:
     void SetUp() override {
         ViewModelTest::SetUp();
         // Block-multiple sizes, so the sizes on disk keep the ratios: big 40, mid 30 + 8, small 10 and 8 blocks.
-        dir.writeFile("t/big/b.mov", 40 * 4096);
-        dir.writeFile("t/mid/m1.txt", 30 * 4096);
-        dir.writeFile("t/mid/deep/m2.jpg", 8 * 4096);
-        dir.writeFile("t/small/s.jpg", 10 * 4096);
-        dir.writeFile("t/small2/s2.txt", 8 * 4096);
-        dir.writeFile("t/small2/inner/z.zip", 4096);
-        dir.writeFile("t/loose.txt", 100);
+        dir.writeFile("t/big/b.mov", 40 * 4096, 'b');
+        dir.writeFile("t/mid/m1.txt", 30 * 4096, 'm');
+        dir.writeFile("t/mid/deep/m2.jpg", 8 * 4096, 'n');
+        dir.writeFile("t/small/s.jpg", 10 * 4096, 's');
+        dir.writeFile("t/small2/s2.txt", 8 * 4096, 't');
+        dir.writeFile("t/small2/inner/z.zip", 4096, 'z');
+        dir.writeFile("t/loose.txt", 100, 'l');
         vm = makeViewModel();
         scanAndWait(*vm, dir.str() + "/t");
         root = vm->root();
@@ -96,7 +96,7 @@ protected:
     FileNode* root = nullptr;
 };
 
-TEST_F(TrashTest, RemovedItemsLeaveEveryAncestorConsistentAndInStableOrder) {
+TEST_F(ViewModelTrashTest, RemovedItemsLeaveEveryAncestorConsistentAndInStableOrder) {
     const auto rootTotals = std::make_tuple(root->sizeOnDisk, root->fileCount(), root->folderCount());
     const int64_t m1 = at(root, "mid/m1.txt")->sizeOnDisk, z = at(root, "small2/inner/z.zip")->sizeOnDisk;
     const bool equalAfterEdits = at(root, "mid/deep")->sizeOnDisk == at(root, "small2/s2.txt")->sizeOnDisk;
@@ -123,7 +123,7 @@ TEST_F(TrashTest, RemovedItemsLeaveEveryAncestorConsistentAndInStableOrder) {
     EXPECT_LT(pos("mid"), pos("small2"));
 }
 
-TEST_F(TrashTest, AFolderAndAFileInsideItGiveTheSameTotalsInEitherOrder) {
+TEST_F(ViewModelTrashTest, AFolderAndAFileInsideItGiveTheSameTotalsInEitherOrder) {
     auto other = makeViewModel();
     scanAndWait(*other, dir.str() + "/t");
     auto before = childOrders(root);
@@ -141,7 +141,7 @@ TEST_F(TrashTest, AFolderAndAFileInsideItGiveTheSameTotalsInEitherOrder) {
     EXPECT_EQ(root->fileCount(), 5);
 }
 
-TEST_F(TrashTest, NothingOrTheRootItselfIsNotRemoved) {
+TEST_F(ViewModelTrashTest, NothingOrTheRootItselfIsNotRemoved) {
     QSignalSpy generations(vm.get(), &ScanViewModel::generationChanged);
     vm->applyTrashed({});
     EXPECT_EQ(generations.count(), 0);
@@ -156,7 +156,7 @@ TEST_F(TrashTest, NothingOrTheRootItselfIsNotRemoved) {
     EXPECT_TRUE(vm->ageReports().empty());
 }
 
-TEST_F(TrashTest, FindsNodesByStandardisedPathOnly) {
+TEST_F(ViewModelTrashTest, FindsNodesByStandardisedPathOnly) {
     FileNode* m2 = at(root, "mid/deep/m2.jpg");
     ASSERT_NE(m2, nullptr);
     EXPECT_EQ(ScanViewModel::findNode(path("mid/./deep/../deep/m2.jpg"), root), m2);
@@ -180,7 +180,7 @@ TEST_F(TrashTest, FindsNodesByStandardisedPathOnly) {
     EXPECT_EQ(ScanViewModel::findNode("/", volume.root()), volume.root());
 }
 
-TEST_F(TrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
+TEST_F(ViewModelTrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
     vm->select(at(root, "mid/deep"));
     vm->select(at(root, "mid/deep/m2.jpg"));
     ASSERT_EQ(vm->currentFolder(), at(root, "mid/deep"));
@@ -188,18 +188,25 @@ TEST_F(TrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
     EXPECT_EQ(vm->currentFolder(), root);
     EXPECT_EQ(vm->selectedNode(), root);
 
+    // Something inside a folder goes first, then the folder: the view still lands in the tree.
+    vm->select(at(root, "small2/inner"));
+    vm->applyTrashed({path("small2/inner"), path("small2")});
+    EXPECT_EQ(vm->currentFolder(), root);
+    EXPECT_EQ(vm->selectedNode(), root);
+    EXPECT_TRUE(vm->currentFolder()->hasRealLocation());
+
     // A selection inside a removed folder outside the current one moves to the current folder.
     vm->select(at(root, "big"));
-    vm->setSelectedNode(at(root, "small2/inner/z.zip"));
-    vm->applyTrashed({path("small2/inner")});
+    vm->setSelectedNode(at(root, "small/s.jpg"));
+    vm->applyTrashed({path("small")});
     EXPECT_EQ(vm->currentFolder(), at(root, "big"));
     EXPECT_EQ(vm->selectedNode(), at(root, "big"));
 }
 
-TEST_F(TrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
-    dir.writeFile("t/dups/a.bin", 50000, 'z');
-    dir.writeFile("t/dups/b.bin", 50000, 'z');
-    dir.writeFile("t/dups/c.bin", 50000, 'z');
+TEST_F(ViewModelTrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
+    dir.writeFile("t/dups/a.bin", 50000, 'd');
+    dir.writeFile("t/dups/b.bin", 50000, 'd');
+    dir.writeFile("t/dups/c.bin", 50000, 'd');
     dir.writeFile("t/node_modules/pkg/index.js", 1000);
     scanAndWait(*vm, dir.str() + "/t");
     root = vm->root();
@@ -225,7 +232,7 @@ TEST_F(TrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
     WAIT_FOR(!hasNodeModules());
 }
 
-TEST_F(TrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
+TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
     const std::string home = QDir::homePath().toStdString();
     writeFileAt(home + "/Applications/Toolbench-1.2.AppImage", 1000);
     std::filesystem::permissions(home + "/Applications/Toolbench-1.2.AppImage", std::filesystem::perms::owner_exec,

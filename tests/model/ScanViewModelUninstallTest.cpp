@@ -9,7 +9,7 @@
 #include <optional>
 #include <unistd.h>
 
-class UninstallTest : public ViewModelTest {
+class ViewModelUninstallTest : public ViewModelTest {
 protected:
     void SetUp() override {
         ViewModelTest::SetUp();
@@ -45,7 +45,7 @@ protected:
     std::unique_ptr<ScanViewModel> vm;
 };
 
-TEST_F(UninstallTest, WithoutRunningInstancesGoesStraightToTheTrash) {
+TEST_F(ViewModelUninstallTest, WithoutRunningInstancesGoesStraightToTheTrash) {
     EXPECT_TRUE(uninstall().empty());
     EXPECT_EQ(processes->askedFor, app.bundleURL);
     EXPECT_TRUE(processes->terminated.empty());
@@ -54,7 +54,7 @@ TEST_F(UninstallTest, WithoutRunningInstancesGoesStraightToTheTrash) {
     for (const auto& p : allPaths()) EXPECT_FALSE(std::filesystem::exists(p)) << p;
 }
 
-TEST_F(UninstallTest, WaitsOnTimersForInstancesAndKillsOnlyTheStubbornOnes) {
+TEST_F(ViewModelUninstallTest, WaitsOnTimersForInstancesAndKillsOnlyTheStubbornOnes) {
     const int self = static_cast<int>(getpid());
     processes->instances = {{{101, 1}, 0, true}, {{102, 1}, 3, true}, {{self, 1}, -1, false}};
     EXPECT_TRUE(uninstall().empty());
@@ -73,7 +73,7 @@ TEST_F(UninstallTest, WaitsOnTimersForInstancesAndKillsOnlyTheStubbornOnes) {
     EXPECT_EQ(processes->killed, std::vector<int>{202});
 }
 
-TEST_F(UninstallTest, TrashedPathsLeaveTheQueueAndTheTree) {
+TEST_F(ViewModelUninstallTest, TrashedPathsLeaveTheQueueAndTheTree) {
     scanAndWait(*vm, dir.str() + "/home");
     const int64_t rootSize = vm->root()->sizeOnDisk;
     const std::string failing = app.leftovers[1].urls[0];
@@ -89,7 +89,7 @@ TEST_F(UninstallTest, TrashedPathsLeaveTheQueueAndTheTree) {
     EXPECT_LT(vm->root()->sizeOnDisk, rootSize);
 }
 
-TEST_F(UninstallTest, WhenNothingMovesNothingChanges) {
+TEST_F(ViewModelUninstallTest, WhenNothingMovesNothingChanges) {
     scanAndWait(*vm, dir.str() + "/home");
     for (const auto& p : allPaths()) trash->refused.insert(p);
     vm->cleanupQueue().addAll({{app.bundleURL, 4096}}, "Staged from Explore");
