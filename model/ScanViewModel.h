@@ -268,7 +268,32 @@ signals:
     void unreadableFolderSamplesChanged();
     void showAccessNoticeChanged();
 
+public:
+    // The node at a path below the scan root (the root for its own path), walking children by name.
+    static FileNode* findNode(const std::string& path, FileNode* root);
+    // Takes a detached node's sizes, counts and type bytes off every ancestor from `first` (its former
+    // parent) up, keeping each ancestor's children largest first.
+    static void subtractFromAncestors(const FileNode* node, FileNode* first);
+
 private:
     struct State;
+
+    void applyAppearance();
+    void handleDidBecomeActive();
+    void setStatus(Status status);
+    void setDisk(DiskInfo disk);
+    void setGeneration(int64_t generation);
+    void clearReports();
+    void recordRecent(const std::string& path);
+    void pollProgress();
+    void publishScanTargetDisk(uint64_t token, const DiskInfo& disk);
+    void finishScan(uint64_t token, std::shared_ptr<void> result);
+    void refreshAfterEdit();
+    template <typename Report, typename Compute>
+    void requestReport(const char* prefix, FileNode* folder, std::unordered_map<const FileNode*, Report>& reports,
+                       void (ScanViewModel::*changed)(), Compute compute);
+    void waitForQuit(std::shared_ptr<void> flow);
+    void trashUninstalled(std::shared_ptr<void> flow);
+
     std::unique_ptr<State> d_;
 };
