@@ -11,18 +11,20 @@ bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, co
         size_ = size;
         ratio_ = ratio;
         if (size.isEmpty()) {
-            pixmap_ = QPixmap();
+            picture_ = QImage();
         } else {
-            pixmap_ = QPixmap(size * ratio);
-            pixmap_.setDevicePixelRatio(ratio);
-            pixmap_.fill(Qt::transparent);
-            QPainter p(&pixmap_);
+            // Same size: the buffer is reused (a new one of this size costs as much as a redraw).
+            const QSize pixels = size * ratio;
+            if (picture_.size() != pixels) picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+            picture_.setDevicePixelRatio(ratio);
+            picture_.fill(Qt::transparent);
+            QPainter p(&picture_);
             p.setRenderHint(QPainter::Antialiasing);
             p.setRenderHint(QPainter::TextAntialiasing);
             draw(p, QSizeF(size));
         }
     }
-    if (!pixmap_.isNull()) painter.drawPixmap(topLeft, pixmap_);
+    if (!picture_.isNull()) painter.drawImage(topLeft, picture_);
     return redraw;
 }
 

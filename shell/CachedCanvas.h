@@ -2,15 +2,17 @@
 
 #include "shell/CanvasKeys.h"
 
-#include <QPixmap>
+#include <QImage>
 
 #include <functional>
 #include <optional>
 
 class QPainter;
 
-// A drawing kept in a pixmap and redrawn only when its CanvasKey changes (or the pixel ratio does,
-// when the window moves to another screen). The pixmap is transparent where nothing is drawn.
+// A drawing kept in an image and redrawn only when its CanvasKey changes (or the pixel ratio does,
+// when the window moves to another screen). The image is transparent where nothing is drawn; the
+// painter handed to `draw` paints on it (a QImage in Format_ARGB32_Premultiplied), so a view may
+// also write its pixels directly.
 class CachedCanvas {
 public:
     using Draw = std::function<void(QPainter& painter, QSizeF size)>;
@@ -23,7 +25,7 @@ public:
 
 private:
     std::optional<CanvasKey> key_;
-    QPixmap pixmap_;
+    QImage picture_;
     QSize size_;
     qreal ratio_ = 0;
 };

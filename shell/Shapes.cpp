@@ -77,12 +77,15 @@ void blurAlpha(QImage& image, int radius) {
     if (radius < 1) return;
     const int w = image.width(), h = image.height();
     std::vector<int> line(size_t(std::max(w, h)));
+    // Pixels through one pointer: scanLine() per pixel would check for sharing every time.
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     auto pass = [&](bool horizontal) {
         const int outer = horizontal ? h : w, inner = horizontal ? w : h;
         for (int o = 0; o < outer; ++o) {
             auto at = [&](int i) -> uchar& {
                 const int x = horizontal ? i : o, y = horizontal ? o : i;
-                return image.scanLine(y)[x];
+                return bits[stride * y + x];
             };
             for (int i = 0; i < inner; ++i) line[size_t(i)] = at(i);
             int sum = 0;

@@ -3,7 +3,22 @@
 #include "shell/CanvasView.h"
 #include "visualizations/SunburstLayout.h"
 
+#include <QImage>
+
 #include <functional>
+#include <span>
+
+struct Theme;
+
+namespace sunburst {
+
+// The cached picture, into a transparent image (Format_ARGB32_Premultiplied, with the view's pixel
+// ratio): sectors with their separators, the selection outline, the labels and the centre disc
+// (whose texts follow the hover and are drawn with the overlay).
+void paintPicture(QImage& image, const Geometry& geometry, const Theme& theme, std::span<const SunArc> arcs,
+                  const FileNode* selected, bool abbreviate);
+
+} // namespace sunburst
 
 // The "Sunburst" visualisation: the folder's children on concentric rings around a centre disc that
 // names the folder, or the node under the pointer, with its size. The arcs are angles, laid out once
@@ -32,4 +47,5 @@ protected:
 
 private:
     DisplayName displayName_;
+    QImage picture_;
 };

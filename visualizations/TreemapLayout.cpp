@@ -125,7 +125,7 @@ private:
         const QColor color = palette::nodeColor(*node, mode_, depth == 1, top, index, depth, now_);
         const bool group = node->isDirectory() && depth < maxDepth_ && cell.width() > kGroupMinSide &&
                            cell.height() > kGroupMinSide && !node->children().empty();
-        cells.push_back({cell, node, group, color});
+        cells.push_back({cell, node, group, color, depth});
         if (!group) return;
         const bool fullHeader = cell.height() > kHeaderMinHeight && cell.width() > kHeaderMinWidth;
         const double header = fullHeader ? kHeaderHeight : kThinHeader;

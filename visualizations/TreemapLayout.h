@@ -23,6 +23,7 @@ struct Cell {
     FileNode* node = nullptr;
     bool isGroup = false;    // a folder drawn as a frame around its own children
     QColor color;            // base colour; the view applies its fill opacities on top
+    int depth = 1;           // 1 for the shown folder's children
 };
 
 // Layout constants shared by the layout and the view.

@@ -2,33 +2,24 @@
 
 #include "model/FileNode.h"
 #include "shell/CanvasLabels.h"
+#include "shell/ColorBlend.h"
 #include "shell/Fonts.h"
+#include "shell/RectRaster.h"
 #include "shell/Shapes.h"
 #include "shell/Theme.h"
 
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-QColor withOpacity(QColor color, double opacity) {
-    color.setAlphaF(float(color.alphaF() * opacity));
-    return color;
-}
+using color_blend::over;
+using color_blend::withOpacity;
 
 double cornerRadius(const treemap::Cell& cell) {
     return std::min(cell.isGroup ? 5.0 : 4.0, std::min(cell.rect.width(), cell.rect.height()) / 2);
-}
-
-// Small cells are far more numerous than large ones and their corners are a pixel or two: a plain
-// rounded rectangle is indistinguishable there and much cheaper than the smoothed path.
-void fillCell(QPainter& painter, const QRectF& rect, double radius, const QColor& color) {
-    painter.setBrush(color);
-    if (radius < 3.5 || std::min(rect.width(), rect.height()) < 24)
-        painter.drawRoundedRect(rect, radius, radius);
-    else
-        painter.drawPath(shapes::continuousRoundedRect(rect, radius));
 }
 
 void outline(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double width) {
@@ -37,23 +28,24 @@ void outline(QPainter& painter, const QRectF& rect, double radius, const QColor&
     painter.drawPath(shapes::continuousRoundedRect(rect, radius));
 }
 
-void drawLabel(QPainter& painter, const treemap::Cell& cell, bool abbreviate) {
-    const treemap::CellLabel label = treemap::labelFor(cell, abbreviate);
-    if (label.name.isEmpty()) return;
-    const QRectF& r = cell.rect;
+// Labels in three passes, one per font: switching fonts costs more than drawing a short text.
+void drawLabels(QPainter& painter, std::span<const treemap::Cell> cells, bool abbreviate) {
+    std::vector<std::pair<const treemap::Cell*, treemap::CellLabel>> labels;
+    for (const treemap::Cell& cell : cells) {
+        treemap::CellLabel label = treemap::labelFor(cell, abbreviate);
+        if (!label.name.isEmpty()) labels.emplace_back(&cell, std::move(label));
+    }
     painter.setPen(canvasInk());
-    if (cell.isGroup) {
-        painter.setFont(fonts::ui(11, QFont::DemiBold));
-        canvas_labels::drawLeading(painter, {r.x() + 6, r.y() + 11}, label.name);
-        return;
-    }
+    painter.setFont(fonts::ui(11, QFont::DemiBold));
+    for (const auto& [cell, label] : labels)
+        if (cell->isGroup) canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 11), label.name);
     painter.setFont(fonts::ui(10.5, QFont::DemiBold));
-    canvas_labels::drawLeading(painter, {r.x() + 6, r.y() + 12}, label.name);
-    if (!label.size.isEmpty()) {
-        painter.setFont(fonts::ui(9.5));
-        painter.setPen(canvasInkSecondary());
-        canvas_labels::drawLeading(painter, {r.x() + 6, r.y() + 26}, label.size);
-    }
+    for (const auto& [cell, label] : labels)
+        if (!cell->isGroup) canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 12), label.name);
+    painter.setPen(canvasInkSecondary());
+    painter.setFont(fonts::ui(9.5));
+    for (const auto& [cell, label] : labels)
+        if (!label.size.isEmpty()) canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 26), label.size);
 }
 
 } // namespace
@@ -79,41 +71,127 @@ FileNode* TreemapView::hitTest(QPointF point) const {
 }
 
 void TreemapView::paintCanvas(QPainter& painter, QSizeF) {
-    const Theme& t = theme();
     const QRectF frame = frameRect();
-    const Items& cells = items();
-    const FileNode* selected = state().selected;
     painter.translate(frame.topLeft());
-
-    const QRectF background = QRectF(QPointF(0, 0), frame.size()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(t.border, 1));
-    painter.setBrush(t.panel);
-    painter.drawPath(shapes::continuousRoundedRect(background, 8));
-
-    const QPen groupStroke(QColor(0, 0, 0, int(255 * 0.06 + 0.5)), 1);
-    for (const treemap::Cell& cell : cells) {
-        painter.setPen(cell.isGroup ? groupStroke : QPen(Qt::NoPen));
-        fillCell(painter, cell.rect, cornerRadius(cell), withOpacity(cell.color, cell.isGroup ? 0.4 : 0.85));
-    }
-    if (selected) {
-        for (const treemap::Cell& cell : cells)
-            if (cell.node == selected) outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
-    }
-    const bool abbreviate = state().abbreviateLabels;
-    for (const treemap::Cell& cell : cells) drawLabel(painter, cell, abbreviate);
+    treemap::paintPicture(painter, frame.size(), theme(), items(), state().selected, state().abbreviateLabels, scratch_);
 }
 
 void TreemapView::paintOverlay(QPainter& painter) {
-    const FileNode* node = hovered();
-    if (!node) return;
-    const Items& cells = items();
-    const auto found = std::find_if(cells.rbegin(), cells.rend(), [&](const treemap::Cell& c) { return c.node == node; });
-    if (found == cells.rend()) return;
+    if (!hovered()) return;
     painter.save();
     painter.translate(frameRect().topLeft());
+    treemap::paintHover(painter, items(), hovered());
+    painter.restore();
+}
+
+namespace treemap {
+
+namespace {
+
+// Cells and frame written straight into `image`, the frame's top-left at `origin` (in the image's
+// pixels), `ratio` pixels per point.
+void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, const Theme& t, std::span<const Cell> cells) {
+    auto device = [&](const QRectF& r) { return QRectF(origin + r.topLeft() * ratio, r.size() * ratio); };
+    rect_raster::Batch batch;
+
+    // Nesting: the solid core of every cell (which it covers whole with an opaque colour) is a hole
+    // in its group's fill, so nested groups cost one layer of pixels, not one per level.
+    std::vector<std::vector<QRect>> holes(cells.size() + 1); // the last is the frame's
+    {
+        std::vector<size_t> open; // the groups containing what follows, outermost first
+        for (size_t i = 0; i < cells.size(); ++i) {
+            const Cell& cell = cells[i];
+            open.resize(size_t(std::max(cell.depth - 1, 0)));
+            const double radius = cornerRadius(cell);
+            const QRect core = cell.isGroup
+                                   ? rect_raster::solidCore(device(cell.rect.adjusted(0.5, 0.5, -0.5, -0.5)),
+                                                            std::max(radius - 0.5, 0.0) * ratio)
+                                   : rect_raster::solidCore(device(cell.rect), radius * ratio);
+            if (!core.isEmpty()) holes[open.empty() ? cells.size() : open.back()].push_back(core);
+            if (cell.isGroup) open.push_back(i);
+        }
+        for (auto& list : holes)
+            std::sort(list.begin(), list.end(), [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+    }
+
+    // The frame: a one-point border and the panel.
+    const QRectF outer = device(QRectF(QPointF(0, 0), frame));
+    const QRectF panel = outer.adjusted(ratio, ratio, -ratio, -ratio);
+    batch.fillRoundedRing(outer, 8.5 * ratio, panel, 7.5 * ratio, t.border.rgb());
+    batch.fillRoundedRect(panel, 7.5 * ratio, t.panel.rgb(), std::move(holes.back()));
+
+    // Every cell lies on its group's uniform fill (or the panel), so the colour each translucent fill
+    // leaves there is known, and cells are filled opaque with it. A group's one-point line is the band
+    // half a point either side of its edge.
+    const QColor line(0, 0, 0, int(255 * 0.06 + 0.5));
+    std::vector<QColor> beneath{t.panel};
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const Cell& cell = cells[i];
+        beneath.resize(size_t(std::max(cell.depth, 1)));
+        const QColor fill = over(withOpacity(cell.color, cell.isGroup ? 0.4 : 0.85), beneath.back());
+        const double radius = cornerRadius(cell);
+        if (cell.isGroup) {
+            const QRectF inner = device(cell.rect.adjusted(0.5, 0.5, -0.5, -0.5));
+            const double innerRadius = std::max(radius - 0.5, 0.0) * ratio;
+            batch.fillRoundedRing(device(cell.rect.adjusted(-0.5, -0.5, 0.5, 0.5)), (radius + 0.5) * ratio, inner,
+                                  innerRadius, over(line, beneath.back()).rgb());
+            batch.fillRoundedRect(inner, innerRadius, fill.rgb(), std::move(holes[i]));
+            beneath.push_back(fill);
+        } else {
+            batch.fillRoundedRect(device(cell.rect), radius * ratio, fill.rgb());
+        }
+    }
+    batch.draw(image);
+}
+
+void paintOutlinesAndLabels(QPainter& painter, std::span<const Cell> cells, const FileNode* selected, bool abbreviate) {
+    if (selected) {
+        for (const Cell& cell : cells)
+            if (cell.node == selected) outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
+    }
+    drawLabels(painter, cells, abbreviate);
+}
+
+} // namespace
+
+void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<const Cell> cells,
+                  const FileNode* selected, bool abbreviate, QImage& scratch) {
+    // On a fresh transparent image (the cached canvas), the pixels are written in place.
+    const QTransform toDevice = painter.deviceTransform();
+    auto* target = painter.device() && painter.device()->devType() == QInternal::Image
+                       ? static_cast<QImage*>(painter.device())
+                       : nullptr;
+    if (target && target->format() == QImage::Format_ARGB32_Premultiplied && toDevice.type() <= QTransform::TxScale &&
+        toDevice.m11() == toDevice.m22()) {
+        rasterPicture(*target, QPointF(toDevice.dx(), toDevice.dy()), toDevice.m11(), frame, t, cells);
+        paintOutlinesAndLabels(painter, cells, selected, abbreviate);
+        return;
+    }
+    // Anywhere else, through a picture of the frame's own.
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixels(int(std::ceil(frame.width() * ratio)), int(std::ceil(frame.height() * ratio)));
+    if (scratch.size() != pixels || scratch.format() != QImage::Format_ARGB32_Premultiplied)
+        scratch = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    scratch.setDevicePixelRatio(ratio);
+    scratch.fill(Qt::transparent);
+    rasterPicture(scratch, QPointF(0, 0), ratio, frame, t, cells);
+    {
+        QPainter p(&scratch);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        paintOutlinesAndLabels(p, cells, selected, abbreviate);
+    }
+    painter.drawImage(QPointF(0, 0), scratch);
+}
+
+void paintHover(QPainter& painter, std::span<const Cell> cells, const FileNode* hovered) {
+    if (!hovered) return;
+    const auto found = std::find_if(cells.rbegin(), cells.rend(), [&](const Cell& c) { return c.node == hovered; });
+    if (found == cells.rend()) return;
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, int(255 * (found->isGroup ? 0.04 : 0.12) + 0.5)));
     painter.drawPath(shapes::continuousRoundedRect(found->rect, cornerRadius(*found)));
     outline(painter, found->rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
-    painter.restore();
 }
+
+} // namespace treemap

@@ -3,6 +3,24 @@
 #include "shell/CanvasView.h"
 #include "visualizations/TreemapLayout.h"
 
+#include <QImage>
+
+#include <span>
+
+struct Theme;
+
+namespace treemap {
+
+// The cached picture with the frame at the origin: the frame's background, every cell, the
+// selection outline and the labels.
+// `scratch` is the picture's pixel buffer, kept by the caller from one painting to the next.
+void paintPicture(QPainter& painter, QSizeF frame, const Theme& theme, std::span<const Cell> cells,
+                  const FileNode* selected, bool abbreviate, QImage& scratch);
+// The hover highlight of `hovered`'s deepest cell (nothing when it has none).
+void paintHover(QPainter& painter, std::span<const Cell> cells, const FileNode* hovered);
+
+} // namespace treemap
+
 // The "Treemap" visualisation: the folder as nested squarified rectangles sized by bytes on disk,
 // drawn in a frame with 13 points of padding. Hover highlights a cell and shows the chip; a click
 // selects, a double click opens; the context menu acts on the cell's node.
@@ -19,4 +37,7 @@ protected:
     QSize layoutSize() const override;
     void paintCanvas(QPainter& painter, QSizeF size) override;
     void paintOverlay(QPainter& painter) override;
+
+private:
+    QImage scratch_;
 };
