@@ -390,11 +390,16 @@ void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
     EntryBatch& batch = *job.batch;
     if (!cancelled.load(std::memory_order_relaxed)) {
         Counts counts;
+        // A descriptor of its own: threads sharing one would all bump the same file's reference count.
+        int ownFd = -1;
+        if (reader->openDirectory(big.fd, ".", ownFd) != 0) ownFd = -1;
+        FdGuard ownGuard{reader.get(), ownFd};
+        const int fd = ownFd >= 0 ? ownFd : big.fd;
         try {
             size_t end = std::min(batch.size(), (job.chunk + 1) * kChunkEntries);
             for (size_t i = job.chunk * kChunkEntries; i < end; ++i)
                 batch.slots[i] =
-                    makeNode(big.fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w, counts, big.prefix);
+                    makeNode(fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w, counts, big.prefix);
         } catch (...) {
             // The chunk's remaining entries are left out; the folder still completes.
         }
