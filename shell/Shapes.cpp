@@ -104,6 +104,11 @@ void blurAlpha(QImage& image, int radius) {
 
 void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double blurRadius,
                  QPointF offset) {
+    paintShadow(painter, continuousRoundedRect(rect, radius), color, blurRadius, offset);
+}
+
+void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius, QPointF offset) {
+    const QRectF rect = path.boundingRect();
     const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const double margin = blurRadius * 2;
     const QSize size = (rect.size() + QSizeF(2 * margin, 2 * margin)).toSize() * scale;
@@ -112,8 +117,11 @@ void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QCo
     mask.fill(0);
     {
         QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing);
         p.scale(scale, scale);
-        fill(p, QRectF(QPointF(margin, margin), rect.size()), radius, Qt::black);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawPath(path.translated(QPointF(margin, margin) - rect.topLeft()));
     }
     // Three box passes of radius r/3 spread about as far as a Gaussian of the design's blur radius.
     blurAlpha(mask, int(std::lround(blurRadius * scale / 3)));
