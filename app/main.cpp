@@ -1,3 +1,4 @@
+#include "app/RegisterViews.h"
 #include "shell/AppWindow.h"
 #include "shell/Fonts.h"
 #include "shell/Theme.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     ThemeManager::systemThemeName();
     ThemeManager::instance().setThemeName(ThemeManager::startingThemeName());
 
+    registerViews();
     AppWindow window;
 
     // Where the one state object joins the window, once model/ScanViewModel.cpp exists:
