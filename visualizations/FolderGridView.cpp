@@ -28,6 +28,7 @@ using folder_grid::ItemKind;
 namespace {
 
 constexpr int kScrollStep = 24;
+constexpr int kScrollBarWidth = 10;
 // Painted beyond the viewport's edges, so a lifted card's shadow is not cut at the border.
 constexpr double kPaintMargin = 24;
 constexpr double kHeaderSpacing = 14, kBadgePadding = 9, kBadgeHeight = 24;
@@ -48,13 +49,17 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
 
+    styleScrollBar();
     auto repaint = [this] { viewport()->update(); };
     connect(&viewModel_, &ScanViewModel::filterChanged, this, &FolderGridView::rebuild);
     // Trashed children leave the folder without a new view being built.
     connect(&viewModel_, &ScanViewModel::generationChanged, this, &FolderGridView::rebuild);
     connect(&viewModel_, &ScanViewModel::colorModeChanged, this, repaint);
     connect(&viewModel_, &ScanViewModel::selectedNodeChanged, this, repaint);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, repaint);
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
+        styleScrollBar();
+        viewport()->update();
+    });
     rebuild();
 }
 
@@ -62,6 +67,23 @@ FolderGridView::~FolderGridView() = default;
 
 QWidget* FolderGridView::create(ScanViewModel& viewModel, FileNode* folder, QWidget* parent) {
     return new FolderGridView(viewModel, folder, parent);
+}
+
+void FolderGridView::styleScrollBar() {
+    // A slim rounded thumb on no track, in the theme's colours, instead of the toolkit's bar with arrows.
+    QColor thumb = theme().textTertiary;
+    thumb.setAlphaF(0.45f);
+    QColor pressed = theme().textSecondary;
+    pressed.setAlphaF(0.6f);
+    verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: %1px; margin: 0; border: none; }"
+                       "QScrollBar::handle:vertical { background: %2; min-height: 36px; border-radius: 3px;"
+                       " margin: 3px 3px 3px 1px; }"
+                       "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: %3; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+            .arg(kScrollBarWidth)
+            .arg(thumb.name(QColor::HexArgb), pressed.name(QColor::HexArgb)));
 }
 
 void FolderGridView::rebuild() {

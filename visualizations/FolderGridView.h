@@ -60,6 +60,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
+    void styleScrollBar();
     void rebuild();
     void relayout();
     void updateHover(std::optional<QPointF> viewportPoint);

@@ -291,6 +291,8 @@ TEST_F(FolderGridViewTest, Screenshots) {
             vm.setColorMode(mode);
             auto view = makeView(nullptr, QSize(width, 820));
             vm.setSelectedNode(child("Music"));
+            QApplication::processEvents(); // the scroll bar hides once the layout settles
+            EXPECT_FALSE(view->verticalScrollBar()->isVisible()); // everything fits
             const QImage image = view->grab().toImage();
             const QString file = QStringLiteral("screenshots/foldergrid-%1-%2.png")
                                      .arg(QString::fromUtf8(theme_name::rawValue(name).data()))
@@ -301,6 +303,14 @@ TEST_F(FolderGridViewTest, Screenshots) {
             const QRectF tile = *view->cellOf(child("notes.txt"));
             EXPECT_EQ(image.pixelColor((tile.topLeft() + QPointF(tile.width() * 0.6, 4)).toPoint()).rgb(), th.card.rgb());
         }
+        // Too short for everything: scrolled half way, with the scroll bar.
+        auto view = makeView(nullptr, QSize(700, 420));
+        QApplication::processEvents();
+        ASSERT_TRUE(view->verticalScrollBar()->isVisible());
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+        const QString file = QStringLiteral("screenshots/foldergrid-%1-scrolled.png")
+                                 .arg(QString::fromUtf8(theme_name::rawValue(name).data()));
+        ASSERT_TRUE(view->grab().toImage().save(file));
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
