@@ -23,14 +23,47 @@ constexpr double kHairlineTop = 12, kRowTop = 13, kRowSpacing = 10;
 constexpr double kMinimumGap = 6 + 2 * kRowSpacing;
 constexpr double kDotSize = 13, kDotOverlap = 3, kDotStroke = 1.5;
 
-QFont nameFont() { return fonts::ui(15, QFont::Medium); }
-QFont itemsFont() { return fonts::ui(12); }
-QFont sizeFont() { return fonts::ui(13, QFont::DemiBold); }
+// Fonts and their metrics, made once: a screen of cards draws three lines each.
+struct CardFonts {
+    QFont name = fonts::ui(15, QFont::Medium);
+    QFont items = fonts::ui(12);
+    QFont size = fonts::ui(13, QFont::DemiBold);
+    QFontMetricsF nameMetrics{name}, itemsMetrics{items}, sizeMetrics{size};
+};
+const CardFonts& cardFonts() {
+    static const CardFonts fonts;
+    return fonts;
+}
+
+// The silhouette filled with the background, the tint and a white sheen from the top-left corner,
+// and outlined: dark when selected, faint otherwise.
+void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool selected, const QColor& background) {
+    const QPainterPath shape = folderShape(rect);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(background);
+    painter.drawPath(shape);
+    painter.setBrush(tint);
+    painter.drawPath(shape);
+    QLinearGradient sheen(rect.topLeft(), rect.bottomRight());
+    sheen.setColorAt(0, QColor(255, 255, 255, int(0.32 * 255)));
+    sheen.setColorAt(1, QColor(255, 255, 255, 0));
+    painter.setBrush(sheen);
+    painter.drawPath(shape);
+
+    QColor ink = canvasInk();
+    ink.setAlphaF(0.75f);
+    QPen outline = selected ? QPen(ink, 1.5) : QPen(QColor(0, 0, 0, int(0.06 * 255)), 1);
+    outline.setCapStyle(Qt::FlatCap);
+    outline.setJoinStyle(Qt::MiterJoin);
+    outline.setMiterLimit(10);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(outline);
+    painter.drawPath(shape);
+}
 
 // Draws one line of text with its box's vertical centre at `centreY`.
-void drawLine(QPainter& painter, const QFont& font, const QColor& color, double x, double centreY,
-              const QString& text) {
-    const QFontMetricsF metrics(font);
+void drawLine(QPainter& painter, const QFont& font, const QFontMetricsF& metrics, const QColor& color, double x,
+              double centreY, const QString& text) {
     painter.setFont(font);
     painter.setPen(color);
     painter.drawText(QPointF(x, centreY + (metrics.ascent() - metrics.descent()) / 2), text);
@@ -73,67 +106,81 @@ QString FolderCard::itemsText() const { return formatCount(node_.fileCount()) + 
 
 bool FolderCard::hits(const QRectF& cell, QPointF point) { return folderShape(cell).contains(point); }
 
-void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, const Theme& theme) const {
+FolderCardBodies& FolderCardBodies::shared() {
+    static FolderCardBodies bodies;
+    return bodies;
+}
+
+const QImage& FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio) {
+    const auto same = [&](const Entry& e) {
+        return e.size == size && e.tint == tint.rgba() && e.selected == selected && e.background == background.rgba() &&
+               e.pixelRatio == pixelRatio;
+    };
+    if (auto found = std::find_if(entries_.begin(), entries_.end(), same); found != entries_.end()) {
+        entries_.splice(entries_.begin(), entries_, found);
+        return entries_.front().picture;
+    }
+    const QSizeF outer = size + QSizeF(2 * kMargin, 2 * kMargin);
+    QImage picture((outer * pixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(pixelRatio);
+    picture.fill(Qt::transparent);
+    {
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paintBody(painter, QRectF(QPointF(kMargin, kMargin), size), tint, selected, background);
+    }
+    entries_.push_front({size, tint.rgba(), selected, background.rgba(), pixelRatio, std::move(picture)});
+    if (entries_.size() > kCapacity) entries_.pop_back();
+    return entries_.front().picture;
+}
+
+void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, const Theme& theme,
+                       FolderCardBodies* bodies) const {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
 
     const QRectF rect = cell.translated(0, -kHoverLift * hover);
-    const QPainterPath shape = folderShape(rect);
-    if (hover > 0) shapes::paintShadow(painter, shape, QColor(0, 0, 0, int(0.08 * 255 * hover)), 12, QPointF(0, 5));
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(theme.background);
-    painter.drawPath(shape);
-    painter.setBrush(tint_);
-    painter.drawPath(shape);
-    QLinearGradient sheen(rect.topLeft(), rect.bottomRight());
-    sheen.setColorAt(0, QColor(255, 255, 255, int(0.32 * 255)));
-    sheen.setColorAt(1, QColor(255, 255, 255, 0));
-    painter.setBrush(sheen);
-    painter.drawPath(shape);
-
-    QColor ink = canvasInk();
-    ink.setAlphaF(0.75f);
-    QPen outline = selected_ ? QPen(ink, 1.5) : QPen(QColor(0, 0, 0, int(0.06 * 255)), 1);
-    outline.setCapStyle(Qt::FlatCap);
-    outline.setJoinStyle(Qt::MiterJoin);
-    outline.setMiterLimit(10);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(outline);
-    painter.drawPath(shape);
+    if (hover > 0) {
+        shapes::paintShadow(painter, folderShape(rect), QColor(0, 0, 0, int(0.08 * 255 * hover)), 12, QPointF(0, 5));
+    }
+    if (bodies) {
+        const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+        const QImage& body = bodies->body(rect.size(), tint_, selected_, theme.background, ratio);
+        painter.drawImage(rect.topLeft() - QPointF(FolderCardBodies::kMargin, FolderCardBodies::kMargin), body);
+    } else {
+        paintBody(painter, rect, tint_, selected_, theme.background);
+    }
 
     // The text column in the card's lower left: name, hairline, then dots, item count and size.
-    const QFontMetricsF nameMetrics(nameFont()), itemsMetrics(itemsFont()), sizeMetrics(sizeFont());
+    const CardFonts& f = cardFonts();
     const double left = rect.left() + kTextPaddingX;
     const double columnWidth = std::max(0.0, rect.width() - 2 * kTextPaddingX);
-    const double rowHeight = std::max({kDotSize, itemsMetrics.height(), sizeMetrics.height()});
+    const double rowHeight = std::max({kDotSize, f.itemsMetrics.height(), f.sizeMetrics.height()});
     const double rowBottom = rect.bottom() - kTextPaddingBottom;
     const double rowCentre = rowBottom - rowHeight / 2;
     const double hairlineY = rowBottom - rowHeight - kRowTop - 1;
-    const double nameCentre = hairlineY - kHairlineTop - nameMetrics.height() / 2;
+    const double nameCentre = hairlineY - kHairlineTop - f.nameMetrics.height() / 2;
 
-    const QString name = nameMetrics.elidedText(nodeName(node_), Qt::ElideMiddle, columnWidth);
-    drawLine(painter, nameFont(), canvasInk(), left, nameCentre, name);
+    const QString name = f.nameMetrics.elidedText(nodeName(node_), Qt::ElideMiddle, columnWidth);
+    drawLine(painter, f.name, f.nameMetrics, canvasInk(), left, nameCentre, name);
 
     painter.fillRect(QRectF(left, hairlineY, columnWidth, 1), QColor(0, 0, 0, int(0.08 * 255)));
 
-    const std::vector<QColor> dots = categoryDots();
     double x = left;
-    for (const QColor& color : dots) {
-        const QRectF dot(x, rowCentre - kDotSize / 2, kDotSize, kDotSize);
+    painter.setPen(QPen(tint_, kDotStroke));
+    for (const QColor& color : categoryDots()) {
         painter.setBrush(color);
-        painter.setPen(QPen(tint_, kDotStroke));
-        painter.drawEllipse(dot);
+        painter.drawEllipse(QRectF(x, rowCentre - kDotSize / 2, kDotSize, kDotSize));
         x += kDotSize - kDotOverlap;
     }
     x += kDotOverlap + kRowSpacing;
 
     const QString size = formatBytes(node_.sizeOnDisk);
-    const double sizeWidth = sizeMetrics.horizontalAdvance(size);
+    const double sizeWidth = f.sizeMetrics.horizontalAdvance(size);
     const double itemsRoom = std::max(0.0, left + columnWidth - sizeWidth - kMinimumGap - x);
-    drawLine(painter, itemsFont(), canvasInkSecondary(), x, rowCentre,
-             itemsMetrics.elidedText(itemsText(), Qt::ElideRight, itemsRoom));
-    drawLine(painter, sizeFont(), canvasInk(), std::max(x, left + columnWidth - sizeWidth), rowCentre, size);
+    drawLine(painter, f.items, f.itemsMetrics, canvasInkSecondary(), x, rowCentre,
+             f.itemsMetrics.elidedText(itemsText(), Qt::ElideRight, itemsRoom));
+    drawLine(painter, f.size, f.sizeMetrics, canvasInk(), std::max(x, left + columnWidth - sizeWidth), rowCentre, size);
     painter.restore();
 }

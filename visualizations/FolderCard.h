@@ -2,9 +2,11 @@
 
 #include <QColor>
 #include <QPainterPath>
+#include <QImage>
 #include <QRectF>
 #include <QString>
 
+#include <list>
 #include <vector>
 
 class FileNode;
@@ -16,6 +18,33 @@ struct Theme;
 // strip right of the tab, above the body, lies outside.
 QPainterPath folderShape(const QRectF& rect);
 
+// Pictures of card bodies (silhouette, tint, sheen and outline) by size, tint, selection and
+// background. A grid repeats a handful of tints, so painting a screen of cards blits a few pictures
+// instead of filling four paths per card. Holds the most recently used few. One process-wide cache
+// serves every grid, as the Explore tab builds a new grid for each folder it opens.
+class FolderCardBodies {
+public:
+    static FolderCardBodies& shared();
+
+    // The body for a cell of `size`, drawn at kMargin from the picture's top-left corner.
+    const QImage& body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
+    void clear() { entries_.clear(); }
+
+    static constexpr double kMargin = 2; // room for the outline outside the silhouette
+    static constexpr size_t kCapacity = 48;
+
+private:
+    struct Entry {
+        QSizeF size;
+        QRgb tint;
+        bool selected;
+        QRgb background;
+        double pixelRatio;
+        QImage picture; // an image, not a pixmap: the cache outlives the application object
+    };
+    std::list<Entry> entries_; // most recently used first
+};
+
 // One subfolder's card in the folder grid: the folder silhouette tinted by the colour mode, with the
 // folder's name, its file count, up to three category dots and its size on disk. A value drawn by
 // the grid into the cell it lays out; it keeps nothing between paints.
@@ -25,7 +54,9 @@ public:
 
     // Draws the card in `cell`. `hover` runs from 0 (at rest) to 1 (pointer over the card): the card
     // rises by up to kHoverLift and its shadow fades in.
-    void paint(QPainter& painter, const QRectF& cell, double hover, const Theme& theme) const;
+    // With `bodies`, the body comes from (and goes into) that cache.
+    void paint(QPainter& painter, const QRectF& cell, double hover, const Theme& theme,
+               FolderCardBodies* bodies = nullptr) const;
 
     // The colours of the category dots, left to right: the node's top three categories by bytes, or
     // the colour of "other" alone when it has none.

@@ -60,7 +60,8 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
         styleScrollBar();
         viewport()->update();
     });
-    rebuild();
+    // Laid out when it gets its size, which comes before it is first painted.
+    repartition();
 }
 
 FolderGridView::~FolderGridView() = default;
@@ -87,6 +88,12 @@ void FolderGridView::styleScrollBar() {
 }
 
 void FolderGridView::rebuild() {
+    repartition();
+    layoutValid_ = false;
+    relayout();
+}
+
+void FolderGridView::repartition() {
     partition_ = {};
     if (folder_) {
         partition_ = folder_grid::partition(folder_->children(),
@@ -97,11 +104,14 @@ void FolderGridView::rebuild() {
     hover_.clear();
     for (auto& [node, owner] : hoverAnimations_) delete owner.data();
     hoverAnimations_.clear();
-    relayout();
 }
 
 void FolderGridView::relayout() {
-    layout_ = folder_grid::layout(partition_.folders.size(), partition_.files.size(), width(), viewport()->width());
+    // Resizes come twice (the view, then its viewport): lay out once per width.
+    if (!layoutValid_ || layout_.width != viewport()->width() || layout_.columns != folder_grid::columnCount(width())) {
+        layout_ = folder_grid::layout(partition_.folders.size(), partition_.files.size(), width(), viewport()->width());
+        layoutValid_ = true;
+    }
     QScrollBar* bar = verticalScrollBar();
     bar->setPageStep(viewport()->height());
     bar->setRange(0, std::max(0, int(std::ceil(layout_.height)) - viewport()->height()));
@@ -121,11 +131,20 @@ FileNode* FolderGridView::nodeOf(const Item& item) const {
 }
 
 std::optional<QRectF> FolderGridView::cellOf(const FileNode* node) const {
-    const QPointF scroll(0, verticalScrollBar()->value());
-    for (const Item& item : layout_.items) {
-        if (nodeOf(item) == node && node) return item.rect.translated(-scroll);
+    if (!node) return std::nullopt;
+    // Cards follow their header, tiles follow theirs: an item's place follows from its list position.
+    const auto& folders = partition_.folders;
+    const auto& files = partition_.files;
+    size_t item = 0;
+    if (auto found = std::find(folders.begin(), folders.end(), node); found != folders.end()) {
+        item = 1 + size_t(found - folders.begin());
+    } else if (auto tile = std::find(files.begin(), files.end(), node);
+               tile != files.end() && size_t(tile - files.begin()) < folder_grid::kMaxFileTiles) {
+        item = (folders.empty() ? 0 : 1 + folders.size()) + 1 + size_t(tile - files.begin());
+    } else {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return layout_.items.at(item).rect.translated(0, -verticalScrollBar()->value());
 }
 
 FileNode* FolderGridView::nodeAt(QPointF viewportPoint) const {
@@ -148,17 +167,19 @@ QString FolderGridView::emptyText(const QString& filter) {
 
 // ---- Painting -----------------------------------------------------------------------------------
 
-void FolderGridView::paintEvent(QPaintEvent*) {
+void FolderGridView::paintEvent(QPaintEvent* event) {
     const Theme& t = theme();
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), t.background);
+    // Scrolling moves what is already drawn and asks only for the uncovered strip.
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, t.background);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const double top = verticalScrollBar()->value();
     painter.translate(0, -top);
 
     const auto [first, last] =
-        folder_grid::visibleRange(layout_, top - kPaintMargin, top + viewport()->height() + kPaintMargin);
+        folder_grid::visibleRange(layout_, top + dirty.top() - kPaintMargin, top + dirty.bottom() + 1 + kPaintMargin);
     const FileNode* selected = viewModel_.selectedNode();
     for (size_t i = first; i < last; ++i) {
         const Item& item = layout_.items[i];
@@ -167,7 +188,8 @@ void FolderGridView::paintEvent(QPaintEvent*) {
         case ItemKind::fileHeader: paintHeader(painter, item); break;
         case ItemKind::folderCard: {
             const FileNode* node = partition_.folders[item.index];
-            FolderCard(*node, tintAt(item.index), node == selected).paint(painter, item.rect, hoverAmount(node), t);
+            FolderCard(*node, tintAt(item.index), node == selected)
+                .paint(painter, item.rect, hoverAmount(node), t, &FolderCardBodies::shared());
             break;
         }
         case ItemKind::fileTile: {
@@ -220,8 +242,8 @@ void FolderGridView::resizeEvent(QResizeEvent* event) {
     relayout();
 }
 
-void FolderGridView::scrollContentsBy(int, int) {
-    viewport()->update();
+void FolderGridView::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy);
     // The content moved under a still pointer.
     const QPoint cursor = viewport()->mapFromGlobal(QCursor::pos());
     updateHover(viewport()->rect().contains(cursor) ? std::optional<QPointF>(cursor) : std::nullopt);
@@ -245,7 +267,7 @@ void FolderGridView::animateHover(const FileNode* node, double target) {
         owner, "hover", hoverAmount(node), target, motion::easeOut(0.16),
         [this, node](const QVariant& value) {
             hover_[node] = value.toDouble();
-            viewport()->update();
+            updateCell(node);
         },
         [this, node, target] {
             if (target > 0) return;
@@ -256,6 +278,12 @@ void FolderGridView::animateHover(const FileNode* node, double target) {
                 hoverAnimations_.erase(found);
             }
         });
+}
+
+void FolderGridView::updateCell(const FileNode* node) {
+    // The card with its lift and its shadow.
+    if (const auto cell = cellOf(node))
+        viewport()->update(cell->adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin).toAlignedRect());
 }
 
 bool FolderGridView::viewportEvent(QEvent* event) {

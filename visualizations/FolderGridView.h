@@ -1,5 +1,6 @@
 #pragma once
 
+#include "visualizations/FolderCard.h"
 #include "visualizations/FolderGridLayout.h"
 
 #include <QAbstractScrollArea>
@@ -32,6 +33,7 @@ public:
 
     FileNode* folder() const { return folder_; }
     const folder_grid::Partition& partition() const { return partition_; }
+    // The cells as laid out for the view's current size (empty until the view has one).
     const folder_grid::Layout& gridLayout() const { return layout_; }
 
     // The card's tint of the folder at `index` of the filtered folders under the current colour mode.
@@ -62,9 +64,11 @@ protected:
 private:
     void styleScrollBar();
     void rebuild();
+    void repartition();
     void relayout();
     void updateHover(std::optional<QPointF> viewportPoint);
     void animateHover(const FileNode* node, double target);
+    void updateCell(const FileNode* node);
     FileNode* nodeOf(const folder_grid::Item& item) const;
     void paintHeader(QPainter& painter, const folder_grid::Item& item) const;
     void paintEmptyState(QPainter& painter, const folder_grid::Item& item) const;
@@ -74,6 +78,7 @@ private:
     FileNode* folder_;
     folder_grid::Partition partition_;
     folder_grid::Layout layout_;
+    bool layoutValid_ = false;
     FileNode* hovered_ = nullptr;
     std::unordered_map<const FileNode*, double> hover_;
     std::unordered_map<const FileNode*, QPointer<QObject>> hoverAnimations_;
