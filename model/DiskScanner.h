@@ -24,6 +24,13 @@ public:
         std::string currentPath;
     };
 
+    // Wall time of each phase of the last scan, for benchmarks.
+    struct Timings {
+        double walkSeconds = 0;
+        double hardLinkSeconds = 0;
+        double rollUpSeconds = 0;
+    };
+
     // `reader` stands in for the file system in tests; null means the real one.
     explicit DiskScanner(std::shared_ptr<platform::DirectoryReader> reader = nullptr);
     ~DiskScanner();
@@ -41,6 +48,7 @@ public:
     bool isCancelled() const;
     int64_t unreadableCount() const;
     std::vector<std::string> unreadableSamples() const;
+    Timings timings() const;
 
     // Bytes on disk of a path: a file's blocks, a folder's files at any depth; links and missing paths 0.
     static int64_t sizeOfItem(const std::string& path);

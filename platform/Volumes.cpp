@@ -1,12 +1,9 @@
 #include "platform/Volumes.h"
 
+#include "platform/MountTable.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace platform {
 namespace {
@@ -25,21 +22,13 @@ std::string decodeLabel(const std::string& raw) {
     return out;
 }
 
-// The device number of the file system mounted exactly at `mountPoint`, from mountinfo.
+// The device number of the file system mounted exactly at `mountPoint`.
 bool mountedDevice(const std::string& mountPoint, dev_t& device) {
-    std::ifstream in("/proc/self/mountinfo");
-    std::string line;
     bool found = false;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, majmin, root, point;
-        fields >> id >> parent >> majmin >> root >> point;
-        if (point != mountPoint) continue;
-        unsigned major = 0, minor = 0;
-        if (std::sscanf(majmin.c_str(), "%u:%u", &major, &minor) == 2) {
-            device = makedev(major, minor);
-            found = true; // the last mount at a point is the visible one
-        }
+    for (const MountEntry& m : readMountTable()) {
+        if (m.mountPoint != mountPoint) continue;
+        device = static_cast<dev_t>(m.device);
+        found = true; // the last mount at a point is the visible one
     }
     return found;
 }

@@ -1,0 +1,43 @@
+#include "bench/BenchCommand.h"
+#include "model/DiskScanner.h"
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+// Scans PATH and prints one line of key=value figures. The phase timings (walk, hard links,
+// roll-up) are extra keys.
+int runScan(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args = arguments;
+    int threads = std::stoi(bench::takeOption(args, "--threads", "0"));
+    if (args.size() != 1) {
+        std::fprintf(stderr, "usage: brenwick-bench scan PATH [--threads N]\n");
+        return 2;
+    }
+    DiskScanner scanner;
+    scanner.setThreadCount(threads);
+    auto start = std::chrono::steady_clock::now();
+    std::shared_ptr<ScanTree> tree = scanner.scan(args[0]);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    long rss = bench::peakRssKib();
+
+    const FileNode* root = tree->root();
+    int64_t files = root->fileCount();
+    int64_t folders = root->folderCount() + 1;
+    int64_t entries = files + folders;
+    DiskScanner::Timings t = scanner.timings();
+    std::printf("entries=%lld files=%lld folders=%lld logical_bytes=%lld disk_bytes=%lld unreadable=%lld "
+                "seconds=%.4f peak_rss_kib=%ld bytes_per_entry=%.1f walk_seconds=%.4f links_seconds=%.4f "
+                "rollup_seconds=%.4f\n",
+                static_cast<long long>(entries), static_cast<long long>(files), static_cast<long long>(folders),
+                static_cast<long long>(root->logicalSize), static_cast<long long>(root->sizeOnDisk),
+                static_cast<long long>(scanner.unreadableCount()), seconds, rss,
+                entries > 0 ? static_cast<double>(rss) * 1024.0 / static_cast<double>(entries) : 0.0,
+                t.walkSeconds, t.hardLinkSeconds, t.rollUpSeconds);
+    return 0;
+}
+
+const BenchCommand scanCommand{"scan", "scan PATH [--threads N]", runScan};
+
+} // namespace

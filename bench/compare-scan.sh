@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Times `brenwick-bench scan` side by side with du, gdu and ncdu on the benchmark tree (warm cache),
+# then Brenwick's thread scaling and the 200,000-file folder alone, and prints the ratios.
+# Usage: bench/compare-scan.sh [TREE]   (RUNS=n sets hyperfine's runs per command, default 10)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tree="${1:-/tmp/brenwick-bench-tree}"
+runs="${RUNS:-10}"
+
+missing=()
+for tool in gdu ncdu hyperfine python3; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+bash bench/make-tree.sh "$tree"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release --target brenwick-bench >/dev/null
+bench="$PWD/build/release/bench/brenwick-bench"
+out="$(mktemp -d)"
+
+echo "== machine"
+echo "cpus=$(nproc) cpu=\"$(lscpu | sed -n 's/^Model name: *//p')\" kernel=$(uname -r)" \
+     "fs=$(findmnt -n -o FSTYPE --target "$tree") load=\"$(cut -d' ' -f1-3 /proc/loadavg)\""
+
+# Warm the caches once; hyperfine warms up again per command.
+"$bench" scan "$tree" >/dev/null
+du -s "$tree" >/dev/null
+
+echo "== one Brenwick scan"
+"$bench" scan "$tree"
+
+echo "== whole tree"
+hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/tools.json" \
+  -n brenwick "$bench scan $tree" \
+  -n du "du -s $tree" \
+  -n gdu "gdu -n -p $tree" \
+  -n ncdu "ncdu -0 -o /dev/null $tree"
+
+echo "== thread scaling"
+hyperfine -N --warmup 1 --runs "$runs" --export-json "$out/threads.json" \
+  --parameter-list threads 1,2,4,8 -n "brenwick {threads} threads" "$bench scan $tree --threads {threads}"
+
+echo "== the 200,000-file folder"
+hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/big.json" \
+  -n brenwick "$bench scan $tree/big" \
+  -n gdu "gdu -n -p $tree/big"
+
+echo "== ratios (mean wall time)"
+python3 - "$out" <<'EOF'
+import json, sys, os
+def means(name):
+    with open(os.path.join(sys.argv[1], name)) as f:
+        return {r["command"]: r["mean"] for r in json.load(f)["results"]}
+tools, threads, big = means("tools.json"), means("threads.json"), means("big.json")
+b = tools["brenwick"]
+print("brenwick / gdu    = %.3f  (target <= 0.5)" % (b / tools["gdu"]))
+print("brenwick / du -s  = %.3f  (target <= 0.2)" % (b / tools["du"]))
+print("brenwick / ncdu   = %.3f" % (b / tools["ncdu"]))
+print("200k folder: brenwick / gdu = %.3f  (target <= 0.5)" % (big["brenwick"] / big["gdu"]))
+t = {int(k.split()[1]): v for k, v in threads.items()}
+for n in sorted(t):
+    print("speed-up 1 -> %d threads = %.2fx" % (n, t[1] / t[n]))
+print("(target 1 -> 8 >= 5.5x)")
+EOF
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+rm -rf "$out"

@@ -1,0 +1,562 @@
+#include "model/DiskScanner.h"
+
+#include "model/TreeRollUp.h"
+#include "platform/DirectoryReader.h"
+#include "platform/MountTable.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <unordered_set>
+#include <utility>
+
+namespace {
+
+using platform::DirectoryReader;
+using platform::EntryStatus;
+
+// A folder with more entries than this has its statx work shared out in chunks among idle workers.
+constexpr size_t kShareThreshold = 2048;
+constexpr size_t kChunkEntries = 1024;
+constexpr size_t kArenaBlock = 4 << 20;
+
+using Clock = std::chrono::steady_clock;
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool endsWithApp(std::string_view s) {
+    if (s.size() < 4) return false;
+    s = s.substr(s.size() - 4);
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    return s[0] == '.' && lower(s[1]) == 'a' && lower(s[2]) == 'p' && lower(s[3]) == 'p';
+}
+
+bool isDenied(int error) { return error == EACCES || error == EPERM; }
+
+struct StringHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+using PathSet = std::unordered_set<std::string, StringHash, std::equal_to<>>;
+
+// The folders a scan never descends, in the scan's own spelling of paths: when the scanned path
+// reaches its folder through a symbolic link, the real paths below it are rewritten onto it.
+PathSet skipSetFor(const std::string& root, const std::vector<platform::MountEntry>& mounts) {
+    std::vector<std::string> paths = platform::undescendedPaths(mounts);
+    PathSet set(paths.begin(), paths.end());
+    std::error_code ec;
+    std::string real = std::filesystem::canonical(root, ec).string();
+    if (ec || real == root) return set;
+    for (const std::string& p : paths) {
+        std::string_view rest;
+        if (real == "/") rest = p;
+        else if (p.size() > real.size() && p.starts_with(real) && p[real.size()] == '/')
+            rest = std::string_view(p).substr(real.size());
+        else continue;
+        set.insert(root == "/" ? std::string(rest) : root + std::string(rest));
+    }
+    return set;
+}
+
+struct LinkRecord {
+    uint64_t device;
+    uint64_t inode;
+    FileNode* node;
+};
+
+// Among the nodes of one (device, inode), the smallest full path keeps the blocks; the others count 0.
+void settleHardLinks(std::vector<LinkRecord>& links) {
+    std::sort(links.begin(), links.end(), [](const LinkRecord& a, const LinkRecord& b) {
+        return a.device != b.device ? a.device < b.device : a.inode < b.inode;
+    });
+    for (size_t start = 0; start < links.size();) {
+        size_t end = start + 1;
+        while (end < links.size() && links[end].device == links[start].device &&
+               links[end].inode == links[start].inode)
+            ++end;
+        if (end - start > 1) {
+            size_t keeper = start;
+            std::string best = links[start].node->path();
+            for (size_t i = start + 1; i < end; ++i) {
+                std::string p = links[i].node->path();
+                if (p < best) {
+                    best = std::move(p);
+                    keeper = i;
+                }
+            }
+            for (size_t i = start; i < end; ++i)
+                if (i != keeper) links[i].node->sizeOnDisk = 0;
+        }
+        start = end;
+    }
+}
+
+struct BigFolder;
+struct EntryBatch;
+
+struct Job {
+    FileNode* node = nullptr;
+    std::string path;
+    bool insideApp = false;
+    // Set on a job that statx'es one chunk of a large folder's entries.
+    std::shared_ptr<BigFolder> big;
+    EntryBatch* batch = nullptr;
+    uint32_t chunk = 0;
+};
+
+// The entries of one read of a large folder, copied out of the reader's buffer.
+struct EntryBatch {
+    std::string names; // NUL-terminated, back to back
+    std::vector<uint32_t> nameStarts;
+    std::vector<uint8_t> types;
+    std::vector<FileNode*> slots; // one per entry; null when the entry is left out
+
+    size_t size() const { return nameStarts.size(); }
+    std::string_view name(size_t i) const {
+        size_t end = i + 1 < nameStarts.size() ? nameStarts[i + 1] - 1 : names.size() - 1;
+        return std::string_view(names).substr(nameStarts[i], end - nameStarts[i]);
+    }
+};
+
+// A folder too large for one worker: while one worker goes on reading it, each batch of entries it
+// has read is cut into chunks whose statx work any free worker takes as a job. Whoever completes the
+// last piece of work (the reading or a chunk) attaches the children, in reading order.
+struct BigFolder {
+    DirectoryReader* reader = nullptr;
+    int fd = -1;
+    FileNode* node = nullptr;
+    std::string path;
+    std::string prefix;
+    bool insideApp = false;
+    std::vector<FileNode*> head; // children read before the folder turned out to be large
+    std::vector<std::unique_ptr<EntryBatch>> batches; // appended by the reading worker only
+    std::atomic<size_t> outstanding = 1; // chunks not done, plus one until the reading ends
+
+    ~BigFolder() {
+        if (fd >= 0) reader->closeDirectory(fd);
+    }
+};
+
+// Last in, first out, so the walk runs depth first and the stack stays short. A worker counts as
+// active from pop() until finish(); waiting workers end only when no job is left and none is active.
+class JobStack {
+public:
+    explicit JobStack(Job first) { jobs_.push_back(std::move(first)); }
+
+    std::optional<Job> pop() {
+        std::unique_lock lock(mutex_);
+        while (jobs_.empty() && active_ != 0) {
+            ++waiting_;
+            ready_.wait(lock);
+            --waiting_;
+        }
+        if (jobs_.empty()) return std::nullopt;
+        ++active_;
+        Job job = std::move(jobs_.back());
+        jobs_.pop_back();
+        return job;
+    }
+
+    // Adds jobs while the caller stays active.
+    void add(std::vector<Job>& more) {
+        std::lock_guard lock(mutex_);
+        append(more);
+        wake(more.size());
+    }
+
+    // Adds the caller's new jobs and marks its job finished. Never throws: a job always finishes.
+    void finish(std::vector<Job>& more) noexcept {
+        std::lock_guard lock(mutex_);
+        size_t added = 0;
+        try {
+            append(more);
+            added = more.size();
+        } catch (...) {
+        }
+        --active_;
+        if (active_ == 0 && jobs_.empty()) ready_.notify_all();
+        else wake(added);
+    }
+
+private:
+    void append(std::vector<Job>& more) {
+        jobs_.reserve(jobs_.size() + more.size());
+        for (Job& j : more) jobs_.push_back(std::move(j));
+    }
+    void wake(size_t added) {
+        if (added == 0 || waiting_ == 0) return;
+        if (added >= waiting_) ready_.notify_all();
+        else
+            for (size_t i = 0; i < added; ++i) ready_.notify_one();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::vector<Job> jobs_;
+    size_t active_ = 0;
+    size_t waiting_ = 0;
+};
+
+// Everything one worker keeps for its life: its arena, read buffer and scratch lists.
+struct Worker {
+    Arena arena{kArenaBlock};
+    std::unique_ptr<std::byte[]> buffer = std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
+    std::vector<FileNode*> children;
+    std::vector<Job> newJobs;
+    std::vector<LinkRecord> links;
+    std::string path;
+};
+
+struct Counts {
+    int64_t files = 0;
+    int64_t bytes = 0;
+};
+
+// Closes a folder descriptor unless handed on.
+struct FdGuard {
+    DirectoryReader* reader;
+    int fd;
+    ~FdGuard() {
+        if (fd >= 0) reader->closeDirectory(fd);
+    }
+    int release() { return std::exchange(fd, -1); }
+};
+
+} // namespace
+
+struct DiskScanner::Impl {
+    std::shared_ptr<DirectoryReader> reader;
+    int threadCount = 0;
+
+    mutable std::mutex lock; // guards the fields below
+    Progress progress;
+    int64_t unreadableCount = 0;
+    std::vector<std::string> unreadableSamples;
+    Timings timings;
+
+    std::atomic<bool> cancelled = false;
+
+    // Per scan, read-only while the workers run.
+    PathSet skip;
+    JobStack* stack = nullptr;
+    int workerCount = 1;
+
+    void workerLoop(Worker& w);
+    void readFolder(const Job& job, Worker& w);
+    void publishBatch(const std::shared_ptr<BigFolder>& big, std::span<const std::byte> records);
+    void statChunk(const Job& job, Worker& w);
+    void completeBigFolderWork(BigFolder& big, Worker& w) noexcept;
+    FileNode* makeNode(int dirFd, platform::DirEntry entry, FileNode* parent, bool insideApp, Worker& w,
+                       Counts& counts, std::string_view prefix);
+    void recordUnreadable(const std::string& path);
+    void addProgress(const Counts& counts, const std::string& path);
+};
+
+void DiskScanner::Impl::recordUnreadable(const std::string& path) {
+    std::lock_guard guard(lock);
+    ++unreadableCount;
+    if (unreadableSamples.size() < 8) unreadableSamples.push_back(path);
+}
+
+void DiskScanner::Impl::addProgress(const Counts& counts, const std::string& path) {
+    std::lock_guard guard(lock);
+    progress.filesScanned += counts.files;
+    progress.bytesScanned += counts.bytes;
+    progress.currentPath = path;
+}
+
+FileNode* DiskScanner::Impl::makeNode(int dirFd, platform::DirEntry entry, FileNode* parent, bool insideApp,
+                                      Worker& w, Counts& counts, std::string_view prefix) {
+    if (entry.type == DT_LNK) return nullptr;
+    EntryStatus st;
+    if (reader->statEntry(dirFd, entry.name.data(), st) != 0) return nullptr; // vanished or unreadable entry
+    if (st.isSymlink()) return nullptr;
+    FileNode* node;
+    if (st.isDirectory()) {
+        w.path.assign(prefix).append(entry.name);
+        if (skip.contains(std::string_view(w.path))) return nullptr;
+        node = FileNode::make(w.arena, entry.name, true);
+        node->setTotals(new (w.arena.allocateArray<FolderTotals>(1)) FolderTotals{}, false);
+    } else {
+        node = FileNode::make(w.arena, entry.name, false);
+        node->logicalSize = st.size;
+        node->sizeOnDisk = st.blocks * 512;
+        node->category = insideApp ? FileCategory::application : file_category::forFileName(entry.name);
+        if (st.linkCount > 1) w.links.push_back({st.device, st.inode, node});
+        counts.files += 1;
+        counts.bytes += node->sizeOnDisk;
+    }
+    node->setParent(parent);
+    node->modifiedStamp = st.modified;
+    node->createdStamp = st.created;
+    return node;
+}
+
+void DiskScanner::Impl::readFolder(const Job& job, Worker& w) {
+    Counts counts;
+    int fd = -1;
+    int error = reader->openDirectory(AT_FDCWD, job.path.c_str(), fd);
+    if (error != 0) {
+        if (isDenied(error)) recordUnreadable(job.path);
+        addProgress(counts, job.path);
+        return;
+    }
+    FdGuard guard{reader.get(), fd};
+    const std::string prefix = job.path == "/" ? std::string("/") : job.path + "/";
+    w.children.clear();
+    std::shared_ptr<BigFolder> big;
+    // Ends the reading's share of a large folder's work, however this function is left.
+    struct ReadingDone {
+        Impl* impl;
+        Worker& w;
+        std::shared_ptr<BigFolder>& big;
+        ~ReadingDone() {
+            if (big) impl->completeBigFolderWork(*big, w);
+        }
+    } readingDone{this, w, big};
+
+    size_t seen = 0;
+    while (!cancelled.load(std::memory_order_relaxed)) {
+        long n = reader->readEntries(fd, {w.buffer.get(), DirectoryReader::kBufferSize});
+        if (n <= 0) {
+            error = static_cast<int>(-n);
+            break;
+        }
+        std::span<const std::byte> records(w.buffer.get(), static_cast<size_t>(n));
+        size_t count = 0;
+        platform::forEachDirEntry(records, [&](platform::DirEntry) { ++count; });
+        if (!big && seen + count > kShareThreshold && workerCount > 1) {
+            big = std::make_shared<BigFolder>();
+            big->reader = reader.get();
+            big->node = job.node;
+            big->path = job.path;
+            big->prefix = prefix;
+            big->insideApp = job.insideApp;
+            big->head = w.children;
+            big->fd = guard.release();
+        }
+        seen += count;
+        if (big) {
+            publishBatch(big, records);
+            continue;
+        }
+        platform::forEachDirEntry(records, [&](platform::DirEntry e) {
+            FileNode* node = makeNode(fd, e, job.node, job.insideApp, w, counts, prefix);
+            if (!node) return;
+            w.children.push_back(node);
+            if (node->isDirectory())
+                w.newJobs.push_back({node, w.path, job.insideApp || endsWithApp(e.name), {}, nullptr, 0});
+        });
+    }
+    if (isDenied(error)) recordUnreadable(job.path); // what was read before stays
+    addProgress(counts, job.path);
+    if (big) return; // the last of its work attaches the children
+
+    FileNode** array = w.arena.allocateArray<FileNode*>(w.children.size());
+    std::copy(w.children.begin(), w.children.end(), array);
+    job.node->setChildren(array, static_cast<uint32_t>(w.children.size()));
+}
+
+void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big, std::span<const std::byte> records) {
+    auto batch = std::make_unique<EntryBatch>();
+    platform::forEachDirEntry(records, [&](platform::DirEntry e) {
+        batch->nameStarts.push_back(static_cast<uint32_t>(batch->names.size()));
+        batch->names.append(e.name).push_back('\0');
+        batch->types.push_back(e.type);
+    });
+    if (batch->size() == 0) return;
+    batch->slots.assign(batch->size(), nullptr);
+    size_t chunks = (batch->size() + kChunkEntries - 1) / kChunkEntries;
+    std::vector<Job> jobs;
+    jobs.reserve(chunks);
+    for (size_t c = 0; c < chunks; ++c)
+        jobs.push_back({big->node, {}, big->insideApp, big, batch.get(), static_cast<uint32_t>(c)});
+    big->batches.push_back(std::move(batch));
+    big->outstanding.fetch_add(chunks, std::memory_order_relaxed);
+    stack->add(jobs);
+}
+
+void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
+    BigFolder& big = *job.big;
+    EntryBatch& batch = *job.batch;
+    if (!cancelled.load(std::memory_order_relaxed)) {
+        Counts counts;
+        try {
+            size_t end = std::min(batch.size(), (job.chunk + 1) * kChunkEntries);
+            for (size_t i = job.chunk * kChunkEntries; i < end; ++i)
+                batch.slots[i] =
+                    makeNode(big.fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w, counts, big.prefix);
+        } catch (...) {
+            // The chunk's remaining entries are left out; the folder still completes.
+        }
+        addProgress(counts, big.path);
+    }
+    completeBigFolderWork(big, w);
+}
+
+void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcept {
+    if (big.outstanding.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    FdGuard guard{reader.get(), std::exchange(big.fd, -1)};
+    try {
+        size_t count = big.head.size();
+        for (const auto& batch : big.batches)
+            for (FileNode* node : batch->slots) count += node != nullptr;
+        FileNode** array = w.arena.allocateArray<FileNode*>(count);
+        FileNode** out = std::copy(big.head.begin(), big.head.end(), array);
+        std::vector<Job> jobs;
+        for (const auto& batch : big.batches) {
+            for (size_t i = 0; i < batch->size(); ++i) {
+                FileNode* node = batch->slots[i];
+                if (!node) continue;
+                *out++ = node;
+                if (node->isDirectory())
+                    jobs.push_back({node, big.prefix + std::string(batch->name(i)),
+                                    big.insideApp || endsWithApp(batch->name(i)), {}, nullptr, 0});
+            }
+        }
+        big.node->setChildren(array, static_cast<uint32_t>(count));
+        for (Job& j : jobs) w.newJobs.push_back(std::move(j));
+    } catch (...) {
+        // Out of memory: the folder stays without children.
+    }
+}
+
+void DiskScanner::Impl::workerLoop(Worker& w) {
+    while (std::optional<Job> job = stack->pop()) {
+        w.newJobs.clear();
+        try {
+            if (job->big) statChunk(*job, w);
+            else if (!cancelled.load(std::memory_order_relaxed)) readFolder(*job, w);
+        } catch (...) {
+            // Out of memory or the like: the folder keeps what it has, and its jobs are dropped so no
+            // unattached folder is read.
+            w.newJobs.clear();
+        }
+        stack->finish(w.newJobs);
+    }
+}
+
+DiskScanner::DiskScanner(std::shared_ptr<platform::DirectoryReader> reader) : impl_(std::make_unique<Impl>()) {
+    impl_->reader = reader ? std::move(reader) : platform::systemDirectoryReader();
+}
+
+DiskScanner::~DiskScanner() = default;
+
+void DiskScanner::setThreadCount(int threads) { impl_->threadCount = std::max(0, threads); }
+
+std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
+    Impl& d = *impl_;
+    std::string root = rootPath;
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+
+    auto tree = std::make_shared<ScanTree>(root, rootDisplayName(root));
+    FileNode* rootNode = tree->root();
+    EntryStatus st;
+    if (d.reader->statPath(root.c_str(), true, st) == 0) {
+        rootNode->modifiedStamp = st.modified;
+        rootNode->createdStamp = st.created;
+    }
+
+    auto walkStart = Clock::now();
+    d.skip = skipSetFor(root, d.reader->mounts());
+    int workers = d.threadCount > 0 ? d.threadCount : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
+    d.workerCount = std::max(1, workers);
+    std::vector<Worker> state(static_cast<size_t>(d.workerCount));
+    JobStack stack(Job{rootNode, root, endsWithApp(root), {}, nullptr, 0});
+    d.stack = &stack;
+    std::vector<std::thread> threads;
+    for (size_t i = 1; i < state.size(); ++i) {
+        try {
+            threads.emplace_back([&d, &w = state[i]] { d.workerLoop(w); });
+        } catch (const std::system_error&) {
+            break; // fewer workers; the calling thread is always one
+        }
+    }
+    d.workerCount = static_cast<int>(threads.size()) + 1;
+    d.workerLoop(state[0]);
+    for (auto& t : threads) t.join();
+    d.stack = nullptr;
+    double walkSeconds = secondsSince(walkStart);
+
+    auto linkStart = Clock::now();
+    std::vector<LinkRecord> links;
+    for (Worker& w : state) {
+        links.insert(links.end(), w.links.begin(), w.links.end());
+        w.links = {};
+    }
+    settleHardLinks(links);
+    links = {};
+    double linkSeconds = secondsSince(linkStart);
+
+    for (Worker& w : state) tree->adoptArena(std::move(w.arena));
+    state.clear();
+
+    auto rollUpStart = Clock::now();
+    rollUpTree(rootNode, d.workerCount);
+    double rollUpSeconds = secondsSince(rollUpStart);
+
+    std::lock_guard guard(d.lock);
+    d.timings = {walkSeconds, linkSeconds, rollUpSeconds};
+    return tree;
+}
+
+DiskScanner::Progress DiskScanner::progress() const {
+    std::lock_guard guard(impl_->lock);
+    return impl_->progress;
+}
+
+void DiskScanner::cancel() { impl_->cancelled.store(true); }
+bool DiskScanner::isCancelled() const { return impl_->cancelled.load(); }
+
+int64_t DiskScanner::unreadableCount() const {
+    std::lock_guard guard(impl_->lock);
+    return impl_->unreadableCount;
+}
+
+std::vector<std::string> DiskScanner::unreadableSamples() const {
+    std::lock_guard guard(impl_->lock);
+    return impl_->unreadableSamples;
+}
+
+DiskScanner::Timings DiskScanner::timings() const {
+    std::lock_guard guard(impl_->lock);
+    return impl_->timings;
+}
+
+int64_t DiskScanner::sizeOfItem(const std::string& path) {
+    DirectoryReader& reader = *platform::systemDirectoryReader();
+    EntryStatus st;
+    if (reader.statPath(path.c_str(), false, st) != 0 || st.isSymlink()) return 0;
+    if (!st.isDirectory()) return st.blocks * 512;
+    auto buffer = std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
+    std::vector<std::string> pending{path};
+    int64_t total = 0;
+    while (!pending.empty()) {
+        std::string folder = std::move(pending.back());
+        pending.pop_back();
+        int fd = -1;
+        if (reader.openDirectory(AT_FDCWD, folder.c_str(), fd) != 0) continue; // unreadable folders add nothing
+        FdGuard guard{&reader, fd};
+        const std::string prefix = folder == "/" ? std::string("/") : folder + "/";
+        long n;
+        while ((n = reader.readEntries(fd, {buffer.get(), DirectoryReader::kBufferSize})) > 0) {
+            platform::forEachDirEntry({buffer.get(), static_cast<size_t>(n)}, [&](platform::DirEntry e) {
+                if (e.type == DT_LNK) return;
+                EntryStatus entry;
+                if (reader.statEntry(fd, e.name.data(), entry) != 0 || entry.isSymlink()) return;
+                if (entry.isDirectory()) pending.push_back(prefix + std::string(e.name));
+                else total += entry.blocks * 512;
+            });
+        }
+    }
+    return total;
+}

@@ -1,0 +1,89 @@
+#include "model/TreeRollUp.h"
+
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Calls body(i) for every i below count, spread over up to `threads` threads (the caller included).
+template <typename Body> void parallelFor(size_t count, int threads, Body body) {
+    std::atomic<size_t> next = 0;
+    auto run = [&] {
+        // No exception may leave a thread; a failed branch keeps the sums it had.
+        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;) {
+            try {
+                body(i);
+            } catch (...) {
+            }
+        }
+    };
+    size_t helpers = std::min<size_t>(threads > 1 ? static_cast<size_t>(threads - 1) : 0, count > 0 ? count - 1 : 0);
+    std::vector<std::thread> pool;
+    for (size_t t = 0; t < helpers; ++t) {
+        try {
+            pool.emplace_back(run);
+        } catch (const std::system_error&) {
+            break; // fewer threads, same result
+        }
+    }
+    run();
+    for (auto& thread : pool) thread.join();
+}
+
+void appendFolderChildren(const FileNode* folder, std::vector<FileNode*>& out) {
+    for (FileNode* child : folder->children())
+        if (child->isDirectory()) out.push_back(child);
+}
+
+} // namespace
+
+void rollUpFolder(FileNode* folder) {
+    FolderTotals* totals = folder->totals();
+    if (!folder->isDirectory() || !totals) return;
+    std::array<int64_t, kFileCategoryCount> slots{};
+    int64_t logical = 0, onDisk = 0, files = 0, folders = 0;
+    double newest = 0;
+    for (const FileNode* child : folder->children()) {
+        if (child->isDirectory()) {
+            files += child->fileCount();
+            folders += child->folderCount() + 1;
+            if (const auto* sizes = child->typeSizes())
+                for (int i = 0; i < kFileCategoryCount; ++i) slots[i] += (*sizes)[i];
+        } else {
+            files += 1;
+            slots[file_category::rawValue(child->category)] += child->sizeOnDisk;
+        }
+        logical += child->logicalSize;
+        onDisk += child->sizeOnDisk;
+        newest = std::max(newest, child->modifiedStamp);
+    }
+    totals->typeSizes = slots;
+    totals->fileCount = files;
+    totals->folderCount = folders;
+    folder->setTotals(totals, true);
+    folder->logicalSize = logical;
+    folder->sizeOnDisk = onDisk;
+    if (newest > 0) folder->modifiedStamp = newest;
+    FileNode::sortBySizeOnDisk(folder->mutableChildren());
+}
+
+void rollUpSubtree(FileNode* folder) {
+    if (!folder->isDirectory()) return;
+    // Pre-order list of folders, handled backwards: every folder comes after all folders below it.
+    std::vector<FileNode*> folders{folder};
+    for (size_t i = 0; i < folders.size(); ++i) appendFolderChildren(folders[i], folders);
+    for (size_t i = folders.size(); i-- > 0;) rollUpFolder(folders[i]);
+}
+
+void rollUpTree(FileNode* root, int threads) {
+    if (!root->isDirectory()) return;
+    std::vector<FileNode*> level1, level2;
+    appendFolderChildren(root, level1);
+    for (const FileNode* folder : level1) appendFolderChildren(folder, level2);
+    parallelFor(level2.size(), threads, [&](size_t i) { rollUpSubtree(level2[i]); });
+    parallelFor(level1.size(), threads, [&](size_t i) { rollUpFolder(level1[i]); });
+    rollUpFolder(root);
+}

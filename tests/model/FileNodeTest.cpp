@@ -1,0 +1,234 @@
+#include "model/FileNode.h"
+#include "model/ScanTree.h"
+#include "model/TreeRollUp.h"
+#include "tests/support/TreeChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <new>
+
+namespace {
+
+constexpr double kDay = 86400;
+
+// Builds a tree by hand, as the scanner would, in the tree's own arena.
+struct TreeBuilder {
+    explicit TreeBuilder(const std::string& rootPath) : tree(rootPath, rootDisplayName(rootPath)) {}
+
+    FileNode* folder(FileNode* parent, std::string_view name, double stamp = 0) {
+        FileNode* node = add(parent, name, true);
+        node->setTotals(new (tree.arena().allocateArray<FolderTotals>(1)) FolderTotals{}, false);
+        node->modifiedStamp = stamp;
+        return node;
+    }
+    FileNode* file(FileNode* parent, std::string_view name, int64_t size, FileCategory category = FileCategory::other,
+                   double stamp = 0) {
+        FileNode* node = add(parent, name, false);
+        node->sizeOnDisk = size;
+        node->logicalSize = size + 1;
+        node->category = category;
+        node->modifiedStamp = stamp;
+        return node;
+    }
+    // Gives every folder its children array; call once, after all nodes are added.
+    FileNode* attach() {
+        for (auto& [parent, kids] : pending) {
+            FileNode** array = tree.arena().allocateArray<FileNode*>(kids.size());
+            std::copy(kids.begin(), kids.end(), array);
+            parent->setChildren(array, static_cast<uint32_t>(kids.size()));
+        }
+        pending.clear();
+        return tree.root();
+    }
+
+    ScanTree tree;
+    std::map<FileNode*, std::vector<FileNode*>> pending;
+
+private:
+    FileNode* add(FileNode* parent, std::string_view name, bool isDirectory) {
+        FileNode* node = FileNode::make(tree.arena(), name, isDirectory);
+        node->setParent(parent);
+        pending[parent].push_back(node);
+        return node;
+    }
+};
+
+std::vector<std::string> names(std::span<FileNode* const> nodes) {
+    std::vector<std::string> out;
+    for (const FileNode* n : nodes) out.emplace_back(n->name());
+    return out;
+}
+
+} // namespace
+
+TEST(FileNodePath, JoinsNamesBelowTheRootAndCutsRemovedNodesLoose) {
+    TreeBuilder slash("/");
+    FileNode* users = slash.folder(slash.tree.root(), "Users");
+    FileNode* ann = slash.folder(users, "ann");
+    slash.attach();
+    EXPECT_EQ(slash.tree.root()->path(), "/");
+    EXPECT_EQ(users->path(), "/Users");
+    EXPECT_EQ(ann->path(), "/Users/ann");
+
+    TreeBuilder data("/Volumes/Data");
+    EXPECT_EQ(data.tree.root()->name(), "Data");
+    FileNode* c = data.folder(data.tree.root(), "c");
+    FileNode* d = data.file(c, "d", 1);
+    data.file(data.tree.root(), "e", 1);
+    data.attach();
+    EXPECT_EQ(d->path(), "/Volumes/Data/c/d");
+    EXPECT_TRUE(d->hasRealLocation());
+
+    data.tree.root()->removeChildAt(0);
+    EXPECT_EQ(names(data.tree.root()->children()), std::vector<std::string>{"e"});
+    EXPECT_EQ(d->path(), "c/d");
+    EXPECT_FALSE(d->hasRealLocation());
+
+    EXPECT_EQ(rootDisplayName("/a/b/"), "b");
+    EXPECT_EQ(rootDisplayName("relative"), "relative");
+}
+
+TEST(FileNodeOrder, SortIsLargestFirstAndStableForShortAndLongLists) {
+    TreeBuilder b("/t");
+    std::vector<FileNode*> few;
+    for (int64_t size : {5, 9, 5, 9}) few.push_back(b.file(b.tree.root(), "n" + std::to_string(few.size()), size));
+    FileNode::sortBySizeOnDisk(few);
+    EXPECT_EQ(names(few), (std::vector<std::string>{"n1", "n3", "n0", "n2"}));
+
+    std::vector<FileNode*> many;
+    for (int i = 0; i < 40; ++i) many.push_back(b.file(b.tree.root(), std::to_string(i), i % 3));
+    FileNode::sortBySizeOnDisk(many);
+    for (size_t i = 1; i < many.size(); ++i) {
+        ASSERT_GE(many[i - 1]->sizeOnDisk, many[i]->sizeOnDisk);
+        if (many[i - 1]->sizeOnDisk == many[i]->sizeOnDisk) {
+            EXPECT_LT(std::stoi(std::string(many[i - 1]->name())), std::stoi(std::string(many[i]->name())));
+        }
+    }
+}
+
+TEST(FileNodeCategories, DominantAndTopCategoriesFromTheSlots) {
+    TreeBuilder b("/t");
+    FileNode* root = b.tree.root();
+    FileNode* mixed = b.folder(root, "mixed");
+    b.file(mixed, "v", 10, FileCategory::video);
+    b.file(mixed, "i", 30, FileCategory::image);
+    b.file(mixed, "d", 30, FileCategory::document);
+    b.file(mixed, "a", 5, FileCategory::archive);
+    b.file(mixed, "s", 20, FileCategory::system);
+    FileNode* empty = b.folder(root, "empty");
+    FileNode* lone = b.file(root, "lone", 7, FileCategory::audio);
+    b.attach();
+    EXPECT_TRUE(b.tree.root()->topCategories(3).empty()); // not rolled up yet
+    rollUpSubtree(root);
+
+    EXPECT_EQ(mixed->dominantCategory(), FileCategory::image); // tie with document: lower index wins
+    EXPECT_EQ(mixed->topCategories(3),
+              (std::vector<FileCategory>{FileCategory::image, FileCategory::document, FileCategory::system}));
+    EXPECT_EQ(empty->dominantCategory(), FileCategory::other);
+    EXPECT_TRUE(empty->topCategories(3).empty());
+    EXPECT_EQ(lone->topCategories(3), std::vector<FileCategory>{FileCategory::audio});
+}
+
+TEST(TreeRollUp, SumsCountsAndStampsOnEveryFolder) {
+    TreeBuilder b("/t");
+    FileNode* root = b.tree.root();
+    root->modifiedStamp = 5;
+    FileNode* a = b.folder(root, "a", 100);
+    b.file(a, "old", 10, FileCategory::image, 200);
+    b.file(a, "new", 30, FileCategory::image, 300);
+    FileNode* empty = b.folder(a, "empty", 150);
+    FileNode* unknown = b.folder(root, "unknown", 250);
+    b.file(unknown, "nostamp", 4, FileCategory::other, 0);
+    for (int i = 0; i < 4; ++i) {
+        FileNode* branch = b.folder(root, "branch" + std::to_string(i), 1);
+        for (int j = 0; j < 4; ++j) b.file(b.folder(branch, "leaf" + std::to_string(j), 1), "f", i * 10 + j, FileCategory::video, 50);
+    }
+    b.attach();
+    rollUpTree(root, 4);
+
+    expectRolledUp(root);
+    EXPECT_EQ(root->fileCount(), 3 + 16);
+    EXPECT_EQ(root->folderCount(), 2 + 1 + 4 + 16);
+    EXPECT_EQ(names(a->children()), (std::vector<std::string>{"new", "old", "empty"}));
+    EXPECT_DOUBLE_EQ(a->modifiedStamp, 300);
+    EXPECT_DOUBLE_EQ(empty->modifiedStamp, 150);   // no children: its own time
+    EXPECT_DOUBLE_EQ(unknown->modifiedStamp, 250); // children of unknown time: its own time
+    EXPECT_DOUBLE_EQ(root->modifiedStamp, 300);
+    EXPECT_EQ((*a->typeSizes())[file_category::rawValue(FileCategory::image)], 40);
+
+    // Rolling up twice gives the same result (sums are recomputed, not added).
+    int64_t before = root->sizeOnDisk;
+    rollUpTree(root, 2);
+    EXPECT_EQ(root->sizeOnDisk, before);
+}
+
+TEST(TreeRollUp, VeryDeepTreesNeedNoRecursion) {
+    TreeBuilder b("/deep");
+    FileNode* node = b.tree.root();
+    for (int i = 0; i < 50000; ++i) node = b.folder(node, "d");
+    FileNode* leaf = b.file(node, "f", 512);
+    b.attach();
+    rollUpTree(b.tree.root(), 8);
+    EXPECT_EQ(b.tree.root()->sizeOnDisk, 512);
+    EXPECT_EQ(b.tree.root()->folderCount(), 50000);
+    EXPECT_EQ(leaf->path().size(), std::string("/deep").size() + 50000 * 2 + 2);
+}
+
+TEST(Regroupings, ByTypeGroupsLargestFirstAndIsMemoisedUntilAnEdit) {
+    TreeBuilder b("/t");
+    FileNode* root = b.tree.root();
+    FileNode* sub = b.folder(root, "sub");
+    FileNode* movie = b.file(sub, "movie", 3'000'000'000, FileCategory::video);
+    b.file(root, "report", 5'000'000'000, FileCategory::document);
+    FileNode* onlyEmpty = b.folder(root, "onlyEmpty");
+    b.folder(onlyEmpty, "nothing");
+    b.attach();
+    rollUpSubtree(root);
+
+    const FileNode* byType = b.tree.categoryGroups(root);
+    ASSERT_NE(byType, root);
+    EXPECT_EQ(names(byType->children()), (std::vector<std::string>{"Document", "Video"}));
+    EXPECT_EQ(byType->folderCount(), 2);
+    EXPECT_EQ(byType->fileCount(), root->fileCount());
+    EXPECT_EQ(byType->sizeOnDisk, root->sizeOnDisk);
+    const FileNode* video = byType->children()[1];
+    EXPECT_EQ(video->dominantCategory(), FileCategory::video);
+    EXPECT_EQ(video->path(), "Video");
+    EXPECT_EQ(video->children()[0], movie);
+    EXPECT_EQ(video->children()[0]->path(), "/t/sub/movie"); // files stay real
+
+    EXPECT_EQ(b.tree.categoryGroups(root), byType);
+    b.tree.noteEdited();
+    const FileNode* again = b.tree.categoryGroups(root);
+    EXPECT_NE(again, byType);
+    EXPECT_EQ(byType->children()[0]->name(), "Document"); // the old regrouping stays alive
+
+    EXPECT_EQ(b.tree.categoryGroups(onlyEmpty), onlyEmpty);
+    EXPECT_EQ(b.tree.ageGroups(onlyEmpty, 1e9), onlyEmpty);
+}
+
+TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
+    const double now = 1'800'000'000;
+    EXPECT_EQ(ageSectionIndex(0, now), 5);
+    EXPECT_EQ(ageSectionIndex(now - 7 * kDay - 1, now), 1);
+    EXPECT_EQ(ageSectionIndex(now - 7 * kDay + 1, now), 0);
+    EXPECT_EQ(ageSectionIndex(now - 730 * kDay, now), 5);
+    EXPECT_EQ(ageSectionIndex(now - 729 * kDay, now), 4);
+    EXPECT_EQ(ageSectionIndex(now + 1000, now), 0);
+
+    TreeBuilder b("/t");
+    FileNode* root = b.tree.root();
+    b.file(root, "ancient", 900, FileCategory::other, now - 800 * kDay);
+    b.file(root, "fresh", 10, FileCategory::other, now - kDay);
+    b.file(root, "unknown", 50, FileCategory::other, 0);
+    b.attach();
+    rollUpSubtree(root);
+    const FileNode* byAge = b.tree.ageGroups(root, now);
+    EXPECT_EQ(names(byAge->children()), (std::vector<std::string>{"Last 7 days", "Older"}));
+    const FileNode* older = byAge->children()[1];
+    EXPECT_EQ(names(older->children()), (std::vector<std::string>{"ancient", "unknown"}));
+    EXPECT_EQ(older->sizeOnDisk, 950);
+    EXPECT_DOUBLE_EQ(older->modifiedStamp, now - 1000 * kDay);
+    EXPECT_EQ(older->dominantCategory(), FileCategory::other);
+}

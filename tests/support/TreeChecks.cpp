@@ -1,0 +1,48 @@
+#include "tests/support/TreeChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+const FileNode* findNode(const FileNode* folder, std::string_view relative) {
+    const FileNode* node = folder;
+    while (node && !relative.empty()) {
+        size_t slash = relative.find('/');
+        std::string_view name = relative.substr(0, slash);
+        relative = slash == std::string_view::npos ? std::string_view() : relative.substr(slash + 1);
+        const FileNode* next = nullptr;
+        for (const FileNode* child : node->children())
+            if (child->name() == name) next = child;
+        node = next;
+    }
+    return node;
+}
+
+void expectRolledUp(const FileNode* root) {
+    root->forEachNode([](const FileNode* node) {
+        if (!node->isDirectory()) {
+            EXPECT_EQ(node->typeSizes(), nullptr);
+            return;
+        }
+        const auto* slots = node->typeSizes();
+        ASSERT_NE(slots, nullptr) << node->path();
+        int64_t logical = 0, onDisk = 0, files = 0, folders = 0;
+        const FileNode* previous = nullptr;
+        for (const FileNode* child : node->children()) {
+            EXPECT_EQ(child->parent(), node);
+            logical += child->logicalSize;
+            onDisk += child->sizeOnDisk;
+            files += child->isDirectory() ? child->fileCount() : 1;
+            folders += child->isDirectory() ? child->folderCount() + 1 : 0;
+            if (previous) {
+                EXPECT_GE(previous->sizeOnDisk, child->sizeOnDisk) << node->path();
+            }
+            previous = child;
+        }
+        EXPECT_EQ(node->logicalSize, logical) << node->path();
+        EXPECT_EQ(node->sizeOnDisk, onDisk) << node->path();
+        EXPECT_EQ(node->fileCount(), files) << node->path();
+        EXPECT_EQ(node->folderCount(), folders) << node->path();
+        EXPECT_EQ(std::accumulate(slots->begin(), slots->end(), int64_t{0}), node->sizeOnDisk) << node->path();
+    });
+}

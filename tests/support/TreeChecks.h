@@ -1,0 +1,12 @@
+#pragma once
+
+#include "model/FileNode.h"
+
+#include <string_view>
+
+// The node at `relative` ("a/b/c") below `folder`, or null.
+const FileNode* findNode(const FileNode* folder, std::string_view relative);
+
+// Checks every folder of the subtree against its children after a roll-up: sizes and counts are the
+// children's sums, the nine slots add up to the size on disk, children are largest first.
+void expectRolledUp(const FileNode* root);
