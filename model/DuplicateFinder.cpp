@@ -178,6 +178,8 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     std::vector<size_t> all(entries.size());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;
     std::vector<Hashed> partial = hashAll(entries, all, kPartialBytes, threads, bytesRead);
+    const double partialSeconds = secondsSince(hashStart);
+    const int64_t partialBytes = bytesRead.load();
 
     // One file reached by two paths (hard links, a folder seen twice) is one file: its first path stays.
     std::unordered_set<std::pair<uint64_t, uint64_t>, FileIdHash> seen;
@@ -194,7 +196,9 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         if (entries[members.front()].size <= kPartialBytes) makeGroup(members);
         else fullPass.insert(fullPass.end(), members.begin(), members.end());
     }
+    const auto fullStart = std::chrono::steady_clock::now();
     std::vector<Hashed> full = hashAll(entries, fullPass, std::nullopt, threads, bytesRead);
+    const double fullSeconds = secondsSince(fullStart);
     for (const auto& members : groupByKey(entries, full)) makeGroup(members);
     const double hashSeconds = secondsSince(hashStart);
 
@@ -207,6 +211,9 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         stats->bytesRead = bytesRead.load();
         stats->walkSeconds = walkSeconds;
         stats->hashSeconds = hashSeconds;
+        stats->partialSeconds = partialSeconds;
+        stats->fullSeconds = fullSeconds;
+        stats->fullBytes = stats->bytesRead - partialBytes;
     }
     return groups;
 }

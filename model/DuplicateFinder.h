@@ -34,6 +34,9 @@ struct Stats {
     int64_t bytesRead = 0;
     double walkSeconds = 0;
     double hashSeconds = 0;      // both hashing passes
+    double partialSeconds = 0;
+    double fullSeconds = 0;
+    int64_t fullBytes = 0;       // bytes read by the full pass
 };
 
 // Blocking; call it off the main thread. Holds the tree's shared lock only while it walks the
