@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <map>
 #include <mutex>
 #include <shared_mutex>
 #include <thread>
@@ -84,13 +83,26 @@ std::vector<Hashed> hashAll(const std::vector<Entry>& entries, const std::vector
 }
 
 // Groups hashed entries by (size, digest); groups of two or more, each in input order, ordered by
-// their first entry.
-std::vector<std::vector<size_t>> groupByKey(const std::vector<Entry>& entries, const std::vector<Hashed>& hashed) {
-    std::map<std::pair<int64_t, Digest>, std::vector<size_t>> byKey;
-    for (const Hashed& h : hashed) byKey[{entries[h.entry].size, h.digest.digest}].push_back(h.entry);
+// their first entry. Sorting one index array avoids a container per distinct key.
+std::vector<std::vector<size_t>> groupByKey(const std::vector<Entry>& entries, std::vector<Hashed> hashed) {
+    std::stable_sort(hashed.begin(), hashed.end(), [&](const Hashed& a, const Hashed& b) {
+        if (entries[a.entry].size != entries[b.entry].size) return entries[a.entry].size < entries[b.entry].size;
+        return a.digest.digest < b.digest.digest;
+    });
     std::vector<std::vector<size_t>> groups;
-    for (auto& [key, list] : byKey)
-        if (list.size() >= 2) groups.push_back(std::move(list));
+    for (size_t i = 0; i < hashed.size();) {
+        size_t end = i + 1;
+        while (end < hashed.size() && entries[hashed[end].entry].size == entries[hashed[i].entry].size &&
+               hashed[end].digest.digest == hashed[i].digest.digest)
+            ++end;
+        if (end - i >= 2) {
+            std::vector<size_t> members;
+            for (size_t k = i; k < end; ++k) members.push_back(hashed[k].entry);
+            std::sort(members.begin(), members.end()); // input order: entries are numbered in walk order
+            groups.push_back(std::move(members));
+        }
+        i = end;
+    }
     std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.front() < b.front(); });
     return groups;
 }
@@ -116,13 +128,13 @@ std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize
     int64_t remaining = whole ? expectedSize : std::min(*limit, expectedSize);
     if (whole) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-    if (!ctx) return std::nullopt;
-    struct CtxFree {
-        EVP_MD_CTX* ctx;
-        ~CtxFree() { EVP_MD_CTX_free(ctx); }
-    } ctxFree{ctx};
-    if (!sha256() || EVP_DigestInit_ex(ctx, sha256(), nullptr) != 1) return std::nullopt;
+    // One digest context per thread, reused for every file it hashes.
+    thread_local struct Context {
+        EVP_MD_CTX* ctx = EVP_MD_CTX_new();
+        ~Context() { EVP_MD_CTX_free(ctx); }
+    } context;
+    EVP_MD_CTX* ctx = context.ctx;
+    if (!ctx || !sha256() || EVP_DigestInit_ex(ctx, sha256(), nullptr) != 1) return std::nullopt;
 
     while (remaining > 0) {
         size_t want = static_cast<size_t>(std::min<int64_t>(remaining, static_cast<int64_t>(buffer.size())));
@@ -135,9 +147,11 @@ std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize
         if (EVP_DigestUpdate(ctx, buffer.data(), static_cast<size_t>(n)) != 1) return std::nullopt;
         remaining -= n;
     }
-    // A file that changed size while it was read is not the file that was scanned.
+    // A file that changed size while it was read is not the file that was scanned. (A prefix read for
+    // the first comparison needs no second look: the file is read whole, and checked, if it matters.)
+    const bool settlesFile = whole || expectedSize <= *limit;
     struct stat after{};
-    if (fstat(fd, &after) != 0 || after.st_size != expectedSize) return std::nullopt;
+    if (settlesFile && (fstat(fd, &after) != 0 || after.st_size != expectedSize)) return std::nullopt;
     if (whole) posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); // a whole-file read should not evict the cache
 
     FileDigest result;
@@ -183,6 +197,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
 
     // One file reached by two paths (hard links, a folder seen twice) is one file: its first path stays.
     std::unordered_set<std::pair<uint64_t, uint64_t>, FileIdHash> seen;
+    seen.reserve(partial.size());
     std::erase_if(partial, [&](const Hashed& h) { return !seen.insert({h.digest.device, h.digest.inode}).second; });
 
     std::vector<Group> groups;
