@@ -30,7 +30,36 @@ const EVP_MD* sha256() {
 struct Entry {
     FileNode* node;
     int64_t size;
-    std::string path;
+    uint32_t folder;   // index into the folder paths
+    size_t walkOrder;  // position in the pre-order walk
+    std::string name;
+};
+
+// Opens each file relative to its folder, opened once per run of files of that folder: a path walk
+// per folder instead of per file.
+class FolderCursor {
+public:
+    explicit FolderCursor(const std::vector<std::string>& paths) : paths_(paths) {}
+    ~FolderCursor() { reset(); }
+    // A descriptor of folder `index`, or -1 when it cannot be opened (it vanished, or became a link).
+    int at(uint32_t index) {
+        if (index != current_) {
+            reset();
+            current_ = index;
+            fd_ = open(paths_[index].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        return fd_;
+    }
+
+private:
+    void reset() {
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+        current_ = UINT32_MAX;
+    }
+    const std::vector<std::string>& paths_;
+    uint32_t current_ = UINT32_MAX;
+    int fd_ = -1;
 };
 
 struct FileIdHash {
@@ -50,23 +79,39 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 // Hashes the given entries on `threads` workers; the result holds the entries that produced a digest,
 // in the order given.
-std::vector<Hashed> hashAll(const std::vector<Entry>& entries, const std::vector<size_t>& which,
-                            std::optional<int64_t> limit, int threads, std::atomic<int64_t>& bytesRead) {
+std::vector<Hashed> hashAll(const std::vector<Entry>& entries, const std::vector<std::string>& folders,
+                            const std::vector<size_t>& which, std::optional<int64_t> limit, int threads,
+                            std::atomic<int64_t>& bytesRead) {
     std::vector<std::optional<FileDigest>> results(which.size());
-    // Largest first, so one big file does not start last and hold the pass alone.
     std::vector<size_t> order(which.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return entries[which[a]].size > entries[which[b]].size; });
+    if (limit) {
+        // Many small reads: folder by folder, so each folder is looked up once per run of its files.
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const Entry& x = entries[which[a]];
+            const Entry& y = entries[which[b]];
+            return x.folder != y.folder ? x.folder < y.folder : x.walkOrder < y.walkOrder;
+        });
+    } else {
+        // Whole files: largest first, so one big file does not start last and hold the pass alone.
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return entries[which[a]].size > entries[which[b]].size; });
+    }
+    const size_t chunk = limit ? 32 : 1;
     std::atomic<size_t> next = 0;
     auto work = [&] {
         std::vector<unsigned char> buffer(kBufferBytes);
+        FolderCursor cursor(folders);
         int64_t read = 0;
-        for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < order.size();) {
-            size_t i = order[k];
-            const Entry& e = entries[which[i]];
-            results[i] = hashFile(e.path, e.size, limit, buffer);
-            if (results[i]) read += limit ? std::min(*limit, e.size) : e.size;
+        for (size_t first; (first = next.fetch_add(chunk, std::memory_order_relaxed)) < order.size();) {
+            for (size_t k = first; k < std::min(first + chunk, order.size()); ++k) {
+                size_t i = order[k];
+                const Entry& e = entries[which[i]];
+                int dir = cursor.at(e.folder);
+                if (dir < 0) continue;
+                results[i] = hashFileAt(dir, e.name.c_str(), e.size, limit, buffer);
+                if (results[i]) read += limit ? std::min(*limit, e.size) : e.size;
+            }
         }
         bytesRead += read;
     };
@@ -111,10 +156,15 @@ std::vector<std::vector<size_t>> groupByKey(const std::vector<Entry>& entries, s
 
 std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
                                    std::vector<unsigned char>& buffer) {
+    return hashFileAt(AT_FDCWD, path.c_str(), expectedSize, limit, buffer);
+}
+
+std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize, std::optional<int64_t> limit,
+                                     std::vector<unsigned char>& buffer) {
     if (expectedSize < 0 || buffer.empty()) return std::nullopt;
     // O_NOFOLLOW: a link put in the file's place is not followed. O_NONBLOCK: a pipe put there does not
     // block the open (and is refused below).
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    int fd = openat(folder, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return std::nullopt;
     struct Closer {
         int fd;
@@ -167,22 +217,30 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     const auto start = std::chrono::steady_clock::now();
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::vector<Entry> entries;
+    std::vector<std::string> folders;
     {
         // The walk and the paths need the lock; the hashing below must not hold it.
         std::shared_lock lock(tree->mutex());
         if (!folder) folder = tree->root();
-        std::unordered_map<int64_t, std::vector<FileNode*>> buckets;
+        std::unordered_map<int64_t, std::vector<std::pair<FileNode*, size_t>>> buckets;
         std::vector<int64_t> sizesInWalkOrder;
+        size_t walkOrder = 0;
         folder->forEachNode([&](FileNode* node) {
-            if (node->isDirectory() || node->logicalSize <= 0 || node->sizeOnDisk <= 0) return;
+            ++walkOrder;
+            if (node->isDirectory() || node->logicalSize <= 0 || node->sizeOnDisk <= 0 || !node->parent()) return;
             auto& bucket = buckets[node->logicalSize];
             if (bucket.empty()) sizesInWalkOrder.push_back(node->logicalSize);
-            bucket.push_back(node);
+            bucket.emplace_back(node, walkOrder);
         });
+        std::unordered_map<const FileNode*, uint32_t> folderIndex;
         for (int64_t size : sizesInWalkOrder) {
             const auto& bucket = buckets[size];
             if (bucket.size() < 2) continue;
-            for (FileNode* node : bucket) entries.push_back({node, size, node->path()});
+            for (auto [node, order] : bucket) {
+                auto [it, added] = folderIndex.try_emplace(node->parent(), static_cast<uint32_t>(folders.size()));
+                if (added) folders.push_back(node->parent()->path());
+                entries.push_back({node, size, it->second, order, std::string(node->name())});
+            }
         }
     }
     const double walkSeconds = secondsSince(start);
@@ -191,7 +249,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     std::atomic<int64_t> bytesRead = 0;
     std::vector<size_t> all(entries.size());
     for (size_t i = 0; i < all.size(); ++i) all[i] = i;
-    std::vector<Hashed> partial = hashAll(entries, all, kPartialBytes, threads, bytesRead);
+    std::vector<Hashed> partial = hashAll(entries, folders, all, kPartialBytes, threads, bytesRead);
     const double partialSeconds = secondsSince(hashStart);
     const int64_t partialBytes = bytesRead.load();
 
@@ -212,7 +270,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         else fullPass.insert(fullPass.end(), members.begin(), members.end());
     }
     const auto fullStart = std::chrono::steady_clock::now();
-    std::vector<Hashed> full = hashAll(entries, fullPass, std::nullopt, threads, bytesRead);
+    std::vector<Hashed> full = hashAll(entries, folders, fullPass, std::nullopt, threads, bytesRead);
     const double fullSeconds = secondsSince(fullStart);
     for (const auto& members : groupByKey(entries, full)) makeGroup(members);
     const double hashSeconds = secondsSince(hashStart);

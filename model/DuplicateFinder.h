@@ -60,5 +60,8 @@ struct FileDigest {
 // `buffer` is scratch space of at least 64 KiB (reused across calls by a worker).
 std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
                                    std::vector<unsigned char>& buffer);
+// The same for the entry `name` of the open folder `folder` (AT_FDCWD: relative to the working folder).
+std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize,
+                                     std::optional<int64_t> limit, std::vector<unsigned char>& buffer);
 
 } // namespace DuplicateFinder
