@@ -202,7 +202,7 @@ std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expec
     const bool settlesFile = whole || expectedSize <= *limit;
     struct stat after{};
     if (settlesFile && (fstat(fd, &after) != 0 || after.st_size != expectedSize)) return std::nullopt;
-    if (whole) posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); // a whole-file read should not evict the cache
+    if (whole) posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); // drop what a whole-file read brought in
 
     FileDigest result;
     unsigned int length = 0;
