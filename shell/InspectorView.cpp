@@ -341,7 +341,7 @@ void InspectorView::rebuild() {
     }
     QWidget* content = node_ ? buildContent(facts(model_, *node_)) : buildPlaceholder();
     holder->layout()->addWidget(content);
-    holder->setMinimumHeight(0);
+    content->show(); // at once, not when the layout gets round to it
 }
 
 QWidget* InspectorView::buildPlaceholder() {
