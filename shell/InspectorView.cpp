@@ -345,8 +345,7 @@ void InspectorView::rebuild() {
 }
 
 QWidget* InspectorView::buildPlaceholder() {
-    auto* box = new QWidget;
-    box->setMinimumHeight(scroll_->viewport()->height());
+    auto* box = new QWidget; // fills the column (the scroll area stretches its widget), so this centres
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(10);
     layout->addStretch(1);

@@ -26,6 +26,22 @@ QString themeFile(const QString& stem, ThemeName name) {
 // The sidebar and the inspector side by side, as the window shows them, over a scanned home folder:
 // once with a folder selected, once with a staged file.
 TEST(Screenshot, SidebarAndInspectorInBothThemes) {
+    // Before any scan: the sidebar's buttons and disk, the inspector's placeholder.
+    ScanViewModel empty;
+    {
+        QWidget frame;
+        auto* row = new QHBoxLayout(&frame);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        row->addWidget(new SidebarView(empty));
+        row->addWidget(new InspectorView(empty));
+        frame.resize(SidebarView::kWidth + InspectorView::kWidth, 760);
+        frame.show();
+        QDir().mkpath("screenshots");
+        QTest::qWait(20);
+        ASSERT_TRUE(frame.grab().toImage().save(themeFile("columns-empty", ThemeName::light)));
+    }
+
     ScannedHome home;
     ScanViewModel& model = home.model();
     QWidget frame;
