@@ -341,12 +341,11 @@ void InspectorView::rebuild() {
     }
     QWidget* content = node_ ? buildContent(facts(model_, *node_)) : buildPlaceholder();
     holder->layout()->addWidget(content);
-    holder->setMinimumHeight(0);
+    content->show(); // at once, not when the layout gets round to it
 }
 
 QWidget* InspectorView::buildPlaceholder() {
-    auto* box = new QWidget;
-    box->setMinimumHeight(scroll_->viewport()->height());
+    auto* box = new QWidget; // fills the column (the scroll area stretches its widget), so this centres
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(10);
     layout->addStretch(1);

@@ -22,6 +22,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPointer>
 #include <QScrollArea>
 #include <QThreadPool>
@@ -174,6 +175,7 @@ PreviewContent loadPreview(const std::string& path) {
     else
         type = mimes.mimeTypeForFile(content.name, QMimeDatabase::MatchExtension); // by its name alone
     content.kind = type.comment();
+    if (!content.kind.isEmpty()) content.kind[0] = content.kind[0].toUpper(); // "folder" -> "Folder"
     content.iconName = type.iconName();
 
     switch (content.page) {
@@ -295,6 +297,19 @@ private:
     QString symbol_;
 };
 
+// The strip above a page: the panel colour with a divider under it.
+class HeaderBar : public QWidget {
+public:
+    HeaderBar() { setFixedHeight(56); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), theme().panel);
+        painter.fillRect(QRectF(0, height() - 1, width(), 1), theme().divider);
+    }
+};
+
 QPointer<PreviewWindow>& sharedWindow() {
     static QPointer<PreviewWindow> window;
     return window;
@@ -370,40 +385,48 @@ void PreviewWindow::rebuild() {
         body_->hide();
         body_->deleteLater();
     }
-    body_ = new QWidget(this);
-    auto* column = new QVBoxLayout(body_);
+    body_ = buildBody();
+    layout()->addWidget(body_);
+    body_->show();
+    setWindowTitle(content_.name);
+}
+
+QWidget* PreviewWindow::buildBody() {
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    layout()->addWidget(body_);
-    setWindowTitle(content_.name);
 
     const std::string path = path_;
-    auto openButton = [path](double height, double fontSize) {
-        return new InkButton(QStringLiteral("Open"), {}, height, fontSize, [path] { platform::desktop().open(path); });
-    };
 
-    // Header: symbol, name and kind, and "Open" (the info card has its own).
-    auto* header = new QWidget;
-    header->setFixedHeight(56);
-    auto* headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(18, 8, 14, 8);
-    headerRow->setSpacing(12);
-    auto* symbol = new TextLine(symbols::glyph(symbolFor(content_)), fonts::symbol(15), &Theme::textTertiary);
-    headerRow->addWidget(symbol);
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(1);
-    titles->addWidget(new TextLine(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
-    titles->addWidget(new TextLine(loaded_ ? content_.kind : QString(), fonts::ui(11), &Theme::textTertiary));
-    headerRow->addLayout(titles, 1);
-    if (loaded_ && content_.page != PreviewPage::info) {
-        QWidget* open = openButton(30, 12.5);
-        open->setFixedWidth(96);
-        headerRow->addWidget(open);
+    // Header: symbol, name and kind, and "Open". The info card says all of it itself.
+    if (!loaded_ || content_.page != PreviewPage::info) {
+        auto* header = new HeaderBar;
+        auto* headerRow = new QHBoxLayout(header);
+        headerRow->setContentsMargins(18, 8, 14, 9);
+        headerRow->setSpacing(12);
+        auto* symbol = new TextLine(symbols::glyph(symbolFor(content_)), fonts::symbol(15), &Theme::textTertiary);
+        headerRow->addWidget(symbol);
+        auto* titles = new QVBoxLayout;
+        titles->setSpacing(1);
+        titles->addWidget(new TextLine(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
+        QString subtitle = loaded_ ? content_.kind : QString();
+        if (loaded_ && content_.page == PreviewPage::folder)
+            subtitle += QStringLiteral(" · ") + formatCount(content_.entryCount) +
+                        (content_.entryCount == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+        titles->addWidget(new TextLine(subtitle, fonts::ui(11), &Theme::textTertiary));
+        headerRow->addLayout(titles, 1);
+        if (loaded_) {
+            auto* open = new OutlineButton(QStringLiteral("Open"), {}, 30, 12.5, {}, {}, 1,
+                                           [path] { platform::desktop().open(path); });
+            open->setFixedWidth(88);
+            headerRow->addWidget(open);
+        }
+        column->addWidget(header);
     }
-    column->addWidget(header);
     if (!loaded_) {
         column->addStretch(1);
-        return;
+        return body;
     }
 
     switch (content_.page) {
@@ -413,6 +436,7 @@ void PreviewWindow::rebuild() {
         text->setReadOnly(true);
         text->setFrameShape(QFrame::NoFrame);
         text->setFont(fonts::mono(12));
+        text->document()->setDocumentMargin(14);
         text->setPlainText(content_.text);
         text->setLineWrapMode(QPlainTextEdit::NoWrap);
         column->addWidget(text, 1);
@@ -457,7 +481,7 @@ void PreviewWindow::rebuild() {
         modified->setValue(relativeDateString(content_.modified));
         inner->addWidget(modified);
         inner->addSpacing(16);
-        inner->addWidget(openButton(36, 13.5));
+        inner->addWidget(new InkButton(QStringLiteral("Open"), {}, 36, 13.5, [path] { platform::desktop().open(path); }));
         auto* centre = new QHBoxLayout;
         centre->addStretch(1);
         centre->addWidget(card);
@@ -468,4 +492,5 @@ void PreviewWindow::rebuild() {
         break;
     }
     }
+    return body;
 }

@@ -91,6 +91,7 @@ private:
     void request(const std::string& path);
     void present(PreviewContent content, uint64_t ticket);
     void rebuild();
+    QWidget* buildBody();
 
     std::string path_;
     uint64_t ticket_ = 0;

@@ -240,7 +240,11 @@ void SidebarView::paintEvent(QPaintEvent*) {
 
 void SidebarView::updateRecents() {
     clearRows(recentRows_);
-    for (const std::string& path : model_.recents()) recentRows_->addWidget(new RecentRow(model_, path, recent_));
+    for (const std::string& path : model_.recents()) {
+        auto* row = new RecentRow(model_, path, recent_);
+        recentRows_->addWidget(row);
+        row->show();
+    }
     recent_->setVisible(!model_.recents().empty());
 }
 
@@ -267,7 +271,11 @@ void SidebarView::updateCurrentView() {
 void SidebarView::updateQuickWins() {
     clearRows(winRows_);
     const auto& wins = model_.quickWins();
-    for (const auto& win : wins) winRows_->addWidget(new QuickWinRow(model_, win, wins_));
+    for (const auto& win : wins) {
+        auto* row = new QuickWinRow(model_, win, wins_);
+        winRows_->addWidget(row);
+        row->show();
+    }
     winsCaption_->setTrailing(formatBytes(quickWinsTotal(wins)));
     wins_->setVisible(!wins.empty());
 }
@@ -276,6 +284,10 @@ void SidebarView::updateTypes() {
     clearRows(typeRows_);
     const TypeBytes breakdown = model_.rootTypeBreakdown();
     typeBar_->setBreakdown(breakdown);
-    for (const auto& [category, bytes] : breakdown) typeRows_->addWidget(new TypeLegendRow(category, bytes, types_));
+    for (const auto& [category, bytes] : breakdown) {
+        auto* row = new TypeLegendRow(category, bytes, types_);
+        typeRows_->addWidget(row);
+        row->show();
+    }
     types_->setVisible(!breakdown.empty());
 }
