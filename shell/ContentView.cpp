@@ -71,8 +71,13 @@ ContentView::ContentView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
     });
     showTab();
     updateInspector();
+}
+
+void ContentView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
     // The window opens with nothing focused that shows it (the filter field keeps its hint).
-    setFocus();
+    if (!shownOnce_) setFocus();
+    shownOnce_ = true;
 }
 
 void ContentView::showTab() {

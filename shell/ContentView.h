@@ -29,6 +29,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showTab();
@@ -42,4 +43,5 @@ private:
     QWidget* screen_ = nullptr;
     QPointer<QWidget> inspector_;
     double inspectorShown_ = 0; // 0 hidden, 1 fully in
+    bool shownOnce_ = false;
 };

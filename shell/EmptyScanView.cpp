@@ -49,7 +49,7 @@ EmptyScanView::EmptyScanView(ScanViewModel& viewModel, QWidget* parent) : QWidge
         fonts::ui(13), &Theme::textSecondary, this);
     subtitle->setWordWrap(true);
     subtitle->setAlignment(Qt::AlignHCenter);
-    subtitle->setFixedWidth(420);
+    subtitle->setFixedSize(420, subtitle->heightForWidth(420));
     column->addWidget(subtitle, 0, Qt::AlignHCenter);
 
     scanHome_ = new InkButton(QStringLiteral("Scan Home"), QStringLiteral("house.fill"), 40, 13,

@@ -190,10 +190,13 @@ void TopBar::layoutBar() {
         return int(std::ceil(tabs_->idealWidth(titles))) + kSpacing + separatorWidth +
                (crumbs ? kSpacing + breadcrumb_->idealWidth() : 0);
     };
+    // The field gives up width (down to its minimum) before the tabs give up their titles.
     const int full = stripWidth(SegmentStrip::Titles::all);
-    const int fieldWidth = std::clamp(room - full, FilterField::kMinimumWidth, FilterField::kMaximumWidth);
+    const bool fits = full <= room - FilterField::kMinimumWidth;
+    const int strip = fits ? full : stripWidth(SegmentStrip::Titles::selectedOnly);
+    const int fieldWidth = std::clamp(room - strip, FilterField::kMinimumWidth, FilterField::kMaximumWidth);
     const int stripRoom = std::max(0, room - fieldWidth);
-    tabs_->setTitles(full <= stripRoom ? SegmentStrip::Titles::all : SegmentStrip::Titles::selectedOnly);
+    tabs_->setTitles(fits ? SegmentStrip::Titles::all : SegmentStrip::Titles::selectedOnly);
 
     int x = left;
     tabs_->resize(tabs_->sizeHint());
