@@ -38,57 +38,36 @@
 
 namespace {
 
+// Titles in case order.
+constexpr std::array<std::string_view, 5> kTabTitles = {"Explore", "Duplicates", "Applications", "Monitor",
+                                                        "Snapshots"};
+constexpr std::array<std::string_view, 9> kModeTitles = {"Treemap", "Folders",  "Sunburst", "Flame", "Bubbles",
+                                                         "Mind Map", "Top Sizes", "Age Map", "List"};
+constexpr std::array<std::string_view, 3> kColorModeTitles = {"By type", "By folder", "By age"};
+
 template <typename Enum, size_t N>
-std::optional<Enum> fromTitle(const std::array<Enum, N>& cases, std::string_view (*title)(Enum), std::string_view raw) {
-    for (Enum e : cases)
-        if (title(e) == raw) return e;
+std::optional<Enum> caseTitled(const std::array<Enum, N>& cases, const std::array<std::string_view, N>& titles,
+                               std::string_view raw) {
+    for (size_t i = 0; i < N; ++i)
+        if (titles[i] == raw) return cases[i];
     return std::nullopt;
 }
 
 } // namespace
 
 namespace app_tab {
-std::string_view rawValue(AppTab tab) {
-    switch (tab) {
-    case AppTab::explore: return "Explore";
-    case AppTab::duplicates: return "Duplicates";
-    case AppTab::applications: return "Applications";
-    case AppTab::monitor: return "Monitor";
-    case AppTab::snapshots: return "Snapshots";
-    }
-    return {};
-}
-std::optional<AppTab> fromRawValue(std::string_view raw) { return fromTitle(allCases, &rawValue, raw); }
+std::string_view rawValue(AppTab tab) { return kTabTitles[static_cast<size_t>(tab)]; }
+std::optional<AppTab> fromRawValue(std::string_view raw) { return caseTitled(allCases, kTabTitles, raw); }
 } // namespace app_tab
 
 namespace visualization_mode {
-std::string_view rawValue(VisualizationMode mode) {
-    switch (mode) {
-    case VisualizationMode::treemap: return "Treemap";
-    case VisualizationMode::folders: return "Folders";
-    case VisualizationMode::sunburst: return "Sunburst";
-    case VisualizationMode::flame: return "Flame";
-    case VisualizationMode::bubbles: return "Bubbles";
-    case VisualizationMode::mindMap: return "Mind Map";
-    case VisualizationMode::topSizes: return "Top Sizes";
-    case VisualizationMode::ageMap: return "Age Map";
-    case VisualizationMode::outline: return "List";
-    }
-    return {};
-}
-std::optional<VisualizationMode> fromRawValue(std::string_view raw) { return fromTitle(allCases, &rawValue, raw); }
+std::string_view rawValue(VisualizationMode mode) { return kModeTitles[static_cast<size_t>(mode)]; }
+std::optional<VisualizationMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kModeTitles, raw); }
 } // namespace visualization_mode
 
 namespace color_mode {
-std::string_view rawValue(ColorMode mode) {
-    switch (mode) {
-    case ColorMode::type: return "By type";
-    case ColorMode::folder: return "By folder";
-    case ColorMode::age: return "By age";
-    }
-    return {};
-}
-std::optional<ColorMode> fromRawValue(std::string_view raw) { return fromTitle(allCases, &rawValue, raw); }
+std::string_view rawValue(ColorMode mode) { return kColorModeTitles[static_cast<size_t>(mode)]; }
+std::optional<ColorMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kColorModeTitles, raw); }
 } // namespace color_mode
 
 DiskInfo DiskInfo::forVolume(const std::string& path) {
@@ -174,7 +153,6 @@ QString trimHorizontalSpace(const QString& text) {
 }
 
 bool containsAsciiIgnoringCase(std::string_view haystack, std::string_view lowerNeedle) {
-    if (lowerNeedle.size() > haystack.size()) return false;
     for (size_t i = 0; i + lowerNeedle.size() <= haystack.size(); ++i) {
         size_t j = 0;
         while (j < lowerNeedle.size()) {
@@ -267,12 +245,11 @@ struct ScanViewModel::State {
     QThreadPool pool;
 
     void reapFinishedScanThreads() {
-        auto done = std::remove_if(scanThreads.begin(), scanThreads.end(), [](ScanThread& t) {
+        std::erase_if(scanThreads, [](ScanThread& t) {
             if (!t.finished->load()) return false;
-            t.thread.join();
+            t.thread.join(); // it has returned or is about to
             return true;
         });
-        scanThreads.erase(done, scanThreads.end());
     }
 };
 

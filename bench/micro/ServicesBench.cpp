@@ -5,6 +5,7 @@
 #include "model/QuickWins.h"
 #include "model/Rankings.h"
 #include "model/ScanTree.h"
+#include "model/TreeRollUp.h"
 
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
@@ -51,7 +52,7 @@ public:
         for (const char* name : topNames) top.push_back(folder(name, root));
         for (FileNode* t : top) fill(t, 0);
         attach(root, top);
-        rollUp(root);
+        rollUpSubtree(root);
     }
     std::shared_ptr<ScanTree> tree;
     size_t nodes = 1;
@@ -60,6 +61,7 @@ private:
     FileNode* folder(std::string_view name, FileNode* parent) {
         FileNode* n = FileNode::make(tree->arena(), name, true);
         n->setParent(parent);
+        n->setTotals(new (tree->arena().allocateArray<FolderTotals>(1)) FolderTotals{}, false);
         ++nodes;
         return n;
     }
@@ -91,26 +93,6 @@ private:
         FileNode** array = tree->arena().allocateArray<FileNode*>(kids.size() + 1);
         std::copy(kids.begin(), kids.end(), array);
         parent->setChildren(array, static_cast<uint32_t>(kids.size()));
-    }
-    void rollUp(FileNode* node) {
-        FolderTotals* totals = node->totals();
-        if (!totals) totals = new (tree->arena().allocateArray<FolderTotals>(1)) FolderTotals{};
-        for (FileNode* c : node->children()) {
-            if (c->isDirectory()) {
-                rollUp(c);
-                totals->fileCount += c->fileCount();
-                totals->folderCount += c->folderCount() + 1;
-                for (int i = 0; i < kFileCategoryCount; ++i) totals->typeSizes[i] += (*c->typeSizes())[i];
-            } else {
-                totals->fileCount += 1;
-                totals->typeSizes[file_category::rawValue(c->category)] += c->sizeOnDisk;
-            }
-            node->sizeOnDisk += c->sizeOnDisk;
-            node->logicalSize += c->logicalSize;
-            node->modifiedStamp = std::max(node->modifiedStamp, c->modifiedStamp);
-        }
-        node->setTotals(totals, true);
-        FileNode::sortBySizeOnDisk(node->mutableChildren());
     }
     std::mt19937_64 random;
 };

@@ -11,24 +11,6 @@ namespace {
 QVariant storedSetting(const char* key) { return QSettings("Brenwick", "Brenwick").value(key); }
 } // namespace
 
-TEST(ViewModelValues, RawValuesAreTheTitlesAndRoundTrip) {
-    EXPECT_EQ(visualization_mode::rawValue(VisualizationMode::mindMap), "Mind Map");
-    EXPECT_EQ(visualization_mode::rawValue(VisualizationMode::outline), "List");
-    EXPECT_EQ(color_mode::rawValue(ColorMode::type), "By type");
-    EXPECT_EQ(app_tab::rawValue(AppTab::applications), "Applications");
-    for (auto m : visualization_mode::allCases) EXPECT_EQ(visualization_mode::fromRawValue(visualization_mode::rawValue(m)), m);
-    for (auto t : app_tab::allCases) EXPECT_EQ(app_tab::fromRawValue(app_tab::rawValue(t)), t);
-    for (auto c : color_mode::allCases) EXPECT_EQ(color_mode::fromRawValue(color_mode::rawValue(c)), c);
-    EXPECT_FALSE(visualization_mode::fromRawValue("mindMap"));
-    EXPECT_FALSE(visualization_mode::fromRawValue("mind map"));
-    EXPECT_FALSE(theme_name::fromRawValue("dark"));
-
-    using Status = ScanViewModel::Status;
-    EXPECT_EQ(Status::scanning(1, 2, "/a"), Status::scanning(1, 2, "/a"));
-    EXPECT_NE(Status::scanning(1, 2, "/a"), Status::scanning(1, 3, "/a"));
-    EXPECT_NE(Status::idle(), Status::done());
-}
-
 TEST(ViewModelValues, DiskInfoOfAFolderIsItsVolume) {
     TempDir dir;
     DiskInfo info = DiskInfo::forVolume(dir.str());

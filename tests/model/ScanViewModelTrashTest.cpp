@@ -4,6 +4,7 @@
 #include "model/QuickWins.h"
 #include "model/ScanTree.h"
 #include "tests/model/ViewModelFixture.h"
+#include "tests/support/TreeBuilder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -165,19 +166,11 @@ TEST_F(ViewModelTrashTest, FindsNodesByStandardisedPathOnly) {
     EXPECT_EQ(ScanViewModel::findNode(dir.str() + "/tx/mid", root), nullptr);
 
     // A scan of "/" reaches a file by its whole path.
-    ScanTree volume("/", "Disk");
-    Arena& arena = volume.arena();
-    FileNode* usr = FileNode::make(arena, "usr", true);
-    FileNode* lib = FileNode::make(arena, "lib", true);
-    FileNode* file = FileNode::make(arena, "x.so", false);
-    FileNode** rootKids = arena.allocateArray<FileNode*>(1);
-    FileNode** usrKids = arena.allocateArray<FileNode*>(1);
-    FileNode** libKids = arena.allocateArray<FileNode*>(1);
-    rootKids[0] = usr, usrKids[0] = lib, libKids[0] = file;
-    volume.root()->setChildren(rootKids, 1), usr->setChildren(usrKids, 1), lib->setChildren(libKids, 1);
-    usr->setParent(volume.root()), lib->setParent(usr), file->setParent(lib);
-    EXPECT_EQ(ScanViewModel::findNode("/usr/lib/x.so", volume.root()), file);
-    EXPECT_EQ(ScanViewModel::findNode("/", volume.root()), volume.root());
+    TreeBuilder volume("/", "Disk");
+    FileNode* file = volume.fileAt("usr/lib/x.so", 10);
+    auto tree = volume.finish();
+    EXPECT_EQ(ScanViewModel::findNode("/usr/lib/x.so", tree->root()), file);
+    EXPECT_EQ(ScanViewModel::findNode("/", tree->root()), tree->root());
 }
 
 TEST_F(ViewModelTrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,6 +152,14 @@ TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
     if (stat("/dev/shm", &shm) != 0 || stat(user.dataHome().c_str(), &data) != 0 || shm.st_dev == data.st_dev ||
         access("/dev/shm", W_OK) != 0)
         GTEST_SKIP() << "no separate writable /dev/shm";
+    // Other test runs on this machine may use /dev/shm at the same time: take turns.
+    int lock = open("/dev/shm/brenwick-volume-trash-test.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    struct Unlock {
+        int fd;
+        ~Unlock() { close(fd); }
+    } unlock{lock};
     const std::string uid = std::to_string(getuid());
     const fs::path shared = "/dev/shm/.Trash", own = "/dev/shm/.Trash-" + uid;
     if (fs::exists(fs::symlink_status(shared)) || fs::exists(fs::symlink_status(own)))
