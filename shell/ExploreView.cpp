@@ -2,6 +2,7 @@
 
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
+#include "platform/Desktop.h"
 #include "shell/Buttons.h"
 #include "shell/EmptyScanView.h"
 #include "shell/Fonts.h"
@@ -28,7 +29,8 @@ public:
     TitleRow(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
         setObjectName(QStringLiteral("titleRow"));
         reveal = new SquareIconButton(QStringLiteral("arrow.up.forward.square"), QString(), 36, [this] {
-            if (FileNode* folder = viewModel_.currentFolder()) revealInFileManager(folder->path());
+            // Always the current folder, not the selection.
+            if (FileNode* folder = viewModel_.currentFolder()) platform::desktop().reveal(folder->path());
         }, this);
         reveal->setToolTip(QStringLiteral("Reveal in File Manager"));
         setFixedHeight(std::max(40, int(std::ceil(QFontMetricsF(nameFont()).height()))));
@@ -43,8 +45,6 @@ public:
     static QFont nameFont() { return fonts::ui(31.5, QFont::DemiBold); }
     static QFont sizeFont() { return fonts::ui(15, QFont::DemiBold); }
     static QFont countsFont() { return fonts::ui(14); }
-
-    static void revealInFileManager(const std::string& path);
 
 protected:
     void resizeEvent(QResizeEvent*) override { reveal->move(width() - reveal->width(), (height() - reveal->height()) / 2); }
@@ -91,8 +91,6 @@ protected:
 private:
     ScanViewModel& viewModel_;
 };
-
-void TitleRow::revealInFileManager(const std::string&) {}
 
 class Divider : public QWidget {
 public:

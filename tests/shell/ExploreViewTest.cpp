@@ -1,4 +1,5 @@
 #include "model/FileNode.h"
+#include "platform/Desktop.h"
 #include "shell/Buttons.h"
 #include "shell/CanvasView.h"
 #include "shell/CanvasWiring.h"
@@ -100,6 +101,21 @@ TEST_F(ExploreViewTest, HeaderShowsTheCurrentFolder) {
     FileNode* archive = child(documents, "archive");
     EXPECT_EQ(ExploreView::countsText(*archive), "   ·   1 files   ·   0 folders"); // never singular
     EXPECT_EQ(view.revealButton()->toolTip(), "Reveal in File Manager");
+
+    // The reveal button shows the current folder, whatever is selected in it.
+    struct RecordingDesktop : platform::Desktop {
+        std::vector<std::string> revealed;
+        void reveal(const std::string& path) override { revealed.push_back(path); }
+        void open(const std::string&) override {}
+        void copyPath(const std::string&) override {}
+    };
+    auto desktop = std::make_shared<RecordingDesktop>();
+    platform::setDesktop(desktop);
+    vm->select(documents);
+    vm->setSelectedNode(child(documents, "notes.txt"));
+    QTest::mouseClick(view.revealButton(), Qt::LeftButton);
+    platform::setDesktop(nullptr);
+    EXPECT_EQ(desktop->revealed, std::vector<std::string>{documents->path()});
 }
 
 TEST_F(ExploreViewTest, NoticeOnlyWithUnreadableFolders) {
