@@ -56,12 +56,18 @@ void fill(QPainter& painter, const QRectF& rect, double radius, const QColor& co
 }
 
 void strokeInside(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double lineWidth) {
-    const double half = lineWidth / 2;
+    // Filled as the ring between the shape and the shape inset by the line width: the same band a pen
+    // along the half-inset edge would draw, at a fraction of the cost of stroking curves (lists and
+    // grids draw hundreds of outlined tiles per frame).
+    const QRectF inner = rect.adjusted(lineWidth, lineWidth, -lineWidth, -lineWidth);
+    QPainterPath ring = continuousRoundedRect(rect, radius);
+    if (inner.isValid()) ring.addPath(continuousRoundedRect(inner, std::max(0.0, radius - lineWidth)));
+    ring.setFillRule(Qt::OddEvenFill);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(color, lineWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(continuousRoundedRect(rect.adjusted(half, half, -half, -half), std::max(0.0, radius - half)));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPath(ring);
     painter.restore();
 }
 
