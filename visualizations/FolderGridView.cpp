@@ -99,7 +99,7 @@ void FolderGridView::repartition() {
         partition_ = folder_grid::partition(folder_->children(),
                                             [this](const FileNode* child) { return viewModel_.matchesFilter(child); });
     }
-    // Hover and press state name cells that may be gone or elsewhere now.
+    // The hover state names cells that may be gone or elsewhere now.
     hovered_ = nullptr;
     hover_.clear();
     for (auto& [node, owner] : hoverAnimations_) delete owner.data();
