@@ -12,7 +12,6 @@
 #include "shell/Theme.h"
 #include "visualizations/FolderCard.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QMouseEvent>
@@ -299,31 +298,20 @@ void FolderGridView::mouseMoveEvent(QMouseEvent* event) {
 // ---- Clicks -------------------------------------------------------------------------------------
 
 void FolderGridView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pressPoint_ = event->position();
-        releaseEndsDoubleClick_ = false;
-    }
+    if (event->button() == Qt::LeftButton) taps_.press(event->position());
     QAbstractScrollArea::mousePressEvent(event);
 }
 
 void FolderGridView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseReleaseEvent(event);
-    const auto press = pressPoint_;
-    pressPoint_.reset();
-    if (releaseEndsDoubleClick_) {
-        // After a folder opened, whatever now lies under the pointer must not become the selection.
-        releaseEndsDoubleClick_ = false;
-        return;
-    }
-    if (!press || (event->position() - *press).manhattanLength() > QApplication::startDragDistance()) return;
+    if (!taps_.release(event->position())) return;
     if (FileNode* node = nodeAt(event->position())) viewModel_.setSelectedNode(node);
 }
 
 void FolderGridView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseDoubleClickEvent(event);
     // The first click of the pair has already selected; the second opens a folder or previews a file.
-    releaseEndsDoubleClick_ = true;
-    pressPoint_.reset();
+    taps_.doubleClick();
     FileNode* node = nodeAt(event->position());
     if (!node) return;
     // Opening a folder may make the Explore tab replace this view: nothing here runs after it.

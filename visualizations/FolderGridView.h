@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/TapTracker.h"
 #include "visualizations/FolderCard.h"
 #include "visualizations/FolderGridLayout.h"
 
@@ -82,6 +83,5 @@ private:
     FileNode* hovered_ = nullptr;
     std::unordered_map<const FileNode*, double> hover_;
     std::unordered_map<const FileNode*, QPointer<QObject>> hoverAnimations_;
-    std::optional<QPointF> pressPoint_;
-    bool releaseEndsDoubleClick_ = false;
+    TapTracker taps_;
 };

@@ -4,6 +4,7 @@
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/Palette.h"
+#include "shell/PreviewWindow.h"
 #include "shell/Theme.h"
 #include "visualizations/FolderGridView.h"
 
@@ -28,6 +29,13 @@ std::vector<std::string> namesOf(const std::vector<FileNode*>& nodes) {
     std::vector<std::string> names;
     for (const FileNode* node : nodes) names.emplace_back(node->name());
     return names;
+}
+
+// A double click as the window system delivers it: press, release, double click, release.
+void doubleClick(QWidget* widget, QPoint point) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, point);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, point);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, point);
 }
 
 class FolderGridViewTest : public ::testing::Test {
@@ -157,17 +165,25 @@ TEST_F(FolderGridViewTest, ClickSelectsDoubleClickOpens) {
 
     // A double click on an empty folder only selects it.
     FileNode* empty = child("empty");
-    QTest::mouseDClick(surface, Qt::LeftButton, {}, centreOf(*view, empty));
+    doubleClick(surface, centreOf(*view, empty));
     EXPECT_EQ(vm.selectedNode(), empty);
     EXPECT_EQ(vm.currentFolder(), vm.root());
 
-    QTest::mouseDClick(surface, Qt::LeftButton, {}, centreOf(*view, music));
+    doubleClick(surface, centreOf(*view, music));
     EXPECT_EQ(vm.currentFolder(), music);
     EXPECT_EQ(vm.selectedNode(), music);
 
     // A click on empty space changes nothing.
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(vm.selectedNode(), music);
+
+    // A double click on a file selects it and previews it.
+    doubleClick(surface, centreOf(*view, movie));
+    EXPECT_EQ(vm.selectedNode(), movie);
+    EXPECT_EQ(vm.currentFolder(), music);
+    EXPECT_EQ(PreviewWindow::instance().path(), movie->path());
+    EXPECT_TRUE(QTest::qWaitFor([] { return PreviewWindow::instance().page().has_value(); }, 10'000));
+    PreviewWindow::instance().close();
 }
 
 TEST_F(FolderGridViewTest, SelectionFromElsewhereIsDrawn) {

@@ -58,6 +58,7 @@ TEST_F(FolderGridWindowTest, ExploreOpensOnTheGridAndADoubleClickMovesIntoAFolde
     ASSERT_NE(documents, nullptr);
     const auto cell = grid->cellOf(documents);
     ASSERT_TRUE(cell.has_value());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell->center().toPoint());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell->center().toPoint());
     EXPECT_EQ(vm->currentFolder(), documents);
     QCoreApplication::processEvents();
