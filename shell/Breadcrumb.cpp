@@ -108,7 +108,10 @@ std::vector<FileNode*> Breadcrumb::crumbTrail(FileNode* folder, const FileNode* 
 }
 
 void Breadcrumb::rebuild() {
-    for (QWidget* w : separators_) w->deleteLater();
+    for (QWidget* w : separators_) {
+        w->hide();
+        w->deleteLater();
+    }
     for (QWidget* w : crumbs_) {
         w->hide();
         w->deleteLater();

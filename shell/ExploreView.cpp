@@ -76,8 +76,9 @@ protected:
         double x = 0;
         painter.setFont(nameFont());
         painter.setPen(t.text);
-        painter.drawText(QPointF(x, baseline), nameM.elidedText(name, Qt::ElideRight, nameW));
-        x += std::min(nameW, nameM.horizontalAdvance(name)) + 19;
+        const QString shownName = nameM.elidedText(name, Qt::ElideRight, nameW);
+        painter.drawText(QPointF(x, baseline), shownName);
+        x += nameM.horizontalAdvance(shownName) + 19;
         painter.setFont(sizeFont());
         painter.drawText(QPointF(x, baseline), size);
         x += sizeW - 19;

@@ -190,11 +190,14 @@ void TopBar::layoutBar() {
         return int(std::ceil(tabs_->idealWidth(titles))) + kSpacing + separatorWidth +
                (crumbs ? kSpacing + breadcrumb_->idealWidth() : 0);
     };
-    // The field gives up width (down to its minimum) before the tabs give up their titles.
+    // The field gives up width (down to its minimum) when that keeps every tab title; otherwise it
+    // stays at its widest and the compact strip's breadcrumb shortens instead.
     const int full = stripWidth(SegmentStrip::Titles::all);
     const bool fits = full <= room - FilterField::kMinimumWidth;
-    const int strip = fits ? full : stripWidth(SegmentStrip::Titles::selectedOnly);
-    const int fieldWidth = std::clamp(room - strip, FilterField::kMinimumWidth, FilterField::kMaximumWidth);
+    const int fieldWidth =
+        fits ? std::clamp(room - full, FilterField::kMinimumWidth, FilterField::kMaximumWidth)
+             : std::clamp(room - stripWidth(SegmentStrip::Titles::selectedOnly) + (crumbs ? breadcrumb_->idealWidth() : 0),
+                          FilterField::kMinimumWidth, FilterField::kMaximumWidth);
     const int stripRoom = std::max(0, room - fieldWidth);
     tabs_->setTitles(fits ? SegmentStrip::Titles::all : SegmentStrip::Titles::selectedOnly);
 

@@ -87,6 +87,14 @@ TEST_F(ScreenshotTest, StartScanningExploreAndEveryTab) {
     vm->cleanupQueue().add(vm->root()->children()[0], "Staged from Explore");
     vm->setMode(VisualizationMode::ageMap);
     shoot(*vm, "explore-deep");
+    // A long name: the title and the crumbs shorten, nothing runs under the buttons.
+    FileNode* longName = deep->parent()->parent();
+    for (FileNode* c : longName->children())
+        if (c->name().starts_with("Quarterly")) longName = c;
+    vm->setCurrentFolder(longName);
+    vm->setMode(VisualizationMode::treemap);
+    shoot(*vm, "explore-longname");
+
     vm->setCurrentFolder(vm->root());
     vm->setMode(VisualizationMode::folders);
     vm->setShowInspector(false);

@@ -72,6 +72,9 @@ std::string ShellTest::makeFixture() {
     dir.writeFile("fixture/Code/project/src/deep/deeper/util.h", 4000);
     dir.writeFile("fixture/Pictures/photo.jpg", 150000);
     dir.writeFile("fixture/readme.md", 2000);
+    dir.writeFile("fixture/Code/project/Quarterly reports and presentations for the whole department, 2019 to 2024/"
+                  "summary.key",
+                  40000);
     return (dir.path() / "fixture").string();
 }
 
