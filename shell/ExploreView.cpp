@@ -4,6 +4,7 @@
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
 #include "shell/Buttons.h"
+#include "shell/Divider.h"
 #include "shell/EmptyScanView.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
@@ -93,14 +94,6 @@ private:
     ScanViewModel& viewModel_;
 };
 
-class Divider : public QWidget {
-public:
-    explicit Divider(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), theme().divider); }
-};
-
 } // namespace
 
 ExploreView::ExploreView(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
@@ -183,7 +176,7 @@ void ExploreView::buildExplorer() {
     modeBar_ = new ModeBar(viewModel_, header_);
     headerColumn->addWidget(modeBar_);
     column->addWidget(header_);
-    column->addWidget(new Divider(screenWidget_));
+    column->addWidget(new Divider(Qt::Horizontal, screenWidget_));
 
     vizArea_ = new QWidget(screenWidget_);
     vizArea_->setObjectName(QStringLiteral("visualizationArea"));

@@ -4,6 +4,7 @@
 #include "model/ScanViewModel.h"
 #include "shell/Breadcrumb.h"
 #include "shell/Buttons.h"
+#include "shell/Divider.h"
 #include "shell/FilterField.h"
 #include "shell/Fonts.h"
 #include "shell/QueuePopover.h"
@@ -49,15 +50,6 @@ QString title(AppTab tab) {
     return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
 }
 
-// The divider-coloured bar after the tabs.
-class TabSeparator : public QWidget {
-public:
-    explicit TabSeparator(QWidget* parent) : QWidget(parent) { setFixedSize(1, 22); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), theme().divider); }
-};
-
 // The queue count over the queue button's corner; clicks pass through to the button.
 class CountBadge : public QWidget {
 public:
@@ -101,7 +93,7 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     tabs_->setSelected(indexOf(viewModel.tab()));
     connect(tabs_, &SegmentStrip::activated, this, [this](int i) { viewModel_.setTab(kTabs[i].tab); });
 
-    separator_ = new TabSeparator(this);
+    separator_ = new Divider(Qt::Vertical, this, 22);
     breadcrumb_ = new Breadcrumb(viewModel, this);
     connect(breadcrumb_, &Breadcrumb::contentChanged, this, &TopBar::layoutBar);
 
@@ -127,7 +119,6 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     connect(&viewModel.cleanupQueue(), &CleanupQueue::itemsChanged, this, &TopBar::updateBadge);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
         update();
-        separator_->update();
         badge_->update();
     });
     updateTheme();
