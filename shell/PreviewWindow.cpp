@@ -6,6 +6,7 @@
 #include "shell/AppShortcut.h"
 #include "shell/Buttons.h"
 #include "shell/CardBackground.h"
+#include "shell/ColumnScroll.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
 #include "shell/Palette.h"
@@ -24,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollArea>
+#include <QTextDocument>
 #include <QThreadPool>
 #include <QVBoxLayout>
 
@@ -39,12 +41,15 @@ namespace {
 
 constexpr qint64 kSniffBytes = 4096;
 
-QString fromBytes(std::string_view bytes) { return QString::fromUtf8(bytes.data(), qsizetype(bytes.size())); }
+QString fromBytes(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
 
 QString lastComponent(const std::string& path) {
     if (path == "/") return QStringLiteral("/");
     std::string_view view = path;
-    while (view.size() > 1 && view.back() == '/') view.remove_suffix(1);
+    while (view.size() > 1 && view.back() == '/')
+        view.remove_suffix(1);
     const auto slash = view.find_last_of('/');
     return fromBytes(slash == std::string_view::npos ? view : view.substr(slash + 1));
 }
@@ -105,10 +110,11 @@ std::vector<PreviewContent::Entry> listFolder(const std::string& path, int64_t& 
         entries.push_back({fromBytes(name), isDir, known && !isDir ? int64_t(st.st_size) : 0});
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(), [](const PreviewContent::Entry& a, const PreviewContent::Entry& b) {
-        if (a.isDirectory != b.isDirectory) return a.isDirectory;
-        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const PreviewContent::Entry& a, const PreviewContent::Entry& b) {
+                  if (a.isDirectory != b.isDirectory) return a.isDirectory;
+                  return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+              });
     return entries;
 }
 
@@ -138,7 +144,8 @@ PreviewFacts readPreviewFacts(const std::string& path) {
     reader.setDecideFormatFromContent(true);
     facts.isImage = reader.canRead();
     static const QMimeDatabase mimes;
-    facts.isText = mimes.mimeTypeForFileNameAndData(lastComponent(path), head).inherits(QStringLiteral("text/plain"));
+    facts.isText =
+        mimes.mimeTypeForFileNameAndData(lastComponent(path), head).inherits(QStringLiteral("text/plain"));
     return facts;
 }
 
@@ -174,6 +181,7 @@ PreviewContent loadPreview(const std::string& path) {
     else
         type = mimes.mimeTypeForFile(content.name, QMimeDatabase::MatchExtension); // by its name alone
     content.kind = type.comment();
+    if (!content.kind.isEmpty()) content.kind[0] = content.kind[0].toUpper(); // "folder" -> "Folder"
     content.iconName = type.iconName();
 
     switch (content.page) {
@@ -183,7 +191,8 @@ PreviewContent loadPreview(const std::string& path) {
         reader.setAutoTransform(true);
         const QSize size = reader.size();
         if (size.isValid() && std::max(size.width(), size.height()) > PreviewContent::kImageLimit)
-            reader.setScaledSize(size.scaled(PreviewContent::kImageLimit, PreviewContent::kImageLimit, Qt::KeepAspectRatio));
+            reader.setScaledSize(
+                size.scaled(PreviewContent::kImageLimit, PreviewContent::kImageLimit, Qt::KeepAspectRatio));
         content.image = reader.read();
         if (content.image.isNull()) content.page = PreviewPage::info; // unreadable after all
         break;
@@ -198,8 +207,11 @@ PreviewContent loadPreview(const std::string& path) {
         content.text = QString::fromUtf8(bytes);
         break;
     }
-    case PreviewPage::folder: content.entries = listFolder(path, content.entryCount); break;
-    case PreviewPage::info: break;
+    case PreviewPage::folder:
+        content.entries = listFolder(path, content.entryCount);
+        break;
+    case PreviewPage::info:
+        break;
     }
     return content;
 }
@@ -210,10 +222,10 @@ namespace {
 
 // An image scaled down to fit, centred; never scaled up.
 class ImagePage : public QWidget {
-public:
+  public:
     explicit ImagePage(QImage image) : image_(std::move(image)) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -226,20 +238,20 @@ protected:
         painter.drawImage(target, image_);
     }
 
-private:
+  private:
     QImage image_;
 };
 
 // The folder's entries, one row each: symbol, name, and a file's size. Paints only what is exposed.
 class ListingPage : public QWidget {
-public:
+  public:
     static constexpr int kRow = 30;
     explicit ListingPage(std::vector<PreviewContent::Entry> entries, int64_t count)
         : entries_(std::move(entries)), count_(count) {
         setFixedHeight(int(rows()) * kRow + 16);
     }
 
-protected:
+  protected:
     size_t rows() const { return entries_.size() + (count_ > int64_t(entries_.size()) ? 1 : 0); }
     void paintEvent(QPaintEvent* event) override {
         const Theme& t = theme();
@@ -252,34 +264,39 @@ protected:
         for (int i = first; i <= last; ++i) {
             const QRectF row(20, 8 + i * kRow, width() - 40, kRow);
             if (size_t(i) == entries_.size()) {
-                TextLine::paint(painter, row, QStringLiteral("%1 more").arg(formatCount(count_ - int64_t(entries_.size()))),
+                TextLine::paint(painter, row,
+                                QStringLiteral("%1 more").arg(formatCount(count_ - int64_t(entries_.size()))),
                                 font, t.textTertiary);
                 continue;
             }
             const auto& entry = entries_[size_t(i)];
-            const QString symbol = entry.isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill");
+            const QString symbol =
+                entry.isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill");
             symbols::paint(painter, QRectF(row.left(), row.top(), 18, kRow), symbol, 12, t.textTertiary);
             double sizeWidth = 0;
             if (!entry.isDirectory)
-                sizeWidth = TextLine::paint(painter, row, formatBytes(entry.size), sizeFont, t.textSecondary, Qt::AlignRight);
-            TextLine::paint(painter, QRectF(row.left() + 28, row.top(), row.width() - 28 - sizeWidth - 12, kRow),
+                sizeWidth = TextLine::paint(painter, row, formatBytes(entry.size), sizeFont, t.textSecondary,
+                                            Qt::AlignRight);
+            TextLine::paint(painter,
+                            QRectF(row.left() + 28, row.top(), row.width() - 28 - sizeWidth - 12, kRow),
                             entry.name, font, t.text, Qt::AlignLeft, Qt::ElideMiddle);
         }
     }
 
-private:
+  private:
     std::vector<PreviewContent::Entry> entries_;
     int64_t count_;
 };
 
 // The icon of a content type from the desktop's icon theme, else our own symbol.
 class TypeIcon : public QWidget {
-public:
-    TypeIcon(QString iconName, QString symbol) : icon_(QIcon::fromTheme(iconName)), symbol_(std::move(symbol)) {
+  public:
+    TypeIcon(QString iconName, QString symbol)
+        : icon_(QIcon::fromTheme(iconName)), symbol_(std::move(symbol)) {
         setFixedSize(72, 72);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -290,9 +307,22 @@ protected:
         symbols::paint(painter, rect(), symbol_, 40, theme().textTertiary);
     }
 
-private:
+  private:
     QIcon icon_;
     QString symbol_;
+};
+
+// The strip above a page: the panel colour with a divider under it.
+class HeaderBar : public QWidget {
+  public:
+    HeaderBar() { setFixedHeight(56); }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), theme().panel);
+        painter.fillRect(QRectF(0, height() - 1, width(), 1), theme().divider);
+    }
 };
 
 QPointer<PreviewWindow>& sharedWindow() {
@@ -347,8 +377,9 @@ void PreviewWindow::request(const std::string& path) {
     content_.name = lastComponent(path);
     rebuild();
     // Reading a file can block (a slow disk, a network mount): never on the window's thread.
-    runInBackground(QThreadPool::globalInstance(), this, [path] { return loadPreview(path); },
-                    [this, ticket](PreviewContent content) { present(std::move(content), ticket); });
+    runInBackground(
+        QThreadPool::globalInstance(), this, [path] { return loadPreview(path); },
+        [this, ticket](PreviewContent content) { present(std::move(content), ticket); });
 }
 
 void PreviewWindow::present(PreviewContent content, uint64_t ticket) {
@@ -365,54 +396,63 @@ void PreviewWindow::paintEvent(QPaintEvent*) {
 }
 
 void PreviewWindow::rebuild() {
-    if (body_) {
-        layout()->removeWidget(body_);
-        body_->hide();
-        body_->deleteLater();
-    }
-    body_ = new QWidget(this);
-    auto* column = new QVBoxLayout(body_);
+    clearLayoutLater(layout());
+    QWidget* body = buildBody();
+    layout()->addWidget(body);
+    body->show();
+    setWindowTitle(content_.name);
+}
+
+QWidget* PreviewWindow::buildBody() {
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    layout()->addWidget(body_);
-    setWindowTitle(content_.name);
 
     const std::string path = path_;
-    auto openButton = [path](double height, double fontSize) {
-        return new InkButton(QStringLiteral("Open"), {}, height, fontSize, [path] { platform::desktop().open(path); });
-    };
 
-    // Header: symbol, name and kind, and "Open" (the info card has its own).
-    auto* header = new QWidget;
-    header->setFixedHeight(56);
-    auto* headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(18, 8, 14, 8);
-    headerRow->setSpacing(12);
-    auto* symbol = new TextLine(symbols::glyph(symbolFor(content_)), fonts::symbol(15), &Theme::textTertiary);
-    headerRow->addWidget(symbol);
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(1);
-    titles->addWidget(new TextLine(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
-    titles->addWidget(new TextLine(loaded_ ? content_.kind : QString(), fonts::ui(11), &Theme::textTertiary));
-    headerRow->addLayout(titles, 1);
-    if (loaded_ && content_.page != PreviewPage::info) {
-        QWidget* open = openButton(30, 12.5);
-        open->setFixedWidth(96);
-        headerRow->addWidget(open);
+    // Header: symbol, name and kind, and "Open". The info card says all of it itself.
+    if (!loaded_ || content_.page != PreviewPage::info) {
+        auto* header = new HeaderBar;
+        auto* headerRow = new QHBoxLayout(header);
+        headerRow->setContentsMargins(18, 8, 14, 9);
+        headerRow->setSpacing(12);
+        auto* symbol =
+            new TextLine(symbols::glyph(symbolFor(content_)), fonts::symbol(15), &Theme::textTertiary);
+        headerRow->addWidget(symbol);
+        auto* titles = new QVBoxLayout;
+        titles->setSpacing(1);
+        titles->addWidget(
+            new TextLine(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
+        QString subtitle = loaded_ ? content_.kind : QString();
+        if (loaded_ && content_.page == PreviewPage::folder)
+            subtitle += QStringLiteral(" · ") + formatCount(content_.entryCount) +
+                        (content_.entryCount == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+        titles->addWidget(new TextLine(subtitle, fonts::ui(11), &Theme::textTertiary));
+        headerRow->addLayout(titles, 1);
+        if (loaded_) {
+            auto* open = new OutlineButton(QStringLiteral("Open"), {}, 30, 12.5, {}, {}, 1,
+                                           [path] { platform::desktop().open(path); });
+            open->setFixedWidth(88);
+            headerRow->addWidget(open);
+        }
+        column->addWidget(header);
     }
-    column->addWidget(header);
     if (!loaded_) {
         column->addStretch(1);
-        return;
+        return body;
     }
 
     switch (content_.page) {
-    case PreviewPage::image: column->addWidget(new ImagePage(content_.image), 1); break;
+    case PreviewPage::image:
+        column->addWidget(new ImagePage(content_.image), 1);
+        break;
     case PreviewPage::text: {
         auto* text = new QPlainTextEdit;
         text->setReadOnly(true);
         text->setFrameShape(QFrame::NoFrame);
         text->setFont(fonts::mono(12));
+        text->document()->setDocumentMargin(14);
         text->setPlainText(content_.text);
         text->setLineWrapMode(QPlainTextEdit::NoWrap);
         column->addWidget(text, 1);
@@ -442,7 +482,8 @@ void PreviewWindow::rebuild() {
         iconRow->addStretch(1);
         inner->addLayout(iconRow);
         inner->addSpacing(14);
-        auto* name = new TextLine(content_.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle);
+        auto* name =
+            new TextLine(content_.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle);
         name->setAlignment(Qt::AlignHCenter);
         inner->addWidget(name);
         inner->addSpacing(4);
@@ -457,7 +498,8 @@ void PreviewWindow::rebuild() {
         modified->setValue(relativeDateString(content_.modified));
         inner->addWidget(modified);
         inner->addSpacing(16);
-        inner->addWidget(openButton(36, 13.5));
+        inner->addWidget(
+            new InkButton(QStringLiteral("Open"), {}, 36, 13.5, [path] { platform::desktop().open(path); }));
         auto* centre = new QHBoxLayout;
         centre->addStretch(1);
         centre->addWidget(card);
@@ -468,4 +510,5 @@ void PreviewWindow::rebuild() {
         break;
     }
     }
+    return body;
 }
