@@ -69,7 +69,7 @@ TEST_F(ScreenshotTest, StartScanningExploreAndEveryTab) {
     shoot(*vm, "start");
 
     vm->scan(fixture);
-    WAIT_FOR(vm->status().filesScanned > 0 || !vm->status().currentPath.empty());
+    WAIT_FOR(vm->status().filesScanned > 0); // live counters, the scan held at "slow"
     shoot(*vm, "scanning");
     gate->release();
     WAIT_FOR(vm->status().kind == ScanViewModel::Status::Kind::done);
