@@ -51,7 +51,9 @@ QUrl fileUrl(const std::string& path) {
                              QUrl::StrictMode);
 }
 
-QUrl parentFolderUrl(const std::string& path) { return fileUrl(parentPath(path)); }
+QUrl parentFolderUrl(const std::string& path) {
+    return fileUrl(parentPath(path));
+}
 
 QString pathText(const std::string& path) {
     return QString::fromUtf8(path.data(), qsizetype(path.size()));
@@ -80,7 +82,9 @@ void SystemDesktop::reveal(const std::string& path) {
     });
 }
 
-void SystemDesktop::open(const std::string& path) { QDesktopServices::openUrl(fileUrl(path)); }
+void SystemDesktop::open(const std::string& path) {
+    QDesktopServices::openUrl(fileUrl(path));
+}
 
 void SystemDesktop::copyPath(const std::string& path) {
     QClipboard* clipboard = QGuiApplication::clipboard();

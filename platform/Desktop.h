@@ -14,7 +14,7 @@ namespace platform {
 // its path. Paths are raw bytes, as the tree keeps them. Views call desktop(); tests stand a fake in
 // place of the system's with setDesktop().
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
     // Shows the item selected in its folder in the file manager. Never blocks.
     virtual void reveal(const std::string& path) = 0;
@@ -28,7 +28,7 @@ public:
 // without waiting for it, and opens the parent folder when no file manager answers; open goes
 // through QDesktopServices; copy through the application clipboard. Main thread only.
 class SystemDesktop : public Desktop {
-public:
+  public:
     void reveal(const std::string& path) override;
     void open(const std::string& path) override;
     void copyPath(const std::string& path) override;

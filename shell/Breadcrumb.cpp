@@ -7,6 +7,7 @@
 #include "shell/PressableButton.h"
 #include "shell/Shapes.h"
 #include "shell/SymbolButton.h"
+#include "shell/SymbolLabel.h"
 #include "shell/Symbols.h"
 #include "shell/Theme.h"
 
@@ -23,21 +24,6 @@ constexpr int kSeparatorWidth = 8;
 constexpr int kMinimumCrumb = 44;
 
 QFont crumbFont(bool last) { return fonts::ui(13, last ? QFont::DemiBold : QFont::Medium); }
-
-// The "chevron.right" between two crumbs.
-class CrumbSeparator : public QWidget {
-public:
-    explicit CrumbSeparator(QWidget* parent) : QWidget(parent) {
-        setFixedSize(kSeparatorWidth, 28);
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        symbols::paint(painter, rect(), QStringLiteral("chevron.right"), 9, theme().textTertiary);
-    }
-};
 
 } // namespace
 
@@ -92,7 +78,7 @@ Breadcrumb::Breadcrumb(ScanViewModel& viewModel, QWidget* parent) : QWidget(pare
     connect(&viewModel, &ScanViewModel::generationChanged, this, &Breadcrumb::rebuild);
     connect(&viewModel, &ScanViewModel::diskChanged, this, &Breadcrumb::rebuild); // the name of "/"
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        for (QWidget* w : findChildren<QWidget*>()) w->update();
+        for (QWidget* w : crumbs_) w->update();
     });
     rebuild();
 }
@@ -108,7 +94,10 @@ std::vector<FileNode*> Breadcrumb::crumbTrail(FileNode* folder, const FileNode* 
 }
 
 void Breadcrumb::rebuild() {
-    for (QWidget* w : separators_) w->deleteLater();
+    for (QWidget* w : separators_) {
+        w->hide();
+        w->deleteLater();
+    }
     for (QWidget* w : crumbs_) {
         w->hide();
         w->deleteLater();
@@ -123,7 +112,8 @@ void Breadcrumb::rebuild() {
         for (size_t i = 0; i < trail.size(); ++i) {
             FileNode* node = trail[i];
             if (i > 0) {
-                auto* separator = new CrumbSeparator(this);
+                auto* separator = new SymbolLabel(QStringLiteral("chevron.right"), 9, &Theme::textTertiary,
+                                                  QSize(kSeparatorWidth, 28), this);
                 separator->show();
                 separators_.push_back(separator);
             }

@@ -1,6 +1,7 @@
 #include "shell/ContentView.h"
 
 #include "model/ScanViewModel.h"
+#include "shell/Divider.h"
 #include "shell/ExploreView.h"
 #include "shell/InspectorView.h"
 #include "shell/Motion.h"
@@ -34,15 +35,6 @@ private:
     std::function<void()> relayout_;
 };
 
-// A full-width one-point line.
-class Divider : public QWidget {
-public:
-    explicit Divider(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), theme().divider); }
-};
-
 } // namespace
 
 ContentView::ContentView(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
@@ -53,7 +45,7 @@ ContentView::ContentView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
     layout->setSpacing(0);
     topBar_ = new TopBar(viewModel, this);
     layout->addWidget(topBar_);
-    layout->addWidget(new Divider(this));
+    layout->addWidget(new Divider(Qt::Horizontal, this));
     row_ = new MainRow(this, [this] { layoutRow(); });
     layout->addWidget(row_, 1);
 

@@ -4,6 +4,7 @@
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
 #include "shell/Buttons.h"
+#include "shell/Divider.h"
 #include "shell/EmptyScanView.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
@@ -76,8 +77,9 @@ protected:
         double x = 0;
         painter.setFont(nameFont());
         painter.setPen(t.text);
-        painter.drawText(QPointF(x, baseline), nameM.elidedText(name, Qt::ElideRight, nameW));
-        x += std::min(nameW, nameM.horizontalAdvance(name)) + 19;
+        const QString shownName = nameM.elidedText(name, Qt::ElideRight, nameW);
+        painter.drawText(QPointF(x, baseline), shownName);
+        x += nameM.horizontalAdvance(shownName) + 19;
         painter.setFont(sizeFont());
         painter.drawText(QPointF(x, baseline), size);
         x += sizeW - 19;
@@ -90,14 +92,6 @@ protected:
 
 private:
     ScanViewModel& viewModel_;
-};
-
-class Divider : public QWidget {
-public:
-    explicit Divider(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), theme().divider); }
 };
 
 } // namespace
@@ -182,7 +176,7 @@ void ExploreView::buildExplorer() {
     modeBar_ = new ModeBar(viewModel_, header_);
     headerColumn->addWidget(modeBar_);
     column->addWidget(header_);
-    column->addWidget(new Divider(screenWidget_));
+    column->addWidget(new Divider(Qt::Horizontal, screenWidget_));
 
     vizArea_ = new QWidget(screenWidget_);
     vizArea_->setObjectName(QStringLiteral("visualizationArea"));

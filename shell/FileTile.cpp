@@ -28,7 +28,9 @@ FileTile::FileTile(ScanViewModel& model, FileNode* node, QWidget* parent)
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
-bool FileTile::isSelected() const { return node_ && model_.selectedNode() == node_; }
+bool FileTile::isSelected() const {
+    return node_ && model_.selectedNode() == node_;
+}
 
 QString FileTile::subtitle(const FileNode& node) {
     const std::string_view title = file_category::title(node.category);
@@ -36,7 +38,8 @@ QString FileTile::subtitle(const FileNode& node) {
            relativeDateString(dateFromStamp(node.modifiedStamp));
 }
 
-void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node, bool selected, const Theme& t) {
+void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node, bool selected,
+                     const Theme& t) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -64,15 +67,19 @@ void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node
     const double textWidth = std::max(0.0, row.right() - sizeWidth - 6 - x);
     const double nameHeight = QFontMetricsF(nameFont).height(), subHeight = QFontMetricsF(subFont).height();
     const double top = rect.center().y() - (nameHeight + 2 + subHeight) / 2;
-    TextLine::paint(painter, QRectF(x, top, textWidth, nameHeight), nodeName(node), nameFont, t.text, Qt::AlignLeft,
-                    Qt::ElideMiddle);
+    TextLine::paint(painter, QRectF(x, top, textWidth, nameHeight), nodeName(node), nameFont, t.text,
+                    Qt::AlignLeft, Qt::ElideMiddle);
     TextLine::paint(painter, QRectF(x, top + nameHeight + 2, textWidth, subHeight), subtitle(node), subFont,
                     t.textTertiary);
     painter.restore();
 }
 
-QSize FileTile::sizeHint() const { return {260, kHeight}; }
-QSize FileTile::minimumSizeHint() const { return {120, kHeight}; }
+QSize FileTile::sizeHint() const {
+    return {260, kHeight};
+}
+QSize FileTile::minimumSizeHint() const {
+    return {120, kHeight};
+}
 
 void FileTile::paintEvent(QPaintEvent*) {
     if (!node_) return;
@@ -89,4 +96,6 @@ void FileTile::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) node_actions::preview(node_);
 }
 
-void FileTile::contextMenuEvent(QContextMenuEvent* event) { NodeContextMenu::popup(model_, node_, event->globalPos()); }
+void FileTile::contextMenuEvent(QContextMenuEvent* event) {
+    NodeContextMenu::popup(model_, node_, event->globalPos());
+}

@@ -13,7 +13,7 @@ struct Theme;
 // selected node.
 class FileTile : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeight = 60;
 
     FileTile(ScanViewModel& model, FileNode* node, QWidget* parent = nullptr);
@@ -24,18 +24,19 @@ public:
     // The second line: the category's title, " · " and how long ago the file was modified.
     static QString subtitle(const FileNode& node);
     // Draws a tile into `rect`, for views that draw their tiles themselves.
-    static void paint(QPainter& painter, const QRectF& rect, const FileNode& node, bool selected, const Theme& theme);
+    static void paint(QPainter& painter, const QRectF& rect, const FileNode& node, bool selected,
+                      const Theme& theme);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     ScanViewModel& model_;
     FileNode* node_;
 };

@@ -1,11 +1,12 @@
 #include "shell/InspectorView.h"
 
-#include "model/FileNode.h"
 #include "model/CleanupQueue.h"
+#include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
 #include "shell/Buttons.h"
 #include "shell/CardBackground.h"
+#include "shell/ColumnScroll.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
 #include "shell/NodeActions.h"
@@ -24,7 +25,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,19 +32,23 @@
 
 namespace {
 
-QString fromBytes(std::string_view bytes) { return QString::fromUtf8(bytes.data(), qsizetype(bytes.size())); }
+QString fromBytes(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
 
-QString categoryTitle(FileCategory category) { return fromBytes(file_category::title(category)); }
+QString categoryTitle(FileCategory category) {
+    return fromBytes(file_category::title(category));
+}
 
 // The node's symbol on a 63-point rounded tile.
 class SymbolTile : public QWidget {
-public:
+  public:
     SymbolTile(QString symbol, bool isFolder, FileCategory category)
         : symbol_(std::move(symbol)), isFolder_(isFolder), category_(category) {
         setFixedSize(63, 63);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
         QPainter painter(this);
@@ -58,7 +62,7 @@ protected:
         symbols::paint(painter, rect(), symbol_, 22.5, tint);
     }
 
-private:
+  private:
     QString symbol_;
     bool isFolder_;
     FileCategory category_;
@@ -66,18 +70,18 @@ private:
 
 // The node's symbol and kind on a small chip.
 class KindChip : public QWidget {
-public:
+  public:
     KindChip(QString symbol, QString title) : symbol_(std::move(symbol)), title_(std::move(title)) {
         setFixedHeight(22);
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
     QSize sizeHint() const override {
-        const double w = 9 + symbols::size(symbol_, 9).width() + 5 +
-                         QFontMetricsF(font()).horizontalAdvance(title_) + 9;
+        const double w =
+            9 + symbols::size(symbol_, 9).width() + 5 + QFontMetricsF(font()).horizontalAdvance(title_) + 9;
         return {int(std::ceil(w)), 22};
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
         QPainter painter(this);
@@ -86,17 +90,18 @@ protected:
         shapes::fill(painter, rect(), 6, t.chip);
         const double s = symbols::size(symbol_, 9).width();
         symbols::paint(painter, QRectF(9, 0, s, height()), symbol_, 9, t.textSecondary);
-        TextLine::paint(painter, QRectF(9 + s + 5, 0, width() - 9 - s - 5, height()), title_, font(), t.textSecondary);
+        TextLine::paint(painter, QRectF(9 + s + 5, 0, width() - 9 - s - 5, height()), title_, font(),
+                        t.textSecondary);
     }
 
-private:
+  private:
     static QFont font() { return fonts::ui(11, QFont::Medium); }
     QString symbol_, title_;
 };
 
 // The path in at most two lines, cut in the middle when longer, selectable.
 class PathLabel : public QLabel {
-public:
+  public:
     explicit PathLabel(QString path) : path_(std::move(path)) {
         setFont(fonts::mono(11));
         setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -111,19 +116,20 @@ public:
     static QString twoLines(const QString& text, const QFontMetricsF& metrics, double width) {
         if (width <= 0 || metrics.horizontalAdvance(text) <= width) return text;
         int split = 0;
-        while (split < text.size() && metrics.horizontalAdvance(text.left(split + 1)) <= width) ++split;
+        while (split < text.size() && metrics.horizontalAdvance(text.left(split + 1)) <= width)
+            ++split;
         split = std::max(split, 1);
         const QString rest = text.mid(split);
         return text.left(split) + QLatin1Char('\n') + metrics.elidedText(rest, Qt::ElideMiddle, width);
     }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override {
         QLabel::resizeEvent(event);
         layoutText();
     }
 
-private:
+  private:
     void layoutText() {
         const QString shown = twoLines(path_, QFontMetricsF(font()), width() - 1);
         if (shown != text()) setText(shown);
@@ -143,13 +149,13 @@ private:
 
 // The size in large type and its share of the scan beside it, on one baseline.
 class SizeLine : public QWidget {
-public:
+  public:
     SizeLine(QString size, QString share) : size_(std::move(size)), share_(std::move(share)) {
         setFixedHeight(int(std::ceil(QFontMetricsF(sizeFont()).height())));
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
         QPainter painter(this);
@@ -163,10 +169,11 @@ protected:
         const QFontMetricsF small(shareFont());
         painter.setFont(shareFont());
         painter.setPen(t.textSecondary);
-        painter.drawText(QPointF(x, baseline), small.elidedText(share_, Qt::ElideRight, std::max(0.0, width() - x)));
+        painter.drawText(QPointF(x, baseline),
+                         small.elidedText(share_, Qt::ElideRight, std::max(0.0, width() - x)));
     }
 
-private:
+  private:
     static QFont sizeFont() { return fonts::ui(30.5, QFont::Bold); }
     static QFont shareFont() { return fonts::ui(12); }
     QString size_, share_;
@@ -177,7 +184,7 @@ private:
 // A row of "Largest Inside": dot, name and size over a bar of the child's share. A click selects the
 // child; a double click (the second click lands on the child's own page) opens it.
 class LargestRow : public QWidget {
-public:
+  public:
     LargestRow(InspectorView::Facts::Child child, std::function<void(FileNode*)> clicked)
         : child_(std::move(child)), clicked_(std::move(clicked)) {
         setFixedHeight(33);
@@ -187,7 +194,7 @@ public:
     }
     FileNode* node() const { return child_.node; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
         QPainter painter(this);
@@ -201,21 +208,25 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
         painter.drawEllipse(QRectF(0, line.center().y() - 3.5, 7, 7));
-        const double sizeWidth = TextLine::paint(painter, line, child_.size, sizeFont, t.text, Qt::AlignRight);
-        TextLine::paint(painter, QRectF(15, line.top(), std::max(0.0, width() - 15 - 8 - sizeWidth), lineHeight),
+        const double sizeWidth =
+            TextLine::paint(painter, line, child_.size, sizeFont, t.text, Qt::AlignRight);
+        TextLine::paint(painter,
+                        QRectF(15, line.top(), std::max(0.0, width() - 15 - 8 - sizeWidth), lineHeight),
                         child_.name, nameFont, t.text, Qt::AlignLeft, Qt::ElideMiddle);
         const QRectF bar(0, line.bottom() + 5, width(), 3);
         painter.setPen(Qt::NoPen);
         painter.setBrush(t.track);
         painter.drawPath(shapes::capsule(bar));
         painter.setBrush(color);
-        painter.drawPath(shapes::capsule(QRectF(bar.left(), bar.top(), std::max(3.0, bar.width() * child_.fraction), 3)));
+        painter.drawPath(
+            shapes::capsule(QRectF(bar.left(), bar.top(), std::max(3.0, bar.width() * child_.fraction), 3)));
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) clicked_(child_.node);
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            clicked_(child_.node);
     }
 
-private:
+  private:
     InspectorView::Facts::Child child_;
     std::function<void(FileNode*)> clicked_;
 };
@@ -235,20 +246,10 @@ QWidget* card(QVBoxLayout** layout) {
 
 InspectorView::InspectorView(ScanViewModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setFixedWidth(kWidth);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    scroll_ = new QScrollArea(this);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setWidgetResizable(true);
-    scroll_->viewport()->setAutoFillBackground(false);
-    outer->addWidget(scroll_);
     auto* holder = new QWidget;
     auto* holderLayout = new QVBoxLayout(holder);
     holderLayout->setContentsMargins(0, 0, 0, 0);
-    scroll_->setWidget(holder);
-    holder->setAutoFillBackground(false);
+    scroll_ = makeColumnScroll(this, holder);
 
     connect(&model_, &ScanViewModel::selectedNodeChanged, this, &InspectorView::refresh);
     connect(&model_, &ScanViewModel::currentFolderChanged, this, &InspectorView::refresh);
@@ -277,7 +278,8 @@ InspectorView::Facts InspectorView::facts(const ScanViewModel& model, const File
     f.path = platform::pathText(path);
     f.size = formatBytes(node.sizeOnDisk);
     const FileNode* root = model.root();
-    f.share = formatPercent(node.sizeOnDisk, root ? root->sizeOnDisk : node.sizeOnDisk) + QStringLiteral(" of scan");
+    f.share = formatPercent(node.sizeOnDisk, root ? root->sizeOnDisk : node.sizeOnDisk) +
+              QStringLiteral(" of scan");
 
     f.details.push_back({QStringLiteral("Size on disk"), formatBytes(node.sizeOnDisk)});
     f.details.push_back({QStringLiteral("Logical size"), formatBytes(node.logicalSize)});
@@ -296,7 +298,8 @@ InspectorView::Facts InspectorView::facts(const ScanViewModel& model, const File
     }
     f.details.push_back({QStringLiteral("Modified"), relativeDateString(dateFromStamp(node.modifiedStamp))});
     if (node.createdStamp != 0)
-        f.details.push_back({QStringLiteral("Created"), relativeDateString(dateFromStamp(node.createdStamp))});
+        f.details.push_back(
+            {QStringLiteral("Created"), relativeDateString(dateFromStamp(node.createdStamp))});
 
     const auto children = node.children();
     f.childCount = int64_t(children.size());
@@ -306,8 +309,8 @@ InspectorView::Facts InspectorView::facts(const ScanViewModel& model, const File
         // size is the measure there too).
         const double fraction =
             node.sizeOnDisk > 0 ? double(child->sizeOnDisk) / double(node.sizeOnDisk) : 0.0;
-        f.largest.push_back({child, nodeName(*child), formatBytes(child->sizeOnDisk), child->dominantCategory(),
-                             fraction});
+        f.largest.push_back(
+            {child, nodeName(*child), formatBytes(child->sizeOnDisk), child->dominantCategory(), fraction});
     }
 
     f.canStage = f.hasPlace && &node != root;
@@ -331,14 +334,7 @@ void InspectorView::rebuild() {
     placeButtons_.clear();
 
     QWidget* holder = scroll_->widget();
-    // Deleted later: the click that led here may come from inside the old content.
-    while (QLayoutItem* item = holder->layout()->takeAt(0)) {
-        if (QWidget* old = item->widget()) {
-            old->hide();
-            old->deleteLater();
-        }
-        delete item;
-    }
+    clearLayoutLater(holder->layout());
     QWidget* content = node_ ? buildContent(facts(model_, *node_)) : buildPlaceholder();
     holder->layout()->addWidget(content);
     content->show(); // at once, not when the layout gets round to it
@@ -349,10 +345,12 @@ QWidget* InspectorView::buildPlaceholder() {
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(10);
     layout->addStretch(1);
-    auto* symbol = new TextLine(symbols::glyph(QStringLiteral("sidebar.right")), fonts::symbol(26), &Theme::textTertiary);
+    auto* symbol = new TextLine(symbols::glyph(QStringLiteral("sidebar.right")), fonts::symbol(26),
+                                &Theme::textTertiary);
     symbol->setAlignment(Qt::AlignHCenter);
     layout->addWidget(symbol);
-    auto* text = new TextLine(QStringLiteral("Select an item to inspect it."), fonts::ui(12), &Theme::textSecondary);
+    auto* text =
+        new TextLine(QStringLiteral("Select an item to inspect it."), fonts::ui(12), &Theme::textSecondary);
     text->setAlignment(Qt::AlignHCenter);
     layout->addWidget(text);
     layout->addStretch(1);
@@ -404,8 +402,8 @@ QWidget* InspectorView::buildContent(const Facts& f) {
     if (!f.largest.empty()) {
         column->addSpacing(20);
         QWidget* largest = card(&layout);
-        const QString count = formatCount(f.childCount) + (f.childCount == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
-        layout->addWidget(new SectionCaption(QStringLiteral("Largest Inside"), count));
+        layout->addWidget(new SectionCaption(QStringLiteral("Largest Inside"),
+                                             formatCount(f.childCount) + QStringLiteral(" items")));
         layout->addSpacing(6);
         for (const Facts::Child& child : f.largest)
             layout->addWidget(new LargestRow(child, [this](FileNode* node) { rowClicked(node); }));
@@ -415,16 +413,20 @@ QWidget* InspectorView::buildContent(const Facts& f) {
     // Actions.
     column->addSpacing(20);
     FileNode* node = node_;
-    auto button = [](const QString& title, const QString& symbol, const QString& confirm, std::function<void()> action) {
-        return new OutlineButton(title, symbol, 32, 13, confirm, confirm.isEmpty() ? QString() : QStringLiteral("checkmark"),
-                                 1.0, std::move(action));
+    auto button = [](const QString& title, const QString& symbol, const QString& confirm,
+                     std::function<void()> action) {
+        return new OutlineButton(title, symbol, 32, 13, confirm,
+                                 confirm.isEmpty() ? QString() : QStringLiteral("checkmark"), 1.0,
+                                 std::move(action));
     };
     auto* reveal = button(QStringLiteral("Reveal"), QStringLiteral("arrow.up.forward.square"), {},
                           [node] { node_actions::reveal(node); });
-    auto* preview = button(QStringLiteral("Preview"), QStringLiteral("eye.fill"), {}, [node] { node_actions::preview(node); });
-    auto* focus = button(QStringLiteral("Focus"), QStringLiteral("scope"), {}, [this, node] { model_.reveal(node); });
-    auto* copy = button(QStringLiteral("Copy Path"), QStringLiteral("doc.on.clipboard.fill"), QStringLiteral("Copied"),
-                        [node] { node_actions::copyPath(node); });
+    auto* preview = button(QStringLiteral("Preview"), QStringLiteral("eye.fill"), {},
+                           [node] { node_actions::preview(node); });
+    auto* focus =
+        button(QStringLiteral("Focus"), QStringLiteral("scope"), {}, [this, node] { model_.reveal(node); });
+    auto* copy = button(QStringLiteral("Copy Path"), QStringLiteral("doc.on.clipboard.fill"),
+                        QStringLiteral("Copied"), [node] { node_actions::copyPath(node); });
     for (OutlineButton* b : {reveal, preview, copy}) {
         b->setEnabled(f.hasPlace);
         placeButtons_.push_back(b);
@@ -446,7 +448,8 @@ QWidget* InspectorView::buildContent(const Facts& f) {
     column->addStretch(1);
     updateStaging();
 
-    for (QWidget* w : content->findChildren<QWidget*>()) w->installEventFilter(this);
+    for (QWidget* w : content->findChildren<QWidget*>())
+        w->installEventFilter(this);
     return content;
 }
 

@@ -20,7 +20,7 @@ class ScanViewModel;
 // its cleanup queue.
 class InspectorView : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kWidth = 382;
 
     // Everything the column shows for a node, without widgets.
@@ -66,11 +66,11 @@ public:
     // The staging button (null while nothing is shown), for tests.
     InkButton* stageButton() const { return stage_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void refresh();
     void rebuild();
     void updateStaging();

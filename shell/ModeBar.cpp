@@ -5,6 +5,7 @@
 #include "shell/PressableButton.h"
 #include "shell/SegmentStrip.h"
 #include "shell/Shapes.h"
+#include "shell/SymbolLabel.h"
 #include "shell/Symbols.h"
 #include "shell/ThemedLabel.h"
 
@@ -140,17 +141,6 @@ private:
     ScanViewModel& viewModel_;
 };
 
-class DepthSymbol : public QWidget {
-public:
-    explicit DepthSymbol(QWidget* parent) : QWidget(parent) { setFixedSize(14, 20); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        symbols::paint(painter, rect(), QStringLiteral("square.3.layers.3d"), 11.5, theme().textTertiary);
-    }
-};
-
 } // namespace
 
 // ---- DepthSlider --------------------------------------------------------------------------------
@@ -251,7 +241,8 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
     auto* depthRow = new QHBoxLayout(depth_);
     depthRow->setContentsMargins(0, 0, 0, 0);
     depthRow->setSpacing(10);
-    depthRow->addWidget(new DepthSymbol(depth_));
+    depthRow->addWidget(
+        new SymbolLabel(QStringLiteral("square.3.layers.3d"), 11.5, &Theme::textTertiary, QSize(14, 20), depth_));
     slider_ = new DepthSlider(depth_);
     depthRow->addWidget(slider_);
     depthValue_ = new ThemedLabel(QString(), fonts::ui(11.5, QFont::Medium), &Theme::textSecondary, depth_);

@@ -8,7 +8,9 @@
 
 namespace node_actions {
 
-bool hasPlace(const FileNode* node) { return node && node->hasRealLocation(); }
+bool hasPlace(const FileNode* node) {
+    return node && node->hasRealLocation();
+}
 
 void reveal(const FileNode* node) {
     if (hasPlace(node)) platform::desktop().reveal(node->path());

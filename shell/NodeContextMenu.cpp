@@ -24,10 +24,18 @@ std::vector<NodeContextMenu::Entry> NodeContextMenu::entries(const FileNode* nod
 void NodeContextMenu::trigger(ScanViewModel& model, FileNode* node, Action action) {
     if (!node) return;
     switch (action) {
-    case Action::open: model.select(node); break;
-    case Action::preview: node_actions::preview(node); break;
-    case Action::reveal: node_actions::reveal(node); break;
-    case Action::copyPath: node_actions::copyPath(node); break;
+    case Action::open:
+        model.select(node);
+        break;
+    case Action::preview:
+        node_actions::preview(node);
+        break;
+    case Action::reveal:
+        node_actions::reveal(node);
+        break;
+    case Action::copyPath:
+        node_actions::copyPath(node);
+        break;
     case Action::stage:
         if (node_actions::hasPlace(node)) model.cleanupQueue().add(node, node_actions::kStagedFromExplore);
         break;

@@ -14,7 +14,7 @@ class ScanViewModel;
 // files): "Open" (folders only), "Preview", "Reveal in File Manager", "Copy Path", a divider and
 // "Add to Cleanup". Everything but "Open" needs a real place on disk and is disabled for group nodes.
 class NodeContextMenu {
-public:
+  public:
     enum class Action { open, preview, reveal, copyPath, stage };
 
     struct Entry {

@@ -6,6 +6,7 @@
 #include "shell/AppShortcut.h"
 #include "shell/Buttons.h"
 #include "shell/CardBackground.h"
+#include "shell/ColumnScroll.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
 #include "shell/Palette.h"
@@ -22,9 +23,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QPointer>
 #include <QScrollArea>
+#include <QTextDocument>
 #include <QThreadPool>
 #include <QVBoxLayout>
 
@@ -40,12 +41,15 @@ namespace {
 
 constexpr qint64 kSniffBytes = 4096;
 
-QString fromBytes(std::string_view bytes) { return QString::fromUtf8(bytes.data(), qsizetype(bytes.size())); }
+QString fromBytes(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
 
 QString lastComponent(const std::string& path) {
     if (path == "/") return QStringLiteral("/");
     std::string_view view = path;
-    while (view.size() > 1 && view.back() == '/') view.remove_suffix(1);
+    while (view.size() > 1 && view.back() == '/')
+        view.remove_suffix(1);
     const auto slash = view.find_last_of('/');
     return fromBytes(slash == std::string_view::npos ? view : view.substr(slash + 1));
 }
@@ -106,10 +110,11 @@ std::vector<PreviewContent::Entry> listFolder(const std::string& path, int64_t& 
         entries.push_back({fromBytes(name), isDir, known && !isDir ? int64_t(st.st_size) : 0});
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(), [](const PreviewContent::Entry& a, const PreviewContent::Entry& b) {
-        if (a.isDirectory != b.isDirectory) return a.isDirectory;
-        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const PreviewContent::Entry& a, const PreviewContent::Entry& b) {
+                  if (a.isDirectory != b.isDirectory) return a.isDirectory;
+                  return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+              });
     return entries;
 }
 
@@ -139,7 +144,8 @@ PreviewFacts readPreviewFacts(const std::string& path) {
     reader.setDecideFormatFromContent(true);
     facts.isImage = reader.canRead();
     static const QMimeDatabase mimes;
-    facts.isText = mimes.mimeTypeForFileNameAndData(lastComponent(path), head).inherits(QStringLiteral("text/plain"));
+    facts.isText =
+        mimes.mimeTypeForFileNameAndData(lastComponent(path), head).inherits(QStringLiteral("text/plain"));
     return facts;
 }
 
@@ -185,7 +191,8 @@ PreviewContent loadPreview(const std::string& path) {
         reader.setAutoTransform(true);
         const QSize size = reader.size();
         if (size.isValid() && std::max(size.width(), size.height()) > PreviewContent::kImageLimit)
-            reader.setScaledSize(size.scaled(PreviewContent::kImageLimit, PreviewContent::kImageLimit, Qt::KeepAspectRatio));
+            reader.setScaledSize(
+                size.scaled(PreviewContent::kImageLimit, PreviewContent::kImageLimit, Qt::KeepAspectRatio));
         content.image = reader.read();
         if (content.image.isNull()) content.page = PreviewPage::info; // unreadable after all
         break;
@@ -200,8 +207,11 @@ PreviewContent loadPreview(const std::string& path) {
         content.text = QString::fromUtf8(bytes);
         break;
     }
-    case PreviewPage::folder: content.entries = listFolder(path, content.entryCount); break;
-    case PreviewPage::info: break;
+    case PreviewPage::folder:
+        content.entries = listFolder(path, content.entryCount);
+        break;
+    case PreviewPage::info:
+        break;
     }
     return content;
 }
@@ -212,10 +222,10 @@ namespace {
 
 // An image scaled down to fit, centred; never scaled up.
 class ImagePage : public QWidget {
-public:
+  public:
     explicit ImagePage(QImage image) : image_(std::move(image)) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -228,20 +238,20 @@ protected:
         painter.drawImage(target, image_);
     }
 
-private:
+  private:
     QImage image_;
 };
 
 // The folder's entries, one row each: symbol, name, and a file's size. Paints only what is exposed.
 class ListingPage : public QWidget {
-public:
+  public:
     static constexpr int kRow = 30;
     explicit ListingPage(std::vector<PreviewContent::Entry> entries, int64_t count)
         : entries_(std::move(entries)), count_(count) {
         setFixedHeight(int(rows()) * kRow + 16);
     }
 
-protected:
+  protected:
     size_t rows() const { return entries_.size() + (count_ > int64_t(entries_.size()) ? 1 : 0); }
     void paintEvent(QPaintEvent* event) override {
         const Theme& t = theme();
@@ -254,34 +264,39 @@ protected:
         for (int i = first; i <= last; ++i) {
             const QRectF row(20, 8 + i * kRow, width() - 40, kRow);
             if (size_t(i) == entries_.size()) {
-                TextLine::paint(painter, row, QStringLiteral("%1 more").arg(formatCount(count_ - int64_t(entries_.size()))),
+                TextLine::paint(painter, row,
+                                QStringLiteral("%1 more").arg(formatCount(count_ - int64_t(entries_.size()))),
                                 font, t.textTertiary);
                 continue;
             }
             const auto& entry = entries_[size_t(i)];
-            const QString symbol = entry.isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill");
+            const QString symbol =
+                entry.isDirectory ? QStringLiteral("folder.fill") : QStringLiteral("doc.fill");
             symbols::paint(painter, QRectF(row.left(), row.top(), 18, kRow), symbol, 12, t.textTertiary);
             double sizeWidth = 0;
             if (!entry.isDirectory)
-                sizeWidth = TextLine::paint(painter, row, formatBytes(entry.size), sizeFont, t.textSecondary, Qt::AlignRight);
-            TextLine::paint(painter, QRectF(row.left() + 28, row.top(), row.width() - 28 - sizeWidth - 12, kRow),
+                sizeWidth = TextLine::paint(painter, row, formatBytes(entry.size), sizeFont, t.textSecondary,
+                                            Qt::AlignRight);
+            TextLine::paint(painter,
+                            QRectF(row.left() + 28, row.top(), row.width() - 28 - sizeWidth - 12, kRow),
                             entry.name, font, t.text, Qt::AlignLeft, Qt::ElideMiddle);
         }
     }
 
-private:
+  private:
     std::vector<PreviewContent::Entry> entries_;
     int64_t count_;
 };
 
 // The icon of a content type from the desktop's icon theme, else our own symbol.
 class TypeIcon : public QWidget {
-public:
-    TypeIcon(QString iconName, QString symbol) : icon_(QIcon::fromTheme(iconName)), symbol_(std::move(symbol)) {
+  public:
+    TypeIcon(QString iconName, QString symbol)
+        : icon_(QIcon::fromTheme(iconName)), symbol_(std::move(symbol)) {
         setFixedSize(72, 72);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -292,17 +307,17 @@ protected:
         symbols::paint(painter, rect(), symbol_, 40, theme().textTertiary);
     }
 
-private:
+  private:
     QIcon icon_;
     QString symbol_;
 };
 
 // The strip above a page: the panel colour with a divider under it.
 class HeaderBar : public QWidget {
-public:
+  public:
     HeaderBar() { setFixedHeight(56); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), theme().panel);
@@ -362,8 +377,9 @@ void PreviewWindow::request(const std::string& path) {
     content_.name = lastComponent(path);
     rebuild();
     // Reading a file can block (a slow disk, a network mount): never on the window's thread.
-    runInBackground(QThreadPool::globalInstance(), this, [path] { return loadPreview(path); },
-                    [this, ticket](PreviewContent content) { present(std::move(content), ticket); });
+    runInBackground(
+        QThreadPool::globalInstance(), this, [path] { return loadPreview(path); },
+        [this, ticket](PreviewContent content) { present(std::move(content), ticket); });
 }
 
 void PreviewWindow::present(PreviewContent content, uint64_t ticket) {
@@ -380,14 +396,10 @@ void PreviewWindow::paintEvent(QPaintEvent*) {
 }
 
 void PreviewWindow::rebuild() {
-    if (body_) {
-        layout()->removeWidget(body_);
-        body_->hide();
-        body_->deleteLater();
-    }
-    body_ = buildBody();
-    layout()->addWidget(body_);
-    body_->show();
+    clearLayoutLater(layout());
+    QWidget* body = buildBody();
+    layout()->addWidget(body);
+    body->show();
     setWindowTitle(content_.name);
 }
 
@@ -405,11 +417,13 @@ QWidget* PreviewWindow::buildBody() {
         auto* headerRow = new QHBoxLayout(header);
         headerRow->setContentsMargins(18, 8, 14, 9);
         headerRow->setSpacing(12);
-        auto* symbol = new TextLine(symbols::glyph(symbolFor(content_)), fonts::symbol(15), &Theme::textTertiary);
+        auto* symbol =
+            new TextLine(symbols::glyph(symbolFor(content_)), fonts::symbol(15), &Theme::textTertiary);
         headerRow->addWidget(symbol);
         auto* titles = new QVBoxLayout;
         titles->setSpacing(1);
-        titles->addWidget(new TextLine(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
+        titles->addWidget(
+            new TextLine(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
         QString subtitle = loaded_ ? content_.kind : QString();
         if (loaded_ && content_.page == PreviewPage::folder)
             subtitle += QStringLiteral(" · ") + formatCount(content_.entryCount) +
@@ -430,7 +444,9 @@ QWidget* PreviewWindow::buildBody() {
     }
 
     switch (content_.page) {
-    case PreviewPage::image: column->addWidget(new ImagePage(content_.image), 1); break;
+    case PreviewPage::image:
+        column->addWidget(new ImagePage(content_.image), 1);
+        break;
     case PreviewPage::text: {
         auto* text = new QPlainTextEdit;
         text->setReadOnly(true);
@@ -466,7 +482,8 @@ QWidget* PreviewWindow::buildBody() {
         iconRow->addStretch(1);
         inner->addLayout(iconRow);
         inner->addSpacing(14);
-        auto* name = new TextLine(content_.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle);
+        auto* name =
+            new TextLine(content_.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle);
         name->setAlignment(Qt::AlignHCenter);
         inner->addWidget(name);
         inner->addSpacing(4);
@@ -481,7 +498,8 @@ QWidget* PreviewWindow::buildBody() {
         modified->setValue(relativeDateString(content_.modified));
         inner->addWidget(modified);
         inner->addSpacing(16);
-        inner->addWidget(new InkButton(QStringLiteral("Open"), {}, 36, 13.5, [path] { platform::desktop().open(path); }));
+        inner->addWidget(
+            new InkButton(QStringLiteral("Open"), {}, 36, 13.5, [path] { platform::desktop().open(path); }));
         auto* centre = new QHBoxLayout;
         centre->addStretch(1);
         centre->addWidget(card);

@@ -42,13 +42,13 @@ struct PreviewContent {
     PreviewPage page = PreviewPage::info;
     QImage image;
     QString text;
-    bool textCut = false;        // the file is longer than what is shown
-    std::vector<Entry> entries;  // folders first, then by name; at most kListingLimit
-    int64_t entryCount = 0;      // all entries of the folder
+    bool textCut = false;       // the file is longer than what is shown
+    std::vector<Entry> entries; // folders first, then by name; at most kListingLimit
+    int64_t entryCount = 0;     // all entries of the folder
     // The info card (filled for every page; the header shows the name and kind too).
     QString name;
-    QString kind;                // the content type's description
-    QString iconName;            // freedesktop icon name of the content type
+    QString kind;     // the content type's description
+    QString iconName; // freedesktop icon name of the content type
     bool exists = false;
     bool isDirectory = false;
     int64_t size = 0;
@@ -66,7 +66,7 @@ PreviewContent loadPreview(const std::string& path);
 // follows the last request, whatever earlier loads return. Space and Escape close it.
 class PreviewWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     static PreviewWindow& instance();
     // Shows the window for a path (raw bytes).
     static void preview(const std::string& path);
@@ -79,14 +79,14 @@ public:
 
     ~PreviewWindow() override;
 
-signals:
+  signals:
     // The content of the last request arrived.
     void contentChanged();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     PreviewWindow();
     void request(const std::string& path);
     void present(PreviewContent content, uint64_t ticket);
@@ -97,5 +97,4 @@ private:
     uint64_t ticket_ = 0;
     bool loaded_ = false;
     PreviewContent content_;
-    QWidget* body_ = nullptr;
 };

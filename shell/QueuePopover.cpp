@@ -37,10 +37,12 @@ void QueuePopover::popup() {
     if (anchor_) {
         const QPoint tip = anchor_->mapToGlobal(QPoint(anchor_->width() / 2, anchor_->height()));
         int x = tip.x() - width() / 2;
-        if (QScreen* screen = anchor_->screen()) {
-            const QRect area = screen->availableGeometry();
-            x = std::clamp(x, area.left() + 8, std::max(area.left() + 8, area.right() - width() - 8));
-        }
+        // Inside the window when it is wide enough, and always inside the screen.
+        auto keepInside = [&x, this](const QRect& area) {
+            x = std::clamp(x, area.left() + 8, std::max(area.left() + 8, area.right() + 1 - width() - 8));
+        };
+        keepInside(anchor_->window()->geometry());
+        if (QScreen* screen = anchor_->screen()) keepInside(screen->availableGeometry());
         arrowX_ = std::clamp(double(tip.x() - x), 16.0, width() - 16.0);
         move(x, tip.y() + 2);
     }

@@ -18,9 +18,15 @@
 namespace {
 constexpr double kSymbolWidth = 26, kSpacing = 12, kLeading = 6, kTrailing = 8;
 
-QFont titleFont() { return fonts::ui(13, QFont::Medium); }
-QFont countFont() { return fonts::ui(10.5); }
-QFont sizeFont() { return fonts::ui(12.5, QFont::DemiBold); }
+QFont titleFont() {
+    return fonts::ui(13, QFont::Medium);
+}
+QFont countFont() {
+    return fonts::ui(10.5);
+}
+QFont sizeFont() {
+    return fonts::ui(12.5, QFont::DemiBold);
+}
 } // namespace
 
 QuickWinRow::QuickWinRow(ScanViewModel& model, QuickWins::Category category, QWidget* parent)
@@ -35,26 +41,40 @@ QuickWinRow::QuickWinRow(ScanViewModel& model, QuickWins::Category category, QWi
 
 QString QuickWinRow::symbol(QuickWins::Kind kind) {
     switch (kind) {
-    case QuickWins::Kind::downloads: return QStringLiteral("arrow.down.circle.fill");
-    case QuickWins::Kind::caches: return QStringLiteral("clock.arrow.circlepath");
-    case QuickWins::Kind::simulators: return QStringLiteral("iphone");
-    case QuickWins::Kind::largeMedia: return QStringLiteral("photo.stack.fill");
-    case QuickWins::Kind::nodeModules: return QStringLiteral("shippingbox.fill");
-    case QuickWins::Kind::buildArtifacts: return QStringLiteral("cube.fill");
-    case QuickWins::Kind::derivedData: return QStringLiteral("hammer.fill");
+    case QuickWins::Kind::downloads:
+        return QStringLiteral("arrow.down.circle.fill");
+    case QuickWins::Kind::caches:
+        return QStringLiteral("clock.arrow.circlepath");
+    case QuickWins::Kind::simulators:
+        return QStringLiteral("iphone");
+    case QuickWins::Kind::largeMedia:
+        return QStringLiteral("photo.stack.fill");
+    case QuickWins::Kind::nodeModules:
+        return QStringLiteral("shippingbox.fill");
+    case QuickWins::Kind::buildArtifacts:
+        return QStringLiteral("cube.fill");
+    case QuickWins::Kind::derivedData:
+        return QStringLiteral("hammer.fill");
     }
     return {};
 }
 
 QString QuickWinRow::title(QuickWins::Kind kind) {
     switch (kind) {
-    case QuickWins::Kind::downloads: return QStringLiteral("Downloads");
-    case QuickWins::Kind::caches: return QStringLiteral("Caches & logs");
-    case QuickWins::Kind::simulators: return QStringLiteral("iOS Simulators");
-    case QuickWins::Kind::largeMedia: return QStringLiteral("Large media");
-    case QuickWins::Kind::nodeModules: return QStringLiteral("node_modules");
-    case QuickWins::Kind::buildArtifacts: return QStringLiteral("Build artifacts");
-    case QuickWins::Kind::derivedData: return QStringLiteral("Xcode DerivedData");
+    case QuickWins::Kind::downloads:
+        return QStringLiteral("Downloads");
+    case QuickWins::Kind::caches:
+        return QStringLiteral("Caches & logs");
+    case QuickWins::Kind::simulators:
+        return QStringLiteral("iOS Simulators");
+    case QuickWins::Kind::largeMedia:
+        return QStringLiteral("Large media");
+    case QuickWins::Kind::nodeModules:
+        return QStringLiteral("node_modules");
+    case QuickWins::Kind::buildArtifacts:
+        return QStringLiteral("Build artifacts");
+    case QuickWins::Kind::derivedData:
+        return QStringLiteral("Xcode DerivedData");
     }
     return {};
 }
@@ -86,7 +106,8 @@ void QuickWinRow::stageAll(ScanViewModel& model, const QuickWins::Category& cate
     model.showExplore();
     const QString reason = title(category.kind);
     // One change per staged item, as when staging them one by one; staged paths are skipped.
-    for (const FileNode* match : category.matches) model.cleanupQueue().add(match, reason);
+    for (const FileNode* match : category.matches)
+        model.cleanupQueue().add(match, reason);
 }
 
 void QuickWinRow::revealLargest(ScanViewModel& model, const QuickWins::Category& category) {
@@ -94,8 +115,12 @@ void QuickWinRow::revealLargest(ScanViewModel& model, const QuickWins::Category&
     if (!category.matches.empty()) node_actions::reveal(category.matches.front());
 }
 
-QSize QuickWinRow::sizeHint() const { return {300, kHeight}; }
-QSize QuickWinRow::minimumSizeHint() const { return {120, kHeight}; }
+QSize QuickWinRow::sizeHint() const {
+    return {300, kHeight};
+}
+QSize QuickWinRow::minimumSizeHint() const {
+    return {120, kHeight};
+}
 
 void QuickWinRow::paintEvent(QPaintEvent*) {
     const Theme& t = theme();
@@ -109,7 +134,8 @@ void QuickWinRow::paintEvent(QPaintEvent*) {
     }
     const Rgb rgb = QuickWins::color(category_.kind);
     double x = kLeading;
-    symbols::paint(painter, QRectF(x, 0, kSymbolWidth, height()), symbol(category_.kind), 13, QColor(rgb.r, rgb.g, rgb.b));
+    symbols::paint(painter, QRectF(x, 0, kSymbolWidth, height()), symbol(category_.kind), 13,
+                   QColor(rgb.r, rgb.g, rgb.b));
     x += kSymbolWidth + kSpacing;
 
     // Right side first: the chevron and the size keep their room.
@@ -118,16 +144,18 @@ void QuickWinRow::paintEvent(QPaintEvent*) {
     symbols::paint(painter, QRectF(right - chevron.width(), 0, chevron.width(), height()),
                    QStringLiteral("chevron.right"), 9.5, t.textTertiary);
     right -= chevron.width() + kSpacing;
-    const double sizeWidth = TextLine::paint(painter, QRectF(x, 0, right - x, height()),
-                                             formatBytes(category_.totalSize()), sizeFont(), t.text, Qt::AlignRight);
+    const double sizeWidth =
+        TextLine::paint(painter, QRectF(x, 0, right - x, height()), formatBytes(category_.totalSize()),
+                        sizeFont(), t.text, Qt::AlignRight);
     right -= sizeWidth + kSpacing;
 
     const QFontMetricsF tm(titleFont()), cm(countFont());
     const double block = tm.height() + 2 + cm.height();
     const double top = (height() - block) / 2;
-    TextLine::paint(painter, QRectF(x, top, right - x, tm.height()), title(category_.kind), titleFont(), t.text);
-    TextLine::paint(painter, QRectF(x, top + tm.height() + 2, right - x, cm.height()), countText(category_.itemCount),
-                    countFont(), t.textTertiary);
+    TextLine::paint(painter, QRectF(x, top, right - x, tm.height()), title(category_.kind), titleFont(),
+                    t.text);
+    TextLine::paint(painter, QRectF(x, top + tm.height() + 2, right - x, cm.height()),
+                    countText(category_.itemCount), countFont(), t.textTertiary);
 }
 
 void QuickWinRow::enterEvent(QEnterEvent* event) {
@@ -143,7 +171,8 @@ void QuickWinRow::leaveEvent(QEvent* event) {
 }
 
 void QuickWinRow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) open(model_, category_);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        open(model_, category_);
     QWidget::mouseReleaseEvent(event);
 }
 

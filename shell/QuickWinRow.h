@@ -11,7 +11,7 @@ class ScanViewModel;
 // match or reveals the largest in the file manager.
 class QuickWinRow : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeight = 51;
 
     QuickWinRow(ScanViewModel& model, QuickWins::Category category, QWidget* parent = nullptr);
@@ -38,14 +38,14 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     ScanViewModel& model_;
     QuickWins::Category category_;
     bool hovering_ = false;

@@ -5,6 +5,7 @@
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
 #include "shell/Buttons.h"
+#include "shell/ColumnScroll.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
 #include "shell/NodeActions.h"
@@ -26,24 +27,17 @@
 
 namespace {
 
-QString fromBytes(const std::string& bytes) { return QString::fromUtf8(bytes.data(), qsizetype(bytes.size())); }
+QString fromBytes(const std::string& bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
 
-std::string homePath() { return QFile::encodeName(QDir::homePath()).toStdString(); }
-
-// Removes a list's rows. Deleted later: a row may be the one whose click led here.
-void clearRows(QVBoxLayout* layout) {
-    while (QLayoutItem* item = layout->takeAt(0)) {
-        if (QWidget* widget = item->widget()) {
-            widget->hide();
-            widget->deleteLater();
-        }
-        delete item;
-    }
+std::string homePath() {
+    return QFile::encodeName(QDir::homePath()).toStdString();
 }
 
 // A recent folder: a clock symbol and the folder's display name; the tooltip is its path.
 class RecentRow : public QWidget {
-public:
+  public:
     RecentRow(ScanViewModel& model, std::string path, QWidget* parent)
         : QWidget(parent), model_(model), path_(std::move(path)), name_(fromBytes(model.displayName(path_))) {
         setFixedHeight(26);
@@ -54,7 +48,7 @@ public:
         connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
         QPainter painter(this);
@@ -63,7 +57,8 @@ protected:
         const QString symbol = QStringLiteral("clock.arrow.circlepath");
         const double w = symbols::size(symbol, 9.5).width();
         symbols::paint(painter, QRectF(0, 0, w, height()), symbol, 9.5, t.textTertiary);
-        TextLine::paint(painter, QRectF(w + 7, 0, width() - w - 7, height()), name_, fonts::ui(12), t.textSecondary);
+        TextLine::paint(painter, QRectF(w + 7, 0, width() - w - 7, height()), name_, fonts::ui(12),
+                        t.textSecondary);
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
@@ -72,7 +67,7 @@ protected:
         }
     }
 
-private:
+  private:
     ScanViewModel& model_;
     std::string path_;
     QString name_;
@@ -82,36 +77,27 @@ private:
 
 SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setFixedWidth(kWidth);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    scroll_ = new QScrollArea(this);
-    scroll_->setFrameShape(QFrame::NoFrame);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll_->setWidgetResizable(true);
-    scroll_->viewport()->setAutoFillBackground(false);
-    outer->addWidget(scroll_);
-
     auto* content = new QWidget;
-    content->setAutoFillBackground(false);
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(17, 18, 17, 24);
     column->setSpacing(0);
 
     // 1-2. Scan buttons.
-    column->addWidget(new InkButton(QStringLiteral("Scan Full Disk"), QStringLiteral("internaldrive.fill"), 41, 14, [this] {
-        model_.showExplore();
-        model_.scan("/");
-    }));
+    column->addWidget(
+        new InkButton(QStringLiteral("Scan Full Disk"), QStringLiteral("internaldrive.fill"), 41, 14, [this] {
+            model_.showExplore();
+            model_.scan("/");
+        }));
     column->addSpacing(8);
     auto* places = new QHBoxLayout;
     places->setSpacing(9);
-    places->addWidget(new OutlineButton(QStringLiteral("Home"), QStringLiteral("house.fill"), 32, 12.5, {}, {}, 1, [this] {
-        model_.showExplore();
-        model_.scan(homePath());
-    }));
-    places->addWidget(new OutlineButton(QStringLiteral("Folder..."), QStringLiteral("folder.fill"), 32, 12.5, {}, {}, 1,
-                                        [this] {
+    places->addWidget(
+        new OutlineButton(QStringLiteral("Home"), QStringLiteral("house.fill"), 32, 12.5, {}, {}, 1, [this] {
+            model_.showExplore();
+            model_.scan(homePath());
+        }));
+    places->addWidget(new OutlineButton(QStringLiteral("Folder..."), QStringLiteral("folder.fill"), 32, 12.5,
+                                        {}, {}, 1, [this] {
                                             model_.showExplore();
                                             model_.chooseFolder();
                                         }));
@@ -141,7 +127,8 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     total_ = new LabelValueRow(QStringLiteral("Total"), {}, 12, 13, 18);
     used_ = new LabelValueRow(QStringLiteral("Used"), {}, 12, 13, 18);
     free_ = new LabelValueRow(QStringLiteral("Free"), {}, 12, 13, 18);
-    for (QWidget* row : {total_, used_, free_}) figures->addWidget(row);
+    for (QWidget* row : {total_, used_, free_})
+        figures->addWidget(row);
     disk->addLayout(figures, 1);
     layout->addLayout(disk);
 
@@ -158,16 +145,17 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     layout->addSpacing(14);
     auto* currentButtons = new QHBoxLayout;
     currentButtons->setSpacing(9);
-    currentButtons->addWidget(new OutlineButton(QStringLiteral("Reveal"), QStringLiteral("arrow.up.forward.square"), 32,
-                                                12.5, {}, {}, 1, [this] {
-                                                    model_.showExplore();
-                                                    node_actions::reveal(model_.currentFolder());
-                                                }));
-    currentButtons->addWidget(new OutlineButton(QStringLiteral("Copy Path"), QStringLiteral("doc.on.clipboard.fill"), 32,
-                                                12.5, QStringLiteral("Copied"), QStringLiteral("checkmark"), 1, [this] {
-                                                    model_.showExplore();
-                                                    node_actions::copyPath(model_.currentFolder());
-                                                }));
+    currentButtons->addWidget(new OutlineButton(
+        QStringLiteral("Reveal"), QStringLiteral("arrow.up.forward.square"), 32, 12.5, {}, {}, 1, [this] {
+            model_.showExplore();
+            node_actions::reveal(model_.currentFolder());
+        }));
+    currentButtons->addWidget(
+        new OutlineButton(QStringLiteral("Copy Path"), QStringLiteral("doc.on.clipboard.fill"), 32, 12.5,
+                          QStringLiteral("Copied"), QStringLiteral("checkmark"), 1, [this] {
+                              model_.showExplore();
+                              node_actions::copyPath(model_.currentFolder());
+                          }));
     layout->addLayout(currentButtons);
 
     // 6. Quick Wins.
@@ -191,8 +179,7 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     layout->addLayout(typeRows_);
 
     column->addStretch(1);
-    scroll_->setWidget(content);
-    content->setAutoFillBackground(false); // setWidget turns it on; the column paints the background
+    scroll_ = makeColumnScroll(this, content);
 
     connect(&model_, &ScanViewModel::recentsChanged, this, &SidebarView::updateRecents);
     connect(&model_, &ScanViewModel::diskChanged, this, [this] {
@@ -215,11 +202,14 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     updateTypes();
 }
 
-QString SidebarView::scanTimeText(double seconds) { return QString::asprintf("%.1fs", seconds) + QStringLiteral(" scan"); }
+QString SidebarView::scanTimeText(double seconds) {
+    return QString::asprintf("%.1fs", seconds) + QStringLiteral(" scan");
+}
 
 int64_t SidebarView::quickWinsTotal(const std::vector<QuickWins::Category>& wins) {
     int64_t total = 0;
-    for (const auto& win : wins) total += win.totalSize();
+    for (const auto& win : wins)
+        total += win.totalSize();
     return total;
 }
 
@@ -239,7 +229,7 @@ void SidebarView::paintEvent(QPaintEvent*) {
 }
 
 void SidebarView::updateRecents() {
-    clearRows(recentRows_);
+    clearLayoutLater(recentRows_);
     for (const std::string& path : model_.recents()) {
         auto* row = new RecentRow(model_, path, recent_);
         recentRows_->addWidget(row);
@@ -269,7 +259,7 @@ void SidebarView::updateCurrentView() {
 }
 
 void SidebarView::updateQuickWins() {
-    clearRows(winRows_);
+    clearLayoutLater(winRows_);
     const auto& wins = model_.quickWins();
     for (const auto& win : wins) {
         auto* row = new QuickWinRow(model_, win, wins_);
@@ -281,7 +271,7 @@ void SidebarView::updateQuickWins() {
 }
 
 void SidebarView::updateTypes() {
-    clearRows(typeRows_);
+    clearLayoutLater(typeRows_);
     const TypeBytes breakdown = model_.rootTypeBreakdown();
     typeBar_->setBreakdown(breakdown);
     for (const auto& [category, bytes] : breakdown) {

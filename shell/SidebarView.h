@@ -27,7 +27,7 @@ struct Category;
 // the front. Scrolls when taller than the window.
 class SidebarView : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kWidth = 340;
 
     explicit SidebarView(ScanViewModel& model, QWidget* parent = nullptr);
@@ -43,10 +43,10 @@ public:
     QWidget* quickWinsSection() const { return wins_; }
     QWidget* fileTypesSection() const { return types_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QWidget* section(QVBoxLayout* into, int topPadding, int spacing, QVBoxLayout** layout);
     void updateRecents();
     void updateDisk();

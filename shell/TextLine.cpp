@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-TextLine::TextLine(const QString& text, const QFont& font, Role role, Qt::TextElideMode elide, QWidget* parent)
+TextLine::TextLine(const QString& text, const QFont& font, Role role, Qt::TextElideMode elide,
+                   QWidget* parent)
     : QWidget(parent), text_(text), font_(font), role_(role), elide_(elide) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
@@ -36,7 +37,9 @@ QSize TextLine::sizeHint() const {
     return {int(std::ceil(metrics.horizontalAdvance(text_))), int(std::ceil(metrics.height()))};
 }
 
-QSize TextLine::minimumSizeHint() const { return {0, sizeHint().height()}; }
+QSize TextLine::minimumSizeHint() const {
+    return {0, sizeHint().height()};
+}
 
 double TextLine::paint(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
                        const QColor& color, Qt::Alignment alignment, Qt::TextElideMode elide) {
@@ -45,8 +48,10 @@ double TextLine::paint(QPainter& painter, const QRectF& rect, const QString& tex
     const QString shown = metrics.elidedText(text, elide, rect.width());
     const double width = metrics.horizontalAdvance(shown);
     double x = rect.left();
-    if (alignment & Qt::AlignRight) x = rect.right() - width;
-    else if (alignment & Qt::AlignHCenter) x = rect.center().x() - width / 2;
+    if (alignment & Qt::AlignRight)
+        x = rect.right() - width;
+    else if (alignment & Qt::AlignHCenter)
+        x = rect.center().x() - width / 2;
     const double baseline = rect.center().y() + (metrics.ascent() - metrics.descent()) / 2;
     painter.setFont(font);
     painter.setPen(color);
@@ -81,7 +86,9 @@ QSize LabelValueRow::sizeHint() const {
     return {int(std::ceil(width)), height_};
 }
 
-QSize LabelValueRow::minimumSizeHint() const { return {0, height_}; }
+QSize LabelValueRow::minimumSizeHint() const {
+    return {0, height_};
+}
 
 void LabelValueRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);

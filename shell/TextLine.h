@@ -11,7 +11,7 @@ class QPainter;
 // current theme, so the line follows theme changes.
 class TextLine : public QWidget {
     Q_OBJECT
-public:
+  public:
     using Role = QColor Theme::*;
 
     TextLine(const QString& text, const QFont& font, Role role, Qt::TextElideMode elide = Qt::ElideRight,
@@ -30,10 +30,10 @@ public:
                         const QColor& color, Qt::Alignment alignment = Qt::AlignLeft,
                         Qt::TextElideMode elide = Qt::ElideRight);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString text_;
     QFont font_;
     Role role_;
@@ -44,7 +44,7 @@ private:
 // A label at the left and a value at the right of one row (the disk rows, the inspector's details).
 class LabelValueRow : public QWidget {
     Q_OBJECT
-public:
+  public:
     LabelValueRow(const QString& label, const QString& value, double labelSize, double valueSize, int height,
                   QWidget* parent = nullptr);
 
@@ -55,10 +55,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString label_, value_;
     QFont labelFont_, valueFont_;
     TextLine::Role role_ = &Theme::text;

@@ -4,6 +4,7 @@
 #include "model/ScanViewModel.h"
 #include "shell/Breadcrumb.h"
 #include "shell/Buttons.h"
+#include "shell/Divider.h"
 #include "shell/FilterField.h"
 #include "shell/Fonts.h"
 #include "shell/QueuePopover.h"
@@ -49,15 +50,6 @@ QString title(AppTab tab) {
     return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
 }
 
-// The divider-coloured bar after the tabs.
-class TabSeparator : public QWidget {
-public:
-    explicit TabSeparator(QWidget* parent) : QWidget(parent) { setFixedSize(1, 22); }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), theme().divider); }
-};
-
 // The queue count over the queue button's corner; clicks pass through to the button.
 class CountBadge : public QWidget {
 public:
@@ -101,7 +93,7 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     tabs_->setSelected(indexOf(viewModel.tab()));
     connect(tabs_, &SegmentStrip::activated, this, [this](int i) { viewModel_.setTab(kTabs[i].tab); });
 
-    separator_ = new TabSeparator(this);
+    separator_ = new Divider(Qt::Vertical, this, 22);
     breadcrumb_ = new Breadcrumb(viewModel, this);
     connect(breadcrumb_, &Breadcrumb::contentChanged, this, &TopBar::layoutBar);
 
@@ -127,7 +119,6 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     connect(&viewModel.cleanupQueue(), &CleanupQueue::itemsChanged, this, &TopBar::updateBadge);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
         update();
-        separator_->update();
         badge_->update();
     });
     updateTheme();
@@ -190,11 +181,14 @@ void TopBar::layoutBar() {
         return int(std::ceil(tabs_->idealWidth(titles))) + kSpacing + separatorWidth +
                (crumbs ? kSpacing + breadcrumb_->idealWidth() : 0);
     };
-    // The field gives up width (down to its minimum) before the tabs give up their titles.
+    // The field gives up width (down to its minimum) when that keeps every tab title; otherwise it
+    // stays at its widest and the compact strip's breadcrumb shortens instead.
     const int full = stripWidth(SegmentStrip::Titles::all);
     const bool fits = full <= room - FilterField::kMinimumWidth;
-    const int strip = fits ? full : stripWidth(SegmentStrip::Titles::selectedOnly);
-    const int fieldWidth = std::clamp(room - strip, FilterField::kMinimumWidth, FilterField::kMaximumWidth);
+    const int fieldWidth =
+        fits ? std::clamp(room - full, FilterField::kMinimumWidth, FilterField::kMaximumWidth)
+             : std::clamp(room - stripWidth(SegmentStrip::Titles::selectedOnly) + (crumbs ? breadcrumb_->idealWidth() : 0),
+                          FilterField::kMinimumWidth, FilterField::kMaximumWidth);
     const int stripRoom = std::max(0, room - fieldWidth);
     tabs_->setTitles(fits ? SegmentStrip::Titles::all : SegmentStrip::Titles::selectedOnly);
 

@@ -23,12 +23,14 @@ void TypeBreakdownBar::setBreakdown(TypeBytes breakdown) {
 
 std::vector<double> TypeBreakdownBar::segmentWidths(const TypeBytes& breakdown, double width) {
     int64_t sum = 0;
-    for (const auto& [category, bytes] : breakdown) sum += bytes;
+    for (const auto& [category, bytes] : breakdown)
+        sum += bytes;
     const double total = double(std::max<int64_t>(sum, 1));
     const double room = width - 2.0 * (double(breakdown.size()) - 1);
     std::vector<double> widths;
     widths.reserve(breakdown.size());
-    for (const auto& [category, bytes] : breakdown) widths.push_back(std::max(2.0, double(bytes) / total * room));
+    for (const auto& [category, bytes] : breakdown)
+        widths.push_back(std::max(2.0, double(bytes) / total * room));
     return widths;
 }
 
@@ -51,8 +53,12 @@ TypeLegendRow::TypeLegendRow(FileCategory category, int64_t bytes, QWidget* pare
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
-QSize TypeLegendRow::sizeHint() const { return {200, kHeight}; }
-QSize TypeLegendRow::minimumSizeHint() const { return {60, kHeight}; }
+QSize TypeLegendRow::sizeHint() const {
+    return {200, kHeight};
+}
+QSize TypeLegendRow::minimumSizeHint() const {
+    return {60, kHeight};
+}
 
 void TypeLegendRow::paintEvent(QPaintEvent*) {
     const Theme& t = theme();
@@ -64,7 +70,8 @@ void TypeLegendRow::paintEvent(QPaintEvent*) {
     painter.setBrush(palette::categoryColor(category_));
     painter.drawEllipse(QRectF(row.left(), row.center().y() - 5, 10, 10));
     const QFont font = fonts::ui(12);
-    const double sizeWidth = TextLine::paint(painter, row, formatBytes(bytes_), font, t.textSecondary, Qt::AlignRight);
+    const double sizeWidth =
+        TextLine::paint(painter, row, formatBytes(bytes_), font, t.textSecondary, Qt::AlignRight);
     const double x = row.left() + 10 + 10;
     TextLine::paint(painter, QRectF(x, 0, std::max(0.0, row.right() - sizeWidth - 8 - x), height()),
                     QString::fromUtf8(file_category::title(category_).data(),

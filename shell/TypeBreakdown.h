@@ -14,7 +14,7 @@ using TypeBytes = std::vector<std::pair<FileCategory, int64_t>>;
 // 2 points apart, none narrower than 2 points; whatever runs past the right end is cut.
 class TypeBreakdownBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeight = 8;
 
     explicit TypeBreakdownBar(QWidget* parent = nullptr);
@@ -24,17 +24,17 @@ public:
     // left after the gaps, at least 2.
     static std::vector<double> segmentWidths(const TypeBytes& breakdown, double width);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     TypeBytes breakdown_;
 };
 
 // One legend row: the category's colour dot, its title and its bytes.
 class TypeLegendRow : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeight = 34;
 
     TypeLegendRow(FileCategory category, int64_t bytes, QWidget* parent = nullptr);
@@ -42,10 +42,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     FileCategory category_;
     int64_t bytes_;
 };

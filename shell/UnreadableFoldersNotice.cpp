@@ -5,6 +5,7 @@
 #include "shell/Formatters.h"
 #include "shell/Shapes.h"
 #include "shell/SymbolButton.h"
+#include "shell/SymbolLabel.h"
 #include "shell/Symbols.h"
 #include "shell/ThemedLabel.h"
 
@@ -13,28 +14,13 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
-namespace {
-
-class LockSymbol : public QWidget {
-public:
-    explicit LockSymbol(QWidget* parent) : QWidget(parent) { setFixedSize(16, 18); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        symbols::paint(painter, rect(), QStringLiteral("lock.fill"), 13, theme().used);
-    }
-};
-
-} // namespace
-
 UnreadableFoldersNotice::UnreadableFoldersNotice(ScanViewModel& viewModel, QWidget* parent)
     : QWidget(parent), viewModel_(viewModel) {
     setObjectName(QStringLiteral("unreadableFoldersNotice"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(14, 10, 14, 10);
     row->setSpacing(12);
-    row->addWidget(new LockSymbol(this), 0, Qt::AlignVCenter);
+    row->addWidget(new SymbolLabel(QStringLiteral("lock.fill"), 13, &Theme::used, QSize(16, 18), this), 0, Qt::AlignVCenter);
 
     text_ = new QWidget(this);
     auto* column = new QVBoxLayout(text_);

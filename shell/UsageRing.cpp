@@ -21,9 +21,13 @@ void UsageRing::setFraction(double fraction) {
     update();
 }
 
-QString UsageRing::percentText(double fraction) { return QString::asprintf("%.1f%%", fraction * 100); }
+QString UsageRing::percentText(double fraction) {
+    return QString::asprintf("%.1f%%", fraction * 100);
+}
 
-int64_t UsageRing::usedBytes(const DiskInfo& disk) { return std::max<int64_t>(disk.total - disk.free, 0); }
+int64_t UsageRing::usedBytes(const DiskInfo& disk) {
+    return std::max<int64_t>(disk.total - disk.free, 0);
+}
 
 double UsageRing::usedFraction(const DiskInfo& disk) {
     if (disk.total <= 0) return 0;
@@ -63,10 +67,11 @@ void UsageRing::paintEvent(QPaintEvent*) {
     const QString percent = percentText(fraction_);
     painter.setFont(percentFont);
     painter.setPen(t.text);
-    painter.drawText(QPointF(frame.center().x() - pm.horizontalAdvance(percent) / 2, top + pm.ascent()), percent);
+    painter.drawText(QPointF(frame.center().x() - pm.horizontalAdvance(percent) / 2, top + pm.ascent()),
+                     percent);
     const QString used = QStringLiteral("USED");
     painter.setFont(usedFont);
     painter.setPen(t.textSecondary);
-    painter.drawText(QPointF(frame.center().x() - um.horizontalAdvance(used) / 2, top + pm.height() + um.ascent()),
-                     used);
+    painter.drawText(
+        QPointF(frame.center().x() - um.horizontalAdvance(used) / 2, top + pm.height() + um.ascent()), used);
 }

@@ -11,7 +11,7 @@ struct DiskInfo;
 // clockwise. The fraction is drawn as given, not clamped.
 class UsageRing : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit UsageRing(double lineWidth, QWidget* parent = nullptr);
 
     void setFraction(double fraction);
@@ -24,10 +24,10 @@ public:
     // Used bytes over the total; 0 without a total.
     static double usedFraction(const DiskInfo& disk);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     double lineWidth_;
     double fraction_ = 0;
 };

@@ -60,19 +60,7 @@ std::unique_ptr<ScanViewModel> ViewModelTest::makeViewModel() {
         QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(then), Qt::QueuedConnection);
     };
     services.makeScanner = [this] {
-        auto reader = std::make_shared<FaultyDirectoryReader>();
-        reader->openErrors = deniedFolders;
-        auto self = std::make_shared<std::weak_ptr<DiskScanner>>();
-        reader->onOpen = [gate = gate, self](const std::string& path) {
-            if (!path.ends_with("/slow")) return;
-            gate->wait([self] {
-                auto scanner = self->lock();
-                return !scanner || scanner->isCancelled();
-            });
-        };
-        auto scanner = std::make_shared<DiskScanner>(reader);
-        scanner->setThreadCount(2);
-        *self = scanner;
+        auto scanner = makeGatedScanner(gate, deniedFolders);
         scanners.push_back(scanner);
         return scanner;
     };

@@ -5,6 +5,7 @@
 #include "platform/Processes.h"
 #include "platform/Trash.h"
 #include "tests/support/FaultyDirectoryReader.h"
+#include "tests/support/GatedScanner.h"
 #include "tests/support/TempDir.h"
 
 #include <QSettings>
@@ -20,34 +21,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-// Holds every scan that opens a folder named "slow" until released, or until that scan is cancelled
-// (as the real scanner stops reading once cancelled).
-class ScanGate {
-public:
-    ~ScanGate() { release(); }
-    void release() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-    void wait(const std::function<bool()>& cancelled) {
-        std::unique_lock lock(mutex_);
-        ++waiting_;
-        while (!open_ && !cancelled()) changed_.wait_for(lock, std::chrono::milliseconds(5));
-    }
-    // How many scans have reached the gate so far.
-    int reached() {
-        std::lock_guard lock(mutex_);
-        return waiting_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool open_ = false;
-    int waiting_ = 0;
-};
 
 // A Trash that moves items into a folder of the test, and refuses the paths it is told to.
 class FakeTrash : public platform::TrashBackend {

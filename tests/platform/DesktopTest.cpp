@@ -7,7 +7,8 @@
 namespace {
 
 TEST(Desktop, FileUrlsKeepEveryByte) {
-    EXPECT_EQ(platform::fileUrl("/home/u/a b#?.txt").toString(QUrl::FullyEncoded), "file:///home/u/a%20b%23%3F.txt");
+    EXPECT_EQ(platform::fileUrl("/home/u/a b#?.txt").toString(QUrl::FullyEncoded),
+              "file:///home/u/a%20b%23%3F.txt");
     // Latin-1 bytes are not UTF-8; they survive as percent escapes.
     const QUrl odd = platform::fileUrl("/tmp/caf\xe9");
     EXPECT_TRUE(odd.isValid());

@@ -20,7 +20,8 @@
 namespace {
 
 QString themeFile(const QString& stem, ThemeName name) {
-    return QStringLiteral("screenshots/%1-%2.png").arg(stem, QString::fromStdString(std::string(theme_name::rawValue(name))));
+    return QStringLiteral("screenshots/%1-%2.png")
+        .arg(stem, QString::fromStdString(std::string(theme_name::rawValue(name))));
 }
 
 // The sidebar and the inspector side by side, as the window shows them, over a scanned home folder:
@@ -93,7 +94,8 @@ TEST(Screenshot, FileTilesAndPreviewPages) {
     auto* column = new QVBoxLayout(&tiles);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(10);
-    for (const char* path : {"Movies/Holiday 2023.mp4", "Documents/Annual report.pdf", "Projects/web/src/app.ts"})
+    for (const char* path :
+         {"Movies/Holiday 2023.mp4", "Documents/Annual report.pdf", "Projects/web/src/app.ts"})
         column->addWidget(new FileTile(model, home.node(path)));
     model.setSelectedNode(home.node("Documents/Annual report.pdf"));
     tiles.resize(300, 16 * 2 + 3 * FileTile::kHeight + 20);
@@ -103,7 +105,8 @@ TEST(Screenshot, FileTilesAndPreviewPages) {
     picture.fill(QColor(125, 211, 252));
     const std::string image = home.home() + "/Pictures/sky.png";
     ASSERT_TRUE(picture.save(QString::fromStdString(image)));
-    std::ofstream(home.home() + "/Documents/readme.md") << "# Notes\n\nThings to clean up:\n- old archives\n- caches\n";
+    std::ofstream(home.home() + "/Documents/readme.md")
+        << "# Notes\n\nThings to clean up:\n- old archives\n- caches\n";
 
     for (ThemeName name : theme_name::allCases) {
         ThemeManager::instance().setThemeName(name);

@@ -1,5 +1,4 @@
 #include "model/FileNode.h"
-#include "platform/Desktop.h"
 #include "shell/Buttons.h"
 #include "shell/CanvasView.h"
 #include "shell/CanvasWiring.h"
@@ -14,6 +13,7 @@
 #include "shell/UnreadableFoldersNotice.h"
 #include "shell/ViewRegistry.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/FakeDesktop.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -103,18 +103,10 @@ TEST_F(ExploreViewTest, HeaderShowsTheCurrentFolder) {
     EXPECT_EQ(view.revealButton()->toolTip(), "Reveal in File Manager");
 
     // The reveal button shows the current folder, whatever is selected in it.
-    struct RecordingDesktop : platform::Desktop {
-        std::vector<std::string> revealed;
-        void reveal(const std::string& path) override { revealed.push_back(path); }
-        void open(const std::string&) override {}
-        void copyPath(const std::string&) override {}
-    };
-    auto desktop = std::make_shared<RecordingDesktop>();
-    platform::setDesktop(desktop);
+    ScopedFakeDesktop desktop;
     vm->select(documents);
     vm->setSelectedNode(child(documents, "notes.txt"));
     QTest::mouseClick(view.revealButton(), Qt::LeftButton);
-    platform::setDesktop(nullptr);
     EXPECT_EQ(desktop->revealed, std::vector<std::string>{documents->path()});
 }
 

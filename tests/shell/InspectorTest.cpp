@@ -23,13 +23,15 @@ using Facts = InspectorView::Facts;
 
 std::map<QString, QString> rows(const Facts& facts) {
     std::map<QString, QString> map;
-    for (const auto& row : facts.details) map[row.label] = row.value;
+    for (const auto& row : facts.details)
+        map[row.label] = row.value;
     return map;
 }
 
 QStringList labels(const Facts& facts) {
     QStringList list;
-    for (const auto& row : facts.details) list << row.label;
+    for (const auto& row : facts.details)
+        list << row.label;
     return list;
 }
 
@@ -53,8 +55,8 @@ TEST(InspectorFacts, File) {
     EXPECT_EQ(f.name, "report.pdf");
     EXPECT_EQ(f.path, "/data/Docs/report.pdf");
     EXPECT_EQ(f.size, "3.00 KB");
-    EXPECT_EQ(labels(f), (QStringList{"Size on disk", "Logical size", "Compressed by", "Kind", "Share of folder",
-                                      "Modified", "Created"}));
+    EXPECT_EQ(labels(f), (QStringList{"Size on disk", "Logical size", "Compressed by", "Kind",
+                                      "Share of folder", "Modified", "Created"}));
     auto r = rows(f);
     EXPECT_EQ(r["Logical size"], "7.00 KB");
     EXPECT_EQ(r["Compressed by"], "4.00 KB");
@@ -79,7 +81,8 @@ TEST(InspectorFacts, File) {
 TEST(InspectorFacts, FolderAndItsLargestChildren) {
     TreeBuilder builder{"/data"};
     FileNode* big = builder.folderAt("Big");
-    for (int i = 0; i < 20; ++i) builder.file(big, "f" + std::to_string(i) + ".mp3", 1000 * (i + 1));
+    for (int i = 0; i < 20; ++i)
+        builder.file(big, "f" + std::to_string(i) + ".mp3", 1000 * (i + 1));
     FileNode* empty = builder.folderAt("Empty");
     auto tree = builder.finish();
     ScanViewModel model;
@@ -88,8 +91,8 @@ TEST(InspectorFacts, FolderAndItsLargestChildren) {
     EXPECT_TRUE(f.isFolder);
     EXPECT_EQ(f.symbol, "folder.fill");
     EXPECT_EQ(f.kind, "Folder");
-    EXPECT_EQ(labels(f),
-              (QStringList{"Size on disk", "Logical size", "Compressed by", "Files", "Folders", "Share of folder", "Modified"}));
+    EXPECT_EQ(labels(f), (QStringList{"Size on disk", "Logical size", "Compressed by", "Files", "Folders",
+                                      "Share of folder", "Modified"}));
     EXPECT_EQ(rows(f)["Files"], "20");
     EXPECT_EQ(rows(f)["Folders"], "0");
     EXPECT_EQ(rows(f)["Share of folder"], "100.0%");
@@ -227,7 +230,8 @@ TEST(InspectorView, ActionsOnTheNode) {
     auto tree = model.tree();
     const FileNode* group = tree->categoryGroups(model.root())->children()[0];
     model.setSelectedNode(const_cast<FileNode*>(group));
-    for (const char* title : {"Reveal", "Preview", "Copy Path"}) EXPECT_FALSE(button(title)->isEnabled()) << title;
+    for (const char* title : {"Reveal", "Preview", "Copy Path"})
+        EXPECT_FALSE(button(title)->isEnabled()) << title;
     EXPECT_TRUE(button("Focus")->isEnabled());
     EXPECT_FALSE(inspector.stageButton()->isEnabled());
 }

@@ -1,5 +1,5 @@
-#include "shell/FileTile.h"
 #include "shell/NodeContextMenu.h"
+#include "shell/FileTile.h"
 
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
@@ -31,20 +31,24 @@ struct Tree {
 
 QStringList titles(const std::vector<NodeContextMenu::Entry>& entries) {
     QStringList list;
-    for (const auto& e : entries) list << e.title;
+    for (const auto& e : entries)
+        list << e.title;
     return list;
 }
 
 TEST(NodeContextMenu, EntriesAndTheirEnabledState) {
     Tree t;
     const auto file = NodeContextMenu::entries(t.file);
-    EXPECT_EQ(titles(file), (QStringList{"Preview", "Reveal in File Manager", "Copy Path", "Add to Cleanup"}));
-    for (const auto& e : file) EXPECT_TRUE(e.enabled) << e.title.toStdString();
+    EXPECT_EQ(titles(file),
+              (QStringList{"Preview", "Reveal in File Manager", "Copy Path", "Add to Cleanup"}));
+    for (const auto& e : file)
+        EXPECT_TRUE(e.enabled) << e.title.toStdString();
     EXPECT_TRUE(file.back().separatorBefore);
     EXPECT_EQ(file.back().action, Action::stage);
 
     const auto folder = NodeContextMenu::entries(t.folder);
-    EXPECT_EQ(titles(folder), (QStringList{"Open", "Preview", "Reveal in File Manager", "Copy Path", "Add to Cleanup"}));
+    EXPECT_EQ(titles(folder),
+              (QStringList{"Open", "Preview", "Reveal in File Manager", "Copy Path", "Add to Cleanup"}));
 
     // A group of a regrouping and the regrouped folder have no place: only "Open" stays.
     const FileNode* regrouped = t.tree->categoryGroups(t.folder);
@@ -52,14 +56,16 @@ TEST(NodeContextMenu, EntriesAndTheirEnabledState) {
         const auto group = NodeContextMenu::entries(node);
         ASSERT_EQ(group.size(), 5u);
         EXPECT_TRUE(group[0].enabled);
-        for (size_t i = 1; i < group.size(); ++i) EXPECT_FALSE(group[i].enabled) << group[i].title.toStdString();
+        for (size_t i = 1; i < group.size(); ++i)
+            EXPECT_FALSE(group[i].enabled) << group[i].title.toStdString();
     }
 
     EXPECT_TRUE(NodeContextMenu::entries(nullptr).empty());
 
     // The menu widget carries the same entries and states.
     ScanViewModel model;
-    std::unique_ptr<QMenu> menu(NodeContextMenu::create(model, const_cast<FileNode*>(regrouped->children()[0])));
+    std::unique_ptr<QMenu> menu(
+        NodeContextMenu::create(model, const_cast<FileNode*>(regrouped->children()[0])));
     QStringList shown;
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) shown << a->text() + (a->isEnabled() ? "" : " (off)");

@@ -26,7 +26,9 @@ std::string writeImage(const TempDir& dir, const std::string& name, const char* 
     return path;
 }
 
-PreviewPage pageOf(const std::string& path) { return choosePreviewPage(readPreviewFacts(path)); }
+PreviewPage pageOf(const std::string& path) {
+    return choosePreviewPage(readPreviewFacts(path));
+}
 
 TEST(PreviewPageChoice, FromTheFactsAlone) {
     PreviewFacts missing;
@@ -52,7 +54,10 @@ TEST(PreviewPageChoice, ForRealFiles) {
     EXPECT_EQ(pageOf(writeText(dir, "notes.txt", "Shopping list\n- milk\n")), PreviewPage::text);
     EXPECT_EQ(pageOf(writeText(dir, "Makefile", "all:\n\tcc main.c\n")), PreviewPage::text);
     EXPECT_EQ(pageOf(writeText(dir, "main.cpp", "int main() { return 0; }\n")), PreviewPage::text);
-    EXPECT_EQ(pageOf(writeText(dir, "blob.bin", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01", 16))),
+    EXPECT_EQ(pageOf(writeText(dir, "blob.bin",
+                               std::string("\x7f"
+                                           "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01",
+                                           16))),
               PreviewPage::info);
     EXPECT_EQ(pageOf(dir.makeDir("folder").string()), PreviewPage::folder);
     EXPECT_EQ(pageOf(dir.str() + "/gone.txt"), PreviewPage::info);

@@ -58,7 +58,9 @@ ScannedHome::ScannedHome() : home_(dir_.str() + "/home") {
     model_ = std::make_unique<ScanViewModel>();
     model_->scan(home_);
     const bool done = QTest::qWaitFor(
-        [&] { return model_->status().kind == ScanViewModel::Status::Kind::done && !model_->quickWins().empty(); },
+        [&] {
+            return model_->status().kind == ScanViewModel::Status::Kind::done && !model_->quickWins().empty();
+        },
         30000);
     EXPECT_TRUE(done) << "the fixture scan did not finish";
 }

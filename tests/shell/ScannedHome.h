@@ -13,7 +13,7 @@ class FileNode;
 // with ages from today to years ago, scanned by a state object: the sidebar and inspector show it as a
 // user would see it. HOME points at it for the life of the object.
 class ScannedHome {
-public:
+  public:
     ScannedHome();
     ~ScannedHome();
 
@@ -22,7 +22,7 @@ public:
     // The node at a path relative to the home folder ("" for the root).
     FileNode* node(const std::string& relative) const;
 
-private:
+  private:
     TempDir dir_;
     EnvOverride env_;
     std::string home_;

@@ -1,22 +1,9 @@
 #include "tests/shell/ShellFixture.h"
 
-#include "model/DiskScanner.h"
 #include "shell/Theme.h"
 #include "shell/ViewRegistry.h"
-#include "tests/support/FaultyDirectoryReader.h"
 
 #include <QSettings>
-
-void SlowFolderGate::release() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    changed_.notify_all();
-}
-
-void SlowFolderGate::wait(const std::function<bool()>& cancelled) {
-    std::unique_lock lock(mutex_);
-    while (!open_ && !cancelled()) changed_.wait_for(lock, std::chrono::milliseconds(5));
-}
 
 void ShellTest::SetUp() {
     QSettings("Brenwick", "Brenwick").clear();
@@ -41,22 +28,7 @@ std::unique_ptr<ScanViewModel> ShellTest::makeViewModel() {
         ++chooserCalls;
         return chosenFolder;
     };
-    services.makeScanner = [this] {
-        auto reader = std::make_shared<FaultyDirectoryReader>();
-        reader->openErrors = deniedFolders;
-        auto self = std::make_shared<std::weak_ptr<DiskScanner>>();
-        reader->onOpen = [gate = gate, self](const std::string& path) {
-            if (!path.ends_with("/slow")) return;
-            gate->wait([self] {
-                auto scanner = self->lock();
-                return !scanner || scanner->isCancelled();
-            });
-        };
-        auto scanner = std::make_shared<DiskScanner>(reader);
-        scanner->setThreadCount(2);
-        *self = scanner;
-        return scanner;
-    };
+    services.makeScanner = [this] { return makeGatedScanner(gate, deniedFolders); };
     return std::make_unique<ScanViewModel>(std::move(services));
 }
 
@@ -72,6 +44,9 @@ std::string ShellTest::makeFixture() {
     dir.writeFile("fixture/Code/project/src/deep/deeper/util.h", 4000);
     dir.writeFile("fixture/Pictures/photo.jpg", 150000);
     dir.writeFile("fixture/readme.md", 2000);
+    dir.writeFile("fixture/Code/project/Quarterly reports and presentations for the whole department, 2019 to 2024/"
+                  "summary.key",
+                  40000);
     return (dir.path() / "fixture").string();
 }
 

@@ -8,7 +8,7 @@
 
 // A desktop that records what it was asked, installed for the life of the object.
 class FakeDesktop : public platform::Desktop {
-public:
+  public:
     std::vector<std::string> revealed, opened, copied;
 
     void reveal(const std::string& path) override { revealed.push_back(path); }
@@ -17,7 +17,7 @@ public:
 };
 
 class ScopedFakeDesktop {
-public:
+  public:
     ScopedFakeDesktop() : fake_(std::make_shared<FakeDesktop>()) { platform::setDesktop(fake_); }
     ~ScopedFakeDesktop() { platform::setDesktop(nullptr); }
     ScopedFakeDesktop(const ScopedFakeDesktop&) = delete;
@@ -26,6 +26,6 @@ public:
     FakeDesktop* operator->() const { return fake_.get(); }
     FakeDesktop& operator*() const { return *fake_; }
 
-private:
+  private:
     std::shared_ptr<FakeDesktop> fake_;
 };
