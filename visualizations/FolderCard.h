@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QColor>
-#include <QPainterPath>
 #include <QImage>
+#include <QPainterPath>
 #include <QRectF>
 #include <QString>
 
@@ -28,10 +28,9 @@ public:
 
     // The body for a cell of `size`, drawn at kMargin from the picture's top-left corner.
     const QImage& body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
-    void clear() { entries_.clear(); }
 
     static constexpr double kMargin = 2; // room for the outline outside the silhouette
-    static constexpr size_t kCapacity = 48;
+    static constexpr size_t kCapacity = 24; // every tint of one colour mode at one width, and a selected one
 
 private:
     struct Entry {

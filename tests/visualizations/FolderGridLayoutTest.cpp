@@ -107,26 +107,6 @@ TEST(FolderGridLayout, HundredThousandCardsAreDataAndOnlyTheVisibleOnesAreFound)
     EXPECT_EQ(folder_grid::itemAt(layout, QPointF(10, layout.height - 5)), nullptr);
 }
 
-TEST(FolderGridPartition, SplitsInStoredOrderAndKeepsOnlyWhatTheFilterKeeps) {
-    TestTree t;
-    FileNode* photos = t.folder(t.root(), "Photos");
-    t.file(photos, "deep-photo.png", 900, FileCategory::image);
-    FileNode* big = t.file(t.root(), "big.bin", 5000);
-    FileNode* music = t.folder(t.root(), "Music");
-    t.file(music, "a.mp3", 3000, FileCategory::audio);
-    FileNode* small = t.file(t.root(), "small.txt", 10, FileCategory::document);
-    t.finish();
-
-    const auto all = folder_grid::partition(t.root()->children(), [](const FileNode*) { return true; });
-    EXPECT_EQ(all.folders, (std::vector<FileNode*>{music, photos})); // largest first
-    EXPECT_EQ(all.files, (std::vector<FileNode*>{big, small}));
-
-    const auto some = folder_grid::partition(t.root()->children(),
-                                             [&](const FileNode* node) { return node != music && node != big; });
-    EXPECT_EQ(some.folders, std::vector<FileNode*>{photos});
-    EXPECT_EQ(some.files, std::vector<FileNode*>{small});
-}
-
 // ---- Folder shape and card ----------------------------------------------------------------------
 
 bool hasPoint(const QPainterPath& path, QPointF point) {
