@@ -1,5 +1,6 @@
 #include "model/SystemMonitor.h"
 
+#include "platform/FileIO.h"
 #include "platform/ProcFiles.h"
 
 #include <stdlib.h>
@@ -105,7 +106,7 @@ CPUStats Sampler::State::sampleCPU() {
     CPUStats stats;
     stats.loadAverage = sane(sources.loadAverage(), 1e9);
 
-    auto text = platform::readTextFile(proc("stat"));
+    auto text = platform::readTextFile(proc("stat"), platform::kProcTextLimit);
     if (!text) return stats;
     std::optional<CpuTicks> current;
     int cpus = 0;
@@ -151,7 +152,7 @@ CPUStats Sampler::State::sampleCPU() {
 
 MemoryStats Sampler::State::sampleMemory() {
     MemoryStats stats;
-    auto text = platform::readTextFile(proc("meminfo"));
+    auto text = platform::readTextFile(proc("meminfo"), platform::kProcTextLimit);
     if (!text) return stats;
     std::unordered_map<std::string_view, uint64_t> kB;
     forEachLine(*text, [&](std::string_view line) {
@@ -181,7 +182,7 @@ MemoryStats Sampler::State::sampleMemory() {
 
 NetworkStats Sampler::State::sampleNetwork() {
     NetworkStats stats;
-    auto text = platform::readTextFile(proc("net/dev"));
+    auto text = platform::readTextFile(proc("net/dev"), platform::kProcTextLimit);
     if (!text) return stats;
     std::unordered_map<std::string, InterfaceCounters> current;
     forEachLine(*text, [&](std::string_view line) {

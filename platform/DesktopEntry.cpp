@@ -1,6 +1,6 @@
 #include "platform/DesktopEntry.h"
 
-#include "platform/ProcFiles.h"
+#include "platform/FileIO.h"
 
 #include <algorithm>
 #include <filesystem>

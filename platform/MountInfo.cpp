@@ -1,6 +1,6 @@
 #include "platform/MountInfo.h"
 
-#include "platform/ProcFiles.h"
+#include "platform/FileIO.h"
 
 #include <cstdio>
 #include <sstream>

@@ -1,35 +1,14 @@
 #include "platform/ProcFiles.h"
 
+#include "platform/FileIO.h"
+
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
 #include <climits>
 
 namespace platform {
-
-std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string out;
-    char buffer[16384];
-    bool failed = false;
-    while (out.size() < limit) {
-        ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - out.size()));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed = true;
-            break;
-        }
-        if (n == 0) break;
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    if (failed) return std::nullopt;
-    return out;
-}
 
 std::optional<ProcStat> parseProcStat(std::string_view text) {
     size_t open = text.find('(');

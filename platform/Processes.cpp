@@ -1,5 +1,6 @@
 #include "platform/Processes.h"
 
+#include "platform/FileIO.h"
 #include "platform/ProcFiles.h"
 
 #include <signal.h>
@@ -34,7 +35,7 @@ long realUid(const std::string& procDir) {
 
 // The APPIMAGE variable of a process's environment, or empty.
 std::string appImageVariable(const std::string& procDir) {
-    auto environ = readTextFile(procDir + "/environ");
+    auto environ = readTextFile(procDir + "/environ", kProcTextLimit);
     if (!environ) return {};
     std::string_view all(*environ);
     constexpr std::string_view key = "APPIMAGE=";

@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 
+#include "platform/FileIO.h"
 #include "platform/MountInfo.h"
 #include "platform/UserFolders.h"
 
@@ -45,18 +46,6 @@ bool ensureTrashLayout(const std::string& folder) {
     return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") && ensureOwnDirectory(folder + "/info");
 }
 
-bool ensureParents(const std::string& path) {
-    // mkdir -p for the data folder; its parts may legitimately be links, so only final results count.
-    for (size_t i = 1; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '/') {
-            std::string part = path.substr(0, i);
-            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        }
-    }
-    struct stat st{};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 std::string parentOf(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
@@ -76,7 +65,7 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     std::string data = dataHome();
     std::string home = data + "/Trash";
     struct stat st{};
-    if (ensureParents(data) && stat(data.c_str(), &st) == 0 && st.st_dev == itemDevice) {
+    if (makeFolders(data, 0700) && stat(data.c_str(), &st) == 0 && st.st_dev == itemDevice) {
         if (!ensureTrashLayout(home)) return std::nullopt;
         return TrashLocation{home, {}};
     }
@@ -114,19 +103,6 @@ std::string candidateName(const std::string& name, int attempt) {
     std::string n = std::to_string(attempt);
     if (dot == std::string::npos) return name + "." + n;
     return name.substr(0, dot) + "." + n + name.substr(dot);
-}
-
-bool writeAll(int fd, const std::string& text) {
-    size_t written = 0;
-    while (written < text.size()) {
-        ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        written += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 std::string findInPath(const char* program) {
