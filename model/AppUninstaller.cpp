@@ -1,7 +1,7 @@
 #include "model/AppUninstaller.h"
 
 #include "platform/DesktopEntry.h"
-#include "platform/MountInfo.h"
+#include "platform/MountTable.h"
 
 #include <QString>
 
@@ -212,7 +212,7 @@ std::optional<double> lastUsedDate(const std::string& path, const std::string& m
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
     std::string canonical = realPath(path);
-    auto mount = platform::mountContaining(platform::readMountInfo(mountInfoPath), canonical.empty() ? path : canonical);
+    auto mount = platform::mountContaining(platform::readMountTable(mountInfoPath), canonical.empty() ? path : canonical);
     // Under noatime the access time is only the creation time and says nothing about use.
     if (mount && mount->hasOption("noatime")) return std::nullopt;
     return static_cast<double>(st.st_atim.tv_sec) + static_cast<double>(st.st_atim.tv_nsec) / 1e9;

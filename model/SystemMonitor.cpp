@@ -46,29 +46,6 @@ bool parseNumber(std::string_view text, T& value) {
     return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc{};
 }
 
-std::vector<std::string_view> splitWords(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
-
-template <class F>
-void forEachLine(std::string_view text, F f) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        f(text.substr(pos, end - pos));
-        pos = end + 1;
-    }
-}
-
 int64_t saturatingBytes(uint64_t value, uint64_t unit) {
     const uint64_t max = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
     return value > max / unit ? std::numeric_limits<int64_t>::max() : static_cast<int64_t>(value * unit);
@@ -80,6 +57,9 @@ std::string baseName(std::string_view path) {
 }
 
 } // namespace
+
+using platform::forEachLine;
+using platform::splitWords;
 
 struct Sampler::State {
     Sources sources;

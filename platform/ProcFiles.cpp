@@ -10,6 +10,18 @@
 
 namespace platform {
 
+std::vector<std::string_view> splitWords(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    return words;
+}
+
 std::optional<ProcStat> parseProcStat(std::string_view text) {
     size_t open = text.find('(');
     size_t close = text.rfind(')');

@@ -1,7 +1,7 @@
 #include "platform/Trash.h"
 
 #include "platform/FileIO.h"
-#include "platform/MountInfo.h"
+#include "platform/MountTable.h"
 #include "platform/UserFolders.h"
 
 #include <fcntl.h>
@@ -71,7 +71,7 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     }
     std::string resolved = resolvedItemPath(path);
     if (resolved.empty()) return std::nullopt;
-    auto mount = mountContaining(readMountInfo(), parentOf(resolved));
+    auto mount = mountContaining(readMountTable(), parentOf(resolved));
     std::string topdir = mount ? mount->mountPoint : "/";
     std::string top = topdir == "/" ? "" : topdir;
     std::string uid = std::to_string(getuid());

@@ -1,6 +1,6 @@
 #include "platform/VolumeSpace.h"
 
-#include "platform/MountInfo.h"
+#include "platform/MountTable.h"
 
 #include <sys/statvfs.h>
 
@@ -20,7 +20,7 @@ std::optional<VolumeSpace> volumeSpace(const std::string& path) {
     // Links resolved first: the mount table lists real places.
     char resolved[PATH_MAX];
     const std::string real = realpath(path.c_str(), resolved) ? resolved : path;
-    auto mount = mountContaining(readMountInfo(), real);
+    auto mount = mountContaining(readMountTable(), real);
     space.mountPoint = mount ? mount->mountPoint : "/";
     return space;
 }

@@ -1,5 +1,4 @@
 #include "platform/DesktopEntry.h"
-#include "platform/MountInfo.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -81,34 +80,4 @@ TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
     EXPECT_EQ(entries[1].id, "vendor-sub-tool");
     EXPECT_EQ(entries[1].path, (dir.path() / "vendor/sub/tool.desktop").string());
     EXPECT_TRUE(platform::readDesktopEntries(dir.str() + "/missing").empty());
-}
-
-TEST(MountInfo, ParsesLinesAndFindsTheMountHoldingAPath) {
-    TempDir dir;
-    write(dir.path() / "mountinfo",
-          "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-          "30 22 8:2 / /home rw,noatime shared:2 master:3 - ext4 /dev/sda2 rw\n"
-          "31 22 0:40 / /media/My\\040Disk ro,nosuid - vfat /dev/sdb1 rw\n"
-          "garbage\n"
-          "32 30 8:3 / /home rw,nodev - xfs /dev/sda3 rw\n");
-    auto mounts = platform::readMountInfo((dir.path() / "mountinfo").string());
-    ASSERT_EQ(mounts.size(), 4u);
-    EXPECT_EQ(mounts[1].fsType, "ext4");
-    EXPECT_EQ(mounts[1].source, "/dev/sda2");
-    EXPECT_EQ(mounts[1].major, 8u);
-    EXPECT_EQ(mounts[1].minor, 2u);
-    EXPECT_TRUE(mounts[1].hasOption("noatime"));
-    EXPECT_FALSE(mounts[1].hasOption("atime"));
-    EXPECT_EQ(mounts[2].mountPoint, "/media/My Disk");
-
-    auto at = [&](const std::string& path) {
-        auto m = platform::mountContaining(mounts, path);
-        return m ? m->fsType + ":" + m->mountPoint : std::string("none");
-    };
-    EXPECT_EQ(at("/home/u/x"), "xfs:/home"); // the later mount hides the earlier one
-    EXPECT_EQ(at("/home"), "xfs:/home");
-    EXPECT_EQ(at("/homework/x"), "ext4:/");
-    EXPECT_EQ(at("/media/My Disk/a"), "vfat:/media/My Disk");
-    EXPECT_EQ(at("relative"), "none");
-    EXPECT_TRUE(platform::readMountInfo((dir.path() / "missing").string()).empty());
 }
