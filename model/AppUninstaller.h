@@ -75,11 +75,9 @@ struct Environment {
     SizeFunction sizeOf;
 };
 
-// The current user's folders from HOME and the XDG base-directory variables (a variable that is unset
-// or not absolute falls back to its default below HOME): "Caches" ~/.cache, "Preferences" ~/.config,
+// The current user's folders (platform/UserFolders): "Caches" ~/.cache, "Preferences" ~/.config,
 // "Application Support" ~/.local/share, "Logs" ~/.local/state, "Container Data" ~/.var/app.
 Environment userEnvironment(SizeFunction sizeOf = &DiskScanner::sizeOfItem);
-Environment environmentFor(const std::string& home, SizeFunction sizeOf);
 
 // ~/Applications of the environment's home.
 std::string applicationsFolder(const Environment& env);

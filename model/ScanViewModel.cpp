@@ -10,12 +10,13 @@
 #include "model/Rankings.h"
 #include "model/ScanTree.h"
 #include "model/SnapshotStore.h"
+#include "platform/Paths.h"
 #include "platform/Processes.h"
 #include "platform/Trash.h"
+#include "platform/UserFolders.h"
 #include "platform/VolumeSpace.h"
 #include "platform/Volumes.h"
 
-#include <QDir>
 #include <QFile>
 #include <QMetaObject>
 #include <QSettings>
@@ -96,33 +97,6 @@ constexpr size_t kRecentLimit = 5;
 constexpr int kTerminatePolls = 50;
 constexpr int kTerminatePollMs = 100;
 
-// A path with "." and ".." resolved by text, repeated and trailing separators dropped.
-std::string standardizedPath(std::string_view path) {
-    const bool absolute = !path.empty() && path.front() == '/';
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string_view::npos) end = path.size();
-        std::string_view part = path.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            if (!parts.empty() && parts.back() != "..") parts.pop_back();
-            else if (!absolute) parts.push_back(part);
-            continue;
-        }
-        parts.push_back(part);
-    }
-    std::string out = absolute ? "/" : "";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += '/';
-        out += parts[i];
-    }
-    if (out.empty()) out = ".";
-    return out;
-}
-
 // The path a file URL made from `input` would have: absolute, without trailing separators.
 std::string filePath(const std::string& input) {
     std::string path = input;
@@ -133,13 +107,6 @@ std::string filePath(const std::string& input) {
     }
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
-}
-
-std::string lastPathComponent(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    if (path == "/" || path.empty()) return path;
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The filter's "whitespaces": spaces and tabs, not line breaks.
@@ -173,6 +140,8 @@ bool isInRemovedSubtree(const FileNode* node, const std::vector<FileNode*>& remo
 }
 
 } // namespace
+
+using platform::standardizedPath;
 
 // ---- State ---------------------------------------------------------------------------------------
 
@@ -588,9 +557,9 @@ void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandl
 
 std::string ScanViewModel::displayName(const std::string& path) const {
     const std::string standardized = standardizedPath(filePath(path));
-    if (standardized == standardizedPath(QFile::encodeName(QDir::homePath()).toStdString())) return "Home";
+    if (standardized == standardizedPath(platform::homeFolder())) return "Home";
     if (standardized == "/") return d_->disk.name;
-    return lastPathComponent(path);
+    return platform::lastComponent(path);
 }
 
 void ScanViewModel::select(FileNode* node) {

@@ -1,6 +1,7 @@
 #include "model/SystemMonitor.h"
 
 #include "platform/FileIO.h"
+#include "platform/Paths.h"
 #include "platform/ProcFiles.h"
 
 #include <stdlib.h>
@@ -49,11 +50,6 @@ bool parseNumber(std::string_view text, T& value) {
 int64_t saturatingBytes(uint64_t value, uint64_t unit) {
     const uint64_t max = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
     return value > max / unit ? std::numeric_limits<int64_t>::max() : static_cast<int64_t>(value * unit);
-}
-
-std::string baseName(std::string_view path) {
-    size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 } // namespace
@@ -218,7 +214,7 @@ std::string Sampler::State::fullName(int pid, const std::string& comm) const {
     // The program, or for an interpreted script the script after the interpreter.
     for (int i = 0; i < 2 && !args.empty(); ++i) {
         size_t end = args.find('\0');
-        std::string candidate = baseName(args.substr(0, end));
+        std::string candidate = platform::lastComponent(args.substr(0, end));
         if (candidate.size() > comm.size() && candidate.starts_with(comm)) return candidate;
         if (end == std::string_view::npos) break;
         args.remove_prefix(end + 1);

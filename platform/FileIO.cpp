@@ -1,5 +1,7 @@
 #include "platform/FileIO.h"
 
+#include "platform/Paths.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -10,16 +12,6 @@
 #include <vector>
 
 namespace platform {
-
-namespace {
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-} // namespace
 
 std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -57,7 +49,7 @@ bool writeAll(int fd, std::string_view data) {
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view data) {
-    std::string folder = folderOf(path);
+    std::string folder = parentFolder(path);
     std::string pattern = folder + "/.tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

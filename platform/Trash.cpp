@@ -2,6 +2,7 @@
 
 #include "platform/FileIO.h"
 #include "platform/MountTable.h"
+#include "platform/Paths.h"
 #include "platform/UserFolders.h"
 
 #include <fcntl.h>
@@ -46,19 +47,11 @@ bool ensureTrashLayout(const std::string& folder) {
     return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") && ensureOwnDirectory(folder + "/info");
 }
 
-std::string parentOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
 // The parent resolved through links, with the item's own name (the item itself is never followed).
 std::string resolvedItemPath(const std::string& path) {
-    char buffer[PATH_MAX];
-    if (!realpath(parentOf(path).c_str(), buffer)) return {};
-    std::string parent = buffer;
-    return (parent == "/" ? "" : parent) + "/" + baseName(path);
+    std::string parent = resolvedPath(parentFolder(path));
+    if (parent.empty()) return {};
+    return (parent == "/" ? "" : parent) + "/" + lastComponent(path);
 }
 
 std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevice) {
@@ -71,7 +64,7 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     }
     std::string resolved = resolvedItemPath(path);
     if (resolved.empty()) return std::nullopt;
-    auto mount = mountContaining(readMountTable(), parentOf(resolved));
+    auto mount = mountContaining(readMountTable(), parentFolder(resolved));
     std::string topdir = mount ? mount->mountPoint : "/";
     std::string top = topdir == "/" ? "" : topdir;
     std::string uid = std::to_string(getuid());
@@ -179,7 +172,7 @@ bool FreedesktopTrash::moveToTrash(const std::string& path) {
         pathInInfo = resolved.substr(top.size() + 1);
     }
 
-    const std::string name = fittingName(baseName(path));
+    const std::string name = fittingName(lastComponent(path));
     const std::string files = location->folder + "/files/";
     const std::string info = location->folder + "/info/";
     for (int attempt = 1; attempt < 100000; ++attempt) {

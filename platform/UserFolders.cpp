@@ -22,6 +22,13 @@ std::string absoluteEnv(const char* name) {
     return {};
 }
 
+std::string xdgFolder(const char* variable, std::string_view belowHome) {
+    std::string folder = absoluteEnv(variable);
+    if (!folder.empty()) return folder;
+    std::string home = homeFolder();
+    return (home == "/" ? "" : home) + "/" + std::string(belowHome);
+}
+
 } // namespace
 
 std::string homeFolder() {
@@ -32,19 +39,10 @@ std::string homeFolder() {
     return "/";
 }
 
-std::string dataHome() {
-    std::string data = absoluteEnv("XDG_DATA_HOME");
-    if (!data.empty()) return data;
-    std::string home = homeFolder();
-    return (home == "/" ? "" : home) + "/.local/share";
-}
-
-std::string configHome() {
-    std::string config = absoluteEnv("XDG_CONFIG_HOME");
-    if (!config.empty()) return config;
-    std::string home = homeFolder();
-    return (home == "/" ? "" : home) + "/.config";
-}
+std::string dataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::string configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string cacheHome() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
+std::string stateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
 
 std::string downloadFolderName() {
     const std::string fallback = "Downloads";

@@ -1,4 +1,4 @@
-#include "platform/AbsolutePath.h"
+#include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
