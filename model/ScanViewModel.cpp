@@ -2,6 +2,7 @@
 
 #include "model/AgeReport.h"
 #include "model/AppUninstaller.h"
+#include "model/BackgroundTask.h"
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicateFinder.h"
@@ -601,39 +602,27 @@ void ScanViewModel::findDuplicates() {
     if (!d_->tree) return;
     assign(this, d_->isFindingDuplicates, true, &ScanViewModel::isFindingDuplicatesChanged);
     const int64_t generation = d_->generation;
-    auto tree = d_->tree;
-    d_->pool.start([this, tree, generation] {
-        auto groups = std::make_shared<std::vector<DuplicateFinder::Group>>(DuplicateFinder::find(tree));
-        QMetaObject::invokeMethod(
-            this,
-            [this, tree, groups, generation]() mutable {
-                // Groups of an older tree name nodes that are no longer shown (or no longer there).
-                if (generation == d_->generation) {
-                    d_->duplicateGroups = std::move(*groups);
-                    emit duplicateGroupsChanged();
-                }
-                assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
-                releaseInBackground(d_->pool, std::move(tree));
-            },
-            Qt::QueuedConnection);
-    });
+    runInBackground(&d_->pool, this, [tree = d_->tree] { return DuplicateFinder::find(tree); },
+                    [this, generation](std::vector<DuplicateFinder::Group> groups) {
+                        // Groups of an older tree name nodes that are no longer shown (or no longer there).
+                        if (generation == d_->generation) {
+                            d_->duplicateGroups = std::move(groups);
+                            emit duplicateGroupsChanged();
+                        }
+                        assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
+                    });
 }
 
 void ScanViewModel::refreshInstalledApps(bool force) {
     if (d_->isLoadingApps) return;
     if (!force && !d_->installedApps.empty()) return;
     assign(this, d_->isLoadingApps, true, &ScanViewModel::isLoadingAppsChanged);
-    d_->pool.start([this] {
-        auto apps = std::make_shared<std::vector<AppUninstaller::InstalledApp>>(loadInstalledApps());
-        QMetaObject::invokeMethod(
-            this,
-            [this, apps] {
-                d_->installedApps = std::move(*apps);
-                emit installedAppsChanged();
-                assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
-            },
-            Qt::QueuedConnection);
-    });
+    runInBackground(&d_->pool, this, [] { return loadInstalledApps(); },
+                    [this](std::vector<AppUninstaller::InstalledApp> apps) {
+                        d_->installedApps = std::move(apps);
+                        emit installedAppsChanged();
+                        assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
+                    });
 }
 
 std::vector<AppUninstaller::InstalledApp> ScanViewModel::loadInstalledApps() {
@@ -657,24 +646,17 @@ void ScanViewModel::requestReport(const char* prefix, FileNode* folder,
     d_->pendingReports.insert(key);
 
     const int64_t generation = d_->generation;
-    auto tree = d_->tree;
-    d_->pool.start([this, tree, folder, generation, &reports, changed, compute] {
-        auto report = std::make_shared<Report>();
-        {
+    runInBackground(
+        &d_->pool, this,
+        [tree = d_->tree, folder, compute] {
             std::shared_lock lock(tree->mutex());
-            *report = compute(folder);
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, tree, folder, generation, &reports, changed, report]() mutable {
-                if (generation == d_->generation) {
-                    reports[folder] = std::move(*report);
-                    emit(this->*changed)();
-                }
-                releaseInBackground(d_->pool, std::move(tree));
-            },
-            Qt::QueuedConnection);
-    });
+            return compute(folder);
+        },
+        [this, folder, generation, &reports, changed](Report report) {
+            if (generation != d_->generation) return;
+            reports[folder] = std::move(report);
+            emit(this->*changed)();
+        });
 }
 
 void ScanViewModel::requestAgeReport(FileNode* folder) {
@@ -842,26 +824,22 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
 // while no later scan or edit has superseded them.
 void ScanViewModel::refreshAfterEdit() {
     const int64_t generation = d_->generation;
-    auto tree = d_->tree;
-    d_->pool.start([this, tree, generation] {
-        auto wins = std::make_shared<std::vector<QuickWins::Category>>();
-        {
-            std::shared_lock lock(tree->mutex());
-            *wins = QuickWins::analyze(tree->root());
-        }
-        auto disk = std::make_shared<DiskInfo>(DiskInfo::forVolume(tree->root()->path()));
-        QMetaObject::invokeMethod(
-            this,
-            [this, tree, generation, wins, disk]() mutable {
-                if (generation == d_->generation) {
-                    setDisk(*disk);
-                    d_->quickWins = std::move(*wins);
-                    emit quickWinsChanged();
-                }
-                releaseInBackground(d_->pool, std::move(tree));
-            },
-            Qt::QueuedConnection);
-    });
+    runInBackground(
+        &d_->pool, this,
+        [tree = d_->tree] {
+            std::vector<QuickWins::Category> wins;
+            {
+                std::shared_lock lock(tree->mutex());
+                wins = QuickWins::analyze(tree->root());
+            }
+            return std::make_pair(std::move(wins), DiskInfo::forVolume(tree->root()->path()));
+        },
+        [this, generation](std::pair<std::vector<QuickWins::Category>, DiskInfo> result) {
+            if (generation != d_->generation) return;
+            setDisk(std::move(result.second));
+            d_->quickWins = std::move(result.first);
+            emit quickWinsChanged();
+        });
 }
 
 // ---- Uninstall -----------------------------------------------------------------------------------
