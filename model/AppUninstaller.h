@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/DiskScanner.h"
+#include "model/Parallel.h"
 
 #include <QUuid>
 
@@ -135,12 +136,7 @@ auto parallelMap(const std::vector<T>& list, F transform)
     auto work = [&] {
         for (size_t i = next++; i < list.size(); i = next++) results[i] = transform(list[i]);
     };
-    size_t threads = std::min<size_t>(list.size(), std::max(1u, std::thread::hardware_concurrency()));
-    {
-        std::vector<std::jthread> workers;
-        for (size_t t = 1; t < threads; ++t) workers.emplace_back(work);
-        work();
-    }
+    runOnThreads(std::min<size_t>(list.size(), std::max(1u, std::thread::hardware_concurrency())), work);
     std::vector<Result> out;
     for (auto& slot : results)
         if (slot) out.push_back(std::move(*slot));
