@@ -3,6 +3,7 @@
 #include "platform/FileIO.h"
 #include "platform/Paths.h"
 #include "platform/ProcFiles.h"
+#include "platform/TextLines.h"
 
 #include <stdlib.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #include "platform/MountTable.h"
 
 #include "platform/FileIO.h"
-#include "platform/ProcFiles.h"
+#include "platform/TextLines.h"
 
 #include <sys/sysmacros.h>
 

@@ -1,6 +1,7 @@
 #include "platform/ProcFiles.h"
 
 #include "platform/FileIO.h"
+#include "platform/TextLines.h"
 
 #include <dirent.h>
 
@@ -9,18 +10,6 @@
 #include <climits>
 
 namespace platform {
-
-std::vector<std::string_view> splitWords(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
 
 std::optional<ProcStat> parseProcStat(std::string_view text) {
     size_t open = text.find('(');
@@ -34,15 +23,9 @@ std::optional<ProcStat> parseProcStat(std::string_view text) {
     st.comm = std::string(text.substr(open + 1, close - open - 1));
 
     // Fields after the name, numbered as in proc(5): 3 is the state.
-    std::vector<std::string_view> fields;
     std::string_view rest = text.substr(close + 1);
-    size_t i = 0;
-    while (i < rest.size() && fields.size() < 20) {
-        while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\n')) ++i;
-        size_t start = i;
-        while (i < rest.size() && rest[i] != ' ' && rest[i] != '\n') ++i;
-        if (i > start) fields.push_back(rest.substr(start, i - start));
-    }
+    while (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
+    std::vector<std::string_view> fields = splitWords(rest);
     if (fields.size() < 20) return std::nullopt; // up to field 22, the start time
     auto number = [&](int field, auto& value) {
         std::string_view f = fields[static_cast<size_t>(field - 3)];

@@ -9,20 +9,6 @@
 
 namespace platform {
 
-// Calls f(line) for every line of `text`, without its '\n'.
-template <class F> void forEachLine(std::string_view text, F f) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        f(text.substr(pos, end - pos));
-        pos = end + 1;
-    }
-}
-
-// The words of a line, split at runs of spaces and tabs.
-std::vector<std::string_view> splitWords(std::string_view line);
-
 // The most Brenwick reads of a /proc file it reads whole (stat, meminfo, net/dev, environ).
 constexpr size_t kProcTextLimit = size_t{1} << 20;
 
