@@ -106,8 +106,7 @@ std::string filePath(const std::string& input) {
         std::string cwd = std::filesystem::current_path(error).string();
         path = cwd + (cwd.ends_with('/') ? "" : "/") + path;
     }
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
+    return std::string(platform::withoutTrailingSlashes(path));
 }
 
 // The filter's "whitespaces": spaces and tabs, not line breaks.

@@ -57,6 +57,11 @@ bool isBelow(std::string_view path, std::string_view folder) {
     return path.size() > folder.size() + 1 && path.starts_with(folder) && path[folder.size()] == '/';
 }
 
+std::string_view withoutTrailingSlashes(std::string_view path) {
+    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    return path;
+}
+
 std::string parentFolder(std::string_view path) {
     size_t slash = path.rfind('/');
     if (slash == std::string_view::npos) return ".";
@@ -64,7 +69,7 @@ std::string parentFolder(std::string_view path) {
 }
 
 std::string lastComponent(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    path = withoutTrailingSlashes(path);
     if (path == "/") return std::string(path);
     size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));

@@ -20,6 +20,9 @@ std::string standardizedPath(std::string_view path);
 // True when `path` lies strictly below `folder` (both normalised): "/x/a/b" is below "/x/a", "/x/ab" is not.
 bool isBelow(std::string_view path, std::string_view folder);
 
+// `path` without trailing separators, except the one of "/" itself.
+std::string_view withoutTrailingSlashes(std::string_view path);
+
 // The folder holding `path`: "/" for items directly in it, "." for a bare name.
 std::string parentFolder(std::string_view path);
 

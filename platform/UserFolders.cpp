@@ -1,5 +1,7 @@
 #include "platform/UserFolders.h"
 
+#include "platform/Paths.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -11,14 +13,9 @@ namespace platform {
 
 namespace {
 
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
 std::string absoluteEnv(const char* name) {
     const char* value = std::getenv(name);
-    if (value && value[0] == '/') return withoutTrailingSlashes(value);
+    if (value && value[0] == '/') return std::string(withoutTrailingSlashes(value));
     return {};
 }
 
@@ -35,7 +32,7 @@ std::string homeFolder() {
     std::string home = absoluteEnv("HOME");
     if (!home.empty()) return home;
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0] == '/')
-        return withoutTrailingSlashes(pw->pw_dir);
+        return std::string(withoutTrailingSlashes(pw->pw_dir));
     return "/";
 }
 
@@ -64,7 +61,7 @@ std::string downloadFolderName() {
         if (value.starts_with("$HOME/")) relative = value.substr(6);
         else if (value.starts_with(home + "/")) relative = value.substr(home.size() + 1);
         else return fallback;
-        relative = withoutTrailingSlashes(relative);
+        relative = std::string(withoutTrailingSlashes(relative));
         // Only a folder directly in the home folder can be matched by name.
         if (relative.empty() || relative.find('/') != std::string::npos || relative == "." || relative == "..")
             return fallback;
