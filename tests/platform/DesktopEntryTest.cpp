@@ -3,25 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 using platform::DesktopEntry;
 using platform::parseDesktopEntry;
-
-namespace {
-
-DesktopEntry entryWithExec(const std::string& exec) {
-    DesktopEntry e;
-    e.values["Exec"] = exec;
-    return e;
-}
-
-void write(const std::filesystem::path& p, const std::string& text) {
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p) << text;
-}
-
-} // namespace
 
 TEST(DesktopEntry, ReadsOnlyTheDesktopEntryGroupWithEscapesResolved) {
     auto entry = parseDesktopEntry("# comment\n"
@@ -63,16 +46,17 @@ TEST(DesktopEntry, SplitsExecByItsQuotingRulesAndFindsTheProgram) {
         EXPECT_EQ(entry->execArguments(), c.args) << c.exec;
         EXPECT_EQ(entry->execProgram(), c.program) << c.exec;
     }
-    EXPECT_EQ(entryWithExec("prog --icon %i --name=%c").execArguments(), (std::vector<std::string>{"prog", "--icon", "--name="}));
+    DesktopEntry codes{"", "", {{"Exec", "prog --icon %i --name=%c"}}};
+    EXPECT_EQ(codes.execArguments(), (std::vector<std::string>{"prog", "--icon", "--name="}));
 }
 
 TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
     TempDir dir;
-    write(dir.path() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=Editor\n");
-    write(dir.path() / "vendor/sub/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n");
-    write(dir.path() / "gone.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
-    write(dir.path() / "link.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org\n");
-    write(dir.path() / "notes.txt", "[Desktop Entry]\nType=Application\n");
+    writeFileText(dir.path() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=Editor\n");
+    writeFileText(dir.path() / "vendor/sub/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n");
+    writeFileText(dir.path() / "gone.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
+    writeFileText(dir.path() / "link.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org\n");
+    writeFileText(dir.path() / "notes.txt", "[Desktop Entry]\nType=Application\n");
     auto entries = platform::readDesktopEntries(dir.str());
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].id, "org.example.Editor");
