@@ -1,5 +1,7 @@
 #include "model/DuplicateFinder.h"
 
+#include "model/Parallel.h"
+
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
@@ -116,10 +118,7 @@ std::vector<Hashed> hashAll(const std::vector<Entry>& entries, const std::vector
         bytesRead += read;
     };
     int workers = std::max(1, std::min<int>(threads, static_cast<int>(which.size())));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < workers; ++t) pool.emplace_back(work);
-    work();
-    for (auto& t : pool) t.join();
+    runOnThreads(static_cast<size_t>(workers), work);
 
     std::vector<Hashed> hashed;
     for (size_t i = 0; i < which.size(); ++i)

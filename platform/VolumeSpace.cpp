@@ -1,11 +1,10 @@
 #include "platform/VolumeSpace.h"
 
-#include "platform/MountInfo.h"
+#include "platform/MountTable.h"
+#include "platform/Paths.h"
 
 #include <sys/statvfs.h>
 
-#include <climits>
-#include <cstdlib>
 
 namespace platform {
 
@@ -18,9 +17,8 @@ std::optional<VolumeSpace> volumeSpace(const std::string& path) {
     space.free = static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
 
     // Links resolved first: the mount table lists real places.
-    char resolved[PATH_MAX];
-    const std::string real = realpath(path.c_str(), resolved) ? resolved : path;
-    auto mount = mountContaining(readMountInfo(), real);
+    const std::string resolved = resolvedPath(path);
+    auto mount = mountContaining(readMountTable(), resolved.empty() ? path : resolved);
     space.mountPoint = mount ? mount->mountPoint : "/";
     return space;
 }

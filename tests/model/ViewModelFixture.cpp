@@ -2,22 +2,7 @@
 
 #include <QCoreApplication>
 
-#include <cstdio>
-#include <filesystem>
-
-bool FakeTrash::moveToTrash(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    if (refused.count(path)) return false;
-    std::string target = folder_ + "/" + std::to_string(++counter_);
-    if (std::rename(path.c_str(), target.c_str()) != 0) return false;
-    moved_.push_back(path);
-    return true;
-}
-
-std::vector<std::string> FakeTrash::moved() const {
-    std::lock_guard lock(mutex_);
-    return moved_;
-}
+#include <algorithm>
 
 std::vector<platform::ProcessInstance> FakeProcesses::runningInstances(const std::string& appImagePath) {
     askedFor = appImagePath;
@@ -40,7 +25,6 @@ void ViewModelTest::SetUp() {
     QSettings("Brenwick", "Brenwick").clear();
     qunsetenv("BRENWICK_MODE");
     qunsetenv("BRENWICK_SCAN");
-    trash = std::make_shared<FakeTrash>(dir.makeDir("trash").string());
 }
 
 void ViewModelTest::TearDown() {
@@ -54,7 +38,7 @@ std::unique_ptr<ScanViewModel> ViewModelTest::makeViewModel() {
     services.applyAppearance = [this](ThemeName t) { appliedAppearances.push_back(t); };
     services.processes = processes;
     services.trash = trash;
-    // A clock that never sleeps: the next poll comes on the next turn of the event loop.
+    // The next poll comes on the next turn of the event loop.
     services.wait = [this](int, std::function<void()> then) {
         ++waits;
         QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(then), Qt::QueuedConnection);

