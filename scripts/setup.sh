@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-material-design-icons-iconfont
   xvfb xauth libglib2.0-bin
+  locales
 )
 
 missing=()

@@ -1,0 +1,296 @@
+#include "model/AppUninstaller.h"
+
+#include "platform/DesktopEntry.h"
+#include "platform/MountTable.h"
+#include "platform/Paths.h"
+#include "platform/UserFolders.h"
+
+#include <QString>
+
+#include <sys/stat.h>
+
+#include <array>
+#include <filesystem>
+#include <set>
+#include <string_view>
+
+namespace AppUninstaller {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kAppImageSuffix = ".AppImage";
+constexpr size_t kMinimumKeyLength = 3;
+
+// Entries the whole desktop shares; removing one with an application would hurt every other one.
+const std::set<std::string, std::less<>>& sharedEntries() {
+    static const std::set<std::string, std::less<>> entries = {
+        "trash", "applications", "flatpak", "keyrings", "icons", "fonts", "mime", "dconf", "systemd",
+        "autostart", "gnome-shell", "mimeapps.list", "user-dirs.dirs", "user-dirs.locale",
+        "recently-used.xbel",
+    };
+    return entries;
+}
+
+bool isAscii(std::string_view s) {
+    for (unsigned char c : s)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+std::string lowerCased(std::string_view s) {
+    if (!isAscii(s)) return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toLower().toStdString();
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Characters, not bytes: UTF-8 continuation bytes do not count.
+size_t characterCount(std::string_view s) {
+    size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::string withoutSpaces(std::string s) {
+    std::erase(s, ' ');
+    return s;
+}
+
+std::string trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return std::string(s);
+}
+
+bool isSeparator(char c) { return c == '-' || c == '_' || c == ' ' || c == '.'; }
+
+// "1.2.3", "v2", "2023.10.1", "1.0.0rc1": a digit (after an optional v) starting dotted parts.
+bool looksLikeVersion(std::string_view token, bool& dotted) {
+    if (!token.empty() && (token[0] == 'v' || token[0] == 'V')) token.remove_prefix(1);
+    if (token.empty() || token[0] < '0' || token[0] > '9') return false;
+    dotted = false;
+    bool partEmpty = false;
+    for (char c : token) {
+        if (c == '.') {
+            if (partEmpty) return false;
+            dotted = partEmpty = true;
+        } else if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+            partEmpty = false;
+        } else {
+            return false;
+        }
+    }
+    return !partEmpty;
+}
+
+// The desktop entry whose Exec starts the AppImage, by path or by its resolved path.
+const platform::DesktopEntry* launchingEntry(const std::vector<platform::DesktopEntry>& entries,
+                                             const std::string& path, const std::string& canonical) {
+    for (const auto& entry : entries) {
+        std::string program = entry.execProgram();
+        if (program.empty() || program[0] != '/') continue;
+        if (program == path || (!canonical.empty() && (program == canonical || platform::resolvedPath(program) == canonical)))
+            return &entry;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int64_t InstalledApp::totalSize() const {
+    int64_t total = bundleSize;
+    for (const auto& group : leftovers) total += group.totalSize;
+    return total;
+}
+
+Environment userEnvironment(SizeFunction sizeOf) {
+    Environment env;
+    env.home = platform::homeFolder();
+    env.desktopEntriesFolder = platform::dataHome() + "/applications";
+    env.leftoverFolders = {
+        {"Caches", platform::cacheHome()},
+        {"Preferences", platform::configHome()},
+        {"Application Support", platform::dataHome()},
+        {"Logs", platform::stateHome()},
+        {"Container Data", (env.home == "/" ? "" : env.home) + "/.var/app"},
+    };
+    env.sizeOf = std::move(sizeOf);
+    return env;
+}
+
+std::string applicationsFolder(const Environment& env) { return env.home + "/Applications"; }
+
+StemParts splitStem(const std::string& stem) {
+    static constexpr std::array<std::string_view, 13> kArchitectures = {
+        "x86_64", "x86-64", "amd64", "x64", "aarch64", "arm64", "armhf", "armv7l", "armv7", "i386", "i686", "x86", "ia32",
+    };
+    std::string_view rest(stem);
+    auto trimSeparators = [&] {
+        while (!rest.empty() && isSeparator(rest.back())) rest.remove_suffix(1);
+    };
+    trimSeparators();
+    for (bool stripped = true; stripped;) {
+        stripped = false;
+        for (std::string_view arch : kArchitectures) {
+            if (rest.size() <= arch.size() || !isSeparator(rest[rest.size() - arch.size() - 1])) continue;
+            if (lowerCased(rest.substr(rest.size() - arch.size())) != arch) continue;
+            rest.remove_suffix(arch.size());
+            trimSeparators();
+            stripped = true;
+        }
+    }
+
+    // Tokens split at '-', '_' and ' ' (dots belong to versions). The version starts at the first
+    // dotted version-like token after the first; without one, at the last undotted one.
+    size_t versionStart = std::string_view::npos, undottedStart = std::string_view::npos;
+    size_t tokenIndex = 0;
+    for (size_t i = 0; i < rest.size();) {
+        while (i < rest.size() && (rest[i] == '-' || rest[i] == '_' || rest[i] == ' ')) ++i;
+        size_t start = i;
+        while (i < rest.size() && rest[i] != '-' && rest[i] != '_' && rest[i] != ' ') ++i;
+        if (i == start) break;
+        bool dotted = false;
+        if (tokenIndex++ > 0 && looksLikeVersion(rest.substr(start, i - start), dotted)) {
+            if (dotted) {
+                versionStart = start;
+                break;
+            }
+            undottedStart = start;
+        }
+    }
+    if (versionStart == std::string_view::npos) versionStart = undottedStart;
+
+    StemParts parts;
+    if (versionStart == std::string_view::npos) {
+        parts.name = std::string(rest);
+        return parts;
+    }
+    std::string_view version = rest.substr(versionStart);
+    if (version.size() > 1 && (version[0] == 'v' || version[0] == 'V')) version.remove_prefix(1);
+    parts.version = std::string(version);
+    rest = rest.substr(0, versionStart);
+    trimSeparators();
+    parts.name = std::string(rest);
+    return parts;
+}
+
+std::optional<double> lastUsedDate(const std::string& path, const std::string& mountInfoPath) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    std::string canonical = platform::resolvedPath(path);
+    auto mount = platform::mountContaining(platform::readMountTable(mountInfoPath), canonical.empty() ? path : canonical);
+    // Under noatime the access time is only the creation time and says nothing about use.
+    if (mount && mount->hasOption("noatime")) return std::nullopt;
+    return static_cast<double>(st.st_atim.tv_sec) + static_cast<double>(st.st_atim.tv_nsec) / 1e9;
+}
+
+std::optional<InstalledApp> appInfo(const std::string& appImagePath,
+                                    const std::vector<platform::DesktopEntry>& desktopEntries,
+                                    const Environment& env) {
+    std::string fileName = fs::path(appImagePath).filename().string();
+    if (fileName.size() <= kAppImageSuffix.size() || !fileName.ends_with(kAppImageSuffix)) return std::nullopt;
+    struct stat st{};
+    if (::lstat(appImagePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0111) == 0)
+        return std::nullopt;
+
+    StemParts parts = splitStem(fileName.substr(0, fileName.size() - kAppImageSuffix.size()));
+    InstalledApp app;
+    app.bundleURL = appImagePath;
+    if (const auto* entry = launchingEntry(desktopEntries, appImagePath, platform::resolvedPath(appImagePath))) {
+        app.bundleIdentifier = entry->id;
+        app.displayName = trimmed(entry->value("Name"));
+        if (std::string v = trimmed(entry->value("X-AppImage-Version")); !v.empty()) app.version = v;
+    } else {
+        app.bundleIdentifier = lowerCased(parts.name);
+    }
+    if (app.displayName.empty()) app.displayName = parts.name;
+    if (!app.version && !parts.version.empty()) app.version = parts.version;
+    if (app.bundleIdentifier.empty()) return std::nullopt;
+
+    app.id = QUuid::createUuid();
+    app.lastUsedDate = lastUsedDate(appImagePath, env.mountInfoPath);
+    app.bundleSize = env.sizeOf ? env.sizeOf(appImagePath) : 0;
+    return app;
+}
+
+std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env) {
+    std::vector<std::string> paths;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.size() > kAppImageSuffix.size() && name.ends_with(kAppImageSuffix)) paths.push_back(it->path().string());
+    }
+    if (paths.empty()) return {};
+    auto entries = platform::readDesktopEntries(env.desktopEntriesFolder);
+    return parallelMap(paths, [&](const std::string& path) { return appInfo(path, entries, env); });
+}
+
+std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) return std::nullopt;
+    LibraryListing listing{label, {}};
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        listing.entries.emplace_back(it->path().string(), lowerCased(name));
+    }
+    return listing;
+}
+
+std::string identifierKey(const InstalledApp& app) { return lowerCased(app.bundleIdentifier); }
+
+std::string nameKey(const InstalledApp& app) { return withoutSpaces(lowerCased(app.displayName)); }
+
+bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& identifierKey,
+                     const std::string& nameKey) {
+    if (sharedEntries().contains(lowerCasedEntryName)) return false;
+    // An empty or tiny key would match most of a folder: "a" is in half of ~/.config.
+    auto matches = [&](const std::string& key) {
+        return characterCount(withoutSpaces(key)) >= kMinimumKeyLength &&
+               lowerCasedEntryName.find(key) != std::string::npos;
+    };
+    return matches(identifierKey) || matches(nameKey);
+}
+
+InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
+                            const SizeFunction& sizeOf) {
+    const std::string keyOne = identifierKey(app), keyTwo = nameKey(app);
+    app.leftovers.clear();
+    for (const auto& listing : listings) {
+        LeftoverGroup group{QUuid(), listing.label, {}, 0};
+        for (const auto& [path, lowerName] : listing.entries) {
+            if (!matchesLeftover(lowerName, keyOne, keyTwo)) continue;
+            group.urls.push_back(path);
+            if (sizeOf) group.totalSize += sizeOf(path);
+        }
+        if (group.urls.empty()) continue;
+        group.id = QUuid::createUuid();
+        app.leftovers.push_back(std::move(group));
+    }
+    return app;
+}
+
+std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env) {
+    // A folder that two variables name is listed once; the service's own folders are never leftovers.
+    std::set<std::string> protectedPaths = {platform::standardizedPath(env.home), platform::standardizedPath(applicationsFolder(env)),
+                                            platform::standardizedPath(env.desktopEntriesFolder)};
+    for (const auto& folder : env.leftoverFolders) protectedPaths.insert(platform::standardizedPath(folder.path));
+    std::set<std::string> listed;
+    std::vector<LibraryListing> listings;
+    for (const auto& folder : env.leftoverFolders) {
+        if (!listed.insert(platform::standardizedPath(folder.path)).second) continue;
+        auto listing = listLibraryFolder(folder.label, folder.path);
+        if (!listing) continue;
+        std::erase_if(listing->entries, [&](const auto& entry) { return protectedPaths.contains(platform::standardizedPath(entry.first)); });
+        listings.push_back(std::move(*listing));
+    }
+    return parallelMap(apps, [&](const InstalledApp& app) {
+        return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf));
+    });
+}
+
+} // namespace AppUninstaller

@@ -1,0 +1,133 @@
+#include "model/CleanupQueue.h"
+
+#include "model/BackgroundTask.h"
+#include "platform/Paths.h"
+#include "platform/Trash.h"
+
+#include <algorithm>
+#include <numeric>
+#include <unordered_set>
+
+namespace {
+
+// True when `path` lies inside one of the folders already handled (checked ancestor by ancestor).
+bool insideHandled(const std::string& path, const std::unordered_set<std::string>& handled) {
+    for (size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0; slash = path.rfind('/', slash - 1))
+        if (handled.count(path.substr(0, slash))) return true;
+    return false;
+}
+
+} // namespace
+
+CleanupQueue::CleanupQueue(QObject* parent, std::shared_ptr<platform::TrashBackend> backend)
+    : QObject(parent), backend_(backend ? std::move(backend) : platform::defaultTrashBackend()) {}
+
+CleanupQueue::~CleanupQueue() = default;
+
+int64_t CleanupQueue::totalSize() const {
+    return std::accumulate(items_.begin(), items_.end(), int64_t{0},
+                           [](int64_t sum, const Item& item) { return sum + item.size; });
+}
+
+bool CleanupQueue::contains(std::string_view path) const {
+    auto normalized = platform::normalizedAbsolutePath(path);
+    if (!normalized) return false;
+    return std::any_of(items_.begin(), items_.end(), [&](const Item& item) { return item.path == *normalized; });
+}
+
+bool CleanupQueue::append(std::string path, int64_t size, const QString& reason) {
+    auto normalized = platform::normalizedAbsolutePath(path);
+    if (!normalized) return false;
+    for (const Item& item : items_)
+        if (item.path == *normalized) return false;
+    items_.push_back(Item{QUuid::createUuid(), std::move(*normalized), size, reason});
+    emit itemsChanged();
+    return true;
+}
+
+bool CleanupQueue::add(const FileNode* node, const QString& reason) {
+    // A group node or a node cut from the tree has no real place; its relative path must not be staged.
+    if (!node || !node->hasRealLocation()) return false;
+    return append(node->path(), node->sizeOnDisk, reason);
+}
+
+int CleanupQueue::addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason) {
+    int staged = 0;
+    for (const auto& [path, size] : entries)
+        if (append(path, size, reason)) ++staged;
+    return staged;
+}
+
+void CleanupQueue::remove(std::string_view path) {
+    auto normalized = platform::normalizedAbsolutePath(path);
+    if (!normalized) return;
+    auto removed = std::erase_if(items_, [&](const Item& item) { return item.path == *normalized; });
+    if (removed) emit itemsChanged();
+}
+
+void CleanupQueue::remove(const QUuid& id) {
+    auto removed = std::erase_if(items_, [&](const Item& item) { return item.id == id; });
+    if (removed) emit itemsChanged();
+}
+
+void CleanupQueue::trashStaged(TrashCallback done) {
+    std::vector<std::string> paths;
+    paths.reserve(items_.size());
+    for (const Item& item : items_) paths.push_back(item.path);
+    moveToTrash(std::move(paths), this, [this, done = std::move(done)](const TrashResult& result) {
+        // Only what was moved leaves the queue: items staged while the move ran stay.
+        std::unordered_set<std::string> moved(result.done.begin(), result.done.end());
+        auto removed = std::erase_if(items_, [&](const Item& item) { return moved.count(item.path) > 0; });
+        if (removed) emit itemsChanged();
+        if (done) done(result);
+    }, backend_);
+}
+
+void CleanupQueue::moveToTrash(std::vector<std::string> paths, QObject* context, TrashCallback done,
+                               std::shared_ptr<platform::TrashBackend> backend) {
+    if (!backend) backend = platform::defaultTrashBackend();
+    runInBackground(
+        QThreadPool::globalInstance(), context,
+        [paths = std::move(paths), backend = std::move(backend)] { return moveToTrashBlocking(paths, *backend); },
+        [done = std::move(done)](TrashResult result) {
+            if (done) done(result);
+        });
+}
+
+CleanupQueue::TrashResult CleanupQueue::moveToTrashBlocking(const std::vector<std::string>& paths,
+                                                            platform::TrashBackend& backend) {
+    TrashResult result;
+    std::vector<std::string> accepted;
+    for (const std::string& path : paths) {
+        if (auto normalized = platform::normalizedAbsolutePath(path)) accepted.push_back(std::move(*normalized));
+        else result.failed.push_back(path); // never resolved against the working folder
+    }
+    // Shortest first, so a folder is handled before anything inside it.
+    std::stable_sort(accepted.begin(), accepted.end(),
+                     [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+
+    std::unordered_set<std::string> handled;
+    auto settle = [&](const std::string& path) {
+        result.done.push_back(path);
+        handled.insert(path);
+    };
+
+    std::vector<std::string> firstFailures;
+    for (const std::string& path : accepted) {
+        if (insideHandled(path, handled) || !platform::existsNoFollow(path) || backend.moveToTrash(path))
+            settle(path);
+        else
+            firstFailures.push_back(path);
+    }
+
+    for (const std::string& path : firstFailures) {
+        if (insideHandled(path, handled)) {
+            settle(path);
+            continue;
+        }
+        backend.secondAttempt(path);
+        if (platform::existsNoFollow(path)) result.failed.push_back(path);
+        else settle(path);
+    }
+    return result;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "model/FileNode.h"
+
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform {
+class TrashBackend;
+}
+
+// The items the user has set aside for the Trash. Lives on the main thread; every method must be
+// called there. Items are identified by their normalised absolute path, so "/x/a/" and "/x/a" are one
+// item; relative paths (a group node's, a detached node's) are refused.
+class CleanupQueue : public QObject {
+    Q_OBJECT
+public:
+    struct Item {
+        QUuid id;         // fresh per staging
+        std::string path; // normalised absolute path, raw bytes
+        int64_t size = 0; // the node's sizeOnDisk, or the caller's figure
+        QString reason;   // "Staged from Explore", "Duplicate", a quick win's title...
+        friend bool operator==(const Item&, const Item&) = default;
+    };
+
+    // Every path given ends up in exactly one list.
+    struct TrashResult {
+        std::vector<std::string> done;   // moved, already gone, or taken along with a moved folder
+        std::vector<std::string> failed; // still there after both attempts, or refused (not absolute)
+    };
+    using TrashCallback = std::function<void(const TrashResult&)>;
+
+    // `backend` stands in for the Trash in tests; null means the real freedesktop.org Trash.
+    explicit CleanupQueue(QObject* parent = nullptr, std::shared_ptr<platform::TrashBackend> backend = nullptr);
+    ~CleanupQueue() override;
+
+    const std::vector<Item>& items() const { return items_; }
+    int64_t totalSize() const;
+    // True when an item has the normalised form of `path`.
+    bool contains(std::string_view path) const;
+
+    // Stages a node of a scanned tree with its sizeOnDisk. Returns false when its path is refused
+    // (a group or detached node) or already staged.
+    bool add(const FileNode* node, const QString& reason);
+    // Stages (path, size) entries sharing one reason, skipping refused and already staged paths
+    // (a path repeated in the list is staged once). Returns how many were staged.
+    int addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason);
+    void remove(std::string_view path);
+    void remove(const QUuid& id);
+
+    // Moves every staged item to the Trash in the background. When done (on this object's thread),
+    // removes exactly the items that were moved (items staged meanwhile stay) and calls `done`.
+    void trashStaged(TrashCallback done = {});
+
+    // Moves `paths` to the Trash on a pool thread, shortest path first (a folder before what is inside
+    // it; anything inside a moved folder counts as moved without a file operation); failures get a
+    // second attempt. A path with nothing at it (lstat) counts as moved. `done` runs on `context`'s
+    // thread, and not at all when `context` is destroyed first.
+    static void moveToTrash(std::vector<std::string> paths, QObject* context, TrashCallback done,
+                            std::shared_ptr<platform::TrashBackend> backend = nullptr);
+    // The same work, blocking, on the calling thread.
+    static TrashResult moveToTrashBlocking(const std::vector<std::string>& paths, platform::TrashBackend& backend);
+
+signals:
+    void itemsChanged();
+
+private:
+    bool append(std::string path, int64_t size, const QString& reason);
+
+    std::vector<Item> items_;
+    std::shared_ptr<platform::TrashBackend> backend_;
+};

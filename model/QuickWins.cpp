@@ -1,0 +1,146 @@
+#include "model/QuickWins.h"
+
+#include "platform/Paths.h"
+#include "platform/UserFolders.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace QuickWins {
+
+namespace {
+
+// Fixed folder names the rules compare with, letter case included.
+constexpr std::string_view kCachesName = "Caches";
+constexpr std::string_view kLogsName = "Logs";
+constexpr std::string_view kLibraryName = "Library";
+constexpr std::string_view kXdgCacheName = ".cache";
+constexpr std::string_view kSimulatorName = "CoreSimulator";
+constexpr std::string_view kDeveloperName = "Developer";
+constexpr std::string_view kDerivedDataName = "DerivedData";
+constexpr std::string_view kXcodeName = "Xcode";
+
+constexpr std::array<std::string_view, 7> kBuildArtifactNames = {"build",  ".build", "dist",         ".next",
+                                                                 "target", ".turbo", ".parcel-cache"};
+
+bool isBuildArtifactName(std::string_view name) {
+    return std::find(kBuildArtifactNames.begin(), kBuildArtifactNames.end(), name) != kBuildArtifactNames.end();
+}
+
+using KindMask = uint8_t;
+constexpr KindMask bit(Kind kind) { return static_cast<KindMask>(1u << static_cast<unsigned>(kind)); }
+
+bool isDirectlyInHome(const FileNode* node, const Places& places) {
+    const FileNode* parent = node->parent();
+    // Building the parent's path is the one costly step, done only for folders with a matching name.
+    return parent && platform::withoutTrailingSlashes(parent->path()) == platform::withoutTrailingSlashes(places.home);
+}
+
+KindMask folderKinds(const FileNode* node, const Places& places) {
+    std::string_view name = node->name();
+    const FileNode* parent = node->parent();
+    std::string_view parentName = parent ? parent->name() : std::string_view();
+    KindMask kinds = 0;
+    if (name == places.downloadsName && isDirectlyInHome(node, places)) kinds |= bit(Kind::downloads);
+    if (parent && (name == kCachesName || name == kLogsName) && parentName == kLibraryName)
+        kinds |= bit(Kind::caches);
+    else if (name == kXdgCacheName && isDirectlyInHome(node, places))
+        kinds |= bit(Kind::caches);
+    if (parent && name == kSimulatorName && parentName == kDeveloperName) kinds |= bit(Kind::simulators);
+    if (name == "node_modules") kinds |= bit(Kind::nodeModules);
+    if (isBuildArtifactName(name)) kinds |= bit(Kind::buildArtifacts);
+    if (parent && name == kDerivedDataName && parentName == kXcodeName) kinds |= bit(Kind::derivedData);
+    return kinds;
+}
+
+bool isLargeMedia(const FileNode* file) {
+    return file->sizeOnDisk >= kLargeMediaBytes && file_category::rawValue(file->category) <= 2;
+}
+
+bool countsChildren(Kind kind) { return kind == Kind::downloads || kind == Kind::caches || kind == Kind::simulators; }
+
+} // namespace
+
+std::string_view rawValue(Kind kind) {
+    switch (kind) {
+    case Kind::downloads: return "downloads";
+    case Kind::caches: return "caches";
+    case Kind::simulators: return "simulators";
+    case Kind::largeMedia: return "largeMedia";
+    case Kind::nodeModules: return "nodeModules";
+    case Kind::buildArtifacts: return "buildArtifacts";
+    case Kind::derivedData: return "derivedData";
+    }
+    return {};
+}
+
+Rgb color(Kind kind) {
+    switch (kind) {
+    case Kind::downloads: return {59, 130, 246};
+    case Kind::caches: return {139, 92, 246};
+    case Kind::simulators: return {6, 182, 212};
+    case Kind::largeMedia: return {236, 72, 153};
+    case Kind::nodeModules: return {16, 185, 129};
+    case Kind::buildArtifacts: return {245, 158, 11};
+    case Kind::derivedData: return {99, 102, 241};
+    }
+    return {0, 0, 0};
+}
+
+int64_t Category::totalSize() const {
+    return std::accumulate(matches.begin(), matches.end(), int64_t{0},
+                           [](int64_t sum, const FileNode* node) { return sum + node->sizeOnDisk; });
+}
+
+Places Places::current() { return Places{platform::homeFolder(), platform::downloadFolderName()}; }
+
+std::vector<Category> analyze(const FileNode* root) { return analyze(root, Places::current()); }
+
+std::vector<Category> analyze(const FileNode* root, const Places& places) {
+    std::array<std::vector<FileNode*>, kKindCount> matches;
+    if (!root) return {};
+
+    // Pre-order walk; each entry carries the kinds already matched by an ancestor, which are not
+    // matched again below it (other kinds still are).
+    struct Step {
+        const FileNode* node;
+        KindMask matchedAbove;
+    };
+    std::vector<Step> stack{{root, 0}};
+    while (!stack.empty()) {
+        auto [node, matchedAbove] = stack.back();
+        stack.pop_back();
+        if (!node->isDirectory()) {
+            if (!(matchedAbove & bit(Kind::largeMedia)) && isLargeMedia(node))
+                matches[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
+            continue;
+        }
+        KindMask fresh = folderKinds(node, places) & ~matchedAbove;
+        for (Kind kind : allKinds)
+            if (fresh & bit(kind)) matches[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
+        KindMask below = matchedAbove | fresh;
+        auto kids = node->children();
+        for (size_t i = kids.size(); i-- > 0;) stack.push_back({kids[i], below});
+    }
+
+    std::vector<Category> categories;
+    for (Kind kind : allKinds) {
+        auto& list = matches[static_cast<int>(kind)];
+        if (list.empty()) continue;
+        Category category{kind, {}, 0};
+        if (countsChildren(kind)) {
+            for (const FileNode* folder : list) category.itemCount += static_cast<int64_t>(folder->children().size());
+        } else {
+            category.itemCount = static_cast<int64_t>(list.size());
+        }
+        FileNode::sortBySizeOnDisk(list);
+        if (list.size() > kMatchLimit) list.resize(kMatchLimit);
+        category.matches = std::move(list);
+        categories.push_back(std::move(category));
+    }
+    std::stable_sort(categories.begin(), categories.end(),
+                     [](const Category& a, const Category& b) { return a.totalSize() > b.totalSize(); });
+    return categories;
+}
+
+} // namespace QuickWins

@@ -1,0 +1,894 @@
+#include "model/ScanViewModel.h"
+
+#include "model/AgeReport.h"
+#include "model/AppUninstaller.h"
+#include "model/BackgroundTask.h"
+#include "model/CleanupQueue.h"
+#include "model/DiskScanner.h"
+#include "model/DuplicateFinder.h"
+#include "model/FileNode.h"
+#include "model/QuickWins.h"
+#include "model/Rankings.h"
+#include "model/ScanTree.h"
+#include "model/SnapshotStore.h"
+#include "platform/Paths.h"
+#include "platform/Processes.h"
+#include "platform/Trash.h"
+#include "platform/UserFolders.h"
+#include "platform/VolumeSpace.h"
+#include "platform/Volumes.h"
+
+#include <QFile>
+#include <QMetaObject>
+#include <QSettings>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <shared_mutex>
+#include <thread>
+#include <unordered_set>
+
+// ---- Value types ---------------------------------------------------------------------------------
+
+namespace {
+
+// Titles in case order.
+constexpr std::array<std::string_view, 5> kTabTitles = {"Explore", "Duplicates", "Applications", "Monitor",
+                                                        "Snapshots"};
+constexpr std::array<std::string_view, 9> kModeTitles = {"Treemap", "Folders",  "Sunburst", "Flame", "Bubbles",
+                                                         "Mind Map", "Top Sizes", "Age Map", "List"};
+constexpr std::array<std::string_view, 3> kColorModeTitles = {"By type", "By folder", "By age"};
+
+template <typename Enum, size_t N>
+std::optional<Enum> caseTitled(const std::array<Enum, N>& cases, const std::array<std::string_view, N>& titles,
+                               std::string_view raw) {
+    for (size_t i = 0; i < N; ++i)
+        if (titles[i] == raw) return cases[i];
+    return std::nullopt;
+}
+
+} // namespace
+
+namespace app_tab {
+std::string_view rawValue(AppTab tab) { return kTabTitles[static_cast<size_t>(tab)]; }
+std::optional<AppTab> fromRawValue(std::string_view raw) { return caseTitled(allCases, kTabTitles, raw); }
+} // namespace app_tab
+
+namespace visualization_mode {
+std::string_view rawValue(VisualizationMode mode) { return kModeTitles[static_cast<size_t>(mode)]; }
+std::optional<VisualizationMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kModeTitles, raw); }
+} // namespace visualization_mode
+
+namespace color_mode {
+std::string_view rawValue(ColorMode mode) { return kColorModeTitles[static_cast<size_t>(mode)]; }
+std::optional<ColorMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kColorModeTitles, raw); }
+} // namespace color_mode
+
+DiskInfo DiskInfo::forVolume(const std::string& path) {
+    auto space = platform::volumeSpace(path);
+    if (!space) return {platform::rootVolumeName(), 0, 0};
+    DiskInfo info{{}, space->total, space->free};
+    if (space->mountPoint == "/") {
+        info.name = platform::rootVolumeName();
+    } else {
+        info.name = platform::volumeLabel(space->mountPoint);
+        if (info.name.empty()) info.name = std::filesystem::path(space->mountPoint).filename().string();
+    }
+    return info;
+}
+
+// ---- Helpers -------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kOrganisation = "Brenwick";
+constexpr const char* kApplication = "Brenwick";
+constexpr const char* kRecentsKey = "recentScans";
+constexpr const char* kThemeKey = "theme";
+constexpr int kProgressIntervalMs = 150;
+constexpr size_t kRecentLimit = 5;
+constexpr int kTerminatePolls = 50;
+constexpr int kTerminatePollMs = 100;
+
+// The path a file URL made from `input` would have: absolute, without trailing separators.
+std::string filePath(const std::string& input) {
+    std::string path = input;
+    if (path.empty() || path.front() != '/') {
+        std::error_code error;
+        std::string cwd = std::filesystem::current_path(error).string();
+        path = cwd + (cwd.ends_with('/') ? "" : "/") + path;
+    }
+    return std::string(platform::withoutTrailingSlashes(path));
+}
+
+// The filter's "whitespaces": spaces and tabs, not line breaks.
+bool isHorizontalSpace(QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; }
+
+QString trimHorizontalSpace(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && isHorizontalSpace(text[begin])) ++begin;
+    while (end > begin && isHorizontalSpace(text[end - 1])) --end;
+    return text.mid(begin, end - begin);
+}
+
+bool containsAsciiIgnoringCase(std::string_view haystack, std::string_view lowerNeedle) {
+    for (size_t i = 0; i + lowerNeedle.size() <= haystack.size(); ++i) {
+        size_t j = 0;
+        while (j < lowerNeedle.size()) {
+            char c = haystack[i + j];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (c != lowerNeedle[j]) break;
+            ++j;
+        }
+        if (j == lowerNeedle.size()) return true;
+    }
+    return false;
+}
+
+bool isInRemovedSubtree(const FileNode* node, const std::vector<FileNode*>& removed) {
+    for (const FileNode* n = node; n; n = n->parent())
+        if (std::find(removed.begin(), removed.end(), n) != removed.end()) return true;
+    return false;
+}
+
+} // namespace
+
+using platform::standardizedPath;
+
+// ---- State ---------------------------------------------------------------------------------------
+
+struct ScanViewModel::State {
+    // What a scan thread hands back.
+    struct ScanResult {
+        std::shared_ptr<ScanTree> tree;
+        std::vector<QuickWins::Category> quickWins;
+        DiskInfo disk;
+    };
+    struct ScanThread {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> finished;
+    };
+    // Everything an uninstall carries from one timer step to the next.
+    struct Uninstall {
+        std::vector<platform::ProcessInstance> instances;
+        std::vector<std::string> paths;
+        std::function<void(std::vector<std::string>)> finished;
+        int polls = 0;
+    };
+
+    Services services;
+
+    // Published fields.
+    Status status;
+    std::shared_ptr<ScanTree> tree;
+    FileNode* currentFolder = nullptr;
+    FileNode* selectedNode = nullptr;
+    std::vector<QuickWins::Category> quickWins;
+    std::vector<DuplicateFinder::Group> duplicateGroups;
+    bool isFindingDuplicates = false;
+    std::vector<AppUninstaller::InstalledApp> installedApps;
+    bool isLoadingApps = false;
+    AppTab tab = AppTab::explore;
+    VisualizationMode mode = VisualizationMode::folders;
+    ColorMode colorMode = ColorMode::folder;
+    double depth = 7.0;
+    bool abbreviateLabels = false;
+    QString filter;
+    bool showInspector = true;
+    ThemeName themeName = ThemeName::light;
+    DiskInfo disk;
+    double scanDuration = 0;
+    std::vector<std::string> recents;
+    int64_t generation = 0;
+    std::unordered_map<const FileNode*, AgeReport> ageReports;
+    std::unordered_map<const FileNode*, Rankings> rankings;
+    int64_t unreadableFolderCount = 0;
+    std::vector<std::string> unreadableFolderSamples;
+    bool showAccessNotice = false;
+
+    std::unique_ptr<CleanupQueue> cleanupQueue;
+    std::unique_ptr<SnapshotStore> snapshotStore;
+
+    // The filter as matched: trimmed; lower-cased bytes when it is plain ASCII.
+    QString filterNeedle;
+    std::string filterAsciiNeedle;
+    bool filterIsAscii = true;
+
+    // Scan control. A scan's token is its number; a result with an older token is stale.
+    std::shared_ptr<DiskScanner> scanner;
+    uint64_t scanToken = 0;
+    std::chrono::steady_clock::time_point scanStart;
+    QTimer progressTimer;
+    std::vector<ScanThread> scanThreads;
+
+    std::set<std::string> pendingReports;
+    // Reports, quick wins, duplicates, application listing and releases of old trees.
+    QThreadPool pool;
+
+    void reapFinishedScanThreads() {
+        std::erase_if(scanThreads, [](ScanThread& t) {
+            if (!t.finished->load()) return false;
+            t.thread.join(); // it has returned or is about to
+            return true;
+        });
+    }
+};
+
+namespace {
+
+// Lets the last references to old trees and their derived data go on a pool thread: freeing millions
+// of nodes must not stall the window.
+template <typename T> void releaseInBackground(QThreadPool& pool, T&& value) {
+    auto holder = std::make_shared<std::decay_t<T>>(std::forward<T>(value));
+    pool.start([holder]() mutable { holder.reset(); });
+}
+
+} // namespace
+
+// ---- Start-up ------------------------------------------------------------------------------------
+
+ScanViewModel::ScanViewModel(QObject* parent) : ScanViewModel(Services{}, parent) {}
+
+ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(parent), d_(std::make_unique<State>()) {
+    if (!services.processes) services.processes = std::make_shared<platform::SystemProcesses>();
+    if (!services.trash) services.trash = platform::defaultTrashBackend();
+    if (!services.makeScanner) services.makeScanner = [] { return std::make_shared<DiskScanner>(); };
+    if (!services.wait)
+        services.wait = [this](int ms, std::function<void()> then) { QTimer::singleShot(ms, this, std::move(then)); };
+    d_->services = std::move(services);
+
+    // Published defaults.
+    d_->themeName = systemThemeName();
+    d_->disk = DiskInfo::forVolume("/");
+
+    d_->cleanupQueue = std::make_unique<CleanupQueue>(nullptr, d_->services.trash);
+    d_->snapshotStore = std::make_unique<SnapshotStore>();
+
+    d_->progressTimer.setInterval(kProgressIntervalMs);
+    connect(&d_->progressTimer, &QTimer::timeout, this, [this] { pollProgress(); });
+
+    QSettings settings(kOrganisation, kApplication);
+    // A one-entry list reads back as a plain string; toStringList() takes both.
+    for (const QString& path : settings.value(kRecentsKey).toStringList())
+        d_->recents.push_back(QFile::encodeName(path).toStdString());
+
+    if (auto stored = theme_name::fromRawValue(settings.value(kThemeKey).toString().toStdString()))
+        setThemeName(*stored);
+    applyAppearance();
+
+    if (auto mode = visualization_mode::fromRawValue(qgetenv("BRENWICK_MODE").toStdString())) d_->mode = *mode;
+
+    // The start-up scan runs once the window is being built, not inside the constructor.
+    if (qEnvironmentVariableIsSet("BRENWICK_SCAN")) {
+        std::string path = qgetenv("BRENWICK_SCAN").toStdString();
+        if (!path.empty()) QMetaObject::invokeMethod(this, [this, path] { scan(path); }, Qt::QueuedConnection);
+    }
+}
+
+ScanViewModel::~ScanViewModel() {
+    d_->progressTimer.stop();
+    if (d_->scanner) d_->scanner->cancel();
+    for (auto& t : d_->scanThreads) t.thread.join();
+    d_->pool.waitForDone();
+}
+
+ThemeName ScanViewModel::systemThemeName() const {
+    return d_->services.systemThemeName ? d_->services.systemThemeName() : ThemeName::light;
+}
+
+void ScanViewModel::applyAppearance() {
+    if (d_->services.applyAppearance) d_->services.applyAppearance(d_->themeName);
+}
+
+void ScanViewModel::applicationBecameActive() {
+    QMetaObject::invokeMethod(this, [this] { handleDidBecomeActive(); }, Qt::QueuedConnection);
+}
+
+// Coming back from granting read access: scan the same folder again while the notice shows.
+void ScanViewModel::handleDidBecomeActive() {
+    if (!d_->showAccessNotice || d_->status.isScanning() || !d_->tree) return;
+    scan(d_->tree->root()->path());
+}
+
+// ---- Getters -------------------------------------------------------------------------------------
+
+const ScanViewModel::Status& ScanViewModel::status() const { return d_->status; }
+FileNode* ScanViewModel::root() const { return d_->tree ? d_->tree->root() : nullptr; }
+FileNode* ScanViewModel::currentFolder() const { return d_->currentFolder; }
+FileNode* ScanViewModel::selectedNode() const { return d_->selectedNode; }
+const std::vector<QuickWins::Category>& ScanViewModel::quickWins() const { return d_->quickWins; }
+const std::vector<DuplicateFinder::Group>& ScanViewModel::duplicateGroups() const { return d_->duplicateGroups; }
+bool ScanViewModel::isFindingDuplicates() const { return d_->isFindingDuplicates; }
+const std::vector<AppUninstaller::InstalledApp>& ScanViewModel::installedApps() const { return d_->installedApps; }
+bool ScanViewModel::isLoadingApps() const { return d_->isLoadingApps; }
+AppTab ScanViewModel::tab() const { return d_->tab; }
+VisualizationMode ScanViewModel::mode() const { return d_->mode; }
+ColorMode ScanViewModel::colorMode() const { return d_->colorMode; }
+double ScanViewModel::depth() const { return d_->depth; }
+bool ScanViewModel::abbreviateLabels() const { return d_->abbreviateLabels; }
+const QString& ScanViewModel::filter() const { return d_->filter; }
+bool ScanViewModel::showInspector() const { return d_->showInspector; }
+ThemeName ScanViewModel::themeName() const { return d_->themeName; }
+const DiskInfo& ScanViewModel::disk() const { return d_->disk; }
+double ScanViewModel::scanDuration() const { return d_->scanDuration; }
+const std::vector<std::string>& ScanViewModel::recents() const { return d_->recents; }
+int64_t ScanViewModel::generation() const { return d_->generation; }
+const std::unordered_map<const FileNode*, AgeReport>& ScanViewModel::ageReports() const { return d_->ageReports; }
+const std::unordered_map<const FileNode*, Rankings>& ScanViewModel::rankings() const { return d_->rankings; }
+int64_t ScanViewModel::unreadableFolderCount() const { return d_->unreadableFolderCount; }
+const std::vector<std::string>& ScanViewModel::unreadableFolderSamples() const { return d_->unreadableFolderSamples; }
+bool ScanViewModel::showAccessNotice() const { return d_->showAccessNotice; }
+std::shared_ptr<ScanTree> ScanViewModel::tree() const { return d_->tree; }
+CleanupQueue& ScanViewModel::cleanupQueue() const { return *d_->cleanupQueue; }
+SnapshotStore& ScanViewModel::snapshotStore() const { return *d_->snapshotStore; }
+
+const AgeReport* ScanViewModel::ageReport(const FileNode* folder) const {
+    auto it = d_->ageReports.find(folder);
+    return it == d_->ageReports.end() ? nullptr : &it->second;
+}
+
+const Rankings* ScanViewModel::rankingsFor(const FileNode* folder) const {
+    auto it = d_->rankings.find(folder);
+    return it == d_->rankings.end() ? nullptr : &it->second;
+}
+
+// ---- Setters -------------------------------------------------------------------------------------
+
+namespace {
+template <typename T, typename Signal> void assign(ScanViewModel* vm, T& field, T value, Signal signal) {
+    if (field == value) return;
+    field = std::move(value);
+    emit(vm->*signal)();
+}
+} // namespace
+
+void ScanViewModel::setStatus(Status status) { assign(this, d_->status, std::move(status), &ScanViewModel::statusChanged); }
+
+void ScanViewModel::setCurrentFolder(FileNode* folder) {
+    // A regrouping has no parent to go back to: it is shown, never entered.
+    if (folder && folder->isVirtual()) return;
+    assign(this, d_->currentFolder, folder, &ScanViewModel::currentFolderChanged);
+}
+
+void ScanViewModel::setSelectedNode(FileNode* node) {
+    assign(this, d_->selectedNode, node, &ScanViewModel::selectedNodeChanged);
+}
+
+void ScanViewModel::setTab(AppTab tab) { assign(this, d_->tab, tab, &ScanViewModel::tabChanged); }
+void ScanViewModel::setMode(VisualizationMode mode) { assign(this, d_->mode, mode, &ScanViewModel::modeChanged); }
+void ScanViewModel::setColorMode(ColorMode mode) {
+    assign(this, d_->colorMode, mode, &ScanViewModel::colorModeChanged);
+}
+void ScanViewModel::setDepth(double depth) { assign(this, d_->depth, depth, &ScanViewModel::depthChanged); }
+void ScanViewModel::setAbbreviateLabels(bool on) {
+    assign(this, d_->abbreviateLabels, on, &ScanViewModel::abbreviateLabelsChanged);
+}
+void ScanViewModel::setShowInspector(bool on) {
+    assign(this, d_->showInspector, on, &ScanViewModel::showInspectorChanged);
+}
+void ScanViewModel::setShowAccessNotice(bool on) {
+    assign(this, d_->showAccessNotice, on, &ScanViewModel::showAccessNoticeChanged);
+}
+
+void ScanViewModel::setFilter(const QString& text) {
+    if (d_->filter == text) return;
+    d_->filter = text;
+    d_->filterNeedle = trimHorizontalSpace(text);
+    d_->filterIsAscii = std::all_of(d_->filterNeedle.begin(), d_->filterNeedle.end(),
+                                    [](QChar c) { return c.unicode() < 128; });
+    d_->filterAsciiNeedle = d_->filterIsAscii ? d_->filterNeedle.toLower().toStdString() : std::string();
+    emit filterChanged();
+}
+
+void ScanViewModel::setThemeName(ThemeName name) {
+    // Every assignment is stored and applied, even of the same theme.
+    d_->themeName = name;
+    emit themeNameChanged();
+    QSettings(kOrganisation, kApplication).setValue(kThemeKey, QString::fromUtf8(theme_name::rawValue(name)));
+    applyAppearance();
+}
+
+void ScanViewModel::setDisk(DiskInfo disk) { assign(this, d_->disk, std::move(disk), &ScanViewModel::diskChanged); }
+
+void ScanViewModel::setGeneration(int64_t generation) {
+    assign(this, d_->generation, generation, &ScanViewModel::generationChanged);
+}
+
+void ScanViewModel::clearReports() {
+    d_->pendingReports.clear();
+    if (!d_->ageReports.empty()) {
+        releaseInBackground(d_->pool, std::exchange(d_->ageReports, {}));
+        emit ageReportsChanged();
+    }
+    if (!d_->rankings.empty()) {
+        releaseInBackground(d_->pool, std::exchange(d_->rankings, {}));
+        emit rankingsChanged();
+    }
+}
+
+// ---- Scan control --------------------------------------------------------------------------------
+
+void ScanViewModel::scan(const std::string& input) {
+    const std::string path = filePath(input);
+
+    // Supersede the running scan: its result will carry an older token and be dropped.
+    ++d_->scanToken;
+    if (d_->scanner) d_->scanner->cancel();
+    d_->reapFinishedScanThreads();
+
+    // The old tree and everything pointing into it leave the published state before any signal goes
+    // out, and are freed in the background afterwards.
+    struct Discard {
+        std::shared_ptr<ScanTree> tree;
+        std::vector<QuickWins::Category> quickWins;
+        std::vector<DuplicateFinder::Group> duplicateGroups;
+        std::unordered_map<const FileNode*, AgeReport> ageReports;
+        std::unordered_map<const FileNode*, Rankings> rankings;
+    };
+    const bool hadRoot = d_->tree != nullptr, hadFolder = d_->currentFolder, hadSelection = d_->selectedNode,
+               hadWins = !d_->quickWins.empty(), hadGroups = !d_->duplicateGroups.empty(),
+               hadAgeReports = !d_->ageReports.empty(), hadRankings = !d_->rankings.empty();
+    Discard discard{std::move(d_->tree), std::exchange(d_->quickWins, {}), std::exchange(d_->duplicateGroups, {}),
+                    std::exchange(d_->ageReports, {}), std::exchange(d_->rankings, {})};
+    d_->tree.reset();
+    d_->currentFolder = d_->selectedNode = nullptr;
+
+    setStatus(Status::scanning(0, 0, path));
+    if (hadRoot) emit rootChanged();
+    if (hadFolder) emit currentFolderChanged();
+    if (hadSelection) emit selectedNodeChanged();
+    if (hadWins) emit quickWinsChanged();
+    if (hadGroups) emit duplicateGroupsChanged();
+    if (hadAgeReports) emit ageReportsChanged();
+    if (hadRankings) emit rankingsChanged();
+    d_->pendingReports.clear();
+    assign(this, d_->unreadableFolderCount, int64_t{0}, &ScanViewModel::unreadableFolderCountChanged);
+    if (!d_->unreadableFolderSamples.empty()) {
+        d_->unreadableFolderSamples.clear();
+        emit unreadableFolderSamplesChanged();
+    }
+    setShowAccessNotice(false);
+    setTab(AppTab::explore);
+    releaseInBackground(d_->pool, std::move(discard));
+
+    recordRecent(path);
+
+    auto scanner = d_->services.makeScanner();
+    d_->scanner = scanner;
+    d_->scanStart = std::chrono::steady_clock::now();
+    d_->progressTimer.start();
+
+    const uint64_t token = d_->scanToken;
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([this, scanner, path, token, finished] {
+        // The volume is measured here, since statvfs on a dead network mount can hang.
+        DiskInfo before = DiskInfo::forVolume(path);
+        QMetaObject::invokeMethod(this, [this, token, before] { publishScanTargetDisk(token, before); },
+                                  Qt::QueuedConnection);
+
+        auto result = std::make_shared<State::ScanResult>();
+        result->tree = scanner->scan(path);
+        if (!scanner->isCancelled()) {
+            {
+                std::shared_lock lock(result->tree->mutex());
+                result->quickWins = QuickWins::analyze(result->tree->root());
+            }
+            result->disk = DiskInfo::forVolume(path);
+            QMetaObject::invokeMethod(this, [this, token, result] { finishScan(token, result); },
+                                      Qt::QueuedConnection);
+        }
+        // A cancelled scan's tree dies with `result` here, off the main thread.
+        result.reset();
+        finished->store(true);
+    });
+    d_->scanThreads.push_back({std::move(thread), std::move(finished)});
+}
+
+void ScanViewModel::chooseFolder() {
+    if (!d_->services.chooseFolder) return;
+    if (auto folder = d_->services.chooseFolder()) scan(*folder);
+}
+
+void ScanViewModel::recordRecent(const std::string& path) {
+    const std::string key = standardizedPath(path);
+    std::erase_if(d_->recents, [&](const std::string& p) { return standardizedPath(p) == key; });
+    d_->recents.insert(d_->recents.begin(), path);
+    if (d_->recents.size() > kRecentLimit) d_->recents.resize(kRecentLimit);
+    emit recentsChanged();
+
+    QStringList stored;
+    for (const auto& p : d_->recents) stored << QFile::decodeName(QByteArray::fromStdString(p));
+    QSettings(kOrganisation, kApplication).setValue(kRecentsKey, stored);
+}
+
+// Only the current scanner is polled, so a superseded scan can never show its counters.
+void ScanViewModel::pollProgress() {
+    if (!d_->status.isScanning() || !d_->scanner) {
+        d_->progressTimer.stop();
+        return;
+    }
+    auto progress = d_->scanner->progress();
+    setStatus(Status::scanning(progress.filesScanned, progress.bytesScanned, std::move(progress.currentPath)));
+}
+
+void ScanViewModel::publishScanTargetDisk(uint64_t token, const DiskInfo& disk) {
+    if (token == d_->scanToken && d_->status.isScanning()) setDisk(disk);
+}
+
+void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandle) {
+    auto result = std::static_pointer_cast<State::ScanResult>(resultHandle);
+    if (token != d_->scanToken) {
+        releaseInBackground(d_->pool, std::move(result));
+        return;
+    }
+    d_->progressTimer.stop();
+
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - d_->scanStart).count();
+    assign(this, d_->scanDuration, seconds, &ScanViewModel::scanDurationChanged);
+    setGeneration(d_->generation + 1);
+    // Anything requested meanwhile describes no node of the new tree.
+    clearReports();
+
+    d_->tree = std::move(result->tree);
+    emit rootChanged();
+    setCurrentFolder(d_->tree->root());
+    setSelectedNode(d_->tree->root());
+    d_->quickWins = std::move(result->quickWins);
+    emit quickWinsChanged();
+    setDisk(result->disk);
+
+    const int64_t unreadable = d_->scanner->unreadableCount();
+    assign(this, d_->unreadableFolderCount, unreadable, &ScanViewModel::unreadableFolderCountChanged);
+    assign(this, d_->unreadableFolderSamples, d_->scanner->unreadableSamples(),
+           &ScanViewModel::unreadableFolderSamplesChanged);
+    setShowAccessNotice(unreadable > 0);
+    setStatus(Status::done());
+}
+
+// ---- Navigation and actions ----------------------------------------------------------------------
+
+std::string ScanViewModel::displayName(const std::string& path) const {
+    const std::string standardized = standardizedPath(filePath(path));
+    if (standardized == standardizedPath(platform::homeFolder())) return "Home";
+    if (standardized == "/") return d_->disk.name;
+    return platform::lastComponent(path);
+}
+
+void ScanViewModel::select(FileNode* node) {
+    if (!node) return;
+    if (node->isDirectory() && !node->children().empty()) setCurrentFolder(node);
+    setSelectedNode(node);
+}
+
+void ScanViewModel::showExplore() { setTab(AppTab::explore); }
+
+void ScanViewModel::goUp() {
+    FileNode* left = d_->currentFolder;
+    if (!left || !left->parent()) return;
+    setCurrentFolder(left->parent());
+    setSelectedNode(left);
+}
+
+void ScanViewModel::reveal(FileNode* node) {
+    if (!node) return;
+    if (node->isDirectory()) {
+        setCurrentFolder(node);
+        setSelectedNode(node);
+    } else if (FileNode* parent = node->parent()) {
+        setCurrentFolder(parent);
+        setSelectedNode(node);
+    }
+}
+
+bool ScanViewModel::matchesFilter(const FileNode* node) const {
+    if (!node || d_->filterNeedle.isEmpty()) return true;
+    // Names are raw bytes; plain ASCII filters (the usual case) are matched without converting them.
+    if (d_->filterIsAscii) return containsAsciiIgnoringCase(node->name(), d_->filterAsciiNeedle);
+    const std::string_view name = node->name();
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))
+        .contains(d_->filterNeedle, Qt::CaseInsensitive);
+}
+
+void ScanViewModel::findDuplicates() {
+    if (!d_->tree) return;
+    assign(this, d_->isFindingDuplicates, true, &ScanViewModel::isFindingDuplicatesChanged);
+    const int64_t generation = d_->generation;
+    runInBackground(&d_->pool, this, [tree = d_->tree] { return DuplicateFinder::find(tree); },
+                    [this, generation](std::vector<DuplicateFinder::Group> groups) {
+                        // Groups of an older tree name nodes that are no longer shown (or no longer there).
+                        if (generation == d_->generation) {
+                            d_->duplicateGroups = std::move(groups);
+                            emit duplicateGroupsChanged();
+                        }
+                        assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
+                    });
+}
+
+void ScanViewModel::refreshInstalledApps(bool force) {
+    if (d_->isLoadingApps) return;
+    if (!force && !d_->installedApps.empty()) return;
+    assign(this, d_->isLoadingApps, true, &ScanViewModel::isLoadingAppsChanged);
+    runInBackground(&d_->pool, this, [] { return loadInstalledApps(); },
+                    [this](std::vector<AppUninstaller::InstalledApp> apps) {
+                        d_->installedApps = std::move(apps);
+                        emit installedAppsChanged();
+                        assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
+                    });
+}
+
+std::vector<AppUninstaller::InstalledApp> ScanViewModel::loadInstalledApps() {
+    auto env = AppUninstaller::userEnvironment();
+    auto apps = AppUninstaller::loadApps(AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env), env);
+    std::stable_sort(apps.begin(), apps.end(),
+                     [](const auto& a, const auto& b) { return a.totalSize() > b.totalSize(); });
+    return apps;
+}
+
+// ---- Reports -------------------------------------------------------------------------------------
+
+template <typename Report, typename Compute>
+void ScanViewModel::requestReport(const char* prefix, FileNode* folder,
+                                  std::unordered_map<const FileNode*, Report>& reports,
+                                  void (ScanViewModel::*changed)(), Compute compute) {
+    if (!folder || !d_->tree) return;
+    const std::string key = prefix + std::to_string(d_->generation) + "-" +
+                            std::to_string(static_cast<int64_t>(std::hash<const FileNode*>{}(folder)));
+    if (reports.count(folder) || d_->pendingReports.count(key)) return;
+    d_->pendingReports.insert(key);
+
+    const int64_t generation = d_->generation;
+    runInBackground(
+        &d_->pool, this,
+        [tree = d_->tree, folder, compute] {
+            std::shared_lock lock(tree->mutex());
+            return compute(folder);
+        },
+        [this, folder, generation, &reports, changed](Report report) {
+            if (generation != d_->generation) return;
+            reports[folder] = std::move(report);
+            emit(this->*changed)();
+        });
+}
+
+void ScanViewModel::requestAgeReport(FileNode* folder) {
+    requestReport("age-", folder, d_->ageReports, &ScanViewModel::ageReportsChanged,
+                             [](const FileNode* f) { return AgeReport::compute(f); });
+}
+
+void ScanViewModel::requestRankings(FileNode* folder) {
+    requestReport("rank-", folder, d_->rankings, &ScanViewModel::rankingsChanged,
+                            [](const FileNode* f) { return Rankings::compute(f, Rankings::kDefaultLimit); });
+}
+
+std::vector<std::pair<FileCategory, int64_t>> ScanViewModel::rootTypeBreakdown() const {
+    std::vector<std::pair<FileCategory, int64_t>> out;
+    const FileNode* r = root();
+    if (!r || !r->typeSizes()) return out;
+    for (FileCategory c : file_category::allCases) {
+        int64_t bytes = (*r->typeSizes())[file_category::rawValue(c)];
+        if (bytes > 0) out.emplace_back(c, bytes);
+    }
+    return out;
+}
+
+// ---- Edits after a move to the Trash -------------------------------------------------------------
+
+FileNode* ScanViewModel::findNode(const std::string& path, FileNode* root) {
+    const std::string target = standardizedPath(path);
+    const std::string base = standardizedPath(root->path());
+    if (target == base) return root;
+    const std::string prefix = base == "/" ? "/" : base + "/";
+    if (!target.starts_with(prefix)) return nullptr;
+
+    FileNode* node = root;
+    std::string_view rest = std::string_view(target).substr(base.size());
+    size_t start = 0;
+    while (start < rest.size()) {
+        size_t end = rest.find('/', start);
+        if (end == std::string_view::npos) end = rest.size();
+        std::string_view piece = rest.substr(start, end - start);
+        start = end + 1;
+        if (piece.empty()) continue;
+        // Children are largest first, so of two same-named children the larger is taken.
+        auto kids = node->children();
+        auto it = std::find_if(kids.begin(), kids.end(), [&](const FileNode* c) { return c->name() == piece; });
+        if (it == kids.end()) return nullptr;
+        node = *it;
+    }
+    return node;
+}
+
+void ScanViewModel::subtractFromAncestors(const FileNode* node, FileNode* first) {
+    const int64_t files = node->isDirectory() ? node->fileCount() : 1;
+    const int64_t folders = node->isDirectory() ? node->folderCount() + 1 : 0;
+    const auto* nodeSlots = node->typeSizes();
+
+    FileNode* changedChild = nullptr; // the child of `a` on the way up, whose size just dropped
+    for (FileNode* a = first; a; changedChild = a, a = a->parent()) {
+        a->logicalSize -= node->logicalSize;
+        a->sizeOnDisk -= node->sizeOnDisk;
+        if (FolderTotals* totals = a->totals()) {
+            totals->fileCount -= files;
+            totals->folderCount -= folders;
+            if (a->hasTypeSizes()) {
+                if (nodeSlots) {
+                    for (int i = 0; i < kFileCategoryCount; ++i) totals->typeSizes[i] -= (*nodeSlots)[i];
+                } else if (!node->isDirectory()) {
+                    totals->typeSizes[file_category::rawValue(node->category)] -= node->sizeOnDisk;
+                }
+            }
+        }
+        if (!changedChild) continue;
+        // Only this child shrank: moving it right past the strictly larger ones gives the order a stable
+        // largest-first sort would give, without sorting.
+        auto kids = a->mutableChildren();
+        auto it = std::find(kids.begin(), kids.end(), changedChild);
+        if (it == kids.end()) continue;
+        for (auto next = it + 1; next != kids.end() && (*next)->sizeOnDisk > changedChild->sizeOnDisk; ++next) {
+            std::iter_swap(it, next);
+            it = next;
+        }
+    }
+}
+
+void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+
+    std::unordered_set<std::string> trashed;
+    for (const auto& p : paths) trashed.insert(standardizedPath(p));
+
+    FileNode* root = this->root();
+    std::vector<FileNode*> removed;
+    std::vector<FileNode*> formerParents; // removal cuts the parent link; navigation still needs it
+    if (root) {
+        std::unique_lock lock(d_->tree->mutex());
+        for (const auto& p : paths) {
+            FileNode* node = findNode(p, root);
+            if (!node || node == root) continue;
+            FileNode* parent = node->parent();
+            if (!parent) continue;
+            auto kids = parent->children();
+            if (std::find(kids.begin(), kids.end(), node) == kids.end()) continue;
+            for (size_t i = parent->children().size(); i-- > 0;)
+                if (parent->children()[i] == node) parent->removeChildAt(i);
+            subtractFromAncestors(node, parent);
+            removed.push_back(node);
+            formerParents.push_back(parent);
+        }
+        d_->tree->noteEdited();
+    }
+
+    if (root) {
+        // The current folder moves to the parent of the removed item holding it; when that parent went
+        // too (a folder removed after something inside it), on up to the first folder still in the tree.
+        auto removedHolding = [&](const FileNode* node) -> std::optional<size_t> {
+            for (size_t i = 0; i < removed.size(); ++i)
+                if (isInRemovedSubtree(node, {removed[i]})) return i;
+            return std::nullopt;
+        };
+        if (d_->currentFolder) {
+            FileNode* folder = d_->currentFolder;
+            while (auto i = removedHolding(folder)) folder = formerParents[*i];
+            setCurrentFolder(folder);
+        }
+        if (d_->selectedNode && !removed.empty() && isInRemovedSubtree(d_->selectedNode, removed))
+            setSelectedNode(d_->currentFolder);
+
+        std::vector<DuplicateFinder::Group> groups;
+        for (const auto& group : d_->duplicateGroups) {
+            DuplicateFinder::Group kept{QUuid::createUuid(), group.size, {}};
+            for (FileNode* f : group.files)
+                if (!isInRemovedSubtree(f, removed)) kept.files.push_back(f);
+            if (kept.files.size() >= 2) groups.push_back(std::move(kept));
+        }
+        d_->duplicateGroups = std::move(groups);
+        emit duplicateGroupsChanged();
+
+        clearReports();
+    }
+
+    std::vector<AppUninstaller::InstalledApp> apps;
+    for (const auto& app : d_->installedApps) {
+        if (trashed.count(standardizedPath(app.bundleURL))) continue;
+        AppUninstaller::InstalledApp kept = app;
+        kept.leftovers.clear();
+        for (const auto& group : app.leftovers) {
+            std::vector<std::string> urls;
+            for (const auto& u : group.urls)
+                if (!trashed.count(standardizedPath(u))) urls.push_back(u);
+            if (urls.empty()) continue;
+            const auto oldCount = std::max<int64_t>(static_cast<int64_t>(group.urls.size()), 1);
+            const int64_t size = group.totalSize * static_cast<int64_t>(urls.size()) / oldCount;
+            kept.leftovers.push_back({QUuid::createUuid(), group.category, std::move(urls), size});
+        }
+        apps.push_back(std::move(kept));
+    }
+    d_->installedApps = std::move(apps);
+    emit installedAppsChanged();
+
+    setGeneration(d_->generation + 1);
+
+    if (root) refreshAfterEdit();
+}
+
+// The disk and the quick wins of the edited tree, computed in the background and published only
+// while no later scan or edit has superseded them.
+void ScanViewModel::refreshAfterEdit() {
+    const int64_t generation = d_->generation;
+    runInBackground(
+        &d_->pool, this,
+        [tree = d_->tree] {
+            std::vector<QuickWins::Category> wins;
+            {
+                std::shared_lock lock(tree->mutex());
+                wins = QuickWins::analyze(tree->root());
+            }
+            return std::make_pair(std::move(wins), DiskInfo::forVolume(tree->root()->path()));
+        },
+        [this, generation](std::pair<std::vector<QuickWins::Category>, DiskInfo> result) {
+            if (generation != d_->generation) return;
+            setDisk(std::move(result.second));
+            d_->quickWins = std::move(result.first);
+            emit quickWinsChanged();
+        });
+}
+
+// ---- Uninstall -----------------------------------------------------------------------------------
+
+void ScanViewModel::uninstall(const AppUninstaller::InstalledApp& app,
+                              std::function<void(std::vector<std::string> failed)> finished) {
+    auto flow = std::make_shared<State::Uninstall>();
+    flow->finished = std::move(finished);
+    flow->paths.push_back(app.bundleURL);
+    for (const auto& group : app.leftovers)
+        for (const auto& url : group.urls) flow->paths.push_back(url);
+
+    // Never Brenwick itself, whatever the process list says.
+    const int self = static_cast<int>(getpid());
+    for (const auto& instance : d_->services.processes->runningInstances(app.bundleURL))
+        if (instance.pid != self) flow->instances.push_back(instance);
+
+    if (flow->instances.empty()) {
+        trashUninstalled(flow);
+        return;
+    }
+    for (const auto& instance : flow->instances) d_->services.processes->terminate(instance);
+    waitForQuit(flow);
+}
+
+// One poll of the wait for quitting instances: at most 50, 0.1 s apart, on timers.
+void ScanViewModel::waitForQuit(std::shared_ptr<void> handle) {
+    auto flow = std::static_pointer_cast<State::Uninstall>(handle);
+    auto& processes = *d_->services.processes;
+    const bool anyRunning = std::any_of(flow->instances.begin(), flow->instances.end(),
+                                        [&](const auto& p) { return !processes.isTerminated(p); });
+    if (anyRunning && flow->polls < kTerminatePolls) {
+        ++flow->polls;
+        d_->services.wait(kTerminatePollMs, [this, flow] { waitForQuit(flow); });
+        return;
+    }
+    if (anyRunning)
+        for (const auto& instance : flow->instances)
+            if (!processes.isTerminated(instance)) processes.forceTerminate(instance);
+    trashUninstalled(flow);
+}
+
+void ScanViewModel::trashUninstalled(std::shared_ptr<void> handle) {
+    auto flow = std::static_pointer_cast<State::Uninstall>(handle);
+    CleanupQueue::moveToTrash(
+        flow->paths, this,
+        [this, flow](const CleanupQueue::TrashResult& result) {
+            for (const auto& path : result.done) d_->cleanupQueue->remove(path);
+            applyTrashed(result.done);
+            if (flow->finished) flow->finished(result.failed);
+        },
+        d_->services.trash);
+}

@@ -1,0 +1,299 @@
+#pragma once
+
+#include "model/FileCategory.h"
+#include "model/ThemeName.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class FileNode;
+class ScanTree;
+class DiskScanner;
+class CleanupQueue;
+class SnapshotStore;
+struct AgeReport;
+struct Rankings;
+namespace QuickWins {
+struct Category;
+}
+namespace DuplicateFinder {
+struct Group;
+}
+namespace AppUninstaller {
+struct InstalledApp;
+}
+namespace platform {
+class ProcessController;
+class TrashBackend;
+} // namespace platform
+
+// ---- Small value types that live beside the state object ----------------------------------------
+
+// The tabs of the main window; the raw value is the title shown.
+enum class AppTab { explore, duplicates, applications, monitor, snapshots };
+
+// The visualisations of the Explore tab; the raw value is the title shown.
+enum class VisualizationMode { treemap, folders, sunburst, flame, bubbles, mindMap, topSizes, ageMap, outline };
+
+// How the visualisations colour their items; the raw value is the title shown.
+enum class ColorMode { type, folder, age };
+
+namespace app_tab {
+constexpr std::array<AppTab, 5> allCases = {AppTab::explore, AppTab::duplicates, AppTab::applications,
+                                            AppTab::monitor, AppTab::snapshots};
+std::string_view rawValue(AppTab tab);
+std::optional<AppTab> fromRawValue(std::string_view raw); // exact, case-sensitive
+} // namespace app_tab
+
+namespace visualization_mode {
+constexpr std::array<VisualizationMode, 9> allCases = {
+    VisualizationMode::treemap, VisualizationMode::folders, VisualizationMode::sunburst,
+    VisualizationMode::flame,   VisualizationMode::bubbles, VisualizationMode::mindMap,
+    VisualizationMode::topSizes, VisualizationMode::ageMap, VisualizationMode::outline};
+std::string_view rawValue(VisualizationMode mode);
+std::optional<VisualizationMode> fromRawValue(std::string_view raw); // exact, case-sensitive
+} // namespace visualization_mode
+
+namespace color_mode {
+constexpr std::array<ColorMode, 3> allCases = {ColorMode::type, ColorMode::folder, ColorMode::age};
+std::string_view rawValue(ColorMode mode);
+std::optional<ColorMode> fromRawValue(std::string_view raw); // exact, case-sensitive
+} // namespace color_mode
+
+// A volume's name and capacity.
+struct DiskInfo {
+    std::string name;
+    int64_t total = 0;
+    int64_t free = 0;
+
+    // The volume holding `path`. Never fails: an unreadable volume is the startup disk's name with 0 and 0.
+    // May block on a dead network mount, so the state object calls it off the main thread for scan targets.
+    static DiskInfo forVolume(const std::string& path);
+
+    friend bool operator==(const DiskInfo&, const DiskInfo&) = default;
+};
+
+// ---- The application state object ---------------------------------------------------------------
+
+// The one application state object: every view reads its fields and calls its operations.
+//
+// Threads: lives on the main thread; every field changes there and announces the change with its own
+// signal. Long work (scans, reports, quick wins, duplicate search, application listing) runs on
+// background threads and comes back through queued calls; results of an older `generation` (or of a
+// superseded scan) are dropped.
+//
+// Nodes: root(), currentFolder(), selectedNode() and the nodes inside quick wins, reports and duplicate
+// groups belong to tree(); they stay valid as long as the caller holds that std::shared_ptr<ScanTree>
+// (or, on the main thread, until the next change of `root`).
+class ScanViewModel : public QObject {
+    Q_OBJECT
+
+public:
+    struct Status {
+        enum class Kind { idle, scanning, done };
+        Kind kind = Kind::idle;
+        // Live counters; meaningful while scanning only (zero and empty otherwise).
+        int64_t filesScanned = 0;
+        int64_t bytes = 0;
+        std::string currentPath;
+
+        static Status idle() { return {}; }
+        static Status done() { return {Kind::done, 0, 0, {}}; }
+        static Status scanning(int64_t files, int64_t bytes, std::string path) {
+            return {Kind::scanning, files, bytes, std::move(path)};
+        }
+        bool isScanning() const { return kind == Kind::scanning; }
+        friend bool operator==(const Status&, const Status&) = default;
+    };
+
+    // What the state object needs from outside QtCore. The application entry fills in the desktop
+    // parts; tests put fakes in. Anything left empty takes the default noted beside it.
+    struct Services {
+        // The system appearance at start. Default: light.
+        std::function<ThemeName()> systemThemeName;
+        // Makes the parts the toolkit draws follow a theme (palette). Default: nothing.
+        std::function<void(ThemeName)> applyAppearance;
+        // Asks the user for a folder; nullopt when cancelled. Default: always cancelled.
+        std::function<std::optional<std::string>()> chooseFolder;
+        // A new scanner for each scan. Default: a DiskScanner on the real file system.
+        std::function<std::shared_ptr<DiskScanner>()> makeScanner;
+        // Finds and ends an application's running instances. Default: the system's processes.
+        std::shared_ptr<platform::ProcessController> processes;
+        // Calls `then` on the main thread after `milliseconds`, never blocking. Default: a QTimer.
+        std::function<void(int milliseconds, std::function<void()> then)> wait;
+        // The Trash the cleanup queue and the uninstall flow move items to. Default: the real one.
+        std::shared_ptr<platform::TrashBackend> trash;
+    };
+
+    explicit ScanViewModel(QObject* parent = nullptr);
+    explicit ScanViewModel(Services services, QObject* parent = nullptr);
+    // Cancels a running scan and waits for every background thread it started.
+    ~ScanViewModel() override;
+
+    // ---- Published fields (each has a change signal below) ----
+    const Status& status() const;
+    FileNode* root() const;
+    FileNode* currentFolder() const;
+    FileNode* selectedNode() const;
+    const std::vector<QuickWins::Category>& quickWins() const;
+    const std::vector<DuplicateFinder::Group>& duplicateGroups() const;
+    bool isFindingDuplicates() const;
+    const std::vector<AppUninstaller::InstalledApp>& installedApps() const;
+    bool isLoadingApps() const;
+    AppTab tab() const;
+    VisualizationMode mode() const;
+    ColorMode colorMode() const;
+    double depth() const;
+    bool abbreviateLabels() const;
+    const QString& filter() const;
+    bool showInspector() const;
+    ThemeName themeName() const;
+    const DiskInfo& disk() const;
+    double scanDuration() const; // seconds
+    const std::vector<std::string>& recents() const; // paths, newest first
+    int64_t generation() const;
+    const std::unordered_map<const FileNode*, AgeReport>& ageReports() const;
+    const std::unordered_map<const FileNode*, Rankings>& rankings() const;
+    int64_t unreadableFolderCount() const;
+    const std::vector<std::string>& unreadableFolderSamples() const;
+    bool showAccessNotice() const;
+
+    // The tree that owns root() and every node above; null before the first result.
+    std::shared_ptr<ScanTree> tree() const;
+    // Report of one folder, or null while it is not (yet) computed for this generation.
+    const AgeReport* ageReport(const FileNode* folder) const;
+    const Rankings* rankingsFor(const FileNode* folder) const;
+
+    // Plain fields, never replaced.
+    CleanupQueue& cleanupQueue() const;
+    SnapshotStore& snapshotStore() const;
+
+    // ---- Setters the views call ----
+    void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
+    void setSelectedNode(FileNode* node);
+    void setTab(AppTab tab);
+    void setMode(VisualizationMode mode);
+    void setColorMode(ColorMode mode);
+    void setDepth(double depth);
+    void setAbbreviateLabels(bool on);
+    void setFilter(const QString& text);
+    void setShowInspector(bool on);
+    // Every assignment, even of the same value, stores "theme" and applies the appearance.
+    void setThemeName(ThemeName name);
+    void setShowAccessNotice(bool on); // the notice's dismiss button sets false
+
+    // ---- Scan control ----
+    // Starts a scan of a folder, superseding (cancelling) any running one; relative paths are taken
+    // against the working folder.
+    void scan(const std::string& path);
+    // Asks for a folder and scans it; nothing happens when the user cancels.
+    void chooseFolder();
+    // The theme matching the system appearance.
+    ThemeName systemThemeName() const;
+
+    // ---- Navigation and actions ----
+    // "Home" for the home folder, the volume name for "/", else the last path component.
+    std::string displayName(const std::string& path) const;
+    // Selects a node; a real folder with children also becomes the current folder.
+    void select(FileNode* node);
+    void showExplore();
+    void goUp();
+    // Shows a node in its folder and selects it.
+    void reveal(FileNode* node);
+    // Whether the node's own name contains the trimmed filter, ignoring case.
+    bool matchesFilter(const FileNode* node) const;
+    // Starts the duplicate search over the scan (results in duplicateGroups).
+    void findDuplicates();
+    // Starts loading the installed applications unless loading or (without force) already loaded.
+    void refreshInstalledApps(bool force);
+    // Lists, loads and sorts the installed applications; blocking, for background threads.
+    static std::vector<AppUninstaller::InstalledApp> loadInstalledApps();
+
+    // ---- Reports ----
+    // Computes the folder's report in the background once per generation; the result appears in
+    // ageReports() / rankings() with their change signal, or is dropped when the tree changed meanwhile.
+    void requestAgeReport(FileNode* folder);
+    void requestRankings(FileNode* folder);
+    // The scan root's bytes per category, in category order, non-zero only.
+    std::vector<std::pair<FileCategory, int64_t>> rootTypeBreakdown() const;
+
+    // ---- Edits after a move to the Trash ----
+    // Removes the nodes of paths that were moved to the Trash and updates everything derived from them.
+    void applyTrashed(const std::vector<std::string>& paths);
+    // Quits the application's running instances, moves it and its leftovers to the Trash, applies what
+    // went; `finished` gets the paths that could not be moved. Never blocks the main thread.
+    void uninstall(const AppUninstaller::InstalledApp& app,
+                   std::function<void(std::vector<std::string> failed)> finished);
+
+public slots:
+    // The application entry connects the application becoming active to this slot.
+    void applicationBecameActive();
+
+signals:
+    void statusChanged();
+    void rootChanged();
+    void currentFolderChanged();
+    void selectedNodeChanged();
+    void quickWinsChanged();
+    void duplicateGroupsChanged();
+    void isFindingDuplicatesChanged();
+    void installedAppsChanged();
+    void isLoadingAppsChanged();
+    void tabChanged();
+    void modeChanged();
+    void colorModeChanged();
+    void depthChanged();
+    void abbreviateLabelsChanged();
+    void filterChanged();
+    void showInspectorChanged();
+    void themeNameChanged();
+    void diskChanged();
+    void scanDurationChanged();
+    void recentsChanged();
+    void generationChanged();
+    void ageReportsChanged();
+    void rankingsChanged();
+    void unreadableFolderCountChanged();
+    void unreadableFolderSamplesChanged();
+    void showAccessNoticeChanged();
+
+public:
+    // The node at a path below the scan root (the root for its own path), walking children by name.
+    static FileNode* findNode(const std::string& path, FileNode* root);
+    // Takes a detached node's sizes, counts and type bytes off every ancestor from `first` (its former
+    // parent) up, keeping each ancestor's children largest first.
+    static void subtractFromAncestors(const FileNode* node, FileNode* first);
+
+private:
+    struct State;
+
+    void applyAppearance();
+    void handleDidBecomeActive();
+    void setStatus(Status status);
+    void setDisk(DiskInfo disk);
+    void setGeneration(int64_t generation);
+    void clearReports();
+    void recordRecent(const std::string& path);
+    void pollProgress();
+    void publishScanTargetDisk(uint64_t token, const DiskInfo& disk);
+    void finishScan(uint64_t token, std::shared_ptr<void> result);
+    void refreshAfterEdit();
+    template <typename Report, typename Compute>
+    void requestReport(const char* prefix, FileNode* folder, std::unordered_map<const FileNode*, Report>& reports,
+                       void (ScanViewModel::*changed)(), Compute compute);
+    void waitForQuit(std::shared_ptr<void> flow);
+    void trashUninstalled(std::shared_ptr<void> flow);
+
+    std::unique_ptr<State> d_;
+};

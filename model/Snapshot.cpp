@@ -1,0 +1,172 @@
+#include "model/Snapshot.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using nlohmann::json;
+
+namespace {
+
+bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// The canonical 8-4-4-4-12 form, either letter case.
+std::optional<QUuid> parseUuid(const json& value) {
+    if (!value.is_string()) return std::nullopt;
+    const std::string& text = value.get_ref<const std::string&>();
+    if (text.size() != 36) return std::nullopt;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphen ? text[i] != '-' : !isHex(text[i])) return std::nullopt;
+    }
+    return QUuid::fromString(QLatin1StringView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+std::optional<int64_t> parseInteger(const json& value) {
+    if (value.is_number_integer() && !value.is_number_unsigned()) return value.get<int64_t>();
+    if (value.is_number_unsigned()) {
+        auto u = value.get<uint64_t>();
+        if (u > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return std::nullopt;
+        return static_cast<int64_t>(u);
+    }
+    if (value.is_number_float()) {
+        double d = value.get<double>();
+        // Whole numbers written with a fraction part still count; anything else does not fit.
+        if (!std::isfinite(d) || d != std::floor(d) || d < -9.2e18 || d > 9.2e18) return std::nullopt;
+        return static_cast<int64_t>(d);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> parseDate(const json& value) {
+    if (!value.is_number()) return std::nullopt;
+    double d = value.get<double>();
+    if (!std::isfinite(d)) return std::nullopt;
+    return d;
+}
+
+const json* member(const json& object, const char* key) {
+    auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
+std::optional<Snapshot> snapshotFromJson(const json& j) {
+    if (!j.is_object()) return std::nullopt;
+    const json* id = member(j, "id");
+    const json* rootPath = member(j, "rootPath");
+    const json* takenAt = member(j, "takenAt");
+    const json* folderSizes = member(j, "folderSizes");
+    if (!id || !rootPath || !takenAt || !folderSizes) return std::nullopt;
+    Snapshot s;
+    auto uuid = parseUuid(*id);
+    auto date = parseDate(*takenAt);
+    if (!uuid || !date || !rootPath->is_string() || !folderSizes->is_object()) return std::nullopt;
+    s.id = *uuid;
+    s.takenAt = *date;
+    s.rootPath = rootPath->get<std::string>();
+    for (const auto& [path, bytes] : folderSizes->items()) {
+        auto n = parseInteger(bytes);
+        if (!n) return std::nullopt;
+        s.folderSizes.emplace(path, *n);
+    }
+    return s;
+}
+
+std::optional<Snapshot::Summary> summaryFromJson(const json& j) {
+    if (!j.is_object()) return std::nullopt;
+    const json* id = member(j, "id");
+    const json* rootPath = member(j, "rootPath");
+    const json* takenAt = member(j, "takenAt");
+    const json* totalSize = member(j, "totalSize");
+    const json* folderCount = member(j, "folderCount");
+    if (!id || !rootPath || !takenAt || !totalSize || !folderCount || !rootPath->is_string()) return std::nullopt;
+    auto uuid = parseUuid(*id);
+    auto date = parseDate(*takenAt);
+    auto total = parseInteger(*totalSize);
+    auto count = parseInteger(*folderCount);
+    if (!uuid || !date || !total || !count) return std::nullopt;
+    return Snapshot::Summary{*uuid, rootPath->get<std::string>(), *date, *total, *count};
+}
+
+json summaryToJson(const Snapshot::Summary& s) {
+    return json{{"id", Snapshot::uuidText(s.id)},
+                {"rootPath", s.rootPath},
+                {"takenAt", s.takenAt},
+                {"totalSize", s.totalSize},
+                {"folderCount", s.folderCount}};
+}
+
+// Paths are raw bytes; JSON text must be UTF-8, so bytes that are not become replacement characters.
+std::string dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+json parse(std::string_view text) { return json::parse(text.begin(), text.end(), nullptr, false); }
+
+// A JSON array whose every element decodes; one element that does not fails the whole list.
+template <typename Decode>
+auto decodeArray(std::string_view text, Decode decode) -> std::optional<std::vector<typename decltype(decode(json()))::value_type>> {
+    json j = parse(text);
+    if (!j.is_array()) return std::nullopt;
+    std::vector<typename decltype(decode(json()))::value_type> list;
+    for (const json& element : j) {
+        auto item = decode(element);
+        if (!item) return std::nullopt;
+        list.push_back(std::move(*item));
+    }
+    return list;
+}
+
+uint64_t magnitude(int64_t before, int64_t after) {
+    return after >= before ? static_cast<uint64_t>(after) - static_cast<uint64_t>(before)
+                           : static_cast<uint64_t>(before) - static_cast<uint64_t>(after);
+}
+
+} // namespace
+
+std::string Snapshot::uuidText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper().toStdString(); }
+
+Snapshot::Summary Snapshot::summary() const {
+    auto root = folderSizes.find(rootPath);
+    return Summary{id, rootPath, takenAt, root == folderSizes.end() ? 0 : root->second,
+                   static_cast<int64_t>(folderSizes.size())};
+}
+
+std::vector<Snapshot::Delta> Snapshot::deltas(const Snapshot& earlier, const Snapshot& later) {
+    std::vector<Delta> result;
+    for (const auto& [path, after] : later.folderSizes) {
+        auto it = earlier.folderSizes.find(path);
+        int64_t before = it == earlier.folderSizes.end() ? 0 : it->second;
+        if (after != before) result.push_back({path, before, after});
+    }
+    for (const auto& [path, before] : earlier.folderSizes)
+        if (!later.folderSizes.count(path)) result.push_back({path, before, 0});
+    std::sort(result.begin(), result.end(), [](const Delta& a, const Delta& b) {
+        uint64_t ma = magnitude(a.before, a.after), mb = magnitude(b.before, b.after);
+        return ma != mb ? ma > mb : a.path < b.path;
+    });
+    return result;
+}
+
+std::string Snapshot::encode() const {
+    json sizes = json::object();
+    for (const auto& [path, bytes] : folderSizes) sizes[path] = bytes;
+    json j{{"id", uuidText(id)}, {"rootPath", rootPath}, {"takenAt", takenAt}, {"folderSizes", std::move(sizes)}};
+    return dump(j);
+}
+
+std::optional<Snapshot> Snapshot::decode(std::string_view text) { return snapshotFromJson(parse(text)); }
+
+std::optional<std::vector<Snapshot>> Snapshot::decodeList(std::string_view text) {
+    return decodeArray(text, snapshotFromJson);
+}
+
+std::string Snapshot::encodeSummaries(const std::vector<Summary>& summaries) {
+    json array = json::array();
+    for (const Summary& s : summaries) array.push_back(summaryToJson(s));
+    return dump(array);
+}
+
+std::optional<std::vector<Snapshot::Summary>> Snapshot::decodeSummaries(std::string_view text) {
+    return decodeArray(text, summaryFromJson);
+}

@@ -1,0 +1,157 @@
+#include "platform/DesktopEntry.h"
+
+#include "platform/FileIO.h"
+#include "platform/TextLines.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace platform {
+namespace {
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+// The string escapes of a value: \s \n \t \r \\. Others stay as they are, for Exec's own quoting.
+std::string unescapeValue(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 == raw.size()) {
+            out += raw[i];
+            continue;
+        }
+        char next = raw[i + 1];
+        switch (next) {
+        case 's': out += ' '; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        case '\\': out += '\\'; break;
+        default: out += '\\'; out += next; break;
+        }
+        ++i;
+    }
+    return out;
+}
+
+// Drops field codes from one argument; "%%" stands for a literal '%'.
+std::string expandFieldCodes(const std::string& arg) {
+    std::string out;
+    for (size_t i = 0; i < arg.size(); ++i) {
+        if (arg[i] != '%') {
+            out += arg[i];
+        } else if (i + 1 < arg.size()) {
+            if (arg[i + 1] == '%') out += '%';
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool isFieldCode(const std::string& arg) {
+    return arg.size() == 2 && arg[0] == '%' && arg[1] != '%';
+}
+
+} // namespace
+
+std::string DesktopEntry::value(const std::string& key) const {
+    auto it = values.find(key);
+    return it == values.end() ? std::string() : it->second;
+}
+
+std::vector<std::string> DesktopEntry::execArguments() const {
+    std::string exec = value("Exec");
+    std::vector<std::string> args;
+    std::string current;
+    bool inArg = false, quoted = false;
+    for (size_t i = 0; i < exec.size(); ++i) {
+        char c = exec[i];
+        if (quoted) {
+            if (c == '"') {
+                quoted = false;
+            } else if (c == '\\' && i + 1 < exec.size() && std::string_view("\"`$\\").find(exec[i + 1]) != std::string_view::npos) {
+                current += exec[++i];
+            } else {
+                current += c;
+            }
+        } else if (c == ' ' || c == '\t' || c == '\n') {
+            if (inArg) args.push_back(std::move(current));
+            current.clear();
+            inArg = false;
+        } else if (c == '"') {
+            quoted = inArg = true;
+        } else {
+            current += c;
+            inArg = true;
+        }
+    }
+    if (inArg) args.push_back(std::move(current));
+
+    std::vector<std::string> out;
+    for (auto& arg : args) {
+        if (isFieldCode(arg)) continue;
+        out.push_back(expandFieldCodes(arg));
+    }
+    return out;
+}
+
+std::string DesktopEntry::execProgram() const {
+    auto args = execArguments();
+    size_t i = 0;
+    if (i < args.size() && (args[i] == "env" || args[i] == "/usr/bin/env" || args[i] == "/bin/env")) {
+        ++i;
+        while (i < args.size() && args[i].find('=') != std::string::npos && args[i][0] != '/') ++i;
+    }
+    return i < args.size() ? args[i] : std::string();
+}
+
+std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
+    DesktopEntry entry;
+    bool found = false, inGroup = false;
+    forEachLine(text, [&](std::string_view raw) {
+        std::string_view line = trim(raw);
+        if (line.empty() || line[0] == '#') return;
+        if (line.front() == '[') {
+            inGroup = line == "[Desktop Entry]";
+            found = found || inGroup;
+            return;
+        }
+        if (!inGroup) return;
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) return;
+        std::string key(trim(line.substr(0, eq)));
+        if (key.empty()) return;
+        entry.values.try_emplace(std::move(key), unescapeValue(trim(line.substr(eq + 1))));
+    });
+    if (!found) return std::nullopt;
+    return entry;
+}
+
+std::vector<DesktopEntry> readDesktopEntries(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<DesktopEntry> entries;
+    std::error_code ec;
+    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::path& p = it->path();
+        std::error_code typeError;
+        if (p.extension() != ".desktop" || !it->is_regular_file(typeError)) continue;
+        auto text = readTextFile(p.string(), 256 * 1024);
+        if (!text) continue;
+        auto entry = parseDesktopEntry(*text);
+        if (!entry || entry->value("Type") != "Application" || entry->value("Hidden") == "true") continue;
+        std::string id = p.lexically_relative(folder).replace_extension().string();
+        std::replace(id.begin(), id.end(), '/', '-');
+        entry->id = std::move(id);
+        entry->path = p.string();
+        entries.push_back(std::move(*entry));
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    return entries;
+}
+
+} // namespace platform

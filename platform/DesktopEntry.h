@@ -1,0 +1,33 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The [Desktop Entry] group of a freedesktop.org .desktop file. Only what Brenwick reads: plain
+// (unlocalised) keys with their string escapes resolved, and the Exec line split into arguments.
+struct DesktopEntry {
+    std::string id;   // desktop-file ID without ".desktop": "org.example.Editor", subfolders joined by '-'
+    std::string path; // the file it was read from
+    std::map<std::string, std::string> values;
+
+    // The value of `key`, or empty when the entry has none.
+    std::string value(const std::string& key) const;
+    // Exec split by its quoting rules, field codes (%f, %U, ...) dropped and "%%" kept as "%".
+    std::vector<std::string> execArguments() const;
+    // The program Exec starts: its first argument, after a leading "env VAR=value ..." when present.
+    std::string execProgram() const;
+};
+
+// Parses the text of a .desktop file; none when it has no [Desktop Entry] group.
+std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
+
+// Every readable application entry below `folder` (subfolders included), ordered by ID. Entries marked
+// Hidden=true (deleted by the user) and entries whose Type is not Application are left out.
+std::vector<DesktopEntry> readDesktopEntries(const std::string& folder);
+
+} // namespace platform

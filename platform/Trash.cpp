@@ -1,0 +1,242 @@
+#include "platform/Trash.h"
+
+#include "platform/FileIO.h"
+#include "platform/MountTable.h"
+#include "platform/Paths.h"
+#include "platform/UserFolders.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <thread>
+
+extern char** environ;
+
+namespace platform {
+
+namespace {
+
+// A trash folder (holding files/ and info/) and, for a volume's trash, the top folder it serves.
+struct TrashLocation {
+    std::string folder;
+    std::string topdir; // empty for the home trash
+};
+
+bool isOwnDirectory(const std::string& path) {
+    struct stat st{};
+    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
+}
+
+// Creates the folder with mode 0700 unless it is there; true when it is then a real folder of ours.
+bool ensureOwnDirectory(const std::string& path) {
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    return isOwnDirectory(path);
+}
+
+bool ensureTrashLayout(const std::string& folder) {
+    return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") && ensureOwnDirectory(folder + "/info");
+}
+
+// The parent resolved through links, with the item's own name (the item itself is never followed).
+std::string resolvedItemPath(const std::string& path) {
+    std::string parent = resolvedPath(parentFolder(path));
+    if (parent.empty()) return {};
+    return (parent == "/" ? "" : parent) + "/" + lastComponent(path);
+}
+
+std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevice) {
+    std::string data = dataHome();
+    std::string home = data + "/Trash";
+    struct stat st{};
+    if (makeFolders(data, 0700) && stat(data.c_str(), &st) == 0 && st.st_dev == itemDevice) {
+        if (!ensureTrashLayout(home)) return std::nullopt;
+        return TrashLocation{home, {}};
+    }
+    std::string resolved = resolvedItemPath(path);
+    if (resolved.empty()) return std::nullopt;
+    auto mount = mountContaining(readMountTable(), parentFolder(resolved));
+    std::string topdir = mount ? mount->mountPoint : "/";
+    std::string top = topdir == "/" ? "" : topdir;
+    std::string uid = std::to_string(getuid());
+
+    std::string shared = top + "/.Trash";
+    struct stat sharedStat{};
+    if (lstat(shared.c_str(), &sharedStat) == 0 && S_ISDIR(sharedStat.st_mode) && (sharedStat.st_mode & S_ISVTX)) {
+        std::string mine = shared + "/" + uid;
+        if (ensureTrashLayout(mine)) return TrashLocation{mine, topdir};
+    }
+    std::string own = top + "/.Trash-" + uid;
+    if (ensureTrashLayout(own)) return TrashLocation{own, topdir};
+    return std::nullopt;
+}
+
+// Shortens a name so that "<name>.<n>.trashinfo" stays within NAME_MAX, cutting at a UTF-8 boundary.
+std::string fittingName(std::string name) {
+    constexpr size_t kMax = NAME_MAX - 20;
+    if (name.size() <= kMax) return name;
+    size_t cut = kMax;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    return name.substr(0, cut);
+}
+
+// "report.tar.gz" -> "report.2.tar.gz"; ".bashrc" -> ".bashrc.2"; the first try keeps the name.
+std::string candidateName(const std::string& name, int attempt) {
+    if (attempt == 1) return name;
+    size_t dot = name.find('.', 1);
+    std::string n = std::to_string(attempt);
+    if (dot == std::string::npos) return name + "." + n;
+    return name.substr(0, dot) + "." + n + name.substr(dot);
+}
+
+std::string findInPath(const char* program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty()) {
+            std::string candidate = dir + "/" + program;
+            if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string percentEncodePath(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (unsigned char c : path) {
+        bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                    c == '.' || c == '_' || c == '~' || c == '/';
+        if (keep) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string trashInfoText(const std::string& pathInInfo, long long deletionTime) {
+    time_t t = static_cast<time_t>(deletionTime);
+    struct tm local{};
+    char date[32] = "1970-01-01T00:00:00";
+    if (localtime_r(&t, &local)) strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
+    return "[Trash Info]\nPath=" + percentEncodePath(pathInInfo) + "\nDeletionDate=" + date + "\n";
+}
+
+bool existsNoFollow(const std::string& path) {
+    struct stat st{};
+    if (lstat(path.c_str(), &st) == 0) return true;
+    // Anything but "not there" (a denied parent, say) is not proof that the item is gone.
+    return errno != ENOENT && errno != ENOTDIR;
+}
+
+std::string FreedesktopTrash::trashFolderFor(const std::string& path) {
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0) return {};
+    auto location = locationFor(path, st.st_dev);
+    return location ? location->folder : std::string();
+}
+
+bool FreedesktopTrash::moveToTrash(const std::string& path) {
+    if (path.empty() || path.front() != '/') return false;
+    struct stat st{};
+    if (lstat(path.c_str(), &st) != 0) return false;
+    auto location = locationFor(path, st.st_dev);
+    if (!location) return false;
+
+    std::string pathInInfo = path;
+    if (!location->topdir.empty()) {
+        std::string resolved = resolvedItemPath(path);
+        std::string top = location->topdir == "/" ? "" : location->topdir;
+        if (resolved.size() <= top.size() + 1) return false;
+        pathInInfo = resolved.substr(top.size() + 1);
+    }
+
+    const std::string name = fittingName(lastComponent(path));
+    const std::string files = location->folder + "/files/";
+    const std::string info = location->folder + "/info/";
+    for (int attempt = 1; attempt < 100000; ++attempt) {
+        std::string trashName = candidateName(name, attempt);
+        std::string infoPath = info + trashName + ".trashinfo";
+        int fd = open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        std::string target = files + trashName;
+        struct stat existing{};
+        if (lstat(target.c_str(), &existing) == 0) {
+            // An entry without its info file: leave it alone and take the next name.
+            close(fd);
+            unlink(infoPath.c_str());
+            continue;
+        }
+        bool written = writeAll(fd, trashInfoText(pathInInfo, static_cast<long long>(time(nullptr))));
+        written = close(fd) == 0 && written;
+        if (!written || rename(path.c_str(), target.c_str()) != 0) {
+            unlink(infoPath.c_str());
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+void FreedesktopTrash::secondAttempt(const std::string& path) {
+    static const std::string gio = findInPath("gio");
+    if (gio.empty()) return;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::string trash = "trash", separator = "--";
+    std::string item = path;
+    char* argv[] = {const_cast<char*>(gio.c_str()), trash.data(), separator.data(), item.data(), nullptr};
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, gio.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return;
+
+    // A hung network mount must not hold the queue forever.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    while (true) {
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) return;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+std::shared_ptr<TrashBackend> defaultTrashBackend() {
+    static std::shared_ptr<TrashBackend> backend = std::make_shared<FreedesktopTrash>();
+    return backend;
+}
+
+} // namespace platform

@@ -1,0 +1,73 @@
+#include "platform/UserFolders.h"
+
+#include "platform/Paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string_view>
+
+namespace platform {
+
+namespace {
+
+std::string absoluteEnv(const char* name) {
+    const char* value = std::getenv(name);
+    if (value && value[0] == '/') return std::string(withoutTrailingSlashes(value));
+    return {};
+}
+
+std::string xdgFolder(const char* variable, std::string_view belowHome) {
+    std::string folder = absoluteEnv(variable);
+    if (!folder.empty()) return folder;
+    std::string home = homeFolder();
+    return (home == "/" ? "" : home) + "/" + std::string(belowHome);
+}
+
+} // namespace
+
+std::string homeFolder() {
+    std::string home = absoluteEnv("HOME");
+    if (!home.empty()) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0] == '/')
+        return std::string(withoutTrailingSlashes(pw->pw_dir));
+    return "/";
+}
+
+std::string dataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::string configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string cacheHome() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
+std::string stateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
+
+std::string downloadFolderName() {
+    const std::string fallback = "Downloads";
+    std::ifstream in(configHome() + "/user-dirs.dirs");
+    std::string line;
+    while (std::getline(in, line)) {
+        // XDG_DOWNLOAD_DIR="$HOME/Downloads" (the only form xdg-user-dirs writes besides an absolute path)
+        std::string_view l = line;
+        while (!l.empty() && (l.front() == ' ' || l.front() == '\t')) l.remove_prefix(1);
+        constexpr std::string_view key = "XDG_DOWNLOAD_DIR=";
+        if (!l.starts_with(key)) continue;
+        l.remove_prefix(key.size());
+        if (l.size() < 2 || l.front() != '"') return fallback;
+        size_t close = l.find('"', 1);
+        if (close == std::string_view::npos) return fallback;
+        std::string value(l.substr(1, close - 1));
+        std::string home = homeFolder();
+        std::string relative;
+        if (value.starts_with("$HOME/")) relative = value.substr(6);
+        else if (value.starts_with(home + "/")) relative = value.substr(home.size() + 1);
+        else return fallback;
+        relative = std::string(withoutTrailingSlashes(relative));
+        // Only a folder directly in the home folder can be matched by name.
+        if (relative.empty() || relative.find('/') != std::string::npos || relative == "." || relative == "..")
+            return fallback;
+        return relative;
+    }
+    return fallback;
+}
+
+} // namespace platform

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "shell/CanvasKeys.h"
+
+#include <QPixmap>
+
+#include <functional>
+#include <optional>
+
+class QPainter;
+
+// A drawing kept in a pixmap and redrawn only when its CanvasKey changes (or the pixel ratio does,
+// when the window moves to another screen). The pixmap is transparent where nothing is drawn.
+class CachedCanvas {
+public:
+    using Draw = std::function<void(QPainter& painter, QSizeF size)>;
+
+    // Draws the picture at `topLeft` of `painter`, first redrawing it with `draw` when needed.
+    // Returns true when it redrew.
+    bool paint(QPainter& painter, const CanvasKey& key, QSize size, const Draw& draw, QPointF topLeft = {});
+    void invalidate();
+    const std::optional<CanvasKey>& key() const { return key_; }
+
+private:
+    std::optional<CanvasKey> key_;
+    QPixmap pixmap_;
+    QSize size_;
+    qreal ratio_ = 0;
+};

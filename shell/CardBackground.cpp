@@ -1,0 +1,15 @@
+#include "shell/CardBackground.h"
+
+#include "shell/Shapes.h"
+#include "shell/Theme.h"
+
+#include <QPainter>
+
+CardBackground::CardBackground(double radius, QWidget* parent) : QWidget(parent), radius_(radius) {
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
+}
+
+void CardBackground::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    shapes::paintCardBackground(painter, rect(), radius_, theme());
+}

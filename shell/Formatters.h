@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class FileNode;
+
+// Short texts shown everywhere in the interface. None of them depends on the process locale:
+// "1.50 KB" never prints as "1,50 KB".
+
+// A byte count in decimal units, at most three significant digits: "512 B", "1.50 KB", "23.4 MB",
+// "100 KB", "-1.50 KB". Values past the petabyte range stay in "PB".
+QString formatBytes(int64_t count);
+std::string formatBytesUtf8(int64_t count);
+
+// A share of a total: "0%" for a total below 1, "<0.1%" for a tiny positive share, else one
+// decimal: "12.5%", "0.0%", "150.0%".
+QString formatPercent(int64_t part, int64_t total);
+
+// "Unknown" without a date, "Just now" for less than 60 seconds ago (and for the future), else a
+// relative text in full units such as "5 minutes ago", "1 day ago", "3 weeks ago", "2 years ago".
+QString relativeDateString(const std::optional<QDateTime>& date);
+QString relativeDateString(const std::optional<QDateTime>& date, const QDateTime& now);
+
+// A node's modification or creation stamp (seconds since 1970) as a date; 0 means unknown.
+std::optional<QDateTime> dateFromStamp(double secondsSince1970);
+
+// A count with the user's digit grouping ("1,234" in an English locale): the hover chip's
+// "1,234 files" and the like.
+QString formatCount(int64_t count);
+
+// A node's name for display: its raw bytes as UTF-8, invalid sequences shown as replacement
+// characters.
+QString nodeName(const FileNode& node);

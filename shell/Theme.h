@@ -1,0 +1,76 @@
+#pragma once
+
+#include "model/ThemeName.h"
+
+#include <QColor>
+#include <QObject>
+#include <QPalette>
+
+// The platform colour scheme a theme stands for; part of every CanvasKey, so a cached drawing is
+// redrawn when the theme changes.
+enum class ColorScheme : uint8_t { light, dark };
+
+// The fourteen colour roles of one theme. Views never pick interface colours of their own: they
+// read them from ThemeManager::current() (or the free function theme()).
+struct Theme {
+    QColor background;    // window and full-area screens
+    QColor panel;         // panel surfaces
+    QColor card;          // fill of cards
+    QColor border;        // one-point outlines of cards, outlined buttons, icon buttons, the hover chip
+    QColor divider;       // separator lines
+    QColor chip;          // fill of chips, square icon buttons, small tiles
+    QColor track;         // unfilled tracks
+    QColor text;          // primary text
+    QColor textSecondary; // secondary text
+    QColor textTertiary;  // captions, tertiary text and icons
+    QColor ink;           // accent; fill of the primary button
+    QColor onInk;         // text and icons drawn on ink
+    QColor used;          // the used part of a disk
+    QColor free;          // the free part of a disk
+    ColorScheme colorScheme = ColorScheme::light;
+
+    static const Theme& light();
+    static const Theme& dark();
+    static const Theme& forName(ThemeName name);
+};
+
+// Fixed label and outline colours of the canvas visualisations, the same in both themes.
+const QColor& canvasInk();
+const QColor& canvasInkSecondary();
+
+// The application palette for a theme, so the widgets Qt draws (line edits, scroll bars, menus,
+// tool tips, the folder chooser) follow it.
+QPalette paletteFor(const Theme& theme);
+
+// The one place every widget reads the current theme from. Lives on the main thread.
+class ThemeManager : public QObject {
+    Q_OBJECT
+public:
+    static ThemeManager& instance();
+
+    const Theme& current() const { return Theme::forName(name_); }
+    ThemeName name() const { return name_; }
+
+    // Applies a theme: the application palette, then themeChanged. Setting the same name again
+    // re-applies the palette but does not signal.
+    void setThemeName(ThemeName name);
+
+    // Light or dark from the lightness of the desktop's default window colour (read before Brenwick
+    // installs its own palette; Qt 6.4 has no colour-scheme query).
+    static ThemeName systemThemeName();
+    // The stored "theme" setting when it is exactly "Light" or "Dark", else the system's.
+    static ThemeName startingThemeName();
+
+signals:
+    // Emitted just before the palette changes (the window takes a picture of the old look to
+    // cross-fade from), and just after.
+    void themeAboutToChange();
+    void themeChanged();
+
+private:
+    ThemeManager();
+    ThemeName name_ = ThemeName::light;
+};
+
+// Shorthand for ThemeManager::instance().current().
+inline const Theme& theme() { return ThemeManager::instance().current(); }

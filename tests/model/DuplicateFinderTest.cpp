@@ -1,0 +1,139 @@
+#include "model/DuplicateFinder.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string names(const DuplicateFinder::Group& g) {
+    std::string out;
+    for (const FileNode* f : g.files) out += (out.empty() ? "" : " ") + std::string(f->name());
+    return out;
+}
+
+// Runs the search with a time limit: a search that blocks on a pipe must fail the test, not hang it.
+std::vector<DuplicateFinder::Group> findWithTimeLimit(const std::shared_ptr<ScanTree>& tree,
+                                                      DuplicateFinder::Stats* stats = nullptr) {
+    auto future = std::async(std::launch::async, [&] { return DuplicateFinder::find(tree, nullptr, stats, 4); });
+    if (future.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+        ADD_FAILURE() << "the duplicate search hung";
+        std::_Exit(1);
+    }
+    return future.get();
+}
+
+} // namespace
+
+TEST(DuplicateFinderTest, HashFileReadsOnlyWhatIsAsked) {
+    TempDir temp;
+    fs::path f = temp.path() / "abcdef";
+    writeFileText(f, "abcdef");
+    fs::create_symlink(f, temp.path() / "link");
+    std::vector<unsigned char> buffer(1 << 16);
+    auto hex = [&](const fs::path& p, int64_t size, std::optional<int64_t> limit) {
+        auto digest = DuplicateFinder::hashFile(p, size, limit, buffer);
+        if (!digest) return std::string("none");
+        std::string s;
+        for (unsigned char c : digest->digest) {
+            s += "0123456789abcdef"[c >> 4];
+            s += "0123456789abcdef"[c & 15];
+        }
+        return s;
+    };
+    EXPECT_EQ(hex(f, 6, 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"); // "abc"
+    EXPECT_EQ(hex(f, 6, std::nullopt), "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721");
+    // Not the scanned size, a link, a folder, or nothing: no digest.
+    for (const auto& p : {f, temp.path() / "link", temp.path(), temp.path() / "missing"})
+        EXPECT_EQ(hex(p, p == f ? 5 : 6, std::nullopt), "none") << p;
+}
+
+TEST(DuplicateFinderTest, PartialPassBoundaryAndLargestWasteFirst) {
+    TempDir temp;
+    EXPECT_TRUE(findWithTimeLimit(TreeBuilder::fromDisk(temp.str())).empty()); // no files, no groups
+
+    const std::string k64(65'536, 'a');
+    for (const char* name : {"exact1", "exact2"}) writeFileText(temp.path() / name, k64);
+    for (const char* name : {"over1", "over2"}) writeFileText(temp.path() / name, k64 + "z");
+    writeFileText(temp.path() / "over3", k64 + "y"); // same first 65,536 bytes, differs after
+    for (const char* name : {"empty1", "empty2"}) writeFileText(temp.path() / name, "");
+    for (const char* name : {"t1", "t2", "t3"}) writeFileText(temp.path() / "three" / name, std::string(1000, 't'));
+    writeFileText(temp.path() / "unique", std::string(1000, 'u')); // same size as the three, other content
+    DuplicateFinder::Stats stats;
+    auto tree = TreeBuilder::fromDisk(temp.str()); // groups point into it: keep it alive
+    auto groups = findWithTimeLimit(tree, &stats);
+
+    ASSERT_EQ(groups.size(), 3u);
+    // The 65,537-byte pair wastes one byte more than the 65,536-byte pair; three 1000-byte files waste 2000.
+    EXPECT_EQ(groups[0].size, 65'537);
+    EXPECT_EQ(groups[0].files.size(), 2u);
+    EXPECT_EQ(groups[1].size, 65'536);
+    EXPECT_EQ(groups[2].wastedBytes(), 2000);
+    EXPECT_EQ(stats.candidates, 9); // empty files are never hashed
+    EXPECT_EQ(stats.fullHashed, 3); // only the 65,537-byte files are read whole
+    // Files keep the order in which the walk met them.
+    std::vector<const FileNode*> walk;
+    groups[2].files[0]->parent()->forEachNode([&](FileNode* n) {
+        if (!n->isDirectory()) walk.push_back(n);
+    });
+    EXPECT_EQ(std::vector<const FileNode*>(groups[2].files.begin(), groups[2].files.end()), walk);
+}
+
+TEST(DuplicateFinderTest, FilesChangedSinceTheScanAreDropped) {
+    TempDir temp;
+    const std::string small(3000, 's'), big(200'000, 'b');
+    for (const char* name : {"a", "b", "c", "d"}) writeFileText(temp.path() / "small" / name, small);
+    for (const char* name : {"a", "b", "c", "d"}) writeFileText(temp.path() / "big" / name, big);
+    auto tree = TreeBuilder::fromDisk(temp.str());
+
+    // After the scan: one removed, one replaced by a pipe nobody writes to, one by a link to an
+    // identical file, one grown (never read past the scanned size).
+    fs::remove(temp.path() / "small" / "a");
+    fs::remove(temp.path() / "small" / "b");
+    ASSERT_EQ(mkfifo((temp.path() / "small" / "b").c_str(), 0600), 0);
+    fs::remove(temp.path() / "big" / "a");
+    ASSERT_EQ(mkfifo((temp.path() / "big" / "a").c_str(), 0600), 0);
+    fs::remove(temp.path() / "big" / "b");
+    fs::create_symlink(temp.path() / "big" / "c", temp.path() / "big" / "b");
+    std::ofstream(temp.path() / "big" / "d", std::ios::app) << "more";
+
+    auto groups = findWithTimeLimit(tree);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(names(groups[0]), "c d");
+    EXPECT_EQ(groups[0].files[0]->parent()->name(), "small");
+}
+
+TEST(DuplicateFinderTest, OneFileByTwoPathsCountsOnce) {
+    TempDir temp;
+    const std::string content(5000, 'h');
+    writeFileText(temp.path() / "a" / "original", content);
+    fs::create_directories(temp.path() / "b");
+    fs::create_hard_link(temp.path() / "a" / "original", temp.path() / "b" / "link");
+    EXPECT_TRUE(findWithTimeLimit(TreeBuilder::fromDisk(temp.str())).empty()); // a group needs two distinct files
+
+    writeFileText(temp.path() / "c" / "copy", content);
+    auto tree = TreeBuilder::fromDisk(temp.str());
+    auto groups = findWithTimeLimit(tree);
+    ASSERT_EQ(groups.size(), 1u);
+    // Whichever path of the linked file the walk met first stands for it.
+    std::string found = names(groups[0]);
+    EXPECT_TRUE(found == "original copy" || found == "link copy" || found == "copy original" || found == "copy link")
+        << found;
+    EXPECT_EQ(groups[0].wastedBytes(), 5000);
+
+    // A hard link's second path as the scanner leaves it (size on disk 0) is no candidate either.
+    TreeBuilder b(temp.str());
+    b.file(b.folderAt("a"), "original", 8192, 0, 5000);
+    b.file(b.folderAt("c"), "copy", 0, 0, 5000);
+    EXPECT_TRUE(findWithTimeLimit(b.finish()).empty());
+}

@@ -1,0 +1,122 @@
+#include "model/QuickWins.h"
+#include "platform/UserFolders.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+using QuickWins::Kind;
+using Paths = std::vector<std::string>;
+
+namespace {
+
+// The quick wins of a tree made of `files` (path below the root, size on disk), for a user "ann".
+struct Wins {
+    Wins(const std::string& root, std::initializer_list<std::pair<std::string, int64_t>> files) {
+        TreeBuilder b(root);
+        for (const auto& [path, size] : files) b.fileAt(path, size);
+        tree = b.finish();
+        list = QuickWins::analyze(tree->root(), {"/home/ann", "Downloads"});
+    }
+    const QuickWins::Category* find(Kind kind) const {
+        for (const auto& c : list)
+            if (c.kind == kind) return &c;
+        return nullptr;
+    }
+    Paths paths(Kind kind) const {
+        Paths out;
+        if (const auto* c = find(kind))
+            for (const FileNode* n : c->matches) out.push_back(n->path());
+        return out;
+    }
+    std::shared_ptr<ScanTree> tree;
+    std::vector<QuickWins::Category> list;
+};
+
+} // namespace
+
+TEST(QuickWinsTest, DownloadsOnlyDirectlyInHome) {
+    Wins wins("/", {{"home/ann/Downloads/a.zip", 100}, {"home/ann/Downloads/b.pdf", 100},
+                    {"home/ann/Downloads/sub/c.txt", 100}, {"home/ann/Documents/Downloads/d.txt", 100},
+                    {"mnt/Downloads/e.txt", 100}});
+    EXPECT_EQ(wins.paths(Kind::downloads), Paths{"/home/ann/Downloads"});
+    EXPECT_EQ(wins.find(Kind::downloads)->itemCount, 3); // direct entries, not files below
+
+    // A scan of the home folder finds it too; a scan rooted at the folder itself does not.
+    EXPECT_TRUE(Wins("/home/ann/", {{"Downloads/a", 1}}).find(Kind::downloads));
+    EXPECT_TRUE(Wins("/home/ann/Downloads", {{"a", 1}}).list.empty());
+}
+
+TEST(QuickWinsTest, CachesAndLogs) {
+    Wins wins("/", {{"Library/Caches/x", 1000}, {"home/ann/Library/Caches/y", 500},
+                    {"home/ann/Library/Caches/nested/Library/Caches/z", 50}, // below a match: not listed again
+                    {"home/ann/Library/Logs/l1", 10}, {"home/ann/Library/Logs/l2", 10},
+                    {"home/ann/Library/Containers/app/Data/Library/Caches/w", 20}, {"var/Logs/not-a-match", 5000},
+                    {"home/ann/.cache/fontconfig/f", 300}, {"home/ann/.cache/pip/p", 300},
+                    {"home/ann/src/.cache/not-a-match", 9000}, {"home/ann/Library/caches/wrong-case", 9000}});
+    EXPECT_EQ(wins.paths(Kind::caches), (Paths{"/Library/Caches", "/home/ann/.cache", "/home/ann/Library/Caches",
+                                               "/home/ann/Library/Logs",
+                                               "/home/ann/Library/Containers/app/Data/Library/Caches"}));
+    EXPECT_EQ(wins.find(Kind::caches)->itemCount, 1 + 2 + 2 + 2 + 1);
+}
+
+TEST(QuickWinsTest, DeveloperFoldersNestAsTheRulesSay) {
+    Wins wins("/home/ann", {{"web/node_modules/dep/node_modules/inner/i.js", 100},
+                            {"web/node_modules/dep/build/out.js", 200}, {"web/node_modules/dep/movie.mp4", 20'000'000},
+                            {"rust/target/debug/app", 300}, {"Library/Developer/CoreSimulator/Devices/d1", 1},
+                            {"Library/Developer/CoreSimulator/Caches/c1", 1},
+                            {"Library/Developer/Xcode/DerivedData/App-abc/x", 1}, {"Other/CoreSimulator/x", 1},
+                            {"Other/DerivedData/x", 1}});
+    EXPECT_EQ(wins.paths(Kind::nodeModules), Paths{"/home/ann/web/node_modules"});
+    EXPECT_EQ(wins.paths(Kind::buildArtifacts), (Paths{"/home/ann/rust/target", "/home/ann/web/node_modules/dep/build"}));
+    EXPECT_EQ(wins.paths(Kind::largeMedia), Paths{"/home/ann/web/node_modules/dep/movie.mp4"});
+    EXPECT_EQ(wins.paths(Kind::simulators), Paths{"/home/ann/Library/Developer/CoreSimulator"});
+    EXPECT_EQ(wins.find(Kind::simulators)->itemCount, 2);
+    EXPECT_EQ(wins.paths(Kind::derivedData), Paths{"/home/ann/Library/Developer/Xcode/DerivedData"});
+    EXPECT_FALSE(wins.find(Kind::caches)); // CoreSimulator/Caches has no "Library" parent
+}
+
+TEST(QuickWinsTest, LargeMediaThresholdAndCategories) {
+    Wins wins("/data", {{"exact.png", 10'000'000}, {"just-under.jpg", 9'999'999}, {"song.flac", 12'000'000},
+                        {"disk.iso", 4'000'000'000}, {"notes.txt", 50'000'000}});
+    EXPECT_EQ(wins.paths(Kind::largeMedia), (Paths{"/data/song.flac", "/data/exact.png"}));
+}
+
+TEST(QuickWinsTest, CapOrderAndCounts) {
+    TreeBuilder b("/src");
+    for (int i = 0; i < 1000; ++i) b.fileAt("p" + std::to_string(i) + "/node_modules/f", 1000 + (i % 500));
+    b.fileAt("a/dist/x", 400 * 1499 + 1); // one build folder, larger than the 400 kept node_modules together
+    auto tree = b.finish();
+    auto wins = QuickWins::analyze(tree->root(), {"/home/ann", "Downloads"});
+    ASSERT_EQ(wins.size(), 2u);
+    EXPECT_EQ(wins[0].kind, Kind::buildArtifacts);
+    const auto& modules = wins[1];
+    EXPECT_EQ(modules.itemCount, 1000); // counted before the cut
+    ASSERT_EQ(modules.matches.size(), QuickWins::kMatchLimit);
+    for (size_t i = 1; i < modules.matches.size(); ++i)
+        EXPECT_GE(modules.matches[i - 1]->sizeOnDisk, modules.matches[i]->sizeOnDisk);
+    EXPECT_EQ(modules.totalSize(), 2 * (1499 + 1300) * 200 / 2);
+
+    // Equal totals keep the kinds' order.
+    Wins tied("/home/ann", {{"x/build/f", 10}, {"Downloads/f", 10}});
+    ASSERT_EQ(tied.list.size(), 2u);
+    EXPECT_EQ(tied.list[0].kind, Kind::downloads);
+}
+
+TEST(QuickWinsTest, DownloadFolderNameFromUserDirs) {
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    EXPECT_EQ(platform::downloadFolderName(), "Downloads"); // no user-dirs.dirs
+    auto named = [&](const std::string& line) {
+        writeFileText(user.configHome() + "/user-dirs.dirs",
+                      "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Bureau\"\n" + line + "\n");
+        return platform::downloadFolderName();
+    };
+    EXPECT_EQ(named("XDG_DOWNLOAD_DIR=\"$HOME/Téléchargements\""), "Téléchargements");
+    EXPECT_EQ(QuickWins::Places::current().downloadsName, "Téléchargements");
+    EXPECT_EQ(QuickWins::Places::current().home, user.home());
+    EXPECT_EQ(named("XDG_DOWNLOAD_DIR=\"" + user.home() + "/Incoming/\""), "Incoming");
+    EXPECT_EQ(named("XDG_DOWNLOAD_DIR=\"$HOME/stuff/downloads\""), "Downloads"); // not directly in home
+    EXPECT_EQ(named("XDG_DOWNLOAD_DIR=\"$HOME\""), "Downloads");
+}

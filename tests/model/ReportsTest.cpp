@@ -1,0 +1,150 @@
+#include "model/AgeReport.h"
+#include "model/Rankings.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <random>
+#include <tuple>
+
+namespace {
+
+constexpr double kDay = 86400;
+constexpr double kNow = 1'700'000'000; // 2023-11-14 UTC
+
+// Local time zone for one test.
+struct ZoneOverride {
+    explicit ZoneOverride(const char* zone) {
+        env.set("TZ", zone);
+        tzset();
+    }
+    EnvOverride env;
+};
+
+} // namespace
+
+TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
+    ZoneOverride zone("UTC");
+    TreeBuilder b("/r");
+    const std::tuple<const char*, int64_t, double> files[] = {
+        {"d7", 1, kNow - 7 * kDay}, {"d6", 2, kNow - 6.99 * kDay}, {"d365", 4, kNow - 365 * kDay},
+        {"d730", 8, kNow - 730 * kDay}, {"future", 16, kNow + 100 * kDay}, {"unknown", 32, 0},
+        {"old-1985", 64, 489'000'000}, {"untouched", 40'000'000, kNow - 365 * kDay},
+        {"too-small", 39'999'999, kNow - 400 * kDay}, {"too-young", 50'000'000, kNow - 364.9 * kDay},
+        {"bigger-untouched", 60'000'000, kNow - 1000 * kDay},
+    };
+    for (const auto& [name, size, modified] : files) b.fileAt(name, size, modified);
+    auto tree = b.finish();
+    AgeReport r = AgeReport::compute(tree->root(), kNow);
+
+    EXPECT_EQ(r.buckets[0], 2 + 16);
+    EXPECT_EQ(r.buckets[1], 1);
+    EXPECT_EQ(r.buckets[3], 50'000'000);
+    EXPECT_EQ(r.buckets[4], 4 + 40'000'000 + 39'999'999);
+    EXPECT_EQ(r.buckets[5], 8 + 64 + 60'000'000);
+    EXPECT_EQ(r.total, r.buckets[0] + r.buckets[1] + r.buckets[2] + r.buckets[3] + r.buckets[4] + r.buckets[5]);
+    ASSERT_EQ(r.untouched.size(), 2u);
+    EXPECT_EQ(r.untouched[0]->name(), "bigger-untouched"); // largest first
+    EXPECT_EQ(r.untouchedTotal, 100'000'000);
+
+    // 1985 is in no month; everything else (with a time) is.
+    int64_t inMonths = 0;
+    for (const auto& [year, months] : r.months) {
+        EXPECT_GE(year, 1990);
+        for (int64_t m : months) inMonths += m;
+    }
+    EXPECT_EQ(inMonths, r.total - 64);
+    EXPECT_EQ(r.months.at(2024)[1], 16); // the future file: 2024-02-22
+}
+
+TEST(AgeReportTest, TimesOutsideTheCalendarAreSafe) {
+    ZoneOverride zone("UTC");
+    TreeBuilder b("/r");
+    const double odd[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(), 1e300, -1e300, 9.3e18, -0.5, 253402300800.0};
+    int i = 0;
+    for (double t : odd) b.fileAt("f" + std::to_string(i++), 1, t);
+    auto tree = b.finish();
+    AgeReport r = AgeReport::compute(tree->root(), kNow);
+    EXPECT_EQ(r.total, 8);
+    EXPECT_EQ(r.buckets[0], 4);           // +inf, 1e300, 9.3e18 and year 10000 lie in the future
+    EXPECT_EQ(r.buckets[5], 4);           // NaN, -inf, -1e300, -0.5
+    ASSERT_EQ(r.months.size(), 1u);       // only year 10000 has a calendar month
+    EXPECT_EQ(r.months.begin()->first, 10000);
+}
+
+// The month table must agree with a plain localtime_r, across daylight-saving changes.
+TEST(AgeReportTest, MonthsAgreeWithLocalTime) {
+    for (const char* tz : {"UTC", "America/New_York", "Australia/Lord_Howe", "Pacific/Apia"}) {
+        ZoneOverride zone(tz);
+        std::mt19937_64 random(42);
+        std::uniform_real_distribution<double> when(600'000'000, kNow + 200 * kDay); // 1989 to 2024
+        TreeBuilder b("/r");
+        std::map<int, std::array<int64_t, 12>> expected;
+        for (int i = 0; i < 3000; ++i) {
+            double t = when(random);
+            if (i % 3 == 0) {
+                // Right at a local month boundary, or one second before it.
+                time_t s = static_cast<time_t>(t);
+                tm local{};
+                localtime_r(&s, &local);
+                tm start{};
+                start.tm_year = local.tm_year;
+                start.tm_mon = local.tm_mon;
+                start.tm_mday = 1;
+                start.tm_isdst = -1;
+                t = static_cast<double>(mktime(&start)) - (i % 2);
+            }
+            b.fileAt("f" + std::to_string(i), 1 + i, t);
+            time_t s = static_cast<time_t>(t);
+            tm local{};
+            localtime_r(&s, &local);
+            if (local.tm_year + 1900 >= 1990) {
+                auto [it, inserted] = expected.try_emplace(local.tm_year + 1900);
+                if (inserted) it->second.fill(0);
+                it->second[local.tm_mon] += 1 + i;
+            }
+        }
+        auto tree = b.finish();
+        EXPECT_EQ(AgeReport::compute(tree->root(), kNow).months, expected) << tz;
+    }
+}
+
+// Against a full stable sort of every node, on a tree where sizes repeat a lot.
+TEST(RankingsTest, MatchesAFullSort) {
+    std::mt19937 random(7);
+    TreeBuilder b("/r");
+    for (int i = 0; i < 20000; ++i) {
+        std::string path = "a" + std::to_string(random() % 30) + "/b" + std::to_string(random() % 20) + "/f" +
+                           std::to_string(i);
+        b.fileAt(path, static_cast<int64_t>(random() % 300));
+    }
+    auto tree = b.finish();
+    for (size_t limit : {1u, 10u, 200u, 700u}) {
+        Rankings r = Rankings::compute(tree->root(), limit);
+        std::vector<FileNode*> files, folders;
+        tree->root()->forEachNode([&](FileNode* n) {
+            if (n == tree->root()) return;
+            (n->isDirectory() ? folders : files).push_back(n);
+        });
+        FileNode::sortBySizeOnDisk(files);
+        FileNode::sortBySizeOnDisk(folders);
+        files.resize(std::min(files.size(), limit));
+        folders.resize(std::min(folders.size(), limit));
+        EXPECT_EQ(r.files, files) << limit;
+        EXPECT_EQ(r.folders, folders) << limit;
+    }
+
+    // An empty folder: nothing in either list, and no report of any kind fails on it.
+    TreeBuilder empty("/e");
+    empty.folderAt("sub/subsub");
+    auto emptyTree = empty.finish();
+    Rankings none = Rankings::compute(emptyTree->root());
+    EXPECT_TRUE(none.files.empty());
+    ASSERT_EQ(none.folders.size(), 2u);
+    EXPECT_EQ(AgeReport::compute(emptyTree->root(), kNow).total, 0);
+}

@@ -1,0 +1,176 @@
+#include "model/AgeReport.h"
+#include "model/DuplicateFinder.h"
+#include "model/Rankings.h"
+#include "model/ScanTree.h"
+#include "platform/UserFolders.h"
+#include "tests/model/ViewModelFixture.h"
+#include "tests/support/TreeChecks.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+#include <atomic>
+#include <shared_mutex>
+#include <thread>
+
+class ViewModelNavigationTest : public ViewModelTest {
+protected:
+    void SetUp() override {
+        ViewModelTest::SetUp();
+        for (auto [name, size] : {std::pair{"t/docs/report.txt", 5000}, {"t/docs/My_Report.md", 3000},
+                                  {"t/pics/a.jpg", 20000}, {"t/pics/Café.png", 9000}, {"t/notes.txt", 100}})
+            dir.writeFile(name, static_cast<size_t>(size));
+        dir.makeDir("t/docs/empty");
+        vm = makeViewModel();
+        scanAndWait(*vm, dir.str() + "/t");
+        root = vm->root();
+    }
+    FileNode* at(std::string_view relative) const { return const_cast<FileNode*>(findNode(root, relative)); }
+
+    std::unique_ptr<ScanViewModel> vm;
+    FileNode* root = nullptr;
+};
+
+TEST_F(ViewModelNavigationTest, SelectEntersOnlyFoldersWithChildrenAndGoUpSelectsWhatWasLeft) {
+    enum Action { select, goUp, reveal };
+    struct Step {
+        Action action;
+        const char* node;
+        const char* current;
+        const char* selected;
+    } steps[] = {
+        {select, "docs/empty", "", "docs/empty"}, {select, "notes.txt", "", "notes.txt"},
+        {select, "docs", "docs", "docs"},         {goUp, nullptr, "", "docs"},
+        {goUp, nullptr, "", "docs"}, // at the root: nothing
+        {reveal, "pics/a.jpg", "pics", "pics/a.jpg"}, {reveal, "docs", "docs", "docs"},
+    };
+    for (const auto& s : steps) {
+        if (s.action == select) vm->select(at(s.node));
+        else if (s.action == goUp) vm->goUp();
+        else vm->reveal(at(s.node));
+        EXPECT_EQ(vm->currentFolder(), at(s.current)) << s.action << " " << (s.node ? s.node : "");
+        EXPECT_EQ(vm->selectedNode(), at(s.selected)) << s.action << " " << (s.node ? s.node : "");
+    }
+}
+
+// A regrouping has no parent to go back to: it is shown, never entered.
+TEST_F(ViewModelNavigationTest, GroupsCanBeSelectedButNeverEntered) {
+    for (const FileNode* regrouped : {vm->tree()->categoryGroups(root), vm->tree()->ageGroups(root, 0)}) {
+        auto* virtualFolder = const_cast<FileNode*>(regrouped);
+        FileNode* group = virtualFolder->children().front();
+        vm->select(at("docs"));
+        vm->select(group);
+        vm->reveal(group);
+        vm->reveal(virtualFolder);
+        vm->setCurrentFolder(group);
+        EXPECT_EQ(vm->currentFolder(), at("docs"));
+        EXPECT_EQ(vm->selectedNode(), virtualFolder);
+        vm->goUp();
+        EXPECT_EQ(vm->currentFolder(), root);
+
+        // A file shown inside a group is revealed in its real folder.
+        FileNode* file = group->children().front();
+        vm->reveal(file);
+        EXPECT_EQ(vm->currentFolder(), file->parent());
+        EXPECT_FALSE(vm->currentFolder()->isVirtual());
+    }
+}
+
+TEST_F(ViewModelNavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase) {
+    struct Case {
+        const char* filter;
+        std::vector<const char*> matching, others;
+    } cases[] = {
+        {" \t ", {"docs/report.txt", "notes.txt", "pics/Café.png", "pics"}, {}},
+        {"  rEpOrT ", {"docs/report.txt", "docs/My_Report.md"}, {"notes.txt"}},
+        {"pics", {"pics"}, {"pics/a.jpg"}}, // the name only, not the path
+        {"CAFÉ", {"pics/Café.png"}, {"notes.txt"}},
+        {"\nreport", {}, {"docs/report.txt"}}, // a line break is not trimmed
+    };
+    for (const auto& c : cases) {
+        vm->setFilter(QString::fromUtf8(c.filter));
+        for (const char* n : c.matching) EXPECT_TRUE(vm->matchesFilter(at(n))) << c.filter << " " << n;
+        for (const char* n : c.others) EXPECT_FALSE(vm->matchesFilter(at(n))) << c.filter << " " << n;
+    }
+}
+
+TEST_F(ViewModelNavigationTest, DisplayNamesAndTypeBreakdown) {
+    EXPECT_EQ(vm->displayName(platform::homeFolder() + "/"), "Home");
+    EXPECT_EQ(vm->displayName("/"), vm->disk().name);
+    EXPECT_EQ(vm->displayName(dir.str() + "/t/docs/"), "docs");
+
+    // Images before documents, in category order, each the root's slot.
+    auto breakdown = vm->rootTypeBreakdown();
+    EXPECT_EQ(breakdown, (std::vector<std::pair<FileCategory, int64_t>>{
+                             {FileCategory::image, at("pics")->sizeOnDisk},
+                             {FileCategory::document, at("docs")->sizeOnDisk + at("notes.txt")->sizeOnDisk}}));
+}
+
+TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
+    auto tree = vm->tree();
+    QSignalSpy ages(vm.get(), &ScanViewModel::ageReportsChanged);
+    vm->requestAgeReport(root);
+    vm->requestAgeReport(root); // pending: returns at once
+    WAIT_FOR(vm->ageReport(root));
+    // Every background holder of the tree has let go: no second result can still come.
+    WAIT_FOR(tree.use_count() == 2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ages.count(), 1);
+    EXPECT_EQ(vm->ageReport(root)->total, root->sizeOnDisk);
+
+    FileNode* pics = at("pics");
+    vm->requestRankings(pics);
+    WAIT_FOR(vm->rankingsFor(pics));
+    EXPECT_EQ(vm->rankingsFor(pics)->files.size(), 2u);
+    // After an edit the maps are empty and a new request computes afresh.
+    vm->applyTrashed({dir.str() + "/t/pics/a.jpg"});
+    EXPECT_TRUE(vm->ageReports().empty());
+    EXPECT_TRUE(vm->rankings().empty());
+    vm->requestRankings(pics);
+    WAIT_FOR(vm->rankingsFor(pics));
+    EXPECT_EQ(vm->rankingsFor(pics)->files.size(), 1u);
+}
+
+TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
+    auto fresh = makeViewModel();
+    fresh->findDuplicates(); // before any scan: nothing to search
+    EXPECT_FALSE(fresh->isFindingDuplicates());
+
+    dir.writeFile("t/pics/copy.jpg", 20000); // a duplicate of a.jpg for a fresh search
+    scanAndWait(*vm, dir.str() + "/t");
+    std::weak_ptr<ScanTree> oldTree = vm->tree();
+    FileNode* oldRoot = vm->root();
+    // Keep the background readers waiting until the next scan has been published.
+    std::atomic<bool> locked = false, release = false;
+    std::thread editor([tree = vm->tree(), &locked, &release]() mutable {
+        std::unique_lock lock(tree->mutex());
+        locked = true;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        lock.unlock();
+        tree.reset();
+    });
+    WAIT_FOR(locked);
+
+    vm->requestAgeReport(oldRoot);
+    vm->requestRankings(oldRoot);
+    vm->findDuplicates();
+    EXPECT_TRUE(vm->isFindingDuplicates());
+    scanAndWait(*vm, dir.str() + "/t/docs");
+    release = true;
+    editor.join();
+
+    // When the old tree is gone, every late result has been handled.
+    WAIT_FOR(oldTree.expired());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(vm->ageReports().empty());
+    EXPECT_TRUE(vm->rankings().empty());
+    EXPECT_TRUE(vm->duplicateGroups().empty());
+    EXPECT_FALSE(vm->isFindingDuplicates());
+
+    // A search of the current tree publishes.
+    scanAndWait(*vm, dir.str() + "/t");
+    vm->findDuplicates();
+    WAIT_FOR(!vm->isFindingDuplicates());
+    ASSERT_EQ(vm->duplicateGroups().size(), 1u);
+    EXPECT_EQ(vm->duplicateGroups()[0].files.size(), 2u);
+}

@@ -1,0 +1,222 @@
+#include "model/SnapshotStore.h"
+#include "tests/support/CoreApp.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using Sizes = std::map<std::string, int64_t>;
+
+namespace {
+
+// As another build of Brenwick writes it: slashes escaped, keys in any order, whole seconds since 2001.
+constexpr const char* kFixtureSnapshot =
+    R"({"folderSizes":{"\/Users\/ann":5200000,"\/Users\/ann\/Music":3100000,"\/Users\/ann\/Movies":1000000},)"
+    R"("rootPath":"\/Users\/ann","id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","takenAt":735000000.25,"extra":true})";
+constexpr const char* kFixtureIndex =
+    R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","rootPath":"\/Users\/ann","takenAt":735000000.25,)"
+    R"("totalSize":5200000,"folderCount":3}])";
+
+Snapshot makeSnapshot(const std::string& root, double takenAt, Sizes sizes) {
+    return Snapshot{QUuid::createUuid(), root, takenAt, std::move(sizes)};
+}
+
+class SnapshotStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { ensureCoreApplication(); }
+    // Lets background work finish and its queued results arrive.
+    static void settle(SnapshotStore& store) {
+        ASSERT_TRUE(store.waitForBackgroundWork(20000));
+        processEventsUntil([] { return false; }, 50);
+    }
+    std::vector<Snapshot::Summary> indexOnDisk() const {
+        return Snapshot::decodeSummaries(fileText(folder / "index.json")).value_or(std::vector<Snapshot::Summary>{});
+    }
+
+    TempDir temp;
+    std::string base = temp.str() + "/Brenwick";
+    fs::path folder = fs::path(base) / "Snapshots";
+    fs::path legacy = fs::path(base) / "Snapshots.json";
+};
+
+} // namespace
+
+TEST(SnapshotFormatTest, HandWrittenFilesLoadAndRoundTrip) {
+    auto s = Snapshot::decode(kFixtureSnapshot);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(Snapshot::uuidText(s->id), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    EXPECT_EQ(s->rootPath, "/Users/ann");
+    EXPECT_DOUBLE_EQ(s->takenAtUnix(), 735000000.25 + 978307200);
+    EXPECT_EQ(s->folderSizes.at("/Users/ann/Music"), 3100000);
+    EXPECT_EQ(s->summary(), (Snapshot::Summary{s->id, "/Users/ann", 735000000.25, 5200000, 3}));
+    EXPECT_EQ(Snapshot::decodeSummaries(kFixtureIndex), std::vector<Snapshot::Summary>{s->summary()});
+    // Lower-case UUIDs are read too; written ones are upper case.
+    std::string lower = kFixtureSnapshot;
+    lower.replace(lower.find("E621E1F8-C36C"), 13, "e621e1f8-c36c");
+    EXPECT_EQ(Snapshot::decode(lower)->id, s->id);
+
+    Snapshot mine = makeSnapshot("/data/ünïcode folder", 789012345.123456, {{"/data/ünïcode folder", 9'000'000'000'000}});
+    std::string text = mine.encode();
+    auto j = nlohmann::json::parse(text);
+    EXPECT_EQ(j["id"], Snapshot::uuidText(mine.id));
+    EXPECT_EQ(Snapshot::uuidText(mine.id), QString::fromStdString(Snapshot::uuidText(mine.id)).toUpper().toStdString());
+    EXPECT_TRUE(j["folderSizes"]["/data/ünïcode folder"].is_number_integer());
+    EXPECT_EQ(text.find('\n'), std::string::npos); // compact
+    auto back = Snapshot::decode(text);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->takenAt, mine.takenAt); // exactly
+    EXPECT_EQ(back->folderSizes, mine.folderSizes);
+    std::vector<Snapshot::Summary> list{mine.summary(), makeSnapshot("/", 1, {}).summary()};
+    EXPECT_EQ(Snapshot::decodeSummaries(Snapshot::encodeSummaries(list)), list);
+}
+
+TEST(SnapshotFormatTest, RejectsWhatDoesNotDecode) {
+    auto edited = [](const char* from, const char* to) {
+        std::string text = kFixtureSnapshot;
+        text.replace(text.find(from), std::string_view(from).size(), to);
+        return text;
+    };
+    for (const char* key : {"id", "rootPath", "takenAt", "folderSizes"}) {
+        auto j = nlohmann::json::parse(kFixtureSnapshot);
+        j.erase(key);
+        EXPECT_FALSE(Snapshot::decode(j.dump())) << key;
+    }
+    EXPECT_FALSE(Snapshot::decode(edited("5200000", "5200000.5")));
+    EXPECT_FALSE(Snapshot::decode(edited("E621E1F8-", "E621E1F8_")));
+    EXPECT_FALSE(Snapshot::decode("[1,2"));
+    EXPECT_FALSE(Snapshot::decodeSummaries(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}])"));
+    EXPECT_FALSE(Snapshot::decodeList(std::string("[") + kFixtureSnapshot + ",{}]")); // one bad entry fails all
+}
+
+TEST(SnapshotFormatTest, DeltasAndFolderThresholds) {
+    Snapshot earlier = makeSnapshot("/r", 0, {{"/r", 10}, {"/r/same", 5}, {"/r/gone", 3}, {"/r/grew", 1}});
+    Snapshot later = makeSnapshot("/r", 1, {{"/r", 20}, {"/r/same", 5}, {"/r/new", 4}, {"/r/grew", 9}});
+    EXPECT_TRUE(Snapshot::deltas(earlier, earlier).empty());
+    EXPECT_EQ(Snapshot::deltas(earlier, later), (std::vector<Snapshot::Delta>{
+                                                    {"/r", 10, 20}, {"/r/grew", 1, 9}, {"/r/new", 0, 4}, {"/r/gone", 3, 0}}));
+    // Absurd values from a file neither overflow nor crash.
+    EXPECT_EQ(Snapshot::deltas(makeSnapshot("/r", 0, {{"/r", INT64_MIN}}), makeSnapshot("/r", 0, {{"/r", INT64_MAX}}))[0].change(),
+              INT64_MAX);
+
+    TreeBuilder b("/");
+    b.fileAt("exact/f", 1'000'000);
+    b.fileAt("exact/inner/f", 0);                   // below the threshold: not recorded
+    b.fileAt("small/big-child-folder/f", 999'999); // small folder: not descended into
+    b.fileAt("file-only", 5'000'000);
+    EXPECT_EQ(SnapshotStore::collectFolderSizes(b.finish()->root()), (Sizes{{"/", 6'999'999}, {"/exact", 1'000'000}}));
+    TreeBuilder tiny("/home/ann");
+    tiny.fileAt("a/f", 10);
+    EXPECT_EQ(SnapshotStore::collectFolderSizes(tiny.finish()->root()), (Sizes{{"/home/ann", 10}}));
+}
+
+TEST_F(SnapshotStoreTest, SaveLoadDelete) {
+    TreeBuilder b(temp.str() + "/scan");
+    b.fileAt("big/f", 3'000'000);
+    auto tree = b.finish();
+
+    SnapshotStore store(base);
+    store.save(tree);
+    store.save(tree); // already saving: ignored
+    EXPECT_TRUE(store.isSaving());
+    settle(store);
+    EXPECT_FALSE(store.isSaving());
+    ASSERT_EQ(store.summaries().size(), 1u);
+    const auto summary = store.summaries()[0];
+    EXPECT_EQ(summary.totalSize, 3'000'000);
+    EXPECT_EQ(summary.folderCount, 2);
+    EXPECT_EQ(indexOnDisk(), store.summaries());
+
+    auto load = [&](const QUuid& id) {
+        std::optional<Snapshot> loaded;
+        bool answered = false;
+        store.load(id, &store, [&](std::optional<Snapshot> s) {
+            loaded = std::move(s);
+            answered = true;
+        });
+        EXPECT_TRUE(processEventsUntil([&] { return answered; }));
+        return loaded;
+    };
+    auto loaded = load(summary.id);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->folderSizes.at(temp.str() + "/scan/big"), 3'000'000);
+
+    store.remove(summary.id);
+    EXPECT_FALSE(fs::exists(folder / (Snapshot::uuidText(summary.id) + ".json")));
+    EXPECT_TRUE(store.summaries().empty());
+    EXPECT_TRUE(indexOnDisk().empty());
+    EXPECT_FALSE(load(summary.id));
+}
+
+TEST_F(SnapshotStoreTest, DamagedIndexIsKeptAndListRebuilt) {
+    Snapshot older = makeSnapshot("/a", 100, {{"/a", 1}});
+    Snapshot newer = makeSnapshot("/a", 200, {{"/a", 2}});
+    fs::create_directories(folder);
+    ASSERT_TRUE(SnapshotStore::writeSnapshot(newer, folder.string()));
+    ASSERT_TRUE(SnapshotStore::writeSnapshot(older, folder.string()));
+    writeFileText(folder / "not-a-snapshot.json", "{}");
+    const std::string damaged = R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","rootPath":"/a")"; // cut short
+    writeFileText(folder / "index.json", damaged);
+
+    SnapshotStore store(base);
+    settle(store);
+    EXPECT_EQ(fileText(folder / "index.json.damaged"), damaged); // preserved, not written over
+    EXPECT_EQ(store.summaries(), (std::vector<Snapshot::Summary>{older.summary(), newer.summary()}));
+    EXPECT_EQ(indexOnDisk(), store.summaries());
+
+    // A second damaged index does not replace the first one kept aside.
+    writeFileText(folder / "index.json", "garbage");
+    SnapshotStore again(base);
+    settle(again);
+    EXPECT_EQ(fileText(folder / "index.json.damaged"), damaged);
+    EXPECT_EQ(fileText(folder / "index.json.damaged-2"), "garbage");
+    EXPECT_EQ(again.summaries().size(), 2u);
+}
+
+TEST_F(SnapshotStoreTest, LegacyListIsMergedPrunedAndRemovedOnlyWhenAllWasWritten) {
+    // Unreadable: it stays where it is.
+    writeFileText(legacy, "not json");
+    {
+        SnapshotStore store(base);
+        settle(store);
+        EXPECT_TRUE(store.summaries().empty());
+    }
+    EXPECT_EQ(fileText(legacy), "not json");
+
+    // One snapshot is already listed in the index; the other is pruned of folders below the threshold.
+    Snapshot listed = makeSnapshot("/a", 300, {{"/a", 5}});
+    Snapshot old = makeSnapshot("/b", 100, {{"/b", 10}, {"/b/big", 2'000'000}, {"/b/small", 999'999}});
+    writeFileText(folder / "index.json", Snapshot::encodeSummaries({listed.summary()}));
+    writeFileText(legacy, "[" + listed.encode() + "," + old.encode() + "]");
+    {
+        SnapshotStore store(base);
+        settle(store);
+        EXPECT_FALSE(fs::exists(legacy));
+        ASSERT_EQ(store.summaries().size(), 2u);    // the listed one is not listed twice
+        EXPECT_EQ(store.summaries()[0].id, old.id); // sorted by takenAt
+        auto pruned = SnapshotStore::readSnapshot((folder / (Snapshot::uuidText(old.id) + ".json")).string());
+        ASSERT_TRUE(pruned);
+        EXPECT_EQ(pruned->folderSizes, (Sizes{{"/b", 10}, {"/b/big", 2'000'000}}));
+    }
+
+    // A folder where a snapshot's file should go makes its write fail, even as root: the list stays.
+    Snapshot good = makeSnapshot("/c", 400, {{"/c", 1}}), blocked = makeSnapshot("/d", 500, {{"/d", 1}});
+    fs::create_directories(folder / (Snapshot::uuidText(blocked.id) + ".json"));
+    writeFileText(legacy, "[" + good.encode() + "," + blocked.encode() + "]");
+    SnapshotStore store(base);
+    settle(store);
+    ASSERT_EQ(store.summaries().size(), 3u);
+    EXPECT_EQ(store.summaries()[2].id, good.id);
+    EXPECT_TRUE(fs::exists(legacy));
+}
+
+TEST_F(SnapshotStoreTest, DefaultFolderFollowsXdgDataHome) {
+    ScopedUserFolders user(temp.str());
+    SnapshotStore store;
+    EXPECT_EQ(store.directory(), user.dataHome() + "/Brenwick/Snapshots");
+    EXPECT_TRUE(fs::is_directory(store.directory()));
+}

@@ -1,0 +1,67 @@
+#include "platform/DesktopEntry.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using platform::DesktopEntry;
+using platform::parseDesktopEntry;
+
+TEST(DesktopEntry, ReadsOnlyTheDesktopEntryGroupWithEscapesResolved) {
+    auto entry = parseDesktopEntry("# comment\n"
+                                   "[Other]\nName=Wrong\n"
+                                   "[Desktop Entry]\r\n"
+                                   "Name = Text Editor  \r\n"
+                                   "Name[de]=Texteditor\n"
+                                   "Name=Second wins not\n"
+                                   "Comment=a\\sb\\tc\\\\d\\;e\n"
+                                   "NoEquals\n"
+                                   "[Desktop Action New]\nName=New Window\n");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->value("Name"), "Text Editor");
+    EXPECT_EQ(entry->value("Name[de]"), "Texteditor");
+    EXPECT_EQ(entry->value("Comment"), "a b\tc\\d\\;e");
+    EXPECT_EQ(entry->value("Missing"), "");
+    EXPECT_FALSE(parseDesktopEntry("[Desktop Action x]\nName=y\n"));
+    EXPECT_FALSE(parseDesktopEntry(""));
+}
+
+TEST(DesktopEntry, SplitsExecByItsQuotingRulesAndFindsTheProgram) {
+    struct Case {
+        const char* exec;
+        std::vector<std::string> args;
+        const char* program;
+    } cases[] = {
+        {"/home/u/Applications/Editor.AppImage %U", {"/home/u/Applications/Editor.AppImage"}, "/home/u/Applications/Editor.AppImage"},
+        {"\"/home/u/My Apps/Ed.AppImage\" --new %f", {"/home/u/My Apps/Ed.AppImage", "--new"}, "/home/u/My Apps/Ed.AppImage"},
+        // Four backslashes in the file are one after both unescaping steps; \" is a quote inside quotes.
+        {"\"/a\\\\\\\\b\\\"c\" 100%%", {"/a\\b\"c", "100%"}, "/a\\b\"c"},
+        {"env DESKTOPINTEGRATION=1 LANG=C /opt/X.AppImage --x=1", {"env", "DESKTOPINTEGRATION=1", "LANG=C", "/opt/X.AppImage", "--x=1"}, "/opt/X.AppImage"},
+        {"  ", {}, ""},
+        {"%F", {}, ""},
+    };
+    for (const auto& c : cases) {
+        // The file-level escapes are resolved by the parser, so go through it.
+        auto entry = parseDesktopEntry(std::string("[Desktop Entry]\nExec=") + c.exec + "\n");
+        ASSERT_TRUE(entry);
+        EXPECT_EQ(entry->execArguments(), c.args) << c.exec;
+        EXPECT_EQ(entry->execProgram(), c.program) << c.exec;
+    }
+    DesktopEntry codes{"", "", {{"Exec", "prog --icon %i --name=%c"}}};
+    EXPECT_EQ(codes.execArguments(), (std::vector<std::string>{"prog", "--icon", "--name="}));
+}
+
+TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
+    TempDir dir;
+    writeFileText(dir.path() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=Editor\n");
+    writeFileText(dir.path() / "vendor/sub/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n");
+    writeFileText(dir.path() / "gone.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
+    writeFileText(dir.path() / "link.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org\n");
+    writeFileText(dir.path() / "notes.txt", "[Desktop Entry]\nType=Application\n");
+    auto entries = platform::readDesktopEntries(dir.str());
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].id, "org.example.Editor");
+    EXPECT_EQ(entries[0].value("Name"), "Editor");
+    EXPECT_EQ(entries[1].id, "vendor-sub-tool");
+    EXPECT_EQ(entries[1].path, (dir.path() / "vendor/sub/tool.desktop").string());
+    EXPECT_TRUE(platform::readDesktopEntries(dir.str() + "/missing").empty());
+}

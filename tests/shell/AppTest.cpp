@@ -1,0 +1,130 @@
+#include "shell/AppShortcut.h"
+#include "shell/AppWindow.h"
+#include "shell/Motion.h"
+#include "shell/Theme.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AppWindow, DefaultSizeIsClampedToTheScreenButNotBelowTheMinimum) {
+    EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 2560, 1440)), QSize(1680, 1050));
+    EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 1600, 900)), QSize(1600, 900));
+    EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 1024, 700)), QSize(1280, 760));
+    AppWindow window;
+    EXPECT_EQ(window.windowTitle(), "Brenwick");
+    window.resize(800, 600);
+    EXPECT_EQ(window.size(), QSize(1280, 760));
+}
+
+TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLook) {
+    AppWindow window;
+    window.resize(1280, 760);
+    window.show();
+    ThemeManager::instance().setThemeName(ThemeName::light);
+    motion::setAnimationsEnabled(true);
+    ThemeManager::instance().setThemeName(ThemeName::dark);
+    auto* fade = window.findChild<QLabel*>();
+    ASSERT_NE(fade, nullptr);
+    EXPECT_TRUE(fade->isVisible());
+    EXPECT_EQ(fade->pixmap().toImage().pixelColor(5, 5).rgb(), Theme::light().background.rgb());
+    motion::setAnimationsEnabled(false); // ends the fade
+    EXPECT_FALSE(fade->isVisible());
+    EXPECT_EQ(window.grab().toImage().pixelColor(5, 5).rgb(), Theme::dark().background.rgb());
+    ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+// A line edit that, like QLineEdit under X11 key bindings, claims Ctrl+K for itself.
+class ClaimingLineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    int ctrlK = 0;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride && isCtrlK(e)) {
+            e->accept();
+            return true;
+        }
+        return QLineEdit::event(e);
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (isCtrlK(e)) {
+            ++ctrlK;
+            setText(text().left(cursorPosition())); // delete to the end of the line
+            return;
+        }
+        QLineEdit::keyPressEvent(e);
+    }
+
+private:
+    static bool isCtrlK(QEvent* e) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        return k->key() == Qt::Key_K && k->modifiers() == Qt::ControlModifier;
+    }
+};
+
+TEST(AppShortcut, TheApplicationsMeaningWinsOverALineEdit) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* edit = new ClaimingLineEdit("some text");
+    layout->addWidget(edit);
+    int fired = 0;
+    AppShortcut focusFilter(QKeySequence(Qt::CTRL | Qt::Key_K), &window, [&] { ++fired; });
+    EXPECT_EQ(focusFilter.hint(), "Ctrl+K");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+    edit->setCursorPosition(4);
+
+    QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(edit->ctrlK, 0);
+    EXPECT_EQ(edit->text(), "some text"); // not cut at the cursor
+
+    QTest::keyClick(edit, Qt::Key_X); // other keys still type
+    EXPECT_EQ(edit->text(), "somex text");
+    focusFilter.setEnabled(false);
+    QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(edit->ctrlK, 1);
+    EXPECT_EQ(edit->text(), "somex"); // now the line edit's own meaning
+}
+
+TEST(Motion, SpringsAndTheSwitchThatEndsEveryAnimation) {
+    const motion::Curve spring = motion::spring(0.25, 0.85);
+    EXPECT_GT(spring.durationMs, 150);
+    EXPECT_LT(spring.durationMs, 400);
+    EXPECT_GT(motion::spring(0.5, 0.85).durationMs, spring.durationMs); // slower response, longer
+    EXPECT_EQ(motion::easeOut(0.12).durationMs, 120);
+
+    // Off (as in every test): the value lands at once.
+    QObject owner;
+    double value = 0;
+    bool done = false;
+    EXPECT_EQ(motion::animate(&owner, "x", 0.0, 1.0, motion::easeOut(1.0), [&](const QVariant& v) { value = v.toDouble(); },
+                              [&] { done = true; }),
+              nullptr);
+    EXPECT_EQ(value, 1.0);
+    EXPECT_TRUE(done);
+
+    // On: it runs; switching off finishes it immediately.
+    motion::setAnimationsEnabled(true);
+    done = false;
+    EXPECT_NE(motion::animate(&owner, "x", 0.0, 2.0, motion::easeOut(10.0), [&](const QVariant& v) { value = v.toDouble(); },
+                              [&] { done = true; }),
+              nullptr);
+    EXPECT_FALSE(done);
+    motion::setAnimationsEnabled(false);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(value, 2.0);
+}
+
+} // namespace

@@ -1,0 +1,311 @@
+#include "shell/CanvasView.h"
+#include "shell/HoverChip.h"
+#include "shell/LayoutCache.h"
+#include "shell/Theme.h"
+
+#include "tests/support/TestTree.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <unordered_set>
+
+namespace {
+
+// ---- Keys and the cache -------------------------------------------------------------------------
+
+TEST(LayoutCache, ComputesOncePerKeyAndOnlyTheLatestKey) {
+    int a = 0, b = 0;
+    const VizKey keyA{1, reinterpret_cast<const FileNode*>(0x10), 100, 50, 7, ColorMode::folder};
+    VizKey keyB = keyA;
+    keyB.mode = ColorMode::type;
+    LayoutCache<std::vector<int>> cache;
+    auto makeA = [&] { ++a; return std::vector<int>{1}; };
+    auto makeB = [&] { ++b; return std::vector<int>{2}; };
+    EXPECT_EQ(cache.value(keyA, makeA), std::vector<int>{1});
+    EXPECT_EQ(cache.value(keyA, makeA), std::vector<int>{1});
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(cache.value(keyB, makeB), std::vector<int>{2}); // only the mode differs: a new layout
+    EXPECT_EQ(cache.value(keyA, makeA), std::vector<int>{1});
+    EXPECT_EQ(a + b, 3); // A, B, A: one slot, so A is computed again
+}
+
+TEST(LayoutCache, EveryKeyFieldCountsForLayoutAndDrawing) {
+    const VizKey base{3, reinterpret_cast<const FileNode*>(0x20), 640, 480, 5, ColorMode::age};
+    std::vector<VizKey> layouts(6, base);
+    layouts[0].generation = 4;
+    layouts[1].node = reinterpret_cast<const FileNode*>(0x28);
+    layouts[2].width = 641;
+    layouts[3].height = 479;
+    layouts[4].depth = 6;
+    layouts[5].mode = ColorMode::folder;
+    for (const VizKey& changed : layouts) {
+        int computed = 0;
+        LayoutCache<int> cache;
+        cache.value(base, [&] { return ++computed; });
+        cache.value(changed, [&] { return ++computed; });
+        EXPECT_EQ(computed, 2);
+        EXPECT_FALSE(changed == base);
+    }
+    VizKey same = base;
+    EXPECT_TRUE(same == base);
+    EXPECT_EQ(std::hash<VizKey>()(same), std::hash<VizKey>()(base));
+
+    const CanvasKey drawn{base, 640, 480, nullptr, ColorScheme::light, false};
+    CanvasKey other = drawn;
+    EXPECT_TRUE(other == drawn); // no selection on both sides
+    EXPECT_EQ(std::hash<CanvasKey>()(other), std::hash<CanvasKey>()(drawn));
+    other.selected = reinterpret_cast<const FileNode*>(0x30);
+    EXPECT_FALSE(other == drawn);
+    other = drawn;
+    other.scheme = ColorScheme::dark;
+    EXPECT_FALSE(other == drawn);
+    other = drawn;
+    other.abbreviateLabels = true;
+    EXPECT_FALSE(other == drawn);
+    std::unordered_set<CanvasKey> set{drawn, other};
+    EXPECT_EQ(set.size(), 2u);
+}
+
+// ---- A tiny canvas view -------------------------------------------------------------------------
+
+struct Box {
+    QRectF rect;
+    FileNode* node;
+};
+
+// The children of the shown node as columns with 10-point gaps between them and an empty band of 20
+// points at the bottom: empty canvas to move and click onto.
+std::vector<Box> columnLayout(const LayoutInput& input) {
+    std::vector<Box> boxes;
+    if (!input.root || input.root->children().empty()) return boxes;
+    const auto children = input.root->children();
+    const double width = double(input.width) / double(children.size());
+    for (size_t i = 0; i < children.size(); ++i)
+        boxes.push_back({QRectF(double(i) * width, 0, width - 10, input.height - 20), children[i]});
+    return boxes;
+}
+
+class ColumnCanvas : public LayoutCanvas<Box> {
+public:
+    mutable int layouts = 0;
+    int drawings = 0;
+
+    FileNode* hitTest(QPointF point) const override {
+        for (const Box& box : items())
+            if (box.rect.contains(point)) return box.node;
+        return nullptr;
+    }
+
+protected:
+    Items computeLayout(const LayoutInput& input) const override {
+        ++layouts;
+        return columnLayout(input);
+    }
+    void paintCanvas(QPainter& painter, QSizeF) override {
+        ++drawings;
+        for (const Box& box : items()) painter.fillRect(box.rect, Qt::darkCyan);
+    }
+};
+
+// Stands in for the state object: a click selects, a double click opens folders with children.
+struct FakeViewModel {
+    FileNode* currentFolder = nullptr;
+    FileNode* selected = nullptr;
+    int selections = 0;
+
+    void attach(ColumnCanvas& canvas) {
+        QObject::connect(&canvas, &CanvasView::selectRequested, [this, &canvas](FileNode* node) {
+            ++selections;
+            selected = node;
+            canvas.setSelected(node);
+        });
+        QObject::connect(&canvas, &CanvasView::openRequested, [this, &canvas](FileNode* node) {
+            if (node->isDirectory() && !node->children().empty()) {
+                currentFolder = node;
+                canvas.setFolder(node);
+            }
+            selected = node;
+            canvas.setSelected(node);
+        });
+    }
+};
+
+void send(QWidget& w, QEvent::Type type, QPointF at) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick
+                                         ? Qt::MouseButtons(Qt::LeftButton)
+                                         : Qt::MouseButtons(Qt::NoButton);
+    QMouseEvent event(type, at, w.mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&w, &event);
+}
+
+void click(QWidget& w, QPointF at) {
+    send(w, QEvent::MouseButtonPress, at);
+    send(w, QEvent::MouseButtonRelease, at);
+}
+
+// What a widget receives for a real double click.
+void doubleClick(QWidget& w, QPointF at) {
+    click(w, at);
+    send(w, QEvent::MouseButtonDblClick, at);
+    send(w, QEvent::MouseButtonRelease, at);
+}
+
+class CanvasGestures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // root: [big folder with two files] [small file] [empty folder]
+        big = t.folder(t.root(), "Big");
+        inner1 = t.file(big, "inner1.mov", 600, FileCategory::video);
+        inner2 = t.file(big, "inner2.mov", 400, FileCategory::video);
+        small = t.file(t.root(), "small.txt", 300, FileCategory::document);
+        empty = t.folder(t.root(), "Empty");
+        t.finish();
+        canvas.resize(300, 200);
+        CanvasView::State state;
+        state.tree = t.tree;
+        state.folder = t.root();
+        state.generation = 1;
+        canvas.setState(state);
+        vm.currentFolder = t.root();
+        vm.attach(canvas);
+    }
+    // Column centres: 3 columns of 100 points, 90 wide, 180 high.
+    static QPointF column(int i) { return {100.0 * i + 45, 90}; }
+    static QPointF gap() { return {95, 90}; }
+
+    TestTree t;
+    FileNode *big, *inner1, *inner2, *small, *empty;
+    ColumnCanvas canvas;
+    FakeViewModel vm;
+};
+
+TEST_F(CanvasGestures, HoverWritesOnlyWhenTheNodeChanges) {
+    QSignalSpy hovered(&canvas, &CanvasView::hoveredChanged);
+    send(canvas, QEvent::MouseMove, column(0));
+    send(canvas, QEvent::MouseMove, column(0) + QPointF(10, 10)); // still inside the same node
+    EXPECT_EQ(hovered.count(), 1);
+    EXPECT_EQ(canvas.hovered(), big);
+    EXPECT_TRUE(canvas.hoverChip()->isVisibleTo(&canvas));
+    EXPECT_EQ(canvas.hoverChip()->node(), big);
+    // The chip sits at the bottom-left corner.
+    EXPECT_EQ(canvas.hoverChip()->geometry().bottomLeft(), QPoint(0, canvas.height() - 1));
+
+    send(canvas, QEvent::MouseMove, column(1));
+    EXPECT_EQ(canvas.hovered(), small);
+    send(canvas, QEvent::MouseMove, gap());
+    EXPECT_EQ(canvas.hovered(), nullptr);
+    EXPECT_FALSE(canvas.hoverChip()->isVisibleTo(&canvas));
+    send(canvas, QEvent::MouseMove, gap() + QPointF(1, 0)); // empty to empty: no write
+    EXPECT_EQ(hovered.count(), 3);
+
+    send(canvas, QEvent::MouseMove, column(2));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&canvas, &leave);
+    EXPECT_EQ(canvas.hovered(), nullptr);
+    EXPECT_EQ(hovered.count(), 5);
+}
+
+TEST_F(CanvasGestures, TapSelectsAndEmptyCanvasKeepsTheSelection) {
+    click(canvas, column(1));
+    EXPECT_EQ(vm.selected, small);
+    EXPECT_EQ(vm.currentFolder, t.root());
+    click(canvas, gap());
+    EXPECT_EQ(vm.selected, small);
+    EXPECT_EQ(vm.selections, 1);
+    // A drag is no tap.
+    send(canvas, QEvent::MouseButtonPress, column(0));
+    send(canvas, QEvent::MouseButtonRelease, column(0) + QPointF(30, 30));
+    EXPECT_EQ(vm.selected, small);
+}
+
+TEST_F(CanvasGestures, DoubleTapOpensAFolderAndItsReleaseSelectsNothingElse) {
+    // After "Big" opens, its first child lies under the pointer; the release must not select it.
+    doubleClick(canvas, column(0));
+    EXPECT_EQ(vm.currentFolder, big);
+    EXPECT_EQ(vm.selected, big);
+    EXPECT_EQ(vm.selections, 1); // the first click only
+    EXPECT_EQ(canvas.hitTest(column(0)), inner1);
+
+    // The next ordinary click is a tap again (two columns now: the second starts at 150).
+    click(canvas, QPointF(200, 90));
+    EXPECT_EQ(vm.selected, inner2);
+}
+
+TEST_F(CanvasGestures, DoubleTapOnAFileOrEmptyFolderOnlySelects) {
+    doubleClick(canvas, column(1));
+    EXPECT_EQ(vm.selected, small);
+    EXPECT_EQ(vm.currentFolder, t.root());
+    doubleClick(canvas, column(2));
+    EXPECT_EQ(vm.selected, empty);
+    EXPECT_EQ(vm.currentFolder, t.root());
+    const int before = vm.selections;
+    doubleClick(canvas, gap());
+    EXPECT_EQ(vm.selected, empty);
+    EXPECT_EQ(vm.selections, before);
+}
+
+TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {
+    auto render = [&] { (void)canvas.grab(); };
+    render();
+    EXPECT_EQ(canvas.layouts, 1);
+    EXPECT_EQ(canvas.drawings, 1);
+    render();
+    send(canvas, QEvent::MouseMove, column(0)); // hover: neither relayout nor redraw
+    render();
+    EXPECT_EQ(canvas.layouts, 1);
+    EXPECT_EQ(canvas.drawings, 1);
+
+    canvas.setSelected(small); // redraw only
+    render();
+    EXPECT_EQ(canvas.layouts, 1);
+    EXPECT_EQ(canvas.drawings, 2);
+
+    ThemeManager::instance().setThemeName(ThemeName::dark); // redraw only
+    render();
+    ThemeManager::instance().setThemeName(ThemeName::light);
+    EXPECT_EQ(canvas.layouts, 1);
+    EXPECT_EQ(canvas.drawings, 3);
+
+    canvas.setAbbreviateLabels(true);
+    render();
+    EXPECT_EQ(canvas.layouts, 1);
+    EXPECT_EQ(canvas.drawings, 4);
+
+    canvas.resize(320, 200); // relayout and redraw
+    render();
+    EXPECT_EQ(canvas.layouts, 2);
+    EXPECT_EQ(canvas.drawings, 5);
+
+    canvas.setColorMode(ColorMode::type); // regrouped by type: a new layout of other nodes
+    render();
+    EXPECT_EQ(canvas.layouts, 3);
+    EXPECT_NE(canvas.layoutRoot(), t.root());
+    EXPECT_TRUE(canvas.layoutRoot()->isVirtual());
+
+    canvas.setDepth(3);
+    render();
+    EXPECT_EQ(canvas.layouts, 4);
+}
+
+TEST_F(CanvasGestures, ANewTreeDropsTheHoveredNode) {
+    send(canvas, QEvent::MouseMove, column(0));
+    ASSERT_EQ(canvas.hovered(), big);
+    TestTree other;
+    other.file(other.root(), "f", 1);
+    other.finish();
+    CanvasView::State state;
+    state.tree = other.tree;
+    state.folder = other.root();
+    state.generation = 2;
+    canvas.setState(state);
+    EXPECT_EQ(canvas.hovered(), nullptr);
+    EXPECT_FALSE(canvas.hoverChip()->isVisibleTo(&canvas));
+}
+
+} // namespace
