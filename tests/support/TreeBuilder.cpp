@@ -57,6 +57,12 @@ FileNode* TreeBuilder::fileAt(std::string_view relativePath, int64_t sizeOnDisk,
 }
 
 std::shared_ptr<ScanTree> TreeBuilder::finish() {
+    attach();
+    rollUpSubtree(root());
+    return tree_;
+}
+
+std::shared_ptr<ScanTree> TreeBuilder::attach() {
     Arena& arena = tree_->arena();
     for (auto& [folder, kids] : children_) {
         FileNode** array = arena.allocateArray<FileNode*>(kids.empty() ? 1 : kids.size());
@@ -68,7 +74,6 @@ std::shared_ptr<ScanTree> TreeBuilder::finish() {
         if (node->isDirectory() && !node->totals())
             node->setTotals(new (arena.allocateArray<FolderTotals>(1)) FolderTotals{}, false);
     });
-    rollUpSubtree(root());
     return tree_;
 }
 

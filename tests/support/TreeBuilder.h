@@ -27,6 +27,9 @@ public:
     FileNode* folderAt(std::string_view relativePath);
 
     std::shared_ptr<ScanTree> finish();
+    // Only the child arrays and the folders' empty totals blocks, as a walk leaves the tree before its
+    // roll-up. finish() is attach() plus the roll-up.
+    std::shared_ptr<ScanTree> attach();
 
     // A tree of a real folder, read with lstat and without following links (sizes on disk from
     // st_blocks), finished. For tests that need real files behind the nodes.
