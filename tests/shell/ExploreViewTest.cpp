@@ -48,9 +48,6 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     ASSERT_EQ(view.screen(), ExploreView::Screen::start);
     auto* start = qobject_cast<EmptyScanView*>(view.screenWidget());
     ASSERT_TRUE(start);
-    EXPECT_EQ(start->scanHomeButton()->size(), QSize(180, 40));
-    EXPECT_EQ(start->chooseFolderButton()->size(), QSize(180, 40));
-    EXPECT_EQ(start->chooseFolderButton()->title(), "Choose Folder…");
 
     // A cancelled chooser starts nothing.
     QTest::mouseClick(start->chooseFolderButton(), Qt::LeftButton);
@@ -62,7 +59,6 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     ASSERT_EQ(view.screen(), ExploreView::Screen::scanning);
     ScanningView* scanning = view.scanningView();
     ASSERT_TRUE(scanning);
-    EXPECT_EQ(scanning->countersLabel()->text(), "0 files  ·  0 B");
     EXPECT_EQ(scanning->pathLabel()->text(), QString::fromStdString(fixture));
     EXPECT_EQ(view.modeBar(), nullptr); // no header while scanning
 
@@ -141,9 +137,6 @@ TEST_F(ExploreViewTest, NoticeOnlyWithUnreadableFolders) {
     ASSERT_TRUE(view.notice());
     EXPECT_EQ(view.notice()->countLabel()->text(), "2 folders couldn't be read — sizes may be incomplete");
     EXPECT_EQ(view.notice()->textColumn()->toolTip().count('\n'), 1);
-
-    EXPECT_EQ(UnreadableFoldersNotice::countLine(0), "0 folders couldn't be read — sizes may be incomplete");
-    EXPECT_TRUE(UnreadableFoldersNotice::countLine(1234).startsWith(formatCount(1234) + " folders"));
 }
 
 TEST_F(ExploreViewTest, ModeBarPicksTheFirstArrangementThatFits) {
@@ -180,7 +173,6 @@ TEST_F(ExploreViewTest, ModeBarPicksTheFirstArrangementThatFits) {
     // A mode without a colour picker keeps its caption even in two rows.
     vm->setMode(VisualizationMode::topSizes);
     EXPECT_TRUE(bar.caption()->isVisible());
-    EXPECT_EQ(bar.caption()->text(), "The biggest items, ranked");
     EXPECT_FALSE(bar.colorPicker()->isVisible());
     EXPECT_FALSE(bar.depthControl()->isVisible());
     EXPECT_FALSE(bar.abbreviateToggle()->isVisible());
