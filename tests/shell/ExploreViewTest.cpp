@@ -23,14 +23,6 @@
 
 namespace {
 
-void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-FileNode* child(FileNode* folder, std::string_view name) {
-    for (FileNode* c : folder->children())
-        if (c->name() == name) return c;
-    return nullptr;
-}
-
 int indexOf(VisualizationMode mode) {
     return int(std::find(visualization_mode::allCases.begin(), visualization_mode::allCases.end(), mode) -
                visualization_mode::allCases.begin());
@@ -91,17 +83,17 @@ TEST_F(ExploreViewTest, HeaderShowsTheCurrentFolder) {
     view.resize(956, 900);
     view.show();
     scanAndWait(*vm, makeFixture());
-    FileNode* documents = child(vm->root(), "Documents");
+    FileNode* documents = nodeAt(vm->root(), "Documents");
     ASSERT_TRUE(documents);
     EXPECT_EQ(ExploreView::countsText(*documents), "   ·   3 files   ·   1 folders");
-    FileNode* archive = child(documents, "archive");
+    FileNode* archive = nodeAt(documents, "archive");
     EXPECT_EQ(ExploreView::countsText(*archive), "   ·   1 files   ·   0 folders"); // never singular
     EXPECT_EQ(view.revealButton()->toolTip(), "Reveal in File Manager");
 
     // The reveal button shows the current folder, whatever is selected in it.
     ScopedFakeDesktop desktop;
     vm->select(documents);
-    vm->setSelectedNode(child(documents, "notes.txt"));
+    vm->setSelectedNode(nodeAt(documents, "notes.txt"));
     QTest::mouseClick(view.revealButton(), Qt::LeftButton);
     EXPECT_EQ(desktop->revealed, std::vector<std::string>{documents->path()});
 }
@@ -191,7 +183,7 @@ TEST_F(ExploreViewTest, ControlsWriteTheStateObject) {
     bar.show();
 
     SegmentStrip* colors = bar.colorPicker();
-    QTest::mouseClick(colors, Qt::LeftButton, {}, colors->segmentRects()[2].center().toPoint());
+    clickSegment(colors, 2);
     EXPECT_EQ(vm->colorMode(), ColorMode::age);
     EXPECT_EQ(colors->selected(), 2);
 
@@ -213,10 +205,10 @@ TEST_F(ExploreViewTest, ControlsWriteTheStateObject) {
     QObject::connect(vm.get(), &ScanViewModel::modeChanged, [&] { ++writes; });
     SegmentStrip* modes = bar.modeStrip();
     const int treemap = indexOf(VisualizationMode::treemap);
-    QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRects()[size_t(treemap)].center().toPoint());
+    clickSegment(modes, treemap);
     EXPECT_EQ(vm->mode(), VisualizationMode::treemap);
     const int list = indexOf(VisualizationMode::outline);
-    QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRects()[size_t(list)].center().toPoint());
+    clickSegment(modes, list);
     EXPECT_EQ(vm->mode(), VisualizationMode::outline);
     EXPECT_TRUE(modes->showsTitle(list));
     EXPECT_FALSE(modes->showsTitle(treemap));
@@ -246,7 +238,7 @@ TEST_F(ExploreViewTest, SwitchBuildsTheViewOfEachMode) {
 
     SegmentStrip* modes = view.modeBar()->modeStrip();
     for (VisualizationMode mode : visualization_mode::allCases) {
-        QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRects()[size_t(indexOf(mode))].center().toPoint());
+        clickSegment(modes, indexOf(mode));
         const QString title = QString::fromUtf8(visualization_mode::rawValue(mode).data());
         ASSERT_TRUE(view.visualization());
         if (ViewRegistry::hasVisualization(mode))
@@ -257,10 +249,9 @@ TEST_F(ExploreViewTest, SwitchBuildsTheViewOfEachMode) {
     }
 
     // Back to the treemap: a new view, also when the folder changes.
-    QTest::mouseClick(modes, Qt::LeftButton, {},
-                      modes->segmentRects()[size_t(indexOf(VisualizationMode::treemap))].center().toPoint());
+    clickSegment(modes, indexOf(VisualizationMode::treemap));
     QPointer<QWidget> first = view.visualization();
-    FileNode* movies = child(vm->root(), "Movies");
+    FileNode* movies = nodeAt(vm->root(), "Movies");
     vm->select(movies);
     EXPECT_NE(view.visualization(), first.data());
     EXPECT_EQ(built.back(), std::make_pair(VisualizationMode::treemap, movies));
@@ -301,7 +292,7 @@ TEST_F(ExploreViewTest, WiredCanvasFollowsAndDrivesTheStateObject) {
     EXPECT_EQ(canvas.state().abbreviateLabels, vm->abbreviateLabels());
 
     // A click selects without entering; a double click on a folder enters it.
-    FileNode* documents = child(vm->root(), "Documents");
+    FileNode* documents = nodeAt(vm->root(), "Documents");
     canvas.target = documents;
     canvas.tap();
     EXPECT_EQ(vm->selectedNode(), documents);

@@ -30,18 +30,6 @@ signals:
     void dismissRequested();
 };
 
-void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-void clickSegment(SegmentStrip* strip, int index) {
-    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->segmentRects()[size_t(index)].center().toPoint());
-}
-
-FileNode* child(FileNode* folder, std::string_view name) {
-    for (FileNode* c : folder->children())
-        if (c->name() == name) return c;
-    return nullptr;
-}
-
 std::vector<QString> crumbTitles(Breadcrumb* breadcrumb) {
     std::vector<QString> titles;
     for (CrumbButton* c : breadcrumb->crumbs()) titles.push_back(c->title());
@@ -160,11 +148,9 @@ TEST_F(MainWindowTest, BreadcrumbAndBackButtonFollowTheCurrentFolder) {
     EXPECT_FALSE(crumbs->backButton()->isEnabled());
     EXPECT_TRUE(crumbs->crumbs().back()->isLast());
 
-    FileNode* code = child(root, "Code");
-    FileNode* project = child(code, "project");
-    FileNode* src = child(project, "src");
-    FileNode* deep = child(src, "deep");
-    FileNode* deeper = child(deep, "deeper");
+    FileNode* project = nodeAt(root, "Code/project");
+    FileNode* src = nodeAt(project, "src");
+    FileNode* deeper = nodeAt(src, "deep/deeper");
     ASSERT_TRUE(deeper);
     vm->setCurrentFolder(deeper);
     // Five levels down: four crumbs, the root not among them.

@@ -2,6 +2,10 @@
 
 #include "tests/support/ScanFixture.h"
 
+#include "model/FileNode.h"
+#include "shell/SegmentStrip.h"
+#include "tests/support/TreeChecks.h"
+
 #include <QTest>
 
 #include <optional>
@@ -23,3 +27,13 @@ protected:
     std::optional<std::string> chosenFolder;
     int chooserCalls = 0;
 };
+
+// The node at `relative` ("a/b") below `folder`, or null.
+inline FileNode* nodeAt(const FileNode* folder, std::string_view relative) {
+    return const_cast<FileNode*>(findNode(folder, relative));
+}
+// Deletes the widgets scheduled with deleteLater().
+inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+inline void clickSegment(SegmentStrip* strip, int index) {
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->segmentRects()[size_t(index)].center().toPoint());
+}
