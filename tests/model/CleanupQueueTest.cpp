@@ -1,9 +1,10 @@
 #include "model/CleanupQueue.h"
-#include "tests/support/CoreApp.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/FakeTrash.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,11 @@ namespace {
 
 class CleanupQueueTest : public ::testing::Test {
 protected:
-    void SetUp() override { ensureCoreApplication(); }
     std::string at(const std::string& relative) const { return (temp.path() / relative).string(); }
     std::optional<CleanupQueue::TrashResult> trashStaged(CleanupQueue& queue) {
         std::optional<CleanupQueue::TrashResult> result;
         queue.trashStaged([&](const CleanupQueue::TrashResult& r) { result = r; });
-        EXPECT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 20000));
         return result;
     }
 
@@ -104,7 +104,7 @@ TEST_F(CleanupQueueTest, TrashStagedRemovesOnlyWhatMoved) {
     fake->waitUntilEntered();
     queue.addAll({{at("staged-later"), 4}}, "Duplicate");
     fake->release();
-    ASSERT_TRUE(processEventsUntil([&] { return result.has_value(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 20000));
 
     EXPECT_EQ(result->failed, Paths{at("two")});
     ASSERT_EQ(queue.items().size(), 2u);
@@ -118,8 +118,8 @@ TEST_F(CleanupQueueTest, ACallbackWhoseContextWentAwayIsNotCalled) {
     auto* context = new QObject;
     CleanupQueue::moveToTrash({at("f")}, context, [&](const CleanupQueue::TrashResult&) { called = true; }, fake);
     delete context;
-    processEventsUntil([&] { return !fs::exists(at("f")); });
-    processEventsUntil([] { return false; }, 100);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !fs::exists(at("f")); }, 20000));
+    QTest::qWait(100);
     EXPECT_FALSE(called);
 }
 

@@ -1,8 +1,9 @@
 #include "model/SnapshotStore.h"
-#include "tests/support/CoreApp.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -28,11 +29,10 @@ Snapshot makeSnapshot(const std::string& root, double takenAt, Sizes sizes) {
 
 class SnapshotStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { ensureCoreApplication(); }
     // Lets background work finish and its queued results arrive.
     static void settle(SnapshotStore& store) {
         ASSERT_TRUE(store.waitForBackgroundWork(20000));
-        processEventsUntil([] { return false; }, 50);
+        QTest::qWait(50);
     }
     std::vector<Snapshot::Summary> indexOnDisk() const {
         return Snapshot::decodeSummaries(fileText(folder / "index.json")).value_or(std::vector<Snapshot::Summary>{});
@@ -138,7 +138,7 @@ TEST_F(SnapshotStoreTest, SaveLoadDelete) {
             loaded = std::move(s);
             answered = true;
         });
-        EXPECT_TRUE(processEventsUntil([&] { return answered; }));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 20000));
         return loaded;
     };
     auto loaded = load(summary.id);

@@ -21,19 +21,8 @@ bool FakeProcesses::isTerminated(const platform::ProcessInstance& p) {
     return true;
 }
 
-void ViewModelTest::SetUp() {
-    QSettings("Brenwick", "Brenwick").clear();
-    qunsetenv("BRENWICK_MODE");
-    qunsetenv("BRENWICK_SCAN");
-}
-
-void ViewModelTest::TearDown() {
-    gate->release();
-    QSettings("Brenwick", "Brenwick").clear();
-}
-
 std::unique_ptr<ScanViewModel> ViewModelTest::makeViewModel() {
-    ScanViewModel::Services services;
+    ScanViewModel::Services services = scanServices();
     services.systemThemeName = [this] { return systemTheme; };
     services.applyAppearance = [this](ThemeName t) { appliedAppearances.push_back(t); };
     services.processes = processes;
@@ -43,20 +32,5 @@ std::unique_ptr<ScanViewModel> ViewModelTest::makeViewModel() {
         ++waits;
         QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(then), Qt::QueuedConnection);
     };
-    services.makeScanner = [this] {
-        auto scanner = makeGatedScanner(gate, deniedFolders);
-        scanners.push_back(scanner);
-        return scanner;
-    };
     return std::make_unique<ScanViewModel>(std::move(services));
-}
-
-bool ViewModelTest::waitForDone(ScanViewModel& vm) {
-    return QTest::qWaitFor([&] { return vm.status().kind == ScanViewModel::Status::Kind::done; }, 30000);
-}
-
-void ViewModelTest::scanAndWait(ScanViewModel& vm, const std::string& path) {
-    vm.scan(path);
-    ASSERT_TRUE(vm.status().isScanning());
-    ASSERT_TRUE(waitForDone(vm));
 }

@@ -24,38 +24,34 @@ QString themeFile(const QString& stem, ThemeName name) {
         .arg(stem, QString::fromStdString(std::string(theme_name::rawValue(name))));
 }
 
-// The sidebar and the inspector side by side, as the window shows them, over a scanned home folder:
-// once with a folder selected, once with a staged file.
-TEST(Screenshot, SidebarAndInspectorInBothThemes) {
-    // Before any scan: the sidebar's buttons and disk, the inspector's placeholder.
-    ScanViewModel empty;
-    {
-        QWidget frame;
+// The sidebar and the inspector side by side, as the window shows them.
+struct Columns {
+    explicit Columns(ScanViewModel& model, int height) {
         auto* row = new QHBoxLayout(&frame);
         row->setContentsMargins(0, 0, 0, 0);
         row->setSpacing(0);
-        row->addWidget(new SidebarView(empty));
-        row->addWidget(new InspectorView(empty));
-        frame.resize(SidebarView::kWidth + InspectorView::kWidth, 760);
+        row->addWidget(new SidebarView(model));
+        row->addWidget(new InspectorView(model));
+        frame.resize(SidebarView::kWidth + InspectorView::kWidth, height);
         frame.show();
         QDir().mkpath("screenshots");
+    }
+    QWidget frame;
+};
+
+// Before any scan, then over a scanned home folder once with a folder selected, once with a staged file.
+TEST(Screenshot, SidebarAndInspectorInBothThemes) {
+    {
+        ScanViewModel empty;
+        Columns columns(empty, 760);
         QTest::qWait(20);
-        ASSERT_TRUE(frame.grab().toImage().save(themeFile("columns-empty", ThemeName::light)));
+        ASSERT_TRUE(columns.frame.grab().toImage().save(themeFile("columns-empty", ThemeName::light)));
     }
 
     ScannedHome home;
     ScanViewModel& model = home.model();
-    QWidget frame;
-    auto* row = new QHBoxLayout(&frame);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    auto* sidebar = new SidebarView(model);
-    auto* inspector = new InspectorView(model);
-    row->addWidget(sidebar);
-    row->addWidget(inspector);
-    frame.resize(SidebarView::kWidth + InspectorView::kWidth, 1050);
-    frame.show();
-    QDir().mkpath("screenshots");
+    Columns columns(model, 1050);
+    QWidget& frame = columns.frame;
 
     FileNode* projects = home.node("Projects/web");
     FileNode* movie = home.node("Movies/Holiday 2023.mp4");

