@@ -70,6 +70,12 @@ void CleanupQueue::remove(const QUuid& id) {
     if (removed) emit itemsChanged();
 }
 
+void CleanupQueue::clear() {
+    if (items_.empty()) return;
+    items_.clear();
+    emit itemsChanged();
+}
+
 void CleanupQueue::trashStaged(TrashCallback done) {
     std::vector<std::string> paths;
     paths.reserve(items_.size());

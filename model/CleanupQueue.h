@@ -56,6 +56,8 @@ public:
     int addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason);
     void remove(std::string_view path);
     void remove(const QUuid& id);
+    // Unstages everything at once (one change).
+    void clear();
 
     // Moves every staged item to the Trash in the background. When done (on this object's thread),
     // removes exactly the items that were moved (items staged meanwhile stay) and calls `done`.

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "shell/CanvasView.h"
+#include "visualizations/SunburstLayout.h"
+
+#include <functional>
+
+// The "Sunburst" visualisation: the folder's children on concentric rings around a centre disc that
+// names the folder, or the node under the pointer, with its size. The arcs are angles, laid out once
+// per generation, folder, depth and colour mode; a new size only redraws them.
+class SunburstView : public LayoutCanvas<sunburst::SunArc> {
+public:
+    // The name the centre disc shows for a node ("Home" for the home folder and the like).
+    using DisplayName = std::function<QString(const FileNode& node)>;
+
+    explicit SunburstView(QWidget* parent = nullptr);
+
+    void setDisplayName(DisplayName displayName);
+    sunburst::Geometry geometry() const;
+    FileNode* hitTest(QPointF point) const override;
+
+    // The node the centre disc names: the hovered one, else the folder.
+    const FileNode* centreNode() const;
+    QString centreName() const;
+
+protected:
+    Items computeLayout(const LayoutInput& input) const override;
+    QSize layoutSize() const override { return {0, 0}; }
+    bool showsChipFor(const FileNode* node) const override;
+    void paintCanvas(QPainter& painter, QSizeF size) override;
+    void paintOverlay(QPainter& painter) override;
+
+private:
+    DisplayName displayName_;
+};
