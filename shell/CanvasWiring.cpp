@@ -3,6 +3,7 @@
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/CanvasView.h"
+#include "shell/NodeContextMenu.h"
 
 #include <cmath>
 
@@ -27,6 +28,12 @@ void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder) {
     ScanViewModel* vm = &viewModel;
     QObject::connect(view, &CanvasView::selectRequested, vm, &ScanViewModel::setSelectedNode);
     QObject::connect(view, &CanvasView::openRequested, vm, &ScanViewModel::select);
+
+    // Every canvas offers the node menu on whatever lies under the pointer.
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, view, [view, vm](const QPoint& pos) {
+        if (FileNode* node = view->hitTest(QPointF(pos))) NodeContextMenu::popup(*vm, node, view->mapToGlobal(pos));
+    });
 
     // A tree edit (a move to the Trash) bumps the generation; the tree object may be replaced by a scan.
     auto followTree = [view, vm] {
