@@ -1,0 +1,284 @@
+#include "tools/CleanupQueueView.h"
+
+#include "model/CleanupQueue.h"
+#include "model/FileNode.h"
+#include "platform/Trash.h"
+#include "shell/Buttons.h"
+#include "shell/Formatters.h"
+#include "shell/Theme.h"
+
+#include "tests/support/ScannedFixture.h"
+#include "tests/support/TreeChecks.h"
+#include "tests/visualizations/ViewTestUtil.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+// A Trash that moves items into a folder of the test, refuses the paths it is told to and, when
+// held, keeps every move waiting until released.
+class FakeTrash : public platform::TrashBackend {
+public:
+    explicit FakeTrash(std::string folder) : folder_(std::move(folder)) { std::filesystem::create_directories(folder_); }
+
+    bool moveToTrash(const std::string& path) override {
+        while (held) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::lock_guard lock(mutex_);
+        if (refused.count(path)) return false;
+        const std::string target = folder_ + "/" + std::to_string(++counter_);
+        return std::rename(path.c_str(), target.c_str()) == 0;
+    }
+    void secondAttempt(const std::string&) override {}
+
+    std::set<std::string> refused;
+    std::atomic<bool> held = false;
+
+private:
+    std::string folder_;
+    std::mutex mutex_;
+    int counter_ = 0;
+};
+
+class CleanupQueuePopover : public ::testing::Test {
+protected:
+    CleanupQueuePopover()
+        : trashFolder(std::make_shared<TempDir>()), trash(std::make_shared<FakeTrash>(trashFolder->str() + "/Trash")),
+          fixture(trash) {}
+
+    void SetUp() override { ASSERT_NE(fixture.root(), nullptr); }
+
+    CleanupQueue& queue() { return fixture.viewModel->cleanupQueue(); }
+    void stage(const char* relative) {
+        ASSERT_TRUE(queue().add(fixture.node(relative), QStringLiteral("Staged from Explore"))) << relative;
+    }
+    // Confirms in the popover and waits for the move to end.
+    void moveAndWait(CleanupQueueView& view) {
+        view.askToMove();
+        ASSERT_TRUE(view.isConfirmationShown());
+        view.confirmMove();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !view.isMoving(); }, 30000));
+    }
+
+    std::shared_ptr<TempDir> trashFolder;
+    std::shared_ptr<FakeTrash> trash;
+    ScannedFixture fixture;
+};
+
+TEST_F(CleanupQueuePopover, EmptyQueue) {
+    CleanupQueueView view(*fixture.viewModel);
+    EXPECT_EQ(view.stagedText(), QStringLiteral("0 B staged"));
+    EXPECT_FALSE(view.clearButton()->isEnabled());
+    EXPECT_FALSE(view.moveButton()->isEnabled());
+    EXPECT_TRUE(view.isEmptyStateShown());
+    EXPECT_TRUE(view.bannerText().isEmpty());
+    view.askToMove(); // nothing to ask about
+    EXPECT_FALSE(view.isConfirmationShown());
+}
+
+TEST_F(CleanupQueuePopover, RowsRemoveOneAndClear) {
+    stage("Movies/clip-final.mp4");
+    stage("Music/Album");
+    stage("Downloads/paper.pdf");
+    CleanupQueueView view(*fixture.viewModel);
+    view.resize(CleanupQueueView::kSize);
+    view.show();
+    auto* list = view.itemList();
+    ASSERT_EQ(list->rowCount(), 3);
+    EXPECT_EQ(list->nameText(1), QStringLiteral("Album"));
+    EXPECT_EQ(list->reasonText(1), QStringLiteral("Staged from Explore"));
+    EXPECT_EQ(list->sizeText(0), QStringLiteral("901 KB"));
+    EXPECT_FALSE(view.isEmptyStateShown());
+    EXPECT_EQ(view.stagedText(), formatBytes(queue().totalSize()) + QStringLiteral(" staged"));
+
+    // The row's remove button, clicked.
+    QTest::mouseClick(list, Qt::LeftButton, {}, list->removeButtonRect(1).center().toPoint());
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->nameText(1), QStringLiteral("paper.pdf"));
+    // A click beside the button removes nothing.
+    QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(40, 10));
+    EXPECT_EQ(list->rowCount(), 2);
+
+    view.clearButton()->click();
+    EXPECT_TRUE(queue().items().empty());
+    EXPECT_TRUE(view.isEmptyStateShown());
+    EXPECT_FALSE(view.moveButton()->isEnabled());
+}
+
+TEST_F(CleanupQueuePopover, ConfirmationTellsCountAndSizeAndCancelChangesNothing) {
+    stage("Movies/Holiday 2019.mov");
+    stage("Documents/Archive");
+    const int64_t total = queue().totalSize();
+    // Inside a real popup: answering the confirmation must not close it.
+    QWidget popup(nullptr, Qt::Popup);
+    popup.resize(CleanupQueueView::kSize);
+    auto* view = new CleanupQueueView(*fixture.viewModel, &popup);
+    view->resize(CleanupQueueView::kSize);
+    popup.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
+
+    view->moveButton()->click();
+    ASSERT_TRUE(view->isConfirmationShown());
+    EXPECT_EQ(view->confirmationTitle(), QStringLiteral("Move 2 items to Trash?"));
+    EXPECT_EQ(view->confirmationMessage(),
+              QStringLiteral("This frees %1. Items go to the Trash, not permanent deletion — you can still recover "
+                             "them from there.")
+                  .arg(formatBytes(total)));
+    // Staging more while the question shows does not change what it says.
+    stage("Downloads/paper.pdf");
+    EXPECT_EQ(view->confirmationTitle(), QStringLiteral("Move 2 items to Trash?"));
+
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : view, Qt::Key_Escape);
+    EXPECT_FALSE(view->isConfirmationShown());
+    EXPECT_TRUE(popup.isVisible());
+    EXPECT_EQ(queue().items().size(), 3u);
+    EXPECT_TRUE(view->bannerText().isEmpty());
+}
+
+TEST_F(CleanupQueuePopover, MoveEverythingUpdatesTheTreeAndCloses) {
+    stage("Movies/Holiday 2019.mov");
+    stage("Projects/site/node_modules");
+    stage("Projects/site/node_modules/lodash"); // inside a staged folder: goes along with it
+    FileNode* root = fixture.root();
+    const int64_t rootBefore = root->sizeOnDisk;
+    const int64_t filesBefore = root->fileCount();
+    const int64_t movie = fixture.node("Movies/Holiday 2019.mov")->sizeOnDisk;
+    const int64_t modules = fixture.node("Projects/site/node_modules")->sizeOnDisk;
+    const int64_t moduleFiles = fixture.node("Projects/site/node_modules")->fileCount();
+    const int64_t generation = fixture.viewModel->generation();
+
+    CleanupQueueView view(*fixture.viewModel);
+    QSignalSpy dismissed(&view, &CleanupQueueView::dismissRequested);
+    moveAndWait(view);
+
+    EXPECT_EQ(dismissed.count(), 1);
+    EXPECT_TRUE(queue().items().empty());
+    EXPECT_TRUE(view.failures().empty());
+    EXPECT_FALSE(std::filesystem::exists(fixture.path("Movies/Holiday 2019.mov")));
+    EXPECT_FALSE(std::filesystem::exists(fixture.path("Projects/site/node_modules")));
+    // The tree lost exactly what went, and every folder's totals still add up.
+    EXPECT_EQ(fixture.viewModel->generation(), generation + 1);
+    EXPECT_EQ(fixture.node("Movies/Holiday 2019.mov"), nullptr);
+    EXPECT_EQ(fixture.node("Projects/site/node_modules"), nullptr);
+    EXPECT_EQ(root->sizeOnDisk, rootBefore - movie - modules);
+    EXPECT_EQ(root->fileCount(), filesBefore - 1 - moduleFiles);
+    expectRolledUp(root);
+}
+
+TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
+    stage("Downloads/installer.iso");
+    stage("Pictures/Scans");
+    stage("Documents/budget.xlsx");
+    trash->refused = {fixture.path("Pictures/Scans"), fixture.path("Documents/budget.xlsx")};
+    const int64_t rootBefore = fixture.root()->sizeOnDisk;
+    const int64_t installer = fixture.node("Downloads/installer.iso")->sizeOnDisk;
+
+    CleanupQueueView view(*fixture.viewModel);
+    QSignalSpy dismissed(&view, &CleanupQueueView::dismissRequested);
+    moveAndWait(view);
+
+    EXPECT_EQ(dismissed.count(), 0);
+    EXPECT_EQ(view.failures().size(), 2u);
+    EXPECT_EQ(view.bannerText(), QStringLiteral("Couldn't trash 2 item(s) — check permissions."));
+    ASSERT_EQ(view.itemList()->rowCount(), 2); // exactly the failed items stay listed
+    EXPECT_EQ(view.itemList()->nameText(0), QStringLiteral("Scans"));
+    EXPECT_EQ(view.itemList()->nameText(1), QStringLiteral("budget.xlsx"));
+    // The part that went is applied; the rest stays in the tree.
+    EXPECT_EQ(fixture.node("Downloads/installer.iso"), nullptr);
+    EXPECT_NE(fixture.node("Pictures/Scans"), nullptr);
+    EXPECT_EQ(fixture.root()->sizeOnDisk, rootBefore - installer);
+    expectRolledUp(fixture.root());
+
+    // Removing a row or clearing keeps the banner until the next attempt.
+    view.clear();
+    EXPECT_EQ(view.bannerText(), QStringLiteral("Couldn't trash 2 item(s) — check permissions."));
+
+    // When every item fails, every item stays.
+    stage("Pictures/Scans");
+    moveAndWait(view);
+    EXPECT_EQ(view.itemList()->rowCount(), 1);
+    EXPECT_EQ(view.bannerText(), QStringLiteral("Couldn't trash 1 item(s) — check permissions."));
+    EXPECT_EQ(dismissed.count(), 0);
+}
+
+TEST_F(CleanupQueuePopover, TheWindowKeepsRunningWhileItemsMove) {
+    stage("Music/voice memo.m4a");
+    CleanupQueueView view(*fixture.viewModel);
+    QSignalSpy dismissed(&view, &CleanupQueueView::dismissRequested);
+    trash->held = true;
+    view.askToMove();
+    view.confirmMove(); // returns at once
+    EXPECT_TRUE(view.isMoving());
+    EXPECT_FALSE(view.moveButton()->isEnabled()); // no second move of the same items meanwhile
+    EXPECT_EQ(view.moveButton()->title(), QStringLiteral("Moving…"));
+    int turns = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+    ticker.start(5);
+    QTest::qWait(100); // the event loop keeps turning
+    EXPECT_GT(turns, 3);
+    EXPECT_TRUE(view.isMoving());
+    trash->held = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dismissed.count() == 1; }, 30000));
+    EXPECT_EQ(fixture.node("Music/voice memo.m4a"), nullptr);
+}
+
+TEST_F(CleanupQueuePopover, AMoveFinishesInTheTreeAfterThePopoverClosed) {
+    stage("Documents/notes.txt");
+    trash->held = true;
+    auto* view = new CleanupQueueView(*fixture.viewModel);
+    view->askToMove();
+    view->confirmMove();
+    delete view; // the user closed the popover while the move ran
+    trash->held = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fixture.node("Documents/notes.txt") == nullptr; }, 30000));
+    EXPECT_TRUE(queue().items().empty());
+}
+
+TEST_F(CleanupQueuePopover, RenderInBothThemes) {
+    stage("Movies/Holiday 2019.mov");
+    stage("Projects/site/node_modules");
+    stage("Documents/Archive/tax-2018.zip");
+    stage("Downloads/installer.iso");
+    queue().addAll({{fixture.path("Music/Album/04 Outro.flac"), 720'000}}, QStringLiteral("Duplicate"));
+    trash->refused = {fixture.path("Downloads/installer.iso")};
+    for (ThemeName themeName : theme_name::allCases) {
+        ThemeManager::instance().setThemeName(themeName);
+        CleanupQueueView view(*fixture.viewModel);
+        view.resize(CleanupQueueView::kSize);
+        view.show();
+        view_test::hover(*view.itemList(), view.itemList()->removeButtonRect(1).center());
+        QImage image = view.grab().toImage();
+        ASSERT_TRUE(image.save(view_test::screenshotPath("queue-" + view_test::themeSuffix(themeName) + ".png")));
+        EXPECT_EQ(image.pixelColor(3, 200).rgb(), theme().background.rgb());
+
+        view.askToMove();
+        image = view.grab().toImage();
+        ASSERT_TRUE(image.save(view_test::screenshotPath("queue-confirm-" + view_test::themeSuffix(themeName) + ".png")));
+        view.cancelMove();
+
+        CleanupQueueView empty(*fixture.viewModel);
+        empty.resize(CleanupQueueView::kSize);
+        const auto items = queue().items();
+        // Render the empty state and the failure banner from a failing move of one item.
+        queue().clear();
+        stage("Downloads/installer.iso");
+        moveAndWait(empty);
+        queue().clear();
+        image = empty.grab().toImage();
+        ASSERT_TRUE(image.save(view_test::screenshotPath("queue-empty-" + view_test::themeSuffix(themeName) + ".png")));
+        for (const auto& item : items) queue().addAll({{item.path, item.size}}, item.reason);
+    }
+    ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+} // namespace
