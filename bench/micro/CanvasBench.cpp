@@ -1,0 +1,150 @@
+// Layout and drawing of the treemap and the sunburst: a folder of 100,000 children, the root of a
+// tree of about 1,000,000 nodes, and a full repaint at 1680 x 1050 from a cached layout.
+#include "bench/micro/SyntheticTree.h"
+#include "shell/Fonts.h"
+#include "shell/Palette.h"
+#include "visualizations/SunburstView.h"
+#include "visualizations/TreemapView.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+void ensureApplication() {
+    static QApplication* app = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "brenwick-microbench";
+        static char* argv[] = {name, nullptr};
+        auto* a = new QApplication(argc, argv);
+        fonts::loadEmbedded();
+        return a;
+    }();
+    (void)app;
+}
+
+// One folder of 100,000 files. "Varied" sizes spread over six orders of magnitude, as in a real
+// large folder; "equal" sizes are the worst case: every child is big enough to be laid out.
+struct WideFolder {
+    explicit WideFolder(bool equal) : tree(std::make_shared<ScanTree>("/data", "data")) {
+        std::mt19937_64 random(5);
+        std::uniform_real_distribution<double> exponent(2, 8);
+        FileNode* root = tree->root();
+        const size_t count = 100'000;
+        FileNode** kids = tree->arena().allocateArray<FileNode*>(count);
+        for (size_t i = 0; i < count; ++i) {
+            FileNode* f = FileNode::make(tree->arena(), "file.bin", false);
+            f->setParent(root);
+            f->sizeOnDisk = equal ? 4096 : int64_t(std::pow(10.0, exponent(random)));
+            root->sizeOnDisk += f->sizeOnDisk;
+            kids[i] = f;
+        }
+        root->setChildren(kids, uint32_t(count));
+        FileNode::sortBySizeOnDisk(root->mutableChildren());
+    }
+    std::shared_ptr<ScanTree> tree;
+};
+
+WideFolder& wideFolder(bool equal) {
+    static WideFolder varied(false), same(true);
+    return equal ? same : varied;
+}
+
+SyntheticTree& million() {
+    static SyntheticTree tree;
+    return tree;
+}
+
+const QRectF kFrame(0, 0, 1680 - 26, 1050 - 26);
+
+void treemapLayoutWideFolder(benchmark::State& state) {
+    const FileNode* folder = wideFolder(state.range(0) != 0).tree->root();
+    size_t cells = 0;
+    for (auto _ : state) {
+        auto result = treemap::buildCells(folder, kFrame, 7, ColorMode::folder, palette::nowStamp());
+        cells = result.size();
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["cells"] = double(cells);
+}
+BENCHMARK(treemapLayoutWideFolder)->Arg(0)->Arg(1)->ArgName("equal")->Unit(benchmark::kMillisecond);
+
+void treemapLayoutMillionRoot(benchmark::State& state) {
+    auto& s = million();
+    const auto mode = ColorMode(state.range(0));
+    const double now = palette::nowStamp();
+    // The regrouping is made once per tree and kept (the view asks the tree for it).
+    const FileNode* source = mode == ColorMode::type  ? s.tree->categoryGroups(s.tree->root())
+                             : mode == ColorMode::age ? s.tree->ageGroups(s.tree->root(), now)
+                                                      : s.tree->root();
+    size_t cells = 0;
+    for (auto _ : state) {
+        auto result = treemap::buildCells(source, kFrame, 7, mode, now);
+        cells = result.size();
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["cells"] = double(cells);
+    state.counters["nodes"] = double(s.nodes);
+}
+BENCHMARK(treemapLayoutMillionRoot)
+    ->Arg(int(ColorMode::folder))
+    ->Arg(int(ColorMode::type))
+    ->Arg(int(ColorMode::age))
+    ->ArgName("mode")
+    ->Unit(benchmark::kMillisecond);
+
+void sunburstArcs(benchmark::State& state) {
+    const FileNode* source = state.range(0) ? million().tree->root() : wideFolder(true).tree->root();
+    size_t arcs = 0;
+    for (auto _ : state) {
+        auto result = sunburst::buildArcs(source, 7, ColorMode::folder, palette::nowStamp());
+        arcs = result.size();
+        benchmark::DoNotOptimize(result);
+    }
+    state.counters["arcs"] = double(arcs);
+}
+BENCHMARK(sunburstArcs)->Arg(0)->Arg(1)->ArgName("millionRoot")->Unit(benchmark::kMillisecond);
+
+// A full repaint of the cached picture (the layout stays cached): each iteration changes the
+// selection, which is part of the drawing key but not of the layout key.
+template <typename View>
+void repaint(benchmark::State& state, std::shared_ptr<ScanTree> tree) {
+    ensureApplication();
+    View view;
+    view.resize(1680, 1050);
+    CanvasView::State s;
+    s.tree = tree;
+    s.folder = tree->root();
+    s.generation = 1;
+    view.setState(s);
+    QImage image(1680, 1050, QImage::Format_ARGB32_Premultiplied);
+    view.render(&image);
+    const size_t items = view.items().size();
+    FileNode* a = tree->root()->children()[0];
+    FileNode* b = tree->root()->children()[1];
+    bool flip = false;
+    for (auto _ : state) {
+        view.setSelected((flip = !flip) ? a : b);
+        view.render(&image);
+    }
+    state.counters["items"] = double(items);
+}
+
+void treemapRepaint(benchmark::State& state) {
+    repaint<TreemapView>(state, state.range(0) ? million().tree : wideFolder(false).tree);
+}
+BENCHMARK(treemapRepaint)->Arg(0)->Arg(1)->ArgName("millionRoot")->Unit(benchmark::kMillisecond);
+
+void sunburstRepaint(benchmark::State& state) {
+    repaint<SunburstView>(state, state.range(0) ? million().tree : wideFolder(false).tree);
+}
+BENCHMARK(sunburstRepaint)->Arg(0)->Arg(1)->ArgName("millionRoot")->Unit(benchmark::kMillisecond);
+
+} // namespace
