@@ -1,4 +1,8 @@
+#include "app/RegisterViews.h"
+#include "model/ScanViewModel.h"
 #include "shell/AppWindow.h"
+#include "shell/ContentView.h"
+#include "shell/FolderChooser.h"
 #include "shell/Fonts.h"
 #include "shell/Theme.h"
 
@@ -16,18 +20,23 @@ int main(int argc, char** argv) {
     ThemeManager::systemThemeName();
     ThemeManager::instance().setThemeName(ThemeManager::startingThemeName());
 
+    registerViews();
     AppWindow window;
 
-    // Where the one state object joins the window, once model/ScanViewModel.cpp exists:
-    //   ScanViewModel::Services services;
-    //   services.systemThemeName = &ThemeManager::systemThemeName;
-    //   services.applyAppearance = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
-    //   ScanViewModel viewModel(services);   // reads the stored "theme" and applies it
-    //   QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel,
-    //                    [&](Qt::ApplicationState s) { if (s == Qt::ApplicationActive) viewModel.applicationBecameActive(); });
-    //   window.setContent(new ContentView(viewModel));
-    // Until then the window opens empty, in the stored or the system theme.
+    ScanViewModel::Services services;
+    services.systemThemeName = &ThemeManager::systemThemeName;
+    services.applyAppearance = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
+    services.chooseFolder = [&window] { return chooseFolderToScan(&window); };
+    // Reads the stored "theme" and applies it, then BRENWICK_MODE and BRENWICK_SCAN.
+    ScanViewModel viewModel(std::move(services));
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel, [&viewModel](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) viewModel.applicationBecameActive();
+    });
+    window.setContent(new ContentView(viewModel));
 
     window.showAndActivate();
-    return app.exec();
+    const int result = app.exec();
+    // The content reads the state object until it goes.
+    delete window.content();
+    return result;
 }

@@ -6,8 +6,9 @@
 
 namespace {
 
-// Scans PATH and prints one line of key=value figures. The phase timings (walk, hard links,
-// roll-up) are extra keys.
+// Scans PATH and prints one line of key=value figures. Extra keys: the phase timings (walk, hard
+// links, roll-up), the peak resident set before the scan (the program and its libraries) and the
+// bytes per entry above that, which is what the scan itself costs.
 int runScan(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     int threads = std::stoi(bench::takeOption(args, "--threads", "0"));
@@ -17,6 +18,7 @@ int runScan(const std::vector<std::string>& arguments) {
     }
     DiskScanner scanner;
     scanner.setThreadCount(threads);
+    long baseRss = bench::peakRssKib();
     auto start = std::chrono::steady_clock::now();
     std::shared_ptr<ScanTree> tree = scanner.scan(args[0]);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -27,14 +29,16 @@ int runScan(const std::vector<std::string>& arguments) {
     int64_t folders = root->folderCount() + 1;
     int64_t entries = files + folders;
     DiskScanner::Timings t = scanner.timings();
+    auto perEntry = [&](long kib) {
+        return entries > 0 ? static_cast<double>(kib) * 1024.0 / static_cast<double>(entries) : 0.0;
+    };
     std::printf("entries=%lld files=%lld folders=%lld logical_bytes=%lld disk_bytes=%lld unreadable=%lld "
                 "seconds=%.4f peak_rss_kib=%ld bytes_per_entry=%.1f walk_seconds=%.4f links_seconds=%.4f "
-                "rollup_seconds=%.4f\n",
+                "rollup_seconds=%.4f base_rss_kib=%ld scan_bytes_per_entry=%.1f\n",
                 static_cast<long long>(entries), static_cast<long long>(files), static_cast<long long>(folders),
                 static_cast<long long>(root->logicalSize), static_cast<long long>(root->sizeOnDisk),
-                static_cast<long long>(scanner.unreadableCount()), seconds, rss,
-                entries > 0 ? static_cast<double>(rss) * 1024.0 / static_cast<double>(entries) : 0.0,
-                t.walkSeconds, t.hardLinkSeconds, t.rollUpSeconds);
+                static_cast<long long>(scanner.unreadableCount()), seconds, rss, perEntry(rss), t.walkSeconds,
+                t.hardLinkSeconds, t.rollUpSeconds, baseRss, perEntry(rss - baseRss));
     return 0;
 }
 

@@ -50,21 +50,23 @@ hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/big.json" \
   -n brenwick "$bench scan $tree/big" \
   -n gdu "gdu -n -p $tree/big"
 
-echo "== ratios (mean wall time)"
+echo "== ratios (median wall time; min in brackets: other load on the machine only adds time)"
 python3 - "$out" <<'EOF'
 import json, sys, os
-def means(name):
+def load(name):
     with open(os.path.join(sys.argv[1], name)) as f:
-        return {r["command"]: r["mean"] for r in json.load(f)["results"]}
-tools, threads, big = means("tools.json"), means("threads.json"), means("big.json")
+        return {r["command"]: (r["median"], r["min"]) for r in json.load(f)["results"]}
+def ratio(a, b):
+    return "%.3f [%.3f]" % (a[0] / b[0], a[1] / b[1])
+tools, threads, big = load("tools.json"), load("threads.json"), load("big.json")
 b = tools["brenwick"]
-print("brenwick / gdu    = %.3f  (target <= 0.5)" % (b / tools["gdu"]))
-print("brenwick / du -s  = %.3f  (target <= 0.2)" % (b / tools["du"]))
-print("brenwick / ncdu   = %.3f" % (b / tools["ncdu"]))
-print("200k folder: brenwick / gdu = %.3f  (target <= 0.5)" % (big["brenwick"] / big["gdu"]))
+print("brenwick / gdu    = %s  (target <= 0.5)" % ratio(b, tools["gdu"]))
+print("brenwick / du -s  = %s  (target <= 0.2)" % ratio(b, tools["du"]))
+print("brenwick / ncdu   = %s" % ratio(b, tools["ncdu"]))
+print("200k folder: brenwick / gdu = %s  (target <= 0.5)" % ratio(big["brenwick"], big["gdu"]))
 t = {int(k.split()[1]): v for k, v in threads.items()}
-for n in sorted(t):
-    print("speed-up 1 -> %d threads = %.2fx" % (n, t[1] / t[n]))
+for n in sorted(t)[1:]:
+    print("speed-up 1 -> %d threads = %.2fx [%.2fx]" % (n, t[1][0] / t[n][0], t[1][1] / t[n][1]))
 print("(target 1 -> 8 >= 5.5x)")
 EOF
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

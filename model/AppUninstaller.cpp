@@ -1,17 +1,15 @@
 #include "model/AppUninstaller.h"
 
 #include "platform/DesktopEntry.h"
-#include "platform/MountInfo.h"
+#include "platform/MountTable.h"
+#include "platform/Paths.h"
+#include "platform/UserFolders.h"
 
 #include <QString>
 
-#include <pwd.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <array>
-#include <climits>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string_view>
@@ -67,11 +65,6 @@ std::string trimmed(std::string_view s) {
     return std::string(s);
 }
 
-std::string realPath(const std::string& path) {
-    char buffer[PATH_MAX];
-    return ::realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
-}
-
 bool isSeparator(char c) { return c == '-' || c == '_' || c == ' ' || c == '.'; }
 
 // "1.2.3", "v2", "2023.10.1", "1.0.0rc1": a digit (after an optional v) starting dotted parts.
@@ -99,22 +92,10 @@ const platform::DesktopEntry* launchingEntry(const std::vector<platform::Desktop
     for (const auto& entry : entries) {
         std::string program = entry.execProgram();
         if (program.empty() || program[0] != '/') continue;
-        if (program == path || (!canonical.empty() && (program == canonical || realPath(program) == canonical)))
+        if (program == path || (!canonical.empty() && (program == canonical || platform::resolvedPath(program) == canonical)))
             return &entry;
     }
     return nullptr;
-}
-
-std::string xdgFolder(const char* variable, const std::string& fallback) {
-    const char* value = std::getenv(variable);
-    if (value && value[0] == '/') return fs::path(value).lexically_normal().string();
-    return fallback;
-}
-
-std::string normalised(const std::string& path) {
-    std::string out = fs::path(path).lexically_normal().string();
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
-    return out;
 }
 
 } // namespace
@@ -125,31 +106,19 @@ int64_t InstalledApp::totalSize() const {
     return total;
 }
 
-Environment environmentFor(const std::string& home, SizeFunction sizeOf) {
+Environment userEnvironment(SizeFunction sizeOf) {
     Environment env;
-    env.home = normalised(home);
-    const std::string& h = env.home;
-    std::string dataHome = xdgFolder("XDG_DATA_HOME", h + "/.local/share");
-    env.desktopEntriesFolder = dataHome + "/applications";
+    env.home = platform::homeFolder();
+    env.desktopEntriesFolder = platform::dataHome() + "/applications";
     env.leftoverFolders = {
-        {"Caches", xdgFolder("XDG_CACHE_HOME", h + "/.cache")},
-        {"Preferences", xdgFolder("XDG_CONFIG_HOME", h + "/.config")},
-        {"Application Support", dataHome},
-        {"Logs", xdgFolder("XDG_STATE_HOME", h + "/.local/state")},
-        {"Container Data", h + "/.var/app"},
+        {"Caches", platform::cacheHome()},
+        {"Preferences", platform::configHome()},
+        {"Application Support", platform::dataHome()},
+        {"Logs", platform::stateHome()},
+        {"Container Data", (env.home == "/" ? "" : env.home) + "/.var/app"},
     };
     env.sizeOf = std::move(sizeOf);
     return env;
-}
-
-Environment userEnvironment(SizeFunction sizeOf) {
-    std::string home;
-    if (const char* value = std::getenv("HOME"); value && value[0] == '/') {
-        home = value;
-    } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
-        home = pw->pw_dir;
-    }
-    return environmentFor(home, std::move(sizeOf));
 }
 
 std::string applicationsFolder(const Environment& env) { return env.home + "/Applications"; }
@@ -211,8 +180,8 @@ StemParts splitStem(const std::string& stem) {
 std::optional<double> lastUsedDate(const std::string& path, const std::string& mountInfoPath) {
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    std::string canonical = realPath(path);
-    auto mount = platform::mountContaining(platform::readMountInfo(mountInfoPath), canonical.empty() ? path : canonical);
+    std::string canonical = platform::resolvedPath(path);
+    auto mount = platform::mountContaining(platform::readMountTable(mountInfoPath), canonical.empty() ? path : canonical);
     // Under noatime the access time is only the creation time and says nothing about use.
     if (mount && mount->hasOption("noatime")) return std::nullopt;
     return static_cast<double>(st.st_atim.tv_sec) + static_cast<double>(st.st_atim.tv_nsec) / 1e9;
@@ -230,7 +199,7 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
     StemParts parts = splitStem(fileName.substr(0, fileName.size() - kAppImageSuffix.size()));
     InstalledApp app;
     app.bundleURL = appImagePath;
-    if (const auto* entry = launchingEntry(desktopEntries, appImagePath, realPath(appImagePath))) {
+    if (const auto* entry = launchingEntry(desktopEntries, appImagePath, platform::resolvedPath(appImagePath))) {
         app.bundleIdentifier = entry->id;
         app.displayName = trimmed(entry->value("Name"));
         if (std::string v = trimmed(entry->value("X-AppImage-Version")); !v.empty()) app.version = v;
@@ -307,16 +276,16 @@ InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>&
 
 std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env) {
     // A folder that two variables name is listed once; the service's own folders are never leftovers.
-    std::set<std::string> protectedPaths = {normalised(env.home), normalised(applicationsFolder(env)),
-                                            normalised(env.desktopEntriesFolder)};
-    for (const auto& folder : env.leftoverFolders) protectedPaths.insert(normalised(folder.path));
+    std::set<std::string> protectedPaths = {platform::standardizedPath(env.home), platform::standardizedPath(applicationsFolder(env)),
+                                            platform::standardizedPath(env.desktopEntriesFolder)};
+    for (const auto& folder : env.leftoverFolders) protectedPaths.insert(platform::standardizedPath(folder.path));
     std::set<std::string> listed;
     std::vector<LibraryListing> listings;
     for (const auto& folder : env.leftoverFolders) {
-        if (!listed.insert(normalised(folder.path)).second) continue;
+        if (!listed.insert(platform::standardizedPath(folder.path)).second) continue;
         auto listing = listLibraryFolder(folder.label, folder.path);
         if (!listing) continue;
-        std::erase_if(listing->entries, [&](const auto& entry) { return protectedPaths.contains(normalised(entry.first)); });
+        std::erase_if(listing->entries, [&](const auto& entry) { return protectedPaths.contains(platform::standardizedPath(entry.first)); });
         listings.push_back(std::move(*listing));
     }
     return parallelMap(apps, [&](const InstalledApp& app) {

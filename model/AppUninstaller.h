@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/DiskScanner.h"
+#include "model/Parallel.h"
 
 #include <QUuid>
 
@@ -75,11 +76,9 @@ struct Environment {
     SizeFunction sizeOf;
 };
 
-// The current user's folders from HOME and the XDG base-directory variables (a variable that is unset
-// or not absolute falls back to its default below HOME): "Caches" ~/.cache, "Preferences" ~/.config,
+// The current user's folders (platform/UserFolders): "Caches" ~/.cache, "Preferences" ~/.config,
 // "Application Support" ~/.local/share, "Logs" ~/.local/state, "Container Data" ~/.var/app.
 Environment userEnvironment(SizeFunction sizeOf = &DiskScanner::sizeOfItem);
-Environment environmentFor(const std::string& home, SizeFunction sizeOf);
 
 // ~/Applications of the environment's home.
 std::string applicationsFolder(const Environment& env);
@@ -137,12 +136,7 @@ auto parallelMap(const std::vector<T>& list, F transform)
     auto work = [&] {
         for (size_t i = next++; i < list.size(); i = next++) results[i] = transform(list[i]);
     };
-    size_t threads = std::min<size_t>(list.size(), std::max(1u, std::thread::hardware_concurrency()));
-    {
-        std::vector<std::jthread> workers;
-        for (size_t t = 1; t < threads; ++t) workers.emplace_back(work);
-        work();
-    }
+    runOnThreads(std::min<size_t>(list.size(), std::max(1u, std::thread::hardware_concurrency())), work);
     std::vector<Result> out;
     for (auto& slot : results)
         if (slot) out.push_back(std::move(*slot));

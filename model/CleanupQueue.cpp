@@ -1,7 +1,7 @@
 #include "model/CleanupQueue.h"
 
 #include "model/BackgroundTask.h"
-#include "platform/AbsolutePath.h"
+#include "platform/Paths.h"
 #include "platform/Trash.h"
 
 #include <algorithm>

@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_set>
@@ -248,7 +247,7 @@ struct DiskScanner::Impl {
     // Per scan, read-only while the workers run.
     PathSet skip;
     JobStack* stack = nullptr;
-    int workerCount = 1;
+    std::atomic<int> workerCount = 1; // lowered while workers run when a thread cannot be started
 
     void workerLoop(Worker& w);
     void readFolder(const Job& job, Worker& w);
@@ -334,7 +333,7 @@ void DiskScanner::Impl::readFolder(const Job& job, Worker& w) {
         std::span<const std::byte> records(w.buffer.get(), static_cast<size_t>(n));
         size_t count = 0;
         platform::forEachDirEntry(records, [&](platform::DirEntry) { ++count; });
-        if (!big && seen + count > kShareThreshold && workerCount > 1) {
+        if (!big && seen + count > kShareThreshold && workerCount.load(std::memory_order_relaxed) > 1) {
             big = std::make_shared<BigFolder>();
             big->reader = reader.get();
             big->node = job.node;
@@ -381,8 +380,14 @@ void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big, std:
     for (size_t c = 0; c < chunks; ++c)
         jobs.push_back({big->node, {}, big->insideApp, big, batch.get(), static_cast<uint32_t>(c)});
     big->batches.push_back(std::move(batch));
+    // Counted before the jobs can run and finish.
     big->outstanding.fetch_add(chunks, std::memory_order_relaxed);
-    stack->add(jobs);
+    try {
+        stack->add(jobs);
+    } catch (...) {
+        big->outstanding.fetch_sub(chunks, std::memory_order_relaxed);
+        throw;
+    }
 }
 
 void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
@@ -390,11 +395,16 @@ void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
     EntryBatch& batch = *job.batch;
     if (!cancelled.load(std::memory_order_relaxed)) {
         Counts counts;
+        // A descriptor of its own: threads sharing one would all bump the same file's reference count.
+        int ownFd = -1;
+        if (reader->openDirectory(big.fd, ".", ownFd) != 0) ownFd = -1;
+        FdGuard ownGuard{reader.get(), ownFd};
+        const int fd = ownFd >= 0 ? ownFd : big.fd;
         try {
             size_t end = std::min(batch.size(), (job.chunk + 1) * kChunkEntries);
             for (size_t i = job.chunk * kChunkEntries; i < end; ++i)
                 batch.slots[i] =
-                    makeNode(big.fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w, counts, big.prefix);
+                    makeNode(fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w, counts, big.prefix);
         } catch (...) {
             // The chunk's remaining entries are left out; the folder still completes.
         }
@@ -470,7 +480,7 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     d.skip = skipSetFor(root, d.reader->mounts());
     int workers = d.threadCount > 0 ? d.threadCount : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
     d.workerCount = std::max(1, workers);
-    std::vector<Worker> state(static_cast<size_t>(d.workerCount));
+    std::vector<Worker> state(static_cast<size_t>(d.workerCount.load()));
     JobStack stack(Job{rootNode, root, endsWithApp(root), {}, nullptr, 0});
     d.stack = &stack;
     std::vector<std::thread> threads;
@@ -501,7 +511,7 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     state.clear();
 
     auto rollUpStart = Clock::now();
-    rollUpTree(rootNode, d.workerCount);
+    rollUpTree(rootNode, d.workerCount.load());
     double rollUpSeconds = secondsSince(rollUpStart);
 
     std::lock_guard guard(d.lock);

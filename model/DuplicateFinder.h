@@ -34,6 +34,9 @@ struct Stats {
     int64_t bytesRead = 0;
     double walkSeconds = 0;
     double hashSeconds = 0;      // both hashing passes
+    double partialSeconds = 0;
+    double fullSeconds = 0;
+    int64_t fullBytes = 0;       // bytes read by the full pass
 };
 
 // Blocking; call it off the main thread. Holds the tree's shared lock only while it walks the
@@ -57,5 +60,8 @@ struct FileDigest {
 // `buffer` is scratch space of at least 64 KiB (reused across calls by a worker).
 std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
                                    std::vector<unsigned char>& buffer);
+// The same for the entry `name` of the open folder `folder` (AT_FDCWD: relative to the working folder).
+std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize,
+                                     std::optional<int64_t> limit, std::vector<unsigned char>& buffer);
 
 } // namespace DuplicateFinder

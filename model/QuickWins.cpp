@@ -1,5 +1,6 @@
 #include "model/QuickWins.h"
 
+#include "platform/Paths.h"
 #include "platform/UserFolders.h"
 
 #include <algorithm>
@@ -29,15 +30,10 @@ bool isBuildArtifactName(std::string_view name) {
 using KindMask = uint8_t;
 constexpr KindMask bit(Kind kind) { return static_cast<KindMask>(1u << static_cast<unsigned>(kind)); }
 
-std::string_view withoutTrailingSlashes(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
-    return path;
-}
-
 bool isDirectlyInHome(const FileNode* node, const Places& places) {
     const FileNode* parent = node->parent();
     // Building the parent's path is the one costly step, done only for folders with a matching name.
-    return parent && withoutTrailingSlashes(parent->path()) == withoutTrailingSlashes(places.home);
+    return parent && platform::withoutTrailingSlashes(parent->path()) == platform::withoutTrailingSlashes(places.home);
 }
 
 KindMask folderKinds(const FileNode* node, const Places& places) {

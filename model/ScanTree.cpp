@@ -1,5 +1,6 @@
 #include "model/ScanTree.h"
 
+#include "platform/Paths.h"
 #include "platform/Volumes.h"
 
 ScanTree::ScanTree(std::string_view rootPath, std::string_view rootName)
@@ -37,8 +38,5 @@ const FileNode* ScanTree::ageGroups(const FileNode* folder, double now) {
 
 std::string rootDisplayName(std::string_view path) {
     if (path == "/") return platform::rootVolumeName();
-    std::string_view p = path;
-    while (p.size() > 1 && p.back() == '/') p.remove_suffix(1);
-    size_t slash = p.rfind('/');
-    return std::string(slash == std::string_view::npos ? p : p.substr(slash + 1));
+    return platform::lastComponent(path);
 }

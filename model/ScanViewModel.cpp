@@ -2,6 +2,7 @@
 
 #include "model/AgeReport.h"
 #include "model/AppUninstaller.h"
+#include "model/BackgroundTask.h"
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicateFinder.h"
@@ -10,12 +11,13 @@
 #include "model/Rankings.h"
 #include "model/ScanTree.h"
 #include "model/SnapshotStore.h"
+#include "platform/Paths.h"
 #include "platform/Processes.h"
 #include "platform/Trash.h"
+#include "platform/UserFolders.h"
 #include "platform/VolumeSpace.h"
 #include "platform/Volumes.h"
 
-#include <QDir>
 #include <QFile>
 #include <QMetaObject>
 #include <QSettings>
@@ -38,57 +40,36 @@
 
 namespace {
 
+// Titles in case order.
+constexpr std::array<std::string_view, 5> kTabTitles = {"Explore", "Duplicates", "Applications", "Monitor",
+                                                        "Snapshots"};
+constexpr std::array<std::string_view, 9> kModeTitles = {"Treemap", "Folders",  "Sunburst", "Flame", "Bubbles",
+                                                         "Mind Map", "Top Sizes", "Age Map", "List"};
+constexpr std::array<std::string_view, 3> kColorModeTitles = {"By type", "By folder", "By age"};
+
 template <typename Enum, size_t N>
-std::optional<Enum> fromTitle(const std::array<Enum, N>& cases, std::string_view (*title)(Enum), std::string_view raw) {
-    for (Enum e : cases)
-        if (title(e) == raw) return e;
+std::optional<Enum> caseTitled(const std::array<Enum, N>& cases, const std::array<std::string_view, N>& titles,
+                               std::string_view raw) {
+    for (size_t i = 0; i < N; ++i)
+        if (titles[i] == raw) return cases[i];
     return std::nullopt;
 }
 
 } // namespace
 
 namespace app_tab {
-std::string_view rawValue(AppTab tab) {
-    switch (tab) {
-    case AppTab::explore: return "Explore";
-    case AppTab::duplicates: return "Duplicates";
-    case AppTab::applications: return "Applications";
-    case AppTab::monitor: return "Monitor";
-    case AppTab::snapshots: return "Snapshots";
-    }
-    return {};
-}
-std::optional<AppTab> fromRawValue(std::string_view raw) { return fromTitle(allCases, &rawValue, raw); }
+std::string_view rawValue(AppTab tab) { return kTabTitles[static_cast<size_t>(tab)]; }
+std::optional<AppTab> fromRawValue(std::string_view raw) { return caseTitled(allCases, kTabTitles, raw); }
 } // namespace app_tab
 
 namespace visualization_mode {
-std::string_view rawValue(VisualizationMode mode) {
-    switch (mode) {
-    case VisualizationMode::treemap: return "Treemap";
-    case VisualizationMode::folders: return "Folders";
-    case VisualizationMode::sunburst: return "Sunburst";
-    case VisualizationMode::flame: return "Flame";
-    case VisualizationMode::bubbles: return "Bubbles";
-    case VisualizationMode::mindMap: return "Mind Map";
-    case VisualizationMode::topSizes: return "Top Sizes";
-    case VisualizationMode::ageMap: return "Age Map";
-    case VisualizationMode::outline: return "List";
-    }
-    return {};
-}
-std::optional<VisualizationMode> fromRawValue(std::string_view raw) { return fromTitle(allCases, &rawValue, raw); }
+std::string_view rawValue(VisualizationMode mode) { return kModeTitles[static_cast<size_t>(mode)]; }
+std::optional<VisualizationMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kModeTitles, raw); }
 } // namespace visualization_mode
 
 namespace color_mode {
-std::string_view rawValue(ColorMode mode) {
-    switch (mode) {
-    case ColorMode::type: return "By type";
-    case ColorMode::folder: return "By folder";
-    case ColorMode::age: return "By age";
-    }
-    return {};
-}
-std::optional<ColorMode> fromRawValue(std::string_view raw) { return fromTitle(allCases, &rawValue, raw); }
+std::string_view rawValue(ColorMode mode) { return kColorModeTitles[static_cast<size_t>(mode)]; }
+std::optional<ColorMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kColorModeTitles, raw); }
 } // namespace color_mode
 
 DiskInfo DiskInfo::forVolume(const std::string& path) {
@@ -117,33 +98,6 @@ constexpr size_t kRecentLimit = 5;
 constexpr int kTerminatePolls = 50;
 constexpr int kTerminatePollMs = 100;
 
-// A path with "." and ".." resolved by text, repeated and trailing separators dropped.
-std::string standardizedPath(std::string_view path) {
-    const bool absolute = !path.empty() && path.front() == '/';
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string_view::npos) end = path.size();
-        std::string_view part = path.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            if (!parts.empty() && parts.back() != "..") parts.pop_back();
-            else if (!absolute) parts.push_back(part);
-            continue;
-        }
-        parts.push_back(part);
-    }
-    std::string out = absolute ? "/" : "";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) out += '/';
-        out += parts[i];
-    }
-    if (out.empty()) out = ".";
-    return out;
-}
-
 // The path a file URL made from `input` would have: absolute, without trailing separators.
 std::string filePath(const std::string& input) {
     std::string path = input;
@@ -152,15 +106,7 @@ std::string filePath(const std::string& input) {
         std::string cwd = std::filesystem::current_path(error).string();
         path = cwd + (cwd.ends_with('/') ? "" : "/") + path;
     }
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
-std::string lastPathComponent(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    if (path == "/" || path.empty()) return path;
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return std::string(platform::withoutTrailingSlashes(path));
 }
 
 // The filter's "whitespaces": spaces and tabs, not line breaks.
@@ -174,7 +120,6 @@ QString trimHorizontalSpace(const QString& text) {
 }
 
 bool containsAsciiIgnoringCase(std::string_view haystack, std::string_view lowerNeedle) {
-    if (lowerNeedle.size() > haystack.size()) return false;
     for (size_t i = 0; i + lowerNeedle.size() <= haystack.size(); ++i) {
         size_t j = 0;
         while (j < lowerNeedle.size()) {
@@ -195,6 +140,8 @@ bool isInRemovedSubtree(const FileNode* node, const std::vector<FileNode*>& remo
 }
 
 } // namespace
+
+using platform::standardizedPath;
 
 // ---- State ---------------------------------------------------------------------------------------
 
@@ -267,12 +214,11 @@ struct ScanViewModel::State {
     QThreadPool pool;
 
     void reapFinishedScanThreads() {
-        auto done = std::remove_if(scanThreads.begin(), scanThreads.end(), [](ScanThread& t) {
+        std::erase_if(scanThreads, [](ScanThread& t) {
             if (!t.finished->load()) return false;
-            t.thread.join();
+            t.thread.join(); // it has returned or is about to
             return true;
         });
-        scanThreads.erase(done, scanThreads.end());
     }
 };
 
@@ -611,9 +557,9 @@ void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandl
 
 std::string ScanViewModel::displayName(const std::string& path) const {
     const std::string standardized = standardizedPath(filePath(path));
-    if (standardized == standardizedPath(QFile::encodeName(QDir::homePath()).toStdString())) return "Home";
+    if (standardized == standardizedPath(platform::homeFolder())) return "Home";
     if (standardized == "/") return d_->disk.name;
-    return lastPathComponent(path);
+    return platform::lastComponent(path);
 }
 
 void ScanViewModel::select(FileNode* node) {
@@ -655,39 +601,27 @@ void ScanViewModel::findDuplicates() {
     if (!d_->tree) return;
     assign(this, d_->isFindingDuplicates, true, &ScanViewModel::isFindingDuplicatesChanged);
     const int64_t generation = d_->generation;
-    auto tree = d_->tree;
-    d_->pool.start([this, tree, generation] {
-        auto groups = std::make_shared<std::vector<DuplicateFinder::Group>>(DuplicateFinder::find(tree));
-        QMetaObject::invokeMethod(
-            this,
-            [this, tree, groups, generation]() mutable {
-                // Groups of an older tree name nodes that are no longer shown (or no longer there).
-                if (generation == d_->generation) {
-                    d_->duplicateGroups = std::move(*groups);
-                    emit duplicateGroupsChanged();
-                }
-                assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
-                releaseInBackground(d_->pool, std::move(tree));
-            },
-            Qt::QueuedConnection);
-    });
+    runInBackground(&d_->pool, this, [tree = d_->tree] { return DuplicateFinder::find(tree); },
+                    [this, generation](std::vector<DuplicateFinder::Group> groups) {
+                        // Groups of an older tree name nodes that are no longer shown (or no longer there).
+                        if (generation == d_->generation) {
+                            d_->duplicateGroups = std::move(groups);
+                            emit duplicateGroupsChanged();
+                        }
+                        assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
+                    });
 }
 
 void ScanViewModel::refreshInstalledApps(bool force) {
     if (d_->isLoadingApps) return;
     if (!force && !d_->installedApps.empty()) return;
     assign(this, d_->isLoadingApps, true, &ScanViewModel::isLoadingAppsChanged);
-    d_->pool.start([this] {
-        auto apps = std::make_shared<std::vector<AppUninstaller::InstalledApp>>(loadInstalledApps());
-        QMetaObject::invokeMethod(
-            this,
-            [this, apps] {
-                d_->installedApps = std::move(*apps);
-                emit installedAppsChanged();
-                assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
-            },
-            Qt::QueuedConnection);
-    });
+    runInBackground(&d_->pool, this, [] { return loadInstalledApps(); },
+                    [this](std::vector<AppUninstaller::InstalledApp> apps) {
+                        d_->installedApps = std::move(apps);
+                        emit installedAppsChanged();
+                        assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
+                    });
 }
 
 std::vector<AppUninstaller::InstalledApp> ScanViewModel::loadInstalledApps() {
@@ -711,24 +645,17 @@ void ScanViewModel::requestReport(const char* prefix, FileNode* folder,
     d_->pendingReports.insert(key);
 
     const int64_t generation = d_->generation;
-    auto tree = d_->tree;
-    d_->pool.start([this, tree, folder, generation, &reports, changed, compute] {
-        auto report = std::make_shared<Report>();
-        {
+    runInBackground(
+        &d_->pool, this,
+        [tree = d_->tree, folder, compute] {
             std::shared_lock lock(tree->mutex());
-            *report = compute(folder);
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, tree, folder, generation, &reports, changed, report]() mutable {
-                if (generation == d_->generation) {
-                    reports[folder] = std::move(*report);
-                    emit(this->*changed)();
-                }
-                releaseInBackground(d_->pool, std::move(tree));
-            },
-            Qt::QueuedConnection);
-    });
+            return compute(folder);
+        },
+        [this, folder, generation, &reports, changed](Report report) {
+            if (generation != d_->generation) return;
+            reports[folder] = std::move(report);
+            emit(this->*changed)();
+        });
 }
 
 void ScanViewModel::requestAgeReport(FileNode* folder) {
@@ -896,26 +823,22 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
 // while no later scan or edit has superseded them.
 void ScanViewModel::refreshAfterEdit() {
     const int64_t generation = d_->generation;
-    auto tree = d_->tree;
-    d_->pool.start([this, tree, generation] {
-        auto wins = std::make_shared<std::vector<QuickWins::Category>>();
-        {
-            std::shared_lock lock(tree->mutex());
-            *wins = QuickWins::analyze(tree->root());
-        }
-        auto disk = std::make_shared<DiskInfo>(DiskInfo::forVolume(tree->root()->path()));
-        QMetaObject::invokeMethod(
-            this,
-            [this, tree, generation, wins, disk]() mutable {
-                if (generation == d_->generation) {
-                    setDisk(*disk);
-                    d_->quickWins = std::move(*wins);
-                    emit quickWinsChanged();
-                }
-                releaseInBackground(d_->pool, std::move(tree));
-            },
-            Qt::QueuedConnection);
-    });
+    runInBackground(
+        &d_->pool, this,
+        [tree = d_->tree] {
+            std::vector<QuickWins::Category> wins;
+            {
+                std::shared_lock lock(tree->mutex());
+                wins = QuickWins::analyze(tree->root());
+            }
+            return std::make_pair(std::move(wins), DiskInfo::forVolume(tree->root()->path()));
+        },
+        [this, generation](std::pair<std::vector<QuickWins::Category>, DiskInfo> result) {
+            if (generation != d_->generation) return;
+            setDisk(std::move(result.second));
+            d_->quickWins = std::move(result.first);
+            emit quickWinsChanged();
+        });
 }
 
 // ---- Uninstall -----------------------------------------------------------------------------------

@@ -103,6 +103,20 @@ std::string dump(const json& j) { return j.dump(-1, ' ', false, json::error_hand
 
 json parse(std::string_view text) { return json::parse(text.begin(), text.end(), nullptr, false); }
 
+// A JSON array whose every element decodes; one element that does not fails the whole list.
+template <typename Decode>
+auto decodeArray(std::string_view text, Decode decode) -> std::optional<std::vector<typename decltype(decode(json()))::value_type>> {
+    json j = parse(text);
+    if (!j.is_array()) return std::nullopt;
+    std::vector<typename decltype(decode(json()))::value_type> list;
+    for (const json& element : j) {
+        auto item = decode(element);
+        if (!item) return std::nullopt;
+        list.push_back(std::move(*item));
+    }
+    return list;
+}
+
 uint64_t magnitude(int64_t before, int64_t after) {
     return after >= before ? static_cast<uint64_t>(after) - static_cast<uint64_t>(before)
                            : static_cast<uint64_t>(before) - static_cast<uint64_t>(after);
@@ -144,15 +158,7 @@ std::string Snapshot::encode() const {
 std::optional<Snapshot> Snapshot::decode(std::string_view text) { return snapshotFromJson(parse(text)); }
 
 std::optional<std::vector<Snapshot>> Snapshot::decodeList(std::string_view text) {
-    json j = parse(text);
-    if (!j.is_array()) return std::nullopt;
-    std::vector<Snapshot> list;
-    for (const json& element : j) {
-        auto s = snapshotFromJson(element);
-        if (!s) return std::nullopt;
-        list.push_back(std::move(*s));
-    }
-    return list;
+    return decodeArray(text, snapshotFromJson);
 }
 
 std::string Snapshot::encodeSummaries(const std::vector<Summary>& summaries) {
@@ -162,13 +168,5 @@ std::string Snapshot::encodeSummaries(const std::vector<Summary>& summaries) {
 }
 
 std::optional<std::vector<Snapshot::Summary>> Snapshot::decodeSummaries(std::string_view text) {
-    json j = parse(text);
-    if (!j.is_array()) return std::nullopt;
-    std::vector<Summary> list;
-    for (const json& element : j) {
-        auto s = summaryFromJson(element);
-        if (!s) return std::nullopt;
-        list.push_back(std::move(*s));
-    }
-    return list;
+    return decodeArray(text, summaryFromJson);
 }

@@ -22,11 +22,6 @@ double secondsSinceReferenceDate() {
     return unix - Snapshot::kReferenceDateOffset;
 }
 
-void makeFolders(const std::string& path) {
-    for (size_t i = 1; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
-}
-
 bool isSnapshotFileName(std::string_view name) {
     // "<36-character UUID>.json"
     if (name.size() != 41 || !name.ends_with(".json")) return false;
@@ -80,12 +75,12 @@ std::string SnapshotStore::snapshotFile(const QUuid& id) const {
 }
 
 void SnapshotStore::open() {
-    makeFolders(directory_);
+    platform::makeFolders(directory_, 0755);
     const std::string index = directory_ + "/" + kIndexFileName;
     struct stat st{};
     bool present = lstat(index.c_str(), &st) == 0 || errno != ENOENT;
     if (present) {
-        auto text = platform::readWholeFile(index);
+        auto text = platform::readTextFile(index);
         auto decoded = text ? Snapshot::decodeSummaries(*text) : std::nullopt;
         if (decoded) {
             summaries_ = std::move(*decoded);
@@ -128,7 +123,7 @@ void SnapshotStore::migrateLegacyList() {
     runInBackground(
         &pool_, this,
         [legacy, directory = directory_]() -> std::optional<LegacyResult> {
-            auto text = platform::readWholeFile(legacy);
+            auto text = platform::readTextFile(legacy);
             if (!text) return std::nullopt;
             auto list = Snapshot::decodeList(*text);
             if (!list) return std::nullopt;
@@ -180,7 +175,7 @@ bool SnapshotStore::writeSnapshot(const Snapshot& snapshot, const std::string& f
 }
 
 std::optional<Snapshot> SnapshotStore::readSnapshot(const std::string& file) {
-    auto text = platform::readWholeFile(file);
+    auto text = platform::readTextFile(file);
     if (!text) return std::nullopt;
     return Snapshot::decode(*text);
 }

@@ -1,6 +1,9 @@
 #include "model/SystemMonitor.h"
 
+#include "platform/FileIO.h"
+#include "platform/Paths.h"
 #include "platform/ProcFiles.h"
+#include "platform/TextLines.h"
 
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -45,40 +48,15 @@ bool parseNumber(std::string_view text, T& value) {
     return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc{};
 }
 
-std::vector<std::string_view> splitWords(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
-
-template <class F>
-void forEachLine(std::string_view text, F f) {
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        f(text.substr(pos, end - pos));
-        pos = end + 1;
-    }
-}
-
 int64_t saturatingBytes(uint64_t value, uint64_t unit) {
     const uint64_t max = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
     return value > max / unit ? std::numeric_limits<int64_t>::max() : static_cast<int64_t>(value * unit);
 }
 
-std::string baseName(std::string_view path) {
-    size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 } // namespace
+
+using platform::forEachLine;
+using platform::splitWords;
 
 struct Sampler::State {
     Sources sources;
@@ -105,7 +83,7 @@ CPUStats Sampler::State::sampleCPU() {
     CPUStats stats;
     stats.loadAverage = sane(sources.loadAverage(), 1e9);
 
-    auto text = platform::readTextFile(proc("stat"));
+    auto text = platform::readTextFile(proc("stat"), platform::kProcTextLimit);
     if (!text) return stats;
     std::optional<CpuTicks> current;
     int cpus = 0;
@@ -151,7 +129,7 @@ CPUStats Sampler::State::sampleCPU() {
 
 MemoryStats Sampler::State::sampleMemory() {
     MemoryStats stats;
-    auto text = platform::readTextFile(proc("meminfo"));
+    auto text = platform::readTextFile(proc("meminfo"), platform::kProcTextLimit);
     if (!text) return stats;
     std::unordered_map<std::string_view, uint64_t> kB;
     forEachLine(*text, [&](std::string_view line) {
@@ -181,7 +159,7 @@ MemoryStats Sampler::State::sampleMemory() {
 
 NetworkStats Sampler::State::sampleNetwork() {
     NetworkStats stats;
-    auto text = platform::readTextFile(proc("net/dev"));
+    auto text = platform::readTextFile(proc("net/dev"), platform::kProcTextLimit);
     if (!text) return stats;
     std::unordered_map<std::string, InterfaceCounters> current;
     forEachLine(*text, [&](std::string_view line) {
@@ -237,7 +215,7 @@ std::string Sampler::State::fullName(int pid, const std::string& comm) const {
     // The program, or for an interpreted script the script after the interpreter.
     for (int i = 0; i < 2 && !args.empty(); ++i) {
         size_t end = args.find('\0');
-        std::string candidate = baseName(args.substr(0, end));
+        std::string candidate = platform::lastComponent(args.substr(0, end));
         if (candidate.size() > comm.size() && candidate.starts_with(comm)) return candidate;
         if (end == std::string_view::npos) break;
         args.remove_prefix(end + 1);

@@ -1,9 +1,9 @@
 #include "model/TreeRollUp.h"
 
+#include "model/Parallel.h"
+
 #include <algorithm>
 #include <atomic>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -20,17 +20,7 @@ template <typename Body> void parallelFor(size_t count, int threads, Body body) 
             }
         }
     };
-    size_t helpers = std::min<size_t>(threads > 1 ? static_cast<size_t>(threads - 1) : 0, count > 0 ? count - 1 : 0);
-    std::vector<std::thread> pool;
-    for (size_t t = 0; t < helpers; ++t) {
-        try {
-            pool.emplace_back(run);
-        } catch (const std::system_error&) {
-            break; // fewer threads, same result
-        }
-    }
-    run();
-    for (auto& thread : pool) thread.join();
+    runOnThreads(std::min<size_t>(threads > 1 ? static_cast<size_t>(threads) : 1, count), run);
 }
 
 void appendFolderChildren(const FileNode* folder, std::vector<FileNode*>& out) {

@@ -1,6 +1,7 @@
 #include "platform/DesktopEntry.h"
 
-#include "platform/ProcFiles.h"
+#include "platform/FileIO.h"
+#include "platform/TextLines.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -111,25 +112,21 @@ std::string DesktopEntry::execProgram() const {
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
     DesktopEntry entry;
     bool found = false, inGroup = false;
-    size_t pos = 0;
-    while (pos <= text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = trim(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (line.empty() || line[0] == '#') continue;
+    forEachLine(text, [&](std::string_view raw) {
+        std::string_view line = trim(raw);
+        if (line.empty() || line[0] == '#') return;
         if (line.front() == '[') {
             inGroup = line == "[Desktop Entry]";
             found = found || inGroup;
-            continue;
+            return;
         }
-        if (!inGroup) continue;
+        if (!inGroup) return;
         size_t eq = line.find('=');
-        if (eq == std::string_view::npos) continue;
+        if (eq == std::string_view::npos) return;
         std::string key(trim(line.substr(0, eq)));
-        if (key.empty()) continue;
+        if (key.empty()) return;
         entry.values.try_emplace(std::move(key), unescapeValue(trim(line.substr(eq + 1))));
-    }
+    });
     if (!found) return std::nullopt;
     return entry;
 }

@@ -1,16 +1,40 @@
 #include "platform/FileIO.h"
 
+#include "platform/Paths.h"
+
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
 namespace platform {
 
-namespace {
+std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string content;
+    struct stat st{};
+    if (fstat(fd, &st) == 0 && st.st_size > 0) content.reserve(std::min(static_cast<size_t>(st.st_size), limit));
+    char buffer[16384];
+    bool failed = false;
+    while (content.size() < limit) {
+        ssize_t n = read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            failed = true;
+            break;
+        }
+        if (n == 0) break;
+        content.append(buffer, static_cast<size_t>(n));
+    }
+    close(fd);
+    if (failed) return std::nullopt;
+    return content;
+}
 
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -24,37 +48,8 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-} // namespace
-
-std::optional<std::string> readWholeFile(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string content;
-    struct stat st{};
-    if (fstat(fd, &st) == 0 && st.st_size > 0) content.reserve(static_cast<size_t>(st.st_size));
-    std::vector<char> buffer(1 << 16);
-    while (true) {
-        ssize_t n = read(fd, buffer.data(), buffer.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        content.append(buffer.data(), static_cast<size_t>(n));
-    }
-    close(fd);
-    return content;
-}
-
 bool writeFileAtomically(const std::string& path, std::string_view data) {
-    std::string folder = folderOf(path);
+    std::string folder = parentFolder(path);
     std::string pattern = folder + "/.tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -90,6 +85,17 @@ std::optional<std::string> moveAside(const std::string& path, const std::string&
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+bool makeFolders(const std::string& path, mode_t mode) {
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            std::string part = path.substr(0, i);
+            if (mkdir(part.c_str(), mode) != 0 && errno != EEXIST) return false;
+        }
+    }
+    struct stat st{};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace platform

@@ -1,13 +1,21 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-// The whole content of a file, or nothing when it cannot be opened or read.
-std::optional<std::string> readWholeFile(const std::string& path);
+// The content of a file, at most `limit` bytes; none when it cannot be opened or read. Reads until the
+// end rather than trusting the size, since kernel pseudo-files report size 0.
+std::optional<std::string> readTextFile(const std::string& path, size_t limit = SIZE_MAX);
+
+// Writes the whole of `data`, across short writes and interruptions. False on any failure.
+bool writeAll(int fd, std::string_view data);
 
 // Replaces `path` with `data` so that a reader sees either the old or the new content: a temporary
 // file in the same folder, fsync, rename over the target, fsync of the folder. False on any failure
@@ -17,5 +25,9 @@ bool writeFileAtomically(const std::string& path, std::string_view data);
 // Renames `path` to the first free name "<path>.<suffix>", "<path>.<suffix>-2", ... without ever
 // replacing an existing file. Returns the new path, or nothing on failure.
 std::optional<std::string> moveAside(const std::string& path, const std::string& suffix);
+
+// Creates `path` and the folders above it that are missing, with `mode`. True when `path` is then a
+// folder; its parts may legitimately be links, so only the final result counts.
+bool makeFolders(const std::string& path, mode_t mode);
 
 } // namespace platform

@@ -1,13 +1,14 @@
 #include "platform/MountTable.h"
 
+#include "platform/FileIO.h"
+#include "platform/TextLines.h"
+
 #include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 namespace platform {
 namespace {
@@ -28,20 +29,6 @@ std::string unescapeOctal(std::string_view field) {
     return out;
 }
 
-std::vector<std::string_view> splitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    size_t pos = 0;
-    while (pos < line.size()) {
-        size_t start = line.find_first_not_of(' ', pos);
-        if (start == std::string_view::npos) break;
-        size_t end = line.find(' ', start);
-        if (end == std::string_view::npos) end = line.size();
-        fields.push_back(line.substr(start, end - start));
-        pos = end;
-    }
-    return fields;
-}
-
 constexpr std::array<std::string_view, 9> kNeverDescended = {
     "/proc", "/sys", "/dev", "/run", "/media", "/mnt", "/net", "/snap", "/.snapshots",
 };
@@ -55,36 +42,53 @@ constexpr std::array<std::string_view, 26> kVirtualOrNetwork = {
 
 } // namespace
 
+bool MountEntry::hasOption(std::string_view option) const {
+    size_t start = 0;
+    while (start <= options.size()) {
+        size_t end = options.find(',', start);
+        if (end == std::string::npos) end = options.size();
+        if (std::string_view(options).substr(start, end - start) == option) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 std::vector<MountEntry> parseMountInfo(std::string_view text) {
     std::vector<MountEntry> mounts;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::vector<std::string_view> fields = splitFields(text.substr(pos, end - pos));
-        pos = end + 1;
+    forEachLine(text, [&](std::string_view line) {
+        std::vector<std::string_view> fields = splitWords(line);
         // id parent major:minor root mountpoint options [optional...] - fstype source superoptions
         auto dash = std::find(fields.begin(), fields.end(), std::string_view("-"));
         if (fields.size() < 6 || dash == fields.end() || dash - fields.begin() < 6 || fields.end() - dash < 3)
-            continue;
+            return;
         MountEntry entry;
         unsigned major = 0, minor = 0;
         std::string majmin(fields[2]);
         if (std::sscanf(majmin.c_str(), "%u:%u", &major, &minor) == 2) entry.device = makedev(major, minor);
         entry.mountPoint = unescapeOctal(fields[4]);
+        entry.options = std::string(fields[5]);
         entry.fsType = unescapeOctal(dash[1]);
         entry.source = unescapeOctal(dash[2]);
         mounts.push_back(std::move(entry));
-    }
+    });
     return mounts;
 }
 
-std::vector<MountEntry> readMountTable() {
-    std::ifstream in("/proc/self/mountinfo");
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseMountInfo(text.str());
+std::vector<MountEntry> readMountTable(const std::string& path) {
+    auto text = readTextFile(path);
+    return text ? parseMountInfo(*text) : std::vector<MountEntry>{};
+}
+
+std::optional<MountEntry> mountContaining(const std::vector<MountEntry>& mounts, std::string_view path) {
+    const MountEntry* best = nullptr;
+    for (const auto& m : mounts) {
+        const std::string& mp = m.mountPoint;
+        bool contains = mp == "/" ? path.starts_with('/')
+                                  : path.starts_with(mp) && (path.size() == mp.size() || path[mp.size()] == '/');
+        if (contains && (!best || mp.size() >= best->mountPoint.size())) best = &m;
+    }
+    if (!best) return std::nullopt;
+    return *best;
 }
 
 bool isVirtualOrNetworkFileSystem(std::string_view fsType) {

@@ -1,35 +1,15 @@
 #include "platform/ProcFiles.h"
 
+#include "platform/FileIO.h"
+#include "platform/TextLines.h"
+
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
 #include <climits>
 
 namespace platform {
-
-std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    std::string out;
-    char buffer[16384];
-    bool failed = false;
-    while (out.size() < limit) {
-        ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, limit - out.size()));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed = true;
-            break;
-        }
-        if (n == 0) break;
-        out.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    if (failed) return std::nullopt;
-    return out;
-}
 
 std::optional<ProcStat> parseProcStat(std::string_view text) {
     size_t open = text.find('(');
@@ -43,15 +23,9 @@ std::optional<ProcStat> parseProcStat(std::string_view text) {
     st.comm = std::string(text.substr(open + 1, close - open - 1));
 
     // Fields after the name, numbered as in proc(5): 3 is the state.
-    std::vector<std::string_view> fields;
     std::string_view rest = text.substr(close + 1);
-    size_t i = 0;
-    while (i < rest.size() && fields.size() < 20) {
-        while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\n')) ++i;
-        size_t start = i;
-        while (i < rest.size() && rest[i] != ' ' && rest[i] != '\n') ++i;
-        if (i > start) fields.push_back(rest.substr(start, i - start));
-    }
+    while (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
+    std::vector<std::string_view> fields = splitWords(rest);
     if (fields.size() < 20) return std::nullopt; // up to field 22, the start time
     auto number = [&](int field, auto& value) {
         std::string_view f = fields[static_cast<size_t>(field - 3)];

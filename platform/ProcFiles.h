@@ -9,9 +9,8 @@
 
 namespace platform {
 
-// The whole content of a small file (kernel pseudo-files report size 0, so it reads until the end),
-// at most `limit` bytes; none when it cannot be opened.
-std::optional<std::string> readTextFile(const std::string& path, size_t limit = size_t{1} << 20);
+// The most Brenwick reads of a /proc file it reads whole (stat, meminfo, net/dev, environ).
+constexpr size_t kProcTextLimit = size_t{1} << 20;
 
 // The fields Brenwick reads from /proc/PID/stat.
 struct ProcStat {

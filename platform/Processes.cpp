@@ -1,5 +1,7 @@
 #include "platform/Processes.h"
 
+#include "platform/FileIO.h"
+#include "platform/Paths.h"
 #include "platform/ProcFiles.h"
 
 #include <signal.h>
@@ -11,11 +13,6 @@
 
 namespace platform {
 namespace {
-
-std::string realPath(const std::string& path) {
-    char buffer[PATH_MAX];
-    return ::realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
-}
 
 std::string readLink(const std::string& path) {
     char buffer[PATH_MAX];
@@ -34,7 +31,7 @@ long realUid(const std::string& procDir) {
 
 // The APPIMAGE variable of a process's environment, or empty.
 std::string appImageVariable(const std::string& procDir) {
-    auto environ = readTextFile(procDir + "/environ");
+    auto environ = readTextFile(procDir + "/environ", kProcTextLimit);
     if (!environ) return {};
     std::string_view all(*environ);
     constexpr std::string_view key = "APPIMAGE=";
@@ -60,11 +57,11 @@ SystemProcesses::SystemProcesses(std::string procRoot) : procRoot_(std::move(pro
 std::vector<ProcessInstance> SystemProcesses::runningInstances(const std::string& appImagePath) {
     std::vector<ProcessInstance> found;
     if (appImagePath.empty()) return found;
-    std::string canonical = realPath(appImagePath);
+    std::string canonical = resolvedPath(appImagePath);
     auto names = [&](const std::string& candidate) {
         return !candidate.empty() &&
                (candidate == appImagePath || candidate == canonical ||
-                (!canonical.empty() && realPath(candidate) == canonical));
+                (!canonical.empty() && resolvedPath(candidate) == canonical));
     };
     const long uid = static_cast<long>(::getuid());
     for (int pid : listPids(procRoot_)) {

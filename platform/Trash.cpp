@@ -1,6 +1,8 @@
 #include "platform/Trash.h"
 
-#include "platform/MountInfo.h"
+#include "platform/FileIO.h"
+#include "platform/MountTable.h"
+#include "platform/Paths.h"
 #include "platform/UserFolders.h"
 
 #include <fcntl.h>
@@ -45,44 +47,24 @@ bool ensureTrashLayout(const std::string& folder) {
     return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") && ensureOwnDirectory(folder + "/info");
 }
 
-bool ensureParents(const std::string& path) {
-    // mkdir -p for the data folder; its parts may legitimately be links, so only final results count.
-    for (size_t i = 1; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '/') {
-            std::string part = path.substr(0, i);
-            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        }
-    }
-    struct stat st{};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string parentOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
 // The parent resolved through links, with the item's own name (the item itself is never followed).
 std::string resolvedItemPath(const std::string& path) {
-    char buffer[PATH_MAX];
-    if (!realpath(parentOf(path).c_str(), buffer)) return {};
-    std::string parent = buffer;
-    return (parent == "/" ? "" : parent) + "/" + baseName(path);
+    std::string parent = resolvedPath(parentFolder(path));
+    if (parent.empty()) return {};
+    return (parent == "/" ? "" : parent) + "/" + lastComponent(path);
 }
 
 std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevice) {
     std::string data = dataHome();
     std::string home = data + "/Trash";
     struct stat st{};
-    if (ensureParents(data) && stat(data.c_str(), &st) == 0 && st.st_dev == itemDevice) {
+    if (makeFolders(data, 0700) && stat(data.c_str(), &st) == 0 && st.st_dev == itemDevice) {
         if (!ensureTrashLayout(home)) return std::nullopt;
         return TrashLocation{home, {}};
     }
     std::string resolved = resolvedItemPath(path);
     if (resolved.empty()) return std::nullopt;
-    auto mount = mountContaining(readMountInfo(), parentOf(resolved));
+    auto mount = mountContaining(readMountTable(), parentFolder(resolved));
     std::string topdir = mount ? mount->mountPoint : "/";
     std::string top = topdir == "/" ? "" : topdir;
     std::string uid = std::to_string(getuid());
@@ -114,19 +96,6 @@ std::string candidateName(const std::string& name, int attempt) {
     std::string n = std::to_string(attempt);
     if (dot == std::string::npos) return name + "." + n;
     return name.substr(0, dot) + "." + n + name.substr(dot);
-}
-
-bool writeAll(int fd, const std::string& text) {
-    size_t written = 0;
-    while (written < text.size()) {
-        ssize_t n = write(fd, text.data() + written, text.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        written += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 std::string findInPath(const char* program) {
@@ -203,7 +172,7 @@ bool FreedesktopTrash::moveToTrash(const std::string& path) {
         pathInInfo = resolved.substr(top.size() + 1);
     }
 
-    const std::string name = fittingName(baseName(path));
+    const std::string name = fittingName(lastComponent(path));
     const std::string files = location->folder + "/files/";
     const std::string info = location->folder + "/info/";
     for (int attempt = 1; attempt < 100000; ++attempt) {

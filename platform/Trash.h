@@ -5,7 +5,8 @@
 
 namespace platform {
 
-// How an item reaches the Trash. The queue calls these one item at a time, off the main thread.
+// How an item reaches the Trash. Called off the main thread, one item at a time per move; two moves
+// may run at once, so implementations must be thread-safe.
 // Tests stand a fake in place of the real one, since CI runs as root and real failures are hard to make.
 class TrashBackend {
 public:

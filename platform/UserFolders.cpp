@@ -1,5 +1,7 @@
 #include "platform/UserFolders.h"
 
+#include "platform/Paths.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -11,15 +13,17 @@ namespace platform {
 
 namespace {
 
-std::string withoutTrailingSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-}
-
 std::string absoluteEnv(const char* name) {
     const char* value = std::getenv(name);
-    if (value && value[0] == '/') return withoutTrailingSlashes(value);
+    if (value && value[0] == '/') return std::string(withoutTrailingSlashes(value));
     return {};
+}
+
+std::string xdgFolder(const char* variable, std::string_view belowHome) {
+    std::string folder = absoluteEnv(variable);
+    if (!folder.empty()) return folder;
+    std::string home = homeFolder();
+    return (home == "/" ? "" : home) + "/" + std::string(belowHome);
 }
 
 } // namespace
@@ -28,23 +32,14 @@ std::string homeFolder() {
     std::string home = absoluteEnv("HOME");
     if (!home.empty()) return home;
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0] == '/')
-        return withoutTrailingSlashes(pw->pw_dir);
+        return std::string(withoutTrailingSlashes(pw->pw_dir));
     return "/";
 }
 
-std::string dataHome() {
-    std::string data = absoluteEnv("XDG_DATA_HOME");
-    if (!data.empty()) return data;
-    std::string home = homeFolder();
-    return (home == "/" ? "" : home) + "/.local/share";
-}
-
-std::string configHome() {
-    std::string config = absoluteEnv("XDG_CONFIG_HOME");
-    if (!config.empty()) return config;
-    std::string home = homeFolder();
-    return (home == "/" ? "" : home) + "/.config";
-}
+std::string dataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::string configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string cacheHome() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
+std::string stateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
 
 std::string downloadFolderName() {
     const std::string fallback = "Downloads";
@@ -66,7 +61,7 @@ std::string downloadFolderName() {
         if (value.starts_with("$HOME/")) relative = value.substr(6);
         else if (value.starts_with(home + "/")) relative = value.substr(home.size() + 1);
         else return fallback;
-        relative = withoutTrailingSlashes(relative);
+        relative = std::string(withoutTrailingSlashes(relative));
         // Only a folder directly in the home folder can be matched by name.
         if (relative.empty() || relative.find('/') != std::string::npos || relative == "." || relative == "..")
             return fallback;

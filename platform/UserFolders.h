@@ -6,10 +6,12 @@ namespace platform {
 
 // The user's home folder: $HOME, else the password database's entry. No trailing slash (except "/").
 std::string homeFolder();
-// $XDG_DATA_HOME when set to an absolute path, else ~/.local/share.
-std::string dataHome();
-// $XDG_CONFIG_HOME when set to an absolute path, else ~/.config.
-std::string configHome();
+// The XDG base folders: the variable when set to an absolute path (trailing slashes dropped), else the
+// default below the home folder.
+std::string dataHome();   // $XDG_DATA_HOME, ~/.local/share
+std::string configHome(); // $XDG_CONFIG_HOME, ~/.config
+std::string cacheHome();  // $XDG_CACHE_HOME, ~/.cache
+std::string stateHome();  // $XDG_STATE_HOME, ~/.local/state
 // The name of the XDG download folder when it lies directly in the home folder
 // (XDG_DOWNLOAD_DIR in user-dirs.dirs), else "Downloads".
 std::string downloadFolderName();

@@ -1,6 +1,7 @@
 #include "shell/Buttons.h"
 
 #include "shell/Fonts.h"
+#include "shell/LabelRow.h"
 #include "shell/Motion.h"
 #include "shell/Shapes.h"
 #include "shell/Symbols.h"
@@ -13,39 +14,6 @@
 #include <cmath>
 
 namespace {
-
-// A symbol and a text side by side, centred as one row.
-struct LabelRow {
-    QString symbol;
-    double symbolSize = 0;
-    QString text;
-    QFont font;
-    double spacing = 0;
-
-    double symbolWidth() const { return symbol.isEmpty() ? 0 : symbols::size(symbol, symbolSize).width(); }
-    double textWidth() const { return text.isEmpty() ? 0 : QFontMetricsF(font).horizontalAdvance(text); }
-    double width() const {
-        const double s = symbolWidth(), t = textWidth();
-        return s + t + (s > 0 && t > 0 ? spacing : 0);
-    }
-
-    void paint(QPainter& painter, const QRectF& rect, const QColor& color) const {
-        const double s = symbolWidth(), t = textWidth();
-        double x = rect.center().x() - width() / 2;
-        if (s > 0) {
-            symbols::paint(painter, QRectF(x, rect.top(), s, rect.height()), symbol, symbolSize, color);
-            x += s + (t > 0 ? spacing : 0);
-        }
-        if (t > 0) {
-            const QFontMetricsF metrics(font);
-            const double baseline = rect.center().y() + (metrics.ascent() - metrics.descent()) / 2;
-            painter.setFont(font);
-            painter.setPen(color);
-            const QString shown = metrics.elidedText(text, Qt::ElideRight, std::max(0.0, rect.right() - x));
-            painter.drawText(QPointF(x, baseline), shown);
-        }
-    }
-};
 
 int ceilInt(double v) { return int(std::ceil(v)); }
 

@@ -137,34 +137,20 @@ void CanvasView::leaveEvent(QEvent* event) {
 }
 
 void CanvasView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pressPoint_ = event->position();
-        releaseEndsDoubleClick_ = false;
-    }
+    if (event->button() == Qt::LeftButton) taps_.press(event->position());
     QWidget::mousePressEvent(event);
 }
 
 void CanvasView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
     // The first click of the pair has already selected; the second opens.
+    taps_.doubleClick();
     handleDoubleTap(event->position());
-    // The release that ends the double click is no tap: after a folder opened, whatever now lies
-    // under the pointer must not become the selection.
-    releaseEndsDoubleClick_ = true;
-    pressPoint_.reset();
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
-    const auto press = pressPoint_;
-    pressPoint_.reset();
-    if (releaseEndsDoubleClick_) {
-        releaseEndsDoubleClick_ = false;
-        return;
-    }
-    // A tap: released near where it was pressed (a drag is not a tap).
-    if (press && (event->position() - *press).manhattanLength() <= QApplication::startDragDistance())
-        handleTap(event->position());
+    if (taps_.release(event->position())) handleTap(event->position());
 }
 
 void CanvasView::resizeEvent(QResizeEvent* event) {

@@ -3,6 +3,7 @@
 #include "shell/CachedCanvas.h"
 #include "shell/CanvasKeys.h"
 #include "shell/LayoutCache.h"
+#include "shell/TapTracker.h"
 
 #include <QWidget>
 
@@ -117,8 +118,7 @@ private:
     FileNode* hovered_ = nullptr;
     HoverChip* chip_ = nullptr;
     CachedCanvas cached_;
-    std::optional<QPointF> pressPoint_;
-    bool releaseEndsDoubleClick_ = false;
+    TapTracker taps_;
 };
 
 // A canvas view with its layout: a list of laid-out items computed by `computeLayout` once per

@@ -37,6 +37,13 @@ QFont ui(double size, QFont::Weight weight) {
     return font;
 }
 
+QFont mono(double size) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(qtPointSize(size));
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
 QFont symbol(double textSize) {
     QFont font(kSymbolFamily);
     font.setPointSizeF(qtPointSize(textSize * kSymbolScale));

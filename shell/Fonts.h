@@ -19,6 +19,9 @@ QFont ui(double size, QFont::Weight weight = QFont::Normal);
 // the text size so their ink matches a line of text of that size.
 QFont symbol(double textSize);
 
+// The system's monospaced font at a size in points (paths).
+QFont mono(double size);
+
 // Point size to Qt's point size: Qt's points are 1/72 inch at 96 logical dots per inch.
 double qtPointSize(double designPoints);
 

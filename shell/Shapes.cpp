@@ -56,12 +56,18 @@ void fill(QPainter& painter, const QRectF& rect, double radius, const QColor& co
 }
 
 void strokeInside(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double lineWidth) {
-    const double half = lineWidth / 2;
+    // Filled as the ring between the shape and the shape inset by the line width: the same band a pen
+    // along the half-inset edge would draw, at a fraction of the cost of stroking curves (lists and
+    // grids draw hundreds of outlined tiles per frame).
+    const QRectF inner = rect.adjusted(lineWidth, lineWidth, -lineWidth, -lineWidth);
+    QPainterPath ring = continuousRoundedRect(rect, radius);
+    if (inner.isValid()) ring.addPath(continuousRoundedRect(inner, std::max(0.0, radius - lineWidth)));
+    ring.setFillRule(Qt::OddEvenFill);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(color, lineWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(continuousRoundedRect(rect.adjusted(half, half, -half, -half), std::max(0.0, radius - half)));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPath(ring);
     painter.restore();
 }
 
@@ -107,6 +113,11 @@ void blurAlpha(QImage& image, int radius) {
 
 void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double blurRadius,
                  QPointF offset) {
+    paintShadow(painter, continuousRoundedRect(rect, radius), color, blurRadius, offset);
+}
+
+void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius, QPointF offset) {
+    const QRectF rect = path.boundingRect();
     const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const double margin = blurRadius * 2;
     const QSize size = (rect.size() + QSizeF(2 * margin, 2 * margin)).toSize() * scale;
@@ -115,8 +126,11 @@ void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QCo
     mask.fill(0);
     {
         QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing);
         p.scale(scale, scale);
-        fill(p, QRectF(QPointF(margin, margin), rect.size()), radius, Qt::black);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawPath(path.translated(QPointF(margin, margin) - rect.topLeft()));
     }
     // Three box passes of radius r/3 spread about as far as a Gaussian of the design's blur radius.
     blurAlpha(mask, int(std::lround(blurRadius * scale / 3)));

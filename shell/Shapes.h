@@ -28,5 +28,7 @@ void paintCardBackground(QPainter& painter, const QRectF& rect, double radius, c
 // A soft drop shadow of a rounded rectangle (blur radius and offset in points), painted under it.
 void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double blurRadius,
                  QPointF offset);
+// The same for any closed path.
+void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius, QPointF offset);
 
 } // namespace shapes

@@ -57,6 +57,7 @@ constexpr std::array kTable = std::to_array<Entry>({
     {"trash", 0xe92e},                // delete_outline
     {"trash.fill", 0xe872},           // delete
     {"eye.fill", 0xe8f4},             // visibility
+    {"scope", 0xe1b3},                // gps_fixed
     {"tray", 0xe156},                 // inbox
     {"tray.2.fill", 0xe97f},          // all_inbox
     // Tabs

@@ -6,6 +6,9 @@
 #include "model/QuickWins.h"
 #include "model/Rankings.h"
 #include "model/ScanTree.h"
+#include "model/TreeRollUp.h"
+
+#include "bench/micro/SyntheticTree.h"
 
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>

@@ -1,58 +1,14 @@
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "model/TreeRollUp.h"
+#include "tests/support/TreeBuilder.h"
 #include "tests/support/TreeChecks.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <new>
-
 namespace {
 
 constexpr double kDay = 86400;
-
-// Builds a tree by hand, as the scanner would, in the tree's own arena.
-struct TreeBuilder {
-    explicit TreeBuilder(const std::string& rootPath) : tree(rootPath, rootDisplayName(rootPath)) {}
-
-    FileNode* folder(FileNode* parent, std::string_view name, double stamp = 0) {
-        FileNode* node = add(parent, name, true);
-        node->setTotals(new (tree.arena().allocateArray<FolderTotals>(1)) FolderTotals{}, false);
-        node->modifiedStamp = stamp;
-        return node;
-    }
-    FileNode* file(FileNode* parent, std::string_view name, int64_t size, FileCategory category = FileCategory::other,
-                   double stamp = 0) {
-        FileNode* node = add(parent, name, false);
-        node->sizeOnDisk = size;
-        node->logicalSize = size + 1;
-        node->category = category;
-        node->modifiedStamp = stamp;
-        return node;
-    }
-    // Gives every folder its children array; call once, after all nodes are added.
-    FileNode* attach() {
-        for (auto& [parent, kids] : pending) {
-            FileNode** array = tree.arena().allocateArray<FileNode*>(kids.size());
-            std::copy(kids.begin(), kids.end(), array);
-            parent->setChildren(array, static_cast<uint32_t>(kids.size()));
-        }
-        pending.clear();
-        return tree.root();
-    }
-
-    ScanTree tree;
-    std::map<FileNode*, std::vector<FileNode*>> pending;
-
-private:
-    FileNode* add(FileNode* parent, std::string_view name, bool isDirectory) {
-        FileNode* node = FileNode::make(tree.arena(), name, isDirectory);
-        node->setParent(parent);
-        pending[parent].push_back(node);
-        return node;
-    }
-};
 
 std::vector<std::string> names(std::span<FileNode* const> nodes) {
     std::vector<std::string> out;
@@ -64,24 +20,24 @@ std::vector<std::string> names(std::span<FileNode* const> nodes) {
 
 TEST(FileNodePath, JoinsNamesBelowTheRootAndCutsRemovedNodesLoose) {
     TreeBuilder slash("/");
-    FileNode* users = slash.folder(slash.tree.root(), "Users");
+    FileNode* users = slash.folder(slash.root(), "Users");
     FileNode* ann = slash.folder(users, "ann");
     slash.attach();
-    EXPECT_EQ(slash.tree.root()->path(), "/");
+    EXPECT_EQ(slash.root()->path(), "/");
     EXPECT_EQ(users->path(), "/Users");
     EXPECT_EQ(ann->path(), "/Users/ann");
 
     TreeBuilder data("/Volumes/Data");
-    EXPECT_EQ(data.tree.root()->name(), "Data");
-    FileNode* c = data.folder(data.tree.root(), "c");
+    EXPECT_EQ(data.root()->name(), "Data");
+    FileNode* c = data.folder(data.root(), "c");
     FileNode* d = data.file(c, "d", 1);
-    data.file(data.tree.root(), "e", 1);
+    data.file(data.root(), "e", 1);
     data.attach();
     EXPECT_EQ(d->path(), "/Volumes/Data/c/d");
     EXPECT_TRUE(d->hasRealLocation());
 
-    data.tree.root()->removeChildAt(0);
-    EXPECT_EQ(names(data.tree.root()->children()), std::vector<std::string>{"e"});
+    data.root()->removeChildAt(0);
+    EXPECT_EQ(names(data.root()->children()), std::vector<std::string>{"e"});
     EXPECT_EQ(d->path(), "c/d");
     EXPECT_FALSE(d->hasRealLocation());
 
@@ -92,12 +48,12 @@ TEST(FileNodePath, JoinsNamesBelowTheRootAndCutsRemovedNodesLoose) {
 TEST(FileNodeOrder, SortIsLargestFirstAndStableForShortAndLongLists) {
     TreeBuilder b("/t");
     std::vector<FileNode*> few;
-    for (int64_t size : {5, 9, 5, 9}) few.push_back(b.file(b.tree.root(), "n" + std::to_string(few.size()), size));
+    for (int64_t size : {5, 9, 5, 9}) few.push_back(b.file(b.root(), "n" + std::to_string(few.size()), size));
     FileNode::sortBySizeOnDisk(few);
     EXPECT_EQ(names(few), (std::vector<std::string>{"n1", "n3", "n0", "n2"}));
 
     std::vector<FileNode*> many;
-    for (int i = 0; i < 40; ++i) many.push_back(b.file(b.tree.root(), std::to_string(i), i % 3));
+    for (int i = 0; i < 40; ++i) many.push_back(b.file(b.root(), std::to_string(i), i % 3));
     FileNode::sortBySizeOnDisk(many);
     for (size_t i = 1; i < many.size(); ++i) {
         ASSERT_GE(many[i - 1]->sizeOnDisk, many[i]->sizeOnDisk);
@@ -109,17 +65,17 @@ TEST(FileNodeOrder, SortIsLargestFirstAndStableForShortAndLongLists) {
 
 TEST(FileNodeCategories, DominantAndTopCategoriesFromTheSlots) {
     TreeBuilder b("/t");
-    FileNode* root = b.tree.root();
+    FileNode* root = b.root();
     FileNode* mixed = b.folder(root, "mixed");
-    b.file(mixed, "v", 10, FileCategory::video);
-    b.file(mixed, "i", 30, FileCategory::image);
-    b.file(mixed, "d", 30, FileCategory::document);
-    b.file(mixed, "a", 5, FileCategory::archive);
-    b.file(mixed, "s", 20, FileCategory::system);
+    b.file(mixed, "v", 10, 0, std::nullopt, FileCategory::video);
+    b.file(mixed, "i", 30, 0, std::nullopt, FileCategory::image);
+    b.file(mixed, "d", 30, 0, std::nullopt, FileCategory::document);
+    b.file(mixed, "a", 5, 0, std::nullopt, FileCategory::archive);
+    b.file(mixed, "s", 20, 0, std::nullopt, FileCategory::system);
     FileNode* empty = b.folder(root, "empty");
-    FileNode* lone = b.file(root, "lone", 7, FileCategory::audio);
+    FileNode* lone = b.file(root, "lone", 7, 0, std::nullopt, FileCategory::audio);
     b.attach();
-    EXPECT_TRUE(b.tree.root()->topCategories(3).empty()); // not rolled up yet
+    EXPECT_TRUE(b.root()->topCategories(3).empty()); // not rolled up yet
     rollUpSubtree(root);
 
     EXPECT_EQ(mixed->dominantCategory(), FileCategory::image); // tie with document: lower index wins
@@ -132,17 +88,18 @@ TEST(FileNodeCategories, DominantAndTopCategoriesFromTheSlots) {
 
 TEST(TreeRollUp, SumsCountsAndStampsOnEveryFolder) {
     TreeBuilder b("/t");
-    FileNode* root = b.tree.root();
+    FileNode* root = b.root();
     root->modifiedStamp = 5;
     FileNode* a = b.folder(root, "a", 100);
-    b.file(a, "old", 10, FileCategory::image, 200);
-    b.file(a, "new", 30, FileCategory::image, 300);
+    b.file(a, "old", 10, 200, std::nullopt, FileCategory::image);
+    b.file(a, "new", 30, 300, std::nullopt, FileCategory::image);
     FileNode* empty = b.folder(a, "empty", 150);
     FileNode* unknown = b.folder(root, "unknown", 250);
-    b.file(unknown, "nostamp", 4, FileCategory::other, 0);
+    b.file(unknown, "nostamp", 4, 0, std::nullopt, FileCategory::other);
     for (int i = 0; i < 4; ++i) {
         FileNode* branch = b.folder(root, "branch" + std::to_string(i), 1);
-        for (int j = 0; j < 4; ++j) b.file(b.folder(branch, "leaf" + std::to_string(j), 1), "f", i * 10 + j, FileCategory::video, 50);
+        for (int j = 0; j < 4; ++j)
+            b.file(b.folder(branch, "leaf" + std::to_string(j), 1), "f", i * 10 + j, 50, std::nullopt, FileCategory::video);
     }
     b.attach();
     rollUpTree(root, 4);
@@ -165,28 +122,27 @@ TEST(TreeRollUp, SumsCountsAndStampsOnEveryFolder) {
 
 TEST(TreeRollUp, VeryDeepTreesNeedNoRecursion) {
     TreeBuilder b("/deep");
-    FileNode* node = b.tree.root();
+    FileNode* node = b.root();
     for (int i = 0; i < 50000; ++i) node = b.folder(node, "d");
     FileNode* leaf = b.file(node, "f", 512);
     b.attach();
-    rollUpTree(b.tree.root(), 8);
-    EXPECT_EQ(b.tree.root()->sizeOnDisk, 512);
-    EXPECT_EQ(b.tree.root()->folderCount(), 50000);
+    rollUpTree(b.root(), 8);
+    EXPECT_EQ(b.root()->sizeOnDisk, 512);
+    EXPECT_EQ(b.root()->folderCount(), 50000);
     EXPECT_EQ(leaf->path().size(), std::string("/deep").size() + 50000 * 2 + 2);
 }
 
 TEST(Regroupings, ByTypeGroupsLargestFirstAndIsMemoisedUntilAnEdit) {
     TreeBuilder b("/t");
-    FileNode* root = b.tree.root();
+    FileNode* root = b.root();
     FileNode* sub = b.folder(root, "sub");
-    FileNode* movie = b.file(sub, "movie", 3'000'000'000, FileCategory::video);
-    b.file(root, "report", 5'000'000'000, FileCategory::document);
+    FileNode* movie = b.file(sub, "movie", 3'000'000'000, 0, std::nullopt, FileCategory::video);
+    b.file(root, "report", 5'000'000'000, 0, std::nullopt, FileCategory::document);
     FileNode* onlyEmpty = b.folder(root, "onlyEmpty");
     b.folder(onlyEmpty, "nothing");
-    b.attach();
-    rollUpSubtree(root);
+    std::shared_ptr<ScanTree> tree = b.finish();
 
-    const FileNode* byType = b.tree.categoryGroups(root);
+    const FileNode* byType = tree->categoryGroups(root);
     ASSERT_NE(byType, root);
     EXPECT_EQ(names(byType->children()), (std::vector<std::string>{"Document", "Video"}));
     EXPECT_EQ(byType->folderCount(), 2);
@@ -198,14 +154,14 @@ TEST(Regroupings, ByTypeGroupsLargestFirstAndIsMemoisedUntilAnEdit) {
     EXPECT_EQ(video->children()[0], movie);
     EXPECT_EQ(video->children()[0]->path(), "/t/sub/movie"); // files stay real
 
-    EXPECT_EQ(b.tree.categoryGroups(root), byType);
-    b.tree.noteEdited();
-    const FileNode* again = b.tree.categoryGroups(root);
+    EXPECT_EQ(tree->categoryGroups(root), byType);
+    tree->noteEdited();
+    const FileNode* again = tree->categoryGroups(root);
     EXPECT_NE(again, byType);
     EXPECT_EQ(byType->children()[0]->name(), "Document"); // the old regrouping stays alive
 
-    EXPECT_EQ(b.tree.categoryGroups(onlyEmpty), onlyEmpty);
-    EXPECT_EQ(b.tree.ageGroups(onlyEmpty, 1e9), onlyEmpty);
+    EXPECT_EQ(tree->categoryGroups(onlyEmpty), onlyEmpty);
+    EXPECT_EQ(tree->ageGroups(onlyEmpty, 1e9), onlyEmpty);
 }
 
 TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
@@ -218,13 +174,12 @@ TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
     EXPECT_EQ(ageSectionIndex(now + 1000, now), 0);
 
     TreeBuilder b("/t");
-    FileNode* root = b.tree.root();
-    b.file(root, "ancient", 900, FileCategory::other, now - 800 * kDay);
-    b.file(root, "fresh", 10, FileCategory::other, now - kDay);
-    b.file(root, "unknown", 50, FileCategory::other, 0);
-    b.attach();
-    rollUpSubtree(root);
-    const FileNode* byAge = b.tree.ageGroups(root, now);
+    FileNode* root = b.root();
+    b.file(root, "ancient", 900, now - 800 * kDay, std::nullopt, FileCategory::other);
+    b.file(root, "fresh", 10, now - kDay, std::nullopt, FileCategory::other);
+    b.file(root, "unknown", 50, 0, std::nullopt, FileCategory::other);
+    std::shared_ptr<ScanTree> tree = b.finish();
+    const FileNode* byAge = tree->ageGroups(root, now);
     EXPECT_EQ(names(byAge->children()), (std::vector<std::string>{"Last 7 days", "Older"}));
     const FileNode* older = byAge->children()[1];
     EXPECT_EQ(names(older->children()), (std::vector<std::string>{"ancient", "unknown"}));

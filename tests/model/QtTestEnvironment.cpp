@@ -1,9 +1,10 @@
-#include "tests/support/CoreApp.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -15,17 +16,17 @@ class UserFoldersEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         home_ = std::make_unique<TempDir>();
-        setenv("HOME", home_->str().c_str(), 1);
-        setenv("XDG_CONFIG_HOME", home_->makeDir(".config").c_str(), 1);
-        setenv("XDG_DATA_HOME", home_->makeDir(".local/share").c_str(), 1);
-        setenv("XDG_CACHE_HOME", home_->makeDir(".cache").c_str(), 1);
-        setenv("XDG_STATE_HOME", home_->makeDir(".local/state").c_str(), 1);
-        ensureCoreApplication();
+        folders_ = std::make_unique<ScopedUserFolders>(home_->str());
+        static int argc = 1;
+        static char name[] = "model_tests";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication* app = new QCoreApplication(argc, argv);
+        (void)app;
     }
-    void TearDown() override { home_.reset(); }
 
 private:
     std::unique_ptr<TempDir> home_;
+    std::unique_ptr<ScopedUserFolders> folders_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

@@ -2,91 +2,68 @@
 #include "model/DuplicateFinder.h"
 #include "model/Rankings.h"
 #include "model/ScanTree.h"
+#include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
+#include "tests/support/TreeChecks.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QSignalSpy>
 
 #include <atomic>
 #include <shared_mutex>
 #include <thread>
 
-namespace {
-
-FileNode* child(const FileNode* folder, std::string_view name) {
-    for (FileNode* c : folder->children())
-        if (c->name() == name) return c;
-    return nullptr;
-}
-
-} // namespace
-
 class ViewModelNavigationTest : public ViewModelTest {
 protected:
     void SetUp() override {
         ViewModelTest::SetUp();
-        dir.writeFile("t/docs/report.txt", 5000);
-        dir.writeFile("t/docs/My_Report.md", 3000);
+        for (auto [name, size] : {std::pair{"t/docs/report.txt", 5000}, {"t/docs/My_Report.md", 3000},
+                                  {"t/pics/a.jpg", 20000}, {"t/pics/Café.png", 9000}, {"t/notes.txt", 100}})
+            dir.writeFile(name, static_cast<size_t>(size));
         dir.makeDir("t/docs/empty");
-        dir.writeFile("t/pics/a.jpg", 20000);
-        dir.writeFile("t/pics/Café.png", 9000);
-        dir.writeFile("t/notes.txt", 100);
         vm = makeViewModel();
         scanAndWait(*vm, dir.str() + "/t");
         root = vm->root();
-        docs = child(root, "docs");
-        pics = child(root, "pics");
-        ASSERT_TRUE(docs && pics);
     }
+    FileNode* at(std::string_view relative) const { return const_cast<FileNode*>(findNode(root, relative)); }
+
     std::unique_ptr<ScanViewModel> vm;
     FileNode* root = nullptr;
-    FileNode* docs = nullptr;
-    FileNode* pics = nullptr;
 };
 
-TEST_F(ViewModelNavigationTest, SelectEntersOnlyFoldersWithChildren) {
-    vm->select(child(docs, "empty"));
-    EXPECT_EQ(vm->currentFolder(), root);
-    EXPECT_EQ(vm->selectedNode(), child(docs, "empty"));
-
-    vm->select(child(root, "notes.txt"));
-    EXPECT_EQ(vm->currentFolder(), root);
-    EXPECT_EQ(vm->selectedNode(), child(root, "notes.txt"));
-
-    vm->select(docs);
-    EXPECT_EQ(vm->currentFolder(), docs);
-    EXPECT_EQ(vm->selectedNode(), docs);
-
-    vm->goUp();
-    EXPECT_EQ(vm->currentFolder(), root);
-    EXPECT_EQ(vm->selectedNode(), docs);
-    vm->goUp(); // at the root: nothing
-    EXPECT_EQ(vm->currentFolder(), root);
-    EXPECT_EQ(vm->selectedNode(), docs);
-
-    vm->reveal(child(pics, "a.jpg"));
-    EXPECT_EQ(vm->currentFolder(), pics);
-    EXPECT_EQ(vm->selectedNode(), child(pics, "a.jpg"));
-    vm->reveal(docs);
-    EXPECT_EQ(vm->currentFolder(), docs);
-    EXPECT_EQ(vm->selectedNode(), docs);
+TEST_F(ViewModelNavigationTest, SelectEntersOnlyFoldersWithChildrenAndGoUpSelectsWhatWasLeft) {
+    enum Action { select, goUp, reveal };
+    struct Step {
+        Action action;
+        const char* node;
+        const char* current;
+        const char* selected;
+    } steps[] = {
+        {select, "docs/empty", "", "docs/empty"}, {select, "notes.txt", "", "notes.txt"},
+        {select, "docs", "docs", "docs"},         {goUp, nullptr, "", "docs"},
+        {goUp, nullptr, "", "docs"}, // at the root: nothing
+        {reveal, "pics/a.jpg", "pics", "pics/a.jpg"}, {reveal, "docs", "docs", "docs"},
+    };
+    for (const auto& s : steps) {
+        if (s.action == select) vm->select(at(s.node));
+        else if (s.action == goUp) vm->goUp();
+        else vm->reveal(at(s.node));
+        EXPECT_EQ(vm->currentFolder(), at(s.current)) << s.action << " " << (s.node ? s.node : "");
+        EXPECT_EQ(vm->selectedNode(), at(s.selected)) << s.action << " " << (s.node ? s.node : "");
+    }
 }
 
+// A regrouping has no parent to go back to: it is shown, never entered.
 TEST_F(ViewModelNavigationTest, GroupsCanBeSelectedButNeverEntered) {
     for (const FileNode* regrouped : {vm->tree()->categoryGroups(root), vm->tree()->ageGroups(root, 0)}) {
         auto* virtualFolder = const_cast<FileNode*>(regrouped);
-        ASSERT_TRUE(virtualFolder->isVirtual());
         FileNode* group = virtualFolder->children().front();
-        vm->select(docs);
-
+        vm->select(at("docs"));
         vm->select(group);
-        EXPECT_EQ(vm->currentFolder(), docs);
-        EXPECT_EQ(vm->selectedNode(), group);
         vm->reveal(group);
         vm->reveal(virtualFolder);
         vm->setCurrentFolder(group);
-        EXPECT_EQ(vm->currentFolder(), docs);
+        EXPECT_EQ(vm->currentFolder(), at("docs"));
         EXPECT_EQ(vm->selectedNode(), virtualFolder);
         vm->goUp();
         EXPECT_EQ(vm->currentFolder(), root);
@@ -100,47 +77,33 @@ TEST_F(ViewModelNavigationTest, GroupsCanBeSelectedButNeverEntered) {
 }
 
 TEST_F(ViewModelNavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase) {
-    FileNode* report = child(docs, "report.txt");
-    FileNode* myReport = child(docs, "My_Report.md");
-    FileNode* notes = child(root, "notes.txt");
-    FileNode* cafe = child(pics, "Café.png");
-
-    vm->setFilter(" \t ");
-    for (FileNode* n : {report, myReport, notes, cafe, pics}) EXPECT_TRUE(vm->matchesFilter(n));
-    vm->setFilter("  rEpOrT ");
-    EXPECT_TRUE(vm->matchesFilter(report));
-    EXPECT_TRUE(vm->matchesFilter(myReport));
-    EXPECT_FALSE(vm->matchesFilter(notes));
-    vm->setFilter("pics"); // the name only, not the path
-    EXPECT_TRUE(vm->matchesFilter(pics));
-    EXPECT_FALSE(vm->matchesFilter(child(pics, "a.jpg")));
-    vm->setFilter("CAFÉ");
-    EXPECT_TRUE(vm->matchesFilter(cafe));
-    EXPECT_FALSE(vm->matchesFilter(notes));
-    vm->setFilter("\nreport"); // a line break is not trimmed
-    EXPECT_FALSE(vm->matchesFilter(report));
+    struct Case {
+        const char* filter;
+        std::vector<const char*> matching, others;
+    } cases[] = {
+        {" \t ", {"docs/report.txt", "notes.txt", "pics/Café.png", "pics"}, {}},
+        {"  rEpOrT ", {"docs/report.txt", "docs/My_Report.md"}, {"notes.txt"}},
+        {"pics", {"pics"}, {"pics/a.jpg"}}, // the name only, not the path
+        {"CAFÉ", {"pics/Café.png"}, {"notes.txt"}},
+        {"\nreport", {}, {"docs/report.txt"}}, // a line break is not trimmed
+    };
+    for (const auto& c : cases) {
+        vm->setFilter(QString::fromUtf8(c.filter));
+        for (const char* n : c.matching) EXPECT_TRUE(vm->matchesFilter(at(n))) << c.filter << " " << n;
+        for (const char* n : c.others) EXPECT_FALSE(vm->matchesFilter(at(n))) << c.filter << " " << n;
+    }
 }
 
-TEST_F(ViewModelNavigationTest, DisplayNamesTabsAndTypeBreakdown) {
-    EXPECT_EQ(vm->displayName(QDir::homePath().toStdString() + "/"), "Home");
+TEST_F(ViewModelNavigationTest, DisplayNamesAndTypeBreakdown) {
+    EXPECT_EQ(vm->displayName(platform::homeFolder() + "/"), "Home");
     EXPECT_EQ(vm->displayName("/"), vm->disk().name);
     EXPECT_EQ(vm->displayName(dir.str() + "/t/docs/"), "docs");
 
-    QSignalSpy tabs(vm.get(), &ScanViewModel::tabChanged);
-    vm->showExplore();
-    EXPECT_EQ(tabs.count(), 0);
-    vm->setTab(AppTab::duplicates);
-    vm->showExplore();
-    EXPECT_EQ(vm->tab(), AppTab::explore);
-    EXPECT_EQ(tabs.count(), 2);
-
     // Images before documents, in category order, each the root's slot.
     auto breakdown = vm->rootTypeBreakdown();
-    ASSERT_EQ(breakdown.size(), 2u);
-    EXPECT_EQ(breakdown[0].first, FileCategory::image);
-    EXPECT_EQ(breakdown[1].first, FileCategory::document);
-    EXPECT_EQ(breakdown[0].second, pics->sizeOnDisk);
-    EXPECT_EQ(breakdown[1].second, docs->sizeOnDisk + child(root, "notes.txt")->sizeOnDisk);
+    EXPECT_EQ(breakdown, (std::vector<std::pair<FileCategory, int64_t>>{
+                             {FileCategory::image, at("pics")->sizeOnDisk},
+                             {FileCategory::document, at("docs")->sizeOnDisk + at("notes.txt")->sizeOnDisk}}));
 }
 
 TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
@@ -155,10 +118,10 @@ TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
     EXPECT_EQ(ages.count(), 1);
     EXPECT_EQ(vm->ageReport(root)->total, root->sizeOnDisk);
 
+    FileNode* pics = at("pics");
     vm->requestRankings(pics);
     WAIT_FOR(vm->rankingsFor(pics));
     EXPECT_EQ(vm->rankingsFor(pics)->files.size(), 2u);
-
     // After an edit the maps are empty and a new request computes afresh.
     vm->applyTrashed({dir.str() + "/t/pics/a.jpg"});
     EXPECT_TRUE(vm->ageReports().empty());
@@ -169,11 +132,14 @@ TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
 }
 
 TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
+    auto fresh = makeViewModel();
+    fresh->findDuplicates(); // before any scan: nothing to search
+    EXPECT_FALSE(fresh->isFindingDuplicates());
+
     dir.writeFile("t/pics/copy.jpg", 20000); // a duplicate of a.jpg for a fresh search
     scanAndWait(*vm, dir.str() + "/t");
     std::weak_ptr<ScanTree> oldTree = vm->tree();
     FileNode* oldRoot = vm->root();
-
     // Keep the background readers waiting until the next scan has been published.
     std::atomic<bool> locked = false, release = false;
     std::thread editor([tree = vm->tree(), &locked, &release]() mutable {
@@ -207,10 +173,4 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     WAIT_FOR(!vm->isFindingDuplicates());
     ASSERT_EQ(vm->duplicateGroups().size(), 1u);
     EXPECT_EQ(vm->duplicateGroups()[0].files.size(), 2u);
-}
-
-TEST_F(ViewModelNavigationTest, FindingDuplicatesBeforeAnyScanDoesNothing) {
-    auto fresh = makeViewModel();
-    fresh->findDuplicates();
-    EXPECT_FALSE(fresh->isFindingDuplicates());
 }

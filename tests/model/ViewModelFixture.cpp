@@ -2,22 +2,7 @@
 
 #include <QCoreApplication>
 
-#include <cstdio>
-#include <filesystem>
-
-bool FakeTrash::moveToTrash(const std::string& path) {
-    std::lock_guard lock(mutex_);
-    if (refused.count(path)) return false;
-    std::string target = folder_ + "/" + std::to_string(++counter_);
-    if (std::rename(path.c_str(), target.c_str()) != 0) return false;
-    moved_.push_back(path);
-    return true;
-}
-
-std::vector<std::string> FakeTrash::moved() const {
-    std::lock_guard lock(mutex_);
-    return moved_;
-}
+#include <algorithm>
 
 std::vector<platform::ProcessInstance> FakeProcesses::runningInstances(const std::string& appImagePath) {
     askedFor = appImagePath;
@@ -36,55 +21,16 @@ bool FakeProcesses::isTerminated(const platform::ProcessInstance& p) {
     return true;
 }
 
-void ViewModelTest::SetUp() {
-    QSettings("Brenwick", "Brenwick").clear();
-    qunsetenv("BRENWICK_MODE");
-    qunsetenv("BRENWICK_SCAN");
-    trash = std::make_shared<FakeTrash>(dir.makeDir("trash").string());
-}
-
-void ViewModelTest::TearDown() {
-    gate->release();
-    QSettings("Brenwick", "Brenwick").clear();
-}
-
 std::unique_ptr<ScanViewModel> ViewModelTest::makeViewModel() {
-    ScanViewModel::Services services;
+    ScanViewModel::Services services = scanServices();
     services.systemThemeName = [this] { return systemTheme; };
     services.applyAppearance = [this](ThemeName t) { appliedAppearances.push_back(t); };
     services.processes = processes;
     services.trash = trash;
-    // A clock that never sleeps: the next poll comes on the next turn of the event loop.
+    // The next poll comes on the next turn of the event loop.
     services.wait = [this](int, std::function<void()> then) {
         ++waits;
         QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(then), Qt::QueuedConnection);
     };
-    services.makeScanner = [this] {
-        auto reader = std::make_shared<FaultyDirectoryReader>();
-        reader->openErrors = deniedFolders;
-        auto self = std::make_shared<std::weak_ptr<DiskScanner>>();
-        reader->onOpen = [gate = gate, self](const std::string& path) {
-            if (!path.ends_with("/slow")) return;
-            gate->wait([self] {
-                auto scanner = self->lock();
-                return !scanner || scanner->isCancelled();
-            });
-        };
-        auto scanner = std::make_shared<DiskScanner>(reader);
-        scanner->setThreadCount(2);
-        *self = scanner;
-        scanners.push_back(scanner);
-        return scanner;
-    };
     return std::make_unique<ScanViewModel>(std::move(services));
-}
-
-bool ViewModelTest::waitForDone(ScanViewModel& vm) {
-    return QTest::qWaitFor([&] { return vm.status().kind == ScanViewModel::Status::Kind::done; }, 30000);
-}
-
-void ViewModelTest::scanAndWait(ScanViewModel& vm, const std::string& path) {
-    vm.scan(path);
-    ASSERT_TRUE(vm.status().isScanning());
-    ASSERT_TRUE(waitForDone(vm));
 }

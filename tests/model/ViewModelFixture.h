@@ -3,70 +3,20 @@
 #include "model/DiskScanner.h"
 #include "model/ScanViewModel.h"
 #include "platform/Processes.h"
-#include "platform/Trash.h"
-#include "tests/support/FaultyDirectoryReader.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/FakeTrash.h"
+#include "tests/support/ScanFixture.h"
 
 #include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
-// Holds every scan that opens a folder named "slow" until released, or until that scan is cancelled
-// (as the real scanner stops reading once cancelled).
-class ScanGate {
-public:
-    ~ScanGate() { release(); }
-    void release() {
-        std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-    void wait(const std::function<bool()>& cancelled) {
-        std::unique_lock lock(mutex_);
-        ++waiting_;
-        while (!open_ && !cancelled()) changed_.wait_for(lock, std::chrono::milliseconds(5));
-    }
-    // How many scans have reached the gate so far.
-    int reached() {
-        std::lock_guard lock(mutex_);
-        return waiting_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool open_ = false;
-    int waiting_ = 0;
-};
-
-// A Trash that moves items into a folder of the test, and refuses the paths it is told to.
-class FakeTrash : public platform::TrashBackend {
-public:
-    explicit FakeTrash(std::string folder) : folder_(std::move(folder)) {}
-    bool moveToTrash(const std::string& path) override;
-    void secondAttempt(const std::string&) override {}
-
-    std::set<std::string> refused;
-    std::vector<std::string> moved() const;
-
-private:
-    std::string folder_;
-    mutable std::mutex mutex_;
-    std::vector<std::string> moved_;
-    int counter_ = 0;
-};
-
-// Running instances made to order: each quits after a number of polls (or never), and every signal
+// Running instances made to order: each quits after a number of checks (or never), and every signal
 // is recorded.
 class FakeProcesses : public platform::ProcessController {
 public:
@@ -77,40 +27,26 @@ public:
     };
     std::vector<Instance> instances;
     std::vector<int> terminated, killed;
+    std::string askedFor;
 
     std::vector<platform::ProcessInstance> runningInstances(const std::string& appImagePath) override;
     void terminate(const platform::ProcessInstance& p) override { terminated.push_back(p.pid); }
     bool isTerminated(const platform::ProcessInstance& p) override;
     void forceTerminate(const platform::ProcessInstance& p) override { killed.push_back(p.pid); }
 
-    std::string askedFor;
-
 private:
     std::map<int, int> checks_;
 };
 
-class ViewModelTest : public ::testing::Test {
+// State objects with every outside service faked: the scanners of ScanFixture, the Trash, processes,
+// a clock that never sleeps, the appearance.
+class ViewModelTest : public ScanFixture {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // A state object with every outside service faked.
     std::unique_ptr<ScanViewModel> makeViewModel();
-    // Scans and waits for the result.
-    void scanAndWait(ScanViewModel& vm, const std::string& path);
-    static bool waitForDone(ScanViewModel& vm);
 
-    TempDir dir;
-    std::shared_ptr<ScanGate> gate = std::make_shared<ScanGate>();
-    std::shared_ptr<FakeTrash> trash;
+    std::shared_ptr<FakeTrash> trash = std::make_shared<FakeTrash>();
     std::shared_ptr<FakeProcesses> processes = std::make_shared<FakeProcesses>();
     ThemeName systemTheme = ThemeName::light;
     std::vector<ThemeName> appliedAppearances;
     int waits = 0;
-    std::map<std::string, int> deniedFolders;
-    // Every scanner made, in order.
-    std::vector<std::shared_ptr<DiskScanner>> scanners;
 };
-
-// Waits until `condition` holds, running the event loop meanwhile.
-#define WAIT_FOR(condition) ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(condition); }, 30000))

@@ -1,28 +1,10 @@
 #include "platform/DesktopEntry.h"
-#include "platform/MountInfo.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 using platform::DesktopEntry;
 using platform::parseDesktopEntry;
-
-namespace {
-
-DesktopEntry entryWithExec(const std::string& exec) {
-    DesktopEntry e;
-    e.values["Exec"] = exec;
-    return e;
-}
-
-void write(const std::filesystem::path& p, const std::string& text) {
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p) << text;
-}
-
-} // namespace
 
 TEST(DesktopEntry, ReadsOnlyTheDesktopEntryGroupWithEscapesResolved) {
     auto entry = parseDesktopEntry("# comment\n"
@@ -64,16 +46,17 @@ TEST(DesktopEntry, SplitsExecByItsQuotingRulesAndFindsTheProgram) {
         EXPECT_EQ(entry->execArguments(), c.args) << c.exec;
         EXPECT_EQ(entry->execProgram(), c.program) << c.exec;
     }
-    EXPECT_EQ(entryWithExec("prog --icon %i --name=%c").execArguments(), (std::vector<std::string>{"prog", "--icon", "--name="}));
+    DesktopEntry codes{"", "", {{"Exec", "prog --icon %i --name=%c"}}};
+    EXPECT_EQ(codes.execArguments(), (std::vector<std::string>{"prog", "--icon", "--name="}));
 }
 
 TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
     TempDir dir;
-    write(dir.path() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=Editor\n");
-    write(dir.path() / "vendor/sub/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n");
-    write(dir.path() / "gone.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
-    write(dir.path() / "link.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org\n");
-    write(dir.path() / "notes.txt", "[Desktop Entry]\nType=Application\n");
+    writeFileText(dir.path() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=Editor\n");
+    writeFileText(dir.path() / "vendor/sub/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n");
+    writeFileText(dir.path() / "gone.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
+    writeFileText(dir.path() / "link.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org\n");
+    writeFileText(dir.path() / "notes.txt", "[Desktop Entry]\nType=Application\n");
     auto entries = platform::readDesktopEntries(dir.str());
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].id, "org.example.Editor");
@@ -81,34 +64,4 @@ TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
     EXPECT_EQ(entries[1].id, "vendor-sub-tool");
     EXPECT_EQ(entries[1].path, (dir.path() / "vendor/sub/tool.desktop").string());
     EXPECT_TRUE(platform::readDesktopEntries(dir.str() + "/missing").empty());
-}
-
-TEST(MountInfo, ParsesLinesAndFindsTheMountHoldingAPath) {
-    TempDir dir;
-    write(dir.path() / "mountinfo",
-          "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-          "30 22 8:2 / /home rw,noatime shared:2 master:3 - ext4 /dev/sda2 rw\n"
-          "31 22 0:40 / /media/My\\040Disk ro,nosuid - vfat /dev/sdb1 rw\n"
-          "garbage\n"
-          "32 30 8:3 / /home rw,nodev - xfs /dev/sda3 rw\n");
-    auto mounts = platform::readMountInfo((dir.path() / "mountinfo").string());
-    ASSERT_EQ(mounts.size(), 4u);
-    EXPECT_EQ(mounts[1].fsType, "ext4");
-    EXPECT_EQ(mounts[1].source, "/dev/sda2");
-    EXPECT_EQ(mounts[1].major, 8u);
-    EXPECT_EQ(mounts[1].minor, 2u);
-    EXPECT_TRUE(mounts[1].hasOption("noatime"));
-    EXPECT_FALSE(mounts[1].hasOption("atime"));
-    EXPECT_EQ(mounts[2].mountPoint, "/media/My Disk");
-
-    auto at = [&](const std::string& path) {
-        auto m = platform::mountContaining(mounts, path);
-        return m ? m->fsType + ":" + m->mountPoint : std::string("none");
-    };
-    EXPECT_EQ(at("/home/u/x"), "xfs:/home"); // the later mount hides the earlier one
-    EXPECT_EQ(at("/home"), "xfs:/home");
-    EXPECT_EQ(at("/homework/x"), "ext4:/");
-    EXPECT_EQ(at("/media/My Disk/a"), "vfat:/media/My Disk");
-    EXPECT_EQ(at("relative"), "none");
-    EXPECT_TRUE(platform::readMountInfo((dir.path() / "missing").string()).empty());
 }

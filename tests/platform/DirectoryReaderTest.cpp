@@ -1,52 +1,16 @@
 #include "platform/DirectoryReader.h"
-#include "platform/MountTable.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/sysmacros.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <set>
 
 namespace fs = std::filesystem;
 using namespace platform;
-
-TEST(MountTable, ParsesMountInfoWithOptionalFieldsAndEscapes) {
-    const char* text =
-        "22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
-        "36 35 98:0 /mnt1 /mnt/my\\040disk rw,noatime master:1 shared:2 - ext4 /dev/sd\\134a1 rw\n"
-        "garbage line without a separator\n"
-        "40 1 0:50 / /srv/share rw - nfs4 server:/export rw\n";
-    std::vector<MountEntry> mounts = parseMountInfo(text);
-    ASSERT_EQ(mounts.size(), 3u);
-    EXPECT_EQ(mounts[0].mountPoint, "/proc");
-    EXPECT_EQ(mounts[0].fsType, "proc");
-    EXPECT_EQ(mounts[1].mountPoint, "/mnt/my disk");
-    EXPECT_EQ(mounts[1].fsType, "ext4");
-    EXPECT_EQ(mounts[1].source, "/dev/sd\\a1");
-    EXPECT_EQ(mounts[1].device, makedev(98, 0));
-    EXPECT_EQ(mounts[2].fsType, "nfs4");
-}
-
-TEST(MountTable, UndescendedPathsAreSystemPlacesAndVisibleVirtualMounts) {
-    std::vector<MountEntry> mounts = {
-        {"/home/ann/ram", "tmpfs", "tmpfs", 0},   {"/data", "ext4", "/dev/sdb1", 0},
-        {"/srv/share", "cifs", "//host/share", 0}, {"/covered", "tmpfs", "tmpfs", 0},
-        {"/covered", "ext4", "/dev/sdc1", 0},      {"/home/ann/remote", "fuse.sshfs", "ann@host:", 0},
-    };
-    std::vector<std::string> paths = undescendedPaths(mounts);
-    auto has = [&](const std::string& p) { return std::find(paths.begin(), paths.end(), p) != paths.end(); };
-    for (const char* p : {"/proc", "/sys", "/dev", "/run", "/media", "/mnt", "/net", "/snap", "/.snapshots",
-                          "/home/ann/ram", "/srv/share", "/home/ann/remote"})
-        EXPECT_TRUE(has(p)) << p;
-    EXPECT_FALSE(has("/data"));
-    EXPECT_FALSE(has("/covered")); // a real file system mounted over the tmpfs is what one sees
-    EXPECT_FALSE(has("/"));
-}
 
 TEST(DirectoryReader, ReadsRecordsAndStatusesWithoutFollowingLinks) {
     TempDir dir;

@@ -9,8 +9,9 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <thread>
+#include <tuple>
 
 using platform::ProcessInstance;
 using platform::SystemProcesses;
@@ -19,23 +20,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void write(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
-
-std::string statLine(int pid, const std::string& comm, char state, uint64_t startTime) {
-    return std::to_string(pid) + " (" + comm + ") " + state + " 1 1 1 0 -1 4194560 0 0 0 0 5 3 0 0 20 0 1 0 " +
-           std::to_string(startTime) + " 1000 100\n";
-}
-
-// A fake /proc entry for one process.
+// A fake /proc entry for one process, started at tick 1000 + pid.
 void addProcess(const fs::path& proc, int pid, unsigned uid, const std::string& exe, const std::string& environ,
                 char state = 'S') {
     fs::path dir = proc / std::to_string(pid);
-    write(dir / "stat", statLine(pid, "x", state, 1000u + static_cast<unsigned>(pid)));
-    write(dir / "status", "Name:\tx\nState:\tS\nUid:\t" + std::to_string(uid) + "\t0\t0\t0\n");
-    write(dir / "environ", environ);
+    writeFileText(dir / "stat", std::to_string(pid) + " (x) " + state + " 1 1 1 0 -1 4194560 0 0 0 0 5 3 0 0 20 0 1 0 " +
+                                    std::to_string(1000 + pid) + " 1000 100\n");
+    writeFileText(dir / "status", "Name:\tx\nState:\tS\nUid:\t" + std::to_string(uid) + "\t0\t0\t0\n");
+    writeFileText(dir / "environ", environ);
     if (!exe.empty()) fs::create_symlink(exe, dir / "exe");
 }
 
@@ -72,28 +64,20 @@ void spawn(Child& child, const std::string& program, std::vector<std::string> en
     }
 }
 
-// Waits, within a generous bound, until the child has exec'd and can be found.
+// Polls `done` for up to 10 s.
+bool eventually(const std::function<bool()>& done) {
+    for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return done();
+}
+
+// The running instances of `appImage` once the child has exec'd and can be found.
 std::vector<ProcessInstance> findWhenStarted(SystemProcesses& processes, const std::string& appImage, pid_t pid) {
-    for (int i = 0; i < 2000; ++i) {
-        auto found = processes.runningInstances(appImage);
-        if (!found.empty() && found[0].pid == pid) return found;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return {};
-}
-
-bool waitUntilTerminated(SystemProcesses& processes, const ProcessInstance& instance) {
-    for (int i = 0; i < 2000; ++i) {
-        if (processes.isTerminated(instance)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return false;
-}
-
-std::string sleepBinary() {
-    for (const char* p : {"/usr/bin/sleep", "/bin/sleep"})
-        if (::access(p, X_OK) == 0) return p;
-    return {};
+    std::vector<ProcessInstance> found;
+    eventually([&] {
+        found = processes.runningInstances(appImage);
+        return !found.empty() && found[0].pid == pid;
+    });
+    return found;
 }
 
 } // namespace
@@ -101,14 +85,9 @@ std::string sleepBinary() {
 TEST(ProcStat, ParsesNamesWithSpacesAndParentheses) {
     auto st = platform::parseProcStat("42 (a) b (c)) R 7 42 42 0 -1 2097216 0 0 0 0 150 25 0 0 20 0 1 0 987654 1 2\n");
     ASSERT_TRUE(st);
-    EXPECT_EQ(st->pid, 42);
     EXPECT_EQ(st->comm, "a) b (c)");
-    EXPECT_EQ(st->state, 'R');
-    EXPECT_EQ(st->ppid, 7);
-    EXPECT_EQ(st->utime, 150u);
-    EXPECT_EQ(st->stime, 25u);
-    EXPECT_EQ(st->startTime, 987654u);
-    EXPECT_TRUE(st->isKernelThread());
+    EXPECT_EQ(std::make_tuple(st->pid, st->state, st->ppid, st->utime, st->stime, st->startTime, st->isKernelThread()),
+              std::make_tuple(42, 'R', 7, uint64_t{150}, uint64_t{25}, uint64_t{987654}, true));
     EXPECT_FALSE(platform::parseProcStat("42 (x) R 7"));
     EXPECT_FALSE(platform::parseProcStat("x (y) R 1 1 1 0 -1 0 0 0 0 0 1 1 0 0 20 0 1 0 5"));
 }
@@ -145,8 +124,7 @@ TEST(Processes, FindsTheUsersProcessesByExecutableOrAppImageVariable) {
 }
 
 TEST(Processes, QuitsARealInstanceAndForcesOneThatIgnoresTheRequest) {
-    const std::string sleep = sleepBinary();
-    ASSERT_FALSE(sleep.empty());
+    const std::string sleep = ::access("/usr/bin/sleep", X_OK) == 0 ? "/usr/bin/sleep" : "/bin/sleep";
     TempDir dir;
     SystemProcesses processes;
 
@@ -159,7 +137,7 @@ TEST(Processes, QuitsARealInstanceAndForcesOneThatIgnoresTheRequest) {
     ASSERT_EQ(found.size(), 1u);
     EXPECT_FALSE(processes.isTerminated(found[0]));
     processes.terminate(found[0]);
-    ASSERT_TRUE(waitUntilTerminated(processes, found[0]));
+    ASSERT_TRUE(eventually([&] { return processes.isTerminated(found[0]); }));
     polite.reap();
     EXPECT_TRUE(WIFSIGNALED(polite.status) && WTERMSIG(polite.status) == SIGTERM);
 
@@ -172,7 +150,7 @@ TEST(Processes, QuitsARealInstanceAndForcesOneThatIgnoresTheRequest) {
     processes.terminate(found[0]);
     EXPECT_FALSE(processes.isTerminated(found[0])); // an ignored signal is discarded when sent
     processes.forceTerminate(found[0]);
-    ASSERT_TRUE(waitUntilTerminated(processes, found[0]));
+    ASSERT_TRUE(eventually([&] { return processes.isTerminated(found[0]); }));
     stubborn.reap();
     EXPECT_TRUE(WIFSIGNALED(stubborn.status) && WTERMSIG(stubborn.status) == SIGKILL);
 

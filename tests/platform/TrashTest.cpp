@@ -1,28 +1,21 @@
-#include "platform/AbsolutePath.h"
+#include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class TrashTest : public ::testing::Test {
 protected:
@@ -48,6 +41,11 @@ TEST(AbsolutePathTest, NormalisesAndRefuses) {
     EXPECT_TRUE(platform::isBelow("/x/a/b", "/x/a"));
     EXPECT_FALSE(platform::isBelow("/x/ab", "/x/a"));
     EXPECT_FALSE(platform::isBelow("/x/a", "/x/a"));
+
+    // Text resolution for comparing places (not for moving anything).
+    EXPECT_EQ(platform::standardizedPath("/a/./b/../c//"), "/a/c");
+    EXPECT_EQ(platform::standardizedPath("/.."), "/");
+    EXPECT_EQ(platform::standardizedPath("a/../../b"), "../b");
 }
 
 TEST(TrashInfoTest, PercentEncodingAndDate) {
@@ -64,13 +62,10 @@ TEST_F(TrashTest, MovesFileIntoHomeTrashWithInfo) {
     ASSERT_TRUE(trash.moveToTrash(item.string()));
 
     EXPECT_FALSE(fs::exists(fs::symlink_status(item)));
-    fs::path moved = trashFolder() / "files" / "My report #1 100%.txt";
-    EXPECT_EQ(fs::file_size(moved), 10u);
-    std::string info = slurp(trashFolder() / "info" / "My report #1 100%.txt.trashinfo");
-    std::string expectedPath = "Path=" + platform::percentEncodePath(item.string()) + "\n";
-    EXPECT_NE(info.find(expectedPath), std::string::npos) << info;
+    EXPECT_EQ(fs::file_size(trashFolder() / "files" / "My report #1 100%.txt"), 10u);
+    std::string info = fileText(trashFolder() / "info" / "My report #1 100%.txt.trashinfo");
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + platform::percentEncodePath(item.string()) + "\n", 0), 0u) << info;
     EXPECT_NE(info.find("%20report%20%231%20100%25.txt"), std::string::npos) << info;
-    EXPECT_EQ(info.rfind("[Trash Info]\n", 0), 0u);
 
     // Created with private permissions when it was missing.
     struct stat st{};
@@ -85,18 +80,18 @@ TEST_F(TrashTest, NameClashesTakeNewNames) {
     fs::create_directories(trashFolder() / "info");
     fs::create_directories(trashFolder() / "files");
     // A trashed item without its info file (left by a crash) still blocks its name.
-    std::ofstream(trashFolder() / "files" / "notes.2.tar.gz") << "orphan";
+    writeFileText(trashFolder() / "files" / "notes.2.tar.gz", "orphan");
 
     ASSERT_TRUE(trash.moveToTrash(a.string()));
     ASSERT_TRUE(trash.moveToTrash(b.string()));
     ASSERT_TRUE(trash.moveToTrash(c.string()));
 
     EXPECT_EQ(fs::file_size(trashFolder() / "files" / "notes.tar.gz"), 1u);
-    EXPECT_EQ(slurp(trashFolder() / "files" / "notes.2.tar.gz"), "orphan");
+    EXPECT_EQ(fileText(trashFolder() / "files" / "notes.2.tar.gz"), "orphan");
     EXPECT_FALSE(fs::exists(trashFolder() / "info" / "notes.2.tar.gz.trashinfo"));
     EXPECT_EQ(fs::file_size(trashFolder() / "files" / "notes.3.tar.gz"), 2u);
     EXPECT_EQ(fs::file_size(trashFolder() / "files" / "notes.4.tar.gz"), 3u);
-    EXPECT_NE(slurp(trashFolder() / "info" / "notes.4.tar.gz.trashinfo").find("/three/notes.tar.gz"),
+    EXPECT_NE(fileText(trashFolder() / "info" / "notes.4.tar.gz.trashinfo").find("/three/notes.tar.gz"),
               std::string::npos);
 }
 
@@ -138,7 +133,7 @@ TEST_F(TrashTest, LongNamesStillFitWithTheirInfoFile) {
     for (const auto& e : fs::directory_iterator(trashFolder() / "info")) {
         ++infos;
         EXPECT_LE(e.path().filename().string().size(), 255u);
-        EXPECT_NE(slurp(e.path()).find(longName), std::string::npos); // the full original path is kept
+        EXPECT_NE(fileText(e.path()).find(longName), std::string::npos); // the full original path is kept
     }
     EXPECT_EQ(infos, 1);
 }
@@ -150,6 +145,14 @@ TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
     if (stat("/dev/shm", &shm) != 0 || stat(user.dataHome().c_str(), &data) != 0 || shm.st_dev == data.st_dev ||
         access("/dev/shm", W_OK) != 0)
         GTEST_SKIP() << "no separate writable /dev/shm";
+    // Other test runs on this machine may use /dev/shm at the same time: take turns.
+    int lock = open("/dev/shm/brenwick-volume-trash-test.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    struct Unlock {
+        int fd;
+        ~Unlock() { close(fd); }
+    } unlock{lock};
     const std::string uid = std::to_string(getuid());
     const fs::path shared = "/dev/shm/.Trash", own = "/dev/shm/.Trash-" + uid;
     if (fs::exists(fs::symlink_status(shared)) || fs::exists(fs::symlink_status(own)))
@@ -158,7 +161,7 @@ TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
     char pattern[] = "/dev/shm/brenwick-trash-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     fs::path dir = pattern;
-    std::ofstream(dir / "a.txt") << "a";
+    writeFileText(dir / "a.txt", "a");
 
     EXPECT_EQ(platform::FreedesktopTrash::trashFolderFor((dir / "a.txt").string()), own.string());
     ASSERT_TRUE(trash.moveToTrash((dir / "a.txt").string()));
@@ -166,14 +169,14 @@ TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
     ASSERT_EQ(lstat(own.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     // Paths in a volume's trash are relative to its top folder.
-    std::string info = slurp(own / "info" / "a.txt.trashinfo");
+    std::string info = fileText(own / "info" / "a.txt.trashinfo");
     EXPECT_NE(info.find("Path=" + dir.filename().string() + "/a.txt\n"), std::string::npos) << info;
     fs::remove_all(own);
 
     // A shared .Trash with the sticky bit gets a per-user folder; without it, it is not used.
     fs::create_directory(shared);
     fs::permissions(shared, fs::perms::all);
-    std::ofstream(dir / "b.txt") << "b";
+    writeFileText(dir / "b.txt", "b");
     EXPECT_EQ(platform::FreedesktopTrash::trashFolderFor((dir / "b.txt").string()), own.string());
     fs::remove_all(own);
     chmod(shared.c_str(), 01777);

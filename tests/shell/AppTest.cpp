@@ -99,11 +99,7 @@ TEST(AppShortcut, TheApplicationsMeaningWinsOverALineEdit) {
 }
 
 TEST(Motion, SpringsAndTheSwitchThatEndsEveryAnimation) {
-    const motion::Curve spring = motion::spring(0.25, 0.85);
-    EXPECT_GT(spring.durationMs, 150);
-    EXPECT_LT(spring.durationMs, 400);
-    EXPECT_GT(motion::spring(0.5, 0.85).durationMs, spring.durationMs); // slower response, longer
-    EXPECT_EQ(motion::easeOut(0.12).durationMs, 120);
+    EXPECT_GT(motion::spring(0.5, 0.85).durationMs, motion::spring(0.25, 0.85).durationMs); // slower, longer
 
     // Off (as in every test): the value lands at once.
     QObject owner;

@@ -18,57 +18,37 @@ namespace {
 
 // ---- Keys and the cache -------------------------------------------------------------------------
 
-TEST(LayoutCache, ComputesOncePerKeyAndOnlyTheLatestKey) {
-    int a = 0, b = 0;
-    const VizKey keyA{1, reinterpret_cast<const FileNode*>(0x10), 100, 50, 7, ColorMode::folder};
-    VizKey keyB = keyA;
-    keyB.mode = ColorMode::type;
-    LayoutCache<std::vector<int>> cache;
-    auto makeA = [&] { ++a; return std::vector<int>{1}; };
-    auto makeB = [&] { ++b; return std::vector<int>{2}; };
-    EXPECT_EQ(cache.value(keyA, makeA), std::vector<int>{1});
-    EXPECT_EQ(cache.value(keyA, makeA), std::vector<int>{1});
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(cache.value(keyB, makeB), std::vector<int>{2}); // only the mode differs: a new layout
-    EXPECT_EQ(cache.value(keyA, makeA), std::vector<int>{1});
-    EXPECT_EQ(a + b, 3); // A, B, A: one slot, so A is computed again
-}
-
-TEST(LayoutCache, EveryKeyFieldCountsForLayoutAndDrawing) {
+TEST(LayoutCache, SameKeyReusesAnyChangedFieldRecomputes) {
     const VizKey base{3, reinterpret_cast<const FileNode*>(0x20), 640, 480, 5, ColorMode::age};
-    std::vector<VizKey> layouts(6, base);
-    layouts[0].generation = 4;
-    layouts[1].node = reinterpret_cast<const FileNode*>(0x28);
-    layouts[2].width = 641;
-    layouts[3].height = 479;
-    layouts[4].depth = 6;
-    layouts[5].mode = ColorMode::folder;
-    for (const VizKey& changed : layouts) {
+    std::vector<VizKey> changed(6, base);
+    changed[0].generation = 4;
+    changed[1].node = reinterpret_cast<const FileNode*>(0x28);
+    changed[2].width = 641;
+    changed[3].height = 479;
+    changed[4].depth = 6;
+    changed[5].mode = ColorMode::folder;
+    for (const VizKey& other : changed) {
         int computed = 0;
         LayoutCache<int> cache;
-        cache.value(base, [&] { return ++computed; });
-        cache.value(changed, [&] { return ++computed; });
-        EXPECT_EQ(computed, 2);
-        EXPECT_FALSE(changed == base);
+        EXPECT_EQ(cache.value(base, [&] { return ++computed; }), 1);
+        EXPECT_EQ(cache.value(VizKey(base), [&] { return ++computed; }), 1); // an equal key: the same layout
+        EXPECT_EQ(cache.value(other, [&] { return ++computed; }), 2);
+        EXPECT_EQ(cache.value(base, [&] { return ++computed; }), 3); // one slot: the old key is gone
     }
-    VizKey same = base;
-    EXPECT_TRUE(same == base);
-    EXPECT_EQ(std::hash<VizKey>()(same), std::hash<VizKey>()(base));
+    EXPECT_EQ(std::hash<VizKey>()(VizKey(base)), std::hash<VizKey>()(base));
 
+    // The drawing key adds the selection, the scheme and the labels to the layout key.
     const CanvasKey drawn{base, 640, 480, nullptr, ColorScheme::light, false};
-    CanvasKey other = drawn;
-    EXPECT_TRUE(other == drawn); // no selection on both sides
-    EXPECT_EQ(std::hash<CanvasKey>()(other), std::hash<CanvasKey>()(drawn));
-    other.selected = reinterpret_cast<const FileNode*>(0x30);
-    EXPECT_FALSE(other == drawn);
-    other = drawn;
-    other.scheme = ColorScheme::dark;
-    EXPECT_FALSE(other == drawn);
-    other = drawn;
-    other.abbreviateLabels = true;
-    EXPECT_FALSE(other == drawn);
-    std::unordered_set<CanvasKey> set{drawn, other};
-    EXPECT_EQ(set.size(), 2u);
+    std::vector<CanvasKey> others(3, drawn);
+    others[0].selected = reinterpret_cast<const FileNode*>(0x30);
+    others[1].scheme = ColorScheme::dark;
+    others[2].abbreviateLabels = true;
+    std::unordered_set<CanvasKey> set{drawn, CanvasKey(drawn)};
+    for (const CanvasKey& other : others) {
+        EXPECT_FALSE(other == drawn);
+        set.insert(other);
+    }
+    EXPECT_EQ(set.size(), 4u);
 }
 
 // ---- A tiny canvas view -------------------------------------------------------------------------

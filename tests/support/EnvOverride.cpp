@@ -23,4 +23,6 @@ ScopedUserFolders::ScopedUserFolders(const std::string& base)
     env_.set("HOME", home_);
     env_.set("XDG_DATA_HOME", data_);
     env_.set("XDG_CONFIG_HOME", config_);
+    env_.set("XDG_CACHE_HOME", home_ + "/.cache");
+    env_.set("XDG_STATE_HOME", home_ + "/.local/state");
 }

@@ -18,14 +18,16 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// HOME, XDG_DATA_HOME and XDG_CONFIG_HOME inside a temporary folder ("home", "home/.local/share",
-// "home/.config"), created, for tests that touch the user's folders.
+// HOME and the XDG base folders inside a temporary folder ("home", "home/.local/share", "home/.config",
+// "home/.cache", "home/.local/state"), data and config created, for tests that touch the user's folders.
 class ScopedUserFolders {
 public:
     explicit ScopedUserFolders(const std::string& base);
     const std::string& home() const { return home_; }
     const std::string& dataHome() const { return data_; }
     const std::string& configHome() const { return config_; }
+    // Sets another variable for the same lifetime.
+    void set(const std::string& name, const std::string& value) { env_.set(name, value); }
 
 private:
     EnvOverride env_;

@@ -1,7 +1,7 @@
 #include "tests/support/ScannedFixture.h"
 
 #include "model/FileNode.h"
-#include "tests/support/CoreApp.h"
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -60,12 +60,12 @@ ScannedFixture::ScannedFixture(std::shared_ptr<platform::TrashBackend> trash) {
             written, now - std::chrono::duration_cast<std::filesystem::file_time_type::duration>(
                                std::chrono::duration<double>(e.daysOld * 86400.0)));
     }
-    ensureCoreApplication();
     ScanViewModel::Services services;
     services.trash = std::move(trash);
     viewModel = std::make_unique<ScanViewModel>(services);
     viewModel->scan(dir.str());
-    const bool done = processEventsUntil([&] { return viewModel->status().kind == ScanViewModel::Status::Kind::done; });
+    const bool done =
+        QTest::qWaitFor([&] { return viewModel->status().kind == ScanViewModel::Status::Kind::done; }, 20000);
     EXPECT_TRUE(done) << "the fixture folder was not scanned in time";
 }
 

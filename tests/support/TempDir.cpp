@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -43,4 +44,16 @@ std::filesystem::path TempDir::makeDir(const std::string& relative) const {
     std::filesystem::path p = path_ / relative;
     std::filesystem::create_directories(p);
     return p;
+}
+
+void writeFileText(const std::filesystem::path& path, std::string_view text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
@@ -21,3 +22,8 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Writes `text` (bytes as they are) to `path`, creating the folders above it.
+void writeFileText(const std::filesystem::path& path, std::string_view text);
+// The whole content of a file; empty when it cannot be read.
+std::string fileText(const std::filesystem::path& path);

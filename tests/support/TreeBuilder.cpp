@@ -1,5 +1,7 @@
 #include "tests/support/TreeBuilder.h"
 
+#include "model/TreeRollUp.h"
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -55,37 +57,23 @@ FileNode* TreeBuilder::fileAt(std::string_view relativePath, int64_t sizeOnDisk,
 }
 
 std::shared_ptr<ScanTree> TreeBuilder::finish() {
+    attach();
+    rollUpSubtree(root());
+    return tree_;
+}
+
+std::shared_ptr<ScanTree> TreeBuilder::attach() {
     Arena& arena = tree_->arena();
-    std::function<void(FileNode*)> rollUp = [&](FileNode* node) {
-        auto& kids = children_[node];
-        FileNode** array = arena.allocateArray<FileNode*>(kids.size() ? kids.size() : 1);
+    for (auto& [folder, kids] : children_) {
+        FileNode** array = arena.allocateArray<FileNode*>(kids.empty() ? 1 : kids.size());
         std::copy(kids.begin(), kids.end(), array);
-        node->setChildren(array, static_cast<uint32_t>(kids.size()));
-        FolderTotals* totals = node->totals();
-        if (!totals) totals = new (arena.allocateArray<FolderTotals>(1)) FolderTotals{};
-        *totals = FolderTotals{};
-        node->logicalSize = 0;
-        node->sizeOnDisk = 0;
-        double newest = 0;
-        for (FileNode* c : kids) {
-            if (c->isDirectory()) {
-                rollUp(c);
-                totals->fileCount += c->fileCount();
-                totals->folderCount += c->folderCount() + 1;
-                for (int i = 0; i < kFileCategoryCount; ++i) totals->typeSizes[i] += (*c->typeSizes())[i];
-            } else {
-                totals->fileCount += 1;
-                totals->typeSizes[file_category::rawValue(c->category)] += c->sizeOnDisk;
-            }
-            node->logicalSize += c->logicalSize;
-            node->sizeOnDisk += c->sizeOnDisk;
-            newest = std::max(newest, c->modifiedStamp);
-        }
-        if (newest > 0) node->modifiedStamp = newest;
-        node->setTotals(totals, true);
-        FileNode::sortBySizeOnDisk(node->mutableChildren());
-    };
-    rollUp(root());
+        folder->setChildren(array, static_cast<uint32_t>(kids.size()));
+    }
+    // Every folder needs its totals block before the scan's own roll-up can fill it.
+    root()->forEachNode([&](FileNode* node) {
+        if (node->isDirectory() && !node->totals())
+            node->setTotals(new (arena.allocateArray<FolderTotals>(1)) FolderTotals{}, false);
+    });
     return tree_;
 }
 

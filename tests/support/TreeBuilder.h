@@ -27,14 +27,19 @@ public:
     FileNode* folderAt(std::string_view relativePath);
 
     std::shared_ptr<ScanTree> finish();
+    // Only the child arrays and the folders' empty totals blocks, as a walk leaves the tree before its
+    // roll-up. finish() is attach() plus the roll-up.
+    std::shared_ptr<ScanTree> attach();
 
     // A tree of a real folder, read with lstat and without following links (sizes on disk from
     // st_blocks), finished. For tests that need real files behind the nodes.
     static std::shared_ptr<ScanTree> fromDisk(const std::string& path);
 
+protected:
+    std::shared_ptr<ScanTree> tree_;
+
 private:
     FileNode* child(FileNode* parent, std::string_view name, bool isDirectory);
 
-    std::shared_ptr<ScanTree> tree_;
     std::map<FileNode*, std::vector<FileNode*>> children_;
 };

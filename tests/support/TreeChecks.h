@@ -8,5 +8,6 @@
 const FileNode* findNode(const FileNode* folder, std::string_view relative);
 
 // Checks every folder of the subtree against its children after a roll-up: sizes and counts are the
-// children's sums, the nine slots add up to the size on disk, children are largest first.
+// children's sums, each of the nine slots is the children's bytes of its category and they add up
+// to the size on disk, children are largest first.
 void expectRolledUp(const FileNode* root);

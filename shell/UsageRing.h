@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+
+struct DiskInfo;
+
+// The used share of a volume as a ring, with the percentage and "USED" in its centre. The track and
+// the arc are `lineWidth` wide and stay inside the widget; the arc starts at 12 o'clock and grows
+// clockwise. The fraction is drawn as given, not clamped.
+class UsageRing : public QWidget {
+    Q_OBJECT
+  public:
+    explicit UsageRing(double lineWidth, QWidget* parent = nullptr);
+
+    void setFraction(double fraction);
+    double fraction() const { return fraction_; }
+
+    // "45.7%": the fraction as a percentage with one decimal.
+    static QString percentText(double fraction);
+    // Total minus free, never below 0.
+    static int64_t usedBytes(const DiskInfo& disk);
+    // Used bytes over the total; 0 without a total.
+    static double usedFraction(const DiskInfo& disk);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    double lineWidth_;
+    double fraction_ = 0;
+};

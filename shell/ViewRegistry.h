@@ -1,0 +1,35 @@
+#pragma once
+
+#include "model/ScanViewModel.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class FileNode;
+
+// The Explore tab's visualisations and the tool screens live above the shell; app/ registers a factory
+// for each at start, so the shell builds them without including their headers.
+using VisualizationFactory = std::function<QWidget*(ScanViewModel&, FileNode* folder, QWidget* parent)>;
+using ScreenFactory = std::function<QWidget*(ScanViewModel&, QWidget* parent)>;
+
+namespace ViewRegistry {
+
+void registerVisualization(VisualizationMode mode, VisualizationFactory factory);
+// The Duplicates, Applications, Monitor and Snapshots screens.
+void registerTool(AppTab tab, ScreenFactory factory);
+// The content of the top bar's cleanup-queue popover. The widget may declare a `dismissRequested()`
+// signal; the popover closes when it is emitted.
+void registerCleanupQueue(ScreenFactory factory);
+
+// Each builds the registered widget, or a placeholder (the title on an empty area) when none is.
+QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, FileNode* folder, QWidget* parent);
+QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent);
+QWidget* createCleanupQueue(ScanViewModel& viewModel, QWidget* parent);
+
+bool hasVisualization(VisualizationMode mode);
+bool hasTool(AppTab tab);
+// Forgets every factory; for tests that register fakes.
+void clear();
+
+} // namespace ViewRegistry

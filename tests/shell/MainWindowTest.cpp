@@ -1,0 +1,298 @@
+#include "model/CleanupQueue.h"
+#include "model/FileNode.h"
+#include "shell/Breadcrumb.h"
+#include "shell/Buttons.h"
+#include "shell/ContentView.h"
+#include "shell/ExploreView.h"
+#include "shell/FilterField.h"
+#include "shell/QueuePopover.h"
+#include "shell/SegmentStrip.h"
+#include "shell/SymbolButton.h"
+#include "shell/TopBar.h"
+#include "shell/ViewRegistry.h"
+#include "tests/shell/ShellFixture.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+
+namespace {
+
+// The content of a tool screen or the queue popover that remembers whether it was touched.
+class FakeScreen : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    bool touched = false;
+signals:
+    void dismissRequested();
+};
+
+std::vector<QString> crumbTitles(Breadcrumb* breadcrumb) {
+    std::vector<QString> titles;
+    for (CrumbButton* c : breadcrumb->crumbs()) titles.push_back(c->title());
+    return titles;
+}
+
+class MainWindowTest : public ShellTest {};
+
+TEST_F(MainWindowTest, LeavingATabDiscardsItsScreen) {
+    int built = 0;
+    ViewRegistry::registerTool(AppTab::duplicates, [&](ScanViewModel&, QWidget* parent) {
+        ++built;
+        auto* screen = new FakeScreen(parent);
+        screen->setObjectName("duplicates");
+        return screen;
+    });
+    auto vm = makeViewModel();
+    ContentView view(*vm);
+    view.resize(1680, 1050);
+    view.show();
+
+    QPointer<QWidget> explore = view.tabScreen();
+    ASSERT_TRUE(qobject_cast<ExploreView*>(explore.data()));
+
+    clickSegment(view.topBar()->tabStrip(), 1);
+    EXPECT_EQ(vm->tab(), AppTab::duplicates);
+    auto* duplicates = qobject_cast<FakeScreen*>(view.tabScreen());
+    ASSERT_TRUE(duplicates);
+    duplicates->touched = true;
+    QPointer<QWidget> firstDuplicates = duplicates;
+    flushDeletes();
+    EXPECT_TRUE(explore.isNull());
+
+    // A tab without a registered screen shows its title on an empty area.
+    clickSegment(view.topBar()->tabStrip(), 3);
+    EXPECT_EQ(vm->tab(), AppTab::monitor);
+    EXPECT_EQ(view.tabScreen()->accessibleName(), "Monitor");
+    flushDeletes();
+    EXPECT_TRUE(firstDuplicates.isNull());
+
+    clickSegment(view.topBar()->tabStrip(), 1);
+    auto* again = qobject_cast<FakeScreen*>(view.tabScreen());
+    ASSERT_TRUE(again);
+    EXPECT_FALSE(again->touched); // built anew
+    EXPECT_EQ(built, 2);
+
+    // Clicking the selected tab writes the same tab and keeps the screen.
+    QPointer<QWidget> kept = view.tabScreen();
+    clickSegment(view.topBar()->tabStrip(), 1);
+    flushDeletes();
+    EXPECT_FALSE(kept.isNull());
+}
+
+TEST_F(MainWindowTest, InspectorOnlyOnExploreAndTheScreenTakesTheRest) {
+    auto vm = makeViewModel();
+    vm->setShowInspector(true);
+    ContentView view(*vm);
+    view.resize(1280, 760);
+    view.show();
+    ASSERT_TRUE(view.inspector());
+    EXPECT_EQ(view.inspector()->width(), 382);
+    EXPECT_EQ(view.sidebar()->width(), 340);
+    EXPECT_EQ(view.tabScreenGeometry().width(), 1280 - 340 - 1 - 1 - 382);
+    EXPECT_EQ(view.inspector()->geometry().right(), 1279);
+
+    vm->setTab(AppTab::snapshots);
+    EXPECT_EQ(view.inspector(), nullptr);
+    EXPECT_EQ(view.tabScreenGeometry().width(), 1280 - 341);
+
+    vm->setTab(AppTab::explore);
+    ASSERT_TRUE(view.inspector());
+    QPointer<QWidget> inspector = view.inspector();
+    QTest::mouseClick(view.topBar()->inspectorButton(), Qt::LeftButton);
+    EXPECT_FALSE(vm->showInspector());
+    EXPECT_EQ(view.inspector(), nullptr);
+    flushDeletes();
+    EXPECT_TRUE(inspector.isNull());
+    EXPECT_EQ(view.tabScreenGeometry().width(), 1280 - 341);
+}
+
+TEST_F(MainWindowTest, TabStripTurnsCompactWhenShort) {
+    auto vm = makeViewModel();
+    TopBar bar(*vm);
+    bar.resize(1680, TopBar::kHeight);
+    bar.show();
+    SegmentStrip* tabs = bar.tabStrip();
+    EXPECT_FALSE(bar.isCompact());
+    for (int i = 0; i < tabs->count(); ++i) EXPECT_TRUE(tabs->showsTitle(i));
+
+    bar.resize(760, TopBar::kHeight);
+    EXPECT_TRUE(bar.isCompact());
+    for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->showsTitle(i), i == 0) << i;
+    // Nothing overlaps: the strip ends before the filter field begins.
+    EXPECT_LT(tabs->geometry().right(), bar.filterField()->geometry().left());
+
+    vm->setTab(AppTab::applications);
+    EXPECT_TRUE(tabs->showsTitle(2));
+    EXPECT_FALSE(tabs->showsTitle(0));
+
+    bar.resize(1680, TopBar::kHeight);
+    EXPECT_FALSE(bar.isCompact());
+}
+
+TEST_F(MainWindowTest, BreadcrumbAndBackButtonFollowTheCurrentFolder) {
+    auto vm = makeViewModel();
+    TopBar bar(*vm);
+    bar.resize(1680, TopBar::kHeight);
+    bar.show();
+    Breadcrumb* crumbs = bar.breadcrumb();
+    EXPECT_FALSE(crumbs->isVisible()); // nothing scanned yet
+
+    scanAndWait(*vm, makeFixture());
+    FileNode* root = vm->root();
+    EXPECT_TRUE(crumbs->isVisible());
+    EXPECT_EQ(crumbTitles(crumbs), std::vector<QString>{"fixture"});
+    EXPECT_FALSE(crumbs->backButton()->isEnabled());
+    EXPECT_TRUE(crumbs->crumbs().back()->isLast());
+
+    FileNode* project = nodeAt(root, "Code/project");
+    FileNode* src = nodeAt(project, "src");
+    FileNode* deeper = nodeAt(src, "deep/deeper");
+    ASSERT_TRUE(deeper);
+    vm->setCurrentFolder(deeper);
+    // Five levels down: four crumbs, the root not among them.
+    EXPECT_EQ(crumbTitles(crumbs), (std::vector<QString>{"project", "src", "deep", "deeper"}));
+    EXPECT_TRUE(crumbs->backButton()->isEnabled());
+
+    QTest::mouseClick(crumbs->crumbs()[1], Qt::LeftButton);
+    EXPECT_EQ(vm->currentFolder(), src);
+    EXPECT_EQ(vm->selectedNode(), src);
+    EXPECT_EQ(crumbTitles(crumbs), (std::vector<QString>{"fixture", "Code", "project", "src"}));
+
+    QTest::mouseClick(crumbs->backButton(), Qt::LeftButton);
+    EXPECT_EQ(vm->currentFolder(), project);
+    EXPECT_EQ(vm->selectedNode(), src); // the folder left shows selected
+
+    // Too narrow for the names: they shorten, the row stays inside the bar.
+    bar.resize(1280, TopBar::kHeight);
+    EXPECT_LT(bar.breadcrumb()->geometry().right(), bar.filterField()->geometry().left());
+
+    vm->setTab(AppTab::duplicates);
+    EXPECT_FALSE(crumbs->isVisible());
+}
+
+TEST_F(MainWindowTest, FilterFieldAndItsShortcut) {
+    auto vm = makeViewModel();
+    ContentView view(*vm);
+    view.resize(1680, 1050);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    FilterField* field = view.topBar()->filterField();
+    EXPECT_EQ(field->hint(), "Ctrl+K");
+    EXPECT_TRUE(field->showsHint());
+    EXPECT_FALSE(field->clearButton()->isVisible());
+    EXPECT_GE(field->width(), FilterField::kMinimumWidth);
+    EXPECT_LE(field->width(), FilterField::kMaximumWidth);
+
+    QTest::keyClick(&view, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_TRUE(field->lineEdit()->hasFocus());
+    EXPECT_FALSE(field->showsHint());
+
+    QTest::keyClicks(field->lineEdit(), "Mov");
+    EXPECT_EQ(vm->filter(), "Mov");
+    EXPECT_TRUE(field->clearButton()->isVisible());
+
+    QTest::mouseClick(field->clearButton(), Qt::LeftButton);
+    EXPECT_EQ(vm->filter(), "");
+    EXPECT_EQ(field->lineEdit()->text(), "");
+    EXPECT_FALSE(field->showsHint()); // still focused
+    view.setFocus(Qt::MouseFocusReason);
+    EXPECT_TRUE(field->showsHint());
+
+    vm->setFilter("music");
+    EXPECT_EQ(field->lineEdit()->text(), "music");
+}
+
+TEST_F(MainWindowTest, BadgeFollowsTheQueue) {
+    auto vm = makeViewModel();
+    TopBar bar(*vm);
+    bar.resize(1680, TopBar::kHeight);
+    bar.show();
+    QWidget* badge = bar.badge();
+    EXPECT_FALSE(badge->isVisible());
+
+    scanAndWait(*vm, makeFixture());
+    ASSERT_TRUE(vm->cleanupQueue().add(vm->root()->children()[0], "Staged from Explore"));
+    EXPECT_TRUE(badge->isVisible());
+    EXPECT_EQ(badge->accessibleName(), "1");
+    const int oneDigit = badge->width();
+
+    std::vector<std::pair<std::string, int64_t>> many;
+    for (int i = 0; i < 120; ++i) many.emplace_back("/nowhere/item" + std::to_string(i), 10);
+    vm->cleanupQueue().addAll(many, "Test");
+    EXPECT_EQ(badge->accessibleName(), "121");
+    EXPECT_GT(badge->width(), oneDigit);
+
+    for (const auto& item : std::vector(vm->cleanupQueue().items())) vm->cleanupQueue().remove(item.id);
+    EXPECT_FALSE(badge->isVisible());
+}
+
+TEST_F(MainWindowTest, QueuePopoverOpensAndCloses) {
+    QPointer<FakeScreen> content;
+    ViewRegistry::registerCleanupQueue([&](ScanViewModel&, QWidget* parent) {
+        content = new FakeScreen(parent);
+        return content.data();
+    });
+    auto vm = makeViewModel();
+    ContentView view(*vm);
+    view.resize(1680, 1050);
+    view.show();
+    TopBar* bar = view.topBar();
+
+    QTest::mouseClick(bar->queueButton(), Qt::LeftButton);
+    QPointer<QueuePopover> popover = bar->queuePopover();
+    ASSERT_TRUE(popover);
+    EXPECT_TRUE(popover->isVisible());
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->size(), QSize(460, 520));
+    // It hangs below the button.
+    EXPECT_GT(popover->geometry().top(), bar->queueButton()->mapToGlobal(QPoint(0, 0)).y());
+
+    // A dialog opened from inside does not close it, nor does a click in that dialog.
+    auto* dialog = new QDialog(content);
+    dialog->setModal(true);
+    dialog->show();
+    QTest::mouseClick(dialog, Qt::LeftButton);
+    EXPECT_TRUE(popover && popover->isVisible());
+    delete dialog;
+
+    // The click on the button that closes it does not open it again.
+    QTest::mouseClick(bar->queueButton(), Qt::LeftButton);
+    flushDeletes();
+    EXPECT_TRUE(popover.isNull());
+    EXPECT_EQ(bar->queuePopover(), nullptr);
+
+    // A click anywhere outside closes it; each opening builds the content anew.
+    QTest::mouseClick(bar->queueButton(), Qt::LeftButton);
+    ASSERT_TRUE(bar->queuePopover());
+    content->touched = true;
+    QTest::mouseClick(view.tabScreen(), Qt::LeftButton);
+    flushDeletes();
+    EXPECT_EQ(bar->queuePopover(), nullptr);
+    EXPECT_TRUE(content.isNull());
+
+    QTest::mouseClick(bar->queueButton(), Qt::LeftButton);
+    ASSERT_TRUE(content);
+    EXPECT_FALSE(content->touched);
+    emit content->dismissRequested();
+    flushDeletes();
+    EXPECT_EQ(bar->queuePopover(), nullptr);
+}
+
+TEST_F(MainWindowTest, ThemeButtonSwitchesTheAppearance) {
+    auto vm = makeViewModel();
+    TopBar bar(*vm);
+    const QString lightImage = bar.themeButton()->systemImage();
+    QTest::mouseClick(bar.themeButton(), Qt::LeftButton);
+    EXPECT_EQ(vm->themeName(), ThemeName::dark);
+    EXPECT_EQ(ThemeManager::instance().name(), ThemeName::dark);
+    EXPECT_NE(bar.themeButton()->systemImage(), lightImage);
+}
+
+} // namespace
+
+#include "MainWindowTest.moc"

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPainterPath>
+#include <QRectF>
+#include <QString>
+
+#include <list>
+#include <vector>
+
+class FileNode;
+class QPainter;
+struct Theme;
+
+// The folder silhouette in `rect` (y grows downward): a tab at the top left, 0.46 of the width, whose
+// right shoulder slopes down 20 points to the body's top edge; every corner has a radius of 12. The
+// strip right of the tab, above the body, lies outside.
+QPainterPath folderShape(const QRectF& rect);
+
+// Pictures of card bodies (silhouette, tint, sheen and outline) by size, tint, selection and
+// background. A grid repeats a handful of tints, so painting a screen of cards blits a few pictures
+// instead of filling four paths per card. Holds the most recently used few. One process-wide cache
+// serves every grid, as the Explore tab builds a new grid for each folder it opens.
+class FolderCardBodies {
+public:
+    static FolderCardBodies& shared();
+
+    // The body for a cell of `size`, drawn at kMargin from the picture's top-left corner.
+    const QImage& body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
+
+    static constexpr double kMargin = 2; // room for the outline outside the silhouette
+    static constexpr size_t kCapacity = 24; // every tint of one colour mode at one width, and a selected one
+
+private:
+    struct Entry {
+        QSizeF size;
+        QRgb tint;
+        bool selected;
+        QRgb background;
+        double pixelRatio;
+        QImage picture; // an image, not a pixmap: the cache outlives the application object
+    };
+    std::list<Entry> entries_; // most recently used first
+};
+
+// One subfolder's card in the folder grid: the folder silhouette tinted by the colour mode, with the
+// folder's name, its file count, up to three category dots and its size on disk. A value drawn by
+// the grid into the cell it lays out; it keeps nothing between paints.
+class FolderCard {
+public:
+    FolderCard(const FileNode& node, QColor tint, bool isSelected);
+
+    // Draws the card in `cell`. `hover` runs from 0 (at rest) to 1 (pointer over the card): the card
+    // rises by up to kHoverLift and its shadow fades in.
+    // With `bodies`, the body comes from (and goes into) that cache.
+    void paint(QPainter& painter, const QRectF& cell, double hover, const Theme& theme,
+               FolderCardBodies* bodies = nullptr) const;
+
+    // The colours of the category dots, left to right: the node's top three categories by bytes, or
+    // the colour of "other" alone when it has none.
+    std::vector<QColor> categoryDots() const;
+    // "1,234 items" (the file count with the locale's grouping; " items" for every count).
+    QString itemsText() const;
+
+    // Hover, clicks and the context menu respond inside the silhouette only.
+    static bool hits(const QRectF& cell, QPointF point);
+
+    static constexpr double kHoverLift = 2;
+
+private:
+    const FileNode& node_;
+    QColor tint_;
+    bool selected_;
+};

@@ -1,0 +1,330 @@
+#include "visualizations/FolderGridView.h"
+
+#include "model/FileNode.h"
+#include "model/ScanViewModel.h"
+#include "shell/FileTile.h"
+#include "shell/Fonts.h"
+#include "shell/Formatters.h"
+#include "shell/Motion.h"
+#include "shell/NodeContextMenu.h"
+#include "shell/Palette.h"
+#include "shell/Shapes.h"
+#include "shell/Theme.h"
+#include "visualizations/FolderCard.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+using folder_grid::Item;
+using folder_grid::ItemKind;
+
+namespace {
+
+constexpr int kScrollStep = 24;
+constexpr int kScrollBarWidth = 10;
+// Painted beyond the viewport's edges, so a lifted card's shadow is not cut at the border.
+constexpr double kPaintMargin = 24;
+constexpr double kHeaderSpacing = 14, kBadgePadding = 9, kBadgeHeight = 24;
+
+QFont titleFont() { return fonts::ui(22.5, QFont::DemiBold); }
+QFont badgeFont() { return fonts::ui(11.5, QFont::DemiBold); }
+QFont emptyFont() { return fonts::ui(13); }
+
+} // namespace
+
+FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidget* parent)
+    : QAbstractScrollArea(parent), viewModel_(viewModel), tree_(viewModel.tree()), folder_(folder) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    verticalScrollBar()->setSingleStep(kScrollStep);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+
+    styleScrollBar();
+    auto repaint = [this] { viewport()->update(); };
+    connect(&viewModel_, &ScanViewModel::filterChanged, this, &FolderGridView::rebuild);
+    // Trashed children leave the folder without a new view being built.
+    connect(&viewModel_, &ScanViewModel::generationChanged, this, &FolderGridView::rebuild);
+    connect(&viewModel_, &ScanViewModel::colorModeChanged, this, repaint);
+    connect(&viewModel_, &ScanViewModel::selectedNodeChanged, this, repaint);
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
+        styleScrollBar();
+        viewport()->update();
+    });
+    // Laid out when it gets its size, which comes before it is first painted.
+    repartition();
+}
+
+FolderGridView::~FolderGridView() = default;
+
+QWidget* FolderGridView::create(ScanViewModel& viewModel, FileNode* folder, QWidget* parent) {
+    return new FolderGridView(viewModel, folder, parent);
+}
+
+void FolderGridView::styleScrollBar() {
+    // A slim rounded thumb on no track, in the theme's colours, instead of the toolkit's bar with arrows.
+    QColor thumb = theme().textTertiary;
+    thumb.setAlphaF(0.45f);
+    QColor pressed = theme().textSecondary;
+    pressed.setAlphaF(0.6f);
+    verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: %1px; margin: 0; border: none; }"
+                       "QScrollBar::handle:vertical { background: %2; min-height: 36px; border-radius: 3px;"
+                       " margin: 3px 3px 3px 1px; }"
+                       "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: %3; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+            .arg(kScrollBarWidth)
+            .arg(thumb.name(QColor::HexArgb), pressed.name(QColor::HexArgb)));
+}
+
+void FolderGridView::rebuild() {
+    repartition();
+    layoutValid_ = false;
+    relayout();
+}
+
+void FolderGridView::repartition() {
+    partition_ = {};
+    if (folder_) {
+        partition_ = folder_grid::partition(folder_->children(),
+                                            [this](const FileNode* child) { return viewModel_.matchesFilter(child); });
+    }
+    // The hover state names cells that may be gone or elsewhere now.
+    hovered_ = nullptr;
+    hover_.clear();
+    for (auto& [node, owner] : hoverAnimations_) delete owner.data();
+    hoverAnimations_.clear();
+}
+
+void FolderGridView::relayout() {
+    // Resizes come twice (the view, then its viewport): lay out once per width.
+    if (!layoutValid_ || layout_.width != viewport()->width() || layout_.columns != folder_grid::columnCount(width())) {
+        layout_ = folder_grid::layout(partition_.folders.size(), partition_.files.size(), width(), viewport()->width());
+        layoutValid_ = true;
+    }
+    QScrollBar* bar = verticalScrollBar();
+    bar->setPageStep(viewport()->height());
+    bar->setRange(0, std::max(0, int(std::ceil(layout_.height)) - viewport()->height()));
+    viewport()->update();
+}
+
+QColor FolderGridView::tintAt(size_t index) const {
+    return palette::cardColor(*partition_.folders.at(index), viewModel_.colorMode(), int(index));
+}
+
+FileNode* FolderGridView::nodeOf(const Item& item) const {
+    switch (item.kind) {
+    case ItemKind::folderCard: return partition_.folders[item.index];
+    case ItemKind::fileTile: return partition_.files[item.index];
+    default: return nullptr;
+    }
+}
+
+std::optional<QRectF> FolderGridView::cellOf(const FileNode* node) const {
+    if (!node) return std::nullopt;
+    // Cards follow their header, tiles follow theirs: an item's place follows from its list position.
+    const auto& folders = partition_.folders;
+    const auto& files = partition_.files;
+    size_t item = 0;
+    if (auto found = std::find(folders.begin(), folders.end(), node); found != folders.end()) {
+        item = 1 + size_t(found - folders.begin());
+    } else if (auto tile = std::find(files.begin(), files.end(), node);
+               tile != files.end() && size_t(tile - files.begin()) < folder_grid::kMaxFileTiles) {
+        item = (folders.empty() ? 0 : 1 + folders.size()) + 1 + size_t(tile - files.begin());
+    } else {
+        return std::nullopt;
+    }
+    return layout_.items.at(item).rect.translated(0, -verticalScrollBar()->value());
+}
+
+FileNode* FolderGridView::nodeAt(QPointF viewportPoint) const {
+    const QPointF point = viewportPoint + QPointF(0, verticalScrollBar()->value());
+    const Item* item = folder_grid::itemAt(layout_, point);
+    if (!item) return nullptr;
+    if (item->kind == ItemKind::folderCard && !FolderCard::hits(item->rect, point)) return nullptr;
+    return nodeOf(*item);
+}
+
+double FolderGridView::hoverAmount(const FileNode* node) const {
+    const auto found = hover_.find(node);
+    return found == hover_.end() ? 0.0 : found->second;
+}
+
+QString FolderGridView::emptyText(const QString& filter) {
+    if (filter.isEmpty()) return QStringLiteral("This folder is empty.");
+    return QStringLiteral("Nothing here matches \u201C") + filter + QStringLiteral("\u201D.");
+}
+
+// ---- Painting -----------------------------------------------------------------------------------
+
+void FolderGridView::paintEvent(QPaintEvent* event) {
+    const Theme& t = theme();
+    QPainter painter(viewport());
+    // Scrolling moves what is already drawn and asks only for the uncovered strip.
+    const QRect dirty = event->rect();
+    painter.fillRect(dirty, t.background);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const double top = verticalScrollBar()->value();
+    painter.translate(0, -top);
+
+    const auto [first, last] =
+        folder_grid::visibleRange(layout_, top + dirty.top() - kPaintMargin, top + dirty.bottom() + 1 + kPaintMargin);
+    const FileNode* selected = viewModel_.selectedNode();
+    for (size_t i = first; i < last; ++i) {
+        const Item& item = layout_.items[i];
+        switch (item.kind) {
+        case ItemKind::folderHeader:
+        case ItemKind::fileHeader: paintHeader(painter, item); break;
+        case ItemKind::folderCard: {
+            const FileNode* node = partition_.folders[item.index];
+            FolderCard(*node, tintAt(item.index), node == selected)
+                .paint(painter, item.rect, hoverAmount(node), t, &FolderCardBodies::shared());
+            break;
+        }
+        case ItemKind::fileTile: {
+            const FileNode* node = partition_.files[item.index];
+            FileTile::paint(painter, item.rect, *node, node == selected, t);
+            break;
+        }
+        case ItemKind::emptyState: paintEmptyState(painter, item); break;
+        }
+    }
+}
+
+void FolderGridView::paintHeader(QPainter& painter, const Item& item) const {
+    const Theme& t = theme();
+    const bool folders = item.kind == ItemKind::folderHeader;
+    const QString title = folders ? QStringLiteral("Folders") : QStringLiteral("Files");
+    const QString count = formatCount(int64_t(folders ? partition_.folders.size() : partition_.files.size()));
+    const double centreY = item.rect.center().y();
+
+    const QFontMetricsF titleMetrics(titleFont()), badgeMetrics(badgeFont());
+    painter.setFont(titleFont());
+    painter.setPen(t.text);
+    painter.drawText(QPointF(item.rect.left(), centreY + (titleMetrics.ascent() - titleMetrics.descent()) / 2), title);
+
+    const double badgeLeft = item.rect.left() + titleMetrics.horizontalAdvance(title) + kHeaderSpacing;
+    const QRectF badge(badgeLeft, centreY - kBadgeHeight / 2,
+                       badgeMetrics.horizontalAdvance(count) + 2 * kBadgePadding, kBadgeHeight);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(t.chip);
+    painter.drawPath(shapes::capsule(badge));
+    painter.setFont(badgeFont());
+    painter.setPen(t.textSecondary);
+    painter.drawText(QPointF(badge.left() + kBadgePadding,
+                             centreY + (badgeMetrics.ascent() - badgeMetrics.descent()) / 2),
+                     count);
+}
+
+void FolderGridView::paintEmptyState(QPainter& painter, const Item& item) const {
+    // Centred across the whole width, like a line in a frame of unlimited width.
+    const QRectF line(0, item.rect.top(), layout_.width, item.rect.height());
+    painter.setFont(emptyFont());
+    painter.setPen(theme().textSecondary);
+    painter.drawText(line, Qt::AlignCenter, emptyText(viewModel_.filter()));
+}
+
+// ---- Geometry and scrolling ---------------------------------------------------------------------
+
+void FolderGridView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    relayout();
+}
+
+void FolderGridView::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy);
+    // The content moved under a still pointer.
+    const QPoint cursor = viewport()->mapFromGlobal(QCursor::pos());
+    updateHover(viewport()->rect().contains(cursor) ? std::optional<QPointF>(cursor) : std::nullopt);
+}
+
+// ---- Hover --------------------------------------------------------------------------------------
+
+void FolderGridView::updateHover(std::optional<QPointF> viewportPoint) {
+    FileNode* node = viewportPoint ? nodeAt(*viewportPoint) : nullptr;
+    if (node && !node->isDirectory()) node = nullptr; // tiles do not lift
+    if (node == hovered_) return;
+    if (hovered_) animateHover(hovered_, 0);
+    hovered_ = node;
+    if (hovered_) animateHover(hovered_, 1);
+}
+
+void FolderGridView::animateHover(const FileNode* node, double target) {
+    QPointer<QObject>& owner = hoverAnimations_[node];
+    if (!owner) owner = new QObject(this);
+    motion::animate(
+        owner, "hover", hoverAmount(node), target, motion::easeOut(0.16),
+        [this, node](const QVariant& value) {
+            hover_[node] = value.toDouble();
+            updateCell(node);
+        },
+        [this, node, target] {
+            if (target > 0) return;
+            // At rest again: forget the card.
+            hover_.erase(node);
+            if (auto found = hoverAnimations_.find(node); found != hoverAnimations_.end()) {
+                if (found->second) found->second->deleteLater();
+                hoverAnimations_.erase(found);
+            }
+        });
+}
+
+void FolderGridView::updateCell(const FileNode* node) {
+    // The card with its lift and its shadow.
+    if (const auto cell = cellOf(node))
+        viewport()->update(cell->adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin).toAlignedRect());
+}
+
+bool FolderGridView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Leave) updateHover(std::nullopt);
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void FolderGridView::mouseMoveEvent(QMouseEvent* event) {
+    updateHover(event->position());
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+// ---- Clicks -------------------------------------------------------------------------------------
+
+void FolderGridView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) taps_.press(event->position());
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void FolderGridView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseReleaseEvent(event);
+    if (!taps_.release(event->position())) return;
+    if (FileNode* node = nodeAt(event->position())) viewModel_.setSelectedNode(node);
+}
+
+void FolderGridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    // The first click of the pair has already selected; the second opens a folder or previews a file.
+    taps_.doubleClick();
+    FileNode* node = nodeAt(event->position());
+    if (!node) return;
+    // Opening a folder may make the Explore tab replace this view: nothing here runs after it.
+    if (node->isDirectory()) {
+        viewModel_.select(node);
+    } else {
+        NodeContextMenu::trigger(viewModel_, node, NodeContextMenu::Action::preview);
+    }
+}
+
+void FolderGridView::contextMenuEvent(QContextMenuEvent* event) {
+    if (FileNode* node = nodeAt(event->pos())) {
+        NodeContextMenu::popup(viewModel_, node, event->globalPos());
+        event->accept();
+    }
+}
