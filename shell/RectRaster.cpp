@@ -83,19 +83,29 @@ struct Outline {
     double rowCoverage(int y) const { return overlap(y, y + 1, top, bottom); }
 };
 
-// At most two pixels at a side of a straight row are partly covered; their weights are the same
-// on every such row, so they are worked out once.
+// The pixels of a straight row between two x positions: the same on every such row, so worked out
+// once: a run of whole pixels and the few partly covered ones around it.
 struct SidePixels {
-    int first = 0, count = 0;
-    std::array<uint32_t, 3> weights{};
+    int fullFrom = 0, fullTo = 0;
+    int partialCount = 0;
+    std::array<std::pair<int, uint32_t>, 4> partial{};
 
     SidePixels() = default;
-    template <typename Coverage> SidePixels(int from, int to, Coverage coverage) : first(from) {
-        count = std::clamp(to - from, 0, 3);
-        for (int i = 0; i < count; ++i) weights[size_t(i)] = weight(coverage(from + i));
+    template <typename Coverage> SidePixels(int from, int to, Coverage coverage) {
+        fullFrom = fullTo = from;
+        for (int x = from; x < to; ++x) {
+            const uint32_t w = weight(coverage(x));
+            if (w >= 256) {
+                if (fullTo != x) fullFrom = x; // the whole pixels are one run
+                fullTo = x + 1;
+            } else if (w > 0 && partialCount < int(partial.size())) {
+                partial[size_t(partialCount++)] = {x, w};
+            }
+        }
     }
     void apply(uint32_t* row, uint32_t colour) const {
-        for (int i = 0; i < count; ++i) put(row + first + i, colour, weights[size_t(i)]);
+        std::fill(row + fullFrom, row + fullTo, colour);
+        for (int i = 0; i < partialCount; ++i) put(row + partial[size_t(i)].first, colour, partial[size_t(i)].second);
     }
 };
 
@@ -128,7 +138,7 @@ struct Prepared {
             mid0 = std::clamp(int(std::ceil(outer.left + outer.r)), x0, x1);
             mid1 = std::clamp(int(std::floor(outer.right - outer.r)), mid0, x1);
         } else {
-            // Rows where the inner shape is straight: the band is the pixel or two either side.
+            // Rows where both shapes are straight: the band is the pixels either side.
             const int sideLeft = std::clamp(int(std::ceil(inner.left)), x0, x1);
             const int sideRight = std::clamp(int(std::floor(inner.right)), sideLeft, x1);
             leftSide = SidePixels(x0, sideLeft, [&](int x) { return overlap(x, x + 1, outer.left, inner.left); });
@@ -191,7 +201,7 @@ struct Prepared {
     }
 
     void ringRow(uint32_t* row, int y) const {
-        if (inner.straightRow(y)) {
+        if (inner.straightRow(y) && outer.straightRow(y)) {
             leftSide.apply(row, colour);
             rightSide.apply(row, colour);
             return;
@@ -365,8 +375,9 @@ void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, doub
         if (!wide) {
             const auto [anyLo, anyHi] = wedge(inset - 0.5);
             if (anyLo > anyHi) continue;
-            clip0 = std::max(clip0, int(std::floor(cx + anyLo - 0.5)));
-            clip1 = std::min(clip1, int(std::ceil(cx + anyHi + 0.5)) + 1);
+            // The bounds may be infinite (an edge parallel to the row): clamped before they become ints.
+            clip0 = std::max(clip0, int(std::floor(std::clamp(cx + anyLo - 0.5, double(bx0), double(bx1)))));
+            clip1 = std::min(clip1, int(std::ceil(std::clamp(cx + anyHi + 0.5, double(bx0), double(bx1)))) + 1);
             const auto [lo, hi] = wedge(inset + 0.5);
             if (solidOut2 > dy2 && lo <= hi) {
                 const double outerReach = std::sqrt(solidOut2 - dy2);
@@ -393,7 +404,15 @@ void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, doub
                 }
                 const double px = x + 0.5 - cx;
                 const double d0 = a0 - uy0 * px, d1 = a1 + uy1 * px;
-                const double angular = (wide ? std::max(d0, d1) : std::min(d0, d1)) - inset;
+                double angular = std::min(d0, d1) - inset;
+                if (wide) {
+                    // Beyond half a turn the edges are rays, not lines: behind its apex a ray is as far
+                    // as the centre.
+                    const double r = std::sqrt(px * px + dy2);
+                    const double ray0 = ux0 * px + uy0 * dy > 0 ? std::abs(d0) : r;
+                    const double ray1 = ux1 * px + uy1 * dy > 0 ? std::abs(d1) : r;
+                    angular = (d0 >= 0 || d1 >= 0 ? 1 : -1) * std::min(ray0, ray1) - inset;
+                }
                 if (angular <= -0.5) continue;
                 const double r2 = px * px + dy2;
                 double distance = angular;

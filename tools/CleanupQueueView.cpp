@@ -151,6 +151,8 @@ public:
 
     QString title() const { return title_->text(); }
     QString message() const { return message_->text(); }
+    WideButton* confirmButton() const { return confirm_; }
+    WideButton* cancelButton() const { return cancel_; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -386,6 +388,8 @@ bool CleanupQueueView::isConfirmationShown() const { return sheet_->isVisibleTo(
 QString CleanupQueueView::confirmationTitle() const { return sheet_->title(); }
 QString CleanupQueueView::confirmationMessage() const { return sheet_->message(); }
 WideButton* CleanupQueueView::clearButton() const { return clear_; }
+WideButton* CleanupQueueView::confirmationMoveButton() const { return sheet_->confirmButton(); }
+WideButton* CleanupQueueView::confirmationCancelButton() const { return sheet_->cancelButton(); }
 WideButton* CleanupQueueView::moveButton() const { return move_; }
 
 void CleanupQueueView::clear() { queue_.clear(); }

@@ -51,6 +51,9 @@ public:
     QString confirmationMessage() const;
     WideButton* clearButton() const;
     WideButton* moveButton() const;
+    // The confirmation's "Move to Trash" and "Cancel".
+    WideButton* confirmationMoveButton() const;
+    WideButton* confirmationCancelButton() const;
     cleanup_queue::ItemList* itemList() const { return list_; }
 
     QSize sizeHint() const override { return kSize; }

@@ -2,11 +2,11 @@
 
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
-#include "platform/Trash.h"
 #include "shell/Buttons.h"
 #include "shell/Formatters.h"
 #include "shell/Theme.h"
 
+#include "tests/support/FakeTrash.h"
 #include "tests/support/ScannedFixture.h"
 #include "tests/support/TreeChecks.h"
 #include "tests/visualizations/ViewTestUtil.h"
@@ -17,43 +17,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
-#include <mutex>
-#include <set>
-#include <thread>
 
 namespace {
 
-// A Trash that moves items into a folder of the test, refuses the paths it is told to and, when
-// held, keeps every move waiting until released.
-class FakeTrash : public platform::TrashBackend {
-public:
-    explicit FakeTrash(std::string folder) : folder_(std::move(folder)) { std::filesystem::create_directories(folder_); }
-
-    bool moveToTrash(const std::string& path) override {
-        while (held) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        std::lock_guard lock(mutex_);
-        if (refused.count(path)) return false;
-        const std::string target = folder_ + "/" + std::to_string(++counter_);
-        return std::rename(path.c_str(), target.c_str()) == 0;
-    }
-    void secondAttempt(const std::string&) override {}
-
-    std::set<std::string> refused;
-    std::atomic<bool> held = false;
-
-private:
-    std::string folder_;
-    std::mutex mutex_;
-    int counter_ = 0;
-};
-
 class CleanupQueuePopover : public ::testing::Test {
 protected:
-    CleanupQueuePopover()
-        : trashFolder(std::make_shared<TempDir>()), trash(std::make_shared<FakeTrash>(trashFolder->str() + "/Trash")),
-          fixture(trash) {}
+    CleanupQueuePopover() : trash(std::make_shared<FakeTrash>()), fixture(trash) {}
 
     void SetUp() override { ASSERT_NE(fixture.root(), nullptr); }
 
@@ -69,7 +39,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !view.isMoving(); }, 30000));
     }
 
-    std::shared_ptr<TempDir> trashFolder;
     std::shared_ptr<FakeTrash> trash;
     ScannedFixture fixture;
 };
@@ -178,7 +147,8 @@ TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
     stage("Downloads/installer.iso");
     stage("Pictures/Scans");
     stage("Documents/budget.xlsx");
-    trash->refused = {fixture.path("Pictures/Scans"), fixture.path("Documents/budget.xlsx")};
+    trash->refuse(fixture.path("Pictures/Scans"));
+    trash->refuse(fixture.path("Documents/budget.xlsx"));
     const int64_t rootBefore = fixture.root()->sizeOnDisk;
     const int64_t installer = fixture.node("Downloads/installer.iso")->sizeOnDisk;
 
@@ -214,7 +184,7 @@ TEST_F(CleanupQueuePopover, TheWindowKeepsRunningWhileItemsMove) {
     stage("Music/voice memo.m4a");
     CleanupQueueView view(*fixture.viewModel);
     QSignalSpy dismissed(&view, &CleanupQueueView::dismissRequested);
-    trash->held = true;
+    trash->hold = true;
     view.askToMove();
     view.confirmMove(); // returns at once
     EXPECT_TRUE(view.isMoving());
@@ -227,19 +197,19 @@ TEST_F(CleanupQueuePopover, TheWindowKeepsRunningWhileItemsMove) {
     QTest::qWait(100); // the event loop keeps turning
     EXPECT_GT(turns, 3);
     EXPECT_TRUE(view.isMoving());
-    trash->held = false;
+    trash->release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dismissed.count() == 1; }, 30000));
     EXPECT_EQ(fixture.node("Music/voice memo.m4a"), nullptr);
 }
 
 TEST_F(CleanupQueuePopover, AMoveFinishesInTheTreeAfterThePopoverClosed) {
     stage("Documents/notes.txt");
-    trash->held = true;
+    trash->hold = true;
     auto* view = new CleanupQueueView(*fixture.viewModel);
     view->askToMove();
     view->confirmMove();
     delete view; // the user closed the popover while the move ran
-    trash->held = false;
+    trash->release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return fixture.node("Documents/notes.txt") == nullptr; }, 30000));
     EXPECT_TRUE(queue().items().empty());
 }
@@ -250,7 +220,7 @@ TEST_F(CleanupQueuePopover, RenderInBothThemes) {
     stage("Documents/Archive/tax-2018.zip");
     stage("Downloads/installer.iso");
     queue().addAll({{fixture.path("Music/Album/04 Outro.flac"), 720'000}}, QStringLiteral("Duplicate"));
-    trash->refused = {fixture.path("Downloads/installer.iso")};
+    trash->refuse(fixture.path("Downloads/installer.iso"));
     for (ThemeName themeName : theme_name::allCases) {
         ThemeManager::instance().setThemeName(themeName);
         CleanupQueueView view(*fixture.viewModel);

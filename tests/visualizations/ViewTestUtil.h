@@ -38,11 +38,10 @@ inline void doubleClick(QWidget& w, QPointF at) {
     send(w, QEvent::MouseButtonRelease, at);
 }
 
-// build/test/screenshots, beside the main window's pictures.
+// screenshots/ in the working folder, beside the main window's pictures.
 inline QString screenshotPath(const QString& name) {
-    QDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    dir.mkpath(QStringLiteral("."));
-    return dir.filePath(name);
+    QDir().mkpath(QStringLiteral("screenshots"));
+    return QStringLiteral("screenshots/") + name;
 }
 
 inline QString themeSuffix(ThemeName name) { return name == ThemeName::dark ? QStringLiteral("dark") : QStringLiteral("light"); }
