@@ -121,7 +121,35 @@ void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
         }
         return;
     }
-    std::stable_sort(nodes.begin(), nodes.end(), larger);
+    if (nodes.size() <= 4096) {
+        std::stable_sort(nodes.begin(), nodes.end(), larger);
+        return;
+    }
+    // Large lists (a regrouping holds every file of a folder's subtree): comparing through the
+    // pointers misses the cache at every step, so each size is read once and the (size, node) pairs
+    // are radix-sorted, a byte at a time from the lowest; that sort is stable, as required.
+    struct Key {
+        uint64_t order; // ~size: ascending order is largest size first
+        FileNode* node;
+    };
+    std::vector<Key> keys(nodes.size()), spare(nodes.size());
+    uint64_t all = ~uint64_t(0), any = 0; // bits set in every key / in some key: equal bytes need no pass
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        // Signed to unsigned keeping the order, then inverted: largest first.
+        const uint64_t order = ~(uint64_t(nodes[i]->sizeOnDisk) ^ (uint64_t(1) << 63));
+        keys[i] = {order, nodes[i]};
+        all &= order;
+        any |= order;
+    }
+    for (int shift = 0; shift < 64; shift += 8) {
+        if (((all ^ any) >> shift & 0xff) == 0) continue;
+        std::array<size_t, 257> start{};
+        for (const Key& k : keys) ++start[(k.order >> shift & 0xff) + 1];
+        for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        for (const Key& k : keys) spare[start[k.order >> shift & 0xff]++] = k;
+        keys.swap(spare);
+    }
+    for (size_t i = 0; i < keys.size(); ++i) nodes[i] = keys[i].node;
 }
 
 std::vector<FileNode*> FileNode::allFiles() const {

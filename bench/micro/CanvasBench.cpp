@@ -100,6 +100,20 @@ BENCHMARK(treemapLayoutMillionRoot)
     ->ArgName("mode")
     ->Unit(benchmark::kMillisecond);
 
+// The first "By type" or "By age" layout of a folder also regroups its files (afterwards the tree
+// keeps the regrouping): every file below the root, grouped and sorted.
+void regroupMillionRoot(benchmark::State& state) {
+    auto& s = million();
+    const double now = palette::nowStamp();
+    for (auto _ : state) {
+        Arena arena;
+        const FileNode* groups = state.range(0) == int(ColorMode::type) ? buildCategoryGroups(arena, s.tree->root())
+                                                                         : buildAgeGroups(arena, s.tree->root(), now);
+        benchmark::DoNotOptimize(groups);
+    }
+}
+BENCHMARK(regroupMillionRoot)->Arg(int(ColorMode::type))->Arg(int(ColorMode::age))->ArgName("mode")->Unit(benchmark::kMillisecond);
+
 void sunburstArcs(benchmark::State& state) {
     const FileNode* source = state.range(0) ? million().tree->root() : wideFolder(true).tree->root();
     size_t arcs = 0;

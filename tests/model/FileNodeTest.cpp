@@ -52,14 +52,16 @@ TEST(FileNodeOrder, SortIsLargestFirstAndStableForShortAndLongLists) {
     FileNode::sortBySizeOnDisk(few);
     EXPECT_EQ(names(few), (std::vector<std::string>{"n1", "n3", "n0", "n2"}));
 
-    std::vector<FileNode*> many;
-    for (int i = 0; i < 40; ++i) many.push_back(b.file(b.root(), std::to_string(i), i % 3));
-    FileNode::sortBySizeOnDisk(many);
-    for (size_t i = 1; i < many.size(); ++i) {
-        ASSERT_GE(many[i - 1]->sizeOnDisk, many[i]->sizeOnDisk);
-        if (many[i - 1]->sizeOnDisk == many[i]->sizeOnDisk) {
-            EXPECT_LT(std::stoi(std::string(many[i - 1]->name())), std::stoi(std::string(many[i]->name())));
-        }
+    // Longer lists take other paths (the longest a radix sort): sizes over many bytes, with ties.
+    for (int count : {40, 5000}) {
+        std::vector<FileNode*> many;
+        for (int i = 0; i < count; ++i)
+            many.push_back(b.file(b.root(), std::to_string(i), count == 40 ? i % 3 : (int64_t(i) * 7919 % 997) << (i % 41)));
+        std::vector<FileNode*> expected = many;
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const FileNode* a, const FileNode* c) { return a->sizeOnDisk > c->sizeOnDisk; });
+        FileNode::sortBySizeOnDisk(many);
+        EXPECT_EQ(many, expected) << count;
     }
 }
 
