@@ -52,26 +52,20 @@ void squarify(std::span<const double> weights, const QRectF& rect, std::span<QRe
             largest = hi;
             current = ratio;
         }
-        if (w >= h) {
-            // A column at the left edge, filled top to bottom.
-            const double t = sum / h;
-            double cy = y;
-            for (size_t k = start; k < end; ++k) {
-                const double length = t > 0 ? weights[k] * scale / t : 0;
-                out[k] = QRectF(x, cy, t, length);
-                cy += length;
-            }
+        // Wider than high: a column at the left edge, filled downwards; else a row along the top,
+        // filled rightwards.
+        const bool column = w >= h;
+        const double t = sum / (column ? h : w);
+        double along = column ? y : x;
+        for (size_t k = start; k < end; ++k) {
+            const double length = t > 0 ? weights[k] * scale / t : 0;
+            out[k] = column ? QRectF(x, along, t, length) : QRectF(along, y, length, t);
+            along += length;
+        }
+        if (column) {
             x += t;
             w = std::max(w - t, 0.0);
         } else {
-            // A row along the top edge, filled left to right.
-            const double t = sum / w;
-            double cx = x;
-            for (size_t k = start; k < end; ++k) {
-                const double length = t > 0 ? weights[k] * scale / t : 0;
-                out[k] = QRectF(cx, y, length, t);
-                cx += length;
-            }
             y += t;
             h = std::max(h - t, 0.0);
         }

@@ -1,5 +1,6 @@
 // Layout and drawing of the treemap and the sunburst: a folder of 100,000 children, the root of a
 // tree of about 1,000,000 nodes, and a full repaint at 1680 x 1050 from a cached layout.
+#include "bench/micro/BenchApplication.h"
 #include "bench/micro/SyntheticTree.h"
 #include "shell/Fonts.h"
 #include "shell/Palette.h"
@@ -16,19 +17,6 @@
 #include <random>
 
 namespace {
-
-void ensureApplication() {
-    static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "brenwick-microbench";
-        static char* argv[] = {name, nullptr};
-        auto* a = new QApplication(argc, argv);
-        fonts::loadEmbedded();
-        return a;
-    }();
-    (void)app;
-}
 
 // One folder of 100,000 files. "Varied" sizes spread over six orders of magnitude, as in a real
 // large folder; "equal" sizes are the worst case: every child is big enough to be laid out.

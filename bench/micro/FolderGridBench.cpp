@@ -1,6 +1,7 @@
 // The folder grid over a folder of 100,000 children: opening it (partition, layout and the first
 // painted screen), scrolling it (a wheel step, and a jump that paints a whole screen), and narrowing it
 // by the filter.
+#include "bench/micro/BenchApplication.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
@@ -20,21 +21,6 @@
 #include <string>
 
 namespace {
-
-// Google Benchmark owns main(); the widgets need an application, made on first use.
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "brenwick-microbench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        auto* instance = new QApplication(argc, argv);
-        fonts::loadEmbedded();
-        motion::setAnimationsEnabled(false);
-        return instance;
-    }();
-    (void)app;
-}
 
 // One folder of `folders` subfolders (each with bytes in three categories) and `files` files, sized
 // and ordered like a scan leaves them.

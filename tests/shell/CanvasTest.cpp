@@ -3,6 +3,7 @@
 #include "shell/LayoutCache.h"
 #include "shell/Theme.h"
 
+#include "tests/support/Mouse.h"
 #include "tests/support/TestTree.h"
 
 #include <QApplication>
@@ -15,6 +16,10 @@
 #include <unordered_set>
 
 namespace {
+
+using mouse::click;
+using mouse::doubleClick;
+using mouse::send;
 
 // ---- Keys and the cache -------------------------------------------------------------------------
 
@@ -115,26 +120,7 @@ struct FakeViewModel {
     }
 };
 
-void send(QWidget& w, QEvent::Type type, QPointF at) {
-    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick
-                                         ? Qt::MouseButtons(Qt::LeftButton)
-                                         : Qt::MouseButtons(Qt::NoButton);
-    QMouseEvent event(type, at, w.mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(&w, &event);
-}
 
-void click(QWidget& w, QPointF at) {
-    send(w, QEvent::MouseButtonPress, at);
-    send(w, QEvent::MouseButtonRelease, at);
-}
-
-// What a widget receives for a real double click.
-void doubleClick(QWidget& w, QPointF at) {
-    click(w, at);
-    send(w, QEvent::MouseButtonDblClick, at);
-    send(w, QEvent::MouseButtonRelease, at);
-}
 
 class CanvasGestures : public ::testing::Test {
 protected:

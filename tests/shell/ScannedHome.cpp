@@ -22,7 +22,7 @@ void age(const std::string& path, double days) {
 
 } // namespace
 
-ScannedHome::ScannedHome() : home_(dir_.str() + "/home") {
+ScannedHome::ScannedHome(std::shared_ptr<platform::TrashBackend> trash) : home_(dir_.str() + "/home") {
     struct Item {
         const char* path;
         size_t size;
@@ -55,7 +55,9 @@ ScannedHome::ScannedHome() : home_(dir_.str() + "/home") {
     }
     env_.set("HOME", home_);
 
-    model_ = std::make_unique<ScanViewModel>();
+    ScanViewModel::Services services;
+    services.trash = std::move(trash);
+    model_ = std::make_unique<ScanViewModel>(std::move(services));
     model_->scan(home_);
     const bool done = QTest::qWaitFor(
         [&] {

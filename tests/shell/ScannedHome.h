@@ -8,19 +8,24 @@
 #include <string>
 
 class FileNode;
+namespace platform {
+class TrashBackend;
+}
 
 // A home folder of real files (documents, media, a project with node_modules, Downloads, a cache),
 // with ages from today to years ago, scanned by a state object: the sidebar and inspector show it as a
 // user would see it. HOME points at it for the life of the object.
 class ScannedHome {
   public:
-    ScannedHome();
+    // `trash` stands in for the Trash the cleanup queue moves to (null: the real one).
+    explicit ScannedHome(std::shared_ptr<platform::TrashBackend> trash = nullptr);
     ~ScannedHome();
 
     const std::string& home() const { return home_; }
     ScanViewModel& model() { return *model_; }
-    // The node at a path relative to the home folder ("" for the root).
+    // The node at a path relative to the home folder ("" for the root), and that path in full.
     FileNode* node(const std::string& relative) const;
+    std::string path(const std::string& relative) const { return home_ + "/" + relative; }
 
   private:
     TempDir dir_;

@@ -7,7 +7,7 @@
 #include "shell/Theme.h"
 
 #include "tests/support/FakeTrash.h"
-#include "tests/support/ScannedFixture.h"
+#include "tests/shell/ScannedHome.h"
 #include "tests/support/TreeChecks.h"
 #include "tests/visualizations/ViewTestUtil.h"
 
@@ -25,9 +25,9 @@ class CleanupQueuePopover : public ::testing::Test {
 protected:
     CleanupQueuePopover() : trash(std::make_shared<FakeTrash>()), fixture(trash) {}
 
-    void SetUp() override { ASSERT_NE(fixture.root(), nullptr); }
+    void SetUp() override { ASSERT_NE(fixture.model().root(), nullptr); }
 
-    CleanupQueue& queue() { return fixture.viewModel->cleanupQueue(); }
+    CleanupQueue& queue() { return fixture.model().cleanupQueue(); }
     void stage(const char* relative) {
         ASSERT_TRUE(queue().add(fixture.node(relative), QStringLiteral("Staged from Explore"))) << relative;
     }
@@ -40,11 +40,11 @@ protected:
     }
 
     std::shared_ptr<FakeTrash> trash;
-    ScannedFixture fixture;
+    ScannedHome fixture;
 };
 
 TEST_F(CleanupQueuePopover, EmptyQueue) {
-    CleanupQueueView view(*fixture.viewModel);
+    CleanupQueueView view(fixture.model());
     EXPECT_EQ(view.stagedText(), QStringLiteral("0 B staged"));
     EXPECT_FALSE(view.clearButton()->isEnabled());
     EXPECT_FALSE(view.moveButton()->isEnabled());
@@ -55,17 +55,17 @@ TEST_F(CleanupQueuePopover, EmptyQueue) {
 }
 
 TEST_F(CleanupQueuePopover, RowsRemoveOneAndClear) {
-    stage("Movies/clip-final.mp4");
+    stage("Movies/Trailer.mov");
     stage("Music/Album");
     stage("Downloads/paper.pdf");
-    CleanupQueueView view(*fixture.viewModel);
+    CleanupQueueView view(fixture.model());
     view.resize(CleanupQueueView::kSize);
     view.show();
     auto* list = view.itemList();
     ASSERT_EQ(list->rowCount(), 3);
     EXPECT_EQ(list->nameText(1), QStringLiteral("Album"));
     EXPECT_EQ(list->reasonText(1), QStringLiteral("Staged from Explore"));
-    EXPECT_EQ(list->sizeText(0), QStringLiteral("901 KB"));
+    EXPECT_EQ(list->sizeText(0), formatBytes(fixture.node("Movies/Trailer.mov")->sizeOnDisk));
     EXPECT_FALSE(view.isEmptyStateShown());
     EXPECT_EQ(view.stagedText(), formatBytes(queue().totalSize()) + QStringLiteral(" staged"));
 
@@ -84,13 +84,13 @@ TEST_F(CleanupQueuePopover, RowsRemoveOneAndClear) {
 }
 
 TEST_F(CleanupQueuePopover, ConfirmationTellsCountAndSizeAndCancelChangesNothing) {
-    stage("Movies/Holiday 2019.mov");
-    stage("Documents/Archive");
+    stage("Movies/Holiday 2023.mp4");
+    stage("Archives");
     const int64_t total = queue().totalSize();
     // Inside a real popup: answering the confirmation must not close it.
     QWidget popup(nullptr, Qt::Popup);
     popup.resize(CleanupQueueView::kSize);
-    auto* view = new CleanupQueueView(*fixture.viewModel, &popup);
+    auto* view = new CleanupQueueView(fixture.model(), &popup);
     view->resize(CleanupQueueView::kSize);
     popup.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&popup));
@@ -114,45 +114,45 @@ TEST_F(CleanupQueuePopover, ConfirmationTellsCountAndSizeAndCancelChangesNothing
 }
 
 TEST_F(CleanupQueuePopover, MoveEverythingUpdatesTheTreeAndCloses) {
-    stage("Movies/Holiday 2019.mov");
-    stage("Projects/site/node_modules");
-    stage("Projects/site/node_modules/lodash"); // inside a staged folder: goes along with it
-    FileNode* root = fixture.root();
+    stage("Movies/Holiday 2023.mp4");
+    stage("Projects/web/node_modules");
+    stage("Projects/web/node_modules/lodash"); // inside a staged folder: goes along with it
+    FileNode* root = fixture.model().root();
     const int64_t rootBefore = root->sizeOnDisk;
     const int64_t filesBefore = root->fileCount();
-    const int64_t movie = fixture.node("Movies/Holiday 2019.mov")->sizeOnDisk;
-    const int64_t modules = fixture.node("Projects/site/node_modules")->sizeOnDisk;
-    const int64_t moduleFiles = fixture.node("Projects/site/node_modules")->fileCount();
-    const int64_t generation = fixture.viewModel->generation();
+    const int64_t movie = fixture.node("Movies/Holiday 2023.mp4")->sizeOnDisk;
+    const int64_t modules = fixture.node("Projects/web/node_modules")->sizeOnDisk;
+    const int64_t moduleFiles = fixture.node("Projects/web/node_modules")->fileCount();
+    const int64_t generation = fixture.model().generation();
 
-    CleanupQueueView view(*fixture.viewModel);
+    CleanupQueueView view(fixture.model());
     QSignalSpy dismissed(&view, &CleanupQueueView::dismissRequested);
     moveAndWait(view);
 
     EXPECT_EQ(dismissed.count(), 1);
     EXPECT_TRUE(queue().items().empty());
     EXPECT_TRUE(view.failures().empty());
-    EXPECT_FALSE(std::filesystem::exists(fixture.path("Movies/Holiday 2019.mov")));
-    EXPECT_FALSE(std::filesystem::exists(fixture.path("Projects/site/node_modules")));
+    EXPECT_FALSE(std::filesystem::exists(fixture.path("Movies/Holiday 2023.mp4")));
+    EXPECT_FALSE(std::filesystem::exists(fixture.path("Projects/web/node_modules")));
     // The tree lost exactly what went, and every folder's totals still add up.
-    EXPECT_EQ(fixture.viewModel->generation(), generation + 1);
-    EXPECT_EQ(fixture.node("Movies/Holiday 2019.mov"), nullptr);
-    EXPECT_EQ(fixture.node("Projects/site/node_modules"), nullptr);
+    EXPECT_EQ(fixture.model().generation(), generation + 1);
+    EXPECT_EQ(fixture.node("Movies/Holiday 2023.mp4"), nullptr);
+    EXPECT_EQ(fixture.node("Projects/web/node_modules"), nullptr);
     EXPECT_EQ(root->sizeOnDisk, rootBefore - movie - modules);
     EXPECT_EQ(root->fileCount(), filesBefore - 1 - moduleFiles);
     expectRolledUp(root);
 }
 
 TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
-    stage("Downloads/installer.iso");
-    stage("Pictures/Scans");
-    stage("Documents/budget.xlsx");
-    trash->refuse(fixture.path("Pictures/Scans"));
-    trash->refuse(fixture.path("Documents/budget.xlsx"));
-    const int64_t rootBefore = fixture.root()->sizeOnDisk;
-    const int64_t installer = fixture.node("Downloads/installer.iso")->sizeOnDisk;
+    stage("Downloads/installer.deb");
+    stage("Pictures/Screenshots");
+    stage("Documents/Thesis draft.docx");
+    trash->refuse(fixture.path("Pictures/Screenshots"));
+    trash->refuse(fixture.path("Documents/Thesis draft.docx"));
+    const int64_t rootBefore = fixture.model().root()->sizeOnDisk;
+    const int64_t installer = fixture.node("Downloads/installer.deb")->sizeOnDisk;
 
-    CleanupQueueView view(*fixture.viewModel);
+    CleanupQueueView view(fixture.model());
     QSignalSpy dismissed(&view, &CleanupQueueView::dismissRequested);
     moveAndWait(view);
 
@@ -160,20 +160,20 @@ TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
     EXPECT_EQ(view.failures().size(), 2u);
     EXPECT_EQ(view.bannerText(), QStringLiteral("Couldn't trash 2 item(s) — check permissions."));
     ASSERT_EQ(view.itemList()->rowCount(), 2); // exactly the failed items stay listed
-    EXPECT_EQ(view.itemList()->nameText(0), QStringLiteral("Scans"));
-    EXPECT_EQ(view.itemList()->nameText(1), QStringLiteral("budget.xlsx"));
+    EXPECT_EQ(view.itemList()->nameText(0), QStringLiteral("Screenshots"));
+    EXPECT_EQ(view.itemList()->nameText(1), QStringLiteral("Thesis draft.docx"));
     // The part that went is applied; the rest stays in the tree.
-    EXPECT_EQ(fixture.node("Downloads/installer.iso"), nullptr);
-    EXPECT_NE(fixture.node("Pictures/Scans"), nullptr);
-    EXPECT_EQ(fixture.root()->sizeOnDisk, rootBefore - installer);
-    expectRolledUp(fixture.root());
+    EXPECT_EQ(fixture.node("Downloads/installer.deb"), nullptr);
+    EXPECT_NE(fixture.node("Pictures/Screenshots"), nullptr);
+    EXPECT_EQ(fixture.model().root()->sizeOnDisk, rootBefore - installer);
+    expectRolledUp(fixture.model().root());
 
     // Removing a row or clearing keeps the banner until the next attempt.
     view.clear();
     EXPECT_EQ(view.bannerText(), QStringLiteral("Couldn't trash 2 item(s) — check permissions."));
 
     // When every item fails, every item stays.
-    stage("Pictures/Scans");
+    stage("Pictures/Screenshots");
     moveAndWait(view);
     EXPECT_EQ(view.itemList()->rowCount(), 1);
     EXPECT_EQ(view.bannerText(), QStringLiteral("Couldn't trash 1 item(s) — check permissions."));
@@ -181,8 +181,8 @@ TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
 }
 
 TEST_F(CleanupQueuePopover, TheWindowKeepsRunningWhileItemsMove) {
-    stage("Music/voice memo.m4a");
-    CleanupQueueView view(*fixture.viewModel);
+    stage("Music/Album/01 Opening.mp3");
+    CleanupQueueView view(fixture.model());
     QSignalSpy dismissed(&view, &CleanupQueueView::dismissRequested);
     trash->hold = true;
     view.askToMove();
@@ -199,13 +199,13 @@ TEST_F(CleanupQueuePopover, TheWindowKeepsRunningWhileItemsMove) {
     EXPECT_TRUE(view.isMoving());
     trash->release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dismissed.count() == 1; }, 30000));
-    EXPECT_EQ(fixture.node("Music/voice memo.m4a"), nullptr);
+    EXPECT_EQ(fixture.node("Music/Album/01 Opening.mp3"), nullptr);
 }
 
 TEST_F(CleanupQueuePopover, AMoveFinishesInTheTreeAfterThePopoverClosed) {
     stage("Documents/notes.txt");
     trash->hold = true;
-    auto* view = new CleanupQueueView(*fixture.viewModel);
+    auto* view = new CleanupQueueView(fixture.model());
     view->askToMove();
     view->confirmMove();
     delete view; // the user closed the popover while the move ran
@@ -215,15 +215,15 @@ TEST_F(CleanupQueuePopover, AMoveFinishesInTheTreeAfterThePopoverClosed) {
 }
 
 TEST_F(CleanupQueuePopover, RenderInBothThemes) {
-    stage("Movies/Holiday 2019.mov");
-    stage("Projects/site/node_modules");
-    stage("Documents/Archive/tax-2018.zip");
-    stage("Downloads/installer.iso");
-    queue().addAll({{fixture.path("Music/Album/04 Outro.flac"), 720'000}}, QStringLiteral("Duplicate"));
-    trash->refuse(fixture.path("Downloads/installer.iso"));
+    stage("Movies/Holiday 2023.mp4");
+    stage("Projects/web/node_modules");
+    stage("Archives/backup-2021.zip");
+    stage("Downloads/installer.deb");
+    queue().addAll({{fixture.path("Music/Album/02 Second Song.flac"), 720'000}}, QStringLiteral("Duplicate"));
+    trash->refuse(fixture.path("Downloads/installer.deb"));
     for (ThemeName themeName : theme_name::allCases) {
         ThemeManager::instance().setThemeName(themeName);
-        CleanupQueueView view(*fixture.viewModel);
+        CleanupQueueView view(fixture.model());
         view.resize(CleanupQueueView::kSize);
         view.show();
         view_test::hover(*view.itemList(), view.itemList()->removeButtonRect(1).center());
@@ -236,12 +236,12 @@ TEST_F(CleanupQueuePopover, RenderInBothThemes) {
         ASSERT_TRUE(image.save(view_test::screenshotPath("queue-confirm-" + view_test::themeSuffix(themeName) + ".png")));
         view.cancelMove();
 
-        CleanupQueueView empty(*fixture.viewModel);
+        CleanupQueueView empty(fixture.model());
         empty.resize(CleanupQueueView::kSize);
         const auto items = queue().items();
         // Render the empty state and the failure banner from a failing move of one item.
         queue().clear();
-        stage("Downloads/installer.iso");
+        stage("Downloads/installer.deb");
         moveAndWait(empty);
         queue().clear();
         image = empty.grab().toImage();
