@@ -87,7 +87,11 @@ void CanvasView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     if (cachesDrawing()) {
-        cached_.paint(painter, canvasKey(), size(), [this](QPainter& p, QSizeF s) { paintCanvas(p, s); });
+        // The selection is drawn over the picture with the hover: a new selection costs an outline,
+        // not the whole picture.
+        CanvasKey key = canvasKey();
+        key.selected = nullptr;
+        cached_.paint(painter, key, size(), [this](QPainter& p, QSizeF s) { paintCanvas(p, s); });
     } else {
         paintCanvas(painter, size());
     }

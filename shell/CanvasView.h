@@ -34,8 +34,9 @@ struct LayoutInput {
 // A click or double click where no node is drawn emits nothing.
 //
 // Subclasses derive from LayoutCanvas<Item> (below), which adds the layout cache, and provide
-// paintCanvas (drawn into a cached picture, redrawn only when canvasKey() changes), optionally
-// paintOverlay (drawn on every paint: hover outlines), and hitTest.
+// paintCanvas (drawn into a cached picture, redrawn only when canvasKey() changes other than in its
+// selection), optionally paintOverlay (drawn on every paint: the selection and hover outlines), and
+// hitTest.
 //
 // Hover: moving over the canvas updates hovered() (only when the node under the pointer changes) and
 // shows the HoverChip at the bottom-left corner; leaving the view clears it.
@@ -81,9 +82,9 @@ signals:
     void hoveredChanged(FileNode* node);
 
 protected:
-    // Draws what depends only on canvasKey(); called only when that key changed.
+    // Draws what depends only on canvasKey() but its selection; called only when that changed.
     virtual void paintCanvas(QPainter& painter, QSizeF size) = 0;
-    // Drawn over the cached picture on every paint (hover outlines).
+    // Drawn over the cached picture on every paint (selection and hover outlines).
     virtual void paintOverlay(QPainter& painter);
     // The size that goes into the VizKey: the widget's size by default (the sunburst lays out angles
     // and passes 0 x 0, the flame graph its width and 0).

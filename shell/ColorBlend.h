@@ -2,20 +2,25 @@
 
 #include <QColor>
 
-// Colour arithmetic the canvas views share.
+#include <algorithm>
+#include <cmath>
+
+// Colour arithmetic the canvas views share, in 8-bit channels (what the pictures hold): a canvas
+// blends a few colours for each of thousands of shapes.
 namespace color_blend {
 
 // The colour with its opacity multiplied by `opacity`.
 inline QColor withOpacity(QColor color, double opacity) {
-    color.setAlphaF(float(color.alphaF() * opacity));
+    color.setAlpha(int(std::lround(color.alpha() * std::clamp(opacity, 0.0, 1.0))));
     return color;
 }
 
 // The opaque colour `top` leaves when drawn over the opaque `below`.
 inline QColor over(const QColor& top, const QColor& below) {
-    const double a = top.alphaF();
-    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)), float(top.greenF() * a + below.greenF() * (1 - a)),
-                            float(top.blueF() * a + below.blueF() * (1 - a)));
+    const QRgb t = top.rgba(), b = below.rgb();
+    const int a = qAlpha(t);
+    auto mix = [a](int x, int y) { return (x * a + y * (255 - a) + 127) / 255; };
+    return QColor(mix(qRed(t), qRed(b)), mix(qGreen(t), qGreen(b)), mix(qBlue(t), qBlue(b)));
 }
 
 } // namespace color_blend

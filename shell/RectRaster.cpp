@@ -1,5 +1,7 @@
 #include "shell/RectRaster.h"
 
+#include "shell/OffThreadPaint.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -118,11 +120,6 @@ struct Prepared {
     int mid0 = 0, mid1 = 0;     // between the arcs
     int solid0 = 0, solid1 = 0; // whole pixels of a straight row (a fill)
     SidePixels leftSide, rightSide;
-    const std::vector<QRect>* holes = nullptr;
-    // The holes crossing the current row, by left edge (rows are drawn top to bottom).
-    mutable size_t nextHole = 0;
-    mutable std::vector<QRect> activeHoles;
-    mutable int holesExpire = INT_MAX; // the first row past an active hole's bottom
 
     bool prepare(int width, int height) {
         x0 = std::max(0, int(std::floor(outer.left)));
@@ -154,11 +151,7 @@ struct Prepared {
     void fillRow(uint32_t* row, int y) const {
         if (outer.straightRow(y)) {
             leftSide.apply(row, colour);
-            if (holes && !holes->empty()) {
-                fillAroundHoles(row, y);
-            } else {
-                std::fill(row + solid0, row + solid1, colour);
-            }
+            std::fill(row + solid0, row + solid1, colour);
             rightSide.apply(row, colour);
             return;
         }
@@ -174,30 +167,6 @@ struct Prepared {
             std::fill(row + mid1, row + sp.rightFull, colour);
         }
         for (int x = sp.rightFull; x < sp.rightNone; ++x) put(row + x, colour, weight(outer.coverage(x, y)));
-    }
-
-    void fillAroundHoles(uint32_t* row, int y) const {
-        bool changed = false;
-        if (y >= holesExpire) {
-            std::erase_if(activeHoles, [y](const QRect& h) { return h.bottom() < y; });
-            changed = true;
-        }
-        for (; nextHole < holes->size() && (*holes)[nextHole].top() <= y; ++nextHole)
-            if ((*holes)[nextHole].bottom() >= y) {
-                activeHoles.push_back((*holes)[nextHole]);
-                changed = true;
-            }
-        if (changed) {
-            std::sort(activeHoles.begin(), activeHoles.end(), [](const QRect& a, const QRect& b) { return a.left() < b.left(); });
-            holesExpire = INT_MAX;
-            for (const QRect& h : activeHoles) holesExpire = std::min(holesExpire, h.bottom() + 1);
-        }
-        int x = solid0;
-        for (const QRect& hole : activeHoles) {
-            std::fill(row + x, row + std::clamp(hole.left(), x, solid1), colour);
-            x = std::max(x, std::min(hole.right() + 1, solid1));
-        }
-        std::fill(row + x, row + solid1, colour);
     }
 
     void ringRow(uint32_t* row, int y) const {
@@ -229,73 +198,88 @@ struct Prepared {
 
 } // namespace
 
-QRect solidCore(const QRectF& rect, double radius) {
-    const double r = std::clamp(radius, 0.0, std::max(0.0, std::min(rect.width(), rect.height()) / 2));
-    const int left = int(std::ceil(rect.left())), right = int(std::floor(rect.right()));
-    const int top = int(std::ceil(rect.top() + r)), bottom = int(std::floor(rect.bottom() - r));
-    if (right <= left || bottom <= top) return {};
-    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-}
-
-void Batch::fillRoundedRect(const QRectF& rect, double radius, QRgb opaque, std::vector<QRect> holes) {
+void Batch::fillRoundedRect(const QRectF& rect, double radius, QRgb opaque) {
     if (rect.isEmpty()) return;
-    shapes_.push_back({rect, QRectF(), radius, 0, opaque | 0xff000000u, std::move(holes)});
+    shapes_.push_back({rect, QRectF(), radius, 0, opaque | 0xff000000u});
 }
 
 void Batch::fillRoundedRing(const QRectF& outer, double outerRadius, const QRectF& inner, double innerRadius,
                             QRgb opaque) {
     if (outer.isEmpty()) return;
-    shapes_.push_back({outer, inner, outerRadius, innerRadius, opaque | 0xff000000u, {}});
+    shapes_.push_back({outer, inner, outerRadius, innerRadius, opaque | 0xff000000u});
 }
 
 void Batch::draw(QImage& image) const {
     if (image.format() != QImage::Format_ARGB32_Premultiplied || shapes_.empty()) return;
-    std::vector<Prepared> prepared;
-    prepared.reserve(shapes_.size());
-    for (const Shape& s : shapes_) {
-        Prepared p;
-        p.outer = Outline(s.outer, s.outerRadius);
-        p.ring = !s.inner.isEmpty();
-        if (p.ring) p.inner = Outline(s.inner, s.innerRadius);
-        p.colour = s.colour;
-        p.holes = &s.holes;
-        if (p.prepare(image.width(), image.height())) prepared.push_back(p);
+    const int width = image.width(), height = image.height();
+
+    // The rows each shape may touch (none for a shape outside the image), in the order added.
+    struct Rows {
+        int y0, y1;
+    };
+    std::vector<Rows> rows(shapes_.size());
+    int top = height, bottom = 0;
+    int64_t work = 0; // rows of shapes
+    for (size_t i = 0; i < shapes_.size(); ++i) {
+        const QRectF& r = shapes_[i].outer;
+        const bool across = r.right() > 0 && r.left() < width;
+        const int y0 = std::max(0, int(std::floor(r.top()))), y1 = across ? std::min(height, int(std::ceil(r.bottom()))) : 0;
+        rows[i] = {y0, std::max(y0, y1)};
+        if (y1 <= y0) continue;
+        top = std::min(top, y0);
+        bottom = std::max(bottom, y1);
+        work += y1 - y0;
     }
-    if (prepared.empty()) return;
+    if (bottom <= top) return;
 
-    // Shapes by first row; on each row the shapes crossing it, in the order they were added.
-    std::vector<uint32_t> byTop(prepared.size());
-    for (uint32_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
-    std::stable_sort(byTop.begin(), byTop.end(), [&](uint32_t a, uint32_t b) { return prepared[a].y0 < prepared[b].y0; });
-    int bottom = 0;
-    for (const Prepared& p : prepared) bottom = std::max(bottom, p.y1);
-
-    // Bands of rows small enough to stay in the cache while every shape crossing them is drawn, each
-    // shape's rows of the band in one go (its set-up stays at hand too).
-    constexpr int kBand = 64;
+    // Rows [from, to) in bands small enough to stay in the cache while every shape crossing them is
+    // drawn, each shape's rows of the band in one go (its set-up stays at hand too). On each row the
+    // shapes are drawn in the order they were added, so runs of bands can go to several threads, each
+    // setting up the shapes it crosses.
+    constexpr int kBand = 32;
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
-    std::vector<uint32_t> active, merged;
-    size_t next = 0;
-    for (int band = prepared[byTop.front()].y0; band < bottom; band += kBand) {
-        const int bandEnd = std::min(band + kBand, bottom);
-        std::erase_if(active, [&](uint32_t i) { return prepared[i].y1 <= band; });
-        const size_t from = next;
-        while (next < byTop.size() && prepared[byTop[next]].y0 < bandEnd) ++next;
-        if (next > from) {
-            // New shapes arrive in the order they were added (the sort is stable), so one merge keeps
-            // the band's shapes in drawing order.
-            merged.clear();
-            std::merge(active.begin(), active.end(), byTop.begin() + std::ptrdiff_t(from), byTop.begin() + std::ptrdiff_t(next),
-                       std::back_inserter(merged));
-            active.swap(merged);
+    auto drawRows = [&](int from, int to) {
+        std::vector<Prepared> prepared; // in the order added
+        for (size_t i = 0; i < shapes_.size(); ++i) {
+            if (rows[i].y0 >= to || rows[i].y1 <= from) continue;
+            const Shape& s = shapes_[i];
+            Prepared p;
+            p.outer = Outline(s.outer, s.outerRadius);
+            p.ring = !s.inner.isEmpty();
+            if (p.ring) p.inner = Outline(s.inner, s.innerRadius);
+            p.colour = s.colour;
+            if (p.prepare(width, height)) prepared.push_back(p);
         }
-        for (uint32_t i : active) {
-            const Prepared& p = prepared[i];
-            for (int y = std::max(p.y0, band), end = std::min(p.y1, bandEnd); y < end; ++y)
-                p.drawRow(reinterpret_cast<uint32_t*>(bits + stride * y), y);
+        std::vector<uint32_t> byTop(prepared.size()); // by first row, then in the order added
+        for (uint32_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
+        std::stable_sort(byTop.begin(), byTop.end(), [&](uint32_t a, uint32_t b) { return prepared[a].y0 < prepared[b].y0; });
+        std::vector<uint32_t> active, merged;
+        size_t next = 0;
+        for (int band = from; band < to; band += kBand) {
+            const int bandEnd = std::min(band + kBand, to);
+            std::erase_if(active, [&](uint32_t i) { return prepared[i].y1 <= band; });
+            const size_t arrived = next;
+            while (next < byTop.size() && prepared[byTop[next]].y0 < bandEnd) ++next;
+            if (next > arrived) {
+                // The newcomers may start on different rows: in drawing order before the merge.
+                std::sort(byTop.begin() + std::ptrdiff_t(arrived), byTop.begin() + std::ptrdiff_t(next));
+                merged.clear();
+                std::merge(active.begin(), active.end(), byTop.begin() + std::ptrdiff_t(arrived),
+                           byTop.begin() + std::ptrdiff_t(next), std::back_inserter(merged));
+                active.swap(merged);
+            }
+            for (uint32_t i : active) {
+                const Prepared& p = prepared[i];
+                for (int y = std::max(p.y0, band), end = std::min(p.y1, bandEnd); y < end; ++y)
+                    p.drawRow(reinterpret_cast<uint32_t*>(bits + stride * y), y);
+            }
         }
-    }
+    };
+
+    // A few shapes are drawn here at once, a picture's worth on several threads.
+    if (work < 20'000) drawRows(top, bottom);
+    else paintRowsInParallel(top, bottom, kBand, drawRows);
 }
 
 void fillRoundedRect(QImage& image, const QRectF& rect, double radius, QRgb opaque) {
@@ -312,7 +296,7 @@ void fillRoundedRing(QImage& image, const QRectF& outer, double outerRadius, con
 }
 
 void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, double start, double end, double inset,
-                       QRgb opaque) {
+                       QRgb opaque, int firstRow, int endRow) {
     if (image.format() != QImage::Format_ARGB32_Premultiplied || !(r1 > r0) || !(end > start)) return;
     const uint32_t colour = opaque | 0xff000000u;
     const double cx = centre.x(), cy = centre.y();
@@ -335,7 +319,8 @@ void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, doub
     }
     for (int k = int(std::ceil(start / (3.141592653589793 / 2))); k * (3.141592653589793 / 2) < end; ++k)
         include(k * (3.141592653589793 / 2), r1);
-    const int y0 = std::max(0, int(std::floor(top)) - 1), y1 = std::min(image.height(), int(std::ceil(bottom)) + 1);
+    const int y0 = std::max({0, firstRow, int(std::floor(top)) - 1});
+    const int y1 = std::min({image.height(), endRow, int(std::ceil(bottom)) + 1});
     const int bx0 = std::max(0, int(std::floor(left)) - 1), bx1 = std::min(image.width(), int(std::ceil(right)) + 1);
     if (y0 >= y1 || bx0 >= bx1) return;
 

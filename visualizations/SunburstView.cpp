@@ -102,11 +102,10 @@ void SunburstView::paintCanvas(QPainter& painter, QSizeF size) {
     const sunburst::Geometry g = geometry();
     const Items& arcs = items();
     const Theme t = theme();
-    const FileNode* selected = state().selected;
     const bool abbreviate = state().abbreviateLabels;
     paintOffThread([&] {
         picture_.fill(Qt::transparent);
-        sunburst::paintPicture(picture_, g, t, arcs, selected, abbreviate);
+        sunburst::paintPicture(picture_, g, t, arcs, abbreviate);
     });
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_Source); // onto the fresh, transparent picture
@@ -117,25 +116,24 @@ void SunburstView::paintCanvas(QPainter& painter, QSizeF size) {
 namespace sunburst {
 
 void paintPicture(QImage& image, const Geometry& g, const Theme& t, std::span<const SunArc> arcs,
-                  const FileNode* selected, bool abbreviate) {
+                  bool abbreviate) {
     // Sectors straight into the pixels, each shrunk by 0.4 point: the hairlines left between them are
     // the separators (the background shows through them).
     // Translucent colours ("By age") are taken as they show over the window's background.
     const double ratio = image.devicePixelRatio();
-    for (const SunArc& arc : arcs)
-        rect_raster::fillAnnularSector(image, g.centre * ratio, g.ringInner(arc.ring) * ratio, g.ringOuter(arc.ring) * ratio,
-                                       arc.start, arc.end, 0.4 * ratio, over(arc.color, t.background).rgb());
+    std::vector<QRgb> colours;
+    colours.reserve(arcs.size());
+    for (const SunArc& arc : arcs) colours.push_back(over(arc.color, t.background).rgb());
+    paintRowsInParallel(0, image.height(), 32, [&](int from, int to) {
+        for (size_t i = 0; i < arcs.size(); ++i)
+            rect_raster::fillAnnularSector(image, g.centre * ratio, g.ringInner(arcs[i].ring) * ratio,
+                                           g.ringOuter(arcs[i].ring) * ratio, arcs[i].start, arcs[i].end, 0.4 * ratio,
+                                           colours[i], from, to);
+    });
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    if (selected) {
-        painter.setPen(QPen(withOpacity(canvasInk(), 0.85), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        for (const SunArc& arc : arcs)
-            if (arc.node == selected) painter.drawPath(sectorPath(g, arc));
-    }
-
     drawLabels(painter, g, arcs, abbreviate);
 
     const QRectF disc = discRect(g);
@@ -153,6 +151,12 @@ void paintPicture(QImage& image, const Geometry& g, const Theme& t, std::span<co
 void SunburstView::paintOverlay(QPainter& painter) {
     const sunburst::Geometry g = geometry();
     painter.save();
+    if (const FileNode* selected = state().selected) {
+        painter.setPen(QPen(withOpacity(canvasInk(), 0.85), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        for (const sunburst::SunArc& arc : items())
+            if (arc.node == selected) painter.drawPath(sunburst::sectorPath(g, arc));
+    }
     if (const FileNode* node = hovered()) {
         const Items& arcs = items();
         const auto found = std::find_if(arcs.begin(), arcs.end(), [&](const sunburst::SunArc& a) { return a.node == node; });

@@ -13,10 +13,10 @@ struct Theme;
 namespace sunburst {
 
 // The cached picture, into a transparent image (Format_ARGB32_Premultiplied, with the view's pixel
-// ratio): sectors with their separators, the selection outline, the labels and the centre disc
-// (whose texts follow the hover and are drawn with the overlay).
+// ratio): sectors with their separators, the labels and the centre disc (the selection and hover
+// outlines and the disc's texts, which follow the hover, are drawn with the overlay).
 void paintPicture(QImage& image, const Geometry& geometry, const Theme& theme, std::span<const SunArc> arcs,
-                  const FileNode* selected, bool abbreviate);
+                  bool abbreviate);
 
 } // namespace sunburst
 

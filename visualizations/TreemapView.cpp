@@ -73,14 +73,14 @@ FileNode* TreemapView::hitTest(QPointF point) const {
 void TreemapView::paintCanvas(QPainter& painter, QSizeF) {
     const QRectF frame = frameRect();
     painter.translate(frame.topLeft());
-    treemap::paintPicture(painter, frame.size(), theme(), items(), state().selected, state().abbreviateLabels, scratch_);
+    treemap::paintPicture(painter, frame.size(), theme(), items(), state().abbreviateLabels, scratch_);
 }
 
 void TreemapView::paintOverlay(QPainter& painter) {
-    if (!hovered()) return;
+    if (!hovered() && !state().selected) return;
     painter.save();
     painter.translate(frameRect().topLeft());
-    treemap::paintHover(painter, items(), hovered());
+    treemap::paintOutlines(painter, items(), state().selected, hovered());
     painter.restore();
 }
 
@@ -94,31 +94,11 @@ void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, co
     auto device = [&](const QRectF& r) { return QRectF(origin + r.topLeft() * ratio, r.size() * ratio); };
     rect_raster::Batch batch;
 
-    // Nesting: the solid core of every cell (which it covers whole with an opaque colour) is a hole
-    // in its group's fill, so nested groups cost one layer of pixels, not one per level.
-    std::vector<std::vector<QRect>> holes(cells.size() + 1); // the last is the frame's
-    {
-        std::vector<size_t> open; // the groups containing what follows, outermost first
-        for (size_t i = 0; i < cells.size(); ++i) {
-            const Cell& cell = cells[i];
-            open.resize(size_t(std::max(cell.depth - 1, 0)));
-            const double radius = cornerRadius(cell);
-            const QRect core = cell.isGroup
-                                   ? rect_raster::solidCore(device(cell.rect.adjusted(0.5, 0.5, -0.5, -0.5)),
-                                                            std::max(radius - 0.5, 0.0) * ratio)
-                                   : rect_raster::solidCore(device(cell.rect), radius * ratio);
-            if (!core.isEmpty()) holes[open.empty() ? cells.size() : open.back()].push_back(core);
-            if (cell.isGroup) open.push_back(i);
-        }
-        for (auto& list : holes)
-            std::sort(list.begin(), list.end(), [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
-    }
-
     // The frame: a one-point border and the panel.
     const QRectF outer = device(QRectF(QPointF(0, 0), frame));
     const QRectF panel = outer.adjusted(ratio, ratio, -ratio, -ratio);
     batch.fillRoundedRing(outer, 8.5 * ratio, panel, 7.5 * ratio, t.border.rgb());
-    batch.fillRoundedRect(panel, 7.5 * ratio, t.panel.rgb(), std::move(holes.back()));
+    batch.fillRoundedRect(panel, 7.5 * ratio, t.panel.rgb());
 
     // Every cell lies on its group's uniform fill (or the panel), so the colour each translucent fill
     // leaves there is known, and cells are filled opaque with it. A group's one-point line is the band
@@ -135,7 +115,7 @@ void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, co
             const double innerRadius = std::max(radius - 0.5, 0.0) * ratio;
             batch.fillRoundedRing(device(cell.rect.adjusted(-0.5, -0.5, 0.5, 0.5)), (radius + 0.5) * ratio, inner,
                                   innerRadius, over(line, beneath.back()).rgb());
-            batch.fillRoundedRect(inner, innerRadius, fill.rgb(), std::move(holes[i]));
+            batch.fillRoundedRect(inner, innerRadius, fill.rgb());
             beneath.push_back(fill);
         } else {
             batch.fillRoundedRect(device(cell.rect), radius * ratio, fill.rgb());
@@ -144,18 +124,10 @@ void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, co
     batch.draw(image);
 }
 
-void paintOutlinesAndLabels(QPainter& painter, std::span<const Cell> cells, const FileNode* selected, bool abbreviate) {
-    if (selected) {
-        for (const Cell& cell : cells)
-            if (cell.node == selected) outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
-    }
-    drawLabels(painter, cells, abbreviate);
-}
-
 } // namespace
 
 void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<const Cell> cells,
-                  const FileNode* selected, bool abbreviate, QImage& scratch) {
+                  bool abbreviate, QImage& scratch) {
     // On a fresh transparent image (the cached canvas), the pixels are written in place.
     const QTransform toDevice = painter.deviceTransform();
     auto* target = painter.device() && painter.device()->devType() == QInternal::Image
@@ -164,7 +136,7 @@ void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<con
     if (target && target->format() == QImage::Format_ARGB32_Premultiplied && toDevice.type() <= QTransform::TxScale &&
         toDevice.m11() == toDevice.m22()) {
         rasterPicture(*target, QPointF(toDevice.dx(), toDevice.dy()), toDevice.m11(), frame, t, cells);
-        paintOutlinesAndLabels(painter, cells, selected, abbreviate);
+        drawLabels(painter, cells, abbreviate);
         return;
     }
     // Anywhere else, through a picture of the frame's own.
@@ -179,12 +151,16 @@ void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<con
         QPainter p(&scratch);
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
-        paintOutlinesAndLabels(p, cells, selected, abbreviate);
+        drawLabels(p, cells, abbreviate);
     }
     painter.drawImage(QPointF(0, 0), scratch);
 }
 
-void paintHover(QPainter& painter, std::span<const Cell> cells, const FileNode* hovered) {
+void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected, const FileNode* hovered) {
+    if (selected) {
+        for (const Cell& cell : cells)
+            if (cell.node == selected) outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
+    }
     if (!hovered) return;
     const auto found = std::find_if(cells.rbegin(), cells.rend(), [&](const Cell& c) { return c.node == hovered; });
     if (found == cells.rend()) return;

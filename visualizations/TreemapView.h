@@ -11,13 +11,13 @@ struct Theme;
 
 namespace treemap {
 
-// The cached picture with the frame at the origin: the frame's background, every cell, the
-// selection outline and the labels.
+// The cached picture with the frame at the origin: the frame's background, every cell and the labels.
 // `scratch` is the picture's pixel buffer, kept by the caller from one painting to the next.
 void paintPicture(QPainter& painter, QSizeF frame, const Theme& theme, std::span<const Cell> cells,
-                  const FileNode* selected, bool abbreviate, QImage& scratch);
-// The hover highlight of `hovered`'s deepest cell (nothing when it has none).
-void paintHover(QPainter& painter, std::span<const Cell> cells, const FileNode* hovered);
+                  bool abbreviate, QImage& scratch);
+// Drawn over the picture: the outline of `selected`'s cells, and the highlight of `hovered`'s
+// deepest cell (either may be null or have no cell).
+void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected, const FileNode* hovered);
 
 } // namespace treemap
 
