@@ -1,6 +1,8 @@
 #include "shell/RectRaster.h"
 
-#include "shell/OffThreadPaint.h"
+#include "shell/ParallelPaint.h"
+
+#include <QPainter>
 
 #include <algorithm>
 #include <array>
@@ -282,6 +284,31 @@ void Batch::draw(QImage& image) const {
     else paintRowsInParallel(top, bottom, kBand, drawRows);
 }
 
+void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, double start, double end, double inset,
+                       QRgb opaque) {
+    AnnularSector(centre, r0, r1, start, end, inset, opaque).draw(image);
+}
+
+void rasterInto(QPainter& painter, QSizeF size, QImage& scratch, const Raster& raster) {
+    const QTransform toDevice = painter.deviceTransform();
+    auto* target = painter.device() && painter.device()->devType() == QInternal::Image
+                       ? static_cast<QImage*>(painter.device())
+                       : nullptr;
+    if (target && target->format() == QImage::Format_ARGB32_Premultiplied && toDevice.type() <= QTransform::TxScale &&
+        toDevice.m11() == toDevice.m22()) {
+        raster(*target, QPointF(toDevice.dx(), toDevice.dy()), toDevice.m11());
+        return;
+    }
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixels(int(std::ceil(size.width() * ratio)), int(std::ceil(size.height() * ratio)));
+    if (scratch.size() != pixels || scratch.format() != QImage::Format_ARGB32_Premultiplied)
+        scratch = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+    scratch.setDevicePixelRatio(ratio);
+    scratch.fill(Qt::transparent);
+    raster(scratch, QPointF(0, 0), ratio);
+    painter.drawImage(QPointF(0, 0), scratch);
+}
+
 void fillRoundedRect(QImage& image, const QRectF& rect, double radius, QRgb opaque) {
     Batch batch;
     batch.fillRoundedRect(rect, radius, opaque);
@@ -295,17 +322,13 @@ void fillRoundedRing(QImage& image, const QRectF& outer, double outerRadius, con
     batch.draw(image);
 }
 
-void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, double start, double end, double inset,
-                       QRgb opaque, int firstRow, int endRow) {
-    if (image.format() != QImage::Format_ARGB32_Premultiplied || !(r1 > r0) || !(end > start)) return;
-    const uint32_t colour = opaque | 0xff000000u;
-    const double cx = centre.x(), cy = centre.y();
+AnnularSector::AnnularSector(QPointF centre, double r0, double r1, double start, double end, double inset, QRgb opaque)
+    : colour(opaque | 0xff000000u), cx(centre.x()), cy(centre.y()), in0(r0 + inset), in1(r1 - inset), inset(inset) {
+    if (!(r1 > r0) || !(end > start) || in1 <= in0) return;
     // The edges' directions; a point's signed distance from the start edge grows clockwise, from the
     // end edge anticlockwise. A sector wider than half a turn is the union of the two half-planes.
-    const double ux0 = std::sin(start), uy0 = -std::cos(start), ux1 = std::sin(end), uy1 = -std::cos(end);
-    const bool wide = end - start > 3.141592653589793;
-    const double in0 = r0 + inset, in1 = r1 - inset;
-    if (in1 <= in0) return;
+    ux0 = std::sin(start), uy0 = -std::cos(start), ux1 = std::sin(end), uy1 = -std::cos(end);
+    wide = end - start > 3.141592653589793;
 
     // Bounding box: the corners, and the ring's extreme points at the quarter turns the sector spans.
     double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
@@ -319,9 +342,17 @@ void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, doub
     }
     for (int k = int(std::ceil(start / (3.141592653589793 / 2))); k * (3.141592653589793 / 2) < end; ++k)
         include(k * (3.141592653589793 / 2), r1);
-    const int y0 = std::max({0, firstRow, int(std::floor(top)) - 1});
-    const int y1 = std::min({image.height(), endRow, int(std::ceil(bottom)) + 1});
-    const int bx0 = std::max(0, int(std::floor(left)) - 1), bx1 = std::min(image.width(), int(std::ceil(right)) + 1);
+    // Far outside any image stays far outside as an int.
+    auto whole = [](double v) { return std::clamp(v, -1e9, 1e9); };
+    y0 = int(std::floor(whole(top))) - 1, y1 = int(std::ceil(whole(bottom))) + 1;
+    x0 = int(std::floor(whole(left))) - 1, x1 = int(std::ceil(whole(right))) + 1;
+}
+
+void AnnularSector::draw(QImage& image, int firstRow, int endRow) const {
+    if (image.format() != QImage::Format_ARGB32_Premultiplied || y1 <= y0) return;
+    const int y0 = std::max({0, firstRow, this->y0});
+    const int y1 = std::min({image.height(), endRow, this->y1});
+    const int bx0 = std::max(0, x0), bx1 = std::min(image.width(), x1);
     if (y0 >= y1 || bx0 >= bx1) return;
 
     uchar* const bits = image.bits();

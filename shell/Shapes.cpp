@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <mutex>
 
 namespace shapes {
 
@@ -109,19 +111,12 @@ void blurAlpha(QImage& image, int radius) {
     }
 }
 
-} // namespace
-
-void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double blurRadius,
-                 QPointF offset) {
-    paintShadow(painter, continuousRoundedRect(rect, radius), color, blurRadius, offset);
-}
-
-void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius, QPointF offset) {
+// The shadow of `path` as an image whose origin lies `margin` points above and left of the path's
+// bounding box.
+QImage shadowImage(const QPainterPath& path, const QColor& color, double blurRadius, double scale, double margin) {
     const QRectF rect = path.boundingRect();
-    const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const double margin = blurRadius * 2;
     const QSize size = (rect.size() + QSizeF(2 * margin, 2 * margin)).toSize() * scale;
-    if (size.isEmpty()) return;
+    if (size.isEmpty()) return {};
     QImage mask(size, QImage::Format_Alpha8);
     mask.fill(0);
     {
@@ -142,7 +137,52 @@ void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& colo
         p.drawImage(0, 0, mask);
     }
     shadow.setDevicePixelRatio(scale);
-    painter.drawImage(rect.topLeft() + offset - QPointF(margin, margin), shadow);
+    return shadow;
+}
+
+} // namespace
+
+void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double blurRadius,
+                 QPointF offset) {
+    // The same few rounded rectangles cast their shadows on every repaint (chips, knobs, the
+    // sunburst's disc): each shadow is blurred once and kept.
+    struct Entry {
+        double width, height, radius, blur, scale;
+        QRgb color;
+        QImage shadow;
+    };
+    static std::mutex mutex;
+    static std::deque<Entry> recent; // most recently used first
+    constexpr size_t kKept = 16;
+    const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const double margin = blurRadius * 2;
+    QImage shadow;
+    {
+        std::lock_guard lock(mutex);
+        const auto found = std::find_if(recent.begin(), recent.end(), [&](const Entry& e) {
+            return e.width == rect.width() && e.height == rect.height() && e.radius == radius && e.blur == blurRadius &&
+                   e.scale == scale && e.color == color.rgba();
+        });
+        if (found != recent.end()) {
+            Entry entry = std::move(*found);
+            recent.erase(found);
+            recent.push_front(std::move(entry));
+        } else {
+            recent.push_front({rect.width(), rect.height(), radius, blurRadius, scale, color.rgba(),
+                               shadowImage(continuousRoundedRect(QRectF(QPointF(0, 0), rect.size()), radius), color,
+                                           blurRadius, scale, margin)});
+            if (recent.size() > kKept) recent.pop_back();
+        }
+        shadow = recent.front().shadow;
+    }
+    if (!shadow.isNull()) painter.drawImage(rect.topLeft() + offset - QPointF(margin, margin), shadow);
+}
+
+void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius, QPointF offset) {
+    const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const double margin = blurRadius * 2;
+    const QImage shadow = shadowImage(path, color, blurRadius, scale, margin);
+    if (!shadow.isNull()) painter.drawImage(path.boundingRect().topLeft() + offset - QPointF(margin, margin), shadow);
 }
 
 } // namespace shapes

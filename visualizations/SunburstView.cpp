@@ -5,7 +5,7 @@
 #include "shell/ColorBlend.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
-#include "shell/OffThreadPaint.h"
+#include "shell/ParallelPaint.h"
 #include "shell/Palette.h"
 #include "shell/RectRaster.h"
 #include "shell/Shapes.h"
@@ -26,42 +26,60 @@ QRectF discRect(const sunburst::Geometry& g) {
     return {g.centre.x() - side / 2, g.centre.y() - side / 2, side, side};
 }
 
-// Labels along the rings. Rotated text is drawn from a small upright picture of it: glyphs rendered
-// at every angle would each be rasterised afresh, many times slower.
-void drawLabels(QPainter& painter, const sunburst::Geometry& g, std::span<const sunburst::SunArc> arcs, bool abbreviate) {
+// A label along a ring, ready to draw. Rotated text is drawn from a small upright picture of it:
+// glyphs rendered at every angle would each be rasterised afresh, many times slower.
+struct PlacedLabel {
+    sunburst::Label label;
+    QImage upright;  // the text, for a rotated label
+    QRectF bounds;   // what it may cover, in points
+};
+
+std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<const sunburst::SunArc> arcs, bool abbreviate,
+                                     double ratio) {
+    std::vector<PlacedLabel> placed;
+    for (const sunburst::SunArc& arc : arcs)
+        if (auto label = sunburst::labelFor(g, arc, nodeName(*arc.node), abbreviate)) placed.push_back({*label, {}, {}});
     const QFont medium = fonts::ui(9.5, QFont::Medium), semibold = fonts::ui(9.5, QFont::DemiBold);
-    const QFontMetricsF metrics(medium);
-    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const QColor ink = withOpacity(canvasInk(), 0.85);
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (const sunburst::SunArc& arc : arcs) {
-        const auto label = sunburst::labelFor(g, arc, nodeName(*arc.node), abbreviate);
-        if (!label) continue;
-        if (label->abbreviated) {
-            painter.setFont(semibold);
-            painter.setPen(canvasInk());
-            canvas_labels::drawCentred(painter, label->anchor, label->text);
+    constexpr int kChunk = 16;
+    paintInParallel(int(placed.size() + kChunk - 1) / kChunk, [&](int chunk) {
+        const QFontMetricsF metrics(medium), boldMetrics(semibold);
+        for (size_t i = size_t(chunk) * kChunk; i < std::min(placed.size(), size_t(chunk + 1) * kChunk); ++i) {
+            PlacedLabel& p = placed[i];
+            const QFontMetricsF& m = p.label.abbreviated ? boldMetrics : metrics;
+            const QSizeF size(std::ceil(m.horizontalAdvance(p.label.text)) + 2, std::ceil(m.height()) + 2);
+            const double reach = std::hypot(size.width(), size.height()) / 2 + 1;
+            p.bounds = QRectF(p.label.anchor - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
+            if (p.label.abbreviated) continue;
+            p.upright = QImage((size * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            p.upright.setDevicePixelRatio(ratio);
+            p.upright.fill(Qt::transparent);
+            QPainter painter(&p.upright);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            painter.setFont(medium);
+            painter.setPen(ink);
+            canvas_labels::drawCentred(painter, QPointF(size.width() / 2, size.height() / 2), p.label.text);
+        }
+    });
+    return placed;
+}
+
+void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<PlacedLabel>& labels) {
+    painter.setFont(fonts::ui(9.5, QFont::DemiBold));
+    painter.setPen(canvasInk());
+    for (const PlacedLabel& p : labels) {
+        if (!p.bounds.intersects(visible)) continue;
+        if (p.label.abbreviated) {
+            canvas_labels::drawCentred(painter, p.label.anchor, p.label.text);
             continue;
         }
-        const QSizeF size(std::ceil(metrics.horizontalAdvance(label->text)) + 2, std::ceil(metrics.height()) + 2);
-        QImage text((size * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-        text.setDevicePixelRatio(ratio);
-        text.fill(Qt::transparent);
-        {
-            QPainter p(&text);
-            p.setRenderHint(QPainter::TextAntialiasing);
-            p.setFont(medium);
-            p.setPen(ink);
-            canvas_labels::drawCentred(p, QPointF(size.width() / 2, size.height() / 2), label->text);
-        }
+        const QSizeF size = p.upright.deviceIndependentSize();
         painter.save();
-        painter.translate(label->anchor);
-        painter.rotate(label->rotation);
-        painter.drawImage(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size), text);
+        painter.translate(p.label.anchor);
+        painter.rotate(p.label.rotation);
+        painter.drawImage(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size), p.upright);
         painter.restore();
     }
-    painter.restore();
 }
 
 } // namespace
@@ -95,47 +113,32 @@ QString SunburstView::centreName() const {
 }
 
 void SunburstView::paintCanvas(QPainter& painter, QSizeF size) {
-    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QSize pixels = (size * ratio).toSize();
-    if (picture_.size() != pixels) picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    picture_.setDevicePixelRatio(ratio);
-    const sunburst::Geometry g = geometry();
-    const Items& arcs = items();
-    const Theme t = theme();
-    const bool abbreviate = state().abbreviateLabels;
-    paintOffThread([&] {
-        picture_.fill(Qt::transparent);
-        sunburst::paintPicture(picture_, g, t, arcs, abbreviate);
-    });
-    painter.save();
-    painter.setCompositionMode(QPainter::CompositionMode_Source); // onto the fresh, transparent picture
-    painter.drawImage(QPointF(0, 0), picture_);
-    painter.restore();
+    sunburst::paintPicture(painter, size, geometry(), theme(), items(), state().abbreviateLabels, scratch_);
 }
 
 namespace sunburst {
 
-void paintPicture(QImage& image, const Geometry& g, const Theme& t, std::span<const SunArc> arcs,
-                  bool abbreviate) {
+void paintPicture(QPainter& painter, QSizeF size, const Geometry& g, const Theme& t, std::span<const SunArc> arcs,
+                  bool abbreviate, QImage& scratch) {
     // Sectors straight into the pixels, each shrunk by 0.4 point: the hairlines left between them are
     // the separators (the background shows through them).
     // Translucent colours ("By age") are taken as they show over the window's background.
-    const double ratio = image.devicePixelRatio();
-    std::vector<QRgb> colours;
-    colours.reserve(arcs.size());
-    for (const SunArc& arc : arcs) colours.push_back(over(arc.color, t.background).rgb());
-    paintRowsInParallel(0, image.height(), 32, [&](int from, int to) {
-        for (size_t i = 0; i < arcs.size(); ++i)
-            rect_raster::fillAnnularSector(image, g.centre * ratio, g.ringInner(arcs[i].ring) * ratio,
-                                           g.ringOuter(arcs[i].ring) * ratio, arcs[i].start, arcs[i].end, 0.4 * ratio,
-                                           colours[i], from, to);
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const std::vector<PlacedLabel> labels = placeLabels(g, arcs, abbreviate, ratio);
+    rect_raster::rasterInto(painter, size, scratch, [&](QImage& image, QPointF origin, double ratio) {
+        std::vector<rect_raster::AnnularSector> sectors;
+        sectors.reserve(arcs.size());
+        for (const SunArc& arc : arcs)
+            sectors.emplace_back(origin + g.centre * ratio, g.ringInner(arc.ring) * ratio, g.ringOuter(arc.ring) * ratio,
+                                 arc.start, arc.end, 0.4 * ratio, over(arc.color, t.background).rgb());
+        paintRowsInParallel(0, image.height(), 32, [&](int from, int to) {
+            for (const rect_raster::AnnularSector& sector : sectors)
+                if (sector.top() < to && sector.bottom() > from) sector.draw(image, from, to);
+        });
+        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) { drawLabels(band, visible, labels); });
     });
 
-    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    drawLabels(painter, g, arcs, abbreviate);
-
     const QRectF disc = discRect(g);
     if (!disc.isEmpty()) {
         const double radius = disc.width() / 2;

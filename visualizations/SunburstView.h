@@ -12,11 +12,11 @@ struct Theme;
 
 namespace sunburst {
 
-// The cached picture, into a transparent image (Format_ARGB32_Premultiplied, with the view's pixel
-// ratio): sectors with their separators, the labels and the centre disc (the selection and hover
-// outlines and the disc's texts, which follow the hover, are drawn with the overlay).
-void paintPicture(QImage& image, const Geometry& geometry, const Theme& theme, std::span<const SunArc> arcs,
-                  bool abbreviate);
+// The cached picture of a view of `size` points: sectors with their separators, the labels and the
+// centre disc (the selection and hover outlines and the disc's texts, which follow the hover, are
+// drawn with the overlay). `scratch` is a pixel buffer kept by the caller from one painting to the next.
+void paintPicture(QPainter& painter, QSizeF size, const Geometry& geometry, const Theme& theme,
+                  std::span<const SunArc> arcs, bool abbreviate, QImage& scratch);
 
 } // namespace sunburst
 
@@ -47,5 +47,5 @@ protected:
 
 private:
     DisplayName displayName_;
-    QImage picture_;
+    QImage scratch_;
 };

@@ -4,6 +4,7 @@
 #include "shell/CanvasLabels.h"
 #include "shell/ColorBlend.h"
 #include "shell/Fonts.h"
+#include "shell/ParallelPaint.h"
 #include "shell/RectRaster.h"
 #include "shell/Shapes.h"
 #include "shell/Theme.h"
@@ -28,24 +29,38 @@ void outline(QPainter& painter, const QRectF& rect, double radius, const QColor&
     painter.drawPath(shapes::continuousRoundedRect(rect, radius));
 }
 
-// Labels in three passes, one per font: switching fonts costs more than drawing a short text.
-void drawLabels(QPainter& painter, std::span<const treemap::Cell> cells, bool abbreviate) {
-    std::vector<std::pair<const treemap::Cell*, treemap::CellLabel>> labels;
+using Labels = std::vector<std::pair<const treemap::Cell*, treemap::CellLabel>>;
+
+Labels labelsOf(std::span<const treemap::Cell> cells, bool abbreviate) {
+    Labels labels;
     for (const treemap::Cell& cell : cells) {
         treemap::CellLabel label = treemap::labelFor(cell, abbreviate);
         if (!label.name.isEmpty()) labels.emplace_back(&cell, std::move(label));
     }
+    return labels;
+}
+
+// The labels whose lines reach into `visible`, in three passes, one per font: switching fonts costs
+// more than drawing a short text.
+void drawLabels(QPainter& painter, const QRectF& visible, const Labels& labels) {
+    auto shows = [&](const treemap::Cell* cell, double baseline) {
+        const double y = cell->rect.top() + baseline;
+        return y + 10 > visible.top() && y - 10 < visible.bottom();
+    };
     painter.setPen(canvasInk());
     painter.setFont(fonts::ui(11, QFont::DemiBold));
     for (const auto& [cell, label] : labels)
-        if (cell->isGroup) canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 11), label.name);
+        if (cell->isGroup && shows(cell, 11))
+            canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 11), label.name);
     painter.setFont(fonts::ui(10.5, QFont::DemiBold));
     for (const auto& [cell, label] : labels)
-        if (!cell->isGroup) canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 12), label.name);
+        if (!cell->isGroup && shows(cell, 12))
+            canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 12), label.name);
     painter.setPen(canvasInkSecondary());
     painter.setFont(fonts::ui(9.5));
     for (const auto& [cell, label] : labels)
-        if (!label.size.isEmpty()) canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 26), label.size);
+        if (!label.size.isEmpty() && shows(cell, 26))
+            canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 26), label.size);
 }
 
 } // namespace
@@ -128,32 +143,11 @@ void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, co
 
 void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<const Cell> cells,
                   bool abbreviate, QImage& scratch) {
-    // On a fresh transparent image (the cached canvas), the pixels are written in place.
-    const QTransform toDevice = painter.deviceTransform();
-    auto* target = painter.device() && painter.device()->devType() == QInternal::Image
-                       ? static_cast<QImage*>(painter.device())
-                       : nullptr;
-    if (target && target->format() == QImage::Format_ARGB32_Premultiplied && toDevice.type() <= QTransform::TxScale &&
-        toDevice.m11() == toDevice.m22()) {
-        rasterPicture(*target, QPointF(toDevice.dx(), toDevice.dy()), toDevice.m11(), frame, t, cells);
-        drawLabels(painter, cells, abbreviate);
-        return;
-    }
-    // Anywhere else, through a picture of the frame's own.
-    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QSize pixels(int(std::ceil(frame.width() * ratio)), int(std::ceil(frame.height() * ratio)));
-    if (scratch.size() != pixels || scratch.format() != QImage::Format_ARGB32_Premultiplied)
-        scratch = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-    scratch.setDevicePixelRatio(ratio);
-    scratch.fill(Qt::transparent);
-    rasterPicture(scratch, QPointF(0, 0), ratio, frame, t, cells);
-    {
-        QPainter p(&scratch);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        drawLabels(p, cells, abbreviate);
-    }
-    painter.drawImage(QPointF(0, 0), scratch);
+    const Labels labels = labelsOf(cells, abbreviate);
+    rect_raster::rasterInto(painter, frame, scratch, [&](QImage& image, QPointF origin, double ratio) {
+        rasterPicture(image, origin, ratio, frame, t, cells);
+        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) { drawLabels(band, visible, labels); });
+    });
 }
 
 void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected, const FileNode* hovered) {

@@ -1,21 +1,12 @@
-#include "shell/OffThreadPaint.h"
+#include "shell/ParallelPaint.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QSemaphore>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
-
-void paintOffThread(const std::function<void()>& paint) {
-    QSemaphore done;
-    // Never queued behind long background work: only an idle thread will do.
-    const bool started = QThreadPool::globalInstance()->tryStart([&] {
-        paint();
-        done.release();
-    });
-    if (started) done.acquire();
-    else paint();
-}
 
 void paintInParallel(int count, const std::function<void(int part)>& part) {
     if (count <= 0) return;
@@ -48,5 +39,24 @@ void paintRowsInParallel(int top, int bottom, int band, const std::function<void
     paintInParallel((bands + bandsPerRun - 1) / bandsPerRun, [&](int run) {
         const int from = top + run * bandsPerRun * band;
         rows(from, std::min(bottom, from + bandsPerRun * band));
+    });
+}
+
+void paintBandsInParallel(QImage& image, QPointF origin, double ratio,
+                          const std::function<void(QPainter& painter, const QRectF& visible)>& paint) {
+    if (image.isNull()) return;
+    uchar* const bits = image.bits(); // once, here: bits() may detach
+    const qsizetype stride = image.bytesPerLine();
+    paintRowsInParallel(0, image.height(), 64, [&](int from, int to) {
+        // An image over the band's rows of the same pixels: a device of its own for this thread.
+        QImage band(bits + stride * from, image.width(), to - from, stride, image.format());
+        band.setDevicePixelRatio(ratio);
+        QPainter painter(&band);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QPointF shift = origin - QPointF(0, from); // in pixels
+        painter.translate(shift / ratio);
+        paint(painter, QRectF(-shift / ratio, QSizeF(image.width(), to - from) / ratio));
     });
 }
