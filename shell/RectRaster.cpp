@@ -242,16 +242,19 @@ void Batch::draw(QImage& image) const {
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
     auto drawRows = [&](int from, int to) {
+        std::vector<uint32_t> crossing;
+        for (uint32_t i = 0; i < rows.size(); ++i)
+            if (rows[i].y0 < to && rows[i].y1 > from) crossing.push_back(i);
         std::vector<Prepared> prepared; // in the order added
-        for (size_t i = 0; i < shapes_.size(); ++i) {
-            if (rows[i].y0 >= to || rows[i].y1 <= from) continue;
+        prepared.reserve(crossing.size());
+        for (uint32_t i : crossing) {
             const Shape& s = shapes_[i];
-            Prepared p;
+            Prepared& p = prepared.emplace_back();
             p.outer = Outline(s.outer, s.outerRadius);
             p.ring = !s.inner.isEmpty();
             if (p.ring) p.inner = Outline(s.inner, s.innerRadius);
             p.colour = s.colour;
-            if (p.prepare(width, height)) prepared.push_back(p);
+            if (!p.prepare(width, height)) prepared.pop_back();
         }
         std::vector<uint32_t> byTop(prepared.size()); // by first row, then in the order added
         for (uint32_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
