@@ -15,6 +15,7 @@
 #include <cmath>
 #include <future>
 #include <shared_mutex>
+#include <utility>
 
 CanvasView::CanvasView(QWidget* parent) : QWidget(parent), chip_(new HoverChip(this)) {
     setMouseTracking(true);
@@ -69,7 +70,7 @@ const FileNode* regroup(ScanTree& tree, const FileNode* folder, ColorMode mode, 
 
 } // namespace
 
-void CanvasView::setInlineRegroupLimit(int64_t files) { inlineRegroupLimit = files; }
+int64_t CanvasView::setInlineRegroupLimit(int64_t files) { return std::exchange(inlineRegroupLimit, files); }
 
 FileNode* CanvasView::layoutRoot() const {
     if (!state_.folder || !state_.tree || state_.colorMode == ColorMode::folder) return state_.folder;

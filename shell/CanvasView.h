@@ -79,8 +79,8 @@ public:
     virtual FileNode* hitTest(QPointF point) const = 0;
 
     // Folders holding more files than this (default 20,000) are regrouped on a pool thread; smaller
-    // ones at once. For all views of the process.
-    static void setInlineRegroupLimit(int64_t files);
+    // ones at once. For all views of the process; returns the previous limit.
+    static int64_t setInlineRegroupLimit(int64_t files);
 
 signals:
     void selectRequested(FileNode* node);
