@@ -61,8 +61,10 @@ namespace {
 
 int64_t inlineRegroupLimit = 20'000;
 // How long the window thread waits for a regrouping made off it before drawing the frame without
-// cells: folders of up to a few hundred thousand files still show at once, without a flash.
+// cells, so that most folders still show at once, without a flash; and the size above which it does
+// not wait at all, as the regrouping would not be there in time (about 0.1 microsecond per file).
 constexpr auto kRegroupWait = std::chrono::milliseconds(25);
+constexpr int64_t kWaitedRegroupLimit = 200'000;
 
 const FileNode* regroup(ScanTree& tree, const FileNode* folder, ColorMode mode, double now) {
     return mode == ColorMode::type ? tree.categoryGroups(folder) : tree.ageGroups(folder, now);
@@ -111,7 +113,8 @@ const FileNode* CanvasView::regroupOffThread() const {
             self->pendingRegroup_.reset();
             self->update();
         });
-    if (made.wait_for(kRegroupWait) != std::future_status::ready) return nullptr;
+    if (key.folder->fileCount() > kWaitedRegroupLimit || made.wait_for(kRegroupWait) != std::future_status::ready)
+        return nullptr;
     return key.mode == ColorMode::type ? state_.tree->findCategoryGroups(key.folder)
                                        : state_.tree->findAgeGroups(key.folder);
 }
