@@ -18,7 +18,7 @@ class ScanTree;
 // What a canvas layout is computed from. Layouts are pure functions of this (and the tree below
 // `root`), so they are tested without a window.
 struct LayoutInput {
-    FileNode* root = nullptr; // the folder, or its "By type" / "By age" regrouping
+    FileNode* root = nullptr; // the folder, or its "By type" / "By age" regrouping; null while that is made
     int width = 0;                  // the VizKey's size
     int height = 0;
     int depth = 0;
