@@ -124,7 +124,8 @@ uint64_t largestFirst(int64_t sizeOnDisk) {
 // equal in all keys need no pass.
 void sortKeys(std::vector<SizeKey>& keys) {
     if (keys.size() <= 4096) {
-        std::stable_sort(keys.begin(), keys.end(), [](const SizeKey& a, const SizeKey& b) { return a.order < b.order; });
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const SizeKey& a, const SizeKey& b) { return a.order < b.order; });
         return;
     }
     std::array<std::array<size_t, 256>, 8> counts{};

@@ -41,7 +41,8 @@ const FileNode* ScanTree::memoisedGroups(const FileNode* folder, int grouping, B
 }
 
 const FileNode* ScanTree::categoryGroups(const FileNode* folder) {
-    return memoisedGroups(folder, kByCategory, [&](Arena& arena) { return buildCategoryGroups(arena, folder); });
+    return memoisedGroups(folder, kByCategory,
+                          [&](Arena& arena) { return buildCategoryGroups(arena, folder); });
 }
 
 const FileNode* ScanTree::ageGroups(const FileNode* folder, double now) {

@@ -55,7 +55,8 @@ public:
 private:
     using GroupsKey = std::tuple<const FileNode*, int, uint64_t>; // folder, grouping, edit count
     const FileNode* findGroups(const GroupsKey& key) const;
-    template <typename Build> const FileNode* memoisedGroups(const FileNode* folder, int grouping, Build build);
+    template <typename Build>
+    const FileNode* memoisedGroups(const FileNode* folder, int grouping, Build build);
 
     Arena arena_;
     FileNode* root_;

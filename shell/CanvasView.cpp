@@ -72,7 +72,9 @@ const FileNode* regroup(ScanTree& tree, const FileNode* folder, ColorMode mode, 
 
 } // namespace
 
-int64_t CanvasView::setInlineRegroupLimit(int64_t files) { return std::exchange(inlineRegroupLimit, files); }
+int64_t CanvasView::setInlineRegroupLimit(int64_t files) {
+    return std::exchange(inlineRegroupLimit, files);
+}
 
 FileNode* CanvasView::layoutRoot() const {
     if (!state_.folder || !state_.tree || state_.colorMode == ColorMode::folder) return state_.folder;
@@ -88,7 +90,8 @@ FileNode* CanvasView::layoutRoot() const {
 }
 
 const FileNode* CanvasView::regroupOffThread() const {
-    const PendingRegroup::Key key{state_.tree.get(), state_.folder, state_.colorMode, state_.tree->editCount()};
+    const PendingRegroup::Key key{state_.tree.get(), state_.folder, state_.colorMode,
+                                  state_.tree->editCount()};
     if (pendingRegroup_ && pendingRegroup_->key == key) return nullptr; // on its way
     static uint64_t lastJob = 0;
     const uint64_t job = ++lastJob;
@@ -100,7 +103,8 @@ const FileNode* CanvasView::regroupOffThread() const {
     // is only told to look again: whatever it shows by then, it asks the tree for.
     runInBackground(
         QThreadPool::globalInstance(), self,
-        [tree = state_.tree, folder = state_.folder, mode = state_.colorMode, now = palette::nowStamp(), finished] {
+        [tree = state_.tree, folder = state_.folder, mode = state_.colorMode, now = palette::nowStamp(),
+         finished] {
             {
                 std::shared_lock lock(tree->mutex());
                 regroup(*tree, folder, mode, now);
@@ -113,15 +117,17 @@ const FileNode* CanvasView::regroupOffThread() const {
             self->pendingRegroup_.reset();
             self->update();
         });
-    if (key.folder->fileCount() > kWaitedRegroupLimit || made.wait_for(kRegroupWait) != std::future_status::ready)
-        return nullptr;
+    if (key.folder->fileCount() > kWaitedRegroupLimit) return nullptr;
+    if (made.wait_for(kRegroupWait) != std::future_status::ready) return nullptr;
+    pendingRegroup_.reset(); // here in time: no need to be told again
     return key.mode == ColorMode::type ? state_.tree->findCategoryGroups(key.folder)
                                        : state_.tree->findAgeGroups(key.folder);
 }
 
 VizKey CanvasView::vizKey() const {
     const QSize size = layoutSize();
-    return {state_.generation, state_.folder, size.width(), size.height(), layoutDepth(), state_.colorMode, layoutRoot()};
+    return {state_.generation, state_.folder, size.width(), size.height(), layoutDepth(),
+            state_.colorMode, layoutRoot()};
 }
 
 CanvasKey CanvasView::canvasKey() const {
@@ -132,7 +138,8 @@ LayoutInput CanvasView::layoutInput() const {
     const VizKey key = vizKey();
     // The key's source, not a second look: a regrouping arriving in between must not be laid out
     // under the key of its absence.
-    return {const_cast<FileNode*>(key.source), key.width, key.height, key.depth, key.mode, palette::nowStamp()};
+    return {const_cast<FileNode*>(key.source), key.width, key.height, key.depth, key.mode,
+            palette::nowStamp()};
 }
 
 bool CanvasView::showsChipFor(const FileNode* node) const { return node != nullptr; }

@@ -17,8 +17,8 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
-#include <thread>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -125,7 +125,8 @@ void firstRegroupedFrame(benchmark::State& state) {
         state.PauseTiming();
         auto tree = std::make_shared<ScanTree>(nodes->rootPath(), nodes->name());
         FileNode* root = tree->root();
-        root->setChildren(const_cast<FileNode**>(nodes->children().data()), uint32_t(nodes->children().size()));
+        const auto top = nodes->children();
+        root->setChildren(const_cast<FileNode**>(top.data()), uint32_t(top.size()));
         root->setTotals(nodes->totals(), true);
         root->sizeOnDisk = nodes->sizeOnDisk;
         root->logicalSize = nodes->logicalSize;
@@ -144,7 +145,8 @@ void firstRegroupedFrame(benchmark::State& state) {
         while (!(made = s.colorMode == ColorMode::type ? tree->findCategoryGroups(s.folder)
                                                        : tree->findAgeGroups(s.folder)))
             std::this_thread::sleep_for(std::chrono::microseconds(200));
-        arrives += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const std::chrono::duration<double, std::milli> waited = std::chrono::steady_clock::now() - start;
+        arrives += waited.count();
         QThreadPool::globalInstance()->waitForDone();
         QApplication::processEvents(); // the view hears that the regrouping is there
         state.ResumeTiming();

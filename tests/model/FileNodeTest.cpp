@@ -174,16 +174,18 @@ TEST(Regroupings, LargeGroupsHoldEveryFileInWalkOrderSortedLargestFirst) {
     FileNode* sub = b.folder(b.root(), "sub");
     for (int i = 0; i < 12000; ++i) {
         FileNode* parent = i % 3 ? sub : b.root();
-        b.file(parent, std::to_string(i), (int64_t(i) * 7919 % 997) << (i % 29), i % 2 ? now : now - 400 * kDay,
-               std::nullopt, i % 5 ? FileCategory::video : FileCategory::audio);
+        const double modified = i % 2 ? now : now - 400 * kDay;
+        b.file(parent, std::to_string(i), (int64_t(i) * 7919 % 997) << (i % 29), modified, std::nullopt,
+               i % 5 ? FileCategory::video : FileCategory::audio);
     }
     std::shared_ptr<ScanTree> tree = b.finish();
     auto expect = [&](const FileNode* groups, auto inGroup) {
         for (const FileNode* group : groups->children()) {
             std::vector<FileNode*> files = b.root()->allFiles();
             std::erase_if(files, [&](const FileNode* f) { return !inGroup(f, group); });
-            std::stable_sort(files.begin(), files.end(),
-                             [](const FileNode* x, const FileNode* y) { return x->sizeOnDisk > y->sizeOnDisk; });
+            std::stable_sort(files.begin(), files.end(), [](const FileNode* x, const FileNode* y) {
+                return x->sizeOnDisk > y->sizeOnDisk;
+            });
             const auto kids = group->children();
             EXPECT_EQ(std::vector<FileNode*>(kids.begin(), kids.end()), files) << group->name();
             int64_t bytes = 0;
