@@ -106,6 +106,48 @@ std::vector<FileCategory> FileNode::topCategories(int n) const {
     return result;
 }
 
+namespace {
+
+// A node with its size read once, in a form whose ascending order is largest size first.
+struct SizeKey {
+    uint64_t order;
+    FileNode* node;
+};
+
+uint64_t largestFirst(int64_t sizeOnDisk) {
+    // Signed to unsigned keeping the order, then inverted.
+    return ~(uint64_t(sizeOnDisk) ^ (uint64_t(1) << 63));
+}
+
+// Stable sort by order. Large lists (a regrouping holds every file of a folder's subtree) are
+// radix-sorted a byte at a time from the lowest, with every byte's counts taken in one pass; bytes
+// equal in all keys need no pass.
+void sortKeys(std::vector<SizeKey>& keys) {
+    if (keys.size() <= 4096) {
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const SizeKey& a, const SizeKey& b) { return a.order < b.order; });
+        return;
+    }
+    std::array<std::array<size_t, 256>, 8> counts{};
+    for (const SizeKey& k : keys)
+        for (int b = 0; b < 8; ++b) ++counts[b][k.order >> (8 * b) & 0xff];
+    std::vector<SizeKey> spare(keys.size());
+    for (int b = 0; b < 8; ++b) {
+        const int shift = 8 * b;
+        if (counts[b][keys[0].order >> shift & 0xff] == keys.size()) continue;
+        std::array<size_t, 256> start;
+        size_t sum = 0;
+        for (size_t v = 0; v < 256; ++v) {
+            start[v] = sum;
+            sum += counts[b][v];
+        }
+        for (const SizeKey& k : keys) spare[start[k.order >> shift & 0xff]++] = k;
+        keys.swap(spare);
+    }
+}
+
+} // namespace
+
 void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
     auto larger = [](const FileNode* a, const FileNode* b) { return a->sizeOnDisk > b->sizeOnDisk; };
     if (nodes.size() <= 16) {
@@ -125,30 +167,10 @@ void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
         std::stable_sort(nodes.begin(), nodes.end(), larger);
         return;
     }
-    // Large lists (a regrouping holds every file of a folder's subtree): comparing through the
-    // pointers misses the cache at every step, so each size is read once and the (size, node) pairs
-    // are radix-sorted, a byte at a time from the lowest; that sort is stable, as required.
-    struct Key {
-        uint64_t order; // ~size: ascending order is largest size first
-        FileNode* node;
-    };
-    std::vector<Key> keys(nodes.size()), spare(nodes.size());
-    uint64_t all = ~uint64_t(0), any = 0; // bits set in every key / in some key: equal bytes need no pass
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        // Signed to unsigned keeping the order, then inverted: largest first.
-        const uint64_t order = ~(uint64_t(nodes[i]->sizeOnDisk) ^ (uint64_t(1) << 63));
-        keys[i] = {order, nodes[i]};
-        all &= order;
-        any |= order;
-    }
-    for (int shift = 0; shift < 64; shift += 8) {
-        if (((all ^ any) >> shift & 0xff) == 0) continue;
-        std::array<size_t, 257> start{};
-        for (const Key& k : keys) ++start[(k.order >> shift & 0xff) + 1];
-        for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
-        for (const Key& k : keys) spare[start[k.order >> shift & 0xff]++] = k;
-        keys.swap(spare);
-    }
+    // Comparing through the pointers misses the cache at every step: each size is read once.
+    std::vector<SizeKey> keys(nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i) keys[i] = {largestFirst(nodes[i]->sizeOnDisk), nodes[i]};
+    sortKeys(keys);
     for (size_t i = 0; i < keys.size(); ++i) nodes[i] = keys[i].node;
 }
 
@@ -171,28 +193,58 @@ const std::array<AgeSection, 6> kAgeSections = {{
 
 int ageSectionIndex(double modifiedStamp, double now) {
     if (modifiedStamp == 0) return 5;
-    double days = (now - modifiedStamp) / 86400.0;
+    const double days = (now - modifiedStamp) / 86400.0;
     if (std::isnan(days)) return 5;
-    for (int i = 0; i < 5; ++i)
-        if (days < kAgeSections[i].upperDays) return i;
-    return 5;
+    // Counted without branches: ages in a large folder are in no order a branch could learn.
+    int index = 0;
+    for (int i = 0; i < 5; ++i) index += days >= kAgeSections[i].upperDays;
+    return index;
 }
 
 namespace {
 
-FileNode* makeGroup(Arena& arena, std::string_view title, std::vector<FileNode*>& files) {
+// The files of one group, gathered in a single walk: each file node is read once.
+struct GroupFiles {
+    std::vector<SizeKey> files;
+    int64_t sizeOnDisk = 0;
+    int64_t logicalSize = 0;
+};
+
+template <size_t N, typename GroupOf>
+std::array<GroupFiles, N> gatherFiles(const FileNode* folder, GroupOf groupOf) {
+    std::array<GroupFiles, N> groups;
+    // The pre-order walk of forEachNode, asking for a folder's first children as soon as it is
+    // opened: the walk waits on memory, not on work.
+    constexpr size_t kAhead = 8;
+    std::vector<const FileNode*> stack{folder};
+    while (!stack.empty()) {
+        const FileNode* node = stack.back();
+        stack.pop_back();
+        if (node->isDirectory()) {
+            auto kids = node->children();
+            for (size_t i = kids.size(); i-- > 0;) stack.push_back(kids[i]);
+            for (size_t i = 0; i < kids.size() && i < kAhead; ++i) __builtin_prefetch(kids[i]);
+            continue;
+        }
+        GroupFiles& g = groups[groupOf(*node)];
+        g.files.push_back({largestFirst(node->sizeOnDisk), const_cast<FileNode*>(node)});
+        g.sizeOnDisk += node->sizeOnDisk;
+        g.logicalSize += node->logicalSize;
+    }
+    return groups;
+}
+
+FileNode* makeGroup(Arena& arena, std::string_view title, GroupFiles& files) {
     FileNode* group = FileNode::make(arena, title, true);
     group->markVirtual();
-    FileNode::sortBySizeOnDisk(files);
-    FileNode** array = arena.allocateArray<FileNode*>(files.size());
-    std::copy(files.begin(), files.end(), array);
-    group->setChildren(array, static_cast<uint32_t>(files.size()));
+    sortKeys(files.files);
+    FileNode** array = arena.allocateArray<FileNode*>(files.files.size());
+    for (size_t i = 0; i < files.files.size(); ++i) array[i] = files.files[i].node;
+    group->setChildren(array, static_cast<uint32_t>(files.files.size()));
+    group->sizeOnDisk = files.sizeOnDisk;
+    group->logicalSize = files.logicalSize;
     auto* totals = new (arena.allocateArray<FolderTotals>(1)) FolderTotals{};
-    for (const FileNode* f : files) {
-        group->sizeOnDisk += f->sizeOnDisk;
-        group->logicalSize += f->logicalSize;
-    }
-    totals->fileCount = static_cast<int64_t>(files.size());
+    totals->fileCount = static_cast<int64_t>(files.files.size());
     group->setTotals(totals, false);
     return group;
 }
@@ -216,15 +268,13 @@ FileNode* makeVirtualFolder(Arena& arena, const FileNode* folder, std::span<File
 }
 
 const FileNode* buildCategoryGroups(Arena& arena, const FileNode* folder) {
-    std::vector<FileNode*> files = folder->allFiles();
-    if (files.empty()) return folder;
-    std::array<std::vector<FileNode*>, kFileCategoryCount> byCategory;
-    for (FileNode* f : files) byCategory[file_category::rawValue(f->category)].push_back(f);
+    auto byCategory = gatherFiles<kFileCategoryCount>(
+        folder, [](const FileNode& f) { return file_category::rawValue(f.category); });
     std::vector<FileNode*> groups;
     for (FileCategory c : file_category::allCases) {
-        auto& list = byCategory[file_category::rawValue(c)];
-        if (list.empty()) continue;
-        FileNode* group = makeGroup(arena, file_category::title(c), list);
+        auto& files = byCategory[file_category::rawValue(c)];
+        if (files.files.empty()) continue;
+        FileNode* group = makeGroup(arena, file_category::title(c), files);
         group->totals()->typeSizes[file_category::rawValue(c)] = group->sizeOnDisk;
         group->setTotals(group->totals(), true);
         groups.push_back(group);
@@ -234,13 +284,11 @@ const FileNode* buildCategoryGroups(Arena& arena, const FileNode* folder) {
 }
 
 const FileNode* buildAgeGroups(Arena& arena, const FileNode* folder, double now) {
-    std::vector<FileNode*> files = folder->allFiles();
-    if (files.empty()) return folder;
-    std::array<std::vector<FileNode*>, 6> bySection;
-    for (FileNode* f : files) bySection[ageSectionIndex(f->modifiedStamp, now)].push_back(f);
+    auto bySection = gatherFiles<kAgeSections.size()>(
+        folder, [now](const FileNode& f) { return ageSectionIndex(f.modifiedStamp, now); });
     std::vector<FileNode*> groups;
-    for (int i = 0; i < 6; ++i) {
-        if (bySection[i].empty()) continue;
+    for (size_t i = 0; i < kAgeSections.size(); ++i) {
+        if (bySection[i].files.empty()) continue;
         FileNode* group = makeGroup(arena, kAgeSections[i].title, bySection[i]);
         group->modifiedStamp = now - kAgeSections[i].representativeDays * 86400.0;
         groups.push_back(group);

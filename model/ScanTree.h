@@ -43,16 +43,26 @@ public:
     uint64_t editCount() const { return editCount_; }
     void noteEdited() { ++editCount_; }
 
-    // Memoised regroupings; return the folder itself when it holds no files. Thread-safe.
+    // Memoised regroupings; return the folder itself when it holds no files. Thread-safe: a caller off
+    // the main thread holds mutex() shared. The build runs outside the memo's own lock, so a lookup or
+    // a small build is never held up by a large one on another thread.
     const FileNode* categoryGroups(const FileNode* folder);
     const FileNode* ageGroups(const FileNode* folder, double now);
+    // The regrouping made for the current edit count, or null when there is none yet; never builds.
+    const FileNode* findCategoryGroups(const FileNode* folder) const;
+    const FileNode* findAgeGroups(const FileNode* folder) const;
 
 private:
+    using GroupsKey = std::tuple<const FileNode*, int, uint64_t>; // folder, grouping, edit count
+    const FileNode* findGroups(const GroupsKey& key) const;
+    template <typename Build>
+    const FileNode* memoisedGroups(const FileNode* folder, int grouping, Build build);
+
     Arena arena_;
     FileNode* root_;
     mutable std::shared_mutex mutex_;
-    std::mutex groupsMutex_;
-    std::map<std::tuple<const FileNode*, int, uint64_t>, const FileNode*> groups_;
+    mutable std::mutex groupsMutex_; // guards arena_ and groups_; never held while taking mutex_
+    std::map<GroupsKey, const FileNode*> groups_;
     std::atomic<uint64_t> editCount_ = 0;
 };
 

@@ -17,6 +17,8 @@ struct VizKey {
     int height = 0;
     int depth = 0;                 // the depth limit the layout honours
     ColorMode mode = ColorMode::folder;
+    // What the layout starts from: the folder, its regrouping, or null while that is being made.
+    const FileNode* source = nullptr;
 
     friend bool operator==(const VizKey&, const VizKey&) = default;
 };
@@ -45,6 +47,7 @@ template <> struct std::hash<VizKey> {
         canvas_keys::combine(seed, std::hash<int>()(k.height));
         canvas_keys::combine(seed, std::hash<int>()(k.depth));
         canvas_keys::combine(seed, std::hash<int>()(int(k.mode)));
+        canvas_keys::combine(seed, std::hash<const void*>()(k.source));
         return seed;
     }
 };

@@ -1,5 +1,6 @@
 #include "shell/CanvasView.h"
 
+#include "model/BackgroundTask.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "shell/HoverChip.h"
@@ -10,7 +11,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <chrono>
 #include <cmath>
+#include <future>
+#include <shared_mutex>
+#include <utility>
 
 CanvasView::CanvasView(QWidget* parent) : QWidget(parent), chip_(new HoverChip(this)) {
     setMouseTracking(true);
@@ -52,21 +57,77 @@ void CanvasView::setAbbreviateLabels(bool on) {
     update();
 }
 
+namespace {
+
+int64_t inlineRegroupLimit = 20'000;
+// How long the window thread waits for a regrouping made off it before drawing the frame without
+// cells, so that most folders still show at once, without a flash; and the size above which it does
+// not wait at all, as the regrouping would not be there in time (about 0.1 microsecond per file).
+constexpr auto kRegroupWait = std::chrono::milliseconds(25);
+constexpr int64_t kWaitedRegroupLimit = 200'000;
+
+const FileNode* regroup(ScanTree& tree, const FileNode* folder, ColorMode mode, double now) {
+    return mode == ColorMode::type ? tree.categoryGroups(folder) : tree.ageGroups(folder, now);
+}
+
+} // namespace
+
+int64_t CanvasView::setInlineRegroupLimit(int64_t files) {
+    return std::exchange(inlineRegroupLimit, files);
+}
+
 FileNode* CanvasView::layoutRoot() const {
-    if (!state_.folder || !state_.tree) return state_.folder;
+    if (!state_.folder || !state_.tree || state_.colorMode == ColorMode::folder) return state_.folder;
+    ScanTree& tree = *state_.tree;
+    const FileNode* groups = state_.colorMode == ColorMode::type ? tree.findCategoryGroups(state_.folder)
+                                                                 : tree.findAgeGroups(state_.folder);
+    if (!groups && state_.folder->fileCount() <= inlineRegroupLimit)
+        groups = regroup(tree, state_.folder, state_.colorMode, palette::nowStamp());
+    if (!groups) groups = regroupOffThread();
     // The tree hands out its regroupings as const; views never change nodes, but selecting one goes
     // through the state object, which takes mutable nodes.
-    switch (state_.colorMode) {
-    case ColorMode::type: return const_cast<FileNode*>(state_.tree->categoryGroups(state_.folder));
-    case ColorMode::age: return const_cast<FileNode*>(state_.tree->ageGroups(state_.folder, palette::nowStamp()));
-    case ColorMode::folder: break;
-    }
-    return state_.folder;
+    return const_cast<FileNode*>(groups);
+}
+
+const FileNode* CanvasView::regroupOffThread() const {
+    const PendingRegroup::Key key{state_.tree.get(), state_.folder, state_.colorMode,
+                                  state_.tree->editCount()};
+    if (pendingRegroup_ && pendingRegroup_->key == key) return nullptr; // on its way
+    static uint64_t lastJob = 0;
+    const uint64_t job = ++lastJob;
+    pendingRegroup_ = PendingRegroup{key, job};
+    auto* self = const_cast<CanvasView*>(this);
+    auto finished = std::make_shared<std::promise<void>>();
+    std::future<void> made = finished->get_future();
+    // The job holds the tree, so it outlives the walk, and reads it under the readers' lock. The view
+    // is only told to look again: whatever it shows by then, it asks the tree for.
+    runInBackground(
+        QThreadPool::globalInstance(), self,
+        [tree = state_.tree, folder = state_.folder, mode = state_.colorMode, now = palette::nowStamp(),
+         finished] {
+            {
+                std::shared_lock lock(tree->mutex());
+                regroup(*tree, folder, mode, now);
+            }
+            finished->set_value();
+            return true;
+        },
+        [self, job](bool) {
+            if (!self->pendingRegroup_ || self->pendingRegroup_->job != job) return;
+            self->pendingRegroup_.reset();
+            self->update();
+        });
+    if (key.folder->fileCount() > kWaitedRegroupLimit) return nullptr;
+    if (made.wait_for(kRegroupWait) != std::future_status::ready) return nullptr;
+    pendingRegroup_.reset(); // here in time: no need to be told again
+    return key.mode == ColorMode::type ? state_.tree->findCategoryGroups(key.folder)
+                                       : state_.tree->findAgeGroups(key.folder);
 }
 
 VizKey CanvasView::vizKey() const {
     const QSize size = layoutSize();
-    return {state_.generation, state_.folder, size.width(), size.height(), layoutDepth(), state_.colorMode};
+    return {state_.generation, state_.folder, size.width(), size.height(), layoutDepth(),
+            state_.colorMode, layoutRoot()};
 }
 
 CanvasKey CanvasView::canvasKey() const {
@@ -75,7 +136,10 @@ CanvasKey CanvasView::canvasKey() const {
 
 LayoutInput CanvasView::layoutInput() const {
     const VizKey key = vizKey();
-    return {layoutRoot(), key.width, key.height, key.depth, key.mode, palette::nowStamp()};
+    // The key's source, not a second look: a regrouping arriving in between must not be laid out
+    // under the key of its absence.
+    return {const_cast<FileNode*>(key.source), key.width, key.height, key.depth, key.mode,
+            palette::nowStamp()};
 }
 
 bool CanvasView::showsChipFor(const FileNode* node) const { return node != nullptr; }

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class FileNode;
@@ -17,7 +18,7 @@ class ScanTree;
 // What a canvas layout is computed from. Layouts are pure functions of this (and the tree below
 // `root`), so they are tested without a window.
 struct LayoutInput {
-    FileNode* root = nullptr; // the folder, or its "By type" / "By age" regrouping
+    FileNode* root = nullptr; // the folder, or its "By type" / "By age" regrouping; null while that is made
     int width = 0;                  // the VizKey's size
     int height = 0;
     int depth = 0;
@@ -68,13 +69,19 @@ public:
     HoverChip* hoverChip() const { return chip_; }
 
     // The node the layout starts from: the folder itself, or its regrouping under "By type" and
-    // "By age" (made and kept by the tree). Null without a folder.
+    // "By age" (made and kept by the tree). Null without a folder, and while the regrouping of a large
+    // folder is still being made on a pool thread: the frame is then drawn without cells, nothing is
+    // hit, and the view lays out again when the regrouping arrives.
     FileNode* layoutRoot() const;
     VizKey vizKey() const;
     CanvasKey canvasKey() const;
 
     // The node drawn at a point in this widget's coordinates, or null.
     virtual FileNode* hitTest(QPointF point) const = 0;
+
+    // Folders holding more files than this (default 20,000) are regrouped on a pool thread; smaller
+    // ones at once. For all views of the process; returns the previous limit.
+    static int64_t setInlineRegroupLimit(int64_t files);
 
 signals:
     void selectRequested(FileNode* node);
@@ -112,14 +119,28 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The regrouping being made off the window thread for this view, if any.
+    struct PendingRegroup {
+        struct Key {
+            const ScanTree* tree = nullptr; // identity only
+            const FileNode* folder = nullptr;
+            ColorMode mode = ColorMode::folder;
+            uint64_t editCount = 0;
+            friend bool operator==(const Key&, const Key&) = default;
+        } key;
+        uint64_t job = 0;
+    };
+
     void setHovered(FileNode* node);
     void placeChip();
+    const FileNode* regroupOffThread() const;
 
     State state_;
     FileNode* hovered_ = nullptr;
     HoverChip* chip_ = nullptr;
     CachedCanvas cached_;
     TapTracker taps_;
+    mutable std::optional<PendingRegroup> pendingRegroup_;
 };
 
 // A canvas view with its layout: a list of laid-out items computed by `computeLayout` once per

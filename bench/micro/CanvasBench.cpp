@@ -10,11 +10,15 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QThreadPool>
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
+#include <limits>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -101,6 +105,60 @@ void regroupMillionRoot(benchmark::State& state) {
     }
 }
 BENCHMARK(regroupMillionRoot)->Arg(int(ColorMode::type))->Arg(int(ColorMode::age))->ArgName("mode")->Unit(benchmark::kMillisecond);
+
+// What the window thread spends on a view's first "By type" / "By age" frame (QWidget::render of the
+// treemap at 1680 x 1050) of the million root, or of its largest child ("part"). By default the
+// regrouping is made on a pool thread and the frame drawn without cells after a short wait (none for
+// the root, too large to be made in time); with "inline" set it is made on the window thread, as
+// before. The counter "arrivesMs" is the time from the frame's start until the regrouping is made.
+// Every frame gets a fresh tree over the million root's nodes, as the tree keeps its regroupings.
+void firstRegroupedFrame(benchmark::State& state) {
+    ensureApplication();
+    FileNode* nodes = million().tree->root();
+    const int64_t previousLimit =
+        CanvasView::setInlineRegroupLimit(state.range(1) ? std::numeric_limits<int64_t>::max() : 20'000);
+    TreemapView view;
+    view.resize(1680, 1050);
+    QImage image(1680, 1050, QImage::Format_ARGB32_Premultiplied);
+    double arrives = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tree = std::make_shared<ScanTree>(nodes->rootPath(), nodes->name());
+        FileNode* root = tree->root();
+        const auto top = nodes->children();
+        root->setChildren(const_cast<FileNode**>(top.data()), uint32_t(top.size()));
+        root->setTotals(nodes->totals(), true);
+        root->sizeOnDisk = nodes->sizeOnDisk;
+        root->logicalSize = nodes->logicalSize;
+        CanvasView::State s;
+        s.tree = tree;
+        s.folder = state.range(2) ? root->children()[0] : root;
+        s.generation = 1;
+        s.colorMode = ColorMode(state.range(0));
+        view.setState(s);
+        state.ResumeTiming();
+
+        const auto start = std::chrono::steady_clock::now();
+        view.render(&image);
+        state.PauseTiming();
+        const FileNode* made = nullptr;
+        while (!(made = s.colorMode == ColorMode::type ? tree->findCategoryGroups(s.folder)
+                                                       : tree->findAgeGroups(s.folder)))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        const std::chrono::duration<double, std::milli> waited = std::chrono::steady_clock::now() - start;
+        arrives += waited.count();
+        QThreadPool::globalInstance()->waitForDone();
+        QApplication::processEvents(); // the view hears that the regrouping is there
+        state.ResumeTiming();
+    }
+    state.counters["arrivesMs"] = arrives / double(state.iterations());
+    state.counters["files"] = double((state.range(2) ? nodes->children()[0] : nodes)->fileCount());
+    CanvasView::setInlineRegroupLimit(previousLimit);
+}
+BENCHMARK(firstRegroupedFrame)
+    ->ArgsProduct({{int(ColorMode::type), int(ColorMode::age)}, {0, 1}, {0, 1}})
+    ->ArgNames({"mode", "inline", "part"})
+    ->Unit(benchmark::kMillisecond);
 
 void sunburstArcs(benchmark::State& state) {
     const FileNode* source = state.range(0) ? million().tree->root() : wideFolder(true).tree->root();

@@ -166,6 +166,44 @@ TEST(Regroupings, ByTypeGroupsLargestFirstAndIsMemoisedUntilAnEdit) {
     EXPECT_EQ(tree->ageGroups(onlyEmpty, 1e9), onlyEmpty);
 }
 
+TEST(Regroupings, LargeGroupsHoldEveryFileInWalkOrderSortedLargestFirst) {
+    // Groups of thousands of files, from nested folders, with equal sizes: the same as sorting the
+    // folder's files of each group.
+    const double now = 1'800'000'000;
+    TreeBuilder b("/t");
+    FileNode* sub = b.folder(b.root(), "sub");
+    for (int i = 0; i < 12000; ++i) {
+        FileNode* parent = i % 3 ? sub : b.root();
+        const double modified = i % 2 ? now : now - 400 * kDay;
+        b.file(parent, std::to_string(i), (int64_t(i) * 7919 % 997) << (i % 29), modified, std::nullopt,
+               i % 5 ? FileCategory::video : FileCategory::audio);
+    }
+    std::shared_ptr<ScanTree> tree = b.finish();
+    auto expect = [&](const FileNode* groups, auto inGroup) {
+        for (const FileNode* group : groups->children()) {
+            std::vector<FileNode*> files = b.root()->allFiles();
+            std::erase_if(files, [&](const FileNode* f) { return !inGroup(f, group); });
+            std::stable_sort(files.begin(), files.end(), [](const FileNode* x, const FileNode* y) {
+                return x->sizeOnDisk > y->sizeOnDisk;
+            });
+            const auto kids = group->children();
+            EXPECT_EQ(std::vector<FileNode*>(kids.begin(), kids.end()), files) << group->name();
+            int64_t bytes = 0;
+            for (const FileNode* f : files) bytes += f->sizeOnDisk;
+            EXPECT_EQ(group->sizeOnDisk, bytes) << group->name();
+            EXPECT_EQ(group->fileCount(), int64_t(files.size())) << group->name();
+        }
+    };
+    const FileNode* byType = tree->categoryGroups(b.root());
+    ASSERT_EQ(byType->children().size(), 2u);
+    expect(byType, [](const FileNode* f, const FileNode* g) { return f->category == g->dominantCategory(); });
+    const FileNode* byAge = tree->ageGroups(b.root(), now);
+    ASSERT_EQ(byAge->children().size(), 2u);
+    expect(byAge, [&](const FileNode* f, const FileNode* g) {
+        return kAgeSections[ageSectionIndex(f->modifiedStamp, now)].title == g->name();
+    });
+}
+
 TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
     const double now = 1'800'000'000;
     EXPECT_EQ(ageSectionIndex(0, now), 5);

@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +80,7 @@ std::vector<Box> columnLayout(const LayoutInput& input) {
 class ColumnCanvas : public LayoutCanvas<Box> {
 public:
     mutable int layouts = 0;
+    mutable const FileNode* laidOut = nullptr; // the root of the latest layout
     int drawings = 0;
     const FileNode* outlined = nullptr; // the selection the last paint drew over the picture
 
@@ -90,6 +93,7 @@ public:
 protected:
     Items computeLayout(const LayoutInput& input) const override {
         ++layouts;
+        laidOut = input.root;
         return columnLayout(input);
     }
     void paintCanvas(QPainter& painter, QSizeF) override {
@@ -260,6 +264,75 @@ TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {
     canvas.setDepth(3);
     render();
     EXPECT_EQ(canvas.layouts, 4);
+}
+
+// ---- Regroupings made off the window thread -----------------------------------------------------
+
+// Every folder with files is regrouped on a pool thread. The test holds the tree's edit lock to keep a
+// regrouping pending, as the main thread does while it removes trashed items.
+class OffThreadRegrouping : public CanvasGestures {
+protected:
+    void SetUp() override {
+        CanvasGestures::SetUp();
+        previousLimit = CanvasView::setInlineRegroupLimit(0);
+        canvas.show();
+    }
+    void TearDown() override {
+        QThreadPool::globalInstance()->waitForDone(); // jobs whose view is gone have finished too
+        CanvasView::setInlineRegroupLimit(previousLimit);
+    }
+    bool laidOutGroupsOf(const FileNode* folder) {
+        return QTest::qWaitFor([&] { return canvas.laidOut && canvas.laidOut->isVirtual(); }, 20000) &&
+               canvas.laidOut->name() == folder->name();
+    }
+    int64_t previousLimit = 0;
+};
+
+TEST_F(OffThreadRegrouping, ThePendingFrameHitsNothingAndTheRegroupingIsLaidOutWhenItArrives) {
+    std::unique_lock edit(t.tree->mutex());
+    canvas.setColorMode(ColorMode::type);
+    EXPECT_EQ(canvas.layoutRoot(), nullptr);
+    EXPECT_TRUE(canvas.items().empty());
+    send(canvas, QEvent::MouseMove, column(0));
+    click(canvas, column(0));
+    EXPECT_EQ(canvas.hovered(), nullptr);
+    EXPECT_EQ(vm.selections, 0);
+    QApplication::processEvents(); // the frame without cells is painted
+
+    edit.unlock();
+    // Nothing asks the view again: it lays out on its own once told the regrouping is there.
+    ASSERT_TRUE(laidOutGroupsOf(t.root()));
+    ASSERT_EQ(canvas.items().size(), 2u); // video 1,000 bytes, documents 300
+    EXPECT_EQ(canvas.items()[0].node->children().size(), 2u);
+    click(canvas, column(0));
+    EXPECT_EQ(vm.selected, canvas.items()[0].node);
+}
+
+TEST_F(OffThreadRegrouping, AViewGoneOrMovedOnAndATreeEditWhilePendingLeaveNoStaleLayout) {
+    std::unique_lock edit(t.tree->mutex());
+    auto gone = std::make_unique<ColumnCanvas>();
+    gone->resize(300, 200);
+    gone->setState(canvas.state());
+    gone->setColorMode(ColorMode::age);
+    EXPECT_EQ(gone->layoutRoot(), nullptr);
+    canvas.setColorMode(ColorMode::type);
+    EXPECT_EQ(canvas.layoutRoot(), nullptr);
+    canvas.setFolder(big);
+    canvas.setColorMode(ColorMode::age);
+    EXPECT_EQ(canvas.layoutRoot(), nullptr);
+    gone.reset();
+    // An edit while all three are pending: "inner2.mov" goes to the Trash.
+    big->removeChildAt(1);
+    big->sizeOnDisk -= inner2->sizeOnDisk;
+    t.tree->noteEdited();
+    edit.unlock();
+
+    // Only the latest request is shown, made from the edited tree: one age section holding inner1.
+    ASSERT_TRUE(laidOutGroupsOf(big));
+    ASSERT_EQ(canvas.items().size(), 1u);
+    const auto section = canvas.items()[0].node->children();
+    EXPECT_EQ(std::vector<FileNode*>(section.begin(), section.end()), std::vector<FileNode*>{inner1});
+    EXPECT_EQ(canvas.layoutRoot(), canvas.laidOut);
 }
 
 TEST_F(CanvasGestures, ANewTreeDropsTheHoveredNode) {
