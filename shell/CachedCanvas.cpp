@@ -1,7 +1,24 @@
 #include "shell/CachedCanvas.h"
 
+#include "shell/ParallelPaint.h"
+
 #include <QPainter>
 #include <QPaintDevice>
+
+#include <cstring>
+
+namespace {
+
+// Transparent again, in bands on several threads: a whole window's picture is megabytes.
+void clear(QImage& image) {
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    paintRowsInParallel(0, image.height(), 128, [&](int from, int to) {
+        std::memset(bits + stride * from, 0, size_t(stride * (to - from)));
+    });
+}
+
+} // namespace
 
 bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, const Draw& draw, QPointF topLeft) {
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
@@ -17,7 +34,7 @@ bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, co
             const QSize pixels = size * ratio;
             if (picture_.size() != pixels) picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
             picture_.setDevicePixelRatio(ratio);
-            picture_.fill(Qt::transparent);
+            clear(picture_);
             QPainter p(&picture_);
             p.setRenderHint(QPainter::Antialiasing);
             p.setRenderHint(QPainter::TextAntialiasing);

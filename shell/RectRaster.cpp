@@ -256,22 +256,25 @@ void Batch::draw(QImage& image) const {
             p.colour = s.colour;
             if (!p.prepare(width, height)) prepared.pop_back();
         }
-        std::vector<uint32_t> byTop(prepared.size()); // by first row, then in the order added
-        for (uint32_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
-        std::stable_sort(byTop.begin(), byTop.end(), [&](uint32_t a, uint32_t b) { return prepared[a].y0 < prepared[b].y0; });
+        // The shapes by the band they start in (a counting sort, so each band's newcomers stay in the
+        // order added, the order they are merged into those still being drawn in).
+        const int bands = (to - from + kBand - 1) / kBand;
+        auto bandOf = [&](const Prepared& p) { return std::max(0, p.y0 - from) / kBand; };
+        std::vector<uint32_t> starts(size_t(bands) + 1), byBand(prepared.size());
+        for (const Prepared& p : prepared) ++starts[size_t(bandOf(p)) + 1];
+        for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+        {
+            std::vector<uint32_t> fill(starts.begin(), starts.end() - 1);
+            for (uint32_t i = 0; i < prepared.size(); ++i) byBand[fill[size_t(bandOf(prepared[i]))]++] = i;
+        }
         std::vector<uint32_t> active, merged;
-        size_t next = 0;
-        for (int band = from; band < to; band += kBand) {
-            const int bandEnd = std::min(band + kBand, to);
+        for (int b = 0; b < bands; ++b) {
+            const int band = from + b * kBand, bandEnd = std::min(band + kBand, to);
             std::erase_if(active, [&](uint32_t i) { return prepared[i].y1 <= band; });
-            const size_t arrived = next;
-            while (next < byTop.size() && prepared[byTop[next]].y0 < bandEnd) ++next;
-            if (next > arrived) {
-                // The newcomers may start on different rows: in drawing order before the merge.
-                std::sort(byTop.begin() + std::ptrdiff_t(arrived), byTop.begin() + std::ptrdiff_t(next));
+            const auto first = byBand.begin() + starts[size_t(b)], last = byBand.begin() + starts[size_t(b) + 1];
+            if (first != last) {
                 merged.clear();
-                std::merge(active.begin(), active.end(), byTop.begin() + std::ptrdiff_t(arrived),
-                           byTop.begin() + std::ptrdiff_t(next), std::back_inserter(merged));
+                std::merge(active.begin(), active.end(), first, last, std::back_inserter(merged));
                 active.swap(merged);
             }
             for (uint32_t i : active) {

@@ -31,6 +31,7 @@ public:
     void fillRoundedRing(const QRectF& outer, double outerRadius, const QRectF& inner, double innerRadius, QRgb opaque);
 
     size_t size() const { return shapes_.size(); }
+    void reserve(size_t shapes) { shapes_.reserve(shapes); }
     void clear() { shapes_.clear(); }
 
     // Draws every shape into `image` (Format_ARGB32_Premultiplied; other formats are left alone),

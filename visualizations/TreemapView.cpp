@@ -108,6 +108,7 @@ namespace {
 void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, const Theme& t, std::span<const Cell> cells) {
     auto device = [&](const QRectF& r) { return QRectF(origin + r.topLeft() * ratio, r.size() * ratio); };
     rect_raster::Batch batch;
+    batch.reserve(2 * cells.size() + 2);
 
     // The frame: a one-point border and the panel.
     const QRectF outer = device(QRectF(QPointF(0, 0), frame));
