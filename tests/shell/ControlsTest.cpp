@@ -7,10 +7,10 @@
 #include "shell/Symbols.h"
 #include "shell/Theme.h"
 
+#include "tests/support/Screenshots.h"
 #include "tests/support/TestTree.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -197,14 +197,11 @@ TEST(Screenshot, SharedControlsInBothThemes) {
     gallery.chip->setNode(folder, t.root()->sizeOnDisk);
     gallery.show(); // lays the widgets out
     gallery.chip->move(0, gallery.height() - gallery.chip->height());
-    QDir().mkpath("screenshots");
     for (ThemeName name : theme_name::allCases) {
         gallery.setTheme(name);
         const Theme& th = Theme::forName(name);
         const QImage image = gallery.grab().toImage();
-        const QString file = QStringLiteral("screenshots/controls-%1.png")
-                                 .arg(QString::fromStdString(std::string(theme_name::rawValue(name))));
-        ASSERT_TRUE(image.save(file)) << file.toStdString();
+        ASSERT_TRUE(saveScreenshot(image, "controls", name));
         ASSERT_EQ(image.size(), gallery.size() * gallery.devicePixelRatio());
 
         auto at = [&](QWidget* w, QPoint p) { return image.pixelColor(w->mapTo(&gallery, p)).rgb(); };

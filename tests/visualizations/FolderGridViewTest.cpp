@@ -9,11 +9,11 @@
 #include "visualizations/FolderGridView.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/TestTree.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -299,7 +299,6 @@ TEST(FolderGridLarge, HundredThousandChildrenNeedNoWidgetPerCell) {
 }
 
 TEST_F(FolderGridViewTest, Screenshots) {
-    QDir().mkpath("screenshots");
     for (ThemeName name : theme_name::allCases) {
         ThemeManager::instance().setThemeName(name);
         const Theme& th = Theme::forName(name);
@@ -310,10 +309,7 @@ TEST_F(FolderGridViewTest, Screenshots) {
             QApplication::processEvents(); // the scroll bar hides once the layout settles
             EXPECT_FALSE(view->verticalScrollBar()->isVisible()); // everything fits
             const QImage image = view->grab().toImage();
-            const QString file = QStringLiteral("screenshots/foldergrid-%1-%2.png")
-                                     .arg(QString::fromUtf8(theme_name::rawValue(name).data()))
-                                     .arg(width);
-            ASSERT_TRUE(image.save(file)) << file.toStdString();
+            ASSERT_TRUE(saveScreenshot(image, QStringLiteral("foldergrid-%1").arg(width), name));
             EXPECT_EQ(image.pixelColor(3, 3).rgb(), th.background.rgb());
             // A file tile is drawn on the theme's card colour.
             const QRectF tile = *view->cellOf(child("notes.txt"));
@@ -324,9 +320,7 @@ TEST_F(FolderGridViewTest, Screenshots) {
         QApplication::processEvents();
         ASSERT_TRUE(view->verticalScrollBar()->isVisible());
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
-        const QString file = QStringLiteral("screenshots/foldergrid-%1-scrolled.png")
-                                 .arg(QString::fromUtf8(theme_name::rawValue(name).data()));
-        ASSERT_TRUE(view->grab().toImage().save(file));
+        ASSERT_TRUE(saveScreenshot(view->grab().toImage(), "foldergrid-scrolled", name));
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
