@@ -133,15 +133,9 @@ TEST_F(FolderGridViewTest, TintsFollowTheColourModeAndThePositionInTheFilteredLi
     vm.setFilter("");
 
     vm.setColorMode(ColorMode::type);
-    const QColor archive = view->tintAt(0);
-    EXPECT_EQ(archive.rgb(), palette::categoryColor(FileCategory::archive).rgb());
-    EXPECT_NEAR(archive.alphaF(), 0.38, 0.01);
+    EXPECT_EQ(view->tintAt(0).rgb(), palette::categoryColor(FileCategory::archive).rgb());
     EXPECT_EQ(view->tintAt(1).rgb(), palette::categoryColor(FileCategory::audio).rgb()); // Music: mostly audio
     EXPECT_NE(view->grab().toImage().pixelColor(musicBody), folderPixel); // repainted with the new tint
-
-    vm.setColorMode(ColorMode::age); // everything was written just now
-    EXPECT_EQ(view->tintAt(2).rgb(), palette::agePalette()[0].rgb());
-    EXPECT_NEAR(view->tintAt(2).alphaF(), 0.25, 0.01);
 }
 
 TEST_F(FolderGridViewTest, ClickSelectsDoubleClickOpens) {
