@@ -9,7 +9,6 @@
 #include "tests/support/FakeTrash.h"
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/TreeChecks.h"
-#include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 
 #include <QSignalSpy>
@@ -184,19 +183,14 @@ TEST_F(CleanupQueuePopover, RenderInBothThemes) {
     stage("Downloads/installer.deb");
     queue().addAll({{fixture.path("Music/Album/02 Second Song.flac"), 720'000}}, QStringLiteral("Duplicate"));
     trash->refuse(fixture.path("Downloads/installer.deb"));
+    // The list itself is pictured in the window's popover; here the question and the failure banner.
     for (ThemeName themeName : theme_name::allCases) {
         ThemeManager::instance().setThemeName(themeName);
         CleanupQueueView view(fixture.model());
         view.resize(CleanupQueueView::kSize);
         view.show();
-        mouse::hover(*view.itemList(), view.itemList()->removeButtonRect(1).center());
-        QImage image = view.grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "queue", themeName));
-        EXPECT_EQ(image.pixelColor(3, 200).rgb(), theme().background.rgb());
-
         view.askToMove();
-        image = view.grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "queue-confirm", themeName));
+        ASSERT_TRUE(saveScreenshot(view.grab().toImage(), "queue-confirm", themeName));
         view.cancelMove();
 
         CleanupQueueView empty(fixture.model());
@@ -207,8 +201,7 @@ TEST_F(CleanupQueuePopover, RenderInBothThemes) {
         stage("Downloads/installer.deb");
         moveAndWait(empty);
         queue().clear();
-        image = empty.grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "queue-empty", themeName));
+        ASSERT_TRUE(saveScreenshot(empty.grab().toImage(), "queue-empty", themeName));
         for (const auto& item : items) queue().addAll({{item.path, item.size}}, item.reason);
     }
     ThemeManager::instance().setThemeName(ThemeName::light);

@@ -272,8 +272,6 @@ TEST(FolderGridLarge, HundredThousandChildrenNeedNoWidgetPerCell) {
     view.resize(1300, 900);
     view.show();
     EXPECT_EQ(view.partition().folders.size(), 100'000u);
-    EXPECT_EQ(view.partition().files.size(), 601u);
-    EXPECT_EQ(view.gridLayout().items.size(), 100'000u + 600 + 2);
     // The scroll area, its viewport, two scroll bars and their containers: nothing per cell.
     EXPECT_LT(view.findChildren<QWidget*>().size(), 12);
     EXPECT_EQ(view.verticalScrollBar()->maximum(), int(std::ceil(view.gridLayout().height)) - view.viewport()->height());
