@@ -1,5 +1,4 @@
 #include "model/CleanupQueue.h"
-#include "tests/support/EnvOverride.h"
 #include "tests/support/FakeTrash.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
@@ -121,15 +120,4 @@ TEST_F(CleanupQueueTest, ACallbackWhoseContextWentAwayIsNotCalled) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !fs::exists(at("f")); }, 20000));
     QTest::qWait(100);
     EXPECT_FALSE(called);
-}
-
-TEST_F(CleanupQueueTest, RealTrashEndToEnd) {
-    ScopedUserFolders user(temp.str());
-    fs::path file = temp.writeFile("work/old.log", 10);
-    CleanupQueue queue;
-    queue.addAll({{file.string(), 10}, {temp.str() + "/work/missing", 0}}, "Caches & logs");
-    EXPECT_EQ(trashStaged(queue)->done.size(), 2u);
-    EXPECT_TRUE(queue.items().empty());
-    EXPECT_TRUE(fs::exists(fs::path(user.dataHome()) / "Trash/files/old.log"));
-    EXPECT_TRUE(fs::exists(fs::path(user.dataHome()) / "Trash/info/old.log.trashinfo"));
 }

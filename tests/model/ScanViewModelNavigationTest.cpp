@@ -4,7 +4,6 @@
 #include "model/ScanTree.h"
 #include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
-#include "tests/support/TreeChecks.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -13,22 +12,16 @@
 #include <shared_mutex>
 #include <thread>
 
-class ViewModelNavigationTest : public ViewModelTest {
+class ViewModelNavigationTest : public ScannedFolderTest {
 protected:
     void SetUp() override {
-        ViewModelTest::SetUp();
+        ScannedFolderTest::SetUp();
         for (auto [name, size] : {std::pair{"t/docs/report.txt", 5000}, {"t/docs/My_Report.md", 3000},
                                   {"t/pics/a.jpg", 20000}, {"t/pics/Café.png", 9000}, {"t/notes.txt", 100}})
             dir.writeFile(name, static_cast<size_t>(size));
         dir.makeDir("t/docs/empty");
-        vm = makeViewModel();
-        scanAndWait(*vm, dir.str() + "/t");
-        root = vm->root();
+        scanFolder();
     }
-    FileNode* at(std::string_view relative) const { return const_cast<FileNode*>(findNode(root, relative)); }
-
-    std::unique_ptr<ScanViewModel> vm;
-    FileNode* root = nullptr;
 };
 
 TEST_F(ViewModelNavigationTest, SelectEntersOnlyFoldersWithChildrenAndGoUpSelectsWhatWasLeft) {

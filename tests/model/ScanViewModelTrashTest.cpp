@@ -44,31 +44,24 @@ void expectConsistent(const FileNode* root, const ChildOrders& before) {
 
 } // namespace
 
-class ViewModelTrashTest : public ViewModelTest {
+class ViewModelTrashTest : public ScannedFolderTest {
 protected:
     void SetUp() override {
-        ViewModelTest::SetUp();
+        ScannedFolderTest::SetUp();
         // Block-multiple sizes, so sizes on disk keep the ratios: big 40, mid 30 + 8, small 10, small2 8 + 1 blocks.
         char fill = 'a'; // every file different: no duplicates among them
         for (auto [name, blocks] : {std::pair{"t/big/b.mov", 40}, {"t/mid/m1.txt", 30}, {"t/mid/deep/m2.jpg", 8},
                                     {"t/small/s.jpg", 10}, {"t/small2/s2.txt", 8}, {"t/small2/inner/z.zip", 1}})
             dir.writeFile(name, static_cast<size_t>(blocks) * 4096, fill++);
         dir.writeFile("t/loose.txt", 100);
-        vm = makeViewModel();
-        scanAndWait(*vm, dir.str() + "/t");
-        root = vm->root();
+        scanFolder();
     }
-    std::string path(const std::string& relative) const { return dir.str() + "/t/" + relative; }
-    FileNode* at(std::string_view relative) const { return const_cast<FileNode*>(findNode(root, relative)); }
     // Trashes through the state object, checking every invariant of the tree.
     void applyTrashed(ScanViewModel& model, const std::vector<std::string>& paths) {
         auto before = childOrders(model.root());
         model.applyTrashed(paths);
         expectConsistent(model.root(), before);
     }
-
-    std::unique_ptr<ScanViewModel> vm;
-    FileNode* root = nullptr;
 };
 
 TEST_F(ViewModelTrashTest, RemovedItemsLeaveEveryAncestorConsistentAndInStableOrder) {

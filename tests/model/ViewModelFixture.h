@@ -5,6 +5,7 @@
 #include "platform/Processes.h"
 #include "tests/support/FakeTrash.h"
 #include "tests/support/ScanFixture.h"
+#include "tests/support/TreeChecks.h"
 
 #include <QSettings>
 #include <QTest>
@@ -49,4 +50,19 @@ protected:
     ThemeName systemTheme = ThemeName::light;
     std::vector<ThemeName> appliedAppearances;
     int waits = 0;
+};
+
+// A state object over the folder "t" of the test folder, scanned once the suite has written its files.
+class ScannedFolderTest : public ViewModelTest {
+protected:
+    void scanFolder() {
+        vm = makeViewModel();
+        scanAndWait(*vm, dir.str() + "/t");
+        root = vm->root();
+    }
+    std::string path(const std::string& relative) const { return dir.str() + "/t/" + relative; }
+    FileNode* at(std::string_view relative) const { return const_cast<FileNode*>(findNode(root, relative)); }
+
+    std::unique_ptr<ScanViewModel> vm;
+    FileNode* root = nullptr;
 };

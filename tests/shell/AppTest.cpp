@@ -98,9 +98,7 @@ TEST(AppShortcut, TheApplicationsMeaningWinsOverALineEdit) {
     EXPECT_EQ(edit->text(), "somex"); // now the line edit's own meaning
 }
 
-TEST(Motion, SpringsAndTheSwitchThatEndsEveryAnimation) {
-    EXPECT_GT(motion::spring(0.5, 0.85).durationMs, motion::spring(0.25, 0.85).durationMs); // slower, longer
-
+TEST(Motion, TheSwitchEndsEveryAnimation) {
     // Off (as in every test): the value lands at once.
     QObject owner;
     double value = 0;

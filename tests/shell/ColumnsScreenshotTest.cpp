@@ -7,8 +7,8 @@
 #include "model/FileNode.h"
 #include "shell/Theme.h"
 #include "tests/shell/ScannedHome.h"
+#include "tests/support/Screenshots.h"
 
-#include <QDir>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QTest>
@@ -18,11 +18,6 @@
 #include <fstream>
 
 namespace {
-
-QString themeFile(const QString& stem, ThemeName name) {
-    return QStringLiteral("screenshots/%1-%2.png")
-        .arg(stem, QString::fromStdString(std::string(theme_name::rawValue(name))));
-}
 
 // The sidebar and the inspector side by side, as the window shows them.
 struct Columns {
@@ -34,7 +29,6 @@ struct Columns {
         row->addWidget(new InspectorView(model));
         frame.resize(SidebarView::kWidth + InspectorView::kWidth, height);
         frame.show();
-        QDir().mkpath("screenshots");
     }
     QWidget frame;
 };
@@ -45,7 +39,7 @@ TEST(Screenshot, SidebarAndInspectorInBothThemes) {
         ScanViewModel empty;
         Columns columns(empty, 760);
         QTest::qWait(20);
-        ASSERT_TRUE(columns.frame.grab().toImage().save(themeFile("columns-empty", ThemeName::light)));
+        ASSERT_TRUE(saveScreenshot(columns.frame.grab().toImage(), "columns-empty", ThemeName::light));
     }
 
     ScannedHome home;
@@ -63,7 +57,7 @@ TEST(Screenshot, SidebarAndInspectorInBothThemes) {
         model.select(projects);
         QTest::qWait(20);
         QImage image = frame.grab().toImage();
-        ASSERT_TRUE(image.save(themeFile("columns-folder", name)));
+        ASSERT_TRUE(saveScreenshot(image, "columns-folder", name));
         EXPECT_EQ(image.pixelColor(2, 1040).rgb(), t.background.rgb());
         EXPECT_EQ(image.pixelColor(SidebarView::kWidth + 2, 1040).rgb(), t.panel.rgb());
 
@@ -71,20 +65,19 @@ TEST(Screenshot, SidebarAndInspectorInBothThemes) {
         model.select(movie);
         QTest::qWait(20);
         image = frame.grab().toImage();
-        ASSERT_TRUE(image.save(themeFile("columns-file", name)));
+        ASSERT_TRUE(saveScreenshot(image, "columns-file", name));
         model.cleanupQueue().remove(movie->path());
     }
     // A short window: both columns scroll instead of squeezing their content.
     frame.resize(SidebarView::kWidth + InspectorView::kWidth, 760);
     QTest::qWait(20);
-    ASSERT_TRUE(frame.grab().toImage().save(themeFile("columns-short", ThemeName::dark)));
+    ASSERT_TRUE(saveScreenshot(frame.grab().toImage(), "columns-short", ThemeName::dark));
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 TEST(Screenshot, FileTilesAndPreviewPages) {
     ScannedHome home;
     ScanViewModel& model = home.model();
-    QDir().mkpath("screenshots");
 
     QWidget tiles;
     auto* column = new QVBoxLayout(&tiles);
@@ -106,7 +99,7 @@ TEST(Screenshot, FileTilesAndPreviewPages) {
 
     for (ThemeName name : theme_name::allCases) {
         ThemeManager::instance().setThemeName(name);
-        ASSERT_TRUE(tiles.grab().toImage().save(themeFile("file-tiles", name)));
+        ASSERT_TRUE(saveScreenshot(tiles.grab().toImage(), "file-tiles", name));
         const std::pair<const char*, std::string> pages[] = {
             {"preview-image", image},
             {"preview-text", home.home() + "/Documents/readme.md"},
@@ -118,7 +111,7 @@ TEST(Screenshot, FileTilesAndPreviewPages) {
             PreviewWindow::preview(path);
             ASSERT_TRUE(QTest::qWaitFor([] { return PreviewWindow::instance().page().has_value(); }, 10000));
             QTest::qWait(20);
-            ASSERT_TRUE(PreviewWindow::instance().grab().toImage().save(themeFile(stem, name)));
+            ASSERT_TRUE(saveScreenshot(PreviewWindow::instance().grab().toImage(), stem, name));
         }
     }
     PreviewWindow::instance().close();

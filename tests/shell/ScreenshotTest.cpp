@@ -1,70 +1,55 @@
-// Renders the main window's screens in both themes at the default and the minimum size to
-// build/test/tests/screenshots, to be looked at; checks only that nothing leaves its place.
+// Renders the main window's screens, with the views the application registers, in both themes at
+// the default and the minimum size to build/test/tests/screenshots, to be looked at; checks only that
+// nothing leaves its place.
+#include "app/RegisterViews.h"
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "shell/AppWindow.h"
-#include "shell/Buttons.h"
+#include "shell/CanvasView.h"
 #include "shell/ContentView.h"
-#include "shell/ExploreView.h"
-#include "shell/QueuePopover.h"
-#include "shell/TopBar.h"
 #include "tests/shell/ShellFixture.h"
-
-#include <QDir>
-#include <QTest>
+#include "tests/support/Screenshots.h"
+#include "visualizations/FolderGridView.h"
 
 namespace {
 
 class ScreenshotTest : public ShellTest {
 protected:
-    struct Size {
-        QSize size;
-        const char* name;
-    };
-    static constexpr Size kSizes[] = {{{1680, 1050}, "1680x1050"}, {{1280, 760}, "1280x760"}};
-
-    void SetUp() override {
-        ShellTest::SetUp();
-        QDir().mkpath("screenshots");
-    }
-
-    // Shows the content in a window of each size and theme and saves `<name>-<theme>-<size>.png`.
+    // Shows the content at each size and theme and saves `window-<name>-<size>-<theme>.png`.
     void shoot(ScanViewModel& vm, const QString& name) {
-        for (ThemeName themeName : {ThemeName::light, ThemeName::dark}) {
+        for (ThemeName themeName : theme_name::allCases) {
             vm.setThemeName(themeName);
-            for (const Size& s : kSizes) {
-                window_->resize(s.size);
+            for (QSize size : {QSize(1680, 1050), QSize(1280, 760)}) {
+                window_->resize(size);
                 QCoreApplication::processEvents();
-                const QImage image = window_->grab().toImage();
-                const QString file = QStringLiteral("screenshots/window-%1-%2-%3.png")
-                                         .arg(name, themeName == ThemeName::light ? "light" : "dark", s.name);
-                ASSERT_TRUE(image.save(file)) << file.toStdString();
-                auto* content = static_cast<ContentView*>(window_->content());
+                flushDeletes();
+                const QString stem = QStringLiteral("window-%1-%2x%3").arg(name).arg(size.width()).arg(size.height());
+                ASSERT_TRUE(saveScreenshot(window_->grab().toImage(), stem, themeName)) << stem.toStdString();
                 // The row fills the window: the tab screen is never squeezed to nothing.
-                EXPECT_GT(content->tabScreenGeometry().width(), 500) << file.toStdString();
-                EXPECT_EQ(content->tabScreenGeometry().right() + (content->inspector() ? 383 : 0), s.size.width() - 1);
+                auto* content = static_cast<ContentView*>(window_->content());
+                EXPECT_GT(content->tabScreenGeometry().width(), 500) << stem.toStdString();
+                QWidget* last = content->inspector();
+                const int right = last ? last->mapTo(window_.get(), QPoint(last->width() - 1, 0)).x()
+                                       : content->mapTo(window_.get(), content->tabScreenGeometry().topRight()).x();
+                EXPECT_EQ(right, size.width() - 1) << stem.toStdString();
             }
         }
         vm.setThemeName(ThemeName::light);
     }
 
-    void open(ScanViewModel& vm) {
-        window_ = std::make_unique<AppWindow>();
-        window_->setContent(new ContentView(vm));
-        window_->resize(kSizes[0].size);
-        window_->show();
-    }
-
     std::unique_ptr<AppWindow> window_;
 };
 
-TEST_F(ScreenshotTest, StartScanningExploreAndEveryTab) {
+TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
+    registerViews();
     const std::string fixture = makeFixture();
     dir.writeFile("fixture/slow/waiting.bin", 10);
     deniedFolders[fixture + "/Music/album"] = EACCES;
     auto vm = makeViewModel();
     vm->setShowInspector(true);
-    open(*vm);
+    window_ = std::make_unique<AppWindow>();
+    window_->setContent(new ContentView(*vm));
+    window_->show();
 
     shoot(*vm, "start");
 
@@ -77,6 +62,22 @@ TEST_F(ScreenshotTest, StartScanningExploreAndEveryTab) {
     vm->setMode(VisualizationMode::treemap);
     shoot(*vm, "explore-notice");
     vm->setShowAccessNotice(false);
+
+    // Each registered view fills the Explore area and shows the current folder.
+    vm->setSelectedNode(nodeAt(vm->root(), "Documents"));
+    for (VisualizationMode mode : {VisualizationMode::folders, VisualizationMode::treemap, VisualizationMode::sunburst}) {
+        vm->setMode(mode);
+        shoot(*vm, QString::fromUtf8(visualization_mode::rawValue(mode).data()).toLower());
+        if (auto* grid = window_->findChild<FolderGridView*>()) {
+            EXPECT_EQ(grid->folder(), vm->root());
+            EXPECT_EQ(grid->gridLayout().columns, folder_grid::columnCount(grid->width()));
+        } else {
+            auto* canvas = window_->findChild<CanvasView*>();
+            ASSERT_NE(canvas, nullptr);
+            EXPECT_EQ(canvas->state().folder, vm->root());
+            EXPECT_GT(canvas->height(), 400);
+        }
+    }
 
     // Deep enough for the breadcrumb to fill up, with the queue badge showing.
     FileNode* deep = nodeAt(vm->root(), "Code/project/src/deep");
@@ -101,20 +102,6 @@ TEST_F(ScreenshotTest, StartScanningExploreAndEveryTab) {
     for (AppTab tab : app_tab::allCases) {
         vm->setTab(tab);
         shoot(*vm, QStringLiteral("tab-") + QString::fromUtf8(app_tab::rawValue(tab).data()).toLower());
-    }
-}
-
-TEST_F(ScreenshotTest, QueuePopover) {
-    auto vm = makeViewModel();
-    open(*vm);
-    auto* content = static_cast<ContentView*>(window_->content());
-    QTest::mouseClick(content->topBar()->queueButton(), Qt::LeftButton);
-    QueuePopover* popover = content->topBar()->queuePopover();
-    ASSERT_TRUE(popover);
-    for (ThemeName themeName : {ThemeName::light, ThemeName::dark}) {
-        vm->setThemeName(themeName);
-        const QString file = QStringLiteral("screenshots/popover-%1.png").arg(themeName == ThemeName::light ? "light" : "dark");
-        ASSERT_TRUE(popover->grab().toImage().save(file));
     }
 }
 

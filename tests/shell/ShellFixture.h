@@ -23,6 +23,14 @@ protected:
     // A small tree: "fixture" with folders three levels deep and files of several kinds.
     std::string makeFixture();
 
+    // A widget built from `args`, at `size` and shown.
+    template <typename Widget, typename... Args> static std::unique_ptr<Widget> shown(QSize size, Args&&... args) {
+        auto widget = std::make_unique<Widget>(std::forward<Args>(args)...);
+        widget->resize(size);
+        widget->show();
+        return widget;
+    }
+
     // What the folder chooser answers, and how often it was asked.
     std::optional<std::string> chosenFolder;
     int chooserCalls = 0;

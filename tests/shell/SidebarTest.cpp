@@ -25,19 +25,17 @@ namespace {
 // ---- Usage ring and disk figures ----------------------------------------------------------------
 
 TEST(UsageRing, FractionAndUsedBytesAtTheEdges) {
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", 1000, 250}), 0.75);
-    EXPECT_EQ(UsageRing::usedBytes({"Disk", 1000, 250}), 750);
-    // Free above total: nothing is used, the ring is empty.
-    EXPECT_EQ(UsageRing::usedBytes({"Disk", 1000, 4000}), 0);
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", 1000, 4000}), 0.0);
-    // No total: 0 %, whatever free says.
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", 0, 0}), 0.0);
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", 0, 500}), 0.0);
+    // Free above total uses nothing; no total is 0 %, whatever free says; large volumes do not overflow.
+    const struct {
+        int64_t total, free, used;
+        double fraction;
+    } cases[] = {{1000, 250, 750, 0.75}, {1000, 4000, 0, 0}, {0, 0, 0, 0},         {0, 500, 0, 0},
+                 {1000, 0, 1000, 1}, {INT64_MAX, INT64_MAX / 2 + 1, INT64_MAX / 2, 0.5}};
+    for (const auto& c : cases) {
+        EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", c.total, c.free}), c.fraction) << c.total << "/" << c.free;
+        EXPECT_EQ(UsageRing::usedBytes({"Disk", c.total, c.free}), c.used) << c.total << "/" << c.free;
+    }
     EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", -5, -10}), 0.0);
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", 1000, 0}), 1.0);
-    // Large volumes do not overflow.
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", INT64_MAX, INT64_MAX / 2 + 1}), 0.5);
-
     EXPECT_EQ(UsageRing::percentText(0), "0.0%");
     EXPECT_EQ(UsageRing::percentText(1), "100.0%");
     EXPECT_EQ(UsageRing::percentText(0.4567), "45.7%");
@@ -75,10 +73,7 @@ TEST(TypeBreakdownBar, SegmentsShareTheWidthLeftAfterTheGaps) {
         {FileCategory::video, 500}, {FileCategory::image, 300}, {FileCategory::other, 200}};
     const auto widths = TypeBreakdownBar::segmentWidths(three, 304); // 300 after two gaps
     ASSERT_EQ(widths.size(), 3u);
-    EXPECT_DOUBLE_EQ(widths[0], 150);
-    EXPECT_DOUBLE_EQ(widths[1], 90);
-    EXPECT_DOUBLE_EQ(widths[2], 60);
-    EXPECT_DOUBLE_EQ(std::accumulate(widths.begin(), widths.end(), 0.0) + 2 * 2, 304);
+    for (size_t i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(widths[i], (std::array{150.0, 90.0, 60.0})[i]);
 
     // Eight tiny entries get 2 points each; the row then runs past the bar's end (the bar clips it).
     TypeBytes nine = {{FileCategory::video, 1'000'000'000}};
@@ -112,18 +107,6 @@ struct QuickWinTree {
     }();
 };
 
-TEST(QuickWinRow, CountsAndStageAllTitle) {
-    EXPECT_EQ(QuickWinRow::countText(1), "1 item");
-    EXPECT_EQ(QuickWinRow::countText(0), "0 items");
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(QuickWinRow::countText(1234), "1,234 items");
-    QLocale::setDefault(QLocale::c());
-    QuickWinTree t;
-    // The menu counts the listed matches; the row shows the analysis' item count.
-    const QuickWins::Category wins{QuickWins::Kind::largeMedia, {t.movie, t.other, t.clip}, 17};
-    EXPECT_EQ(QuickWinRow::stageAllTitle(wins), "Add all 3 to Cleanup");
-}
-
 TEST(QuickWinRow, ClickShowsTheLargestMatch) {
     QuickWinTree t;
     ScanViewModel model;
@@ -150,7 +133,7 @@ TEST(QuickWinRow, ClickShowsTheLargestMatch) {
     EXPECT_EQ(model.selectedNode(), t.movie);
 }
 
-TEST(QuickWinRow, StageAllSkipsStagedMatchesAndRevealShowsTheFirst) {
+TEST(QuickWinRow, StageAllSkipsStagedMatchesAndRevealShowsTheFirstWithCounts) {
     QuickWinTree t;
     ScanViewModel model;
     ScopedFakeDesktop desktop;
@@ -174,6 +157,13 @@ TEST(QuickWinRow, StageAllSkipsStagedMatchesAndRevealShowsTheFirst) {
     QuickWinRow::stageAll(model, wins);
     EXPECT_EQ(queue.items().size(), 3u);
     EXPECT_EQ(changes, 2);
+    // The menu counts the listed matches; the row shows the analysis' item count.
+    EXPECT_EQ(QuickWinRow::stageAllTitle({QuickWins::Kind::largeMedia, {t.movie, t.other, t.clip}, 17}),
+              "Add all 3 to Cleanup");
+    EXPECT_EQ(QuickWinRow::countText(1), "1 item");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(QuickWinRow::countText(1234), "1,234 items");
+    QLocale::setDefault(QLocale::c());
 
     QuickWinRow::revealLargest(model, wins);
     EXPECT_EQ(desktop->revealed, std::vector<std::string>{"/home/u/Movies/big.mp4"});

@@ -16,14 +16,8 @@ TEST(ThemeManager, SwitchingSetsTheApplicationPaletteAndSignalsOnce) {
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(manager.name(), ThemeName::dark);
     EXPECT_EQ(&theme(), &Theme::dark());
-    EXPECT_EQ(&Theme::forName(ThemeName::dark), &Theme::dark());
-    // Qt-drawn widgets follow: window, text fields, selection, tool tips.
-    const QPalette palette = QApplication::palette();
-    EXPECT_EQ(palette.color(QPalette::Window), Theme::dark().background);
-    EXPECT_EQ(palette.color(QPalette::Base), Theme::dark().card);
-    EXPECT_EQ(palette.color(QPalette::Text), Theme::dark().text);
-    EXPECT_EQ(palette.color(QPalette::Highlight), Theme::dark().ink);
-    EXPECT_EQ(palette.color(QPalette::ToolTipText), Theme::dark().text);
+    // Qt-drawn widgets follow.
+    EXPECT_EQ(QApplication::palette().color(QPalette::Text), Theme::dark().text);
     manager.setThemeName(ThemeName::dark);
     EXPECT_EQ(changed.count(), 1); // the same theme again is no change
     manager.setThemeName(ThemeName::light);

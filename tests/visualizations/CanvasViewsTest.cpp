@@ -7,7 +7,8 @@
 #include "shell/Palette.h"
 
 #include "tests/shell/ScannedHome.h"
-#include "tests/visualizations/ViewTestUtil.h"
+#include "tests/support/Mouse.h"
+#include "tests/support/Screenshots.h"
 
 #include <QSignalSpy>
 
@@ -15,10 +16,20 @@
 
 namespace {
 
-using namespace view_test;
+using namespace mouse;
 
 // As the Explore tab builds them: wired to the state object, showing its current folder.
 void wire(CanvasView& view, ScanViewModel& vm) { wireCanvas(&view, vm); }
+
+void nameAsTheAppDoes(SunburstView& view, ScanViewModel& vm) {
+    view.setDisplayName([&vm](const FileNode& node) { return QString::fromStdString(vm.displayName(node.path())); });
+}
+
+// The middle of an arc, where a pointer finds it.
+QPointF arcMiddle(const SunburstView& view, const sunburst::SunArc& arc) {
+    const auto g = view.geometry();
+    return sunburst::pointAt(g.centre, g.inner + (arc.ring + 0.5) * g.ringWidth, (arc.start + arc.end) / 2);
+}
 
 class CanvasViews : public ::testing::Test {
 protected:
@@ -101,9 +112,7 @@ TEST_F(CanvasViews, TreemapCacheFollowsTheKeysAndGroupsByType) {
 TEST_F(CanvasViews, SunburstHoverCentreAndClicks) {
     SunburstView view;
     view.resize(800, 700);
-    view.setDisplayName([&](const FileNode& node) {
-        return QString::fromStdString(fixture.model().displayName(node.path()));
-    });
+    nameAsTheAppDoes(view, fixture.model());
     wire(view, fixture.model());
     const auto g = view.geometry();
     const auto& arcs = view.items();
@@ -111,7 +120,7 @@ TEST_F(CanvasViews, SunburstHoverCentreAndClicks) {
     EXPECT_EQ(view.vizKey().width, 0); // arcs are angles: no size in the layout key
 
     const sunburst::SunArc& arc = arcs.front();
-    const QPointF mid = sunburst::pointAt(g.centre, g.inner + (arc.ring + 0.5) * g.ringWidth, (arc.start + arc.end) / 2);
+    const QPointF mid = arcMiddle(view, arc);
     hover(view, mid);
     EXPECT_EQ(view.hovered(), arc.node);
     EXPECT_EQ(view.centreNode(), arc.node);
@@ -138,73 +147,44 @@ TEST_F(CanvasViews, SunburstHoverCentreAndClicks) {
 
 // ---- Pictures -----------------------------------------------------------------------------------
 
-// Renders a view as the Explore tab shows it, in each colour mode and theme, with a selection and a
-// hovered node, and checks the background where nothing is drawn.
-template <typename View>
-void renderAll(ScannedHome& fixture, const QString& name, QSize size, std::function<void(View&)> prepare,
-               std::function<QPointF(View&)> hoverPoint) {
+// Each view as the Explore tab shows it, in each colour mode and theme, with a selection and a hovered
+// node; without a folder only the background shows.
+TEST_F(CanvasViews, RenderBothViewsInEveryModeAndTheme) {
     auto& vm = fixture.model();
-    vm.setCurrentFolder(fixture.model().root());
     for (ColorMode mode : color_mode::allCases) {
         vm.setColorMode(mode);
+        const QString modeName = QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
         for (ThemeName themeName : theme_name::allCases) {
             ThemeManager::instance().setThemeName(themeName);
-            View view;
-            view.resize(size);
-            prepare(view);
-            wire(view, vm);
+            TreemapView treemap;
+            SunburstView sunburst;
+            nameAsTheAppDoes(sunburst, vm);
+            for (CanvasView* view : {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
+                view->resize(958, 760);
+                wire(*view, vm);
+            }
             vm.setSelectedNode(fixture.node("Documents"));
-            hover(view, hoverPoint(view));
-            const QImage image = view.grab().toImage();
-            const QString file = screenshotPath(QStringLiteral("%1-%2-%3.png")
-                                                    .arg(name, QString::fromStdString(std::string(color_mode::rawValue(mode)))
-                                                                   .replace(' ', '-').toLower(),
-                                                         themeSuffix(themeName)));
-            ASSERT_TRUE(image.save(file)) << file.toStdString();
-            EXPECT_FALSE(view.items().empty());
+            const auto& cells = treemap.items();
+            ASSERT_FALSE(cells.empty());
+            ASSERT_FALSE(sunburst.items().empty());
+            hover(treemap, treemap.frameRect().topLeft() + cells[cells.size() / 2].rect.center());
+            ASSERT_TRUE(saveScreenshot(treemap.grab().toImage(), "treemap-" + modeName, themeName));
+            hover(sunburst, arcMiddle(sunburst, sunburst.items().front()));
+            ASSERT_TRUE(saveScreenshot(sunburst.grab().toImage(), "sunburst-" + modeName, themeName));
+
+            if (mode != ColorMode::folder) continue;
+            // The treemap's frame is the panel inside a one-point border; the sunburst's disc is the card.
+            TreemapView emptyMap;
+            emptyMap.resize(400, 300);
+            const QImage frame = emptyMap.grab().toImage();
+            EXPECT_EQ(frame.pixelColor(200, 150).rgb(), theme().panel.rgb());
+            EXPECT_EQ(frame.pixelColor(13, 150).rgb(), theme().border.rgb());
+            SunburstView emptyBurst;
+            emptyBurst.resize(400, 400);
+            EXPECT_EQ(emptyBurst.grab().toImage().pixelColor(200, 200).rgb(), theme().card.rgb());
         }
     }
     vm.setColorMode(ColorMode::folder);
-}
-
-TEST_F(CanvasViews, RenderTreemapInEveryModeAndTheme) {
-    renderAll<TreemapView>(
-        fixture, QStringLiteral("treemap"), QSize(958, 760), [](TreemapView&) {},
-        [](TreemapView& view) {
-            const auto& cells = view.items();
-            return view.frameRect().topLeft() + cells[cells.size() / 2].rect.center();
-        });
-    // The frame's background is the theme's panel, inside its one-point border.
-    for (ThemeName themeName : theme_name::allCases) {
-        ThemeManager::instance().setThemeName(themeName);
-        TreemapView view;
-        view.resize(400, 300);
-        const QImage image = view.grab().toImage(); // no folder: only the frame
-        EXPECT_EQ(image.pixelColor(200, 150).rgb(), theme().panel.rgb());
-        EXPECT_EQ(image.pixelColor(13, 150).rgb(), theme().border.rgb());
-    }
-}
-
-TEST_F(CanvasViews, RenderSunburstInEveryModeAndTheme) {
-    renderAll<SunburstView>(
-        fixture, QStringLiteral("sunburst"), QSize(958, 760),
-        [&](SunburstView& view) {
-            view.setDisplayName([&](const FileNode& node) {
-                return QString::fromStdString(fixture.model().displayName(node.path()));
-            });
-        },
-        [](SunburstView& view) {
-            const auto g = view.geometry();
-            const auto& arc = view.items().front();
-            return sunburst::pointAt(g.centre, g.inner + (arc.ring + 0.5) * g.ringWidth, (arc.start + arc.end) / 2);
-        });
-    for (ThemeName themeName : theme_name::allCases) {
-        ThemeManager::instance().setThemeName(themeName);
-        SunburstView view;
-        view.resize(400, 400);
-        const QImage image = view.grab().toImage(); // no folder: the centre disc only
-        EXPECT_EQ(image.pixelColor(200, 200).rgb(), theme().card.rgb());
-    }
 }
 
 } // namespace

@@ -1,22 +1,19 @@
-// The treemap, the sunburst and the cleanup queue as the window shows them: registered as the
-// application registers them, at both window sizes and in both themes, and the whole road from a
-// scan to items in the Trash through the top bar's popover.
+// The registered views and the cleanup queue in the window: a double click in the folder grid moves
+// into a folder, and the whole road from a scan to items in the Trash through the top bar's popover.
+#include "app/RegisterViews.h"
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "platform/Trash.h"
 #include "shell/AppWindow.h"
 #include "shell/Buttons.h"
-#include "shell/CanvasWiring.h"
 #include "shell/ContentView.h"
 #include "shell/QueuePopover.h"
 #include "shell/TopBar.h"
-#include "shell/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
-#include "visualizations/SunburstView.h"
-#include "visualizations/TreemapView.h"
+#include "visualizations/FolderGridView.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/Screenshots.h"
 
-#include <QDir>
 #include <QPointer>
 #include <QTest>
 
@@ -28,89 +25,64 @@ class CanvasWindowTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
-        ViewRegistry::registerVisualization(VisualizationMode::treemap, [](ScanViewModel& vm, FileNode* folder, QWidget* parent) {
-            auto* view = new TreemapView(parent);
-            wireCanvas(view, vm, folder);
-            return static_cast<QWidget*>(view);
-        });
-        ViewRegistry::registerVisualization(VisualizationMode::sunburst, [](ScanViewModel& vm, FileNode* folder, QWidget* parent) {
-            auto* view = new SunburstView(parent);
-            ScanViewModel* model = &vm;
-            view->setDisplayName([model](const FileNode& node) { return QString::fromStdString(model->displayName(node.path())); });
-            wireCanvas(view, vm, folder);
-            return static_cast<QWidget*>(view);
-        });
-        ViewRegistry::registerCleanupQueue([](ScanViewModel& vm, QWidget* parent) -> QWidget* { return new CleanupQueueView(vm, parent); });
-        QDir().mkpath("screenshots");
+        registerViews();
+        fixture = makeFixture();
+        vm = makeViewModel();
+        window.setContent(new ContentView(*vm));
+        window.resize(1680, 1050);
+        window.show();
+        scanAndWait(*vm, fixture);
     }
+    ContentView* content() const { return static_cast<ContentView*>(window.content()); }
 
-    void open(ScanViewModel& vm) {
-        window = std::make_unique<AppWindow>();
-        window->setContent(new ContentView(vm));
-        window->resize(1680, 1050);
-        window->show();
-    }
-    ContentView* content() const { return static_cast<ContentView*>(window->content()); }
-
-    std::unique_ptr<AppWindow> window;
+    std::string fixture;
+    std::unique_ptr<ScanViewModel> vm;
+    AppWindow window;
 };
 
-TEST_F(CanvasWindowTest, TreemapAndSunburstFillTheExploreArea) {
-    const std::string fixture = makeFixture();
-    auto vm = makeViewModel();
-    vm->setShowInspector(true);
-    open(*vm);
-    scanAndWait(*vm, fixture);
-    vm->setSelectedNode(nodeAt(vm->root(), "Documents"));
-    for (VisualizationMode mode : {VisualizationMode::treemap, VisualizationMode::sunburst}) {
-        vm->setMode(mode);
-        for (ThemeName name : {ThemeName::light, ThemeName::dark}) {
-            vm->setThemeName(name);
-            for (QSize size : {QSize(1680, 1050), QSize(1280, 760)}) {
-                window->resize(size);
-                QCoreApplication::processEvents();
-                flushDeletes(); // the view of the previous mode
-                CanvasView* canvas = window->findChild<CanvasView*>();
-                ASSERT_NE(canvas, nullptr);
-                EXPECT_TRUE(canvas->isVisible());
-                EXPECT_GT(canvas->width(), 400);
-                EXPECT_GT(canvas->height(), 400);
-                EXPECT_EQ(canvas->state().folder, vm->root());
-                const QString file = QStringLiteral("screenshots/window-%1-%2-%3x%4.png")
-                                         .arg(mode == VisualizationMode::treemap ? "treemap" : "sunburst",
-                                              name == ThemeName::light ? "light" : "dark")
-                                         .arg(size.width())
-                                         .arg(size.height());
-                ASSERT_TRUE(window->grab().toImage().save(file)) << file.toStdString();
-            }
-        }
-    }
-    vm->setThemeName(ThemeName::light);
+TEST_F(CanvasWindowTest, ADoubleClickInTheGridMovesIntoAFolder) {
+    vm->setMode(VisualizationMode::folders);
+    QCoreApplication::processEvents();
+    QPointer<FolderGridView> grid = window.findChild<FolderGridView*>();
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->folder(), vm->root());
+
+    // The Explore tab builds a new grid for "Documents" after this one's event has finished.
+    FileNode* documents = nodeAt(vm->root(), "Documents");
+    const auto cell = grid->cellOf(documents);
+    ASSERT_TRUE(cell.has_value());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell->center().toPoint());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell->center().toPoint());
+    EXPECT_EQ(vm->currentFolder(), documents);
+    QCoreApplication::processEvents();
+    flushDeletes();
+    EXPECT_TRUE(grid.isNull());
+    auto* inside = window.findChild<FolderGridView*>();
+    ASSERT_NE(inside, nullptr);
+    EXPECT_EQ(inside->folder(), documents);
+    EXPECT_EQ(inside->partition().folders.size() + inside->partition().files.size(), documents->children().size());
 }
 
 TEST_F(CanvasWindowTest, StagedItemsGoToTheTrashThroughThePopover) {
-    const std::string fixture = makeFixture();
-    auto vm = makeViewModel();
-    open(*vm);
-    scanAndWait(*vm, fixture);
-    FileNode* movies = nodeAt(vm->root(), "Movies");
-    FileNode* notes = nodeAt(vm->root(), "Documents/notes.txt");
-    const int64_t rootBefore = vm->root()->sizeOnDisk;
-    const int64_t staged = movies->sizeOnDisk + notes->sizeOnDisk;
+    FileNode* root = vm->root();
+    FileNode* movies = nodeAt(root, "Movies");
+    FileNode* notes = nodeAt(root, "Documents/notes.txt");
+    const int64_t rootBefore = root->sizeOnDisk, filesBefore = root->fileCount();
+    const int64_t staged = movies->sizeOnDisk + notes->sizeOnDisk, stagedFiles = movies->fileCount() + 1;
     ASSERT_TRUE(vm->cleanupQueue().add(movies, "Staged from Explore"));
     ASSERT_TRUE(vm->cleanupQueue().add(notes, "Staged from Explore"));
+    ASSERT_TRUE(vm->cleanupQueue().add(nodeAt(root, "Movies/clips"), "Staged from Explore")); // goes along
 
     QTest::mouseClick(content()->topBar()->queueButton(), Qt::LeftButton);
     QPointer<QueuePopover> popover = content()->topBar()->queuePopover();
     ASSERT_TRUE(popover);
     auto* queueView = qobject_cast<CleanupQueueView*>(popover->content());
     ASSERT_NE(queueView, nullptr);
-    EXPECT_EQ(queueView->itemList()->rowCount(), 2);
-    for (ThemeName name : {ThemeName::light, ThemeName::dark}) {
+    EXPECT_EQ(queueView->itemList()->rowCount(), 3);
+    for (ThemeName name : theme_name::allCases) {
         vm->setThemeName(name);
         QCoreApplication::processEvents();
-        ASSERT_TRUE(popover->grab().toImage().save(QStringLiteral("screenshots/popover-queue-%1.png")
-                                                       .arg(name == ThemeName::light ? "light" : "dark")));
+        ASSERT_TRUE(saveScreenshot(popover->grab().toImage(), "popover-queue", name));
     }
     vm->setThemeName(ThemeName::light);
 
@@ -124,15 +96,18 @@ TEST_F(CanvasWindowTest, StagedItemsGoToTheTrashThroughThePopover) {
     QTest::mouseClick(queueView->confirmationMoveButton(), Qt::LeftButton);
     ASSERT_TRUE(popover); // still open while the items move
 
-    // Nothing failed: the popover closes, the items are in the desktop's Trash, the tree lost them.
+    // Nothing failed: the popover closes, the items are in the desktop's Trash, the tree lost exactly
+    // them and every folder's totals still add up.
     WAIT_FOR(popover.isNull() || !popover->isVisible());
     EXPECT_TRUE(vm->cleanupQueue().items().empty());
     const std::string trash = platform::FreedesktopTrash::trashFolderFor(fixture);
-    EXPECT_TRUE(std::filesystem::exists(trash + "/files/Movies"));
+    EXPECT_TRUE(std::filesystem::exists(trash + "/files/Movies/clips"));
     EXPECT_TRUE(std::filesystem::exists(trash + "/files/notes.txt"));
     EXPECT_FALSE(std::filesystem::exists(fixture + "/Movies"));
-    EXPECT_EQ(nodeAt(vm->root(), "Movies"), nullptr);
-    EXPECT_EQ(vm->root()->sizeOnDisk, rootBefore - staged);
+    EXPECT_EQ(nodeAt(root, "Movies"), nullptr);
+    EXPECT_EQ(root->sizeOnDisk, rootBefore - staged);
+    EXPECT_EQ(root->fileCount(), filesBefore - stagedFiles);
+    expectRolledUp(root);
 }
 
 } // namespace
