@@ -413,41 +413,44 @@ void AnnularSector::draw(QImage& image, int firstRow, int endRow) const {
                 if (whole[1].first < whole[0].second) whole[0].second = whole[1].first; // met in the middle
             }
         }
+        auto edgePixel = [&](int x) {
+            const double px = x + 0.5 - cx;
+            const double d0 = a0 - uy0 * px, d1 = a1 + uy1 * px;
+            double angular = std::min(d0, d1) - inset;
+            if (wide) {
+                // Beyond half a turn the edges are rays, not lines: behind its apex a ray is as far
+                // as the centre.
+                const double r = std::sqrt(px * px + dy2);
+                const double ray0 = ux0 * px + uy0 * dy > 0 ? std::abs(d0) : r;
+                const double ray1 = ux1 * px + uy1 * dy > 0 ? std::abs(d1) : r;
+                angular = (d0 >= 0 || d1 >= 0 ? 1 : -1) * std::min(ray0, ray1) - inset;
+            }
+            if (angular <= -0.5) return;
+            const double r2 = px * px + dy2;
+            double distance = angular;
+            if (r2 < solidIn2 || r2 > solidOut2) {
+                const double r = std::sqrt(r2);
+                distance = std::min({angular, r - in0, in1 - r});
+            }
+            if (distance >= 0.5) {
+                row[x] = colour;
+            } else if (distance > -0.5) {
+                put(row + x, colour, weight(distance + 0.5));
+            }
+        };
+        // Each run: pixels worked out one by one up to a whole span (they are ordered left to right),
+        // the span filled outright, and so on.
         for (const auto& [from, to] : runs) {
             const int xa = std::max(clip0, from), xb = std::min(clip1, to);
-            for (int x = xa; x < xb; ++x) {
-                if (const auto span = std::find_if(whole.begin(), whole.end(),
-                                                   [x](const auto& w) { return x >= w.first && x < w.second; });
-                    span != whole.end()) {
-                    const int end = std::min(span->second, xb);
-                    std::fill(row + x, row + end, colour);
-                    x = end - 1;
-                    continue;
-                }
-                const double px = x + 0.5 - cx;
-                const double d0 = a0 - uy0 * px, d1 = a1 + uy1 * px;
-                double angular = std::min(d0, d1) - inset;
-                if (wide) {
-                    // Beyond half a turn the edges are rays, not lines: behind its apex a ray is as far
-                    // as the centre.
-                    const double r = std::sqrt(px * px + dy2);
-                    const double ray0 = ux0 * px + uy0 * dy > 0 ? std::abs(d0) : r;
-                    const double ray1 = ux1 * px + uy1 * dy > 0 ? std::abs(d1) : r;
-                    angular = (d0 >= 0 || d1 >= 0 ? 1 : -1) * std::min(ray0, ray1) - inset;
-                }
-                if (angular <= -0.5) continue;
-                const double r2 = px * px + dy2;
-                double distance = angular;
-                if (r2 < solidIn2 || r2 > solidOut2) {
-                    const double r = std::sqrt(r2);
-                    distance = std::min({angular, r - in0, in1 - r});
-                }
-                if (distance >= 0.5) {
-                    row[x] = colour;
-                } else if (distance > -0.5) {
-                    put(row + x, colour, weight(distance + 0.5));
-                }
+            int x = xa;
+            for (const auto& [spanFrom, spanTo] : whole) {
+                if (spanTo <= x || spanFrom >= spanTo) continue;
+                for (const int stop = std::min(spanFrom, xb); x < stop; ++x) edgePixel(x);
+                const int end = std::min(spanTo, xb);
+                if (x < end) std::fill(row + x, row + end, colour);
+                x = std::max(x, end);
             }
+            for (; x < xb; ++x) edgePixel(x);
         }
     }
 }
