@@ -1,6 +1,7 @@
 #include "shell/CachedCanvas.h"
 
 #include "shell/ParallelPaint.h"
+#include "shell/SmoothPainter.h"
 
 #include <QPainter>
 #include <QPaintDevice>
@@ -35,9 +36,7 @@ bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, co
             if (picture_.size() != pixels) picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
             picture_.setDevicePixelRatio(ratio);
             clear(picture_);
-            QPainter p(&picture_);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setRenderHint(QPainter::TextAntialiasing);
+            SmoothPainter p(&picture_);
             draw(p, QSizeF(size));
         }
     }

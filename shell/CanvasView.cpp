@@ -6,6 +6,7 @@
 #include "shell/HoverChip.h"
 #include "shell/Palette.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -147,9 +148,7 @@ bool CanvasView::showsChipFor(const FileNode* node) const { return node != nullp
 void CanvasView::paintOverlay(QPainter&) {}
 
 void CanvasView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    SmoothPainter painter(this);
     if (cachesDrawing()) {
         // The selection is drawn over the picture with the hover: a new selection costs an outline,
         // not the whole picture.

@@ -7,6 +7,7 @@
 #include "shell/Shapes.h"
 #include "shell/Symbols.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -67,9 +68,7 @@ QSize HoverChip::sizeHint() const {
 void HoverChip::paintEvent(QPaintEvent*) {
     if (!node_) return;
     const Theme& t = theme();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    SmoothPainter painter(this);
     const QRectF chip(kMargin, kMargin, width() - 2 * kMargin, kChipHeight);
     shapes::paintShadow(painter, chip, 11, QColor(0, 0, 0, 20), 10, QPointF(0, 3));
     shapes::fill(painter, chip, 11, t.card);

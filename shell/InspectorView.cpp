@@ -16,6 +16,7 @@
 #include "shell/Symbols.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -84,9 +85,7 @@ class KindChip : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
+        SmoothPainter painter(this);
         shapes::fill(painter, rect(), 6, t.chip);
         const double s = symbols::size(symbol_, 9).width();
         symbols::paint(painter, QRectF(9, 0, s, height()), symbol_, 9, t.textSecondary);
@@ -197,9 +196,7 @@ class LargestRow : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
+        SmoothPainter painter(this);
         const QColor color = palette::categoryColor(child_.category);
         const QFont nameFont = fonts::ui(12), sizeFont = fonts::ui(11.5, QFont::DemiBold);
         const double lineHeight = QFontMetricsF(nameFont).height();

@@ -1,4 +1,5 @@
 #include "shell/ParallelPaint.h"
+#include "shell/SmoothPainter.h"
 
 #include <QImage>
 #include <QPainter>
@@ -51,9 +52,7 @@ void paintBandsInParallel(QImage& image, QPointF origin, double ratio,
         // An image over the band's rows of the same pixels: a device of its own for this thread.
         QImage band(bits + stride * from, image.width(), to - from, stride, image.format());
         band.setDevicePixelRatio(ratio);
-        QPainter painter(&band);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
+        SmoothPainter painter(&band);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const QPointF shift = origin - QPointF(0, from); // in pixels
         painter.translate(shift / ratio);

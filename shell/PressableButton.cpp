@@ -2,6 +2,7 @@
 
 #include "shell/Motion.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -39,9 +40,7 @@ void PressableStyle::apply(QPainter& painter, const QRectF& rect, double pressAm
 }
 
 void PressableButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    SmoothPainter painter(this);
     PressableStyle::apply(painter, rect(), press_, isEnabled());
     paintContent(painter);
 }

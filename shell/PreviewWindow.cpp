@@ -13,6 +13,7 @@
 #include "shell/Symbols.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QApplication>
 #include <QFile>
@@ -255,9 +256,7 @@ class ListingPage : public QWidget {
     size_t rows() const { return entries_.size() + (count_ > int64_t(entries_.size()) ? 1 : 0); }
     void paintEvent(QPaintEvent* event) override {
         const Theme& t = theme();
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
+        SmoothPainter painter(this);
         const int first = std::max(0, (event->rect().top() - 8) / kRow);
         const int last = std::min(int(rows()) - 1, (event->rect().bottom() - 8) / kRow);
         const QFont font = fonts::ui(12.5), sizeFont = fonts::ui(12);

@@ -9,6 +9,7 @@
 #include "shell/Symbols.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -124,9 +125,7 @@ QSize QuickWinRow::minimumSizeHint() const {
 
 void QuickWinRow::paintEvent(QPaintEvent*) {
     const Theme& t = theme();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    SmoothPainter painter(this);
     if (hovering_) {
         QColor fill = t.chip;
         fill.setAlphaF(fill.alphaF() * 0.6f);

@@ -16,6 +16,7 @@
 #include "shell/Theme.h"
 #include "shell/TypeBreakdown.h"
 #include "shell/UsageRing.h"
+#include "shell/SmoothPainter.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,9 +52,7 @@ class RecentRow : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
+        SmoothPainter painter(this);
         const QString symbol = QStringLiteral("clock.arrow.circlepath");
         const double w = symbols::size(symbol, 9.5).width();
         symbols::paint(painter, QRectF(0, 0, w, height()), symbol, 9.5, t.textTertiary);

@@ -6,6 +6,7 @@
 #include "shell/Shapes.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QPainter>
 
@@ -62,9 +63,7 @@ QSize TypeLegendRow::minimumSizeHint() const {
 
 void TypeLegendRow::paintEvent(QPaintEvent*) {
     const Theme& t = theme();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    SmoothPainter painter(this);
     const QRectF row = QRectF(rect()).adjusted(6, 0, -6, 0);
     painter.setPen(Qt::NoPen);
     painter.setBrush(palette::categoryColor(category_));

@@ -3,6 +3,7 @@
 #include "model/ScanViewModel.h"
 #include "shell/Fonts.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QConicalGradient>
 #include <QFontMetricsF>
@@ -36,9 +37,7 @@ double UsageRing::usedFraction(const DiskInfo& disk) {
 
 void UsageRing::paintEvent(QPaintEvent*) {
     const Theme& t = theme();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    SmoothPainter painter(this);
     const double side = std::min(width(), height());
     const QRectF frame((width() - side) / 2, (height() - side) / 2, side, side);
     const QRectF circle = frame.adjusted(lineWidth_ / 2, lineWidth_ / 2, -lineWidth_ / 2, -lineWidth_ / 2);

@@ -9,6 +9,7 @@
 #include "shell/Shapes.h"
 #include "shell/Symbols.h"
 #include "shell/Theme.h"
+#include "shell/SmoothPainter.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -85,9 +86,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
+        SmoothPainter painter(this);
         const QFont font = fonts::ui(12.5);
         const double textWidth = std::min(400.0, width() - 2.0 * kPadding);
         const QRectF textBounds = QFontMetricsF(font).boundingRect(QRectF(0, 0, textWidth, 1000),
@@ -257,9 +256,7 @@ void ItemList::mouseReleaseEvent(QMouseEvent* event) {
 
 void ItemList::paintEvent(QPaintEvent* event) {
     const Theme& t = theme();
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
+    SmoothPainter painter(this);
     const QFont nameFont = fonts::ui(12.5, QFont::Medium), reasonFont = fonts::ui(10.5), sizeFont = fonts::ui(12);
     const QFontMetricsF nameMetrics(nameFont), reasonMetrics(reasonFont), sizeMetrics(sizeFont);
     const int first = std::max(0, event->rect().top() / kRowHeight);
