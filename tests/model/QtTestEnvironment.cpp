@@ -9,9 +9,8 @@
 
 namespace {
 
-// The state objects need an event loop for their queued results, and must never touch the real
-// user's settings or data: every test process gets its own HOME and XDG folders, set before anything
-// reads them (QSettings remembers its folder for the life of the process).
+// An application object for queued results, and HOME and XDG folders of our own, set before anything
+// reads them: tests never touch the real user's settings or data.
 class UserFoldersEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
