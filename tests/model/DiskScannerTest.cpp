@@ -123,15 +123,13 @@ TEST(DiskScanner, LinksAreNeverFollowedAndHardLinksCountOnceForTheSmallestPath) 
 
 TEST(DiskScanner, FilesInsideAppBundlesAreApplications) {
     TempDir dir;
-    for (const char* f : {"Foo.app/Contents/icon.png", "MyApp.App/notes.txt", "app/picture.png", "Tool.app",
-                          "Bundle.APP/Contents/data.json"})
-        dir.writeFile(f, 10);
+    const std::pair<const char*, FileCategory> files[] = {
+        {"Foo.app/Contents/icon.png", FileCategory::application}, {"MyApp.App/notes.txt", FileCategory::application},
+        {"app/picture.png", FileCategory::image}, {"Tool.app", FileCategory::other}, // a file named like a bundle
+        {"Bundle.APP/Contents/data.json", FileCategory::application}};
+    for (auto [path, category] : files) dir.writeFile(path, 10);
     auto tree = scanWith(dir.str(), 2);
-    const FileNode* root = tree->root();
-    EXPECT_EQ(findNode(root, "Foo.app/Contents/icon.png")->category, FileCategory::application);
-    EXPECT_EQ(findNode(root, "MyApp.App/notes.txt")->category, FileCategory::application);
-    EXPECT_EQ(findNode(root, "app/picture.png")->category, FileCategory::image);
-    EXPECT_EQ(findNode(root, "Tool.app")->category, FileCategory::other); // a file named like a bundle
+    for (auto [path, category] : files) EXPECT_EQ(findNode(tree->root(), path)->category, category) << path;
     // A scan that starts at a bundle classifies everything in it as an application.
     auto bundle = scanWith((dir.path() / "Bundle.APP").string(), 2);
     EXPECT_EQ(findNode(bundle->root(), "Contents/data.json")->category, FileCategory::application);
@@ -215,11 +213,9 @@ TEST(DiskScannerFaults, DeniedFoldersStayEmptyAndAreCountedWithEightSamples) {
     DiskScanner second(rootDenied);
     EXPECT_TRUE(second.scan(dir.str())->root()->children().empty());
     EXPECT_EQ(second.unreadableSamples(), std::vector<std::string>{dir.str()});
-    for (const std::string& odd : {dir.str() + "/nowhere", dir.str() + "/open/d.txt"}) {
-        DiskScanner other;
-        EXPECT_TRUE(other.scan(odd)->root()->children().empty());
-        EXPECT_EQ(other.unreadableCount(), 0);
-    }
+    DiskScanner missing;
+    EXPECT_TRUE(missing.scan(dir.str() + "/nowhere")->root()->children().empty());
+    EXPECT_EQ(missing.unreadableCount(), 0);
 }
 
 TEST(DiskScannerFaults, ReadFailingPartWayKeepsWhatWasRead) {

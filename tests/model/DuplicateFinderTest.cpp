@@ -3,6 +3,8 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
 
+#include <QByteArray>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -46,13 +48,8 @@ TEST(DuplicateFinderTest, HashFileReadsOnlyWhatIsAsked) {
     std::vector<unsigned char> buffer(1 << 16);
     auto hex = [&](const fs::path& p, int64_t size, std::optional<int64_t> limit) {
         auto digest = DuplicateFinder::hashFile(p, size, limit, buffer);
-        if (!digest) return std::string("none");
-        std::string s;
-        for (unsigned char c : digest->digest) {
-            s += "0123456789abcdef"[c >> 4];
-            s += "0123456789abcdef"[c & 15];
-        }
-        return s;
+        return digest ? QByteArray(reinterpret_cast<const char*>(digest->digest.data()), digest->digest.size()).toHex().toStdString()
+                      : std::string("none");
     };
     EXPECT_EQ(hex(f, 6, 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"); // "abc"
     EXPECT_EQ(hex(f, 6, std::nullopt), "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721");

@@ -38,21 +38,6 @@ TEST(FileNodePath, JoinsNamesBelowTheRootAndCutsRemovedNodesLoose) {
     EXPECT_FALSE(d->hasRealLocation());
 }
 
-TEST(FileNodeOrder, SortIsLargestFirstAndStableForShortAndLongLists) {
-    TreeBuilder b("/t");
-    // Longer lists take other paths (the longest a radix sort): sizes over many bytes, with ties.
-    for (int count : {4, 40, 5000}) {
-        std::vector<FileNode*> many;
-        for (int i = 0; i < count; ++i)
-            many.push_back(b.file(b.root(), std::to_string(i), count < 5000 ? i % 3 : (int64_t(i) * 7919 % 997) << (i % 41)));
-        std::vector<FileNode*> expected = many;
-        std::stable_sort(expected.begin(), expected.end(),
-                         [](const FileNode* a, const FileNode* c) { return a->sizeOnDisk > c->sizeOnDisk; });
-        FileNode::sortBySizeOnDisk(many);
-        EXPECT_EQ(many, expected) << count;
-    }
-}
-
 TEST(TreeRollUp, SumsCountsStampsAndCategoriesOnEveryFolder) {
     TestTree t("/t");
     FileNode* root = t.root();

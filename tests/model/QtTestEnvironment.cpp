@@ -11,21 +11,16 @@ namespace {
 
 // An application object for queued results, and HOME and XDG folders of our own, set before anything
 // reads them: tests never touch the real user's settings or data.
-class UserFoldersEnvironment : public ::testing::Environment {
-public:
+struct UserFoldersEnvironment : ::testing::Environment {
     void SetUp() override {
-        home_ = std::make_unique<TempDir>();
-        folders_ = std::make_unique<ScopedUserFolders>(home_->str());
+        folders = std::make_unique<ScopedUserFolders>(home.str());
         static int argc = 1;
         static char name[] = "model_tests";
         static char* argv[] = {name, nullptr};
-        static QCoreApplication* app = new QCoreApplication(argc, argv);
-        (void)app;
+        new QCoreApplication(argc, argv);
     }
-
-private:
-    std::unique_ptr<TempDir> home_;
-    std::unique_ptr<ScopedUserFolders> folders_;
+    TempDir home;
+    std::unique_ptr<ScopedUserFolders> folders;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

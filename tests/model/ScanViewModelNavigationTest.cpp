@@ -1,7 +1,6 @@
 #include "model/AgeReport.h"
 #include "model/DuplicateFinder.h"
 #include "model/Rankings.h"
-#include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
 
 #include <QCoreApplication>
@@ -84,14 +83,6 @@ TEST_F(ViewModelNavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase
         for (const char* n : c.matching) EXPECT_TRUE(vm->matchesFilter(at(n))) << c.filter << " " << n;
         for (const char* n : c.others) EXPECT_FALSE(vm->matchesFilter(at(n))) << c.filter << " " << n;
     }
-}
-
-TEST_F(ViewModelNavigationTest, DisplayNamesAndTypeBreakdown) {
-    EXPECT_EQ(vm->displayName(platform::homeFolder() + "/"), "Home");
-    EXPECT_EQ(vm->displayName(dir.str() + "/t/docs/"), "docs");
-    EXPECT_EQ(vm->rootTypeBreakdown(), (std::vector<std::pair<FileCategory, int64_t>>{
-                                           {FileCategory::image, at("pics")->sizeOnDisk},
-                                           {FileCategory::document, at("docs")->sizeOnDisk + at("notes.txt")->sizeOnDisk}}));
 }
 
 TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {

@@ -84,7 +84,6 @@ TEST_F(ViewModelTest, PublishesAScanWithTheStatusLast) {
     dir.writeFile("home/a/one.txt", 5000);
     dir.writeFile("home/b.jpg", 20000);
     auto vm = makeViewModel();
-    vm->setTab(AppTab::duplicates);
     std::vector<std::string> log;
     const std::pair<void (ScanViewModel::*)(), const char*> watched[] = {
         {&ScanViewModel::statusChanged, "status"},           {&ScanViewModel::rootChanged, "root"},
@@ -97,13 +96,9 @@ TEST_F(ViewModelTest, PublishesAScanWithTheStatusLast) {
     const std::string path = dir.str() + "/home";
     vm->scan(path + "/");
     EXPECT_EQ(vm->status(), Status::scanning(0, 0, path));
-    EXPECT_EQ(vm->tab(), AppTab::explore);
     ASSERT_TRUE(waitForDone(*vm));
     EXPECT_EQ(vm->root()->path(), path);
-    EXPECT_EQ(vm->currentFolder(), vm->root());
     EXPECT_EQ(vm->selectedNode(), vm->root());
-    EXPECT_EQ(vm->generation(), 1);
-    EXPECT_GT(vm->scanDuration(), 0);
     std::erase(log, std::string("status"));
     EXPECT_EQ(log, (std::vector<std::string>{"scanDuration", "generation", "root", "currentFolder", "selectedNode",
                                              "quickWins"}));
