@@ -9,13 +9,12 @@
 #include <string>
 #include <vector>
 
-// A Trash that records every call, refuses the paths it is told to, and takes the others away for real
-// (so existence checks see them gone). With `hold` the first attempt waits until release().
-// Configure before use; the attempts run on pool threads.
+// A Trash that records every call, refuses the paths it is told to and takes the others away for real,
+// so existence checks see them gone. Configure before use; the attempts run on pool threads.
 class FakeTrash : public platform::TrashBackend {
 public:
     std::set<std::string> refuseFirst, refuseSecond;
-    bool hold = false;
+    bool hold = false; // the first attempt waits until release()
 
     bool moveToTrash(const std::string& path) override {
         std::unique_lock lock(mutex_);
@@ -45,13 +44,10 @@ public:
         hold = false;
         changed_.notify_all();
     }
-    std::vector<std::string> firstCalls() const {
+    // The paths of every first (or second) attempt so far.
+    std::vector<std::string> calls(bool second = false) const {
         std::lock_guard lock(mutex_);
-        return firstCalls_;
-    }
-    std::vector<std::string> secondCalls() const {
-        std::lock_guard lock(mutex_);
-        return secondCalls_;
+        return second ? secondCalls_ : firstCalls_;
     }
 
 private:

@@ -22,12 +22,11 @@ struct ScanGate {
     std::atomic<bool> open = false;
     std::atomic<int> waiting = 0;
     void release() { open = true; }
-    int reached() const { return waiting; } // how many scans have reached the gate so far
+    int reached() const { return waiting; } // scans that reached the gate so far
 };
 
-// Tests of a state object that scans the real file system: its two-worker scanners are denied
-// `deniedFolders` (absolute path to errno) and wait at `gate` in folders named "slow". Stored settings
-// and the start-up variables are cleared around every test.
+// A state object scanning the real file system with two-worker scanners that are denied `deniedFolders`
+// (path to errno) and wait at `gate` in folders named "slow". Settings and start-up variables are cleared.
 class ScanFixture : public ::testing::Test {
 protected:
     void SetUp() override { clearStartState(); }
@@ -36,13 +35,12 @@ protected:
         clearStartState();
     }
 
-    // Services with only the scanner filled in; each suite adds the rest.
     ScanViewModel::Services scanServices() {
         ScanViewModel::Services services;
         services.makeScanner = [this] {
             auto reader = std::make_shared<FaultyDirectoryReader>();
             reader->openErrors = deniedFolders;
-            auto self = std::make_shared<std::weak_ptr<DiskScanner>>(); // the scanner owns the reader
+            auto self = std::make_shared<std::weak_ptr<DiskScanner>>(); // weak: the scanner owns the reader
             reader->onOpen = [gate = gate, self](const std::string& path) {
                 if (!path.ends_with("/slow")) return;
                 ++gate->waiting;
