@@ -111,14 +111,12 @@ TEST_F(ViewModelTrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
     EXPECT_EQ(vm->currentFolder(), root);
     EXPECT_EQ(vm->selectedNode(), root);
 
-    // Something inside a folder goes first, then the folder: the view still lands in the tree.
-    vm->select(at("small2/inner"));
+    vm->select(at("small2/inner")); // something inside a folder goes first, then the folder
     vm->applyTrashed({path("small2/inner"), path("small2")});
     EXPECT_EQ(vm->currentFolder(), root);
     EXPECT_EQ(vm->selectedNode(), root);
 
-    // A selection inside a removed folder outside the current one moves to the current folder.
-    vm->select(at("big"));
+    vm->select(at("big")); // a selection removed outside the current folder moves to that folder
     vm->setSelectedNode(at("small/s.jpg"));
     vm->applyTrashed({path("small")});
     EXPECT_EQ(vm->currentFolder(), at("big"));
@@ -155,10 +153,8 @@ TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
     auto fresh = makeViewModel();
     fresh->refreshInstalledApps(false);
     WAIT_FOR(!fresh->isLoadingApps());
-    ASSERT_EQ(fresh->installedApps().size(), 1u);
-    const auto app = fresh->installedApps()[0];
+    const auto app = fresh->installedApps().at(0);
     ASSERT_EQ(app.leftovers.at(0).urls.size(), 2u);
-
     fresh->applyTrashed({app.leftovers[0].urls[0]});
     EXPECT_EQ(fresh->installedApps().at(0).leftovers.at(0).urls, std::vector<std::string>{app.leftovers[0].urls[1]});
     fresh->applyTrashed({app.bundleURL});

@@ -49,9 +49,7 @@ TEST(SnapshotFormatTest, HandWrittenFilesLoadAndRoundTrip) {
     auto s = Snapshot::decode(kFixtureSnapshot);
     ASSERT_TRUE(s);
     EXPECT_EQ(Snapshot::uuidText(s->id), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-    EXPECT_EQ(s->rootPath, "/Users/ann");
     EXPECT_DOUBLE_EQ(s->takenAtUnix(), 735000000.25 + 978307200);
-    EXPECT_EQ(s->folderSizes.at("/Users/ann/Music"), 3100000);
     EXPECT_EQ(Snapshot::decodeSummaries(kFixtureIndex), std::vector<Snapshot::Summary>{s->summary()});
     std::string lower = kFixtureSnapshot; // lower-case UUIDs are read too; written ones are upper case
     lower.replace(lower.find("E621E1F8-C36C"), 13, "e621e1f8-c36c");
@@ -65,8 +63,6 @@ TEST(SnapshotFormatTest, HandWrittenFilesLoadAndRoundTrip) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->takenAt, mine.takenAt); // exactly
     EXPECT_EQ(back->folderSizes, mine.folderSizes);
-    std::vector<Snapshot::Summary> list{mine.summary(), makeSnapshot("/", 1, {}).summary()};
-    EXPECT_EQ(Snapshot::decodeSummaries(Snapshot::encodeSummaries(list)), list);
 }
 
 TEST(SnapshotFormatTest, RejectsWhatDoesNotDecode) {
