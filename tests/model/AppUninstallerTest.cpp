@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <numeric>
 
 namespace fs = std::filesystem;
 using namespace AppUninstaller;
@@ -195,4 +196,12 @@ TEST(AppUninstallerLoad, AttachesLeftoversFromEachFolderOnceWithoutSharedEntries
     writeFileText(home / ".text-editor-cache/text-editor/blob", "x");
     writeFileText(home / "text-editor-notes/x", "x");
     EXPECT_EQ(urlsOf(loadSorted()[0]), (Names{"Caches:text-editor", "Preferences:text-editor.conf", "Logs:text-editor-notes"}));
+}
+
+TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {
+    std::vector<int> input(1000);
+    std::iota(input.begin(), input.end(), 0);
+    auto out = parallelMap(input, [](int v) { return v % 3 == 0 ? std::optional<int>(v * 2) : std::nullopt; });
+    ASSERT_EQ(out.size(), 334u);
+    for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], static_cast<int>(i) * 6);
 }

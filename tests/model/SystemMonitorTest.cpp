@@ -147,3 +147,13 @@ TEST(SystemMonitor, MeasuresUserProcessesAndCutsTheLists) {
     fake.setProcess(100, "p100", 800, 1);
     for (const auto& p : sampler.sample().topProcessesByCPU) EXPECT_EQ(p.cpuPercent, 0);
 }
+
+TEST(SystemMonitor, SamplesThisMachine) {
+    SystemMonitor::sample();
+    Snapshot second = SystemMonitor::sample();
+    EXPECT_GT(second.memory.free, 0);
+    EXPECT_LE(second.memory.free, second.memory.total);
+    EXPECT_GT(second.processCount, 0);
+    const double sum = second.cpu.user + second.cpu.system + second.cpu.idle;
+    EXPECT_TRUE(sum == 0 || std::abs(sum - 100) < 1e-6) << sum;
+}
