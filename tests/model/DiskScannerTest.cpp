@@ -51,7 +51,6 @@ TEST(DiskScanner, BuildsTheTreeOfAFolderWithSizesStampsAndCategories) {
     dir.writeFile("a/b/c/deep.mp4", 20000);
     dir.makeDir("a/b/empty");
     dir.writeFile("zero.bin", 0);
-    for (int i = 0; i < 12; ++i) dir.writeFile("ties/same" + std::to_string(i) + ".txt", 3000);
     timespec deep[2] = {{1'700'000'000, 0}, {1'700'000'000, 0}}, empty[2] = {{1'650'000'000, 0}, {1'650'000'000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() / "a/b/c/deep.mp4").c_str(), deep, 0), 0);
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() / "a/b/empty").c_str(), empty, 0), 0);
@@ -60,10 +59,9 @@ TEST(DiskScanner, BuildsTheTreeOfAFolderWithSizesStampsAndCategories) {
     auto tree = scanner.scan(dir.str() + "/");
     const FileNode* root = tree->root();
     EXPECT_EQ(root->rootPath(), dir.str());
-    EXPECT_EQ(root->fileCount(), 15);
-    EXPECT_EQ(root->folderCount(), 5);
+    EXPECT_EQ(root->fileCount(), 3);
+    EXPECT_EQ(root->folderCount(), 4);
     expectRolledUp(root);
-    expectStableTies(findNode(root, "ties"), dir.path() / "ties");
     for (const char* relative : {"a/one.txt", "a/b/c/deep.mp4", "zero.bin"}) {
         const FileNode* node = findNode(root, relative);
         ASSERT_NE(node, nullptr) << relative;
@@ -153,15 +151,9 @@ TEST(DiskScanner, NonUtf8NamesKeepBytesAndPathsThatReachTheFile) {
 TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
     TempDir dir;
     std::set<std::string> names;
-    for (int i = 0; i < 3200; ++i) {
-        std::string name = "entry-" + std::to_string(i) + (i % 2 ? ".txt" : ".png");
-        dir.writeFile("big/" + name, static_cast<size_t>(i % 5) * 1500);
-        names.insert(name);
-    }
-    for (int i = 0; i < 10; ++i) {
-        dir.writeFile("big/sub" + std::to_string(i) + "/inside.txt", 100);
-        names.insert("sub" + std::to_string(i));
-    }
+    for (int i = 0; i < 3200; ++i) // equal sizes galore, for the order of ties
+        dir.writeFile("big/" + *names.insert("entry-" + std::to_string(i)).first, static_cast<size_t>(i % 5) * 1500);
+    for (int i = 0; i < 10; ++i) dir.writeFile("big/" + *names.insert("sub" + std::to_string(i)).first + "/in.txt", 100);
     auto reference = scanWith(dir.str(), 1);
     auto shortReads = std::make_shared<FaultyDirectoryReader>();
     shortReads->maxBytesPerRead = 4096; // folders start inline and turn large part-way
@@ -180,34 +172,36 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
         }
 }
 
-TEST(DiskScannerFaults, DeniedFoldersStayEmptyAndAreCountedWithEightSamples) {
+// Folders denied at open stay empty, a read failing part-way keeps what was read; all are counted, with
+// eight different samples.
+TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
     TempDir dir;
-    dir.writeFile("locked/secret.txt", 5000);
-    dir.writeFile("onlyDenied/x/a.txt", 5000);
-    dir.writeFile("gone/c.txt", 5000);
-    dir.writeFile("open/d.txt", 5000);
+    for (const char* f : {"locked/secret.txt", "onlyDenied/x/a.txt", "gone/c.txt", "open/d.txt"}) dir.writeFile(f, 5000);
+    for (int i = 0; i < 100; ++i) dir.writeFile("many/file" + std::to_string(i), 10);
     auto reader = std::make_shared<FaultyDirectoryReader>();
+    reader->maxBytesPerRead = 1024;
+    reader->laterReadErrors[dir.str() + "/many"] = EACCES;
     reader->openErrors[dir.str() + "/gone"] = ENOENT; // vanished: kept, not counted
-    std::set<std::string> denied{dir.str() + "/locked", dir.str() + "/onlyDenied/x"};
-    for (int i = 0; i < 7; ++i) denied.insert(dir.makeDir("more/f" + std::to_string(i)).string());
-    for (const auto& path : denied) reader->openErrors[path] = path.ends_with("/x") ? EPERM : EACCES;
+    std::set<std::string> unreadable{dir.str() + "/locked", dir.str() + "/onlyDenied/x"};
+    for (int i = 0; i < 6; ++i) unreadable.insert(dir.makeDir("more/f" + std::to_string(i)).string());
+    for (const auto& path : unreadable) reader->openErrors[path] = path.ends_with("/x") ? EPERM : EACCES;
+    unreadable.insert(dir.str() + "/many");
 
     DiskScanner scanner(reader);
     auto tree = scanner.scan(dir.str());
     const FileNode* root = tree->root();
     EXPECT_TRUE(findNode(root, "locked")->children().empty());
-    EXPECT_EQ(findNode(root, "locked")->sizeOnDisk, 0);
     EXPECT_EQ(findNode(root, "onlyDenied")->folderCount(), 1);
     EXPECT_TRUE(findNode(root, "gone")->children().empty());
-    EXPECT_EQ(root->fileCount(), 1);
+    EXPECT_GT(findNode(root, "many")->children().size(), 0u);
+    EXPECT_LT(findNode(root, "many")->children().size(), 100u);
     expectRolledUp(root);
     EXPECT_EQ(scanner.unreadableCount(), 9);
     std::vector<std::string> samples = scanner.unreadableSamples();
-    EXPECT_EQ(samples.size(), 8u);
     EXPECT_EQ(std::set<std::string>(samples.begin(), samples.end()).size(), 8u);
-    for (const auto& s : samples) EXPECT_TRUE(denied.count(s)) << s;
+    for (const auto& s : samples) EXPECT_TRUE(unreadable.count(s)) << s;
 
-    // A denied root is counted once with its own path; a missing root or a file counts nothing.
+    // A denied root is counted once with its own path; a missing root counts nothing.
     auto rootDenied = std::make_shared<FaultyDirectoryReader>();
     rootDenied->openErrors[dir.str()] = EACCES;
     DiskScanner second(rootDenied);
@@ -216,21 +210,6 @@ TEST(DiskScannerFaults, DeniedFoldersStayEmptyAndAreCountedWithEightSamples) {
     DiskScanner missing;
     EXPECT_TRUE(missing.scan(dir.str() + "/nowhere")->root()->children().empty());
     EXPECT_EQ(missing.unreadableCount(), 0);
-}
-
-TEST(DiskScannerFaults, ReadFailingPartWayKeepsWhatWasRead) {
-    TempDir dir;
-    for (int i = 0; i < 100; ++i) dir.writeFile("many/file" + std::to_string(i), 10);
-    auto reader = std::make_shared<FaultyDirectoryReader>();
-    reader->maxBytesPerRead = 1024;
-    reader->laterReadErrors[dir.str() + "/many"] = EACCES;
-    DiskScanner scanner(reader);
-    auto tree = scanner.scan(dir.str());
-    const FileNode* many = findNode(tree->root(), "many");
-    EXPECT_GT(many->children().size(), 0u);
-    EXPECT_LT(many->children().size(), 100u);
-    EXPECT_EQ(scanner.unreadableCount(), 1);
-    expectRolledUp(tree->root());
 }
 
 TEST(DiskScanner, CancellationDrainsAndReturnsARolledUpPartialTree) {
