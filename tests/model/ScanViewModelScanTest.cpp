@@ -96,6 +96,8 @@ TEST_F(ViewModelTest, PublishesAScanWithTheStatusLast) {
     ASSERT_TRUE(waitForDone(*vm));
     EXPECT_EQ(vm->root()->path(), path);
     EXPECT_EQ(vm->selectedNode(), vm->root());
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "status");
     std::erase(log, std::string("status"));
     EXPECT_EQ(log, (std::vector<std::string>{"scanDuration", "generation", "root", "currentFolder", "selectedNode",
                                              "quickWins"}));
