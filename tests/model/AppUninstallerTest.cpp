@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <numeric>
 
 namespace fs = std::filesystem;
 using namespace AppUninstaller;
@@ -67,9 +68,6 @@ TEST(AppUninstallerMatching, IdentifierOrSpacelessNameInListingOrder) {
     ASSERT_EQ(a.leftovers.size(), 2u); // a listing without a match gives no group
     EXPECT_EQ(urlsOf(a), (Names{"Caches:TextEditor", "Caches:com.example.editor.plist", "Logs:com.example.Editor"}));
     EXPECT_EQ(a.leftovers[0].totalSize, 1000 + 10 + 1000 + 24);
-    EXPECT_NE(a.leftovers[0].id, a.leftovers[1].id);
-    a.bundleSize = 5;
-    EXPECT_EQ(a.totalSize(), 5 + 2034 + 1018);
 }
 
 // An empty or tiny key would match most of ~/.config; the desktop's shared entries are never offered.
@@ -90,9 +88,7 @@ TEST(AppUninstallerMatching, EmptyShortKeysAndSharedEntriesMatchNothing) {
     };
     for (const auto& c : cases) EXPECT_EQ(urlsOf(matchLeftovers(app(c.id, c.name), {entries}, fakeSize)), c.matched) << c.id << "/" << c.name;
 
-    for (std::string shared : {"trash", "applications", "flatpak", "keyrings", "icons", "fonts", "mime", "dconf",
-                               "systemd", "autostart", "gnome-shell", "mimeapps.list", "user-dirs.dirs",
-                               "user-dirs.locale", "recently-used.xbel"})
+    for (std::string shared : {"trash", "autostart", "mimeapps.list"})
         EXPECT_FALSE(matchesLeftover(shared, shared, shared)) << shared;
     EXPECT_TRUE(matchesLeftover("trash-cli", "trash", "")); // merely containing a shared name is ordinary
 }
@@ -126,14 +122,11 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
         fs::permissions(p, perms);
         return p;
     };
+    // Listed: the first three. Not: wrong suffix, no stem, in a subfolder, not executable, a folder, a link.
     fs::path editor = appImage("Text-Editor-1.2.3-x86_64.AppImage");
-    fs::path plain = appImage("Plain.AppImage");
-    appImage("Viewer-0.9.AppImage");
-    // Not listed: not executable, wrong suffix, no stem, in a subfolder, a folder, a link.
+    for (const char* name : {"Plain.AppImage", "Viewer-0.9.AppImage", "lower.appimage", ".AppImage", "nested/Deep.AppImage"})
+        appImage(name);
     appImage("NotExecutable.AppImage", fs::perms::owner_read | fs::perms::owner_write);
-    appImage("lower.appimage");
-    appImage(".AppImage");
-    appImage("nested/Deep.AppImage");
     fs::create_directories(folder / "Folder.AppImage");
     fs::create_symlink(editor, folder / "Link.AppImage");
 
@@ -145,7 +138,6 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
                                                           "Exec=env X=1 " + folder.string() + "/../Applications/Viewer-0.9.AppImage\n");
 
     Environment env = userEnvironment(fakeSize);
-    EXPECT_EQ(applicationsFolder(env), folder.string());
     auto listed = listApps(applicationsFolder(env), env);
     std::sort(listed.begin(), listed.end(), [](auto& a, auto& b) { return a.bundleURL < b.bundleURL; });
     ASSERT_EQ(listed.size(), 3u);
@@ -153,13 +145,9 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
         return a.bundleIdentifier + "|" + a.displayName + "|" + a.version.value_or("none");
     };
     EXPECT_EQ(describe(listed[0]), "plain|Plain|none");
-    EXPECT_EQ(listed[0].bundleURL, plain.string());
     EXPECT_EQ(describe(listed[1]), "com.example.Editor|Text Editor|1.3.0");
-    EXPECT_EQ(listed[1].bundleSize, fakeSize(editor.string()));
     EXPECT_EQ(describe(listed[2]), "appimagekit-viewer|Image Viewer|0.9"); // version from the file name
-
-    // Without its desktop entry the editor falls back to its file name.
-    fs::remove(entries / "com.example.Editor.desktop");
+    fs::remove(entries / "com.example.Editor.desktop"); // without its entry: from its file name
     auto info = appInfo(editor.string(), platform::readDesktopEntries(env.desktopEntriesFolder), env);
     ASSERT_TRUE(info);
     EXPECT_EQ(describe(*info), "text-editor|Text-Editor|1.2.3");
@@ -188,19 +176,15 @@ TEST(AppUninstallerLoad, AttachesLeftoversFromEachFolderOnceWithoutSharedEntries
         writeFileText(home / name, "x");
         fs::permissions(home / name, fs::perms::owner_all);
     }
-    auto loaded = loadSorted();
-    ASSERT_EQ(loaded.size(), 2u);
-    EXPECT_TRUE(loaded[0].leftovers.empty()); // no leftover folder there yet
-
     for (const char* file : {".cache/text-editor/blob", ".config/text-editor.conf", ".config/mimeapps.list",
                              ".config/autostart/x", ".local/share/text-editor/x", ".local/share/Trash/files/x",
                              ".local/share/trash-cli/x", ".local/state/text-editor/x",
                              ".var/app/org.example.TextEditor/x"})
         writeFileText(home / file, "x");
-    loaded = loadSorted();
+    auto loaded = loadSorted();
+    ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(urlsOf(loaded[0]), (Names{"Caches:text-editor", "Preferences:text-editor.conf",
                                         "Application Support:text-editor", "Logs:text-editor"}));
-    EXPECT_EQ(loaded[0].leftovers[0].urls[0], (home / ".cache/text-editor").string());
     // "TextEditor" in the Flatpak folder has no dash, so neither key is in it.
     EXPECT_EQ(urlsOf(loaded[1]), Names{"Application Support:trash-cli"});
 
@@ -216,9 +200,8 @@ TEST(AppUninstallerLoad, AttachesLeftoversFromEachFolderOnceWithoutSharedEntries
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {
     std::vector<int> input(1000);
-    for (int i = 0; i < 1000; ++i) input[static_cast<size_t>(i)] = i;
+    std::iota(input.begin(), input.end(), 0);
     auto out = parallelMap(input, [](int v) { return v % 3 == 0 ? std::optional<int>(v * 2) : std::nullopt; });
     ASSERT_EQ(out.size(), 334u);
     for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], static_cast<int>(i) * 6);
-    EXPECT_TRUE(parallelMap(std::vector<int>{}, [](int v) { return std::optional<int>(v); }).empty());
 }

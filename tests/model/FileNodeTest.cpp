@@ -1,7 +1,7 @@
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "model/TreeRollUp.h"
-#include "tests/support/TreeBuilder.h"
+#include "tests/support/TestTree.h"
 #include "tests/support/TreeChecks.h"
 
 #include <gtest/gtest.h>
@@ -20,104 +20,57 @@ std::vector<std::string> names(std::span<FileNode* const> nodes) {
 
 TEST(FileNodePath, JoinsNamesBelowTheRootAndCutsRemovedNodesLoose) {
     TreeBuilder slash("/");
-    FileNode* users = slash.folder(slash.root(), "Users");
-    FileNode* ann = slash.folder(users, "ann");
+    FileNode* ann = slash.folderAt("Users/ann");
     slash.attach();
     EXPECT_EQ(slash.root()->path(), "/");
-    EXPECT_EQ(users->path(), "/Users");
     EXPECT_EQ(ann->path(), "/Users/ann");
 
     TreeBuilder data("/Volumes/Data");
     EXPECT_EQ(data.root()->name(), "Data");
-    FileNode* c = data.folder(data.root(), "c");
-    FileNode* d = data.file(c, "d", 1);
-    data.file(data.root(), "e", 1);
+    FileNode* d = data.fileAt("c/d", 1);
+    data.fileAt("e", 1);
     data.attach();
     EXPECT_EQ(d->path(), "/Volumes/Data/c/d");
     EXPECT_TRUE(d->hasRealLocation());
-
     data.root()->removeChildAt(0);
     EXPECT_EQ(names(data.root()->children()), std::vector<std::string>{"e"});
     EXPECT_EQ(d->path(), "c/d");
     EXPECT_FALSE(d->hasRealLocation());
-
-    EXPECT_EQ(rootDisplayName("/a/b/"), "b");
-    EXPECT_EQ(rootDisplayName("relative"), "relative");
 }
 
-TEST(FileNodeOrder, SortIsLargestFirstAndStableForShortAndLongLists) {
-    TreeBuilder b("/t");
-    std::vector<FileNode*> few;
-    for (int64_t size : {5, 9, 5, 9}) few.push_back(b.file(b.root(), "n" + std::to_string(few.size()), size));
-    FileNode::sortBySizeOnDisk(few);
-    EXPECT_EQ(names(few), (std::vector<std::string>{"n1", "n3", "n0", "n2"}));
-
-    // Longer lists take other paths (the longest a radix sort): sizes over many bytes, with ties.
-    for (int count : {40, 5000}) {
-        std::vector<FileNode*> many;
-        for (int i = 0; i < count; ++i)
-            many.push_back(b.file(b.root(), std::to_string(i), count == 40 ? i % 3 : (int64_t(i) * 7919 % 997) << (i % 41)));
-        std::vector<FileNode*> expected = many;
-        std::stable_sort(expected.begin(), expected.end(),
-                         [](const FileNode* a, const FileNode* c) { return a->sizeOnDisk > c->sizeOnDisk; });
-        FileNode::sortBySizeOnDisk(many);
-        EXPECT_EQ(many, expected) << count;
-    }
-}
-
-TEST(FileNodeCategories, DominantAndTopCategoriesFromTheSlots) {
-    TreeBuilder b("/t");
-    FileNode* root = b.root();
-    FileNode* mixed = b.folder(root, "mixed");
-    b.file(mixed, "v", 10, 0, std::nullopt, FileCategory::video);
-    b.file(mixed, "i", 30, 0, std::nullopt, FileCategory::image);
-    b.file(mixed, "d", 30, 0, std::nullopt, FileCategory::document);
-    b.file(mixed, "a", 5, 0, std::nullopt, FileCategory::archive);
-    b.file(mixed, "s", 20, 0, std::nullopt, FileCategory::system);
-    FileNode* empty = b.folder(root, "empty");
-    FileNode* lone = b.file(root, "lone", 7, 0, std::nullopt, FileCategory::audio);
-    b.attach();
-    EXPECT_TRUE(b.root()->topCategories(3).empty()); // not rolled up yet
-    rollUpSubtree(root);
-
-    EXPECT_EQ(mixed->dominantCategory(), FileCategory::image); // tie with document: lower index wins
-    EXPECT_EQ(mixed->topCategories(3),
-              (std::vector<FileCategory>{FileCategory::image, FileCategory::document, FileCategory::system}));
-    EXPECT_EQ(empty->dominantCategory(), FileCategory::other);
-    EXPECT_TRUE(empty->topCategories(3).empty());
-    EXPECT_EQ(lone->topCategories(3), std::vector<FileCategory>{FileCategory::audio});
-}
-
-TEST(TreeRollUp, SumsCountsAndStampsOnEveryFolder) {
-    TreeBuilder b("/t");
-    FileNode* root = b.root();
+TEST(TreeRollUp, SumsCountsStampsAndCategoriesOnEveryFolder) {
+    TestTree t("/t");
+    FileNode* root = t.root();
     root->modifiedStamp = 5;
-    FileNode* a = b.folder(root, "a", 100);
-    b.file(a, "old", 10, 200, std::nullopt, FileCategory::image);
-    b.file(a, "new", 30, 300, std::nullopt, FileCategory::image);
-    FileNode* empty = b.folder(a, "empty", 150);
-    FileNode* unknown = b.folder(root, "unknown", 250);
-    b.file(unknown, "nostamp", 4, 0, std::nullopt, FileCategory::other);
+    FileNode* a = t.folder(root, "a", 100);
+    t.file(a, "old", 30, FileCategory::image, 200);
+    t.file(a, "new", 30, FileCategory::document, 300);
+    t.file(a, "v", 10, FileCategory::video, 250);
+    FileNode* empty = t.folder(a, "empty", 150);
+    FileNode* unknown = t.folder(root, "unknown", 250);
+    t.file(unknown, "nostamp", 4);
     for (int i = 0; i < 4; ++i) {
-        FileNode* branch = b.folder(root, "branch" + std::to_string(i), 1);
-        for (int j = 0; j < 4; ++j)
-            b.file(b.folder(branch, "leaf" + std::to_string(j), 1), "f", i * 10 + j, 50, std::nullopt, FileCategory::video);
+        FileNode* branch = t.folder(root, "branch" + std::to_string(i), 1);
+        for (int j = 0; j < 4; ++j) t.file(t.folder(branch, "leaf" + std::to_string(j), 1), "f", i * 10 + j, FileCategory::video, 50);
     }
-    b.attach();
+    t.attach();
+    EXPECT_TRUE(root->topCategories(3).empty()); // not rolled up yet
     rollUpTree(root, 4);
 
     expectRolledUp(root);
-    EXPECT_EQ(root->fileCount(), 3 + 16);
+    EXPECT_EQ(root->fileCount(), 4 + 16);
     EXPECT_EQ(root->folderCount(), 2 + 1 + 4 + 16);
-    EXPECT_EQ(names(a->children()), (std::vector<std::string>{"new", "old", "empty"}));
+    EXPECT_EQ(names(a->children()), (std::vector<std::string>{"old", "new", "v", "empty"}));
     EXPECT_DOUBLE_EQ(a->modifiedStamp, 300);
     EXPECT_DOUBLE_EQ(empty->modifiedStamp, 150);   // no children: its own time
     EXPECT_DOUBLE_EQ(unknown->modifiedStamp, 250); // children of unknown time: its own time
     EXPECT_DOUBLE_EQ(root->modifiedStamp, 300);
-    EXPECT_EQ((*a->typeSizes())[file_category::rawValue(FileCategory::image)], 40);
+    EXPECT_EQ(a->dominantCategory(), FileCategory::image); // a tie: the lower category wins
+    EXPECT_EQ(a->topCategories(3), (std::vector<FileCategory>{FileCategory::image, FileCategory::document, FileCategory::video}));
+    EXPECT_EQ(empty->dominantCategory(), FileCategory::other);
+    EXPECT_TRUE(empty->topCategories(3).empty());
 
-    // Rolling up twice gives the same result (sums are recomputed, not added).
-    int64_t before = root->sizeOnDisk;
+    const int64_t before = root->sizeOnDisk; // sums are recomputed, not added
     rollUpTree(root, 2);
     EXPECT_EQ(root->sizeOnDisk, before);
 }
@@ -135,95 +88,75 @@ TEST(TreeRollUp, VeryDeepTreesNeedNoRecursion) {
 }
 
 TEST(Regroupings, ByTypeGroupsLargestFirstAndIsMemoisedUntilAnEdit) {
-    TreeBuilder b("/t");
-    FileNode* root = b.root();
-    FileNode* sub = b.folder(root, "sub");
-    FileNode* movie = b.file(sub, "movie", 3'000'000'000, 0, std::nullopt, FileCategory::video);
-    b.file(root, "report", 5'000'000'000, 0, std::nullopt, FileCategory::document);
-    FileNode* onlyEmpty = b.folder(root, "onlyEmpty");
-    b.folder(onlyEmpty, "nothing");
-    std::shared_ptr<ScanTree> tree = b.finish();
+    TestTree t("/t");
+    FileNode* root = t.root();
+    FileNode* movie = t.file(t.folder(root, "sub"), "movie", 3'000'000'000, FileCategory::video);
+    t.file(root, "report", 5'000'000'000, FileCategory::document);
+    FileNode* onlyEmpty = t.folder(root, "onlyEmpty");
+    t.folder(onlyEmpty, "nothing");
+    t.finish();
 
-    const FileNode* byType = tree->categoryGroups(root);
-    ASSERT_NE(byType, root);
+    const FileNode* byType = t.tree->categoryGroups(root);
     EXPECT_EQ(names(byType->children()), (std::vector<std::string>{"Document", "Video"}));
-    EXPECT_EQ(byType->folderCount(), 2);
     EXPECT_EQ(byType->fileCount(), root->fileCount());
     EXPECT_EQ(byType->sizeOnDisk, root->sizeOnDisk);
     const FileNode* video = byType->children()[1];
-    EXPECT_EQ(video->dominantCategory(), FileCategory::video);
     EXPECT_EQ(video->path(), "Video");
     EXPECT_EQ(video->children()[0], movie);
-    EXPECT_EQ(video->children()[0]->path(), "/t/sub/movie"); // files stay real
+    EXPECT_EQ(movie->path(), "/t/sub/movie"); // files stay real
 
-    EXPECT_EQ(tree->categoryGroups(root), byType);
-    tree->noteEdited();
-    const FileNode* again = tree->categoryGroups(root);
-    EXPECT_NE(again, byType);
+    EXPECT_EQ(t.tree->categoryGroups(root), byType);
+    t.tree->noteEdited();
+    EXPECT_NE(t.tree->categoryGroups(root), byType);
     EXPECT_EQ(byType->children()[0]->name(), "Document"); // the old regrouping stays alive
-
-    EXPECT_EQ(tree->categoryGroups(onlyEmpty), onlyEmpty);
-    EXPECT_EQ(tree->ageGroups(onlyEmpty, 1e9), onlyEmpty);
+    EXPECT_EQ(t.tree->categoryGroups(onlyEmpty), onlyEmpty);
+    EXPECT_EQ(t.tree->ageGroups(onlyEmpty, 1e9), onlyEmpty);
 }
 
+// Groups of thousands of files from nested folders with equal sizes: each group holds what a stable
+// largest-first sort of the walk's files of that group gives.
 TEST(Regroupings, LargeGroupsHoldEveryFileInWalkOrderSortedLargestFirst) {
-    // Groups of thousands of files, from nested folders, with equal sizes: the same as sorting the
-    // folder's files of each group.
     const double now = 1'800'000'000;
-    TreeBuilder b("/t");
-    FileNode* sub = b.folder(b.root(), "sub");
-    for (int i = 0; i < 12000; ++i) {
-        FileNode* parent = i % 3 ? sub : b.root();
-        const double modified = i % 2 ? now : now - 400 * kDay;
-        b.file(parent, std::to_string(i), (int64_t(i) * 7919 % 997) << (i % 29), modified, std::nullopt,
-               i % 5 ? FileCategory::video : FileCategory::audio);
-    }
-    std::shared_ptr<ScanTree> tree = b.finish();
+    TestTree t("/t");
+    FileNode* sub = t.folder(t.root(), "sub");
+    for (int i = 0; i < 12000; ++i)
+        t.file(i % 3 ? sub : t.root(), std::to_string(i), (int64_t(i) * 7919 % 997) << (i % 29),
+               i % 5 ? FileCategory::video : FileCategory::audio, i % 2 ? now : now - 400 * kDay);
+    t.finish();
     auto expect = [&](const FileNode* groups, auto inGroup) {
+        ASSERT_EQ(groups->children().size(), 2u);
         for (const FileNode* group : groups->children()) {
-            std::vector<FileNode*> files = b.root()->allFiles();
+            std::vector<FileNode*> files = t.root()->allFiles();
             std::erase_if(files, [&](const FileNode* f) { return !inGroup(f, group); });
-            std::stable_sort(files.begin(), files.end(), [](const FileNode* x, const FileNode* y) {
-                return x->sizeOnDisk > y->sizeOnDisk;
-            });
-            const auto kids = group->children();
-            EXPECT_EQ(std::vector<FileNode*>(kids.begin(), kids.end()), files) << group->name();
+            std::stable_sort(files.begin(), files.end(),
+                             [](const FileNode* x, const FileNode* y) { return x->sizeOnDisk > y->sizeOnDisk; });
+            EXPECT_TRUE(std::ranges::equal(group->children(), files)) << group->name();
             int64_t bytes = 0;
             for (const FileNode* f : files) bytes += f->sizeOnDisk;
             EXPECT_EQ(group->sizeOnDisk, bytes) << group->name();
             EXPECT_EQ(group->fileCount(), int64_t(files.size())) << group->name();
         }
     };
-    const FileNode* byType = tree->categoryGroups(b.root());
-    ASSERT_EQ(byType->children().size(), 2u);
-    expect(byType, [](const FileNode* f, const FileNode* g) { return f->category == g->dominantCategory(); });
-    const FileNode* byAge = tree->ageGroups(b.root(), now);
-    ASSERT_EQ(byAge->children().size(), 2u);
-    expect(byAge, [&](const FileNode* f, const FileNode* g) {
+    expect(t.tree->categoryGroups(t.root()), [](const FileNode* f, const FileNode* g) { return f->category == g->dominantCategory(); });
+    expect(t.tree->ageGroups(t.root(), now), [&](const FileNode* f, const FileNode* g) {
         return kAgeSections[ageSectionIndex(f->modifiedStamp, now)].title == g->name();
     });
 }
 
 TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
     const double now = 1'800'000'000;
-    EXPECT_EQ(ageSectionIndex(0, now), 5);
-    EXPECT_EQ(ageSectionIndex(now - 7 * kDay - 1, now), 1);
-    EXPECT_EQ(ageSectionIndex(now - 7 * kDay + 1, now), 0);
-    EXPECT_EQ(ageSectionIndex(now - 730 * kDay, now), 5);
-    EXPECT_EQ(ageSectionIndex(now - 729 * kDay, now), 4);
-    EXPECT_EQ(ageSectionIndex(now + 1000, now), 0);
+    const std::pair<double, int> sections[] = {{0, 5},          {now - 7 * kDay - 1, 1}, {now - 7 * kDay + 1, 0},
+                                               {now - 730 * kDay, 5}, {now - 729 * kDay, 4}, {now + 1000, 0}};
+    for (auto [when, section] : sections) EXPECT_EQ(ageSectionIndex(when, now), section) << when;
 
-    TreeBuilder b("/t");
-    FileNode* root = b.root();
-    b.file(root, "ancient", 900, now - 800 * kDay, std::nullopt, FileCategory::other);
-    b.file(root, "fresh", 10, now - kDay, std::nullopt, FileCategory::other);
-    b.file(root, "unknown", 50, 0, std::nullopt, FileCategory::other);
-    std::shared_ptr<ScanTree> tree = b.finish();
-    const FileNode* byAge = tree->ageGroups(root, now);
+    TestTree t("/t");
+    t.file(t.root(), "ancient", 900, FileCategory::other, now - 800 * kDay);
+    t.file(t.root(), "fresh", 10, FileCategory::other, now - kDay);
+    t.file(t.root(), "unknown", 50);
+    t.finish();
+    const FileNode* byAge = t.tree->ageGroups(t.root(), now);
     EXPECT_EQ(names(byAge->children()), (std::vector<std::string>{"Last 7 days", "Older"}));
     const FileNode* older = byAge->children()[1];
     EXPECT_EQ(names(older->children()), (std::vector<std::string>{"ancient", "unknown"}));
     EXPECT_EQ(older->sizeOnDisk, 950);
-    EXPECT_DOUBLE_EQ(older->modifiedStamp, now - 1000 * kDay);
-    EXPECT_EQ(older->dominantCategory(), FileCategory::other);
 }

@@ -9,24 +9,18 @@
 
 namespace {
 
-// The state objects need an event loop for their queued results, and must never touch the real
-// user's settings or data: every test process gets its own HOME and XDG folders, set before anything
-// reads them (QSettings remembers its folder for the life of the process).
-class UserFoldersEnvironment : public ::testing::Environment {
-public:
+// An application object for queued results, and HOME and XDG folders of our own, set before anything
+// reads them: tests never touch the real user's settings or data.
+struct UserFoldersEnvironment : ::testing::Environment {
     void SetUp() override {
-        home_ = std::make_unique<TempDir>();
-        folders_ = std::make_unique<ScopedUserFolders>(home_->str());
+        folders = std::make_unique<ScopedUserFolders>(home.str());
         static int argc = 1;
         static char name[] = "model_tests";
         static char* argv[] = {name, nullptr};
-        static QCoreApplication* app = new QCoreApplication(argc, argv);
-        (void)app;
+        new QCoreApplication(argc, argv);
     }
-
-private:
-    std::unique_ptr<TempDir> home_;
-    std::unique_ptr<ScopedUserFolders> folders_;
+    TempDir home;
+    std::unique_ptr<ScopedUserFolders> folders;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

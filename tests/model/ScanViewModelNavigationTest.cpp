@@ -1,8 +1,6 @@
 #include "model/AgeReport.h"
 #include "model/DuplicateFinder.h"
 #include "model/Rankings.h"
-#include "model/ScanTree.h"
-#include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
 
 #include <QCoreApplication>
@@ -26,23 +24,18 @@ protected:
 
 TEST_F(ViewModelNavigationTest, SelectEntersOnlyFoldersWithChildrenAndGoUpSelectsWhatWasLeft) {
     enum Action { select, goUp, reveal };
-    struct Step {
-        Action action;
-        const char* node;
-        const char* current;
-        const char* selected;
-    } steps[] = {
+    const std::tuple<Action, const char*, const char*, const char*> steps[] = { // action, node, current, selected
         {select, "docs/empty", "", "docs/empty"}, {select, "notes.txt", "", "notes.txt"},
         {select, "docs", "docs", "docs"},         {goUp, nullptr, "", "docs"},
         {goUp, nullptr, "", "docs"}, // at the root: nothing
         {reveal, "pics/a.jpg", "pics", "pics/a.jpg"}, {reveal, "docs", "docs", "docs"},
     };
-    for (const auto& s : steps) {
-        if (s.action == select) vm->select(at(s.node));
-        else if (s.action == goUp) vm->goUp();
-        else vm->reveal(at(s.node));
-        EXPECT_EQ(vm->currentFolder(), at(s.current)) << s.action << " " << (s.node ? s.node : "");
-        EXPECT_EQ(vm->selectedNode(), at(s.selected)) << s.action << " " << (s.node ? s.node : "");
+    for (auto [action, node, current, selected] : steps) {
+        if (action == select) vm->select(at(node));
+        else if (action == goUp) vm->goUp();
+        else vm->reveal(at(node));
+        EXPECT_EQ(vm->currentFolder(), at(current)) << action << " " << (node ? node : "");
+        EXPECT_EQ(vm->selectedNode(), at(selected)) << action << " " << (node ? node : "");
     }
 }
 
@@ -61,8 +54,7 @@ TEST_F(ViewModelNavigationTest, GroupsCanBeSelectedButNeverEntered) {
         vm->goUp();
         EXPECT_EQ(vm->currentFolder(), root);
 
-        // A file shown inside a group is revealed in its real folder.
-        FileNode* file = group->children().front();
+        FileNode* file = group->children().front(); // revealed in its real folder
         vm->reveal(file);
         EXPECT_EQ(vm->currentFolder(), file->parent());
         EXPECT_FALSE(vm->currentFolder()->isVirtual());
@@ -87,48 +79,25 @@ TEST_F(ViewModelNavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase
     }
 }
 
-TEST_F(ViewModelNavigationTest, DisplayNamesAndTypeBreakdown) {
-    EXPECT_EQ(vm->displayName(platform::homeFolder() + "/"), "Home");
-    EXPECT_EQ(vm->displayName("/"), vm->disk().name);
-    EXPECT_EQ(vm->displayName(dir.str() + "/t/docs/"), "docs");
-
-    // Images before documents, in category order, each the root's slot.
-    auto breakdown = vm->rootTypeBreakdown();
-    EXPECT_EQ(breakdown, (std::vector<std::pair<FileCategory, int64_t>>{
-                             {FileCategory::image, at("pics")->sizeOnDisk},
-                             {FileCategory::document, at("docs")->sizeOnDisk + at("notes.txt")->sizeOnDisk}}));
-}
-
 TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
     auto tree = vm->tree();
     QSignalSpy ages(vm.get(), &ScanViewModel::ageReportsChanged);
     vm->requestAgeReport(root);
     vm->requestAgeReport(root); // pending: returns at once
     WAIT_FOR(vm->ageReport(root));
-    // Every background holder of the tree has let go: no second result can still come.
-    WAIT_FOR(tree.use_count() == 2);
+    WAIT_FOR(tree.use_count() == 2); // no background holder left: no second result can come
     QCoreApplication::processEvents();
     EXPECT_EQ(ages.count(), 1);
     EXPECT_EQ(vm->ageReport(root)->total, root->sizeOnDisk);
 
-    FileNode* pics = at("pics");
-    vm->requestRankings(pics);
-    WAIT_FOR(vm->rankingsFor(pics));
-    EXPECT_EQ(vm->rankingsFor(pics)->files.size(), 2u);
-    // After an edit the maps are empty and a new request computes afresh.
-    vm->applyTrashed({dir.str() + "/t/pics/a.jpg"});
+    vm->requestRankings(at("pics"));
+    WAIT_FOR(vm->rankingsFor(at("pics")));
+    vm->applyTrashed({dir.str() + "/t/pics/a.jpg"}); // an edit empties both
     EXPECT_TRUE(vm->ageReports().empty());
     EXPECT_TRUE(vm->rankings().empty());
-    vm->requestRankings(pics);
-    WAIT_FOR(vm->rankingsFor(pics));
-    EXPECT_EQ(vm->rankingsFor(pics)->files.size(), 1u);
 }
 
 TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
-    auto fresh = makeViewModel();
-    fresh->findDuplicates(); // before any scan: nothing to search
-    EXPECT_FALSE(fresh->isFindingDuplicates());
-
     dir.writeFile("t/pics/copy.jpg", 20000); // a duplicate of a.jpg for a fresh search
     scanAndWait(*vm, dir.str() + "/t");
     std::weak_ptr<ScanTree> oldTree = vm->tree();
@@ -152,18 +121,10 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     release = true;
     editor.join();
 
-    // When the old tree is gone, every late result has been handled.
-    WAIT_FOR(oldTree.expired());
+    WAIT_FOR(oldTree.expired()); // every late result has been handled
     QCoreApplication::processEvents();
     EXPECT_TRUE(vm->ageReports().empty());
     EXPECT_TRUE(vm->rankings().empty());
     EXPECT_TRUE(vm->duplicateGroups().empty());
     EXPECT_FALSE(vm->isFindingDuplicates());
-
-    // A search of the current tree publishes.
-    scanAndWait(*vm, dir.str() + "/t");
-    vm->findDuplicates();
-    WAIT_FOR(!vm->isFindingDuplicates());
-    ASSERT_EQ(vm->duplicateGroups().size(), 1u);
-    EXPECT_EQ(vm->duplicateGroups()[0].files.size(), 2u);
 }

@@ -2,13 +2,9 @@
 #include "model/CleanupQueue.h"
 #include "model/DuplicateFinder.h"
 #include "model/QuickWins.h"
-#include "model/ScanTree.h"
 #include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
 #include "tests/support/TreeBuilder.h"
-#include "tests/support/TreeChecks.h"
-
-#include <QSignalSpy>
 
 #include <algorithm>
 #include <filesystem>
@@ -27,8 +23,7 @@ ChildOrders childOrders(const FileNode* root) {
     return orders;
 }
 
-// The roll-up invariants, and the children in the order a stable largest-first sort of their order
-// `before` gives.
+// The roll-up invariants, and children in the order a stable largest-first sort of their order `before` gives.
 void expectConsistent(const FileNode* root, const ChildOrders& before) {
     expectRolledUp(root);
     root->forEachNode([&](FileNode* node) {
@@ -48,7 +43,7 @@ class ViewModelTrashTest : public ScannedFolderTest {
 protected:
     void SetUp() override {
         ScannedFolderTest::SetUp();
-        // Block-multiple sizes, so sizes on disk keep the ratios: big 40, mid 30 + 8, small 10, small2 8 + 1 blocks.
+        // Block multiples: after the edits mid (8 blocks) falls behind small (10) and ties with small2.
         char fill = 'a'; // every file different: no duplicates among them
         for (auto [name, blocks] : {std::pair{"t/big/b.mov", 40}, {"t/mid/m1.txt", 30}, {"t/mid/deep/m2.jpg", 8},
                                     {"t/small/s.jpg", 10}, {"t/small2/s2.txt", 8}, {"t/small2/inner/z.zip", 1}})
@@ -67,7 +62,6 @@ protected:
 TEST_F(ViewModelTrashTest, RemovedItemsLeaveEveryAncestorConsistentAndInStableOrder) {
     const int64_t size = root->sizeOnDisk, files = root->fileCount(), folders = root->folderCount();
     const int64_t removed = at("mid/m1.txt")->sizeOnDisk + at("small2/inner/z.zip")->sizeOnDisk;
-    const bool equalAfterEdits = at("mid/deep")->sizeOnDisk == at("small2/s2.txt")->sizeOnDisk;
 
     applyTrashed(*vm, {path("small2/inner"), path("nowhere/x")});
     applyTrashed(*vm, {path("mid/m1.txt")});
@@ -76,12 +70,6 @@ TEST_F(ViewModelTrashTest, RemovedItemsLeaveEveryAncestorConsistentAndInStableOr
     EXPECT_EQ(root->fileCount(), files - 2);
     EXPECT_EQ(root->folderCount(), folders - 1);
     EXPECT_EQ(vm->generation(), 3);
-    if (!equalAfterEdits) GTEST_SKIP() << "this file system does not allocate whole 4 KiB blocks";
-    // mid (8 blocks now) went behind small (10) and stays ahead of small2, its equal since the first edit.
-    auto kids = root->children();
-    auto pos = [&](const char* name) { return std::find(kids.begin(), kids.end(), at(name)) - kids.begin(); };
-    EXPECT_LT(pos("small"), pos("mid"));
-    EXPECT_LT(pos("mid"), pos("small2"));
 }
 
 TEST_F(ViewModelTrashTest, AFolderAndAFileInsideItGiveTheSameTotalsInEitherOrder) {
@@ -95,11 +83,9 @@ TEST_F(ViewModelTrashTest, AFolderAndAFileInsideItGiveTheSameTotalsInEitherOrder
     EXPECT_EQ(other->root()->fileCount(), 5);
 }
 
-TEST_F(ViewModelTrashTest, NothingOrTheRootItselfIsNotRemoved) {
-    QSignalSpy generations(vm.get(), &ScanViewModel::generationChanged);
+TEST_F(ViewModelTrashTest, NothingOrTheRootItselfIsNotRemovedAndPathsAreStandardised) {
     vm->applyTrashed({});
-    EXPECT_EQ(generations.count(), 0);
-
+    EXPECT_EQ(vm->generation(), 1);
     const int64_t size = root->sizeOnDisk;
     vm->requestAgeReport(root);
     WAIT_FOR(vm->ageReport(root));
@@ -108,20 +94,14 @@ TEST_F(ViewModelTrashTest, NothingOrTheRootItselfIsNotRemoved) {
     EXPECT_EQ(root->sizeOnDisk, size);
     EXPECT_EQ(vm->generation(), 2);
     EXPECT_TRUE(vm->ageReports().empty());
-}
 
-TEST_F(ViewModelTrashTest, FindsNodesByStandardisedPathOnly) {
     EXPECT_EQ(ScanViewModel::findNode(path("mid/./deep/../deep/m2.jpg"), root), at("mid/deep/m2.jpg"));
     EXPECT_EQ(ScanViewModel::findNode(path("mid/deep/"), root), at("mid/deep"));
-    EXPECT_EQ(ScanViewModel::findNode(dir.str() + "/t", root), root);
     EXPECT_EQ(ScanViewModel::findNode(dir.str() + "/tx/mid", root), nullptr);
-
-    // A scan of "/" reaches a file by its whole path.
-    TreeBuilder volume("/", "Disk");
+    TreeBuilder volume("/", "Disk"); // a scan of "/" reaches a file by its whole path
     FileNode* file = volume.fileAt("usr/lib/x.so", 10);
     auto tree = volume.finish();
     EXPECT_EQ(ScanViewModel::findNode("/usr/lib/x.so", tree->root()), file);
-    EXPECT_EQ(ScanViewModel::findNode("/", tree->root()), tree->root());
 }
 
 TEST_F(ViewModelTrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
@@ -131,14 +111,12 @@ TEST_F(ViewModelTrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
     EXPECT_EQ(vm->currentFolder(), root);
     EXPECT_EQ(vm->selectedNode(), root);
 
-    // Something inside a folder goes first, then the folder: the view still lands in the tree.
-    vm->select(at("small2/inner"));
+    vm->select(at("small2/inner")); // something inside a folder goes first, then the folder
     vm->applyTrashed({path("small2/inner"), path("small2")});
     EXPECT_EQ(vm->currentFolder(), root);
     EXPECT_EQ(vm->selectedNode(), root);
 
-    // A selection inside a removed folder outside the current one moves to the current folder.
-    vm->select(at("big"));
+    vm->select(at("big")); // a selection removed outside the current folder moves to that folder
     vm->setSelectedNode(at("small/s.jpg"));
     vm->applyTrashed({path("small")});
     EXPECT_EQ(vm->currentFolder(), at("big"));
@@ -169,35 +147,21 @@ TEST_F(ViewModelTrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
 
 TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
     const std::string home = platform::homeFolder();
-    writeFileText(home + "/Applications/Toolbench-1.2.AppImage", std::string(1000, 'x'));
+    writeFileText(home + "/Applications/Toolbench-1.2.AppImage", "x");
     std::filesystem::permissions(home + "/Applications/Toolbench-1.2.AppImage", std::filesystem::perms::owner_all);
-    writeFileText(home + "/.cache/toolbench/a", std::string(1000, 'x'));
-    writeFileText(home + "/.cache/toolbench-updates/b", std::string(1000, 'x'));
-
+    for (const char* leftover : {"/.cache/toolbench/a", "/.cache/toolbench-updates/b"}) writeFileText(home + leftover, "x");
     auto fresh = makeViewModel();
     fresh->refreshInstalledApps(false);
-    EXPECT_TRUE(fresh->isLoadingApps());
     WAIT_FOR(!fresh->isLoadingApps());
-    ASSERT_EQ(fresh->installedApps().size(), 1u);
-    const auto app = fresh->installedApps()[0];
-    ASSERT_EQ(app.leftovers.size(), 1u);
-    ASSERT_EQ(app.leftovers[0].urls.size(), 2u);
-
+    const auto app = fresh->installedApps().at(0);
+    ASSERT_EQ(app.leftovers.at(0).urls.size(), 2u);
     fresh->applyTrashed({app.leftovers[0].urls[0]});
-    EXPECT_EQ(fresh->generation(), 1);
-    const auto& pruned = fresh->installedApps().at(0).leftovers.at(0);
-    EXPECT_EQ(pruned.urls, std::vector<std::string>{app.leftovers[0].urls[1]});
-    EXPECT_EQ(pruned.totalSize, app.leftovers[0].totalSize / 2);
-    fresh->refreshInstalledApps(false); // loaded once: a refresh without force keeps the list
-    EXPECT_FALSE(fresh->isLoadingApps());
-
+    EXPECT_EQ(fresh->installedApps().at(0).leftovers.at(0).urls, std::vector<std::string>{app.leftovers[0].urls[1]});
     fresh->applyTrashed({app.bundleURL});
     EXPECT_TRUE(fresh->installedApps().empty());
     for (const char* made : {"/Applications", "/.cache/toolbench", "/.cache/toolbench-updates"})
         std::filesystem::remove_all(home + made);
 }
-
-// ---- Uninstall ------------------------------------------------------------------------------------
 
 class ViewModelUninstallTest : public ViewModelTest {
 protected:
@@ -228,7 +192,6 @@ protected:
 TEST_F(ViewModelUninstallTest, WaitsOnTimersAndKillsOnlyTheStubbornInstancesNeverItself) {
     EXPECT_TRUE(uninstall().empty()); // nothing running: straight to the Trash
     EXPECT_EQ(processes->askedFor, app.bundleURL);
-    EXPECT_TRUE(processes->terminated.empty());
     EXPECT_EQ(waits, 0);
     for (const auto& p : all) EXPECT_FALSE(std::filesystem::exists(p)) << p;
 

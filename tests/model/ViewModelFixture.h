@@ -7,18 +7,19 @@
 #include "tests/support/ScanFixture.h"
 #include "tests/support/TreeChecks.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-// Running instances made to order: each quits after a number of checks (or never), and every signal
-// is recorded.
+// Running instances made to order, each quitting after a number of checks (or never); signals recorded.
 class FakeProcesses : public platform::ProcessController {
 public:
     struct Instance {
@@ -30,20 +31,42 @@ public:
     std::vector<int> terminated, killed;
     std::string askedFor;
 
-    std::vector<platform::ProcessInstance> runningInstances(const std::string& appImagePath) override;
+    std::vector<platform::ProcessInstance> runningInstances(const std::string& appImagePath) override {
+        askedFor = appImagePath;
+        std::vector<platform::ProcessInstance> out;
+        for (const auto& i : instances) out.push_back(i.process);
+        return out;
+    }
     void terminate(const platform::ProcessInstance& p) override { terminated.push_back(p.pid); }
-    bool isTerminated(const platform::ProcessInstance& p) override;
+    bool isTerminated(const platform::ProcessInstance& p) override {
+        for (const auto& i : instances) {
+            if (i.process.pid != p.pid) continue;
+            if (i.quitsOnKill && std::find(killed.begin(), killed.end(), p.pid) != killed.end()) return true;
+            return i.quitsAfterChecks >= 0 && checks_[p.pid]++ >= i.quitsAfterChecks;
+        }
+        return true;
+    }
     void forceTerminate(const platform::ProcessInstance& p) override { killed.push_back(p.pid); }
 
 private:
     std::map<int, int> checks_;
 };
 
-// State objects with every outside service faked: the scanners of ScanFixture, the Trash, processes,
-// a clock that never sleeps, the appearance.
+// State objects with every outside service faked: scanners, Trash, processes, waits and appearance.
 class ViewModelTest : public ScanFixture {
 protected:
-    std::unique_ptr<ScanViewModel> makeViewModel();
+    std::unique_ptr<ScanViewModel> makeViewModel() {
+        ScanViewModel::Services services = scanServices();
+        services.systemThemeName = [this] { return systemTheme; };
+        services.applyAppearance = [this](ThemeName t) { appliedAppearances.push_back(t); };
+        services.processes = processes;
+        services.trash = trash;
+        services.wait = [this](int, std::function<void()> then) { // the next poll comes on the next turn
+            ++waits;
+            QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(then), Qt::QueuedConnection);
+        };
+        return std::make_unique<ScanViewModel>(std::move(services));
+    }
 
     std::shared_ptr<FakeTrash> trash = std::make_shared<FakeTrash>();
     std::shared_ptr<FakeProcesses> processes = std::make_shared<FakeProcesses>();

@@ -31,54 +31,41 @@ void addProcess(const fs::path& proc, int pid, unsigned uid, const std::string& 
     if (!exe.empty()) fs::create_symlink(exe, dir / "exe");
 }
 
-// A child process this test started; killed and reaped whatever happens to the test.
-struct Child {
-    pid_t pid = -1;
-    int status = 0;
-    bool reaped = false;
-
-    ~Child() {
-        if (pid > 0 && !reaped) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-    void reap() {
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        reaped = true;
-    }
-};
-
-// Starts `program` with `env`; with `ignoreTerm` the child ignores SIGTERM from before its exec on.
-void spawn(Child& child, const std::string& program, std::vector<std::string> env, bool ignoreTerm) {
-    std::vector<char*> argv = {const_cast<char*>("sleep"), const_cast<char*>("600"), nullptr};
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    child.pid = ::fork();
-    ASSERT_GE(child.pid, 0);
-    if (child.pid == 0) {
-        if (ignoreTerm) ::signal(SIGTERM, SIG_IGN);
-        ::execve(program.c_str(), argv.data(), envp.data());
-        ::_exit(127);
-    }
-}
-
 // Polls `done` for up to 10 s.
 bool eventually(const std::function<bool()>& done) {
     for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return done();
 }
 
-// The running instances of `appImage` once the child has exec'd and can be found.
-std::vector<ProcessInstance> findWhenStarted(SystemProcesses& processes, const std::string& appImage, pid_t pid) {
-    std::vector<ProcessInstance> found;
-    eventually([&] {
-        found = processes.runningInstances(appImage);
-        return !found.empty() && found[0].pid == pid;
-    });
-    return found;
-}
+// A "sleep 600" started as `program` with `env` (ignoring SIGTERM if asked); killed and reaped at the end.
+struct Child {
+    Child(const std::string& program, std::vector<std::string> env, bool ignoreTerm) {
+        std::vector<char*> argv = {const_cast<char*>("sleep"), const_cast<char*>("600"), nullptr}, envp;
+        for (auto& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        pid = ::fork();
+        if (pid == 0) {
+            if (ignoreTerm) ::signal(SIGTERM, SIG_IGN);
+            ::execve(program.c_str(), argv.data(), envp.data());
+            ::_exit(127);
+        }
+    }
+    ~Child() {
+        if (pid <= 0 || status >= 0) return;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    // The signal that ended it.
+    int reap() { return ::waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) ? WTERMSIG(status) : 0; }
+    // Its instance of `appImage`, once it has exec'd and can be found.
+    std::vector<ProcessInstance> find(SystemProcesses& processes, const std::string& appImage) const {
+        std::vector<ProcessInstance> found;
+        eventually([&] { return !(found = processes.runningInstances(appImage)).empty() && found[0].pid == pid; });
+        return found;
+    }
+    pid_t pid = -1;
+    int status = -1;
+};
 
 } // namespace
 
@@ -114,7 +101,6 @@ TEST(Processes, FindsTheUsersProcessesByExecutableOrAppImageVariable) {
     EXPECT_EQ(found[0], (ProcessInstance{100, 1100}));
     EXPECT_EQ(found[1], (ProcessInstance{101, 1101}));
     EXPECT_EQ(found[2].pid, 106); // through a link to the same file
-    EXPECT_TRUE(processes.runningInstances((dir.path() / "Other.AppImage").string()).empty());
     EXPECT_TRUE(processes.runningInstances("").empty());
 
     EXPECT_FALSE(processes.isTerminated({100, 1100}));
@@ -131,28 +117,24 @@ TEST(Processes, QuitsARealInstanceAndForcesOneThatIgnoresTheRequest) {
     // An AppImage that is a copy of sleep, found through /proc/PID/exe.
     fs::path app = dir.path() / "Sleeper.AppImage";
     fs::copy_file(sleep, app);
-    Child polite;
-    spawn(polite, app.string(), {"PATH=/usr/bin:/bin"}, false);
-    auto found = findWhenStarted(processes, app.string(), polite.pid);
+    Child polite(app.string(), {"PATH=/usr/bin:/bin"}, false);
+    auto found = polite.find(processes, app.string());
     ASSERT_EQ(found.size(), 1u);
     EXPECT_FALSE(processes.isTerminated(found[0]));
     processes.terminate(found[0]);
     ASSERT_TRUE(eventually([&] { return processes.isTerminated(found[0]); }));
-    polite.reap();
-    EXPECT_TRUE(WIFSIGNALED(polite.status) && WTERMSIG(polite.status) == SIGTERM);
+    EXPECT_EQ(polite.reap(), SIGTERM);
 
     // A process whose environment names the AppImage, and which ignores SIGTERM.
     fs::path other = dir.writeFile("Stubborn.AppImage", 4);
-    Child stubborn;
-    spawn(stubborn, sleep, {"APPIMAGE=" + other.string()}, true);
-    found = findWhenStarted(processes, other.string(), stubborn.pid);
+    Child stubborn(sleep, {"APPIMAGE=" + other.string()}, true);
+    found = stubborn.find(processes, other.string());
     ASSERT_EQ(found.size(), 1u);
     processes.terminate(found[0]);
     EXPECT_FALSE(processes.isTerminated(found[0])); // an ignored signal is discarded when sent
     processes.forceTerminate(found[0]);
     ASSERT_TRUE(eventually([&] { return processes.isTerminated(found[0]); }));
-    stubborn.reap();
-    EXPECT_TRUE(WIFSIGNALED(stubborn.status) && WTERMSIG(stubborn.status) == SIGKILL);
+    EXPECT_EQ(stubborn.reap(), SIGKILL);
 
     // Brenwick is never among the instances, even of its own executable.
     auto self = fs::read_symlink("/proc/self/exe").string();

@@ -24,7 +24,6 @@ class ScopedFakeDesktop {
     ScopedFakeDesktop& operator=(const ScopedFakeDesktop&) = delete;
 
     FakeDesktop* operator->() const { return fake_.get(); }
-    FakeDesktop& operator*() const { return *fake_; }
 
   private:
     std::shared_ptr<FakeDesktop> fake_;

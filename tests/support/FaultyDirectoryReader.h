@@ -8,30 +8,51 @@
 #include <string>
 
 // The real directory reader with faults made to order, for what cannot be set up on disk when tests
-// run as root: folders denied at open, reads failing part-way, short reads, extra mounts.
-// Configure before the scan; the hooks are called from the scanner's worker threads.
+// run as root. Configure before the scan; the hooks run on the scanner's worker threads.
 class FaultyDirectoryReader : public platform::LinuxDirectoryReader {
 public:
-    // Opening this absolute path fails with `error` (EACCES, EPERM, ...).
-    std::map<std::string, int> openErrors;
-    // The first read of this folder succeeds, every later read fails with `error`.
-    std::map<std::string, int> laterReadErrors;
-    // At most this many bytes per read (0: the whole buffer), to force many reads per folder.
-    size_t maxBytesPerRead = 0;
-    // Mounts reported in addition to the real ones.
+    std::map<std::string, int> openErrors;      // opening this absolute path fails with the errno
+    std::map<std::string, int> laterReadErrors; // every read of this folder after the first fails
+    size_t maxBytesPerRead = 0;                 // 0: the whole buffer
     std::vector<platform::MountEntry> extraMounts;
-    // Called with the path of every folder opened.
     std::function<void(const std::string&)> onOpen;
 
-    int openDirectory(int parentFd, const char* path, int& fd) override;
-    long readEntries(int fd, std::span<std::byte> buffer) override;
-    void closeDirectory(int fd) override;
-    std::vector<platform::MountEntry> mounts() override;
-
-    int openCount() const;
+    int openDirectory(int parentFd, const char* path, int& fd) override {
+        if (onOpen) onOpen(path);
+        if (auto denied = openErrors.find(path); denied != openErrors.end()) {
+            fd = -1;
+            return denied->second;
+        }
+        int error = LinuxDirectoryReader::openDirectory(parentFd, path, fd);
+        std::lock_guard lock(mutex_);
+        if (error == 0) open_[fd] = {path, 0};
+        return error;
+    }
+    long readEntries(int fd, std::span<std::byte> buffer) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (auto it = open_.find(fd); it != open_.end()) {
+                auto later = laterReadErrors.find(it->second.first);
+                if (later != laterReadErrors.end() && it->second.second++ > 0) return -later->second;
+            }
+        }
+        if (maxBytesPerRead > 0 && buffer.size() > maxBytesPerRead) buffer = buffer.first(maxBytesPerRead);
+        return LinuxDirectoryReader::readEntries(fd, buffer);
+    }
+    void closeDirectory(int fd) override {
+        {
+            std::lock_guard lock(mutex_);
+            open_.erase(fd);
+        }
+        LinuxDirectoryReader::closeDirectory(fd);
+    }
+    std::vector<platform::MountEntry> mounts() override {
+        std::vector<platform::MountEntry> all = LinuxDirectoryReader::mounts();
+        all.insert(all.end(), extraMounts.begin(), extraMounts.end());
+        return all;
+    }
 
 private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::map<int, std::pair<std::string, int>> open_; // fd -> path, reads so far
-    int opens_ = 0;
 };

@@ -2,8 +2,7 @@
 
 #include "tests/support/TreeBuilder.h"
 
-// TreeBuilder with the tree in reach from the start and files whose category is given, not read from
-// their names (default "other"); finish() rolls up as a scan does.
+// TreeBuilder with the tree in reach from the start and files whose category is given (default "other").
 class TestTree : public TreeBuilder {
 public:
     explicit TestTree(const std::string& rootPath = "/scan", const std::string& rootName = "scan")
@@ -15,5 +14,5 @@ public:
                    double modified = 0) {
         return TreeBuilder::file(parent, name, size, modified, std::nullopt, category);
     }
-    void finish() { TreeBuilder::finish(); }
+    void finish() { TreeBuilder::finish(); } // rolls up as a scan does
 };

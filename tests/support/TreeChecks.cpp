@@ -25,17 +25,15 @@ void expectRolledUp(const FileNode* root) {
             EXPECT_EQ(node->typeSizes(), nullptr);
             return;
         }
-        const auto* slots = node->typeSizes();
-        ASSERT_NE(slots, nullptr) << node->path();
+        ASSERT_NE(node->typeSizes(), nullptr) << node->path();
         int64_t logical = 0, onDisk = 0, files = 0, folders = 0;
         std::array<int64_t, kFileCategoryCount> bySlot{};
         const FileNode* previous = nullptr;
         for (const FileNode* child : node->children()) {
             EXPECT_EQ(child->parent(), node);
-            if (child->isDirectory() && child->typeSizes())
+            if (!child->isDirectory()) bySlot[size_t(file_category::rawValue(child->category))] += child->sizeOnDisk;
+            else if (child->typeSizes())
                 for (size_t i = 0; i < bySlot.size(); ++i) bySlot[i] += (*child->typeSizes())[i];
-            else if (!child->isDirectory())
-                bySlot[size_t(file_category::rawValue(child->category))] += child->sizeOnDisk;
             logical += child->logicalSize;
             onDisk += child->sizeOnDisk;
             files += child->isDirectory() ? child->fileCount() : 1;
@@ -49,7 +47,7 @@ void expectRolledUp(const FileNode* root) {
         EXPECT_EQ(node->sizeOnDisk, onDisk) << node->path();
         EXPECT_EQ(node->fileCount(), files) << node->path();
         EXPECT_EQ(node->folderCount(), folders) << node->path();
-        EXPECT_EQ(std::accumulate(slots->begin(), slots->end(), int64_t{0}), node->sizeOnDisk) << node->path();
-        EXPECT_EQ(*slots, bySlot) << node->path();
+        EXPECT_EQ(*node->typeSizes(), bySlot) << node->path();
+        EXPECT_EQ(std::accumulate(bySlot.begin(), bySlot.end(), int64_t{0}), node->sizeOnDisk) << node->path();
     });
 }
