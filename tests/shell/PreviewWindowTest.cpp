@@ -1,6 +1,8 @@
 #include "shell/PreviewWindow.h"
+#include "shell/Theme.h"
 
 #include "tests/support/FakeDesktop.h"
+#include "tests/support/Screenshots.h"
 #include "tests/support/TempDir.h"
 
 #include <QImage>
@@ -26,49 +28,43 @@ std::string writeImage(const TempDir& dir, const std::string& name, const char* 
     return path;
 }
 
-PreviewPage pageOf(const std::string& path) {
-    return choosePreviewPage(readPreviewFacts(path));
+bool waitForPage() {
+    return QTest::qWaitFor([] { return PreviewWindow::instance().page().has_value(); }, 10000);
 }
 
 TEST(PreviewPageChoice, TheContentDecidesNotTheName) {
-    // Facts no file here gives reliably: unreadable, a folder that cannot be listed, an SVG (both an
-    // image and text, shown as the image).
+    // Unreadable, a folder that cannot be listed, an SVG (image and text at once: shown as the image).
     EXPECT_EQ(choosePreviewPage({true, false, false, true, true}), PreviewPage::info);
     EXPECT_EQ(choosePreviewPage({true, true, false, false, false}), PreviewPage::info);
     EXPECT_EQ(choosePreviewPage({true, false, true, true, true}), PreviewPage::image);
 
     TempDir dir;
-    EXPECT_EQ(pageOf(writeImage(dir, "photo-without-extension", "PNG")), PreviewPage::image);
-    EXPECT_EQ(pageOf(writeImage(dir, "wrong.txt", "JPG")), PreviewPage::image);
-    EXPECT_EQ(pageOf(writeText(dir, "Makefile", "all:\n\tcc main.c\n")), PreviewPage::text);
-    EXPECT_EQ(pageOf(writeText(dir, "blob.bin", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01", 16))),
-              PreviewPage::info);
-    EXPECT_EQ(pageOf(""), PreviewPage::info);
+    const std::pair<std::string, PreviewPage> files[] = {
+        {writeImage(dir, "photo-without-extension", "PNG"), PreviewPage::image},
+        {writeImage(dir, "wrong.txt", "JPG"), PreviewPage::image},
+        {writeText(dir, "Makefile", "all:\n\tcc main.c\n"), PreviewPage::text},
+        {writeText(dir, "blob.bin", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01", 16)), PreviewPage::info},
+        {"", PreviewPage::info},
+    };
+    for (const auto& [path, page] : files) EXPECT_EQ(choosePreviewPage(readPreviewFacts(path)), page) << path;
 }
 
-TEST(PreviewContent, TextIsCutAt256KiBOnACharacterBoundary) {
+TEST(PreviewContent, TextCutOnACharacterBoundaryListingsAndMissingOrOddNames) {
     TempDir dir;
     // "é" is two bytes; the limit falls in the middle of one.
     std::string text(PreviewContent::kTextLimit - 1, 'a');
     text += "\xc3\xa9 and more";
-    const PreviewContent content = loadPreview(writeText(dir, "long.txt", text));
-    ASSERT_EQ(content.page, PreviewPage::text);
-    EXPECT_TRUE(content.textCut);
-    EXPECT_EQ(content.text.size(), PreviewContent::kTextLimit - 1);
-    EXPECT_FALSE(content.text.contains(QChar::ReplacementCharacter));
+    const PreviewContent cut = loadPreview(writeText(dir, "long.txt", text));
+    ASSERT_EQ(cut.page, PreviewPage::text);
+    EXPECT_TRUE(cut.textCut);
+    EXPECT_EQ(cut.text.size(), PreviewContent::kTextLimit - 1);
+    EXPECT_FALSE(cut.text.contains(QChar::ReplacementCharacter));
+    const PreviewContent whole = loadPreview(writeText(dir, "short.txt", "Grüße\n"));
+    EXPECT_FALSE(whole.textCut);
+    EXPECT_EQ(whole.text, QString::fromUtf8("Grüße\n"));
+    EXPECT_EQ(whole.size, 8);
 
-    const PreviewContent shortText = loadPreview(writeText(dir, "short.txt", "Grüße\n"));
-    EXPECT_FALSE(shortText.textCut);
-    EXPECT_EQ(shortText.text, QString::fromUtf8("Grüße\n"));
-    EXPECT_EQ(shortText.size, 8);
-    EXPECT_TRUE(shortText.modified.has_value());
-}
-
-TEST(PreviewContent, ImageFolderAndInfoCard) {
-    TempDir dir;
-    const PreviewContent image = loadPreview(writeImage(dir, "photo.png", "PNG"));
-    ASSERT_EQ(image.page, PreviewPage::image);
-    EXPECT_EQ(image.image.size(), QSize(40, 30));
+    EXPECT_EQ(loadPreview(writeImage(dir, "photo.png", "PNG")).image.size(), QSize(40, 30));
 
     dir.writeFile("listing/b.txt", 10);
     dir.writeFile("listing/A.txt", 20);
@@ -76,53 +72,39 @@ TEST(PreviewContent, ImageFolderAndInfoCard) {
     dir.makeDir("listing/Alpha");
     const PreviewContent folder = loadPreview(dir.str() + "/listing");
     ASSERT_EQ(folder.page, PreviewPage::folder);
-    EXPECT_EQ(folder.entryCount, 4);
-    ASSERT_EQ(folder.entries.size(), 4u);
-    // Folders first, then by name regardless of case.
-    EXPECT_EQ(folder.entries[0].name, "Alpha");
-    EXPECT_EQ(folder.entries[1].name, "zeta");
-    EXPECT_EQ(folder.entries[2].name, "A.txt");
-    EXPECT_EQ(folder.entries[2].size, 20);
-    EXPECT_EQ(folder.entries[3].name, "b.txt");
+    QStringList names;
+    for (const auto& e : folder.entries) names << e.name;
+    EXPECT_EQ(names, (QStringList{"Alpha", "zeta", "A.txt", "b.txt"})); // folders first, case ignored
 
     const PreviewContent missing = loadPreview(dir.str() + "/Report.pdf");
     EXPECT_EQ(missing.page, PreviewPage::info);
     EXPECT_FALSE(missing.exists);
-    EXPECT_EQ(missing.name, "Report.pdf");
     EXPECT_FALSE(missing.kind.isEmpty()) << "the kind comes from the name";
-    EXPECT_FALSE(missing.modified.has_value());
 
     // A name that is not UTF-8 still reaches the file.
-    const std::string odd = dir.str() + "/caf\xe9.txt";
-    std::ofstream(odd) << "latin-1 name\n";
-    const PreviewContent latin = loadPreview(odd);
-    EXPECT_TRUE(latin.exists);
+    const PreviewContent latin = loadPreview(writeText(dir, "caf\xe9.txt", "latin-1 name\n"));
     EXPECT_EQ(latin.page, PreviewPage::text);
     EXPECT_EQ(latin.text, "latin-1 name\n");
 }
 
-TEST(PreviewWindow, FollowsTheLastRequestAndClosesOnSpaceOrEscape) {
+TEST(PreviewWindow, FollowsTheLastRequestClosesOnSpaceOrEscapeAndIsPicturedPerPage) {
     TempDir dir;
     const std::string image = writeImage(dir, "photo.png", "PNG");
-    const std::string text = writeText(dir, "notes.txt", "hello\n");
+    const std::string text = writeText(dir, "notes.md", "# Notes\n\nThings to clean up:\n- old archives\n- caches\n");
     PreviewWindow& window = PreviewWindow::instance();
 
     PreviewWindow::preview(image);
     PreviewWindow::preview(text);
-    EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.path(), text);
-    EXPECT_FALSE(window.page().has_value());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.page().has_value(); }, 10000));
+    ASSERT_TRUE(waitForPage());
     QTest::qWait(50); // the image's load, if still on its way, must not replace the text
     EXPECT_EQ(*window.page(), PreviewPage::text);
     EXPECT_EQ(window.content()->path, text);
-    EXPECT_EQ(window.windowTitle(), "notes.txt");
-
     QTest::keyClick(&window, Qt::Key_Space);
     EXPECT_FALSE(window.isVisible());
 
     PreviewWindow::preview(dir.str() + "/missing.bin");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.page().has_value(); }, 10000));
+    ASSERT_TRUE(waitForPage());
     EXPECT_EQ(*window.page(), PreviewPage::info);
     // The info card's "Open" hands the path to the desktop.
     ScopedFakeDesktop desktop;
@@ -132,9 +114,24 @@ TEST(PreviewWindow, FollowsTheLastRequestAndClosesOnSpaceOrEscape) {
     ASSERT_TRUE(open);
     QTest::mouseClick(open, Qt::LeftButton);
     EXPECT_EQ(desktop->opened, std::vector<std::string>{dir.str() + "/missing.bin"});
-
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+
+    dir.writeFile("listing/a.txt", 10);
+    const std::pair<const char*, std::string> pages[] = {{"preview-image", image},
+                                                         {"preview-text", text},
+                                                         {"preview-folder", dir.str() + "/listing"},
+                                                         {"preview-info", dir.str() + "/missing.bin"}};
+    for (ThemeName name : theme_name::allCases) {
+        ThemeManager::instance().setThemeName(name);
+        for (const auto& [stem, path] : pages) {
+            PreviewWindow::preview(path);
+            ASSERT_TRUE(waitForPage());
+            ASSERT_TRUE(saveScreenshot(window.grab().toImage(), stem, name));
+        }
+    }
+    window.close();
+    ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 } // namespace
