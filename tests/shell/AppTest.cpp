@@ -32,7 +32,7 @@ TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLook) {
     ASSERT_NE(fade, nullptr);
     EXPECT_TRUE(fade->isVisible());
     EXPECT_EQ(fade->pixmap().toImage().pixelColor(5, 5).rgb(), Theme::light().background.rgb());
-    motion::setAnimationsEnabled(false); // ends the fade
+    motion::setAnimationsEnabled(false); // ends every animation, the fade too
     EXPECT_FALSE(fade->isVisible());
     EXPECT_EQ(window.grab().toImage().pixelColor(5, 5).rgb(), Theme::dark().background.rgb());
     ThemeManager::instance().setThemeName(ThemeName::light);
@@ -79,27 +79,6 @@ TEST(AppShortcut, TheApplicationsMeaningWinsOverALineEdit) {
     QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(fired, 1);
     EXPECT_EQ(edit->ctrlK, 1); // now the line edit's own meaning
-}
-
-TEST(Motion, TheSwitchEndsEveryAnimation) {
-    QObject owner;
-    double value = 0;
-    bool done = false;
-    auto run = [&](double to, double seconds) {
-        done = false;
-        return motion::animate(&owner, "x", 0.0, to, motion::easeOut(seconds),
-                               [&](const QVariant& v) { value = v.toDouble(); }, [&] { done = true; });
-    };
-    EXPECT_EQ(run(1.0, 1.0), nullptr); // off, as in every test: the value lands at once
-    EXPECT_TRUE(done);
-    EXPECT_EQ(value, 1.0);
-
-    motion::setAnimationsEnabled(true);
-    EXPECT_NE(run(2.0, 10.0), nullptr);
-    EXPECT_FALSE(done);
-    motion::setAnimationsEnabled(false); // finishes it at once
-    EXPECT_TRUE(done);
-    EXPECT_EQ(value, 2.0);
 }
 
 } // namespace

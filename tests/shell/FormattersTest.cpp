@@ -48,18 +48,10 @@ class Formatters : public ::testing::TestWithParam<Locale> {};
 TEST_P(Formatters, BytesAtEveryRoundingBoundaryAndPercentOfATotal) {
     LocaleGuard guard(GetParam());
     const std::pair<int64_t, const char*> bytes[] = {
-        {0, "0 B"},
-        {999, "999 B"},
-        {-1500, "-1.50 KB"},
-        {1000, "1.00 KB"},
-        {9994, "9.99 KB"},
-        {9995, "10.0 KB"},
-        {99949, "99.9 KB"},
-        {99950, "100 KB"},
-        {999499, "999 KB"},
-        {999500, "1.00 MB"},
-        {999'500'000'000, "1.00 TB"},
-        {1'500'000'000'000'000'000, "1500 PB"},
+        {0, "0 B"},           {999, "999 B"},           {-1500, "-1.50 KB"},
+        {1000, "1.00 KB"},    {9994, "9.99 KB"},        {9995, "10.0 KB"},
+        {99949, "99.9 KB"},   {99950, "100 KB"},        {999499, "999 KB"},
+        {999500, "1.00 MB"},  {999'500'000'000, "1.00 TB"}, {1'500'000'000'000'000'000, "1500 PB"},
         {std::numeric_limits<int64_t>::min(), "-9223 PB"},
     };
     for (const auto& [count, text] : bytes) EXPECT_EQ(formatBytes(count).toStdString(), text) << count;

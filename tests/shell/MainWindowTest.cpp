@@ -37,81 +37,67 @@ std::vector<QString> crumbTitles(Breadcrumb* breadcrumb) {
 
 class MainWindowTest : public ShellTest {};
 
-TEST_F(MainWindowTest, LeavingATabDiscardsItsScreen) {
+TEST_F(MainWindowTest, LeavingATabDiscardsItsScreenAndOnlyExploreHasTheInspector) {
     int built = 0;
     ViewRegistry::registerTool(AppTab::duplicates, [&](ScanViewModel&, QWidget* parent) {
         ++built;
         return new FakeScreen(parent);
     });
     auto vm = makeViewModel();
-    auto view = shown<ContentView>(QSize(1680, 1050), *vm);
-
+    vm->setShowInspector(true);
+    auto view = shown<ContentView>(QSize(1280, 760), *vm);
     SegmentStrip* tabs = view->topBar()->tabStrip();
     QPointer<QWidget> explore = view->tabScreen();
-    ASSERT_TRUE(qobject_cast<ExploreView*>(explore.data()));
+    QPointer<QWidget> inspector = view->inspector();
+    ASSERT_TRUE(qobject_cast<ExploreView*>(explore.data()) && inspector);
+    const int withInspector = view->tabScreenGeometry().width();
 
     clickSegment(tabs, 1);
     EXPECT_EQ(vm->tab(), AppTab::duplicates);
     QPointer<FakeScreen> duplicates = qobject_cast<FakeScreen*>(view->tabScreen());
     ASSERT_TRUE(duplicates);
     flushDeletes();
-    EXPECT_TRUE(explore.isNull());
+    EXPECT_TRUE(explore.isNull() && inspector.isNull());
+    const int withoutInspector = view->tabScreenGeometry().width();
+    EXPECT_GT(withoutInspector, withInspector + 300);
 
     // A tab without a registered screen shows its title on an empty area.
     clickSegment(tabs, 3);
     EXPECT_EQ(view->tabScreen()->accessibleName(), "Monitor");
     flushDeletes();
     EXPECT_TRUE(duplicates.isNull());
-
     clickSegment(tabs, 1); // built anew
     QPointer<QWidget> again = view->tabScreen();
     clickSegment(tabs, 1); // the selected tab again keeps it
     flushDeletes();
     EXPECT_FALSE(again.isNull());
     EXPECT_EQ(built, 2);
-}
 
-TEST_F(MainWindowTest, InspectorOnlyOnExploreAndTheScreenTakesTheRest) {
-    auto vm = makeViewModel();
-    vm->setShowInspector(true);
-    auto view = shown<ContentView>(QSize(1280, 760), *vm);
-    ASSERT_TRUE(view->inspector());
-    const int withInspector = view->tabScreenGeometry().width();
-
-    vm->setTab(AppTab::snapshots);
-    EXPECT_EQ(view->inspector(), nullptr);
-    const int withoutInspector = view->tabScreenGeometry().width();
-    EXPECT_GT(withoutInspector, withInspector + 300);
-
+    // The inspector's button takes it away on Explore too.
     vm->setTab(AppTab::explore);
-    QPointer<QWidget> inspector = view->inspector();
+    inspector = view->inspector();
+    ASSERT_TRUE(inspector);
     QTest::mouseClick(view->topBar()->inspectorButton(), Qt::LeftButton);
     EXPECT_FALSE(vm->showInspector());
-    EXPECT_EQ(view->inspector(), nullptr);
     flushDeletes();
     EXPECT_TRUE(inspector.isNull());
     EXPECT_EQ(view->tabScreenGeometry().width(), withoutInspector);
 }
 
-TEST_F(MainWindowTest, TabStripTurnsCompactWhenShort) {
+TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
     auto vm = makeViewModel();
-    auto bar = shown<TopBar>(QSize(1680, TopBar::kHeight), *vm);
+    auto bar = shown<TopBar>(QSize(760, TopBar::kHeight), *vm);
+    // Short: only the selected tab keeps its title; the strip ends before the filter field begins.
     SegmentStrip* tabs = bar->tabStrip();
-    EXPECT_TRUE(tabs->showsTitle(1));
-    bar->resize(760, TopBar::kHeight);
-    // Only the selected tab keeps its title; the strip ends before the filter field begins.
     for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->showsTitle(i), i == 0) << i;
     EXPECT_LT(tabs->geometry().right(), bar->filterField()->geometry().left());
     vm->setTab(AppTab::applications);
     EXPECT_TRUE(tabs->showsTitle(2));
     EXPECT_FALSE(tabs->showsTitle(0));
+    vm->setTab(AppTab::explore);
     bar->resize(1680, TopBar::kHeight);
     EXPECT_TRUE(tabs->showsTitle(1));
-}
 
-TEST_F(MainWindowTest, BreadcrumbBackButtonBadgeAndThemeButton) {
-    auto vm = makeViewModel();
-    auto bar = shown<TopBar>(QSize(1680, TopBar::kHeight), *vm);
     Breadcrumb* crumbs = bar->breadcrumb();
     QWidget* badge = bar->badge();
     EXPECT_FALSE(crumbs->isVisible()); // nothing scanned yet
