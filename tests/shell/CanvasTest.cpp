@@ -2,12 +2,10 @@
 #include "shell/HoverChip.h"
 #include "shell/LayoutCache.h"
 #include "shell/Theme.h"
-
 #include "tests/support/Mouse.h"
 #include "tests/support/TestTree.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>

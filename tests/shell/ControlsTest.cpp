@@ -3,8 +3,6 @@
 #include "shell/HoverChip.h"
 #include "shell/Palette.h"
 #include "shell/Symbols.h"
-#include "shell/Theme.h"
-
 #include "tests/support/TestTree.h"
 
 #include <QFontInfo>

@@ -6,7 +6,6 @@
 #include "shell/ExploreView.h"
 #include "shell/ModeBar.h"
 #include "shell/ScanningView.h"
-#include "shell/SegmentStrip.h"
 #include "shell/SymbolButton.h"
 #include "shell/ThemedLabel.h"
 #include "shell/UnreadableFoldersNotice.h"
@@ -16,7 +15,6 @@
 
 #include <QLabel>
 #include <QPointer>
-#include <QTest>
 
 namespace {
 

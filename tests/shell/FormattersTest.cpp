@@ -1,5 +1,4 @@
 #include "shell/Formatters.h"
-
 #include "tests/support/TempDir.h"
 
 #include <QLocale>

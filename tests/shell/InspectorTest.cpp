@@ -1,9 +1,6 @@
 #include "shell/InspectorView.h"
-
 #include "model/CleanupQueue.h"
-#include "model/FileNode.h"
 #include "model/ScanTree.h"
-#include "model/ScanViewModel.h"
 #include "shell/Buttons.h"
 #include "shell/Formatters.h"
 #include "shell/PreviewWindow.h"

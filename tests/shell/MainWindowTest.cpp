@@ -1,12 +1,10 @@
 #include "model/CleanupQueue.h"
-#include "model/FileNode.h"
 #include "shell/Breadcrumb.h"
 #include "shell/Buttons.h"
 #include "shell/ContentView.h"
 #include "shell/ExploreView.h"
 #include "shell/FilterField.h"
 #include "shell/QueuePopover.h"
-#include "shell/SegmentStrip.h"
 #include "shell/SymbolButton.h"
 #include "shell/TopBar.h"
 #include "shell/ViewRegistry.h"
@@ -16,7 +14,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
-#include <QTest>
 
 namespace {
 

@@ -1,10 +1,8 @@
 #include "shell/NodeContextMenu.h"
-#include "shell/FileTile.h"
-
 #include "model/CleanupQueue.h"
-#include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
+#include "shell/FileTile.h"
 #include "shell/PreviewWindow.h"
 #include "shell/Theme.h"
 #include "tests/support/FakeDesktop.h"

@@ -1,10 +1,8 @@
 #include "shell/Palette.h"
-
 #include "tests/support/TestTree.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 namespace {

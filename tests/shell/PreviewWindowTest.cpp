@@ -1,5 +1,4 @@
 #include "shell/PreviewWindow.h"
-
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TempDir.h"
 

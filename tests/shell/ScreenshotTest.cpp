@@ -2,7 +2,6 @@
 // build/test/tests/screenshots for the team; at the default and the minimum size nothing leaves its place.
 #include "app/RegisterViews.h"
 #include "model/CleanupQueue.h"
-#include "model/FileNode.h"
 #include "shell/AppWindow.h"
 #include "shell/CanvasView.h"
 #include "shell/ContentView.h"

@@ -1,13 +1,10 @@
 #include "shell/QuickWinRow.h"
+#include "model/CleanupQueue.h"
+#include "shell/Buttons.h"
 #include "shell/SidebarView.h"
+#include "shell/Theme.h"
 #include "shell/TypeBreakdown.h"
 #include "shell/UsageRing.h"
-
-#include "model/CleanupQueue.h"
-#include "model/FileNode.h"
-#include "model/ScanViewModel.h"
-#include "shell/Buttons.h"
-#include "shell/Theme.h"
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
@@ -15,7 +12,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
 
 namespace {
 
