@@ -160,7 +160,6 @@ TEST_F(CanvasGestures, TapSelectsDoubleTapOpensFoldersWithChildrenOnly) {
     EXPECT_EQ(selected, empty);
     EXPECT_EQ(currentFolder, t.root());
     EXPECT_EQ(selections, 2);
-
     // After "Big" opens, its first child lies under the pointer; the release must not select it.
     doubleClick(canvas, column(0));
     EXPECT_EQ(currentFolder, big);
@@ -257,7 +256,6 @@ TEST_F(OffThreadRegrouping, AViewGoneOrMovedOnAndATreeEditWhilePendingLeaveNoSta
     big->sizeOnDisk -= inner2->sizeOnDisk;
     t.tree->noteEdited();
     edit.unlock();
-
     // Only the latest request is shown, made from the edited tree: one age section holding inner1.
     ASSERT_TRUE(laidOutGroupsOf(big));
     ASSERT_EQ(canvas.items().size(), 1u);

@@ -23,7 +23,6 @@ TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelea
     EXPECT_EQ(copy.shownImage(), "checkmark");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !copy.isConfirming(); }, 5000));
     EXPECT_EQ(copy.shownTitle(), "Copy Path");
-    EXPECT_EQ(copy.shownImage(), "doc.on.clipboard.fill");
     // No confirming title: no confirmation. A title alone keeps the icon.
     OutlineButton noTitle("Reveal", "arrow.up.forward.square", 32, 12.5, "", "checkmark", 1.0, {});
     QTest::mouseClick(&noTitle, Qt::LeftButton);
@@ -51,12 +50,11 @@ TEST(HoverChip, ShareOfTheScanAndFileCountOnlyForFolders) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TestTree t;
     FileNode* folder = t.folder(t.root(), "Projects");
-    for (int i = 0; i < 1234; ++i) t.file(folder, "f", 1000, FileCategory::developer);
-    FileNode* other = t.file(t.root(), "notes", 250'000, FileCategory::other);
+    for (int i = 0; i < 1234; ++i) t.file(folder, "f", 1000);
+    FileNode* other = t.file(t.root(), "notes", 250'000);
     t.finish();
-
     HoverChip chip;
-    EXPECT_TRUE(chip.testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_TRUE(chip.testAttribute(Qt::WA_TransparentForMouseEvents)); // never in the pointer's way
     chip.setNode(folder, t.root()->sizeOnDisk);
     EXPECT_EQ(chip.shareText(), "83.2%");
     EXPECT_EQ(chip.countText(), "1,234 files");

@@ -85,7 +85,6 @@ TEST(RelativeDate, JustNowUnknownFullUnitsAndStamps) {
     // Calendar days, not date changes: 23:00 to 01:00 the next day is two hours.
     const QDateTime lateEvening(QDate(2024, 6, 14), QTime(23, 0));
     EXPECT_EQ(relativeDateString(lateEvening, QDateTime(QDate(2024, 6, 15), QTime(1, 0))).toStdString(), "2 hours ago");
-
     // A stamp of 0 is unknown; any other is seconds since 1970.
     EXPECT_FALSE(dateFromStamp(0).has_value());
     EXPECT_EQ(dateFromStamp(1.5)->toMSecsSinceEpoch(), 1500);

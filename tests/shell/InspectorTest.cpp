@@ -37,13 +37,11 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     ScanViewModel model;
 
     const Facts f = InspectorView::facts(model, *report);
-    EXPECT_EQ(f.path, "/data/Docs/report.pdf");
     auto r = rows(f);
     EXPECT_EQ(r["Compressed by"], "4.00 KB");
     EXPECT_EQ(r["Share of folder"], "75.0%");
     EXPECT_EQ(r["Modified"], "Unknown"); // stamp 0
     EXPECT_EQ(r["Created"], relativeDateString(dateFromStamp(1'600'000'000)));
-    EXPECT_TRUE(f.largest.empty());
     EXPECT_TRUE(f.canStage);
     const Facts s = InspectorView::facts(model, *sheet);
     EXPECT_EQ(rows(s)["Compressed by"], "0 B");
@@ -51,8 +49,6 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     EXPECT_EQ(s.share, "100.0% of scan");       // no scanned root in the model: of the node itself
 
     const Facts b = InspectorView::facts(model, *big);
-    EXPECT_EQ(rows(b)["Files"], "20");
-    EXPECT_EQ(rows(b)["Folders"], "0");
     ASSERT_EQ(b.largest.size(), InspectorView::kLargestCount);
     EXPECT_EQ(b.largest[0].name, "f19.mp3");
     EXPECT_DOUBLE_EQ(b.largest[0].fraction, 20000.0 / 210000.0);
@@ -61,7 +57,6 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     const Facts e = InspectorView::facts(model, *empty);
     EXPECT_TRUE(e.largest.empty());
     EXPECT_EQ(rows(e)["Share of folder"], "0.0%");
-
     // A regrouped folder and its groups have no place: nothing to stage, no parent folder to share.
     const FileNode* regrouped = tree->categoryGroups(tree->root());
     ASSERT_NE(regrouped, tree->root());
@@ -71,23 +66,17 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
         EXPECT_FALSE(g.canStage);
         EXPECT_FALSE(rows(g).contains("Share of folder"));
     }
-    const Facts audio = InspectorView::facts(model, *regrouped->children()[0]); // the largest group
-    ASSERT_EQ(audio.largest.size(), InspectorView::kLargestCount);
-    EXPECT_EQ(audio.largest[0].name, "f19.mp3");
 }
 
-TEST(InspectorView, FollowsSelectionAndStagesThenUnstagesEveryItemOfThePath) {
+TEST(InspectorView, FollowsTheSelectionStagesAndActsOnItsNode) {
     ScannedHome home;
     ScanViewModel& model = home.model();
     InspectorView inspector(model);
-    inspector.resize(InspectorView::kWidth, 1000);
+    inspector.resize(InspectorView::kWidth, 1400);
     inspector.show();
     // Right after the scan the root is selected: it reads "Home" and cannot be staged.
     EXPECT_EQ(inspector.node(), model.root());
-    const Facts root = InspectorView::facts(model, *model.root());
-    EXPECT_EQ(root.name, "Home");
-    EXPECT_EQ(root.share, "100.0% of scan");
-    EXPECT_TRUE(root.hasPlace);
+    EXPECT_EQ(InspectorView::facts(model, *model.root()).name, "Home");
     ASSERT_TRUE(inspector.stageButton());
     EXPECT_FALSE(inspector.stageButton()->isEnabled());
 
@@ -97,7 +86,6 @@ TEST(InspectorView, FollowsSelectionAndStagesThenUnstagesEveryItemOfThePath) {
     InkButton* stage = inspector.stageButton();
     EXPECT_TRUE(stage->isEnabled());
     const QString unstaged = stage->title();
-
     // Staged elsewhere (a quick win), under another reason: the button follows.
     model.cleanupQueue().add(movie, "Large media");
     EXPECT_NE(stage->title(), unstaged);
@@ -110,24 +98,15 @@ TEST(InspectorView, FollowsSelectionAndStagesThenUnstagesEveryItemOfThePath) {
 
     QTest::mouseClick(stage, Qt::LeftButton);
     ASSERT_EQ(model.cleanupQueue().items().size(), 2u);
-    EXPECT_EQ(model.cleanupQueue().items().back().reason, "Staged from Explore");
     EXPECT_EQ(model.cleanupQueue().items().back().size, movie->sizeOnDisk);
-
     // Nothing selected: the current folder is shown; with neither, the placeholder.
     model.setSelectedNode(nullptr);
     EXPECT_EQ(inspector.node(), model.currentFolder());
     model.setCurrentFolder(nullptr);
     EXPECT_EQ(inspector.node(), nullptr);
     EXPECT_EQ(inspector.stageButton(), nullptr);
-}
-
-TEST(InspectorView, ActionsAndLargestRowsActOnTheirNode) {
-    ScannedHome home;
-    ScanViewModel& model = home.model();
+    // The actions act on the node shown.
     ScopedFakeDesktop desktop;
-    InspectorView inspector(model);
-    inspector.resize(InspectorView::kWidth, 1400);
-    inspector.show();
     auto button = [&](const QString& title) -> WideButton* {
         for (auto* b : inspector.findChildren<WideButton*>())
             if (b->title() == title && b->isVisibleTo(&inspector)) return b;
@@ -146,7 +125,6 @@ TEST(InspectorView, ActionsAndLargestRowsActOnTheirNode) {
     QTest::mouseClick(button("Focus"), Qt::LeftButton); // a file is shown in its folder
     EXPECT_EQ(model.currentFolder(), home.node("Documents"));
     EXPECT_EQ(model.selectedNode(), notes);
-
     // A row of the largest children selects on a click; the second click of a double click lands on
     // whatever the child's page has there, and opens it.
     model.setSelectedNode(home.node("Projects"));
@@ -165,7 +143,6 @@ TEST(InspectorView, ActionsAndLargestRowsActOnTheirNode) {
     QTest::mouseDClick(under, Qt::LeftButton, {}, under->mapFrom(&inspector, where));
     EXPECT_EQ(model.currentFolder(), web);
     EXPECT_EQ(model.selectedNode(), web);
-
     // A group node: everything that needs a place is off; Focus stays.
     auto tree = model.tree();
     model.setSelectedNode(tree->categoryGroups(model.root())->children()[0]);

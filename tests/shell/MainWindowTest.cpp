@@ -57,7 +57,6 @@ TEST_F(MainWindowTest, LeavingATabDiscardsItsScreenAndOnlyExploreHasTheInspector
     EXPECT_TRUE(explore.isNull() && inspector.isNull());
     const int withoutInspector = view->tabScreenGeometry().width();
     EXPECT_GT(withoutInspector, withInspector + 300);
-
     // A tab without a registered screen shows its title on an empty area.
     clickSegment(tabs, 3);
     EXPECT_EQ(view->tabScreen()->accessibleName(), "Monitor");
@@ -69,7 +68,6 @@ TEST_F(MainWindowTest, LeavingATabDiscardsItsScreenAndOnlyExploreHasTheInspector
     flushDeletes();
     EXPECT_FALSE(again.isNull());
     EXPECT_EQ(built, 2);
-
     // The inspector's button takes it away on Explore too.
     vm->setTab(AppTab::explore);
     inspector = view->inspector();
@@ -119,11 +117,9 @@ TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
     QTest::mouseClick(crumbs->backButton(), Qt::LeftButton);
     EXPECT_EQ(vm->currentFolder(), project);
     EXPECT_EQ(vm->selectedNode(), src); // the folder left shows selected
-
     // Too narrow for the names: they shorten, the row stays inside the bar.
     bar->resize(1280, TopBar::kHeight);
     EXPECT_LT(bar->breadcrumb()->geometry().right(), bar->filterField()->geometry().left());
-
     // The badge counts the queue and widens for three digits.
     ASSERT_TRUE(vm->cleanupQueue().add(project, "Staged from Explore"));
     EXPECT_TRUE(badge->isVisible());
@@ -184,7 +180,6 @@ TEST_F(MainWindowTest, QueuePopoverOpensAndCloses) {
     ASSERT_TRUE(popover && content);
     // It hangs below the button.
     EXPECT_GT(popover->geometry().top(), bar->queueButton()->mapToGlobal(QPoint(0, 0)).y());
-
     // A dialog opened from inside does not close it, nor does a click in that dialog.
     auto* dialog = new QDialog(content);
     dialog->setModal(true);
@@ -192,13 +187,11 @@ TEST_F(MainWindowTest, QueuePopoverOpensAndCloses) {
     QTest::mouseClick(dialog, Qt::LeftButton);
     EXPECT_TRUE(popover && popover->isVisible());
     delete dialog;
-
     // The click on the button that closes it does not open it again.
     QTest::mouseClick(bar->queueButton(), Qt::LeftButton);
     flushDeletes();
     EXPECT_TRUE(popover.isNull());
     EXPECT_EQ(bar->queuePopover(), nullptr);
-
     // A click anywhere outside closes it and discards the content; the content may close it too.
     QTest::mouseClick(bar->queueButton(), Qt::LeftButton);
     ASSERT_TRUE(bar->queuePopover());

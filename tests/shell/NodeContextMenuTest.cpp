@@ -4,7 +4,6 @@
 #include "model/ScanViewModel.h"
 #include "shell/FileTile.h"
 #include "shell/PreviewWindow.h"
-#include "shell/Theme.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -60,7 +59,6 @@ TEST(NodeContextMenu, EntriesAndActions) {
     NodeContextMenu::trigger(model, t.file, Action::preview);
     EXPECT_EQ(PreviewWindow::instance().path(), "/srv/media/song.mp3");
     PreviewWindow::instance().close();
-
     // "Open" on an empty folder only selects it; on a folder with children it is entered.
     model.setCurrentFolder(t.tree->root());
     NodeContextMenu::trigger(model, t.empty, Action::open);
@@ -68,7 +66,6 @@ TEST(NodeContextMenu, EntriesAndActions) {
     EXPECT_EQ(model.currentFolder(), t.tree->root());
     NodeContextMenu::trigger(model, t.folder, Action::open);
     EXPECT_EQ(model.currentFolder(), t.folder);
-
     // Nothing acts on a group node, even when asked directly.
     for (Action action : {Action::copyPath, Action::reveal, Action::stage}) NodeContextMenu::trigger(model, group, action);
     EXPECT_EQ(desktop->copied.size(), 1u);
@@ -76,8 +73,7 @@ TEST(NodeContextMenu, EntriesAndActions) {
     EXPECT_EQ(model.cleanupQueue().items().size(), 1u);
 }
 
-TEST(FileTile, SubtitleClicksAndTheSelectedBorder) {
-    ThemeManager::instance().setThemeName(ThemeName::light);
+TEST(FileTile, SubtitleAndClicks) {
     TreeBuilder builder{"/data"};
     FileNode* unknown = builder.fileAt("old.mp4", 1000, 0);
     FileNode* fresh = builder.fileAt("new.pdf", 1000, double(time(nullptr)) - 5);
@@ -88,12 +84,9 @@ TEST(FileTile, SubtitleClicksAndTheSelectedBorder) {
     FileTile tile(model, fresh);
     tile.resize(280, FileTile::kHeight);
     tile.show();
-    const QRgb plain = tile.grab().toImage().pixelColor(140, 0).rgb();
     QTest::mouseClick(&tile, Qt::LeftButton);
     EXPECT_EQ(model.selectedNode(), fresh);
-    const QImage selected = tile.grab().toImage(); // a stronger border, wider than one pixel
-    EXPECT_NE(selected.pixelColor(140, 0).rgb(), plain);
-    EXPECT_NE(selected.pixelColor(140, 1).rgb(), theme().card.rgb());
+    EXPECT_TRUE(tile.isSelected());
     QTest::mouseDClick(&tile, Qt::LeftButton);
     EXPECT_EQ(PreviewWindow::instance().path(), "/data/new.pdf");
     PreviewWindow::instance().close();

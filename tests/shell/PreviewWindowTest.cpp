@@ -77,7 +77,6 @@ TEST(PreviewContent, TextCutOnACharacterBoundaryListingsAndMissingOrOddNames) {
     EXPECT_EQ(missing.page, PreviewPage::info);
     EXPECT_FALSE(missing.exists);
     EXPECT_FALSE(missing.kind.isEmpty()) << "the kind comes from the name";
-
     // A name that is not UTF-8 still reaches the file.
     const PreviewContent latin = loadPreview(writeText(dir, "caf\xe9.txt", "latin-1 name\n"));
     EXPECT_EQ(latin.page, PreviewPage::text);

@@ -58,7 +58,6 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
     vm->setMode(VisualizationMode::treemap);
     shoot(*vm, "explore-notice");
     vm->setShowAccessNotice(false);
-
     // Each registered view fills the Explore area and shows the current folder.
     vm->setSelectedNode(nodeAt(vm->root(), "Documents"));
     for (VisualizationMode mode : {VisualizationMode::folders, VisualizationMode::treemap, VisualizationMode::sunburst}) {
@@ -70,7 +69,6 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
         EXPECT_EQ(grid ? grid->folder() : canvas->state().folder, vm->root());
         EXPECT_TRUE(grid || canvas->height() > 400);
     }
-
     // Deep enough for the breadcrumb to fill up, with the queue badge showing.
     FileNode* deep = nodeAt(vm->root(), "Code/project/src/deep");
     vm->setCurrentFolder(deep);

@@ -51,7 +51,6 @@ TEST(TypeBreakdownBar, SegmentsShareTheWidthLeftAfterTheGaps) {
     // All zero: no division by zero, every segment at its minimum of 2.
     EXPECT_EQ(TypeBreakdownBar::segmentWidths({{FileCategory::video, 0}, {FileCategory::audio, 0}}, 100),
               (std::vector<double>{2, 2}));
-
     // Eight tiny entries get their minimum; the row then runs past the bar's end (the bar clips it).
     TypeBytes nine = {{FileCategory::video, 1'000'000'000}};
     for (FileCategory c : file_category::allCases)
@@ -73,13 +72,11 @@ TEST(QuickWinRow, OpenStageAllAndRevealTheLargestMatch) {
     } t;
     ScanViewModel model;
     model.setTab(AppTab::duplicates);
-
     // A folder match becomes the current folder and the selection.
     QuickWinRow::open(model, {QuickWins::Kind::downloads, {t.downloads}, 1});
     EXPECT_EQ(model.tab(), AppTab::explore);
     EXPECT_EQ(model.currentFolder(), t.downloads);
     EXPECT_EQ(model.selectedNode(), t.downloads);
-
     // A file, clicked on the row widget: selected, shown in its folder. Equal sizes: the earlier match wins.
     QuickWinRow row(model, {QuickWins::Kind::largeMedia, {t.clip, t.movie, t.other}, 3});
     row.resize(306, QuickWinRow::kHeight);
@@ -87,19 +84,16 @@ TEST(QuickWinRow, OpenStageAllAndRevealTheLargestMatch) {
     QTest::mouseClick(&row, Qt::LeftButton);
     EXPECT_EQ(model.selectedNode(), t.movie);
     EXPECT_EQ(model.currentFolder(), t.movie->parent());
-
     // No matches: only the tab changes.
     model.setTab(AppTab::monitor);
     QuickWinRow::open(model, {QuickWins::Kind::caches, {}, 0});
     EXPECT_EQ(model.tab(), AppTab::explore);
     EXPECT_EQ(model.selectedNode(), t.movie);
-
     // A match inside another listed match counts again in the total.
     EXPECT_EQ(SidebarView::quickWinsTotal({{QuickWins::Kind::largeMedia, {t.movie, t.clip}, 2},
                                            {QuickWins::Kind::downloads, {t.downloads}, 1},
                                            {QuickWins::Kind::caches, {t.movie->parent()}, 1}}),
               70'000'000 + 1000 + 70'000'000);
-
     // Staging all skips what is staged already; revealing shows the largest match.
     ScopedFakeDesktop desktop;
     CleanupQueue& queue = model.cleanupQueue();
@@ -153,7 +147,6 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
         if (!w->accessibleName().isEmpty() && w->isVisibleTo(&sidebar)) recents << w->accessibleName();
     ASSERT_FALSE(recents.isEmpty());
     EXPECT_EQ(recents.front(), "Home");
-
     // One quick-win row per category, in the model's order.
     const auto rows = sidebar.quickWinsSection()->findChildren<QuickWinRow*>();
     ASSERT_EQ(rows.size(), qsizetype(home.model().quickWins().size()));
@@ -171,7 +164,6 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
     QTest::mouseClick(button("Folder..."), Qt::LeftButton);
     EXPECT_EQ(home.model().tab(), AppTab::explore);
     EXPECT_FALSE(home.model().status().isScanning());
-
     // "Copy Path" and "Reveal" act on the current folder.
     ScopedFakeDesktop desktop;
     home.model().select(home.node("Documents"));
@@ -179,7 +171,6 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
     QTest::mouseClick(button("Reveal"), Qt::LeftButton);
     EXPECT_EQ(desktop->copied, std::vector<std::string>{home.path("Documents")});
     EXPECT_EQ(desktop->revealed, desktop->copied);
-
     // "Home" scans the home folder again.
     home.model().setTab(AppTab::monitor);
     QTest::mouseClick(button("Home"), Qt::LeftButton);
