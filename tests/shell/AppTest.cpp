@@ -13,7 +13,6 @@
 namespace {
 
 TEST(AppWindow, DefaultSizeIsClampedToTheScreenButNotBelowTheMinimum) {
-    EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 2560, 1440)), QSize(1680, 1050));
     EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 1600, 900)), QSize(1600, 900));
     EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 1024, 700)), QSize(1280, 760));
     AppWindow window;

@@ -5,7 +5,6 @@
 #include "shell/EmptyScanView.h"
 #include "shell/ExploreView.h"
 #include "shell/ModeBar.h"
-#include "shell/ScanningView.h"
 #include "shell/SymbolButton.h"
 #include "shell/ThemedLabel.h"
 #include "shell/UnreadableFoldersNotice.h"
@@ -45,17 +44,6 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     // A finished scan without a current folder shows the start screen again.
     vm->setCurrentFolder(nullptr);
     EXPECT_EQ(view->screen(), ExploreView::Screen::start);
-}
-
-TEST_F(ExploreViewTest, ScanningPathShortensInTheMiddle) {
-    ScanningView view;
-    view.resize(900, 600);
-    view.setProgress(1234, 1230000000, "/home/someone/" + std::string(300, 'a') + "/the/end/of/the/path");
-    EXPECT_LE(view.pathLabel()->width(), 520);
-    const QString shown = view.pathLabel()->shownText();
-    EXPECT_TRUE(shown.startsWith("/home/someone/"));
-    EXPECT_TRUE(shown.endsWith("of/the/path"));
-    EXPECT_TRUE(shown.contains(QChar(0x2026)));
 }
 
 TEST_F(ExploreViewTest, ModeBarWritesTheStateObjectAndPicksTheFirstArrangementThatFits) {
