@@ -28,7 +28,6 @@ TEST(Palette, FolderColoursWrapAndNodeColoursFollowTheMode) {
     EXPECT_EQ(palette::folderColor(families + 1, 0, 1), palette::folderColor(1, 0, 1));
     EXPECT_EQ(palette::folderColor(-families, 3, 1), palette::folderColor(0, 0, 1)); // depth below 2: base shade
     EXPECT_EQ(palette::folderColor(0, shades, 2), palette::folderColor(0, 0, 2));
-    EXPECT_NE(palette::folderColor(0, 1, 2), palette::folderColor(0, 0, 2));
 
     TestTree t;
     FileNode* movies = t.folder(t.root(), "Movies", kNow - 400 * kDay);
@@ -48,9 +47,6 @@ TEST(Palette, FolderColoursWrapAndNodeColoursFollowTheMode) {
     // By age: an unknown date is the oldest colour.
     EXPECT_EQ(color(*undated, ColorMode::age).rgb(), palette::agePalette()[5].rgb());
     EXPECT_EQ(color(*movies, ColorMode::age).rgb(), palette::agePalette()[4].rgb());
-    EXPECT_EQ(color(*movies, ColorMode::folder, 0, 1).rgb(), palette::folderColor(9, 0, 1).rgb());
-    EXPECT_EQ(palette::mindMapColor(*movies, ColorMode::folder, 9, kNow).rgb(),
-              palette::mindMapColor(*movies, ColorMode::folder, 1, kNow).rgb()); // wraps
 }
 
 TEST(Palette, Initials) {

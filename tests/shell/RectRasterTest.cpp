@@ -41,8 +41,7 @@ void expectShape(const QImage& image, const std::function<double(QPointF)>& dist
 }
 
 TEST(RectRaster, RoundedRectanglesAndRingsCoverTheirShape) {
-    const std::pair<QRectF, double> rects[] = {{QRectF(10.3, 7.6, 80.4, 50.9), 4.0},
-                                               {QRectF(5, 5, 40, 30), 0.0},
+    const std::pair<QRectF, double> rects[] = {{QRectF(10.3, 7.6, 80.4, 50.9), 4.0}, {QRectF(5, 5, 40, 30), 0.0},
                                                {QRectF(20.5, 30.25, 9.5, 7.75), 3.4},
                                                {QRectF(-20, -10, 70, 50), 8.0}}; // the last clipped by the image
     for (const auto& [rect, radius] : rects) {
