@@ -162,8 +162,7 @@ TEST_F(CanvasGestures, TapSelectsDoubleTapOpensFoldersWithChildrenOnly) {
 }
 
 TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {
-    // Layouts and drawings made so far, after a paint.
-    auto counts = [&] {
+    auto counts = [&] { // layouts and drawings made so far, after a paint
         (void)canvas.grab();
         return std::pair(canvas.layouts, canvas.drawings);
     };
@@ -186,8 +185,6 @@ TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {
     canvas.setDepth(3);
     EXPECT_EQ(counts().first, 4);
 }
-
-// ---- Regroupings made off the window thread -----------------------------------------------------
 
 // Every folder with files is regrouped on a pool thread. The test holds the tree's edit lock to keep a
 // regrouping pending, as the main thread does while it removes trashed items.

@@ -1,13 +1,9 @@
 #include "shell/Buttons.h"
 #include "shell/Fonts.h"
-#include "shell/HoverChip.h"
 #include "shell/Palette.h"
 #include "shell/Symbols.h"
-#include "tests/support/TestTree.h"
 
-#include <QFontInfo>
 #include <QFontMetrics>
-#include <QLocale>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -46,25 +42,7 @@ TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelea
     EXPECT_EQ(ink.grab().toImage().pixelColor(10, 20).rgb(), normal);
 }
 
-TEST(HoverChip, ShareOfTheScanAndFileCountOnlyForFolders) {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    TestTree t;
-    FileNode* folder = t.folder(t.root(), "Projects");
-    for (int i = 0; i < 1234; ++i) t.file(folder, "f", 1000);
-    t.finish();
-    HoverChip chip;
-    chip.setNode(folder, 500'000); // a part larger than the scan reads above 100 %
-    EXPECT_EQ(chip.shareText(), "246.8%");
-    EXPECT_EQ(chip.countText(), "1,234 files");
-    chip.setNode(folder->children()[0], 500'000);
-    EXPECT_EQ(chip.countText(), "");
-    chip.setNode(nullptr, 0);
-    EXPECT_TRUE(chip.isHidden());
-    QLocale::setDefault(QLocale::c());
-}
-
 TEST(Symbols, EveryNameHasAGlyphInTheEmbeddedFont) {
-    EXPECT_EQ(QFontInfo(fonts::ui(13)).family(), "Inter");
     const QFontMetrics metrics(fonts::symbol(12));
     for (const symbols::Entry& e : symbols::table()) EXPECT_TRUE(metrics.inFontUcs4(e.codepoint)) << e.name;
     for (FileCategory c : file_category::allCases) EXPECT_TRUE(symbols::known(palette::categorySymbol(c)));

@@ -41,8 +41,7 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     gate->release();
     WAIT_FOR(view->screen() == ExploreView::Screen::explorer);
     EXPECT_TRUE(view->modeBar() && view->visualization());
-    // A finished scan without a current folder shows the start screen again.
-    vm->setCurrentFolder(nullptr);
+    vm->setCurrentFolder(nullptr); // a finished scan without a current folder: the start screen again
     EXPECT_EQ(view->screen(), ExploreView::Screen::start);
 }
 
@@ -108,8 +107,7 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
         clickSegment(modes, indexOf(mode));
         const QString title = QString::fromUtf8(visualization_mode::rawValue(mode).data());
         QWidget* shown = view->visualization();
-        ASSERT_TRUE(shown);
-        EXPECT_TRUE(shown->isVisible());
+        ASSERT_TRUE(shown && shown->isVisible());
         // The registered view, or a placeholder with the mode's title.
         EXPECT_EQ(ViewRegistry::hasVisualization(mode) ? static_cast<QLabel*>(shown)->text() : shown->accessibleName(),
                   title);

@@ -2,17 +2,12 @@
 #include "model/CleanupQueue.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
-#include "shell/FileTile.h"
-#include "shell/PreviewWindow.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
 
 #include <QMenu>
-#include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <ctime>
 
 namespace {
 
@@ -56,9 +51,6 @@ TEST(NodeContextMenu, EntriesAndActions) {
     NodeContextMenu::trigger(model, t.file, Action::stage); // twice stages once
     NodeContextMenu::trigger(model, t.file, Action::stage);
     EXPECT_EQ(model.cleanupQueue().items().size(), 1u);
-    NodeContextMenu::trigger(model, t.file, Action::preview);
-    EXPECT_EQ(PreviewWindow::instance().path(), "/srv/media/song.mp3");
-    PreviewWindow::instance().close();
     // "Open" on an empty folder only selects it; on a folder with children it is entered.
     model.setCurrentFolder(t.tree->root());
     NodeContextMenu::trigger(model, t.empty, Action::open);
@@ -71,25 +63,6 @@ TEST(NodeContextMenu, EntriesAndActions) {
     EXPECT_EQ(desktop->copied.size(), 1u);
     EXPECT_EQ(desktop->revealed.size(), 1u);
     EXPECT_EQ(model.cleanupQueue().items().size(), 1u);
-}
-
-TEST(FileTile, SubtitleAndClicks) {
-    TreeBuilder builder{"/data"};
-    FileNode* unknown = builder.fileAt("old.mp4", 1000, 0);
-    FileNode* fresh = builder.fileAt("new.pdf", 1000, double(time(nullptr)) - 5);
-    auto tree = builder.finish();
-    EXPECT_EQ(FileTile::subtitle(*unknown), "Video · Unknown");
-    EXPECT_EQ(FileTile::subtitle(*fresh), "Document · Just now");
-    ScanViewModel model;
-    FileTile tile(model, fresh);
-    tile.resize(280, FileTile::kHeight);
-    tile.show();
-    QTest::mouseClick(&tile, Qt::LeftButton);
-    EXPECT_EQ(model.selectedNode(), fresh);
-    EXPECT_TRUE(tile.isSelected());
-    QTest::mouseDClick(&tile, Qt::LeftButton);
-    EXPECT_EQ(PreviewWindow::instance().path(), "/data/new.pdf");
-    PreviewWindow::instance().close();
 }
 
 } // namespace

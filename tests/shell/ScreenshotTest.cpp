@@ -77,10 +77,8 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
     vm->setMode(VisualizationMode::ageMap);
     shoot(*vm, "explore-deep");
     // A long name: the title and the crumbs shorten, nothing runs under the buttons.
-    FileNode* longName = deep->parent()->parent();
-    for (FileNode* c : longName->children())
-        if (c->name().starts_with("Quarterly")) longName = c;
-    vm->setCurrentFolder(longName);
+    auto project = deep->parent()->parent()->children();
+    vm->setCurrentFolder(*std::ranges::find_if(project, [](FileNode* c) { return c->name().starts_with("Quarterly"); }));
     vm->setMode(VisualizationMode::treemap);
     shoot(*vm, "explore-longname");
 

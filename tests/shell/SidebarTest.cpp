@@ -42,8 +42,7 @@ TEST(UsageRing, FiguresAtTheEdgesAndAnArcFromTwelveClockwise) {
 TEST(TypeBreakdownBar, SegmentsShareTheWidthLeftAfterTheGapsAndKeepAMinimum) {
     const TypeBytes three = {{FileCategory::video, 500}, {FileCategory::image, 300}, {FileCategory::other, 200}};
     const auto widths = TypeBreakdownBar::segmentWidths(three, 304); // 300 after two gaps
-    ASSERT_EQ(widths.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(widths[i], (std::array{150.0, 90.0, 60.0})[i]);
+    EXPECT_EQ(widths, (std::vector<double>{150, 90, 60}));
     // All zero: no division by zero, every segment at its minimum.
     EXPECT_EQ(TypeBreakdownBar::segmentWidths({{FileCategory::video, 0}, {FileCategory::audio, 0}}, 100),
               (std::vector<double>{2, 2}));
@@ -125,11 +124,8 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
         if (!w->accessibleName().isEmpty() && w->isVisibleTo(&sidebar)) recents << w->accessibleName();
     ASSERT_FALSE(recents.isEmpty());
     EXPECT_EQ(recents.front(), "Home");
-    // One quick-win row per category, in the model's order.
-    const auto rows = sidebar.quickWinsSection()->findChildren<QuickWinRow*>();
-    ASSERT_EQ(rows.size(), qsizetype(home.model().quickWins().size()));
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        EXPECT_EQ(rows[i]->category().kind, home.model().quickWins()[size_t(i)].kind);
+    // One quick-win row per category.
+    EXPECT_EQ(sidebar.quickWinsSection()->findChildren<QuickWinRow*>().size(), qsizetype(home.model().quickWins().size()));
 
     auto button = [&](const QString& title) -> WideButton* {
         for (auto* b : sidebar.findChildren<WideButton*>())
@@ -137,18 +133,10 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
         return nullptr;
     };
     ASSERT_TRUE(button("Home") && button("Folder..."));
-    // "Folder..." with a cancelled chooser: Explore comes forward, nothing is scanned.
-    home.model().setTab(AppTab::applications);
+    home.model().setTab(AppTab::applications); // "Folder..." cancelled: Explore comes forward, no scan
     QTest::mouseClick(button("Folder..."), Qt::LeftButton);
     EXPECT_EQ(home.model().tab(), AppTab::explore);
     EXPECT_FALSE(home.model().status().isScanning());
-    // "Copy Path" and "Reveal" act on the current folder.
-    ScopedFakeDesktop desktop;
-    home.model().select(home.node("Documents"));
-    QTest::mouseClick(button("Copy Path"), Qt::LeftButton);
-    QTest::mouseClick(button("Reveal"), Qt::LeftButton);
-    EXPECT_EQ(desktop->copied, std::vector<std::string>{home.path("Documents")});
-    EXPECT_EQ(desktop->revealed, desktop->copied);
     // "Home" scans the home folder again.
     home.model().setTab(AppTab::monitor);
     QTest::mouseClick(button("Home"), Qt::LeftButton);

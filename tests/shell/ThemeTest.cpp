@@ -1,26 +1,10 @@
 #include "shell/Theme.h"
 
-#include <QApplication>
 #include <QSettings>
-#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(ThemeManager, SwitchingSetsTheApplicationPaletteAndSignalsOnce) {
-    ThemeManager& manager = ThemeManager::instance();
-    manager.setThemeName(ThemeName::light);
-    QSignalSpy changed(&manager, &ThemeManager::themeChanged);
-    manager.setThemeName(ThemeName::dark);
-    manager.setThemeName(ThemeName::dark); // the same theme again is no change
-    EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(&theme(), &Theme::dark());
-    EXPECT_EQ(QApplication::palette().color(QPalette::Text), Theme::dark().text); // Qt-drawn widgets follow
-    manager.setThemeName(ThemeName::light);
-    EXPECT_EQ(changed.count(), 2);
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), Theme::light().background);
-}
 
 TEST(ThemeManager, StartsFromTheStoredNameElseTheSystem) {
     QSettings settings;
