@@ -24,9 +24,10 @@ using mouse::send;
 TEST(LayoutCache, OneSlotKeyedOnEveryFieldAndTheDrawingKeyAddsSelectionSchemeAndLabels) {
     auto node = [](uintptr_t address) { return reinterpret_cast<const FileNode*>(address); };
     const VizKey base{3, node(0x20), 640, 480, 5, ColorMode::age};
-    for (const VizKey& other : {VizKey{4, node(0x20), 640, 480, 5, ColorMode::age}, VizKey{3, node(0x28), 640, 480, 5, ColorMode::age},
-                                VizKey{3, node(0x20), 641, 480, 5, ColorMode::age}, VizKey{3, node(0x20), 640, 479, 5, ColorMode::age},
-                                VizKey{3, node(0x20), 640, 480, 6, ColorMode::age}, VizKey{3, node(0x20), 640, 480, 5, ColorMode::folder}}) {
+    std::vector<VizKey> others(6, base);
+    others[0].generation = 4, others[1].node = node(0x28), others[2].width = 641;
+    others[3].height = 479, others[4].depth = 6, others[5].mode = ColorMode::folder;
+    for (const VizKey& other : others) {
         int computed = 0;
         LayoutCache<int> cache;
         for (const VizKey& key : {base, VizKey(base), other, base}) cache.value(key, [&] { return ++computed; });
