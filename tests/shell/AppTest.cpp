@@ -3,27 +3,24 @@
 #include "shell/Motion.h"
 #include "shell/Theme.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 TEST(AppWindow, DefaultSizeIsClampedToTheScreenButNotBelowTheMinimum) {
-    EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 2560, 1440)), QSize(1680, 1050));
-    EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 1600, 900)), QSize(1600, 900));
     EXPECT_EQ(AppWindow::defaultSize(QRect(0, 0, 1024, 700)), QSize(1280, 760));
     AppWindow window;
-    EXPECT_EQ(window.windowTitle(), "Brenwick");
     window.resize(800, 600);
     EXPECT_EQ(window.size(), QSize(1280, 760));
 }
 
-TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLook) {
+TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLookToTheNew) {
     AppWindow window;
     window.resize(1280, 760);
     window.show();
@@ -34,19 +31,24 @@ TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLook) {
     ASSERT_NE(fade, nullptr);
     EXPECT_TRUE(fade->isVisible());
     EXPECT_EQ(fade->pixmap().toImage().pixelColor(5, 5).rgb(), Theme::light().background.rgb());
-    motion::setAnimationsEnabled(false); // ends the fade
+    motion::setAnimationsEnabled(false); // ends every animation, the fade too
     EXPECT_FALSE(fade->isVisible());
     EXPECT_EQ(window.grab().toImage().pixelColor(5, 5).rgb(), Theme::dark().background.rgb());
+    EXPECT_EQ(QApplication::palette().color(QPalette::Text), Theme::dark().text); // Qt-drawn widgets follow
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
-// A line edit that, like QLineEdit under X11 key bindings, claims Ctrl+K for itself.
+// A line edit that, like QLineEdit under X11 key bindings, claims Ctrl+K (delete to the line's end).
 class ClaimingLineEdit : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
     int ctrlK = 0;
 
 protected:
+    static bool isCtrlK(QEvent* e) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        return k->key() == Qt::Key_K && k->modifiers() == Qt::ControlModifier;
+    }
     bool event(QEvent* e) override {
         if (e->type() == QEvent::ShortcutOverride && isCtrlK(e)) {
             e->accept();
@@ -54,30 +56,14 @@ protected:
         }
         return QLineEdit::event(e);
     }
-    void keyPressEvent(QKeyEvent* e) override {
-        if (isCtrlK(e)) {
-            ++ctrlK;
-            setText(text().left(cursorPosition())); // delete to the end of the line
-            return;
-        }
-        QLineEdit::keyPressEvent(e);
-    }
-
-private:
-    static bool isCtrlK(QEvent* e) {
-        auto* k = static_cast<QKeyEvent*>(e);
-        return k->key() == Qt::Key_K && k->modifiers() == Qt::ControlModifier;
-    }
+    void keyPressEvent(QKeyEvent* e) override { isCtrlK(e) ? void(++ctrlK) : QLineEdit::keyPressEvent(e); }
 };
 
 TEST(AppShortcut, TheApplicationsMeaningWinsOverALineEdit) {
     QWidget window;
-    auto* layout = new QVBoxLayout(&window);
-    auto* edit = new ClaimingLineEdit("some text");
-    layout->addWidget(edit);
+    auto* edit = new ClaimingLineEdit("some text", &window);
     int fired = 0;
     AppShortcut focusFilter(QKeySequence(Qt::CTRL | Qt::Key_K), &window, [&] { ++fired; });
-    EXPECT_EQ(focusFilter.hint(), "Ctrl+K");
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -87,38 +73,12 @@ TEST(AppShortcut, TheApplicationsMeaningWinsOverALineEdit) {
     QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(fired, 1);
     EXPECT_EQ(edit->ctrlK, 0);
-    EXPECT_EQ(edit->text(), "some text"); // not cut at the cursor
-
     QTest::keyClick(edit, Qt::Key_X); // other keys still type
     EXPECT_EQ(edit->text(), "somex text");
     focusFilter.setEnabled(false);
     QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(fired, 1);
-    EXPECT_EQ(edit->ctrlK, 1);
-    EXPECT_EQ(edit->text(), "somex"); // now the line edit's own meaning
-}
-
-TEST(Motion, TheSwitchEndsEveryAnimation) {
-    // Off (as in every test): the value lands at once.
-    QObject owner;
-    double value = 0;
-    bool done = false;
-    EXPECT_EQ(motion::animate(&owner, "x", 0.0, 1.0, motion::easeOut(1.0), [&](const QVariant& v) { value = v.toDouble(); },
-                              [&] { done = true; }),
-              nullptr);
-    EXPECT_EQ(value, 1.0);
-    EXPECT_TRUE(done);
-
-    // On: it runs; switching off finishes it immediately.
-    motion::setAnimationsEnabled(true);
-    done = false;
-    EXPECT_NE(motion::animate(&owner, "x", 0.0, 2.0, motion::easeOut(10.0), [&](const QVariant& v) { value = v.toDouble(); },
-                              [&] { done = true; }),
-              nullptr);
-    EXPECT_FALSE(done);
-    motion::setAnimationsEnabled(false);
-    EXPECT_TRUE(done);
-    EXPECT_EQ(value, 2.0);
+    EXPECT_EQ(edit->ctrlK, 1); // now the line edit's own meaning
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -40,28 +39,24 @@ TEST(ParallelPaint, BandsPaintWhatOnePainterPaints) {
     QImage label(QSize(120, 28), QImage::Format_ARGB32_Premultiplied);
     label.setDevicePixelRatio(ratio);
     label.fill(Qt::transparent);
-    {
-        QPainter p(&label);
-        p.setFont(fonts::ui(9.5));
-        p.drawText(QPointF(2, 10), QStringLiteral("node_modules"));
-    }
+    QPainter labelPainter(&label);
+    labelPainter.setFont(fonts::ui(9.5));
+    labelPainter.drawText(QPointF(2, 10), QStringLiteral("node_modules"));
+    labelPainter.end();
 
     QImage whole(QSize(420, 700), QImage::Format_ARGB32_Premultiplied);
     whole.fill(Qt::white);
     QImage banded = whole;
-    {
-        QPainter p(&whole);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.translate(origin);
-        p.scale(ratio, ratio);
-        scene(p, label);
-    }
+    QPainter p(&whole);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    p.translate(origin);
+    p.scale(ratio, ratio);
+    scene(p, label);
+    p.end();
     std::atomic<int> bands = 0;
-    paintBandsInParallel(banded, origin, ratio, [&](QPainter& p, const QRectF&) {
+    paintBandsInParallel(banded, origin, ratio, [&](QPainter& band, const QRectF&) {
         ++bands;
-        scene(p, label);
+        scene(band, label);
     });
     EXPECT_GT(bands.load(), 1);
     // Qt may pick another sampling path for a rotated picture on a short image: a few levels of grey

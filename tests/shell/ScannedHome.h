@@ -12,9 +12,8 @@ namespace platform {
 class TrashBackend;
 }
 
-// A home folder of real files (documents, media, a project with node_modules, Downloads, a cache),
-// with ages from today to years ago, scanned by a state object: the sidebar and inspector show it as a
-// user would see it. HOME points at it for the life of the object.
+// A home folder of real files of all kinds and ages, scanned by a state object, as a user would see it.
+// HOME points at it for the life of the object.
 class ScannedHome {
   public:
     // `trash` stands in for the Trash the cleanup queue moves to (null: the real one).

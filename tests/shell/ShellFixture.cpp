@@ -27,19 +27,14 @@ std::unique_ptr<ScanViewModel> ShellTest::makeViewModel() {
 }
 
 std::string ShellTest::makeFixture() {
-    dir.writeFile("fixture/Movies/holiday.mp4", 600000);
-    dir.writeFile("fixture/Movies/clips/intro.mov", 250000);
-    dir.writeFile("fixture/Music/album/track01.mp3", 90000);
-    dir.writeFile("fixture/Music/album/track02.mp3", 85000);
-    dir.writeFile("fixture/Documents/report.pdf", 120000);
-    dir.writeFile("fixture/Documents/notes.txt", 3000);
-    dir.writeFile("fixture/Documents/archive/old.zip", 200000);
-    dir.writeFile("fixture/Code/project/src/main.cpp", 12000);
-    dir.writeFile("fixture/Code/project/src/deep/deeper/util.h", 4000);
-    dir.writeFile("fixture/Pictures/photo.jpg", 150000);
-    dir.writeFile("fixture/readme.md", 2000);
-    dir.writeFile("fixture/Code/project/Quarterly reports and presentations for the whole department, 2019 to 2024/"
-                  "summary.key",
-                  40000);
+    const std::pair<const char*, size_t> files[] = {
+        {"Movies/holiday.mp4", 600000},         {"Movies/clips/intro.mov", 250000},
+        {"Music/album/track01.mp3", 90000},     {"Music/album/track02.mp3", 85000},
+        {"Documents/report.pdf", 120000},       {"Documents/notes.txt", 3000},
+        {"Documents/archive/old.zip", 200000},  {"Code/project/src/main.cpp", 12000},
+        {"Code/project/src/deep/deeper/util.h", 4000}, {"Pictures/photo.jpg", 150000}, {"readme.md", 2000},
+        {"Code/project/Quarterly reports and presentations for the whole department, 2019 to 2024/summary.key", 40000},
+    };
+    for (const auto& [path, size] : files) dir.writeFile("fixture/" + std::string(path), size);
     return (dir.path() / "fixture").string();
 }

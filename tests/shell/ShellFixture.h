@@ -11,9 +11,8 @@
 #include <optional>
 #include <string>
 
-// A state object wired as the application wires it (its appearance drives the ThemeManager), over a
-// fixture folder, with the folder chooser made to order. Views registered by a test are forgotten
-// after it.
+// A state object wired as the application wires it (its appearance drives the ThemeManager), with the
+// folder chooser made to order. Views registered by a test are forgotten after it.
 class ShellTest : public ScanFixture {
 protected:
     void SetUp() override;

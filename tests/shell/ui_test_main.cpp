@@ -1,5 +1,4 @@
-// The main of the UI tests: one offscreen QApplication for every test, with the embedded fonts and
-// animations switched off, so every animated change lands at once.
+// One offscreen QApplication for every UI test; animations off, so every animated change lands at once.
 #include "shell/Fonts.h"
 #include "shell/Motion.h"
 
