@@ -260,8 +260,9 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
     for (const QString& path : settings.value(kRecentsKey).toStringList())
         d_->recents.push_back(QFile::encodeName(path).toStdString());
 
+    // The stored theme is applied once and not written back.
     if (auto stored = theme_name::fromRawValue(settings.value(kThemeKey).toString().toStdString()))
-        setThemeName(*stored);
+        d_->themeName = *stored;
     applyAppearance();
 
     if (auto mode = visualization_mode::fromRawValue(qgetenv("BRENWICK_MODE").toStdString())) d_->mode = *mode;

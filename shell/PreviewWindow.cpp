@@ -127,7 +127,11 @@ QString symbolFor(const PreviewContent& content) {
 
 } // namespace
 
-PreviewFacts readPreviewFacts(const std::string& path) {
+namespace {
+
+// The facts, and the file they were read from (open when it is a readable regular file), so that
+// the preview reads the very file it judged.
+PreviewFacts readFacts(const std::string& path, std::unique_ptr<QFile>& file) {
     PreviewFacts facts;
     struct stat st {};
     if (path.empty() || ::lstat(path.c_str(), &st) != 0) return facts;
@@ -137,7 +141,7 @@ PreviewFacts readPreviewFacts(const std::string& path) {
         facts.readable = canOpenFolder(path);
         return facts;
     }
-    auto file = openRegular(path);
+    file = openRegular(path);
     if (!file) return facts;
     facts.readable = true;
     const QByteArray head = file->peek(kSniffBytes);
@@ -148,6 +152,13 @@ PreviewFacts readPreviewFacts(const std::string& path) {
     facts.isText =
         mimes.mimeTypeForFileNameAndData(lastComponent(path), head).inherits(QStringLiteral("text/plain"));
     return facts;
+}
+
+} // namespace
+
+PreviewFacts readPreviewFacts(const std::string& path) {
+    std::unique_ptr<QFile> file;
+    return readFacts(path, file);
 }
 
 PreviewPage choosePreviewPage(const PreviewFacts& facts) {
@@ -163,7 +174,8 @@ PreviewContent loadPreview(const std::string& path) {
     PreviewContent content;
     content.path = path;
     content.name = lastComponent(path);
-    const PreviewFacts facts = readPreviewFacts(path);
+    std::unique_ptr<QFile> file;
+    const PreviewFacts facts = readFacts(path, file);
     content.page = choosePreviewPage(facts);
     content.exists = facts.exists;
     content.isDirectory = facts.isDirectory;
@@ -174,7 +186,6 @@ PreviewContent loadPreview(const std::string& path) {
         content.size = int64_t(st.st_size);
         content.modified = dateFromStamp(double(st.st_mtim.tv_sec) + double(st.st_mtim.tv_nsec) / 1e9);
     }
-    std::unique_ptr<QFile> file = facts.readable && !facts.isDirectory ? openRegular(path) : nullptr;
     if (facts.isDirectory)
         type = mimes.mimeTypeForName(QStringLiteral("inode/directory"));
     else if (file)
