@@ -19,7 +19,8 @@ template <typename Canvas> QWidget* makeCanvas(ScanViewModel& viewModel, FileNod
 QWidget* makeSunburst(ScanViewModel& viewModel, FileNode* folder, QWidget* parent) {
     auto* view = new SunburstView(parent);
     ScanViewModel* vm = &viewModel;
-    view->setDisplayName([vm](const FileNode& node) { return QString::fromStdString(vm->displayName(node.path())); });
+    view->setDisplayName(
+        [vm](const FileNode& node) { return QString::fromStdString(vm->displayName(node.path())); });
     wireCanvas(view, viewModel, folder);
     return view;
 }
@@ -30,6 +31,7 @@ void registerViews() {
     ViewRegistry::registerVisualization(VisualizationMode::treemap, &makeCanvas<TreemapView>);
     ViewRegistry::registerVisualization(VisualizationMode::folders, &FolderGridView::create);
     ViewRegistry::registerVisualization(VisualizationMode::sunburst, &makeSunburst);
-    ViewRegistry::registerCleanupQueue(
-        [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* { return new CleanupQueueView(viewModel, parent); });
+    ViewRegistry::registerCleanupQueue([](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
+        return new CleanupQueueView(viewModel, parent);
+    });
 }

@@ -29,9 +29,10 @@ int main(int argc, char** argv) {
     services.chooseFolder = [&window] { return chooseFolderToScan(&window); };
     // Reads the stored "theme" and applies it, then BRENWICK_MODE and BRENWICK_SCAN.
     ScanViewModel viewModel(std::move(services));
-    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel, [&viewModel](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive) viewModel.applicationBecameActive();
-    });
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel,
+                     [&viewModel](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive) viewModel.applicationBecameActive();
+                     });
     window.setContent(new ContentView(viewModel));
 
     window.showAndActivate();

@@ -35,19 +35,20 @@ int runDupes(const std::vector<std::string>& given) {
     if (!list.empty()) {
         std::ofstream out(list);
         for (const auto& g : groups) {
-            for (const FileNode* f : g.files) out << f->path() << '\n';
+            for (const FileNode* f : g.files)
+                out << f->path() << '\n';
             out << '\n';
         }
     }
     std::printf("groups=%zu redundant_files=%lld wasted_bytes=%lld hash_seconds=%.3f total_seconds=%.3f\n",
-                groups.size(), static_cast<long long>(redundant), static_cast<long long>(wasted), stats.hashSeconds,
-                total);
+                groups.size(), static_cast<long long>(redundant), static_cast<long long>(wasted),
+                stats.hashSeconds, total);
     std::fprintf(stderr,
                  "candidates=%lld full_hashed=%lld bytes_read=%lld full_bytes=%lld walk_seconds=%.3f "
                  "partial_seconds=%.3f full_seconds=%.3f\n",
                  static_cast<long long>(stats.candidates), static_cast<long long>(stats.fullHashed),
-                 static_cast<long long>(stats.bytesRead), static_cast<long long>(stats.fullBytes), stats.walkSeconds,
-                 stats.partialSeconds, stats.fullSeconds);
+                 static_cast<long long>(stats.bytesRead), static_cast<long long>(stats.fullBytes),
+                 stats.walkSeconds, stats.partialSeconds, stats.fullSeconds);
     return 0;
 }
 

@@ -32,14 +32,16 @@ double median(std::vector<double> values) {
 
 // Scans PATH, picks the folder with the most direct children (or --folder RELATIVE) and measures the
 // folder grid on it in a shown window: the first screen, wheel steps through the whole grid, jumps,
-// and typing into the filter. Opening is timed twice: first in the process, then again. Prints one line of key=value figures.
+// and typing into the filter. Opening is timed twice: first in the process, then again. Prints one line of
+// key=value figures.
 int runFolderGrid(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     const std::string relative = bench::takeOption(args, "--folder");
     const int width = std::stoi(bench::takeOption(args, "--width", "958"));
     const int height = std::stoi(bench::takeOption(args, "--height", "780"));
     if (args.size() != 1) {
-        std::fprintf(stderr, "usage: brenwick-bench foldergrid PATH [--folder RELATIVE] [--width W] [--height H]\n");
+        std::fprintf(stderr,
+                     "usage: brenwick-bench foldergrid PATH [--folder RELATIVE] [--width W] [--height H]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -65,7 +67,8 @@ int runFolderGrid(const std::vector<std::string>& arguments) {
         });
     }
     size_t folders = 0;
-    for (const FileNode* child : folder->children()) folders += child->isDirectory();
+    for (const FileNode* child : folder->children())
+        folders += child->isDirectory();
 
     ScanViewModel viewModel;
     QImage screen(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -106,16 +109,18 @@ int runFolderGrid(const std::vector<std::string>& arguments) {
         QCoreApplication::processEvents();
         filters.push_back(msSince(start));
     }
-    std::printf("folder=%s children=%zu folders=%zu files=%zu cold_open_ms=%.2f open_ms=%.2f scroll_steps=%zu step_ms_median=%.3f "
+    std::printf("folder=%s children=%zu folders=%zu files=%zu cold_open_ms=%.2f open_ms=%.2f "
+                "scroll_steps=%zu step_ms_median=%.3f "
                 "step_ms_max=%.2f jump_ms_median=%.2f jump_ms_max=%.2f filter_ms_max=%.2f\n",
-                folder->path().c_str(), folder->children().size(), folders, folder->children().size() - folders,
-                coldOpenMs, openMs, steps.size(), median(steps), steps.empty() ? 0.0 : *std::max_element(steps.begin(), steps.end()),
-                median(jumps), *std::max_element(jumps.begin(), jumps.end()),
+                folder->path().c_str(), folder->children().size(), folders,
+                folder->children().size() - folders, coldOpenMs, openMs, steps.size(), median(steps),
+                steps.empty() ? 0.0 : *std::max_element(steps.begin(), steps.end()), median(jumps),
+                *std::max_element(jumps.begin(), jumps.end()),
                 *std::max_element(filters.begin(), filters.end()));
     return 0;
 }
 
-const BenchCommand folderGridCommand{"foldergrid", "foldergrid PATH [--folder RELATIVE] [--width W] [--height H]",
-                                     runFolderGrid};
+const BenchCommand folderGridCommand{
+    "foldergrid", "foldergrid PATH [--folder RELATIVE] [--width W] [--height H]", runFolderGrid};
 
 } // namespace

@@ -10,15 +10,15 @@ namespace {
 // Local month boundaries from January 1990 to the end of next year, converted once per report, so
 // the walk does no time-zone conversion (and takes no libc lock) per file.
 class MonthTable {
-public:
+  public:
     explicit MonthTable(double now) {
         time_t nowSeconds = static_cast<time_t>(now);
-        struct tm local{};
+        struct tm local {};
         int lastYear = localtime_r(&nowSeconds, &local) ? local.tm_year + 1900 + 1 : 2100;
         lastYear = std::max(lastYear, AgeReport::kFirstYear);
         for (int year = AgeReport::kFirstYear; year <= lastYear + 1; ++year) {
             for (int month = 0; month < 12; ++month) {
-                struct tm start{};
+                struct tm start {};
                 start.tm_year = year - 1900;
                 start.tm_mon = month;
                 start.tm_mday = 1;
@@ -36,21 +36,23 @@ public:
         int64_t seconds = static_cast<int64_t>(stamp); // truncated toward zero
         if (seconds < starts_.front()) return false;
         if (seconds < starts_.back()) {
-            size_t index = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), seconds) - starts_.begin()) - 1;
+            size_t index = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), seconds) -
+                                               starts_.begin()) -
+                           1;
             year = AgeReport::kFirstYear + static_cast<int>(index / 12);
             month = static_cast<int>(index % 12);
             return true;
         }
         // Beyond the table (a time in the future): rare, converted one by one.
         time_t t = static_cast<time_t>(seconds);
-        struct tm local{};
+        struct tm local {};
         if (!localtime_r(&t, &local)) return false;
         year = local.tm_year + 1900;
         month = local.tm_mon;
         return year >= AgeReport::kFirstYear;
     }
 
-private:
+  private:
     std::vector<int64_t> starts_;
 };
 

@@ -25,9 +25,9 @@ constexpr size_t kMinimumKeyLength = 3;
 // Entries the whole desktop shares; removing one with an application would hurt every other one.
 const std::set<std::string, std::less<>>& sharedEntries() {
     static const std::set<std::string, std::less<>> entries = {
-        "trash", "applications", "flatpak", "keyrings", "icons", "fonts", "mime", "dconf", "systemd",
-        "autostart", "gnome-shell", "mimeapps.list", "user-dirs.dirs", "user-dirs.locale",
-        "recently-used.xbel",
+        "trash",       "applications",  "flatpak",        "keyrings",         "icons",
+        "fonts",       "mime",          "dconf",          "systemd",          "autostart",
+        "gnome-shell", "mimeapps.list", "user-dirs.dirs", "user-dirs.locale", "recently-used.xbel",
     };
     return entries;
 }
@@ -39,7 +39,8 @@ bool isAscii(std::string_view s) {
 }
 
 std::string lowerCased(std::string_view s) {
-    if (!isAscii(s)) return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toLower().toStdString();
+    if (!isAscii(s))
+        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toLower().toStdString();
     std::string out(s);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -60,12 +61,16 @@ std::string withoutSpaces(std::string s) {
 }
 
 std::string trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return std::string(s);
 }
 
-bool isSeparator(char c) { return c == '-' || c == '_' || c == ' ' || c == '.'; }
+bool isSeparator(char c) {
+    return c == '-' || c == '_' || c == ' ' || c == '.';
+}
 
 // "1.2.3", "v2", "2023.10.1", "1.0.0rc1": a digit (after an optional v) starting dotted parts.
 bool looksLikeVersion(std::string_view token, bool& dotted) {
@@ -92,7 +97,8 @@ const platform::DesktopEntry* launchingEntry(const std::vector<platform::Desktop
     for (const auto& entry : entries) {
         std::string program = entry.execProgram();
         if (program.empty() || program[0] != '/') continue;
-        if (program == path || (!canonical.empty() && (program == canonical || platform::resolvedPath(program) == canonical)))
+        if (program == path ||
+            (!canonical.empty() && (program == canonical || platform::resolvedPath(program) == canonical)))
             return &entry;
     }
     return nullptr;
@@ -102,7 +108,8 @@ const platform::DesktopEntry* launchingEntry(const std::vector<platform::Desktop
 
 int64_t InstalledApp::totalSize() const {
     int64_t total = bundleSize;
-    for (const auto& group : leftovers) total += group.totalSize;
+    for (const auto& group : leftovers)
+        total += group.totalSize;
     return total;
 }
 
@@ -121,15 +128,19 @@ Environment userEnvironment(SizeFunction sizeOf) {
     return env;
 }
 
-std::string applicationsFolder(const Environment& env) { return env.home + "/Applications"; }
+std::string applicationsFolder(const Environment& env) {
+    return env.home + "/Applications";
+}
 
 StemParts splitStem(const std::string& stem) {
     static constexpr std::array<std::string_view, 13> kArchitectures = {
-        "x86_64", "x86-64", "amd64", "x64", "aarch64", "arm64", "armhf", "armv7l", "armv7", "i386", "i686", "x86", "ia32",
+        "x86_64", "x86-64", "amd64", "x64",  "aarch64", "arm64", "armhf",
+        "armv7l", "armv7",  "i386",  "i686", "x86",     "ia32",
     };
     std::string_view rest(stem);
     auto trimSeparators = [&] {
-        while (!rest.empty() && isSeparator(rest.back())) rest.remove_suffix(1);
+        while (!rest.empty() && isSeparator(rest.back()))
+            rest.remove_suffix(1);
     };
     trimSeparators();
     for (bool stripped = true; stripped;) {
@@ -148,9 +159,11 @@ StemParts splitStem(const std::string& stem) {
     size_t versionStart = std::string_view::npos, undottedStart = std::string_view::npos;
     size_t tokenIndex = 0;
     for (size_t i = 0; i < rest.size();) {
-        while (i < rest.size() && (rest[i] == '-' || rest[i] == '_' || rest[i] == ' ')) ++i;
+        while (i < rest.size() && (rest[i] == '-' || rest[i] == '_' || rest[i] == ' '))
+            ++i;
         size_t start = i;
-        while (i < rest.size() && rest[i] != '-' && rest[i] != '_' && rest[i] != ' ') ++i;
+        while (i < rest.size() && rest[i] != '-' && rest[i] != '_' && rest[i] != ' ')
+            ++i;
         if (i == start) break;
         bool dotted = false;
         if (tokenIndex++ > 0 && looksLikeVersion(rest.substr(start, i - start), dotted)) {
@@ -178,10 +191,11 @@ StemParts splitStem(const std::string& stem) {
 }
 
 std::optional<double> lastUsedDate(const std::string& path, const std::string& mountInfoPath) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
     std::string canonical = platform::resolvedPath(path);
-    auto mount = platform::mountContaining(platform::readMountTable(mountInfoPath), canonical.empty() ? path : canonical);
+    auto mount = platform::mountContaining(platform::readMountTable(mountInfoPath),
+                                           canonical.empty() ? path : canonical);
     // Under noatime the access time is only the creation time and says nothing about use.
     if (mount && mount->hasOption("noatime")) return std::nullopt;
     return static_cast<double>(st.st_atim.tv_sec) + static_cast<double>(st.st_atim.tv_nsec) / 1e9;
@@ -191,15 +205,17 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
                                     const std::vector<platform::DesktopEntry>& desktopEntries,
                                     const Environment& env) {
     std::string fileName = fs::path(appImagePath).filename().string();
-    if (fileName.size() <= kAppImageSuffix.size() || !fileName.ends_with(kAppImageSuffix)) return std::nullopt;
-    struct stat st{};
+    if (fileName.size() <= kAppImageSuffix.size() || !fileName.ends_with(kAppImageSuffix))
+        return std::nullopt;
+    struct stat st {};
     if (::lstat(appImagePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0111) == 0)
         return std::nullopt;
 
     StemParts parts = splitStem(fileName.substr(0, fileName.size() - kAppImageSuffix.size()));
     InstalledApp app;
     app.bundleURL = appImagePath;
-    if (const auto* entry = launchingEntry(desktopEntries, appImagePath, platform::resolvedPath(appImagePath))) {
+    if (const auto* entry =
+            launchingEntry(desktopEntries, appImagePath, platform::resolvedPath(appImagePath))) {
         app.bundleIdentifier = entry->id;
         app.displayName = trimmed(entry->value("Name"));
         if (std::string v = trimmed(entry->value("X-AppImage-Version")); !v.empty()) app.version = v;
@@ -222,7 +238,8 @@ std::vector<InstalledApp> listApps(const std::string& folder, const Environment&
     fs::directory_iterator it(folder, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::string name = it->path().filename().string();
-        if (name.size() > kAppImageSuffix.size() && name.ends_with(kAppImageSuffix)) paths.push_back(it->path().string());
+        if (name.size() > kAppImageSuffix.size() && name.ends_with(kAppImageSuffix))
+            paths.push_back(it->path().string());
     }
     if (paths.empty()) return {};
     auto entries = platform::readDesktopEntries(env.desktopEntriesFolder);
@@ -241,9 +258,13 @@ std::optional<LibraryListing> listLibraryFolder(const std::string& label, const 
     return listing;
 }
 
-std::string identifierKey(const InstalledApp& app) { return lowerCased(app.bundleIdentifier); }
+std::string identifierKey(const InstalledApp& app) {
+    return lowerCased(app.bundleIdentifier);
+}
 
-std::string nameKey(const InstalledApp& app) { return withoutSpaces(lowerCased(app.displayName)); }
+std::string nameKey(const InstalledApp& app) {
+    return withoutSpaces(lowerCased(app.displayName));
+}
 
 bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& identifierKey,
                      const std::string& nameKey) {
@@ -276,16 +297,20 @@ InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>&
 
 std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env) {
     // A folder that two variables name is listed once; the service's own folders are never leftovers.
-    std::set<std::string> protectedPaths = {platform::standardizedPath(env.home), platform::standardizedPath(applicationsFolder(env)),
+    std::set<std::string> protectedPaths = {platform::standardizedPath(env.home),
+                                            platform::standardizedPath(applicationsFolder(env)),
                                             platform::standardizedPath(env.desktopEntriesFolder)};
-    for (const auto& folder : env.leftoverFolders) protectedPaths.insert(platform::standardizedPath(folder.path));
+    for (const auto& folder : env.leftoverFolders)
+        protectedPaths.insert(platform::standardizedPath(folder.path));
     std::set<std::string> listed;
     std::vector<LibraryListing> listings;
     for (const auto& folder : env.leftoverFolders) {
         if (!listed.insert(platform::standardizedPath(folder.path)).second) continue;
         auto listing = listLibraryFolder(folder.label, folder.path);
         if (!listing) continue;
-        std::erase_if(listing->entries, [&](const auto& entry) { return protectedPaths.contains(platform::standardizedPath(entry.first)); });
+        std::erase_if(listing->entries, [&](const auto& entry) {
+            return protectedPaths.contains(platform::standardizedPath(entry.first));
+        });
         listings.push_back(std::move(*listing));
     }
     return parallelMap(apps, [&](const InstalledApp& app) {

@@ -40,10 +40,10 @@ struct LeftoverGroup {
 };
 
 struct InstalledApp {
-    QUuid id;                           // fresh each time the record is made
-    std::string bundleURL;              // absolute path of the AppImage file
-    std::string bundleIdentifier;       // desktop-file ID, else the lower-cased file name stem; never empty
-    std::string displayName;            // the desktop entry's Name, else the file name stem
+    QUuid id;                     // fresh each time the record is made
+    std::string bundleURL;        // absolute path of the AppImage file
+    std::string bundleIdentifier; // desktop-file ID, else the lower-cased file name stem; never empty
+    std::string displayName;      // the desktop entry's Name, else the file name stem
     std::optional<std::string> version;
     std::optional<double> lastUsedDate; // seconds since 1970 UTC
     int64_t bundleSize = 0;
@@ -70,7 +70,7 @@ struct LibraryListing {
 // Where the service looks, and how it measures.
 struct Environment {
     std::string home;
-    std::string desktopEntriesFolder;           // $XDG_DATA_HOME/applications
+    std::string desktopEntriesFolder;            // $XDG_DATA_HOME/applications
     std::vector<LeftoverFolder> leftoverFolders; // in display order
     std::string mountInfoPath = "/proc/self/mountinfo";
     SizeFunction sizeOf;
@@ -134,7 +134,8 @@ auto parallelMap(const std::vector<T>& list, F transform)
     std::vector<std::optional<Result>> results(list.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
-        for (size_t i = next++; i < list.size(); i = next++) results[i] = transform(list[i]);
+        for (size_t i = next++; i < list.size(); i = next++)
+            results[i] = transform(list[i]);
     };
     runOnThreads(std::min<size_t>(list.size(), std::max(1u, std::thread::hardware_concurrency())), work);
     std::vector<Result> out;

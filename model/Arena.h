@@ -8,7 +8,7 @@
 // A bump allocator for trivially destructible objects (nodes, names, child arrays).
 // Nothing is freed one by one; everything goes when the arena dies.
 class Arena {
-public:
+  public:
     explicit Arena(size_t blockSize = 1 << 20) : blockSize_(blockSize) {}
     Arena(Arena&&) noexcept = default;
     Arena& operator=(Arena&&) noexcept = default;
@@ -33,7 +33,8 @@ public:
 
     // Takes over the other arena's blocks; pointers into them stay valid.
     void adopt(Arena&& other) {
-        for (auto& b : other.blocks_) blocks_.push_back(std::move(b));
+        for (auto& b : other.blocks_)
+            blocks_.push_back(std::move(b));
         reserved_ += other.reserved_;
         other.blocks_.clear();
         other.cursor_ = nullptr;
@@ -43,7 +44,7 @@ public:
 
     size_t bytesReserved() const { return reserved_; }
 
-private:
+  private:
     void grow(size_t atLeast) {
         size_t size = atLeast > blockSize_ ? atLeast : blockSize_;
         blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));

@@ -12,7 +12,8 @@ namespace {
 
 // True when `path` lies inside one of the folders already handled (checked ancestor by ancestor).
 bool insideHandled(const std::string& path, const std::unordered_set<std::string>& handled) {
-    for (size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0; slash = path.rfind('/', slash - 1))
+    for (size_t slash = path.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = path.rfind('/', slash - 1))
         if (handled.count(path.substr(0, slash))) return true;
     return false;
 }
@@ -32,7 +33,8 @@ int64_t CleanupQueue::totalSize() const {
 bool CleanupQueue::contains(std::string_view path) const {
     auto normalized = platform::normalizedAbsolutePath(path);
     if (!normalized) return false;
-    return std::any_of(items_.begin(), items_.end(), [&](const Item& item) { return item.path == *normalized; });
+    return std::any_of(items_.begin(), items_.end(),
+                       [&](const Item& item) { return item.path == *normalized; });
 }
 
 bool CleanupQueue::append(std::string path, int64_t size, const QString& reason) {
@@ -79,14 +81,19 @@ void CleanupQueue::clear() {
 void CleanupQueue::trashStaged(TrashCallback done) {
     std::vector<std::string> paths;
     paths.reserve(items_.size());
-    for (const Item& item : items_) paths.push_back(item.path);
-    moveToTrash(std::move(paths), this, [this, done = std::move(done)](const TrashResult& result) {
-        // Only what was moved leaves the queue: items staged while the move ran stay.
-        std::unordered_set<std::string> moved(result.done.begin(), result.done.end());
-        auto removed = std::erase_if(items_, [&](const Item& item) { return moved.count(item.path) > 0; });
-        if (removed) emit itemsChanged();
-        if (done) done(result);
-    }, backend_);
+    for (const Item& item : items_)
+        paths.push_back(item.path);
+    moveToTrash(
+        std::move(paths), this,
+        [this, done = std::move(done)](const TrashResult& result) {
+            // Only what was moved leaves the queue: items staged while the move ran stay.
+            std::unordered_set<std::string> moved(result.done.begin(), result.done.end());
+            auto removed =
+                std::erase_if(items_, [&](const Item& item) { return moved.count(item.path) > 0; });
+            if (removed) emit itemsChanged();
+            if (done) done(result);
+        },
+        backend_);
 }
 
 void CleanupQueue::moveToTrash(std::vector<std::string> paths, QObject* context, TrashCallback done,
@@ -94,7 +101,9 @@ void CleanupQueue::moveToTrash(std::vector<std::string> paths, QObject* context,
     if (!backend) backend = platform::defaultTrashBackend();
     runInBackground(
         QThreadPool::globalInstance(), context,
-        [paths = std::move(paths), backend = std::move(backend)] { return moveToTrashBlocking(paths, *backend); },
+        [paths = std::move(paths), backend = std::move(backend)] {
+            return moveToTrashBlocking(paths, *backend);
+        },
         [done = std::move(done)](TrashResult result) {
             if (done) done(result);
         });
@@ -105,8 +114,10 @@ CleanupQueue::TrashResult CleanupQueue::moveToTrashBlocking(const std::vector<st
     TrashResult result;
     std::vector<std::string> accepted;
     for (const std::string& path : paths) {
-        if (auto normalized = platform::normalizedAbsolutePath(path)) accepted.push_back(std::move(*normalized));
-        else result.failed.push_back(path); // never resolved against the working folder
+        if (auto normalized = platform::normalizedAbsolutePath(path))
+            accepted.push_back(std::move(*normalized));
+        else
+            result.failed.push_back(path); // never resolved against the working folder
     }
     // Shortest first, so a folder is handled before anything inside it.
     std::stable_sort(accepted.begin(), accepted.end(),
@@ -132,8 +143,10 @@ CleanupQueue::TrashResult CleanupQueue::moveToTrashBlocking(const std::vector<st
             continue;
         }
         backend.secondAttempt(path);
-        if (platform::existsNoFollow(path)) result.failed.push_back(path);
-        else settle(path);
+        if (platform::existsNoFollow(path))
+            result.failed.push_back(path);
+        else
+            settle(path);
     }
     return result;
 }

@@ -23,7 +23,7 @@ class TrashBackend;
 // item; relative paths (a group node's, a detached node's) are refused.
 class CleanupQueue : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Item {
         QUuid id;         // fresh per staging
         std::string path; // normalised absolute path, raw bytes
@@ -40,7 +40,8 @@ public:
     using TrashCallback = std::function<void(const TrashResult&)>;
 
     // `backend` stands in for the Trash in tests; null means the real freedesktop.org Trash.
-    explicit CleanupQueue(QObject* parent = nullptr, std::shared_ptr<platform::TrashBackend> backend = nullptr);
+    explicit CleanupQueue(QObject* parent = nullptr,
+                          std::shared_ptr<platform::TrashBackend> backend = nullptr);
     ~CleanupQueue() override;
 
     const std::vector<Item>& items() const { return items_; }
@@ -70,12 +71,13 @@ public:
     static void moveToTrash(std::vector<std::string> paths, QObject* context, TrashCallback done,
                             std::shared_ptr<platform::TrashBackend> backend = nullptr);
     // The same work, blocking, on the calling thread.
-    static TrashResult moveToTrashBlocking(const std::vector<std::string>& paths, platform::TrashBackend& backend);
+    static TrashResult moveToTrashBlocking(const std::vector<std::string>& paths,
+                                           platform::TrashBackend& backend);
 
-signals:
+  signals:
     void itemsChanged();
 
-private:
+  private:
     bool append(std::string path, int64_t size, const QString& reason);
 
     std::vector<Item> items_;

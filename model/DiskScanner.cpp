@@ -39,7 +39,9 @@ bool endsWithApp(std::string_view s) {
     return s[0] == '.' && lower(s[1]) == 'a' && lower(s[2]) == 'p' && lower(s[3]) == 'p';
 }
 
-bool isDenied(int error) { return error == EACCES || error == EPERM; }
+bool isDenied(int error) {
+    return error == EACCES || error == EPERM;
+}
 
 struct StringHash {
     using is_transparent = void;
@@ -57,10 +59,12 @@ PathSet skipSetFor(const std::string& root, const std::vector<platform::MountEnt
     if (ec || real == root) return set;
     for (const std::string& p : paths) {
         std::string_view rest;
-        if (real == "/") rest = p;
+        if (real == "/")
+            rest = p;
         else if (p.size() > real.size() && p.starts_with(real) && p[real.size()] == '/')
             rest = std::string_view(p).substr(real.size());
-        else continue;
+        else
+            continue;
         set.insert(root == "/" ? std::string(rest) : root + std::string(rest));
     }
     return set;
@@ -138,7 +142,7 @@ struct BigFolder {
     bool insideApp = false;
     std::vector<FileNode*> head; // children read before the folder turned out to be large
     std::vector<std::unique_ptr<EntryBatch>> batches; // appended by the reading worker only
-    std::atomic<size_t> outstanding = 1; // chunks not done, plus one until the reading ends
+    std::atomic<size_t> outstanding = 1;              // chunks not done, plus one until the reading ends
 
     ~BigFolder() {
         if (fd >= 0) reader->closeDirectory(fd);
@@ -148,7 +152,7 @@ struct BigFolder {
 // Last in, first out, so the walk runs depth first and the stack stays short. A worker counts as
 // active from pop() until finish(); waiting workers end only when no job is left and none is active.
 class JobStack {
-public:
+  public:
     explicit JobStack(Job first) { jobs_.push_back(std::move(first)); }
 
     std::optional<Job> pop() {
@@ -182,20 +186,25 @@ public:
         } catch (...) {
         }
         --active_;
-        if (active_ == 0 && jobs_.empty()) ready_.notify_all();
-        else wake(added);
+        if (active_ == 0 && jobs_.empty())
+            ready_.notify_all();
+        else
+            wake(added);
     }
 
-private:
+  private:
     void append(std::vector<Job>& more) {
         jobs_.reserve(jobs_.size() + more.size());
-        for (Job& j : more) jobs_.push_back(std::move(j));
+        for (Job& j : more)
+            jobs_.push_back(std::move(j));
     }
     void wake(size_t added) {
         if (added == 0 || waiting_ == 0) return;
-        if (added >= waiting_) ready_.notify_all();
+        if (added >= waiting_)
+            ready_.notify_all();
         else
-            for (size_t i = 0; i < added; ++i) ready_.notify_one();
+            for (size_t i = 0; i < added; ++i)
+                ready_.notify_one();
     }
 
     std::mutex mutex_;
@@ -208,7 +217,8 @@ private:
 // Everything one worker keeps for its life: its arena, read buffer and scratch lists.
 struct Worker {
     Arena arena{kArenaBlock};
-    std::unique_ptr<std::byte[]> buffer = std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
+    std::unique_ptr<std::byte[]> buffer =
+        std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
     std::vector<FileNode*> children;
     std::vector<Job> newJobs;
     std::vector<LinkRecord> links;
@@ -365,7 +375,8 @@ void DiskScanner::Impl::readFolder(const Job& job, Worker& w) {
     job.node->setChildren(array, static_cast<uint32_t>(w.children.size()));
 }
 
-void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big, std::span<const std::byte> records) {
+void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big,
+                                     std::span<const std::byte> records) {
     auto batch = std::make_unique<EntryBatch>();
     platform::forEachDirEntry(records, [&](platform::DirEntry e) {
         batch->nameStarts.push_back(static_cast<uint32_t>(batch->names.size()));
@@ -403,8 +414,8 @@ void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
         try {
             size_t end = std::min(batch.size(), (job.chunk + 1) * kChunkEntries);
             for (size_t i = job.chunk * kChunkEntries; i < end; ++i)
-                batch.slots[i] =
-                    makeNode(fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w, counts, big.prefix);
+                batch.slots[i] = makeNode(fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w,
+                                          counts, big.prefix);
         } catch (...) {
             // The chunk's remaining entries are left out; the folder still completes.
         }
@@ -419,7 +430,8 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
     try {
         size_t count = big.head.size();
         for (const auto& batch : big.batches)
-            for (FileNode* node : batch->slots) count += node != nullptr;
+            for (FileNode* node : batch->slots)
+                count += node != nullptr;
         FileNode** array = w.arena.allocateArray<FileNode*>(count);
         FileNode** out = std::copy(big.head.begin(), big.head.end(), array);
         std::vector<Job> jobs;
@@ -429,12 +441,17 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
                 if (!node) continue;
                 *out++ = node;
                 if (node->isDirectory())
-                    jobs.push_back({node, big.prefix + std::string(batch->name(i)),
-                                    big.insideApp || endsWithApp(batch->name(i)), {}, nullptr, 0});
+                    jobs.push_back({node,
+                                    big.prefix + std::string(batch->name(i)),
+                                    big.insideApp || endsWithApp(batch->name(i)),
+                                    {},
+                                    nullptr,
+                                    0});
             }
         }
         big.node->setChildren(array, static_cast<uint32_t>(count));
-        for (Job& j : jobs) w.newJobs.push_back(std::move(j));
+        for (Job& j : jobs)
+            w.newJobs.push_back(std::move(j));
     } catch (...) {
         // Out of memory: the folder stays without children.
     }
@@ -444,8 +461,10 @@ void DiskScanner::Impl::workerLoop(Worker& w) {
     while (std::optional<Job> job = stack->pop()) {
         w.newJobs.clear();
         try {
-            if (job->big) statChunk(*job, w);
-            else if (!cancelled.load(std::memory_order_relaxed)) readFolder(*job, w);
+            if (job->big)
+                statChunk(*job, w);
+            else if (!cancelled.load(std::memory_order_relaxed))
+                readFolder(*job, w);
         } catch (...) {
             // Out of memory or the like: the folder keeps what it has, and its jobs are dropped so no
             // unattached folder is read.
@@ -455,18 +474,22 @@ void DiskScanner::Impl::workerLoop(Worker& w) {
     }
 }
 
-DiskScanner::DiskScanner(std::shared_ptr<platform::DirectoryReader> reader) : impl_(std::make_unique<Impl>()) {
+DiskScanner::DiskScanner(std::shared_ptr<platform::DirectoryReader> reader)
+    : impl_(std::make_unique<Impl>()) {
     impl_->reader = reader ? std::move(reader) : platform::systemDirectoryReader();
 }
 
 DiskScanner::~DiskScanner() = default;
 
-void DiskScanner::setThreadCount(int threads) { impl_->threadCount = std::max(0, threads); }
+void DiskScanner::setThreadCount(int threads) {
+    impl_->threadCount = std::max(0, threads);
+}
 
 std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     Impl& d = *impl_;
     std::string root = rootPath;
-    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
 
     auto tree = std::make_shared<ScanTree>(root, rootDisplayName(root));
     FileNode* rootNode = tree->root();
@@ -493,7 +516,8 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     }
     d.workerCount = static_cast<int>(threads.size()) + 1;
     d.workerLoop(state[0]);
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     d.stack = nullptr;
     double walkSeconds = secondsSince(walkStart);
 
@@ -507,7 +531,8 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     links = {};
     double linkSeconds = secondsSince(linkStart);
 
-    for (Worker& w : state) tree->adoptArena(std::move(w.arena));
+    for (Worker& w : state)
+        tree->adoptArena(std::move(w.arena));
     state.clear();
 
     auto rollUpStart = Clock::now();
@@ -524,8 +549,12 @@ DiskScanner::Progress DiskScanner::progress() const {
     return impl_->progress;
 }
 
-void DiskScanner::cancel() { impl_->cancelled.store(true); }
-bool DiskScanner::isCancelled() const { return impl_->cancelled.load(); }
+void DiskScanner::cancel() {
+    impl_->cancelled.store(true);
+}
+bool DiskScanner::isCancelled() const {
+    return impl_->cancelled.load();
+}
 
 int64_t DiskScanner::unreadableCount() const {
     std::lock_guard guard(impl_->lock);
@@ -554,7 +583,8 @@ int64_t DiskScanner::sizeOfItem(const std::string& path) {
         std::string folder = std::move(pending.back());
         pending.pop_back();
         int fd = -1;
-        if (reader.openDirectory(AT_FDCWD, folder.c_str(), fd) != 0) continue; // unreadable folders add nothing
+        if (reader.openDirectory(AT_FDCWD, folder.c_str(), fd) != 0)
+            continue; // unreadable folders add nothing
         FdGuard guard{&reader, fd};
         const std::string prefix = folder == "/" ? std::string("/") : folder + "/";
         long n;
@@ -563,8 +593,10 @@ int64_t DiskScanner::sizeOfItem(const std::string& path) {
                 if (e.type == DT_LNK) return;
                 EntryStatus entry;
                 if (reader.statEntry(fd, e.name.data(), entry) != 0 || entry.isSymlink()) return;
-                if (entry.isDirectory()) pending.push_back(prefix + std::string(e.name));
-                else total += entry.blocks * 512;
+                if (entry.isDirectory())
+                    pending.push_back(prefix + std::string(e.name));
+                else
+                    total += entry.blocks * 512;
             });
         }
     }

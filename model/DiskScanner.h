@@ -17,7 +17,7 @@ class DirectoryReader;
 // One scanner serves one scan; the owner polls progress() while scan() runs on another thread and
 // may call cancel() at any time. scan() always returns a tree (partial after cancellation).
 class DiskScanner {
-public:
+  public:
     struct Progress {
         int64_t filesScanned = 0;
         int64_t bytesScanned = 0;
@@ -53,7 +53,7 @@ public:
     // Bytes on disk of a path: a file's blocks, a folder's files at any depth; links and missing paths 0.
     static int64_t sizeOfItem(const std::string& path);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -32,15 +32,15 @@ const EVP_MD* sha256() {
 struct Entry {
     FileNode* node;
     int64_t size;
-    uint32_t folder;   // index into the folder paths
-    size_t walkOrder;  // position in the pre-order walk
+    uint32_t folder;  // index into the folder paths
+    size_t walkOrder; // position in the pre-order walk
     std::string name;
 };
 
 // Opens each file relative to its folder, opened once per run of files of that folder: a path walk
 // per folder instead of per file.
 class FolderCursor {
-public:
+  public:
     explicit FolderCursor(const std::vector<std::string>& paths) : paths_(paths) {}
     ~FolderCursor() { reset(); }
     // A descriptor of folder `index`, or -1 when it cannot be opened (it vanished, or became a link).
@@ -53,7 +53,7 @@ public:
         return fd_;
     }
 
-private:
+  private:
     void reset() {
         if (fd_ >= 0) close(fd_);
         fd_ = -1;
@@ -86,7 +86,8 @@ std::vector<Hashed> hashAll(const std::vector<Entry>& entries, const std::vector
                             std::atomic<int64_t>& bytesRead) {
     std::vector<std::optional<FileDigest>> results(which.size());
     std::vector<size_t> order(which.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
     if (limit) {
         // Many small reads: folder by folder, so each folder is looked up once per run of its files.
         std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
@@ -130,7 +131,8 @@ std::vector<Hashed> hashAll(const std::vector<Entry>& entries, const std::vector
 // their first entry. Sorting one index array avoids a container per distinct key.
 std::vector<std::vector<size_t>> groupByKey(const std::vector<Entry>& entries, std::vector<Hashed> hashed) {
     std::stable_sort(hashed.begin(), hashed.end(), [&](const Hashed& a, const Hashed& b) {
-        if (entries[a.entry].size != entries[b.entry].size) return entries[a.entry].size < entries[b.entry].size;
+        if (entries[a.entry].size != entries[b.entry].size)
+            return entries[a.entry].size < entries[b.entry].size;
         return a.digest.digest < b.digest.digest;
     });
     std::vector<std::vector<size_t>> groups;
@@ -141,25 +143,27 @@ std::vector<std::vector<size_t>> groupByKey(const std::vector<Entry>& entries, s
             ++end;
         if (end - i >= 2) {
             std::vector<size_t> members;
-            for (size_t k = i; k < end; ++k) members.push_back(hashed[k].entry);
+            for (size_t k = i; k < end; ++k)
+                members.push_back(hashed[k].entry);
             std::sort(members.begin(), members.end()); // input order: entries are numbered in walk order
             groups.push_back(std::move(members));
         }
         i = end;
     }
-    std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    std::sort(groups.begin(), groups.end(),
+              [](const auto& a, const auto& b) { return a.front() < b.front(); });
     return groups;
 }
 
 } // namespace
 
-std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
-                                   std::vector<unsigned char>& buffer) {
+std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize,
+                                   std::optional<int64_t> limit, std::vector<unsigned char>& buffer) {
     return hashFileAt(AT_FDCWD, path.c_str(), expectedSize, limit, buffer);
 }
 
-std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize, std::optional<int64_t> limit,
-                                     std::vector<unsigned char>& buffer) {
+std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize,
+                                     std::optional<int64_t> limit, std::vector<unsigned char>& buffer) {
     if (expectedSize < 0 || buffer.empty()) return std::nullopt;
     // O_NOFOLLOW: a link put in the file's place is not followed. O_NONBLOCK: a pipe put there does not
     // block the open (and is refused below).
@@ -170,7 +174,7 @@ std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expec
         ~Closer() { close(fd); }
     } closer{fd};
 
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != expectedSize) return std::nullopt;
 
     const bool whole = !limit;
@@ -199,7 +203,7 @@ std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expec
     // A file that changed size while it was read is not the file that was scanned. (A prefix read for
     // the first comparison needs no second look: the file is read whole, and checked, if it matters.)
     const bool settlesFile = whole || expectedSize <= *limit;
-    struct stat after{};
+    struct stat after {};
     if (settlesFile && (fstat(fd, &after) != 0 || after.st_size != expectedSize)) return std::nullopt;
     if (whole) posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); // drop what a whole-file read brought in
 
@@ -212,7 +216,8 @@ std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expec
     return result;
 }
 
-std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* folder, Stats* stats, int threads) {
+std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* folder, Stats* stats,
+                        int threads) {
     const auto start = std::chrono::steady_clock::now();
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     std::vector<Entry> entries;
@@ -226,7 +231,8 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         size_t walkOrder = 0;
         folder->forEachNode([&](FileNode* node) {
             ++walkOrder;
-            if (node->isDirectory() || node->logicalSize <= 0 || node->sizeOnDisk <= 0 || !node->parent()) return;
+            if (node->isDirectory() || node->logicalSize <= 0 || node->sizeOnDisk <= 0 || !node->parent())
+                return;
             auto& bucket = buckets[node->logicalSize];
             if (bucket.empty()) sizesInWalkOrder.push_back(node->logicalSize);
             bucket.emplace_back(node, walkOrder);
@@ -236,7 +242,8 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
             const auto& bucket = buckets[size];
             if (bucket.size() < 2) continue;
             for (auto [node, order] : bucket) {
-                auto [it, added] = folderIndex.try_emplace(node->parent(), static_cast<uint32_t>(folders.size()));
+                auto [it, added] =
+                    folderIndex.try_emplace(node->parent(), static_cast<uint32_t>(folders.size()));
                 if (added) folders.push_back(node->parent()->path());
                 entries.push_back({node, size, it->second, order, std::string(node->name())});
             }
@@ -247,7 +254,8 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     const auto hashStart = std::chrono::steady_clock::now();
     std::atomic<int64_t> bytesRead = 0;
     std::vector<size_t> all(entries.size());
-    for (size_t i = 0; i < all.size(); ++i) all[i] = i;
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
     std::vector<Hashed> partial = hashAll(entries, folders, all, kPartialBytes, threads, bytesRead);
     const double partialSeconds = secondsSince(hashStart);
     const int64_t partialBytes = bytesRead.load();
@@ -255,23 +263,29 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     // One file reached by two paths (hard links, a folder seen twice) is one file: its first path stays.
     std::unordered_set<std::pair<uint64_t, uint64_t>, FileIdHash> seen;
     seen.reserve(partial.size());
-    std::erase_if(partial, [&](const Hashed& h) { return !seen.insert({h.digest.device, h.digest.inode}).second; });
+    std::erase_if(partial, [&](const Hashed& h) {
+        return !seen.insert({h.digest.device, h.digest.inode}).second;
+    });
 
     std::vector<Group> groups;
     auto makeGroup = [&](const std::vector<size_t>& members) {
         Group g{QUuid::createUuid(), entries[members.front()].size, {}};
-        for (size_t i : members) g.files.push_back(entries[i].node);
+        for (size_t i : members)
+            g.files.push_back(entries[i].node);
         groups.push_back(std::move(g));
     };
     std::vector<size_t> fullPass;
     for (const auto& members : groupByKey(entries, partial)) {
-        if (entries[members.front()].size <= kPartialBytes) makeGroup(members);
-        else fullPass.insert(fullPass.end(), members.begin(), members.end());
+        if (entries[members.front()].size <= kPartialBytes)
+            makeGroup(members);
+        else
+            fullPass.insert(fullPass.end(), members.begin(), members.end());
     }
     const auto fullStart = std::chrono::steady_clock::now();
     std::vector<Hashed> full = hashAll(entries, folders, fullPass, std::nullopt, threads, bytesRead);
     const double fullSeconds = secondsSince(fullStart);
-    for (const auto& members : groupByKey(entries, full)) makeGroup(members);
+    for (const auto& members : groupByKey(entries, full))
+        makeGroup(members);
     const double hashSeconds = secondsSince(hashStart);
 
     std::stable_sort(groups.begin(), groups.end(),

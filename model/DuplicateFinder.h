@@ -16,9 +16,9 @@
 namespace DuplicateFinder {
 
 struct Group {
-    QUuid id;                      // fresh per group
-    int64_t size = 0;              // logical size of every file in the group
-    std::vector<FileNode*> files;  // two or more distinct files, in tree-walk order
+    QUuid id;                     // fresh per group
+    int64_t size = 0;             // logical size of every file in the group
+    std::vector<FileNode*> files; // two or more distinct files, in tree-walk order
     int64_t wastedBytes() const { return size * (static_cast<int64_t>(files.size()) - 1); }
 };
 
@@ -28,15 +28,15 @@ using Digest = std::array<unsigned char, 32>;
 constexpr int64_t kPartialBytes = 65'536;
 
 struct Stats {
-    int64_t candidates = 0;      // files in size buckets of two or more
-    int64_t partialHashed = 0;   // files hashed in the partial pass
-    int64_t fullHashed = 0;      // files hashed whole
+    int64_t candidates = 0;    // files in size buckets of two or more
+    int64_t partialHashed = 0; // files hashed in the partial pass
+    int64_t fullHashed = 0;    // files hashed whole
     int64_t bytesRead = 0;
     double walkSeconds = 0;
-    double hashSeconds = 0;      // both hashing passes
+    double hashSeconds = 0; // both hashing passes
     double partialSeconds = 0;
     double fullSeconds = 0;
-    int64_t fullBytes = 0;       // bytes read by the full pass
+    int64_t fullBytes = 0; // bytes read by the full pass
 };
 
 // Blocking; call it off the main thread. Holds the tree's shared lock only while it walks the
@@ -58,8 +58,8 @@ struct FileDigest {
 // is null). Opened with O_NOFOLLOW | O_NONBLOCK; nothing when it is not a regular file of exactly
 // `expectedSize` bytes, when it cannot be read, or when it changed size while being read.
 // `buffer` is scratch space of at least 64 KiB (reused across calls by a worker).
-std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
-                                   std::vector<unsigned char>& buffer);
+std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize,
+                                   std::optional<int64_t> limit, std::vector<unsigned char>& buffer);
 // The same for the entry `name` of the open folder `folder` (AT_FDCWD: relative to the working folder).
 std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize,
                                      std::optional<int64_t> limit, std::vector<unsigned char>& buffer);

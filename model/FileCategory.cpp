@@ -16,18 +16,25 @@ struct CategoryInfo {
 constexpr std::array<CategoryInfo, kFileCategoryCount> kInfo = {{
     {"Video", {253, 164, 175}, "mp4 mov m4v mkv avi wmv flv webm mpg mpeg 3gp mts m2ts vob"},
     {"Audio", {196, 181, 253}, "mp3 wav aac m4a flac ogg aiff aif alac wma opus mid midi caf m4b"},
-    {"Image", {125, 211, 252},
-     "jpg jpeg png gif heic heif tiff tif bmp webp svg raw cr2 cr3 nef arw dng psd ai sketch fig ico icns exr"},
-    {"Document", {252, 211, 77},
+    {"Image",
+     {125, 211, 252},
+     "jpg jpeg png gif heic heif tiff tif bmp webp svg raw cr2 cr3 nef arw dng psd ai sketch fig ico icns "
+     "exr"},
+    {"Document",
+     {252, 211, 77},
      "pdf doc docx xls xlsx ppt pptx key pages numbers txt rtf md csv epub odt ods odp html htm tex"},
-    {"Developer", {134, 239, 172},
-     "swift m mm h c cc cpp hpp js mjs cjs ts tsx jsx json py pyc rb go rs java kt class jar o a dylib so node "
+    {"Developer",
+     {134, 239, 172},
+     "swift m mm h c cc cpp hpp js mjs cjs ts tsx jsx json py pyc rb go rs java kt class jar o a dylib so "
+     "node "
      "wasm map lock yml yaml toml xml sh zsh css scss less gradle pbxproj storyboard xib sql php vue svelte "
      "dart lua r ipynb tsbuildinfo d"},
     {"Archive", {253, 186, 116}, "zip gz tgz tar bz2 xz 7z rar dmg iso pkg xip zst lz4 cab"},
     {"Apps", {147, 197, 253}, ""},
-    {"System", {94, 234, 212},
-     "plist log db sqlite sqlite3 sqlite-wal sqlite-shm db-wal db-shm wal shm cache dat ldb idx pack vmdk img "
+    {"System",
+     {94, 234, 212},
+     "plist log db sqlite sqlite3 sqlite-wal sqlite-shm db-wal db-shm wal shm cache dat ldb idx pack vmdk "
+     "img "
      "sparseimage sparsebundle asar"},
     {"Other", {203, 213, 225}, ""},
 }};
@@ -60,8 +67,12 @@ std::optional<FileCategory> fromRawValue(int raw) {
     return static_cast<FileCategory>(raw);
 }
 
-std::string_view title(FileCategory c) { return kInfo[rawValue(c)].title; }
-Rgb color(FileCategory c) { return kInfo[rawValue(c)].color; }
+std::string_view title(FileCategory c) {
+    return kInfo[rawValue(c)].title;
+}
+Rgb color(FileCategory c) {
+    return kInfo[rawValue(c)].color;
+}
 
 FileCategory forFileName(const char* name, size_t length) {
     if (length < 2) return FileCategory::other;

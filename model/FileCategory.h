@@ -29,12 +29,14 @@ struct Rgb {
 namespace file_category {
 
 constexpr std::array<FileCategory, kFileCategoryCount> allCases = {
-    FileCategory::video,     FileCategory::audio,   FileCategory::image,
-    FileCategory::document,  FileCategory::developer, FileCategory::archive,
-    FileCategory::application, FileCategory::system, FileCategory::other,
+    FileCategory::video,       FileCategory::audio,     FileCategory::image,
+    FileCategory::document,    FileCategory::developer, FileCategory::archive,
+    FileCategory::application, FileCategory::system,    FileCategory::other,
 };
 
-constexpr int rawValue(FileCategory c) { return static_cast<int>(c); }
+constexpr int rawValue(FileCategory c) {
+    return static_cast<int>(c);
+}
 std::optional<FileCategory> fromRawValue(int raw);
 
 std::string_view title(FileCategory c);
@@ -43,6 +45,8 @@ Rgb color(FileCategory c);
 
 // Category of a file from its raw name bytes; never `application`.
 FileCategory forFileName(const char* name, size_t length);
-inline FileCategory forFileName(std::string_view name) { return forFileName(name.data(), name.size()); }
+inline FileCategory forFileName(std::string_view name) {
+    return forFileName(name.data(), name.size());
+}
 
 } // namespace file_category

@@ -12,7 +12,8 @@ FileNode::FileNode(std::string_view name, uint8_t flags)
 
 FileNode* FileNode::make(Arena& arena, std::string_view name, bool isDirectory) {
     // Names longer than 64 KiB do not exist on Linux (NAME_MAX is 255); group titles are short.
-    if (name.size() > std::numeric_limits<uint16_t>::max()) name = name.substr(0, std::numeric_limits<uint16_t>::max());
+    if (name.size() > std::numeric_limits<uint16_t>::max())
+        name = name.substr(0, std::numeric_limits<uint16_t>::max());
     void* memory = arena.allocate(sizeof(FileNode) + name.size(), alignof(FileNode));
     auto* node = new (memory) FileNode(name, isDirectory ? kDirectory : 0);
     std::memcpy(reinterpret_cast<char*>(node + 1), name.data(), name.size());
@@ -99,7 +100,8 @@ std::vector<FileCategory> FileNode::topCategories(int n) const {
     std::vector<std::pair<int, int64_t>> pairs;
     for (int i = 0; i < kFileCategoryCount; ++i)
         if ((*sizes)[i] > 0) pairs.emplace_back(i, (*sizes)[i]);
-    std::stable_sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
     std::vector<FileCategory> result;
     for (size_t i = 0; i < pairs.size() && static_cast<int>(i) < n; ++i)
         result.push_back(static_cast<FileCategory>(pairs[i].first));
@@ -130,7 +132,8 @@ void sortKeys(std::vector<SizeKey>& keys) {
     }
     std::array<std::array<size_t, 256>, 8> counts{};
     for (const SizeKey& k : keys)
-        for (int b = 0; b < 8; ++b) ++counts[b][k.order >> (8 * b) & 0xff];
+        for (int b = 0; b < 8; ++b)
+            ++counts[b][k.order >> (8 * b) & 0xff];
     std::vector<SizeKey> spare(keys.size());
     for (int b = 0; b < 8; ++b) {
         const int shift = 8 * b;
@@ -141,7 +144,8 @@ void sortKeys(std::vector<SizeKey>& keys) {
             start[v] = sum;
             sum += counts[b][v];
         }
-        for (const SizeKey& k : keys) spare[start[k.order >> shift & 0xff]++] = k;
+        for (const SizeKey& k : keys)
+            spare[start[k.order >> shift & 0xff]++] = k;
         keys.swap(spare);
     }
 }
@@ -169,9 +173,11 @@ void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
     }
     // Comparing through the pointers misses the cache at every step: each size is read once.
     std::vector<SizeKey> keys(nodes.size());
-    for (size_t i = 0; i < nodes.size(); ++i) keys[i] = {largestFirst(nodes[i]->sizeOnDisk), nodes[i]};
+    for (size_t i = 0; i < nodes.size(); ++i)
+        keys[i] = {largestFirst(nodes[i]->sizeOnDisk), nodes[i]};
     sortKeys(keys);
-    for (size_t i = 0; i < keys.size(); ++i) nodes[i] = keys[i].node;
+    for (size_t i = 0; i < keys.size(); ++i)
+        nodes[i] = keys[i].node;
 }
 
 std::vector<FileNode*> FileNode::allFiles() const {
@@ -197,7 +203,8 @@ int ageSectionIndex(double modifiedStamp, double now) {
     if (std::isnan(days)) return 5;
     // Counted without branches: ages in a large folder are in no order a branch could learn.
     int index = 0;
-    for (int i = 0; i < 5; ++i) index += days >= kAgeSections[i].upperDays;
+    for (int i = 0; i < 5; ++i)
+        index += days >= kAgeSections[i].upperDays;
     return index;
 }
 
@@ -222,8 +229,10 @@ std::array<GroupFiles, N> gatherFiles(const FileNode* folder, GroupOf groupOf) {
         stack.pop_back();
         if (node->isDirectory()) {
             auto kids = node->children();
-            for (size_t i = kids.size(); i-- > 0;) stack.push_back(kids[i]);
-            for (size_t i = 0; i < kids.size() && i < kAhead; ++i) __builtin_prefetch(kids[i]);
+            for (size_t i = kids.size(); i-- > 0;)
+                stack.push_back(kids[i]);
+            for (size_t i = 0; i < kids.size() && i < kAhead; ++i)
+                __builtin_prefetch(kids[i]);
             continue;
         }
         GroupFiles& g = groups[groupOf(*node)];
@@ -239,7 +248,8 @@ FileNode* makeGroup(Arena& arena, std::string_view title, GroupFiles& files) {
     group->markVirtual();
     sortKeys(files.files);
     FileNode** array = arena.allocateArray<FileNode*>(files.files.size());
-    for (size_t i = 0; i < files.files.size(); ++i) array[i] = files.files[i].node;
+    for (size_t i = 0; i < files.files.size(); ++i)
+        array[i] = files.files[i].node;
     group->setChildren(array, static_cast<uint32_t>(files.files.size()));
     group->sizeOnDisk = files.sizeOnDisk;
     group->logicalSize = files.logicalSize;

@@ -22,7 +22,7 @@ struct FolderTotals {
 // one by one (see ScanTree), so a FileNode* stays valid as long as its tree is alive.
 // The name's raw bytes follow the node in memory; they are not necessarily valid UTF-8.
 class FileNode {
-public:
+  public:
     // Constructors: a node is created in an arena, with its name stored right behind it.
     static FileNode* make(Arena& arena, std::string_view name, bool isDirectory);
     static FileNode* makeRoot(Arena& arena, std::string_view displayName, std::string_view rootPath);
@@ -80,13 +80,15 @@ public:
 
     // Largest size on disk first; equal sizes keep their order.
     static void sortBySizeOnDisk(std::span<FileNode*> nodes);
-    static void sortBySizeOnDisk(std::vector<FileNode*>& nodes) { sortBySizeOnDisk(std::span<FileNode*>(nodes)); }
+    static void sortBySizeOnDisk(std::vector<FileNode*>& nodes) {
+        sortBySizeOnDisk(std::span<FileNode*>(nodes));
+    }
 
     // Pre-order walk over the subtree, files and folders alike.
     template <typename Visitor> void forEachNode(Visitor&& visit) const;
     std::vector<FileNode*> allFiles() const;
 
-private:
+  private:
     FileNode(std::string_view name, uint8_t flags);
 
     enum : uint8_t { kDirectory = 1, kRoot = 2, kHasTypeSizes = 4, kVirtual = 8 };
@@ -98,7 +100,7 @@ private:
     uint16_t nameLength_ = 0;
     uint8_t flags_ = 0;
 
-public:
+  public:
     FileCategory category = FileCategory::other; // files only; folders stay `other`
 };
 
@@ -112,7 +114,8 @@ template <typename Visitor> void FileNode::forEachNode(Visitor&& visit) const {
         stack.pop_back();
         visit(const_cast<FileNode*>(node));
         auto kids = node->children();
-        for (size_t i = kids.size(); i-- > 0;) stack.push_back(kids[i]);
+        for (size_t i = kids.size(); i-- > 0;)
+            stack.push_back(kids[i]);
     }
 }
 

@@ -19,5 +19,6 @@ template <typename Work> void runOnThreads(size_t threads, Work&& work) {
         }
     }
     work();
-    for (auto& helper : helpers) helper.join();
+    for (auto& helper : helpers)
+        helper.join();
 }

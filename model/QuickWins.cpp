@@ -24,16 +24,20 @@ constexpr std::array<std::string_view, 7> kBuildArtifactNames = {"build",  ".bui
                                                                  "target", ".turbo", ".parcel-cache"};
 
 bool isBuildArtifactName(std::string_view name) {
-    return std::find(kBuildArtifactNames.begin(), kBuildArtifactNames.end(), name) != kBuildArtifactNames.end();
+    return std::find(kBuildArtifactNames.begin(), kBuildArtifactNames.end(), name) !=
+           kBuildArtifactNames.end();
 }
 
 using KindMask = uint8_t;
-constexpr KindMask bit(Kind kind) { return static_cast<KindMask>(1u << static_cast<unsigned>(kind)); }
+constexpr KindMask bit(Kind kind) {
+    return static_cast<KindMask>(1u << static_cast<unsigned>(kind));
+}
 
 bool isDirectlyInHome(const FileNode* node, const Places& places) {
     const FileNode* parent = node->parent();
     // Building the parent's path is the one costly step, done only for folders with a matching name.
-    return parent && platform::withoutTrailingSlashes(parent->path()) == platform::withoutTrailingSlashes(places.home);
+    return parent &&
+           platform::withoutTrailingSlashes(parent->path()) == platform::withoutTrailingSlashes(places.home);
 }
 
 KindMask folderKinds(const FileNode* node, const Places& places) {
@@ -57,32 +61,48 @@ bool isLargeMedia(const FileNode* file) {
     return file->sizeOnDisk >= kLargeMediaBytes && file_category::rawValue(file->category) <= 2;
 }
 
-bool countsChildren(Kind kind) { return kind == Kind::downloads || kind == Kind::caches || kind == Kind::simulators; }
+bool countsChildren(Kind kind) {
+    return kind == Kind::downloads || kind == Kind::caches || kind == Kind::simulators;
+}
 
 } // namespace
 
 std::string_view rawValue(Kind kind) {
     switch (kind) {
-    case Kind::downloads: return "downloads";
-    case Kind::caches: return "caches";
-    case Kind::simulators: return "simulators";
-    case Kind::largeMedia: return "largeMedia";
-    case Kind::nodeModules: return "nodeModules";
-    case Kind::buildArtifacts: return "buildArtifacts";
-    case Kind::derivedData: return "derivedData";
+    case Kind::downloads:
+        return "downloads";
+    case Kind::caches:
+        return "caches";
+    case Kind::simulators:
+        return "simulators";
+    case Kind::largeMedia:
+        return "largeMedia";
+    case Kind::nodeModules:
+        return "nodeModules";
+    case Kind::buildArtifacts:
+        return "buildArtifacts";
+    case Kind::derivedData:
+        return "derivedData";
     }
     return {};
 }
 
 Rgb color(Kind kind) {
     switch (kind) {
-    case Kind::downloads: return {59, 130, 246};
-    case Kind::caches: return {139, 92, 246};
-    case Kind::simulators: return {6, 182, 212};
-    case Kind::largeMedia: return {236, 72, 153};
-    case Kind::nodeModules: return {16, 185, 129};
-    case Kind::buildArtifacts: return {245, 158, 11};
-    case Kind::derivedData: return {99, 102, 241};
+    case Kind::downloads:
+        return {59, 130, 246};
+    case Kind::caches:
+        return {139, 92, 246};
+    case Kind::simulators:
+        return {6, 182, 212};
+    case Kind::largeMedia:
+        return {236, 72, 153};
+    case Kind::nodeModules:
+        return {16, 185, 129};
+    case Kind::buildArtifacts:
+        return {245, 158, 11};
+    case Kind::derivedData:
+        return {99, 102, 241};
     }
     return {0, 0, 0};
 }
@@ -92,9 +112,13 @@ int64_t Category::totalSize() const {
                            [](int64_t sum, const FileNode* node) { return sum + node->sizeOnDisk; });
 }
 
-Places Places::current() { return Places{platform::homeFolder(), platform::downloadFolderName()}; }
+Places Places::current() {
+    return Places{platform::homeFolder(), platform::downloadFolderName()};
+}
 
-std::vector<Category> analyze(const FileNode* root) { return analyze(root, Places::current()); }
+std::vector<Category> analyze(const FileNode* root) {
+    return analyze(root, Places::current());
+}
 
 std::vector<Category> analyze(const FileNode* root, const Places& places) {
     std::array<std::vector<FileNode*>, kKindCount> matches;
@@ -120,7 +144,8 @@ std::vector<Category> analyze(const FileNode* root, const Places& places) {
             if (fresh & bit(kind)) matches[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
         KindMask below = matchedAbove | fresh;
         auto kids = node->children();
-        for (size_t i = kids.size(); i-- > 0;) stack.push_back({kids[i], below});
+        for (size_t i = kids.size(); i-- > 0;)
+            stack.push_back({kids[i], below});
     }
 
     std::vector<Category> categories;
@@ -129,7 +154,8 @@ std::vector<Category> analyze(const FileNode* root, const Places& places) {
         if (list.empty()) continue;
         Category category{kind, {}, 0};
         if (countsChildren(kind)) {
-            for (const FileNode* folder : list) category.itemCount += static_cast<int64_t>(folder->children().size());
+            for (const FileNode* folder : list)
+                category.itemCount += static_cast<int64_t>(folder->children().size());
         } else {
             category.itemCount = static_cast<int64_t>(list.size());
         }

@@ -12,10 +12,18 @@
 // Ready-made cleanup candidates found in a scanned tree. Reads only the tree (no file is opened).
 namespace QuickWins {
 
-enum class Kind : uint8_t { downloads, caches, simulators, largeMedia, nodeModules, buildArtifacts, derivedData };
+enum class Kind : uint8_t {
+    downloads,
+    caches,
+    simulators,
+    largeMedia,
+    nodeModules,
+    buildArtifacts,
+    derivedData
+};
 constexpr int kKindCount = 7;
-constexpr std::array<Kind, kKindCount> allKinds = {Kind::downloads,   Kind::caches,         Kind::simulators,
-                                                   Kind::largeMedia,  Kind::nodeModules,    Kind::buildArtifacts,
+constexpr std::array<Kind, kKindCount> allKinds = {Kind::downloads,  Kind::caches,      Kind::simulators,
+                                                   Kind::largeMedia, Kind::nodeModules, Kind::buildArtifacts,
                                                    Kind::derivedData};
 
 // "downloads", "caches", ... (also the category's identity).

@@ -5,7 +5,7 @@ namespace {
 // Keeps the `limit` largest nodes seen so far, in the one largest-first order (equal sizes in the
 // order they were offered). Sorting happens only when the list overflows 4 × limit.
 class TopList {
-public:
+  public:
     explicit TopList(size_t limit) : limit_(limit) {}
 
     void offer(FileNode* node) {
@@ -21,7 +21,7 @@ public:
         return std::move(nodes_);
     }
 
-private:
+  private:
     void cut() {
         FileNode::sortBySizeOnDisk(nodes_);
         if (nodes_.size() >= limit_ && limit_ > 0) {

@@ -14,7 +14,9 @@ void ScanTree::adoptArena(Arena&& other) {
     arena_.adopt(std::move(other));
 }
 
-size_t ScanTree::bytesReserved() const { return arena_.bytesReserved(); }
+size_t ScanTree::bytesReserved() const {
+    return arena_.bytesReserved();
+}
 
 namespace {
 enum Grouping : int { kByCategory = 0, kByAge = 1 };

@@ -22,7 +22,7 @@
 // Locking: background readers hold mutex() shared while they walk; the main thread holds it
 // exclusively while it edits the tree (removal of trashed items) and then calls noteEdited().
 class ScanTree {
-public:
+  public:
     ScanTree(std::string_view rootPath, std::string_view rootName);
     ScanTree(const ScanTree&) = delete;
     ScanTree& operator=(const ScanTree&) = delete;
@@ -52,7 +52,7 @@ public:
     const FileNode* findCategoryGroups(const FileNode* folder) const;
     const FileNode* findAgeGroups(const FileNode* folder) const;
 
-private:
+  private:
     using GroupsKey = std::tuple<const FileNode*, int, uint64_t>; // folder, grouping, edit count
     const FileNode* findGroups(const GroupsKey& key) const;
     template <typename Build>

@@ -43,13 +43,13 @@ namespace {
 // Titles in case order.
 constexpr std::array<std::string_view, 5> kTabTitles = {"Explore", "Duplicates", "Applications", "Monitor",
                                                         "Snapshots"};
-constexpr std::array<std::string_view, 9> kModeTitles = {"Treemap", "Folders",  "Sunburst", "Flame", "Bubbles",
-                                                         "Mind Map", "Top Sizes", "Age Map", "List"};
+constexpr std::array<std::string_view, 9> kModeTitles = {
+    "Treemap", "Folders", "Sunburst", "Flame", "Bubbles", "Mind Map", "Top Sizes", "Age Map", "List"};
 constexpr std::array<std::string_view, 3> kColorModeTitles = {"By type", "By folder", "By age"};
 
 template <typename Enum, size_t N>
-std::optional<Enum> caseTitled(const std::array<Enum, N>& cases, const std::array<std::string_view, N>& titles,
-                               std::string_view raw) {
+std::optional<Enum> caseTitled(const std::array<Enum, N>& cases,
+                               const std::array<std::string_view, N>& titles, std::string_view raw) {
     for (size_t i = 0; i < N; ++i)
         if (titles[i] == raw) return cases[i];
     return std::nullopt;
@@ -58,18 +58,30 @@ std::optional<Enum> caseTitled(const std::array<Enum, N>& cases, const std::arra
 } // namespace
 
 namespace app_tab {
-std::string_view rawValue(AppTab tab) { return kTabTitles[static_cast<size_t>(tab)]; }
-std::optional<AppTab> fromRawValue(std::string_view raw) { return caseTitled(allCases, kTabTitles, raw); }
+std::string_view rawValue(AppTab tab) {
+    return kTabTitles[static_cast<size_t>(tab)];
+}
+std::optional<AppTab> fromRawValue(std::string_view raw) {
+    return caseTitled(allCases, kTabTitles, raw);
+}
 } // namespace app_tab
 
 namespace visualization_mode {
-std::string_view rawValue(VisualizationMode mode) { return kModeTitles[static_cast<size_t>(mode)]; }
-std::optional<VisualizationMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kModeTitles, raw); }
+std::string_view rawValue(VisualizationMode mode) {
+    return kModeTitles[static_cast<size_t>(mode)];
+}
+std::optional<VisualizationMode> fromRawValue(std::string_view raw) {
+    return caseTitled(allCases, kModeTitles, raw);
+}
 } // namespace visualization_mode
 
 namespace color_mode {
-std::string_view rawValue(ColorMode mode) { return kColorModeTitles[static_cast<size_t>(mode)]; }
-std::optional<ColorMode> fromRawValue(std::string_view raw) { return caseTitled(allCases, kColorModeTitles, raw); }
+std::string_view rawValue(ColorMode mode) {
+    return kColorModeTitles[static_cast<size_t>(mode)];
+}
+std::optional<ColorMode> fromRawValue(std::string_view raw) {
+    return caseTitled(allCases, kColorModeTitles, raw);
+}
 } // namespace color_mode
 
 DiskInfo DiskInfo::forVolume(const std::string& path) {
@@ -110,12 +122,16 @@ std::string filePath(const std::string& input) {
 }
 
 // The filter's "whitespaces": spaces and tabs, not line breaks.
-bool isHorizontalSpace(QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; }
+bool isHorizontalSpace(QChar c) {
+    return c == u'\t' || c.category() == QChar::Separator_Space;
+}
 
 QString trimHorizontalSpace(const QString& text) {
     qsizetype begin = 0, end = text.size();
-    while (begin < end && isHorizontalSpace(text[begin])) ++begin;
-    while (end > begin && isHorizontalSpace(text[end - 1])) --end;
+    while (begin < end && isHorizontalSpace(text[begin]))
+        ++begin;
+    while (end > begin && isHorizontalSpace(text[end - 1]))
+        --end;
     return text.mid(begin, end - begin);
 }
 
@@ -237,12 +253,15 @@ template <typename T> void releaseInBackground(QThreadPool& pool, T&& value) {
 
 ScanViewModel::ScanViewModel(QObject* parent) : ScanViewModel(Services{}, parent) {}
 
-ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(parent), d_(std::make_unique<State>()) {
+ScanViewModel::ScanViewModel(Services services, QObject* parent)
+    : QObject(parent), d_(std::make_unique<State>()) {
     if (!services.processes) services.processes = std::make_shared<platform::SystemProcesses>();
     if (!services.trash) services.trash = platform::defaultTrashBackend();
     if (!services.makeScanner) services.makeScanner = [] { return std::make_shared<DiskScanner>(); };
     if (!services.wait)
-        services.wait = [this](int ms, std::function<void()> then) { QTimer::singleShot(ms, this, std::move(then)); };
+        services.wait = [this](int ms, std::function<void()> then) {
+            QTimer::singleShot(ms, this, std::move(then));
+        };
     d_->services = std::move(services);
 
     // Published defaults.
@@ -265,19 +284,23 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
         d_->themeName = *stored;
     applyAppearance();
 
-    if (auto mode = visualization_mode::fromRawValue(qgetenv("BRENWICK_MODE").toStdString())) d_->mode = *mode;
+    if (auto mode = visualization_mode::fromRawValue(qgetenv("BRENWICK_MODE").toStdString()))
+        d_->mode = *mode;
 
     // The start-up scan runs once the window is being built, not inside the constructor.
     if (qEnvironmentVariableIsSet("BRENWICK_SCAN")) {
         std::string path = qgetenv("BRENWICK_SCAN").toStdString();
-        if (!path.empty()) QMetaObject::invokeMethod(this, [this, path] { scan(path); }, Qt::QueuedConnection);
+        if (!path.empty())
+            QMetaObject::invokeMethod(
+                this, [this, path] { scan(path); }, Qt::QueuedConnection);
     }
 }
 
 ScanViewModel::~ScanViewModel() {
     d_->progressTimer.stop();
     if (d_->scanner) d_->scanner->cancel();
-    for (auto& t : d_->scanThreads) t.thread.join();
+    for (auto& t : d_->scanThreads)
+        t.thread.join();
     d_->pool.waitForDone();
 }
 
@@ -290,7 +313,8 @@ void ScanViewModel::applyAppearance() {
 }
 
 void ScanViewModel::applicationBecameActive() {
-    QMetaObject::invokeMethod(this, [this] { handleDidBecomeActive(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { handleDidBecomeActive(); }, Qt::QueuedConnection);
 }
 
 // Coming back from granting read access: scan the same folder again while the notice shows.
@@ -301,35 +325,93 @@ void ScanViewModel::handleDidBecomeActive() {
 
 // ---- Getters -------------------------------------------------------------------------------------
 
-const ScanViewModel::Status& ScanViewModel::status() const { return d_->status; }
-FileNode* ScanViewModel::root() const { return d_->tree ? d_->tree->root() : nullptr; }
-FileNode* ScanViewModel::currentFolder() const { return d_->currentFolder; }
-FileNode* ScanViewModel::selectedNode() const { return d_->selectedNode; }
-const std::vector<QuickWins::Category>& ScanViewModel::quickWins() const { return d_->quickWins; }
-const std::vector<DuplicateFinder::Group>& ScanViewModel::duplicateGroups() const { return d_->duplicateGroups; }
-bool ScanViewModel::isFindingDuplicates() const { return d_->isFindingDuplicates; }
-const std::vector<AppUninstaller::InstalledApp>& ScanViewModel::installedApps() const { return d_->installedApps; }
-bool ScanViewModel::isLoadingApps() const { return d_->isLoadingApps; }
-AppTab ScanViewModel::tab() const { return d_->tab; }
-VisualizationMode ScanViewModel::mode() const { return d_->mode; }
-ColorMode ScanViewModel::colorMode() const { return d_->colorMode; }
-double ScanViewModel::depth() const { return d_->depth; }
-bool ScanViewModel::abbreviateLabels() const { return d_->abbreviateLabels; }
-const QString& ScanViewModel::filter() const { return d_->filter; }
-bool ScanViewModel::showInspector() const { return d_->showInspector; }
-ThemeName ScanViewModel::themeName() const { return d_->themeName; }
-const DiskInfo& ScanViewModel::disk() const { return d_->disk; }
-double ScanViewModel::scanDuration() const { return d_->scanDuration; }
-const std::vector<std::string>& ScanViewModel::recents() const { return d_->recents; }
-int64_t ScanViewModel::generation() const { return d_->generation; }
-const std::unordered_map<const FileNode*, AgeReport>& ScanViewModel::ageReports() const { return d_->ageReports; }
-const std::unordered_map<const FileNode*, Rankings>& ScanViewModel::rankings() const { return d_->rankings; }
-int64_t ScanViewModel::unreadableFolderCount() const { return d_->unreadableFolderCount; }
-const std::vector<std::string>& ScanViewModel::unreadableFolderSamples() const { return d_->unreadableFolderSamples; }
-bool ScanViewModel::showAccessNotice() const { return d_->showAccessNotice; }
-std::shared_ptr<ScanTree> ScanViewModel::tree() const { return d_->tree; }
-CleanupQueue& ScanViewModel::cleanupQueue() const { return *d_->cleanupQueue; }
-SnapshotStore& ScanViewModel::snapshotStore() const { return *d_->snapshotStore; }
+const ScanViewModel::Status& ScanViewModel::status() const {
+    return d_->status;
+}
+FileNode* ScanViewModel::root() const {
+    return d_->tree ? d_->tree->root() : nullptr;
+}
+FileNode* ScanViewModel::currentFolder() const {
+    return d_->currentFolder;
+}
+FileNode* ScanViewModel::selectedNode() const {
+    return d_->selectedNode;
+}
+const std::vector<QuickWins::Category>& ScanViewModel::quickWins() const {
+    return d_->quickWins;
+}
+const std::vector<DuplicateFinder::Group>& ScanViewModel::duplicateGroups() const {
+    return d_->duplicateGroups;
+}
+bool ScanViewModel::isFindingDuplicates() const {
+    return d_->isFindingDuplicates;
+}
+const std::vector<AppUninstaller::InstalledApp>& ScanViewModel::installedApps() const {
+    return d_->installedApps;
+}
+bool ScanViewModel::isLoadingApps() const {
+    return d_->isLoadingApps;
+}
+AppTab ScanViewModel::tab() const {
+    return d_->tab;
+}
+VisualizationMode ScanViewModel::mode() const {
+    return d_->mode;
+}
+ColorMode ScanViewModel::colorMode() const {
+    return d_->colorMode;
+}
+double ScanViewModel::depth() const {
+    return d_->depth;
+}
+bool ScanViewModel::abbreviateLabels() const {
+    return d_->abbreviateLabels;
+}
+const QString& ScanViewModel::filter() const {
+    return d_->filter;
+}
+bool ScanViewModel::showInspector() const {
+    return d_->showInspector;
+}
+ThemeName ScanViewModel::themeName() const {
+    return d_->themeName;
+}
+const DiskInfo& ScanViewModel::disk() const {
+    return d_->disk;
+}
+double ScanViewModel::scanDuration() const {
+    return d_->scanDuration;
+}
+const std::vector<std::string>& ScanViewModel::recents() const {
+    return d_->recents;
+}
+int64_t ScanViewModel::generation() const {
+    return d_->generation;
+}
+const std::unordered_map<const FileNode*, AgeReport>& ScanViewModel::ageReports() const {
+    return d_->ageReports;
+}
+const std::unordered_map<const FileNode*, Rankings>& ScanViewModel::rankings() const {
+    return d_->rankings;
+}
+int64_t ScanViewModel::unreadableFolderCount() const {
+    return d_->unreadableFolderCount;
+}
+const std::vector<std::string>& ScanViewModel::unreadableFolderSamples() const {
+    return d_->unreadableFolderSamples;
+}
+bool ScanViewModel::showAccessNotice() const {
+    return d_->showAccessNotice;
+}
+std::shared_ptr<ScanTree> ScanViewModel::tree() const {
+    return d_->tree;
+}
+CleanupQueue& ScanViewModel::cleanupQueue() const {
+    return *d_->cleanupQueue;
+}
+SnapshotStore& ScanViewModel::snapshotStore() const {
+    return *d_->snapshotStore;
+}
 
 const AgeReport* ScanViewModel::ageReport(const FileNode* folder) const {
     auto it = d_->ageReports.find(folder);
@@ -351,7 +433,9 @@ template <typename T, typename Signal> void assign(ScanViewModel* vm, T& field, 
 }
 } // namespace
 
-void ScanViewModel::setStatus(Status status) { assign(this, d_->status, std::move(status), &ScanViewModel::statusChanged); }
+void ScanViewModel::setStatus(Status status) {
+    assign(this, d_->status, std::move(status), &ScanViewModel::statusChanged);
+}
 
 void ScanViewModel::setCurrentFolder(FileNode* folder) {
     // A regrouping has no parent to go back to: it is shown, never entered.
@@ -363,12 +447,18 @@ void ScanViewModel::setSelectedNode(FileNode* node) {
     assign(this, d_->selectedNode, node, &ScanViewModel::selectedNodeChanged);
 }
 
-void ScanViewModel::setTab(AppTab tab) { assign(this, d_->tab, tab, &ScanViewModel::tabChanged); }
-void ScanViewModel::setMode(VisualizationMode mode) { assign(this, d_->mode, mode, &ScanViewModel::modeChanged); }
+void ScanViewModel::setTab(AppTab tab) {
+    assign(this, d_->tab, tab, &ScanViewModel::tabChanged);
+}
+void ScanViewModel::setMode(VisualizationMode mode) {
+    assign(this, d_->mode, mode, &ScanViewModel::modeChanged);
+}
 void ScanViewModel::setColorMode(ColorMode mode) {
     assign(this, d_->colorMode, mode, &ScanViewModel::colorModeChanged);
 }
-void ScanViewModel::setDepth(double depth) { assign(this, d_->depth, depth, &ScanViewModel::depthChanged); }
+void ScanViewModel::setDepth(double depth) {
+    assign(this, d_->depth, depth, &ScanViewModel::depthChanged);
+}
 void ScanViewModel::setAbbreviateLabels(bool on) {
     assign(this, d_->abbreviateLabels, on, &ScanViewModel::abbreviateLabelsChanged);
 }
@@ -397,7 +487,9 @@ void ScanViewModel::setThemeName(ThemeName name) {
     applyAppearance();
 }
 
-void ScanViewModel::setDisk(DiskInfo disk) { assign(this, d_->disk, std::move(disk), &ScanViewModel::diskChanged); }
+void ScanViewModel::setDisk(DiskInfo disk) {
+    assign(this, d_->disk, std::move(disk), &ScanViewModel::diskChanged);
+}
 
 void ScanViewModel::setGeneration(int64_t generation) {
     assign(this, d_->generation, generation, &ScanViewModel::generationChanged);
@@ -437,8 +529,9 @@ void ScanViewModel::scan(const std::string& input) {
     const bool hadRoot = d_->tree != nullptr, hadFolder = d_->currentFolder, hadSelection = d_->selectedNode,
                hadWins = !d_->quickWins.empty(), hadGroups = !d_->duplicateGroups.empty(),
                hadAgeReports = !d_->ageReports.empty(), hadRankings = !d_->rankings.empty();
-    Discard discard{std::move(d_->tree), std::exchange(d_->quickWins, {}), std::exchange(d_->duplicateGroups, {}),
-                    std::exchange(d_->ageReports, {}), std::exchange(d_->rankings, {})};
+    Discard discard{std::move(d_->tree), std::exchange(d_->quickWins, {}),
+                    std::exchange(d_->duplicateGroups, {}), std::exchange(d_->ageReports, {}),
+                    std::exchange(d_->rankings, {})};
     d_->tree.reset();
     d_->currentFolder = d_->selectedNode = nullptr;
 
@@ -472,8 +565,8 @@ void ScanViewModel::scan(const std::string& input) {
     std::thread thread([this, scanner, path, token, finished] {
         // The volume is measured here, since statvfs on a dead network mount can hang.
         DiskInfo before = DiskInfo::forVolume(path);
-        QMetaObject::invokeMethod(this, [this, token, before] { publishScanTargetDisk(token, before); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, token, before] { publishScanTargetDisk(token, before); }, Qt::QueuedConnection);
 
         auto result = std::make_shared<State::ScanResult>();
         result->tree = scanner->scan(path);
@@ -483,8 +576,8 @@ void ScanViewModel::scan(const std::string& input) {
                 result->quickWins = QuickWins::analyze(result->tree->root());
             }
             result->disk = DiskInfo::forVolume(path);
-            QMetaObject::invokeMethod(this, [this, token, result] { finishScan(token, result); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, token, result] { finishScan(token, result); }, Qt::QueuedConnection);
         }
         // A cancelled scan's tree dies with `result` here, off the main thread.
         result.reset();
@@ -506,7 +599,8 @@ void ScanViewModel::recordRecent(const std::string& path) {
     emit recentsChanged();
 
     QStringList stored;
-    for (const auto& p : d_->recents) stored << QFile::decodeName(QByteArray::fromStdString(p));
+    for (const auto& p : d_->recents)
+        stored << QFile::decodeName(QByteArray::fromStdString(p));
     QSettings(kOrganisation, kApplication).setValue(kRecentsKey, stored);
 }
 
@@ -517,7 +611,8 @@ void ScanViewModel::pollProgress() {
         return;
     }
     auto progress = d_->scanner->progress();
-    setStatus(Status::scanning(progress.filesScanned, progress.bytesScanned, std::move(progress.currentPath)));
+    setStatus(
+        Status::scanning(progress.filesScanned, progress.bytesScanned, std::move(progress.currentPath)));
 }
 
 void ScanViewModel::publishScanTargetDisk(uint64_t token, const DiskInfo& disk) {
@@ -532,7 +627,8 @@ void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandl
     }
     d_->progressTimer.stop();
 
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - d_->scanStart).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - d_->scanStart).count();
     assign(this, d_->scanDuration, seconds, &ScanViewModel::scanDurationChanged);
     setGeneration(d_->generation + 1);
     // Anything requested meanwhile describes no node of the new tree.
@@ -569,7 +665,9 @@ void ScanViewModel::select(FileNode* node) {
     setSelectedNode(node);
 }
 
-void ScanViewModel::showExplore() { setTab(AppTab::explore); }
+void ScanViewModel::showExplore() {
+    setTab(AppTab::explore);
+}
 
 void ScanViewModel::goUp() {
     FileNode* left = d_->currentFolder;
@@ -602,32 +700,35 @@ void ScanViewModel::findDuplicates() {
     if (!d_->tree) return;
     assign(this, d_->isFindingDuplicates, true, &ScanViewModel::isFindingDuplicatesChanged);
     const int64_t generation = d_->generation;
-    runInBackground(&d_->pool, this, [tree = d_->tree] { return DuplicateFinder::find(tree); },
-                    [this, generation](std::vector<DuplicateFinder::Group> groups) {
-                        // Groups of an older tree name nodes that are no longer shown (or no longer there).
-                        if (generation == d_->generation) {
-                            d_->duplicateGroups = std::move(groups);
-                            emit duplicateGroupsChanged();
-                        }
-                        assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
-                    });
+    runInBackground(
+        &d_->pool, this, [tree = d_->tree] { return DuplicateFinder::find(tree); },
+        [this, generation](std::vector<DuplicateFinder::Group> groups) {
+            // Groups of an older tree name nodes that are no longer shown (or no longer there).
+            if (generation == d_->generation) {
+                d_->duplicateGroups = std::move(groups);
+                emit duplicateGroupsChanged();
+            }
+            assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
+        });
 }
 
 void ScanViewModel::refreshInstalledApps(bool force) {
     if (d_->isLoadingApps) return;
     if (!force && !d_->installedApps.empty()) return;
     assign(this, d_->isLoadingApps, true, &ScanViewModel::isLoadingAppsChanged);
-    runInBackground(&d_->pool, this, [] { return loadInstalledApps(); },
-                    [this](std::vector<AppUninstaller::InstalledApp> apps) {
-                        d_->installedApps = std::move(apps);
-                        emit installedAppsChanged();
-                        assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
-                    });
+    runInBackground(
+        &d_->pool, this, [] { return loadInstalledApps(); },
+        [this](std::vector<AppUninstaller::InstalledApp> apps) {
+            d_->installedApps = std::move(apps);
+            emit installedAppsChanged();
+            assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
+        });
 }
 
 std::vector<AppUninstaller::InstalledApp> ScanViewModel::loadInstalledApps() {
     auto env = AppUninstaller::userEnvironment();
-    auto apps = AppUninstaller::loadApps(AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env), env);
+    auto apps =
+        AppUninstaller::loadApps(AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env), env);
     std::stable_sort(apps.begin(), apps.end(),
                      [](const auto& a, const auto& b) { return a.totalSize() > b.totalSize(); });
     return apps;
@@ -661,12 +762,12 @@ void ScanViewModel::requestReport(const char* prefix, FileNode* folder,
 
 void ScanViewModel::requestAgeReport(FileNode* folder) {
     requestReport("age-", folder, d_->ageReports, &ScanViewModel::ageReportsChanged,
-                             [](const FileNode* f) { return AgeReport::compute(f); });
+                  [](const FileNode* f) { return AgeReport::compute(f); });
 }
 
 void ScanViewModel::requestRankings(FileNode* folder) {
     requestReport("rank-", folder, d_->rankings, &ScanViewModel::rankingsChanged,
-                            [](const FileNode* f) { return Rankings::compute(f, Rankings::kDefaultLimit); });
+                  [](const FileNode* f) { return Rankings::compute(f, Rankings::kDefaultLimit); });
 }
 
 std::vector<std::pair<FileCategory, int64_t>> ScanViewModel::rootTypeBreakdown() const {
@@ -700,7 +801,8 @@ FileNode* ScanViewModel::findNode(const std::string& path, FileNode* root) {
         if (piece.empty()) continue;
         // Children are largest first, so of two same-named children the larger is taken.
         auto kids = node->children();
-        auto it = std::find_if(kids.begin(), kids.end(), [&](const FileNode* c) { return c->name() == piece; });
+        auto it =
+            std::find_if(kids.begin(), kids.end(), [&](const FileNode* c) { return c->name() == piece; });
         if (it == kids.end()) return nullptr;
         node = *it;
     }
@@ -721,7 +823,8 @@ void ScanViewModel::subtractFromAncestors(const FileNode* node, FileNode* first)
             totals->folderCount -= folders;
             if (a->hasTypeSizes()) {
                 if (nodeSlots) {
-                    for (int i = 0; i < kFileCategoryCount; ++i) totals->typeSizes[i] -= (*nodeSlots)[i];
+                    for (int i = 0; i < kFileCategoryCount; ++i)
+                        totals->typeSizes[i] -= (*nodeSlots)[i];
                 } else if (!node->isDirectory()) {
                     totals->typeSizes[file_category::rawValue(node->category)] -= node->sizeOnDisk;
                 }
@@ -733,7 +836,8 @@ void ScanViewModel::subtractFromAncestors(const FileNode* node, FileNode* first)
         auto kids = a->mutableChildren();
         auto it = std::find(kids.begin(), kids.end(), changedChild);
         if (it == kids.end()) continue;
-        for (auto next = it + 1; next != kids.end() && (*next)->sizeOnDisk > changedChild->sizeOnDisk; ++next) {
+        for (auto next = it + 1; next != kids.end() && (*next)->sizeOnDisk > changedChild->sizeOnDisk;
+             ++next) {
             std::iter_swap(it, next);
             it = next;
         }
@@ -744,7 +848,8 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
 
     std::unordered_set<std::string> trashed;
-    for (const auto& p : paths) trashed.insert(standardizedPath(p));
+    for (const auto& p : paths)
+        trashed.insert(standardizedPath(p));
 
     FileNode* root = this->root();
     std::vector<FileNode*> removed;
@@ -777,7 +882,8 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
         };
         if (d_->currentFolder) {
             FileNode* folder = d_->currentFolder;
-            while (auto i = removedHolding(folder)) folder = formerParents[*i];
+            while (auto i = removedHolding(folder))
+                folder = formerParents[*i];
             setCurrentFolder(folder);
         }
         if (d_->selectedNode && !removed.empty() && isInRemovedSubtree(d_->selectedNode, removed))
@@ -850,7 +956,8 @@ void ScanViewModel::uninstall(const AppUninstaller::InstalledApp& app,
     flow->finished = std::move(finished);
     flow->paths.push_back(app.bundleURL);
     for (const auto& group : app.leftovers)
-        for (const auto& url : group.urls) flow->paths.push_back(url);
+        for (const auto& url : group.urls)
+            flow->paths.push_back(url);
 
     // Never Brenwick itself, whatever the process list says.
     const int self = static_cast<int>(getpid());
@@ -861,7 +968,8 @@ void ScanViewModel::uninstall(const AppUninstaller::InstalledApp& app,
         trashUninstalled(flow);
         return;
     }
-    for (const auto& instance : flow->instances) d_->services.processes->terminate(instance);
+    for (const auto& instance : flow->instances)
+        d_->services.processes->terminate(instance);
     waitForQuit(flow);
 }
 
@@ -887,7 +995,8 @@ void ScanViewModel::trashUninstalled(std::shared_ptr<void> handle) {
     CleanupQueue::moveToTrash(
         flow->paths, this,
         [this, flow](const CleanupQueue::TrashResult& result) {
-            for (const auto& path : result.done) d_->cleanupQueue->remove(path);
+            for (const auto& path : result.done)
+                d_->cleanupQueue->remove(path);
             applyTrashed(result.done);
             if (flow->finished) flow->finished(result.failed);
         },

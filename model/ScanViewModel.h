@@ -44,7 +44,17 @@ class TrashBackend;
 enum class AppTab { explore, duplicates, applications, monitor, snapshots };
 
 // The visualisations of the Explore tab; the raw value is the title shown.
-enum class VisualizationMode { treemap, folders, sunburst, flame, bubbles, mindMap, topSizes, ageMap, outline };
+enum class VisualizationMode {
+    treemap,
+    folders,
+    sunburst,
+    flame,
+    bubbles,
+    mindMap,
+    topSizes,
+    ageMap,
+    outline
+};
 
 // How the visualisations colour their items; the raw value is the title shown.
 enum class ColorMode { type, folder, age };
@@ -58,9 +68,9 @@ std::optional<AppTab> fromRawValue(std::string_view raw); // exact, case-sensiti
 
 namespace visualization_mode {
 constexpr std::array<VisualizationMode, 9> allCases = {
-    VisualizationMode::treemap, VisualizationMode::folders, VisualizationMode::sunburst,
-    VisualizationMode::flame,   VisualizationMode::bubbles, VisualizationMode::mindMap,
-    VisualizationMode::topSizes, VisualizationMode::ageMap, VisualizationMode::outline};
+    VisualizationMode::treemap,  VisualizationMode::folders, VisualizationMode::sunburst,
+    VisualizationMode::flame,    VisualizationMode::bubbles, VisualizationMode::mindMap,
+    VisualizationMode::topSizes, VisualizationMode::ageMap,  VisualizationMode::outline};
 std::string_view rawValue(VisualizationMode mode);
 std::optional<VisualizationMode> fromRawValue(std::string_view raw); // exact, case-sensitive
 } // namespace visualization_mode
@@ -99,7 +109,7 @@ struct DiskInfo {
 class ScanViewModel : public QObject {
     Q_OBJECT
 
-public:
+  public:
     struct Status {
         enum class Kind { idle, scanning, done };
         Kind kind = Kind::idle;
@@ -160,7 +170,7 @@ public:
     bool showInspector() const;
     ThemeName themeName() const;
     const DiskInfo& disk() const;
-    double scanDuration() const; // seconds
+    double scanDuration() const;                     // seconds
     const std::vector<std::string>& recents() const; // paths, newest first
     int64_t generation() const;
     const std::unordered_map<const FileNode*, AgeReport>& ageReports() const;
@@ -236,11 +246,11 @@ public:
     void uninstall(const AppUninstaller::InstalledApp& app,
                    std::function<void(std::vector<std::string> failed)> finished);
 
-public slots:
+  public slots:
     // The application entry connects the application becoming active to this slot.
     void applicationBecameActive();
 
-signals:
+  signals:
     void statusChanged();
     void rootChanged();
     void currentFolderChanged();
@@ -268,14 +278,14 @@ signals:
     void unreadableFolderSamplesChanged();
     void showAccessNoticeChanged();
 
-public:
+  public:
     // The node at a path below the scan root (the root for its own path), walking children by name.
     static FileNode* findNode(const std::string& path, FileNode* root);
     // Takes a detached node's sizes, counts and type bytes off every ancestor from `first` (its former
     // parent) up, keeping each ancestor's children largest first.
     static void subtractFromAncestors(const FileNode* node, FileNode* first);
 
-private:
+  private:
     struct State;
 
     void applyAppearance();
@@ -290,8 +300,9 @@ private:
     void finishScan(uint64_t token, std::shared_ptr<void> result);
     void refreshAfterEdit();
     template <typename Report, typename Compute>
-    void requestReport(const char* prefix, FileNode* folder, std::unordered_map<const FileNode*, Report>& reports,
-                       void (ScanViewModel::*changed)(), Compute compute);
+    void requestReport(const char* prefix, FileNode* folder,
+                       std::unordered_map<const FileNode*, Report>& reports, void (ScanViewModel::*changed)(),
+                       Compute compute);
     void waitForQuit(std::shared_ptr<void> flow);
     void trashUninstalled(std::shared_ptr<void> flow);
 

@@ -10,7 +10,9 @@ using nlohmann::json;
 
 namespace {
 
-bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 // The canonical 8-4-4-4-12 form, either letter case.
 std::optional<QUuid> parseUuid(const json& value) {
@@ -81,7 +83,8 @@ std::optional<Snapshot::Summary> summaryFromJson(const json& j) {
     const json* takenAt = member(j, "takenAt");
     const json* totalSize = member(j, "totalSize");
     const json* folderCount = member(j, "folderCount");
-    if (!id || !rootPath || !takenAt || !totalSize || !folderCount || !rootPath->is_string()) return std::nullopt;
+    if (!id || !rootPath || !takenAt || !totalSize || !folderCount || !rootPath->is_string())
+        return std::nullopt;
     auto uuid = parseUuid(*id);
     auto date = parseDate(*takenAt);
     auto total = parseInteger(*totalSize);
@@ -99,13 +102,18 @@ json summaryToJson(const Snapshot::Summary& s) {
 }
 
 // Paths are raw bytes; JSON text must be UTF-8, so bytes that are not become replacement characters.
-std::string dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
+std::string dump(const json& j) {
+    return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
 
-json parse(std::string_view text) { return json::parse(text.begin(), text.end(), nullptr, false); }
+json parse(std::string_view text) {
+    return json::parse(text.begin(), text.end(), nullptr, false);
+}
 
 // A JSON array whose every element decodes; one element that does not fails the whole list.
 template <typename Decode>
-auto decodeArray(std::string_view text, Decode decode) -> std::optional<std::vector<typename decltype(decode(json()))::value_type>> {
+auto decodeArray(std::string_view text, Decode decode)
+    -> std::optional<std::vector<typename decltype(decode(json()))::value_type>> {
     json j = parse(text);
     if (!j.is_array()) return std::nullopt;
     std::vector<typename decltype(decode(json()))::value_type> list;
@@ -124,7 +132,9 @@ uint64_t magnitude(int64_t before, int64_t after) {
 
 } // namespace
 
-std::string Snapshot::uuidText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper().toStdString(); }
+std::string Snapshot::uuidText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper().toStdString();
+}
 
 Snapshot::Summary Snapshot::summary() const {
     auto root = folderSizes.find(rootPath);
@@ -150,12 +160,18 @@ std::vector<Snapshot::Delta> Snapshot::deltas(const Snapshot& earlier, const Sna
 
 std::string Snapshot::encode() const {
     json sizes = json::object();
-    for (const auto& [path, bytes] : folderSizes) sizes[path] = bytes;
-    json j{{"id", uuidText(id)}, {"rootPath", rootPath}, {"takenAt", takenAt}, {"folderSizes", std::move(sizes)}};
+    for (const auto& [path, bytes] : folderSizes)
+        sizes[path] = bytes;
+    json j{{"id", uuidText(id)},
+           {"rootPath", rootPath},
+           {"takenAt", takenAt},
+           {"folderSizes", std::move(sizes)}};
     return dump(j);
 }
 
-std::optional<Snapshot> Snapshot::decode(std::string_view text) { return snapshotFromJson(parse(text)); }
+std::optional<Snapshot> Snapshot::decode(std::string_view text) {
+    return snapshotFromJson(parse(text));
+}
 
 std::optional<std::vector<Snapshot>> Snapshot::decodeList(std::string_view text) {
     return decodeArray(text, snapshotFromJson);
@@ -163,7 +179,8 @@ std::optional<std::vector<Snapshot>> Snapshot::decodeList(std::string_view text)
 
 std::string Snapshot::encodeSummaries(const std::vector<Summary>& summaries) {
     json array = json::array();
-    for (const Summary& s : summaries) array.push_back(summaryToJson(s));
+    for (const Summary& s : summaries)
+        array.push_back(summaryToJson(s));
     return dump(array);
 }
 

@@ -40,7 +40,7 @@ struct Snapshot {
 
     QUuid id;
     std::string rootPath;
-    double takenAt = 0; // seconds since 2001-01-01 00:00:00 UTC
+    double takenAt = 0;                         // seconds since 2001-01-01 00:00:00 UTC
     std::map<std::string, int64_t> folderSizes; // full folder path -> logical size
 
     double takenAtUnix() const { return takenAt + kReferenceDateOffset; }
@@ -51,8 +51,9 @@ struct Snapshot {
     // (equal changes by path). Pure; callable from any thread.
     static std::vector<Delta> deltas(const Snapshot& earlier, const Snapshot& later);
 
-    // Compact JSON: {"id":"UPPER-CASE-UUID","rootPath":..,"takenAt":<seconds since 2001>,"folderSizes":{path:int}}.
-    // Paths that are not valid UTF-8 are written with replacement characters.
+    // Compact JSON: {"id":"UPPER-CASE-UUID","rootPath":..,"takenAt":<seconds since
+    // 2001>,"folderSizes":{path:int}}. Paths that are not valid UTF-8 are written with replacement
+    // characters.
     std::string encode() const;
     // Every key required, unknown keys ignored, UUIDs in either case; nothing when it does not decode.
     static std::optional<Snapshot> decode(std::string_view json);

@@ -45,9 +45,11 @@ std::vector<Snapshot::Summary> summariesFromFiles(const std::string& directory) 
     closedir(dir);
     std::sort(names.begin(), names.end());
     for (const std::string& name : names)
-        if (auto snapshot = SnapshotStore::readSnapshot(directory + "/" + name)) found.push_back(snapshot->summary());
-    std::stable_sort(found.begin(), found.end(),
-                     [](const Snapshot::Summary& a, const Snapshot::Summary& b) { return a.takenAt < b.takenAt; });
+        if (auto snapshot = SnapshotStore::readSnapshot(directory + "/" + name))
+            found.push_back(snapshot->summary());
+    std::stable_sort(found.begin(), found.end(), [](const Snapshot::Summary& a, const Snapshot::Summary& b) {
+        return a.takenAt < b.takenAt;
+    });
     return found;
 }
 
@@ -66,9 +68,13 @@ SnapshotStore::SnapshotStore(const std::string& baseFolder, QObject* parent)
     open();
 }
 
-SnapshotStore::~SnapshotStore() { pool_.waitForDone(); }
+SnapshotStore::~SnapshotStore() {
+    pool_.waitForDone();
+}
 
-bool SnapshotStore::waitForBackgroundWork(int msecs) { return pool_.waitForDone(msecs); }
+bool SnapshotStore::waitForBackgroundWork(int msecs) {
+    return pool_.waitForDone(msecs);
+}
 
 std::string SnapshotStore::snapshotFile(const QUuid& id) const {
     return directory_ + "/" + Snapshot::uuidText(id) + ".json";
@@ -77,7 +83,7 @@ std::string SnapshotStore::snapshotFile(const QUuid& id) const {
 void SnapshotStore::open() {
     platform::makeFolders(directory_, 0755);
     const std::string index = directory_ + "/" + kIndexFileName;
-    struct stat st{};
+    struct stat st {};
     bool present = lstat(index.c_str(), &st) == 0 || errno != ENOENT;
     if (present) {
         auto text = platform::readTextFile(index);
@@ -96,29 +102,33 @@ void SnapshotStore::open() {
 
 bool SnapshotStore::writeIndex() {
     if (!indexWritable_) return false;
-    return platform::writeFileAtomically(directory_ + "/" + kIndexFileName, Snapshot::encodeSummaries(summaries_));
+    return platform::writeFileAtomically(directory_ + "/" + kIndexFileName,
+                                         Snapshot::encodeSummaries(summaries_));
 }
 
 bool SnapshotStore::mergeSummaries(const std::vector<Snapshot::Summary>& found) {
     std::unordered_set<QString> known;
-    for (const auto& s : summaries_) known.insert(s.id.toString());
+    for (const auto& s : summaries_)
+        known.insert(s.id.toString());
     for (const auto& s : found)
         if (!known.count(s.id.toString())) summaries_.push_back(s);
-    std::stable_sort(summaries_.begin(), summaries_.end(),
-                     [](const Snapshot::Summary& a, const Snapshot::Summary& b) { return a.takenAt < b.takenAt; });
+    std::stable_sort(
+        summaries_.begin(), summaries_.end(),
+        [](const Snapshot::Summary& a, const Snapshot::Summary& b) { return a.takenAt < b.takenAt; });
     bool written = writeIndex();
     emit summariesChanged();
     return written;
 }
 
 void SnapshotStore::rebuildIndexInBackground() {
-    runInBackground(&pool_, this, [directory = directory_] { return summariesFromFiles(directory); },
-                    [this](std::vector<Snapshot::Summary> found) { mergeSummaries(found); });
+    runInBackground(
+        &pool_, this, [directory = directory_] { return summariesFromFiles(directory); },
+        [this](std::vector<Snapshot::Summary> found) { mergeSummaries(found); });
 }
 
 void SnapshotStore::migrateLegacyList() {
     const std::string legacy = baseFolder_ + "/" + kLegacyFileName;
-    struct stat st{};
+    struct stat st {};
     if (lstat(legacy.c_str(), &st) != 0) return;
     runInBackground(
         &pool_, this,
@@ -133,8 +143,10 @@ void SnapshotStore::migrateLegacyList() {
                 std::erase_if(snapshot.folderSizes, [&](const auto& entry) {
                     return entry.first != snapshot.rootPath && entry.second < Snapshot::kMinimumFolderBytes;
                 });
-                if (writeSnapshot(snapshot, directory)) result.written.push_back(snapshot.summary());
-                else result.allWritten = false;
+                if (writeSnapshot(snapshot, directory))
+                    result.written.push_back(snapshot.summary());
+                else
+                    result.allWritten = false;
             }
             return result;
         },
@@ -171,7 +183,8 @@ std::map<std::string, int64_t> SnapshotStore::collectFolderSizes(const FileNode*
 }
 
 bool SnapshotStore::writeSnapshot(const Snapshot& snapshot, const std::string& folder) {
-    return platform::writeFileAtomically(folder + "/" + Snapshot::uuidText(snapshot.id) + ".json", snapshot.encode());
+    return platform::writeFileAtomically(folder + "/" + Snapshot::uuidText(snapshot.id) + ".json",
+                                         snapshot.encode());
 }
 
 std::optional<Snapshot> SnapshotStore::readSnapshot(const std::string& file) {
@@ -211,20 +224,23 @@ void SnapshotStore::save(std::shared_ptr<ScanTree> tree, const FileNode* root) {
         });
 }
 
-void SnapshotStore::load(const QUuid& id, QObject* context, std::function<void(std::optional<Snapshot>)> done) {
-    runInBackground(&pool_, context, [file = snapshotFile(id)] { return readSnapshot(file); },
-                    [done = std::move(done)](std::optional<Snapshot> snapshot) {
-                        if (done) done(std::move(snapshot));
-                    });
+void SnapshotStore::load(const QUuid& id, QObject* context,
+                         std::function<void(std::optional<Snapshot>)> done) {
+    runInBackground(
+        &pool_, context, [file = snapshotFile(id)] { return readSnapshot(file); },
+        [done = std::move(done)](std::optional<Snapshot> snapshot) {
+            if (done) done(std::move(snapshot));
+        });
 }
 
 void SnapshotStore::compare(Snapshot earlier, Snapshot later, QObject* context,
                             std::function<void(std::vector<Snapshot::Delta>)> done) {
-    runInBackground(&pool_, context,
-                    [earlier = std::move(earlier), later = std::move(later)] { return Snapshot::deltas(earlier, later); },
-                    [done = std::move(done)](std::vector<Snapshot::Delta> deltas) {
-                        if (done) done(std::move(deltas));
-                    });
+    runInBackground(
+        &pool_, context,
+        [earlier = std::move(earlier), later = std::move(later)] { return Snapshot::deltas(earlier, later); },
+        [done = std::move(done)](std::vector<Snapshot::Delta> deltas) {
+            if (done) done(std::move(deltas));
+        });
 }
 
 void SnapshotStore::remove(const QUuid& id) {

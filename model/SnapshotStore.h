@@ -24,7 +24,7 @@
 // written to its own file. Every file is written atomically (temporary file, fsync, rename).
 class SnapshotStore : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kLegacyFileName = "Snapshots.json";
     static constexpr const char* kIndexFileName = "index.json";
 
@@ -63,11 +63,11 @@ public:
     // (smaller folders are neither recorded nor descended into).
     static std::map<std::string, int64_t> collectFolderSizes(const FileNode* root);
 
-signals:
+  signals:
     void summariesChanged();
     void isSavingChanged();
 
-private:
+  private:
     void open();
     bool writeIndex();
     // Appends the summaries not yet listed, sorts by takenAt, writes the index; true when written.

@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <string_view>
@@ -42,9 +42,9 @@ double sane(double value, double limit) {
     return std::isfinite(value) && value >= 0 && value <= limit ? value : 0.0;
 }
 
-template <class T>
-bool parseNumber(std::string_view text, T& value) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+template <class T> bool parseNumber(std::string_view text, T& value) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
     return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc{};
 }
 
@@ -70,7 +70,9 @@ struct Sampler::State {
     int processorCount = 1;
 
     double now() const { return sources.clock(); }
-    std::string proc(std::string_view relative) const { return sources.procRoot + "/" + std::string(relative); }
+    std::string proc(std::string_view relative) const {
+        return sources.procRoot + "/" + std::string(relative);
+    }
 
     CPUStats sampleCPU();
     MemoryStats sampleMemory();
@@ -91,9 +93,11 @@ CPUStats Sampler::State::sampleCPU() {
         if (line.starts_with("cpu ")) {
             auto w = splitWords(line);
             CpuTicks t;
-            uint64_t* fields[] = {&t.user, &t.nice, &t.system, &t.idle, &t.iowait, &t.irq, &t.softirq, &t.steal};
+            uint64_t* fields[] = {&t.user,   &t.nice, &t.system,  &t.idle,
+                                  &t.iowait, &t.irq,  &t.softirq, &t.steal};
             bool ok = w.size() >= 5;
-            for (size_t i = 0; ok && i < 8 && i + 1 < w.size(); ++i) ok = parseNumber(w[i + 1], *fields[i]);
+            for (size_t i = 0; ok && i < 8 && i + 1 < w.size(); ++i)
+                ok = parseNumber(w[i + 1], *fields[i]);
             if (ok) current = t;
         } else if (line.starts_with("cpu")) {
             ++cpus;
@@ -113,8 +117,8 @@ CPUStats Sampler::State::sampleCPU() {
         };
         bool ok = true;
         double user = delta(c.user, p.user, ok) + delta(c.nice, p.nice, ok);
-        double system = delta(c.system, p.system, ok) + delta(c.irq, p.irq, ok) + delta(c.softirq, p.softirq, ok) +
-                        delta(c.steal, p.steal, ok);
+        double system = delta(c.system, p.system, ok) + delta(c.irq, p.irq, ok) +
+                        delta(c.softirq, p.softirq, ok) + delta(c.steal, p.steal, ok);
         double idle = delta(c.idle, p.idle, ok) + delta(c.iowait, p.iowait, ok);
         double total = user + system + idle;
         if (ok && total > 0) {
@@ -142,13 +146,15 @@ MemoryStats Sampler::State::sampleMemory() {
     auto bytes = [&](std::initializer_list<std::string_view> keys) {
         uint64_t sum = 0;
         for (auto key : keys)
-            if (auto it = kB.find(key); it != kB.end()) sum += std::min<uint64_t>(it->second, uint64_t{1} << 53);
+            if (auto it = kB.find(key); it != kB.end())
+                sum += std::min<uint64_t>(it->second, uint64_t{1} << 53);
         return saturatingBytes(sum, 1024);
     };
     stats.total = bytes({"MemTotal"});
     // MemAvailable is the kernel's estimate of what programs can still get without swapping, so the
     // screen's used (total - free) is MemTotal - MemAvailable, the "used" column of free(1).
-    stats.free = kB.contains("MemAvailable") ? bytes({"MemAvailable"}) : bytes({"MemFree", "Cached", "Buffers"});
+    stats.free =
+        kB.contains("MemAvailable") ? bytes({"MemAvailable"}) : bytes({"MemFree", "Cached", "Buffers"});
     stats.free = std::clamp<int64_t>(stats.free, 0, stats.total);
     stats.wired = bytes({"Unevictable", "SUnreclaim", "KernelStack", "PageTables"});
     stats.compressed = bytes({"Zswap"});
@@ -175,7 +181,7 @@ NetworkStats Sampler::State::sampleNetwork() {
         std::string sys = sources.sysRoot + "/class/net/" + name;
         auto flagsText = platform::readTextFile(sys + "/flags", 64);
         unsigned long flags = flagsText ? std::strtoul(flagsText->c_str(), nullptr, 16) : 0;
-        struct stat st{};
+        struct stat st {};
         if (!(flags & 0x1) || (flags & 0x8) || ::lstat((sys + "/device").c_str(), &st) != 0) return;
         current[name] = counters;
     });
@@ -247,7 +253,8 @@ void Sampler::State::sampleProcesses(Snapshot& snapshot) {
         // A pid with another start time belongs to a new process, which starts at 0 percent.
         if (previous != previousProcessTimes.end() && previous->second.startTime == st->startTime &&
             ticks >= previous->second.ticks && elapsed > 0) {
-            double seconds = static_cast<double>(ticks - previous->second.ticks) / static_cast<double>(sources.ticksPerSecond);
+            double seconds = static_cast<double>(ticks - previous->second.ticks) /
+                             static_cast<double>(sources.ticksPerSecond);
             double percent = seconds / elapsed * 100;
             stat.cpuPercent = std::isfinite(percent) && percent > 0 ? std::min(percent, cap) : 0.0;
         }
@@ -266,8 +273,10 @@ void Sampler::State::sampleProcesses(Snapshot& snapshot) {
         if (list.size() > kTopProcessCount) list.resize(kTopProcessCount);
         return list;
     };
-    snapshot.topProcessesByCPU = top([](const ProcessStat& a, const ProcessStat& b) { return a.cpuPercent > b.cpuPercent; });
-    snapshot.topProcessesByMemory = top([](const ProcessStat& a, const ProcessStat& b) { return a.memoryBytes > b.memoryBytes; });
+    snapshot.topProcessesByCPU =
+        top([](const ProcessStat& a, const ProcessStat& b) { return a.cpuPercent > b.cpuPercent; });
+    snapshot.topProcessesByMemory =
+        top([](const ProcessStat& a, const ProcessStat& b) { return a.memoryBytes > b.memoryBytes; });
 }
 
 Sampler::Sampler(Sources sources) : state_(std::make_unique<State>()) {

@@ -27,21 +27,21 @@ struct MemoryStats {
     int64_t compressed = 0; // the zswap pool
     int64_t active = 0;
     int64_t inactive = 0;
-    int64_t free = 0;       // MemAvailable
-    int64_t total = 0;      // MemTotal
+    int64_t free = 0;  // MemAvailable
+    int64_t total = 0; // MemTotal
 };
 
 struct NetworkStats {
     double downBytesPerSec = 0; // never negative, 0 when not measurable
     double upBytesPerSec = 0;
-    int64_t sessionDown = 0;    // bytes since the sampler's first sample
+    int64_t sessionDown = 0; // bytes since the sampler's first sample
     int64_t sessionUp = 0;
 };
 
 struct ProcessStat {
     int32_t pid = 0;
     std::string name;
-    double cpuPercent = 0; // of one processor, at most 100 per online processor
+    double cpuPercent = 0;   // of one processor, at most 100 per online processor
     int64_t memoryBytes = 0; // resident
 
     friend bool operator==(const ProcessStat&, const ProcessStat&) = default;
@@ -62,16 +62,16 @@ struct Snapshot {
 struct Sources {
     std::string procRoot = "/proc";
     std::string sysRoot = "/sys";
-    std::function<double()> loadAverage;  // one-minute load; null means getloadavg
-    std::function<double()> clock;        // monotonic seconds; null means the steady clock
-    int64_t pageSize = 0;                 // 0 means the system's
-    int64_t ticksPerSecond = 0;           // 0 means the system's
+    std::function<double()> loadAverage; // one-minute load; null means getloadavg
+    std::function<double()> clock;       // monotonic seconds; null means the steady clock
+    int64_t pageSize = 0;                // 0 means the system's
+    int64_t ticksPerSecond = 0;          // 0 means the system's
 };
 
 // One sampler with its own previous counters. sample() may be called from any thread; it holds the
 // sampler's lock for the whole sample, so overlapping calls are served one after another.
 class Sampler {
-public:
+  public:
     explicit Sampler(Sources sources = {});
     ~Sampler();
     Sampler(const Sampler&) = delete;
@@ -79,7 +79,7 @@ public:
 
     Snapshot sample();
 
-private:
+  private:
     struct State;
     std::mutex mutex_;
     std::unique_ptr<State> state_;

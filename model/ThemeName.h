@@ -11,7 +11,9 @@ namespace theme_name {
 
 constexpr std::array<ThemeName, 2> allCases = {ThemeName::light, ThemeName::dark};
 
-constexpr std::string_view rawValue(ThemeName t) { return t == ThemeName::dark ? "Dark" : "Light"; }
+constexpr std::string_view rawValue(ThemeName t) {
+    return t == ThemeName::dark ? "Dark" : "Light";
+}
 
 // Exact, case-sensitive match of "Light" or "Dark".
 constexpr std::optional<ThemeName> fromRawValue(std::string_view raw) {

@@ -41,7 +41,8 @@ void rollUpFolder(FileNode* folder) {
             files += child->fileCount();
             folders += child->folderCount() + 1;
             if (const auto* sizes = child->typeSizes())
-                for (int i = 0; i < kFileCategoryCount; ++i) slots[i] += (*sizes)[i];
+                for (int i = 0; i < kFileCategoryCount; ++i)
+                    slots[i] += (*sizes)[i];
         } else {
             files += 1;
             slots[file_category::rawValue(child->category)] += child->sizeOnDisk;
@@ -64,15 +65,18 @@ void rollUpSubtree(FileNode* folder) {
     if (!folder->isDirectory()) return;
     // Pre-order list of folders, handled backwards: every folder comes after all folders below it.
     std::vector<FileNode*> folders{folder};
-    for (size_t i = 0; i < folders.size(); ++i) appendFolderChildren(folders[i], folders);
-    for (size_t i = folders.size(); i-- > 0;) rollUpFolder(folders[i]);
+    for (size_t i = 0; i < folders.size(); ++i)
+        appendFolderChildren(folders[i], folders);
+    for (size_t i = folders.size(); i-- > 0;)
+        rollUpFolder(folders[i]);
 }
 
 void rollUpTree(FileNode* root, int threads) {
     if (!root->isDirectory()) return;
     std::vector<FileNode*> level1, level2;
     appendFolderChildren(root, level1);
-    for (const FileNode* folder : level1) appendFolderChildren(folder, level2);
+    for (const FileNode* folder : level1)
+        appendFolderChildren(folder, level2);
     parallelFor(level2.size(), threads, [&](size_t i) { rollUpSubtree(level2[i]); });
     parallelFor(level1.size(), threads, [&](size_t i) { rollUpFolder(level1[i]); });
     rollUpFolder(root);

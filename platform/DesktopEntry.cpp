@@ -10,8 +10,10 @@ namespace platform {
 namespace {
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -26,12 +28,25 @@ std::string unescapeValue(std::string_view raw) {
         }
         char next = raw[i + 1];
         switch (next) {
-        case 's': out += ' '; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case '\\': out += '\\'; break;
-        default: out += '\\'; out += next; break;
+        case 's':
+            out += ' ';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            out += '\\';
+            out += next;
+            break;
         }
         ++i;
     }
@@ -73,7 +88,8 @@ std::vector<std::string> DesktopEntry::execArguments() const {
         if (quoted) {
             if (c == '"') {
                 quoted = false;
-            } else if (c == '\\' && i + 1 < exec.size() && std::string_view("\"`$\\").find(exec[i + 1]) != std::string_view::npos) {
+            } else if (c == '\\' && i + 1 < exec.size() &&
+                       std::string_view("\"`$\\").find(exec[i + 1]) != std::string_view::npos) {
                 current += exec[++i];
             } else {
                 current += c;
@@ -104,7 +120,8 @@ std::string DesktopEntry::execProgram() const {
     size_t i = 0;
     if (i < args.size() && (args[i] == "env" || args[i] == "/usr/bin/env" || args[i] == "/bin/env")) {
         ++i;
-        while (i < args.size() && args[i].find('=') != std::string::npos && args[i][0] != '/') ++i;
+        while (i < args.size() && args[i].find('=') != std::string::npos && args[i][0] != '/')
+            ++i;
     }
     return i < args.size() ? args[i] : std::string();
 }

@@ -10,12 +10,13 @@
 namespace platform {
 namespace {
 
-constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS |
-                                STATX_MTIME | STATX_BTIME;
+constexpr unsigned kStatxMask =
+    STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_MTIME | STATX_BTIME;
 
 int statxInto(int dirFd, const char* name, int flags, EntryStatus& status) {
     struct statx sx;
-    if (::statx(dirFd, name, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, kStatxMask, &sx) != 0) return errno;
+    if (::statx(dirFd, name, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, kStatxMask, &sx) != 0)
+        return errno;
     status.mode = sx.stx_mode;
     status.linkCount = sx.stx_nlink;
     status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
@@ -31,8 +32,12 @@ int statxInto(int dirFd, const char* name, int flags, EntryStatus& status) {
 
 } // namespace
 
-bool EntryStatus::isDirectory() const { return S_ISDIR(mode); }
-bool EntryStatus::isSymlink() const { return S_ISLNK(mode); }
+bool EntryStatus::isDirectory() const {
+    return S_ISDIR(mode);
+}
+bool EntryStatus::isSymlink() const {
+    return S_ISLNK(mode);
+}
 
 int LinuxDirectoryReader::openDirectory(int parentFd, const char* path, int& fd) {
     do {
@@ -61,7 +66,9 @@ void LinuxDirectoryReader::closeDirectory(int fd) {
     if (fd >= 0) ::close(fd);
 }
 
-std::vector<MountEntry> LinuxDirectoryReader::mounts() { return readMountTable(); }
+std::vector<MountEntry> LinuxDirectoryReader::mounts() {
+    return readMountTable();
+}
 
 std::shared_ptr<DirectoryReader> systemDirectoryReader() {
     static const auto reader = std::make_shared<LinuxDirectoryReader>();

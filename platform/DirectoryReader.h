@@ -18,8 +18,8 @@ struct EntryStatus {
     uint32_t linkCount = 0;
     uint64_t device = 0;
     uint64_t inode = 0;
-    int64_t size = 0;   // logical length in bytes
-    int64_t blocks = 0; // allocated 512-byte blocks
+    int64_t size = 0;    // logical length in bytes
+    int64_t blocks = 0;  // allocated 512-byte blocks
     double modified = 0; // seconds since 1970 UTC
     double created = 0;  // 0 when the file system does not report it
 
@@ -31,7 +31,7 @@ struct EntryStatus {
 // buffer, one statx per entry relative to that descriptor. Every call reports failure as an errno value
 // and never throws. Tests stand a fake in its place (denied folders cannot be made by chmod as root).
 class DirectoryReader {
-public:
+  public:
     static constexpr size_t kBufferSize = 256 * 1024;
 
     virtual ~DirectoryReader() = default;
@@ -51,7 +51,7 @@ public:
 
 // The real thing, on the Linux system calls.
 class LinuxDirectoryReader : public DirectoryReader {
-public:
+  public:
     int openDirectory(int parentFd, const char* path, int& fd) override;
     long readEntries(int fd, std::span<std::byte> buffer) override;
     int statEntry(int dirFd, const char* name, EntryStatus& status) override;

@@ -17,8 +17,9 @@ std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::string content;
-    struct stat st{};
-    if (fstat(fd, &st) == 0 && st.st_size > 0) content.reserve(std::min(static_cast<size_t>(st.st_size), limit));
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && st.st_size > 0)
+        content.reserve(std::min(static_cast<size_t>(st.st_size), limit));
     char buffer[16384];
     bool failed = false;
     while (content.size() < limit) {
@@ -79,7 +80,7 @@ std::optional<std::string> moveAside(const std::string& path, const std::string&
         if (errno == EEXIST) continue;
         if (errno != EINVAL && errno != ENOSYS) return std::nullopt;
         // The file system cannot refuse to replace: test first, then rename.
-        struct stat st{};
+        struct stat st {};
         if (lstat(target.c_str(), &st) == 0) continue;
         if (rename(path.c_str(), target.c_str()) == 0) return target;
         return std::nullopt;
@@ -94,7 +95,7 @@ bool makeFolders(const std::string& path, mode_t mode) {
             if (mkdir(part.c_str(), mode) != 0 && errno != EEXIST) return false;
         }
     }
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 

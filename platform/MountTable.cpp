@@ -20,7 +20,8 @@ std::string unescapeOctal(std::string_view field) {
     for (size_t i = 0; i < field.size(); ++i) {
         if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
             field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                     (field[i + 3] - '0'));
             i += 3;
         } else {
             out += field[i];
@@ -34,10 +35,10 @@ constexpr std::array<std::string_view, 9> kNeverDescended = {
 };
 
 constexpr std::array<std::string_view, 26> kVirtualOrNetwork = {
-    "proc",      "sysfs",     "devtmpfs",    "devpts",   "tmpfs",   "cgroup",   "cgroup2",
-    "securityfs", "debugfs",  "tracefs",     "pstore",   "bpf",     "configfs", "fusectl",
-    "mqueue",    "hugetlbfs", "autofs",      "binfmt_misc", "efivarfs", "overlay", "squashfs",
-    "nfs",       "nfs4",      "cifs",        "smb3",     "fuse.sshfs",
+    "proc",       "sysfs",     "devtmpfs", "devpts",      "tmpfs",      "cgroup",   "cgroup2",
+    "securityfs", "debugfs",   "tracefs",  "pstore",      "bpf",        "configfs", "fusectl",
+    "mqueue",     "hugetlbfs", "autofs",   "binfmt_misc", "efivarfs",   "overlay",  "squashfs",
+    "nfs",        "nfs4",      "cifs",     "smb3",        "fuse.sshfs",
 };
 
 } // namespace
@@ -83,8 +84,9 @@ std::optional<MountEntry> mountContaining(const std::vector<MountEntry>& mounts,
     const MountEntry* best = nullptr;
     for (const auto& m : mounts) {
         const std::string& mp = m.mountPoint;
-        bool contains = mp == "/" ? path.starts_with('/')
-                                  : path.starts_with(mp) && (path.size() == mp.size() || path[mp.size()] == '/');
+        bool contains = mp == "/"
+                            ? path.starts_with('/')
+                            : path.starts_with(mp) && (path.size() == mp.size() || path[mp.size()] == '/');
         if (contains && (!best || mp.size() >= best->mountPoint.size())) best = &m;
     }
     if (!best) return std::nullopt;
@@ -98,7 +100,8 @@ bool isVirtualOrNetworkFileSystem(std::string_view fsType) {
 std::vector<std::string> undescendedPaths(const std::vector<MountEntry>& mounts) {
     std::vector<std::string> paths(kNeverDescended.begin(), kNeverDescended.end());
     std::map<std::string_view, std::string_view> visible; // mount point -> type of the last mount there
-    for (const MountEntry& m : mounts) visible[m.mountPoint] = m.fsType;
+    for (const MountEntry& m : mounts)
+        visible[m.mountPoint] = m.fsType;
     for (const auto& [point, type] : visible)
         if (isVirtualOrNetworkFileSystem(type)) paths.emplace_back(point);
     return paths;

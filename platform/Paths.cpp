@@ -12,7 +12,8 @@ std::optional<std::string> normalizedAbsolutePath(std::string_view path) {
     result.reserve(path.size());
     size_t i = 0;
     while (i < path.size()) {
-        while (i < path.size() && path[i] == '/') ++i;
+        while (i < path.size() && path[i] == '/')
+            ++i;
         size_t end = path.find('/', i);
         if (end == std::string_view::npos) end = path.size();
         std::string_view part = path.substr(i, end - i);
@@ -38,8 +39,10 @@ std::string standardizedPath(std::string_view path) {
         start = end + 1;
         if (part.empty() || part == ".") continue;
         if (part == "..") {
-            if (!parts.empty() && parts.back() != "..") parts.pop_back();
-            else if (!absolute) parts.push_back(part);
+            if (!parts.empty() && parts.back() != "..")
+                parts.pop_back();
+            else if (!absolute)
+                parts.push_back(part);
             continue;
         }
         parts.push_back(part);
@@ -58,7 +61,8 @@ bool isBelow(std::string_view path, std::string_view folder) {
 }
 
 std::string_view withoutTrailingSlashes(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
     return path;
 }
 

@@ -14,17 +14,20 @@ namespace platform {
 std::optional<ProcStat> parseProcStat(std::string_view text) {
     size_t open = text.find('(');
     size_t close = text.rfind(')');
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open) return std::nullopt;
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return std::nullopt;
     ProcStat st;
     auto pidText = text.substr(0, open);
-    while (!pidText.empty() && pidText.back() == ' ') pidText.remove_suffix(1);
+    while (!pidText.empty() && pidText.back() == ' ')
+        pidText.remove_suffix(1);
     if (std::from_chars(pidText.data(), pidText.data() + pidText.size(), st.pid).ec != std::errc{})
         return std::nullopt;
     st.comm = std::string(text.substr(open + 1, close - open - 1));
 
     // Fields after the name, numbered as in proc(5): 3 is the state.
     std::string_view rest = text.substr(close + 1);
-    while (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
+    while (!rest.empty() && rest.back() == '\n')
+        rest.remove_suffix(1);
     std::vector<std::string_view> fields = splitWords(rest);
     if (fields.size() < 20) return std::nullopt; // up to field 22, the start time
     auto number = [&](int field, auto& value) {

@@ -59,9 +59,8 @@ std::vector<ProcessInstance> SystemProcesses::runningInstances(const std::string
     if (appImagePath.empty()) return found;
     std::string canonical = resolvedPath(appImagePath);
     auto names = [&](const std::string& candidate) {
-        return !candidate.empty() &&
-               (candidate == appImagePath || candidate == canonical ||
-                (!canonical.empty() && resolvedPath(candidate) == canonical));
+        return !candidate.empty() && (candidate == appImagePath || candidate == canonical ||
+                                      (!canonical.empty() && resolvedPath(candidate) == canonical));
     };
     const long uid = static_cast<long>(::getuid());
     for (int pid : listPids(procRoot_)) {
@@ -69,7 +68,8 @@ std::vector<ProcessInstance> SystemProcesses::runningInstances(const std::string
         std::string dir = procRoot_ + "/" + std::to_string(pid);
         if (realUid(dir) != uid) continue;
         std::string exe = readLink(dir + "/exe");
-        if (!(exe == appImagePath || (!canonical.empty() && exe == canonical)) && !names(appImageVariable(dir)))
+        if (!(exe == appImagePath || (!canonical.empty() && exe == canonical)) &&
+            !names(appImageVariable(dir)))
             continue;
         auto st = readProcStat(procRoot_, pid);
         if (!st || st->state == 'Z' || st->state == 'X') continue;

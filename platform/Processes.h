@@ -18,7 +18,7 @@ struct ProcessInstance {
 // Finding and ending the running instances of an AppImage. The uninstall flow talks to this
 // interface so tests can stand a fake in its place.
 class ProcessController {
-public:
+  public:
     virtual ~ProcessController() = default;
 
     // The user's own processes (other than Brenwick itself) whose executable is the AppImage at
@@ -34,7 +34,7 @@ public:
 
 // The real processes, read from /proc (or a folder standing in for it).
 class SystemProcesses final : public ProcessController {
-public:
+  public:
     explicit SystemProcesses(std::string procRoot = "/proc");
 
     std::vector<ProcessInstance> runningInstances(const std::string& appImagePath) override;
@@ -42,7 +42,7 @@ public:
     bool isTerminated(const ProcessInstance& process) override;
     void forceTerminate(const ProcessInstance& process) override;
 
-private:
+  private:
     void sendSignal(const ProcessInstance& process, int signal);
 
     std::string procRoot_;

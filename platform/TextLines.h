@@ -22,9 +22,11 @@ inline std::vector<std::string_view> splitWords(std::string_view line) {
     std::vector<std::string_view> words;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+            ++i;
         size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t')
+            ++i;
         if (i > start) words.push_back(line.substr(start, i - start));
     }
     return words;

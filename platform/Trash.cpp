@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -33,7 +33,7 @@ struct TrashLocation {
 };
 
 bool isOwnDirectory(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
 }
 
@@ -44,7 +44,8 @@ bool ensureOwnDirectory(const std::string& path) {
 }
 
 bool ensureTrashLayout(const std::string& folder) {
-    return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") && ensureOwnDirectory(folder + "/info");
+    return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") &&
+           ensureOwnDirectory(folder + "/info");
 }
 
 // The parent resolved through links, with the item's own name (the item itself is never followed).
@@ -57,7 +58,7 @@ std::string resolvedItemPath(const std::string& path) {
 std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevice) {
     std::string data = dataHome();
     std::string home = data + "/Trash";
-    struct stat st{};
+    struct stat st {};
     if (makeFolders(data, 0700) && stat(data.c_str(), &st) == 0 && st.st_dev == itemDevice) {
         if (!ensureTrashLayout(home)) return std::nullopt;
         return TrashLocation{home, {}};
@@ -70,8 +71,9 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     std::string uid = std::to_string(getuid());
 
     std::string shared = top + "/.Trash";
-    struct stat sharedStat{};
-    if (lstat(shared.c_str(), &sharedStat) == 0 && S_ISDIR(sharedStat.st_mode) && (sharedStat.st_mode & S_ISVTX)) {
+    struct stat sharedStat {};
+    if (lstat(shared.c_str(), &sharedStat) == 0 && S_ISDIR(sharedStat.st_mode) &&
+        (sharedStat.st_mode & S_ISVTX)) {
         std::string mine = shared + "/" + uid;
         if (ensureTrashLayout(mine)) return TrashLocation{mine, topdir};
     }
@@ -85,7 +87,8 @@ std::string fittingName(std::string name) {
     constexpr size_t kMax = NAME_MAX - 20;
     if (name.size() <= kMax) return name;
     size_t cut = kMax;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
     return name.substr(0, cut);
 }
 
@@ -137,21 +140,21 @@ std::string percentEncodePath(const std::string& path) {
 
 std::string trashInfoText(const std::string& pathInInfo, long long deletionTime) {
     time_t t = static_cast<time_t>(deletionTime);
-    struct tm local{};
+    struct tm local {};
     char date[32] = "1970-01-01T00:00:00";
     if (localtime_r(&t, &local)) strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &local);
     return "[Trash Info]\nPath=" + percentEncodePath(pathInInfo) + "\nDeletionDate=" + date + "\n";
 }
 
 bool existsNoFollow(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) == 0) return true;
     // Anything but "not there" (a denied parent, say) is not proof that the item is gone.
     return errno != ENOENT && errno != ENOTDIR;
 }
 
 std::string FreedesktopTrash::trashFolderFor(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) != 0) return {};
     auto location = locationFor(path, st.st_dev);
     return location ? location->folder : std::string();
@@ -159,7 +162,7 @@ std::string FreedesktopTrash::trashFolderFor(const std::string& path) {
 
 bool FreedesktopTrash::moveToTrash(const std::string& path) {
     if (path.empty() || path.front() != '/') return false;
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) != 0) return false;
     auto location = locationFor(path, st.st_dev);
     if (!location) return false;
@@ -184,7 +187,7 @@ bool FreedesktopTrash::moveToTrash(const std::string& path) {
             return false;
         }
         std::string target = files + trashName;
-        struct stat existing{};
+        struct stat existing {};
         if (lstat(target.c_str(), &existing) == 0) {
             // An entry without its info file: leave it alone and take the next name.
             close(fd);

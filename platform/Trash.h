@@ -9,7 +9,7 @@ namespace platform {
 // may run at once, so implementations must be thread-safe.
 // Tests stand a fake in place of the real one, since CI runs as root and real failures are hard to make.
 class TrashBackend {
-public:
+  public:
     virtual ~TrashBackend() = default;
     // First attempt: moves the item at the normalised absolute `path` into a Trash. True on success.
     virtual bool moveToTrash(const std::string& path) = 0;
@@ -27,7 +27,7 @@ public:
 // copied or deleted: a move that cannot be a rename fails (and the reserved .trashinfo is withdrawn).
 // The second attempt runs `gio trash` when it is installed, with a time limit.
 class FreedesktopTrash : public TrashBackend {
-public:
+  public:
     bool moveToTrash(const std::string& path) override;
     void secondAttempt(const std::string& path) override;
 

@@ -36,10 +36,18 @@ std::string homeFolder() {
     return "/";
 }
 
-std::string dataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
-std::string configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
-std::string cacheHome() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
-std::string stateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
+std::string dataHome() {
+    return xdgFolder("XDG_DATA_HOME", ".local/share");
+}
+std::string configHome() {
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
+}
+std::string cacheHome() {
+    return xdgFolder("XDG_CACHE_HOME", ".cache");
+}
+std::string stateHome() {
+    return xdgFolder("XDG_STATE_HOME", ".local/state");
+}
 
 std::string downloadFolderName() {
     const std::string fallback = "Downloads";
@@ -48,7 +56,8 @@ std::string downloadFolderName() {
     while (std::getline(in, line)) {
         // XDG_DOWNLOAD_DIR="$HOME/Downloads" (the only form xdg-user-dirs writes besides an absolute path)
         std::string_view l = line;
-        while (!l.empty() && (l.front() == ' ' || l.front() == '\t')) l.remove_prefix(1);
+        while (!l.empty() && (l.front() == ' ' || l.front() == '\t'))
+            l.remove_prefix(1);
         constexpr std::string_view key = "XDG_DOWNLOAD_DIR=";
         if (!l.starts_with(key)) continue;
         l.remove_prefix(key.size());
@@ -58,12 +67,16 @@ std::string downloadFolderName() {
         std::string value(l.substr(1, close - 1));
         std::string home = homeFolder();
         std::string relative;
-        if (value.starts_with("$HOME/")) relative = value.substr(6);
-        else if (value.starts_with(home + "/")) relative = value.substr(home.size() + 1);
-        else return fallback;
+        if (value.starts_with("$HOME/"))
+            relative = value.substr(6);
+        else if (value.starts_with(home + "/"))
+            relative = value.substr(home.size() + 1);
+        else
+            return fallback;
         relative = std::string(withoutTrailingSlashes(relative));
         // Only a folder directly in the home folder can be matched by name.
-        if (relative.empty() || relative.find('/') != std::string::npos || relative == "." || relative == "..")
+        if (relative.empty() || relative.find('/') != std::string::npos || relative == "." ||
+            relative == "..")
             return fallback;
         return relative;
     }

@@ -5,11 +5,10 @@
 
 #include <sys/statvfs.h>
 
-
 namespace platform {
 
 std::optional<VolumeSpace> volumeSpace(const std::string& path) {
-    struct statvfs fs{};
+    struct statvfs fs {};
     if (path.empty() || statvfs(path.c_str(), &fs) != 0) return std::nullopt;
 
     VolumeSpace space;

@@ -43,7 +43,7 @@ std::string volumeLabel(const std::string& mountPoint) {
     std::string label;
     while (dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
-        struct stat st{};
+        struct stat st {};
         std::string path = std::string("/dev/disk/by-label/") + entry->d_name;
         if (stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode) && st.st_rdev == device) {
             label = decodeLabel(entry->d_name);

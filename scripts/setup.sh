@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format git
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libssl-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+bash scripts/check-format.sh
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBRENWICK_SANITIZE=ON -DBRENWICK_WERROR=ON >/dev/null
 cmake --build build/test
 export QT_QPA_PLATFORM=offscreen

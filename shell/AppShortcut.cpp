@@ -10,7 +10,7 @@
 // our keys is accepted, so Qt delivers the key as a key press instead of looking for QShortcuts;
 // that key press is then taken here, before the focused widget can use it.
 class AppShortcutFilter : public QObject {
-public:
+  public:
     static AppShortcutFilter& instance() {
         static AppShortcutFilter* filter = [] {
             auto* f = new AppShortcutFilter;
@@ -22,7 +22,7 @@ public:
 
     std::vector<AppShortcut*> shortcuts;
 
-protected:
+  protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
         if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
         auto* widget = qobject_cast<QWidget*>(receiver);
@@ -49,4 +49,6 @@ AppShortcut::AppShortcut(const QKeySequence& keys, QWidget* window, std::functio
     AppShortcutFilter::instance().shortcuts.push_back(this);
 }
 
-AppShortcut::~AppShortcut() { std::erase(AppShortcutFilter::instance().shortcuts, this); }
+AppShortcut::~AppShortcut() {
+    std::erase(AppShortcutFilter::instance().shortcuts, this);
+}

@@ -12,7 +12,7 @@
 // Single-chord sequences only.
 class AppShortcut : public QObject {
     Q_OBJECT
-public:
+  public:
     AppShortcut(const QKeySequence& keys, QWidget* window, std::function<void()> action);
     ~AppShortcut() override;
 
@@ -22,7 +22,7 @@ public:
     // Human-readable form for hints: "Ctrl+K".
     QString hint() const { return keys_.toString(QKeySequence::NativeText); }
 
-private:
+  private:
     friend class AppShortcutFilter;
     QKeySequence keys_;
     QWidget* window_;

@@ -32,7 +32,8 @@ void AppWindow::setContent(QWidget* content) {
 }
 
 QSize AppWindow::defaultSize(const QRect& available) {
-    return QSize(std::clamp(kDefaultSize.width(), kMinimumSize.width(), std::max(available.width(), kMinimumSize.width())),
+    return QSize(std::clamp(kDefaultSize.width(), kMinimumSize.width(),
+                            std::max(available.width(), kMinimumSize.width())),
                  std::clamp(kDefaultSize.height(), kMinimumSize.height(),
                             std::max(available.height(), kMinimumSize.height())));
 }
@@ -76,7 +77,8 @@ void AppWindow::endThemeFade() {
     if (!fade_ || !fade_->isVisible()) return;
     auto* effect = static_cast<QGraphicsOpacityEffect*>(fade_->graphicsEffect());
     motion::animate(
-        this, "themeFade", 1.0, 0.0, motion::themeChange(), [effect](const QVariant& v) { effect->setOpacity(v.toDouble()); },
+        this, "themeFade", 1.0, 0.0, motion::themeChange(),
+        [effect](const QVariant& v) { effect->setOpacity(v.toDouble()); },
         [this] {
             fade_->hide();
             fade_->setPixmap(QPixmap());

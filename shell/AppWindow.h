@@ -10,7 +10,7 @@ class QLabel;
 // fills it. A theme switch cross-fades from the old look to the new one.
 class AppWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr QSize kMinimumSize{1280, 760};
     static constexpr QSize kDefaultSize{1680, 1050};
 
@@ -25,11 +25,11 @@ public:
     // Sizes and centres the window on its screen, shows it, raises and activates it.
     void showAndActivate();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void beginThemeFade();
     void endThemeFade();
 

@@ -23,7 +23,9 @@ constexpr int kSpacing = 6;
 constexpr int kSeparatorWidth = 8;
 constexpr int kMinimumCrumb = 44;
 
-QFont crumbFont(bool last) { return fonts::ui(13, last ? QFont::DemiBold : QFont::Medium); }
+QFont crumbFont(bool last) {
+    return fonts::ui(13, last ? QFont::DemiBold : QFont::Medium);
+}
 
 } // namespace
 
@@ -70,15 +72,17 @@ void CrumbButton::mouseReleaseEvent(QMouseEvent* event) {
 // ---- Breadcrumb ---------------------------------------------------------------------------------
 
 Breadcrumb::Breadcrumb(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
-    back_ = new SymbolButton(QStringLiteral("chevron.left"), 11.5, QSize(22, 28), &Theme::textSecondary,
-                             [this] { viewModel_.goUp(); }, this);
+    back_ = new SymbolButton(
+        QStringLiteral("chevron.left"), 11.5, QSize(22, 28), &Theme::textSecondary,
+        [this] { viewModel_.goUp(); }, this);
     back_->setToolTip(QStringLiteral("Back"));
     connect(&viewModel, &ScanViewModel::currentFolderChanged, this, &Breadcrumb::rebuild);
     connect(&viewModel, &ScanViewModel::rootChanged, this, &Breadcrumb::rebuild);
     connect(&viewModel, &ScanViewModel::generationChanged, this, &Breadcrumb::rebuild);
     connect(&viewModel, &ScanViewModel::diskChanged, this, &Breadcrumb::rebuild); // the name of "/"
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        for (QWidget* w : crumbs_) w->update();
+        for (QWidget* w : crumbs_)
+            w->update();
     });
     rebuild();
 }
@@ -133,7 +137,8 @@ void Breadcrumb::rebuild() {
 
 int Breadcrumb::idealWidth() const {
     int w = back_->width();
-    for (CrumbButton* c : crumbs_) w += kSpacing + c->naturalWidth();
+    for (CrumbButton* c : crumbs_)
+        w += kSpacing + c->naturalWidth();
     w += int(separators_.size()) * (kSpacing + kSeparatorWidth);
     return w;
 }
@@ -151,7 +156,8 @@ void Breadcrumb::fitTo(int width) {
     if (natural > budget && !widths.empty()) {
         auto capped = [&](int cap) {
             int sum = 0;
-            for (int w : widths) sum += std::min(w, cap);
+            for (int w : widths)
+                sum += std::min(w, cap);
             return sum;
         };
         int low = kMinimumCrumb, high = *std::max_element(widths.begin(), widths.end());
@@ -162,7 +168,8 @@ void Breadcrumb::fitTo(int width) {
             else
                 high = mid - 1;
         }
-        for (int& w : widths) w = std::min(w, low);
+        for (int& w : widths)
+            w = std::min(w, low);
     }
     int x = 0;
     back_->move(x, 0);

@@ -14,7 +14,7 @@ class CrumbButton;
 // with it). Rebuilt when the current folder or the tree changes.
 class Breadcrumb : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Breadcrumb(ScanViewModel& viewModel, QWidget* parent = nullptr);
 
     // From the outermost folder shown to `folder`: its ancestors up to `root`, at most four entries.
@@ -28,11 +28,11 @@ public:
     SymbolButton* backButton() const { return back_; }
     std::vector<CrumbButton*> crumbs() const { return crumbs_; }
 
-signals:
+  signals:
     // The row's natural width changed (a new folder).
     void contentChanged();
 
-private:
+  private:
     void rebuild();
 
     ScanViewModel& viewModel_;
@@ -45,7 +45,7 @@ private:
 // One crumb: the folder's display name, the last one emphasised on a chip.
 class CrumbButton : public QWidget {
     Q_OBJECT
-public:
+  public:
     CrumbButton(FileNode* node, const QString& title, bool last, QWidget* parent = nullptr);
 
     FileNode* node() const { return node_; }
@@ -54,15 +54,15 @@ public:
     int naturalWidth() const;
     QSize sizeHint() const override { return {naturalWidth(), 28}; }
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     FileNode* node_;
     QString title_;
     bool last_;

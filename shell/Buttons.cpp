@@ -15,7 +15,9 @@
 
 namespace {
 
-int ceilInt(double v) { return int(std::ceil(v)); }
+int ceilInt(double v) {
+    return int(std::ceil(v));
+}
 
 } // namespace
 
@@ -45,13 +47,17 @@ void WideButton::setSystemImage(const QString& name) {
 }
 
 QSize WideButton::sizeHint() const {
-    const LabelRow row{shownImage(), fontSize_ - symbolShrink_, shownTitle(), fonts::ui(fontSize_, QFont::DemiBold), spacing_};
+    const LabelRow row{shownImage(), fontSize_ - symbolShrink_, shownTitle(),
+                       fonts::ui(fontSize_, QFont::DemiBold), spacing_};
     return {ceilInt(row.width() + 2 * 16), ceilInt(height_)};
 }
 
-QSize WideButton::minimumSizeHint() const { return {ceilInt(height_), ceilInt(height_)}; }
+QSize WideButton::minimumSizeHint() const {
+    return {ceilInt(height_), ceilInt(height_)};
+}
 
-void WideButton::paintLabel(QPainter& painter, const QString& image, const QString& title, const QColor& color) const {
+void WideButton::paintLabel(QPainter& painter, const QString& image, const QString& title,
+                            const QColor& color) const {
     LabelRow{image, fontSize_ - symbolShrink_, title, fonts::ui(fontSize_, QFont::DemiBold), spacing_}.paint(
         painter, rect(), color);
 }
@@ -64,7 +70,9 @@ OutlineButton::OutlineButton(const QString& title, const QString& systemImage, d
     : WideButton(title, systemImage, height, fontSize, 1.5, 8, std::move(action), parent),
       confirmTitle_(confirmTitle), confirmImage_(confirmImage), confirmDuration_(confirmDuration) {}
 
-QString OutlineButton::shownTitle() const { return confirming_ && !confirmTitle_.isEmpty() ? confirmTitle_ : title(); }
+QString OutlineButton::shownTitle() const {
+    return confirming_ && !confirmTitle_.isEmpty() ? confirmTitle_ : title();
+}
 
 QString OutlineButton::shownImage() const {
     return confirming_ && !confirmImage_.isEmpty() ? confirmImage_ : systemImage();
@@ -131,7 +139,9 @@ void SquareIconButton::setSystemImage(const QString& name) {
     update();
 }
 
-QSize SquareIconButton::sizeHint() const { return {ceilInt(size_), 32}; }
+QSize SquareIconButton::sizeHint() const {
+    return {ceilInt(size_), 32};
+}
 
 void SquareIconButton::paintContent(QPainter& painter) {
     const Theme& t = theme();

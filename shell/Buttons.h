@@ -12,7 +12,7 @@
 // stretching to the width it is given.
 class WideButton : public PressableButton {
     Q_OBJECT
-public:
+  public:
     void setTitle(const QString& title);
     void setSystemImage(const QString& name);
     QString title() const { return title_; }
@@ -21,10 +21,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     // `symbolShrink`: how much smaller than the text the symbol is; `spacing` between them.
-    WideButton(const QString& title, const QString& systemImage, double height, double fontSize, double symbolShrink,
-               double spacing, std::function<void()> action, QWidget* parent);
+    WideButton(const QString& title, const QString& systemImage, double height, double fontSize,
+               double symbolShrink, double spacing, std::function<void()> action, QWidget* parent);
     // What is shown now; OutlineButton shows its confirmation instead while it lasts.
     virtual QString shownTitle() const { return title_; }
     virtual QString shownImage() const { return image_; }
@@ -32,7 +32,7 @@ protected:
 
     double height_, fontSize_;
 
-private:
+  private:
     QString title_, image_;
     double symbolShrink_, spacing_;
 };
@@ -42,7 +42,7 @@ private:
 // not extend it.
 class OutlineButton : public WideButton {
     Q_OBJECT
-public:
+  public:
     OutlineButton(const QString& title, const QString& systemImage, double height, double fontSize,
                   const QString& confirmTitle, const QString& confirmImage, double confirmDuration,
                   std::function<void()> action, QWidget* parent = nullptr);
@@ -52,11 +52,11 @@ public:
     QString shownTitle() const override;
     QString shownImage() const override;
 
-protected:
+  protected:
     void paintContent(QPainter& painter) override;
     void activate() override;
 
-private:
+  private:
     void setConfirming(bool on);
 
     QString confirmTitle_, confirmImage_;
@@ -69,11 +69,11 @@ private:
 // The primary button: filled with the accent colour, white text.
 class InkButton : public WideButton {
     Q_OBJECT
-public:
+  public:
     InkButton(const QString& title, const QString& systemImage, double height, double fontSize,
               std::function<void()> action, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void paintContent(QPainter& painter) override;
 };
 
@@ -81,19 +81,19 @@ protected:
 // label.
 class SquareIconButton : public PressableButton {
     Q_OBJECT
-public:
-    SquareIconButton(const QString& systemImage, const QString& label, double size, std::function<void()> action,
-                     QWidget* parent = nullptr);
+  public:
+    SquareIconButton(const QString& systemImage, const QString& label, double size,
+                     std::function<void()> action, QWidget* parent = nullptr);
 
     void setSystemImage(const QString& name);
     QString systemImage() const { return image_; }
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintContent(QPainter& painter) override;
 
-private:
+  private:
     QString image_, label_;
     double size_;
 };

@@ -3,8 +3,8 @@
 #include "shell/ParallelPaint.h"
 #include "shell/SmoothPainter.h"
 
-#include <QPainter>
 #include <QPaintDevice>
+#include <QPainter>
 
 #include <cstring>
 
@@ -21,7 +21,8 @@ void clear(QImage& image) {
 
 } // namespace
 
-bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, const Draw& draw, QPointF topLeft) {
+bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, const Draw& draw,
+                         QPointF topLeft) {
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const bool redraw = !key_ || !(*key_ == key) || size != size_ || ratio != ratio_;
     if (redraw) {
@@ -44,4 +45,6 @@ bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, co
     return redraw;
 }
 
-void CachedCanvas::invalidate() { key_.reset(); }
+void CachedCanvas::invalidate() {
+    key_.reset();
+}

@@ -14,7 +14,7 @@ class QPainter;
 // painter handed to `draw` paints on it (a QImage in Format_ARGB32_Premultiplied), so a view may
 // also write its pixels directly.
 class CachedCanvas {
-public:
+  public:
     using Draw = std::function<void(QPainter& painter, QSizeF size)>;
 
     // Draws the picture at `topLeft` of `painter`, first redrawing it with `draw` when needed.
@@ -23,7 +23,7 @@ public:
     void invalidate();
     const std::optional<CanvasKey>& key() const { return key_; }
 
-private:
+  private:
     std::optional<CanvasKey> key_;
     QImage picture_;
     QSize size_;

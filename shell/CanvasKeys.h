@@ -11,11 +11,11 @@ class FileNode;
 // The layout key of a canvas view: a layout is computed again only when one of these changes.
 // Nodes are held as identities only; the key never keeps a tree alive or reads it.
 struct VizKey {
-    int64_t generation = 0;        // the scan generation: new scans and tree edits change it
+    int64_t generation = 0;         // the scan generation: new scans and tree edits change it
     const FileNode* node = nullptr; // the folder laid out
-    int width = 0;                 // whole points (each view rounds its size the same way for both keys)
+    int width = 0;                  // whole points (each view rounds its size the same way for both keys)
     int height = 0;
-    int depth = 0;                 // the depth limit the layout honours
+    int depth = 0; // the depth limit the layout honours
     ColorMode mode = ColorMode::folder;
     // What the layout starts from: the folder, its regrouping, or null while that is being made.
     const FileNode* source = nullptr;
@@ -36,7 +36,9 @@ struct CanvasKey {
 };
 
 namespace canvas_keys {
-inline void combine(size_t& seed, size_t value) { seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2); }
+inline void combine(size_t& seed, size_t value) {
+    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+}
 } // namespace canvas_keys
 
 template <> struct std::hash<VizKey> {

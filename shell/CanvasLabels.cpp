@@ -23,7 +23,8 @@ int characterCount(const QString& text) {
     if (isPlainAscii(text)) return int(text.size());
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     int count = 0;
-    while (finder.toNextBoundary() > 0) ++count;
+    while (finder.toNextBoundary() > 0)
+        ++count;
     return count;
 }
 
@@ -34,7 +35,8 @@ QString truncated(const QString& text, int budget) {
     if (isPlainAscii(text)) return text.left(keep) + QStringLiteral("…");
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype end = 0;
-    for (int i = 0; i < keep; ++i) end = finder.toNextBoundary();
+    for (int i = 0; i < keep; ++i)
+        end = finder.toNextBoundary();
     return text.left(end) + QStringLiteral("…");
 }
 

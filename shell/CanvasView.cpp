@@ -5,8 +5,8 @@
 #include "model/ScanTree.h"
 #include "shell/HoverChip.h"
 #include "shell/Palette.h"
-#include "shell/Theme.h"
 #include "shell/SmoothPainter.h"
+#include "shell/Theme.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -127,8 +127,8 @@ const FileNode* CanvasView::regroupOffThread() const {
 
 VizKey CanvasView::vizKey() const {
     const QSize size = layoutSize();
-    return {state_.generation, state_.folder, size.width(), size.height(), layoutDepth(),
-            state_.colorMode, layoutRoot()};
+    return {state_.generation, state_.folder,    size.width(), size.height(),
+            layoutDepth(),     state_.colorMode, layoutRoot()};
 }
 
 CanvasKey CanvasView::canvasKey() const {
@@ -139,11 +139,13 @@ LayoutInput CanvasView::layoutInput() const {
     const VizKey key = vizKey();
     // The key's source, not a second look: a regrouping arriving in between must not be laid out
     // under the key of its absence.
-    return {const_cast<FileNode*>(key.source), key.width, key.height, key.depth, key.mode,
-            palette::nowStamp()};
+    return {
+        const_cast<FileNode*>(key.source), key.width, key.height, key.depth, key.mode, palette::nowStamp()};
 }
 
-bool CanvasView::showsChipFor(const FileNode* node) const { return node != nullptr; }
+bool CanvasView::showsChipFor(const FileNode* node) const {
+    return node != nullptr;
+}
 
 void CanvasView::paintOverlay(QPainter&) {}
 
@@ -191,7 +193,9 @@ void CanvasView::setHovered(FileNode* node) {
     emit hoveredChanged(node);
 }
 
-void CanvasView::placeChip() { chip_->move(0, height() - chip_->height()); }
+void CanvasView::placeChip() {
+    chip_->move(0, height() - chip_->height());
+}
 
 void CanvasView::mouseMoveEvent(QMouseEvent* event) {
     handleHover(event->position());

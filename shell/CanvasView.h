@@ -19,11 +19,11 @@ class ScanTree;
 // `root`), so they are tested without a window.
 struct LayoutInput {
     FileNode* root = nullptr; // the folder, or its "By type" / "By age" regrouping; null while that is made
-    int width = 0;                  // the VizKey's size
+    int width = 0;            // the VizKey's size
     int height = 0;
     int depth = 0;
     ColorMode mode = ColorMode::folder;
-    double now = 0;                 // seconds since 1970, for "By age" colours
+    double now = 0; // seconds since 1970, for "By age" colours
 };
 
 // The base of the canvas visualisations (treemap, sunburst, flame graph, bubbles, mind map).
@@ -43,7 +43,7 @@ struct LayoutInput {
 // shows the HoverChip at the bottom-left corner; leaving the view clears it.
 class CanvasView : public QWidget {
     Q_OBJECT
-public:
+  public:
     struct State {
         std::shared_ptr<ScanTree> tree; // owns every node below; held while they are shown
         FileNode* folder = nullptr;     // the folder shown
@@ -83,12 +83,12 @@ public:
     // ones at once. For all views of the process; returns the previous limit.
     static int64_t setInlineRegroupLimit(int64_t files);
 
-signals:
+  signals:
     void selectRequested(FileNode* node);
     void openRequested(FileNode* node);
     void hoveredChanged(FileNode* node);
 
-protected:
+  protected:
     // Draws what depends only on canvasKey() but its selection; called only when that changed.
     virtual void paintCanvas(QPainter& painter, QSizeF size) = 0;
     // Drawn over the cached picture on every paint (selection and hover outlines).
@@ -118,7 +118,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     // The regrouping being made off the window thread for this view, if any.
     struct PendingRegroup {
         struct Key {
@@ -145,9 +145,8 @@ private:
 
 // A canvas view with its layout: a list of laid-out items computed by `computeLayout` once per
 // VizKey, reused for painting and hit testing until the key changes.
-template <typename Item>
-class LayoutCanvas : public CanvasView {
-public:
+template <typename Item> class LayoutCanvas : public CanvasView {
+  public:
     using Items = std::vector<Item>;
     using CanvasView::CanvasView;
 
@@ -156,10 +155,10 @@ public:
         return cache_.value(vizKey(), [this] { return computeLayout(layoutInput()); });
     }
 
-protected:
+  protected:
     // Pure: the items of `input`, computed without touching the widget (call a free function).
     virtual Items computeLayout(const LayoutInput& input) const = 0;
 
-private:
+  private:
     mutable LayoutCache<Items> cache_;
 };

@@ -10,7 +10,9 @@
 namespace {
 
 // The view model keeps depth as a slider value; layouts use whole levels.
-int depthLevels(double depth) { return int(std::trunc(depth)); }
+int depthLevels(double depth) {
+    return int(std::trunc(depth));
+}
 
 } // namespace
 
@@ -32,7 +34,8 @@ void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder) {
     // Every canvas offers the node menu on whatever lies under the pointer.
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(view, &QWidget::customContextMenuRequested, view, [view, vm](const QPoint& pos) {
-        if (FileNode* node = view->hitTest(QPointF(pos))) NodeContextMenu::popup(*vm, node, view->mapToGlobal(pos));
+        if (FileNode* node = view->hitTest(QPointF(pos)))
+            NodeContextMenu::popup(*vm, node, view->mapToGlobal(pos));
     });
 
     // A tree edit (a move to the Trash) bumps the generation; the tree object may be replaced by a scan.
@@ -44,9 +47,12 @@ void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder) {
         view->setState(std::move(next));
     };
     QObject::connect(vm, &ScanViewModel::generationChanged, view, followTree);
-    QObject::connect(vm, &ScanViewModel::selectedNodeChanged, view, [view, vm] { view->setSelected(vm->selectedNode()); });
-    QObject::connect(vm, &ScanViewModel::colorModeChanged, view, [view, vm] { view->setColorMode(vm->colorMode()); });
-    QObject::connect(vm, &ScanViewModel::depthChanged, view, [view, vm] { view->setDepth(depthLevels(vm->depth())); });
+    QObject::connect(vm, &ScanViewModel::selectedNodeChanged, view,
+                     [view, vm] { view->setSelected(vm->selectedNode()); });
+    QObject::connect(vm, &ScanViewModel::colorModeChanged, view,
+                     [view, vm] { view->setColorMode(vm->colorMode()); });
+    QObject::connect(vm, &ScanViewModel::depthChanged, view,
+                     [view, vm] { view->setDepth(depthLevels(vm->depth())); });
     QObject::connect(vm, &ScanViewModel::abbreviateLabelsChanged, view,
                      [view, vm] { view->setAbbreviateLabels(vm->abbreviateLabels()); });
 }

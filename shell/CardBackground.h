@@ -7,14 +7,14 @@
 // To draw the same background inside another widget's paintEvent, use shapes::paintCardBackground.
 class CardBackground : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit CardBackground(double radius, QWidget* parent = nullptr);
 
     double radius() const { return radius_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     double radius_;
 };

@@ -21,17 +21,18 @@ namespace {
 
 // The row under the top bar; the content view places its children by hand.
 class MainRow : public QWidget {
-public:
-    MainRow(QWidget* parent, std::function<void()> relayout) : QWidget(parent), relayout_(std::move(relayout)) {}
+  public:
+    MainRow(QWidget* parent, std::function<void()> relayout)
+        : QWidget(parent), relayout_(std::move(relayout)) {}
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent*) override { relayout_(); }
     void paintEvent(QPaintEvent*) override {
         // The dividers beside the sidebar and the inspector are the background showing between them.
         QPainter(this).fillRect(rect(), theme().divider);
     }
 
-private:
+  private:
     std::function<void()> relayout_;
 };
 
@@ -59,7 +60,8 @@ ContentView::ContentView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
     connect(&viewModel, &ScanViewModel::showInspectorChanged, this, &ContentView::updateInspector);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
         update();
-        for (QWidget* w : findChildren<QWidget*>()) w->update();
+        for (QWidget* w : findChildren<QWidget*>())
+            w->update();
     });
     showTab();
     updateInspector();
@@ -152,4 +154,6 @@ void ContentView::layoutRow() {
     if (inspector_) inspector_->setGeometry(w - taken + 1, 0, kInspectorWidth, h);
 }
 
-void ContentView::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), theme().background); }
+void ContentView::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), theme().background);
+}

@@ -12,7 +12,7 @@ class TopBar;
 // the inspector when it goes.
 class ContentView : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kSidebarWidth = 340;
     static constexpr int kInspectorWidth = 382;
 
@@ -26,12 +26,12 @@ public:
     QWidget* inspector() const { return inspector_; }
     QRect tabScreenGeometry() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void showTab();
     void updateInspector();
     void layoutRow();

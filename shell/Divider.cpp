@@ -12,4 +12,6 @@ Divider::Divider(Qt::Orientation orientation, QWidget* parent, int length) : QWi
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
-void Divider::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), theme().divider); }
+void Divider::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), theme().divider);
+}

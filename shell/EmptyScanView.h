@@ -10,13 +10,13 @@ class ScanViewModel;
 // "Scan Home" and "Choose Folder…".
 class EmptyScanView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit EmptyScanView(ScanViewModel& viewModel, QWidget* parent = nullptr);
 
     InkButton* scanHomeButton() const { return scanHome_; }
     OutlineButton* chooseFolderButton() const { return chooseFolder_; }
 
-private:
+  private:
     InkButton* scanHome_;
     OutlineButton* chooseFolder_;
 };

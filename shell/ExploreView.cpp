@@ -26,13 +26,16 @@ namespace {
 // The folder's name, size and counts on one baseline, and the reveal button at the trailing end.
 // Too narrow, the counts give way first, then the name is shortened.
 class TitleRow : public QWidget {
-public:
+  public:
     TitleRow(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
         setObjectName(QStringLiteral("titleRow"));
-        reveal = new SquareIconButton(QStringLiteral("arrow.up.forward.square"), QString(), 36, [this] {
-            // Always the current folder, not the selection.
-            if (FileNode* folder = viewModel_.currentFolder()) platform::desktop().reveal(folder->path());
-        }, this);
+        reveal = new SquareIconButton(
+            QStringLiteral("arrow.up.forward.square"), QString(), 36,
+            [this] {
+                // Always the current folder, not the selection.
+                if (FileNode* folder = viewModel_.currentFolder()) platform::desktop().reveal(folder->path());
+            },
+            this);
         reveal->setToolTip(QStringLiteral("Reveal in File Manager"));
         setFixedHeight(std::max(40, int(std::ceil(QFontMetricsF(nameFont()).height()))));
         for (auto signal : {&ScanViewModel::currentFolderChanged, &ScanViewModel::generationChanged,
@@ -47,8 +50,10 @@ public:
     static QFont sizeFont() { return fonts::ui(15, QFont::DemiBold); }
     static QFont countsFont() { return fonts::ui(14); }
 
-protected:
-    void resizeEvent(QResizeEvent*) override { reveal->move(width() - reveal->width(), (height() - reveal->height()) / 2); }
+  protected:
+    void resizeEvent(QResizeEvent*) override {
+        reveal->move(width() - reveal->width(), (height() - reveal->height()) / 2);
+    }
 
     void paintEvent(QPaintEvent*) override {
         FileNode* folder = viewModel_.currentFolder();
@@ -90,7 +95,7 @@ protected:
         }
     }
 
-private:
+  private:
     ScanViewModel& viewModel_;
 };
 
@@ -109,8 +114,12 @@ ExploreView::ExploreView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
     updateScreen();
 }
 
-UnreadableFoldersNotice* ExploreView::notice() const { return notice_; }
-QWidget* ExploreView::visualization() const { return visualization_; }
+UnreadableFoldersNotice* ExploreView::notice() const {
+    return notice_;
+}
+QWidget* ExploreView::visualization() const {
+    return visualization_;
+}
 
 QString ExploreView::countsText(const FileNode& folder) {
     return QStringLiteral("   ·   ") + formatCount(folder.fileCount()) + QStringLiteral(" files   ·   ") +
@@ -124,7 +133,8 @@ ScanningView* ExploreView::scanningView() const {
 ExploreView::Screen ExploreView::wantedScreen() const {
     const auto& status = viewModel_.status();
     if (status.isScanning()) return Screen::scanning;
-    if (status.kind == ScanViewModel::Status::Kind::done && viewModel_.currentFolder()) return Screen::explorer;
+    if (status.kind == ScanViewModel::Status::Kind::done && viewModel_.currentFolder())
+        return Screen::explorer;
     return Screen::start;
 }
 
@@ -143,9 +153,15 @@ void ExploreView::updateScreen() {
         shownFolder_ = nullptr;
         screen_ = wanted;
         switch (wanted) {
-        case Screen::start: screenWidget_ = new EmptyScanView(viewModel_, this); break;
-        case Screen::scanning: screenWidget_ = new ScanningView(this); break;
-        case Screen::explorer: buildExplorer(); break;
+        case Screen::start:
+            screenWidget_ = new EmptyScanView(viewModel_, this);
+            break;
+        case Screen::scanning:
+            screenWidget_ = new ScanningView(this);
+            break;
+        case Screen::explorer:
+            buildExplorer();
+            break;
         }
         layout()->addWidget(screenWidget_);
         screenWidget_->show();

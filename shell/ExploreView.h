@@ -16,7 +16,7 @@ class UnreadableFoldersNotice;
 // selected mode, which is built anew whenever the mode or the current folder changes.
 class ExploreView : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class Screen { start, scanning, explorer };
 
     explicit ExploreView(ScanViewModel& viewModel, QWidget* parent = nullptr);
@@ -34,7 +34,7 @@ public:
     // "   ·   12 files   ·   3 folders"
     static QString countsText(const FileNode& folder);
 
-private:
+  private:
     Screen wantedScreen() const;
     void updateScreen();
     void buildExplorer();

@@ -21,7 +21,9 @@ constexpr int kPadding = 12;
 constexpr int kSpacing = 8;
 constexpr double kIconWidth = 14;
 
-QFont hintFont() { return fonts::ui(11, QFont::Medium); }
+QFont hintFont() {
+    return fonts::ui(11, QFont::Medium);
+}
 
 } // namespace
 
@@ -43,22 +45,26 @@ FilterField::FilterField(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
     setFocusProxy(edit_);
     connect(edit_, &QLineEdit::textEdited, this, [this](const QString& text) { viewModel_.setFilter(text); });
 
-    clear_ = new SymbolButton(QStringLiteral("xmark.circle.fill"), 12, QSize(18, 18), &Theme::textTertiary,
-                              [this] { viewModel_.setFilter(QString()); }, this);
+    clear_ = new SymbolButton(
+        QStringLiteral("xmark.circle.fill"), 12, QSize(18, 18), &Theme::textTertiary,
+        [this] { viewModel_.setFilter(QString()); }, this);
     clear_->setToolTip(QStringLiteral("Clear"));
 
-    shortcut_ = new AppShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this, [this] {
-        edit_->setFocus(Qt::ShortcutFocusReason);
-    });
+    shortcut_ = new AppShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this,
+                                [this] { edit_->setFocus(Qt::ShortcutFocusReason); });
 
     connect(&viewModel, &ScanViewModel::filterChanged, this, &FilterField::syncFromModel);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     syncFromModel();
 }
 
-QString FilterField::hint() const { return shortcut_->hint(); }
+QString FilterField::hint() const {
+    return shortcut_->hint();
+}
 
-bool FilterField::showsHint() const { return viewModel_.filter().isEmpty() && !edit_->hasFocus(); }
+bool FilterField::showsHint() const {
+    return viewModel_.filter().isEmpty() && !edit_->hasFocus();
+}
 
 void FilterField::syncFromModel() {
     if (edit_->text() != viewModel_.filter()) edit_->setText(viewModel_.filter());
@@ -72,13 +78,18 @@ void FilterField::updateAccessory() {
 }
 
 bool FilterField::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == edit_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) updateAccessory();
+    if (watched == edit_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        updateAccessory();
     return QWidget::eventFilter(watched, event);
 }
 
-void FilterField::mousePressEvent(QMouseEvent*) { edit_->setFocus(Qt::MouseFocusReason); }
+void FilterField::mousePressEvent(QMouseEvent*) {
+    edit_->setFocus(Qt::MouseFocusReason);
+}
 
-void FilterField::resizeEvent(QResizeEvent*) { place(); }
+void FilterField::resizeEvent(QResizeEvent*) {
+    place();
+}
 
 void FilterField::place() {
     double right = width() - kPadding;
@@ -106,6 +117,7 @@ void FilterField::paintEvent(QPaintEvent*) {
         const double w = QFontMetricsF(font).horizontalAdvance(hint());
         painter.setFont(font);
         painter.setPen(t.textTertiary);
-        painter.drawText(QRectF(width() - kPadding - w, 0, w + 1, height()), Qt::AlignVCenter | Qt::AlignLeft, hint());
+        painter.drawText(QRectF(width() - kPadding - w, 0, w + 1, height()), Qt::AlignVCenter | Qt::AlignLeft,
+                         hint());
     }
 }

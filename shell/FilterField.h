@@ -12,7 +12,7 @@ class SymbolButton;
 // empty and unfocused). Ctrl+K anywhere in the window puts the focus in it.
 class FilterField : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMinimumWidth = 150;
     static constexpr int kMaximumWidth = 242;
 
@@ -23,13 +23,13 @@ public:
     bool showsHint() const;
     QString hint() const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void syncFromModel();
     void updateAccessory();
     void place();

@@ -26,7 +26,9 @@ bool loadEmbedded() {
     return loaded;
 }
 
-double qtPointSize(double designPoints) { return designPoints * 72.0 / 96.0; }
+double qtPointSize(double designPoints) {
+    return designPoints * 72.0 / 96.0;
+}
 
 QFont ui(double size, QFont::Weight weight) {
     QFont font(kUiFamily);

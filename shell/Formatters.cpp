@@ -43,7 +43,9 @@ std::string formatBytesUtf8(int64_t count) {
     return out;
 }
 
-QString formatBytes(int64_t count) { return QString::fromStdString(formatBytesUtf8(count)); }
+QString formatBytes(int64_t count) {
+    return QString::fromStdString(formatBytesUtf8(count));
+}
 
 QString formatPercent(int64_t part, int64_t total) {
     if (total < 1) return QStringLiteral("0%");
@@ -91,7 +93,9 @@ std::optional<QDateTime> dateFromStamp(double secondsSince1970) {
     return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSince1970 * 1000.0)));
 }
 
-QString formatCount(int64_t count) { return QLocale().toString(qlonglong(count)); }
+QString formatCount(int64_t count) {
+    return QLocale().toString(qlonglong(count));
+}
 
 QString nodeName(const FileNode& node) {
     const std::string_view name = node.name();

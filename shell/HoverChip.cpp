@@ -5,9 +5,9 @@
 #include "shell/Formatters.h"
 #include "shell/Palette.h"
 #include "shell/Shapes.h"
+#include "shell/SmoothPainter.h"
 #include "shell/Symbols.h"
 #include "shell/Theme.h"
-#include "shell/SmoothPainter.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -19,12 +19,22 @@ namespace {
 
 constexpr double kPadding = 14, kSpacing = 10, kCapsulePadding = 10, kCapsuleHeight = 24;
 
-QFont nameFont() { return fonts::ui(12.5, QFont::DemiBold); }
-QFont sizeFont() { return fonts::ui(12, QFont::DemiBold); }
-QFont shareFont() { return fonts::ui(11.5); }
-QFont countFont() { return fonts::ui(11, QFont::Medium); }
+QFont nameFont() {
+    return fonts::ui(12.5, QFont::DemiBold);
+}
+QFont sizeFont() {
+    return fonts::ui(12, QFont::DemiBold);
+}
+QFont shareFont() {
+    return fonts::ui(11.5);
+}
+QFont countFont() {
+    return fonts::ui(11, QFont::Medium);
+}
 
-double advance(const QFont& font, const QString& text) { return QFontMetricsF(font).horizontalAdvance(text); }
+double advance(const QFont& font, const QString& text) {
+    return QFontMetricsF(font).horizontalAdvance(text);
+}
 
 } // namespace
 
@@ -90,7 +100,7 @@ void HoverChip::paintEvent(QPaintEvent*) {
     symbols::paint(painter, QRectF(x, chip.top(), symbolWidth, chip.height()), symbol_, 12, t.textSecondary);
     x += symbolWidth + kSpacing;
     x = drawText(x, nameFont(), t.text,
-                 QFontMetricsF(nameFont()).elidedText(name_, Qt::ElideRight, nameRoom)) ;
+                 QFontMetricsF(nameFont()).elidedText(name_, Qt::ElideRight, nameRoom));
     x = std::max(x, chip.left() + kPadding + symbolWidth + kSpacing) + kSpacing;
     x = drawText(x, sizeFont(), t.text, size_) + kSpacing;
     x = drawText(x, shareFont(), t.textTertiary, share_);

@@ -12,7 +12,7 @@ class FileNode;
 // the node again.
 class HoverChip : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit HoverChip(QWidget* parent = nullptr);
 
     // Shows the chip for a node (null hides it). `scanSize` is the size on disk of the scan's root.
@@ -32,10 +32,10 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     double contentWidth(double nameWidth) const;
 
     const FileNode* node_ = nullptr;

@@ -13,10 +13,10 @@
 #include "shell/Palette.h"
 #include "shell/SectionCaption.h"
 #include "shell/Shapes.h"
+#include "shell/SmoothPainter.h"
 #include "shell/Symbols.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
-#include "shell/SmoothPainter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -8,11 +8,9 @@
 // One memoised layout per canvas view: value() computes it again only when the key differs from the
 // stored one. Holds only the latest key and value; going back to an earlier key computes again.
 // Main thread only; no lock.
-template <typename Value, typename Key = VizKey>
-class LayoutCache {
-public:
-    template <typename Make>
-    const Value& value(const Key& key, Make&& make) {
+template <typename Value, typename Key = VizKey> class LayoutCache {
+  public:
+    template <typename Make> const Value& value(const Key& key, Make&& make) {
         if (value_ && key_ && *key_ == key) return *value_;
         Value computed = make(); // may read the previous value; replace it only afterwards
         key_ = key;
@@ -27,7 +25,7 @@ public:
         value_.reset();
     }
 
-private:
+  private:
     std::optional<Key> key_;
     std::optional<Value> value_;
 };

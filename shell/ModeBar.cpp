@@ -31,37 +31,62 @@ ModeFacts facts(VisualizationMode mode) {
     switch (mode) {
     case VisualizationMode::treemap:
         return {"square.grid.2x2.fill", "Every file as a rectangle, sized by bytes", true, true, true};
-    case VisualizationMode::folders: return {"folder.fill", "Browse folder by folder, sized as you go", false, false, false};
+    case VisualizationMode::folders:
+        return {"folder.fill", "Browse folder by folder, sized as you go", false, false, false};
     case VisualizationMode::sunburst:
         return {"smallcircle.filled.circle", "Rings radiating out from the scan root", true, true, true};
-    case VisualizationMode::flame: return {"doc.plaintext.fill", "Depth top to bottom, size left to right", true, true, true};
-    case VisualizationMode::bubbles: return {"circle.hexagongrid.fill", "Nested bubbles, one per folder", true, false, true};
+    case VisualizationMode::flame:
+        return {"doc.plaintext.fill", "Depth top to bottom, size left to right", true, true, true};
+    case VisualizationMode::bubbles:
+        return {"circle.hexagongrid.fill", "Nested bubbles, one per folder", true, false, true};
     case VisualizationMode::mindMap:
-        return {"point.3.filled.connected.trianglepath.dotted", "Branches from the root, sized by weight", true, false, true};
-    case VisualizationMode::topSizes: return {"chart.bar.fill", "The biggest items, ranked", false, false, false};
-    case VisualizationMode::ageMap: return {"calendar", "Where your bytes sit on a timeline", false, false, true};
+        return {"point.3.filled.connected.trianglepath.dotted", "Branches from the root, sized by weight",
+                true, false, true};
+    case VisualizationMode::topSizes:
+        return {"chart.bar.fill", "The biggest items, ranked", false, false, false};
+    case VisualizationMode::ageMap:
+        return {"calendar", "Where your bytes sit on a timeline", false, false, true};
     case VisualizationMode::outline:
         return {"list.bullet.rectangle", "Every item as an expandable outline", false, false, false};
     }
     return {"", "", false, false, false};
 }
 
-QString fromView(std::string_view raw) { return QString::fromUtf8(raw.data(), qsizetype(raw.size())); }
+QString fromView(std::string_view raw) {
+    return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+}
 } // namespace
 
-QString title(VisualizationMode mode) { return fromView(visualization_mode::rawValue(mode)); }
-QString symbol(VisualizationMode mode) { return QString::fromLatin1(facts(mode).symbol); }
-QString caption(VisualizationMode mode) { return QString::fromLatin1(facts(mode).caption); }
-bool hasColorPicker(VisualizationMode mode) { return facts(mode).colors; }
-bool hasDepth(VisualizationMode mode) { return facts(mode).depth; }
-bool hasInitials(VisualizationMode mode) { return facts(mode).initials; }
+QString title(VisualizationMode mode) {
+    return fromView(visualization_mode::rawValue(mode));
+}
+QString symbol(VisualizationMode mode) {
+    return QString::fromLatin1(facts(mode).symbol);
+}
+QString caption(VisualizationMode mode) {
+    return QString::fromLatin1(facts(mode).caption);
+}
+bool hasColorPicker(VisualizationMode mode) {
+    return facts(mode).colors;
+}
+bool hasDepth(VisualizationMode mode) {
+    return facts(mode).depth;
+}
+bool hasInitials(VisualizationMode mode) {
+    return facts(mode).initials;
+}
 
-QString title(ColorMode mode) { return fromView(color_mode::rawValue(mode)); }
+QString title(ColorMode mode) {
+    return fromView(color_mode::rawValue(mode));
+}
 QString symbol(ColorMode mode) {
     switch (mode) {
-    case ColorMode::type: return QStringLiteral("square.on.square");
-    case ColorMode::folder: return QStringLiteral("folder");
-    case ColorMode::age: return QStringLiteral("clock");
+    case ColorMode::type:
+        return QStringLiteral("square.on.square");
+    case ColorMode::folder:
+        return QStringLiteral("folder");
+    case ColorMode::age:
+        return QStringLiteral("clock");
     }
     return {};
 }
@@ -70,13 +95,12 @@ QString symbol(ColorMode mode) {
 
 namespace {
 
-constexpr int kSpacing = 14;    // between the strip, the gap and the controls, and between controls
+constexpr int kSpacing = 14; // between the strip, the gap and the controls, and between controls
 constexpr int kMinimumGap = 8;
 constexpr int kRowSpacing = 10; // two rows
 constexpr int kStripHeight = 40;
 
-template <typename Enum, size_t N>
-int indexIn(const std::array<Enum, N>& all, Enum value) {
+template <typename Enum, size_t N> int indexIn(const std::array<Enum, N>& all, Enum value) {
     return int(std::find(all.begin(), all.end(), value) - all.begin());
 }
 
@@ -112,8 +136,9 @@ SegmentStrip::Style pickerStyle(bool compact) {
 
 // The "A" that switches labels to initials.
 class AbbreviateToggle : public PressableButton {
-public:
-    AbbreviateToggle(ScanViewModel& viewModel, QWidget* parent) : PressableButton(parent), viewModel_(viewModel) {
+  public:
+    AbbreviateToggle(ScanViewModel& viewModel, QWidget* parent)
+        : PressableButton(parent), viewModel_(viewModel) {
         setFixedSize(28, 28);
         setToolTip(QStringLiteral("Abbreviate labels to initials"));
         setAccessibleName(QStringLiteral("Abbreviate labels to initials"));
@@ -126,7 +151,7 @@ public:
         });
     }
 
-protected:
+  protected:
     void nextCheckState() override {} // the state object decides
     void paintContent(QPainter& painter) override {
         const Theme& t = theme();
@@ -137,7 +162,7 @@ protected:
         painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("A"));
     }
 
-private:
+  private:
     ScanViewModel& viewModel_;
 };
 
@@ -203,7 +228,8 @@ void DepthSlider::paintEvent(QPaintEvent*) {
     const QRectF track(kKnob / 2, cy - 2, width() - kKnob, 4);
     painter.fillPath(shapes::capsule(track), t.track);
     const double x = knobX();
-    painter.fillPath(shapes::capsule(QRectF(track.left(), track.top(), x - track.left(), track.height())), t.ink);
+    painter.fillPath(shapes::capsule(QRectF(track.left(), track.top(), x - track.left(), track.height())),
+                     t.ink);
     const QRectF knob(x - kKnob / 2, cy - kKnob / 2, kKnob, kKnob);
     shapes::paintShadow(painter, knob, kKnob / 2, QColor(0, 0, 0, 50), 3, QPointF(0, 0.5));
     painter.setPen(QPen(t.border, 1));
@@ -229,7 +255,8 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
     caption_ = new ThemedLabel(QString(), fonts::ui(12), &Theme::textSecondary, this);
 
     std::vector<SegmentStrip::Segment> colors;
-    for (ColorMode c : color_mode::allCases) colors.push_back({mode_info::symbol(c), mode_info::title(c), mode_info::title(c)});
+    for (ColorMode c : color_mode::allCases)
+        colors.push_back({mode_info::symbol(c), mode_info::title(c), mode_info::title(c)});
     colors_ = new SegmentStrip(std::move(colors), pickerStyle(false), SegmentStrip::Titles::all, this);
     colors_->setObjectName(QStringLiteral("colorPicker"));
     colors_->setSelected(indexIn(color_mode::allCases, viewModel.colorMode()));
@@ -241,8 +268,8 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
     auto* depthRow = new QHBoxLayout(depth_);
     depthRow->setContentsMargins(0, 0, 0, 0);
     depthRow->setSpacing(10);
-    depthRow->addWidget(
-        new SymbolLabel(QStringLiteral("square.3.layers.3d"), 11.5, &Theme::textTertiary, QSize(14, 20), depth_));
+    depthRow->addWidget(new SymbolLabel(QStringLiteral("square.3.layers.3d"), 11.5, &Theme::textTertiary,
+                                        QSize(14, 20), depth_));
     slider_ = new DepthSlider(depth_);
     depthRow->addWidget(slider_);
     depthValue_ = new ThemedLabel(QString(), fonts::ui(11.5, QFont::Medium), &Theme::textSecondary, depth_);
@@ -277,7 +304,8 @@ void ModeBar::refreshControls() {
 ModeBar::Shown ModeBar::shownFor(Arrangement a) const {
     const VisualizationMode m = viewModel_.mode();
     const bool picker = mode_info::hasColorPicker(m);
-    return {a == Arrangement::oneRowCaption || !picker, picker, mode_info::hasDepth(m), mode_info::hasInitials(m)};
+    return {a == Arrangement::oneRowCaption || !picker, picker, mode_info::hasDepth(m),
+            mode_info::hasInitials(m)};
 }
 
 int ModeBar::controlsWidth(Arrangement a) const {
@@ -285,12 +313,14 @@ int ModeBar::controlsWidth(Arrangement a) const {
     std::vector<int> widths;
     if (shown.caption) widths.push_back(caption_->sizeHint().width());
     if (shown.picker)
-        widths.push_back(int(std::ceil(colors_->idealWidth(isCompact(a) ? SegmentStrip::Titles::none : SegmentStrip::Titles::all,
-                                                            pickerStyle(isCompact(a))))));
+        widths.push_back(int(std::ceil(
+            colors_->idealWidth(isCompact(a) ? SegmentStrip::Titles::none : SegmentStrip::Titles::all,
+                                pickerStyle(isCompact(a))))));
     if (shown.depth) widths.push_back(depth_->width());
     if (shown.initials) widths.push_back(abbreviate_->width());
     int w = 0;
-    for (int x : widths) w += x;
+    for (int x : widths)
+        w += x;
     return w + kSpacing * std::max(0, int(widths.size()) - 1);
 }
 
@@ -306,7 +336,8 @@ int ModeBar::controlsHeight(Arrangement a) const {
 
 ModeBar::Arrangement ModeBar::arrangementFor(int width) const {
     const int strip = modes_->sizeHint().width();
-    for (Arrangement a : {Arrangement::oneRowCaption, Arrangement::oneRow, Arrangement::oneRowCompact, Arrangement::twoRows}) {
+    for (Arrangement a : {Arrangement::oneRowCaption, Arrangement::oneRow, Arrangement::oneRowCompact,
+                          Arrangement::twoRows}) {
         const int controls = controlsWidth(a);
         const int ideal = isTwoRows(a) ? std::max(strip, controls)
                                        : strip + (controls > 0 ? 2 * kSpacing + kMinimumGap + controls : 0);
@@ -327,7 +358,9 @@ QSize ModeBar::sizeHint() const {
     return {w, heightForWidth(w)};
 }
 
-QSize ModeBar::minimumSizeHint() const { return {0, kStripHeight}; }
+QSize ModeBar::minimumSizeHint() const {
+    return {0, kStripHeight};
+}
 
 void ModeBar::resizeEvent(QResizeEvent*) {
     const Arrangement a = arrangementFor(width());

@@ -24,7 +24,7 @@ QString symbol(ColorMode mode);
 // A slider over whole depths 2 to 10, drawn in the theme's colours.
 class DepthSlider : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMinimum = 2;
     static constexpr int kMaximum = 10;
 
@@ -33,16 +33,16 @@ public:
     void setValue(int value); // clamped; no signal
     int valueAt(double x) const;
 
-signals:
+  signals:
     void valueChanged(int value); // by the user
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void drag(double x);
     double knobX() const;
 
@@ -56,7 +56,7 @@ private:
 // rows, two rows compact. Modes without a colour picker keep their caption in every arrangement.
 class ModeBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class Arrangement { oneRowCaption, oneRow, oneRowCompact, twoRows, twoRowsCompact };
 
     explicit ModeBar(ScanViewModel& viewModel, QWidget* parent = nullptr);
@@ -77,18 +77,22 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     struct Shown {
         bool caption, picker, depth, initials;
     };
     Shown shownFor(Arrangement arrangement) const;
     int controlsWidth(Arrangement arrangement) const;
     int controlsHeight(Arrangement arrangement) const;
-    static bool isCompact(Arrangement a) { return a == Arrangement::oneRowCompact || a == Arrangement::twoRowsCompact; }
-    static bool isTwoRows(Arrangement a) { return a == Arrangement::twoRows || a == Arrangement::twoRowsCompact; }
+    static bool isCompact(Arrangement a) {
+        return a == Arrangement::oneRowCompact || a == Arrangement::twoRowsCompact;
+    }
+    static bool isTwoRows(Arrangement a) {
+        return a == Arrangement::twoRows || a == Arrangement::twoRowsCompact;
+    }
     void refreshControls();
     void place();
 

@@ -40,7 +40,9 @@ Curve spring(double response, double dampingFraction) {
     return c;
 }
 
-Curve easeOut(double seconds) { return {int(std::lround(seconds * 1000)), QEasingCurve(QEasingCurve::OutQuad)}; }
+Curve easeOut(double seconds) {
+    return {int(std::lround(seconds * 1000)), QEasingCurve(QEasingCurve::OutQuad)};
+}
 
 Curve easeInOut(double seconds) {
     return {int(std::lround(seconds * 1000)), QEasingCurve(QEasingCurve::InOutQuad)};
@@ -56,7 +58,9 @@ void setAnimationsEnabled(bool on) {
         if (animation && animation->state() == QAbstractAnimation::Running)
             animation->setCurrentTime(animation->totalDuration());
 }
-bool animationsEnabled() { return enabled; }
+bool animationsEnabled() {
+    return enabled;
+}
 
 QVariantAnimation* animate(QObject* owner, const char* slot, const QVariant& from, const QVariant& to,
                            const Curve& curve, std::function<void(const QVariant&)> apply,

@@ -24,13 +24,27 @@ Curve easeOut(double seconds);
 Curve easeInOut(double seconds);
 
 // The animations the interface uses.
-inline Curve tabChange() { return spring(0.25, 0.85); }      // tab change and inspector
-inline Curve modeChange() { return spring(0.28, 0.85); }     // visualisation mode change
-inline Curve themeChange() { return easeInOut(0.25); }
-inline Curve colorModeChange() { return easeOut(0.2); }
-inline Curve labelAbbreviation() { return easeOut(0.15); }
-inline Curve press() { return easeOut(0.12); }               // pressed state of shared buttons
-inline Curve confirmation() { return easeOut(0.15); }        // outline button confirmation
+inline Curve tabChange() {
+    return spring(0.25, 0.85);
+} // tab change and inspector
+inline Curve modeChange() {
+    return spring(0.28, 0.85);
+} // visualisation mode change
+inline Curve themeChange() {
+    return easeInOut(0.25);
+}
+inline Curve colorModeChange() {
+    return easeOut(0.2);
+}
+inline Curve labelAbbreviation() {
+    return easeOut(0.15);
+}
+inline Curve press() {
+    return easeOut(0.12);
+} // pressed state of shared buttons
+inline Curve confirmation() {
+    return easeOut(0.15);
+} // outline button confirmation
 
 void setAnimationsEnabled(bool enabled);
 bool animationsEnabled();

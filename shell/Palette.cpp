@@ -13,7 +13,9 @@ namespace palette {
 
 namespace {
 
-QColor hex(uint32_t rgb) { return QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff); }
+QColor hex(uint32_t rgb) {
+    return QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
+}
 
 QColor withAlpha(QColor color, double alpha) {
     color.setAlphaF(float(alpha));
@@ -36,7 +38,8 @@ std::span<const std::span<const QColor>> folderFamilies() {
     }};
     static const std::array<std::span<const QColor>, 8> families = [] {
         std::array<std::span<const QColor>, 8> f;
-        for (size_t i = 0; i < f.size(); ++i) f[i] = shades[i];
+        for (size_t i = 0; i < f.size(); ++i)
+            f[i] = shades[i];
         return f;
     }();
     return families;
@@ -98,18 +101,24 @@ QColor folderColor(int top, int index, int depth) {
 
 QColor cardColor(const FileNode& node, ColorMode mode, int index, double now) {
     switch (mode) {
-    case ColorMode::type: return withAlpha(categoryColor(node.dominantCategory()), 0.38);
-    case ColorMode::folder: return cardPalette()[size_t(std::abs(index) % 12)];
-    case ColorMode::age: return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], 0.25);
+    case ColorMode::type:
+        return withAlpha(categoryColor(node.dominantCategory()), 0.38);
+    case ColorMode::folder:
+        return cardPalette()[size_t(std::abs(index) % 12)];
+    case ColorMode::age:
+        return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], 0.25);
     }
     return {};
 }
 
 QColor mindMapColor(const FileNode& node, ColorMode mode, int index, double now) {
     switch (mode) {
-    case ColorMode::type: return categoryColor(node.dominantCategory());
-    case ColorMode::folder: return mindMapPalette()[size_t(std::abs(index) % 8)];
-    case ColorMode::age: return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], 0.8);
+    case ColorMode::type:
+        return categoryColor(node.dominantCategory());
+    case ColorMode::folder:
+        return mindMapPalette()[size_t(std::abs(index) % 8)];
+    case ColorMode::age:
+        return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], 0.8);
     }
     return {};
 }
@@ -123,23 +132,34 @@ QColor nodeColor(const FileNode& node, ColorMode mode, bool firstLevel, int top,
         const double alpha = firstLevel || index % 2 == 0 ? 1.0 : 0.8;
         return withAlpha(categoryColor(category), alpha);
     }
-    case ColorMode::folder: return folderColor(top, index, depth);
-    case ColorMode::age: return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], 0.55);
+    case ColorMode::folder:
+        return folderColor(top, index, depth);
+    case ColorMode::age:
+        return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], 0.55);
     }
     return {};
 }
 
 QString categorySymbol(FileCategory category) {
     switch (category) {
-    case FileCategory::video: return QStringLiteral("play.rectangle.fill");
-    case FileCategory::audio: return QStringLiteral("waveform");
-    case FileCategory::image: return QStringLiteral("photo.fill");
-    case FileCategory::document: return QStringLiteral("doc.text.fill");
-    case FileCategory::developer: return QStringLiteral("chevron.left.forwardslash.chevron.right");
-    case FileCategory::archive: return QStringLiteral("shippingbox.fill");
-    case FileCategory::application: return QStringLiteral("app.fill");
-    case FileCategory::system: return QStringLiteral("gearshape.fill");
-    case FileCategory::other: return QStringLiteral("doc.fill");
+    case FileCategory::video:
+        return QStringLiteral("play.rectangle.fill");
+    case FileCategory::audio:
+        return QStringLiteral("waveform");
+    case FileCategory::image:
+        return QStringLiteral("photo.fill");
+    case FileCategory::document:
+        return QStringLiteral("doc.text.fill");
+    case FileCategory::developer:
+        return QStringLiteral("chevron.left.forwardslash.chevron.right");
+    case FileCategory::archive:
+        return QStringLiteral("shippingbox.fill");
+    case FileCategory::application:
+        return QStringLiteral("app.fill");
+    case FileCategory::system:
+        return QStringLiteral("gearshape.fill");
+    case FileCategory::other:
+        return QStringLiteral("doc.fill");
     }
     return QStringLiteral("doc.fill");
 }
@@ -176,7 +196,8 @@ QString initials(const QString& name) {
     if (!piece.isEmpty() && pieces.size() < 3) pieces.append(piece);
     if (pieces.size() >= 2) {
         QString result;
-        for (const QString& p : pieces) result += firstCharacter(p).toUpper();
+        for (const QString& p : pieces)
+            result += firstCharacter(p).toUpper();
         return result;
     }
     return firstCharacter(name).toUpper();

@@ -13,7 +13,8 @@ void paintInParallel(int count, const std::function<void(int part)>& part) {
     if (count <= 0) return;
     std::atomic<int> next = 0;
     auto work = [&] {
-        for (int i = next++; i < count; i = next++) part(i);
+        for (int i = next++; i < count; i = next++)
+            part(i);
     };
     // Helpers start only on idle threads and take parts as they come free, so a busy pool costs a
     // failed try, never a wait: this thread does whatever nobody else took.

@@ -1,8 +1,8 @@
 #include "shell/PressableButton.h"
 
 #include "shell/Motion.h"
-#include "shell/Theme.h"
 #include "shell/SmoothPainter.h"
+#include "shell/Theme.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -23,7 +23,7 @@ struct PressableStyle {
 // unscaled widget coordinates; the base applies the press effect and the disabled dimming.
 class PressableButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     explicit PressableButton(QWidget* parent = nullptr);
 
     void setAction(std::function<void()> action) { action_ = std::move(action); }
@@ -31,7 +31,7 @@ public:
     // 0 at rest, 1 fully pressed; animated.
     double pressAmount() const { return press_; }
 
-protected:
+  protected:
     virtual void paintContent(QPainter& painter) = 0;
     // Runs the action; OutlineButton adds its confirmation.
     virtual void activate();
@@ -39,7 +39,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void animatePress(bool down);
 
     std::function<void()> action_;

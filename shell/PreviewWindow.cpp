@@ -10,10 +10,10 @@
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
 #include "shell/Palette.h"
+#include "shell/SmoothPainter.h"
 #include "shell/Symbols.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
-#include "shell/SmoothPainter.h"
 
 #include <QApplication>
 #include <QFile>

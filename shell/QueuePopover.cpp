@@ -31,7 +31,9 @@ QueuePopover::QueuePopover(ScanViewModel& viewModel, QWidget* anchor)
     qApp->installEventFilter(this);
 }
 
-QueuePopover::~QueuePopover() { qApp->removeEventFilter(this); }
+QueuePopover::~QueuePopover() {
+    qApp->removeEventFilter(this);
+}
 
 void QueuePopover::popup() {
     if (anchor_) {
@@ -55,7 +57,8 @@ void QueuePopover::popup() {
 }
 
 QPainterPath QueuePopover::outline(double inset) const {
-    const QRectF panel = QRectF(0, kArrowHeight, width(), height() - kArrowHeight).adjusted(inset, inset, -inset, -inset);
+    const QRectF panel =
+        QRectF(0, kArrowHeight, width(), height() - kArrowHeight).adjusted(inset, inset, -inset, -inset);
     QPainterPath path;
     path.moveTo(panel.topLeft());
     path.lineTo(arrowX_ - kArrowHeight, panel.top());
@@ -78,7 +81,8 @@ bool QueuePopover::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         // Every widget up the chain sees the same press; judge it once, at the widget it was sent to.
         if (!watched->isWidgetType() || isInside(watched)) return false;
-        const bool onAnchor = anchor_ && (watched == anchor_ || anchor_->isAncestorOf(static_cast<QWidget*>(watched)));
+        const bool onAnchor =
+            anchor_ && (watched == anchor_ || anchor_->isAncestorOf(static_cast<QWidget*>(watched)));
         close();
         return onAnchor; // swallowed: the anchor's click would open it again
     }

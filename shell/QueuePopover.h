@@ -13,7 +13,7 @@ class ScanViewModel;
 // close it too. Deletes itself when closed.
 class QueuePopover : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr QSize kContentSize{460, 520};
     static constexpr int kArrowHeight = 9;
 
@@ -24,16 +24,16 @@ public:
     void popup();
     QWidget* content() const { return content_; }
 
-signals:
+  signals:
     void closed();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     bool isInside(QObject* object) const;
     QPainterPath outline(double inset = 0) const;
 

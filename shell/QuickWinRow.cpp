@@ -6,10 +6,10 @@
 #include "shell/Formatters.h"
 #include "shell/NodeActions.h"
 #include "shell/Shapes.h"
+#include "shell/SmoothPainter.h"
 #include "shell/Symbols.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
-#include "shell/SmoothPainter.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

@@ -29,18 +29,24 @@ inline uint32_t weight(double coverage) {
 }
 
 inline void put(uint32_t* px, uint32_t colour, uint32_t w) {
-    if (w >= 256) *px = colour;
-    else if (w > 0) *px = blend(*px, colour, w);
+    if (w >= 256)
+        *px = colour;
+    else if (w > 0)
+        *px = blend(*px, colour, w);
 }
 
-inline double overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }
+inline double overlap(double a0, double a1, double b0, double b1) {
+    return std::max(0.0, std::min(a1, b1) - std::max(a0, b0));
+}
 
 // A rounded rectangle and how much of a pixel it covers: from the signed distance of the pixel's
 // centre to its outline (exact for straight edges, within a few percent at the arcs).
 struct Outline {
     double left = 0, top = 0, right = 0, bottom = 0, r = 0;
-    float cx = 0, cy = 0, hx = 0, hy = 0, fr = 0; // centre, half extents of the rectangle inside the arcs, radius
-    float outside2 = 0, inside2 = 0; // squared distances from an arc's centre beyond / within which a pixel is out / in
+    float cx = 0, cy = 0, hx = 0, hy = 0,
+          fr = 0; // centre, half extents of the rectangle inside the arcs, radius
+    float outside2 = 0,
+          inside2 = 0; // squared distances from an arc's centre beyond / within which a pixel is out / in
 
     Outline() = default;
     Outline(const QRectF& rect, double radius)
@@ -81,7 +87,8 @@ struct Outline {
         sp.leftNone = std::clamp(int(std::ceil(cl - reachOut - 0.5)), lo, mid0);
         sp.leftFull = reachIn < 0 ? mid0 : std::clamp(int(std::ceil(cl - reachIn - 0.5)), sp.leftNone, mid0);
         sp.rightNone = std::clamp(int(std::ceil(cr + reachOut - 0.5)), mid1, hi);
-        sp.rightFull = reachIn < 0 ? mid1 : std::clamp(int(std::floor(cr + reachIn - 0.5)) + 1, mid1, sp.rightNone);
+        sp.rightFull =
+            reachIn < 0 ? mid1 : std::clamp(int(std::floor(cr + reachIn - 0.5)) + 1, mid1, sp.rightNone);
         return sp;
     }
     double rowCoverage(int y) const { return overlap(y, y + 1, top, bottom); }
@@ -109,7 +116,8 @@ struct SidePixels {
     }
     void apply(uint32_t* row, uint32_t colour) const {
         std::fill(row + fullFrom, row + fullTo, colour);
-        for (int i = 0; i < partialCount; ++i) put(row + partial[size_t(i)].first, colour, partial[size_t(i)].second);
+        for (int i = 0; i < partialCount; ++i)
+            put(row + partial[size_t(i)].first, colour, partial[size_t(i)].second);
     }
 };
 
@@ -132,18 +140,23 @@ struct Prepared {
         if (!ring) {
             solid0 = std::clamp(int(std::ceil(outer.left)), x0, x1);
             solid1 = std::clamp(int(std::floor(outer.right)), solid0, x1);
-            leftSide = SidePixels(x0, solid0, [&](int x) { return overlap(x, x + 1, outer.left, outer.right); });
-            rightSide = SidePixels(solid1, x1, [&](int x) { return overlap(x, x + 1, outer.left, outer.right); });
+            leftSide =
+                SidePixels(x0, solid0, [&](int x) { return overlap(x, x + 1, outer.left, outer.right); });
+            rightSide =
+                SidePixels(solid1, x1, [&](int x) { return overlap(x, x + 1, outer.left, outer.right); });
             mid0 = std::clamp(int(std::ceil(outer.left + outer.r)), x0, x1);
             mid1 = std::clamp(int(std::floor(outer.right - outer.r)), mid0, x1);
         } else {
             // Rows where both shapes are straight: the band is the pixels either side.
             const int sideLeft = std::clamp(int(std::ceil(inner.left)), x0, x1);
             const int sideRight = std::clamp(int(std::floor(inner.right)), sideLeft, x1);
-            leftSide = SidePixels(x0, sideLeft, [&](int x) { return overlap(x, x + 1, outer.left, inner.left); });
-            rightSide = SidePixels(sideRight, x1, [&](int x) { return overlap(x, x + 1, inner.right, outer.right); });
+            leftSide =
+                SidePixels(x0, sideLeft, [&](int x) { return overlap(x, x + 1, outer.left, inner.left); });
+            rightSide =
+                SidePixels(sideRight, x1, [&](int x) { return overlap(x, x + 1, inner.right, outer.right); });
             mid0 = std::clamp(int(std::ceil(std::max(outer.left + outer.r, inner.left + inner.r))), x0, x1);
-            mid1 = std::clamp(int(std::floor(std::min(outer.right - outer.r, inner.right - inner.r))), mid0, x1);
+            mid1 =
+                std::clamp(int(std::floor(std::min(outer.right - outer.r, inner.right - inner.r))), mid0, x1);
         }
         return true;
     }
@@ -158,17 +171,20 @@ struct Prepared {
             return;
         }
         const Outline::Spans sp = outer.spans(y, x0, mid0, mid1, x1);
-        for (int x = sp.leftNone; x < sp.leftFull; ++x) put(row + x, colour, weight(outer.coverage(x, y)));
+        for (int x = sp.leftNone; x < sp.leftFull; ++x)
+            put(row + x, colour, weight(outer.coverage(x, y)));
         const uint32_t middle = weight(outer.rowCoverage(y));
         if (middle >= 256) {
             std::fill(row + sp.leftFull, row + sp.rightFull, colour);
         } else {
             std::fill(row + sp.leftFull, row + mid0, colour);
             if (middle > 0)
-                for (int x = mid0; x < mid1; ++x) row[x] = blend(row[x], colour, middle);
+                for (int x = mid0; x < mid1; ++x)
+                    row[x] = blend(row[x], colour, middle);
             std::fill(row + mid1, row + sp.rightFull, colour);
         }
-        for (int x = sp.rightFull; x < sp.rightNone; ++x) put(row + x, colour, weight(outer.coverage(x, y)));
+        for (int x = sp.rightFull; x < sp.rightNone; ++x)
+            put(row + x, colour, weight(outer.coverage(x, y)));
     }
 
     void ringRow(uint32_t* row, int y) const {
@@ -188,7 +204,8 @@ struct Prepared {
         if (middle >= 256) {
             std::fill(row + mid0, row + mid1, colour);
         } else if (middle > 0) {
-            for (int x = mid0; x < mid1; ++x) row[x] = blend(row[x], colour, middle);
+            for (int x = mid0; x < mid1; ++x)
+                row[x] = blend(row[x], colour, middle);
         }
         for (int x = std::max(i.rightFull, mid1); x < o.rightNone; ++x) {
             const float oc = x >= o.rightFull ? outer.coverage(x, y) : 1.0f;
@@ -225,7 +242,8 @@ void Batch::draw(QImage& image) const {
     for (size_t i = 0; i < shapes_.size(); ++i) {
         const QRectF& r = shapes_[i].outer;
         const bool across = r.right() > 0 && r.left() < width;
-        const int y0 = std::max(0, int(std::floor(r.top()))), y1 = across ? std::min(height, int(std::ceil(r.bottom()))) : 0;
+        const int y0 = std::max(0, int(std::floor(r.top()))),
+                  y1 = across ? std::min(height, int(std::ceil(r.bottom()))) : 0;
         rows[i] = {y0, std::max(y0, y1)};
         if (y1 <= y0) continue;
         top = std::min(top, y0);
@@ -261,17 +279,21 @@ void Batch::draw(QImage& image) const {
         const int bands = (to - from + kBand - 1) / kBand;
         auto bandOf = [&](const Prepared& p) { return std::max(0, p.y0 - from) / kBand; };
         std::vector<uint32_t> starts(size_t(bands) + 1), byBand(prepared.size());
-        for (const Prepared& p : prepared) ++starts[size_t(bandOf(p)) + 1];
-        for (size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+        for (const Prepared& p : prepared)
+            ++starts[size_t(bandOf(p)) + 1];
+        for (size_t b = 1; b < starts.size(); ++b)
+            starts[b] += starts[b - 1];
         {
             std::vector<uint32_t> fill(starts.begin(), starts.end() - 1);
-            for (uint32_t i = 0; i < prepared.size(); ++i) byBand[fill[size_t(bandOf(prepared[i]))]++] = i;
+            for (uint32_t i = 0; i < prepared.size(); ++i)
+                byBand[fill[size_t(bandOf(prepared[i]))]++] = i;
         }
         std::vector<uint32_t> active, merged;
         for (int b = 0; b < bands; ++b) {
             const int band = from + b * kBand, bandEnd = std::min(band + kBand, to);
             std::erase_if(active, [&](uint32_t i) { return prepared[i].y1 <= band; });
-            const auto first = byBand.begin() + starts[size_t(b)], last = byBand.begin() + starts[size_t(b) + 1];
+            const auto first = byBand.begin() + starts[size_t(b)],
+                       last = byBand.begin() + starts[size_t(b) + 1];
             if (first != last) {
                 merged.clear();
                 std::merge(active.begin(), active.end(), first, last, std::back_inserter(merged));
@@ -286,12 +308,14 @@ void Batch::draw(QImage& image) const {
     };
 
     // A few shapes are drawn here at once, a picture's worth on several threads.
-    if (work < 20'000) drawRows(top, bottom);
-    else paintRowsInParallel(top, bottom, kBand, drawRows);
+    if (work < 20'000)
+        drawRows(top, bottom);
+    else
+        paintRowsInParallel(top, bottom, kBand, drawRows);
 }
 
-void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, double start, double end, double inset,
-                       QRgb opaque) {
+void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, double start, double end,
+                       double inset, QRgb opaque) {
     AnnularSector(centre, r0, r1, start, end, inset, opaque).draw(image);
 }
 
@@ -300,8 +324,8 @@ void rasterInto(QPainter& painter, QSizeF size, QImage& scratch, const Raster& r
     auto* target = painter.device() && painter.device()->devType() == QInternal::Image
                        ? static_cast<QImage*>(painter.device())
                        : nullptr;
-    if (target && target->format() == QImage::Format_ARGB32_Premultiplied && toDevice.type() <= QTransform::TxScale &&
-        toDevice.m11() == toDevice.m22()) {
+    if (target && target->format() == QImage::Format_ARGB32_Premultiplied &&
+        toDevice.type() <= QTransform::TxScale && toDevice.m11() == toDevice.m22()) {
         raster(*target, QPointF(toDevice.dx(), toDevice.dy()), toDevice.m11());
         return;
     }
@@ -321,15 +345,17 @@ void fillRoundedRect(QImage& image, const QRectF& rect, double radius, QRgb opaq
     batch.draw(image);
 }
 
-void fillRoundedRing(QImage& image, const QRectF& outer, double outerRadius, const QRectF& inner, double innerRadius,
-                     QRgb opaque) {
+void fillRoundedRing(QImage& image, const QRectF& outer, double outerRadius, const QRectF& inner,
+                     double innerRadius, QRgb opaque) {
     Batch batch;
     batch.fillRoundedRing(outer, outerRadius, inner, innerRadius, opaque);
     batch.draw(image);
 }
 
-AnnularSector::AnnularSector(QPointF centre, double r0, double r1, double start, double end, double inset, QRgb opaque)
-    : colour(opaque | 0xff000000u), cx(centre.x()), cy(centre.y()), in0(r0 + inset), in1(r1 - inset), inset(inset) {
+AnnularSector::AnnularSector(QPointF centre, double r0, double r1, double start, double end, double inset,
+                             QRgb opaque)
+    : colour(opaque | 0xff000000u), cx(centre.x()), cy(centre.y()), in0(r0 + inset), in1(r1 - inset),
+      inset(inset) {
     if (!(r1 > r0) || !(end > start) || in1 <= in0) return;
     // The edges' directions; a point's signed distance from the start edge grows clockwise, from the
     // end edge anticlockwise. A sector wider than half a turn is the union of the two half-planes.
@@ -340,7 +366,8 @@ AnnularSector::AnnularSector(QPointF centre, double r0, double r1, double start,
     double left = 1e300, right = -1e300, top = 1e300, bottom = -1e300;
     auto include = [&](double a, double r) {
         const double x = cx + r * std::sin(a), y = cy - r * std::cos(a);
-        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y),
+        bottom = std::max(bottom, y);
     };
     for (double r : {r0, r1}) {
         include(start, r);
@@ -366,7 +393,8 @@ void AnnularSector::draw(QImage& image, int firstRow, int endRow) const {
     const double outer2 = (in1 + 0.5) * (in1 + 0.5);
     const double hole2 = std::max(0.0, in0 - 0.5) * std::max(0.0, in0 - 0.5);
     // Squared radii between which a pixel is whole as far as the circles go: no square root there.
-    const double solidIn2 = (in0 + 0.5) * (in0 + 0.5), solidOut2 = std::max(0.0, in1 - 0.5) * std::max(0.0, in1 - 0.5);
+    const double solidIn2 = (in0 + 0.5) * (in0 + 0.5),
+                 solidOut2 = std::max(0.0, in1 - 0.5) * std::max(0.0, in1 - 0.5);
     for (int y = y0; y < y1; ++y) {
         const double dy = y + 0.5 - cy;
         if (dy * dy >= outer2) continue;
@@ -374,9 +402,11 @@ void AnnularSector::draw(QImage& image, int firstRow, int endRow) const {
         // The ring's pixels on this row: one run, or two either side of the hole.
         const double reach = std::sqrt(outer2 - dy * dy);
         const double hole = dy * dy < hole2 ? std::sqrt(hole2 - dy * dy) : 0.0;
-        std::array<std::pair<int, int>, 2> runs{{{int(std::floor(cx - reach - 0.5)), int(std::ceil(cx - hole + 0.5))},
-                                                 {int(std::floor(cx + hole - 0.5)), int(std::ceil(cx + reach + 0.5))}}};
-        if (runs[1].first <= runs[0].second) runs = {{{runs[0].first, runs[1].second}, {0, 0}}}; // no hole here
+        std::array<std::pair<int, int>, 2> runs{
+            {{int(std::floor(cx - reach - 0.5)), int(std::ceil(cx - hole + 0.5))},
+             {int(std::floor(cx + hole - 0.5)), int(std::ceil(cx + reach + 0.5))}}};
+        if (runs[1].first <= runs[0].second)
+            runs = {{{runs[0].first, runs[1].second}, {0, 0}}}; // no hole here
         const double dy2 = dy * dy, a0 = ux0 * dy, a1 = -ux1 * dy;
         // The edges are straight lines, so on a row the wedge is an interval: where a pixel centre is at
         // least `need` inside both edges. Pixels beyond it are never looked at; pixels whole on every
@@ -384,9 +414,12 @@ void AnnularSector::draw(QImage& image, int firstRow, int endRow) const {
         auto wedge = [&](double need) {
             double lo = -1e300, hi = 1e300;
             auto bound = [&](double constant, double slope) { // constant + slope * px >= need
-                if (slope > 1e-12) lo = std::max(lo, (need - constant) / slope);
-                else if (slope < -1e-12) hi = std::min(hi, (need - constant) / slope);
-                else if (constant < need) hi = -1e300;
+                if (slope > 1e-12)
+                    lo = std::max(lo, (need - constant) / slope);
+                else if (slope < -1e-12)
+                    hi = std::min(hi, (need - constant) / slope);
+                else if (constant < need)
+                    hi = -1e300;
             };
             bound(a0, -uy0);
             bound(a1, uy1);
@@ -399,16 +432,19 @@ void AnnularSector::draw(QImage& image, int firstRow, int endRow) const {
             if (anyLo > anyHi) continue;
             // The bounds may be infinite (an edge parallel to the row): clamped before they become ints.
             clip0 = std::max(clip0, int(std::floor(std::clamp(cx + anyLo - 0.5, double(bx0), double(bx1)))));
-            clip1 = std::min(clip1, int(std::ceil(std::clamp(cx + anyHi + 0.5, double(bx0), double(bx1)))) + 1);
+            clip1 =
+                std::min(clip1, int(std::ceil(std::clamp(cx + anyHi + 0.5, double(bx0), double(bx1)))) + 1);
             const auto [lo, hi] = wedge(inset + 0.5);
             if (solidOut2 > dy2 && lo <= hi) {
                 const double outerReach = std::sqrt(solidOut2 - dy2);
                 const double innerReach = solidIn2 > dy2 ? std::sqrt(solidIn2 - dy2) : 0.0;
-                const std::array<std::pair<double, double>, 2> radial{{{-outerReach, -innerReach}, {innerReach, outerReach}}};
+                const std::array<std::pair<double, double>, 2> radial{
+                    {{-outerReach, -innerReach}, {innerReach, outerReach}}};
                 for (size_t k = 0; k < 2; ++k) {
                     const double from = std::max(lo, radial[k].first), to = std::min(hi, radial[k].second);
                     // Pixel x is whole when its centre x + 0.5 - cx lies in [from, to].
-                    if (from <= to) whole[k] = {int(std::ceil(cx + from - 0.5)), int(std::floor(cx + to - 0.5)) + 1};
+                    if (from <= to)
+                        whole[k] = {int(std::ceil(cx + from - 0.5)), int(std::floor(cx + to - 0.5)) + 1};
                 }
                 if (whole[1].first < whole[0].second) whole[0].second = whole[1].first; // met in the middle
             }
@@ -445,12 +481,14 @@ void AnnularSector::draw(QImage& image, int firstRow, int endRow) const {
             int x = xa;
             for (const auto& [spanFrom, spanTo] : whole) {
                 if (spanTo <= x || spanFrom >= spanTo) continue;
-                for (const int stop = std::min(spanFrom, xb); x < stop; ++x) edgePixel(x);
+                for (const int stop = std::min(spanFrom, xb); x < stop; ++x)
+                    edgePixel(x);
                 const int end = std::min(spanTo, xb);
                 if (x < end) std::fill(row + x, row + end, colour);
                 x = std::max(x, end);
             }
-            for (; x < xb; ++x) edgePixel(x);
+            for (; x < xb; ++x)
+                edgePixel(x);
         }
     }
 }

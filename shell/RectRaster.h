@@ -24,11 +24,12 @@ class QPainter;
 namespace rect_raster {
 
 class Batch {
-public:
+  public:
     // Rectangles and radii in the image's pixels; `opaque` is drawn over what is there by its coverage.
     void fillRoundedRect(const QRectF& rect, double radius, QRgb opaque);
     // The band between two rounded rectangles (`inner` inside `outer`): a line along a shape's edge.
-    void fillRoundedRing(const QRectF& outer, double outerRadius, const QRectF& inner, double innerRadius, QRgb opaque);
+    void fillRoundedRing(const QRectF& outer, double outerRadius, const QRectF& inner, double innerRadius,
+                         QRgb opaque);
 
     size_t size() const { return shapes_.size(); }
     void reserve(size_t shapes) { shapes_.reserve(shapes); }
@@ -38,7 +39,7 @@ public:
     // skipping what lies outside it.
     void draw(QImage& image) const;
 
-private:
+  private:
     struct Shape {
         QRectF outer, inner; // inner is empty for a filled rectangle
         double outerRadius = 0, innerRadius = 0;
@@ -49,15 +50,15 @@ private:
 
 // One shape, drawn at once.
 void fillRoundedRect(QImage& image, const QRectF& rect, double radius, QRgb opaque);
-void fillRoundedRing(QImage& image, const QRectF& outer, double outerRadius, const QRectF& inner, double innerRadius,
-                     QRgb opaque);
+void fillRoundedRing(QImage& image, const QRectF& outer, double outerRadius, const QRectF& inner,
+                     double innerRadius, QRgb opaque);
 
 // The part of a ring between radii r0 and r1 and angles `start` to `end` (radians clockwise from 12
 // o'clock, y down), shrunk by `inset` pixels on every side so that neighbouring sectors keep a
 // hairline of what lies beneath between them. In the image's pixels; set up once, then drawn in
 // bands of rows (a picture's sectors on several threads).
 class AnnularSector {
-public:
+  public:
     AnnularSector(QPointF centre, double r0, double r1, double start, double end, double inset, QRgb opaque);
     // Rows [top(), bottom()) may be touched; none for an empty sector.
     int top() const { return y0; }
@@ -65,7 +66,7 @@ public:
     // Fills the sector's pixels on rows [firstRow, endRow) of `image` (Format_ARGB32_Premultiplied).
     void draw(QImage& image, int firstRow = 0, int endRow = INT_MAX) const;
 
-private:
+  private:
     uint32_t colour;
     double cx, cy, in0, in1, inset;
     double ux0 = 0, uy0 = 0, ux1 = 0, uy1 = 0;
@@ -73,8 +74,8 @@ private:
     int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
 };
 
-void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, double start, double end, double inset,
-                       QRgb opaque);
+void fillAnnularSector(QImage& image, QPointF centre, double r0, double r1, double start, double end,
+                       double inset, QRgb opaque);
 
 // Lets `raster` write its pixels into what `painter` paints on: straight into the image when it is
 // one in Format_ARGB32_Premultiplied under no more than a translation and an even scale (the cached

@@ -16,7 +16,7 @@ namespace {
 
 // An indeterminate progress indicator: twelve spokes, the brightest one going round.
 class Spinner : public QWidget {
-public:
+  public:
     explicit Spinner(QWidget* parent) : QWidget(parent) {
         setFixedSize(32, 32);
         auto* timer = new QTimer(this);
@@ -29,7 +29,7 @@ public:
         if (motion::animationsEnabled()) timer->start();
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -45,7 +45,7 @@ protected:
         }
     }
 
-private:
+  private:
     int step_ = 0;
 };
 
@@ -57,9 +57,11 @@ ScanningView::ScanningView(QWidget* parent) : QWidget(parent) {
     column->setSpacing(16);
     column->addStretch(1);
     column->addWidget(new Spinner(this), 0, Qt::AlignHCenter);
-    column->addWidget(new ThemedLabel(QStringLiteral("Scanning…"), fonts::ui(26, QFont::DemiBold), &Theme::text, this), 0,
-                      Qt::AlignHCenter);
-    counters_ = new ThemedLabel(countersText(0, 0), fonts::ui(15, QFont::Medium), &Theme::textSecondary, this);
+    column->addWidget(
+        new ThemedLabel(QStringLiteral("Scanning…"), fonts::ui(26, QFont::DemiBold), &Theme::text, this), 0,
+        Qt::AlignHCenter);
+    counters_ =
+        new ThemedLabel(countersText(0, 0), fonts::ui(15, QFont::Medium), &Theme::textSecondary, this);
     counters_->setObjectName(QStringLiteral("counters"));
     column->addWidget(counters_, 0, Qt::AlignHCenter);
 

@@ -11,7 +11,7 @@ class ThemedLabel;
 // path being read. No controls.
 class ScanningView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ScanningView(QWidget* parent = nullptr);
 
     void setProgress(int64_t filesScanned, int64_t bytesScanned, const std::string& currentPath);
@@ -21,7 +21,7 @@ public:
     ThemedLabel* countersLabel() const { return counters_; }
     ThemedLabel* pathLabel() const { return path_; }
 
-private:
+  private:
     ThemedLabel* counters_;
     ThemedLabel* path_;
 };

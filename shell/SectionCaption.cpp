@@ -17,7 +17,9 @@ QFont titleFont() {
     return font;
 }
 
-QFont trailingFont() { return fonts::ui(11); }
+QFont trailingFont() {
+    return fonts::ui(11);
+}
 
 } // namespace
 
@@ -41,7 +43,9 @@ QSize SectionCaption::sizeHint() const {
     return {int(std::ceil(width)), int(std::ceil(height))};
 }
 
-QSize SectionCaption::minimumSizeHint() const { return {0, sizeHint().height()}; }
+QSize SectionCaption::minimumSizeHint() const {
+    return {0, sizeHint().height()};
+}
 
 void SectionCaption::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -6,7 +6,7 @@
 // the right, both in the theme's tertiary text colour, on one baseline.
 class SectionCaption : public QWidget {
     Q_OBJECT
-public:
+  public:
     SectionCaption(const QString& title, const QString& trailing, QWidget* parent = nullptr);
 
     void setTrailing(const QString& trailing);
@@ -15,9 +15,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString title_, trailing_;
 };

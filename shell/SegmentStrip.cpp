@@ -21,9 +21,9 @@ QRectF mix(const QRectF& a, const QRectF& b, double t) {
 }
 
 QColor mix(const QColor& a, const QColor& b, double t) {
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            float(a.blueF() + (b.blueF() - a.blueF()) * t),
-                            float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+    return QColor::fromRgbF(
+        float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+        float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
 }
 
 } // namespace
@@ -77,23 +77,29 @@ void SegmentStrip::startTransition(int oldSelected, Titles oldTitles) {
         return;
     }
     progress_ = 0;
-    motion::animate(this, "glide", 0.0, 1.0, motion::Curve{glideMs_, glideEasing_}, [this](const QVariant& v) {
-        progress_ = v.toDouble();
-        update();
-    });
+    motion::animate(this, "glide", 0.0, 1.0, motion::Curve{glideMs_, glideEasing_},
+                    [this](const QVariant& v) {
+                        progress_ = v.toDouble();
+                        update();
+                    });
 }
 
 bool SegmentStrip::titleShown(int index, int selected, Titles titles) const {
     if (segments_[size_t(index)].title.isEmpty()) return false;
     switch (titles) {
-    case Titles::all: return true;
-    case Titles::selectedOnly: return index == selected;
-    case Titles::none: return false;
+    case Titles::all:
+        return true;
+    case Titles::selectedOnly:
+        return index == selected;
+    case Titles::none:
+        return false;
     }
     return false;
 }
 
-bool SegmentStrip::showsTitle(int index) const { return titleShown(index, selected_, titles_); }
+bool SegmentStrip::showsTitle(int index) const {
+    return titleShown(index, selected_, titles_);
+}
 
 QFont SegmentStrip::titleFont(bool selected, const Style& style) {
     return fonts::ui(style.titleSize, selected ? style.selectedWeight : style.normalWeight);
@@ -120,7 +126,8 @@ std::vector<QRectF> SegmentStrip::layout(int selected, Titles titles) const {
 
 double SegmentStrip::idealWidth(Titles titles, const Style& style) const {
     double w = 2 * style.inset + style.spacing * std::max(0, count() - 1);
-    for (int i = 0; i < count(); ++i) w += segmentWidth(i, selected_, titles, style);
+    for (int i = 0; i < count(); ++i)
+        w += segmentWidth(i, selected_, titles, style);
     return w;
 }
 
@@ -131,7 +138,9 @@ QSize SegmentStrip::sizeHint() const {
 int SegmentStrip::segmentAt(QPointF point) const {
     const auto rects = segmentRects();
     for (int i = 0; i < int(rects.size()); ++i)
-        if (rects[size_t(i)].adjusted(-style_.spacing / 2, -style_.inset, style_.spacing / 2, style_.inset).contains(point))
+        if (rects[size_t(i)]
+                .adjusted(-style_.spacing / 2, -style_.inset, style_.spacing / 2, style_.inset)
+                .contains(point))
             return i;
     return -1;
 }
@@ -169,12 +178,15 @@ void SegmentStrip::paintEvent(QPaintEvent*) {
     const Theme& t = theme();
     const QRectF bounds(0, 0, width(), height());
     switch (style_.frame) {
-    case Frame::none: break;
+    case Frame::none:
+        break;
     case Frame::cardCapsule:
         painter.fillPath(shapes::capsule(bounds), t.card);
         shapes::strokeInside(painter, bounds, bounds.height() / 2, t.border);
         break;
-    case Frame::outlinedRect: shapes::strokeInside(painter, bounds, style_.frameRadius, t.border); break;
+    case Frame::outlinedRect:
+        shapes::strokeInside(painter, bounds, style_.frameRadius, t.border);
+        break;
     }
 
     const auto to = layout(selected_, titles_);
@@ -203,11 +215,13 @@ void SegmentStrip::paintEvent(QPaintEvent*) {
         if (i == fromSelected_) selectedShare += 1 - progress_;
         const bool shownBefore = titleShown(i, fromSelected_, fromTitles_);
         const bool shownNow = titleShown(i, selected_, titles_);
-        const double textOpacity = shownNow ? (shownBefore ? 1.0 : progress_) : (shownBefore ? 1 - progress_ : 0.0);
+        const double textOpacity =
+            shownNow ? (shownBefore ? 1.0 : progress_) : (shownBefore ? 1 - progress_ : 0.0);
         const Segment& s = segments_[size_t(i)];
-        const LabelRow row{s.symbol, style_.symbolSize, textOpacity > 0 ? s.title : QString(), titleFont(selectedShare > 0.5),
-                           style_.iconSpacing};
-        row.paint(painter, r, mix(normalColor, selectedColor, std::clamp(selectedShare, 0.0, 1.0)), textOpacity);
+        const LabelRow row{s.symbol, style_.symbolSize, textOpacity > 0 ? s.title : QString(),
+                           titleFont(selectedShare > 0.5), style_.iconSpacing};
+        row.paint(painter, r, mix(normalColor, selectedColor, std::clamp(selectedShare, 0.0, 1.0)),
+                  textOpacity);
         painter.restore();
     }
 }

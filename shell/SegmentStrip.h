@@ -14,7 +14,7 @@
 // new one while the segments resize. Clicking a segment emits activated(), also for the selected one.
 class SegmentStrip : public QWidget {
     Q_OBJECT
-public:
+  public:
     struct Segment {
         QString symbol;
         QString title;
@@ -25,11 +25,11 @@ public:
     enum class Titles { all, selectedOnly, none };
 
     struct Style {
-        double height = 32;        // of a segment
-        double spacing = 4;        // between segments
-        double inset = 0;          // padding around the row
+        double height = 32; // of a segment
+        double spacing = 4; // between segments
+        double inset = 0;   // padding around the row
         Frame frame = Frame::none;
-        double frameRadius = 10;   // outlinedRect only
+        double frameRadius = 10;     // outlinedRect only
         double selectionRadius = -1; // below 0: a capsule
         double symbolSize = 11.5;
         double titleSize = 13;
@@ -69,16 +69,16 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-signals:
+  signals:
     void activated(int index);
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     bool titleShown(int index, int selected, Titles titles) const;
     double segmentWidth(int index, int selected, Titles titles, const Style& style) const;
     std::vector<QRectF> layout(int selected, Titles titles) const;

@@ -24,7 +24,7 @@ QPainterPath continuousRoundedRect(const QRectF& rect, double radius) {
     // closer to the corner than a circle's would; where there is no room for the longer run it
     // becomes the circular arc of radius r.
     const double extent = std::min(radius * 1.28, limit);
-    const double stretch = (extent / radius - 1.0) / 0.28;        // 0 = circular, 1 = fully smoothed
+    const double stretch = (extent / radius - 1.0) / 0.28; // 0 = circular, 1 = fully smoothed
     const double control = extent * (0.4477 + (0.2917 - 0.4477) * stretch); // distance from the corner
     const double l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
 
@@ -57,7 +57,8 @@ void fill(QPainter& painter, const QRectF& rect, double radius, const QColor& co
     painter.restore();
 }
 
-void strokeInside(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double lineWidth) {
+void strokeInside(QPainter& painter, const QRectF& rect, double radius, const QColor& color,
+                  double lineWidth) {
     // Filled as the ring between the shape and the shape inset by the line width: the same band a pen
     // along the half-inset edge would draw, at a fraction of the cost of stroking curves (lists and
     // grids draw hundreds of outlined tiles per frame).
@@ -95,9 +96,11 @@ void blurAlpha(QImage& image, int radius) {
                 const int x = horizontal ? i : o, y = horizontal ? o : i;
                 return bits[stride * y + x];
             };
-            for (int i = 0; i < inner; ++i) line[size_t(i)] = at(i);
+            for (int i = 0; i < inner; ++i)
+                line[size_t(i)] = at(i);
             int sum = 0;
-            for (int i = -radius; i <= radius; ++i) sum += line[size_t(std::clamp(i, 0, inner - 1))];
+            for (int i = -radius; i <= radius; ++i)
+                sum += line[size_t(std::clamp(i, 0, inner - 1))];
             for (int i = 0; i < inner; ++i) {
                 at(i) = uchar(sum / (2 * radius + 1));
                 sum += line[size_t(std::min(i + radius + 1, inner - 1))];
@@ -113,7 +116,8 @@ void blurAlpha(QImage& image, int radius) {
 
 // The shadow of `path` as an image whose origin lies `margin` points above and left of the path's
 // bounding box.
-QImage shadowImage(const QPainterPath& path, const QColor& color, double blurRadius, double scale, double margin) {
+QImage shadowImage(const QPainterPath& path, const QColor& color, double blurRadius, double scale,
+                   double margin) {
     const QRectF rect = path.boundingRect();
     const QSize size = (rect.size() + QSizeF(2 * margin, 2 * margin)).toSize() * scale;
     if (size.isEmpty()) return {};
@@ -160,8 +164,8 @@ void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QCo
     {
         std::lock_guard lock(mutex);
         const auto found = std::find_if(recent.begin(), recent.end(), [&](const Entry& e) {
-            return e.width == rect.width() && e.height == rect.height() && e.radius == radius && e.blur == blurRadius &&
-                   e.scale == scale && e.color == color.rgba();
+            return e.width == rect.width() && e.height == rect.height() && e.radius == radius &&
+                   e.blur == blurRadius && e.scale == scale && e.color == color.rgba();
         });
         if (found != recent.end()) {
             Entry entry = std::move(*found);
@@ -169,8 +173,8 @@ void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QCo
             recent.push_front(std::move(entry));
         } else {
             recent.push_front({rect.width(), rect.height(), radius, blurRadius, scale, color.rgba(),
-                               shadowImage(continuousRoundedRect(QRectF(QPointF(0, 0), rect.size()), radius), color,
-                                           blurRadius, scale, margin)});
+                               shadowImage(continuousRoundedRect(QRectF(QPointF(0, 0), rect.size()), radius),
+                                           color, blurRadius, scale, margin)});
             if (recent.size() > kKept) recent.pop_back();
         }
         shadow = recent.front().shadow;
@@ -178,11 +182,13 @@ void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QCo
     if (!shadow.isNull()) painter.drawImage(rect.topLeft() + offset - QPointF(margin, margin), shadow);
 }
 
-void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius, QPointF offset) {
+void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius,
+                 QPointF offset) {
     const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const double margin = blurRadius * 2;
     const QImage shadow = shadowImage(path, color, blurRadius, scale, margin);
-    if (!shadow.isNull()) painter.drawImage(path.boundingRect().topLeft() + offset - QPointF(margin, margin), shadow);
+    if (!shadow.isNull())
+        painter.drawImage(path.boundingRect().topLeft() + offset - QPointF(margin, margin), shadow);
 }
 
 } // namespace shapes

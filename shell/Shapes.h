@@ -29,6 +29,7 @@ void paintCardBackground(QPainter& painter, const QRectF& rect, double radius, c
 void paintShadow(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double blurRadius,
                  QPointF offset);
 // The same for any closed path.
-void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius, QPointF offset);
+void paintShadow(QPainter& painter, const QPainterPath& path, const QColor& color, double blurRadius,
+                 QPointF offset);
 
 } // namespace shapes

@@ -11,12 +11,12 @@
 #include "shell/NodeActions.h"
 #include "shell/QuickWinRow.h"
 #include "shell/SectionCaption.h"
+#include "shell/SmoothPainter.h"
 #include "shell/Symbols.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
 #include "shell/TypeBreakdown.h"
 #include "shell/UsageRing.h"
-#include "shell/SmoothPainter.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 // A painter with anti-aliased shapes and text, as everything in the window is painted.
 class SmoothPainter : public QPainter {
-public:
+  public:
     explicit SmoothPainter(QPaintDevice* device) : QPainter(device) {
         setRenderHint(Antialiasing);
         setRenderHint(TextAntialiasing);

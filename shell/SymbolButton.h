@@ -8,18 +8,18 @@
 // half opacity.
 class SymbolButton : public PressableButton {
     Q_OBJECT
-public:
+  public:
     SymbolButton(const QString& symbol, double symbolSize, QSize frame, QColor Theme::*color,
                  std::function<void()> action, QWidget* parent = nullptr);
 
     QString symbol() const { return symbol_; }
     QSize sizeHint() const override { return frame_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void paintContent(QPainter& painter) override;
 
-private:
+  private:
     QString symbol_;
     double symbolSize_;
     QSize frame_;

@@ -4,7 +4,8 @@
 
 #include <QPainter>
 
-SymbolLabel::SymbolLabel(const QString& symbol, double textSize, QColor Theme::*color, QSize frame, QWidget* parent)
+SymbolLabel::SymbolLabel(const QString& symbol, double textSize, QColor Theme::*color, QSize frame,
+                         QWidget* parent)
     : QWidget(parent), symbol_(symbol), textSize_(textSize), color_(color) {
     setFixedSize(frame);
     setAttribute(Qt::WA_TransparentForMouseEvents);

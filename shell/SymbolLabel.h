@@ -7,13 +7,14 @@
 // A symbol drawn in a colour role of the theme, centred in a fixed frame. It takes no clicks: they,
 // and the tool tip, belong to the widget below.
 class SymbolLabel : public QWidget {
-public:
-    SymbolLabel(const QString& symbol, double textSize, QColor Theme::*color, QSize frame, QWidget* parent = nullptr);
+  public:
+    SymbolLabel(const QString& symbol, double textSize, QColor Theme::*color, QSize frame,
+                QWidget* parent = nullptr);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString symbol_;
     double textSize_;
     QColor Theme::*color_;

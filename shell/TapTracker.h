@@ -8,7 +8,7 @@
 // their own items: the first click of a double click selects, the second opens, and the release
 // after it must not select whatever now lies under the pointer.
 class TapTracker {
-public:
+  public:
     // The left button went down.
     void press(QPointF point);
     // The second press of a double click.
@@ -17,7 +17,7 @@ public:
     // the end of a double click).
     bool release(QPointF point);
 
-private:
+  private:
     std::optional<QPointF> press_;
     bool endsDoubleClick_ = false;
 };

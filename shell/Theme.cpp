@@ -57,7 +57,9 @@ const Theme& Theme::dark() {
     return theme;
 }
 
-const Theme& Theme::forName(ThemeName name) { return name == ThemeName::dark ? dark() : light(); }
+const Theme& Theme::forName(ThemeName name) {
+    return name == ThemeName::dark ? dark() : light();
+}
 
 const QColor& canvasInk() {
     static const QColor color(15, 23, 42);
@@ -107,7 +109,9 @@ ThemeManager& ThemeManager::instance() {
     return *manager;
 }
 
-ThemeManager::ThemeManager() { systemThemeName(); }
+ThemeManager::ThemeManager() {
+    systemThemeName();
+}
 
 void ThemeManager::setThemeName(ThemeName name) {
     systemThemeName(); // remember the desktop's palette before it is replaced
@@ -123,7 +127,7 @@ ThemeName ThemeManager::systemThemeName() {
     static const ThemeName system = [] {
         if (!qApp) return ThemeName::light;
         return QGuiApplication::palette().color(QPalette::Window).lightness() < 128 ? ThemeName::dark
-                                                                                   : ThemeName::light;
+                                                                                    : ThemeName::light;
     }();
     return system;
 }

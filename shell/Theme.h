@@ -45,7 +45,7 @@ QPalette paletteFor(const Theme& theme);
 // The one place every widget reads the current theme from. Lives on the main thread.
 class ThemeManager : public QObject {
     Q_OBJECT
-public:
+  public:
     static ThemeManager& instance();
 
     const Theme& current() const { return Theme::forName(name_); }
@@ -61,16 +61,18 @@ public:
     // The stored "theme" setting when it is exactly "Light" or "Dark", else the system's.
     static ThemeName startingThemeName();
 
-signals:
+  signals:
     // Emitted just before the palette changes (the window takes a picture of the old look to
     // cross-fade from), and just after.
     void themeAboutToChange();
     void themeChanged();
 
-private:
+  private:
     ThemeManager();
     ThemeName name_ = ThemeName::light;
 };
 
 // Shorthand for ThemeManager::instance().current().
-inline const Theme& theme() { return ThemeManager::instance().current(); }
+inline const Theme& theme() {
+    return ThemeManager::instance().current();
+}

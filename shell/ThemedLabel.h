@@ -8,7 +8,7 @@
 // than Qt::ElideNone it stays on one line and shortens its text to its width.
 class ThemedLabel : public QLabel {
     Q_OBJECT
-public:
+  public:
     ThemedLabel(const QString& text, const QFont& font, QColor Theme::*color, QWidget* parent = nullptr);
 
     void setColorRole(QColor Theme::*color);
@@ -18,10 +18,10 @@ public:
 
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void applyColor();
 
     QColor Theme::*color_;

@@ -52,7 +52,7 @@ QString title(AppTab tab) {
 
 // The queue count over the queue button's corner; clicks pass through to the button.
 class CountBadge : public QWidget {
-public:
+  public:
     explicit CountBadge(QWidget* parent) : QWidget(parent) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setObjectName(QStringLiteral("queueBadge"));
@@ -67,7 +67,7 @@ public:
     QString text() const { return text_; }
     QFont font() const { return fonts::ui(9, QFont::Bold); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -77,7 +77,7 @@ protected:
         painter.drawText(rect(), Qt::AlignCenter, text_);
     }
 
-private:
+  private:
     QString text_;
 };
 
@@ -87,7 +87,8 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     setFixedHeight(kHeight);
 
     std::vector<SegmentStrip::Segment> segments;
-    for (const TabInfo& info : kTabs) segments.push_back({QString::fromLatin1(info.symbol), title(info.tab), title(info.tab)});
+    for (const TabInfo& info : kTabs)
+        segments.push_back({QString::fromLatin1(info.symbol), title(info.tab), title(info.tab)});
     tabs_ = new SegmentStrip(std::move(segments), SegmentStrip::Style{}, SegmentStrip::Titles::all, this);
     tabs_->setObjectName(QStringLiteral("tabStrip"));
     tabs_->setSelected(indexOf(viewModel.tab()));
@@ -99,15 +100,21 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
 
     filter_ = new FilterField(viewModel, this);
 
-    queueButton_ = new SquareIconButton(QStringLiteral("internaldrive.fill"), QString(), kButton, [this] { toggleQueue(); }, this);
+    queueButton_ = new SquareIconButton(
+        QStringLiteral("internaldrive.fill"), QString(), kButton, [this] { toggleQueue(); }, this);
     queueButton_->setToolTip(QStringLiteral("Cleanup queue"));
     badge_ = new CountBadge(this);
 
-    themeButton_ = new SquareIconButton(QString(), QString(), kButton, [this] {
-        viewModel_.setThemeName(viewModel_.themeName() == ThemeName::light ? ThemeName::dark : ThemeName::light);
-    }, this);
-    inspectorButton_ = new SquareIconButton(QStringLiteral("sidebar.right"), QString(), kButton,
-                                            [this] { viewModel_.setShowInspector(!viewModel_.showInspector()); }, this);
+    themeButton_ = new SquareIconButton(
+        QString(), QString(), kButton,
+        [this] {
+            viewModel_.setThemeName(viewModel_.themeName() == ThemeName::light ? ThemeName::dark
+                                                                               : ThemeName::light);
+        },
+        this);
+    inspectorButton_ = new SquareIconButton(
+        QStringLiteral("sidebar.right"), QString(), kButton,
+        [this] { viewModel_.setShowInspector(!viewModel_.showInspector()); }, this);
     inspectorButton_->setToolTip(QStringLiteral("Show or hide the inspector"));
 
     connect(&viewModel, &ScanViewModel::tabChanged, this, [this] {
@@ -126,9 +133,13 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     layoutBar();
 }
 
-QueuePopover* TopBar::queuePopover() const { return popover_; }
+QueuePopover* TopBar::queuePopover() const {
+    return popover_;
+}
 
-bool TopBar::isCompact() const { return tabs_->titles() != SegmentStrip::Titles::all; }
+bool TopBar::isCompact() const {
+    return tabs_->titles() != SegmentStrip::Titles::all;
+}
 
 void TopBar::toggleQueue() {
     if (popover_ && popover_->isVisible()) {
@@ -154,7 +165,9 @@ void TopBar::updateBadge() {
     layoutBar();
 }
 
-void TopBar::resizeEvent(QResizeEvent*) { layoutBar(); }
+void TopBar::resizeEvent(QResizeEvent*) {
+    layoutBar();
+}
 
 void TopBar::layoutBar() {
     const int w = width();
@@ -187,7 +200,8 @@ void TopBar::layoutBar() {
     const bool fits = full <= room - FilterField::kMinimumWidth;
     const int fieldWidth =
         fits ? std::clamp(room - full, FilterField::kMinimumWidth, FilterField::kMaximumWidth)
-             : std::clamp(room - stripWidth(SegmentStrip::Titles::selectedOnly) + (crumbs ? breadcrumb_->idealWidth() : 0),
+             : std::clamp(room - stripWidth(SegmentStrip::Titles::selectedOnly) +
+                              (crumbs ? breadcrumb_->idealWidth() : 0),
                           FilterField::kMinimumWidth, FilterField::kMaximumWidth);
     const int stripRoom = std::max(0, room - fieldWidth);
     tabs_->setTitles(fits ? SegmentStrip::Titles::all : SegmentStrip::Titles::selectedOnly);
@@ -206,4 +220,6 @@ void TopBar::layoutBar() {
     filter_->setGeometry(right - fieldWidth, controlTop, fieldWidth, 32);
 }
 
-void TopBar::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), theme().background); }
+void TopBar::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), theme().background);
+}

@@ -16,7 +16,7 @@ class SquareIconButton;
 // inspector button.
 class TopBar : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeight = 56;
 
     explicit TopBar(ScanViewModel& viewModel, QWidget* parent = nullptr);
@@ -32,11 +32,11 @@ public:
     // The open cleanup-queue popover, or null.
     QueuePopover* queuePopover() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void toggleQueue();
     void updateTheme();
     void updateBadge();

@@ -4,9 +4,9 @@
 #include "shell/Formatters.h"
 #include "shell/Palette.h"
 #include "shell/Shapes.h"
+#include "shell/SmoothPainter.h"
 #include "shell/TextLine.h"
 #include "shell/Theme.h"
-#include "shell/SmoothPainter.h"
 
 #include <QPainter>
 

@@ -20,7 +20,8 @@ UnreadableFoldersNotice::UnreadableFoldersNotice(ScanViewModel& viewModel, QWidg
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(14, 10, 14, 10);
     row->setSpacing(12);
-    row->addWidget(new SymbolLabel(QStringLiteral("lock.fill"), 13, &Theme::used, QSize(16, 18), this), 0, Qt::AlignVCenter);
+    row->addWidget(new SymbolLabel(QStringLiteral("lock.fill"), 13, &Theme::used, QSize(16, 18), this), 0,
+                   Qt::AlignVCenter);
 
     text_ = new QWidget(this);
     auto* column = new QVBoxLayout(text_);
@@ -37,13 +38,16 @@ UnreadableFoldersNotice::UnreadableFoldersNotice(ScanViewModel& viewModel, QWidg
     row->addWidget(text_, 1);
     row->addSpacing(12); // the flexible gap of at least 12
 
-    close_ = new SymbolButton(QStringLiteral("xmark"), 10.5, QSize(22, 22), &Theme::textTertiary,
-                              [this] { viewModel_.setShowAccessNotice(false); }, this);
+    close_ = new SymbolButton(
+        QStringLiteral("xmark"), 10.5, QSize(22, 22), &Theme::textTertiary,
+        [this] { viewModel_.setShowAccessNotice(false); }, this);
     close_->setToolTip(QStringLiteral("Dismiss"));
     row->addWidget(close_, 0, Qt::AlignVCenter);
 
-    connect(&viewModel, &ScanViewModel::unreadableFolderCountChanged, this, &UnreadableFoldersNotice::refresh);
-    connect(&viewModel, &ScanViewModel::unreadableFolderSamplesChanged, this, &UnreadableFoldersNotice::refresh);
+    connect(&viewModel, &ScanViewModel::unreadableFolderCountChanged, this,
+            &UnreadableFoldersNotice::refresh);
+    connect(&viewModel, &ScanViewModel::unreadableFolderSamplesChanged, this,
+            &UnreadableFoldersNotice::refresh);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     refresh();
 }
@@ -54,14 +58,16 @@ QString UnreadableFoldersNotice::countLine(int64_t count) {
 }
 
 QString UnreadableFoldersNotice::explanation() {
-    return QStringLiteral("Linux denied access: these folders need read permission for your user. Folders owned by "
-                          "the system or other users stay unreadable.");
+    return QStringLiteral(
+        "Linux denied access: these folders need read permission for your user. Folders owned by "
+        "the system or other users stay unreadable.");
 }
 
 void UnreadableFoldersNotice::refresh() {
     count_->setText(countLine(viewModel_.unreadableFolderCount()));
     QStringList samples;
-    for (const std::string& path : viewModel_.unreadableFolderSamples()) samples << QString::fromStdString(path);
+    for (const std::string& path : viewModel_.unreadableFolderSamples())
+        samples << QString::fromStdString(path);
     text_->setToolTip(samples.join(QLatin1Char('\n')));
 }
 

@@ -14,7 +14,7 @@ class ThemedLabel;
 // application becomes active again is the state object's.
 class UnreadableFoldersNotice : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit UnreadableFoldersNotice(ScanViewModel& viewModel, QWidget* parent = nullptr);
 
     // "3 folders couldn't be read — sizes may be incomplete"
@@ -25,10 +25,10 @@ public:
     QWidget* textColumn() const { return text_; }
     SymbolButton* closeButton() const { return close_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void refresh();
 
     ScanViewModel& viewModel_;

@@ -2,8 +2,8 @@
 
 #include "model/ScanViewModel.h"
 #include "shell/Fonts.h"
-#include "shell/Theme.h"
 #include "shell/SmoothPainter.h"
+#include "shell/Theme.h"
 
 #include <QConicalGradient>
 #include <QFontMetricsF>

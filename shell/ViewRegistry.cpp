@@ -22,14 +22,14 @@ Factories& factories() {
 
 // Stands in for a view that is not registered: its title, centred on the background.
 class PlaceholderView : public QWidget {
-public:
+  public:
     PlaceholderView(const QString& title, QWidget* parent) : QWidget(parent), title_(title) {
         setObjectName(QStringLiteral("placeholder"));
         setAccessibleName(title);
         connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setFont(fonts::ui(15, QFont::Medium));
@@ -37,11 +37,13 @@ protected:
         painter.drawText(rect(), Qt::AlignCenter, title_);
     }
 
-private:
+  private:
     QString title_;
 };
 
-QString title(std::string_view raw) { return QString::fromUtf8(raw.data(), qsizetype(raw.size())); }
+QString title(std::string_view raw) {
+    return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+}
 
 } // namespace
 
@@ -51,30 +53,32 @@ void registerVisualization(VisualizationMode mode, VisualizationFactory factory)
     factories().visualizations[mode] = std::move(factory);
 }
 
-void registerTool(AppTab tab, ScreenFactory factory) { factories().tools[tab] = std::move(factory); }
+void registerTool(AppTab tab, ScreenFactory factory) {
+    factories().tools[tab] = std::move(factory);
+}
 
-void registerCleanupQueue(ScreenFactory factory) { factories().cleanupQueue = std::move(factory); }
+void registerCleanupQueue(ScreenFactory factory) {
+    factories().cleanupQueue = std::move(factory);
+}
 
-QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, FileNode* folder, QWidget* parent) {
+QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, FileNode* folder,
+                             QWidget* parent) {
     auto found = factories().visualizations.find(mode);
     if (found != factories().visualizations.end() && found->second)
-        if (QWidget* view = found->second(viewModel, folder, parent))
-            return view;
+        if (QWidget* view = found->second(viewModel, folder, parent)) return view;
     return new PlaceholderView(title(visualization_mode::rawValue(mode)), parent);
 }
 
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent) {
     auto found = factories().tools.find(tab);
     if (found != factories().tools.end() && found->second)
-        if (QWidget* view = found->second(viewModel, parent))
-            return view;
+        if (QWidget* view = found->second(viewModel, parent)) return view;
     return new PlaceholderView(title(app_tab::rawValue(tab)), parent);
 }
 
 QWidget* createCleanupQueue(ScanViewModel& viewModel, QWidget* parent) {
     if (factories().cleanupQueue)
-        if (QWidget* view = factories().cleanupQueue(viewModel, parent))
-            return view;
+        if (QWidget* view = factories().cleanupQueue(viewModel, parent)) return view;
     return new PlaceholderView(QStringLiteral("Cleanup Queue"), parent);
 }
 
@@ -88,6 +92,8 @@ bool hasTool(AppTab tab) {
     return found != factories().tools.end() && found->second;
 }
 
-void clear() { factories() = {}; }
+void clear() {
+    factories() = {};
+}
 
 } // namespace ViewRegistry

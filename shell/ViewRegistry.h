@@ -23,7 +23,8 @@ void registerTool(AppTab tab, ScreenFactory factory);
 void registerCleanupQueue(ScreenFactory factory);
 
 // Each builds the registered widget, or a placeholder (the title on an empty area) when none is.
-QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, FileNode* folder, QWidget* parent);
+QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, FileNode* folder,
+                             QWidget* parent);
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent);
 QWidget* createCleanupQueue(ScanViewModel& viewModel, QWidget* parent);
 

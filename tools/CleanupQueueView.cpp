@@ -7,9 +7,9 @@
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
 #include "shell/Shapes.h"
+#include "shell/SmoothPainter.h"
 #include "shell/Symbols.h"
 #include "shell/Theme.h"
-#include "shell/SmoothPainter.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -32,7 +32,9 @@ namespace {
 constexpr int kPadding = 16;
 
 // The system's red, which marks the destructive action and failures.
-QColor systemRed() { return theme().colorScheme == ColorScheme::dark ? QColor(255, 69, 58) : QColor(255, 59, 48); }
+QColor systemRed() {
+    return theme().colorScheme == ColorScheme::dark ? QColor(255, 69, 58) : QColor(255, 59, 48);
+}
 
 void styleLabel(QLabel* label, const QFont& font, const QColor& color) {
     label->setFont(font);
@@ -43,14 +45,14 @@ void styleLabel(QLabel* label, const QFont& font, const QColor& color) {
 
 // A filled button in the system red, for the destructive action.
 class DestructiveButton : public WideButton {
-public:
+  public:
     DestructiveButton(const QString& title, double height, double fontSize, std::function<void()> action,
                       QWidget* parent)
         : WideButton(title, {}, height, fontSize, 1, 8, std::move(action), parent) {
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
 
-protected:
+  protected:
     void paintContent(QPainter& painter) override {
         shapes::fill(painter, rect(), 8, systemRed());
         paintLabel(painter, shownImage(), shownTitle(), Qt::white);
@@ -59,16 +61,17 @@ protected:
 
 // A one-point line in the theme's divider colour.
 class Divider : public QWidget {
-public:
+  public:
     explicit Divider(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), theme().divider); }
 };
 
 QString lastComponent(const std::string& path) {
     const size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos || slash + 1 == path.size() ? path : path.substr(slash + 1);
+    const std::string name =
+        slash == std::string::npos || slash + 1 == path.size() ? path : path.substr(slash + 1);
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
@@ -77,20 +80,21 @@ QString lastComponent(const std::string& path) {
 // ---- Empty state --------------------------------------------------------------------------------
 
 class EmptyState : public QWidget {
-public:
-    static inline const QString kText = QStringLiteral(
-        "Nothing staged yet. Stage items from any visualization, Quick Wins, Duplicates, or App Uninstaller.");
+  public:
+    static inline const QString kText =
+        QStringLiteral("Nothing staged yet. Stage items from any visualization, Quick Wins, Duplicates, or "
+                       "App Uninstaller.");
 
     explicit EmptyState(QWidget* parent) : QWidget(parent) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         const Theme& t = theme();
         SmoothPainter painter(this);
         const QFont font = fonts::ui(12.5);
         const double textWidth = std::min(400.0, width() - 2.0 * kPadding);
-        const QRectF textBounds = QFontMetricsF(font).boundingRect(QRectF(0, 0, textWidth, 1000),
-                                                                   Qt::AlignHCenter | Qt::TextWordWrap, kText);
+        const QRectF textBounds = QFontMetricsF(font).boundingRect(
+            QRectF(0, 0, textWidth, 1000), Qt::AlignHCenter | Qt::TextWordWrap, kText);
         const QSizeF symbol = symbols::size(QStringLiteral("tray"), 35);
         const double spacing = 8;
         const double total = symbol.height() + spacing + textBounds.height();
@@ -110,7 +114,7 @@ protected:
 // The confirmation, drawn over the popover's own content: a separate dialog window would take the
 // pointer from the popover, and the popover closes when the pointer goes elsewhere.
 class ConfirmSheet : public QWidget {
-public:
+  public:
     ConfirmSheet(std::function<void()> confirm, std::function<void()> cancel, QWidget* parent)
         : QWidget(parent), card_(new CardBackground(12, this)) {
         setFocusPolicy(Qt::StrongFocus);
@@ -127,7 +131,8 @@ public:
         auto* buttons = new QHBoxLayout;
         buttons->setSpacing(8);
         buttons->addStretch(1);
-        cancel_ = new OutlineButton(QStringLiteral("Cancel"), {}, 28, 12, {}, {}, 0, std::move(cancel), card_);
+        cancel_ =
+            new OutlineButton(QStringLiteral("Cancel"), {}, 28, 12, {}, {}, 0, std::move(cancel), card_);
         cancel_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         confirm_ = new DestructiveButton(QStringLiteral("Move to Trash"), 28, 12, std::move(confirm), card_);
         buttons->addWidget(cancel_);
@@ -153,13 +158,14 @@ public:
     WideButton* confirmButton() const { return confirm_; }
     WideButton* cancelButton() const { return cancel_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const bool dark = theme().colorScheme == ColorScheme::dark;
         painter.fillRect(rect(), QColor(0, 0, 0, dark ? 110 : 60));
-        shapes::paintShadow(painter, card_->geometry(), 12, QColor(0, 0, 0, dark ? 90 : 45), 18, QPointF(0, 6));
+        shapes::paintShadow(painter, card_->geometry(), 12, QColor(0, 0, 0, dark ? 90 : 45), 18,
+                            QPointF(0, 6));
     }
     void resizeEvent(QResizeEvent* event) override {
         placeCard();
@@ -172,7 +178,7 @@ protected:
     // Clicks on the dimmed area neither reach the content below nor answer the question.
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }
 
-private:
+  private:
     void restyle() {
         const Theme& t = theme();
         styleLabel(title_, fonts::ui(13.5, QFont::Bold), t.text);
@@ -207,18 +213,28 @@ ItemList::ItemList(CleanupQueue& queue, QWidget* parent) : QWidget(parent), queu
     setMinimumHeight(rowCount() * kRowHeight);
 }
 
-int ItemList::rowCount() const { return int(queue_.items().size()); }
+int ItemList::rowCount() const {
+    return int(queue_.items().size());
+}
 
-QSize ItemList::sizeHint() const { return {CleanupQueueView::kSize.width(), rowCount() * kRowHeight}; }
+QSize ItemList::sizeHint() const {
+    return {CleanupQueueView::kSize.width(), rowCount() * kRowHeight};
+}
 
 QRectF ItemList::removeButtonRect(int row) const {
     const double side = 24;
     return {width() - kPadding - side + 4, row * kRowHeight + (kRowHeight - side) / 2, side, side};
 }
 
-QString ItemList::nameText(int row) const { return lastComponent(queue_.items()[size_t(row)].path); }
-QString ItemList::reasonText(int row) const { return queue_.items()[size_t(row)].reason; }
-QString ItemList::sizeText(int row) const { return formatBytes(queue_.items()[size_t(row)].size); }
+QString ItemList::nameText(int row) const {
+    return lastComponent(queue_.items()[size_t(row)].path);
+}
+QString ItemList::reasonText(int row) const {
+    return queue_.items()[size_t(row)].reason;
+}
+QString ItemList::sizeText(int row) const {
+    return formatBytes(queue_.items()[size_t(row)].size);
+}
 
 int ItemList::rowAt(QPointF point) const {
     const int row = int(point.y()) / kRowHeight;
@@ -238,7 +254,9 @@ void ItemList::mouseMoveEvent(QMouseEvent* event) {
     setHover(row, row >= 0 && removeButtonRect(row).contains(event->position()));
 }
 
-void ItemList::leaveEvent(QEvent*) { setHover(-1, false); }
+void ItemList::leaveEvent(QEvent*) {
+    setHover(-1, false);
+}
 
 void ItemList::mousePressEvent(QMouseEvent* event) {
     const int row = rowAt(event->position());
@@ -257,13 +275,15 @@ void ItemList::mouseReleaseEvent(QMouseEvent* event) {
 void ItemList::paintEvent(QPaintEvent* event) {
     const Theme& t = theme();
     SmoothPainter painter(this);
-    const QFont nameFont = fonts::ui(12.5, QFont::Medium), reasonFont = fonts::ui(10.5), sizeFont = fonts::ui(12);
+    const QFont nameFont = fonts::ui(12.5, QFont::Medium), reasonFont = fonts::ui(10.5),
+                sizeFont = fonts::ui(12);
     const QFontMetricsF nameMetrics(nameFont), reasonMetrics(reasonFont), sizeMetrics(sizeFont);
     const int first = std::max(0, event->rect().top() / kRowHeight);
     const int last = std::min(rowCount() - 1, event->rect().bottom() / kRowHeight);
     for (int row = first; row <= last; ++row) {
         const double top = row * kRowHeight;
-        if (row == hoverRow_) shapes::fill(painter, QRectF(6, top + 2, width() - 12, kRowHeight - 4), 8, t.chip);
+        if (row == hoverRow_)
+            shapes::fill(painter, QRectF(6, top + 2, width() - 12, kRowHeight - 4), 8, t.chip);
         if (row > 0 && row != hoverRow_ && row - 1 != hoverRow_)
             painter.fillRect(QRectF(kPadding, top, width() - 2 * kPadding, 1), t.divider);
 
@@ -274,7 +294,9 @@ void ItemList::paintEvent(QPaintEvent* event) {
         painter.setFont(sizeFont);
         painter.setPen(t.text);
         const double centre = top + kRowHeight / 2.0;
-        painter.drawText(QPointF(sizeRight - sizeWidth, centre + (sizeMetrics.ascent() - sizeMetrics.descent()) / 2), size);
+        painter.drawText(
+            QPointF(sizeRight - sizeWidth, centre + (sizeMetrics.ascent() - sizeMetrics.descent()) / 2),
+            size);
 
         const double textWidth = std::max(0.0, sizeRight - sizeWidth - 12 - kPadding);
         const double nameHeight = nameMetrics.ascent() + nameMetrics.descent();
@@ -290,9 +312,12 @@ void ItemList::paintEvent(QPaintEvent* event) {
                          reasonMetrics.elidedText(reasonText(row), Qt::ElideRight, textWidth));
 
         const bool hot = row == hoverRow_ && hoverButton_;
-        if (hot) shapes::fill(painter, button, button.width() / 2, QColor(systemRed().red(), systemRed().green(), systemRed().blue(), 30));
+        if (hot)
+            shapes::fill(painter, button, button.width() / 2,
+                         QColor(systemRed().red(), systemRed().green(), systemRed().blue(), 30));
         painter.setOpacity(row == pressedRow_ ? 0.6 : 1.0);
-        symbols::paint(painter, button, QStringLiteral("xmark.circle"), 13, hot ? systemRed() : t.textTertiary);
+        symbols::paint(painter, button, QStringLiteral("xmark.circle"), 13,
+                       hot ? systemRed() : t.textTertiary);
         painter.setOpacity(1.0);
     }
 }
@@ -315,9 +340,11 @@ CleanupQueueView::CleanupQueueView(ScanViewModel& viewModel, QWidget* parent)
     header->setSpacing(10);
     title_ = new QLabel(QStringLiteral("Cleanup Queue"), this);
     staged_ = new QLabel(this);
-    clear_ = new OutlineButton(QStringLiteral("Clear"), {}, 28, 12, {}, {}, 0, [this] { clear(); }, this);
+    clear_ = new OutlineButton(
+        QStringLiteral("Clear"), {}, 28, 12, {}, {}, 0, [this] { clear(); }, this);
     clear_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    move_ = new DestructiveButton(QStringLiteral("Move to Trash…"), 28, 12, [this] { askToMove(); }, this);
+    move_ = new DestructiveButton(
+        QStringLiteral("Move to Trash…"), 28, 12, [this] { askToMove(); }, this);
     header->addWidget(title_);
     header->addStretch(1);
     header->addWidget(staged_);
@@ -372,37 +399,62 @@ void CleanupQueueView::refresh() {
     update();
 }
 
-QString CleanupQueueView::stagedText() const { return formatBytes(queue_.totalSize()) + QStringLiteral(" staged"); }
+QString CleanupQueueView::stagedText() const {
+    return formatBytes(queue_.totalSize()) + QStringLiteral(" staged");
+}
 
 QString CleanupQueueView::bannerText() const {
     if (failures_.empty()) return {};
     return QStringLiteral("Couldn't trash %1 item(s) — check permissions.").arg(qlonglong(failures_.size()));
 }
 
-bool CleanupQueueView::isEmptyStateShown() const { return content_->currentWidget() == empty_; }
+bool CleanupQueueView::isEmptyStateShown() const {
+    return content_->currentWidget() == empty_;
+}
 
-bool CleanupQueueView::isConfirmationShown() const { return sheet_->isVisibleTo(this); }
-QString CleanupQueueView::confirmationTitle() const { return sheet_->title(); }
-QString CleanupQueueView::confirmationMessage() const { return sheet_->message(); }
-WideButton* CleanupQueueView::clearButton() const { return clear_; }
-WideButton* CleanupQueueView::confirmationMoveButton() const { return sheet_->confirmButton(); }
-WideButton* CleanupQueueView::confirmationCancelButton() const { return sheet_->cancelButton(); }
-WideButton* CleanupQueueView::moveButton() const { return move_; }
+bool CleanupQueueView::isConfirmationShown() const {
+    return sheet_->isVisibleTo(this);
+}
+QString CleanupQueueView::confirmationTitle() const {
+    return sheet_->title();
+}
+QString CleanupQueueView::confirmationMessage() const {
+    return sheet_->message();
+}
+WideButton* CleanupQueueView::clearButton() const {
+    return clear_;
+}
+WideButton* CleanupQueueView::confirmationMoveButton() const {
+    return sheet_->confirmButton();
+}
+WideButton* CleanupQueueView::confirmationCancelButton() const {
+    return sheet_->cancelButton();
+}
+WideButton* CleanupQueueView::moveButton() const {
+    return move_;
+}
 
-void CleanupQueueView::clear() { queue_.clear(); }
+void CleanupQueueView::clear() {
+    queue_.clear();
+}
 
-void CleanupQueueView::removeItem(const QUuid& id) { queue_.remove(id); }
+void CleanupQueueView::removeItem(const QUuid& id) {
+    queue_.remove(id);
+}
 
 void CleanupQueueView::askToMove() {
     if (queue_.items().empty() || moving_) return;
     // Count and size as they are now, when the question is asked.
-    sheet_->present(QStringLiteral("Move %1 items to Trash?").arg(qlonglong(queue_.items().size())),
-                    QStringLiteral("This frees %1. Items go to the Trash, not permanent deletion — you can still "
-                                   "recover them from there.")
-                        .arg(formatBytes(queue_.totalSize())));
+    sheet_->present(
+        QStringLiteral("Move %1 items to Trash?").arg(qlonglong(queue_.items().size())),
+        QStringLiteral("This frees %1. Items go to the Trash, not permanent deletion — you can still "
+                       "recover them from there.")
+            .arg(formatBytes(queue_.totalSize())));
 }
 
-void CleanupQueueView::cancelMove() { sheet_->hide(); }
+void CleanupQueueView::cancelMove() {
+    sheet_->hide();
+}
 
 void CleanupQueueView::confirmMove() {
     sheet_->hide();
@@ -426,7 +478,9 @@ void CleanupQueueView::finishMove(std::vector<std::string> failed) {
     if (failures_.empty()) emit dismissRequested();
 }
 
-void CleanupQueueView::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), theme().background); }
+void CleanupQueueView::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), theme().background);
+}
 
 void CleanupQueueView::resizeEvent(QResizeEvent* event) {
     if (sheet_->isVisible()) sheet_->setGeometry(rect());

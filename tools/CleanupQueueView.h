@@ -27,7 +27,7 @@ class EmptyState;
 // answering it never closes the popover underneath.
 class CleanupQueueView : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr QSize kSize{460, 520};
 
     explicit CleanupQueueView(ScanViewModel& viewModel, QWidget* parent = nullptr);
@@ -58,15 +58,15 @@ public:
 
     QSize sizeHint() const override { return kSize; }
 
-signals:
+  signals:
     // The popover should close: emitted after a move in which nothing failed.
     void dismissRequested();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void refresh();
     void finishMove(std::vector<std::string> failed);
 
@@ -91,7 +91,7 @@ namespace cleanup_queue {
 // The staged items as painted rows: name and reason, size, and a remove button.
 class ItemList : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kRowHeight = 48;
 
     explicit ItemList(CleanupQueue& queue, QWidget* parent = nullptr);
@@ -105,17 +105,17 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+  signals:
     void removeRequested(const QUuid& id);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
-private:
+  private:
     int rowAt(QPointF point) const;
     void setHover(int row, bool onButton);
 

@@ -37,7 +37,8 @@ const CardFonts& cardFonts() {
 
 // The silhouette filled with the background, the tint and a white sheen from the top-left corner,
 // and outlined: dark when selected, faint otherwise.
-void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool selected, const QColor& background) {
+void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool selected,
+               const QColor& background) {
     const QPainterPath shape = folderShape(rect);
     painter.setPen(Qt::NoPen);
     painter.setBrush(background);
@@ -62,8 +63,8 @@ void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool s
 }
 
 // Draws one line of text with its box's vertical centre at `centreY`.
-void drawLine(QPainter& painter, const QFont& font, const QFontMetricsF& metrics, const QColor& color, double x,
-              double centreY, const QString& text) {
+void drawLine(QPainter& painter, const QFont& font, const QFontMetricsF& metrics, const QColor& color,
+              double x, double centreY, const QString& text) {
     painter.setFont(font);
     painter.setPen(color);
     painter.drawText(QPointF(x, centreY + (metrics.ascent() - metrics.descent()) / 2), text);
@@ -97,24 +98,30 @@ FolderCard::FolderCard(const FileNode& node, QColor tint, bool isSelected)
 
 std::vector<QColor> FolderCard::categoryDots() const {
     std::vector<QColor> colors;
-    for (FileCategory category : node_.topCategories(3)) colors.push_back(palette::categoryColor(category));
+    for (FileCategory category : node_.topCategories(3))
+        colors.push_back(palette::categoryColor(category));
     if (colors.empty()) colors.push_back(palette::categoryColor(FileCategory::other));
     return colors;
 }
 
-QString FolderCard::itemsText() const { return formatCount(node_.fileCount()) + QStringLiteral(" items"); }
+QString FolderCard::itemsText() const {
+    return formatCount(node_.fileCount()) + QStringLiteral(" items");
+}
 
-bool FolderCard::hits(const QRectF& cell, QPointF point) { return folderShape(cell).contains(point); }
+bool FolderCard::hits(const QRectF& cell, QPointF point) {
+    return folderShape(cell).contains(point);
+}
 
 FolderCardBodies& FolderCardBodies::shared() {
     static FolderCardBodies bodies;
     return bodies;
 }
 
-const QImage& FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio) {
+const QImage& FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QColor background,
+                                     double pixelRatio) {
     const auto same = [&](const Entry& e) {
-        return e.size == size && e.tint == tint.rgba() && e.selected == selected && e.background == background.rgba() &&
-               e.pixelRatio == pixelRatio;
+        return e.size == size && e.tint == tint.rgba() && e.selected == selected &&
+               e.background == background.rgba() && e.pixelRatio == pixelRatio;
     };
     if (auto found = std::find_if(entries_.begin(), entries_.end(), same); found != entries_.end()) {
         entries_.splice(entries_.begin(), entries_, found);
@@ -142,12 +149,14 @@ void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, cons
 
     const QRectF rect = cell.translated(0, -kHoverLift * hover);
     if (hover > 0) {
-        shapes::paintShadow(painter, folderShape(rect), QColor(0, 0, 0, int(0.08 * 255 * hover)), 12, QPointF(0, 5));
+        shapes::paintShadow(painter, folderShape(rect), QColor(0, 0, 0, int(0.08 * 255 * hover)), 12,
+                            QPointF(0, 5));
     }
     if (bodies) {
         const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
         const QImage& body = bodies->body(rect.size(), tint_, selected_, theme.background, ratio);
-        painter.drawImage(rect.topLeft() - QPointF(FolderCardBodies::kMargin, FolderCardBodies::kMargin), body);
+        painter.drawImage(rect.topLeft() - QPointF(FolderCardBodies::kMargin, FolderCardBodies::kMargin),
+                          body);
     } else {
         paintBody(painter, rect, tint_, selected_, theme.background);
     }
@@ -181,6 +190,7 @@ void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, cons
     const double itemsRoom = std::max(0.0, left + columnWidth - sizeWidth - kMinimumGap - x);
     drawLine(painter, f.items, f.itemsMetrics, canvasInkSecondary(), x, rowCentre,
              f.itemsMetrics.elidedText(itemsText(), Qt::ElideRight, itemsRoom));
-    drawLine(painter, f.size, f.sizeMetrics, canvasInk(), std::max(x, left + columnWidth - sizeWidth), rowCentre, size);
+    drawLine(painter, f.size, f.sizeMetrics, canvasInk(), std::max(x, left + columnWidth - sizeWidth),
+             rowCentre, size);
     painter.restore();
 }

@@ -23,16 +23,16 @@ QPainterPath folderShape(const QRectF& rect);
 // instead of filling four paths per card. Holds the most recently used few. One process-wide cache
 // serves every grid, as the Explore tab builds a new grid for each folder it opens.
 class FolderCardBodies {
-public:
+  public:
     static FolderCardBodies& shared();
 
     // The body for a cell of `size`, drawn at kMargin from the picture's top-left corner.
     const QImage& body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
 
-    static constexpr double kMargin = 2; // room for the outline outside the silhouette
+    static constexpr double kMargin = 2;    // room for the outline outside the silhouette
     static constexpr size_t kCapacity = 24; // every tint of one colour mode at one width, and a selected one
 
-private:
+  private:
     struct Entry {
         QSizeF size;
         QRgb tint;
@@ -48,7 +48,7 @@ private:
 // folder's name, its file count, up to three category dots and its size on disk. A value drawn by
 // the grid into the cell it lays out; it keeps nothing between paints.
 class FolderCard {
-public:
+  public:
     FolderCard(const FileNode& node, QColor tint, bool isSelected);
 
     // Draws the card in `cell`. `hover` runs from 0 (at rest) to 1 (pointer over the card): the card
@@ -68,7 +68,7 @@ public:
 
     static constexpr double kHoverLift = 2;
 
-private:
+  private:
     const FileNode& node_;
     QColor tint_;
     bool selected_;

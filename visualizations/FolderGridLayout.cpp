@@ -14,7 +14,8 @@ int columnCount(double width) {
 namespace {
 
 // Appends `count` cells of one kind row by row from `top`; returns the bottom of the last row.
-double addCells(Layout& layout, ItemKind kind, size_t count, double top, double cellHeight, double rowSpacing) {
+double addCells(Layout& layout, ItemKind kind, size_t count, double top, double cellHeight,
+                double rowSpacing) {
     const size_t columns = static_cast<size_t>(layout.columns);
     const double pitchX = layout.columnWidth + kColumnSpacing;
     const double pitchY = cellHeight + rowSpacing;
@@ -34,8 +35,8 @@ Layout layout(size_t folderCount, size_t fileCount, double width, double content
     result.width = contentWidth;
     result.columns = columnCount(width);
     const double inner = contentWidth - 2 * kPaddingX;
-    result.columnWidth = std::max(kMinimumColumnWidth,
-                                  (inner - kColumnSpacing * (result.columns - 1)) / result.columns);
+    result.columnWidth =
+        std::max(kMinimumColumnWidth, (inner - kColumnSpacing * (result.columns - 1)) / result.columns);
     const double headerWidth = std::max(0.0, inner);
     const size_t tiles = std::min(fileCount, kMaxFileTiles);
     result.items.reserve(folderCount + tiles + 2);

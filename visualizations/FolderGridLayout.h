@@ -33,8 +33,7 @@ struct Partition {
 };
 
 // One pass over `children`; `keep` is the name filter (the state object's matchesFilter).
-template <typename Keep>
-Partition partition(std::span<FileNode* const> children, Keep&& keep);
+template <typename Keep> Partition partition(std::span<FileNode* const> children, Keep&& keep);
 
 // Grid columns for the width the view offers: (W - 48 + 19) / 309 truncated, at least 2, else 1.
 int columnCount(double width);
@@ -50,7 +49,7 @@ struct Item {
 struct Layout {
     std::vector<Item> items; // reading order: top to bottom, left to right
     double width = 0;
-    double height = 0;       // of the whole content, paddings included
+    double height = 0; // of the whole content, paddings included
     int columns = 1;
     double columnWidth = 0;
 };
@@ -72,8 +71,7 @@ const Item* itemAt(const Layout& layout, QPointF point);
 
 // ---- template definition ----
 
-template <typename Keep>
-Partition partition(std::span<FileNode* const> children, Keep&& keep) {
+template <typename Keep> Partition partition(std::span<FileNode* const> children, Keep&& keep) {
     Partition result;
     for (FileNode* child : children) {
         if (!keep(child)) continue;

@@ -32,9 +32,15 @@ constexpr int kScrollBarWidth = 10;
 constexpr double kPaintMargin = 24;
 constexpr double kHeaderSpacing = 14, kBadgePadding = 9, kBadgeHeight = 24;
 
-QFont titleFont() { return fonts::ui(22.5, QFont::DemiBold); }
-QFont badgeFont() { return fonts::ui(11.5, QFont::DemiBold); }
-QFont emptyFont() { return fonts::ui(13); }
+QFont titleFont() {
+    return fonts::ui(22.5, QFont::DemiBold);
+}
+QFont badgeFont() {
+    return fonts::ui(11.5, QFont::DemiBold);
+}
+QFont emptyFont() {
+    return fonts::ui(13);
+}
 
 } // namespace
 
@@ -76,12 +82,13 @@ void FolderGridView::styleScrollBar() {
     QColor pressed = theme().textSecondary;
     pressed.setAlphaF(0.6f);
     verticalScrollBar()->setStyleSheet(
-        QStringLiteral("QScrollBar:vertical { background: transparent; width: %1px; margin: 0; border: none; }"
-                       "QScrollBar::handle:vertical { background: %2; min-height: 36px; border-radius: 3px;"
-                       " margin: 3px 3px 3px 1px; }"
-                       "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: %3; }"
-                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
+        QStringLiteral(
+            "QScrollBar:vertical { background: transparent; width: %1px; margin: 0; border: none; }"
+            "QScrollBar::handle:vertical { background: %2; min-height: 36px; border-radius: 3px;"
+            " margin: 3px 3px 3px 1px; }"
+            "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: %3; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
             .arg(kScrollBarWidth)
             .arg(thumb.name(QColor::HexArgb), pressed.name(QColor::HexArgb)));
 }
@@ -95,20 +102,23 @@ void FolderGridView::rebuild() {
 void FolderGridView::repartition() {
     partition_ = {};
     if (folder_) {
-        partition_ = folder_grid::partition(folder_->children(),
-                                            [this](const FileNode* child) { return viewModel_.matchesFilter(child); });
+        partition_ = folder_grid::partition(
+            folder_->children(), [this](const FileNode* child) { return viewModel_.matchesFilter(child); });
     }
     // The hover state names cells that may be gone or elsewhere now.
     hovered_ = nullptr;
     hover_.clear();
-    for (auto& [node, owner] : hoverAnimations_) delete owner.data();
+    for (auto& [node, owner] : hoverAnimations_)
+        delete owner.data();
     hoverAnimations_.clear();
 }
 
 void FolderGridView::relayout() {
     // Resizes come twice (the view, then its viewport): lay out once per width.
-    if (!layoutValid_ || layout_.width != viewport()->width() || layout_.columns != folder_grid::columnCount(width())) {
-        layout_ = folder_grid::layout(partition_.folders.size(), partition_.files.size(), width(), viewport()->width());
+    if (!layoutValid_ || layout_.width != viewport()->width() ||
+        layout_.columns != folder_grid::columnCount(width())) {
+        layout_ = folder_grid::layout(partition_.folders.size(), partition_.files.size(), width(),
+                                      viewport()->width());
         layoutValid_ = true;
     }
     QScrollBar* bar = verticalScrollBar();
@@ -123,9 +133,12 @@ QColor FolderGridView::tintAt(size_t index) const {
 
 FileNode* FolderGridView::nodeOf(const Item& item) const {
     switch (item.kind) {
-    case ItemKind::folderCard: return partition_.folders[item.index];
-    case ItemKind::fileTile: return partition_.files[item.index];
-    default: return nullptr;
+    case ItemKind::folderCard:
+        return partition_.folders[item.index];
+    case ItemKind::fileTile:
+        return partition_.files[item.index];
+    default:
+        return nullptr;
     }
 }
 
@@ -177,14 +190,16 @@ void FolderGridView::paintEvent(QPaintEvent* event) {
     const double top = verticalScrollBar()->value();
     painter.translate(0, -top);
 
-    const auto [first, last] =
-        folder_grid::visibleRange(layout_, top + dirty.top() - kPaintMargin, top + dirty.bottom() + 1 + kPaintMargin);
+    const auto [first, last] = folder_grid::visibleRange(layout_, top + dirty.top() - kPaintMargin,
+                                                         top + dirty.bottom() + 1 + kPaintMargin);
     const FileNode* selected = viewModel_.selectedNode();
     for (size_t i = first; i < last; ++i) {
         const Item& item = layout_.items[i];
         switch (item.kind) {
         case ItemKind::folderHeader:
-        case ItemKind::fileHeader: paintHeader(painter, item); break;
+        case ItemKind::fileHeader:
+            paintHeader(painter, item);
+            break;
         case ItemKind::folderCard: {
             const FileNode* node = partition_.folders[item.index];
             FolderCard(*node, tintAt(item.index), node == selected)
@@ -196,7 +211,9 @@ void FolderGridView::paintEvent(QPaintEvent* event) {
             FileTile::paint(painter, item.rect, *node, node == selected, t);
             break;
         }
-        case ItemKind::emptyState: paintEmptyState(painter, item); break;
+        case ItemKind::emptyState:
+            paintEmptyState(painter, item);
+            break;
         }
     }
 }
@@ -211,7 +228,8 @@ void FolderGridView::paintHeader(QPainter& painter, const Item& item) const {
     const QFontMetricsF titleMetrics(titleFont()), badgeMetrics(badgeFont());
     painter.setFont(titleFont());
     painter.setPen(t.text);
-    painter.drawText(QPointF(item.rect.left(), centreY + (titleMetrics.ascent() - titleMetrics.descent()) / 2), title);
+    painter.drawText(
+        QPointF(item.rect.left(), centreY + (titleMetrics.ascent() - titleMetrics.descent()) / 2), title);
 
     const double badgeLeft = item.rect.left() + titleMetrics.horizontalAdvance(title) + kHeaderSpacing;
     const QRectF badge(badgeLeft, centreY - kBadgeHeight / 2,
@@ -221,9 +239,9 @@ void FolderGridView::paintHeader(QPainter& painter, const Item& item) const {
     painter.drawPath(shapes::capsule(badge));
     painter.setFont(badgeFont());
     painter.setPen(t.textSecondary);
-    painter.drawText(QPointF(badge.left() + kBadgePadding,
-                             centreY + (badgeMetrics.ascent() - badgeMetrics.descent()) / 2),
-                     count);
+    painter.drawText(
+        QPointF(badge.left() + kBadgePadding, centreY + (badgeMetrics.ascent() - badgeMetrics.descent()) / 2),
+        count);
 }
 
 void FolderGridView::paintEmptyState(QPainter& painter, const Item& item) const {
@@ -282,7 +300,8 @@ void FolderGridView::animateHover(const FileNode* node, double target) {
 void FolderGridView::updateCell(const FileNode* node) {
     // The card with its lift and its shadow.
     if (const auto cell = cellOf(node))
-        viewport()->update(cell->adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin).toAlignedRect());
+        viewport()->update(
+            cell->adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin).toAlignedRect());
 }
 
 bool FolderGridView::viewportEvent(QEvent* event) {

@@ -25,7 +25,7 @@ class ScanViewModel;
 // context menu. The view keeps its folder: the Explore tab builds a new one when the folder changes.
 class FolderGridView : public QAbstractScrollArea {
     Q_OBJECT
-public:
+  public:
     FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidget* parent = nullptr);
     ~FolderGridView() override;
 
@@ -51,7 +51,7 @@ public:
     // The line shown when nothing is listed, quoting the filter as typed.
     static QString emptyText(const QString& filter);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -62,7 +62,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
-private:
+  private:
     void styleScrollBar();
     void rebuild();
     void repartition();

@@ -16,13 +16,13 @@ namespace {
 constexpr double kPi = kTwoPi / 2;
 
 class Builder {
-public:
+  public:
     Builder(int maxRings, ColorMode mode, double now) : maxRings_(maxRings), mode_(mode), now_(now) {}
 
     std::vector<SunArc> arcs;
 
-    void appendArcs(const FileNode* node, std::span<FileNode* const> children, int ring, int top, double start,
-                    double end) {
+    void appendArcs(const FileNode* node, std::span<FileNode* const> children, int ring, int top,
+                    double start, double end) {
         if (node->sizeOnDisk <= 0 || ring >= maxRings_) return;
         const double total = double(node->sizeOnDisk);
         double a = start;
@@ -32,14 +32,15 @@ public:
             const double span = double(child->sizeOnDisk) * (end - start) / total;
             if (span < kMinSpan) break; // largest first: the rest are smaller still
             const int childTop = ring == 0 ? int(i) : top;
-            const QColor color = palette::nodeColor(*child, mode_, ring == 0, childTop, int(i), ring + 1, now_);
+            const QColor color =
+                palette::nodeColor(*child, mode_, ring == 0, childTop, int(i), ring + 1, now_);
             arcs.push_back({child, ring, a, a + span, color});
             if (child->isDirectory()) appendArcs(child, child->children(), ring + 1, childTop, a, a + span);
             a += span;
         }
     }
 
-private:
+  private:
     int maxRings_;
     ColorMode mode_;
     double now_;
@@ -73,7 +74,9 @@ Geometry Geometry::forSize(QSizeF size, int maxRings) {
     return g;
 }
 
-double qtDegrees(double angle) { return 90.0 - angle * 180.0 / kPi; }
+double qtDegrees(double angle) {
+    return 90.0 - angle * 180.0 / kPi;
+}
 
 QPointF pointAt(QPointF centre, double radius, double angle) {
     return centre + QPointF(radius * std::sin(angle), -radius * std::cos(angle));

@@ -26,9 +26,9 @@ constexpr double kMinSpan = 0.004; // radians; the first child below it ends its
 
 struct SunArc {
     FileNode* node = nullptr;
-    int ring = 0;      // 0 innermost
-    double start = 0;  // clockwise from 12 o'clock
-    double end = 0;    // start < end <= 2π
+    int ring = 0;     // 0 innermost
+    double start = 0; // clockwise from 12 o'clock
+    double end = 0;   // start < end <= 2π
     QColor color;
 };
 
@@ -39,7 +39,7 @@ std::vector<SunArc> buildArcs(const FileNode* source, int maxRings, ColorMode mo
 // Radii for a view size.
 struct Geometry {
     QPointF centre;
-    double inner = 0;     // radius of the centre disc's ring boundary
+    double inner = 0; // radius of the centre disc's ring boundary
     double ringWidth = 0;
     int maxRings = 1;
 
@@ -67,6 +67,7 @@ struct Label {
     double rotation = 0;
     bool abbreviated = false; // initials, drawn unrotated
 };
-std::optional<Label> labelFor(const Geometry& geometry, const SunArc& arc, const QString& name, bool abbreviate);
+std::optional<Label> labelFor(const Geometry& geometry, const SunArc& arc, const QString& name,
+                              bool abbreviate);
 
 } // namespace sunburst

@@ -5,8 +5,8 @@
 #include "shell/ColorBlend.h"
 #include "shell/Fonts.h"
 #include "shell/Formatters.h"
-#include "shell/ParallelPaint.h"
 #include "shell/Palette.h"
+#include "shell/ParallelPaint.h"
 #include "shell/RectRaster.h"
 #include "shell/Shapes.h"
 #include "shell/Theme.h"
@@ -30,21 +30,23 @@ QRectF discRect(const sunburst::Geometry& g) {
 // glyphs rendered at every angle would each be rasterised afresh, many times slower.
 struct PlacedLabel {
     sunburst::Label label;
-    QImage upright;  // the text, for a rotated label
-    QRectF bounds;   // what it may cover, in points
+    QImage upright; // the text, for a rotated label
+    QRectF bounds;  // what it may cover, in points
 };
 
-std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<const sunburst::SunArc> arcs, bool abbreviate,
-                                     double ratio) {
+std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<const sunburst::SunArc> arcs,
+                                     bool abbreviate, double ratio) {
     std::vector<PlacedLabel> placed;
     for (const sunburst::SunArc& arc : arcs)
-        if (auto label = sunburst::labelFor(g, arc, nodeName(*arc.node), abbreviate)) placed.push_back({*label, {}, {}});
+        if (auto label = sunburst::labelFor(g, arc, nodeName(*arc.node), abbreviate))
+            placed.push_back({*label, {}, {}});
     const QFont medium = fonts::ui(9.5, QFont::Medium), semibold = fonts::ui(9.5, QFont::DemiBold);
     const QColor ink = withOpacity(canvasInk(), 0.85);
     constexpr int kChunk = 16;
     paintInParallel(int(placed.size() + kChunk - 1) / kChunk, [&](int chunk) {
         const QFontMetricsF metrics(medium), boldMetrics(semibold);
-        for (size_t i = size_t(chunk) * kChunk; i < std::min(placed.size(), size_t(chunk + 1) * kChunk); ++i) {
+        for (size_t i = size_t(chunk) * kChunk; i < std::min(placed.size(), size_t(chunk + 1) * kChunk);
+             ++i) {
             PlacedLabel& p = placed[i];
             const QFontMetricsF& m = p.label.abbreviated ? boldMetrics : metrics;
             const QSizeF size(std::ceil(m.horizontalAdvance(p.label.text)) + 2, std::ceil(m.height()) + 2);
@@ -91,7 +93,9 @@ void SunburstView::setDisplayName(DisplayName displayName) {
     update();
 }
 
-sunburst::Geometry SunburstView::geometry() const { return sunburst::Geometry::forSize(size(), layoutDepth()); }
+sunburst::Geometry SunburstView::geometry() const {
+    return sunburst::Geometry::forSize(size(), layoutDepth());
+}
 
 SunburstView::Items SunburstView::computeLayout(const LayoutInput& input) const {
     return sunburst::buildArcs(input.root, input.depth, input.mode, input.now);
@@ -101,9 +105,13 @@ FileNode* SunburstView::hitTest(QPointF point) const {
     return sunburst::hitTest(geometry(), items(), point, state().folder);
 }
 
-bool SunburstView::showsChipFor(const FileNode* node) const { return node && node != state().folder; }
+bool SunburstView::showsChipFor(const FileNode* node) const {
+    return node && node != state().folder;
+}
 
-const FileNode* SunburstView::centreNode() const { return hovered() ? hovered() : state().folder; }
+const FileNode* SunburstView::centreNode() const {
+    return hovered() ? hovered() : state().folder;
+}
 
 QString SunburstView::centreName() const {
     const FileNode* node = centreNode();
@@ -118,8 +126,8 @@ void SunburstView::paintCanvas(QPainter& painter, QSizeF size) {
 
 namespace sunburst {
 
-void paintPicture(QPainter& painter, QSizeF size, const Geometry& g, const Theme& t, std::span<const SunArc> arcs,
-                  bool abbreviate, QImage& scratch) {
+void paintPicture(QPainter& painter, QSizeF size, const Geometry& g, const Theme& t,
+                  std::span<const SunArc> arcs, bool abbreviate, QImage& scratch) {
     // Sectors straight into the pixels, each shrunk by 0.4 point: the hairlines left between them are
     // the separators (the background shows through them).
     // Translucent colours ("By age") are taken as they show over the window's background.
@@ -129,13 +137,16 @@ void paintPicture(QPainter& painter, QSizeF size, const Geometry& g, const Theme
         std::vector<rect_raster::AnnularSector> sectors;
         sectors.reserve(arcs.size());
         for (const SunArc& arc : arcs)
-            sectors.emplace_back(origin + g.centre * ratio, g.ringInner(arc.ring) * ratio, g.ringOuter(arc.ring) * ratio,
-                                 arc.start, arc.end, 0.4 * ratio, over(arc.color, t.background).rgb());
+            sectors.emplace_back(origin + g.centre * ratio, g.ringInner(arc.ring) * ratio,
+                                 g.ringOuter(arc.ring) * ratio, arc.start, arc.end, 0.4 * ratio,
+                                 over(arc.color, t.background).rgb());
         paintRowsInParallel(0, image.height(), 32, [&](int from, int to) {
             for (const rect_raster::AnnularSector& sector : sectors)
                 if (sector.top() < to && sector.bottom() > from) sector.draw(image, from, to);
         });
-        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) { drawLabels(band, visible, labels); });
+        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
+            drawLabels(band, visible, labels);
+        });
     });
 
     painter.setRenderHint(QPainter::Antialiasing);
@@ -162,7 +173,8 @@ void SunburstView::paintOverlay(QPainter& painter) {
     }
     if (const FileNode* node = hovered()) {
         const Items& arcs = items();
-        const auto found = std::find_if(arcs.begin(), arcs.end(), [&](const sunburst::SunArc& a) { return a.node == node; });
+        const auto found =
+            std::find_if(arcs.begin(), arcs.end(), [&](const sunburst::SunArc& a) { return a.node == node; });
         if (found != arcs.end()) {
             painter.setPen(QPen(withOpacity(canvasInk(), 0.85), 1.5));
             painter.setBrush(QColor(0, 0, 0, int(255 * 0.14 + 0.5)));
@@ -186,8 +198,8 @@ void SunburstView::paintOverlay(QPainter& painter) {
         painter.setFont(nameFont);
         canvas_labels::drawCentred(painter, {g.centre.x(), top + nameMetrics.height() / 2}, name);
         painter.setFont(sizeFont);
-        canvas_labels::drawCentred(painter, {g.centre.x(), top + nameMetrics.height() + spacing + sizeMetrics.height() / 2},
-                                   size);
+        canvas_labels::drawCentred(
+            painter, {g.centre.x(), top + nameMetrics.height() + spacing + sizeMetrics.height() / 2}, size);
     }
     painter.restore();
 }

@@ -24,7 +24,7 @@ void paintPicture(QPainter& painter, QSizeF size, const Geometry& geometry, cons
 // names the folder, or the node under the pointer, with its size. The arcs are angles, laid out once
 // per generation, folder, depth and colour mode; a new size only redraws them.
 class SunburstView : public LayoutCanvas<sunburst::SunArc> {
-public:
+  public:
     // The name the centre disc shows for a node ("Home" for the home folder and the like).
     using DisplayName = std::function<QString(const FileNode& node)>;
 
@@ -38,14 +38,14 @@ public:
     const FileNode* centreNode() const;
     QString centreName() const;
 
-protected:
+  protected:
     Items computeLayout(const LayoutInput& input) const override;
     QSize layoutSize() const override { return {0, 0}; }
     bool showsChipFor(const FileNode* node) const override;
     void paintCanvas(QPainter& painter, QSizeF size) override;
     void paintOverlay(QPainter& painter) override;
 
-private:
+  private:
     DisplayName displayName_;
     QImage scratch_;
 };

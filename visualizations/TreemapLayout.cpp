@@ -76,7 +76,7 @@ void squarify(std::span<const double> weights, const QRectF& rect, std::span<QRe
 namespace {
 
 class Builder {
-public:
+  public:
     Builder(int maxDepth, ColorMode mode, double now) : maxDepth_(maxDepth), mode_(mode), now_(now) {}
 
     std::vector<Cell> cells;
@@ -103,7 +103,8 @@ public:
         if (total - keptSum > 0) weights_.push_back(total - keptSum);
 
         rects_.resize(weights_.size());
-        squarify(std::span<const double>(weights_).subspan(base), rect, std::span<QRectF>(rects_).subspan(base));
+        squarify(std::span<const double>(weights_).subspan(base), rect,
+                 std::span<QRectF>(rects_).subspan(base));
         for (size_t i = 0; i < kept; ++i) {
             const QRectF share = rects_[base + i]; // copied: the recursion grows the scratch vectors
             layoutCell(children[i], depth, depth == 1 ? int(i) : top, int(i), share);
@@ -112,7 +113,7 @@ public:
         rects_.resize(base);
     }
 
-private:
+  private:
     void layoutCell(FileNode* node, int depth, int top, int index, const QRectF& share) {
         const QRectF cell = share.adjusted(kInset, kInset, -kInset, -kInset);
         if (cell.width() < kInset || cell.height() < kInset) return;
@@ -137,7 +138,8 @@ private:
 
 } // namespace
 
-std::vector<Cell> buildCells(const FileNode* source, const QRectF& frame, int maxDepth, ColorMode mode, double now) {
+std::vector<Cell> buildCells(const FileNode* source, const QRectF& frame, int maxDepth, ColorMode mode,
+                             double now) {
     Builder builder(maxDepth, mode, now);
     if (!source) return {};
     const QRectF area = frame.adjusted(kAreaMargin, kAreaMargin, -kAreaMargin, -kAreaMargin);
@@ -170,7 +172,8 @@ CellLabel labelFor(const Cell& cell, bool abbreviate) {
 FileNode* hitTest(std::span<const Cell> cells, QPointF p) {
     for (size_t i = cells.size(); i-- > 0;) {
         const QRectF& r = cells[i].rect;
-        if (p.x() >= r.left() && p.x() < r.right() && p.y() >= r.top() && p.y() < r.bottom()) return cells[i].node;
+        if (p.x() >= r.left() && p.x() < r.right() && p.y() >= r.top() && p.y() < r.bottom())
+            return cells[i].node;
     }
     return nullptr;
 }

@@ -19,19 +19,19 @@ namespace treemap {
 // largest first, so drawing in order paints children over their group and a backward scan meets
 // the deepest cell under a point first.
 struct Cell {
-    QRectF rect;             // after the 1.5-point inset from the cell's share
+    QRectF rect; // after the 1.5-point inset from the cell's share
     FileNode* node = nullptr;
-    bool isGroup = false;    // a folder drawn as a frame around its own children
-    QColor color;            // base colour; the view applies its fill opacities on top
-    int depth = 1;           // 1 for the shown folder's children
+    bool isGroup = false; // a folder drawn as a frame around its own children
+    QColor color;         // base colour; the view applies its fill opacities on top
+    int depth = 1;        // 1 for the shown folder's children
 };
 
 // Layout constants shared by the layout and the view.
-constexpr double kInset = 1.5;          // each cell is inset this much from its share
-constexpr double kAreaMargin = 3;       // the layout area inside the frame
-constexpr double kMinShare = 6.0;       // square points a child needs to be laid out
-constexpr double kGroupMinSide = 26;    // a folder cell at most this wide or high is a leaf
-constexpr double kHeaderHeight = 21;    // group header strip, when the group is big enough for a name
+constexpr double kInset = 1.5;       // each cell is inset this much from its share
+constexpr double kAreaMargin = 3;    // the layout area inside the frame
+constexpr double kMinShare = 6.0;    // square points a child needs to be laid out
+constexpr double kGroupMinSide = 26; // a folder cell at most this wide or high is a leaf
+constexpr double kHeaderHeight = 21; // group header strip, when the group is big enough for a name
 constexpr double kThinHeader = 3;
 constexpr double kHeaderMinWidth = 48;  // a group wider than this and higher than kHeaderMinHeight
 constexpr double kHeaderMinHeight = 56; // gets the full header (and its name)
@@ -47,7 +47,8 @@ void squarify(std::span<const double> weights, const QRectF& rect, std::span<QRe
 
 // The cells of `source` (the shown folder, or its regrouping under "By type" and "By age") laid out
 // in `frame` (the view's frame at the origin), down to `maxDepth` levels. `now` dates the age colours.
-std::vector<Cell> buildCells(const FileNode* source, const QRectF& frame, int maxDepth, ColorMode mode, double now);
+std::vector<Cell> buildCells(const FileNode* source, const QRectF& frame, int maxDepth, ColorMode mode,
+                             double now);
 
 // The texts a cell shows: a name line (empty: no label) and, for leaves high enough, a size line.
 struct CellLabel {

@@ -69,7 +69,8 @@ TreemapView::TreemapView(QWidget* parent) : LayoutCanvas(parent) {}
 
 QRectF TreemapView::frameRect() const {
     const QSizeF frame = treemap::frameSize(size());
-    return {(width() - frame.width()) / 2.0, (height() - frame.height()) / 2.0, frame.width(), frame.height()};
+    return {(width() - frame.width()) / 2.0, (height() - frame.height()) / 2.0, frame.width(),
+            frame.height()};
 }
 
 QSize TreemapView::layoutSize() const {
@@ -78,7 +79,8 @@ QSize TreemapView::layoutSize() const {
 }
 
 TreemapView::Items TreemapView::computeLayout(const LayoutInput& input) const {
-    return treemap::buildCells(input.root, QRectF(0, 0, input.width, input.height), input.depth, input.mode, input.now);
+    return treemap::buildCells(input.root, QRectF(0, 0, input.width, input.height), input.depth, input.mode,
+                               input.now);
 }
 
 FileNode* TreemapView::hitTest(QPointF point) const {
@@ -105,7 +107,8 @@ namespace {
 
 // Cells and frame written straight into `image`, the frame's top-left at `origin` (in the image's
 // pixels), `ratio` pixels per point.
-void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, const Theme& t, std::span<const Cell> cells) {
+void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, const Theme& t,
+                   std::span<const Cell> cells) {
     auto device = [&](const QRectF& r) { return QRectF(origin + r.topLeft() * ratio, r.size() * ratio); };
     rect_raster::Batch batch;
     batch.reserve(2 * cells.size() + 2);
@@ -129,8 +132,8 @@ void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, co
         if (cell.isGroup) {
             const QRectF inner = device(cell.rect.adjusted(0.5, 0.5, -0.5, -0.5));
             const double innerRadius = std::max(radius - 0.5, 0.0) * ratio;
-            batch.fillRoundedRing(device(cell.rect.adjusted(-0.5, -0.5, 0.5, 0.5)), (radius + 0.5) * ratio, inner,
-                                  innerRadius, over(line, beneath.back()).rgb());
+            batch.fillRoundedRing(device(cell.rect.adjusted(-0.5, -0.5, 0.5, 0.5)), (radius + 0.5) * ratio,
+                                  inner, innerRadius, over(line, beneath.back()).rgb());
             batch.fillRoundedRect(inner, innerRadius, fill.rgb());
             beneath.push_back(fill);
         } else {
@@ -147,17 +150,21 @@ void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<con
     const Labels labels = labelsOf(cells, abbreviate);
     rect_raster::rasterInto(painter, frame, scratch, [&](QImage& image, QPointF origin, double ratio) {
         rasterPicture(image, origin, ratio, frame, t, cells);
-        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) { drawLabels(band, visible, labels); });
+        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
+            drawLabels(band, visible, labels);
+        });
     });
 }
 
-void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected, const FileNode* hovered) {
+void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected,
+                   const FileNode* hovered) {
     if (selected) {
         for (const Cell& cell : cells)
             if (cell.node == selected) outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
     }
     if (!hovered) return;
-    const auto found = std::find_if(cells.rbegin(), cells.rend(), [&](const Cell& c) { return c.node == hovered; });
+    const auto found =
+        std::find_if(cells.rbegin(), cells.rend(), [&](const Cell& c) { return c.node == hovered; });
     if (found == cells.rend()) return;
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, int(255 * (found->isGroup ? 0.04 : 0.12) + 0.5)));

@@ -17,7 +17,8 @@ void paintPicture(QPainter& painter, QSizeF frame, const Theme& theme, std::span
                   bool abbreviate, QImage& scratch);
 // Drawn over the picture: the outline of `selected`'s cells, and the highlight of `hovered`'s
 // deepest cell (either may be null or have no cell).
-void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected, const FileNode* hovered);
+void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected,
+                   const FileNode* hovered);
 
 } // namespace treemap
 
@@ -25,19 +26,19 @@ void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNod
 // drawn in a frame with 13 points of padding. Hover highlights a cell and shows the chip; a click
 // selects, a double click opens; the context menu acts on the cell's node.
 class TreemapView : public LayoutCanvas<treemap::Cell> {
-public:
+  public:
     explicit TreemapView(QWidget* parent = nullptr);
 
     // The frame the cells are laid out in, in widget coordinates.
     QRectF frameRect() const;
     FileNode* hitTest(QPointF point) const override;
 
-protected:
+  protected:
     Items computeLayout(const LayoutInput& input) const override;
     QSize layoutSize() const override;
     void paintCanvas(QPainter& painter, QSizeF size) override;
     void paintOverlay(QPainter& painter) override;
 
-private:
+  private:
     QImage scratch_;
 };

@@ -99,12 +99,17 @@ void regroupMillionRoot(benchmark::State& state) {
     const double now = palette::nowStamp();
     for (auto _ : state) {
         Arena arena;
-        const FileNode* groups = state.range(0) == int(ColorMode::type) ? buildCategoryGroups(arena, s.tree->root())
-                                                                         : buildAgeGroups(arena, s.tree->root(), now);
+        const FileNode* groups = state.range(0) == int(ColorMode::type)
+                                     ? buildCategoryGroups(arena, s.tree->root())
+                                     : buildAgeGroups(arena, s.tree->root(), now);
         benchmark::DoNotOptimize(groups);
     }
 }
-BENCHMARK(regroupMillionRoot)->Arg(int(ColorMode::type))->Arg(int(ColorMode::age))->ArgName("mode")->Unit(benchmark::kMillisecond);
+BENCHMARK(regroupMillionRoot)
+    ->Arg(int(ColorMode::type))
+    ->Arg(int(ColorMode::age))
+    ->ArgName("mode")
+    ->Unit(benchmark::kMillisecond);
 
 // What the window thread spends on a view's first "By type" / "By age" frame (QWidget::render of the
 // treemap at 1680 x 1050) of the million root, or of its largest child ("part"). By default the
@@ -175,8 +180,7 @@ BENCHMARK(sunburstArcs)->Arg(0)->Arg(1)->ArgName("millionRoot")->Unit(benchmark:
 // Repaints from the cached layout at 1680 x 1050, shown through QWidget::render. Each iteration
 // either changes the selection (drawn over the cached picture) or toggles the abbreviated labels,
 // which draws the whole picture again, as a change of theme does.
-template <typename View>
-void repaint(benchmark::State& state, std::shared_ptr<ScanTree> tree) {
+template <typename View> void repaint(benchmark::State& state, std::shared_ptr<ScanTree> tree) {
     const bool wholePicture = state.range(1) != 0;
     ensureApplication();
     View view;
@@ -194,8 +198,10 @@ void repaint(benchmark::State& state, std::shared_ptr<ScanTree> tree) {
     bool flip = false;
     for (auto _ : state) {
         flip = !flip;
-        if (wholePicture) view.setAbbreviateLabels(flip);
-        else view.setSelected(flip ? a : b);
+        if (wholePicture)
+            view.setAbbreviateLabels(flip);
+        else
+            view.setSelected(flip ? a : b);
         view.render(&image);
     }
     state.counters["items"] = double(items);
@@ -204,11 +210,17 @@ void repaint(benchmark::State& state, std::shared_ptr<ScanTree> tree) {
 void treemapRepaint(benchmark::State& state) {
     repaint<TreemapView>(state, state.range(0) ? million().tree : wideFolder(false).tree);
 }
-BENCHMARK(treemapRepaint)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"millionRoot", "wholePicture"})->Unit(benchmark::kMillisecond);
+BENCHMARK(treemapRepaint)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"millionRoot", "wholePicture"})
+    ->Unit(benchmark::kMillisecond);
 
 void sunburstRepaint(benchmark::State& state) {
     repaint<SunburstView>(state, state.range(0) ? million().tree : wideFolder(false).tree);
 }
-BENCHMARK(sunburstRepaint)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"millionRoot", "wholePicture"})->Unit(benchmark::kMillisecond);
+BENCHMARK(sunburstRepaint)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->ArgNames({"millionRoot", "wholePicture"})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

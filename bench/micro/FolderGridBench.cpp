@@ -33,7 +33,8 @@ struct WideFolder {
         FileNode** children = arena.allocateArray<FileNode*>(size_t(count));
         for (int i = 0; i < count; ++i) {
             const bool isFolder = i < folders;
-            const std::string childName = (isFolder ? "folder-" : "file-") + std::to_string(i) + (isFolder ? "" : ".jpg");
+            const std::string childName =
+                (isFolder ? "folder-" : "file-") + std::to_string(i) + (isFolder ? "" : ".jpg");
             FileNode* child = FileNode::make(arena, childName, isFolder);
             child->setParent(folder);
             child->sizeOnDisk = child->logicalSize = int64_t(count - i) * 4096;
@@ -74,7 +75,11 @@ void openFolder(benchmark::State& state) {
     }
     state.counters["children"] = double(folders + files);
 }
-BENCHMARK(openFolder)->Args({100'000, 0})->Args({0, 100'000})->Args({50'000, 50'000})->Args({1'000, 100})
+BENCHMARK(openFolder)
+    ->Args({100'000, 0})
+    ->Args({0, 100'000})
+    ->Args({50'000, 50'000})
+    ->Args({1'000, 100})
     ->Unit(benchmark::kMillisecond);
 
 // A grid over a wide folder, sized and painted once.

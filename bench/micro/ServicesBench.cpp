@@ -36,8 +36,9 @@ void sha256Throughput(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(chunk));
     // Decimal gigabytes per second, as the targets are stated.
-    state.counters["GB/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(chunk) / 1e9,
-                                                benchmark::Counter::kIsRate);
+    state.counters["GB/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(chunk) / 1e9,
+                           benchmark::Counter::kIsRate);
     EVP_MD_CTX_free(ctx);
     EVP_MD_free(md);
 }
@@ -51,21 +52,24 @@ SyntheticTree& synthetic() {
 void quickWinsOverMillionNodes(benchmark::State& state) {
     auto& s = synthetic();
     QuickWins::Places places{"/home/ann", "Downloads"};
-    for (auto _ : state) benchmark::DoNotOptimize(QuickWins::analyze(s.tree->root(), places));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(QuickWins::analyze(s.tree->root(), places));
     state.counters["nodes"] = static_cast<double>(s.nodes);
 }
 BENCHMARK(quickWinsOverMillionNodes)->Unit(benchmark::kMillisecond);
 
 void ageReportOverMillionNodes(benchmark::State& state) {
     auto& s = synthetic();
-    for (auto _ : state) benchmark::DoNotOptimize(AgeReport::compute(s.tree->root()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(AgeReport::compute(s.tree->root()));
     state.counters["nodes"] = static_cast<double>(s.nodes);
 }
 BENCHMARK(ageReportOverMillionNodes)->Unit(benchmark::kMillisecond);
 
 void rankingsOverMillionNodes(benchmark::State& state) {
     auto& s = synthetic();
-    for (auto _ : state) benchmark::DoNotOptimize(Rankings::compute(s.tree->root(), 200));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Rankings::compute(s.tree->root(), 200));
     state.counters["nodes"] = static_cast<double>(s.nodes);
 }
 BENCHMARK(rankingsOverMillionNodes)->Unit(benchmark::kMillisecond);

@@ -15,21 +15,23 @@
 // A tree shaped like a home folder: nested project folders with node_modules and build folders,
 // caches, downloads and media, about 1,000,000 nodes, rolled up and sorted like a scan leaves it.
 class SyntheticTree {
-public:
+  public:
     SyntheticTree() : tree(std::make_shared<ScanTree>("/home/ann", "ann")), random(1) {
         std::vector<std::pair<FileNode*, std::vector<FileNode*>>> pending;
         FileNode* root = tree->root();
         std::vector<FileNode*> top;
         const char* topNames[] = {"Downloads", ".cache", "Music", "Pictures", "src", "Documents"};
-        for (const char* name : topNames) top.push_back(folder(name, root));
-        for (FileNode* t : top) fill(t, 0);
+        for (const char* name : topNames)
+            top.push_back(folder(name, root));
+        for (FileNode* t : top)
+            fill(t, 0);
         attach(root, top);
         rollUp(root);
     }
     std::shared_ptr<ScanTree> tree;
     size_t nodes = 1;
 
-private:
+  private:
     FileNode* folder(std::string_view name, FileNode* parent) {
         FileNode* n = FileNode::make(tree->arena(), name, true);
         n->setParent(parent);
@@ -37,7 +39,8 @@ private:
         return n;
     }
     void fill(FileNode* parent, int depth) {
-        static const char* folderNames[] = {"node_modules", "build", "lib", "src", "assets", "Library", "Caches", "x"};
+        static const char* folderNames[] = {"node_modules", "build",   "lib",    "src",
+                                            "assets",       "Library", "Caches", "x"};
         static const char* fileNames[] = {"a.js", "b.png", "c.mp4", "d.txt", "e.o", "f.flac", "g.zip", "h.c"};
         std::vector<FileNode*> kids;
         int files = 6 + static_cast<int>(random() % 10);
@@ -73,7 +76,8 @@ private:
                 rollUp(c);
                 totals->fileCount += c->fileCount();
                 totals->folderCount += c->folderCount() + 1;
-                for (int i = 0; i < kFileCategoryCount; ++i) totals->typeSizes[i] += (*c->typeSizes())[i];
+                for (int i = 0; i < kFileCategoryCount; ++i)
+                    totals->typeSizes[i] += (*c->typeSizes())[i];
             } else {
                 totals->fileCount += 1;
                 totals->typeSizes[file_category::rawValue(c->category)] += c->sizeOnDisk;

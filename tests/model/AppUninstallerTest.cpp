@@ -34,7 +34,8 @@ LibraryListing listing(const std::string& label, const Names& names) {
     LibraryListing l{label, {}};
     for (std::string n : names) {
         std::string path = "/h/" + label + "/" + n;
-        for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : n)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         l.entries.emplace_back(path, n);
     }
     return l;
@@ -44,7 +45,8 @@ LibraryListing listing(const std::string& label, const Names& names) {
 Names urlsOf(const InstalledApp& a) {
     Names out;
     for (const auto& g : a.leftovers)
-        for (const auto& u : g.urls) out.push_back(g.category + ":" + fs::path(u).filename().string());
+        for (const auto& u : g.urls)
+            out.push_back(g.category + ":" + fs::path(u).filename().string());
     return out;
 }
 
@@ -66,7 +68,8 @@ TEST(AppUninstallerMatching, IdentifierOrSpacelessNameInListingOrder) {
     };
     InstalledApp a = matchLeftovers(app("com.example.Editor", "Text Editor"), listings, fakeSize);
     ASSERT_EQ(a.leftovers.size(), 2u); // a listing without a match gives no group
-    EXPECT_EQ(urlsOf(a), (Names{"Caches:TextEditor", "Caches:com.example.editor.plist", "Logs:com.example.Editor"}));
+    EXPECT_EQ(urlsOf(a),
+              (Names{"Caches:TextEditor", "Caches:com.example.editor.plist", "Logs:com.example.Editor"}));
     EXPECT_EQ(a.leftovers[0].totalSize, 1000 + 10 + 1000 + 24);
 }
 
@@ -86,7 +89,9 @@ TEST(AppUninstallerMatching, EmptyShortKeysAndSharedEntriesMatchNothing) {
         {"", "K D E", {"Preferences:kde"}},
         {"", "ÉD-Files", {"Preferences:éd-files"}}, // lower-cased beyond ASCII
     };
-    for (const auto& c : cases) EXPECT_EQ(urlsOf(matchLeftovers(app(c.id, c.name), {entries}, fakeSize)), c.matched) << c.id << "/" << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(urlsOf(matchLeftovers(app(c.id, c.name), {entries}, fakeSize)), c.matched)
+            << c.id << "/" << c.name;
 
     for (std::string shared : {"trash", "autostart", "mimeapps.list"})
         EXPECT_FALSE(matchesLeftover(shared, shared, shared)) << shared;
@@ -99,10 +104,16 @@ TEST(AppUninstallerInfo, SplitsVersionAndArchitectureFromTheFileName) {
         const char* name;
         const char* version;
     } cases[] = {
-        {"Text-Editor-1.2.3-x86_64", "Text-Editor", "1.2.3"}, {"App_v2.0.1_amd64", "App", "2.0.1"},
-        {"Editor-1.2.3-beta.1-aarch64", "Editor", "1.2.3-beta.1"}, {"Editor-1.2.3-2", "Editor", "1.2.3-2"},
-        {"App-2-Pro-1.0", "App-2-Pro", "1.0"}, {"Tool-v5", "Tool", "5"}, {"Tool.x86_64", "Tool", ""},
-        {"Word Processor 3.1", "Word Processor", "3.1"}, {"Plain", "Plain", ""}, {"x64", "x64", ""},
+        {"Text-Editor-1.2.3-x86_64", "Text-Editor", "1.2.3"},
+        {"App_v2.0.1_amd64", "App", "2.0.1"},
+        {"Editor-1.2.3-beta.1-aarch64", "Editor", "1.2.3-beta.1"},
+        {"Editor-1.2.3-2", "Editor", "1.2.3-2"},
+        {"App-2-Pro-1.0", "App-2-Pro", "1.0"},
+        {"Tool-v5", "Tool", "5"},
+        {"Tool.x86_64", "Tool", ""},
+        {"Word Processor 3.1", "Word Processor", "3.1"},
+        {"Plain", "Plain", ""},
+        {"x64", "x64", ""},
         {"2048", "2048", ""},
     };
     for (const auto& c : cases) {
@@ -124,18 +135,23 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
     };
     // Listed: the first three. Not: wrong suffix, no stem, in a subfolder, not executable, a folder, a link.
     fs::path editor = appImage("Text-Editor-1.2.3-x86_64.AppImage");
-    for (const char* name : {"Plain.AppImage", "Viewer-0.9.AppImage", "lower.appimage", ".AppImage", "nested/Deep.AppImage"})
+    for (const char* name :
+         {"Plain.AppImage", "Viewer-0.9.AppImage", "lower.appimage", ".AppImage", "nested/Deep.AppImage"})
         appImage(name);
     appImage("NotExecutable.AppImage", fs::perms::owner_read | fs::perms::owner_write);
     fs::create_directories(folder / "Folder.AppImage");
     fs::create_symlink(editor, folder / "Link.AppImage");
 
     fs::path entries = user.dataHome() + "/applications";
-    writeFileText(entries / "com.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=Text Editor\n"
-                                                          "X-AppImage-Version=1.3.0\nExec=\"" + editor.string() + "\" %U\n");
+    writeFileText(entries / "com.example.Editor.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Text Editor\n"
+                  "X-AppImage-Version=1.3.0\nExec=\"" +
+                      editor.string() + "\" %U\n");
     // Launches the viewer through a path with ".." in it, and gives no version of its own.
-    writeFileText(entries / "appimagekit-viewer.desktop", "[Desktop Entry]\nType=Application\nName=Image Viewer\n"
-                                                          "Exec=env X=1 " + folder.string() + "/../Applications/Viewer-0.9.AppImage\n");
+    writeFileText(entries / "appimagekit-viewer.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Image Viewer\n"
+                  "Exec=env X=1 " +
+                      folder.string() + "/../Applications/Viewer-0.9.AppImage\n");
 
     Environment env = userEnvironment(fakeSize);
     auto listed = listApps(applicationsFolder(env), env);
@@ -176,10 +192,10 @@ TEST(AppUninstallerLoad, AttachesLeftoversFromEachFolderOnceWithoutSharedEntries
         writeFileText(home / name, "x");
         fs::permissions(home / name, fs::perms::owner_all);
     }
-    for (const char* file : {".cache/text-editor/blob", ".config/text-editor.conf", ".config/mimeapps.list",
-                             ".config/autostart/x", ".local/share/text-editor/x", ".local/share/Trash/files/x",
-                             ".local/share/trash-cli/x", ".local/state/text-editor/x",
-                             ".var/app/org.example.TextEditor/x"})
+    for (const char* file :
+         {".cache/text-editor/blob", ".config/text-editor.conf", ".config/mimeapps.list",
+          ".config/autostart/x", ".local/share/text-editor/x", ".local/share/Trash/files/x",
+          ".local/share/trash-cli/x", ".local/state/text-editor/x", ".var/app/org.example.TextEditor/x"})
         writeFileText(home / file, "x");
     auto loaded = loadSorted();
     ASSERT_EQ(loaded.size(), 2u);
@@ -195,13 +211,16 @@ TEST(AppUninstallerLoad, AttachesLeftoversFromEachFolderOnceWithoutSharedEntries
     user.set("XDG_CACHE_HOME", home / ".text-editor-cache");
     writeFileText(home / ".text-editor-cache/text-editor/blob", "x");
     writeFileText(home / "text-editor-notes/x", "x");
-    EXPECT_EQ(urlsOf(loadSorted()[0]), (Names{"Caches:text-editor", "Preferences:text-editor.conf", "Logs:text-editor-notes"}));
+    EXPECT_EQ(urlsOf(loadSorted()[0]),
+              (Names{"Caches:text-editor", "Preferences:text-editor.conf", "Logs:text-editor-notes"}));
 }
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {
     std::vector<int> input(1000);
     std::iota(input.begin(), input.end(), 0);
-    auto out = parallelMap(input, [](int v) { return v % 3 == 0 ? std::optional<int>(v * 2) : std::nullopt; });
+    auto out =
+        parallelMap(input, [](int v) { return v % 3 == 0 ? std::optional<int>(v * 2) : std::nullopt; });
     ASSERT_EQ(out.size(), 334u);
-    for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], static_cast<int>(i) * 6);
+    for (size_t i = 0; i < out.size(); ++i)
+        EXPECT_EQ(out[i], static_cast<int>(i) * 6);
 }

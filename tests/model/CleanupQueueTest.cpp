@@ -14,7 +14,7 @@ using Paths = std::vector<std::string>;
 namespace {
 
 class CleanupQueueTest : public ::testing::Test {
-protected:
+  protected:
     std::string at(const std::string& relative) const { return (temp.path() / relative).string(); }
 
     TempDir temp;
@@ -35,9 +35,11 @@ TEST_F(CleanupQueueTest, StagingKeepsOneItemPerPlaceAndRefusesRelativePathsAndGr
     EXPECT_TRUE(queue.add(folder, "Staged from Explore"));
     EXPECT_FALSE(queue.add(folder, "again"));
     EXPECT_TRUE(queue.add(file, "Duplicate"));
-    EXPECT_FALSE(queue.add(tree->categoryGroups(tree->root())->children()[0], "group")); // its path is a title
+    EXPECT_FALSE(
+        queue.add(tree->categoryGroups(tree->root())->children()[0], "group")); // its path is a title
     // With and without the trailing slash it is one folder; a path repeated in one call is staged once.
-    EXPECT_EQ(queue.addAll({{at("x/a/"), 1}, {at("x/d"), 7}, {at("x/d"), 7}, {"x/relative", 9}}, "Quick win"), 1);
+    EXPECT_EQ(queue.addAll({{at("x/a/"), 1}, {at("x/d"), 7}, {at("x/d"), 7}, {"x/relative", 9}}, "Quick win"),
+              1);
     EXPECT_EQ(queue.totalSize(), 4096 + 4096 + 7);
     EXPECT_EQ(changes, 3);
     queue.remove(at("x/d/"));
@@ -46,7 +48,8 @@ TEST_F(CleanupQueueTest, StagingKeepsOneItemPerPlaceAndRefusesRelativePathsAndGr
 }
 
 TEST_F(CleanupQueueTest, FoldersGoFirstVanishedItemsCountAsMovedAndSecondAttemptsAreJudgedByExistence) {
-    for (const char* name : {"x/a/b", "x/ab", "x/c", "y/d/e", "stuck", "later"}) temp.writeFile(name, 1);
+    for (const char* name : {"x/a/b", "x/ab", "x/c", "y/d/e", "stuck", "later"})
+        temp.writeFile(name, 1);
     auto result = CleanupQueue::moveToTrashBlocking(
         {at("x/a/b"), at("x/ab"), at("x/a/"), at("gone"), "relative", at("x/c"), at("x/c")}, *fake);
     // Shortest first: the folder before its file, which goes with it without a call of its own. The
@@ -66,7 +69,8 @@ TEST_F(CleanupQueueTest, FoldersGoFirstVanishedItemsCountAsMovedAndSecondAttempt
 }
 
 TEST_F(CleanupQueueTest, ItemsStagedWhileAMoveRunsSurviveIt) {
-    for (const char* name : {"one", "two", "staged-later"}) temp.writeFile(name, 1);
+    for (const char* name : {"one", "two", "staged-later"})
+        temp.writeFile(name, 1);
     fake->refuse(at("two"));
     fake->hold = true;
     CleanupQueue queue(nullptr, fake);
@@ -86,7 +90,8 @@ TEST_F(CleanupQueueTest, ACallbackWhoseContextWentAwayIsNotCalled) {
     temp.writeFile("f", 1);
     bool called = false;
     auto* context = new QObject;
-    CleanupQueue::moveToTrash({at("f")}, context, [&](const CleanupQueue::TrashResult&) { called = true; }, fake);
+    CleanupQueue::moveToTrash(
+        {at("f")}, context, [&](const CleanupQueue::TrashResult&) { called = true; }, fake);
     delete context;
     EXPECT_TRUE(QTest::qWaitFor([&] { return !std::filesystem::exists(at("f")); }, 20000));
     QTest::qWait(100);

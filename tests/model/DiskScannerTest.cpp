@@ -25,7 +25,7 @@ std::shared_ptr<ScanTree> scanWith(const std::string& path, int threads,
 }
 
 int64_t blocksOf(const fs::path& p) {
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(::lstat(p.c_str(), &st), 0) << p;
     return st.st_blocks * 512;
 }
@@ -34,12 +34,14 @@ int64_t blocksOf(const fs::path& p) {
 void expectStableTies(const FileNode* folder, const fs::path& onDisk) {
     std::map<std::string, size_t, std::less<>> rank;
     DIR* dir = ::opendir(onDisk.c_str());
-    while (dirent* e = ::readdir(dir)) rank.emplace(e->d_name, rank.size());
+    while (dirent* e = ::readdir(dir))
+        rank.emplace(e->d_name, rank.size());
     ::closedir(dir);
     auto kids = folder->children();
     for (size_t i = 1; i < kids.size(); ++i)
         if (kids[i - 1]->sizeOnDisk == kids[i]->sizeOnDisk) {
-            EXPECT_LT(rank.find(kids[i - 1]->name())->second, rank.find(kids[i]->name())->second) << kids[i]->name();
+            EXPECT_LT(rank.find(kids[i - 1]->name())->second, rank.find(kids[i]->name())->second)
+                << kids[i]->name();
         }
 }
 
@@ -51,7 +53,8 @@ TEST(DiskScanner, BuildsTheTreeOfAFolderWithSizesStampsAndCategories) {
     dir.writeFile("a/b/c/deep.mp4", 20000);
     dir.makeDir("a/b/empty");
     dir.writeFile("zero.bin", 0);
-    timespec deep[2] = {{1'700'000'000, 0}, {1'700'000'000, 0}}, empty[2] = {{1'650'000'000, 0}, {1'650'000'000, 0}};
+    timespec deep[2] = {{1'700'000'000, 0}, {1'700'000'000, 0}},
+             empty[2] = {{1'650'000'000, 0}, {1'650'000'000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() / "a/b/c/deep.mp4").c_str(), deep, 0), 0);
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path() / "a/b/empty").c_str(), empty, 0), 0);
 
@@ -65,7 +68,7 @@ TEST(DiskScanner, BuildsTheTreeOfAFolderWithSizesStampsAndCategories) {
     for (const char* relative : {"a/one.txt", "a/b/c/deep.mp4", "zero.bin"}) {
         const FileNode* node = findNode(root, relative);
         ASSERT_NE(node, nullptr) << relative;
-        struct stat st{};
+        struct stat st {};
         ::lstat((dir.path() / relative).c_str(), &st);
         EXPECT_EQ(node->logicalSize, st.st_size) << relative;
         EXPECT_EQ(node->sizeOnDisk, st.st_blocks * 512) << relative;
@@ -103,7 +106,8 @@ TEST(DiskScanner, LinksAreNeverFollowedAndHardLinksCountOnceForTheSmallestPath) 
             auto tree = scanWith(dir.str(), threads);
             const FileNode* root = tree->root();
             EXPECT_LT(root->sizeOnDisk, 1 << 20) << threads;
-            for (const char* link : {"to-folder", "to-file", "dangling"}) EXPECT_EQ(findNode(root, link), nullptr);
+            for (const char* link : {"to-folder", "to-file", "dangling"})
+                EXPECT_EQ(findNode(root, link), nullptr);
             const FileNode* h = findNode(root, "h");
             EXPECT_EQ(findNode(h, "a/z/link.bin")->sizeOnDisk, blocks);
             EXPECT_EQ(findNode(h, "b/data.bin")->sizeOnDisk, 0);
@@ -113,7 +117,8 @@ TEST(DiskScanner, LinksAreNeverFollowedAndHardLinksCountOnceForTheSmallestPath) 
             expectRolledUp(root);
         }
     // The size of one item counts files at any depth, without following links.
-    EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "d0").string()), findNode(scanWith(dir.str(), 2)->root(), "d0")->sizeOnDisk);
+    EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "d0").string()),
+              findNode(scanWith(dir.str(), 2)->root(), "d0")->sizeOnDisk);
     EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "h/solo.bin").string()), solo);
     EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "to-folder").string()), 0);
     EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "missing").string()), 0);
@@ -122,12 +127,16 @@ TEST(DiskScanner, LinksAreNeverFollowedAndHardLinksCountOnceForTheSmallestPath) 
 TEST(DiskScanner, FilesInsideAppBundlesAreApplications) {
     TempDir dir;
     const std::pair<const char*, FileCategory> files[] = {
-        {"Foo.app/Contents/icon.png", FileCategory::application}, {"MyApp.App/notes.txt", FileCategory::application},
-        {"app/picture.png", FileCategory::image}, {"Tool.app", FileCategory::other}, // a file named like a bundle
+        {"Foo.app/Contents/icon.png", FileCategory::application},
+        {"MyApp.App/notes.txt", FileCategory::application},
+        {"app/picture.png", FileCategory::image},
+        {"Tool.app", FileCategory::other}, // a file named like a bundle
         {"Bundle.APP/Contents/data.json", FileCategory::application}};
-    for (auto [path, category] : files) dir.writeFile(path, 10);
+    for (auto [path, category] : files)
+        dir.writeFile(path, 10);
     auto tree = scanWith(dir.str(), 2);
-    for (auto [path, category] : files) EXPECT_EQ(findNode(tree->root(), path)->category, category) << path;
+    for (auto [path, category] : files)
+        EXPECT_EQ(findNode(tree->root(), path)->category, category) << path;
     // A scan that starts at a bundle classifies everything in it as an application.
     auto bundle = scanWith((dir.path() / "Bundle.APP").string(), 2);
     EXPECT_EQ(findNode(bundle->root(), "Contents/data.json")->category, FileCategory::application);
@@ -143,7 +152,7 @@ TEST(DiskScanner, NonUtf8NamesKeepBytesAndPathsThatReachTheFile) {
         const FileNode* node = findNode(tree->root(), relative);
         ASSERT_NE(node, nullptr);
         EXPECT_EQ(node->logicalSize, size);
-        struct stat st{};
+        struct stat st {};
         EXPECT_EQ(::lstat(node->path().c_str(), &st), 0);
     }
 }
@@ -152,8 +161,10 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
     TempDir dir;
     std::set<std::string> names;
     for (int i = 0; i < 3200; ++i) // equal sizes galore, for the order of ties
-        dir.writeFile("big/" + *names.insert("entry-" + std::to_string(i)).first, static_cast<size_t>(i % 5) * 1500);
-    for (int i = 0; i < 10; ++i) dir.writeFile("big/" + *names.insert("sub" + std::to_string(i)).first + "/in.txt", 100);
+        dir.writeFile("big/" + *names.insert("entry-" + std::to_string(i)).first,
+                      static_cast<size_t>(i % 5) * 1500);
+    for (int i = 0; i < 10; ++i)
+        dir.writeFile("big/" + *names.insert("sub" + std::to_string(i)).first + "/in.txt", 100);
     auto reference = scanWith(dir.str(), 1);
     auto shortReads = std::make_shared<FaultyDirectoryReader>();
     shortReads->maxBytesPerRead = 4096; // folders start inline and turn large part-way
@@ -162,7 +173,8 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
             auto tree = scanWith(dir.str(), threads, reader);
             const FileNode* big = findNode(tree->root(), "big");
             std::multiset<std::string> seen;
-            for (const FileNode* child : big->children()) seen.emplace(child->name());
+            for (const FileNode* child : big->children())
+                seen.emplace(child->name());
             EXPECT_EQ(seen, std::multiset<std::string>(names.begin(), names.end()));
             EXPECT_EQ(big->fileCount(), 3210);
             EXPECT_EQ(big->logicalSize, reference->root()->logicalSize);
@@ -176,15 +188,19 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
 // eight different samples.
 TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
     TempDir dir;
-    for (const char* f : {"locked/secret.txt", "onlyDenied/x/a.txt", "gone/c.txt", "open/d.txt"}) dir.writeFile(f, 5000);
-    for (int i = 0; i < 100; ++i) dir.writeFile("many/file" + std::to_string(i), 10);
+    for (const char* f : {"locked/secret.txt", "onlyDenied/x/a.txt", "gone/c.txt", "open/d.txt"})
+        dir.writeFile(f, 5000);
+    for (int i = 0; i < 100; ++i)
+        dir.writeFile("many/file" + std::to_string(i), 10);
     auto reader = std::make_shared<FaultyDirectoryReader>();
     reader->maxBytesPerRead = 1024;
     reader->laterReadErrors[dir.str() + "/many"] = EACCES;
     reader->openErrors[dir.str() + "/gone"] = ENOENT; // vanished: kept, not counted
     std::set<std::string> unreadable{dir.str() + "/locked", dir.str() + "/onlyDenied/x"};
-    for (int i = 0; i < 6; ++i) unreadable.insert(dir.makeDir("more/f" + std::to_string(i)).string());
-    for (const auto& path : unreadable) reader->openErrors[path] = path.ends_with("/x") ? EPERM : EACCES;
+    for (int i = 0; i < 6; ++i)
+        unreadable.insert(dir.makeDir("more/f" + std::to_string(i)).string());
+    for (const auto& path : unreadable)
+        reader->openErrors[path] = path.ends_with("/x") ? EPERM : EACCES;
     unreadable.insert(dir.str() + "/many");
 
     DiskScanner scanner(reader);
@@ -199,7 +215,8 @@ TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
     EXPECT_EQ(scanner.unreadableCount(), 9);
     std::vector<std::string> samples = scanner.unreadableSamples();
     EXPECT_EQ(std::set<std::string>(samples.begin(), samples.end()).size(), 8u);
-    for (const auto& s : samples) EXPECT_TRUE(unreadable.count(s)) << s;
+    for (const auto& s : samples)
+        EXPECT_TRUE(unreadable.count(s)) << s;
 
     // A denied root is counted once with its own path; a missing root counts nothing.
     auto rootDenied = std::make_shared<FaultyDirectoryReader>();
@@ -215,7 +232,8 @@ TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
 TEST(DiskScanner, CancellationDrainsAndReturnsARolledUpPartialTree) {
     TempDir dir;
     for (int i = 0; i < 30; ++i)
-        for (int j = 0; j < 4; ++j) dir.writeFile("f" + std::to_string(i) + "/g/file" + std::to_string(j), 2000);
+        for (int j = 0; j < 4; ++j)
+            dir.writeFile("f" + std::to_string(i) + "/g/file" + std::to_string(j), 2000);
     auto reader = std::make_shared<FaultyDirectoryReader>();
     DiskScanner scanner(reader);
     std::atomic<int> opened = 0;

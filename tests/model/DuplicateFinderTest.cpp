@@ -1,5 +1,5 @@
-#include "model/DiskScanner.h"
 #include "model/DuplicateFinder.h"
+#include "model/DiskScanner.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -21,14 +21,16 @@ namespace {
 
 std::string names(const DuplicateFinder::Group& g) {
     std::string out;
-    for (const FileNode* f : g.files) out += (out.empty() ? "" : " ") + std::string(f->name());
+    for (const FileNode* f : g.files)
+        out += (out.empty() ? "" : " ") + std::string(f->name());
     return out;
 }
 
 // Runs the search with a time limit: a search that blocks on a pipe must fail the test, not hang it.
 std::vector<DuplicateFinder::Group> findWithTimeLimit(const std::shared_ptr<ScanTree>& tree,
                                                       DuplicateFinder::Stats* stats = nullptr) {
-    auto future = std::async(std::launch::async, [&] { return DuplicateFinder::find(tree, nullptr, stats, 4); });
+    auto future =
+        std::async(std::launch::async, [&] { return DuplicateFinder::find(tree, nullptr, stats, 4); });
     if (future.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
         ADD_FAILURE() << "the duplicate search hung";
         std::_Exit(1);
@@ -36,7 +38,9 @@ std::vector<DuplicateFinder::Group> findWithTimeLimit(const std::shared_ptr<Scan
     return future.get();
 }
 
-std::shared_ptr<ScanTree> scan(const TempDir& dir) { return DiskScanner().scan(dir.str()); }
+std::shared_ptr<ScanTree> scan(const TempDir& dir) {
+    return DiskScanner().scan(dir.str());
+}
 
 } // namespace
 
@@ -48,8 +52,11 @@ TEST(DuplicateFinderTest, HashFileReadsOnlyWhatIsAsked) {
     std::vector<unsigned char> buffer(1 << 16);
     auto hex = [&](const fs::path& p, int64_t size, std::optional<int64_t> limit) {
         auto digest = DuplicateFinder::hashFile(p, size, limit, buffer);
-        return digest ? QByteArray(reinterpret_cast<const char*>(digest->digest.data()), digest->digest.size()).toHex().toStdString()
-                      : std::string("none");
+        return digest
+                   ? QByteArray(reinterpret_cast<const char*>(digest->digest.data()), digest->digest.size())
+                         .toHex()
+                         .toStdString()
+                   : std::string("none");
     };
     EXPECT_EQ(hex(f, 6, 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"); // "abc"
     EXPECT_EQ(hex(f, 6, std::nullopt), "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721");
@@ -63,11 +70,15 @@ TEST(DuplicateFinderTest, PartialPassBoundaryAndLargestWasteFirst) {
     EXPECT_TRUE(findWithTimeLimit(scan(temp)).empty()); // no files, no groups
 
     const std::string k64(65'536, 'a');
-    for (const char* name : {"exact1", "exact2"}) writeFileText(temp.path() / name, k64);
-    for (const char* name : {"over1", "over2"}) writeFileText(temp.path() / name, k64 + "z");
+    for (const char* name : {"exact1", "exact2"})
+        writeFileText(temp.path() / name, k64);
+    for (const char* name : {"over1", "over2"})
+        writeFileText(temp.path() / name, k64 + "z");
     writeFileText(temp.path() / "over3", k64 + "y"); // same first 65,536 bytes, differs after
-    for (const char* name : {"empty1", "empty2"}) writeFileText(temp.path() / name, "");
-    for (const char* name : {"t1", "t2", "t3"}) writeFileText(temp.path() / "three" / name, std::string(1000, 't'));
+    for (const char* name : {"empty1", "empty2"})
+        writeFileText(temp.path() / name, "");
+    for (const char* name : {"t1", "t2", "t3"})
+        writeFileText(temp.path() / "three" / name, std::string(1000, 't'));
     writeFileText(temp.path() / "unique", std::string(1000, 'u')); // same size as the three, other content
     DuplicateFinder::Stats stats;
     auto tree = scan(temp); // groups point into it: keep it alive
@@ -92,8 +103,10 @@ TEST(DuplicateFinderTest, PartialPassBoundaryAndLargestWasteFirst) {
 TEST(DuplicateFinderTest, FilesChangedSinceTheScanAreDropped) {
     TempDir temp;
     const std::string small(3000, 's'), big(200'000, 'b');
-    for (const char* name : {"a", "b", "c", "d"}) writeFileText(temp.path() / "small" / name, small);
-    for (const char* name : {"a", "b", "c", "d"}) writeFileText(temp.path() / "big" / name, big);
+    for (const char* name : {"a", "b", "c", "d"})
+        writeFileText(temp.path() / "small" / name, small);
+    for (const char* name : {"a", "b", "c", "d"})
+        writeFileText(temp.path() / "big" / name, big);
     auto tree = scan(temp);
 
     // After the scan: one removed, one replaced by a pipe nobody writes to, one by a link to an

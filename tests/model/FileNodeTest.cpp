@@ -12,7 +12,8 @@ constexpr double kDay = 86400;
 
 std::vector<std::string> names(std::span<FileNode* const> nodes) {
     std::vector<std::string> out;
-    for (const FileNode* n : nodes) out.emplace_back(n->name());
+    for (const FileNode* n : nodes)
+        out.emplace_back(n->name());
     return out;
 }
 
@@ -51,7 +52,8 @@ TEST(TreeRollUp, SumsCountsStampsAndCategoriesOnEveryFolder) {
     t.file(unknown, "nostamp", 4);
     for (int i = 0; i < 4; ++i) {
         FileNode* branch = t.folder(root, "branch" + std::to_string(i), 1);
-        for (int j = 0; j < 4; ++j) t.file(t.folder(branch, "leaf" + std::to_string(j), 1), "f", i * 10 + j, FileCategory::video, 50);
+        for (int j = 0; j < 4; ++j)
+            t.file(t.folder(branch, "leaf" + std::to_string(j), 1), "f", i * 10 + j, FileCategory::video, 50);
     }
     t.attach();
     EXPECT_TRUE(root->topCategories(3).empty()); // not rolled up yet
@@ -66,7 +68,8 @@ TEST(TreeRollUp, SumsCountsStampsAndCategoriesOnEveryFolder) {
     EXPECT_DOUBLE_EQ(unknown->modifiedStamp, 250); // children of unknown time: its own time
     EXPECT_DOUBLE_EQ(root->modifiedStamp, 300);
     EXPECT_EQ(a->dominantCategory(), FileCategory::image); // a tie: the lower category wins
-    EXPECT_EQ(a->topCategories(3), (std::vector<FileCategory>{FileCategory::image, FileCategory::document, FileCategory::video}));
+    EXPECT_EQ(a->topCategories(3),
+              (std::vector<FileCategory>{FileCategory::image, FileCategory::document, FileCategory::video}));
     EXPECT_EQ(empty->dominantCategory(), FileCategory::other);
     EXPECT_TRUE(empty->topCategories(3).empty());
 
@@ -78,7 +81,8 @@ TEST(TreeRollUp, SumsCountsStampsAndCategoriesOnEveryFolder) {
 TEST(TreeRollUp, VeryDeepTreesNeedNoRecursion) {
     TreeBuilder b("/deep");
     FileNode* node = b.root();
-    for (int i = 0; i < 50000; ++i) node = b.folder(node, "d");
+    for (int i = 0; i < 50000; ++i)
+        node = b.folder(node, "d");
     FileNode* leaf = b.file(node, "f", 512);
     b.attach();
     rollUpTree(b.root(), 8);
@@ -128,16 +132,19 @@ TEST(Regroupings, LargeGroupsHoldEveryFileInWalkOrderSortedLargestFirst) {
         for (const FileNode* group : groups->children()) {
             std::vector<FileNode*> files = t.root()->allFiles();
             std::erase_if(files, [&](const FileNode* f) { return !inGroup(f, group); });
-            std::stable_sort(files.begin(), files.end(),
-                             [](const FileNode* x, const FileNode* y) { return x->sizeOnDisk > y->sizeOnDisk; });
+            std::stable_sort(files.begin(), files.end(), [](const FileNode* x, const FileNode* y) {
+                return x->sizeOnDisk > y->sizeOnDisk;
+            });
             EXPECT_TRUE(std::ranges::equal(group->children(), files)) << group->name();
             int64_t bytes = 0;
-            for (const FileNode* f : files) bytes += f->sizeOnDisk;
+            for (const FileNode* f : files)
+                bytes += f->sizeOnDisk;
             EXPECT_EQ(group->sizeOnDisk, bytes) << group->name();
             EXPECT_EQ(group->fileCount(), int64_t(files.size())) << group->name();
         }
     };
-    expect(t.tree->categoryGroups(t.root()), [](const FileNode* f, const FileNode* g) { return f->category == g->dominantCategory(); });
+    expect(t.tree->categoryGroups(t.root()),
+           [](const FileNode* f, const FileNode* g) { return f->category == g->dominantCategory(); });
     expect(t.tree->ageGroups(t.root(), now), [&](const FileNode* f, const FileNode* g) {
         return kAgeSections[ageSectionIndex(f->modifiedStamp, now)].title == g->name();
     });
@@ -145,9 +152,14 @@ TEST(Regroupings, LargeGroupsHoldEveryFileInWalkOrderSortedLargestFirst) {
 
 TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
     const double now = 1'800'000'000;
-    const std::pair<double, int> sections[] = {{0, 5},          {now - 7 * kDay - 1, 1}, {now - 7 * kDay + 1, 0},
-                                               {now - 730 * kDay, 5}, {now - 729 * kDay, 4}, {now + 1000, 0}};
-    for (auto [when, section] : sections) EXPECT_EQ(ageSectionIndex(when, now), section) << when;
+    const std::pair<double, int> sections[] = {{0, 5},
+                                               {now - 7 * kDay - 1, 1},
+                                               {now - 7 * kDay + 1, 0},
+                                               {now - 730 * kDay, 5},
+                                               {now - 729 * kDay, 4},
+                                               {now + 1000, 0}};
+    for (auto [when, section] : sections)
+        EXPECT_EQ(ageSectionIndex(when, now), section) << when;
 
     TestTree t("/t");
     t.file(t.root(), "ancient", 900, FileCategory::other, now - 800 * kDay);

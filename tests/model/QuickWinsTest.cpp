@@ -15,7 +15,8 @@ namespace {
 struct Wins {
     Wins(const std::string& root, std::initializer_list<std::pair<std::string, int64_t>> files) {
         TreeBuilder b(root);
-        for (const auto& [path, size] : files) b.fileAt(path, size);
+        for (const auto& [path, size] : files)
+            b.fileAt(path, size);
         tree = b.finish();
         list = QuickWins::analyze(tree->root(), {"/home/ann", "Downloads"});
     }
@@ -26,7 +27,8 @@ struct Wins {
     Paths paths(Kind kind) const {
         Paths out;
         if (const auto* c = find(kind))
-            for (const FileNode* n : c->matches) out.push_back(n->path());
+            for (const FileNode* n : c->matches)
+                out.push_back(n->path());
         return out;
     }
     std::shared_ptr<ScanTree> tree;
@@ -36,8 +38,10 @@ struct Wins {
 } // namespace
 
 TEST(QuickWinsTest, DownloadsOnlyDirectlyInHome) {
-    Wins wins("/", {{"home/ann/Downloads/a.zip", 100}, {"home/ann/Downloads/b.pdf", 100},
-                    {"home/ann/Downloads/sub/c.txt", 100}, {"home/ann/Documents/Downloads/d.txt", 100},
+    Wins wins("/", {{"home/ann/Downloads/a.zip", 100},
+                    {"home/ann/Downloads/b.pdf", 100},
+                    {"home/ann/Downloads/sub/c.txt", 100},
+                    {"home/ann/Documents/Downloads/d.txt", 100},
                     {"mnt/Downloads/e.txt", 100}});
     EXPECT_EQ(wins.paths(Kind::downloads), Paths{"/home/ann/Downloads"});
     EXPECT_EQ(wins.find(Kind::downloads)->itemCount, 3); // direct entries, not files below
@@ -48,30 +52,44 @@ TEST(QuickWinsTest, DownloadsOnlyDirectlyInHome) {
 }
 
 TEST(QuickWinsTest, CachesAndLogs) {
-    Wins wins("/", {{"Library/Caches/x", 1000}, {"home/ann/Library/Caches/y", 500},
-                    {"home/ann/Library/Caches/nested/Library/Caches/z", 50}, // below a match: not listed again
-                    {"home/ann/Library/Logs/l1", 10}, {"home/ann/Library/Logs/l2", 10},
-                    {"home/ann/Library/Containers/app/Data/Library/Caches/w", 20}, {"var/Logs/not-a-match", 5000},
-                    {"home/ann/.cache/fontconfig/f", 300}, {"home/ann/.cache/pip/p", 300},
-                    {"home/ann/src/.cache/not-a-match", 9000}, {"home/ann/Library/caches/wrong-case", 9000}});
-    EXPECT_EQ(wins.paths(Kind::caches), (Paths{"/Library/Caches", "/home/ann/.cache", "/home/ann/Library/Caches",
-                                               "/home/ann/Library/Logs",
-                                               "/home/ann/Library/Containers/app/Data/Library/Caches"}));
+    Wins wins("/",
+              {{"Library/Caches/x", 1000},
+               {"home/ann/Library/Caches/y", 500},
+               {"home/ann/Library/Caches/nested/Library/Caches/z", 50}, // below a match: not listed again
+               {"home/ann/Library/Logs/l1", 10},
+               {"home/ann/Library/Logs/l2", 10},
+               {"home/ann/Library/Containers/app/Data/Library/Caches/w", 20},
+               {"var/Logs/not-a-match", 5000},
+               {"home/ann/.cache/fontconfig/f", 300},
+               {"home/ann/.cache/pip/p", 300},
+               {"home/ann/src/.cache/not-a-match", 9000},
+               {"home/ann/Library/caches/wrong-case", 9000}});
+    EXPECT_EQ(wins.paths(Kind::caches),
+              (Paths{"/Library/Caches", "/home/ann/.cache", "/home/ann/Library/Caches",
+                     "/home/ann/Library/Logs", "/home/ann/Library/Containers/app/Data/Library/Caches"}));
     EXPECT_EQ(wins.find(Kind::caches)->itemCount, 1 + 2 + 2 + 2 + 1);
 }
 
 TEST(QuickWinsTest, DeveloperFoldersNestAsTheRulesSayAndLargeMediaIsTenMegabytes) {
     Wins wins("/home/ann", {{"web/node_modules/dep/node_modules/inner/i.js", 100},
-                            {"web/node_modules/dep/build/out.js", 200}, {"web/node_modules/dep/movie.mp4", 20'000'000},
-                            {"rust/target/debug/app", 300}, {"Library/Developer/CoreSimulator/Devices/d1", 1},
+                            {"web/node_modules/dep/build/out.js", 200},
+                            {"web/node_modules/dep/movie.mp4", 20'000'000},
+                            {"rust/target/debug/app", 300},
+                            {"Library/Developer/CoreSimulator/Devices/d1", 1},
                             {"Library/Developer/CoreSimulator/Caches/c1", 1},
-                            {"Library/Developer/Xcode/DerivedData/App-abc/x", 1}, {"Other/CoreSimulator/x", 1},
-                            {"Other/DerivedData/x", 1}, {"exact.png", 10'000'000}, {"just-under.jpg", 9'999'999},
-                            {"song.flac", 12'000'000}, {"disk.iso", 40'000'000}, {"notes.txt", 50'000'000}});
+                            {"Library/Developer/Xcode/DerivedData/App-abc/x", 1},
+                            {"Other/CoreSimulator/x", 1},
+                            {"Other/DerivedData/x", 1},
+                            {"exact.png", 10'000'000},
+                            {"just-under.jpg", 9'999'999},
+                            {"song.flac", 12'000'000},
+                            {"disk.iso", 40'000'000},
+                            {"notes.txt", 50'000'000}});
     EXPECT_EQ(wins.paths(Kind::nodeModules), Paths{"/home/ann/web/node_modules"});
-    EXPECT_EQ(wins.paths(Kind::buildArtifacts), (Paths{"/home/ann/rust/target", "/home/ann/web/node_modules/dep/build"}));
-    EXPECT_EQ(wins.paths(Kind::largeMedia), (Paths{"/home/ann/web/node_modules/dep/movie.mp4", "/home/ann/song.flac",
-                                                  "/home/ann/exact.png"}));
+    EXPECT_EQ(wins.paths(Kind::buildArtifacts),
+              (Paths{"/home/ann/rust/target", "/home/ann/web/node_modules/dep/build"}));
+    EXPECT_EQ(wins.paths(Kind::largeMedia), (Paths{"/home/ann/web/node_modules/dep/movie.mp4",
+                                                   "/home/ann/song.flac", "/home/ann/exact.png"}));
     EXPECT_EQ(wins.paths(Kind::simulators), Paths{"/home/ann/Library/Developer/CoreSimulator"});
     EXPECT_EQ(wins.find(Kind::simulators)->itemCount, 2);
     EXPECT_EQ(wins.paths(Kind::derivedData), Paths{"/home/ann/Library/Developer/Xcode/DerivedData"});
@@ -80,7 +98,8 @@ TEST(QuickWinsTest, DeveloperFoldersNestAsTheRulesSayAndLargeMediaIsTenMegabytes
 
 TEST(QuickWinsTest, CapOrderAndCounts) {
     TreeBuilder b("/src");
-    for (int i = 0; i < 1000; ++i) b.fileAt("p" + std::to_string(i) + "/node_modules/f", 1000 + (i % 500));
+    for (int i = 0; i < 1000; ++i)
+        b.fileAt("p" + std::to_string(i) + "/node_modules/f", 1000 + (i % 500));
     b.fileAt("a/dist/x", 400 * 1499 + 1); // one build folder, larger than the 400 kept node_modules together
     auto tree = b.finish();
     auto wins = QuickWins::analyze(tree->root(), {"/home/ann", "Downloads"});

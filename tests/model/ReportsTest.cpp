@@ -31,13 +31,20 @@ TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
     ZoneOverride zone("UTC");
     TreeBuilder b("/r");
     const std::tuple<const char*, int64_t, double> files[] = {
-        {"d7", 1, kNow - 7 * kDay}, {"d6", 2, kNow - 6.99 * kDay}, {"d365", 4, kNow - 365 * kDay},
-        {"d730", 8, kNow - 730 * kDay}, {"future", 16, kNow + 100 * kDay}, {"unknown", 32, 0},
-        {"old-1985", 64, 489'000'000}, {"untouched", 40'000'000, kNow - 365 * kDay},
-        {"too-small", 39'999'999, kNow - 400 * kDay}, {"too-young", 50'000'000, kNow - 364.9 * kDay},
+        {"d7", 1, kNow - 7 * kDay},
+        {"d6", 2, kNow - 6.99 * kDay},
+        {"d365", 4, kNow - 365 * kDay},
+        {"d730", 8, kNow - 730 * kDay},
+        {"future", 16, kNow + 100 * kDay},
+        {"unknown", 32, 0},
+        {"old-1985", 64, 489'000'000},
+        {"untouched", 40'000'000, kNow - 365 * kDay},
+        {"too-small", 39'999'999, kNow - 400 * kDay},
+        {"too-young", 50'000'000, kNow - 364.9 * kDay},
         {"bigger-untouched", 60'000'000, kNow - 1000 * kDay},
     };
-    for (const auto& [name, size, modified] : files) b.fileAt(name, size, modified);
+    for (const auto& [name, size, modified] : files)
+        b.fileAt(name, size, modified);
     auto tree = b.finish();
     AgeReport r = AgeReport::compute(tree->root(), kNow);
 
@@ -46,7 +53,8 @@ TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
     EXPECT_EQ(r.buckets[3], 50'000'000);
     EXPECT_EQ(r.buckets[4], 4 + 40'000'000 + 39'999'999);
     EXPECT_EQ(r.buckets[5], 8 + 64 + 60'000'000);
-    EXPECT_EQ(r.total, r.buckets[0] + r.buckets[1] + r.buckets[2] + r.buckets[3] + r.buckets[4] + r.buckets[5]);
+    EXPECT_EQ(r.total,
+              r.buckets[0] + r.buckets[1] + r.buckets[2] + r.buckets[3] + r.buckets[4] + r.buckets[5]);
     ASSERT_EQ(r.untouched.size(), 2u);
     EXPECT_EQ(r.untouched[0]->name(), "bigger-untouched"); // largest first
     EXPECT_EQ(r.untouchedTotal, 100'000'000);
@@ -56,16 +64,23 @@ TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
 TEST(AgeReportTest, TimesOutsideTheCalendarAreSafe) {
     ZoneOverride zone("UTC");
     TreeBuilder b("/r");
-    const double odd[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                          -std::numeric_limits<double>::infinity(), 1e300, -1e300, 9.3e18, -0.5, 253402300800.0};
+    const double odd[] = {std::numeric_limits<double>::quiet_NaN(),
+                          std::numeric_limits<double>::infinity(),
+                          -std::numeric_limits<double>::infinity(),
+                          1e300,
+                          -1e300,
+                          9.3e18,
+                          -0.5,
+                          253402300800.0};
     int i = 0;
-    for (double t : odd) b.fileAt("f" + std::to_string(i++), 1, t);
+    for (double t : odd)
+        b.fileAt("f" + std::to_string(i++), 1, t);
     auto tree = b.finish();
     AgeReport r = AgeReport::compute(tree->root(), kNow);
     EXPECT_EQ(r.total, 8);
-    EXPECT_EQ(r.buckets[0], 4);           // +inf, 1e300, 9.3e18 and year 10000 lie in the future
-    EXPECT_EQ(r.buckets[5], 4);           // NaN, -inf, -1e300, -0.5
-    ASSERT_EQ(r.months.size(), 1u);       // only year 10000 has a calendar month
+    EXPECT_EQ(r.buckets[0], 4);     // +inf, 1e300, 9.3e18 and year 10000 lie in the future
+    EXPECT_EQ(r.buckets[5], 4);     // NaN, -inf, -1e300, -0.5
+    ASSERT_EQ(r.months.size(), 1u); // only year 10000 has a calendar month
     EXPECT_EQ(r.months.begin()->first, 10000);
 }
 
@@ -87,11 +102,13 @@ TEST(AgeReportTest, MonthsAgreeWithLocalTime) {
             double t = when(random);
             if (i % 3 == 0) { // right at a local month boundary, or one second before it
                 tm start = local(t);
-                std::tie(start.tm_sec, start.tm_min, start.tm_hour, start.tm_mday, start.tm_isdst) = std::tuple(0, 0, 0, 1, -1);
+                std::tie(start.tm_sec, start.tm_min, start.tm_hour, start.tm_mday, start.tm_isdst) =
+                    std::tuple(0, 0, 0, 1, -1);
                 t = static_cast<double>(mktime(&start)) - (i % 2);
             }
             b.fileAt("f" + std::to_string(i), 1 + i, t);
-            if (tm l = local(t); l.tm_year + 1900 >= 1990) expected[l.tm_year + 1900][size_t(l.tm_mon)] += 1 + i;
+            if (tm l = local(t); l.tm_year + 1900 >= 1990)
+                expected[l.tm_year + 1900][size_t(l.tm_mon)] += 1 + i;
         }
         auto tree = b.finish();
         EXPECT_EQ(AgeReport::compute(tree->root(), kNow).months, expected) << tz;

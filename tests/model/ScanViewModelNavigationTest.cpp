@@ -11,11 +11,14 @@
 #include <thread>
 
 class ViewModelNavigationTest : public ScannedFolderTest {
-protected:
+  protected:
     void SetUp() override {
         ScannedFolderTest::SetUp();
-        for (auto [name, size] : {std::pair{"t/docs/report.txt", 5000}, {"t/docs/My_Report.md", 3000},
-                                  {"t/pics/a.jpg", 20000}, {"t/pics/Café.png", 9000}, {"t/notes.txt", 100}})
+        for (auto [name, size] : {std::pair{"t/docs/report.txt", 5000},
+                                  {"t/docs/My_Report.md", 3000},
+                                  {"t/pics/a.jpg", 20000},
+                                  {"t/pics/Café.png", 9000},
+                                  {"t/notes.txt", 100}})
             dir.writeFile(name, static_cast<size_t>(size));
         dir.makeDir("t/docs/empty");
         scanFolder();
@@ -24,16 +27,23 @@ protected:
 
 TEST_F(ViewModelNavigationTest, SelectEntersOnlyFoldersWithChildrenAndGoUpSelectsWhatWasLeft) {
     enum Action { select, goUp, reveal };
-    const std::tuple<Action, const char*, const char*, const char*> steps[] = { // action, node, current, selected
-        {select, "docs/empty", "", "docs/empty"}, {select, "notes.txt", "", "notes.txt"},
-        {select, "docs", "docs", "docs"},         {goUp, nullptr, "", "docs"},
+    const std::tuple<Action, const char*, const char*, const char*> steps[] = {
+        // action, node, current, selected
+        {select, "docs/empty", "", "docs/empty"},
+        {select, "notes.txt", "", "notes.txt"},
+        {select, "docs", "docs", "docs"},
+        {goUp, nullptr, "", "docs"},
         {goUp, nullptr, "", "docs"}, // at the root: nothing
-        {reveal, "pics/a.jpg", "pics", "pics/a.jpg"}, {reveal, "docs", "docs", "docs"},
+        {reveal, "pics/a.jpg", "pics", "pics/a.jpg"},
+        {reveal, "docs", "docs", "docs"},
     };
     for (auto [action, node, current, selected] : steps) {
-        if (action == select) vm->select(at(node));
-        else if (action == goUp) vm->goUp();
-        else vm->reveal(at(node));
+        if (action == select)
+            vm->select(at(node));
+        else if (action == goUp)
+            vm->goUp();
+        else
+            vm->reveal(at(node));
         EXPECT_EQ(vm->currentFolder(), at(current)) << action << " " << (node ? node : "");
         EXPECT_EQ(vm->selectedNode(), at(selected)) << action << " " << (node ? node : "");
     }
@@ -74,8 +84,10 @@ TEST_F(ViewModelNavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase
     };
     for (const auto& c : cases) {
         vm->setFilter(QString::fromUtf8(c.filter));
-        for (const char* n : c.matching) EXPECT_TRUE(vm->matchesFilter(at(n))) << c.filter << " " << n;
-        for (const char* n : c.others) EXPECT_FALSE(vm->matchesFilter(at(n))) << c.filter << " " << n;
+        for (const char* n : c.matching)
+            EXPECT_TRUE(vm->matchesFilter(at(n))) << c.filter << " " << n;
+        for (const char* n : c.others)
+            EXPECT_FALSE(vm->matchesFilter(at(n))) << c.filter << " " << n;
     }
 }
 
@@ -107,7 +119,8 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     std::thread editor([tree = vm->tree(), &locked, &release]() mutable {
         std::unique_lock lock(tree->mutex());
         locked = true;
-        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         lock.unlock();
         tree.reset();
     });

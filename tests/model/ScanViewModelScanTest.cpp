@@ -12,7 +12,9 @@ using Status = ScanViewModel::Status;
 
 namespace {
 
-QVariant stored(const char* key) { return QSettings("Brenwick", "Brenwick").value(key); }
+QVariant stored(const char* key) {
+    return QSettings("Brenwick", "Brenwick").value(key);
+}
 
 // Waits, without running the event loop, until the scanner's scan thread has let go of it (only
 // `holders` references remain): whatever the thread hands back is then already queued.
@@ -46,14 +48,16 @@ TEST_F(ViewModelTest, ThemeFromTheSystemUnlessOneIsStoredExactly) {
 }
 
 TEST_F(ViewModelTest, StartsWithStoredRecentsModeAndScanAndKeepsFiveRecentsWithoutRepeats) {
-    QSettings("Brenwick", "Brenwick").setValue("recentScans", QStringList{"/a", "/b", "/c", "/d", "/e", "/f"});
+    QSettings("Brenwick", "Brenwick")
+        .setValue("recentScans", QStringList{"/a", "/b", "/c", "/d", "/e", "/f"});
     qputenv("BRENWICK_MODE", "Mind Map");
     const std::string scanned = dir.makeDir("scanned").string();
     qputenv("BRENWICK_SCAN", scanned.c_str());
     auto vm = makeViewModel();
     EXPECT_EQ(vm->recents().size(), 6u); // all loaded; the cut to five waits for the next scan
     EXPECT_EQ(vm->mode(), VisualizationMode::mindMap);
-    EXPECT_EQ(vm->snapshotStore().directory(), std::string(std::getenv("XDG_DATA_HOME")) + "/Brenwick/Snapshots");
+    EXPECT_EQ(vm->snapshotStore().directory(),
+              std::string(std::getenv("XDG_DATA_HOME")) + "/Brenwick/Snapshots");
     EXPECT_EQ(vm->status(), Status::idle()); // the start-up scan waits for the event loop
     ASSERT_TRUE(waitForDone(*vm));
     EXPECT_EQ(vm->root()->path(), scanned);
@@ -73,7 +77,8 @@ TEST_F(ViewModelTest, StartsWithStoredRecentsModeAndScanAndKeepsFiveRecentsWitho
     }
     EXPECT_EQ(vm->recents(), expected); // "scanned" went, as the oldest
     QStringList storedPaths;
-    for (const auto& p : expected) storedPaths.append(QString::fromStdString(p));
+    for (const auto& p : expected)
+        storedPaths.append(QString::fromStdString(p));
     EXPECT_EQ(stored("recentScans").toStringList(), storedPaths);
 }
 
@@ -83,9 +88,12 @@ TEST_F(ViewModelTest, PublishesAScanWithTheStatusLast) {
     auto vm = makeViewModel();
     std::vector<std::string> log;
     const std::pair<void (ScanViewModel::*)(), const char*> watched[] = {
-        {&ScanViewModel::statusChanged, "status"},           {&ScanViewModel::rootChanged, "root"},
-        {&ScanViewModel::currentFolderChanged, "currentFolder"}, {&ScanViewModel::selectedNodeChanged, "selectedNode"},
-        {&ScanViewModel::quickWinsChanged, "quickWins"},     {&ScanViewModel::generationChanged, "generation"},
+        {&ScanViewModel::statusChanged, "status"},
+        {&ScanViewModel::rootChanged, "root"},
+        {&ScanViewModel::currentFolderChanged, "currentFolder"},
+        {&ScanViewModel::selectedNodeChanged, "selectedNode"},
+        {&ScanViewModel::quickWinsChanged, "quickWins"},
+        {&ScanViewModel::generationChanged, "generation"},
         {&ScanViewModel::scanDurationChanged, "scanDuration"}};
     for (const auto& [signal, name] : watched)
         QObject::connect(vm.get(), signal, [&log, name = name] { log.emplace_back(name); });
@@ -99,15 +107,16 @@ TEST_F(ViewModelTest, PublishesAScanWithTheStatusLast) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "status");
     std::erase(log, std::string("status"));
-    EXPECT_EQ(log, (std::vector<std::string>{"scanDuration", "generation", "root", "currentFolder", "selectedNode",
-                                             "quickWins"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"scanDuration", "generation", "root", "currentFolder",
+                                             "selectedNode", "quickWins"}));
     EXPECT_EQ(vm->status(), Status::done());
 }
 
 // A superseded scan publishes nothing: neither one whose result was already on its way, nor one still
 // running (which is cancelled); nor does the progress of the old scanner show.
 TEST_F(ViewModelTest, OnlyTheLatestScanPublishes) {
-    for (auto name : {"first/x", "held/a1", "held/a2", "held/a3", "held/slow/x", "second/b1", "second/slow/y"})
+    for (auto name :
+         {"first/x", "held/a1", "held/a2", "held/a3", "held/slow/x", "second/b1", "second/slow/y"})
         dir.writeFile(name, 4096);
     auto vm = makeViewModel();
     QSignalSpy roots(vm.get(), &ScanViewModel::rootChanged);

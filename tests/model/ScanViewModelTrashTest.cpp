@@ -23,7 +23,8 @@ ChildOrders childOrders(const FileNode* root) {
     return orders;
 }
 
-// The roll-up invariants, and children in the order a stable largest-first sort of their order `before` gives.
+// The roll-up invariants, and children in the order a stable largest-first sort of their order `before`
+// gives.
 void expectConsistent(const FileNode* root, const ChildOrders& before) {
     expectRolledUp(root);
     root->forEachNode([&](FileNode* node) {
@@ -40,13 +41,17 @@ void expectConsistent(const FileNode* root, const ChildOrders& before) {
 } // namespace
 
 class ViewModelTrashTest : public ScannedFolderTest {
-protected:
+  protected:
     void SetUp() override {
         ScannedFolderTest::SetUp();
         // Block multiples: after the edits mid (8 blocks) falls behind small (10) and ties with small2.
         char fill = 'a'; // every file different: no duplicates among them
-        for (auto [name, blocks] : {std::pair{"t/big/b.mov", 40}, {"t/mid/m1.txt", 30}, {"t/mid/deep/m2.jpg", 8},
-                                    {"t/small/s.jpg", 10}, {"t/small2/s2.txt", 8}, {"t/small2/inner/z.zip", 1}})
+        for (auto [name, blocks] : {std::pair{"t/big/b.mov", 40},
+                                    {"t/mid/m1.txt", 30},
+                                    {"t/mid/deep/m2.jpg", 8},
+                                    {"t/small/s.jpg", 10},
+                                    {"t/small2/s2.txt", 8},
+                                    {"t/small2/inner/z.zip", 1}})
             dir.writeFile(name, static_cast<size_t>(blocks) * 4096, fill++);
         dir.writeFile("t/loose.txt", 100);
         scanFolder();
@@ -124,7 +129,8 @@ TEST_F(ViewModelTrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
 }
 
 TEST_F(ViewModelTrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
-    for (const char* name : {"t/dups/a.bin", "t/dups/b.bin", "t/dups/c.bin"}) dir.writeFile(name, 50000, 'd');
+    for (const char* name : {"t/dups/a.bin", "t/dups/b.bin", "t/dups/c.bin"})
+        dir.writeFile(name, 50000, 'd');
     dir.writeFile("t/node_modules/pkg/index.js", 1000);
     scanAndWait(*vm, dir.str() + "/t");
     root = vm->root();
@@ -148,15 +154,18 @@ TEST_F(ViewModelTrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
 TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
     const std::string home = platform::homeFolder();
     writeFileText(home + "/Applications/Toolbench-1.2.AppImage", "x");
-    std::filesystem::permissions(home + "/Applications/Toolbench-1.2.AppImage", std::filesystem::perms::owner_all);
-    for (const char* leftover : {"/.cache/toolbench/a", "/.cache/toolbench-updates/b"}) writeFileText(home + leftover, "x");
+    std::filesystem::permissions(home + "/Applications/Toolbench-1.2.AppImage",
+                                 std::filesystem::perms::owner_all);
+    for (const char* leftover : {"/.cache/toolbench/a", "/.cache/toolbench-updates/b"})
+        writeFileText(home + leftover, "x");
     auto fresh = makeViewModel();
     fresh->refreshInstalledApps(false);
     WAIT_FOR(!fresh->isLoadingApps());
     const auto app = fresh->installedApps().at(0);
     ASSERT_EQ(app.leftovers.at(0).urls.size(), 2u);
     fresh->applyTrashed({app.leftovers[0].urls[0]});
-    EXPECT_EQ(fresh->installedApps().at(0).leftovers.at(0).urls, std::vector<std::string>{app.leftovers[0].urls[1]});
+    EXPECT_EQ(fresh->installedApps().at(0).leftovers.at(0).urls,
+              std::vector<std::string>{app.leftovers[0].urls[1]});
     fresh->applyTrashed({app.bundleURL});
     EXPECT_TRUE(fresh->installedApps().empty());
     for (const char* made : {"/Applications", "/.cache/toolbench", "/.cache/toolbench-updates"})
@@ -164,14 +173,19 @@ TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
 }
 
 class ViewModelUninstallTest : public ViewModelTest {
-protected:
+  protected:
     void SetUp() override {
         ViewModelTest::SetUp();
         app.bundleURL = dir.writeFile("home/Applications/Tool.AppImage", 4096).string();
-        app.leftovers.push_back({QUuid::createUuid(), "Caches", {dir.writeFile("home/.cache/tool/a", 10).string(),
-                                                                 dir.writeFile("home/.cache/tool-x/b", 10).string()}, 20});
-        app.leftovers.push_back({QUuid::createUuid(), "Preferences", {dir.writeFile("home/.config/tool.conf", 10).string()}, 10});
-        for (const auto& g : app.leftovers) all.insert(all.end(), g.urls.begin(), g.urls.end());
+        app.leftovers.push_back({QUuid::createUuid(),
+                                 "Caches",
+                                 {dir.writeFile("home/.cache/tool/a", 10).string(),
+                                  dir.writeFile("home/.cache/tool-x/b", 10).string()},
+                                 20});
+        app.leftovers.push_back(
+            {QUuid::createUuid(), "Preferences", {dir.writeFile("home/.config/tool.conf", 10).string()}, 10});
+        for (const auto& g : app.leftovers)
+            all.insert(all.end(), g.urls.begin(), g.urls.end());
         all.push_back(app.bundleURL);
         vm = makeViewModel();
     }
@@ -193,7 +207,8 @@ TEST_F(ViewModelUninstallTest, WaitsOnTimersAndKillsOnlyTheStubbornInstancesNeve
     EXPECT_TRUE(uninstall().empty()); // nothing running: straight to the Trash
     EXPECT_EQ(processes->askedFor, app.bundleURL);
     EXPECT_EQ(waits, 0);
-    for (const auto& p : all) EXPECT_FALSE(std::filesystem::exists(p)) << p;
+    for (const auto& p : all)
+        EXPECT_FALSE(std::filesystem::exists(p)) << p;
 
     const int self = static_cast<int>(getpid());
     processes->instances = {{{101, 1}, 0, true}, {{102, 1}, 3, true}, {{self, 1}, -1, false}};

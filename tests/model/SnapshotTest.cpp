@@ -27,14 +27,15 @@ Snapshot makeSnapshot(const std::string& root, double takenAt, Sizes sizes) {
 }
 
 class SnapshotStoreTest : public ::testing::Test {
-protected:
+  protected:
     // Lets background work finish and its queued results arrive.
     static void settle(SnapshotStore& store) {
         ASSERT_TRUE(store.waitForBackgroundWork(20000));
         QTest::qWait(50);
     }
     std::vector<Snapshot::Summary> indexOnDisk() const {
-        return Snapshot::decodeSummaries(fileText(folder / "index.json")).value_or(std::vector<Snapshot::Summary>{});
+        return Snapshot::decodeSummaries(fileText(folder / "index.json"))
+            .value_or(std::vector<Snapshot::Summary>{});
     }
 
     TempDir temp;
@@ -55,7 +56,8 @@ TEST(SnapshotFormatTest, HandWrittenFilesLoadAndRoundTrip) {
     lower.replace(lower.find("E621E1F8-C36C"), 13, "e621e1f8-c36c");
     EXPECT_EQ(Snapshot::decode(lower)->id, s->id);
 
-    Snapshot mine = makeSnapshot("/data/ünïcode folder", 789012345.123456, {{"/data/ünïcode folder", 9'000'000'000'000}});
+    Snapshot mine =
+        makeSnapshot("/data/ünïcode folder", 789012345.123456, {{"/data/ünïcode folder", 9'000'000'000'000}});
     auto j = nlohmann::json::parse(mine.encode());
     EXPECT_EQ(j["id"], QString::fromStdString(Snapshot::uuidText(mine.id)).toUpper().toStdString());
     EXPECT_TRUE(j["folderSizes"]["/data/ünïcode folder"].is_number_integer());
@@ -73,29 +75,35 @@ TEST(SnapshotFormatTest, RejectsWhatDoesNotDecode) {
     }
     for (auto [from, to] : {std::pair{"5200000", "5200000.5"}, {"E621E1F8-", "E621E1F8_"}}) {
         std::string text = kFixtureSnapshot;
-        EXPECT_FALSE(Snapshot::decode(text.replace(text.find(from), std::string_view(from).size(), to))) << to;
+        EXPECT_FALSE(Snapshot::decode(text.replace(text.find(from), std::string_view(from).size(), to)))
+            << to;
     }
     EXPECT_FALSE(Snapshot::decode("[1,2"));
     EXPECT_FALSE(Snapshot::decodeSummaries(R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}])"));
-    EXPECT_FALSE(Snapshot::decodeList(std::string("[") + kFixtureSnapshot + ",{}]")); // one bad entry fails all
+    EXPECT_FALSE(
+        Snapshot::decodeList(std::string("[") + kFixtureSnapshot + ",{}]")); // one bad entry fails all
 }
 
 TEST(SnapshotFormatTest, DeltasAndFolderThresholds) {
     Snapshot earlier = makeSnapshot("/r", 0, {{"/r", 10}, {"/r/same", 5}, {"/r/gone", 3}, {"/r/grew", 1}});
     Snapshot later = makeSnapshot("/r", 1, {{"/r", 20}, {"/r/same", 5}, {"/r/new", 4}, {"/r/grew", 9}});
     EXPECT_TRUE(Snapshot::deltas(earlier, earlier).empty());
-    EXPECT_EQ(Snapshot::deltas(earlier, later), (std::vector<Snapshot::Delta>{
-                                                    {"/r", 10, 20}, {"/r/grew", 1, 9}, {"/r/new", 0, 4}, {"/r/gone", 3, 0}}));
+    EXPECT_EQ(Snapshot::deltas(earlier, later),
+              (std::vector<Snapshot::Delta>{
+                  {"/r", 10, 20}, {"/r/grew", 1, 9}, {"/r/new", 0, 4}, {"/r/gone", 3, 0}}));
     // Absurd values from a file neither overflow nor crash.
-    EXPECT_EQ(Snapshot::deltas(makeSnapshot("/r", 0, {{"/r", INT64_MIN}}), makeSnapshot("/r", 0, {{"/r", INT64_MAX}}))[0].change(),
+    EXPECT_EQ(Snapshot::deltas(makeSnapshot("/r", 0, {{"/r", INT64_MIN}}),
+                               makeSnapshot("/r", 0, {{"/r", INT64_MAX}}))[0]
+                  .change(),
               INT64_MAX);
 
     TreeBuilder b("/");
     b.fileAt("exact/f", 1'000'000);
-    b.fileAt("exact/inner/f", 0);                   // below the threshold: not recorded
+    b.fileAt("exact/inner/f", 0);                  // below the threshold: not recorded
     b.fileAt("small/big-child-folder/f", 999'999); // small folder: not descended into
     b.fileAt("file-only", 5'000'000);
-    EXPECT_EQ(SnapshotStore::collectFolderSizes(b.finish()->root()), (Sizes{{"/", 6'999'999}, {"/exact", 1'000'000}}));
+    EXPECT_EQ(SnapshotStore::collectFolderSizes(b.finish()->root()),
+              (Sizes{{"/", 6'999'999}, {"/exact", 1'000'000}}));
     TreeBuilder tiny("/home/ann");
     tiny.fileAt("a/f", 10);
     EXPECT_EQ(SnapshotStore::collectFolderSizes(tiny.finish()->root()), (Sizes{{"/home/ann", 10}}));
@@ -138,7 +146,8 @@ TEST_F(SnapshotStoreTest, DamagedIndexIsKeptAndListRebuilt) {
     ASSERT_TRUE(SnapshotStore::writeSnapshot(newer, folder.string()));
     ASSERT_TRUE(SnapshotStore::writeSnapshot(older, folder.string()));
     writeFileText(folder / "not-a-snapshot.json", "{}");
-    const std::string damaged = R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","rootPath":"/a")"; // cut short
+    const std::string damaged =
+        R"([{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","rootPath":"/a")"; // cut short
     writeFileText(folder / "index.json", damaged);
 
     SnapshotStore store(base);

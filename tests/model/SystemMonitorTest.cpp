@@ -12,15 +12,18 @@ namespace {
 
 // A fixture /proc and /sys with a clock the test moves. 100 ticks per second, 4096-byte pages, 2 processors.
 class FakeSystem {
-public:
+  public:
     FakeSystem() {
         setCpu(0, 0, 0, 0);
-        writeFileText(proc / "meminfo", "MemTotal: 16318812 kB\nMemFree: 500000 kB\nMemAvailable: 9123456 kB\n"
-                                        "Unevictable: 10000 kB\nSUnreclaim: 20000 kB\nKernelStack: 30000 kB\n"
-                                        "PageTables: 40000 kB\nZswap: 50000 kB\n");
+        writeFileText(proc / "meminfo",
+                      "MemTotal: 16318812 kB\nMemFree: 500000 kB\nMemAvailable: 9123456 kB\n"
+                      "Unevictable: 10000 kB\nSUnreclaim: 20000 kB\nKernelStack: 30000 kB\n"
+                      "PageTables: 40000 kB\nZswap: 50000 kB\n");
         setNet({});
     }
-    Sampler make() { return Sampler({proc.string(), sys.string(), [] { return 1.25; }, [this] { return now; }, 4096, 100}); }
+    Sampler make() {
+        return Sampler({proc.string(), sys.string(), [] { return 1.25; }, [this] { return now; }, 4096, 100});
+    }
     void setCpu(uint64_t user, uint64_t system, uint64_t idle, uint64_t iowait) { // nice is a quarter of user
         auto n = [](uint64_t v) { return std::to_string(v) + " "; };
         writeFileText(proc / "stat", "cpu  " + n(user) + n(user / 4) + n(system) + n(idle) + n(iowait) +
@@ -33,15 +36,17 @@ public:
     void setNet(std::initializer_list<std::tuple<const char*, uint64_t, uint64_t>> counters) {
         std::string text = "Inter-|   Receive      |  Transmit\n face |bytes packets|bytes packets\n";
         for (auto [name, down, up] : counters)
-            text += std::string("  ") + name + ": " + std::to_string(down) + " 10 0 0 0 0 0 0 " + std::to_string(up) + " 10 0 0 0 0 0 0\n";
+            text += std::string("  ") + name + ": " + std::to_string(down) + " 10 0 0 0 0 0 0 " +
+                    std::to_string(up) + " 10 0 0 0 0 0 0\n";
         writeFileText(proc / "net/dev", text);
     }
-    void setProcess(int pid, const std::string& comm, uint64_t ticks, uint64_t pages, uint64_t startTime = 100,
-                    const std::string& cmdline = "", bool kernel = false) {
+    void setProcess(int pid, const std::string& comm, uint64_t ticks, uint64_t pages,
+                    uint64_t startTime = 100, const std::string& cmdline = "", bool kernel = false) {
         fs::path d = proc / std::to_string(pid);
-        writeFileText(d / "stat", std::to_string(pid) + " (" + comm + ") S 1 1 1 0 -1 " + (kernel ? "2129984" : "4194560") +
-                                      " 0 0 0 0 " + std::to_string(ticks) + " 0 0 0 20 0 1 0 " + std::to_string(startTime) +
-                                      " 1000 " + std::to_string(pages) + "\n");
+        writeFileText(d / "stat", std::to_string(pid) + " (" + comm + ") S 1 1 1 0 -1 " +
+                                      (kernel ? "2129984" : "4194560") + " 0 0 0 0 " + std::to_string(ticks) +
+                                      " 0 0 0 20 0 1 0 " + std::to_string(startTime) + " 1000 " +
+                                      std::to_string(pages) + "\n");
         writeFileText(d / "statm", "1000 " + std::to_string(pages) + " 10 1 0 5 0\n");
         writeFileText(d / "cmdline", cmdline);
     }
@@ -84,8 +89,11 @@ TEST(SystemMonitor, NetworkRatesCountPhysicalInterfacesThatAreUp) {
     fake.addInterface("docker0", "0x1003", false); // virtual
     fake.addInterface("eth1", "0x1002", true);     // down
     auto net = [&](uint64_t eth0Down, uint64_t eth0Up, uint64_t wlanDown, uint64_t others) {
-        fake.setNet({{"lo", others, others}, {"eth0", eth0Down, eth0Up}, {"docker0", others, others},
-                     {"eth1", others, others}, {"wlan0", wlanDown, 0}});
+        fake.setNet({{"lo", others, others},
+                     {"eth0", eth0Down, eth0Up},
+                     {"docker0", others, others},
+                     {"eth1", others, others},
+                     {"wlan0", wlanDown, 0}});
     };
     Sampler sampler = fake.make();
     net(5'000'000'000'000ULL, 1000, 300, 1); // 64-bit counters
@@ -109,7 +117,8 @@ TEST(SystemMonitor, NetworkRatesCountPhysicalInterfacesThatAreUp) {
 
 TEST(SystemMonitor, MeasuresUserProcessesAndCutsTheLists) {
     FakeSystem fake;
-    for (int pid = 100; pid < 170; ++pid) fake.setProcess(pid, "p" + std::to_string(pid), 0, static_cast<uint64_t>(pid % 7));
+    for (int pid = 100; pid < 170; ++pid)
+        fake.setProcess(pid, "p" + std::to_string(pid), 0, static_cast<uint64_t>(pid % 7));
     fake.setProcess(2, "kthreadd", 5000, 0, 1, "", true);
     const std::string helper("/usr/bin/longprocessname-helper\0--flag\0", 39);
     const std::string script("/usr/bin/python3\0/opt/python3-scriptname.py\0", 45);
@@ -121,7 +130,8 @@ TEST(SystemMonitor, MeasuresUserProcessesAndCutsTheLists) {
     Snapshot first = sampler.sample();
     EXPECT_EQ(first.processCount, 73); // not the kernel thread nor the vanished one
     ASSERT_EQ(first.topProcessesByCPU.size(), kTopProcessCount);
-    EXPECT_EQ(first.topProcessesByMemory.front().pid, 104); // the first with 6 pages: ties keep the listing order
+    EXPECT_EQ(first.topProcessesByMemory.front().pid,
+              104); // the first with 6 pages: ties keep the listing order
 
     // Over 2 s with 2 processors: 4 s of processor time is 200 percent, the cap; 10 s is capped too.
     fake.now += 2;
@@ -138,14 +148,18 @@ TEST(SystemMonitor, MeasuresUserProcessesAndCutsTheLists) {
         busiest.emplace_back(p.pid, p.cpuPercent, p.name);
     }
     // Names whole from the command line when the kernel's is cut short, "pid N" when there is none.
-    EXPECT_EQ(busiest, (std::vector<std::tuple<int, double, std::string>>{
-                           {100, 200, "p100"}, {101, 200, "p101"}, {170, 5, "longprocessname-helper"},
-                           {171, 5, "python3-scriptname.py"}, {172, 5, "pid 172"}, {102, 0, "p102"}}));
+    EXPECT_EQ(busiest, (std::vector<std::tuple<int, double, std::string>>{{100, 200, "p100"},
+                                                                          {101, 200, "p101"},
+                                                                          {170, 5, "longprocessname-helper"},
+                                                                          {171, 5, "python3-scriptname.py"},
+                                                                          {172, 5, "pid 172"},
+                                                                          {102, 0, "p102"}}));
     EXPECT_EQ(second.topProcessesByMemory[0].pid, 170);
 
     fake.now -= 10; // time that went backwards gives no percentages rather than negative ones
     fake.setProcess(100, "p100", 800, 1);
-    for (const auto& p : sampler.sample().topProcessesByCPU) EXPECT_EQ(p.cpuPercent, 0);
+    for (const auto& p : sampler.sample().topProcessesByCPU)
+        EXPECT_EQ(p.cpuPercent, 0);
 }
 
 TEST(SystemMonitor, SamplesThisMachine) {

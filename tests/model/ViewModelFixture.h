@@ -21,7 +21,7 @@
 
 // Running instances made to order, each quitting after a number of checks (or never); signals recorded.
 class FakeProcesses : public platform::ProcessController {
-public:
+  public:
     struct Instance {
         platform::ProcessInstance process;
         int quitsAfterChecks = 0; // isTerminated answers true from this check on; -1: never
@@ -34,7 +34,8 @@ public:
     std::vector<platform::ProcessInstance> runningInstances(const std::string& appImagePath) override {
         askedFor = appImagePath;
         std::vector<platform::ProcessInstance> out;
-        for (const auto& i : instances) out.push_back(i.process);
+        for (const auto& i : instances)
+            out.push_back(i.process);
         return out;
     }
     void terminate(const platform::ProcessInstance& p) override { terminated.push_back(p.pid); }
@@ -48,13 +49,13 @@ public:
     }
     void forceTerminate(const platform::ProcessInstance& p) override { killed.push_back(p.pid); }
 
-private:
+  private:
     std::map<int, int> checks_;
 };
 
 // State objects with every outside service faked: scanners, Trash, processes, waits and appearance.
 class ViewModelTest : public ScanFixture {
-protected:
+  protected:
     std::unique_ptr<ScanViewModel> makeViewModel() {
         ScanViewModel::Services services = scanServices();
         services.systemThemeName = [this] { return systemTheme; };
@@ -77,7 +78,7 @@ protected:
 
 // A state object over the folder "t" of the test folder, scanned once the suite has written its files.
 class ScannedFolderTest : public ViewModelTest {
-protected:
+  protected:
     void scanFolder() {
         vm = makeViewModel();
         scanAndWait(*vm, dir.str() + "/t");

@@ -29,11 +29,17 @@ TEST(DesktopEntry, SplitsExecByItsQuotingRulesAndFindsTheProgram) {
         std::vector<std::string> args;
         const char* program;
     } cases[] = {
-        {"/home/u/Applications/Editor.AppImage %U", {"/home/u/Applications/Editor.AppImage"}, "/home/u/Applications/Editor.AppImage"},
-        {"\"/home/u/My Apps/Ed.AppImage\" --new %f", {"/home/u/My Apps/Ed.AppImage", "--new"}, "/home/u/My Apps/Ed.AppImage"},
+        {"/home/u/Applications/Editor.AppImage %U",
+         {"/home/u/Applications/Editor.AppImage"},
+         "/home/u/Applications/Editor.AppImage"},
+        {"\"/home/u/My Apps/Ed.AppImage\" --new %f",
+         {"/home/u/My Apps/Ed.AppImage", "--new"},
+         "/home/u/My Apps/Ed.AppImage"},
         // Four backslashes in the file are one after both unescaping steps; \" is a quote inside quotes.
         {"\"/a\\\\\\\\b\\\"c\" 100%%", {"/a\\b\"c", "100%"}, "/a\\b\"c"},
-        {"env DESKTOPINTEGRATION=1 LANG=C /opt/X.AppImage --x=1", {"env", "DESKTOPINTEGRATION=1", "LANG=C", "/opt/X.AppImage", "--x=1"}, "/opt/X.AppImage"},
+        {"env DESKTOPINTEGRATION=1 LANG=C /opt/X.AppImage --x=1",
+         {"env", "DESKTOPINTEGRATION=1", "LANG=C", "/opt/X.AppImage", "--x=1"},
+         "/opt/X.AppImage"},
         {"  ", {}, ""},
         {"%F", {}, ""},
     };
@@ -50,7 +56,8 @@ TEST(DesktopEntry, SplitsExecByItsQuotingRulesAndFindsTheProgram) {
 
 TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
     TempDir dir;
-    writeFileText(dir.path() / "org.example.Editor.desktop", "[Desktop Entry]\nType=Application\nName=Editor\n");
+    writeFileText(dir.path() / "org.example.Editor.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Editor\n");
     writeFileText(dir.path() / "vendor/sub/tool.desktop", "[Desktop Entry]\nType=Application\nName=Tool\n");
     writeFileText(dir.path() / "gone.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
     writeFileText(dir.path() / "link.desktop", "[Desktop Entry]\nType=Link\nURL=https://example.org\n");

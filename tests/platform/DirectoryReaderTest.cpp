@@ -16,7 +16,8 @@ TEST(DirectoryReader, ReadsRecordsAndStatusesWithoutFollowingLinks) {
     TempDir dir;
     std::set<std::string> expected;
     for (int i = 0; i < 300; ++i)
-        dir.writeFile(*expected.insert("file-with-a-long-name-" + std::to_string(i)).first, static_cast<size_t>(i));
+        dir.writeFile(*expected.insert("file-with-a-long-name-" + std::to_string(i)).first,
+                      static_cast<size_t>(i));
     fs::create_symlink("file-with-a-long-name-1", dir.path() / "link");
     expected.insert("link");
 

@@ -7,11 +7,12 @@
 #include <algorithm>
 
 TEST(MountTable, ParsesOptionalFieldsEscapesOptionsAndTheMountHoldingAPath) {
-    auto mounts = platform::parseMountInfo("22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-                                           "30 22 8:2 / /home rw,noatime shared:2 master:3 - ext4 /dev/sda2 rw\n"
-                                           "garbage line without a separator\n"
-                                           "31 22 98:0 / /media/My\\040Disk ro,nosuid - vfat /dev/sd\\134b1 rw\n"
-                                           "32 30 8:3 / /home rw,nodev - xfs /dev/sda3 rw\n");
+    auto mounts =
+        platform::parseMountInfo("22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                                 "30 22 8:2 / /home rw,noatime shared:2 master:3 - ext4 /dev/sda2 rw\n"
+                                 "garbage line without a separator\n"
+                                 "31 22 98:0 / /media/My\\040Disk ro,nosuid - vfat /dev/sd\\134b1 rw\n"
+                                 "32 30 8:3 / /home rw,nodev - xfs /dev/sda3 rw\n");
     ASSERT_EQ(mounts.size(), 4u);
     EXPECT_EQ(mounts[2].source, "/dev/sd\\b1");
     EXPECT_EQ(mounts[2].device, makedev(98, 0));
@@ -32,7 +33,7 @@ TEST(MountTable, ParsesOptionalFieldsEscapesOptionsAndTheMountHoldingAPath) {
 
 TEST(MountTable, UndescendedPathsAreSystemPlacesAndVisibleVirtualMounts) {
     std::vector<platform::MountEntry> mounts = {
-        {"/home/ann/ram", "tmpfs", "tmpfs", 0},   {"/data", "ext4", "/dev/sdb1", 0},
+        {"/home/ann/ram", "tmpfs", "tmpfs", 0},    {"/data", "ext4", "/dev/sdb1", 0},
         {"/srv/share", "cifs", "//host/share", 0}, {"/covered", "tmpfs", "tmpfs", 0},
         {"/covered", "ext4", "/dev/sdc1", 0},      {"/home/ann/remote", "fuse.sshfs", "ann@host:", 0},
     };

@@ -1,5 +1,5 @@
-#include "platform/ProcFiles.h"
 #include "platform/Processes.h"
+#include "platform/ProcFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +21,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // A fake /proc entry for one process, started at tick 1000 + pid.
-void addProcess(const fs::path& proc, int pid, unsigned uid, const std::string& exe, const std::string& environ,
-                char state = 'S') {
+void addProcess(const fs::path& proc, int pid, unsigned uid, const std::string& exe,
+                const std::string& environ, char state = 'S') {
     fs::path dir = proc / std::to_string(pid);
-    writeFileText(dir / "stat", std::to_string(pid) + " (x) " + state + " 1 1 1 0 -1 4194560 0 0 0 0 5 3 0 0 20 0 1 0 " +
+    writeFileText(dir / "stat", std::to_string(pid) + " (x) " + state +
+                                    " 1 1 1 0 -1 4194560 0 0 0 0 5 3 0 0 20 0 1 0 " +
                                     std::to_string(1000 + pid) + " 1000 100\n");
     writeFileText(dir / "status", "Name:\tx\nState:\tS\nUid:\t" + std::to_string(uid) + "\t0\t0\t0\n");
     writeFileText(dir / "environ", environ);
@@ -33,7 +34,8 @@ void addProcess(const fs::path& proc, int pid, unsigned uid, const std::string& 
 
 // Polls `done` for up to 10 s.
 bool eventually(const std::function<bool()>& done) {
-    for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 2000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return done();
 }
 
@@ -41,7 +43,8 @@ bool eventually(const std::function<bool()>& done) {
 struct Child {
     Child(const std::string& program, std::vector<std::string> env, bool ignoreTerm) {
         std::vector<char*> argv = {const_cast<char*>("sleep"), const_cast<char*>("600"), nullptr}, envp;
-        for (auto& e : env) envp.push_back(e.data());
+        for (auto& e : env)
+            envp.push_back(e.data());
         envp.push_back(nullptr);
         pid = ::fork();
         if (pid == 0) {
@@ -60,7 +63,8 @@ struct Child {
     // Its instance of `appImage`, once it has exec'd and can be found.
     std::vector<ProcessInstance> find(SystemProcesses& processes, const std::string& appImage) const {
         std::vector<ProcessInstance> found;
-        eventually([&] { return !(found = processes.runningInstances(appImage)).empty() && found[0].pid == pid; });
+        eventually(
+            [&] { return !(found = processes.runningInstances(appImage)).empty() && found[0].pid == pid; });
         return found;
     }
     pid_t pid = -1;
@@ -70,10 +74,12 @@ struct Child {
 } // namespace
 
 TEST(ProcStat, ParsesNamesWithSpacesAndParentheses) {
-    auto st = platform::parseProcStat("42 (a) b (c)) R 7 42 42 0 -1 2097216 0 0 0 0 150 25 0 0 20 0 1 0 987654 1 2\n");
+    auto st = platform::parseProcStat(
+        "42 (a) b (c)) R 7 42 42 0 -1 2097216 0 0 0 0 150 25 0 0 20 0 1 0 987654 1 2\n");
     ASSERT_TRUE(st);
     EXPECT_EQ(st->comm, "a) b (c)");
-    EXPECT_EQ(std::make_tuple(st->pid, st->state, st->ppid, st->utime, st->stime, st->startTime, st->isKernelThread()),
+    EXPECT_EQ(std::make_tuple(st->pid, st->state, st->ppid, st->utime, st->stime, st->startTime,
+                              st->isKernelThread()),
               std::make_tuple(42, 'R', 7, uint64_t{150}, uint64_t{25}, uint64_t{987654}, true));
     EXPECT_FALSE(platform::parseProcStat("42 (x) R 7"));
     EXPECT_FALSE(platform::parseProcStat("x (y) R 1 1 1 0 -1 0 0 0 0 0 1 1 0 0 20 0 1 0 5"));
@@ -86,13 +92,14 @@ TEST(Processes, FindsTheUsersProcessesByExecutableOrAppImageVariable) {
     fs::create_symlink(app, dir.path() / "Linked.AppImage");
     const unsigned uid = ::getuid();
     addProcess(proc, 100, uid, app, "A=1");
-    addProcess(proc, 101, uid, "/usr/bin/editor-helper", std::string("A=1\0APPIMAGE=", 13) + app + std::string("\0B=2", 4));
-    addProcess(proc, 102, uid + 1, app, "");                                           // another user's
-    addProcess(proc, static_cast<int>(::getpid()), uid, app, "");                      // Brenwick itself
-    addProcess(proc, 104, uid, app, "", 'Z');                                          // already ended
-    addProcess(proc, 105, uid, "/usr/bin/other", "APPIMAGE=" + app + ".old");         // another AppImage
+    addProcess(proc, 101, uid, "/usr/bin/editor-helper",
+               std::string("A=1\0APPIMAGE=", 13) + app + std::string("\0B=2", 4));
+    addProcess(proc, 102, uid + 1, app, "");                                  // another user's
+    addProcess(proc, static_cast<int>(::getpid()), uid, app, "");             // Brenwick itself
+    addProcess(proc, 104, uid, app, "", 'Z');                                 // already ended
+    addProcess(proc, 105, uid, "/usr/bin/other", "APPIMAGE=" + app + ".old"); // another AppImage
     addProcess(proc, 106, uid, "/usr/bin/other", "APPIMAGE=" + (dir.path() / "Linked.AppImage").string());
-    fs::create_directories(proc / "107");                                              // vanished
+    fs::create_directories(proc / "107"); // vanished
     fs::create_directories(proc / "self");
 
     SystemProcesses processes(proc.string());
@@ -138,5 +145,6 @@ TEST(Processes, QuitsARealInstanceAndForcesOneThatIgnoresTheRequest) {
 
     // Brenwick is never among the instances, even of its own executable.
     auto self = fs::read_symlink("/proc/self/exe").string();
-    for (const auto& instance : processes.runningInstances(self)) EXPECT_NE(instance.pid, ::getpid());
+    for (const auto& instance : processes.runningInstances(self))
+        EXPECT_NE(instance.pid, ::getpid());
 }

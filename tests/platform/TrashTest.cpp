@@ -1,5 +1,5 @@
-#include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "platform/Paths.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class TrashTest : public ::testing::Test {
-protected:
+  protected:
     TempDir temp;
     ScopedUserFolders user{temp.str()};
     platform::FreedesktopTrash trash;
@@ -27,12 +27,16 @@ protected:
 
 } // namespace
 
-// Relative paths, ".." and the root are refused: a group node's title or a crafted path never reaches the Trash.
+// Relative paths, ".." and the root are refused: a group node's title or a crafted path never reaches the
+// Trash.
 TEST(AbsolutePathTest, NormalisesAndRefuses) {
     const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"/x/a/", "/x/a"}, {"//x/./a//b", "/x/a/b"}, {"/x/...", "/x/..."}, {"relative/a", std::nullopt},
-        {"Older", std::nullopt}, {"", std::nullopt}, {"/x/../etc", std::nullopt}, {"/", std::nullopt}};
-    for (const auto& [path, expected] : cases) EXPECT_EQ(platform::normalizedAbsolutePath(path), expected) << path;
+        {"/x/a/", "/x/a"},           {"//x/./a//b", "/x/a/b"},
+        {"/x/...", "/x/..."},        {"relative/a", std::nullopt},
+        {"Older", std::nullopt},     {"", std::nullopt},
+        {"/x/../etc", std::nullopt}, {"/", std::nullopt}};
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(platform::normalizedAbsolutePath(path), expected) << path;
     EXPECT_TRUE(platform::isBelow("/x/a/b", "/x/a"));
     EXPECT_FALSE(platform::isBelow("/x/ab", "/x/a"));
     EXPECT_FALSE(platform::isBelow("/x/a", "/x/a"));
@@ -43,8 +47,9 @@ TEST(AbsolutePathTest, NormalisesAndRefuses) {
 TEST(TrashInfoTest, PercentEncodingAndDate) {
     EXPECT_EQ(platform::percentEncodePath("/a b/ü%#?.txt~"), "/a%20b/%C3%BC%25%23%3F.txt~");
     std::string text = platform::trashInfoText("/tmp/a b", 0);
-    EXPECT_TRUE(std::regex_match(text, std::regex("\\[Trash Info\\]\nPath=/tmp/a%20b\n"
-                                                  "DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n")))
+    EXPECT_TRUE(
+        std::regex_match(text, std::regex("\\[Trash Info\\]\nPath=/tmp/a%20b\n"
+                                          "DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n")))
         << text;
 }
 
@@ -53,8 +58,9 @@ TEST_F(TrashTest, MovesFilesIntoHomeTrashWithInfoAndNewNamesOnClashes) {
     ASSERT_TRUE(trash.moveToTrash(item.string()));
     EXPECT_FALSE(fs::exists(fs::symlink_status(item)));
     std::string info = fileText(trashFolder() / "info" / "My report #1 100%.txt.trashinfo");
-    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + platform::percentEncodePath(item.string()) + "\n", 0), 0u) << info;
-    struct stat st{}; // created private when it was missing
+    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + platform::percentEncodePath(item.string()) + "\n", 0), 0u)
+        << info;
+    struct stat st {}; // created private when it was missing
     ASSERT_EQ(stat(trashFolder().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
@@ -64,8 +70,10 @@ TEST_F(TrashTest, MovesFilesIntoHomeTrashWithInfoAndNewNamesOnClashes) {
         ASSERT_TRUE(trash.moveToTrash(temp.writeFile(std::string(folder) + "/notes.tar.gz", 1).string()));
     EXPECT_EQ(fileText(trashFolder() / "files" / "notes.2.tar.gz"), "orphan");
     EXPECT_TRUE(fs::exists(trashFolder() / "files" / "notes.tar.gz"));
-    EXPECT_NE(fileText(trashFolder() / "info" / "notes.3.tar.gz.trashinfo").find("/two/notes.tar.gz"), std::string::npos);
-    EXPECT_NE(fileText(trashFolder() / "info" / "notes.4.tar.gz.trashinfo").find("/three/notes.tar.gz"), std::string::npos);
+    EXPECT_NE(fileText(trashFolder() / "info" / "notes.3.tar.gz.trashinfo").find("/two/notes.tar.gz"),
+              std::string::npos);
+    EXPECT_NE(fileText(trashFolder() / "info" / "notes.4.tar.gz.trashinfo").find("/three/notes.tar.gz"),
+              std::string::npos);
 }
 
 TEST_F(TrashTest, LinksFoldersAndLongNamesMoveWholeAndFailuresLeaveNoInfo) {
@@ -75,7 +83,8 @@ TEST_F(TrashTest, LinksFoldersAndLongNamesMoveWholeAndFailuresLeaveNoInfo) {
     temp.writeFile("proj/src/a.c", 3);
     const std::string longName(250, 'n');
     temp.writeFile(longName, 1);
-    for (const std::string& name : {std::string("dangling"), std::string("link-to-folder"), std::string("proj"), longName})
+    for (const std::string& name :
+         {std::string("dangling"), std::string("link-to-folder"), std::string("proj"), longName})
         ASSERT_TRUE(trash.moveToTrash((temp.path() / name).string())) << name;
     EXPECT_FALSE(platform::existsNoFollow((temp.path() / "dangling").string()));
     EXPECT_EQ(fs::read_symlink(trashFolder() / "files" / "dangling"), temp.path() / "nowhere");
@@ -85,7 +94,8 @@ TEST_F(TrashTest, LinksFoldersAndLongNamesMoveWholeAndFailuresLeaveNoInfo) {
     for (const auto& e : fs::directory_iterator(trashFolder() / "info")) {
         EXPECT_LE(e.path().filename().string().size(), 255u);
         if (e.path().filename().string().starts_with("nnn")) {
-            EXPECT_NE(fileText(e.path()).find(longName), std::string::npos); // the whole original path is kept
+            EXPECT_NE(fileText(e.path()).find(longName),
+                      std::string::npos); // the whole original path is kept
         }
     }
     // Nothing there: no move, and the reserved info file is withdrawn.
@@ -97,9 +107,10 @@ TEST_F(TrashTest, LinksFoldersAndLongNamesMoveWholeAndFailuresLeaveNoInfo) {
 // A volume's own trash, on a file system other than the home trash's. Uses /dev/shm when it is a
 // separate writable file system and leaves it as it found it.
 TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
-    struct stat shm{}, data{};
-    if (stat("/dev/shm", &shm) != 0 || stat(user.dataHome().c_str(), &data) != 0 || shm.st_dev == data.st_dev ||
-        access("/dev/shm", W_OK) != 0)
+    struct stat shm {
+    }, data{};
+    if (stat("/dev/shm", &shm) != 0 || stat(user.dataHome().c_str(), &data) != 0 ||
+        shm.st_dev == data.st_dev || access("/dev/shm", W_OK) != 0)
         GTEST_SKIP() << "no separate writable /dev/shm";
     // Other test runs on this machine may use /dev/shm at the same time: take turns.
     int lock = open("/dev/shm/brenwick-volume-trash-test.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);

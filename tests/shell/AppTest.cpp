@@ -40,11 +40,11 @@ TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLookToTheNew) {
 
 // A line edit that, like QLineEdit under X11 key bindings, claims Ctrl+K (delete to the line's end).
 class ClaimingLineEdit : public QLineEdit {
-public:
+  public:
     using QLineEdit::QLineEdit;
     int ctrlK = 0;
 
-protected:
+  protected:
     static bool isCtrlK(QEvent* e) {
         auto* k = static_cast<QKeyEvent*>(e);
         return k->key() == Qt::Key_K && k->modifiers() == Qt::ControlModifier;

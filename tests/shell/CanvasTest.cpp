@@ -30,7 +30,8 @@ TEST(LayoutCache, OneSlotKeyedOnEveryFieldAndTheDrawingKeyAddsSelectionSchemeAnd
     for (const VizKey& other : others) {
         int computed = 0;
         LayoutCache<int> cache;
-        for (const VizKey& key : {base, VizKey(base), other, base}) cache.value(key, [&] { return ++computed; });
+        for (const VizKey& key : {base, VizKey(base), other, base})
+            cache.value(key, [&] { return ++computed; });
         EXPECT_EQ(computed, 3); // the equal key reuses; the old key is gone once another came
     }
     const std::unordered_set<CanvasKey> drawn{{base, 640, 480, nullptr, ColorScheme::light, false},
@@ -49,7 +50,7 @@ struct Box {
 // The children of the shown node as columns with 10-point gaps between them and an empty band of 20
 // points at the bottom: empty canvas to move and click onto.
 class ColumnCanvas : public LayoutCanvas<Box> {
-public:
+  public:
     mutable int layouts = 0;
     mutable const FileNode* laidOut = nullptr; // the root of the latest layout
     int drawings = 0;
@@ -61,7 +62,7 @@ public:
         return nullptr;
     }
 
-protected:
+  protected:
     Items computeLayout(const LayoutInput& input) const override {
         ++layouts;
         laidOut = input.root;
@@ -75,7 +76,8 @@ protected:
     }
     void paintCanvas(QPainter& painter, QSizeF) override {
         ++drawings;
-        for (const Box& box : items()) painter.fillRect(box.rect, Qt::darkCyan);
+        for (const Box& box : items())
+            painter.fillRect(box.rect, Qt::darkCyan);
     }
     void paintOverlay(QPainter&) override { outlined = state().selected; }
 };
@@ -83,7 +85,7 @@ protected:
 // root: [big folder with two files] [small file] [empty folder], in columns of 100 points. The test
 // stands in for the state object: a click selects, a double click opens folders with children.
 class CanvasGestures : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         big = t.folder(t.root(), "Big");
         inner1 = t.file(big, "inner1.mov", 600, FileCategory::video);
@@ -142,7 +144,7 @@ TEST_F(CanvasGestures, HoverWritesOnlyWhenTheNodeChangesAndANewTreeDropsIt) {
 TEST_F(CanvasGestures, TapSelectsDoubleTapOpensFoldersWithChildrenOnly) {
     click(canvas, column(1));
     EXPECT_EQ(selected, small);
-    click(canvas, gap()); // empty canvas keeps the selection
+    click(canvas, gap());                              // empty canvas keeps the selection
     send(canvas, QEvent::MouseButtonPress, column(0)); // a drag is no tap
     send(canvas, QEvent::MouseButtonRelease, column(0) + QPointF(30, 30));
     EXPECT_EQ(selected, small);
@@ -190,7 +192,7 @@ TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {
 // Every folder with files is regrouped on a pool thread. The test holds the tree's edit lock to keep a
 // regrouping pending, as the main thread does while it removes trashed items.
 class OffThreadRegrouping : public CanvasGestures {
-protected:
+  protected:
     void SetUp() override {
         CanvasGestures::SetUp();
         previousLimit = CanvasView::setInlineRegroupLimit(0);

@@ -12,7 +12,8 @@ namespace {
 
 TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelease) {
     int calls = 0;
-    OutlineButton copy("Copy Path", "doc.on.clipboard.fill", 32, 12.5, "Copied", "checkmark", 0.2, [&] { ++calls; });
+    OutlineButton copy("Copy Path", "doc.on.clipboard.fill", 32, 12.5, "Copied", "checkmark", 0.2,
+                       [&] { ++calls; });
     QTest::mouseClick(&copy, Qt::LeftButton);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(copy.shownTitle(), "Copied");
@@ -44,8 +45,10 @@ TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelea
 
 TEST(Symbols, EveryNameHasAGlyphInTheEmbeddedFont) {
     const QFontMetrics metrics(fonts::symbol(12));
-    for (const symbols::Entry& e : symbols::table()) EXPECT_TRUE(metrics.inFontUcs4(e.codepoint)) << e.name;
-    for (FileCategory c : file_category::allCases) EXPECT_TRUE(symbols::known(palette::categorySymbol(c)));
+    for (const symbols::Entry& e : symbols::table())
+        EXPECT_TRUE(metrics.inFontUcs4(e.codepoint)) << e.name;
+    for (FileCategory c : file_category::allCases)
+        EXPECT_TRUE(symbols::known(palette::categorySymbol(c)));
     EXPECT_TRUE(symbols::glyph("no.such.symbol").isEmpty());
 }
 

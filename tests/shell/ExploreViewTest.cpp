@@ -1,9 +1,9 @@
+#include "shell/ExploreView.h"
 #include "model/FileNode.h"
 #include "shell/Buttons.h"
 #include "shell/CanvasView.h"
 #include "shell/CanvasWiring.h"
 #include "shell/EmptyScanView.h"
-#include "shell/ExploreView.h"
 #include "shell/ModeBar.h"
 #include "shell/SymbolButton.h"
 #include "shell/ThemedLabel.h"
@@ -88,11 +88,13 @@ TEST_F(ExploreViewTest, ModeBarWritesTheStateObjectAndPicksTheFirstArrangementTh
 
 TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolders) {
     std::vector<std::pair<VisualizationMode, FileNode*>> built;
-    for (VisualizationMode mode : {VisualizationMode::treemap, VisualizationMode::sunburst, VisualizationMode::outline})
-        ViewRegistry::registerVisualization(mode, [&built, mode](ScanViewModel&, FileNode* folder, QWidget* parent) {
-            built.emplace_back(mode, folder);
-            return new QLabel(QString::fromUtf8(visualization_mode::rawValue(mode).data()), parent);
-        });
+    for (VisualizationMode mode :
+         {VisualizationMode::treemap, VisualizationMode::sunburst, VisualizationMode::outline})
+        ViewRegistry::registerVisualization(
+            mode, [&built, mode](ScanViewModel&, FileNode* folder, QWidget* parent) {
+                built.emplace_back(mode, folder);
+                return new QLabel(QString::fromUtf8(visualization_mode::rawValue(mode).data()), parent);
+            });
     const std::string fixture = makeFixture();
     auto vm = makeViewModel();
     vm->setMode(VisualizationMode::treemap);
@@ -109,7 +111,8 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
         QWidget* shown = view->visualization();
         ASSERT_TRUE(shown && shown->isVisible());
         // The registered view, or a placeholder with the mode's title.
-        EXPECT_EQ(ViewRegistry::hasVisualization(mode) ? static_cast<QLabel*>(shown)->text() : shown->accessibleName(),
+        EXPECT_EQ(ViewRegistry::hasVisualization(mode) ? static_cast<QLabel*>(shown)->text()
+                                                       : shown->accessibleName(),
                   title);
     }
     // Back to the treemap: a new view, also when the folder changes.
@@ -145,10 +148,10 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
 
 // A canvas that draws nothing and hits nothing.
 class FakeCanvas : public CanvasView {
-public:
+  public:
     FileNode* hitTest(QPointF) const override { return nullptr; }
 
-protected:
+  protected:
     void paintCanvas(QPainter&, QSizeF) override {}
 };
 

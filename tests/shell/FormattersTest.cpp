@@ -17,14 +17,16 @@ namespace {
 enum class Locale { c, german };
 
 class LocaleGuard {
-public:
+  public:
     explicit LocaleGuard(Locale locale) {
         if (locale == Locale::c) return;
         // Compiled into a folder of our own: the machine need not have it generated.
         static TempDir locales;
-        static const int rc = QProcess::execute(
-            "localedef", {"-i", "de_DE", "-f", "UTF-8", QString::fromStdString(locales.str() + "/de_DE.UTF-8")});
-        EXPECT_TRUE(rc == 0 || rc == 1) << "localedef could not build de_DE.UTF-8 (package locales)"; // 1: warnings
+        static const int rc =
+            QProcess::execute("localedef", {"-i", "de_DE", "-f", "UTF-8",
+                                            QString::fromStdString(locales.str() + "/de_DE.UTF-8")});
+        EXPECT_TRUE(rc == 0 || rc == 1)
+            << "localedef could not build de_DE.UTF-8 (package locales)"; // 1: warnings
         setenv("LOCPATH", locales.str().c_str(), 1);
         previous_ = std::setlocale(LC_ALL, nullptr);
         EXPECT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr);
@@ -38,7 +40,7 @@ public:
         QLocale::setDefault(QLocale::c());
     }
 
-private:
+  private:
     std::string previous_;
 };
 
@@ -47,19 +49,28 @@ class Formatters : public ::testing::TestWithParam<Locale> {};
 TEST_P(Formatters, BytesAtEveryRoundingBoundaryAndPercentOfATotal) {
     LocaleGuard guard(GetParam());
     const std::pair<int64_t, const char*> bytes[] = {
-        {0, "0 B"},           {999, "999 B"},           {-1500, "-1.50 KB"},
-        {1000, "1.00 KB"},    {9994, "9.99 KB"},        {9995, "10.0 KB"},
-        {99949, "99.9 KB"},   {99950, "100 KB"},        {999499, "999 KB"},
-        {999500, "1.00 MB"},  {999'500'000'000, "1.00 TB"}, {1'500'000'000'000'000'000, "1500 PB"},
+        {0, "0 B"},
+        {999, "999 B"},
+        {-1500, "-1.50 KB"},
+        {1000, "1.00 KB"},
+        {9994, "9.99 KB"},
+        {9995, "10.0 KB"},
+        {99949, "99.9 KB"},
+        {99950, "100 KB"},
+        {999499, "999 KB"},
+        {999500, "1.00 MB"},
+        {999'500'000'000, "1.00 TB"},
+        {1'500'000'000'000'000'000, "1500 PB"},
         {std::numeric_limits<int64_t>::min(), "-9223 PB"},
     };
-    for (const auto& [count, text] : bytes) EXPECT_EQ(formatBytes(count).toStdString(), text) << count;
+    for (const auto& [count, text] : bytes)
+        EXPECT_EQ(formatBytes(count).toStdString(), text) << count;
 
     const struct {
         int64_t part, total;
         const char* text;
     } percents[] = {
-        {5, 0, "0%"},   {5, -3, "0%"},     {1, 10'000, "<0.1%"}, {1, 1000, "0.1%"},     {0, 100, "0.0%"},
+        {5, 0, "0%"},    {5, -3, "0%"},    {1, 10'000, "<0.1%"}, {1, 1000, "0.1%"},          {0, 100, "0.0%"},
         {1, 8, "12.5%"}, {3, 2, "150.0%"}, {-1, 10, "-10.0%"},   {999, 10'000'000, "<0.1%"},
     };
     for (const auto& c : percents)
@@ -74,16 +85,22 @@ TEST(RelativeDate, JustNowUnknownFullUnitsAndStamps) {
     auto ago = [&](qint64 seconds) { return relativeDateString(now.addSecs(-seconds), now).toStdString(); };
     EXPECT_EQ(relativeDateString(std::nullopt, now).toStdString(), "Unknown");
     const std::pair<qint64, const char*> cases[] = {
-        {0, "Just now"},         {59, "Just now"},          {-3600, "Just now"}, // the future
-        {60, "1 minute ago"},    {59 * 60 + 59, "59 minutes ago"}, {3600, "1 hour ago"}, {23 * 3600, "23 hours ago"},
-        {86400, "1 day ago"},    {6 * 86400, "6 days ago"}, {7 * 86400, "1 week ago"}, {20 * 86400, "2 weeks ago"},
+        {0, "Just now"},           {59, "Just now"},
+        {-3600, "Just now"}, // the future
+        {60, "1 minute ago"},      {59 * 60 + 59, "59 minutes ago"},
+        {3600, "1 hour ago"},      {23 * 3600, "23 hours ago"},
+        {86400, "1 day ago"},      {6 * 86400, "6 days ago"},
+        {7 * 86400, "1 week ago"}, {20 * 86400, "2 weeks ago"},
     };
-    for (auto [seconds, text] : cases) EXPECT_EQ(ago(seconds), text) << seconds;
-    for (auto [date, text] : {std::pair(QDate(2024, 5, 15), "1 month ago"), std::pair(QDate(2021, 1, 1), "3 years ago")})
+    for (auto [seconds, text] : cases)
+        EXPECT_EQ(ago(seconds), text) << seconds;
+    for (auto [date, text] :
+         {std::pair(QDate(2024, 5, 15), "1 month ago"), std::pair(QDate(2021, 1, 1), "3 years ago")})
         EXPECT_EQ(relativeDateString(QDateTime(date, QTime(12, 0)), now).toStdString(), text);
     // Calendar days, not date changes: 23:00 to 01:00 the next day is two hours.
     const QDateTime lateEvening(QDate(2024, 6, 14), QTime(23, 0));
-    EXPECT_EQ(relativeDateString(lateEvening, QDateTime(QDate(2024, 6, 15), QTime(1, 0))).toStdString(), "2 hours ago");
+    EXPECT_EQ(relativeDateString(lateEvening, QDateTime(QDate(2024, 6, 15), QTime(1, 0))).toStdString(),
+              "2 hours ago");
     // A stamp of 0 is unknown; any other is seconds since 1970.
     EXPECT_FALSE(dateFromStamp(0).has_value());
     EXPECT_EQ(dateFromStamp(1.5)->toMSecsSinceEpoch(), 1500);

@@ -1,8 +1,8 @@
-#include "shell/InspectorView.h"
 #include "model/CleanupQueue.h"
 #include "model/ScanTree.h"
 #include "shell/Buttons.h"
 #include "shell/Formatters.h"
+#include "shell/InspectorView.h"
 #include "shell/PreviewWindow.h"
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/FakeDesktop.h"
@@ -20,7 +20,8 @@ using Facts = InspectorView::Facts;
 
 std::map<QString, QString> rows(const Facts& facts) {
     std::map<QString, QString> map;
-    for (const auto& row : facts.details) map[row.label] = row.value;
+    for (const auto& row : facts.details)
+        map[row.label] = row.value;
     return map;
 }
 
@@ -30,7 +31,8 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     FileNode* report = builder.file(docs, "report.pdf", 3000, 0, 7000); // sparse: 4000 bytes saved
     FileNode* sheet = builder.file(docs, "sheet.csv", 1000, 0, 500);    // allocation above its length
     FileNode* big = builder.folderAt("Big");
-    for (int i = 0; i < 20; ++i) builder.file(big, "f" + std::to_string(i) + ".mp3", 1000 * (i + 1));
+    for (int i = 0; i < 20; ++i)
+        builder.file(big, "f" + std::to_string(i) + ".mp3", 1000 * (i + 1));
     FileNode* empty = builder.folderAt("Empty");
     auto tree = builder.finish();
     report->createdStamp = 1'600'000'000;
@@ -45,7 +47,7 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     const Facts s = InspectorView::facts(model, *sheet);
     EXPECT_EQ(rows(s)["Compressed by"], "0 B");
     EXPECT_FALSE(rows(s).contains("Created")); // no creation time, no row
-    EXPECT_EQ(s.share, "100.0% of scan");       // no scanned root in the model: of the node itself
+    EXPECT_EQ(s.share, "100.0% of scan");      // no scanned root in the model: of the node itself
 
     const Facts b = InspectorView::facts(model, *big);
     ASSERT_EQ(b.largest.size(), InspectorView::kLargestCount);
@@ -111,7 +113,8 @@ TEST(InspectorView, FollowsTheSelectionStagesAndActsOnItsNode) {
     };
     FileNode* notes = home.node("Documents/notes.txt");
     model.setSelectedNode(notes);
-    for (const char* title : {"Reveal", "Copy Path", "Preview"}) QTest::mouseClick(button(title), Qt::LeftButton);
+    for (const char* title : {"Reveal", "Copy Path", "Preview"})
+        QTest::mouseClick(button(title), Qt::LeftButton);
     EXPECT_EQ(desktop->revealed, std::vector<std::string>{notes->path()});
     EXPECT_EQ(desktop->copied, desktop->revealed);
     EXPECT_EQ(PreviewWindow::instance().path(), notes->path());
@@ -138,7 +141,8 @@ TEST(InspectorView, FollowsTheSelectionStagesAndActsOnItsNode) {
     EXPECT_EQ(model.selectedNode(), web);
     // A group node: everything that needs a place is off; Focus stays.
     model.setSelectedNode(model.tree()->categoryGroups(model.root())->children()[0]);
-    for (const char* title : {"Reveal", "Preview", "Copy Path"}) EXPECT_FALSE(button(title)->isEnabled()) << title;
+    for (const char* title : {"Reveal", "Preview", "Copy Path"})
+        EXPECT_FALSE(button(title)->isEnabled()) << title;
     EXPECT_TRUE(button("Focus")->isEnabled());
     EXPECT_FALSE(inspector.stageButton()->isEnabled());
 }

@@ -20,15 +20,16 @@ namespace {
 // The content of a tool screen or of the queue popover.
 class FakeScreen : public QWidget {
     Q_OBJECT
-public:
+  public:
     using QWidget::QWidget;
-signals:
+  signals:
     void dismissRequested();
 };
 
 std::vector<QString> crumbTitles(Breadcrumb* breadcrumb) {
     std::vector<QString> titles;
-    for (CrumbButton* c : breadcrumb->crumbs()) titles.push_back(c->title());
+    for (CrumbButton* c : breadcrumb->crumbs())
+        titles.push_back(c->title());
     return titles;
 }
 
@@ -82,7 +83,8 @@ TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
     auto bar = shown<TopBar>(QSize(760, TopBar::kHeight), *vm);
     // Short: only the selected tab keeps its title; the strip ends before the filter field begins.
     SegmentStrip* tabs = bar->tabStrip();
-    for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->showsTitle(i), i == 0) << i;
+    for (int i = 0; i < tabs->count(); ++i)
+        EXPECT_EQ(tabs->showsTitle(i), i == 0) << i;
     EXPECT_LT(tabs->geometry().right(), bar->filterField()->geometry().left());
     vm->setTab(AppTab::applications);
     EXPECT_TRUE(tabs->showsTitle(2));
@@ -120,7 +122,8 @@ TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
     EXPECT_EQ(badge->accessibleName(), "1");
     const int oneDigit = badge->width();
     std::vector<std::pair<std::string, int64_t>> many;
-    for (int i = 0; i < 120; ++i) many.emplace_back("/nowhere/item" + std::to_string(i), 10);
+    for (int i = 0; i < 120; ++i)
+        many.emplace_back("/nowhere/item" + std::to_string(i), 10);
     vm->cleanupQueue().addAll(many, "Test");
     EXPECT_EQ(badge->accessibleName(), "121");
     EXPECT_GT(badge->width(), oneDigit);
@@ -168,7 +171,8 @@ TEST_F(MainWindowTest, QueuePopoverOpensAndCloses) {
     QTest::mouseClick(bar->queueButton(), Qt::LeftButton);
     QPointer<QueuePopover> popover = bar->queuePopover();
     ASSERT_TRUE(popover && content);
-    EXPECT_GT(popover->geometry().top(), bar->queueButton()->mapToGlobal(QPoint(0, 0)).y()); // below the button
+    EXPECT_GT(popover->geometry().top(),
+              bar->queueButton()->mapToGlobal(QPoint(0, 0)).y()); // below the button
     // A dialog opened from inside does not close it, nor does a click in that dialog.
     {
         QDialog dialog(content);

@@ -35,7 +35,8 @@ TEST(NodeContextMenu, EntriesAndActions) {
     ScanViewModel model;
     ScopedFakeDesktop desktop;
     // "Open" only for folders; a regrouped folder and its groups have no place, so only "Open" stays.
-    EXPECT_EQ(shown(model, t.file), (QStringList{"Preview", "Reveal in File Manager", "Copy Path", "Add to Cleanup"}));
+    EXPECT_EQ(shown(model, t.file),
+              (QStringList{"Preview", "Reveal in File Manager", "Copy Path", "Add to Cleanup"}));
     const FileNode* regrouped = t.tree->categoryGroups(t.folder);
     FileNode* group = regrouped->children()[0];
     for (const FileNode* node : {regrouped, static_cast<const FileNode*>(group)})
@@ -59,7 +60,8 @@ TEST(NodeContextMenu, EntriesAndActions) {
     NodeContextMenu::trigger(model, t.folder, Action::open);
     EXPECT_EQ(model.currentFolder(), t.folder);
     // Nothing acts on a group node, even when asked directly.
-    for (Action action : {Action::copyPath, Action::reveal, Action::stage}) NodeContextMenu::trigger(model, group, action);
+    for (Action action : {Action::copyPath, Action::reveal, Action::stage})
+        NodeContextMenu::trigger(model, group, action);
     EXPECT_EQ(desktop->copied.size(), 1u);
     EXPECT_EQ(desktop->revealed.size(), 1u);
     EXPECT_EQ(model.cleanupQueue().items().size(), 1u);

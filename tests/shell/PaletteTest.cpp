@@ -15,7 +15,8 @@ constexpr double kNow = 1'700'000'000;
 TEST(Palette, AgeBucketBoundaries) {
     const std::pair<double, int> daysAgo[] = {{6.99, 0}, {7, 1},     {29.99, 1}, {30, 2}, {364.9, 3},
                                               {365, 4},  {729.9, 4}, {730, 5},   {-1, 0}}; // -1: the future
-    for (auto [days, bucket] : daysAgo) EXPECT_EQ(ageBucket(kNow - days * kDay, kNow), bucket) << days;
+    for (auto [days, bucket] : daysAgo)
+        EXPECT_EQ(ageBucket(kNow - days * kDay, kNow), bucket) << days;
     EXPECT_EQ(ageBucket(std::nullopt, kNow), 5);
     EXPECT_EQ(ageBucket(std::numeric_limits<double>::quiet_NaN(), kNow), 5);
     EXPECT_EQ(palette::ageBucketOfStamp(0, kNow), 5);
@@ -26,7 +27,8 @@ TEST(Palette, FolderColoursWrapAndNodeColoursFollowTheMode) {
     const int families = int(palette::folderFamilies().size());
     const int shades = int(palette::folderFamilies()[0].size());
     EXPECT_EQ(palette::folderColor(families + 1, 0, 1), palette::folderColor(1, 0, 1));
-    EXPECT_EQ(palette::folderColor(-families, 3, 1), palette::folderColor(0, 0, 1)); // depth below 2: base shade
+    EXPECT_EQ(palette::folderColor(-families, 3, 1),
+              palette::folderColor(0, 0, 1)); // depth below 2: base shade
     EXPECT_EQ(palette::folderColor(0, shades, 2), palette::folderColor(0, 0, 2));
 
     TestTree t;
@@ -51,8 +53,14 @@ TEST(Palette, FolderColoursWrapAndNodeColoursFollowTheMode) {
 
 TEST(Palette, Initials) {
     const std::pair<const char*, const char*> cases[] = {
-        {"node_modules", "NM"}, {"one two-three.four five", "OTT"}, {"Downloads", "D"}, {".app", "."},
-        {"", ""},               {"__a__b", "AB"},                   {"   ", " "},       {"élan vital", "ÉV"},
+        {"node_modules", "NM"},
+        {"one two-three.four five", "OTT"},
+        {"Downloads", "D"},
+        {".app", "."},
+        {"", ""},
+        {"__a__b", "AB"},
+        {"   ", " "},
+        {"élan vital", "ÉV"},
     };
     for (const auto& [name, expected] : cases)
         EXPECT_EQ(palette::initials(QString::fromUtf8(name)), QString::fromUtf8(expected)) << name;

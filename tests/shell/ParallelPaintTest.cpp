@@ -1,6 +1,6 @@
 // Pictures painted in bands on several threads must come out as painted in one go.
-#include "shell/Fonts.h"
 #include "shell/ParallelPaint.h"
+#include "shell/Fonts.h"
 
 #include <QImage>
 #include <QPainter>
@@ -23,7 +23,8 @@ void scene(QPainter& painter, const QImage& label) {
     }
     painter.setPen(Qt::black);
     painter.setFont(fonts::ui(11, QFont::DemiBold));
-    for (int i = 0; i < 8; ++i) painter.drawText(QPointF(4.5 + 9 * i, 31.3 * i + 6), QStringLiteral("Holiday 2023.mp4"));
+    for (int i = 0; i < 8; ++i)
+        painter.drawText(QPointF(4.5 + 9 * i, 31.3 * i + 6), QStringLiteral("Holiday 2023.mp4"));
     for (int angle : {-70, -20, 35, 88}) {
         painter.save();
         painter.translate(120, 40 + angle);
@@ -75,15 +76,18 @@ TEST(ParallelPaint, EveryPartRunsOnce) {
     for (int count : {0, 1, 7, 64}) {
         std::vector<std::atomic<int>> runs(static_cast<size_t>(count));
         paintInParallel(count, [&](int part) { ++runs[size_t(part)]; });
-        for (const auto& r : runs) EXPECT_EQ(r.load(), 1);
+        for (const auto& r : runs)
+            EXPECT_EQ(r.load(), 1);
     }
     // Runs of rows cover [top, bottom) exactly, each starting on a band's edge.
     std::vector<std::atomic<int>> rows(1000);
     paintRowsInParallel(37, 1000, 32, [&](int from, int to) {
         EXPECT_EQ((from - 37) % 32, 0);
-        for (int y = from; y < to; ++y) ++rows[size_t(y)];
+        for (int y = from; y < to; ++y)
+            ++rows[size_t(y)];
     });
-    for (int y = 0; y < 1000; ++y) EXPECT_EQ(rows[size_t(y)].load(), y >= 37 ? 1 : 0) << y;
+    for (int y = 0; y < 1000; ++y)
+        EXPECT_EQ(rows[size_t(y)].load(), y >= 37 ? 1 : 0) << y;
 }
 
 } // namespace

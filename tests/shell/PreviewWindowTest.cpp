@@ -35,10 +35,15 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
         {writeImage(dir, "photo-without-extension", "PNG"), PreviewPage::image},
         {writeImage(dir, "wrong.txt", "JPG"), PreviewPage::image},
         {writeText(dir, "Makefile", "all:\n\tcc main.c\n"), PreviewPage::text},
-        {writeText(dir, "blob.bin", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01", 16)), PreviewPage::info},
+        {writeText(dir, "blob.bin",
+                   std::string("\x7f"
+                               "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01",
+                               16)),
+         PreviewPage::info},
         {"", PreviewPage::info},
     };
-    for (const auto& [path, page] : files) EXPECT_EQ(loadPreview(path).page, page) << path;
+    for (const auto& [path, page] : files)
+        EXPECT_EQ(loadPreview(path).page, page) << path;
     // "é" is two bytes; the limit falls in the middle of one.
     std::string text(PreviewContent::kTextLimit - 1, 'a');
     text += "\xc3\xa9 and more";
@@ -58,7 +63,8 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
     const PreviewContent folder = loadPreview(dir.str() + "/listing");
     ASSERT_EQ(folder.page, PreviewPage::folder);
     QStringList names;
-    for (const auto& e : folder.entries) names << e.name;
+    for (const auto& e : folder.entries)
+        names << e.name;
     EXPECT_EQ(names, (QStringList{"Alpha", "zeta", "A.txt", "b.txt"})); // folders first, case ignored
     const PreviewContent missing = loadPreview(dir.str() + "/Report.pdf");
     EXPECT_EQ(missing.page, PreviewPage::info);

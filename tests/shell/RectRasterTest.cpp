@@ -18,7 +18,9 @@ QImage blank(int w = 120, int h = 100) {
 }
 
 // The share of white in a pixel painted white over black.
-double coverageAt(const QImage& image, int x, int y) { return qRed(image.pixel(x, y)) / 255.0; }
+double coverageAt(const QImage& image, int x, int y) {
+    return qRed(image.pixel(x, y)) / 255.0;
+}
 
 // Distance from a point to the outline of a rounded rectangle, negative inside.
 double roundedRectDistance(QPointF p, const QRectF& r, double radius) {
@@ -41,20 +43,26 @@ void expectShape(const QImage& image, const std::function<double(QPointF)>& dist
 }
 
 TEST(RectRaster, RoundedRectanglesAndRingsCoverTheirShape) {
-    const std::pair<QRectF, double> rects[] = {{QRectF(10.3, 7.6, 80.4, 50.9), 4.0}, {QRectF(5, 5, 40, 30), 0.0},
-                                               {QRectF(20.5, 30.25, 9.5, 7.75), 3.4},
-                                               {QRectF(-20, -10, 70, 50), 8.0}}; // the last clipped by the image
+    const std::pair<QRectF, double> rects[] = {
+        {QRectF(10.3, 7.6, 80.4, 50.9), 4.0},
+        {QRectF(5, 5, 40, 30), 0.0},
+        {QRectF(20.5, 30.25, 9.5, 7.75), 3.4},
+        {QRectF(-20, -10, 70, 50), 8.0}}; // the last clipped by the image
     for (const auto& [rect, radius] : rects) {
         QImage image = blank();
         rect_raster::fillRoundedRect(image, rect, radius, kInk);
         const double r = std::min({radius, rect.width() / 2, rect.height() / 2});
-        expectShape(image, [&](QPointF p) { return roundedRectDistance(p, rect, r); }, "rect");
+        expectShape(
+            image, [&](QPointF p) { return roundedRectDistance(p, rect, r); }, "rect");
     }
     QImage image = blank();
     const QRectF outer(10.2, 10.7, 90, 70), inner = outer.adjusted(4.5, 4.5, -4.5, -4.5);
     rect_raster::fillRoundedRing(image, outer, 6, inner, 1.5, kInk);
     expectShape(
-        image, [&](QPointF p) { return std::max(roundedRectDistance(p, outer, 6), -roundedRectDistance(p, inner, 1.5)); },
+        image,
+        [&](QPointF p) {
+            return std::max(roundedRectDistance(p, outer, 6), -roundedRectDistance(p, inner, 1.5));
+        },
         "ring");
 }
 
@@ -93,8 +101,8 @@ TEST(RectRaster, AnnularSectorsCoverTheirRingAndAngles) {
         double r0, r1, start, end;
     };
     constexpr double turn = 2 * std::numbers::pi;
-    for (const Case& c : {Case{30, 55, 0.0, 2.4}, Case{55, 80, 0.2, 2.6}, Case{30, 55, 2.5, 5.9}, Case{10, 90, 4.0, turn},
-                          Case{55, 80, 1.0, 1.05}, Case{30, 55, 0.0, turn}}) {
+    for (const Case& c : {Case{30, 55, 0.0, 2.4}, Case{55, 80, 0.2, 2.6}, Case{30, 55, 2.5, 5.9},
+                          Case{10, 90, 4.0, turn}, Case{55, 80, 1.0, 1.05}, Case{30, 55, 0.0, turn}}) {
         QImage image = blank(200, 200);
         rect_raster::fillAnnularSector(image, centre, c.r0, c.r1, c.start, c.end, 0.4, kInk);
         int inside = 0;
@@ -104,10 +112,12 @@ TEST(RectRaster, AnnularSectorsCoverTheirRingAndAngles) {
                 const double r = std::hypot(p.x() - centre.x(), p.y() - centre.y());
                 const double a = angleOf(p);
                 const double margin = 1.5 / std::max(r, 1.0); // a pixel and a half, as an angle
-                const bool wellIn = r > c.r0 + 2 && r < c.r1 - 2 && a > c.start + margin && a < c.end - margin;
-                const bool wellOut = r < c.r0 - 1 || r > c.r1 + 1 ||
-                                     (c.end - c.start < 6.28 && (a < c.start - margin || a > c.end + margin) &&
-                                      !(c.start < margin && a > turn - margin));
+                const bool wellIn =
+                    r > c.r0 + 2 && r < c.r1 - 2 && a > c.start + margin && a < c.end - margin;
+                const bool wellOut =
+                    r < c.r0 - 1 || r > c.r1 + 1 ||
+                    (c.end - c.start < 6.28 && (a < c.start - margin || a > c.end + margin) &&
+                     !(c.start < margin && a > turn - margin));
                 if (wellIn || wellOut) {
                     ASSERT_DOUBLE_EQ(coverageAt(image, x, y), wellIn ? 1.0 : 0.0)
                         << x << "," << y << " sector " << c.start << "-" << c.end;

@@ -18,15 +18,24 @@ ScannedHome::ScannedHome(std::shared_ptr<platform::TrashBackend> trash) : home_(
         double days; // since the last change
     };
     const Item items[] = {
-        {"Movies/Holiday 2023.mp4", 11'800'000, 420},    {"Movies/Trailer.mov", 3'100'000, 40},
-        {"Music/Album/01 Opening.mp3", 2'400'000, 800},  {"Music/Album/02 Second Song.flac", 1'900'000, 800},
-        {"Pictures/Beach.jpg", 1'600'000, 200},          {"Pictures/Screenshots/Screen 1.png", 420'000, 3},
-        {"Documents/Annual report.pdf", 860'000, 95},    {"Documents/notes.txt", 12'000, 0},
-        {"Documents/Thesis draft.docx", 410'000, 500},   {"Projects/web/node_modules/react/index.js", 900'000, 60},
-        {"Projects/web/dist/bundle.js", 1'200'000, 5},   {"Projects/web/node_modules/lodash/lodash.js", 540'000, 60},
-        {"Projects/web/src/app.ts", 24'000, 1},          {"Projects/tool/target/release.bin", 2'200'000, 12},
-        {"Downloads/installer.deb", 4'800'000, 20},      {"Downloads/paper.pdf", 350'000, 7},
-        {".cache/thumbnails/large/a1.png", 180'000, 2},  {"Archives/backup-2021.zip", 2'700'000, 1100},
+        {"Movies/Holiday 2023.mp4", 11'800'000, 420},
+        {"Movies/Trailer.mov", 3'100'000, 40},
+        {"Music/Album/01 Opening.mp3", 2'400'000, 800},
+        {"Music/Album/02 Second Song.flac", 1'900'000, 800},
+        {"Pictures/Beach.jpg", 1'600'000, 200},
+        {"Pictures/Screenshots/Screen 1.png", 420'000, 3},
+        {"Documents/Annual report.pdf", 860'000, 95},
+        {"Documents/notes.txt", 12'000, 0},
+        {"Documents/Thesis draft.docx", 410'000, 500},
+        {"Projects/web/node_modules/react/index.js", 900'000, 60},
+        {"Projects/web/dist/bundle.js", 1'200'000, 5},
+        {"Projects/web/node_modules/lodash/lodash.js", 540'000, 60},
+        {"Projects/web/src/app.ts", 24'000, 1},
+        {"Projects/tool/target/release.bin", 2'200'000, 12},
+        {"Downloads/installer.deb", 4'800'000, 20},
+        {"Downloads/paper.pdf", 350'000, 7},
+        {".cache/thumbnails/large/a1.png", 180'000, 2},
+        {"Archives/backup-2021.zip", 2'700'000, 1100},
         {"Archives/fonts.tar.gz", 640'000, 900},
     };
     for (const Item& item : items) {
@@ -41,7 +50,9 @@ ScannedHome::ScannedHome(std::shared_ptr<platform::TrashBackend> trash) : home_(
     model_ = std::make_unique<ScanViewModel>(std::move(services));
     model_->scan(home_);
     const bool done = QTest::qWaitFor(
-        [&] { return model_->status().kind == ScanViewModel::Status::Kind::done && !model_->quickWins().empty(); },
+        [&] {
+            return model_->status().kind == ScanViewModel::Status::Kind::done && !model_->quickWins().empty();
+        },
         30000);
     EXPECT_TRUE(done) << "the fixture scan did not finish";
 }

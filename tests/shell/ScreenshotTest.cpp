@@ -12,7 +12,7 @@
 namespace {
 
 class ScreenshotTest : public ShellTest {
-protected:
+  protected:
     // Saves `window-<name>-<theme>.png` at the default size; the row fills the window at both sizes.
     void shoot(ScanViewModel& vm, const QString& name) {
         for (ThemeName themeName : theme_name::allCases) {
@@ -24,8 +24,9 @@ protected:
                 auto* content = static_cast<ContentView*>(window_->content());
                 EXPECT_GT(content->tabScreenGeometry().width(), 500) << name.toStdString();
                 QWidget* last = content->inspector();
-                const int right = last ? last->mapTo(window_.get(), QPoint(last->width() - 1, 0)).x()
-                                       : content->mapTo(window_.get(), content->tabScreenGeometry().topRight()).x();
+                const int right =
+                    last ? last->mapTo(window_.get(), QPoint(last->width() - 1, 0)).x()
+                         : content->mapTo(window_.get(), content->tabScreenGeometry().topRight()).x();
                 EXPECT_EQ(right, size.width() - 1) << name.toStdString();
             }
             ASSERT_TRUE(saveScreenshot(window_->grab().toImage(), "window-" + name, themeName));
@@ -60,7 +61,8 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
     vm->setShowAccessNotice(false);
     // Each registered view fills the Explore area and shows the current folder.
     vm->setSelectedNode(nodeAt(vm->root(), "Documents"));
-    for (VisualizationMode mode : {VisualizationMode::folders, VisualizationMode::treemap, VisualizationMode::sunburst}) {
+    for (VisualizationMode mode :
+         {VisualizationMode::folders, VisualizationMode::treemap, VisualizationMode::sunburst}) {
         vm->setMode(mode);
         shoot(*vm, QString::fromUtf8(visualization_mode::rawValue(mode).data()).toLower());
         auto* grid = window_->findChild<FolderGridView*>();
@@ -78,7 +80,8 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
     shoot(*vm, "explore-deep");
     // A long name: the title and the crumbs shorten, nothing runs under the buttons.
     auto project = deep->parent()->parent()->children();
-    vm->setCurrentFolder(*std::ranges::find_if(project, [](FileNode* c) { return c->name().starts_with("Quarterly"); }));
+    vm->setCurrentFolder(
+        *std::ranges::find_if(project, [](FileNode* c) { return c->name().starts_with("Quarterly"); }));
     vm->setMode(VisualizationMode::treemap);
     shoot(*vm, "explore-longname");
 

@@ -14,7 +14,7 @@
 // A state object wired as the application wires it (its appearance drives the ThemeManager), with the
 // folder chooser made to order. Views registered by a test are forgotten after it.
 class ShellTest : public ScanFixture {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -23,7 +23,8 @@ protected:
     std::string makeFixture();
 
     // A widget built from `args`, at `size` and shown.
-    template <typename Widget, typename... Args> static std::unique_ptr<Widget> shown(QSize size, Args&&... args) {
+    template <typename Widget, typename... Args>
+    static std::unique_ptr<Widget> shown(QSize size, Args&&... args) {
         auto widget = std::make_unique<Widget>(std::forward<Args>(args)...);
         widget->resize(size);
         widget->show();
@@ -40,7 +41,9 @@ inline FileNode* nodeAt(const FileNode* folder, std::string_view relative) {
     return const_cast<FileNode*>(findNode(folder, relative));
 }
 // Deletes the widgets scheduled with deleteLater().
-inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+inline void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 inline void clickSegment(SegmentStrip* strip, int index) {
     QTest::mouseClick(strip, Qt::LeftButton, {}, strip->segmentRects()[size_t(index)].center().toPoint());
 }

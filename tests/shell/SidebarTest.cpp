@@ -1,6 +1,6 @@
-#include "shell/QuickWinRow.h"
 #include "model/CleanupQueue.h"
 #include "shell/Buttons.h"
+#include "shell/QuickWinRow.h"
 #include "shell/SidebarView.h"
 #include "shell/Theme.h"
 #include "shell/TypeBreakdown.h"
@@ -20,10 +20,12 @@ TEST(UsageRing, FiguresAtTheEdgesAndAnArcFromTwelveClockwise) {
     const struct {
         int64_t total, free, used;
         double fraction;
-    } cases[] = {{1000, 250, 750, 0.75}, {1000, 4000, 0, 0}, {0, 0, 0, 0},
-                 {0, 500, 0, 0},         {1000, 0, 1000, 1}, {INT64_MAX, INT64_MAX / 2 + 1, INT64_MAX / 2, 0.5}};
+    } cases[] = {{1000, 250, 750, 0.75}, {1000, 4000, 0, 0},
+                 {0, 0, 0, 0},           {0, 500, 0, 0},
+                 {1000, 0, 1000, 1},     {INT64_MAX, INT64_MAX / 2 + 1, INT64_MAX / 2, 0.5}};
     for (const auto& c : cases) {
-        EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", c.total, c.free}), c.fraction) << c.total << "/" << c.free;
+        EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", c.total, c.free}), c.fraction)
+            << c.total << "/" << c.free;
         EXPECT_EQ(UsageRing::usedBytes({"Disk", c.total, c.free}), c.used) << c.total << "/" << c.free;
     }
     EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", -5, -10}), 0.0);
@@ -40,7 +42,8 @@ TEST(UsageRing, FiguresAtTheEdgesAndAnArcFromTwelveClockwise) {
 }
 
 TEST(TypeBreakdownBar, SegmentsShareTheWidthLeftAfterTheGapsAndKeepAMinimum) {
-    const TypeBytes three = {{FileCategory::video, 500}, {FileCategory::image, 300}, {FileCategory::other, 200}};
+    const TypeBytes three = {
+        {FileCategory::video, 500}, {FileCategory::image, 300}, {FileCategory::other, 200}};
     const auto widths = TypeBreakdownBar::segmentWidths(three, 304); // 300 after two gaps
     EXPECT_EQ(widths, (std::vector<double>{150, 90, 60}));
     // All zero: no division by zero, every segment at its minimum.
@@ -87,7 +90,8 @@ TEST(QuickWinRow, OpenStageAllAndRevealTheLargestMatch) {
     queue.add(t.clip, "Staged from Explore");
     const QuickWins::Category wins{QuickWins::Kind::largeMedia, {t.movie, t.other, t.clip}, 3};
     model.setTab(AppTab::snapshots);
-    for (int twice = 0; twice < 2; ++twice) QuickWinRow::stageAll(model, wins);
+    for (int twice = 0; twice < 2; ++twice)
+        QuickWinRow::stageAll(model, wins);
     EXPECT_EQ(model.tab(), AppTab::explore);
     ASSERT_EQ(queue.items().size(), 3u);
     EXPECT_EQ(queue.items()[0].reason, "Staged from Explore");
@@ -125,7 +129,8 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
     ASSERT_FALSE(recents.isEmpty());
     EXPECT_EQ(recents.front(), "Home");
     // One quick-win row per category.
-    EXPECT_EQ(sidebar.quickWinsSection()->findChildren<QuickWinRow*>().size(), qsizetype(home.model().quickWins().size()));
+    EXPECT_EQ(sidebar.quickWinsSection()->findChildren<QuickWinRow*>().size(),
+              qsizetype(home.model().quickWins().size()));
 
     auto button = [&](const QString& title) -> WideButton* {
         for (auto* b : sidebar.findChildren<WideButton*>())
@@ -142,7 +147,8 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
     QTest::mouseClick(button("Home"), Qt::LeftButton);
     EXPECT_EQ(home.model().tab(), AppTab::explore);
     EXPECT_TRUE(home.model().status().isScanning());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return home.model().status().kind == ScanViewModel::Status::Kind::done; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return home.model().status().kind == ScanViewModel::Status::Kind::done; }, 30000));
     EXPECT_EQ(home.model().root()->path(), home.home());
 }
 

@@ -12,7 +12,7 @@
 // A Trash that records every call, refuses the paths it is told to and takes the others away for real,
 // so existence checks see them gone. Configure before use; the attempts run on pool threads.
 class FakeTrash : public platform::TrashBackend {
-public:
+  public:
     std::set<std::string> refuseFirst, refuseSecond;
     bool hold = false; // the first attempt waits until release()
 
@@ -50,7 +50,7 @@ public:
         return second ? secondCalls_ : firstCalls_;
     }
 
-private:
+  private:
     static bool takeAway(const std::string& path) {
         std::error_code ec;
         return std::filesystem::remove_all(path, ec) > 0 && !ec;

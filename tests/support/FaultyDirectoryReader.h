@@ -10,7 +10,7 @@
 // The real directory reader with faults made to order, for what cannot be set up on disk when tests
 // run as root. Configure before the scan; the hooks run on the scanner's worker threads.
 class FaultyDirectoryReader : public platform::LinuxDirectoryReader {
-public:
+  public:
     std::map<std::string, int> openErrors;      // opening this absolute path fails with the errno
     std::map<std::string, int> laterReadErrors; // every read of this folder after the first fails
     size_t maxBytesPerRead = 0;                 // 0: the whole buffer
@@ -52,7 +52,7 @@ public:
         return all;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::map<int, std::pair<std::string, int>> open_; // fd -> path, reads so far
 };

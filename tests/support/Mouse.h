@@ -16,7 +16,9 @@ inline void send(QWidget& w, QEvent::Type type, QPointF at) {
     QApplication::sendEvent(&w, &event);
 }
 
-inline void hover(QWidget& w, QPointF at) { send(w, QEvent::MouseMove, at); }
+inline void hover(QWidget& w, QPointF at) {
+    send(w, QEvent::MouseMove, at);
+}
 
 inline void click(QWidget& w, QPointF at) {
     send(w, QEvent::MouseButtonPress, at);

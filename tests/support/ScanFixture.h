@@ -28,7 +28,7 @@ struct ScanGate {
 // A state object scanning the real file system with two-worker scanners that are denied `deniedFolders`
 // (path to errno) and wait at `gate` in folders named "slow". Settings and start-up variables are cleared.
 class ScanFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { clearStartState(); }
     void TearDown() override {
         gate->release();
@@ -48,7 +48,8 @@ protected:
                     auto scanner = self->lock();
                     return !scanner || scanner->isCancelled();
                 };
-                while (!gate->open && !cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                while (!gate->open && !cancelled())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
             };
             auto scanner = std::make_shared<DiskScanner>(reader);
             scanner->setThreadCount(2);
@@ -72,7 +73,7 @@ protected:
     std::shared_ptr<ScanGate> gate = std::make_shared<ScanGate>();
     std::vector<std::shared_ptr<DiskScanner>> scanners; // every scanner made, in order
 
-private:
+  private:
     static void clearStartState() {
         QSettings("Brenwick", "Brenwick").clear();
         qunsetenv("BRENWICK_MODE");

@@ -24,7 +24,7 @@ inline std::string fileText(const std::filesystem::path& path) {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "brenwick-test-XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -50,6 +50,6 @@ public:
         return path_ / relative;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };

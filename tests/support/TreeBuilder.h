@@ -15,9 +15,10 @@
 // attaches the child arrays, rolls sizes, counts, per-category bytes and modification times up, and
 // sorts every folder's children largest first.
 class TreeBuilder {
-public:
+  public:
     explicit TreeBuilder(const std::string& rootPath, const std::string& rootName = {})
-        : tree_(std::make_shared<ScanTree>(rootPath, rootName.empty() ? rootDisplayName(rootPath) : rootName)) {}
+        : tree_(std::make_shared<ScanTree>(rootPath,
+                                           rootName.empty() ? rootDisplayName(rootPath) : rootName)) {}
 
     FileNode* root() const { return tree_->root(); }
     FileNode* folder(FileNode* parent, std::string_view name, double modified = 0) {
@@ -40,14 +41,16 @@ public:
     FileNode* fileAt(std::string_view relativePath, int64_t sizeOnDisk, double modified = 0) {
         size_t slash = relativePath.rfind('/');
         if (slash == std::string_view::npos) return file(root(), relativePath, sizeOnDisk, modified);
-        return file(folderAt(relativePath.substr(0, slash)), relativePath.substr(slash + 1), sizeOnDisk, modified);
+        return file(folderAt(relativePath.substr(0, slash)), relativePath.substr(slash + 1), sizeOnDisk,
+                    modified);
     }
     FileNode* folderAt(std::string_view relativePath) {
         FileNode* node = root();
         while (!relativePath.empty()) {
             size_t slash = relativePath.find('/');
             std::string_view part = relativePath.substr(0, slash);
-            relativePath = slash == std::string_view::npos ? std::string_view() : relativePath.substr(slash + 1);
+            relativePath =
+                slash == std::string_view::npos ? std::string_view() : relativePath.substr(slash + 1);
             if (part.empty()) continue;
             FileNode* found = nullptr;
             for (FileNode* c : children_[node])
@@ -77,10 +80,10 @@ public:
         return tree_;
     }
 
-protected:
+  protected:
     std::shared_ptr<ScanTree> tree_;
 
-private:
+  private:
     FileNode* child(FileNode* parent, std::string_view name, bool isDirectory) {
         FileNode* node = FileNode::make(tree_->arena(), name, isDirectory);
         node->setParent(parent);

@@ -31,9 +31,11 @@ void expectRolledUp(const FileNode* root) {
         const FileNode* previous = nullptr;
         for (const FileNode* child : node->children()) {
             EXPECT_EQ(child->parent(), node);
-            if (!child->isDirectory()) bySlot[size_t(file_category::rawValue(child->category))] += child->sizeOnDisk;
+            if (!child->isDirectory())
+                bySlot[size_t(file_category::rawValue(child->category))] += child->sizeOnDisk;
             else if (child->typeSizes())
-                for (size_t i = 0; i < bySlot.size(); ++i) bySlot[i] += (*child->typeSizes())[i];
+                for (size_t i = 0; i < bySlot.size(); ++i)
+                    bySlot[i] += (*child->typeSizes())[i];
             logical += child->logicalSize;
             onDisk += child->sizeOnDisk;
             files += child->isDirectory() ? child->fileCount() : 1;
@@ -48,6 +50,7 @@ void expectRolledUp(const FileNode* root) {
         EXPECT_EQ(node->fileCount(), files) << node->path();
         EXPECT_EQ(node->folderCount(), folders) << node->path();
         EXPECT_EQ(*node->typeSizes(), bySlot) << node->path();
-        EXPECT_EQ(std::accumulate(bySlot.begin(), bySlot.end(), int64_t{0}), node->sizeOnDisk) << node->path();
+        EXPECT_EQ(std::accumulate(bySlot.begin(), bySlot.end(), int64_t{0}), node->sizeOnDisk)
+            << node->path();
     });
 }

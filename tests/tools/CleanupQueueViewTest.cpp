@@ -18,7 +18,7 @@
 namespace {
 
 class CleanupQueuePopover : public ::testing::Test {
-protected:
+  protected:
     CleanupQueuePopover() : trash(std::make_shared<FakeTrash>()), fixture(trash) {}
     void SetUp() override { ASSERT_NE(fixture.model().root(), nullptr); }
     void TearDown() override { ThemeManager::instance().setThemeName(ThemeName::light); }

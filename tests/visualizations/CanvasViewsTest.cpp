@@ -19,7 +19,8 @@ namespace {
 using namespace mouse;
 
 void nameAsTheAppDoes(SunburstView& view, ScanViewModel& vm) {
-    view.setDisplayName([&vm](const FileNode& node) { return QString::fromStdString(vm.displayName(node.path())); });
+    view.setDisplayName(
+        [&vm](const FileNode& node) { return QString::fromStdString(vm.displayName(node.path())); });
 }
 
 QPointF arcMiddle(const SunburstView& view, const sunburst::SunArc& arc) {
@@ -28,7 +29,7 @@ QPointF arcMiddle(const SunburstView& view, const sunburst::SunArc& arc) {
 }
 
 class CanvasViews : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_NE(fixture.model().root(), nullptr);
         ThemeManager::instance().setThemeName(ThemeName::light);
@@ -104,20 +105,23 @@ TEST_F(CanvasViews, RenderBothViewsInEveryModeAndTheme) {
     vm().setSelectedNode(fixture.node("Documents"));
     for (ColorMode mode : color_mode::allCases) {
         vm().setColorMode(mode);
-        const QString modeName = QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
+        const QString modeName =
+            QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
         for (ThemeName themeName : theme_name::allCases) {
             ThemeManager::instance().setThemeName(themeName);
             TreemapView treemap;
             SunburstView sunburst;
             nameAsTheAppDoes(sunburst, vm());
-            for (CanvasView* view : {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
+            for (CanvasView* view :
+                 {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
                 view->resize(958, 760);
                 wireCanvas(view, vm());
             }
             const auto& cells = treemap.items();
             ASSERT_FALSE(cells.empty());
             ASSERT_FALSE(sunburst.items().empty());
-            const bool regrouped = std::any_of(cells.begin(), cells.end(), [](auto& c) { return c.node->name() == "Video"; });
+            const bool regrouped =
+                std::any_of(cells.begin(), cells.end(), [](auto& c) { return c.node->name() == "Video"; });
             EXPECT_EQ(regrouped, mode == ColorMode::type); // by type, files are grouped by category
             hover(treemap, treemap.frameRect().topLeft() + cells[cells.size() / 2].rect.center());
             ASSERT_TRUE(saveScreenshot(treemap.grab().toImage(), "treemap-" + modeName, themeName));

@@ -8,10 +8,10 @@
 #include "shell/ContentView.h"
 #include "shell/QueuePopover.h"
 #include "shell/TopBar.h"
-#include "tools/CleanupQueueView.h"
-#include "visualizations/FolderGridView.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Screenshots.h"
+#include "tools/CleanupQueueView.h"
+#include "visualizations/FolderGridView.h"
 
 #include <QPointer>
 #include <QTest>
@@ -21,7 +21,7 @@
 namespace {
 
 class CanvasWindowTest : public ShellTest {
-protected:
+  protected:
     void SetUp() override {
         ShellTest::SetUp();
         registerViews();
@@ -64,7 +64,8 @@ TEST_F(CanvasWindowTest, StagedItemsGoToTheTrashThroughThePopover) {
     FileNode* notes = nodeAt(root, "Documents/notes.txt");
     const int64_t rootBefore = root->sizeOnDisk, filesBefore = root->fileCount();
     const int64_t staged = movies->sizeOnDisk + notes->sizeOnDisk, stagedFiles = movies->fileCount() + 1;
-    for (FileNode* node : {movies, notes, nodeAt(root, "Movies/clips")}) // the last goes along with its folder
+    for (FileNode* node :
+         {movies, notes, nodeAt(root, "Movies/clips")}) // the last goes along with its folder
         ASSERT_TRUE(vm->cleanupQueue().add(node, "Staged from Explore"));
 
     QTest::mouseClick(content()->topBar()->queueButton(), Qt::LeftButton);

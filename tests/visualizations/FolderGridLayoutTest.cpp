@@ -1,8 +1,8 @@
 // The folder grid's layout as data and the folder card, without a view.
+#include "visualizations/FolderGridLayout.h"
 #include "shell/Palette.h"
 #include "shell/Theme.h"
 #include "visualizations/FolderCard.h"
-#include "visualizations/FolderGridLayout.h"
 
 #include "tests/support/TestTree.h"
 
@@ -39,8 +39,8 @@ TEST(FolderGridLayout, ColumnsSectionsAndTheEmptyState) {
         if (kinds.empty() || kinds.back() != item.kind) kinds.push_back(item.kind);
         EXPECT_LT(item.rect.bottom(), both.height);
     }
-    EXPECT_EQ(kinds, (std::vector<ItemKind>{ItemKind::folderHeader, ItemKind::folderCard, ItemKind::fileHeader,
-                                            ItemKind::fileTile}));
+    EXPECT_EQ(kinds, (std::vector<ItemKind>{ItemKind::folderHeader, ItemKind::folderCard,
+                                            ItemKind::fileHeader, ItemKind::fileTile}));
     EXPECT_EQ(countOf(both, ItemKind::folderCard), 5u);
     EXPECT_EQ(countOf(both, ItemKind::fileTile), 3u);
     EXPECT_EQ(countOf(folder_grid::layout(0, 2, 700), ItemKind::folderHeader), 0u);
@@ -62,7 +62,8 @@ TEST(FolderGridLayout, HundredThousandCardsAreDataAndOnlyTheVisibleOnesAreFound)
     const QRectF band(0, 2'000'000, 1300, 900);
     const auto [first, last] = folder_grid::visibleRange(layout, band.top(), band.bottom());
     ASSERT_LT(first, last);
-    for (size_t i = first; i < last; ++i) EXPECT_TRUE(layout.items[i].rect.intersects(band));
+    for (size_t i = first; i < last; ++i)
+        EXPECT_TRUE(layout.items[i].rect.intersects(band));
     EXPECT_FALSE(layout.items[first - 1].rect.intersects(band));
     EXPECT_FALSE(layout.items[last].rect.intersects(band));
 
@@ -112,7 +113,8 @@ TEST(FolderCard, TheTintShowsTheThemeThroughOnlyWhenTranslucent) {
     const QColor opaque = palette::cardColor(*folder, ColorMode::folder, 2);
     EXPECT_EQ(fillAt(opaque, Theme::light()), fillAt(opaque, Theme::dark()));
     const QColor translucent = palette::cardColor(*folder, ColorMode::type, 0);
-    EXPECT_LT(fillAt(translucent, Theme::dark()).lightness(), fillAt(translucent, Theme::light()).lightness());
+    EXPECT_LT(fillAt(translucent, Theme::dark()).lightness(),
+              fillAt(translucent, Theme::light()).lightness());
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // The folder grid over a folder scanned from disk.
+#include "visualizations/FolderGridView.h"
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/Palette.h"
 #include "shell/PreviewWindow.h"
 #include "shell/Theme.h"
-#include "visualizations/FolderGridView.h"
 
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempDir.h"
@@ -28,7 +28,8 @@ using Names = std::vector<std::string>;
 
 Names namesOf(const std::vector<FileNode*>& nodes) {
     Names names;
-    for (const FileNode* node : nodes) names.emplace_back(node->name());
+    for (const FileNode* node : nodes)
+        names.emplace_back(node->name());
     return names;
 }
 
@@ -46,18 +47,24 @@ QMenu* openMenuAt(QWidget* viewport, QPoint point) {
 }
 
 class FolderGridViewTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        for (auto [path, size] : {std::pair{"Archive/backup.zip", 2'000'000}, {"Music/song.mp3", 600'000},
-                                  {"Music/clip.mov", 300'000}, {"Music/score.pdf", 100'000},
-                                  {"Photos/a.jpg", 400'000}, {"Photos/inner/deep-photo.png", 50'000},
-                                  {"Projects/src/main.cpp", 20'000}, {"movie.mp4", 800'000},
-                                  {"MyPHOTO.jpg", 150'000}, {"setup.sh", 10'000}, {"notes.txt", 3'000}})
+        for (auto [path, size] : {std::pair{"Archive/backup.zip", 2'000'000},
+                                  {"Music/song.mp3", 600'000},
+                                  {"Music/clip.mov", 300'000},
+                                  {"Music/score.pdf", 100'000},
+                                  {"Photos/a.jpg", 400'000},
+                                  {"Photos/inner/deep-photo.png", 50'000},
+                                  {"Projects/src/main.cpp", 20'000},
+                                  {"movie.mp4", 800'000},
+                                  {"MyPHOTO.jpg", 150'000},
+                                  {"setup.sh", 10'000},
+                                  {"notes.txt", 3'000}})
             dir.writeFile(path, size);
         dir.makeDir("empty");
         vm.scan(dir.str());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return vm.status().kind == ScanViewModel::Status::Kind::done && vm.root(); },
-                                    30'000));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return vm.status().kind == ScanViewModel::Status::Kind::done && vm.root(); }, 30'000));
         ThemeManager::instance().setThemeName(ThemeName::light);
         view = std::make_unique<FolderGridView>(vm, vm.root());
         view->resize(1000, 900);
@@ -177,7 +184,8 @@ TEST_F(FolderGridViewTest, RenderInEveryModeAndTheme) {
             vm.setColorMode(mode);
             QApplication::processEvents();
             const QImage image = view->grab().toImage();
-            const QString modeName = QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
+            const QString modeName =
+                QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
             ASSERT_TRUE(saveScreenshot(image, "foldergrid-" + modeName, name));
             EXPECT_EQ(image.pixelColor(3, 3).rgb(), Theme::forName(name).background.rgb());
             const QRectF tile = *view->cellOf(child("notes.txt"));
@@ -191,16 +199,20 @@ TEST_F(FolderGridViewTest, RenderInEveryModeAndTheme) {
 TEST(FolderGridLarge, HundredThousandChildrenNeedNoWidgetPerCell) {
     TestTree t;
     FileNode* big = t.folder(t.root(), "big");
-    for (int i = 0; i < 100'000; ++i) t.folder(big, "sub-" + std::to_string(i));
-    for (int i = 0; i < 601; ++i) t.file(big, "file-" + std::to_string(i), 10, FileCategory::document);
+    for (int i = 0; i < 100'000; ++i)
+        t.folder(big, "sub-" + std::to_string(i));
+    for (int i = 0; i < 601; ++i)
+        t.file(big, "file-" + std::to_string(i), 10, FileCategory::document);
     t.finish();
     ScanViewModel vm;
     FolderGridView view(vm, big);
     view.resize(1300, 900);
     view.show();
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
-    const QRectF lastTile = view.gridLayout().items.back().rect.translated(0, -view.verticalScrollBar()->value());
-    EXPECT_EQ(view.nodeAt(lastTile.center())->name(), "file-599"); // the end is reachable; equal sizes keep order
+    const QRectF lastTile =
+        view.gridLayout().items.back().rect.translated(0, -view.verticalScrollBar()->value());
+    EXPECT_EQ(view.nodeAt(lastTile.center())->name(),
+              "file-599"); // the end is reachable; equal sizes keep order
     (void)view.grab();
     EXPECT_LT(view.findChildren<QWidget*>().size(), 12); // the scroll area's own widgets, nothing per cell
 }

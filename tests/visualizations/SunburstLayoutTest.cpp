@@ -30,7 +30,8 @@ TEST(SunburstArcs, ChildAnglesAddUpToTheParentsAndEveryMidpointHitsItsArc) {
         FileNode* top = t.folder(t.root(), "top" + std::to_string(a));
         for (int b = 0; b < 3; ++b) {
             FileNode* mid = t.folder(top, "mid" + std::to_string(b));
-            for (int c = 0; c < 5; ++c) t.file(mid, "f" + std::to_string(c), 1000 * (a + 1) * (c + 2) + 37 * b);
+            for (int c = 0; c < 5; ++c)
+                t.file(mid, "f" + std::to_string(c), 1000 * (a + 1) * (c + 2) + 37 * b);
         }
         t.file(top, "loose", 4000 + 500 * a);
     }
@@ -45,7 +46,8 @@ TEST(SunburstArcs, ChildAnglesAddUpToTheParentsAndEveryMidpointHitsItsArc) {
     // Nothing here is below the minimum span and sizes add up, so children fill their parent exactly.
     EXPECT_NEAR(childSpans[t.root()], sunburst::kTwoPi, 1e-9);
     for (const SunArc& a : arcs) {
-        EXPECT_NEAR(a.node->isDirectory() ? childSpans[a.node] : a.end - a.start, a.end - a.start, 1e-9) << a.node->path();
+        EXPECT_NEAR(a.node->isDirectory() ? childSpans[a.node] : a.end - a.start, a.end - a.start, 1e-9)
+            << a.node->path();
         if (a.node->parent() == t.root()) continue;
         const SunArc* parent = arcOf(arcs, a.node->parent());
         ASSERT_NE(parent, nullptr);
@@ -117,10 +119,12 @@ TEST(SunburstGeometry, HitTestFromTwelveClockwiseWithGaps) {
     const auto arcs = arcsOf(t.root(), 3);
     const auto g = sunburst::Geometry::forSize(QSizeF(600, 600), 3);
     const QPointF c = g.centre;
-    auto at = [&](double radius, double turn) { return sunburst::pointAt(c, radius, turn * sunburst::kTwoPi); };
-    EXPECT_EQ(sunburst::hitTest(g, arcs, c + QPointF(3, 3), t.root()), t.root()); // the disc
-    EXPECT_EQ(sunburst::hitTest(g, arcs, c - QPointF(0, g.inner + 5), t.root()), a);  // straight up
-    EXPECT_EQ(sunburst::hitTest(g, arcs, c + QPointF(g.inner + 5, 0), t.root()), a);  // 3 o'clock
+    auto at = [&](double radius, double turn) {
+        return sunburst::pointAt(c, radius, turn * sunburst::kTwoPi);
+    };
+    EXPECT_EQ(sunburst::hitTest(g, arcs, c + QPointF(3, 3), t.root()), t.root());    // the disc
+    EXPECT_EQ(sunburst::hitTest(g, arcs, c - QPointF(0, g.inner + 5), t.root()), a); // straight up
+    EXPECT_EQ(sunburst::hitTest(g, arcs, c + QPointF(g.inner + 5, 0), t.root()), a); // 3 o'clock
     EXPECT_EQ(sunburst::hitTest(g, arcs, at(g.inner + 5, 0.7), t.root()), b);
     EXPECT_EQ(sunburst::hitTest(g, arcs, at(g.inner + 5, 0.9), t.root()), nullptr); // the uncovered gap
     EXPECT_EQ(sunburst::hitTest(g, arcs, at(g.ringOuter(2) + 1, 0.1), t.root()), nullptr);
@@ -133,7 +137,9 @@ TEST(SunburstLabels, TurnedToReadShortenedOrNone) {
     g.maxRings = 1;
     g.ringWidth = 66;
     const QString ten = QStringLiteral("abcdefghij");
-    auto label = [&](double start, double end) { return sunburst::labelFor(g, SunArc{nullptr, 0, start, end, QColor()}, ten, false); };
+    auto label = [&](double start, double end) {
+        return sunburst::labelFor(g, SunArc{nullptr, 0, start, end, QColor()}, ten, false);
+    };
     // Radial text on the left half is turned over by half a turn so it never reads upside down.
     const auto right = label(0.5, 1.5), left = label(4.2, 5.2);
     ASSERT_TRUE(right && left);

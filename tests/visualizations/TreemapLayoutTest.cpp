@@ -25,7 +25,8 @@ double overlapArea(const QRectF& a, const QRectF& b) {
     return o.width() * o.height();
 }
 
-std::vector<Cell> layout(const FileNode* source, double w, double h, int depth = 7, ColorMode mode = ColorMode::folder) {
+std::vector<Cell> layout(const FileNode* source, double w, double h, int depth = 7,
+                         ColorMode mode = ColorMode::folder) {
     return treemap::buildCells(source, QRectF(0, 0, w, h), depth, mode, palette::nowStamp());
 }
 
@@ -35,8 +36,10 @@ const Cell* cellOf(const std::vector<Cell>& cells, const FileNode* node) {
 }
 
 TEST(Squarify, TilesTheRectangleInProportionWithoutOverlap) {
-    for (const QRectF& r : treemap::squarify(std::vector<double>{0, 0}, QRectF(0, 0, 10, 10))) EXPECT_TRUE(r.isNull());
-    for (const QRectF& r : treemap::squarify(std::vector<double>{1, 2}, QRectF(0, 0, 0, 10))) EXPECT_TRUE(r.isNull());
+    for (const QRectF& r : treemap::squarify(std::vector<double>{0, 0}, QRectF(0, 0, 10, 10)))
+        EXPECT_TRUE(r.isNull());
+    for (const QRectF& r : treemap::squarify(std::vector<double>{1, 2}, QRectF(0, 0, 0, 10)))
+        EXPECT_TRUE(r.isNull());
     // A tie in the worst aspect ratio keeps the weight in the row: two halves stacked, not side by side.
     const auto tie = treemap::squarify(std::vector<double>{1, 1}, QRectF(0, 0, 100, 100));
     EXPECT_DOUBLE_EQ(tie[0].width(), 100);
@@ -44,15 +47,18 @@ TEST(Squarify, TilesTheRectangleInProportionWithoutOverlap) {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> weight(0.5, 400);
     std::vector<double> weights(300);
-    for (double& w : weights) w = weight(random);
+    for (double& w : weights)
+        w = weight(random);
     std::sort(weights.rbegin(), weights.rend());
     const QRectF rect(10, 20, 640, 380);
     const auto rects = treemap::squarify(weights, rect);
     const double total = std::accumulate(weights.begin(), weights.end(), 0.0);
     for (size_t i = 0; i < rects.size(); ++i) {
         EXPECT_TRUE(inside(rects[i], rect)) << i;
-        EXPECT_NEAR(rects[i].width() * rects[i].height(), weights[i] / total * rect.width() * rect.height(), 1e-6);
-        for (size_t j = 0; j < i; ++j) EXPECT_LT(overlapArea(rects[i], rects[j]), 1e-6) << i << " " << j;
+        EXPECT_NEAR(rects[i].width() * rects[i].height(), weights[i] / total * rect.width() * rect.height(),
+                    1e-6);
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_LT(overlapArea(rects[i], rects[j]), 1e-6) << i << " " << j;
     }
 }
 
@@ -66,9 +72,11 @@ TEST(TreemapCells, NestWithoutOverlapInProportionAndHitTheDeepest) {
         FileNode* top = t.folder(t.root(), "top" + std::to_string(a));
         for (int b = 0; b < 4; ++b) {
             FileNode* mid = t.folder(top, "mid" + std::to_string(b));
-            for (int c = 0; c < 12; ++c) t.file(mid, "f" + std::to_string(c), size(random));
+            for (int c = 0; c < 12; ++c)
+                t.file(mid, "f" + std::to_string(c), size(random));
             FileNode* deep = t.folder(mid, "deep");
-            for (int c = 0; c < 6; ++c) t.file(deep, "g" + std::to_string(c), size(random));
+            for (int c = 0; c < 6; ++c)
+                t.file(deep, "g" + std::to_string(c), size(random));
         }
         t.file(top, "loose", size(random));
     }
@@ -93,7 +101,8 @@ TEST(TreemapCells, NestWithoutOverlapInProportionAndHitTheDeepest) {
         // The share before the inset is the node's part of the parent's area.
         const double share = (c.rect.width() + 3) * (c.rect.height() + 3);
         const double parentArea = inner.width() * inner.height();
-        EXPECT_NEAR(share, double(c.node->sizeOnDisk) / double(parent->sizeOnDisk) * parentArea, 1e-6 * parentArea);
+        EXPECT_NEAR(share, double(c.node->sizeOnDisk) / double(parent->sizeOnDisk) * parentArea,
+                    1e-6 * parentArea);
         siblings[parent].push_back(&c);
         if (c.isGroup) continue;
         // The right and bottom edges belong to the gap, which yields the enclosing group.
@@ -104,14 +113,16 @@ TEST(TreemapCells, NestWithoutOverlapInProportionAndHitTheDeepest) {
     }
     for (const auto& [parent, list] : siblings)
         for (size_t i = 0; i < list.size(); ++i)
-            for (size_t j = 0; j < i; ++j) EXPECT_LT(overlapArea(list[i]->rect, list[j]->rect), 1e-9);
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_LT(overlapArea(list[i]->rect, list[j]->rect), 1e-9);
     EXPECT_TRUE(byNode.count(t.root()->children()[0]->children()[0]->children()[0])); // every level appears
     EXPECT_EQ(treemap::hitTest(cells, QPointF(1, 1)), nullptr);
 
     // A depth limit makes the last level leaves.
     for (const Cell& c : layout(t.root(), W, H, 2)) {
         int depth = 0;
-        for (const FileNode* n = c.node; n != t.root(); n = n->parent()) ++depth;
+        for (const FileNode* n = c.node; n != t.root(); n = n->parent())
+            ++depth;
         EXPECT_TRUE(depth == 1 || (depth == 2 && !c.isGroup)) << c.node->path();
     }
 }
@@ -125,7 +136,8 @@ TEST(TreemapCells, StopsAtTheFirstChildTooSmallToDraw) {
     t.finish();
     auto totalArea = [](const std::vector<Cell>& cells) {
         double sum = 0;
-        for (const Cell& cell : cells) sum += (cell.rect.width() + 3) * (cell.rect.height() + 3);
+        for (const Cell& cell : cells)
+            sum += (cell.rect.width() + 3) * (cell.rect.height() + 3);
         return sum;
     };
     auto cells = layout(t.root(), 206, 106);
@@ -183,7 +195,8 @@ TEST(TreemapLabels, ShortenedToFitAndAbbreviated) {
     };
     EXPECT_TRUE(label(leaf, QRectF(0, 0, 20, 50)).name.isEmpty());
     const auto narrow = label(leaf, QRectF(0, 0, 59, 23));
-    EXPECT_TRUE(narrow.name.endsWith(QChar(0x2026)) && QStringLiteral("Application Support").startsWith(narrow.name.chopped(1)))
+    EXPECT_TRUE(narrow.name.endsWith(QChar(0x2026)) &&
+                QStringLiteral("Application Support").startsWith(narrow.name.chopped(1)))
         << narrow.name.toStdString();
     EXPECT_EQ(label(leaf, QRectF(0, 0, 59, 50), false, true).name, QStringLiteral("AS"));
     // Groups never show a size.
