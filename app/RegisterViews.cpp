@@ -1,8 +1,8 @@
 #include "app/RegisterViews.h"
 
 #include "model/ScanViewModel.h"
-#include "shell/CanvasWiring.h"
-#include "shell/ViewRegistry.h"
+#include "shell/canvas/CanvasWiring.h"
+#include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
 #include "visualizations/FolderGridView.h"
 #include "visualizations/SunburstView.h"

@@ -1,10 +1,10 @@
 #include "app/RegisterViews.h"
 #include "model/ScanViewModel.h"
-#include "shell/AppWindow.h"
-#include "shell/ContentView.h"
-#include "shell/FolderChooser.h"
-#include "shell/Fonts.h"
-#include "shell/Theme.h"
+#include "shell/panels/AppWindow.h"
+#include "shell/panels/ContentView.h"
+#include "shell/panels/FolderChooser.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Theme.h"
 
 #include <QApplication>
 

@@ -2,14 +2,14 @@
 
 #include "model/CleanupQueue.h"
 #include "model/ScanViewModel.h"
-#include "shell/Buttons.h"
-#include "shell/CardBackground.h"
-#include "shell/Fonts.h"
-#include "shell/Formatters.h"
-#include "shell/Shapes.h"
-#include "shell/SmoothPainter.h"
-#include "shell/Symbols.h"
-#include "shell/Theme.h"
+#include "shell/controls/Buttons.h"
+#include "shell/controls/CardBackground.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/SmoothPainter.h"
+#include "shell/style/Symbols.h"
+#include "shell/style/Theme.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #include "visualizations/FolderCard.h"
 
 #include "model/FileNode.h"
-#include "shell/Fonts.h"
-#include "shell/Formatters.h"
-#include "shell/Palette.h"
-#include "shell/Shapes.h"
-#include "shell/Theme.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Theme.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

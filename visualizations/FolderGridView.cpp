@@ -2,14 +2,14 @@
 
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
-#include "shell/FileTile.h"
-#include "shell/Fonts.h"
-#include "shell/Formatters.h"
-#include "shell/Motion.h"
-#include "shell/NodeContextMenu.h"
-#include "shell/Palette.h"
-#include "shell/Shapes.h"
-#include "shell/Theme.h"
+#include "shell/controls/FileTile.h"
+#include "shell/controls/NodeContextMenu.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Motion.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Theme.h"
 #include "visualizations/FolderCard.h"
 
 #include <QContextMenuEvent>

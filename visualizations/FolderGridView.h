@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/TapTracker.h"
+#include "shell/canvas/TapTracker.h"
 #include "visualizations/FolderCard.h"
 #include "visualizations/FolderGridLayout.h"
 

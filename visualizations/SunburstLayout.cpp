@@ -1,8 +1,8 @@
 #include "visualizations/SunburstLayout.h"
 
 #include "model/FileNode.h"
-#include "shell/CanvasLabels.h"
-#include "shell/Palette.h"
+#include "shell/canvas/CanvasLabels.h"
+#include "shell/style/Palette.h"
 
 #include <QRectF>
 

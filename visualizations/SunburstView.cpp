@@ -1,15 +1,15 @@
 #include "visualizations/SunburstView.h"
 
 #include "model/FileNode.h"
-#include "shell/CanvasLabels.h"
-#include "shell/ColorBlend.h"
-#include "shell/Fonts.h"
-#include "shell/Formatters.h"
-#include "shell/Palette.h"
-#include "shell/ParallelPaint.h"
-#include "shell/RectRaster.h"
-#include "shell/Shapes.h"
-#include "shell/Theme.h"
+#include "shell/canvas/CanvasLabels.h"
+#include "shell/canvas/ParallelPaint.h"
+#include "shell/canvas/RectRaster.h"
+#include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Theme.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "visualizations/TreemapLayout.h"
 
 #include "model/FileNode.h"
-#include "shell/CanvasLabels.h"
-#include "shell/Formatters.h"
-#include "shell/Palette.h"
+#include "shell/canvas/CanvasLabels.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Palette.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,13 +1,13 @@
 #include "visualizations/TreemapView.h"
 
 #include "model/FileNode.h"
-#include "shell/CanvasLabels.h"
-#include "shell/ColorBlend.h"
-#include "shell/Fonts.h"
-#include "shell/ParallelPaint.h"
-#include "shell/RectRaster.h"
-#include "shell/Shapes.h"
-#include "shell/Theme.h"
+#include "shell/canvas/CanvasLabels.h"
+#include "shell/canvas/ParallelPaint.h"
+#include "shell/canvas/RectRaster.h"
+#include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Theme.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/CanvasView.h"
+#include "shell/canvas/CanvasView.h"
 #include "visualizations/TreemapLayout.h"
 
 #include <QImage>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/Fonts.h"
-#include "shell/Motion.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Motion.h"
 
 #include <QApplication>
 

@@ -2,8 +2,8 @@
 // tree of about 1,000,000 nodes, and a full repaint at 1680 x 1050 from a cached layout.
 #include "bench/micro/BenchApplication.h"
 #include "bench/micro/SyntheticTree.h"
-#include "shell/Fonts.h"
-#include "shell/Palette.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Palette.h"
 #include "visualizations/SunburstView.h"
 #include "visualizations/TreemapView.h"
 

@@ -5,8 +5,8 @@
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
-#include "shell/Fonts.h"
-#include "shell/Motion.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Motion.h"
 #include "visualizations/FolderGridView.h"
 
 #include <QApplication>

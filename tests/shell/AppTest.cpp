@@ -1,7 +1,7 @@
-#include "shell/AppShortcut.h"
-#include "shell/AppWindow.h"
-#include "shell/Motion.h"
-#include "shell/Theme.h"
+#include "shell/panels/AppShortcut.h"
+#include "shell/panels/AppWindow.h"
+#include "shell/style/Motion.h"
+#include "shell/style/Theme.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "shell/CanvasView.h"
-#include "shell/HoverChip.h"
-#include "shell/LayoutCache.h"
-#include "shell/Theme.h"
+#include "shell/canvas/CanvasView.h"
+#include "shell/canvas/LayoutCache.h"
+#include "shell/controls/HoverChip.h"
+#include "shell/style/Theme.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestTree.h"
 

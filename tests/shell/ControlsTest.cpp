@@ -1,7 +1,7 @@
-#include "shell/Buttons.h"
-#include "shell/Fonts.h"
-#include "shell/Palette.h"
-#include "shell/Symbols.h"
+#include "shell/controls/Buttons.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Symbols.h"
 
 #include <QFontMetrics>
 #include <QTest>

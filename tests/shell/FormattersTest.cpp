@@ -1,4 +1,4 @@
-#include "shell/Formatters.h"
+#include "shell/style/Formatters.h"
 #include "tests/support/TempDir.h"
 
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "shell/NodeContextMenu.h"
+#include "shell/controls/NodeContextMenu.h"
 #include "model/CleanupQueue.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"

@@ -1,4 +1,4 @@
-#include "shell/Palette.h"
+#include "shell/style/Palette.h"
 #include "tests/support/TestTree.h"
 
 #include <gtest/gtest.h>

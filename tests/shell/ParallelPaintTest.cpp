@@ -1,6 +1,6 @@
 // Pictures painted in bands on several threads must come out as painted in one go.
-#include "shell/ParallelPaint.h"
-#include "shell/Fonts.h"
+#include "shell/canvas/ParallelPaint.h"
+#include "shell/style/Fonts.h"
 
 #include <QImage>
 #include <QPainter>

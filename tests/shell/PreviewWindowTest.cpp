@@ -1,4 +1,4 @@
-#include "shell/PreviewWindow.h"
+#include "shell/panels/PreviewWindow.h"
 #include "tests/support/TempDir.h"
 
 #include <QImage>

@@ -1,5 +1,5 @@
 // The canvas rasteriser checked pixel by pixel against the shapes' geometry.
-#include "shell/RectRaster.h"
+#include "shell/canvas/RectRaster.h"
 
 #include <gtest/gtest.h>
 

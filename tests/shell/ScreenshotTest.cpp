@@ -2,9 +2,9 @@
 // build/test/tests/screenshots for the team; at the default and the minimum size nothing leaves its place.
 #include "app/RegisterViews.h"
 #include "model/CleanupQueue.h"
-#include "shell/AppWindow.h"
-#include "shell/CanvasView.h"
-#include "shell/ContentView.h"
+#include "shell/canvas/CanvasView.h"
+#include "shell/panels/AppWindow.h"
+#include "shell/panels/ContentView.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Screenshots.h"
 #include "visualizations/FolderGridView.h"

@@ -1,7 +1,7 @@
 #include "tests/shell/ShellFixture.h"
 
-#include "shell/Theme.h"
-#include "shell/ViewRegistry.h"
+#include "shell/panels/ViewRegistry.h"
+#include "shell/style/Theme.h"
 
 void ShellTest::SetUp() {
     ScanFixture::SetUp();

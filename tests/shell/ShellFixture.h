@@ -3,7 +3,7 @@
 #include "tests/support/ScanFixture.h"
 
 #include "model/FileNode.h"
-#include "shell/SegmentStrip.h"
+#include "shell/controls/SegmentStrip.h"
 #include "tests/support/TreeChecks.h"
 
 #include <QTest>

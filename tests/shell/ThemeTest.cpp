@@ -1,4 +1,4 @@
-#include "shell/Theme.h"
+#include "shell/style/Theme.h"
 
 #include <QSettings>
 

@@ -1,6 +1,6 @@
 // One offscreen QApplication for every UI test; animations off, so every animated change lands at once.
-#include "shell/Fonts.h"
-#include "shell/Motion.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Motion.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
-#include "shell/Buttons.h"
-#include "shell/Theme.h"
+#include "shell/controls/Buttons.h"
+#include "shell/style/Theme.h"
 
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/FakeTrash.h"

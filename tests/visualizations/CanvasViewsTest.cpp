@@ -2,9 +2,9 @@
 #include "visualizations/TreemapView.h"
 
 #include "model/FileNode.h"
-#include "shell/CanvasWiring.h"
-#include "shell/HoverChip.h"
-#include "shell/Palette.h"
+#include "shell/canvas/CanvasWiring.h"
+#include "shell/controls/HoverChip.h"
+#include "shell/style/Palette.h"
 
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/Mouse.h"

@@ -1,7 +1,7 @@
 // The folder grid's layout as data and the folder card, without a view.
 #include "visualizations/FolderGridLayout.h"
-#include "shell/Palette.h"
-#include "shell/Theme.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Theme.h"
 #include "visualizations/FolderCard.h"
 
 #include "tests/support/TestTree.h"

@@ -3,9 +3,9 @@
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
-#include "shell/Palette.h"
-#include "shell/PreviewWindow.h"
-#include "shell/Theme.h"
+#include "shell/panels/PreviewWindow.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Theme.h"
 
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempDir.h"

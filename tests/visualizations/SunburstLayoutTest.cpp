@@ -1,6 +1,6 @@
 #include "visualizations/SunburstLayout.h"
 
-#include "shell/Palette.h"
+#include "shell/style/Palette.h"
 
 #include "tests/support/TestTree.h"
 

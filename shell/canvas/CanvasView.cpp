@@ -1,0 +1,231 @@
+#include "shell/canvas/CanvasView.h"
+
+#include "model/BackgroundTask.h"
+#include "model/FileNode.h"
+#include "model/ScanTree.h"
+#include "shell/controls/HoverChip.h"
+#include "shell/style/Palette.h"
+#include "shell/style/SmoothPainter.h"
+#include "shell/style/Theme.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <chrono>
+#include <cmath>
+#include <future>
+#include <shared_mutex>
+#include <utility>
+
+CanvasView::CanvasView(QWidget* parent) : QWidget(parent), chip_(new HoverChip(this)) {
+    setMouseTracking(true);
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
+}
+
+CanvasView::~CanvasView() = default;
+
+void CanvasView::setState(State state) {
+    // Hovered nodes of another tree must not outlive it.
+    if (state.tree != state_.tree) setHovered(nullptr);
+    state_ = std::move(state);
+    update();
+}
+
+void CanvasView::setFolder(FileNode* folder) {
+    // The hovered node stays until the next hover event, as the pointer has not moved.
+    state_.folder = folder;
+    update();
+}
+
+void CanvasView::setSelected(FileNode* node) {
+    state_.selected = node;
+    update();
+}
+
+void CanvasView::setColorMode(ColorMode mode) {
+    state_.colorMode = mode;
+    update();
+}
+
+void CanvasView::setDepth(int depth) {
+    state_.depth = depth;
+    update();
+}
+
+void CanvasView::setAbbreviateLabels(bool on) {
+    state_.abbreviateLabels = on;
+    update();
+}
+
+namespace {
+
+int64_t inlineRegroupLimit = 20'000;
+// How long the window thread waits for a regrouping made off it before drawing the frame without
+// cells, so that most folders still show at once, without a flash; and the size above which it does
+// not wait at all, as the regrouping would not be there in time (about 0.1 microsecond per file).
+constexpr auto kRegroupWait = std::chrono::milliseconds(25);
+constexpr int64_t kWaitedRegroupLimit = 200'000;
+
+const FileNode* regroup(ScanTree& tree, const FileNode* folder, ColorMode mode, double now) {
+    return mode == ColorMode::type ? tree.categoryGroups(folder) : tree.ageGroups(folder, now);
+}
+
+} // namespace
+
+int64_t CanvasView::setInlineRegroupLimit(int64_t files) {
+    return std::exchange(inlineRegroupLimit, files);
+}
+
+FileNode* CanvasView::layoutRoot() const {
+    if (!state_.folder || !state_.tree || state_.colorMode == ColorMode::folder) return state_.folder;
+    ScanTree& tree = *state_.tree;
+    const FileNode* groups = state_.colorMode == ColorMode::type ? tree.findCategoryGroups(state_.folder)
+                                                                 : tree.findAgeGroups(state_.folder);
+    if (!groups && state_.folder->fileCount() <= inlineRegroupLimit)
+        groups = regroup(tree, state_.folder, state_.colorMode, palette::nowStamp());
+    if (!groups) groups = regroupOffThread();
+    // The tree hands out its regroupings as const; views never change nodes, but selecting one goes
+    // through the state object, which takes mutable nodes.
+    return const_cast<FileNode*>(groups);
+}
+
+const FileNode* CanvasView::regroupOffThread() const {
+    const PendingRegroup::Key key{state_.tree.get(), state_.folder, state_.colorMode,
+                                  state_.tree->editCount()};
+    if (pendingRegroup_ && pendingRegroup_->key == key) return nullptr; // on its way
+    static uint64_t lastJob = 0;
+    const uint64_t job = ++lastJob;
+    pendingRegroup_ = PendingRegroup{key, job};
+    auto* self = const_cast<CanvasView*>(this);
+    auto finished = std::make_shared<std::promise<void>>();
+    std::future<void> made = finished->get_future();
+    // The job holds the tree, so it outlives the walk, and reads it under the readers' lock. The view
+    // is only told to look again: whatever it shows by then, it asks the tree for.
+    runInBackground(
+        QThreadPool::globalInstance(), self,
+        [tree = state_.tree, folder = state_.folder, mode = state_.colorMode, now = palette::nowStamp(),
+         finished] {
+            {
+                std::shared_lock lock(tree->mutex());
+                regroup(*tree, folder, mode, now);
+            }
+            finished->set_value();
+            return true;
+        },
+        [self, job](bool) {
+            if (!self->pendingRegroup_ || self->pendingRegroup_->job != job) return;
+            self->pendingRegroup_.reset();
+            self->update();
+        });
+    if (key.folder->fileCount() > kWaitedRegroupLimit) return nullptr;
+    if (made.wait_for(kRegroupWait) != std::future_status::ready) return nullptr;
+    pendingRegroup_.reset(); // here in time: no need to be told again
+    return key.mode == ColorMode::type ? state_.tree->findCategoryGroups(key.folder)
+                                       : state_.tree->findAgeGroups(key.folder);
+}
+
+VizKey CanvasView::vizKey() const {
+    const QSize size = layoutSize();
+    return {state_.generation, state_.folder,    size.width(), size.height(),
+            layoutDepth(),     state_.colorMode, layoutRoot()};
+}
+
+CanvasKey CanvasView::canvasKey() const {
+    return {vizKey(), width(), height(), state_.selected, theme().colorScheme, state_.abbreviateLabels};
+}
+
+LayoutInput CanvasView::layoutInput() const {
+    const VizKey key = vizKey();
+    // The key's source, not a second look: a regrouping arriving in between must not be laid out
+    // under the key of its absence.
+    return {
+        const_cast<FileNode*>(key.source), key.width, key.height, key.depth, key.mode, palette::nowStamp()};
+}
+
+bool CanvasView::showsChipFor(const FileNode* node) const {
+    return node != nullptr;
+}
+
+void CanvasView::paintOverlay(QPainter&) {}
+
+void CanvasView::paintEvent(QPaintEvent*) {
+    SmoothPainter painter(this);
+    if (cachesDrawing()) {
+        // The selection is drawn over the picture with the hover: a new selection costs an outline,
+        // not the whole picture.
+        CanvasKey key = canvasKey();
+        key.selected = nullptr;
+        cached_.paint(painter, key, size(), [this](QPainter& p, QSizeF s) { paintCanvas(p, s); });
+    } else {
+        paintCanvas(painter, size());
+    }
+    paintOverlay(painter);
+}
+
+// ---- Gestures -----------------------------------------------------------------------------------
+
+void CanvasView::handleHover(std::optional<QPointF> point) {
+    if (!point) {
+        setHovered(nullptr);
+        return;
+    }
+    // Writes only when the pointer crosses into another node, onto empty canvas or off the view.
+    FileNode* node = hitTest(*point);
+    if (node != hovered_) setHovered(node);
+}
+
+void CanvasView::handleTap(QPointF point) {
+    if (FileNode* node = hitTest(point)) emit selectRequested(node);
+}
+
+void CanvasView::handleDoubleTap(QPointF point) {
+    if (FileNode* node = hitTest(point)) emit openRequested(node);
+}
+
+void CanvasView::setHovered(FileNode* node) {
+    if (node == hovered_) return;
+    hovered_ = node;
+    const FileNode* root = state_.tree ? state_.tree->root() : nullptr;
+    chip_->setNode(showsChipFor(node) ? node : nullptr, root ? root->sizeOnDisk : 0);
+    placeChip();
+    update(); // the overlay shows the new hover
+    emit hoveredChanged(node);
+}
+
+void CanvasView::placeChip() {
+    chip_->move(0, height() - chip_->height());
+}
+
+void CanvasView::mouseMoveEvent(QMouseEvent* event) {
+    handleHover(event->position());
+    QWidget::mouseMoveEvent(event);
+}
+
+void CanvasView::leaveEvent(QEvent* event) {
+    handleHover(std::nullopt);
+    QWidget::leaveEvent(event);
+}
+
+void CanvasView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) taps_.press(event->position());
+    QWidget::mousePressEvent(event);
+}
+
+void CanvasView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
+    // The first click of the pair has already selected; the second opens.
+    taps_.doubleClick();
+    handleDoubleTap(event->position());
+}
+
+void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
+    if (taps_.release(event->position())) handleTap(event->position());
+}
+
+void CanvasView::resizeEvent(QResizeEvent* event) {
+    if (chip_->node()) chip_->resize(chip_->sizeHint());
+    placeChip();
+    QWidget::resizeEvent(event);
+}

@@ -1,0 +1,17 @@
+#include "shell/controls/Divider.h"
+
+#include "shell/style/Theme.h"
+
+#include <QPainter>
+
+Divider::Divider(Qt::Orientation orientation, QWidget* parent, int length) : QWidget(parent) {
+    if (orientation == Qt::Horizontal)
+        setFixedHeight(1);
+    else
+        setFixedSize(1, length);
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
+}
+
+void Divider::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), theme().divider);
+}

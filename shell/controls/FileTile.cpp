@@ -1,0 +1,101 @@
+#include "shell/controls/FileTile.h"
+
+#include "model/FileNode.h"
+#include "model/ScanViewModel.h"
+#include "shell/controls/NodeActions.h"
+#include "shell/controls/NodeContextMenu.h"
+#include "shell/controls/TextLine.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Symbols.h"
+#include "shell/style/Theme.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+FileTile::FileTile(ScanViewModel& model, FileNode* node, QWidget* parent)
+    : QWidget(parent), model_(model), node_(node) {
+    setFixedHeight(kHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    if (node_) setAccessibleName(nodeName(*node_));
+    connect(&model_, &ScanViewModel::selectedNodeChanged, this, qOverload<>(&QWidget::update));
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
+}
+
+bool FileTile::isSelected() const {
+    return node_ && model_.selectedNode() == node_;
+}
+
+QString FileTile::subtitle(const FileNode& node) {
+    const std::string_view title = file_category::title(node.category);
+    return QString::fromUtf8(title.data(), qsizetype(title.size())) + QStringLiteral(" · ") +
+           relativeDateString(dateFromStamp(node.modifiedStamp));
+}
+
+void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node, bool selected,
+                     const Theme& t) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    shapes::fill(painter, rect, 12, t.card);
+    if (selected) {
+        QColor edge = t.text;
+        edge.setAlphaF(0.6f);
+        shapes::strokeInside(painter, rect, 12, edge, 1.5);
+    } else {
+        shapes::strokeInside(painter, rect, 12, t.border, 1);
+    }
+
+    const QRectF row = rect.adjusted(12, 0, -12, 0);
+    const QRectF box(row.left(), rect.center().y() - 19, 38, 38);
+    QColor tint = palette::categoryColor(node.category);
+    tint.setAlphaF(0.35f);
+    shapes::fill(painter, box, 8, tint);
+    symbols::paint(painter, box, palette::categorySymbol(node.category), 13, canvasInkSecondary());
+
+    const QFont nameFont = fonts::ui(12.5, QFont::Medium), subFont = fonts::ui(10.5),
+                sizeFont = fonts::ui(12, QFont::DemiBold);
+    const double sizeWidth =
+        TextLine::paint(painter, row, formatBytes(node.sizeOnDisk), sizeFont, t.text, Qt::AlignRight);
+    const double x = box.right() + 12;
+    const double textWidth = std::max(0.0, row.right() - sizeWidth - 6 - x);
+    const double nameHeight = QFontMetricsF(nameFont).height(), subHeight = QFontMetricsF(subFont).height();
+    const double top = rect.center().y() - (nameHeight + 2 + subHeight) / 2;
+    TextLine::paint(painter, QRectF(x, top, textWidth, nameHeight), nodeName(node), nameFont, t.text,
+                    Qt::AlignLeft, Qt::ElideMiddle);
+    TextLine::paint(painter, QRectF(x, top + nameHeight + 2, textWidth, subHeight), subtitle(node), subFont,
+                    t.textTertiary);
+    painter.restore();
+}
+
+QSize FileTile::sizeHint() const {
+    return {260, kHeight};
+}
+QSize FileTile::minimumSizeHint() const {
+    return {120, kHeight};
+}
+
+void FileTile::paintEvent(QPaintEvent*) {
+    if (!node_) return;
+    QPainter painter(this);
+    paint(painter, rect(), *node_, isSelected(), theme());
+}
+
+void FileTile::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && node_) model_.setSelectedNode(node_);
+    QWidget::mousePressEvent(event);
+}
+
+void FileTile::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) node_actions::preview(node_);
+}
+
+void FileTile::contextMenuEvent(QContextMenuEvent* event) {
+    NodeContextMenu::popup(model_, node_, event->globalPos());
+}

@@ -1,0 +1,230 @@
+#include "shell/panels/ExploreView.h"
+
+#include "model/FileNode.h"
+#include "model/ScanViewModel.h"
+#include "platform/Desktop.h"
+#include "shell/controls/Buttons.h"
+#include "shell/controls/Divider.h"
+#include "shell/panels/EmptyScanView.h"
+#include "shell/panels/ModeBar.h"
+#include "shell/panels/ScanningView.h"
+#include "shell/panels/UnreadableFoldersNotice.h"
+#include "shell/panels/ViewRegistry.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Theme.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The folder's name, size and counts on one baseline, and the reveal button at the trailing end.
+// Too narrow, the counts give way first, then the name is shortened.
+class TitleRow : public QWidget {
+  public:
+    TitleRow(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
+        setObjectName(QStringLiteral("titleRow"));
+        reveal = new SquareIconButton(
+            QStringLiteral("arrow.up.forward.square"), QString(), 36,
+            [this] {
+                // Always the current folder, not the selection.
+                if (FileNode* folder = viewModel_.currentFolder()) platform::desktop().reveal(folder->path());
+            },
+            this);
+        reveal->setToolTip(QStringLiteral("Reveal in File Manager"));
+        setFixedHeight(std::max(40, int(std::ceil(QFontMetricsF(nameFont()).height()))));
+        for (auto signal : {&ScanViewModel::currentFolderChanged, &ScanViewModel::generationChanged,
+                            &ScanViewModel::diskChanged})
+            connect(&viewModel, signal, this, qOverload<>(&QWidget::update));
+        connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
+    }
+
+    SquareIconButton* reveal;
+
+    static QFont nameFont() { return fonts::ui(31.5, QFont::DemiBold); }
+    static QFont sizeFont() { return fonts::ui(15, QFont::DemiBold); }
+    static QFont countsFont() { return fonts::ui(14); }
+
+  protected:
+    void resizeEvent(QResizeEvent*) override {
+        reveal->move(width() - reveal->width(), (height() - reveal->height()) / 2);
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        FileNode* folder = viewModel_.currentFolder();
+        if (!folder) return;
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        const Theme& t = theme();
+        const QString name = QString::fromStdString(viewModel_.displayName(folder->path()));
+        const QString size = formatBytes(folder->sizeOnDisk);
+        const QString counts = ExploreView::countsText(*folder);
+        const QFontMetricsF nameM(nameFont()), sizeM(sizeFont()), countsM(countsFont());
+
+        const double available = width() - reveal->width() - 12;
+        const double sizeW = 19 + sizeM.horizontalAdvance(size);
+        double nameW = nameM.horizontalAdvance(name);
+        double countsW = countsM.horizontalAdvance(counts);
+        double overflow = nameW + sizeW + countsW - available;
+        if (overflow > 0) {
+            const double keep = countsW - overflow;
+            countsW = keep >= 60 ? keep : 0;
+            overflow = nameW + sizeW + countsW - available;
+            if (overflow > 0) nameW = std::max(40.0, nameW - overflow);
+        }
+
+        const double baseline = height() / 2.0 + (nameM.ascent() - nameM.descent()) / 2;
+        double x = 0;
+        painter.setFont(nameFont());
+        painter.setPen(t.text);
+        const QString shownName = nameM.elidedText(name, Qt::ElideRight, nameW);
+        painter.drawText(QPointF(x, baseline), shownName);
+        x += nameM.horizontalAdvance(shownName) + 19;
+        painter.setFont(sizeFont());
+        painter.drawText(QPointF(x, baseline), size);
+        x += sizeW - 19;
+        if (countsW > 0) {
+            painter.setFont(countsFont());
+            painter.setPen(t.textSecondary);
+            painter.drawText(QPointF(x, baseline), countsM.elidedText(counts, Qt::ElideRight, countsW));
+        }
+    }
+
+  private:
+    ScanViewModel& viewModel_;
+};
+
+} // namespace
+
+ExploreView::ExploreView(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
+    setObjectName(QStringLiteral("exploreView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    connect(&viewModel, &ScanViewModel::statusChanged, this, &ExploreView::updateScreen);
+    connect(&viewModel, &ScanViewModel::currentFolderChanged, this, &ExploreView::updateScreen);
+    connect(&viewModel, &ScanViewModel::modeChanged, this, &ExploreView::updateVisualization);
+    connect(&viewModel, &ScanViewModel::showAccessNoticeChanged, this, &ExploreView::updateNotice);
+    updateScreen();
+}
+
+UnreadableFoldersNotice* ExploreView::notice() const {
+    return notice_;
+}
+QWidget* ExploreView::visualization() const {
+    return visualization_;
+}
+
+QString ExploreView::countsText(const FileNode& folder) {
+    return QStringLiteral("   ·   ") + formatCount(folder.fileCount()) + QStringLiteral(" files   ·   ") +
+           formatCount(folder.folderCount()) + QStringLiteral(" folders");
+}
+
+ScanningView* ExploreView::scanningView() const {
+    return screen_ == Screen::scanning ? static_cast<ScanningView*>(screenWidget_) : nullptr;
+}
+
+ExploreView::Screen ExploreView::wantedScreen() const {
+    const auto& status = viewModel_.status();
+    if (status.isScanning()) return Screen::scanning;
+    if (status.kind == ScanViewModel::Status::Kind::done && viewModel_.currentFolder())
+        return Screen::explorer;
+    return Screen::start;
+}
+
+void ExploreView::updateScreen() {
+    const Screen wanted = wantedScreen();
+    if (wanted != screen_ || !screenWidget_) {
+        if (screenWidget_) {
+            screenWidget_->hide();
+            screenWidget_->deleteLater();
+        }
+        header_ = titleRow_ = vizArea_ = nullptr;
+        reveal_ = nullptr;
+        modeBar_ = nullptr;
+        notice_ = nullptr;
+        visualization_ = nullptr;
+        shownFolder_ = nullptr;
+        screen_ = wanted;
+        switch (wanted) {
+        case Screen::start:
+            screenWidget_ = new EmptyScanView(viewModel_, this);
+            break;
+        case Screen::scanning:
+            screenWidget_ = new ScanningView(this);
+            break;
+        case Screen::explorer:
+            buildExplorer();
+            break;
+        }
+        layout()->addWidget(screenWidget_);
+        screenWidget_->show();
+    }
+    if (screen_ == Screen::scanning) {
+        const auto& status = viewModel_.status();
+        scanningView()->setProgress(status.filesScanned, status.bytes, status.currentPath);
+    } else if (screen_ == Screen::explorer) {
+        updateVisualization();
+    }
+}
+
+void ExploreView::buildExplorer() {
+    screenWidget_ = new QWidget(this);
+    screenWidget_->setObjectName(QStringLiteral("explorer"));
+    auto* column = new QVBoxLayout(screenWidget_);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    header_ = new QWidget(screenWidget_);
+    auto* headerColumn = new QVBoxLayout(header_);
+    headerColumn->setContentsMargins(24, 18, 24, 14);
+    headerColumn->setSpacing(17);
+    auto* title = new TitleRow(viewModel_, header_);
+    titleRow_ = title;
+    reveal_ = title->reveal;
+    headerColumn->addWidget(titleRow_);
+    modeBar_ = new ModeBar(viewModel_, header_);
+    headerColumn->addWidget(modeBar_);
+    column->addWidget(header_);
+    column->addWidget(new Divider(Qt::Horizontal, screenWidget_));
+
+    vizArea_ = new QWidget(screenWidget_);
+    vizArea_->setObjectName(QStringLiteral("visualizationArea"));
+    auto* vizLayout = new QVBoxLayout(vizArea_);
+    vizLayout->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(vizArea_, 1);
+    updateNotice();
+}
+
+void ExploreView::updateNotice() {
+    if (!header_) return;
+    const bool wanted = viewModel_.showAccessNotice();
+    if (wanted && !notice_) {
+        notice_ = new UnreadableFoldersNotice(viewModel_, header_);
+        header_->layout()->addWidget(notice_);
+    } else if (!wanted && notice_) {
+        notice_->hide();
+        notice_->deleteLater();
+        notice_ = nullptr;
+    }
+}
+
+void ExploreView::updateVisualization() {
+    if (screen_ != Screen::explorer || !vizArea_) return;
+    FileNode* folder = viewModel_.currentFolder();
+    if (visualization_) {
+        // Not deleted at once: its own double click may be what changed the folder.
+        visualization_->hide();
+        visualization_->deleteLater();
+    }
+    shownFolder_ = folder;
+    visualization_ = ViewRegistry::createVisualization(viewModel_.mode(), viewModel_, folder, vizArea_);
+    vizArea_->layout()->addWidget(visualization_);
+    visualization_->show();
+}

@@ -1,0 +1,404 @@
+#include "shell/panels/ModeBar.h"
+
+#include "shell/controls/PressableButton.h"
+#include "shell/controls/SegmentStrip.h"
+#include "shell/controls/SymbolLabel.h"
+#include "shell/controls/ThemedLabel.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Motion.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Symbols.h"
+
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+// ---- Mode facts ---------------------------------------------------------------------------------
+
+namespace mode_info {
+
+namespace {
+struct ModeFacts {
+    const char* symbol;
+    const char* caption;
+    bool colors, depth, initials;
+};
+
+ModeFacts facts(VisualizationMode mode) {
+    switch (mode) {
+    case VisualizationMode::treemap:
+        return {"square.grid.2x2.fill", "Every file as a rectangle, sized by bytes", true, true, true};
+    case VisualizationMode::folders:
+        return {"folder.fill", "Browse folder by folder, sized as you go", false, false, false};
+    case VisualizationMode::sunburst:
+        return {"smallcircle.filled.circle", "Rings radiating out from the scan root", true, true, true};
+    case VisualizationMode::flame:
+        return {"doc.plaintext.fill", "Depth top to bottom, size left to right", true, true, true};
+    case VisualizationMode::bubbles:
+        return {"circle.hexagongrid.fill", "Nested bubbles, one per folder", true, false, true};
+    case VisualizationMode::mindMap:
+        return {"point.3.filled.connected.trianglepath.dotted", "Branches from the root, sized by weight",
+                true, false, true};
+    case VisualizationMode::topSizes:
+        return {"chart.bar.fill", "The biggest items, ranked", false, false, false};
+    case VisualizationMode::ageMap:
+        return {"calendar", "Where your bytes sit on a timeline", false, false, true};
+    case VisualizationMode::outline:
+        return {"list.bullet.rectangle", "Every item as an expandable outline", false, false, false};
+    }
+    return {"", "", false, false, false};
+}
+
+QString fromView(std::string_view raw) {
+    return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+}
+} // namespace
+
+QString title(VisualizationMode mode) {
+    return fromView(visualization_mode::rawValue(mode));
+}
+QString symbol(VisualizationMode mode) {
+    return QString::fromLatin1(facts(mode).symbol);
+}
+QString caption(VisualizationMode mode) {
+    return QString::fromLatin1(facts(mode).caption);
+}
+bool hasColorPicker(VisualizationMode mode) {
+    return facts(mode).colors;
+}
+bool hasDepth(VisualizationMode mode) {
+    return facts(mode).depth;
+}
+bool hasInitials(VisualizationMode mode) {
+    return facts(mode).initials;
+}
+
+QString title(ColorMode mode) {
+    return fromView(color_mode::rawValue(mode));
+}
+QString symbol(ColorMode mode) {
+    switch (mode) {
+    case ColorMode::type:
+        return QStringLiteral("square.on.square");
+    case ColorMode::folder:
+        return QStringLiteral("folder");
+    case ColorMode::age:
+        return QStringLiteral("clock");
+    }
+    return {};
+}
+
+} // namespace mode_info
+
+namespace {
+
+constexpr int kSpacing = 14; // between the strip, the gap and the controls, and between controls
+constexpr int kMinimumGap = 8;
+constexpr int kRowSpacing = 10; // two rows
+constexpr int kStripHeight = 40;
+
+template <typename Enum, size_t N> int indexIn(const std::array<Enum, N>& all, Enum value) {
+    return int(std::find(all.begin(), all.end(), value) - all.begin());
+}
+
+SegmentStrip::Style modeStyle() {
+    SegmentStrip::Style s;
+    s.spacing = 2;
+    s.inset = 4;
+    s.frame = SegmentStrip::Frame::cardCapsule;
+    s.normalWeight = QFont::DemiBold;
+    s.padSelected = 14;
+    s.padNormal = 10;
+    return s;
+}
+
+SegmentStrip::Style pickerStyle(bool compact) {
+    SegmentStrip::Style s;
+    s.height = 28;
+    s.spacing = 2;
+    s.inset = 3;
+    s.frame = SegmentStrip::Frame::outlinedRect;
+    s.frameRadius = 10;
+    s.selectionRadius = 7;
+    s.symbolSize = 10;
+    s.titleSize = 12;
+    s.iconSpacing = 6;
+    s.padSelected = s.padNormal = compact ? 8 : 10;
+    s.selectionFill = &Theme::chip;
+    s.selectedText = &Theme::text;
+    s.normalText = &Theme::textTertiary;
+    s.glide = false;
+    return s;
+}
+
+// The "A" that switches labels to initials.
+class AbbreviateToggle : public PressableButton {
+  public:
+    AbbreviateToggle(ScanViewModel& viewModel, QWidget* parent)
+        : PressableButton(parent), viewModel_(viewModel) {
+        setFixedSize(28, 28);
+        setToolTip(QStringLiteral("Abbreviate labels to initials"));
+        setAccessibleName(QStringLiteral("Abbreviate labels to initials"));
+        setCheckable(true);
+        setChecked(viewModel.abbreviateLabels());
+        setAction([this] { viewModel_.setAbbreviateLabels(!viewModel_.abbreviateLabels()); });
+        connect(&viewModel, &ScanViewModel::abbreviateLabelsChanged, this, [this] {
+            setChecked(viewModel_.abbreviateLabels());
+            update();
+        });
+    }
+
+  protected:
+    void nextCheckState() override {} // the state object decides
+    void paintContent(QPainter& painter) override {
+        const Theme& t = theme();
+        const bool on = viewModel_.abbreviateLabels();
+        shapes::fill(painter, rect(), 7, on ? t.ink : t.chip);
+        painter.setFont(fonts::ui(12.5, QFont::Bold));
+        painter.setPen(on ? t.onInk : t.textSecondary);
+        painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("A"));
+    }
+
+  private:
+    ScanViewModel& viewModel_;
+};
+
+} // namespace
+
+// ---- DepthSlider --------------------------------------------------------------------------------
+
+namespace {
+constexpr double kKnob = 14;
+}
+
+DepthSlider::DepthSlider(QWidget* parent) : QWidget(parent) {
+    setFixedSize(122, 20);
+    setAccessibleName(QStringLiteral("Depth"));
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
+}
+
+void DepthSlider::setValue(int value) {
+    value = std::clamp(value, kMinimum, kMaximum);
+    if (value == value_) return;
+    value_ = value;
+    update();
+}
+
+double DepthSlider::knobX() const {
+    const double span = width() - kKnob;
+    return kKnob / 2 + span * (value_ - kMinimum) / double(kMaximum - kMinimum);
+}
+
+int DepthSlider::valueAt(double x) const {
+    const double span = width() - kKnob;
+    const double t = std::clamp((x - kKnob / 2) / span, 0.0, 1.0);
+    return kMinimum + int(std::lround(t * (kMaximum - kMinimum)));
+}
+
+void DepthSlider::drag(double x) {
+    const int v = valueAt(x);
+    if (v == value_) return;
+    value_ = v;
+    update();
+    emit valueChanged(v);
+}
+
+void DepthSlider::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    dragging_ = true;
+    drag(event->position().x());
+}
+
+void DepthSlider::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_) drag(event->position().x());
+}
+
+void DepthSlider::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dragging_ = false;
+}
+
+void DepthSlider::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const Theme& t = theme();
+    const double cy = height() / 2.0;
+    const QRectF track(kKnob / 2, cy - 2, width() - kKnob, 4);
+    painter.fillPath(shapes::capsule(track), t.track);
+    const double x = knobX();
+    painter.fillPath(shapes::capsule(QRectF(track.left(), track.top(), x - track.left(), track.height())),
+                     t.ink);
+    const QRectF knob(x - kKnob / 2, cy - kKnob / 2, kKnob, kKnob);
+    shapes::paintShadow(painter, knob, kKnob / 2, QColor(0, 0, 0, 50), 3, QPointF(0, 0.5));
+    painter.setPen(QPen(t.border, 1));
+    painter.setBrush(t.colorScheme == ColorScheme::dark ? QColor(0xE8, 0xE8, 0xEA) : QColor(Qt::white));
+    painter.drawEllipse(knob.adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+// ---- ModeBar ------------------------------------------------------------------------------------
+
+ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
+    setObjectName(QStringLiteral("modeBar"));
+    std::vector<SegmentStrip::Segment> modes;
+    for (VisualizationMode m : visualization_mode::allCases)
+        modes.push_back({mode_info::symbol(m), mode_info::title(m), mode_info::title(m)});
+    modes_ = new SegmentStrip(std::move(modes), modeStyle(), SegmentStrip::Titles::selectedOnly, this);
+    modes_->setObjectName(QStringLiteral("modeStrip"));
+    const motion::Curve modeCurve = motion::modeChange();
+    modes_->setGlideCurve(modeCurve.durationMs, modeCurve.easing);
+    modes_->setSelected(indexIn(visualization_mode::allCases, viewModel.mode()));
+    connect(modes_, &SegmentStrip::activated, this,
+            [this](int i) { viewModel_.setMode(visualization_mode::allCases[size_t(i)]); });
+
+    caption_ = new ThemedLabel(QString(), fonts::ui(12), &Theme::textSecondary, this);
+
+    std::vector<SegmentStrip::Segment> colors;
+    for (ColorMode c : color_mode::allCases)
+        colors.push_back({mode_info::symbol(c), mode_info::title(c), mode_info::title(c)});
+    colors_ = new SegmentStrip(std::move(colors), pickerStyle(false), SegmentStrip::Titles::all, this);
+    colors_->setObjectName(QStringLiteral("colorPicker"));
+    colors_->setSelected(indexIn(color_mode::allCases, viewModel.colorMode()));
+    connect(colors_, &SegmentStrip::activated, this,
+            [this](int i) { viewModel_.setColorMode(color_mode::allCases[size_t(i)]); });
+
+    depth_ = new QWidget(this);
+    depth_->setToolTip(QStringLiteral("Depth"));
+    auto* depthRow = new QHBoxLayout(depth_);
+    depthRow->setContentsMargins(0, 0, 0, 0);
+    depthRow->setSpacing(10);
+    depthRow->addWidget(new SymbolLabel(QStringLiteral("square.3.layers.3d"), 11.5, &Theme::textTertiary,
+                                        QSize(14, 20), depth_));
+    slider_ = new DepthSlider(depth_);
+    depthRow->addWidget(slider_);
+    depthValue_ = new ThemedLabel(QString(), fonts::ui(11.5, QFont::Medium), &Theme::textSecondary, depth_);
+    depthValue_->setFixedWidth(18);
+    depthRow->addWidget(depthValue_);
+    depth_->setFixedSize(depth_->sizeHint());
+    connect(slider_, &DepthSlider::valueChanged, this, [this](int v) { viewModel_.setDepth(v); });
+
+    abbreviate_ = new AbbreviateToggle(viewModel, this);
+
+    connect(&viewModel, &ScanViewModel::modeChanged, this, [this] {
+        modes_->setSelected(indexIn(visualization_mode::allCases, viewModel_.mode()));
+        refreshControls();
+    });
+    connect(&viewModel, &ScanViewModel::colorModeChanged, this,
+            [this] { colors_->setSelected(indexIn(color_mode::allCases, viewModel_.colorMode())); });
+    connect(&viewModel, &ScanViewModel::depthChanged, this, &ModeBar::refreshControls);
+    refreshControls();
+}
+
+void ModeBar::refreshControls() {
+    const VisualizationMode m = viewModel_.mode();
+    caption_->setText(mode_info::caption(m));
+    const int depth = int(std::trunc(viewModel_.depth()));
+    slider_->setValue(depth);
+    depthValue_->setText(QString::number(depth));
+    arrangement_ = arrangementFor(width());
+    updateGeometry();
+    place();
+}
+
+ModeBar::Shown ModeBar::shownFor(Arrangement a) const {
+    const VisualizationMode m = viewModel_.mode();
+    const bool picker = mode_info::hasColorPicker(m);
+    return {a == Arrangement::oneRowCaption || !picker, picker, mode_info::hasDepth(m),
+            mode_info::hasInitials(m)};
+}
+
+int ModeBar::controlsWidth(Arrangement a) const {
+    const Shown shown = shownFor(a);
+    std::vector<int> widths;
+    if (shown.caption) widths.push_back(caption_->sizeHint().width());
+    if (shown.picker)
+        widths.push_back(int(std::ceil(
+            colors_->idealWidth(isCompact(a) ? SegmentStrip::Titles::none : SegmentStrip::Titles::all,
+                                pickerStyle(isCompact(a))))));
+    if (shown.depth) widths.push_back(depth_->width());
+    if (shown.initials) widths.push_back(abbreviate_->width());
+    int w = 0;
+    for (int x : widths)
+        w += x;
+    return w + kSpacing * std::max(0, int(widths.size()) - 1);
+}
+
+int ModeBar::controlsHeight(Arrangement a) const {
+    const Shown shown = shownFor(a);
+    int h = 0;
+    if (shown.caption) h = std::max(h, caption_->sizeHint().height());
+    if (shown.picker) h = std::max(h, colors_->sizeHint().height());
+    if (shown.depth) h = std::max(h, depth_->height());
+    if (shown.initials) h = std::max(h, abbreviate_->height());
+    return h;
+}
+
+ModeBar::Arrangement ModeBar::arrangementFor(int width) const {
+    const int strip = modes_->sizeHint().width();
+    for (Arrangement a : {Arrangement::oneRowCaption, Arrangement::oneRow, Arrangement::oneRowCompact,
+                          Arrangement::twoRows}) {
+        const int controls = controlsWidth(a);
+        const int ideal = isTwoRows(a) ? std::max(strip, controls)
+                                       : strip + (controls > 0 ? 2 * kSpacing + kMinimumGap + controls : 0);
+        if (ideal <= width) return a;
+    }
+    return Arrangement::twoRowsCompact;
+}
+
+int ModeBar::heightForWidth(int width) const {
+    const Arrangement a = arrangementFor(width);
+    if (!isTwoRows(a)) return std::max(kStripHeight, controlsHeight(a));
+    const int controls = controlsHeight(a);
+    return kStripHeight + (controls > 0 ? kRowSpacing + controls : 0);
+}
+
+QSize ModeBar::sizeHint() const {
+    const int w = std::max(width(), modes_->sizeHint().width());
+    return {w, heightForWidth(w)};
+}
+
+QSize ModeBar::minimumSizeHint() const {
+    return {0, kStripHeight};
+}
+
+void ModeBar::resizeEvent(QResizeEvent*) {
+    const Arrangement a = arrangementFor(width());
+    if (a != arrangement_) {
+        arrangement_ = a;
+        updateGeometry();
+    }
+    place();
+}
+
+void ModeBar::place() {
+    const Arrangement a = arrangement_;
+    const Shown shown = shownFor(a);
+    const bool compact = isCompact(a);
+    colors_->setStyle(pickerStyle(compact));
+    colors_->setTitles(compact ? SegmentStrip::Titles::none : SegmentStrip::Titles::all);
+
+    const QSize strip = modes_->sizeHint();
+    const int controlsH = controlsHeight(a);
+    int x, centreY;
+    if (isTwoRows(a)) {
+        modes_->setGeometry(0, 0, strip.width(), strip.height());
+        x = 0;
+        centreY = kStripHeight + kRowSpacing + controlsH / 2;
+    } else {
+        const int rowH = std::max(kStripHeight, controlsH);
+        modes_->setGeometry(0, (rowH - strip.height()) / 2, strip.width(), strip.height());
+        x = width() - controlsWidth(a); // the controls keep to the trailing edge
+        centreY = rowH / 2;
+    }
+    auto put = [&](QWidget* w, bool visible, QSize size) {
+        w->setVisible(visible);
+        if (!visible) return;
+        w->setGeometry(x, centreY - size.height() / 2, size.width(), size.height());
+        x += size.width() + kSpacing;
+    };
+    put(caption_, shown.caption, caption_->sizeHint());
+    put(colors_, shown.picker, colors_->sizeHint());
+    put(depth_, shown.depth, depth_->size());
+    put(abbreviate_, shown.initials, abbreviate_->size());
+}

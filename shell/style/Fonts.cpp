@@ -1,0 +1,57 @@
+#include "shell/style/Fonts.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+
+namespace fonts {
+
+namespace {
+const QString kUiFamily = QStringLiteral("Inter");
+const QString kSymbolFamily = QStringLiteral("Material Icons");
+// Material glyphs use about 5/6 of their em square; SF-style symbols sit on the text's cap height.
+constexpr double kSymbolScale = 1.4;
+} // namespace
+
+bool loadEmbedded() {
+    static const bool loaded = [] {
+        bool ok = true;
+        for (const char* file : {"Inter-Regular.otf", "Inter-Medium.otf", "Inter-SemiBold.otf",
+                                 "Inter-Bold.otf", "MaterialIcons-Regular.ttf"}) {
+            if (QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/") + QLatin1String(file)) < 0)
+                ok = false;
+        }
+        return ok;
+    }();
+    if (qApp) QApplication::setFont(ui(13));
+    return loaded;
+}
+
+double qtPointSize(double designPoints) {
+    return designPoints * 72.0 / 96.0;
+}
+
+QFont ui(double size, QFont::Weight weight) {
+    QFont font(kUiFamily);
+    font.setPointSizeF(qtPointSize(size));
+    font.setWeight(weight);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+QFont mono(double size) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(qtPointSize(size));
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+QFont symbol(double textSize) {
+    QFont font(kSymbolFamily);
+    font.setPointSizeF(qtPointSize(textSize * kSymbolScale));
+    font.setStyleStrategy(QFont::PreferAntialias);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+} // namespace fonts

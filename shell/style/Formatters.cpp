@@ -1,0 +1,103 @@
+#include "shell/style/Formatters.h"
+
+#include "model/FileNode.h"
+
+#include <QLocale>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// printf-style fixed notation without the C locale: std::to_chars never uses a decimal comma.
+void appendFixed(std::string& out, double value, int decimals) {
+    std::array<char, 64> buffer{};
+    auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::fixed, decimals);
+    if (ec == std::errc()) out.append(buffer.data(), end);
+}
+
+} // namespace
+
+std::string formatBytesUtf8(int64_t count) {
+    static constexpr std::array<const char*, 6> units = {"B", "KB", "MB", "GB", "TB", "PB"};
+    std::string out;
+    if (count < 0) out += '-';
+    // The most negative count has no positive int64 magnitude; uint64 holds it exactly.
+    const uint64_t magnitude = count < 0 ? uint64_t(0) - uint64_t(count) : uint64_t(count);
+    if (magnitude < 1000) {
+        out += std::to_string(magnitude);
+        out += " B";
+        return out;
+    }
+    double v = double(magnitude) / 1000.0;
+    size_t unit = 1;
+    while (v >= 999.5 && unit < units.size() - 1) {
+        v /= 1000.0;
+        ++unit;
+    }
+    appendFixed(out, v, v >= 99.95 ? 0 : v >= 9.995 ? 1 : 2);
+    out += ' ';
+    out += units[unit];
+    return out;
+}
+
+QString formatBytes(int64_t count) {
+    return QString::fromStdString(formatBytesUtf8(count));
+}
+
+QString formatPercent(int64_t part, int64_t total) {
+    if (total < 1) return QStringLiteral("0%");
+    const double p = double(part) / double(total) * 100.0;
+    if (p > 0 && p < 0.1) return QStringLiteral("<0.1%");
+    std::string out;
+    appendFixed(out, p, 1);
+    out += '%';
+    return QString::fromStdString(out);
+}
+
+namespace {
+
+QString unitsAgo(qint64 n, const char* unit) {
+    return QStringLiteral("%1 %2%3 ago").arg(n).arg(QLatin1String(unit)).arg(n == 1 ? "" : "s");
+}
+
+} // namespace
+
+QString relativeDateString(const std::optional<QDateTime>& date, const QDateTime& now) {
+    if (!date || !date->isValid()) return QStringLiteral("Unknown");
+    const qint64 seconds = date->secsTo(now);
+    if (seconds < 60) return QStringLiteral("Just now");
+
+    // The largest calendar unit that has passed, counted in local time like a calendar would.
+    const QDateTime from = date->toLocalTime();
+    const QDateTime to = now.toLocalTime();
+    int months = (to.date().year() - from.date().year()) * 12 + (to.date().month() - from.date().month());
+    if (from.addMonths(months) > to) --months;
+    if (months >= 12) return unitsAgo(months / 12, "year");
+    if (months >= 1) return unitsAgo(months, "month");
+    const qint64 days = from.daysTo(to) - (from.addDays(from.daysTo(to)) > to ? 1 : 0);
+    if (days >= 7) return unitsAgo(days / 7, "week");
+    if (days >= 1) return unitsAgo(days, "day");
+    if (seconds >= 3600) return unitsAgo(seconds / 3600, "hour");
+    return unitsAgo(seconds / 60, "minute");
+}
+
+QString relativeDateString(const std::optional<QDateTime>& date) {
+    return relativeDateString(date, QDateTime::currentDateTime());
+}
+
+std::optional<QDateTime> dateFromStamp(double secondsSince1970) {
+    if (secondsSince1970 == 0 || !std::isfinite(secondsSince1970)) return std::nullopt;
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSince1970 * 1000.0)));
+}
+
+QString formatCount(int64_t count) {
+    return QLocale().toString(qlonglong(count));
+}
+
+QString nodeName(const FileNode& node) {
+    const std::string_view name = node.name();
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
