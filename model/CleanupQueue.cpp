@@ -3,6 +3,7 @@
 #include "model/BackgroundTask.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
+#include "platform/TrashFolders.h"
 
 #include <algorithm>
 #include <numeric>
@@ -18,6 +19,12 @@ bool insideHandled(const std::string& path, const std::unordered_set<std::string
     return false;
 }
 
+std::optional<QString> trashRefusal(const platform::TrashFolders& trash, std::string_view path) {
+    if (trash.isTrashFolder(path)) return QStringLiteral("It is a Trash folder.");
+    if (trash.isInTrash(path)) return QStringLiteral("It is already in the Trash.");
+    return std::nullopt;
+}
+
 } // namespace
 
 CleanupQueue::CleanupQueue(QObject* parent, std::shared_ptr<platform::TrashBackend> backend)
@@ -28,6 +35,12 @@ CleanupQueue::~CleanupQueue() = default;
 int64_t CleanupQueue::totalSize() const {
     return std::accumulate(items_.begin(), items_.end(), int64_t{0},
                            [](int64_t sum, const Item& item) { return sum + item.size; });
+}
+
+std::optional<QString> CleanupQueue::refusalReason(std::string_view path) {
+    auto normalized = platform::normalizedAbsolutePath(path);
+    if (!normalized) return std::nullopt;
+    return trashRefusal(platform::TrashFolders::current(), *normalized);
 }
 
 bool CleanupQueue::contains(std::string_view path) const {
@@ -42,6 +55,12 @@ bool CleanupQueue::append(std::string path, int64_t size, const QString& reason)
     if (!normalized) return false;
     for (const Item& item : items_)
         if (item.path == *normalized) return false;
+    if (auto reason = refusalReason(*normalized)) {
+        std::erase_if(refusals_, [&](const Refusal& r) { return r.path == *normalized; });
+        refusals_.push_back(Refusal{std::move(*normalized), *reason});
+        emit refusalsChanged();
+        return false;
+    }
     items_.push_back(Item{QUuid::createUuid(), std::move(*normalized), size, reason});
     emit itemsChanged();
     return true;
@@ -73,12 +92,20 @@ void CleanupQueue::remove(const QUuid& id) {
 }
 
 void CleanupQueue::clear() {
+    forgetRefusals();
     if (items_.empty()) return;
     items_.clear();
     emit itemsChanged();
 }
 
+void CleanupQueue::forgetRefusals() {
+    if (refusals_.empty()) return;
+    refusals_.clear();
+    emit refusalsChanged();
+}
+
 void CleanupQueue::trashStaged(TrashCallback done) {
+    forgetRefusals(); // the move reports its own
     std::vector<std::string> paths;
     paths.reserve(items_.size());
     for (const Item& item : items_)
@@ -113,11 +140,22 @@ CleanupQueue::TrashResult CleanupQueue::moveToTrashBlocking(const std::vector<st
                                                             platform::TrashBackend& backend) {
     TrashResult result;
     std::vector<std::string> accepted;
+    const platform::TrashFolders trash = platform::TrashFolders::current();
     for (const std::string& path : paths) {
-        if (auto normalized = platform::normalizedAbsolutePath(path))
-            accepted.push_back(std::move(*normalized));
-        else
+        auto normalized = platform::normalizedAbsolutePath(path);
+        if (!normalized) {
             result.failed.push_back(path); // never resolved against the working folder
+            continue;
+        }
+        // The same place may be reached through a link: its parent is judged resolved too.
+        auto refusal = trashRefusal(trash, *normalized);
+        if (!refusal) refusal = trashRefusal(trash, platform::resolvedItemPath(*normalized));
+        if (refusal) {
+            result.failed.push_back(path);
+            result.refused.push_back({*normalized, *refusal});
+            continue;
+        }
+        accepted.push_back(std::move(*normalized));
     }
     // Shortest first, so a folder is handled before anything inside it.
     std::stable_sort(accepted.begin(), accepted.end(),

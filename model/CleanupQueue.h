@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,7 +21,9 @@ class TrashBackend;
 
 // The items the user has set aside for the Trash. Lives on the main thread; every method must be
 // called there. Items are identified by their normalised absolute path, so "/x/a/" and "/x/a" are one
-// item; relative paths (a group node's, a detached node's) are refused.
+// item; relative paths (a group node's, a detached node's) are refused. So is anything in a Trash
+// folder, or a Trash folder itself: moving it "to the Trash" would only move it within the Trash and
+// leave its record without its file. Those refusals are kept, with their reason, for the user to see.
 class CleanupQueue : public QObject {
     Q_OBJECT
   public:
@@ -32,10 +35,18 @@ class CleanupQueue : public QObject {
         friend bool operator==(const Item&, const Item&) = default;
     };
 
-    // Every path given ends up in exactly one list.
+    // A path turned away, and why ("It is already in the Trash.").
+    struct Refusal {
+        std::string path;
+        QString reason;
+        friend bool operator==(const Refusal&, const Refusal&) = default;
+    };
+
+    // Every path given ends up in exactly one of `done` and `failed`.
     struct TrashResult {
         std::vector<std::string> done;   // moved, already gone, or taken along with a moved folder
-        std::vector<std::string> failed; // still there after both attempts, or refused (not absolute)
+        std::vector<std::string> failed; // still there after both attempts, or refused
+        std::vector<Refusal> refused;    // those of `failed` turned away untried, with the reason
     };
     using TrashCallback = std::function<void(const TrashResult&)>;
 
@@ -48,16 +59,21 @@ class CleanupQueue : public QObject {
     int64_t totalSize() const;
     // True when an item has the normalised form of `path`.
     bool contains(std::string_view path) const;
+    // Why the place at `path` may not go to the Trash (it is in a Trash folder), or nothing. Reads the
+    // mount table, never the folder itself.
+    static std::optional<QString> refusalReason(std::string_view path);
+    // The items that staging turned away since the queue was last cleared or moved, oldest first.
+    const std::vector<Refusal>& refusals() const { return refusals_; }
 
     // Stages a node of a scanned tree with its sizeOnDisk. Returns false when its path is refused
-    // (a group or detached node) or already staged.
+    // (a group or detached node, or in a Trash folder) or already staged.
     bool add(const FileNode* node, const QString& reason);
     // Stages (path, size) entries sharing one reason, skipping refused and already staged paths
     // (a path repeated in the list is staged once). Returns how many were staged.
     int addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason);
     void remove(std::string_view path);
     void remove(const QUuid& id);
-    // Unstages everything at once (one change).
+    // Unstages everything at once (one change), and forgets the refusals.
     void clear();
 
     // Moves every staged item to the Trash in the background. When done (on this object's thread),
@@ -66,8 +82,9 @@ class CleanupQueue : public QObject {
 
     // Moves `paths` to the Trash on a pool thread, shortest path first (a folder before what is inside
     // it; anything inside a moved folder counts as moved without a file operation); failures get a
-    // second attempt. A path with nothing at it (lstat) counts as moved. `done` runs on `context`'s
-    // thread, and not at all when `context` is destroyed first.
+    // second attempt. A path with nothing at it (lstat) counts as moved; one in a Trash folder (by its
+    // text or with its parent's links resolved) is refused without a file operation. `done` runs on
+    // `context`'s thread, and not at all when `context` is destroyed first.
     static void moveToTrash(std::vector<std::string> paths, QObject* context, TrashCallback done,
                             std::shared_ptr<platform::TrashBackend> backend = nullptr);
     // The same work, blocking, on the calling thread.
@@ -76,10 +93,13 @@ class CleanupQueue : public QObject {
 
   signals:
     void itemsChanged();
+    void refusalsChanged();
 
   private:
     bool append(std::string path, int64_t size, const QString& reason);
+    void forgetRefusals();
 
     std::vector<Item> items_;
+    std::vector<Refusal> refusals_;
     std::shared_ptr<platform::TrashBackend> backend_;
 };

@@ -61,6 +61,12 @@ bool isLargeMedia(const FileNode* file) {
     return file->sizeOnDisk >= kLargeMediaBytes && file_category::rawValue(file->category) <= 2;
 }
 
+// A Trash folder is shown like any folder, but what it holds is never offered: only the folder's
+// name is compared until it could be one, since building paths costs.
+bool isTrashFolder(const FileNode* node, const Places& places) {
+    return places.trash.hasTrashFolderName(node->name()) && places.trash.isTrashFolder(node->path());
+}
+
 bool countsChildren(Kind kind) {
     return kind == Kind::downloads || kind == Kind::caches || kind == Kind::simulators;
 }
@@ -113,7 +119,7 @@ int64_t Category::totalSize() const {
 }
 
 Places Places::current() {
-    return Places{platform::homeFolder(), platform::downloadFolderName()};
+    return Places{platform::homeFolder(), platform::downloadFolderName(), platform::TrashFolders::current()};
 }
 
 std::vector<Category> analyze(const FileNode* root) {
@@ -122,7 +128,7 @@ std::vector<Category> analyze(const FileNode* root) {
 
 std::vector<Category> analyze(const FileNode* root, const Places& places) {
     std::array<std::vector<FileNode*>, kKindCount> matches;
-    if (!root) return {};
+    if (!root || places.trash.isInTrash(root->path())) return {};
 
     // Pre-order walk; each entry carries the kinds already matched by an ancestor, which are not
     // matched again below it (other kinds still are).
@@ -139,6 +145,7 @@ std::vector<Category> analyze(const FileNode* root, const Places& places) {
                 matches[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
             continue;
         }
+        if (isTrashFolder(node, places)) continue;
         KindMask fresh = folderKinds(node, places) & ~matchedAbove;
         for (Kind kind : allKinds)
             if (fresh & bit(kind)) matches[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));

@@ -2,6 +2,7 @@
 
 #include "model/FileCategory.h"
 #include "model/FileNode.h"
+#include "platform/TrashFolders.h"
 
 #include <array>
 #include <cstdint>
@@ -47,10 +48,12 @@ struct Category {
 constexpr size_t kMatchLimit = 400;
 constexpr int64_t kLargeMediaBytes = 10'000'000;
 
-// The places the rules compare with. current() reads $HOME and the XDG download folder.
+// The places the rules compare with. current() reads $HOME, the XDG download folder and the Trash
+// folders.
 struct Places {
     std::string home;          // normalised, no trailing slash
     std::string downloadsName; // "Downloads" unless user-dirs.dirs names another folder directly in home
+    platform::TrashFolders trash = {}; // never matched nor walked into
     static Places current();
 };
 

@@ -84,4 +84,10 @@ std::string resolvedPath(const std::string& path) {
     return ::realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
 }
 
+std::string resolvedItemPath(const std::string& path) {
+    std::string parent = resolvedPath(parentFolder(path));
+    if (parent.empty()) return {};
+    return (parent == "/" ? "" : parent) + "/" + lastComponent(path);
+}
+
 } // namespace platform

@@ -31,5 +31,8 @@ std::string lastComponent(std::string_view path);
 
 // The path with every link resolved (realpath), or empty when it cannot be resolved.
 std::string resolvedPath(const std::string& path);
+// The item's parent resolved through links, with the item's own name (the item itself is never
+// followed), or empty when the parent cannot be resolved.
+std::string resolvedItemPath(const std::string& path);
 
 } // namespace platform

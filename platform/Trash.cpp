@@ -48,13 +48,6 @@ bool ensureTrashLayout(const std::string& folder) {
            ensureOwnDirectory(folder + "/info");
 }
 
-// The parent resolved through links, with the item's own name (the item itself is never followed).
-std::string resolvedItemPath(const std::string& path) {
-    std::string parent = resolvedPath(parentFolder(path));
-    if (parent.empty()) return {};
-    return (parent == "/" ? "" : parent) + "/" + lastComponent(path);
-}
-
 std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevice) {
     std::string data = dataHome();
     std::string home = data + "/Trash";

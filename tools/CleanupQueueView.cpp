@@ -376,6 +376,7 @@ CleanupQueueView::CleanupQueueView(ScanViewModel& viewModel, QWidget* parent)
 
     connect(list_, &ItemList::removeRequested, this, &CleanupQueueView::removeItem);
     connect(&queue_, &CleanupQueue::itemsChanged, this, &CleanupQueueView::refresh);
+    connect(&queue_, &CleanupQueue::refusalsChanged, this, &CleanupQueueView::refresh);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, &CleanupQueueView::refresh);
     refresh();
 }
@@ -389,13 +390,13 @@ void CleanupQueueView::refresh() {
     styleLabel(banner_, fonts::ui(11), systemRed());
     staged_->setText(stagedText());
     const bool empty = queue_.items().empty();
-    clear_->setEnabled(!empty);
+    clear_->setEnabled(!empty || !queue_.refusals().empty());
     // A second confirmation while a move runs would only ask to move the same items again.
     move_->setEnabled(!empty && !moving_);
     move_->setTitle(moving_ ? QStringLiteral("Moving…") : QStringLiteral("Move to Trash…"));
     content_->setCurrentWidget(empty ? static_cast<QWidget*>(empty_) : scroll_);
     banner_->setText(bannerText());
-    banner_->setVisible(!failures_.empty());
+    banner_->setVisible(!banner_->text().isEmpty());
     update();
 }
 
@@ -404,8 +405,20 @@ QString CleanupQueueView::stagedText() const {
 }
 
 QString CleanupQueueView::bannerText() const {
-    if (failures_.empty()) return {};
-    return QStringLiteral("Couldn't trash %1 item(s) — check permissions.").arg(qlonglong(failures_.size()));
+    constexpr size_t kNamed = 3;
+    QStringList lines;
+    const size_t failed = failures_.size() - moveRefusals_.size();
+    if (failed > 0)
+        lines << QStringLiteral("Couldn't trash %1 item(s) — check permissions.").arg(qlonglong(failed));
+    std::vector<CleanupQueue::Refusal> refusals = queue_.refusals();
+    refusals.insert(refusals.end(), moveRefusals_.begin(), moveRefusals_.end());
+    for (size_t i = 0; i < std::min(refusals.size(), kNamed); ++i)
+        lines << QStringLiteral("“%1” can't go to the Trash. %2")
+                     .arg(cleanup_queue::lastComponent(refusals[i].path), refusals[i].reason);
+    if (refusals.size() > kNamed)
+        lines << QStringLiteral("%1 more item(s) can't go to the Trash.")
+                     .arg(qlonglong(refusals.size() - kNamed));
+    return lines.join(QLatin1Char('\n'));
 }
 
 bool CleanupQueueView::isEmptyStateShown() const {
@@ -467,13 +480,14 @@ void CleanupQueueView::confirmMove() {
     ScanViewModel* viewModel = &viewModel_;
     queue_.trashStaged([self, viewModel](const CleanupQueue::TrashResult& result) {
         viewModel->applyTrashed(result.done);
-        if (self) self->finishMove(result.failed);
+        if (self) self->finishMove(result);
     });
 }
 
-void CleanupQueueView::finishMove(std::vector<std::string> failed) {
+void CleanupQueueView::finishMove(const CleanupQueue::TrashResult& result) {
     moving_ = false;
-    failures_ = std::move(failed);
+    failures_ = result.failed;
+    moveRefusals_ = result.refused;
     refresh();
     if (failures_.empty()) emit dismissRequested();
 }

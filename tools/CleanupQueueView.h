@@ -1,12 +1,13 @@
 #pragma once
 
+#include "model/CleanupQueue.h"
+
 #include <QUuid>
 #include <QWidget>
 
 #include <string>
 #include <vector>
 
-class CleanupQueue;
 class QLabel;
 class QScrollArea;
 class QStackedWidget;
@@ -23,7 +24,8 @@ class EmptyState;
 // The content of the top bar's cleanup-queue popover (460 x 520): the staged items with their sizes
 // and reasons, "Clear", and "Move to Trash…", which asks for confirmation and moves every staged item
 // to the Trash in the background, then removes the moved ones from the tree. Items that could not be
-// moved stay staged and are counted in a banner. The confirmation is drawn inside the popover, so
+// moved stay staged and are counted in a banner, which also names the items the queue turned away
+// (those in a Trash folder) with the reason. The confirmation is drawn inside the popover, so
 // answering it never closes the popover underneath.
 class CleanupQueueView : public QWidget {
     Q_OBJECT
@@ -46,7 +48,7 @@ class CleanupQueueView : public QWidget {
     const std::vector<std::string>& failures() const { return failures_; }
     bool isEmptyStateShown() const;
     QString stagedText() const;
-    QString bannerText() const; // empty without failures
+    QString bannerText() const; // empty without failures or refusals
     QString confirmationTitle() const;
     QString confirmationMessage() const;
     WideButton* clearButton() const;
@@ -68,7 +70,7 @@ class CleanupQueueView : public QWidget {
 
   private:
     void refresh();
-    void finishMove(std::vector<std::string> failed);
+    void finishMove(const CleanupQueue::TrashResult& result);
 
     ScanViewModel& viewModel_;
     CleanupQueue& queue_;
@@ -83,6 +85,7 @@ class CleanupQueueView : public QWidget {
     QLabel* banner_;
     cleanup_queue::ConfirmSheet* sheet_;
     std::vector<std::string> failures_;
+    std::vector<CleanupQueue::Refusal> moveRefusals_; // the part of failures_ never tried
     bool moving_ = false;
 };
 

@@ -1,4 +1,5 @@
 #include "model/CleanupQueue.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/FakeTrash.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
@@ -66,6 +67,45 @@ TEST_F(CleanupQueueTest, FoldersGoFirstVanishedItemsCountAsMovedAndSecondAttempt
     EXPECT_EQ(fake->calls(true), (Paths{at("y/d"), at("stuck"), at("later")}));
     EXPECT_EQ(result.done, (Paths{at("y/d"), at("y/d/e"), at("later")}));
     EXPECT_EQ(result.failed, Paths{at("stuck")});
+}
+
+// Moving something that is in the Trash "to the Trash" would only move it within the Trash, and its
+// record would no longer lead back to where it came from: staging refuses it, saying why, and so
+// does a move, even through a link to the Trash folder.
+TEST_F(CleanupQueueTest, ItemsInTheTrashAreRefusedWithAReason) {
+    ScopedUserFolders user(temp.str());
+    const std::string trash = user.dataHome() + "/Trash";
+    temp.writeFile("home/.local/share/Trash/files/old.mp4", 1);
+    temp.writeFile("home/.local/share/Trash/info/old.mp4.trashinfo", 1);
+    temp.writeFile("keep/new.mp4", 1);
+    std::filesystem::create_directory_symlink(trash + "/files", at("alias"));
+    TreeBuilder builder(user.dataHome());
+    FileNode* inTrash = builder.fileAt("Trash/files/old.mp4", 10);
+    auto tree = builder.finish();
+    CleanupQueue queue(nullptr, fake);
+    int changes = 0;
+    QObject::connect(&queue, &CleanupQueue::refusalsChanged, [&] { ++changes; });
+
+    EXPECT_FALSE(queue.add(inTrash, "Staged from Explore"));
+    EXPECT_EQ(queue.addAll({{trash, 1}, {trash + "/info/", 2}, {at("keep/new.mp4"), 3}}, "Duplicate"), 1);
+    EXPECT_EQ(queue.items().size(), 1u);
+    const std::vector<CleanupQueue::Refusal> refused{
+        {trash + "/files/old.mp4", "It is already in the Trash."},
+        {trash, "It is a Trash folder."},
+        {trash + "/info", "It is already in the Trash."}};
+    EXPECT_EQ(queue.refusals(), refused);
+    EXPECT_EQ(changes, 3);
+    queue.clear();
+    EXPECT_TRUE(queue.refusals().empty());
+
+    auto result = CleanupQueue::moveToTrashBlocking(
+        {at("alias/old.mp4"), trash + "/files/old.mp4", at("keep/new.mp4")}, *fake);
+    EXPECT_EQ(fake->calls(), Paths{at("keep/new.mp4")}); // nothing in the Trash was touched
+    EXPECT_EQ(result.done, Paths{at("keep/new.mp4")});
+    EXPECT_EQ(result.failed, (Paths{at("alias/old.mp4"), trash + "/files/old.mp4"}));
+    ASSERT_EQ(result.refused.size(), 2u);
+    EXPECT_EQ(result.refused[0].reason, "It is already in the Trash.");
+    EXPECT_TRUE(std::filesystem::exists(trash + "/files/old.mp4"));
 }
 
 TEST_F(CleanupQueueTest, ItemsStagedWhileAMoveRunsSurviveIt) {

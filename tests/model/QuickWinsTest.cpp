@@ -118,6 +118,36 @@ TEST(QuickWinsTest, CapOrderAndCounts) {
     EXPECT_EQ(tied.list[0].kind, Kind::downloads);
 }
 
+// The Trash folders are scanned and shown, but nothing in them is ever offered: staging it would move
+// it within the Trash and lose its way back.
+TEST(QuickWinsTest, NothingInATrashFolderIsOffered) {
+    TreeBuilder b("/");
+    for (const char* trash : {"home/ann/.local/share/Trash", "mnt/usb/.Trash-1000", "mnt/usb/.Trash/1000"})
+        for (const char* inside : {"/files/movie.mp4", "/files/web/node_modules/x.js", "/files/build/out",
+                                   "/files/Downloads/a", "/files/Library/Caches/c"})
+            b.fileAt(std::string(trash) + inside, 20'000'000);
+    b.fileAt("home/ann/keep.mp4", 20'000'000);
+    b.fileAt("mnt/usb/.Trash-1001/files/theirs.mp4", 20'000'000); // another user's: not this user's trash
+    auto tree = b.finish();
+    const QuickWins::Places places{
+        "/home/ann", "Downloads",
+        platform::TrashFolders("/home/ann/.local/share/Trash", {"/", "/mnt/usb"}, 1000)};
+    const auto wins = QuickWins::analyze(tree->root(), places);
+    ASSERT_EQ(wins.size(), 1u);
+    EXPECT_EQ(wins[0].kind, Kind::largeMedia);
+    Paths offered;
+    for (const FileNode* n : wins[0].matches)
+        offered.push_back(n->path());
+    std::sort(offered.begin(), offered.end());
+    EXPECT_EQ(offered, (Paths{"/home/ann/keep.mp4", "/mnt/usb/.Trash-1001/files/theirs.mp4"}));
+    // A scan of the Trash itself, or of a folder inside it, offers nothing either.
+    for (const char* root : {"/home/ann/.local/share/Trash", "/home/ann/.local/share/Trash/files"}) {
+        TreeBuilder inside(root);
+        inside.fileAt("web/node_modules/big.mp4", 20'000'000);
+        EXPECT_TRUE(QuickWins::analyze(inside.finish()->root(), places).empty()) << root;
+    }
+}
+
 TEST(QuickWinsTest, DownloadFolderNameFromUserDirs) {
     TempDir temp;
     ScopedUserFolders user(temp.str());

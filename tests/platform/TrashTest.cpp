@@ -1,5 +1,6 @@
 #include "platform/Trash.h"
 #include "platform/Paths.h"
+#include "platform/TrashFolders.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
@@ -12,6 +13,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -42,6 +44,52 @@ TEST(AbsolutePathTest, NormalisesAndRefuses) {
     EXPECT_FALSE(platform::isBelow("/x/a", "/x/a"));
     EXPECT_EQ(platform::standardizedPath("/a/./b/../c//"), "/a/c"); // for comparing places only
     EXPECT_EQ(platform::standardizedPath("a/../../b"), "../b");
+}
+
+// The home trash and each volume's two per-user places count, with everything below them; a folder
+// that only looks like one (another user's, or not at a mount point) does not.
+TEST(TrashFoldersTest, HomeAndVolumeTrashesAndWhatIsInside) {
+    const platform::TrashFolders trash("/home/ann/.local/share/Trash/", {"/", "/mnt/usb/"}, 1000);
+    const std::tuple<const char*, bool, bool> cases[] = {
+        // path, is a Trash folder, is in a Trash
+        {"/home/ann/.local/share/Trash", true, true},
+        {"/home/ann/.local/share/Trash/files/old.mp4", false, true},
+        {"/home/ann/.local/share/Trash/info/old.mp4.trashinfo", false, true},
+        {"/home/ann/.local/share/Trashcan/x", false, false},
+        {"/home/ann/.local/share", false, false},
+        {"/mnt/usb/.Trash-1000/files/x/y", false, true},
+        {"/mnt/usb/.Trash/1000", true, true},
+        {"/mnt/usb/.Trash/1000/files/x", false, true},
+        {"/mnt/usb/.Trash-1001/files/x", false, false},
+        {"/mnt/usb/.Trash/1001/files/x", false, false},
+        {"/.Trash-1000/files/x", false, true},
+        {"/mnt/usb/sub/.Trash-1000/files/x", false, false},
+        {"/mnt/usb", false, false},
+        {"/", false, false},
+        {"relative/.Trash-1000", false, false},
+    };
+    for (const auto& [path, isFolder, inside] : cases) {
+        EXPECT_EQ(trash.isTrashFolder(path), isFolder) << path;
+        EXPECT_EQ(trash.isInTrash(path), inside) << path;
+    }
+    for (const char* name : {"Trash", ".Trash-1000", "1000"})
+        EXPECT_TRUE(trash.hasTrashFolderName(name)) << name;
+    EXPECT_FALSE(trash.hasTrashFolderName("files"));
+}
+
+TEST(TrashFoldersTest, CurrentFollowsTheDataFolderAndTheUser) {
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    fs::create_directories(temp.path() / "elsewhere/Trash");
+    fs::create_directory_symlink(temp.path() / "elsewhere", temp.path() / "data-link");
+    user.set("XDG_DATA_HOME", (temp.path() / "data-link").string());
+    const auto trash = platform::TrashFolders::current();
+    const std::string uid = std::to_string(getuid());
+    EXPECT_TRUE(trash.isInTrash((temp.path() / "data-link/Trash/files/x").string()));
+    EXPECT_TRUE(trash.isInTrash(platform::resolvedPath(temp.str()) + "/elsewhere/Trash/files/x"));
+    EXPECT_TRUE(trash.isTrashFolder("/.Trash-" + uid));
+    EXPECT_FALSE(trash.isInTrash("/.Trash-" + std::to_string(getuid() + 1) + "/files/x"));
+    EXPECT_FALSE(trash.isInTrash(user.home() + "/.local/share/Trash/files/x")); // not the data folder
 }
 
 TEST(TrashInfoTest, PercentEncodingAndDate) {

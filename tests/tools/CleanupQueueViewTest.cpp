@@ -6,6 +6,7 @@
 #include "shell/style/Theme.h"
 
 #include "tests/shell/ScannedHome.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/FakeTrash.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeChecks.h"
@@ -121,6 +122,28 @@ TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
     moveAndWait(view);
     EXPECT_EQ(view.itemList()->rowCount(), 1);
     EXPECT_EQ(dismissed.count(), 0);
+}
+
+// What the queue turns away (here, items already in the Trash) is named in the banner with the
+// reason, until the queue is cleared.
+TEST_F(CleanupQueuePopover, RefusedItemsAreNamedWithTheirReason) {
+    EnvOverride env;
+    env.set("XDG_DATA_HOME", fixture.home() + "/.local/share");
+    const std::string trash = fixture.home() + "/.local/share/Trash";
+    CleanupQueueView view(fixture.model());
+    view.resize(CleanupQueueView::kSize);
+    EXPECT_TRUE(view.bannerText().isEmpty());
+    EXPECT_EQ(queue().addAll({{trash + "/files/old movie.mp4", 5}, {trash, 9}}, QStringLiteral("Duplicate")),
+              0);
+    ASSERT_EQ(queue().refusals().size(), 2u);
+    const QString banner = view.bannerText();
+    for (const CleanupQueue::Refusal& refusal : queue().refusals())
+        EXPECT_TRUE(banner.contains(refusal.reason)) << banner.toStdString();
+    EXPECT_TRUE(banner.contains(QStringLiteral("old movie.mp4"))) << banner.toStdString();
+    EXPECT_TRUE(view.isEmptyStateShown());
+    picture(view, "queue-refused");
+    view.clear();
+    EXPECT_TRUE(view.bannerText().isEmpty());
 }
 
 TEST_F(CleanupQueuePopover, AMoveRunsOffTheWindowThreadAndFinishesAfterThePopoverClosed) {

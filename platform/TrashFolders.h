@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// This user's Trash folders: the home trash ($XDG_DATA_HOME/Trash) and, below every mount point
+// $topdir, $topdir/.Trash/$uid and $topdir/.Trash-$uid. They are scanned and shown like any folder,
+// but nothing in them may be offered for cleanup or moved to the Trash again: moving an item within a
+// trash leaves its old record without its file, so it could no longer be restored.
+//
+// Pure comparisons of path text (normalised absolute paths), so it may be used on any thread; only
+// current() reads the environment and the mount table.
+class TrashFolders {
+  public:
+    TrashFolders() = default;
+    TrashFolders(const std::string& homeTrash, const std::vector<std::string>& topdirs, unsigned uid);
+    // The folders as they stand now; the home trash is listed both as written and with its links
+    // resolved.
+    static TrashFolders current();
+
+    // True when `path` is one of the Trash folders.
+    bool isTrashFolder(std::string_view path) const;
+    // True when `path` is a Trash folder or lies anywhere below one.
+    bool isInTrash(std::string_view path) const;
+    // A cheap test before a path is built: false when no Trash folder has this last component.
+    bool hasTrashFolderName(std::string_view name) const;
+
+    const std::vector<std::string>& folders() const { return folders_; }
+
+  private:
+    void add(const std::string& folder);
+
+    std::vector<std::string> folders_; // sorted, no repeats
+    std::vector<std::string> names_;   // their last components, sorted, no repeats
+};
+
+} // namespace platform
