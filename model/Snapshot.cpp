@@ -1,5 +1,7 @@
 #include "model/Snapshot.h"
 
+#include "model/Saturating.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -125,6 +127,53 @@ auto decodeArray(std::string_view text, Decode decode)
     return list;
 }
 
+// The length of the well-formed UTF-8 sequence at `i` (no overlong forms, surrogates or code points
+// past U+10FFFF, as JSON requires), or 0.
+size_t sequenceLength(std::string_view s, size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) return 1;
+    size_t n = 0;
+    uint32_t code = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        code = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (b & 0x3F);
+    }
+    if (n == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) return 0;
+    if (n == 4 && (code < 0x10000 || code > 0x10FFFF)) return 0;
+    return n;
+}
+
+// `text` with each byte that is not part of a well-formed sequence replaced by U+FFFD.
+std::string validUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = sequenceLength(text, i);
+        if (n == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(text.substr(i, n));
+            i += n;
+        }
+    }
+    return out;
+}
+
 uint64_t magnitude(int64_t before, int64_t after) {
     return after >= before ? static_cast<uint64_t>(after) - static_cast<uint64_t>(before)
                            : static_cast<uint64_t>(before) - static_cast<uint64_t>(after);
@@ -134,6 +183,15 @@ uint64_t magnitude(int64_t before, int64_t after) {
 
 std::string Snapshot::uuidText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper().toStdString();
+}
+
+Snapshot Snapshot::written() const {
+    Snapshot copy{id, validUtf8(rootPath), takenAt, {}};
+    for (const auto& [path, bytes] : folderSizes) {
+        auto [it, inserted] = copy.folderSizes.try_emplace(validUtf8(path), bytes);
+        if (!inserted) it->second = saturating::add(it->second, bytes);
+    }
+    return copy;
 }
 
 Snapshot::Summary Snapshot::summary() const {

@@ -44,6 +44,11 @@ struct Snapshot {
     std::map<std::string, int64_t> folderSizes; // full folder path -> logical size
 
     double takenAtUnix() const { return takenAt + kReferenceDateOffset; }
+    // The snapshot as its file holds it. JSON text is UTF-8, so bytes of a path that are not become
+    // replacement characters, and two folders whose paths differ only there ("caf\xE9", "caf\xE8")
+    // would be written under one key: they become one entry holding both sizes (saturating), so the
+    // file, its summary and a comparison agree and no byte is lost.
+    Snapshot written() const;
     // totalSize = the root's entry (0 when absent), folderCount = the number of entries.
     Summary summary() const;
 
@@ -53,7 +58,7 @@ struct Snapshot {
 
     // Compact JSON: {"id":"UPPER-CASE-UUID","rootPath":..,"takenAt":<seconds since
     // 2001>,"folderSizes":{path:int}}. Paths that are not valid UTF-8 are written with replacement
-    // characters.
+    // characters; encode written() so that no two paths meet under one key.
     std::string encode() const;
     // Every key required, unknown keys ignored, UUIDs in either case; nothing when it does not decode.
     static std::optional<Snapshot> decode(std::string_view json);

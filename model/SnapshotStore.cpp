@@ -210,6 +210,8 @@ void SnapshotStore::save(std::shared_ptr<ScanTree> tree, const FileNode* root) {
             }
             snapshot.id = QUuid::createUuid();
             snapshot.takenAt = secondsSinceReferenceDate();
+            // The summary must count what the file holds.
+            snapshot = snapshot.written();
             if (!writeSnapshot(snapshot, directory)) return std::nullopt;
             return snapshot.summary();
         },

@@ -139,6 +139,37 @@ TEST_F(SnapshotStoreTest, SaveLoadDelete) {
     EXPECT_FALSE(load(summary.id));
 }
 
+// JSON keys are UTF-8: folders whose names differ only in bytes that are not ("caf\xE9", "caf\xE8")
+// meet under one key when written. They are one entry holding both sizes, and the index counts the
+// entries the file holds, so a comparison with the file agrees with the list.
+TEST_F(SnapshotStoreTest, FoldersDifferingOnlyInInvalidBytesShareOneEntryAndLoseNoBytes) {
+    const std::string root = temp.str() + "/scan";
+    TreeBuilder b(root);
+    b.fileAt("caf\xE9/f", 2'000'000);
+    b.fileAt("caf\xE9/sub/f", 1'000'000);
+    b.fileAt("caf\xE8/f", 3'000'000);
+    b.fileAt("caf\xE8/sub/f", 4'000'000);
+    b.fileAt("caf\xC3\xA9/f", 1'500'000); // the valid spelling stays apart
+    SnapshotStore store(base);
+    store.save(b.finish());
+    settle(store);
+    ASSERT_EQ(store.summaries().size(), 1u);
+    const auto summary = store.summaries()[0];
+    auto file = SnapshotStore::readSnapshot((folder / (Snapshot::uuidText(summary.id) + ".json")).string());
+    ASSERT_TRUE(file);
+    const std::string replaced = root + "/caf\xEF\xBF\xBD";
+    EXPECT_EQ(file->folderSizes, (Sizes{{root, 11'500'000},
+                                        {replaced, 10'000'000},
+                                        {replaced + "/sub", 5'000'000},
+                                        {root + "/caf\xC3\xA9", 1'500'000}}));
+    EXPECT_EQ(file->summary(), summary);
+    EXPECT_EQ(indexOnDisk(), store.summaries());
+
+    // Sizes that meet add up without wrapping.
+    const Snapshot huge = makeSnapshot("/r", 0, {{"/r/\xE9", INT64_MAX - 1}, {"/r/\xE8", 5}}).written();
+    EXPECT_EQ(huge.folderSizes, (Sizes{{"/r/\xEF\xBF\xBD", INT64_MAX}}));
+}
+
 TEST_F(SnapshotStoreTest, DamagedIndexIsKeptAndListRebuilt) {
     Snapshot older = makeSnapshot("/a", 100, {{"/a", 1}});
     Snapshot newer = makeSnapshot("/a", 200, {{"/a", 2}});
