@@ -124,6 +124,25 @@ TEST(DiskScanner, LinksAreNeverFollowedAndHardLinksCountOnceForTheSmallestPath) 
     EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "missing").string()), 0);
 }
 
+// The commonest hard link: a file with exactly two names, both in the scan. One name keeps the
+// blocks, the other counts 0, and every folder above counts them once.
+TEST(DiskScanner, AFileWithTwoNamesInsideTheScanCountsOnce) {
+    TempDir dir;
+    dir.writeFile("one/data.bin", 40000);
+    fs::create_directories(dir.path() / "two");
+    fs::create_hard_link(dir.path() / "one/data.bin", dir.path() / "two/data.bin");
+    const int64_t blocks = blocksOf(dir.path() / "one/data.bin");
+    ASSERT_GT(blocks, 0);
+    for (int threads : {1, 4}) {
+        auto tree = scanWith(dir.str(), threads);
+        const FileNode* root = tree->root();
+        EXPECT_EQ(findNode(root, "one/data.bin")->sizeOnDisk, blocks) << threads;
+        EXPECT_EQ(findNode(root, "two/data.bin")->sizeOnDisk, 0) << threads;
+        EXPECT_EQ(root->sizeOnDisk, blocks) << threads;
+        EXPECT_EQ(root->logicalSize, 2 * 40000) << threads;
+    }
+}
+
 TEST(DiskScanner, FilesInsideAppBundlesAreApplications) {
     TempDir dir;
     const std::pair<const char*, FileCategory> files[] = {

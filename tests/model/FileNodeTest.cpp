@@ -155,6 +155,10 @@ TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
     const std::pair<double, int> sections[] = {{0, 5},
                                                {now - 7 * kDay - 1, 1},
                                                {now - 7 * kDay + 1, 0},
+                                               {now - 30 * kDay + 1, 1},
+                                               {now - 30 * kDay, 2},
+                                               {now - 91 * kDay + 1, 2},
+                                               {now - 91 * kDay, 3},
                                                {now - 730 * kDay, 5},
                                                {now - 729 * kDay, 4},
                                                {now + 1000, 0}};

@@ -61,6 +61,20 @@ TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
     EXPECT_EQ(r.months.at(2024)[1], 16); // the future file: 2024-02-22
 }
 
+// Each edge belongs to the older bucket: a second under 30 days is still "30 days", 30 days is not.
+TEST(AgeReportTest, BucketEdgesAt30And91Days) {
+    ZoneOverride zone("UTC");
+    const std::pair<double, int> edges[] = {
+        {30 * kDay - 1, 1}, {30 * kDay, 2}, {91 * kDay - 1, 2}, {91 * kDay, 3}};
+    for (const auto& [age, bucket] : edges) {
+        TreeBuilder b("/r");
+        b.fileAt("f", 7, kNow - age);
+        const AgeReport r = AgeReport::compute(b.finish()->root(), kNow);
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(r.buckets[i], i == bucket ? 7 : 0) << age / kDay << " days, bucket " << i;
+    }
+}
+
 TEST(AgeReportTest, TimesOutsideTheCalendarAreSafe) {
     ZoneOverride zone("UTC");
     TreeBuilder b("/r");

@@ -2,6 +2,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
 
+#include <QDateTime>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -122,6 +123,10 @@ TEST_F(SnapshotStoreTest, SaveLoadDelete) {
     const auto summary = store.summaries()[0];
     EXPECT_EQ(summary.folderCount, 2);
     EXPECT_EQ(indexOnDisk(), store.summaries());
+    // Stored as seconds since the start of 2001 (UTC), as other builds read it.
+    const double since2001 = double(QDateTime::currentSecsSinceEpoch() -
+                                    QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+    EXPECT_NEAR(summary.takenAt, since2001, 60);
 
     auto load = [&](const QUuid& id) {
         std::optional<std::optional<Snapshot>> answer;
@@ -132,6 +137,7 @@ TEST_F(SnapshotStoreTest, SaveLoadDelete) {
     auto loaded = load(summary.id);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->folderSizes.at(temp.str() + "/scan/big"), 3'000'000);
+    EXPECT_EQ(loaded->takenAt, summary.takenAt);
 
     store.remove(summary.id);
     EXPECT_FALSE(fs::exists(folder / (Snapshot::uuidText(summary.id) + ".json")));
