@@ -116,8 +116,13 @@ class Builder {
   private:
     void layoutCell(FileNode* node, int depth, int top, int index, const QRectF& share) {
         const QRectF cell = share.adjusted(kInset, kInset, -kInset, -kInset);
-        if (cell.width() < kInset || cell.height() < kInset) return;
         const QColor color = palette::nodeColor(*node, mode_, depth == 1, top, index, depth, now_);
+        if (cell.width() < kInset || cell.height() < kInset) {
+            // It passed the size rule, so it is drawn: without the inset, on its whole share.
+            if (share.width() > 0 && share.height() > 0)
+                cells.push_back({share, node, false, color, depth, true});
+            return;
+        }
         const bool group = node->isDirectory() && depth < maxDepth_ && cell.width() > kGroupMinSide &&
                            cell.height() > kGroupMinSide && !node->children().empty();
         cells.push_back({cell, node, group, color, depth});

@@ -19,11 +19,14 @@ namespace treemap {
 // largest first, so drawing in order paints children over their group and a backward scan meets
 // the deepest cell under a point first.
 struct Cell {
-    QRectF rect; // after the 1.5-point inset from the cell's share
+    QRectF rect; // after the 1.5-point inset from the cell's share (the whole share when plain)
     FileNode* node = nullptr;
     bool isGroup = false; // a folder drawn as a frame around its own children
     QColor color;         // base colour; the view applies its fill opacities on top
     int depth = 1;        // 1 for the shown folder's children
+    // A leaf whose share is big enough to be drawn but too small for the inset: it fills its whole
+    // share with square corners, so a folder of many small files never looks empty.
+    bool plain = false;
 };
 
 // Layout constants shared by the layout and the view.

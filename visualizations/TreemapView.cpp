@@ -20,6 +20,7 @@ using color_blend::over;
 using color_blend::withOpacity;
 
 double cornerRadius(const treemap::Cell& cell) {
+    if (cell.plain) return 0;
     return std::min(cell.isGroup ? 5.0 : 4.0, std::min(cell.rect.width(), cell.rect.height()) / 2);
 }
 

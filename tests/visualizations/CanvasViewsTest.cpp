@@ -9,8 +9,11 @@
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
+#include "tests/support/TestTree.h"
 
 #include <gtest/gtest.h>
+
+#include <QPainter>
 
 #include <algorithm>
 
@@ -98,6 +101,35 @@ TEST_F(CanvasViews, SunburstHoverCentreAndClicks) {
     EXPECT_EQ(vm().selectedNode(), arc.node);
     doubleClick(view, mid);
     EXPECT_EQ(vm().currentFolder(), arc.node->isDirectory() ? arc.node : vm().root());
+}
+
+// A folder of many small files draws as a filled area, not as the empty panel.
+TEST(TreemapPicture, AFolderOfManySmallFilesIsNotDrawnEmpty) {
+    TestTree t;
+    for (int i = 0; i < 20'000; ++i)
+        t.file(t.root(), "f" + std::to_string(i), 4096);
+    t.finish();
+    const QSizeF frame(506, 406);
+    const auto cells = treemap::buildCells(t.root(), QRectF(QPointF(0, 0), frame), 7, ColorMode::folder,
+                                           palette::nowStamp());
+    for (ThemeName themeName : theme_name::allCases) {
+        ThemeManager::instance().setThemeName(themeName);
+        QImage picture(frame.toSize(), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QImage scratch;
+        QPainter painter(&picture);
+        treemap::paintPicture(painter, frame, theme(), cells, false, scratch);
+        painter.end();
+        ASSERT_TRUE(saveScreenshot(picture, "treemap-many-small-files", themeName));
+        // The layout area, away from the frame's rounded corners: hardly a pixel of bare panel.
+        const QRgb panel = theme().panel.rgb();
+        int bare = 0, total = 0;
+        for (int y = 12; y < picture.height() - 12; ++y)
+            for (int x = 12; x < picture.width() - 12; ++x, ++total)
+                bare += picture.pixel(x, y) == panel;
+        EXPECT_LT(bare, total / 100) << theme_name::rawValue(themeName);
+    }
+    ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 // One picture of each view per colour mode and theme, with a selection and a hovered node.

@@ -98,15 +98,17 @@ TEST(TreemapCells, NestWithoutOverlapInProportionAndHitTheDeepest) {
             inner = group->rect.adjusted(3, header, -3, -3);
         }
         EXPECT_TRUE(inside(c.rect, inner)) << c.node->path();
-        // The share before the inset is the node's part of the parent's area.
-        const double share = (c.rect.width() + 3) * (c.rect.height() + 3);
+        // The share before the inset (a plain cell has none) is the node's part of the parent's area.
+        const double inset = c.plain ? 0 : 3;
+        const double share = (c.rect.width() + inset) * (c.rect.height() + inset);
         const double parentArea = inner.width() * inner.height();
         EXPECT_NEAR(share, double(c.node->sizeOnDisk) / double(parent->sizeOnDisk) * parentArea,
                     1e-6 * parentArea);
         siblings[parent].push_back(&c);
         if (c.isGroup) continue;
-        // The right and bottom edges belong to the gap, which yields the enclosing group.
         EXPECT_EQ(treemap::hitTest(cells, c.rect.center()), c.node);
+        if (c.plain) continue;
+        // The right and bottom edges belong to the gap, which yields the enclosing group.
         const FileNode* enclosing = parent == t.root() ? nullptr : parent;
         EXPECT_EQ(treemap::hitTest(cells, QPointF(c.rect.right(), c.rect.center().y())), enclosing);
         EXPECT_EQ(treemap::hitTest(cells, QPointF(c.rect.center().x(), c.rect.bottom())), enclosing);
@@ -167,6 +169,44 @@ TEST(TreemapCells, StopsAtTheFirstChildTooSmallToDraw) {
     e.finish();
     for (const FileNode* source : {empty, zero, a, static_cast<FileNode*>(nullptr)})
         EXPECT_TRUE(layout(source, 400, 300).empty());
+}
+
+// A folder of many equal small files: each share passes the size rule but is too small for the inset.
+// The files are drawn on their whole share instead, so the folder's area is covered, whether it is the
+// shown folder or a block in its parent.
+TEST(TreemapCells, ManyEqualSmallFilesCoverTheirFolder) {
+    TestTree t;
+    FileNode* many = t.folder(t.root(), "many");
+    constexpr int kFiles = 12'000;
+    for (int i = 0; i < kFiles; ++i)
+        t.file(many, "f" + std::to_string(i), 4096);
+    t.finish();
+    const QRectF area(3, 3, 400, 300); // 10 square points a file
+    auto expectCovered = [&](const std::vector<Cell>& cells, const QRectF& inner) {
+        double covered = 0;
+        size_t files = 0;
+        for (const Cell& c : cells)
+            if (c.node->parent() == many) {
+                ++files;
+                covered += c.rect.width() * c.rect.height();
+                EXPECT_TRUE(inside(c.rect, inner)) << c.node->name();
+            }
+        EXPECT_EQ(files, size_t(kFiles));
+        EXPECT_NEAR(covered, inner.width() * inner.height(), 1e-3 * inner.width() * inner.height());
+        // Any point inside finds a file.
+        for (double x = inner.left() + 0.5; x < inner.right(); x += 7.3)
+            for (double y = inner.top() + 0.5; y < inner.bottom(); y += 5.1) {
+                const FileNode* hit = treemap::hitTest(cells, QPointF(x, y));
+                ASSERT_TRUE(hit && hit->parent() == many) << x << "," << y;
+            }
+    };
+    expectCovered(layout(many, area.width() + 6, area.height() + 6), area);
+
+    const auto inParent = layout(t.root(), area.width() + 6, area.height() + 6);
+    ASSERT_FALSE(inParent.empty());
+    ASSERT_EQ(inParent[0].node, many);
+    ASSERT_TRUE(inParent[0].isGroup);
+    expectCovered(inParent, inParent[0].rect.adjusted(3, 21, -3, -3));
 }
 
 TEST(TreemapCells, ByAgeASmallRecentGroupNeverHidesALargeOldOne) {
