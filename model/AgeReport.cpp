@@ -1,5 +1,7 @@
 #include "model/AgeReport.h"
 
+#include "model/Saturating.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -84,8 +86,9 @@ AgeReport AgeReport::compute(const FileNode* folder, double now) {
         if (node->isDirectory() || node->modifiedStamp == 0) return;
         const int64_t size = node->sizeOnDisk;
         const double days = (now - node->modifiedStamp) / 86400.0;
-        report.buckets[ageBucket(days)] += size;
-        report.total += size;
+        int64_t& bucket = report.buckets[ageBucket(days)];
+        bucket = saturating::add(bucket, size);
+        report.total = saturating::add(report.total, size);
         int year = 0, month = 0;
         if (table.yearMonth(node->modifiedStamp, year, month)) {
             if (year != cachedYear) {
@@ -94,11 +97,11 @@ AgeReport AgeReport::compute(const FileNode* folder, double now) {
                 cachedYear = year;
                 cachedMonths = &it->second;
             }
-            (*cachedMonths)[month] += size;
+            (*cachedMonths)[month] = saturating::add((*cachedMonths)[month], size);
         }
         if (size >= kUntouchedBytes && days >= kUntouchedDays) {
             report.untouched.push_back(node);
-            report.untouchedTotal += size;
+            report.untouchedTotal = saturating::add(report.untouchedTotal, size);
         }
     });
     FileNode::sortBySizeOnDisk(report.untouched);

@@ -1,6 +1,7 @@
 #include "model/CleanupQueue.h"
 
 #include "model/BackgroundTask.h"
+#include "model/Saturating.h"
 #include "platform/Paths.h"
 #include "platform/Trash.h"
 #include "platform/TrashFolders.h"
@@ -34,7 +35,7 @@ CleanupQueue::~CleanupQueue() = default;
 
 int64_t CleanupQueue::totalSize() const {
     return std::accumulate(items_.begin(), items_.end(), int64_t{0},
-                           [](int64_t sum, const Item& item) { return sum + item.size; });
+                           [](int64_t sum, const Item& item) { return saturating::add(sum, item.size); });
 }
 
 std::optional<QString> CleanupQueue::refusalReason(std::string_view path) {

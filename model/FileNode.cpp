@@ -1,5 +1,7 @@
 #include "model/FileNode.h"
 
+#include "model/Saturating.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -237,8 +239,8 @@ std::array<GroupFiles, N> gatherFiles(const FileNode* folder, GroupOf groupOf) {
         }
         GroupFiles& g = groups[groupOf(*node)];
         g.files.push_back({largestFirst(node->sizeOnDisk), const_cast<FileNode*>(node)});
-        g.sizeOnDisk += node->sizeOnDisk;
-        g.logicalSize += node->logicalSize;
+        g.sizeOnDisk = saturating::add(g.sizeOnDisk, node->sizeOnDisk);
+        g.logicalSize = saturating::add(g.logicalSize, node->logicalSize);
     }
     return groups;
 }

@@ -1,5 +1,6 @@
 #include "model/QuickWins.h"
 
+#include "model/Saturating.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
 
@@ -114,8 +115,9 @@ Rgb color(Kind kind) {
 }
 
 int64_t Category::totalSize() const {
-    return std::accumulate(matches.begin(), matches.end(), int64_t{0},
-                           [](int64_t sum, const FileNode* node) { return sum + node->sizeOnDisk; });
+    return std::accumulate(matches.begin(), matches.end(), int64_t{0}, [](int64_t sum, const FileNode* node) {
+        return saturating::add(sum, node->sizeOnDisk);
+    });
 }
 
 Places Places::current() {

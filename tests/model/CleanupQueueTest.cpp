@@ -46,6 +46,8 @@ TEST_F(CleanupQueueTest, StagingKeepsOneItemPerPlaceAndRefusesRelativePathsAndGr
     queue.remove(at("x/d/"));
     queue.remove(queue.items()[0].id);
     EXPECT_EQ(queue.totalSize(), 4096);
+    queue.addAll({{at("sparse-1"), INT64_MAX}, {at("sparse-2"), INT64_MAX}}, "Duplicate");
+    EXPECT_EQ(queue.totalSize(), INT64_MAX); // sizes of sparse files do not wrap
 }
 
 TEST_F(CleanupQueueTest, FoldersGoFirstVanishedItemsCountAsMovedAndSecondAttemptsAreJudgedByExistence) {

@@ -150,6 +150,25 @@ TEST(Regroupings, LargeGroupsHoldEveryFileInWalkOrderSortedLargestFirst) {
     });
 }
 
+// A sparse file may claim 2^63 - 1 bytes: a group holding it and any other file stays at the largest
+// value instead of turning negative.
+TEST(Regroupings, SumsOfHugeSizesStopAtTheLargestValue) {
+    const double now = 1'800'000'000;
+    TestTree t;
+    FileNode* sub = t.folder(t.root(), "sub");
+    t.file(sub, "sparse.mkv", INT64_MAX, FileCategory::video, now);
+    t.file(t.root(), "clip.mp4", 5, FileCategory::video, now);
+    t.file(t.root(), "notes.txt", 7, FileCategory::document, now);
+    t.attach(); // a folder's own sum is the scanner's business
+    const FileNode* video = t.tree->categoryGroups(t.root())->children()[0];
+    EXPECT_EQ(video->name(), "Video");
+    const FileNode* recent = t.tree->ageGroups(t.root(), now)->children()[0];
+    for (const FileNode* group : {video, recent}) {
+        EXPECT_EQ(group->sizeOnDisk, INT64_MAX) << group->name();
+        EXPECT_EQ(group->logicalSize, INT64_MAX) << group->name();
+    }
+}
+
 TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
     const double now = 1'800'000'000;
     const std::pair<double, int> sections[] = {{0, 5},

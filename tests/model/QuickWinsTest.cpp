@@ -112,6 +112,12 @@ TEST(QuickWinsTest, CapOrderAndCounts) {
         EXPECT_GE(modules.matches[i - 1]->sizeOnDisk, modules.matches[i]->sizeOnDisk);
     EXPECT_EQ(modules.totalSize(), 2 * (1499 + 1300) * 200 / 2);
 
+    // Sizes of sparse files do not wrap the total.
+    TreeBuilder huge("/h");
+    FileNode* sparse[] = {huge.fileAt("a.mp4", INT64_MAX), huge.fileAt("b.mp4", INT64_MAX)};
+    huge.attach();
+    EXPECT_EQ((QuickWins::Category{Kind::largeMedia, {sparse[0], sparse[1]}, 2}).totalSize(), INT64_MAX);
+
     // Equal totals keep the kinds' order.
     Wins tied("/home/ann", {{"x/build/f", 10}, {"Downloads/f", 10}});
     ASSERT_EQ(tied.list.size(), 2u);

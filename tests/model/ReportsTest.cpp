@@ -75,6 +75,20 @@ TEST(AgeReportTest, BucketEdgesAt30And91Days) {
     }
 }
 
+// Sizes of sparse files reach 2^63 - 1: every sum of the report stops there instead of wrapping.
+TEST(AgeReportTest, SumsOfHugeSizesStopAtTheLargestValue) {
+    ZoneOverride zone("UTC");
+    TreeBuilder b("/r");
+    b.fileAt("a/sparse", INT64_MAX, kNow - 400 * kDay);
+    b.fileAt("b/sparse", INT64_MAX, kNow - 400 * kDay);
+    b.fileAt("c/small", 1, kNow - 400 * kDay);
+    const AgeReport r = AgeReport::compute(b.attach()->root(), kNow);
+    EXPECT_EQ(r.buckets[4], INT64_MAX);
+    EXPECT_EQ(r.total, INT64_MAX);
+    EXPECT_EQ(r.untouchedTotal, INT64_MAX);
+    EXPECT_EQ(r.months.at(2022)[9], INT64_MAX); // 400 days before 2023-11-14: October 2022
+}
+
 TEST(AgeReportTest, TimesOutsideTheCalendarAreSafe) {
     ZoneOverride zone("UTC");
     TreeBuilder b("/r");
