@@ -1,6 +1,7 @@
 #include "shell/style/Formatters.h"
 
 #include "model/FileNode.h"
+#include "model/Saturating.h"
 
 #include <QLocale>
 
@@ -66,9 +67,15 @@ QString unitsAgo(qint64 n, const char* unit) {
 } // namespace
 
 QString relativeDateString(const std::optional<QDateTime>& date, const QDateTime& now) {
-    if (!date || !date->isValid()) return QStringLiteral("Unknown");
-    const qint64 seconds = date->secsTo(now);
+    if (!date || !date->isValid() || !now.isValid()) return QStringLiteral("Unknown");
+    // Times from the file system may be anywhere in the 64-bit range.
+    const qint64 seconds = saturating::sub(now.toMSecsSinceEpoch(), date->toMSecsSinceEpoch()) / 1000;
     if (seconds < 60) return QStringLiteral("Just now");
+    // Beyond ten thousand years the calendar adds nothing but cost (local-time rules are looked up
+    // across the whole span) and, further out, a month count that overflows: count mean Gregorian
+    // years instead (400 of them are exactly 146,097 days).
+    constexpr qint64 kDay = 86400, kCycleDays = 146'097;
+    if (seconds >= 25 * kCycleDays * kDay) return unitsAgo(seconds / kDay * 400 / kCycleDays, "year");
 
     // The largest calendar unit that has passed, counted in local time like a calendar would.
     const QDateTime from = date->toLocalTime();
@@ -89,8 +96,11 @@ QString relativeDateString(const std::optional<QDateTime>& date) {
 }
 
 std::optional<QDateTime> dateFromStamp(double secondsSince1970) {
-    if (secondsSince1970 == 0 || !std::isfinite(secondsSince1970)) return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSince1970 * 1000.0)));
+    // Past about 285 million years either way the milliseconds leave the 64-bit range: no real date.
+    constexpr double kLimit = 9e15;
+    if (secondsSince1970 == 0 || !(std::abs(secondsSince1970) < kLimit)) return std::nullopt;
+    // In UTC, so reading it back costs no local-time lookup; it is shown in local time.
+    return QDateTime::fromMSecsSinceEpoch(qint64(std::llround(secondsSince1970 * 1000.0)), Qt::UTC);
 }
 
 QString formatCount(int64_t count) {

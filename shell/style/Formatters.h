@@ -23,10 +23,12 @@ QString formatPercent(int64_t part, int64_t total);
 
 // "Unknown" without a date, "Just now" for less than 60 seconds ago (and for the future), else a
 // relative text in full units such as "5 minutes ago", "1 day ago", "3 weeks ago", "2 years ago".
+// Constant time for any date: one far in the past costs no more than yesterday.
 QString relativeDateString(const std::optional<QDateTime>& date);
 QString relativeDateString(const std::optional<QDateTime>& date, const QDateTime& now);
 
-// A node's modification or creation stamp (seconds since 1970) as a date; 0 means unknown.
+// A node's modification or creation stamp (seconds since 1970) as a date; 0 means unknown, and so
+// does a stamp beyond the range of dates (hundreds of millions of years away).
 std::optional<QDateTime> dateFromStamp(double secondsSince1970);
 
 // A count with the user's digit grouping ("1,234" in an English locale): the hover chip's

@@ -107,4 +107,26 @@ TEST(RelativeDate, JustNowUnknownFullUnitsAndStamps) {
     EXPECT_EQ(dateFromStamp(-86400)->toSecsSinceEpoch(), -86400);
 }
 
+// Times anywhere in the 64-bit range (btrfs and tmpfs keep them) give a text without overflow; far
+// ones are counted in mean years, not walked through the calendar.
+TEST(RelativeDate, TimesFarAwayGiveYearsWithoutOverflow) {
+    const QDateTime now(QDate(2024, 6, 15), QTime(12, 0, 0), Qt::UTC);
+    auto yearsAgo = [&](qint64 msecs) {
+        return relativeDateString(QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC), now).toStdString();
+    };
+    EXPECT_EQ(yearsAgo(QDateTime(QDate(2014, 6, 15), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch()),
+              "10 years ago");
+    // Mean Gregorian years of 365.2425 days far out.
+    const qint64 tenMillionYears = qint64(10'000'000 * 365.2425 * 86400) * 1000;
+    EXPECT_EQ(yearsAgo(now.toMSecsSinceEpoch() - tenMillionYears), "10000000 years ago");
+    for (qint64 msecs : {std::numeric_limits<qint64>::min() / 2, std::numeric_limits<qint64>::min() + 1}) {
+        const std::string text = yearsAgo(msecs);
+        EXPECT_TRUE(text.ends_with(" years ago") && text.front() != '-') << text;
+    }
+    EXPECT_EQ(yearsAgo(std::numeric_limits<qint64>::max() - 1), "Just now");
+    // A stamp beyond any date is unknown rather than a wrapped number.
+    for (double stamp : {double(INT64_MIN / 2), double(INT64_MAX), -1e300})
+        EXPECT_EQ(relativeDateString(dateFromStamp(stamp), now).toStdString(), "Unknown") << stamp;
+}
+
 } // namespace
