@@ -8,20 +8,6 @@
 namespace platform {
 namespace {
 
-// /dev/disk/by-label escapes bytes as \xHH (a space is \x20).
-std::string decodeLabel(const std::string& raw) {
-    std::string out;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x') {
-            out += static_cast<char>(std::stoi(raw.substr(i + 2, 2), nullptr, 16));
-            i += 3;
-        } else {
-            out += raw[i];
-        }
-    }
-    return out;
-}
-
 // The device number of the file system mounted exactly at `mountPoint`.
 bool mountedDevice(const std::string& mountPoint, dev_t& device) {
     bool found = false;
@@ -33,7 +19,31 @@ bool mountedDevice(const std::string& mountPoint, dev_t& device) {
     return found;
 }
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 } // namespace
+
+std::string decodeLabelEscapes(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const bool escape = raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x';
+        const int high = escape ? hexValue(raw[i + 2]) : -1;
+        const int low = escape ? hexValue(raw[i + 3]) : -1;
+        if (high >= 0 && low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 3;
+        } else {
+            out += raw[i];
+        }
+    }
+    return out;
+}
 
 std::string volumeLabel(const std::string& mountPoint) {
     dev_t device{};
@@ -46,7 +56,7 @@ std::string volumeLabel(const std::string& mountPoint) {
         struct stat st {};
         std::string path = std::string("/dev/disk/by-label/") + entry->d_name;
         if (stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode) && st.st_rdev == device) {
-            label = decodeLabel(entry->d_name);
+            label = decodeLabelEscapes(entry->d_name);
             break;
         }
     }

@@ -1,4 +1,5 @@
 #include "platform/MountTable.h"
+#include "platform/Volumes.h"
 
 #include <gtest/gtest.h>
 
@@ -44,4 +45,22 @@ TEST(MountTable, UndescendedPathsAreSystemPlacesAndVisibleVirtualMounts) {
     EXPECT_FALSE(has("/data"));
     EXPECT_FALSE(has("/covered")); // a real file system mounted over the tmpfs is what one sees
     EXPECT_FALSE(has("/"));
+}
+
+// udev names labels with \xHH escapes; a label with a malformed one is shown as it stands, never
+// ends the application.
+TEST(VolumeLabel, EscapesAreDecodedAndMalformedOnesKept) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"My\\x20Disk", "My Disk"},
+        {"caf\\xc3\\xA9", "caf\xc3\xa9"},
+        {"bad\\xzz", "bad\\xzz"},
+        {"half\\x4g", "half\\x4g"},
+        {"cut\\x2", "cut\\x2"},
+        {"cut\\x", "cut\\x"},
+        {"end\\", "end\\"},
+        {"\\\\x41", "\\A"},
+        {"", ""},
+    };
+    for (const auto& [raw, label] : cases)
+        EXPECT_EQ(platform::decodeLabelEscapes(raw), label) << raw;
 }
