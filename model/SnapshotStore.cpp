@@ -86,7 +86,7 @@ void SnapshotStore::open() {
     struct stat st {};
     bool present = lstat(index.c_str(), &st) == 0 || errno != ENOENT;
     if (present) {
-        auto text = platform::readTextFile(index);
+        auto text = platform::readRegularFile(index, kMaxFileBytes);
         auto decoded = text ? Snapshot::decodeSummaries(*text) : std::nullopt;
         if (decoded) {
             summaries_ = std::move(*decoded);
@@ -133,7 +133,7 @@ void SnapshotStore::migrateLegacyList() {
     runInBackground(
         &pool_, this,
         [legacy, directory = directory_]() -> std::optional<LegacyResult> {
-            auto text = platform::readTextFile(legacy);
+            auto text = platform::readRegularFile(legacy, kMaxFileBytes);
             if (!text) return std::nullopt;
             auto list = Snapshot::decodeList(*text);
             if (!list) return std::nullopt;
@@ -188,7 +188,7 @@ bool SnapshotStore::writeSnapshot(const Snapshot& snapshot, const std::string& f
 }
 
 std::optional<Snapshot> SnapshotStore::readSnapshot(const std::string& file) {
-    auto text = platform::readTextFile(file);
+    auto text = platform::readRegularFile(file, kMaxFileBytes);
     if (!text) return std::nullopt;
     return Snapshot::decode(*text);
 }

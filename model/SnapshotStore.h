@@ -18,8 +18,10 @@
 // "<UUID>.json" per snapshot. Lives on the main thread; every method must be called there. Reading,
 // walking and writing snapshot files happen on the store's own pool; results come back queued.
 //
-// Protection of the user's data: an index.json that cannot be read or decoded is moved aside (never
-// written over) and the list is rebuilt from the snapshot files; the legacy single-file list
+// Protection of the user's data: only regular files are read (no link is followed, no FIFO waited
+// on, nothing past kMaxFileBytes); an index.json that is anything else, or cannot be read or decoded,
+// is moved aside (never written over) and the list is rebuilt from the snapshot files; the legacy single-file
+// list
 // ("Snapshots.json" beside the folder) is merged once and removed only when every snapshot in it was
 // written to its own file. Every file is written atomically (temporary file, fsync, rename).
 class SnapshotStore : public QObject {
@@ -27,6 +29,8 @@ class SnapshotStore : public QObject {
   public:
     static constexpr const char* kLegacyFileName = "Snapshots.json";
     static constexpr const char* kIndexFileName = "index.json";
+    // Larger files are not read: far beyond any real list or snapshot, and a bound on memory.
+    static constexpr size_t kMaxFileBytes = 256u << 20;
 
     // Base folder $XDG_DATA_HOME/Brenwick (default ~/.local/share/Brenwick).
     explicit SnapshotStore(QObject* parent = nullptr);

@@ -13,13 +13,12 @@
 
 namespace platform {
 
-std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+namespace {
+
+// Reads `fd` (of status `st`) to its end, at most `limit` bytes, and closes it.
+std::optional<std::string> readAndClose(int fd, const struct stat& st, size_t limit) {
     std::string content;
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && st.st_size > 0)
-        content.reserve(std::min(static_cast<size_t>(st.st_size), limit));
+    if (st.st_size > 0) content.reserve(std::min(static_cast<size_t>(st.st_size), limit));
     char buffer[16384];
     bool failed = false;
     while (content.size() < limit) {
@@ -34,6 +33,30 @@ std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
     }
     close(fd);
     if (failed) return std::nullopt;
+    return content;
+}
+
+} // namespace
+
+std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (fstat(fd, &st) != 0) st.st_size = 0;
+    return readAndClose(fd, st, limit);
+}
+
+std::optional<std::string> readRegularFile(const std::string& path, size_t limit) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > limit) {
+        close(fd);
+        return std::nullopt;
+    }
+    // One byte past the limit shows a file that grew after fstat.
+    auto content = readAndClose(fd, st, limit == SIZE_MAX ? limit : limit + 1);
+    if (content && content->size() > limit) return std::nullopt;
     return content;
 }
 

@@ -14,6 +14,11 @@ namespace platform {
 // end rather than trusting the size, since kernel pseudo-files report size 0.
 std::optional<std::string> readTextFile(const std::string& path, size_t limit = SIZE_MAX);
 
+// The content of a regular file of at most `limit` bytes; none when `path` is anything else (a link,
+// a FIFO, a device, a folder), cannot be read, or holds more than `limit` bytes. Never follows a link
+// and never waits on opening, so a FIFO or a link to /dev/zero planted in its place is harmless.
+std::optional<std::string> readRegularFile(const std::string& path, size_t limit);
+
 // Writes the whole of `data`, across short writes and interruptions. False on any failure.
 bool writeAll(int fd, std::string_view data);
 

@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -195,6 +199,38 @@ TEST_F(SnapshotStoreTest, DamagedIndexIsKeptAndListRebuilt) {
     settle(*std::make_unique<SnapshotStore>(base));
     EXPECT_EQ(fileText(folder / "index.json.damaged"), damaged);
     EXPECT_EQ(fileText(folder / "index.json.damaged-2"), "garbage");
+}
+
+// Only regular files are read. An index that is a link is kept aside, its target untouched, and the
+// list rebuilt; a FIFO in place of a snapshot file reads as damaged at once instead of waiting for a
+// writer that never comes.
+TEST_F(SnapshotStoreTest, LinksAndFifosAreNeverRead) {
+    Snapshot kept = makeSnapshot("/a", 100, {{"/a", 1}});
+    Snapshot fifo = makeSnapshot("/b", 200, {{"/b", 2}});
+    fs::create_directories(folder);
+    ASSERT_TRUE(SnapshotStore::writeSnapshot(kept, folder.string()));
+    const std::string elsewhere = Snapshot::encodeSummaries({fifo.summary()});
+    writeFileText(temp.path() / "elsewhere.json", elsewhere);
+    fs::create_symlink(temp.path() / "elsewhere.json", folder / "index.json");
+    const fs::path fifoFile = folder / (Snapshot::uuidText(fifo.id) + ".json");
+    ASSERT_EQ(::mkfifo(fifoFile.c_str(), 0600), 0);
+
+    SnapshotStore store(base);
+    settle(store);
+    EXPECT_EQ(store.summaries(), std::vector<Snapshot::Summary>{kept.summary()});
+    EXPECT_TRUE(fs::is_symlink(folder / "index.json.damaged"));
+    EXPECT_EQ(fileText(temp.path() / "elsewhere.json"), elsewhere);
+
+    std::optional<std::optional<Snapshot>> answer;
+    store.load(fifo.id, &store, [&](std::optional<Snapshot> s) { answer = std::move(s); });
+    const bool answered = QTest::qWaitFor([&] { return answer.has_value(); }, 5000);
+    if (!answered) { // a reader stuck in open(): a writer that closes at once lets it go
+        const int fd = ::open(fifoFile.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+    }
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(answer.value_or(kept), std::nullopt);
+    settle(store);
 }
 
 TEST_F(SnapshotStoreTest, LegacyListIsMergedPrunedAndRemovedOnlyWhenAllWasWritten) {
