@@ -75,13 +75,21 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     return std::nullopt;
 }
 
-// Shortens a name so that "<name>.<n>.trashinfo" stays within NAME_MAX, cutting at a UTF-8 boundary.
+bool isContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Shortens a name so that "<name>.<n>.trashinfo" stays within NAME_MAX. The cut does not split a
+// UTF-8 character, but steps back no further than one character reaches (three continuation bytes):
+// a name of bytes that are not UTF-8 is cut where it must be, so it never shrinks to nothing, which
+// would leave a hidden ".2", and it keeps its first byte.
 std::string fittingName(std::string name) {
     constexpr size_t kMax = NAME_MAX - 20;
     if (name.size() <= kMax) return name;
     size_t cut = kMax;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+    for (int back = 0; back < 3 && cut > 1 && isContinuationByte(name[cut]); ++back)
         --cut;
+    if (isContinuationByte(name[cut])) cut = kMax; // no character boundary near: not UTF-8 there
     return name.substr(0, cut);
 }
 

@@ -152,6 +152,29 @@ TEST_F(TrashTest, LinksFoldersAndLongNamesMoveWholeAndFailuresLeaveNoInfo) {
     EXPECT_FALSE(fs::exists(trashFolder() / "info" / "missing.trashinfo"));
 }
 
+// Names too long for the Trash's records are shortened without splitting a character, and never to
+// nothing: a name made only of bytes that are not UTF-8 would otherwise become a hidden ".2".
+TEST_F(TrashTest, ShortenedNamesAreNeverEmptyNorNewlyHidden) {
+    std::string accents;
+    for (int i = 0; i < 125; ++i)
+        accents += "\xC3\xA9";
+    const std::string names[] = {std::string(250, '\x80'), "a" + std::string(249, '\xBF'), accents,
+                                 "." + std::string(249, 'x')};
+    for (const std::string& name : names)
+        ASSERT_TRUE(trash.moveToTrash(temp.writeFile(name, 1).string()));
+    int hidden = 0;
+    for (const auto& entry : fs::directory_iterator(trashFolder() / "files")) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_GE(name.size(), 200u) << name;
+        EXPECT_TRUE(fs::exists(trashFolder() / "info" / (name + ".trashinfo"))) << name;
+        hidden += name.front() == '.';
+        if (name.starts_with("\xC3\xA9")) {
+            EXPECT_EQ(name.size() % 2, 0u); // whole characters
+        }
+    }
+    EXPECT_EQ(hidden, 1); // only the one that was hidden before
+}
+
 // A volume's own trash, on a file system other than the home trash's. Uses /dev/shm when it is a
 // separate writable file system and leaves it as it found it.
 TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
