@@ -141,7 +141,7 @@ CleanupQueue::TrashResult CleanupQueue::moveToTrashBlocking(const std::vector<st
                                                             platform::TrashBackend& backend) {
     TrashResult result;
     std::vector<std::string> accepted;
-    const platform::TrashFolders trash = platform::TrashFolders::current();
+    const platform::TrashFolders trash = platform::TrashFolders::currentResolved();
     for (const std::string& path : paths) {
         auto normalized = platform::normalizedAbsolutePath(path);
         if (!normalized) {

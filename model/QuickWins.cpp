@@ -121,7 +121,8 @@ int64_t Category::totalSize() const {
 }
 
 Places Places::current() {
-    return Places{platform::homeFolder(), platform::downloadFolderName(), platform::TrashFolders::current()};
+    return Places{platform::homeFolder(), platform::downloadFolderName(),
+                  platform::TrashFolders::currentResolved()};
 }
 
 std::vector<Category> analyze(const FileNode* root) {

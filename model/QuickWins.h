@@ -49,7 +49,7 @@ constexpr size_t kMatchLimit = 400;
 constexpr int64_t kLargeMediaBytes = 10'000'000;
 
 // The places the rules compare with. current() reads $HOME, the XDG download folder and the Trash
-// folders.
+// folders (resolving links: not on the window's thread).
 struct Places {
     std::string home;          // normalised, no trailing slash
     std::string downloadsName; // "Downloads" unless user-dirs.dirs names another folder directly in home

@@ -40,10 +40,13 @@ TrashFolders TrashFolders::current() {
     std::vector<std::string> topdirs{"/"};
     for (const MountEntry& mount : readMountTable())
         topdirs.push_back(mount.mountPoint);
-    const std::string home = dataHome() + "/Trash";
-    TrashFolders folders(home, topdirs, getuid());
+    return TrashFolders(dataHome() + "/Trash", topdirs, getuid());
+}
+
+TrashFolders TrashFolders::currentResolved() {
+    TrashFolders folders = current();
     // realpath of a missing folder is empty: nothing more to add then.
-    const std::string resolved = resolvedPath(home);
+    const std::string resolved = resolvedPath(dataHome() + "/Trash");
     if (!resolved.empty()) folders.add(resolved);
     return folders;
 }

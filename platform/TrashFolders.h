@@ -17,9 +17,12 @@ class TrashFolders {
   public:
     TrashFolders() = default;
     TrashFolders(const std::string& homeTrash, const std::vector<std::string>& topdirs, unsigned uid);
-    // The folders as they stand now; the home trash is listed both as written and with its links
-    // resolved.
+    // The folders as they stand now, from the environment and the mount table only (no folder is
+    // touched, so the window's thread may ask).
     static TrashFolders current();
+    // The same, with the home trash also listed with its links resolved. Touches the file system:
+    // never on the window's thread.
+    static TrashFolders currentResolved();
 
     // True when `path` is one of the Trash folders.
     bool isTrashFolder(std::string_view path) const;

@@ -83,10 +83,12 @@ TEST(TrashFoldersTest, CurrentFollowsTheDataFolderAndTheUser) {
     fs::create_directories(temp.path() / "elsewhere/Trash");
     fs::create_directory_symlink(temp.path() / "elsewhere", temp.path() / "data-link");
     user.set("XDG_DATA_HOME", (temp.path() / "data-link").string());
-    const auto trash = platform::TrashFolders::current();
+    const auto trash = platform::TrashFolders::currentResolved();
     const std::string uid = std::to_string(getuid());
+    const std::string real = platform::resolvedPath(temp.str()) + "/elsewhere/Trash/files/x";
     EXPECT_TRUE(trash.isInTrash((temp.path() / "data-link/Trash/files/x").string()));
-    EXPECT_TRUE(trash.isInTrash(platform::resolvedPath(temp.str()) + "/elsewhere/Trash/files/x"));
+    EXPECT_TRUE(trash.isInTrash(real));
+    EXPECT_FALSE(platform::TrashFolders::current().isInTrash(real)); // text only
     EXPECT_TRUE(trash.isTrashFolder("/.Trash-" + uid));
     EXPECT_FALSE(trash.isInTrash("/.Trash-" + std::to_string(getuid() + 1) + "/files/x"));
     EXPECT_FALSE(trash.isInTrash(user.home() + "/.local/share/Trash/files/x")); // not the data folder
