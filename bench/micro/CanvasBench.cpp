@@ -23,7 +23,8 @@
 namespace {
 
 // One folder of 100,000 files. "Varied" sizes spread over six orders of magnitude, as in a real
-// large folder; "equal" sizes are the worst case: every child is big enough to be laid out.
+// large folder; "equal" sizes are the worst case: every child is big enough to be laid out (each as a
+// plain cell, too small for its inset).
 struct WideFolder {
     explicit WideFolder(bool equal) : tree(std::make_shared<ScanTree>("/data", "data")) {
         std::mt19937_64 random(5);
@@ -214,6 +215,13 @@ BENCHMARK(treemapRepaint)
     ->ArgsProduct({{0, 1}, {0, 1}})
     ->ArgNames({"millionRoot", "wholePicture"})
     ->Unit(benchmark::kMillisecond);
+
+// The worst case for the cell count: 100,000 equal files, each too small for its inset and so drawn
+// as a plain cell on its whole share.
+void treemapRepaintEqualFiles(benchmark::State& state) {
+    repaint<TreemapView>(state, wideFolder(true).tree);
+}
+BENCHMARK(treemapRepaintEqualFiles)->Arg(0)->Arg(1)->ArgName("wholePicture")->Unit(benchmark::kMillisecond);
 
 void sunburstRepaint(benchmark::State& state) {
     repaint<SunburstView>(state, state.range(0) ? million().tree : wideFolder(false).tree);
