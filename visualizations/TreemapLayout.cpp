@@ -98,9 +98,12 @@ class Builder {
             keptSum += double(child->sizeOnDisk);
             ++kept;
         }
-        if (kept == 0) return;
-        // What the left-out children (and the folder's own blocks) take stays empty space.
-        if (total - keptSum > 0) weights_.push_back(total - keptSum);
+        // A folder's size is the sum of its children's, so when children were left out the remainder
+        // is theirs and is drawn as one block; otherwise it is bytes of no child and stays empty.
+        const double remainder = total - keptSum;
+        const bool rest = kept < children.size() && remainder > 0;
+        if (kept == 0 && !rest) return;
+        if (remainder > 0) weights_.push_back(remainder);
 
         rects_.resize(weights_.size());
         squarify(std::span<const double>(weights_).subspan(base), rect,
@@ -109,6 +112,9 @@ class Builder {
             const QRectF share = rects_[base + i]; // copied: the recursion grows the scratch vectors
             layoutCell(children[i], depth, depth == 1 ? int(i) : top, int(i), share);
         }
+        if (rest)
+            layoutRest(node, children[kept], depth, depth == 1 ? int(kept) : top, int(kept),
+                       rects_[base + kept]);
         weights_.resize(base);
         rects_.resize(base);
     }
@@ -131,6 +137,18 @@ class Builder {
         const double header = fullHeader ? kHeaderHeight : kThinHeader;
         const QRectF inner(cell.x() + 3, cell.y() + header, cell.width() - 6, cell.height() - header - 3);
         layoutChildren(node, node->children(), depth + 1, top, inner);
+    }
+
+    // The block of the children too small to draw, coloured as the first of them would be.
+    void layoutRest(const FileNode* node, const FileNode* first, int depth, int top, int index,
+                    const QRectF& share) {
+        if (share.width() * share.height() < kMinShare) return; // the size rule holds for it too
+        const QColor color = palette::nodeColor(*first, mode_, depth == 1, top, index, depth, now_);
+        const QRectF cell = share.adjusted(kInset, kInset, -kInset, -kInset);
+        const bool plain = cell.width() < kInset || cell.height() < kInset;
+        Cell block{plain ? share : cell, const_cast<FileNode*>(node), false, color, depth, plain};
+        block.rest = true;
+        cells.push_back(block);
     }
 
     int maxDepth_;
@@ -163,6 +181,7 @@ std::vector<Cell> buildCells(const FileNode* source, const QRectF& frame, int ma
 
 CellLabel labelFor(const Cell& cell, bool abbreviate) {
     const QRectF& r = cell.rect;
+    if (cell.rest) return {};
     if (cell.isGroup) {
         // Exactly the groups that got the full header strip.
         if (r.width() <= kHeaderMinWidth || r.height() <= kHeaderMinHeight) return {};

@@ -27,6 +27,9 @@ struct Cell {
     // A leaf whose share is big enough to be drawn but too small for the inset: it fills its whole
     // share with square corners, so a folder of many small files never looks empty.
     bool plain = false;
+    // The children of `node` too small to be drawn one by one, as one block in what they take: a
+    // folder of a million tiny files never looks empty. Hit tests find `node`; outlines skip it.
+    bool rest = false;
 };
 
 // Layout constants shared by the layout and the view.

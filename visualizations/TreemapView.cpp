@@ -161,11 +161,12 @@ void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNod
                    const FileNode* hovered) {
     if (selected) {
         for (const Cell& cell : cells)
-            if (cell.node == selected) outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
+            if (cell.node == selected && !cell.rest)
+                outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
     }
     if (!hovered) return;
-    const auto found =
-        std::find_if(cells.rbegin(), cells.rend(), [&](const Cell& c) { return c.node == hovered; });
+    const auto found = std::find_if(cells.rbegin(), cells.rend(),
+                                    [&](const Cell& c) { return c.node == hovered && !c.rest; });
     if (found == cells.rend()) return;
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, int(255 * (found->isGroup ? 0.04 : 0.12) + 0.5)));

@@ -109,25 +109,28 @@ TEST(TreemapPicture, AFolderOfManySmallFilesIsNotDrawnEmpty) {
     for (int i = 0; i < 20'000; ++i)
         t.file(t.root(), "f" + std::to_string(i), 4096);
     t.finish();
-    const QSizeF frame(506, 406);
-    const auto cells = treemap::buildCells(t.root(), QRectF(QPointF(0, 0), frame), 7, ColorMode::folder,
-                                           palette::nowStamp());
-    for (ThemeName themeName : theme_name::allCases) {
-        ThemeManager::instance().setThemeName(themeName);
-        QImage picture(frame.toSize(), QImage::Format_ARGB32_Premultiplied);
-        picture.fill(Qt::transparent);
-        QImage scratch;
-        QPainter painter(&picture);
-        treemap::paintPicture(painter, frame, theme(), cells, false, scratch);
-        painter.end();
-        ASSERT_TRUE(saveScreenshot(picture, "treemap-many-small-files", themeName));
-        // The layout area, away from the frame's rounded corners: hardly a pixel of bare panel.
-        const QRgb panel = theme().panel.rgb();
-        int bare = 0, total = 0;
-        for (int y = 12; y < picture.height() - 12; ++y)
-            for (int x = 12; x < picture.width() - 12; ++x, ++total)
-                bare += picture.pixel(x, y) == panel;
-        EXPECT_LT(bare, total / 100) << theme_name::rawValue(themeName);
+    // Files big enough to be drawn one by one, and files each under a square point.
+    for (const QSizeF frame : {QSizeF(506, 406), QSizeF(106, 106)}) {
+        const auto cells = treemap::buildCells(t.root(), QRectF(QPointF(0, 0), frame), 7, ColorMode::folder,
+                                               palette::nowStamp());
+        for (ThemeName themeName : theme_name::allCases) {
+            ThemeManager::instance().setThemeName(themeName);
+            QImage picture(frame.toSize(), QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            QImage scratch;
+            QPainter painter(&picture);
+            treemap::paintPicture(painter, frame, theme(), cells, false, scratch);
+            painter.end();
+            ASSERT_TRUE(saveScreenshot(picture, "treemap-many-small-files-" + QString::number(frame.width()),
+                                       themeName));
+            // The layout area, away from the frame's rounded corners: hardly a pixel of bare panel.
+            const QRgb panel = theme().panel.rgb();
+            int bare = 0, total = 0;
+            for (int y = 12; y < picture.height() - 12; ++y)
+                for (int x = 12; x < picture.width() - 12; ++x, ++total)
+                    bare += picture.pixel(x, y) == panel;
+            EXPECT_LT(bare, total / 100) << theme_name::rawValue(themeName) << " " << frame.width();
+        }
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
 }

@@ -153,13 +153,21 @@ TEST(TreemapCells, StopsAtTheFirstChildTooSmallToDraw) {
     // The first child below 6 square points ends the walk, even when a later one is larger.
     t.root()->sizeOnDisk = 1000;
     b->sizeOnDisk = 0;
+    // What is left out is one block standing for the folder, drawn where the left-out children go.
     cells = layout(t.root(), 206, 106);
-    EXPECT_EQ(cells.size(), 1u);
+    ASSERT_EQ(cells.size(), 2u);
     EXPECT_EQ(cellOf(cells, c), nullptr);
-    // A largest child too small: nothing at all.
+    EXPECT_TRUE(cells[1].rest && cells[1].node == t.root());
+    EXPECT_NEAR(totalArea(cells), 20000, 1e-6);
+    EXPECT_TRUE(treemap::labelFor(cells[1], false).name.isEmpty());
+    // A largest child too small: the whole area is that block.
     a->sizeOnDisk = 2;
+    c->sizeOnDisk = 9'998;
     t.root()->sizeOnDisk = 10'000;
-    EXPECT_TRUE(layout(t.root(), 206, 106).empty());
+    cells = layout(t.root(), 206, 106);
+    ASSERT_EQ(cells.size(), 1u);
+    EXPECT_TRUE(cells[0].rest);
+    EXPECT_EQ(treemap::hitTest(cells, QPointF(100, 50)), t.root());
 
     // An empty folder, one of zero bytes, a file, nothing.
     TestTree e;
@@ -207,6 +215,19 @@ TEST(TreemapCells, ManyEqualSmallFilesCoverTheirFolder) {
     ASSERT_EQ(inParent[0].node, many);
     ASSERT_TRUE(inParent[0].isGroup);
     expectCovered(inParent, inParent[0].rect.adjusted(3, 21, -3, -3));
+
+    // Files each below the size rule: one block covers the folder and stands for it.
+    const QRectF small(3, 3, 100, 100); // under one square point a file
+    for (const auto& cells : {layout(many, small.width() + 6, small.height() + 6),
+                              layout(t.root(), small.width() + 6, small.height() + 6)}) {
+        const auto block = std::find_if(cells.begin(), cells.end(), [](const Cell& c) { return c.rest; });
+        ASSERT_NE(block, cells.end());
+        EXPECT_EQ(block->node, many);
+        EXPECT_EQ(treemap::hitTest(cells, block->rect.center()), many);
+        if (cells.size() == 1) {
+            EXPECT_TRUE(inside(small.adjusted(1.5, 1.5, -1.5, -1.5), block->rect));
+        }
+    }
 }
 
 TEST(TreemapCells, ByAgeASmallRecentGroupNeverHidesALargeOldOne) {
