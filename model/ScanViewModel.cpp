@@ -7,6 +7,7 @@
 #include "model/DiskScanner.h"
 #include "model/DuplicateFinder.h"
 #include "model/FileNode.h"
+#include "model/Published.h"
 #include "model/QuickWins.h"
 #include "model/Rankings.h"
 #include "model/ScanTree.h"
@@ -425,48 +426,40 @@ const Rankings* ScanViewModel::rankingsFor(const FileNode* folder) const {
 
 // ---- Setters -------------------------------------------------------------------------------------
 
-namespace {
-template <typename T, typename Signal> void assign(ScanViewModel* vm, T& field, T value, Signal signal) {
-    if (field == value) return;
-    field = std::move(value);
-    emit(vm->*signal)();
-}
-} // namespace
-
 void ScanViewModel::setStatus(Status status) {
-    assign(this, d_->status, std::move(status), &ScanViewModel::statusChanged);
+    publish(this, d_->status, std::move(status), &ScanViewModel::statusChanged);
 }
 
 void ScanViewModel::setCurrentFolder(FileNode* folder) {
     // A regrouping has no parent to go back to: it is shown, never entered.
     if (folder && folder->isVirtual()) return;
-    assign(this, d_->currentFolder, folder, &ScanViewModel::currentFolderChanged);
+    publish(this, d_->currentFolder, folder, &ScanViewModel::currentFolderChanged);
 }
 
 void ScanViewModel::setSelectedNode(FileNode* node) {
-    assign(this, d_->selectedNode, node, &ScanViewModel::selectedNodeChanged);
+    publish(this, d_->selectedNode, node, &ScanViewModel::selectedNodeChanged);
 }
 
 void ScanViewModel::setTab(AppTab tab) {
-    assign(this, d_->tab, tab, &ScanViewModel::tabChanged);
+    publish(this, d_->tab, tab, &ScanViewModel::tabChanged);
 }
 void ScanViewModel::setMode(VisualizationMode mode) {
-    assign(this, d_->mode, mode, &ScanViewModel::modeChanged);
+    publish(this, d_->mode, mode, &ScanViewModel::modeChanged);
 }
 void ScanViewModel::setColorMode(ColorMode mode) {
-    assign(this, d_->colorMode, mode, &ScanViewModel::colorModeChanged);
+    publish(this, d_->colorMode, mode, &ScanViewModel::colorModeChanged);
 }
 void ScanViewModel::setDepth(double depth) {
-    assign(this, d_->depth, depth, &ScanViewModel::depthChanged);
+    publish(this, d_->depth, depth, &ScanViewModel::depthChanged);
 }
 void ScanViewModel::setAbbreviateLabels(bool on) {
-    assign(this, d_->abbreviateLabels, on, &ScanViewModel::abbreviateLabelsChanged);
+    publish(this, d_->abbreviateLabels, on, &ScanViewModel::abbreviateLabelsChanged);
 }
 void ScanViewModel::setShowInspector(bool on) {
-    assign(this, d_->showInspector, on, &ScanViewModel::showInspectorChanged);
+    publish(this, d_->showInspector, on, &ScanViewModel::showInspectorChanged);
 }
 void ScanViewModel::setShowAccessNotice(bool on) {
-    assign(this, d_->showAccessNotice, on, &ScanViewModel::showAccessNoticeChanged);
+    publish(this, d_->showAccessNotice, on, &ScanViewModel::showAccessNoticeChanged);
 }
 
 void ScanViewModel::setFilter(const QString& text) {
@@ -488,11 +481,11 @@ void ScanViewModel::setThemeName(ThemeName name) {
 }
 
 void ScanViewModel::setDisk(DiskInfo disk) {
-    assign(this, d_->disk, std::move(disk), &ScanViewModel::diskChanged);
+    publish(this, d_->disk, std::move(disk), &ScanViewModel::diskChanged);
 }
 
 void ScanViewModel::setGeneration(int64_t generation) {
-    assign(this, d_->generation, generation, &ScanViewModel::generationChanged);
+    publish(this, d_->generation, generation, &ScanViewModel::generationChanged);
 }
 
 void ScanViewModel::clearReports() {
@@ -526,31 +519,22 @@ void ScanViewModel::scan(const std::string& input) {
         std::unordered_map<const FileNode*, AgeReport> ageReports;
         std::unordered_map<const FileNode*, Rankings> rankings;
     };
-    const bool hadRoot = d_->tree != nullptr, hadFolder = d_->currentFolder, hadSelection = d_->selectedNode,
-               hadWins = !d_->quickWins.empty(), hadGroups = !d_->duplicateGroups.empty(),
-               hadAgeReports = !d_->ageReports.empty(), hadRankings = !d_->rankings.empty();
-    Discard discard{std::move(d_->tree), std::exchange(d_->quickWins, {}),
-                    std::exchange(d_->duplicateGroups, {}), std::exchange(d_->ageReports, {}),
-                    std::exchange(d_->rankings, {})};
-    d_->tree.reset();
-    d_->currentFolder = d_->selectedNode = nullptr;
-
-    setStatus(Status::scanning(0, 0, path));
-    if (hadRoot) emit rootChanged();
-    if (hadFolder) emit currentFolderChanged();
-    if (hadSelection) emit selectedNodeChanged();
-    if (hadWins) emit quickWinsChanged();
-    if (hadGroups) emit duplicateGroupsChanged();
-    if (hadAgeReports) emit ageReportsChanged();
-    if (hadRankings) emit rankingsChanged();
+    ChangeBatch changes(this);
+    changes.set(d_->status, Status::scanning(0, 0, path), &ScanViewModel::statusChanged);
+    Discard discard;
+    discard.tree = changes.take(d_->tree, &ScanViewModel::rootChanged);
+    changes.take(d_->currentFolder, &ScanViewModel::currentFolderChanged);
+    changes.take(d_->selectedNode, &ScanViewModel::selectedNodeChanged);
+    discard.quickWins = changes.take(d_->quickWins, &ScanViewModel::quickWinsChanged);
+    discard.duplicateGroups = changes.take(d_->duplicateGroups, &ScanViewModel::duplicateGroupsChanged);
+    discard.ageReports = changes.take(d_->ageReports, &ScanViewModel::ageReportsChanged);
+    discard.rankings = changes.take(d_->rankings, &ScanViewModel::rankingsChanged);
     d_->pendingReports.clear();
-    assign(this, d_->unreadableFolderCount, int64_t{0}, &ScanViewModel::unreadableFolderCountChanged);
-    if (!d_->unreadableFolderSamples.empty()) {
-        d_->unreadableFolderSamples.clear();
-        emit unreadableFolderSamplesChanged();
-    }
-    setShowAccessNotice(false);
-    setTab(AppTab::explore);
+    changes.set(d_->unreadableFolderCount, 0, &ScanViewModel::unreadableFolderCountChanged);
+    changes.take(d_->unreadableFolderSamples, &ScanViewModel::unreadableFolderSamplesChanged);
+    changes.set(d_->showAccessNotice, false, &ScanViewModel::showAccessNoticeChanged);
+    changes.set(d_->tab, AppTab::explore, &ScanViewModel::tabChanged);
+    changes.announce();
     releaseInBackground(d_->pool, std::move(discard));
 
     recordRecent(path);
@@ -629,7 +613,7 @@ void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandl
 
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - d_->scanStart).count();
-    assign(this, d_->scanDuration, seconds, &ScanViewModel::scanDurationChanged);
+    publish(this, d_->scanDuration, seconds, &ScanViewModel::scanDurationChanged);
     setGeneration(d_->generation + 1);
     // Anything requested meanwhile describes no node of the new tree.
     clearReports();
@@ -643,9 +627,9 @@ void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandl
     setDisk(result->disk);
 
     const int64_t unreadable = d_->scanner->unreadableCount();
-    assign(this, d_->unreadableFolderCount, unreadable, &ScanViewModel::unreadableFolderCountChanged);
-    assign(this, d_->unreadableFolderSamples, d_->scanner->unreadableSamples(),
-           &ScanViewModel::unreadableFolderSamplesChanged);
+    publish(this, d_->unreadableFolderCount, unreadable, &ScanViewModel::unreadableFolderCountChanged);
+    publish(this, d_->unreadableFolderSamples, d_->scanner->unreadableSamples(),
+            &ScanViewModel::unreadableFolderSamplesChanged);
     setShowAccessNotice(unreadable > 0);
     setStatus(Status::done());
 }
@@ -698,7 +682,7 @@ bool ScanViewModel::matchesFilter(const FileNode* node) const {
 
 void ScanViewModel::findDuplicates() {
     if (!d_->tree) return;
-    assign(this, d_->isFindingDuplicates, true, &ScanViewModel::isFindingDuplicatesChanged);
+    publish(this, d_->isFindingDuplicates, true, &ScanViewModel::isFindingDuplicatesChanged);
     const int64_t generation = d_->generation;
     runInBackground(
         &d_->pool, this, [tree = d_->tree] { return DuplicateFinder::find(tree); },
@@ -708,20 +692,20 @@ void ScanViewModel::findDuplicates() {
                 d_->duplicateGroups = std::move(groups);
                 emit duplicateGroupsChanged();
             }
-            assign(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
+            publish(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
         });
 }
 
 void ScanViewModel::refreshInstalledApps(bool force) {
     if (d_->isLoadingApps) return;
     if (!force && !d_->installedApps.empty()) return;
-    assign(this, d_->isLoadingApps, true, &ScanViewModel::isLoadingAppsChanged);
+    publish(this, d_->isLoadingApps, true, &ScanViewModel::isLoadingAppsChanged);
     runInBackground(
         &d_->pool, this, [] { return loadInstalledApps(); },
         [this](std::vector<AppUninstaller::InstalledApp> apps) {
             d_->installedApps = std::move(apps);
             emit installedAppsChanged();
-            assign(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
+            publish(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
         });
 }
 
