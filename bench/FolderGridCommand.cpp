@@ -56,7 +56,7 @@ int runFolderGrid(const std::vector<std::string>& arguments) {
     std::shared_ptr<ScanTree> tree = scanner.scan(args[0]);
     FileNode* folder = tree->root();
     if (!relative.empty()) {
-        folder = ScanViewModel::findNode(args[0] + "/" + relative, tree->root());
+        folder = tree->findNode(args[0] + "/" + relative);
         if (!folder) {
             std::fprintf(stderr, "no folder %s below %s\n", relative.c_str(), args[0].c_str());
             return 1;

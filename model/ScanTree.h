@@ -10,6 +10,20 @@
 #include <shared_mutex>
 #include <string>
 #include <tuple>
+#include <vector>
+
+// What ScanTree::removeItems took out of the tree.
+struct TreeRemoval {
+    std::vector<FileNode*> removed;       // the detached nodes, in order of detachment
+    std::vector<FileNode*> formerParents; // the folder each was detached from (its parent link is cut)
+
+    bool empty() const { return removed.empty(); }
+    // True when `node` is a removed node or lies below one.
+    bool holds(const FileNode* node) const;
+    // `folder` itself, or, when it went, the folder its removed ancestor was detached from; on up
+    // while that went too (a folder removed after something inside it).
+    FileNode* survivingFolder(FileNode* folder) const;
+};
 
 // The result of one scan: owns every node, every name and every regrouping made from it.
 //
@@ -42,6 +56,15 @@ class ScanTree {
     // Changes with every edit of the tree; regroupings made before an edit are kept but not reused.
     uint64_t editCount() const { return editCount_; }
     void noteEdited() { ++editCount_; }
+
+    // The node at `path` (standardised first): the root for its own path, else the node reached by
+    // walking children by name (of two same-named children, the larger); null outside the tree.
+    FileNode* findNode(std::string_view path) const;
+    // Detaches the nodes at `paths`, in order, after a move to the Trash: takes their sizes, counts and
+    // type bytes off every ancestor, keeps each ancestor's children largest first, and notes the edit.
+    // The root, paths outside the tree and paths inside a folder detached earlier are skipped. Main
+    // thread; takes mutex() exclusively.
+    TreeRemoval removeItems(const std::vector<std::string>& paths);
 
     // Memoised regroupings; return the folder itself when it holds no files. Thread-safe: a caller off
     // the main thread holds mutex() shared. The build runs outside the memo's own lock, so a lookup or

@@ -150,12 +150,6 @@ bool containsAsciiIgnoringCase(std::string_view haystack, std::string_view lower
     return false;
 }
 
-bool isInRemovedSubtree(const FileNode* node, const std::vector<FileNode*>& removed) {
-    for (const FileNode* n = node; n; n = n->parent())
-        if (std::find(removed.begin(), removed.end(), n) != removed.end()) return true;
-    return false;
-}
-
 } // namespace
 
 using platform::standardizedPath;
@@ -767,67 +761,6 @@ std::vector<std::pair<FileCategory, int64_t>> ScanViewModel::rootTypeBreakdown()
 
 // ---- Edits after a move to the Trash -------------------------------------------------------------
 
-FileNode* ScanViewModel::findNode(const std::string& path, FileNode* root) {
-    const std::string target = standardizedPath(path);
-    const std::string base = standardizedPath(root->path());
-    if (target == base) return root;
-    const std::string prefix = base == "/" ? "/" : base + "/";
-    if (!target.starts_with(prefix)) return nullptr;
-
-    FileNode* node = root;
-    std::string_view rest = std::string_view(target).substr(base.size());
-    size_t start = 0;
-    while (start < rest.size()) {
-        size_t end = rest.find('/', start);
-        if (end == std::string_view::npos) end = rest.size();
-        std::string_view piece = rest.substr(start, end - start);
-        start = end + 1;
-        if (piece.empty()) continue;
-        // Children are largest first, so of two same-named children the larger is taken.
-        auto kids = node->children();
-        auto it =
-            std::find_if(kids.begin(), kids.end(), [&](const FileNode* c) { return c->name() == piece; });
-        if (it == kids.end()) return nullptr;
-        node = *it;
-    }
-    return node;
-}
-
-void ScanViewModel::subtractFromAncestors(const FileNode* node, FileNode* first) {
-    const int64_t files = node->isDirectory() ? node->fileCount() : 1;
-    const int64_t folders = node->isDirectory() ? node->folderCount() + 1 : 0;
-    const auto* nodeSlots = node->typeSizes();
-
-    FileNode* changedChild = nullptr; // the child of `a` on the way up, whose size just dropped
-    for (FileNode* a = first; a; changedChild = a, a = a->parent()) {
-        a->logicalSize -= node->logicalSize;
-        a->sizeOnDisk -= node->sizeOnDisk;
-        if (FolderTotals* totals = a->totals()) {
-            totals->fileCount -= files;
-            totals->folderCount -= folders;
-            if (a->hasTypeSizes()) {
-                if (nodeSlots) {
-                    for (int i = 0; i < kFileCategoryCount; ++i)
-                        totals->typeSizes[i] -= (*nodeSlots)[i];
-                } else if (!node->isDirectory()) {
-                    totals->typeSizes[file_category::rawValue(node->category)] -= node->sizeOnDisk;
-                }
-            }
-        }
-        if (!changedChild) continue;
-        // Only this child shrank: moving it right past the strictly larger ones gives the order a stable
-        // largest-first sort would give, without sorting.
-        auto kids = a->mutableChildren();
-        auto it = std::find(kids.begin(), kids.end(), changedChild);
-        if (it == kids.end()) continue;
-        for (auto next = it + 1; next != kids.end() && (*next)->sizeOnDisk > changedChild->sizeOnDisk;
-             ++next) {
-            std::iter_swap(it, next);
-            it = next;
-        }
-    }
-}
-
 void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
 
@@ -836,48 +769,17 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
         trashed.insert(standardizedPath(p));
 
     FileNode* root = this->root();
-    std::vector<FileNode*> removed;
-    std::vector<FileNode*> formerParents; // removal cuts the parent link; navigation still needs it
+    TreeRemoval removal;
     if (root) {
-        std::unique_lock lock(d_->tree->mutex());
-        for (const auto& p : paths) {
-            FileNode* node = findNode(p, root);
-            if (!node || node == root) continue;
-            FileNode* parent = node->parent();
-            if (!parent) continue;
-            auto kids = parent->children();
-            if (std::find(kids.begin(), kids.end(), node) == kids.end()) continue;
-            for (size_t i = parent->children().size(); i-- > 0;)
-                if (parent->children()[i] == node) parent->removeChildAt(i);
-            subtractFromAncestors(node, parent);
-            removed.push_back(node);
-            formerParents.push_back(parent);
-        }
-        d_->tree->noteEdited();
-    }
-
-    if (root) {
-        // The current folder moves to the parent of the removed item holding it; when that parent went
-        // too (a folder removed after something inside it), on up to the first folder still in the tree.
-        auto removedHolding = [&](const FileNode* node) -> std::optional<size_t> {
-            for (size_t i = 0; i < removed.size(); ++i)
-                if (isInRemovedSubtree(node, {removed[i]})) return i;
-            return std::nullopt;
-        };
-        if (d_->currentFolder) {
-            FileNode* folder = d_->currentFolder;
-            while (auto i = removedHolding(folder))
-                folder = formerParents[*i];
-            setCurrentFolder(folder);
-        }
-        if (d_->selectedNode && !removed.empty() && isInRemovedSubtree(d_->selectedNode, removed))
-            setSelectedNode(d_->currentFolder);
+        removal = d_->tree->removeItems(paths);
+        if (d_->currentFolder) setCurrentFolder(removal.survivingFolder(d_->currentFolder));
+        if (d_->selectedNode && removal.holds(d_->selectedNode)) setSelectedNode(d_->currentFolder);
 
         std::vector<DuplicateFinder::Group> groups;
         for (const auto& group : d_->duplicateGroups) {
             DuplicateFinder::Group kept{QUuid::createUuid(), group.size, {}};
             for (FileNode* f : group.files)
-                if (!isInRemovedSubtree(f, removed)) kept.files.push_back(f);
+                if (!removal.holds(f)) kept.files.push_back(f);
             if (kept.files.size() >= 2) groups.push_back(std::move(kept));
         }
         d_->duplicateGroups = std::move(groups);

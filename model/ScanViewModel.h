@@ -278,13 +278,6 @@ class ScanViewModel : public QObject {
     void unreadableFolderSamplesChanged();
     void showAccessNoticeChanged();
 
-  public:
-    // The node at a path below the scan root (the root for its own path), walking children by name.
-    static FileNode* findNode(const std::string& path, FileNode* root);
-    // Takes a detached node's sizes, counts and type bytes off every ancestor from `first` (its former
-    // parent) up, keeping each ancestor's children largest first.
-    static void subtractFromAncestors(const FileNode* node, FileNode* first);
-
   private:
     struct State;
 

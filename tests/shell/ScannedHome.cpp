@@ -1,6 +1,7 @@
 #include "tests/shell/ScannedHome.h"
 
 #include "model/FileNode.h"
+#include "model/ScanTree.h"
 
 #include <QTest>
 
@@ -60,5 +61,5 @@ ScannedHome::ScannedHome(std::shared_ptr<platform::TrashBackend> trash) : home_(
 ScannedHome::~ScannedHome() = default;
 
 FileNode* ScannedHome::node(const std::string& relative) const {
-    return ScanViewModel::findNode(relative.empty() ? home_ : home_ + "/" + relative, model_->root());
+    return model_->tree()->findNode(relative.empty() ? home_ : home_ + "/" + relative);
 }
