@@ -12,6 +12,7 @@
 #include "model/Rankings.h"
 #include "model/ScanTree.h"
 #include "model/SnapshotStore.h"
+#include "model/UninstallFlow.h"
 #include "platform/Paths.h"
 #include "platform/Processes.h"
 #include "platform/Trash.h"
@@ -24,8 +25,6 @@
 #include <QSettings>
 #include <QThreadPool>
 #include <QTimer>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -108,8 +107,6 @@ constexpr const char* kRecentsKey = "recentScans";
 constexpr const char* kThemeKey = "theme";
 constexpr int kProgressIntervalMs = 150;
 constexpr size_t kRecentLimit = 5;
-constexpr int kTerminatePolls = 50;
-constexpr int kTerminatePollMs = 100;
 
 // The path a file URL made from `input` would have: absolute, without trailing separators.
 std::string filePath(const std::string& input) {
@@ -167,14 +164,6 @@ struct ScanViewModel::State {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> finished;
     };
-    // Everything an uninstall carries from one timer step to the next.
-    struct Uninstall {
-        std::vector<platform::ProcessInstance> instances;
-        std::vector<std::string> paths;
-        std::function<void(std::vector<std::string>)> finished;
-        int polls = 0;
-    };
-
     Services services;
 
     // Published fields.
@@ -207,6 +196,7 @@ struct ScanViewModel::State {
 
     std::unique_ptr<CleanupQueue> cleanupQueue;
     std::unique_ptr<SnapshotStore> snapshotStore;
+    std::unique_ptr<UninstallFlow> uninstallFlow;
 
     // The filter as matched: trimmed; lower-cased bytes when it is plain ASCII.
     QString filterNeedle;
@@ -253,10 +243,6 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent)
     if (!services.processes) services.processes = std::make_shared<platform::SystemProcesses>();
     if (!services.trash) services.trash = platform::defaultTrashBackend();
     if (!services.makeScanner) services.makeScanner = [] { return std::make_shared<DiskScanner>(); };
-    if (!services.wait)
-        services.wait = [this](int ms, std::function<void()> then) {
-            QTimer::singleShot(ms, this, std::move(then));
-        };
     d_->services = std::move(services);
 
     // Published defaults.
@@ -265,6 +251,9 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent)
 
     d_->cleanupQueue = std::make_unique<CleanupQueue>(nullptr, d_->services.trash);
     d_->snapshotStore = std::make_unique<SnapshotStore>();
+    d_->uninstallFlow =
+        std::make_unique<UninstallFlow>(d_->services.processes, d_->services.trash, d_->services.wait,
+                                        *d_->cleanupQueue, [this](const auto& done) { applyTrashed(done); });
 
     d_->progressTimer.setInterval(kProgressIntervalMs);
     connect(&d_->progressTimer, &QTimer::timeout, this, [this] { pollProgress(); });
@@ -406,6 +395,9 @@ CleanupQueue& ScanViewModel::cleanupQueue() const {
 }
 SnapshotStore& ScanViewModel::snapshotStore() const {
     return *d_->snapshotStore;
+}
+UninstallFlow& ScanViewModel::uninstallFlow() const {
+    return *d_->uninstallFlow;
 }
 
 const AgeReport* ScanViewModel::ageReport(const FileNode* folder) const {
@@ -838,53 +830,5 @@ void ScanViewModel::refreshAfterEdit() {
 
 void ScanViewModel::uninstall(const AppUninstaller::InstalledApp& app,
                               std::function<void(std::vector<std::string> failed)> finished) {
-    auto flow = std::make_shared<State::Uninstall>();
-    flow->finished = std::move(finished);
-    flow->paths.push_back(app.bundleURL);
-    for (const auto& group : app.leftovers)
-        for (const auto& url : group.urls)
-            flow->paths.push_back(url);
-
-    // Never Brenwick itself, whatever the process list says.
-    const int self = static_cast<int>(getpid());
-    for (const auto& instance : d_->services.processes->runningInstances(app.bundleURL))
-        if (instance.pid != self) flow->instances.push_back(instance);
-
-    if (flow->instances.empty()) {
-        trashUninstalled(flow);
-        return;
-    }
-    for (const auto& instance : flow->instances)
-        d_->services.processes->terminate(instance);
-    waitForQuit(flow);
-}
-
-// One poll of the wait for quitting instances: at most 50, 0.1 s apart, on timers.
-void ScanViewModel::waitForQuit(std::shared_ptr<void> handle) {
-    auto flow = std::static_pointer_cast<State::Uninstall>(handle);
-    auto& processes = *d_->services.processes;
-    const bool anyRunning = std::any_of(flow->instances.begin(), flow->instances.end(),
-                                        [&](const auto& p) { return !processes.isTerminated(p); });
-    if (anyRunning && flow->polls < kTerminatePolls) {
-        ++flow->polls;
-        d_->services.wait(kTerminatePollMs, [this, flow] { waitForQuit(flow); });
-        return;
-    }
-    if (anyRunning)
-        for (const auto& instance : flow->instances)
-            if (!processes.isTerminated(instance)) processes.forceTerminate(instance);
-    trashUninstalled(flow);
-}
-
-void ScanViewModel::trashUninstalled(std::shared_ptr<void> handle) {
-    auto flow = std::static_pointer_cast<State::Uninstall>(handle);
-    CleanupQueue::moveToTrash(
-        flow->paths, this,
-        [this, flow](const CleanupQueue::TrashResult& result) {
-            for (const auto& path : result.done)
-                d_->cleanupQueue->remove(path);
-            applyTrashed(result.done);
-            if (flow->finished) flow->finished(result.failed);
-        },
-        d_->services.trash);
+    d_->uninstallFlow->uninstall(app, std::move(finished));
 }

@@ -22,6 +22,7 @@ class ScanTree;
 class DiskScanner;
 class CleanupQueue;
 class SnapshotStore;
+class UninstallFlow;
 struct AgeReport;
 struct Rankings;
 namespace QuickWins {
@@ -188,6 +189,8 @@ class ScanViewModel : public QObject {
     // Plain fields, never replaced.
     CleanupQueue& cleanupQueue() const;
     SnapshotStore& snapshotStore() const;
+    // Uninstalls applications; tells which are being uninstalled now.
+    UninstallFlow& uninstallFlow() const;
 
     // ---- Setters the views call ----
     void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
@@ -242,7 +245,8 @@ class ScanViewModel : public QObject {
     // Removes the nodes of paths that were moved to the Trash and updates everything derived from them.
     void applyTrashed(const std::vector<std::string>& paths);
     // Quits the application's running instances, moves it and its leftovers to the Trash, applies what
-    // went; `finished` gets the paths that could not be moved. Never blocks the main thread.
+    // went; `finished` gets the paths that could not be moved. Never blocks the main thread. See
+    // UninstallFlow.
     void uninstall(const AppUninstaller::InstalledApp& app,
                    std::function<void(std::vector<std::string> failed)> finished);
 
@@ -296,8 +300,6 @@ class ScanViewModel : public QObject {
     void requestReport(const char* prefix, FileNode* folder,
                        std::unordered_map<const FileNode*, Report>& reports, void (ScanViewModel::*changed)(),
                        Compute compute);
-    void waitForQuit(std::shared_ptr<void> flow);
-    void trashUninstalled(std::shared_ptr<void> flow);
 
     std::unique_ptr<State> d_;
 };

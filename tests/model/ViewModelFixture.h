@@ -28,6 +28,7 @@ class FakeProcesses : public platform::ProcessController {
         bool quitsOnKill = true;
     };
     std::vector<Instance> instances;
+    std::map<int, std::string> appImageOf; // an instance listed for this AppImage only; else for any
     std::vector<int> terminated, killed;
     std::string askedFor;
 
@@ -35,7 +36,8 @@ class FakeProcesses : public platform::ProcessController {
         askedFor = appImagePath;
         std::vector<platform::ProcessInstance> out;
         for (const auto& i : instances)
-            out.push_back(i.process);
+            if (!appImageOf.count(i.process.pid) || appImageOf[i.process.pid] == appImagePath)
+                out.push_back(i.process);
         return out;
     }
     void terminate(const platform::ProcessInstance& p) override { terminated.push_back(p.pid); }
