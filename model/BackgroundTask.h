@@ -45,3 +45,10 @@ void runInBackground(QThreadPool* pool, QObject* context, Work work, Done done) 
             Qt::QueuedConnection);
     });
 }
+
+// Lets the last references to old trees and their derived data go on a pool thread: freeing millions
+// of nodes must not stall the window.
+template <typename T> void releaseInBackground(QThreadPool& pool, T&& value) {
+    auto holder = std::make_shared<std::decay_t<T>>(std::forward<T>(value));
+    pool.start([holder]() mutable { holder.reset(); });
+}

@@ -5,7 +5,7 @@
 #include "model/BackgroundTask.h"
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
-#include "model/DuplicateFinder.h"
+#include "model/DuplicateSearch.h"
 #include "model/FileNode.h"
 #include "model/Published.h"
 #include "model/QuickWins.h"
@@ -172,8 +172,6 @@ struct ScanViewModel::State {
     FileNode* currentFolder = nullptr;
     FileNode* selectedNode = nullptr;
     std::vector<QuickWins::Category> quickWins;
-    std::vector<DuplicateFinder::Group> duplicateGroups;
-    bool isFindingDuplicates = false;
     std::vector<AppUninstaller::InstalledApp> installedApps;
     bool isLoadingApps = false;
     AppTab tab = AppTab::explore;
@@ -197,6 +195,7 @@ struct ScanViewModel::State {
     std::unique_ptr<CleanupQueue> cleanupQueue;
     std::unique_ptr<SnapshotStore> snapshotStore;
     std::unique_ptr<UninstallFlow> uninstallFlow;
+    std::unique_ptr<DuplicateSearch> duplicates;
 
     // The filter as matched: trimmed; lower-cased bytes when it is plain ASCII.
     QString filterNeedle;
@@ -223,17 +222,6 @@ struct ScanViewModel::State {
     }
 };
 
-namespace {
-
-// Lets the last references to old trees and their derived data go on a pool thread: freeing millions
-// of nodes must not stall the window.
-template <typename T> void releaseInBackground(QThreadPool& pool, T&& value) {
-    auto holder = std::make_shared<std::decay_t<T>>(std::forward<T>(value));
-    pool.start([holder]() mutable { holder.reset(); });
-}
-
-} // namespace
-
 // ---- Start-up ------------------------------------------------------------------------------------
 
 ScanViewModel::ScanViewModel(QObject* parent) : ScanViewModel(Services{}, parent) {}
@@ -251,6 +239,7 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent)
 
     d_->cleanupQueue = std::make_unique<CleanupQueue>(nullptr, d_->services.trash);
     d_->snapshotStore = std::make_unique<SnapshotStore>();
+    d_->duplicates = std::make_unique<DuplicateSearch>(d_->pool);
     d_->uninstallFlow =
         std::make_unique<UninstallFlow>(d_->services.processes, d_->services.trash, d_->services.wait,
                                         *d_->cleanupQueue, [this](const auto& done) { applyTrashed(done); });
@@ -324,12 +313,6 @@ FileNode* ScanViewModel::selectedNode() const {
 const std::vector<QuickWins::Category>& ScanViewModel::quickWins() const {
     return d_->quickWins;
 }
-const std::vector<DuplicateFinder::Group>& ScanViewModel::duplicateGroups() const {
-    return d_->duplicateGroups;
-}
-bool ScanViewModel::isFindingDuplicates() const {
-    return d_->isFindingDuplicates;
-}
 const std::vector<AppUninstaller::InstalledApp>& ScanViewModel::installedApps() const {
     return d_->installedApps;
 }
@@ -398,6 +381,9 @@ SnapshotStore& ScanViewModel::snapshotStore() const {
 }
 UninstallFlow& ScanViewModel::uninstallFlow() const {
     return *d_->uninstallFlow;
+}
+DuplicateSearch& ScanViewModel::duplicates() const {
+    return *d_->duplicates;
 }
 
 const AgeReport* ScanViewModel::ageReport(const FileNode* folder) const {
@@ -501,7 +487,6 @@ void ScanViewModel::scan(const std::string& input) {
     struct Discard {
         std::shared_ptr<ScanTree> tree;
         std::vector<QuickWins::Category> quickWins;
-        std::vector<DuplicateFinder::Group> duplicateGroups;
         std::unordered_map<const FileNode*, AgeReport> ageReports;
         std::unordered_map<const FileNode*, Rankings> rankings;
     };
@@ -512,7 +497,6 @@ void ScanViewModel::scan(const std::string& input) {
     changes.take(d_->currentFolder, &ScanViewModel::currentFolderChanged);
     changes.take(d_->selectedNode, &ScanViewModel::selectedNodeChanged);
     discard.quickWins = changes.take(d_->quickWins, &ScanViewModel::quickWinsChanged);
-    discard.duplicateGroups = changes.take(d_->duplicateGroups, &ScanViewModel::duplicateGroupsChanged);
     discard.ageReports = changes.take(d_->ageReports, &ScanViewModel::ageReportsChanged);
     discard.rankings = changes.take(d_->rankings, &ScanViewModel::rankingsChanged);
     d_->pendingReports.clear();
@@ -520,6 +504,7 @@ void ScanViewModel::scan(const std::string& input) {
     changes.take(d_->unreadableFolderSamples, &ScanViewModel::unreadableFolderSamplesChanged);
     changes.set(d_->showAccessNotice, false, &ScanViewModel::showAccessNoticeChanged);
     changes.set(d_->tab, AppTab::explore, &ScanViewModel::tabChanged);
+    d_->duplicates->clear();
     changes.announce();
     releaseInBackground(d_->pool, std::move(discard));
 
@@ -667,19 +652,7 @@ bool ScanViewModel::matchesFilter(const FileNode* node) const {
 }
 
 void ScanViewModel::findDuplicates() {
-    if (!d_->tree) return;
-    publish(this, d_->isFindingDuplicates, true, &ScanViewModel::isFindingDuplicatesChanged);
-    const int64_t generation = d_->generation;
-    runInBackground(
-        &d_->pool, this, [tree = d_->tree] { return DuplicateFinder::find(tree); },
-        [this, generation](std::vector<DuplicateFinder::Group> groups) {
-            // Groups of an older tree name nodes that are no longer shown (or no longer there).
-            if (generation == d_->generation) {
-                d_->duplicateGroups = std::move(groups);
-                emit duplicateGroupsChanged();
-            }
-            publish(this, d_->isFindingDuplicates, false, &ScanViewModel::isFindingDuplicatesChanged);
-        });
+    d_->duplicates->search(d_->tree);
 }
 
 void ScanViewModel::refreshInstalledApps(bool force) {
@@ -767,16 +740,7 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
         if (d_->currentFolder) setCurrentFolder(removal.survivingFolder(d_->currentFolder));
         if (d_->selectedNode && removal.holds(d_->selectedNode)) setSelectedNode(d_->currentFolder);
 
-        std::vector<DuplicateFinder::Group> groups;
-        for (const auto& group : d_->duplicateGroups) {
-            DuplicateFinder::Group kept{QUuid::createUuid(), group.size, {}};
-            for (FileNode* f : group.files)
-                if (!removal.holds(f)) kept.files.push_back(f);
-            if (kept.files.size() >= 2) groups.push_back(std::move(kept));
-        }
-        d_->duplicateGroups = std::move(groups);
-        emit duplicateGroupsChanged();
-
+        d_->duplicates->prune(removal);
         clearReports();
     }
 

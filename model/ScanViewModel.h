@@ -23,13 +23,11 @@ class DiskScanner;
 class CleanupQueue;
 class SnapshotStore;
 class UninstallFlow;
+class DuplicateSearch;
 struct AgeReport;
 struct Rankings;
 namespace QuickWins {
 struct Category;
-}
-namespace DuplicateFinder {
-struct Group;
 }
 namespace AppUninstaller {
 struct InstalledApp;
@@ -158,8 +156,6 @@ class ScanViewModel : public QObject {
     FileNode* currentFolder() const;
     FileNode* selectedNode() const;
     const std::vector<QuickWins::Category>& quickWins() const;
-    const std::vector<DuplicateFinder::Group>& duplicateGroups() const;
-    bool isFindingDuplicates() const;
     const std::vector<AppUninstaller::InstalledApp>& installedApps() const;
     bool isLoadingApps() const;
     AppTab tab() const;
@@ -191,6 +187,8 @@ class ScanViewModel : public QObject {
     SnapshotStore& snapshotStore() const;
     // Uninstalls applications; tells which are being uninstalled now.
     UninstallFlow& uninstallFlow() const;
+    // The duplicate search over the scan (the Duplicates screen's state).
+    DuplicateSearch& duplicates() const;
 
     // ---- Setters the views call ----
     void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
@@ -226,7 +224,7 @@ class ScanViewModel : public QObject {
     void reveal(FileNode* node);
     // Whether the node's own name contains the trimmed filter, ignoring case.
     bool matchesFilter(const FileNode* node) const;
-    // Starts the duplicate search over the scan (results in duplicateGroups).
+    // Starts the duplicate search over the scan; its result appears in duplicates().
     void findDuplicates();
     // Starts loading the installed applications unless loading or (without force) already loaded.
     void refreshInstalledApps(bool force);
@@ -260,8 +258,6 @@ class ScanViewModel : public QObject {
     void currentFolderChanged();
     void selectedNodeChanged();
     void quickWinsChanged();
-    void duplicateGroupsChanged();
-    void isFindingDuplicatesChanged();
     void installedAppsChanged();
     void isLoadingAppsChanged();
     void tabChanged();

@@ -1,5 +1,5 @@
 #include "model/AgeReport.h"
-#include "model/DuplicateFinder.h"
+#include "model/DuplicateSearch.h"
 #include "model/Rankings.h"
 #include "tests/model/ViewModelFixture.h"
 
@@ -109,12 +109,13 @@ TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
     EXPECT_TRUE(vm->rankings().empty());
 }
 
+// Late results of a replaced tree never show: neither while the next scan runs nor after it.
 TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     dir.writeFile("t/pics/copy.jpg", 20000); // a duplicate of a.jpg for a fresh search
     scanAndWait(*vm, dir.str() + "/t");
     std::weak_ptr<ScanTree> oldTree = vm->tree();
     FileNode* oldRoot = vm->root();
-    // Keep the background readers waiting until the next scan has been published.
+    // Keep the background readers waiting until the next scan has started.
     std::atomic<bool> locked = false, release = false;
     std::thread editor([tree = vm->tree(), &locked, &release]() mutable {
         std::unique_lock lock(tree->mutex());
@@ -129,15 +130,22 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     vm->requestAgeReport(oldRoot);
     vm->requestRankings(oldRoot);
     vm->findDuplicates();
-    EXPECT_TRUE(vm->isFindingDuplicates());
-    scanAndWait(*vm, dir.str() + "/t/docs");
+    EXPECT_TRUE(vm->duplicates().isSearching());
+    dir.writeFile("t/docs/slow/x", 10); // the next scan waits there
+    vm->scan(dir.str() + "/t/docs");
+    WAIT_FOR(gate->reached() == 1);
     release = true;
     editor.join();
 
     WAIT_FOR(oldTree.expired()); // every late result has been handled
     QCoreApplication::processEvents();
+    EXPECT_TRUE(vm->status().isScanning());
+    EXPECT_TRUE(vm->duplicates().groups().empty());
+    EXPECT_FALSE(vm->duplicates().isSearching());
+
+    gate->release();
+    ASSERT_TRUE(waitForDone(*vm));
     EXPECT_TRUE(vm->ageReports().empty());
     EXPECT_TRUE(vm->rankings().empty());
-    EXPECT_TRUE(vm->duplicateGroups().empty());
-    EXPECT_FALSE(vm->isFindingDuplicates());
+    EXPECT_TRUE(vm->duplicates().groups().empty());
 }

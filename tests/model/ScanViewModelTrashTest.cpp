@@ -1,6 +1,6 @@
 #include "model/AppUninstaller.h"
 #include "model/CleanupQueue.h"
-#include "model/DuplicateFinder.h"
+#include "model/DuplicateSearch.h"
 #include "model/QuickWins.h"
 #include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
@@ -70,14 +70,14 @@ TEST_F(ViewModelTrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
     };
     EXPECT_TRUE(hasNodeModules());
     vm->findDuplicates();
-    WAIT_FOR(!vm->isFindingDuplicates());
-    ASSERT_EQ(vm->duplicateGroups().size(), 1u);
+    WAIT_FOR(!vm->duplicates().isSearching());
+    ASSERT_EQ(vm->duplicates().groups().size(), 1u);
 
     vm->applyTrashed({path("dups/a.bin")});
-    ASSERT_EQ(vm->duplicateGroups().size(), 1u);
-    EXPECT_EQ(vm->duplicateGroups()[0].files.size(), 2u);
+    ASSERT_EQ(vm->duplicates().groups().size(), 1u);
+    EXPECT_EQ(vm->duplicates().groups()[0].files.size(), 2u);
     vm->applyTrashed({path("dups/b.bin"), path("node_modules")});
-    EXPECT_TRUE(vm->duplicateGroups().empty());
+    EXPECT_TRUE(vm->duplicates().groups().empty());
     WAIT_FOR(!hasNodeModules());
 }
 
