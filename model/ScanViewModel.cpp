@@ -1,12 +1,12 @@
 #include "model/ScanViewModel.h"
 
 #include "model/AgeReport.h"
-#include "model/AppUninstaller.h"
 #include "model/BackgroundTask.h"
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicateSearch.h"
 #include "model/FileNode.h"
+#include "model/InstalledApps.h"
 #include "model/Published.h"
 #include "model/QuickWins.h"
 #include "model/Rankings.h"
@@ -34,7 +34,6 @@
 #include <set>
 #include <shared_mutex>
 #include <thread>
-#include <unordered_set>
 
 // ---- Value types ---------------------------------------------------------------------------------
 
@@ -172,8 +171,6 @@ struct ScanViewModel::State {
     FileNode* currentFolder = nullptr;
     FileNode* selectedNode = nullptr;
     std::vector<QuickWins::Category> quickWins;
-    std::vector<AppUninstaller::InstalledApp> installedApps;
-    bool isLoadingApps = false;
     AppTab tab = AppTab::explore;
     VisualizationMode mode = VisualizationMode::folders;
     ColorMode colorMode = ColorMode::folder;
@@ -196,6 +193,7 @@ struct ScanViewModel::State {
     std::unique_ptr<SnapshotStore> snapshotStore;
     std::unique_ptr<UninstallFlow> uninstallFlow;
     std::unique_ptr<DuplicateSearch> duplicates;
+    std::unique_ptr<InstalledApps> apps;
 
     // The filter as matched: trimmed; lower-cased bytes when it is plain ASCII.
     QString filterNeedle;
@@ -240,6 +238,7 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent)
     d_->cleanupQueue = std::make_unique<CleanupQueue>(nullptr, d_->services.trash);
     d_->snapshotStore = std::make_unique<SnapshotStore>();
     d_->duplicates = std::make_unique<DuplicateSearch>(d_->pool);
+    d_->apps = std::make_unique<InstalledApps>(d_->pool);
     d_->uninstallFlow =
         std::make_unique<UninstallFlow>(d_->services.processes, d_->services.trash, d_->services.wait,
                                         *d_->cleanupQueue, [this](const auto& done) { applyTrashed(done); });
@@ -313,12 +312,6 @@ FileNode* ScanViewModel::selectedNode() const {
 const std::vector<QuickWins::Category>& ScanViewModel::quickWins() const {
     return d_->quickWins;
 }
-const std::vector<AppUninstaller::InstalledApp>& ScanViewModel::installedApps() const {
-    return d_->installedApps;
-}
-bool ScanViewModel::isLoadingApps() const {
-    return d_->isLoadingApps;
-}
 AppTab ScanViewModel::tab() const {
     return d_->tab;
 }
@@ -384,6 +377,9 @@ UninstallFlow& ScanViewModel::uninstallFlow() const {
 }
 DuplicateSearch& ScanViewModel::duplicates() const {
     return *d_->duplicates;
+}
+InstalledApps& ScanViewModel::apps() const {
+    return *d_->apps;
 }
 
 const AgeReport* ScanViewModel::ageReport(const FileNode* folder) const {
@@ -655,28 +651,6 @@ void ScanViewModel::findDuplicates() {
     d_->duplicates->search(d_->tree);
 }
 
-void ScanViewModel::refreshInstalledApps(bool force) {
-    if (d_->isLoadingApps) return;
-    if (!force && !d_->installedApps.empty()) return;
-    publish(this, d_->isLoadingApps, true, &ScanViewModel::isLoadingAppsChanged);
-    runInBackground(
-        &d_->pool, this, [] { return loadInstalledApps(); },
-        [this](std::vector<AppUninstaller::InstalledApp> apps) {
-            d_->installedApps = std::move(apps);
-            emit installedAppsChanged();
-            publish(this, d_->isLoadingApps, false, &ScanViewModel::isLoadingAppsChanged);
-        });
-}
-
-std::vector<AppUninstaller::InstalledApp> ScanViewModel::loadInstalledApps() {
-    auto env = AppUninstaller::userEnvironment();
-    auto apps =
-        AppUninstaller::loadApps(AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env), env);
-    std::stable_sort(apps.begin(), apps.end(),
-                     [](const auto& a, const auto& b) { return a.totalSize() > b.totalSize(); });
-    return apps;
-}
-
 // ---- Reports -------------------------------------------------------------------------------------
 
 template <typename Report, typename Compute>
@@ -729,10 +703,6 @@ std::vector<std::pair<FileCategory, int64_t>> ScanViewModel::rootTypeBreakdown()
 void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
 
-    std::unordered_set<std::string> trashed;
-    for (const auto& p : paths)
-        trashed.insert(standardizedPath(p));
-
     FileNode* root = this->root();
     TreeRemoval removal;
     if (root) {
@@ -744,24 +714,7 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
         clearReports();
     }
 
-    std::vector<AppUninstaller::InstalledApp> apps;
-    for (const auto& app : d_->installedApps) {
-        if (trashed.count(standardizedPath(app.bundleURL))) continue;
-        AppUninstaller::InstalledApp kept = app;
-        kept.leftovers.clear();
-        for (const auto& group : app.leftovers) {
-            std::vector<std::string> urls;
-            for (const auto& u : group.urls)
-                if (!trashed.count(standardizedPath(u))) urls.push_back(u);
-            if (urls.empty()) continue;
-            const auto oldCount = std::max<int64_t>(static_cast<int64_t>(group.urls.size()), 1);
-            const int64_t size = group.totalSize * static_cast<int64_t>(urls.size()) / oldCount;
-            kept.leftovers.push_back({QUuid::createUuid(), group.category, std::move(urls), size});
-        }
-        apps.push_back(std::move(kept));
-    }
-    d_->installedApps = std::move(apps);
-    emit installedAppsChanged();
+    d_->apps->prune(paths);
 
     setGeneration(d_->generation + 1);
 

@@ -24,6 +24,7 @@ class CleanupQueue;
 class SnapshotStore;
 class UninstallFlow;
 class DuplicateSearch;
+class InstalledApps;
 struct AgeReport;
 struct Rankings;
 namespace QuickWins {
@@ -156,8 +157,6 @@ class ScanViewModel : public QObject {
     FileNode* currentFolder() const;
     FileNode* selectedNode() const;
     const std::vector<QuickWins::Category>& quickWins() const;
-    const std::vector<AppUninstaller::InstalledApp>& installedApps() const;
-    bool isLoadingApps() const;
     AppTab tab() const;
     VisualizationMode mode() const;
     ColorMode colorMode() const;
@@ -189,6 +188,8 @@ class ScanViewModel : public QObject {
     UninstallFlow& uninstallFlow() const;
     // The duplicate search over the scan (the Duplicates screen's state).
     DuplicateSearch& duplicates() const;
+    // The installed applications (the Applications screen's state).
+    InstalledApps& apps() const;
 
     // ---- Setters the views call ----
     void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
@@ -226,10 +227,6 @@ class ScanViewModel : public QObject {
     bool matchesFilter(const FileNode* node) const;
     // Starts the duplicate search over the scan; its result appears in duplicates().
     void findDuplicates();
-    // Starts loading the installed applications unless loading or (without force) already loaded.
-    void refreshInstalledApps(bool force);
-    // Lists, loads and sorts the installed applications; blocking, for background threads.
-    static std::vector<AppUninstaller::InstalledApp> loadInstalledApps();
 
     // ---- Reports ----
     // Computes the folder's report in the background once per generation; the result appears in
@@ -258,8 +255,6 @@ class ScanViewModel : public QObject {
     void currentFolderChanged();
     void selectedNodeChanged();
     void quickWinsChanged();
-    void installedAppsChanged();
-    void isLoadingAppsChanged();
     void tabChanged();
     void modeChanged();
     void colorModeChanged();

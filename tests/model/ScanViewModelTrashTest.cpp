@@ -1,6 +1,7 @@
 #include "model/AppUninstaller.h"
 #include "model/CleanupQueue.h"
 #include "model/DuplicateSearch.h"
+#include "model/InstalledApps.h"
 #include "model/QuickWins.h"
 #include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
@@ -89,15 +90,15 @@ TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
     for (const char* leftover : {"/.cache/toolbench/a", "/.cache/toolbench-updates/b"})
         writeFileText(home + leftover, "x");
     auto fresh = makeViewModel();
-    fresh->refreshInstalledApps(false);
-    WAIT_FOR(!fresh->isLoadingApps());
-    const auto app = fresh->installedApps().at(0);
+    fresh->apps().refresh(false);
+    WAIT_FOR(!fresh->apps().isLoading());
+    const auto app = fresh->apps().items().at(0);
     ASSERT_EQ(app.leftovers.at(0).urls.size(), 2u);
     fresh->applyTrashed({app.leftovers[0].urls[0]});
-    EXPECT_EQ(fresh->installedApps().at(0).leftovers.at(0).urls,
+    EXPECT_EQ(fresh->apps().items().at(0).leftovers.at(0).urls,
               std::vector<std::string>{app.leftovers[0].urls[1]});
     fresh->applyTrashed({app.bundleURL});
-    EXPECT_TRUE(fresh->installedApps().empty());
+    EXPECT_TRUE(fresh->apps().items().empty());
     for (const char* made : {"/Applications", "/.cache/toolbench", "/.cache/toolbench-updates"})
         std::filesystem::remove_all(home + made);
 }
