@@ -1,15 +1,14 @@
 #include "model/ScanViewModel.h"
 
-#include "model/AgeReport.h"
 #include "model/BackgroundTask.h"
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicateSearch.h"
 #include "model/FileNode.h"
+#include "model/FolderReports.h"
 #include "model/InstalledApps.h"
 #include "model/Published.h"
 #include "model/QuickWins.h"
-#include "model/Rankings.h"
 #include "model/ScanTree.h"
 #include "model/SnapshotStore.h"
 #include "model/UninstallFlow.h"
@@ -183,8 +182,6 @@ struct ScanViewModel::State {
     double scanDuration = 0;
     std::vector<std::string> recents;
     int64_t generation = 0;
-    std::unordered_map<const FileNode*, AgeReport> ageReports;
-    std::unordered_map<const FileNode*, Rankings> rankings;
     int64_t unreadableFolderCount = 0;
     std::vector<std::string> unreadableFolderSamples;
     bool showAccessNotice = false;
@@ -194,6 +191,7 @@ struct ScanViewModel::State {
     std::unique_ptr<UninstallFlow> uninstallFlow;
     std::unique_ptr<DuplicateSearch> duplicates;
     std::unique_ptr<InstalledApps> apps;
+    std::unique_ptr<FolderReports> reports;
 
     // The filter as matched: trimmed; lower-cased bytes when it is plain ASCII.
     QString filterNeedle;
@@ -207,7 +205,6 @@ struct ScanViewModel::State {
     QTimer progressTimer;
     std::vector<ScanThread> scanThreads;
 
-    std::set<std::string> pendingReports;
     // Reports, quick wins, duplicates, application listing and releases of old trees.
     QThreadPool pool;
 
@@ -239,6 +236,7 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent)
     d_->snapshotStore = std::make_unique<SnapshotStore>();
     d_->duplicates = std::make_unique<DuplicateSearch>(d_->pool);
     d_->apps = std::make_unique<InstalledApps>(d_->pool);
+    d_->reports = std::make_unique<FolderReports>(d_->pool);
     d_->uninstallFlow =
         std::make_unique<UninstallFlow>(d_->services.processes, d_->services.trash, d_->services.wait,
                                         *d_->cleanupQueue, [this](const auto& done) { applyTrashed(done); });
@@ -348,12 +346,6 @@ const std::vector<std::string>& ScanViewModel::recents() const {
 int64_t ScanViewModel::generation() const {
     return d_->generation;
 }
-const std::unordered_map<const FileNode*, AgeReport>& ScanViewModel::ageReports() const {
-    return d_->ageReports;
-}
-const std::unordered_map<const FileNode*, Rankings>& ScanViewModel::rankings() const {
-    return d_->rankings;
-}
 int64_t ScanViewModel::unreadableFolderCount() const {
     return d_->unreadableFolderCount;
 }
@@ -381,15 +373,8 @@ DuplicateSearch& ScanViewModel::duplicates() const {
 InstalledApps& ScanViewModel::apps() const {
     return *d_->apps;
 }
-
-const AgeReport* ScanViewModel::ageReport(const FileNode* folder) const {
-    auto it = d_->ageReports.find(folder);
-    return it == d_->ageReports.end() ? nullptr : &it->second;
-}
-
-const Rankings* ScanViewModel::rankingsFor(const FileNode* folder) const {
-    auto it = d_->rankings.find(folder);
-    return it == d_->rankings.end() ? nullptr : &it->second;
+FolderReports& ScanViewModel::reports() const {
+    return *d_->reports;
 }
 
 // ---- Setters -------------------------------------------------------------------------------------
@@ -456,18 +441,6 @@ void ScanViewModel::setGeneration(int64_t generation) {
     publish(this, d_->generation, generation, &ScanViewModel::generationChanged);
 }
 
-void ScanViewModel::clearReports() {
-    d_->pendingReports.clear();
-    if (!d_->ageReports.empty()) {
-        releaseInBackground(d_->pool, std::exchange(d_->ageReports, {}));
-        emit ageReportsChanged();
-    }
-    if (!d_->rankings.empty()) {
-        releaseInBackground(d_->pool, std::exchange(d_->rankings, {}));
-        emit rankingsChanged();
-    }
-}
-
 // ---- Scan control --------------------------------------------------------------------------------
 
 void ScanViewModel::scan(const std::string& input) {
@@ -483,8 +456,6 @@ void ScanViewModel::scan(const std::string& input) {
     struct Discard {
         std::shared_ptr<ScanTree> tree;
         std::vector<QuickWins::Category> quickWins;
-        std::unordered_map<const FileNode*, AgeReport> ageReports;
-        std::unordered_map<const FileNode*, Rankings> rankings;
     };
     ChangeBatch changes(this);
     changes.set(d_->status, Status::scanning(0, 0, path), &ScanViewModel::statusChanged);
@@ -493,14 +464,12 @@ void ScanViewModel::scan(const std::string& input) {
     changes.take(d_->currentFolder, &ScanViewModel::currentFolderChanged);
     changes.take(d_->selectedNode, &ScanViewModel::selectedNodeChanged);
     discard.quickWins = changes.take(d_->quickWins, &ScanViewModel::quickWinsChanged);
-    discard.ageReports = changes.take(d_->ageReports, &ScanViewModel::ageReportsChanged);
-    discard.rankings = changes.take(d_->rankings, &ScanViewModel::rankingsChanged);
-    d_->pendingReports.clear();
     changes.set(d_->unreadableFolderCount, 0, &ScanViewModel::unreadableFolderCountChanged);
     changes.take(d_->unreadableFolderSamples, &ScanViewModel::unreadableFolderSamplesChanged);
     changes.set(d_->showAccessNotice, false, &ScanViewModel::showAccessNoticeChanged);
     changes.set(d_->tab, AppTab::explore, &ScanViewModel::tabChanged);
     d_->duplicates->clear();
+    d_->reports->reset();
     changes.announce();
     releaseInBackground(d_->pool, std::move(discard));
 
@@ -582,8 +551,6 @@ void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandl
         std::chrono::duration<double>(std::chrono::steady_clock::now() - d_->scanStart).count();
     publish(this, d_->scanDuration, seconds, &ScanViewModel::scanDurationChanged);
     setGeneration(d_->generation + 1);
-    // Anything requested meanwhile describes no node of the new tree.
-    clearReports();
 
     d_->tree = std::move(result->tree);
     emit rootChanged();
@@ -653,38 +620,12 @@ void ScanViewModel::findDuplicates() {
 
 // ---- Reports -------------------------------------------------------------------------------------
 
-template <typename Report, typename Compute>
-void ScanViewModel::requestReport(const char* prefix, FileNode* folder,
-                                  std::unordered_map<const FileNode*, Report>& reports,
-                                  void (ScanViewModel::*changed)(), Compute compute) {
-    if (!folder || !d_->tree) return;
-    const std::string key = prefix + std::to_string(d_->generation) + "-" +
-                            std::to_string(static_cast<int64_t>(std::hash<const FileNode*>{}(folder)));
-    if (reports.count(folder) || d_->pendingReports.count(key)) return;
-    d_->pendingReports.insert(key);
-
-    const int64_t generation = d_->generation;
-    runInBackground(
-        &d_->pool, this,
-        [tree = d_->tree, folder, compute] {
-            std::shared_lock lock(tree->mutex());
-            return compute(folder);
-        },
-        [this, folder, generation, &reports, changed](Report report) {
-            if (generation != d_->generation) return;
-            reports[folder] = std::move(report);
-            emit(this->*changed)();
-        });
-}
-
 void ScanViewModel::requestAgeReport(FileNode* folder) {
-    requestReport("age-", folder, d_->ageReports, &ScanViewModel::ageReportsChanged,
-                  [](const FileNode* f) { return AgeReport::compute(f); });
+    d_->reports->requestAgeReport(d_->tree, folder);
 }
 
 void ScanViewModel::requestRankings(FileNode* folder) {
-    requestReport("rank-", folder, d_->rankings, &ScanViewModel::rankingsChanged,
-                  [](const FileNode* f) { return Rankings::compute(f, Rankings::kDefaultLimit); });
+    d_->reports->requestRankings(d_->tree, folder);
 }
 
 std::vector<std::pair<FileCategory, int64_t>> ScanViewModel::rootTypeBreakdown() const {
@@ -711,7 +652,7 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
         if (d_->selectedNode && removal.holds(d_->selectedNode)) setSelectedNode(d_->currentFolder);
 
         d_->duplicates->prune(removal);
-        clearReports();
+        d_->reports->reset();
     }
 
     d_->apps->prune(paths);

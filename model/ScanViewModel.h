@@ -25,8 +25,7 @@ class SnapshotStore;
 class UninstallFlow;
 class DuplicateSearch;
 class InstalledApps;
-struct AgeReport;
-struct Rankings;
+class FolderReports;
 namespace QuickWins {
 struct Category;
 }
@@ -169,17 +168,12 @@ class ScanViewModel : public QObject {
     double scanDuration() const;                     // seconds
     const std::vector<std::string>& recents() const; // paths, newest first
     int64_t generation() const;
-    const std::unordered_map<const FileNode*, AgeReport>& ageReports() const;
-    const std::unordered_map<const FileNode*, Rankings>& rankings() const;
     int64_t unreadableFolderCount() const;
     const std::vector<std::string>& unreadableFolderSamples() const;
     bool showAccessNotice() const;
 
     // The tree that owns root() and every node above; null before the first result.
     std::shared_ptr<ScanTree> tree() const;
-    // Report of one folder, or null while it is not (yet) computed for this generation.
-    const AgeReport* ageReport(const FileNode* folder) const;
-    const Rankings* rankingsFor(const FileNode* folder) const;
 
     // Plain fields, never replaced.
     CleanupQueue& cleanupQueue() const;
@@ -190,6 +184,8 @@ class ScanViewModel : public QObject {
     DuplicateSearch& duplicates() const;
     // The installed applications (the Applications screen's state).
     InstalledApps& apps() const;
+    // The age reports and rankings of the scan's folders.
+    FolderReports& reports() const;
 
     // ---- Setters the views call ----
     void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
@@ -229,8 +225,8 @@ class ScanViewModel : public QObject {
     void findDuplicates();
 
     // ---- Reports ----
-    // Computes the folder's report in the background once per generation; the result appears in
-    // ageReports() / rankings() with their change signal, or is dropped when the tree changed meanwhile.
+    // Computes the folder's report in the background once per state of the tree; the result appears in
+    // reports() with its change signal, or is dropped when the tree changed meanwhile.
     void requestAgeReport(FileNode* folder);
     void requestRankings(FileNode* folder);
     // The scan root's bytes per category, in category order, non-zero only.
@@ -267,8 +263,6 @@ class ScanViewModel : public QObject {
     void scanDurationChanged();
     void recentsChanged();
     void generationChanged();
-    void ageReportsChanged();
-    void rankingsChanged();
     void unreadableFolderCountChanged();
     void unreadableFolderSamplesChanged();
     void showAccessNoticeChanged();
@@ -281,16 +275,11 @@ class ScanViewModel : public QObject {
     void setStatus(Status status);
     void setDisk(DiskInfo disk);
     void setGeneration(int64_t generation);
-    void clearReports();
     void recordRecent(const std::string& path);
     void pollProgress();
     void publishScanTargetDisk(uint64_t token, const DiskInfo& disk);
     void finishScan(uint64_t token, std::shared_ptr<void> result);
     void refreshAfterEdit();
-    template <typename Report, typename Compute>
-    void requestReport(const char* prefix, FileNode* folder,
-                       std::unordered_map<const FileNode*, Report>& reports, void (ScanViewModel::*changed)(),
-                       Compute compute);
 
     std::unique_ptr<State> d_;
 };

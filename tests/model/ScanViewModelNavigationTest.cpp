@@ -1,6 +1,5 @@
-#include "model/AgeReport.h"
 #include "model/DuplicateSearch.h"
-#include "model/Rankings.h"
+#include "model/FolderReports.h"
 #include "tests/model/ViewModelFixture.h"
 
 #include <QCoreApplication>
@@ -93,20 +92,21 @@ TEST_F(ViewModelNavigationTest, FilterMatchesTheTrimmedTextInTheNameIgnoringCase
 
 TEST_F(ViewModelNavigationTest, AReportIsComputedOncePerFolderAndGeneration) {
     auto tree = vm->tree();
-    QSignalSpy ages(vm.get(), &ScanViewModel::ageReportsChanged);
+    QSignalSpy ages(&vm->reports(), &FolderReports::ageReportsChanged);
     vm->requestAgeReport(root);
     vm->requestAgeReport(root); // pending: returns at once
-    WAIT_FOR(vm->ageReport(root));
-    WAIT_FOR(tree.use_count() == 2); // no background holder left: no second result can come
+    WAIT_FOR(vm->reports().ageReport(root));
+    // Only this test, the state object and its reports hold the tree: no second result can come.
+    WAIT_FOR(tree.use_count() == 3);
     QCoreApplication::processEvents();
     EXPECT_EQ(ages.count(), 1);
-    EXPECT_EQ(vm->ageReport(root)->total, root->sizeOnDisk);
+    EXPECT_EQ(vm->reports().ageReport(root)->total, root->sizeOnDisk);
 
     vm->requestRankings(at("pics"));
-    WAIT_FOR(vm->rankingsFor(at("pics")));
+    WAIT_FOR(vm->reports().rankingsFor(at("pics")));
     vm->applyTrashed({dir.str() + "/t/pics/a.jpg"}); // an edit empties both
-    EXPECT_TRUE(vm->ageReports().empty());
-    EXPECT_TRUE(vm->rankings().empty());
+    EXPECT_TRUE(vm->reports().ageReports().empty());
+    EXPECT_TRUE(vm->reports().rankings().empty());
 }
 
 // Late results of a replaced tree never show: neither while the next scan runs nor after it.
@@ -140,12 +140,14 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     WAIT_FOR(oldTree.expired()); // every late result has been handled
     QCoreApplication::processEvents();
     EXPECT_TRUE(vm->status().isScanning());
+    EXPECT_TRUE(vm->reports().ageReports().empty());
+    EXPECT_TRUE(vm->reports().rankings().empty());
     EXPECT_TRUE(vm->duplicates().groups().empty());
     EXPECT_FALSE(vm->duplicates().isSearching());
 
     gate->release();
     ASSERT_TRUE(waitForDone(*vm));
-    EXPECT_TRUE(vm->ageReports().empty());
-    EXPECT_TRUE(vm->rankings().empty());
+    EXPECT_TRUE(vm->reports().ageReports().empty());
+    EXPECT_TRUE(vm->reports().rankings().empty());
     EXPECT_TRUE(vm->duplicates().groups().empty());
 }

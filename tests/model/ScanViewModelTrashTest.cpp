@@ -1,6 +1,7 @@
 #include "model/AppUninstaller.h"
 #include "model/CleanupQueue.h"
 #include "model/DuplicateSearch.h"
+#include "model/FolderReports.h"
 #include "model/InstalledApps.h"
 #include "model/QuickWins.h"
 #include "platform/UserFolders.h"
@@ -32,12 +33,12 @@ TEST_F(ViewModelTrashTest, AnEmptyListChangesNothingAndTheRootStaysWhileReportsG
     EXPECT_EQ(vm->generation(), 1);
     const int64_t size = root->sizeOnDisk;
     vm->requestAgeReport(root);
-    WAIT_FOR(vm->ageReport(root));
+    WAIT_FOR(vm->reports().ageReport(root));
     vm->applyTrashed({path("") + "/", dir.str() + "/t-sibling/x"});
     EXPECT_EQ(vm->root(), root);
     EXPECT_EQ(root->sizeOnDisk, size);
     EXPECT_EQ(vm->generation(), 2);
-    EXPECT_TRUE(vm->ageReports().empty());
+    EXPECT_TRUE(vm->reports().ageReports().empty());
 }
 
 TEST_F(ViewModelTrashTest, CurrentFolderAndSelectionLeaveRemovedSubtrees) {
