@@ -7,6 +7,7 @@
 #include "model/FileNode.h"
 #include "model/FolderReports.h"
 #include "model/InstalledApps.h"
+#include "model/NameFilter.h"
 #include "model/Published.h"
 #include "model/QuickWins.h"
 #include "model/ScanTree.h"
@@ -117,34 +118,6 @@ std::string filePath(const std::string& input) {
     return std::string(platform::withoutTrailingSlashes(path));
 }
 
-// The filter's "whitespaces": spaces and tabs, not line breaks.
-bool isHorizontalSpace(QChar c) {
-    return c == u'\t' || c.category() == QChar::Separator_Space;
-}
-
-QString trimHorizontalSpace(const QString& text) {
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && isHorizontalSpace(text[begin]))
-        ++begin;
-    while (end > begin && isHorizontalSpace(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-bool containsAsciiIgnoringCase(std::string_view haystack, std::string_view lowerNeedle) {
-    for (size_t i = 0; i + lowerNeedle.size() <= haystack.size(); ++i) {
-        size_t j = 0;
-        while (j < lowerNeedle.size()) {
-            char c = haystack[i + j];
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            if (c != lowerNeedle[j]) break;
-            ++j;
-        }
-        if (j == lowerNeedle.size()) return true;
-    }
-    return false;
-}
-
 } // namespace
 
 using platform::standardizedPath;
@@ -175,7 +148,7 @@ struct ScanViewModel::State {
     ColorMode colorMode = ColorMode::folder;
     double depth = 7.0;
     bool abbreviateLabels = false;
-    QString filter;
+    NameFilter filter;
     bool showInspector = true;
     ThemeName themeName = ThemeName::light;
     DiskInfo disk;
@@ -192,11 +165,6 @@ struct ScanViewModel::State {
     std::unique_ptr<DuplicateSearch> duplicates;
     std::unique_ptr<InstalledApps> apps;
     std::unique_ptr<FolderReports> reports;
-
-    // The filter as matched: trimmed; lower-cased bytes when it is plain ASCII.
-    QString filterNeedle;
-    std::string filterAsciiNeedle;
-    bool filterIsAscii = true;
 
     // Scan control. A scan's token is its number; a result with an older token is stale.
     std::shared_ptr<DiskScanner> scanner;
@@ -326,7 +294,7 @@ bool ScanViewModel::abbreviateLabels() const {
     return d_->abbreviateLabels;
 }
 const QString& ScanViewModel::filter() const {
-    return d_->filter;
+    return d_->filter.text();
 }
 bool ScanViewModel::showInspector() const {
     return d_->showInspector;
@@ -416,12 +384,8 @@ void ScanViewModel::setShowAccessNotice(bool on) {
 }
 
 void ScanViewModel::setFilter(const QString& text) {
-    if (d_->filter == text) return;
-    d_->filter = text;
-    d_->filterNeedle = trimHorizontalSpace(text);
-    d_->filterIsAscii = std::all_of(d_->filterNeedle.begin(), d_->filterNeedle.end(),
-                                    [](QChar c) { return c.unicode() < 128; });
-    d_->filterAsciiNeedle = d_->filterIsAscii ? d_->filterNeedle.toLower().toStdString() : std::string();
+    if (d_->filter.text() == text) return;
+    d_->filter = NameFilter(text);
     emit filterChanged();
 }
 
@@ -606,12 +570,7 @@ void ScanViewModel::reveal(FileNode* node) {
 }
 
 bool ScanViewModel::matchesFilter(const FileNode* node) const {
-    if (!node || d_->filterNeedle.isEmpty()) return true;
-    // Names are raw bytes; plain ASCII filters (the usual case) are matched without converting them.
-    if (d_->filterIsAscii) return containsAsciiIgnoringCase(node->name(), d_->filterAsciiNeedle);
-    const std::string_view name = node->name();
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))
-        .contains(d_->filterNeedle, Qt::CaseInsensitive);
+    return d_->filter.matches(node);
 }
 
 void ScanViewModel::findDuplicates() {
