@@ -17,8 +17,6 @@
 #include "platform/Processes.h"
 #include "platform/Trash.h"
 #include "platform/UserFolders.h"
-#include "platform/VolumeSpace.h"
-#include "platform/Volumes.h"
 
 #include <QFile>
 #include <QMetaObject>
@@ -82,19 +80,6 @@ std::optional<ColorMode> fromRawValue(std::string_view raw) {
     return caseTitled(allCases, kColorModeTitles, raw);
 }
 } // namespace color_mode
-
-DiskInfo DiskInfo::forVolume(const std::string& path) {
-    auto space = platform::volumeSpace(path);
-    if (!space) return {platform::rootVolumeName(), 0, 0};
-    DiskInfo info{{}, space->total, space->free};
-    if (space->mountPoint == "/") {
-        info.name = platform::rootVolumeName();
-    } else {
-        info.name = platform::volumeLabel(space->mountPoint);
-        if (info.name.empty()) info.name = std::filesystem::path(space->mountPoint).filename().string();
-    }
-    return info;
-}
 
 // ---- Helpers -------------------------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/DiskInfo.h"
 #include "model/FileCategory.h"
 #include "model/ThemeName.h"
 
@@ -79,19 +80,6 @@ constexpr std::array<ColorMode, 3> allCases = {ColorMode::type, ColorMode::folde
 std::string_view rawValue(ColorMode mode);
 std::optional<ColorMode> fromRawValue(std::string_view raw); // exact, case-sensitive
 } // namespace color_mode
-
-// A volume's name and capacity.
-struct DiskInfo {
-    std::string name;
-    int64_t total = 0;
-    int64_t free = 0;
-
-    // The volume holding `path`. Never fails: an unreadable volume is the startup disk's name with 0 and 0.
-    // May block on a dead network mount, so the state object calls it off the main thread for scan targets.
-    static DiskInfo forVolume(const std::string& path);
-
-    friend bool operator==(const DiskInfo&, const DiskInfo&) = default;
-};
 
 // ---- The application state object ---------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 #include "shell/panels/UsageRing.h"
 
-#include "model/ScanViewModel.h"
+#include "model/DiskInfo.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/SmoothPainter.h"
 #include "shell/style/Theme.h"
@@ -27,12 +27,13 @@ QString UsageRing::percentText(double fraction) {
 }
 
 int64_t UsageRing::usedBytes(const DiskInfo& disk) {
-    return std::max<int64_t>(disk.total - disk.free, 0);
+    return std::max<int64_t>(disk.used, 0);
 }
 
+// As df's "Use%": reserved blocks count on neither side.
 double UsageRing::usedFraction(const DiskInfo& disk) {
-    if (disk.total <= 0) return 0;
-    return double(usedBytes(disk)) / double(disk.total);
+    const double used = double(usedBytes(disk)), free = double(std::max<int64_t>(disk.free, 0));
+    return used + free > 0 ? used / (used + free) : 0;
 }
 
 void UsageRing::paintEvent(QPaintEvent*) {

@@ -19,9 +19,9 @@ class UsageRing : public QWidget {
 
     // "45.7%": the fraction as a percentage with one decimal.
     static QString percentText(double fraction);
-    // Total minus free, never below 0.
+    // The volume's used bytes, never below 0.
     static int64_t usedBytes(const DiskInfo& disk);
-    // Used bytes over the total; 0 without a total.
+    // Used over used plus free (what df calls "Use%"); 0 when both are 0.
     static double usedFraction(const DiskInfo& disk);
 
   protected:

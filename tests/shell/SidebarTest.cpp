@@ -1,4 +1,6 @@
 #include "model/CleanupQueue.h"
+#include "model/DiskInfo.h"
+#include "platform/VolumeSpace.h"
 #include "shell/controls/Buttons.h"
 #include "shell/panels/QuickWinRow.h"
 #include "shell/panels/SidebarView.h"
@@ -15,20 +17,32 @@
 
 namespace {
 
-TEST(UsageRing, FiguresAtTheEdgesAndAnArcFromTwelveClockwise) {
-    // Free above total uses nothing; no total is 0 %, whatever free says; large volumes do not overflow.
+TEST(UsageRing, FiguresAsDfGivesThemAndAnArcFromTwelveClockwise) {
+    // 1000 blocks of 4 KiB, 300 of them free, 50 of those reserved for the system: the reserved blocks
+    // count as neither used nor free.
+    struct statvfs fs {};
+    fs.f_frsize = 4096;
+    fs.f_blocks = 1000;
+    fs.f_bfree = 300;
+    fs.f_bavail = 250;
+    const platform::VolumeSpace space = platform::spaceFromStatvfs(fs);
+    const DiskInfo disk{"Disk", space.total, space.free, space.used};
+    EXPECT_EQ(disk.total, 1000 * 4096);
+    EXPECT_EQ(disk.free, 250 * 4096);
+    EXPECT_EQ(UsageRing::usedBytes(disk), 700 * 4096);
+    EXPECT_DOUBLE_EQ(UsageRing::usedFraction(disk), 700.0 / 950.0);
+    fs.f_bfree = 1001; // more free than there are blocks: nothing used
+    EXPECT_EQ(platform::spaceFromStatvfs(fs).used, 0);
+
+    // Nothing used or free is 0 %; negative figures count as 0; large volumes do not overflow.
     const struct {
-        int64_t total, free, used;
+        int64_t used, free;
         double fraction;
-    } cases[] = {{1000, 250, 750, 0.75}, {1000, 4000, 0, 0},
-                 {0, 0, 0, 0},           {0, 500, 0, 0},
-                 {1000, 0, 1000, 1},     {INT64_MAX, INT64_MAX / 2 + 1, INT64_MAX / 2, 0.5}};
-    for (const auto& c : cases) {
-        EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", c.total, c.free}), c.fraction)
-            << c.total << "/" << c.free;
-        EXPECT_EQ(UsageRing::usedBytes({"Disk", c.total, c.free}), c.used) << c.total << "/" << c.free;
-    }
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", -5, -10}), 0.0);
+    } cases[] = {{750, 250, 0.75}, {0, 0, 0},    {1000, 0, 1},
+                 {0, 500, 0},      {-5, -10, 0}, {INT64_MAX / 2, INT64_MAX / 2, 0.5}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", 0, c.free, c.used}), c.fraction)
+            << c.used << "/" << c.free;
 
     // A quarter, on the ring's middle line around (52, 52): half way to 3 o'clock is covered; left of
     // 12 o'clock, past 3 o'clock and 6 o'clock are not.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A volume's name and space, as df gives them: `used` is what its files take, `free` what the user may
+// still write. Blocks reserved for the system are neither, so used + free may fall short of total.
+struct DiskInfo {
+    std::string name;
+    int64_t total = 0;
+    int64_t free = 0;
+    int64_t used = 0;
+
+    // The volume holding `path`. Never fails: an unreadable volume is the startup disk's name with
+    // zero figures. May block on a dead network mount, so it is called off the main thread for scan
+    // targets.
+    static DiskInfo forVolume(const std::string& path);
+
+    friend bool operator==(const DiskInfo&, const DiskInfo&) = default;
+};
