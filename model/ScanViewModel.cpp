@@ -10,6 +10,7 @@
 #include "model/NameFilter.h"
 #include "model/Published.h"
 #include "model/QuickWins.h"
+#include "model/ScanRunner.h"
 #include "model/ScanTree.h"
 #include "model/SnapshotStore.h"
 #include "model/UninstallFlow.h"
@@ -89,7 +90,6 @@ constexpr const char* kOrganisation = "Brenwick";
 constexpr const char* kApplication = "Brenwick";
 constexpr const char* kRecentsKey = "recentScans";
 constexpr const char* kThemeKey = "theme";
-constexpr int kProgressIntervalMs = 150;
 constexpr size_t kRecentLimit = 5;
 
 // The path a file URL made from `input` would have: absolute, without trailing separators.
@@ -110,17 +110,10 @@ using platform::standardizedPath;
 // ---- State ---------------------------------------------------------------------------------------
 
 struct ScanViewModel::State {
-    // What a scan thread hands back.
-    struct ScanResult {
-        std::shared_ptr<ScanTree> tree;
-        std::vector<QuickWins::Category> quickWins;
-        DiskInfo disk;
-    };
-    struct ScanThread {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> finished;
-    };
     Services services;
+    // Reports, quick wins, duplicates, application listing and releases of old trees; it outlives
+    // every object below that uses it.
+    QThreadPool pool;
 
     // Published fields.
     Status status;
@@ -150,24 +143,7 @@ struct ScanViewModel::State {
     std::unique_ptr<DuplicateSearch> duplicates;
     std::unique_ptr<InstalledApps> apps;
     std::unique_ptr<FolderReports> reports;
-
-    // Scan control. A scan's token is its number; a result with an older token is stale.
-    std::shared_ptr<DiskScanner> scanner;
-    uint64_t scanToken = 0;
-    std::chrono::steady_clock::time_point scanStart;
-    QTimer progressTimer;
-    std::vector<ScanThread> scanThreads;
-
-    // Reports, quick wins, duplicates, application listing and releases of old trees.
-    QThreadPool pool;
-
-    void reapFinishedScanThreads() {
-        std::erase_if(scanThreads, [](ScanThread& t) {
-            if (!t.finished->load()) return false;
-            t.thread.join(); // it has returned or is about to
-            return true;
-        });
-    }
+    std::unique_ptr<ScanRunner> runner;
 };
 
 // ---- Start-up ------------------------------------------------------------------------------------
@@ -194,8 +170,14 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent)
         std::make_unique<UninstallFlow>(d_->services.processes, d_->services.trash, d_->services.wait,
                                         *d_->cleanupQueue, [this](const auto& done) { applyTrashed(done); });
 
-    d_->progressTimer.setInterval(kProgressIntervalMs);
-    connect(&d_->progressTimer, &QTimer::timeout, this, [this] { pollProgress(); });
+    d_->runner = std::make_unique<ScanRunner>(
+        d_->services.makeScanner, d_->pool,
+        ScanRunner::Handlers{[this](DiskScanner::Progress p) {
+                                 setStatus(Status::scanning(p.filesScanned, p.bytesScanned,
+                                                            std::move(p.currentPath)));
+                             },
+                             [this](const DiskInfo& disk) { setDisk(disk); },
+                             [this](ScanRunner::Result result) { finishScan(std::move(result)); }});
 
     QSettings settings(kOrganisation, kApplication);
     // A one-entry list reads back as a plain string; toStringList() takes both.
@@ -220,10 +202,7 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent)
 }
 
 ScanViewModel::~ScanViewModel() {
-    d_->progressTimer.stop();
-    if (d_->scanner) d_->scanner->cancel();
-    for (auto& t : d_->scanThreads)
-        t.thread.join();
+    d_->runner.reset();
     d_->pool.waitForDone();
 }
 
@@ -395,10 +374,8 @@ void ScanViewModel::setGeneration(int64_t generation) {
 void ScanViewModel::scan(const std::string& input) {
     const std::string path = filePath(input);
 
-    // Supersede the running scan: its result will carry an older token and be dropped.
-    ++d_->scanToken;
-    if (d_->scanner) d_->scanner->cancel();
-    d_->reapFinishedScanThreads();
+    // Supersedes the running scan: nothing of it is published any more.
+    d_->runner->start(path);
 
     // The old tree and everything pointing into it leave the published state before any signal goes
     // out, and are freed in the background afterwards.
@@ -423,36 +400,6 @@ void ScanViewModel::scan(const std::string& input) {
     releaseInBackground(d_->pool, std::move(discard));
 
     recordRecent(path);
-
-    auto scanner = d_->services.makeScanner();
-    d_->scanner = scanner;
-    d_->scanStart = std::chrono::steady_clock::now();
-    d_->progressTimer.start();
-
-    const uint64_t token = d_->scanToken;
-    auto finished = std::make_shared<std::atomic<bool>>(false);
-    std::thread thread([this, scanner, path, token, finished] {
-        // The volume is measured here, since statvfs on a dead network mount can hang.
-        DiskInfo before = DiskInfo::forVolume(path);
-        QMetaObject::invokeMethod(
-            this, [this, token, before] { publishScanTargetDisk(token, before); }, Qt::QueuedConnection);
-
-        auto result = std::make_shared<State::ScanResult>();
-        result->tree = scanner->scan(path);
-        if (!scanner->isCancelled()) {
-            {
-                std::shared_lock lock(result->tree->mutex());
-                result->quickWins = QuickWins::analyze(result->tree->root());
-            }
-            result->disk = DiskInfo::forVolume(path);
-            QMetaObject::invokeMethod(
-                this, [this, token, result] { finishScan(token, result); }, Qt::QueuedConnection);
-        }
-        // A cancelled scan's tree dies with `result` here, off the main thread.
-        result.reset();
-        finished->store(true);
-    });
-    d_->scanThreads.push_back({std::move(thread), std::move(finished)});
 }
 
 void ScanViewModel::chooseFolder() {
@@ -473,47 +420,23 @@ void ScanViewModel::recordRecent(const std::string& path) {
     QSettings(kOrganisation, kApplication).setValue(kRecentsKey, stored);
 }
 
-// Only the current scanner is polled, so a superseded scan can never show its counters.
-void ScanViewModel::pollProgress() {
-    if (!d_->status.isScanning() || !d_->scanner) {
-        d_->progressTimer.stop();
-        return;
-    }
-    auto progress = d_->scanner->progress();
-    setStatus(
-        Status::scanning(progress.filesScanned, progress.bytesScanned, std::move(progress.currentPath)));
-}
-
-void ScanViewModel::publishScanTargetDisk(uint64_t token, const DiskInfo& disk) {
-    if (token == d_->scanToken && d_->status.isScanning()) setDisk(disk);
-}
-
-void ScanViewModel::finishScan(uint64_t token, std::shared_ptr<void> resultHandle) {
-    auto result = std::static_pointer_cast<State::ScanResult>(resultHandle);
-    if (token != d_->scanToken) {
-        releaseInBackground(d_->pool, std::move(result));
-        return;
-    }
-    d_->progressTimer.stop();
-
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - d_->scanStart).count();
-    publish(this, d_->scanDuration, seconds, &ScanViewModel::scanDurationChanged);
+void ScanViewModel::finishScan(ScanRunner::Result result) {
+    publish(this, d_->scanDuration, result.seconds, &ScanViewModel::scanDurationChanged);
     setGeneration(d_->generation + 1);
 
-    d_->tree = std::move(result->tree);
+    d_->tree = std::move(result.tree);
     emit rootChanged();
     setCurrentFolder(d_->tree->root());
     setSelectedNode(d_->tree->root());
-    d_->quickWins = std::move(result->quickWins);
+    d_->quickWins = std::move(result.quickWins);
     emit quickWinsChanged();
-    setDisk(result->disk);
+    setDisk(std::move(result.disk));
 
-    const int64_t unreadable = d_->scanner->unreadableCount();
-    publish(this, d_->unreadableFolderCount, unreadable, &ScanViewModel::unreadableFolderCountChanged);
-    publish(this, d_->unreadableFolderSamples, d_->scanner->unreadableSamples(),
+    publish(this, d_->unreadableFolderCount, result.unreadableCount,
+            &ScanViewModel::unreadableFolderCountChanged);
+    publish(this, d_->unreadableFolderSamples, std::move(result.unreadableSamples),
             &ScanViewModel::unreadableFolderSamplesChanged);
-    setShowAccessNotice(unreadable > 0);
+    setShowAccessNotice(result.unreadableCount > 0);
     setStatus(Status::done());
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/DiskInfo.h"
 #include "model/FileCategory.h"
+#include "model/ScanRunner.h"
 #include "model/ThemeName.h"
 
 #include <QObject>
@@ -264,9 +265,7 @@ class ScanViewModel : public QObject {
     void setDisk(DiskInfo disk);
     void setGeneration(int64_t generation);
     void recordRecent(const std::string& path);
-    void pollProgress();
-    void publishScanTargetDisk(uint64_t token, const DiskInfo& disk);
-    void finishScan(uint64_t token, std::shared_ptr<void> result);
+    void finishScan(ScanRunner::Result result);
     void refreshAfterEdit();
 
     std::unique_ptr<State> d_;
