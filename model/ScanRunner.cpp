@@ -55,7 +55,7 @@ void ScanRunner::start(const std::string& path) {
             },
             Qt::QueuedConnection);
 
-        auto result = std::make_shared<Result>();
+        auto result = std::make_shared<ScanResult>();
         result->tree = scanner->scan(path);
         if (!scanner->isCancelled()) {
             {
@@ -84,7 +84,7 @@ void ScanRunner::poll() {
     if (handlers_.progress) handlers_.progress(scanner_->progress());
 }
 
-void ScanRunner::deliver(uint64_t token, std::shared_ptr<Result> result) {
+void ScanRunner::deliver(uint64_t token, std::shared_ptr<ScanResult> result) {
     if (token != token_) {
         releaseInBackground(releasePool_, std::move(result));
         return;

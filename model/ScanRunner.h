@@ -21,6 +21,16 @@ namespace QuickWins {
 struct Category;
 }
 
+// What a finished scan hands back.
+struct ScanResult {
+    std::shared_ptr<ScanTree> tree;
+    std::vector<QuickWins::Category> quickWins;
+    DiskInfo disk; // measured after the walk
+    int64_t unreadableCount = 0;
+    std::vector<std::string> unreadableSamples;
+    double seconds = 0; // from the start to the delivery of the result
+};
+
 // Runs scans one at a time, each on a thread of its own: the walk, then the quick-win analysis, with
 // the target's volume measured before and after (statvfs can hang on a dead network mount, so never
 // on the main thread). Starting a scan supersedes the running one: it is cancelled and nothing of it is
@@ -31,18 +41,10 @@ struct Category;
 class ScanRunner : public QObject {
     Q_OBJECT
   public:
-    struct Result {
-        std::shared_ptr<ScanTree> tree;
-        std::vector<QuickWins::Category> quickWins;
-        DiskInfo disk; // measured after the walk
-        int64_t unreadableCount = 0;
-        std::vector<std::string> unreadableSamples;
-        double seconds = 0; // from the start to the delivery of the result
-    };
     struct Handlers {
         std::function<void(DiskScanner::Progress)> progress;
         std::function<void(const DiskInfo&)> volumeMeasured; // before the walk
-        std::function<void(Result)> finished;
+        std::function<void(ScanResult)> finished;
     };
     using MakeScanner = std::function<std::shared_ptr<DiskScanner>()>;
 
@@ -60,7 +62,7 @@ class ScanRunner : public QObject {
         std::shared_ptr<std::atomic<bool>> finished;
     };
     void poll();
-    void deliver(uint64_t token, std::shared_ptr<Result> result);
+    void deliver(uint64_t token, std::shared_ptr<ScanResult> result);
     void reapFinishedThreads();
 
     MakeScanner makeScanner_;

@@ -2,11 +2,12 @@
 
 #include "model/DiskInfo.h"
 #include "model/FileCategory.h"
-#include "model/ScanRunner.h"
+#include "model/NameFilter.h"
 #include "model/ThemeName.h"
 
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 
 #include <array>
 #include <cstdint>
@@ -28,6 +29,8 @@ class UninstallFlow;
 class DuplicateSearch;
 class InstalledApps;
 class FolderReports;
+class ScanRunner;
+struct ScanResult;
 namespace QuickWins {
 struct Category;
 }
@@ -140,41 +143,41 @@ class ScanViewModel : public QObject {
     ~ScanViewModel() override;
 
     // ---- Published fields (each has a change signal below) ----
-    const Status& status() const;
+    const Status& status() const { return status_; }
     FileNode* root() const;
-    FileNode* currentFolder() const;
-    FileNode* selectedNode() const;
-    const std::vector<QuickWins::Category>& quickWins() const;
-    AppTab tab() const;
-    VisualizationMode mode() const;
-    ColorMode colorMode() const;
-    double depth() const;
-    bool abbreviateLabels() const;
-    const QString& filter() const;
-    bool showInspector() const;
-    ThemeName themeName() const;
-    const DiskInfo& disk() const;
-    double scanDuration() const;                     // seconds
-    const std::vector<std::string>& recents() const; // paths, newest first
-    int64_t generation() const;
-    int64_t unreadableFolderCount() const;
-    const std::vector<std::string>& unreadableFolderSamples() const;
-    bool showAccessNotice() const;
+    FileNode* currentFolder() const { return currentFolder_; }
+    FileNode* selectedNode() const { return selectedNode_; }
+    const std::vector<QuickWins::Category>& quickWins() const { return quickWins_; }
+    AppTab tab() const { return tab_; }
+    VisualizationMode mode() const { return mode_; }
+    ColorMode colorMode() const { return colorMode_; }
+    double depth() const { return depth_; }
+    bool abbreviateLabels() const { return abbreviateLabels_; }
+    const QString& filter() const { return filter_.text(); }
+    bool showInspector() const { return showInspector_; }
+    ThemeName themeName() const { return themeName_; }
+    const DiskInfo& disk() const { return disk_; }
+    double scanDuration() const { return scanDuration_; }                // seconds
+    const std::vector<std::string>& recents() const { return recents_; } // paths, newest first
+    int64_t generation() const { return generation_; }
+    int64_t unreadableFolderCount() const { return unreadableFolderCount_; }
+    const std::vector<std::string>& unreadableFolderSamples() const { return unreadableFolderSamples_; }
+    bool showAccessNotice() const { return showAccessNotice_; }
 
     // The tree that owns root() and every node above; null before the first result.
-    std::shared_ptr<ScanTree> tree() const;
+    std::shared_ptr<ScanTree> tree() const { return tree_; }
 
     // Plain fields, never replaced.
-    CleanupQueue& cleanupQueue() const;
-    SnapshotStore& snapshotStore() const;
+    CleanupQueue& cleanupQueue() const { return *cleanupQueue_; }
+    SnapshotStore& snapshotStore() const { return *snapshotStore_; }
     // Uninstalls applications; tells which are being uninstalled now.
-    UninstallFlow& uninstallFlow() const;
+    UninstallFlow& uninstallFlow() const { return *uninstallFlow_; }
     // The duplicate search over the scan (the Duplicates screen's state).
-    DuplicateSearch& duplicates() const;
+    DuplicateSearch& duplicates() const { return *duplicates_; }
     // The installed applications (the Applications screen's state).
-    InstalledApps& apps() const;
+    InstalledApps& apps() const { return *apps_; }
     // The age reports and rankings of the scan's folders.
-    FolderReports& reports() const;
+    FolderReports& reports() const { return *reports_; }
 
     // ---- Setters the views call ----
     void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
@@ -257,16 +260,46 @@ class ScanViewModel : public QObject {
     void showAccessNoticeChanged();
 
   private:
-    struct State;
-
     void applyAppearance();
     void handleDidBecomeActive();
     void setStatus(Status status);
     void setDisk(DiskInfo disk);
     void setGeneration(int64_t generation);
     void recordRecent(const std::string& path);
-    void finishScan(ScanRunner::Result result);
+    void finishScan(ScanResult result);
     void refreshAfterEdit();
 
-    std::unique_ptr<State> d_;
+    Services services_;
+    // Reports, quick wins, duplicates, application listing and releases of old trees; it outlives
+    // every object below that uses it.
+    QThreadPool pool_;
+
+    Status status_;
+    std::shared_ptr<ScanTree> tree_;
+    FileNode* currentFolder_ = nullptr;
+    FileNode* selectedNode_ = nullptr;
+    std::vector<QuickWins::Category> quickWins_;
+    AppTab tab_ = AppTab::explore;
+    VisualizationMode mode_ = VisualizationMode::folders;
+    ColorMode colorMode_ = ColorMode::folder;
+    double depth_ = 7.0;
+    bool abbreviateLabels_ = false;
+    NameFilter filter_;
+    bool showInspector_ = true;
+    ThemeName themeName_ = ThemeName::light;
+    DiskInfo disk_;
+    double scanDuration_ = 0;
+    std::vector<std::string> recents_;
+    int64_t generation_ = 0;
+    int64_t unreadableFolderCount_ = 0;
+    std::vector<std::string> unreadableFolderSamples_;
+    bool showAccessNotice_ = false;
+
+    std::unique_ptr<CleanupQueue> cleanupQueue_;
+    std::unique_ptr<SnapshotStore> snapshotStore_;
+    std::unique_ptr<UninstallFlow> uninstallFlow_;
+    std::unique_ptr<DuplicateSearch> duplicates_;
+    std::unique_ptr<InstalledApps> apps_;
+    std::unique_ptr<FolderReports> reports_;
+    std::unique_ptr<ScanRunner> runner_;
 };
