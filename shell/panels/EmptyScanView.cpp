@@ -1,13 +1,13 @@
 #include "shell/panels/EmptyScanView.h"
 
 #include "model/ScanViewModel.h"
+#include "platform/UserFolders.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Symbols.h"
 
-#include <QDir>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -55,7 +55,7 @@ EmptyScanView::EmptyScanView(ScanViewModel& viewModel, QWidget* parent) : QWidge
 
     scanHome_ = new InkButton(
         QStringLiteral("Scan Home"), QStringLiteral("house.fill"), 40, 13,
-        [&viewModel] { viewModel.scan(QDir::homePath().toStdString()); }, this);
+        [&viewModel] { viewModel.scan(platform::homeFolder()); }, this);
     scanHome_->setFixedWidth(180);
     chooseFolder_ = new OutlineButton(
         QStringLiteral("Choose Folder…"), QStringLiteral("folder.fill"), 40, 13, QString(), QString(), 1,

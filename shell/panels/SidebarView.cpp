@@ -4,6 +4,7 @@
 #include "model/QuickWins.h"
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
+#include "platform/UserFolders.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/ColumnScroll.h"
 #include "shell/controls/NodeActions.h"
@@ -18,8 +19,6 @@
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
 
-#include <QDir>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,10 +29,6 @@ namespace {
 
 QString fromBytes(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-std::string homePath() {
-    return QFile::encodeName(QDir::homePath()).toStdString();
 }
 
 // A recent folder: a clock symbol and the folder's display name; the tooltip is its path.
@@ -93,7 +88,7 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     places->addWidget(
         new OutlineButton(QStringLiteral("Home"), QStringLiteral("house.fill"), 32, 12.5, {}, {}, 1, [this] {
             model_.showExplore();
-            model_.scan(homePath());
+            model_.scan(platform::homeFolder());
         }));
     places->addWidget(new OutlineButton(QStringLiteral("Folder..."), QStringLiteral("folder.fill"), 32, 12.5,
                                         {}, {}, 1, [this] {
