@@ -290,8 +290,8 @@ InspectorView::Facts InspectorView::facts(const ScanViewModel& model, const File
     }
     if (const FileNode* parent = node.parent()) {
         const double share =
-            parent->sizeOnDisk > 0 ? double(node.sizeOnDisk) / double(parent->sizeOnDisk) * 100.0 : 0.0;
-        f.details.push_back({QStringLiteral("Share of folder"), QString::asprintf("%.1f%%", share)});
+            parent->sizeOnDisk > 0 ? double(node.sizeOnDisk) / double(parent->sizeOnDisk) : 0.0;
+        f.details.push_back({QStringLiteral("Share of folder"), formatPercent(share)});
     }
     f.details.push_back({QStringLiteral("Modified"), relativeDateString(dateFromStamp(node.modifiedStamp))});
     if (node.createdStamp != 0)

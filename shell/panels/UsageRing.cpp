@@ -2,6 +2,7 @@
 
 #include "model/DiskInfo.h"
 #include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/SmoothPainter.h"
 #include "shell/style/Theme.h"
 
@@ -20,10 +21,6 @@ void UsageRing::setFraction(double fraction) {
     if (fraction == fraction_) return;
     fraction_ = fraction;
     update();
-}
-
-QString UsageRing::percentText(double fraction) {
-    return QString::asprintf("%.1f%%", fraction * 100);
 }
 
 int64_t UsageRing::usedBytes(const DiskInfo& disk) {
@@ -64,7 +61,7 @@ void UsageRing::paintEvent(QPaintEvent*) {
     const QFont percentFont = fonts::ui(16.5, QFont::Bold), usedFont = fonts::ui(9, QFont::Medium);
     const QFontMetricsF pm(percentFont), um(usedFont);
     const double top = frame.center().y() - (pm.height() + um.height()) / 2;
-    const QString percent = percentText(fraction_);
+    const QString percent = formatPercent(fraction_);
     painter.setFont(percentFont);
     painter.setPen(t.text);
     painter.drawText(QPointF(frame.center().x() - pm.horizontalAdvance(percent) / 2, top + pm.ascent()),

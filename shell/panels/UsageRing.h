@@ -17,8 +17,6 @@ class UsageRing : public QWidget {
     void setFraction(double fraction);
     double fraction() const { return fraction_; }
 
-    // "45.7%": the fraction as a percentage with one decimal.
-    static QString percentText(double fraction);
     // The volume's used bytes, never below 0.
     static int64_t usedBytes(const DiskInfo& disk);
     // Used over used plus free (what df calls "Use%"); 0 when both are 0.

@@ -48,14 +48,19 @@ QString formatBytes(int64_t count) {
     return QString::fromStdString(formatBytesUtf8(count));
 }
 
-QString formatPercent(int64_t part, int64_t total) {
-    if (total < 1) return QStringLiteral("0%");
-    const double p = double(part) / double(total) * 100.0;
-    if (p > 0 && p < 0.1) return QStringLiteral("<0.1%");
+QString formatPercent(double fraction) {
     std::string out;
-    appendFixed(out, p, 1);
+    appendFixed(out, fraction * 100.0, 1);
     out += '%';
     return QString::fromStdString(out);
+}
+
+QString formatPercent(int64_t part, int64_t total) {
+    if (total < 1) return QStringLiteral("0%");
+    const double fraction = double(part) / double(total);
+    const double p = fraction * 100.0;
+    if (p > 0 && p < 0.1) return QStringLiteral("<0.1%");
+    return formatPercent(fraction);
 }
 
 namespace {

@@ -17,8 +17,11 @@ class FileNode;
 QString formatBytes(int64_t count);
 std::string formatBytesUtf8(int64_t count);
 
-// A share of a total: "0%" for a total below 1, "<0.1%" for a tiny positive share, else one
-// decimal: "12.5%", "0.0%", "150.0%".
+// A fraction as a percentage with one decimal, as printf's "%.1f" rounds it: 0.457 gives "45.7%", 0 gives
+// "0.0%", 1.5 gives "150.0%".
+QString formatPercent(double fraction);
+// A share of a total: "0%" for a total below 1, "<0.1%" for a tiny positive share, else as above:
+// "12.5%", "0.0%", "150.0%".
 QString formatPercent(int64_t part, int64_t total);
 
 // "Unknown" without a date, "Just now" for less than 60 seconds ago (and for the future), else a

@@ -75,6 +75,10 @@ TEST_P(Formatters, BytesAtEveryRoundingBoundaryAndPercentOfATotal) {
     };
     for (const auto& c : percents)
         EXPECT_EQ(formatPercent(c.part, c.total).toStdString(), c.text) << c.part << "/" << c.total;
+    // A fraction: no "<0.1%" and no "0%"; a tie rounds as printf does, to even.
+    for (auto [fraction, text] :
+         {std::pair{0.0, "0.0%"}, {0.0004, "0.0%"}, {0.0625, "6.2%"}, {0.0675, "6.8%"}})
+        EXPECT_EQ(formatPercent(fraction).toStdString(), text) << fraction;
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, Formatters, ::testing::Values(Locale::c, Locale::german),
