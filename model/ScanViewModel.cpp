@@ -384,24 +384,29 @@ void ScanViewModel::applyTrashed(const std::vector<std::string>& paths) {
     if (root) refreshAfterEdit();
 }
 
-// The disk and the quick wins of the edited tree, computed in the background and published only
-// while no later scan or edit has superseded them.
+// The disk and the quick wins of the edited tree, computed in the background and published only while
+// the tree is still shown and no later edit has superseded them.
 void ScanViewModel::refreshAfterEdit() {
-    const int64_t generation = generation_;
+    struct Refreshed {
+        std::shared_ptr<ScanTree> tree;
+        std::vector<QuickWins::Category> quickWins;
+        DiskInfo disk;
+    };
     runInBackground(
         &pool_, this,
         [tree = tree_] {
-            std::vector<QuickWins::Category> wins;
-            {
-                std::shared_lock lock(tree->mutex());
-                wins = QuickWins::analyze(tree->root());
-            }
-            return std::make_pair(std::move(wins), DiskInfo::forVolume(tree->root()->path()));
+            Refreshed out{tree, {}, DiskInfo::forVolume(tree->root()->path())};
+            std::shared_lock lock(tree->mutex());
+            out.quickWins = QuickWins::analyze(tree->root());
+            return out;
         },
-        [this, generation](std::pair<std::vector<QuickWins::Category>, DiskInfo> result) {
-            if (generation != generation_) return;
-            setDisk(std::move(result.second));
-            quickWins_ = std::move(result.first);
+        [this, generation = generation_](Refreshed result) {
+            const bool current = result.tree == tree_ && generation == generation_;
+            // The tree let go here may be the last reference to it.
+            releaseInBackground(pool_, std::move(result.tree));
+            if (!current) return;
+            setDisk(std::move(result.disk));
+            quickWins_ = std::move(result.quickWins);
             emit quickWinsChanged();
         });
 }

@@ -7,6 +7,8 @@
 #include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <filesystem>
 #include <unistd.h>
@@ -81,6 +83,24 @@ TEST_F(ViewModelTrashTest, DuplicateGroupsArePrunedAndQuickWinsRecomputed) {
     vm->applyTrashed({path("dups/b.bin"), path("node_modules")});
     EXPECT_TRUE(vm->duplicates().groups().empty());
     WAIT_FOR(!hasNodeModules());
+}
+
+// The quick wins recomputed after an edit never show once the next scan has started: their nodes
+// belong to the tree that scan replaces.
+TEST_F(ViewModelTrashTest, QuickWinsOfAnEditedTreeAreDroppedWhenTheNextScanHasStarted) {
+    dir.writeFile("t/node_modules/pkg/index.js", 1000);
+    dir.writeFile("next/slow/x", 10); // the next scan waits there
+    scanAndWait(*vm, dir.str() + "/t");
+    ASSERT_FALSE(vm->quickWins().empty());
+    std::weak_ptr<ScanTree> oldTree = vm->tree();
+    vm->applyTrashed({path("loose.txt")});
+    vm->scan(dir.str() + "/next"); // before the recomputed quick wins can arrive
+    WAIT_FOR(oldTree.expired());   // they have arrived and been handled
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(vm->status().isScanning());
+    EXPECT_TRUE(vm->quickWins().empty());
+    gate->release();
+    ASSERT_TRUE(waitForDone(*vm));
 }
 
 TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
