@@ -16,7 +16,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -87,16 +86,18 @@ std::optional<ColorMode> fromRawValue(std::string_view raw); // exact, case-sens
 
 // ---- The application state object ---------------------------------------------------------------
 
-// The one application state object: every view reads its fields and calls its operations.
+// The one application state object: every view reads its fields and calls its operations. The state of
+// the reports and of the tool screens lives in small objects reached from it, as the cleanup queue is:
+// reports(), duplicates(), apps() and uninstallFlow().
 //
 // Threads: lives on the main thread; every field changes there and announces the change with its own
 // signal. Long work (scans, reports, quick wins, duplicate search, application listing) runs on
-// background threads and comes back through queued calls; results of an older `generation` (or of a
-// superseded scan) are dropped.
+// background threads and comes back through queued calls; results computed for a tree that has since
+// been replaced or edited (or of a superseded scan) are dropped.
 //
-// Nodes: root(), currentFolder(), selectedNode() and the nodes inside quick wins, reports and duplicate
-// groups belong to tree(); they stay valid as long as the caller holds that std::shared_ptr<ScanTree>
-// (or, on the main thread, until the next change of `root`).
+// Nodes: root(), currentFolder(), selectedNode() and the nodes inside quick wins belong to tree(); they
+// stay valid as long as the caller holds that std::shared_ptr<ScanTree> (or, on the main thread, until
+// the next change of `root`). Reports and duplicate groups hold the tree they point into.
 class ScanViewModel : public QObject {
     Q_OBJECT
 
