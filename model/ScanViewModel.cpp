@@ -26,54 +26,6 @@
 #include <filesystem>
 #include <shared_mutex>
 
-// ---- Value types ---------------------------------------------------------------------------------
-
-namespace {
-
-// Titles in case order.
-constexpr std::array<std::string_view, 5> kTabTitles = {"Explore", "Duplicates", "Applications", "Monitor",
-                                                        "Snapshots"};
-constexpr std::array<std::string_view, 9> kModeTitles = {
-    "Treemap", "Folders", "Sunburst", "Flame", "Bubbles", "Mind Map", "Top Sizes", "Age Map", "List"};
-constexpr std::array<std::string_view, 3> kColorModeTitles = {"By type", "By folder", "By age"};
-
-template <typename Enum, size_t N>
-std::optional<Enum> caseTitled(const std::array<Enum, N>& cases,
-                               const std::array<std::string_view, N>& titles, std::string_view raw) {
-    for (size_t i = 0; i < N; ++i)
-        if (titles[i] == raw) return cases[i];
-    return std::nullopt;
-}
-
-} // namespace
-
-namespace app_tab {
-std::string_view rawValue(AppTab tab) {
-    return kTabTitles[static_cast<size_t>(tab)];
-}
-std::optional<AppTab> fromRawValue(std::string_view raw) {
-    return caseTitled(allCases, kTabTitles, raw);
-}
-} // namespace app_tab
-
-namespace visualization_mode {
-std::string_view rawValue(VisualizationMode mode) {
-    return kModeTitles[static_cast<size_t>(mode)];
-}
-std::optional<VisualizationMode> fromRawValue(std::string_view raw) {
-    return caseTitled(allCases, kModeTitles, raw);
-}
-} // namespace visualization_mode
-
-namespace color_mode {
-std::string_view rawValue(ColorMode mode) {
-    return kColorModeTitles[static_cast<size_t>(mode)];
-}
-std::optional<ColorMode> fromRawValue(std::string_view raw) {
-    return caseTitled(allCases, kColorModeTitles, raw);
-}
-} // namespace color_mode
-
 // ---- Helpers -------------------------------------------------------------------------------------
 
 namespace {

@@ -4,6 +4,7 @@
 #include "model/FileCategory.h"
 #include "model/NameFilter.h"
 #include "model/ThemeName.h"
+#include "model/ViewModes.h"
 
 #include <QObject>
 #include <QString>
@@ -40,49 +41,6 @@ namespace platform {
 class ProcessController;
 class TrashBackend;
 } // namespace platform
-
-// ---- Small value types that live beside the state object ----------------------------------------
-
-// The tabs of the main window; the raw value is the title shown.
-enum class AppTab { explore, duplicates, applications, monitor, snapshots };
-
-// The visualisations of the Explore tab; the raw value is the title shown.
-enum class VisualizationMode {
-    treemap,
-    folders,
-    sunburst,
-    flame,
-    bubbles,
-    mindMap,
-    topSizes,
-    ageMap,
-    outline
-};
-
-// How the visualisations colour their items; the raw value is the title shown.
-enum class ColorMode { type, folder, age };
-
-namespace app_tab {
-constexpr std::array<AppTab, 5> allCases = {AppTab::explore, AppTab::duplicates, AppTab::applications,
-                                            AppTab::monitor, AppTab::snapshots};
-std::string_view rawValue(AppTab tab);
-std::optional<AppTab> fromRawValue(std::string_view raw); // exact, case-sensitive
-} // namespace app_tab
-
-namespace visualization_mode {
-constexpr std::array<VisualizationMode, 9> allCases = {
-    VisualizationMode::treemap,  VisualizationMode::folders, VisualizationMode::sunburst,
-    VisualizationMode::flame,    VisualizationMode::bubbles, VisualizationMode::mindMap,
-    VisualizationMode::topSizes, VisualizationMode::ageMap,  VisualizationMode::outline};
-std::string_view rawValue(VisualizationMode mode);
-std::optional<VisualizationMode> fromRawValue(std::string_view raw); // exact, case-sensitive
-} // namespace visualization_mode
-
-namespace color_mode {
-constexpr std::array<ColorMode, 3> allCases = {ColorMode::type, ColorMode::folder, ColorMode::age};
-std::string_view rawValue(ColorMode mode);
-std::optional<ColorMode> fromRawValue(std::string_view raw); // exact, case-sensitive
-} // namespace color_mode
 
 // ---- The application state object ---------------------------------------------------------------
 

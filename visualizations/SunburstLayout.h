@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ScanViewModel.h" // ColorMode
+#include "model/ViewModes.h"
 
 #include <QColor>
 #include <QPainterPath>

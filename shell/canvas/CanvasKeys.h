@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/ScanViewModel.h" // ColorMode
-#include "shell/style/Theme.h"   // ColorScheme
+#include "model/ViewModes.h"
+#include "shell/style/Theme.h" // ColorScheme
 
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,6 @@
 #include "shell/panels/ModeBar.h"
 
+#include "model/ScanViewModel.h"
 #include "shell/controls/PressableButton.h"
 #include "shell/controls/SegmentStrip.h"
 #include "shell/controls/SymbolLabel.h"

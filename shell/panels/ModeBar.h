@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/ScanViewModel.h"
+#include "model/ViewModes.h"
 
 #include <QWidget>
 

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "model/ScanViewModel.h"
+#include "model/ViewModes.h"
 
 #include <QWidget>
 
 #include <functional>
 
 class FileNode;
+class ScanViewModel;
 
 // The Explore tab's visualisations and the tool screens live above the shell; app/ registers a factory
 // for each at start, so the shell builds them without including their headers.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/FileCategory.h"
-#include "model/ScanViewModel.h" // ColorMode
+#include "model/ViewModes.h"
 
 #include <QColor>
 #include <QString>
