@@ -1,6 +1,5 @@
 #include "app/RegisterViews.h"
 
-#include "model/ScanViewModel.h"
 #include "shell/canvas/CanvasWiring.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
@@ -8,29 +7,33 @@
 #include "visualizations/SunburstView.h"
 #include "visualizations/TreemapView.h"
 
-namespace {
-
-template <typename Canvas> QWidget* makeCanvas(ScanViewModel& viewModel, FileNode* folder, QWidget* parent) {
-    auto* view = new Canvas(parent);
-    wireCanvas(view, viewModel, folder);
-    return view;
-}
-
-QWidget* makeSunburst(ScanViewModel& viewModel, FileNode* folder, QWidget* parent) {
-    auto* view = new SunburstView(parent);
-    ScanViewModel* vm = &viewModel;
-    view->setDisplayName(
-        [vm](const FileNode& node) { return QString::fromStdString(vm->displayName(node.path())); });
-    wireCanvas(view, viewModel, folder);
-    return view;
-}
-
-} // namespace
-
 void registerViews() {
-    ViewRegistry::registerVisualization(VisualizationMode::treemap, &makeCanvas<TreemapView>);
-    ViewRegistry::registerVisualization(VisualizationMode::folders, &FolderGridView::create);
-    ViewRegistry::registerVisualization(VisualizationMode::sunburst, &makeSunburst);
+    using enum VisualizationMode;
+    using enum ModeControl;
+    // A mode without a factory shows a placeholder until its view is written.
+    for (const ModeDescription& mode : {
+             ModeDescription(treemap, "square.grid.2x2.fill", "Every file as a rectangle, sized by bytes",
+                             colorPicker | depth | initials)
+                 .builtBy(canvasFactory<TreemapView>()),
+             ModeDescription(folders, "folder.fill", "Browse folder by folder, sized as you go")
+                 .builtBy(viewFactory<FolderGridView>()),
+             ModeDescription(sunburst, "smallcircle.filled.circle", "Rings radiating out from the scan root",
+                             colorPicker | depth | initials)
+                 .builtBy(canvasFactory<SunburstView>()),
+             ModeDescription(flame, "doc.plaintext.fill", "Depth top to bottom, size left to right",
+                             colorPicker | depth | initials),
+             ModeDescription(bubbles, "circle.hexagongrid.fill", "Nested bubbles, one per folder",
+                             colorPicker | initials)
+                 .withFixedDepth(4),
+             ModeDescription(mindMap, "point.3.filled.connected.trianglepath.dotted",
+                             "Branches from the root, sized by weight", colorPicker | initials)
+                 .withFixedDepth(3),
+             ModeDescription(topSizes, "chart.bar.fill", "The biggest items, ranked"),
+             ModeDescription(ageMap, "calendar", "Where your bytes sit on a timeline", initials),
+             ModeDescription(outline, "list.bullet.rectangle", "Every item as an expandable outline"),
+         })
+        ViewRegistry::registerMode(mode);
+
     ViewRegistry::registerCleanupQueue([](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
         return new CleanupQueueView(viewModel, parent);
     });

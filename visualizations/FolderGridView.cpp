@@ -71,10 +71,6 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
 
 FolderGridView::~FolderGridView() = default;
 
-QWidget* FolderGridView::create(ScanViewModel& viewModel, FileNode* folder, QWidget* parent) {
-    return new FolderGridView(viewModel, folder, parent);
-}
-
 void FolderGridView::styleScrollBar() {
     // A slim rounded thumb on no track, in the theme's colours, instead of the toolkit's bar with arrows.
     QColor thumb = theme().textTertiary;

@@ -29,9 +29,6 @@ class FolderGridView : public QAbstractScrollArea {
     FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidget* parent = nullptr);
     ~FolderGridView() override;
 
-    // The factory the view registry calls.
-    static QWidget* create(ScanViewModel& viewModel, FileNode* folder, QWidget* parent);
-
     FileNode* folder() const { return folder_; }
     const folder_grid::Partition& partition() const { return partition_; }
     // The cells as laid out for the view's current size (empty until the view has one).

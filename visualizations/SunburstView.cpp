@@ -88,13 +88,8 @@ void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<Plac
 
 SunburstView::SunburstView(QWidget* parent) : LayoutCanvas(parent) {}
 
-void SunburstView::setDisplayName(DisplayName displayName) {
-    displayName_ = std::move(displayName);
-    update();
-}
-
 sunburst::Geometry SunburstView::geometry() const {
-    return sunburst::Geometry::forSize(size(), layoutDepth());
+    return sunburst::Geometry::forSize(size(), state().depth);
 }
 
 SunburstView::Items SunburstView::computeLayout(const LayoutInput& input) const {
@@ -116,7 +111,7 @@ const FileNode* SunburstView::centreNode() const {
 QString SunburstView::centreName() const {
     const FileNode* node = centreNode();
     if (!node) return {};
-    const QString name = displayName_ ? displayName_(*node) : nodeName(*node);
+    const QString name = displayName(*node);
     return state().abbreviateLabels ? palette::initials(name) : name;
 }
 

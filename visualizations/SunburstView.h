@@ -5,7 +5,6 @@
 
 #include <QImage>
 
-#include <functional>
 #include <span>
 
 struct Theme;
@@ -25,16 +24,12 @@ void paintPicture(QPainter& painter, QSizeF size, const Geometry& geometry, cons
 // per generation, folder, depth and colour mode; a new size only redraws them.
 class SunburstView : public LayoutCanvas<sunburst::SunArc> {
   public:
-    // The name the centre disc shows for a node ("Home" for the home folder and the like).
-    using DisplayName = std::function<QString(const FileNode& node)>;
-
     explicit SunburstView(QWidget* parent = nullptr);
 
-    void setDisplayName(DisplayName displayName);
     sunburst::Geometry geometry() const;
     FileNode* hitTest(QPointF point) const override;
 
-    // The node the centre disc names: the hovered one, else the folder.
+    // The node the centre disc names (by its display name): the hovered one, else the folder.
     const FileNode* centreNode() const;
     QString centreName() const;
 
@@ -46,6 +41,5 @@ class SunburstView : public LayoutCanvas<sunburst::SunArc> {
     void paintOverlay(QPainter& painter) override;
 
   private:
-    DisplayName displayName_;
     QImage scratch_;
 };

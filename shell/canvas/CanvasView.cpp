@@ -4,6 +4,7 @@
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "shell/controls/HoverChip.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
 #include "shell/style/SmoothPainter.h"
 #include "shell/style/Theme.h"
@@ -56,6 +57,15 @@ void CanvasView::setDepth(int depth) {
 void CanvasView::setAbbreviateLabels(bool on) {
     state_.abbreviateLabels = on;
     update();
+}
+
+void CanvasView::setDisplayName(DisplayName displayName) {
+    displayName_ = std::move(displayName);
+    update();
+}
+
+QString CanvasView::displayName(const FileNode& node) const {
+    return displayName_ ? displayName_(node) : nodeName(node);
 }
 
 namespace {
@@ -128,7 +138,7 @@ const FileNode* CanvasView::regroupOffThread() const {
 VizKey CanvasView::vizKey() const {
     const QSize size = layoutSize();
     return {state_.generation, state_.folder,    size.width(), size.height(),
-            layoutDepth(),     state_.colorMode, layoutRoot()};
+            state_.depth,      state_.colorMode, layoutRoot()};
 }
 
 CanvasKey CanvasView::canvasKey() const {

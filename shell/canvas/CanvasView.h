@@ -5,8 +5,10 @@
 #include "shell/canvas/LayoutCache.h"
 #include "shell/canvas/TapTracker.h"
 
+#include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -44,12 +46,15 @@ struct LayoutInput {
 class CanvasView : public QWidget {
     Q_OBJECT
   public:
+    // The name a view shows for a node in place of its own ("Home" for the home folder and the like).
+    using DisplayName = std::function<QString(const FileNode& node)>;
+
     struct State {
         std::shared_ptr<ScanTree> tree; // owns every node below; held while they are shown
         FileNode* folder = nullptr;     // the folder shown
         int64_t generation = 0;
         ColorMode colorMode = ColorMode::folder;
-        int depth = 7;
+        int depth = 7; // the levels laid out
         FileNode* selected = nullptr;
         bool abbreviateLabels = false;
     };
@@ -64,6 +69,9 @@ class CanvasView : public QWidget {
     void setColorMode(ColorMode mode);
     void setDepth(int depth);
     void setAbbreviateLabels(bool on);
+    void setDisplayName(DisplayName displayName);
+    // The node's display name; its own name when none is set.
+    QString displayName(const FileNode& node) const;
 
     FileNode* hovered() const { return hovered_; }
     HoverChip* hoverChip() const { return chip_; }
@@ -96,8 +104,6 @@ class CanvasView : public QWidget {
     // The size that goes into the VizKey: the widget's size by default (the sunburst lays out angles
     // and passes 0 x 0, the flame graph its width and 0).
     virtual QSize layoutSize() const { return size(); }
-    // The depth limit in the VizKey: the state's depth by default (bubbles and mind map use constants).
-    virtual int layoutDepth() const { return state_.depth; }
     // Whether hovering `node` shows the chip (sunburst, bubbles, mind map: not for the shown folder).
     virtual bool showsChipFor(const FileNode* node) const;
     // False for a view that draws on every paint without the cached picture (the mind map).
@@ -136,6 +142,7 @@ class CanvasView : public QWidget {
     const FileNode* regroupOffThread() const;
 
     State state_;
+    DisplayName displayName_;
     FileNode* hovered_ = nullptr;
     HoverChip* chip_ = nullptr;
     CachedCanvas cached_;

@@ -5,29 +5,20 @@
 #include "shell/canvas/CanvasView.h"
 #include "shell/controls/NodeContextMenu.h"
 
-#include <cmath>
-
-namespace {
-
-// The view model keeps depth as a slider value; layouts use whole levels.
-int depthLevels(double depth) {
-    return int(std::trunc(depth));
-}
-
-} // namespace
-
-void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder) {
+void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder, const ModeDescription& mode) {
     CanvasView::State state;
     state.tree = viewModel.tree();
     state.folder = folder ? folder : viewModel.currentFolder();
     state.generation = viewModel.generation();
     state.colorMode = viewModel.colorMode();
-    state.depth = depthLevels(viewModel.depth());
+    state.depth = mode.layoutDepth(viewModel.depth());
     state.selected = viewModel.selectedNode();
     state.abbreviateLabels = viewModel.abbreviateLabels();
     view->setState(std::move(state));
 
     ScanViewModel* vm = &viewModel;
+    view->setDisplayName(
+        [vm](const FileNode& node) { return QString::fromStdString(vm->displayName(node.path())); });
     QObject::connect(view, &CanvasView::selectRequested, vm, &ScanViewModel::setSelectedNode);
     QObject::connect(view, &CanvasView::openRequested, vm, &ScanViewModel::select);
 
@@ -51,8 +42,9 @@ void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder) {
                      [view, vm] { view->setSelected(vm->selectedNode()); });
     QObject::connect(vm, &ScanViewModel::colorModeChanged, view,
                      [view, vm] { view->setColorMode(vm->colorMode()); });
-    QObject::connect(vm, &ScanViewModel::depthChanged, view,
-                     [view, vm] { view->setDepth(depthLevels(vm->depth())); });
+    if (!mode.fixedDepth)
+        QObject::connect(vm, &ScanViewModel::depthChanged, view,
+                         [view, vm, mode] { view->setDepth(mode.layoutDepth(vm->depth())); });
     QObject::connect(vm, &ScanViewModel::abbreviateLabelsChanged, view,
                      [view, vm] { view->setAbbreviateLabels(vm->abbreviateLabels()); });
 }

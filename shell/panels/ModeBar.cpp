@@ -5,6 +5,7 @@
 #include "shell/controls/SegmentStrip.h"
 #include "shell/controls/SymbolLabel.h"
 #include "shell/controls/ThemedLabel.h"
+#include "shell/panels/ViewRegistry.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Motion.h"
 #include "shell/style/Shapes.h"
@@ -17,69 +18,13 @@
 #include <algorithm>
 #include <cmath>
 
-// ---- Mode facts ---------------------------------------------------------------------------------
-
-namespace mode_info {
-
 namespace {
-struct ModeFacts {
-    const char* symbol;
-    const char* caption;
-    bool colors, depth, initials;
-};
-
-ModeFacts facts(VisualizationMode mode) {
-    switch (mode) {
-    case VisualizationMode::treemap:
-        return {"square.grid.2x2.fill", "Every file as a rectangle, sized by bytes", true, true, true};
-    case VisualizationMode::folders:
-        return {"folder.fill", "Browse folder by folder, sized as you go", false, false, false};
-    case VisualizationMode::sunburst:
-        return {"smallcircle.filled.circle", "Rings radiating out from the scan root", true, true, true};
-    case VisualizationMode::flame:
-        return {"doc.plaintext.fill", "Depth top to bottom, size left to right", true, true, true};
-    case VisualizationMode::bubbles:
-        return {"circle.hexagongrid.fill", "Nested bubbles, one per folder", true, false, true};
-    case VisualizationMode::mindMap:
-        return {"point.3.filled.connected.trianglepath.dotted", "Branches from the root, sized by weight",
-                true, false, true};
-    case VisualizationMode::topSizes:
-        return {"chart.bar.fill", "The biggest items, ranked", false, false, false};
-    case VisualizationMode::ageMap:
-        return {"calendar", "Where your bytes sit on a timeline", false, false, true};
-    case VisualizationMode::outline:
-        return {"list.bullet.rectangle", "Every item as an expandable outline", false, false, false};
-    }
-    return {"", "", false, false, false};
-}
-
-QString fromView(std::string_view raw) {
-    return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
-}
-} // namespace
-
-QString title(VisualizationMode mode) {
-    return fromView(visualization_mode::rawValue(mode));
-}
-QString symbol(VisualizationMode mode) {
-    return QString::fromLatin1(facts(mode).symbol);
-}
-QString caption(VisualizationMode mode) {
-    return QString::fromLatin1(facts(mode).caption);
-}
-bool hasColorPicker(VisualizationMode mode) {
-    return facts(mode).colors;
-}
-bool hasDepth(VisualizationMode mode) {
-    return facts(mode).depth;
-}
-bool hasInitials(VisualizationMode mode) {
-    return facts(mode).initials;
-}
 
 QString title(ColorMode mode) {
-    return fromView(color_mode::rawValue(mode));
+    const auto raw = color_mode::rawValue(mode);
+    return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
 }
+
 QString symbol(ColorMode mode) {
     switch (mode) {
     case ColorMode::type:
@@ -91,10 +36,6 @@ QString symbol(ColorMode mode) {
     }
     return {};
 }
-
-} // namespace mode_info
-
-namespace {
 
 constexpr int kSpacing = 14; // between the strip, the gap and the controls, and between controls
 constexpr int kMinimumGap = 8;
@@ -243,8 +184,10 @@ void DepthSlider::paintEvent(QPaintEvent*) {
 ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
     setObjectName(QStringLiteral("modeBar"));
     std::vector<SegmentStrip::Segment> modes;
-    for (VisualizationMode m : visualization_mode::allCases)
-        modes.push_back({mode_info::symbol(m), mode_info::title(m), mode_info::title(m)});
+    for (VisualizationMode m : visualization_mode::allCases) {
+        const ModeDescription& mode = ViewRegistry::mode(m);
+        modes.push_back({mode.symbol, mode.title(), mode.title()});
+    }
     modes_ = new SegmentStrip(std::move(modes), modeStyle(), SegmentStrip::Titles::selectedOnly, this);
     modes_->setObjectName(QStringLiteral("modeStrip"));
     const motion::Curve modeCurve = motion::modeChange();
@@ -257,7 +200,7 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
 
     std::vector<SegmentStrip::Segment> colors;
     for (ColorMode c : color_mode::allCases)
-        colors.push_back({mode_info::symbol(c), mode_info::title(c), mode_info::title(c)});
+        colors.push_back({symbol(c), title(c), title(c)});
     colors_ = new SegmentStrip(std::move(colors), pickerStyle(false), SegmentStrip::Titles::all, this);
     colors_->setObjectName(QStringLiteral("colorPicker"));
     colors_->setSelected(indexIn(color_mode::allCases, viewModel.colorMode()));
@@ -293,7 +236,7 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
 
 void ModeBar::refreshControls() {
     const VisualizationMode m = viewModel_.mode();
-    caption_->setText(mode_info::caption(m));
+    caption_->setText(ViewRegistry::mode(m).caption);
     const int depth = int(std::trunc(viewModel_.depth()));
     slider_->setValue(depth);
     depthValue_->setText(QString::number(depth));
@@ -303,10 +246,10 @@ void ModeBar::refreshControls() {
 }
 
 ModeBar::Shown ModeBar::shownFor(Arrangement a) const {
-    const VisualizationMode m = viewModel_.mode();
-    const bool picker = mode_info::hasColorPicker(m);
-    return {a == Arrangement::oneRowCaption || !picker, picker, mode_info::hasDepth(m),
-            mode_info::hasInitials(m)};
+    const ModeDescription& mode = ViewRegistry::mode(viewModel_.mode());
+    const bool picker = mode.uses(ModeControl::colorPicker);
+    return {a == Arrangement::oneRowCaption || !picker, picker, mode.uses(ModeControl::depth),
+            mode.uses(ModeControl::initials)};
 }
 
 int ModeBar::controlsWidth(Arrangement a) const {

@@ -9,18 +9,6 @@ class ScanViewModel;
 class SegmentStrip;
 class ThemedLabel;
 
-// What the Explore tab knows of each visualisation mode and colour mode.
-namespace mode_info {
-QString title(VisualizationMode mode);
-QString symbol(VisualizationMode mode);
-QString caption(VisualizationMode mode);
-bool hasColorPicker(VisualizationMode mode);
-bool hasDepth(VisualizationMode mode);
-bool hasInitials(VisualizationMode mode);
-QString title(ColorMode mode);
-QString symbol(ColorMode mode);
-} // namespace mode_info
-
 // A slider over whole depths 2 to 10, drawn in the theme's colours.
 class DepthSlider : public QWidget {
     Q_OBJECT
@@ -53,7 +41,8 @@ class DepthSlider : public QWidget {
 // The Explore tab's mode bar: the strip of the nine modes and the controls of the selected one
 // (caption, colour-mode picker, depth, abbreviated labels), in the first of five arrangements that
 // fits the width: one row with the caption, one row without it, one row with a compact picker, two
-// rows, two rows compact. Modes without a colour picker keep their caption in every arrangement.
+// rows, two rows compact. Modes without a colour picker keep their caption in every arrangement. What
+// each mode shows comes from its description in the ViewRegistry.
 class ModeBar : public QWidget {
     Q_OBJECT
   public:

@@ -5,12 +5,20 @@
 
 #include <QPainter>
 
+#include <array>
 #include <map>
 
 namespace {
 
+std::array<ModeDescription, visualization_mode::allCases.size()> bareModes() {
+    std::array<ModeDescription, visualization_mode::allCases.size()> modes;
+    for (VisualizationMode mode : visualization_mode::allCases)
+        modes[size_t(mode)].mode = mode;
+    return modes;
+}
+
 struct Factories {
-    std::map<VisualizationMode, VisualizationFactory> visualizations;
+    std::array<ModeDescription, visualization_mode::allCases.size()> modes = bareModes();
     std::map<AppTab, ScreenFactory> tools;
     ScreenFactory cleanupQueue;
 };
@@ -49,8 +57,14 @@ QString title(std::string_view raw) {
 
 namespace ViewRegistry {
 
-void registerVisualization(VisualizationMode mode, VisualizationFactory factory) {
-    factories().visualizations[mode] = std::move(factory);
+void registerMode(ModeDescription description) {
+    // A mode either follows the depth slider or keeps its own depth.
+    Q_ASSERT(!(description.uses(ModeControl::depth) && description.fixedDepth));
+    factories().modes[size_t(description.mode)] = std::move(description);
+}
+
+const ModeDescription& mode(VisualizationMode mode) {
+    return factories().modes[size_t(mode)];
 }
 
 void registerTool(AppTab tab, ScreenFactory factory) {
@@ -63,10 +77,10 @@ void registerCleanupQueue(ScreenFactory factory) {
 
 QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, FileNode* folder,
                              QWidget* parent) {
-    auto found = factories().visualizations.find(mode);
-    if (found != factories().visualizations.end() && found->second)
-        if (QWidget* view = found->second(viewModel, folder, parent)) return view;
-    return new PlaceholderView(title(visualization_mode::rawValue(mode)), parent);
+    const ModeDescription& description = ViewRegistry::mode(mode);
+    if (description.factory)
+        if (QWidget* view = description.factory(description, viewModel, folder, parent)) return view;
+    return new PlaceholderView(description.title(), parent);
 }
 
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent) {
@@ -83,8 +97,7 @@ QWidget* createCleanupQueue(ScanViewModel& viewModel, QWidget* parent) {
 }
 
 bool hasVisualization(VisualizationMode mode) {
-    auto found = factories().visualizations.find(mode);
-    return found != factories().visualizations.end() && found->second;
+    return bool(ViewRegistry::mode(mode).factory);
 }
 
 bool hasTool(AppTab tab) {

@@ -1,4 +1,5 @@
 #include "shell/panels/ExploreView.h"
+#include "app/RegisterViews.h"
 #include "model/FileNode.h"
 #include "shell/canvas/CanvasView.h"
 #include "shell/canvas/CanvasWiring.h"
@@ -46,6 +47,7 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
 }
 
 TEST_F(ExploreViewTest, ModeBarWritesTheStateObjectAndPicksTheFirstArrangementThatFits) {
+    registerViews();
     auto vm = makeViewModel();
     vm->setMode(VisualizationMode::treemap);
     auto bar = shown<ModeBar>(QSize(1300, 40), *vm);
@@ -90,11 +92,12 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
     std::vector<std::pair<VisualizationMode, FileNode*>> built;
     for (VisualizationMode mode :
          {VisualizationMode::treemap, VisualizationMode::sunburst, VisualizationMode::outline})
-        ViewRegistry::registerVisualization(
-            mode, [&built, mode](ScanViewModel&, FileNode* folder, QWidget* parent) {
-                built.emplace_back(mode, folder);
-                return new QLabel(QString::fromUtf8(visualization_mode::rawValue(mode).data()), parent);
-            });
+        ViewRegistry::registerMode(ModeDescription(mode, {}, {})
+                                       .builtBy([&built](const ModeDescription& described, ScanViewModel&,
+                                                         FileNode* folder, QWidget* parent) {
+                                           built.emplace_back(described.mode, folder);
+                                           return new QLabel(described.title(), parent);
+                                       }));
     const std::string fixture = makeFixture();
     auto vm = makeViewModel();
     vm->setMode(VisualizationMode::treemap);
@@ -158,11 +161,13 @@ class FakeCanvas : public CanvasView {
 TEST_F(ExploreViewTest, WiredCanvasFollowsTheStateObjectButKeepsItsFolder) {
     auto vm = makeViewModel();
     scanAndWait(*vm, makeFixture());
-    FakeCanvas canvas;
+    FakeCanvas canvas, fixed;
     wireCanvas(&canvas, *vm);
+    wireCanvas(&fixed, *vm, nullptr, ModeDescription(VisualizationMode::bubbles, {}, {}).withFixedDepth(4));
     vm->setDepth(8.9);
     vm->setColorMode(ColorMode::age);
     EXPECT_EQ(canvas.state().depth, 8);
+    EXPECT_EQ(fixed.state().depth, 4); // a mode with its own depth ignores the slider
     EXPECT_EQ(canvas.state().colorMode, ColorMode::age);
     vm->setCurrentFolder(nodeAt(vm->root(), "Documents")); // the Explore tab builds a new view for it
     EXPECT_EQ(canvas.state().folder, vm->root());

@@ -21,11 +21,6 @@ namespace {
 
 using namespace mouse;
 
-void nameAsTheAppDoes(SunburstView& view, ScanViewModel& vm) {
-    view.setDisplayName(
-        [&vm](const FileNode& node) { return QString::fromStdString(vm.displayName(node.path())); });
-}
-
 QPointF arcMiddle(const SunburstView& view, const sunburst::SunArc& arc) {
     const auto g = view.geometry();
     return sunburst::pointAt(g.centre, g.inner + (arc.ring + 0.5) * g.ringWidth, (arc.start + arc.end) / 2);
@@ -82,7 +77,6 @@ TEST_F(CanvasViews, TreemapHoverClickAndDoubleClick) {
 TEST_F(CanvasViews, SunburstHoverCentreAndClicks) {
     SunburstView view;
     view.resize(800, 700);
-    nameAsTheAppDoes(view, vm());
     wireCanvas(&view, vm());
     ASSERT_FALSE(view.items().empty());
     const sunburst::SunArc& arc = view.items().front();
@@ -146,7 +140,6 @@ TEST_F(CanvasViews, RenderBothViewsInEveryModeAndTheme) {
             ThemeManager::instance().setThemeName(themeName);
             TreemapView treemap;
             SunburstView sunburst;
-            nameAsTheAppDoes(sunburst, vm());
             for (CanvasView* view :
                  {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
                 view->resize(958, 760);

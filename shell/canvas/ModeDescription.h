@@ -1,0 +1,70 @@
+#pragma once
+
+#include "model/ViewModes.h"
+
+#include <QFlags>
+#include <QString>
+
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <utility>
+
+class FileNode;
+class QWidget;
+class ScanViewModel;
+struct ModeDescription;
+
+// Builds the view of a mode for a folder, as a child of `parent`.
+using VisualizationFactory = std::function<QWidget*(const ModeDescription& mode, ScanViewModel& viewModel,
+                                                    FileNode* folder, QWidget* parent)>;
+
+// The mode bar's controls a mode uses.
+enum class ModeControl : unsigned {
+    colorPicker = 1, // ScanViewModel::colorMode
+    depth = 2,       // ScanViewModel::depth: the levels a canvas lays out
+    initials = 4,    // ScanViewModel::abbreviateLabels
+};
+using ModeControls = QFlags<ModeControl>;
+Q_DECLARE_OPERATORS_FOR_FLAGS(ModeControls)
+
+// Everything the Explore tab knows of one visualisation mode: its button in the mode bar, the controls
+// it uses and how its view is built. app/RegisterViews.cpp registers one per mode with ViewRegistry; the
+// mode bar and the canvas base read it from there.
+struct ModeDescription {
+    ModeDescription() = default;
+    ModeDescription(VisualizationMode mode, QString symbol, QString caption, ModeControls controls = {})
+        : mode(mode), symbol(std::move(symbol)), caption(std::move(caption)), controls(controls) {}
+
+    // A canvas without the depth control lays out this many levels.
+    ModeDescription& withFixedDepth(int levels) {
+        fixedDepth = levels;
+        return *this;
+    }
+    // Without a factory the Explore tab shows a placeholder with the mode's title.
+    ModeDescription& builtBy(VisualizationFactory make) {
+        factory = std::move(make);
+        return *this;
+    }
+
+    VisualizationMode mode = VisualizationMode::treemap;
+    QString symbol;  // of the mode's button
+    QString caption; // shown beside the controls
+    ModeControls controls;
+    std::optional<int> fixedDepth;
+    VisualizationFactory factory;
+
+    bool uses(ModeControl control) const { return controls.testFlag(control); }
+    QString title() const {
+        const auto raw = visualization_mode::rawValue(mode);
+        return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+    }
+    // The levels a layout of this mode honours when the depth slider stands at `sliderDepth`.
+    int layoutDepth(double sliderDepth) const { return fixedDepth.value_or(int(std::trunc(sliderDepth))); }
+};
+
+// The factory of a view built as `View(viewModel, folder, parent)`.
+template <typename View> VisualizationFactory viewFactory() {
+    return [](const ModeDescription&, ScanViewModel& viewModel, FileNode* folder,
+              QWidget* parent) -> QWidget* { return new View(viewModel, folder, parent); };
+}
