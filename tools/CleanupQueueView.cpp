@@ -2,6 +2,7 @@
 
 #include "model/CleanupQueue.h"
 #include "model/ScanViewModel.h"
+#include "shell/canvas/PointerGestures.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/CardBackground.h"
 #include "shell/style/Fonts.h"
@@ -203,7 +204,24 @@ class ConfirmSheet : public QWidget {
 // ---- Item rows ----------------------------------------------------------------------------------
 
 ItemList::ItemList(CleanupQueue& queue, QWidget* parent) : QWidget(parent), queue_(queue) {
-    setMouseTracking(true);
+    // The remove buttons act as buttons do: on a release over the button that was pressed.
+    (new PointerGestures(this))
+        ->onHover([this](QPointF point) {
+            const int row = rowAt(point);
+            setHover(row, row >= 0 && removeButtonRect(row).contains(point));
+        })
+        .onLeave([this] { setHover(-1, false); })
+        .onPress([this](QPointF point) {
+            const int row = rowAt(point);
+            pressedRow_ = row >= 0 && removeButtonRect(row).contains(point) ? row : -1;
+            update();
+        })
+        .onRelease([this](QPointF point) {
+            const int pressed = std::exchange(pressedRow_, -1);
+            update();
+            if (pressed >= 0 && pressed < rowCount() && removeButtonRect(pressed).contains(point))
+                emit removeRequested(queue_.items()[size_t(pressed)].id);
+        });
     connect(&queue_, &CleanupQueue::itemsChanged, this, [this] {
         hoverRow_ = std::min(hoverRow_, rowCount() - 1);
         setMinimumHeight(rowCount() * kRowHeight);
@@ -247,29 +265,6 @@ void ItemList::setHover(int row, bool onButton) {
     hoverButton_ = onButton;
     setCursor(onButton ? Qt::PointingHandCursor : Qt::ArrowCursor);
     update();
-}
-
-void ItemList::mouseMoveEvent(QMouseEvent* event) {
-    const int row = rowAt(event->position());
-    setHover(row, row >= 0 && removeButtonRect(row).contains(event->position()));
-}
-
-void ItemList::leaveEvent(QEvent*) {
-    setHover(-1, false);
-}
-
-void ItemList::mousePressEvent(QMouseEvent* event) {
-    const int row = rowAt(event->position());
-    pressedRow_ = row >= 0 && removeButtonRect(row).contains(event->position()) ? row : -1;
-    update();
-}
-
-void ItemList::mouseReleaseEvent(QMouseEvent* event) {
-    const int pressed = pressedRow_;
-    pressedRow_ = -1;
-    update();
-    if (pressed >= 0 && pressed < rowCount() && removeButtonRect(pressed).contains(event->position()))
-        emit removeRequested(queue_.items()[size_t(pressed)].id);
 }
 
 void ItemList::paintEvent(QPaintEvent* event) {

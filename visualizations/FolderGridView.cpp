@@ -2,6 +2,7 @@
 
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
+#include "shell/canvas/PointerGestures.h"
 #include "shell/controls/FileTile.h"
 #include "shell/controls/NodeContextMenu.h"
 #include "shell/style/Fonts.h"
@@ -12,9 +13,8 @@
 #include "shell/style/Theme.h"
 #include "visualizations/FolderCard.h"
 
-#include <QContextMenuEvent>
 #include <QFontMetricsF>
-#include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -50,7 +50,12 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     verticalScrollBar()->setSingleStep(kScrollStep);
-    viewport()->setMouseTracking(true);
+    (new PointerGestures(viewport()))
+        ->onHover([this](QPointF point) { updateHover(point); })
+        .onLeave([this] { updateHover(std::nullopt); })
+        .onTap([this](QPointF point) { return tap(point); })
+        .onDoubleTap([this](QPointF point) { return doubleTap(point); })
+        .onContextMenu([this](QPointF point, QPoint globalPos) { return contextMenu(point, globalPos); });
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
 
@@ -300,46 +305,29 @@ void FolderGridView::updateCell(const FileNode* node) {
             cell->adjusted(-kPaintMargin, -kPaintMargin, kPaintMargin, kPaintMargin).toAlignedRect());
 }
 
-bool FolderGridView::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::Leave) updateHover(std::nullopt);
-    return QAbstractScrollArea::viewportEvent(event);
-}
-
-void FolderGridView::mouseMoveEvent(QMouseEvent* event) {
-    updateHover(event->position());
-    QAbstractScrollArea::mouseMoveEvent(event);
-}
-
 // ---- Clicks -------------------------------------------------------------------------------------
 
-void FolderGridView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) taps_.press(event->position());
-    QAbstractScrollArea::mousePressEvent(event);
+bool FolderGridView::tap(QPointF viewportPoint) {
+    FileNode* node = nodeAt(viewportPoint);
+    if (node) viewModel_.setSelectedNode(node);
+    return node;
 }
 
-void FolderGridView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseReleaseEvent(event);
-    if (!taps_.release(event->position())) return;
-    if (FileNode* node = nodeAt(event->position())) viewModel_.setSelectedNode(node);
-}
-
-void FolderGridView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseDoubleClickEvent(event);
+bool FolderGridView::doubleTap(QPointF viewportPoint) {
     // The first click of the pair has already selected; the second opens a folder or previews a file.
-    taps_.doubleClick();
-    FileNode* node = nodeAt(event->position());
-    if (!node) return;
-    // Opening a folder may make the Explore tab replace this view: nothing here runs after it.
+    FileNode* node = nodeAt(viewportPoint);
+    if (!node) return false;
     if (node->isDirectory()) {
         viewModel_.select(node);
     } else {
         NodeContextMenu::trigger(viewModel_, node, NodeContextMenu::Action::preview);
     }
+    return true;
 }
 
-void FolderGridView::contextMenuEvent(QContextMenuEvent* event) {
-    if (FileNode* node = nodeAt(event->pos())) {
-        NodeContextMenu::popup(viewModel_, node, event->globalPos());
-        event->accept();
-    }
+bool FolderGridView::contextMenu(QPointF viewportPoint, QPoint globalPos) {
+    FileNode* node = nodeAt(viewportPoint);
+    if (!node) return false;
+    NodeContextMenu::popup(viewModel_, node, globalPos);
+    return true;
 }

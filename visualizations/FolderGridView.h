@@ -1,6 +1,5 @@
 #pragma once
 
-#include "shell/canvas/TapTracker.h"
 #include "visualizations/FolderCard.h"
 #include "visualizations/FolderGridLayout.h"
 
@@ -52,12 +51,6 @@ class FolderGridView : public QAbstractScrollArea {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    bool viewportEvent(QEvent* event) override;
 
   private:
     void styleScrollBar();
@@ -65,6 +58,9 @@ class FolderGridView : public QAbstractScrollArea {
     void repartition();
     void relayout();
     void updateHover(std::optional<QPointF> viewportPoint);
+    bool tap(QPointF viewportPoint);
+    bool doubleTap(QPointF viewportPoint);
+    bool contextMenu(QPointF viewportPoint, QPoint globalPos);
     void animateHover(const FileNode* node, double target);
     void updateCell(const FileNode* node);
     FileNode* nodeOf(const folder_grid::Item& item) const;
@@ -80,5 +76,4 @@ class FolderGridView : public QAbstractScrollArea {
     FileNode* hovered_ = nullptr;
     std::unordered_map<const FileNode*, double> hover_;
     std::unordered_map<const FileNode*, QPointer<QObject>> hoverAnimations_;
-    TapTracker taps_;
 };

@@ -3,6 +3,7 @@
 #include "model/BackgroundTask.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
+#include "shell/canvas/PointerGestures.h"
 #include "shell/controls/HoverChip.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -10,7 +11,6 @@
 #include "shell/style/Theme.h"
 
 #include <QApplication>
-#include <QMouseEvent>
 #include <QPainter>
 
 #include <chrono>
@@ -20,7 +20,13 @@
 #include <utility>
 
 CanvasView::CanvasView(QWidget* parent) : QWidget(parent), chip_(new HoverChip(this)) {
-    setMouseTracking(true);
+    (new PointerGestures(this))
+        ->onHover([this](QPointF point) { handleHover(point); })
+        .onLeave([this] { handleHover(std::nullopt); })
+        .onTap([this](QPointF point) { return handleTap(point); })
+        .onDoubleTap([this](QPointF point) { return handleDoubleTap(point); })
+        .onContextMenu(
+            [this](QPointF point, QPoint globalPos) { return handleContextMenu(point, globalPos); });
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -185,12 +191,24 @@ void CanvasView::handleHover(std::optional<QPointF> point) {
     if (node != hovered_) setHovered(node);
 }
 
-void CanvasView::handleTap(QPointF point) {
-    if (FileNode* node = hitTest(point)) emit selectRequested(node);
+bool CanvasView::handleTap(QPointF point) {
+    FileNode* node = hitTest(point);
+    if (node) emit selectRequested(node);
+    return node;
 }
 
-void CanvasView::handleDoubleTap(QPointF point) {
-    if (FileNode* node = hitTest(point)) emit openRequested(node);
+bool CanvasView::handleDoubleTap(QPointF point) {
+    // The first click of the pair has already selected; the second opens.
+    FileNode* node = hitTest(point);
+    if (node) emit openRequested(node);
+    return node;
+}
+
+bool CanvasView::handleContextMenu(QPointF point, QPoint globalPos) {
+    FileNode* node = hitTest(point);
+    if (!node) return false;
+    emit menuRequested(node, globalPos);
+    return true;
 }
 
 void CanvasView::setHovered(FileNode* node) {
@@ -205,33 +223,6 @@ void CanvasView::setHovered(FileNode* node) {
 
 void CanvasView::placeChip() {
     chip_->move(0, height() - chip_->height());
-}
-
-void CanvasView::mouseMoveEvent(QMouseEvent* event) {
-    handleHover(event->position());
-    QWidget::mouseMoveEvent(event);
-}
-
-void CanvasView::leaveEvent(QEvent* event) {
-    handleHover(std::nullopt);
-    QWidget::leaveEvent(event);
-}
-
-void CanvasView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) taps_.press(event->position());
-    QWidget::mousePressEvent(event);
-}
-
-void CanvasView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
-    // The first click of the pair has already selected; the second opens.
-    taps_.doubleClick();
-    handleDoubleTap(event->position());
-}
-
-void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
-    if (taps_.release(event->position())) handleTap(event->position());
 }
 
 void CanvasView::resizeEvent(QResizeEvent* event) {

@@ -3,7 +3,6 @@
 #include "shell/canvas/CachedCanvas.h"
 #include "shell/canvas/CanvasKeys.h"
 #include "shell/canvas/LayoutCache.h"
-#include "shell/canvas/TapTracker.h"
 
 #include <QString>
 #include <QWidget>
@@ -31,10 +30,11 @@ struct LayoutInput {
 // The base of the canvas visualisations (treemap, sunburst, flame graph, bubbles, mind map).
 //
 // The view is told what to show (setState or the single setters) and reports what the user does
-// through three signals; it never talks to the state object itself. The Explore tab wires them:
+// through signals; it never talks to the state object itself. The Explore tab wires them:
 //   selectRequested(node) -> ScanViewModel::setSelectedNode(node)   (a click on a node)
 //   openRequested(node)   -> ScanViewModel::select(node)            (a double click on a node)
-// A click or double click where no node is drawn emits nothing.
+//   menuRequested(node)   -> NodeContextMenu                        (a right click on a node)
+// A click, double click or right click where no node is drawn emits nothing.
 //
 // Subclasses derive from LayoutCanvas<Item> (below), which adds the layout cache, and provide
 // paintCanvas (drawn into a cached picture, redrawn only when canvasKey() changes other than in its
@@ -94,6 +94,7 @@ class CanvasView : public QWidget {
   signals:
     void selectRequested(FileNode* node);
     void openRequested(FileNode* node);
+    void menuRequested(FileNode* node, QPoint globalPos);
     void hoveredChanged(FileNode* node);
 
   protected:
@@ -111,17 +112,13 @@ class CanvasView : public QWidget {
 
     LayoutInput layoutInput() const;
 
-    // The shared gesture handlers, also called by the mouse events below.
+    // The shared gesture handlers, called by the view's PointerGestures.
     void handleHover(std::optional<QPointF> point); // nullopt: the pointer left the view
-    void handleTap(QPointF point);
-    void handleDoubleTap(QPointF point);
+    bool handleTap(QPointF point);
+    bool handleDoubleTap(QPointF point);
+    bool handleContextMenu(QPointF point, QPoint globalPos);
 
     void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
@@ -146,7 +143,6 @@ class CanvasView : public QWidget {
     FileNode* hovered_ = nullptr;
     HoverChip* chip_ = nullptr;
     CachedCanvas cached_;
-    TapTracker taps_;
     mutable std::optional<PendingRegroup> pendingRegroup_;
 };
 

@@ -23,10 +23,8 @@ void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder, co
     QObject::connect(view, &CanvasView::openRequested, vm, &ScanViewModel::select);
 
     // Every canvas offers the node menu on whatever lies under the pointer.
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(view, &QWidget::customContextMenuRequested, view, [view, vm](const QPoint& pos) {
-        if (FileNode* node = view->hitTest(QPointF(pos)))
-            NodeContextMenu::popup(*vm, node, view->mapToGlobal(pos));
+    QObject::connect(view, &CanvasView::menuRequested, vm, [vm](FileNode* node, QPoint globalPos) {
+        NodeContextMenu::popup(*vm, node, globalPos);
     });
 
     // A tree edit (a move to the Trash) bumps the generation; the tree object may be replaced by a scan.

@@ -1,9 +1,6 @@
 #include "shell/controls/FileTile.h"
 
 #include "model/FileNode.h"
-#include "model/ScanViewModel.h"
-#include "shell/controls/NodeActions.h"
-#include "shell/controls/NodeContextMenu.h"
 #include "shell/controls/TextLine.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
@@ -12,25 +9,10 @@
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
 
-#include <QContextMenuEvent>
 #include <QFontMetricsF>
-#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
-
-FileTile::FileTile(ScanViewModel& model, FileNode* node, QWidget* parent)
-    : QWidget(parent), model_(model), node_(node) {
-    setFixedHeight(kHeight);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    if (node_) setAccessibleName(nodeName(*node_));
-    connect(&model_, &ScanViewModel::selectedNodeChanged, this, qOverload<>(&QWidget::update));
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
-}
-
-bool FileTile::isSelected() const {
-    return node_ && model_.selectedNode() == node_;
-}
 
 QString FileTile::subtitle(const FileNode& node) {
     const std::string_view title = file_category::title(node.category);
@@ -72,30 +54,4 @@ void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node
     TextLine::paint(painter, QRectF(x, top + nameHeight + 2, textWidth, subHeight), subtitle(node), subFont,
                     t.textTertiary);
     painter.restore();
-}
-
-QSize FileTile::sizeHint() const {
-    return {260, kHeight};
-}
-QSize FileTile::minimumSizeHint() const {
-    return {120, kHeight};
-}
-
-void FileTile::paintEvent(QPaintEvent*) {
-    if (!node_) return;
-    QPainter painter(this);
-    paint(painter, rect(), *node_, isSelected(), theme());
-}
-
-void FileTile::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && node_) model_.setSelectedNode(node_);
-    QWidget::mousePressEvent(event);
-}
-
-void FileTile::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) node_actions::preview(node_);
-}
-
-void FileTile::contextMenuEvent(QContextMenuEvent* event) {
-    NodeContextMenu::popup(model_, node_, event->globalPos());
 }

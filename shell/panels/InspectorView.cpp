@@ -4,6 +4,7 @@
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
+#include "shell/canvas/PointerGestures.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/CardBackground.h"
 #include "shell/controls/ColumnScroll.h"
@@ -23,7 +24,6 @@
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -190,6 +190,10 @@ class LargestRow : public QWidget {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setCursor(Qt::PointingHandCursor);
         setAccessibleName(child_.name);
+        (new PointerGestures(this))->onTap([this](QPointF) {
+            clicked_(child_.node);
+            return true;
+        });
     }
     FileNode* node() const { return child_.node; }
 
@@ -218,10 +222,6 @@ class LargestRow : public QWidget {
         painter.drawPath(
             shapes::capsule(QRectF(bar.left(), bar.top(), std::max(3.0, bar.width() * child_.fraction), 3)));
     }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-            clicked_(child_.node);
-    }
 
   private:
     InspectorView::Facts::Child child_;
@@ -247,6 +247,9 @@ InspectorView::InspectorView(ScanViewModel& model, QWidget* parent) : QWidget(pa
     auto* holderLayout = new QVBoxLayout(holder);
     holderLayout->setContentsMargins(0, 0, 0, 0);
     scroll_ = makeColumnScroll(this, holder);
+    // The second click of a double click on a row lands on the row's page, wherever it falls.
+    pageGestures_ = new PointerGestures(this);
+    pageGestures_->onDoubleTap([this](QPointF) { return openClickedRow(); });
 
     connect(&model_, &ScanViewModel::selectedNodeChanged, this, &InspectorView::refresh);
     connect(&model_, &ScanViewModel::currentFolderChanged, this, &InspectorView::refresh);
@@ -446,7 +449,7 @@ QWidget* InspectorView::buildContent(const Facts& f) {
     updateStaging();
 
     for (QWidget* w : content->findChildren<QWidget*>())
-        w->installEventFilter(this);
+        pageGestures_->watch(w);
     return content;
 }
 
@@ -464,12 +467,11 @@ void InspectorView::rowClicked(FileNode* child) {
     model_.setSelectedNode(child);
 }
 
-bool InspectorView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick && clickedRow_ && clickedRow_ == node_ &&
-        clickedRowTime_.elapsed() <= QApplication::doubleClickInterval()) {
-        clickedRow_ = nullptr;
-        model_.select(node_);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
+bool InspectorView::openClickedRow() {
+    if (!clickedRow_ || clickedRow_ != node_ ||
+        clickedRowTime_.elapsed() > QApplication::doubleClickInterval())
+        return false;
+    clickedRow_ = nullptr;
+    model_.select(node_);
+    return true;
 }

@@ -12,6 +12,7 @@
 class FileNode;
 class InkButton;
 class OutlineButton;
+class PointerGestures;
 class QScrollArea;
 class ScanViewModel;
 
@@ -68,7 +69,6 @@ class InspectorView : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void refresh();
@@ -77,6 +77,7 @@ class InspectorView : public QWidget {
     QWidget* buildContent(const Facts& facts);
     QWidget* buildPlaceholder();
     void rowClicked(FileNode* child);
+    bool openClickedRow();
 
     ScanViewModel& model_;
     QScrollArea* scroll_ = nullptr;
@@ -84,6 +85,7 @@ class InspectorView : public QWidget {
     int64_t generation_ = -1;
     InkButton* stage_ = nullptr;
     std::vector<OutlineButton*> placeButtons_;
+    PointerGestures* pageGestures_ = nullptr;
     // A click on a "Largest Inside" row shows the child at once, so the second click of a double
     // click lands on the child's own page; it opens the child when it comes in time.
     FileNode* clickedRow_ = nullptr;

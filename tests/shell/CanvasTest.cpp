@@ -1,5 +1,6 @@
 #include "shell/canvas/CanvasView.h"
 #include "shell/canvas/LayoutCache.h"
+#include "shell/canvas/PointerGestures.h"
 #include "shell/controls/HoverChip.h"
 #include "shell/style/Theme.h"
 #include "tests/support/Mouse.h"
@@ -187,6 +188,48 @@ TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {
     EXPECT_TRUE(canvas.layoutRoot()->isVirtual());
     canvas.setDepth(3);
     EXPECT_EQ(counts().first, 4);
+}
+
+// A widget that counts the mouse presses and releases that reach it.
+class CountingWidget : public QWidget {
+  public:
+    using QWidget::QWidget;
+    int presses = 0, releases = 0;
+
+  protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+    void mouseDoubleClickEvent(QMouseEvent*) override { ++presses; }
+    void mouseReleaseEvent(QMouseEvent*) override { ++releases; }
+};
+
+TEST(PointerGestures, WatchedChildrenReportInTheSurfacesCoordinatesAndWhatActedGoesNoFurther) {
+    QWidget surface;
+    surface.resize(200, 200);
+    auto* child = new CountingWidget(&surface);
+    child->setGeometry(100, 50, 50, 50);
+    surface.show();
+    std::vector<QPointF> taps, doubleTaps;
+    bool acting = false;
+    PointerGestures gestures(&surface);
+    gestures
+        .onTap([&](QPointF point) {
+            taps.push_back(point);
+            return acting;
+        })
+        .onDoubleTap([&](QPointF point) {
+            doubleTaps.push_back(point);
+            return acting;
+        });
+    gestures.watch(child);
+    doubleClick(*child, QPointF(10, 10)); // the handlers decline: the child sees every event
+    EXPECT_EQ(taps, std::vector{QPointF(110, 60)});
+    EXPECT_EQ(doubleTaps, std::vector{QPointF(110, 60)});
+    EXPECT_EQ(child->presses, 2);
+    EXPECT_EQ(child->releases, 2);
+    acting = true;
+    doubleClick(*child, QPointF(10, 10)); // taken: the tap's release and the double click stop here
+    EXPECT_EQ(child->presses, 3);
+    EXPECT_EQ(child->releases, 3);
 }
 
 // Every folder with files is regrouped on a pool thread. The test holds the tree's edit lock to keep a
