@@ -21,7 +21,7 @@ QPainterPath folderShape(const QRectF& rect);
 // Pictures of card bodies (silhouette, tint, sheen and outline) by size, tint, selection and
 // background. A grid repeats a handful of tints, so painting a screen of cards blits a few pictures
 // instead of filling four paths per card. Holds the most recently used few. One process-wide cache
-// serves every grid, as the Explore tab builds a new grid for each folder it opens.
+// serves every grid, as the Explore tab builds a new grid each time the Folders mode is chosen.
 class FolderCardBodies {
   public:
     static FolderCardBodies& shared();

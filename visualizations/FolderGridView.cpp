@@ -62,7 +62,7 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
     styleScrollBar();
     auto repaint = [this] { viewport()->update(); };
     connect(&viewModel_, &ScanViewModel::filterChanged, this, &FolderGridView::rebuild);
-    // Trashed children leave the folder without a new view being built.
+    // Trashed children leave the folder shown.
     connect(&viewModel_, &ScanViewModel::generationChanged, this, &FolderGridView::rebuild);
     connect(&viewModel_, &ScanViewModel::colorModeChanged, this, repaint);
     connect(&viewModel_, &ScanViewModel::selectedNodeChanged, this, repaint);
@@ -75,6 +75,14 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
 }
 
 FolderGridView::~FolderGridView() = default;
+
+void FolderGridView::setFolder(FileNode* folder) {
+    tree_ = viewModel_.tree();
+    folder_ = folder;
+    // Back to the top before the cells change, so that no cell of the old folder is hovered on the way.
+    verticalScrollBar()->setValue(0);
+    rebuild();
+}
 
 void FolderGridView::styleScrollBar() {
     // A slim rounded thumb on no track, in the theme's colours, instead of the toolkit's bar with arrows.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/canvas/FolderView.h"
 #include "visualizations/FolderCard.h"
 #include "visualizations/FolderGridLayout.h"
 
@@ -21,14 +22,16 @@ class ScanViewModel;
 // One scroll area paints the cells that intersect its viewport from a layout kept as data
 // (folder_grid::layout), so a folder of 100,000 children needs no widget per cell. A click selects a
 // card or tile, a double click opens a folder or previews a file, a secondary click shows the node
-// context menu. The view keeps its folder: the Explore tab builds a new one when the folder changes.
-class FolderGridView : public QAbstractScrollArea {
+// context menu.
+class FolderGridView : public QAbstractScrollArea, public FolderView {
     Q_OBJECT
   public:
     FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidget* parent = nullptr);
     ~FolderGridView() override;
 
     FileNode* folder() const { return folder_; }
+    // Lists the new folder's children from the top, nothing hovered.
+    void setFolder(FileNode* folder) override;
     const folder_grid::Partition& partition() const { return partition_; }
     // The cells as laid out for the view's current size (empty until the view has one).
     const folder_grid::Layout& gridLayout() const { return layout_; }

@@ -40,7 +40,6 @@ void CanvasView::setState(State state) {
 }
 
 void CanvasView::setFolder(FileNode* folder) {
-    // The hovered node stays until the next hover event, as the pointer has not moved.
     state_.folder = folder;
     update();
 }

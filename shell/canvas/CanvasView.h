@@ -2,6 +2,7 @@
 
 #include "shell/canvas/CachedCanvas.h"
 #include "shell/canvas/CanvasKeys.h"
+#include "shell/canvas/FolderView.h"
 #include "shell/canvas/LayoutCache.h"
 
 #include <QString>
@@ -43,7 +44,7 @@ struct LayoutInput {
 //
 // Hover: moving over the canvas updates hovered() (only when the node under the pointer changes) and
 // shows the HoverChip at the bottom-left corner; leaving the view clears it.
-class CanvasView : public QWidget {
+class CanvasView : public QWidget, public FolderView {
     Q_OBJECT
   public:
     // The name a view shows for a node in place of its own ("Home" for the home folder and the like).
@@ -64,7 +65,8 @@ class CanvasView : public QWidget {
 
     void setState(State state);
     const State& state() const { return state_; }
-    void setFolder(FileNode* folder);
+    // The hovered node stays until the next hover event, as the pointer has not moved.
+    void setFolder(FileNode* folder) override;
     void setSelected(FileNode* node);
     void setColorMode(ColorMode mode);
     void setDepth(int depth);

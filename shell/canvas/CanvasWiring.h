@@ -9,8 +9,9 @@ class ScanViewModel;
 // Joins a canvas visualisation to the state object: a click selects, a double click opens, a right click
 // offers the node menu, and the view follows the tree, colour mode, selection and label setting as they
 // change, and the depth slider unless `mode` fixes its depth. Names shown are the state object's display
-// names. `folder` is the folder the view shows (the current folder when null); the Explore tab builds a new
-// view when the current folder changes, so the view keeps its folder. The connections end with the view.
+// names. `folder` is the folder the view shows (the current folder when null); the view keeps it until it is
+// handed another (FolderView), as the Explore tab does when the current folder changes. The connections
+// end with the view.
 void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder = nullptr,
                 const ModeDescription& mode = ModeDescription());
 

@@ -15,7 +15,8 @@ class QWidget;
 class ScanViewModel;
 struct ModeDescription;
 
-// Builds the view of a mode for a folder, as a child of `parent`.
+// Builds the view of a mode for a folder, as a child of `parent`. The widget is also a FolderView, so
+// that the Explore tab can hand it the next folder instead of building it again.
 using VisualizationFactory = std::function<QWidget*(const ModeDescription& mode, ScanViewModel& viewModel,
                                                     FileNode* folder, QWidget* parent)>;
 

@@ -3,6 +3,7 @@
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
+#include "shell/canvas/FolderView.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/Divider.h"
 #include "shell/panels/EmptyScanView.h"
@@ -109,7 +110,7 @@ ExploreView::ExploreView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
 
     connect(&viewModel, &ScanViewModel::statusChanged, this, &ExploreView::updateScreen);
     connect(&viewModel, &ScanViewModel::currentFolderChanged, this, &ExploreView::updateScreen);
-    connect(&viewModel, &ScanViewModel::modeChanged, this, &ExploreView::updateVisualization);
+    connect(&viewModel, &ScanViewModel::modeChanged, this, &ExploreView::buildVisualization);
     connect(&viewModel, &ScanViewModel::showAccessNoticeChanged, this, &ExploreView::updateNotice);
     updateScreen();
 }
@@ -170,7 +171,7 @@ void ExploreView::updateScreen() {
         const auto& status = viewModel_.status();
         scanningView()->setProgress(status.filesScanned, status.bytes, status.currentPath);
     } else if (screen_ == Screen::explorer) {
-        updateVisualization();
+        showFolder();
     }
 }
 
@@ -215,16 +216,24 @@ void ExploreView::updateNotice() {
     }
 }
 
-void ExploreView::updateVisualization() {
-    if (screen_ != Screen::explorer || !vizArea_) return;
+void ExploreView::showFolder() {
+    if (!visualization_) return buildVisualization();
     FileNode* folder = viewModel_.currentFolder();
-    if (visualization_) {
-        // Not deleted at once: its own double click may be what changed the folder.
-        visualization_->hide();
-        visualization_->deleteLater();
-    }
+    if (folder == shownFolder_) return;
     shownFolder_ = folder;
-    visualization_ = ViewRegistry::createVisualization(viewModel_.mode(), viewModel_, folder, vizArea_);
+    // The same view: its focus, and the keyboard with it, stay where they were.
+    if (auto* view = dynamic_cast<FolderView*>(visualization_.data())) view->setFolder(folder);
+}
+
+void ExploreView::buildVisualization() {
+    if (screen_ != Screen::explorer || !vizArea_) return;
+    QPointer<QWidget> old = visualization_;
+    shownFolder_ = viewModel_.currentFolder();
+    visualization_ = ViewRegistry::createVisualization(viewModel_.mode(), viewModel_, shownFolder_, vizArea_);
     vizArea_->layout()->addWidget(visualization_);
     visualization_->show();
+    if (old) {
+        old->hide();
+        old->deleteLater();
+    }
 }

@@ -13,7 +13,7 @@ class UnreadableFoldersNotice;
 // The Explore tab: the start screen before a scan (or when a finished scan has no current folder),
 // the scanning screen while one runs, else the explorer of the current folder: its title row, the
 // mode bar, the unreadable-folders notice while it is on, a divider, and the visualisation of the
-// selected mode, which is built anew whenever the mode or the current folder changes.
+// selected mode, which is built anew whenever the mode changes and is handed each new current folder.
 class ExploreView : public QWidget {
     Q_OBJECT
   public:
@@ -39,7 +39,8 @@ class ExploreView : public QWidget {
     void updateScreen();
     void buildExplorer();
     void updateNotice();
-    void updateVisualization();
+    void showFolder();
+    void buildVisualization();
 
     ScanViewModel& viewModel_;
     Screen screen_ = Screen::start;

@@ -3,6 +3,7 @@
 #include "model/FileNode.h"
 #include "shell/canvas/CanvasView.h"
 #include "shell/canvas/CanvasWiring.h"
+#include "shell/canvas/FolderView.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/SymbolButton.h"
 #include "shell/controls/ThemedLabel.h"
@@ -23,6 +24,15 @@ int indexOf(VisualizationMode mode) {
 }
 
 class ExploreViewTest : public ShellTest {};
+
+// A registered view: its title, and every folder it was built with or handed.
+class FakeView : public QLabel, public FolderView {
+  public:
+    FakeView(const QString& title, FileNode* folder, QWidget* parent)
+        : QLabel(title, parent), folders{folder} {}
+    void setFolder(FileNode* folder) override { folders.push_back(folder); }
+    std::vector<FileNode*> folders;
+};
 
 TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     const std::string fixture = makeFixture();
@@ -96,7 +106,7 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
                                        .builtBy([&built](const ModeDescription& described, ScanViewModel&,
                                                          FileNode* folder, QWidget* parent) {
                                            built.emplace_back(described.mode, folder);
-                                           return new QLabel(described.title(), parent);
+                                           return new FakeView(described.title(), folder, parent);
                                        }));
     const std::string fixture = makeFixture();
     auto vm = makeViewModel();
@@ -118,15 +128,21 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
                                                        : shown->accessibleName(),
                   title);
     }
-    // Back to the treemap: a new view, also when the folder changes.
+    // Back to the treemap: a new view, which is kept and handed each new folder.
     clickSegment(modes, indexOf(VisualizationMode::treemap));
+    const size_t builds = built.size();
     QPointer<QWidget> first = view->visualization();
     FileNode* movies = nodeAt(vm->root(), "Movies");
+    FileNode* clips = nodeAt(movies, "clips");
     vm->select(movies);
-    EXPECT_NE(view->visualization(), first.data());
-    EXPECT_EQ(built.back(), std::make_pair(VisualizationMode::treemap, movies));
+    vm->setCurrentFolder(clips);
+    vm->setCurrentFolder(clips); // the same folder is not handed again
+    vm->goUp();
     flushDeletes();
-    EXPECT_TRUE(first.isNull());
+    ASSERT_EQ(view->visualization(), first.data());
+    EXPECT_EQ(built.size(), builds);
+    EXPECT_EQ(static_cast<FakeView*>(first.data())->folders,
+              (std::vector{vm->root(), movies, clips, movies}));
     // The header's reveal button shows the current folder, whatever is selected in it.
     ScopedFakeDesktop desktop;
     vm->setSelectedNode(movies->children()[0]);
@@ -169,7 +185,7 @@ TEST_F(ExploreViewTest, WiredCanvasFollowsTheStateObjectButKeepsItsFolder) {
     EXPECT_EQ(canvas.state().depth, 8);
     EXPECT_EQ(fixed.state().depth, 4); // a mode with its own depth ignores the slider
     EXPECT_EQ(canvas.state().colorMode, ColorMode::age);
-    vm->setCurrentFolder(nodeAt(vm->root(), "Documents")); // the Explore tab builds a new view for it
+    vm->setCurrentFolder(nodeAt(vm->root(), "Documents")); // the Explore tab hands it over
     EXPECT_EQ(canvas.state().folder, vm->root());
 }
 

@@ -3,20 +3,25 @@
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "platform/Trash.h"
+#include "shell/canvas/FolderView.h"
 #include "shell/controls/Buttons.h"
 #include "shell/panels/AppWindow.h"
 #include "shell/panels/ContentView.h"
 #include "shell/panels/QueuePopover.h"
 #include "shell/panels/TopBar.h"
+#include "shell/panels/ViewRegistry.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Screenshots.h"
 #include "tools/CleanupQueueView.h"
 #include "visualizations/FolderGridView.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPointer>
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -39,23 +44,63 @@ class CanvasWindowTest : public ShellTest {
     AppWindow window;
 };
 
-// The Explore tab replaces the grid from inside the grid's own double click.
-TEST_F(CanvasWindowTest, ADoubleClickInTheGridMovesIntoAFolder) {
+// Every view the application registers can be handed the next folder.
+TEST_F(CanvasWindowTest, EveryRegisteredViewTakesTheNextFolder) {
+    FileNode* documents = nodeAt(vm->root(), "Documents");
+    for (VisualizationMode mode : visualization_mode::allCases) {
+        if (!ViewRegistry::hasVisualization(mode)) continue;
+        std::unique_ptr<QWidget> view(ViewRegistry::createVisualization(mode, *vm, vm->root(), nullptr));
+        auto* folderView = dynamic_cast<FolderView*>(view.get());
+        ASSERT_NE(folderView, nullptr) << visualization_mode::rawValue(mode);
+        view->resize(800, 600);
+        (void)view->grab();
+        folderView->setFolder(documents);
+        (void)view->grab();
+    }
+}
+
+// Opening a folder from the grid, by a double click on its card or by "Open" in its menu, keeps the grid
+// and the keyboard where they were: typing then never lands in the filter.
+TEST_F(CanvasWindowTest, OpeningAFolderFromTheGridKeepsTheGridAndTheKeyboard) {
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     vm->setMode(VisualizationMode::folders);
     QCoreApplication::processEvents();
     QPointer<FolderGridView> grid = window.findChild<FolderGridView*>();
     ASSERT_NE(grid, nullptr);
-    FileNode* documents = nodeAt(vm->root(), "Documents");
-    const QPoint at = grid->cellOf(documents).value().center().toPoint();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(vm->currentFolder(), documents);
-    QCoreApplication::processEvents();
-    flushDeletes();
-    EXPECT_TRUE(grid.isNull());
-    auto* inside = window.findChild<FolderGridView*>();
-    ASSERT_NE(inside, nullptr);
-    EXPECT_EQ(inside->folder(), documents);
+    FileNode* code = nodeAt(vm->root(), "Code");
+    FileNode* project = nodeAt(code, "project");
+    const auto openByDoubleClick = [&](FileNode* folder) {
+        const QPoint at = grid->cellOf(folder).value().center().toPoint();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at);
+    };
+    const auto openFromTheMenu = [&](FileNode* folder) {
+        const QPoint at = grid->cellOf(folder).value().center().toPoint();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &request);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().front()->text(), "Open");
+        menu->actions().front()->trigger();
+        menu->close();
+    };
+    for (auto [open, folder] : {std::pair{std::function<void(FileNode*)>(openByDoubleClick), code},
+                                std::pair{std::function<void(FileNode*)>(openFromTheMenu), project}}) {
+        open(folder);
+        EXPECT_EQ(vm->currentFolder(), folder);
+        QCoreApplication::processEvents();
+        flushDeletes();
+        QWidget* focused = window.focusWidget(); // where keys go once the window is active again
+        ASSERT_NE(focused, nullptr);
+        QTest::keyClicks(focused, "ab ");
+        EXPECT_EQ(vm->filter(), "") << focused->metaObject()->className();
+        ASSERT_FALSE(grid.isNull());
+        EXPECT_EQ(window.findChild<FolderGridView*>(), grid.data());
+        EXPECT_EQ(grid->folder(), folder);
+    }
 }
 
 TEST_F(CanvasWindowTest, StagedItemsGoToTheTrashThroughThePopover) {

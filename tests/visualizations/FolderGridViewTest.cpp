@@ -132,6 +132,12 @@ TEST_F(FolderGridViewTest, PointerSelectsOpensAndLiftsInsideTheSilhouetteOnly) {
     EXPECT_EQ(view->hovered(), nullptr);
     QTest::mouseMove(surface, centreOf(music));
     EXPECT_EQ(view->hovered(), music);
+    view->setFolder(music); // a new folder: nothing of the old one stays hovered
+    EXPECT_EQ(view->hovered(), nullptr);
+    EXPECT_EQ(view->hoverAmount(music), 0.0);
+    view->setFolder(vm.root());
+    QTest::mouseMove(surface, centreOf(music) + QPoint(1, 1));
+    EXPECT_EQ(view->hovered(), music);
     QTest::mouseMove(surface, centreOf(movie)); // tiles do not lift
     EXPECT_EQ(view->hovered(), nullptr);
 
@@ -215,6 +221,11 @@ TEST(FolderGridLarge, HundredThousandChildrenNeedNoWidgetPerCell) {
               "file-599"); // the end is reachable; equal sizes keep order
     (void)view.grab();
     EXPECT_LT(view.findChildren<QWidget*>().size(), 12); // the scroll area's own widgets, nothing per cell
+    // Handed another folder, the same view lists it from the top.
+    view.setFolder(t.root());
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(view.partition().folders, std::vector<FileNode*>{big});
+    EXPECT_EQ(view.nodeAt(view.cellOf(big)->center()), big);
 }
 
 } // namespace
