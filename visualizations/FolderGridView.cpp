@@ -336,6 +336,8 @@ bool FolderGridView::doubleTap(QPointF viewportPoint) {
 bool FolderGridView::contextMenu(QPointF viewportPoint, QPoint globalPos) {
     FileNode* node = nodeAt(viewportPoint);
     if (!node) return false;
+    // The menu and the inspector speak of the same node.
+    viewModel_.setSelectedNode(node);
     NodeContextMenu::popup(viewModel_, node, globalPos);
     return true;
 }

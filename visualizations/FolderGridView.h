@@ -21,8 +21,8 @@ class ScanViewModel;
 //
 // One scroll area paints the cells that intersect its viewport from a layout kept as data
 // (folder_grid::layout), so a folder of 100,000 children needs no widget per cell. A click selects a
-// card or tile, a double click opens a folder or previews a file, a secondary click shows the node
-// context menu.
+// card or tile, a double click opens a folder or previews a file, a secondary click selects it and
+// shows the node context menu.
 class FolderGridView : public QAbstractScrollArea, public FolderView {
     Q_OBJECT
   public:

@@ -206,6 +206,8 @@ bool CanvasView::handleDoubleTap(QPointF point) {
 bool CanvasView::handleContextMenu(QPointF point, QPoint globalPos) {
     FileNode* node = hitTest(point);
     if (!node) return false;
+    // The menu and the inspector speak of the same node.
+    emit selectRequested(node);
     emit menuRequested(node, globalPos);
     return true;
 }

@@ -34,7 +34,7 @@ struct LayoutInput {
 // through signals; it never talks to the state object itself. The Explore tab wires them:
 //   selectRequested(node) -> ScanViewModel::setSelectedNode(node)   (a click on a node)
 //   openRequested(node)   -> ScanViewModel::select(node)            (a double click on a node)
-//   menuRequested(node)   -> NodeContextMenu                        (a right click on a node)
+//   menuRequested(node)   -> NodeContextMenu                        (a right click, after selecting)
 // A click, double click or right click where no node is drawn emits nothing.
 //
 // Subclasses derive from LayoutCanvas<Item> (below), which adds the layout cache, and provide

@@ -7,6 +7,7 @@
 #include "tests/support/TestTree.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -163,6 +164,18 @@ TEST_F(CanvasGestures, TapSelectsDoubleTapOpensFoldersWithChildrenOnly) {
     EXPECT_EQ(canvas.hitTest(column(0)), inner1);
     click(canvas, QPointF(200, 90)); // the next click is a tap again
     EXPECT_EQ(selected, inner2);
+}
+
+TEST_F(CanvasGestures, ARightClickSelectsTheNodeBeforeItsMenuIsAskedFor) {
+    std::vector<std::pair<FileNode*, FileNode*>> menus; // the node, and the selection when it was asked
+    QObject::connect(&canvas, &CanvasView::menuRequested,
+                     [&](FileNode* node, QPoint) { menus.emplace_back(node, selected); });
+    for (QPointF at : {column(1), gap()}) {
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at.toPoint(), canvas.mapToGlobal(at.toPoint()));
+        QApplication::sendEvent(&canvas, &request);
+    }
+    EXPECT_EQ(menus, (std::vector{std::pair{small, small}})); // empty canvas: no menu, no selection
+    EXPECT_EQ(selections, 1);
 }
 
 TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {

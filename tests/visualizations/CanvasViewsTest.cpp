@@ -11,11 +11,15 @@
 #include "tests/support/Screenshots.h"
 #include "tests/support/TestTree.h"
 
-#include <gtest/gtest.h>
-
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -127,6 +131,31 @@ TEST(TreemapPicture, AFolderOfManySmallFilesIsNotDrawnEmpty) {
         }
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+// A right click on a cell or an arc selects its node and opens the node's menu.
+TEST_F(CanvasViews, ARightClickSelectsTheCellOrArcAndOpensItsMenu) {
+    TreemapView treemap;
+    SunburstView sunburst;
+    for (CanvasView* view : {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
+        view->resize(800, 700);
+        wireCanvas(view, vm());
+    }
+    const treemap::Cell& cell = treemap.items().back();
+    const sunburst::SunArc& arc = sunburst.items().back();
+    for (auto [view, at, node] :
+         {std::tuple{static_cast<CanvasView*>(&treemap), treemap.frameRect().topLeft() + cell.rect.center(),
+                     cell.node},
+          std::tuple{static_cast<CanvasView*>(&sunburst), arcMiddle(sunburst, arc), arc.node}}) {
+        vm().setSelectedNode(nullptr);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at.toPoint(), view->mapToGlobal(at.toPoint()));
+        QApplication::sendEvent(view, &request);
+        EXPECT_EQ(vm().selectedNode(), node);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        menu->close();
+        QApplication::processEvents();
+    }
 }
 
 // One picture of each view per colour mode and theme, with a selection and a hovered node.

@@ -172,13 +172,15 @@ TEST_F(FolderGridViewTest, CardsAndTilesHaveTheNodeMenuButNotTheSpaceAround) {
     for (FileNode* node : {photos, child("notes.txt")}) {
         QMenu* menu = openMenuAt(view->viewport(), centreOf(node));
         ASSERT_NE(menu, nullptr) << node->name();
-        menu->actions().back()->trigger(); // "Add to Cleanup"
+        EXPECT_EQ(vm.selectedNode(), node); // the menu and the inspector speak of the same node
+        menu->actions().back()->trigger();  // "Add to Cleanup"
         menu->close();
         EXPECT_TRUE(vm.cleanupQueue().contains(node->path()));
     }
     QApplication::processEvents();
     EXPECT_EQ(openMenuAt(view->viewport(), QPoint(5, 5)), nullptr);
     EXPECT_EQ(openMenuAt(view->viewport(), besideTab(photos)), nullptr);
+    EXPECT_EQ(vm.selectedNode(), child("notes.txt"));
 }
 
 // One picture per colour mode and theme, with a selection; a file tile sits on the theme's card colour.
