@@ -20,8 +20,7 @@
 
 namespace {
 
-constexpr int kLeadingMargin = 64;
-constexpr int kTrailingPadding = 18;
+constexpr int kPadding = 18; // at both ends
 constexpr int kSpacing = 4;
 constexpr int kMinimumGap = 16;
 constexpr int kButton = 36;
@@ -174,7 +173,7 @@ void TopBar::layoutBar() {
     const int controlTop = (kHeight - 32) / 2;
 
     // The fixed controls at the trailing end, right to left.
-    int right = w - kTrailingPadding;
+    int right = w - kPadding;
     inspectorButton_->move(right - kButton, controlTop);
     right -= kButton + kSpacing;
     themeButton_->move(right - kThemePadding - kButton, controlTop);
@@ -185,7 +184,7 @@ void TopBar::layoutBar() {
     badge_->raise();
 
     // What is left holds the tab strip, the gap and the filter field.
-    const int left = kLeadingMargin + kSpacing;
+    const int left = kPadding;
     const int room = std::max(0, right - left - kMinimumGap - 2 * kSpacing);
     const bool crumbs = viewModel_.tab() == AppTab::explore && viewModel_.currentFolder();
     breadcrumb_->setVisible(crumbs);

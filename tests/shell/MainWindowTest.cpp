@@ -5,6 +5,7 @@
 #include "shell/panels/ContentView.h"
 #include "shell/panels/ExploreView.h"
 #include "shell/panels/FilterField.h"
+#include "shell/panels/FolderChooser.h"
 #include "shell/panels/QueuePopover.h"
 #include "shell/panels/TopBar.h"
 #include "shell/panels/ViewRegistry.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPointer>
 
@@ -86,6 +88,8 @@ TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
     for (int i = 0; i < tabs->count(); ++i)
         EXPECT_EQ(tabs->showsTitle(i), i == 0) << i;
     EXPECT_LT(tabs->geometry().right(), bar->filterField()->geometry().left());
+    // No empty strip at the leading edge: the tabs keep the margin the buttons keep at the trailing one.
+    EXPECT_EQ(tabs->geometry().left(), bar->width() - 1 - bar->inspectorButton()->geometry().right());
     vm->setTab(AppTab::applications);
     EXPECT_TRUE(tabs->showsTitle(2));
     vm->setTab(AppTab::explore);
@@ -156,6 +160,13 @@ TEST_F(MainWindowTest, FilterFieldAndItsShortcut) {
     EXPECT_TRUE(field->showsHint());
     vm->setFilter("music");
     EXPECT_EQ(field->lineEdit()->text(), "music");
+}
+
+TEST(FolderChooser, PicksOneFolderAndConfirmsWithScan) {
+    const auto chooser = makeFolderChooser(nullptr);
+    EXPECT_EQ(chooser->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(chooser->testOption(QFileDialog::ShowDirsOnly));
+    EXPECT_EQ(chooser->labelText(QFileDialog::Accept), "Scan");
 }
 
 TEST_F(MainWindowTest, QueuePopoverOpensAndCloses) {
