@@ -28,6 +28,15 @@ void open(const FileNode* node) {
     if (hasPlace(node)) platform::desktop().open(node->path());
 }
 
+bool canStage(const FileNode* node) {
+    return hasPlace(node) && stagingRefusal(node).isEmpty();
+}
+
+QString stagingRefusal(const FileNode* node) {
+    if (!hasPlace(node)) return {};
+    return CleanupQueue::refusalReason(node->path()).value_or(QString());
+}
+
 bool isStaged(const ScanViewModel& model, const FileNode* node) {
     return hasPlace(node) && model.cleanupQueue().contains(node->path());
 }

@@ -22,6 +22,11 @@ void preview(const FileNode* node);  // in the preview window
 void copyPath(const FileNode* node); // to the clipboard
 void open(const FileNode* node);     // with the desktop's default application
 
+// Whether the node may be staged: it has a place, and the place is not in a Trash folder.
+bool canStage(const FileNode* node);
+// Why it may not be staged although it has a place ("It is already in the Trash."), or empty.
+QString stagingRefusal(const FileNode* node);
+
 // Whether the node's path is staged in the model's cleanup queue.
 bool isStaged(const ScanViewModel& model, const FileNode* node);
 // Stages the node ("Staged from Explore"); when its path is staged already, removes every item with

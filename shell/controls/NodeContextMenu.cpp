@@ -17,7 +17,7 @@ std::vector<NodeContextMenu::Entry> NodeContextMenu::entries(const FileNode* nod
     list.push_back({Action::preview, QStringLiteral("Preview"), place, false});
     list.push_back({Action::reveal, QStringLiteral("Reveal in File Manager"), place, false});
     list.push_back({Action::copyPath, QStringLiteral("Copy Path"), place, false});
-    list.push_back({Action::stage, QStringLiteral("Add to Cleanup"), place, true});
+    list.push_back({Action::stage, QStringLiteral("Add to Cleanup"), node_actions::canStage(node), true});
     return list;
 }
 
@@ -37,7 +37,7 @@ void NodeContextMenu::trigger(ScanViewModel& model, FileNode* node, Action actio
         node_actions::copyPath(node);
         break;
     case Action::stage:
-        if (node_actions::hasPlace(node)) model.cleanupQueue().add(node, node_actions::kStagedFromExplore);
+        if (node_actions::canStage(node)) model.cleanupQueue().add(node, node_actions::kStagedFromExplore);
         break;
     }
 }

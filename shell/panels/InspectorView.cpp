@@ -458,7 +458,10 @@ void InspectorView::updateStaging() {
     const bool staged = node_actions::isStaged(model_, node_);
     stage_->setTitle(staged ? QStringLiteral("Staged for Cleanup") : QStringLiteral("Add to Cleanup"));
     stage_->setSystemImage(staged ? QStringLiteral("checkmark") : QStringLiteral("trash.fill"));
-    stage_->setEnabled(node_actions::hasPlace(node_) && node_ != model_.root());
+    // Something staged may always be taken back; a place in a Trash folder is never staged.
+    const QString refusal = staged ? QString() : node_actions::stagingRefusal(node_);
+    stage_->setEnabled(node_actions::hasPlace(node_) && node_ != model_.root() && refusal.isEmpty());
+    stage_->setToolTip(refusal);
 }
 
 void InspectorView::rowClicked(FileNode* child) {

@@ -2,6 +2,8 @@
 #include "model/CleanupQueue.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
+#include "shell/controls/NodeActions.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -65,6 +67,25 @@ TEST(NodeContextMenu, EntriesAndActions) {
     EXPECT_EQ(desktop->copied.size(), 1u);
     EXPECT_EQ(desktop->revealed.size(), 1u);
     EXPECT_EQ(model.cleanupQueue().items().size(), 1u);
+}
+
+// A place inside the Trash is shown like any other, but never offered for cleanup.
+TEST(NodeContextMenu, NothingInTheTrashIsOfferedForCleanup) {
+    EnvOverride env;
+    env.set("XDG_DATA_HOME", "/home/u/.local/share");
+    TreeBuilder builder{"/"};
+    FileNode* trashed = builder.fileAt("home/u/.local/share/Trash/files/old.iso", 4000);
+    FileNode* trash = builder.folderAt("home/u/.local/share/Trash");
+    FileNode* kept = builder.fileAt("home/u/kept.iso", 4000);
+    auto tree = builder.finish();
+    ScanViewModel model;
+    for (const FileNode* node : {trashed, trash}) {
+        EXPECT_EQ(shown(model, node).last(), "Add to Cleanup (off)") << node->path();
+        EXPECT_FALSE(node_actions::stagingRefusal(node).isEmpty());
+        NodeContextMenu::trigger(model, const_cast<FileNode*>(node), Action::stage);
+    }
+    EXPECT_TRUE(model.cleanupQueue().items().empty());
+    EXPECT_EQ(shown(model, kept).last(), "Add to Cleanup");
 }
 
 } // namespace
