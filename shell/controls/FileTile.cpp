@@ -1,7 +1,7 @@
 #include "shell/controls/FileTile.h"
 
 #include "model/FileNode.h"
-#include "shell/controls/TextLine.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -44,14 +44,14 @@ void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node
     const QFont nameFont = fonts::ui(12.5, QFont::Medium), subFont = fonts::ui(10.5),
                 sizeFont = fonts::ui(12, QFont::DemiBold);
     const double sizeWidth =
-        TextLine::paint(painter, row, formatBytes(node.sizeOnDisk), sizeFont, t.text, Qt::AlignRight);
+        ThemedLabel::paintLine(painter, row, formatBytes(node.sizeOnDisk), sizeFont, t.text, Qt::AlignRight);
     const double x = box.right() + 12;
     const double textWidth = std::max(0.0, row.right() - sizeWidth - 6 - x);
     const double nameHeight = QFontMetricsF(nameFont).height(), subHeight = QFontMetricsF(subFont).height();
     const double top = rect.center().y() - (nameHeight + 2 + subHeight) / 2;
-    TextLine::paint(painter, QRectF(x, top, textWidth, nameHeight), nodeName(node), nameFont, t.text,
-                    Qt::AlignLeft, Qt::ElideMiddle);
-    TextLine::paint(painter, QRectF(x, top + nameHeight + 2, textWidth, subHeight), subtitle(node), subFont,
-                    t.textTertiary);
+    ThemedLabel::paintLine(painter, QRectF(x, top, textWidth, nameHeight), nodeName(node), nameFont, t.text,
+                           Qt::AlignLeft, Qt::ElideMiddle);
+    ThemedLabel::paintLine(painter, QRectF(x, top + nameHeight + 2, textWidth, subHeight), subtitle(node),
+                           subFont, t.textTertiary);
     painter.restore();
 }

@@ -3,28 +3,39 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
-ThemedLabel::ThemedLabel(const QString& text, const QFont& font, QColor Theme::*color, QWidget* parent)
-    : QLabel(text, parent), color_(color) {
+#include <cmath>
+
+ThemedLabel::ThemedLabel(const QString& text, const QFont& font, Role role, QWidget* parent)
+    : QLabel(text, parent), role_(role) {
     setFont(font);
     setTextFormat(Qt::PlainText);
     applyColor();
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, &ThemedLabel::applyColor);
 }
 
-void ThemedLabel::setColorRole(QColor Theme::*color) {
-    color_ = color;
+ThemedLabel::ThemedLabel(const QString& text, const QFont& font, Role role, Qt::TextElideMode elide,
+                         QWidget* parent)
+    : ThemedLabel(text, font, role, parent) {
+    setElideMode(elide);
+}
+
+void ThemedLabel::setColorRole(Role role) {
+    role_ = role;
     applyColor();
 }
 
 void ThemedLabel::applyColor() {
     QPalette p = palette();
-    p.setColor(QPalette::WindowText, theme().*color_);
+    p.setColor(QPalette::WindowText, theme().*role_);
     setPalette(p);
 }
 
 void ThemedLabel::setElideMode(Qt::TextElideMode mode) {
     elide_ = mode;
-    if (mode != Qt::ElideNone) setWordWrap(false);
+    if (mode != Qt::ElideNone) {
+        setWordWrap(false);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
     updateGeometry();
     update();
 }
@@ -34,9 +45,33 @@ QString ThemedLabel::shownText() const {
     return QFontMetricsF(font()).elidedText(text(), elide_, contentsRect().width());
 }
 
+QSize ThemedLabel::sizeHint() const {
+    if (elide_ == Qt::ElideNone) return QLabel::sizeHint();
+    const QFontMetricsF metrics(font());
+    return {int(std::ceil(metrics.horizontalAdvance(text()))), int(std::ceil(metrics.height()))};
+}
+
 QSize ThemedLabel::minimumSizeHint() const {
     if (elide_ == Qt::ElideNone) return QLabel::minimumSizeHint();
-    return {0, QLabel::minimumSizeHint().height()};
+    return {0, sizeHint().height()};
+}
+
+double ThemedLabel::paintLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
+                              const QColor& color, Qt::Alignment alignment, Qt::TextElideMode elide) {
+    if (text.isEmpty() || rect.width() <= 0) return 0;
+    const QFontMetricsF metrics(font);
+    const QString shown = metrics.elidedText(text, elide, rect.width());
+    const double width = metrics.horizontalAdvance(shown);
+    double x = rect.left();
+    if (alignment & Qt::AlignRight)
+        x = rect.right() - width;
+    else if (alignment & Qt::AlignHCenter)
+        x = rect.center().x() - width / 2;
+    const double baseline = rect.center().y() + (metrics.ascent() - metrics.descent()) / 2;
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(QPointF(x, baseline), shown);
+    return width;
 }
 
 void ThemedLabel::paintEvent(QPaintEvent* event) {
@@ -45,7 +80,6 @@ void ThemedLabel::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter painter(this);
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(contentsRect(), int(alignment()) | Qt::TextSingleLine, shownText());
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    paintLine(painter, contentsRect(), text(), font(), theme().*role_, alignment(), elide_);
 }

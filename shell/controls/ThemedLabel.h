@@ -4,19 +4,34 @@
 
 #include <QLabel>
 
-// A label in a colour role of the current theme, following theme changes. With an elide mode other
-// than Qt::ElideNone it stays on one line and shortens its text to its width.
+class QPainter;
+
+// Plain text in a colour role of the current theme, following theme changes. By default a label as
+// Qt has it (it may wrap); with an elide mode it is one line as tall as its font, cut with "…" to the
+// width it is given, and as narrow as the layout wants.
 class ThemedLabel : public QLabel {
     Q_OBJECT
   public:
-    ThemedLabel(const QString& text, const QFont& font, QColor Theme::*color, QWidget* parent = nullptr);
+    using Role = QColor Theme::*;
 
-    void setColorRole(QColor Theme::*color);
+    ThemedLabel(const QString& text, const QFont& font, Role role, QWidget* parent = nullptr);
+    // One line, cut as `elide` says.
+    ThemedLabel(const QString& text, const QFont& font, Role role, Qt::TextElideMode elide,
+                QWidget* parent = nullptr);
+
+    void setColorRole(Role role);
     void setElideMode(Qt::TextElideMode mode);
     // The text as drawn at the current width.
     QString shownText() const;
 
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+    // Draws `text` on one line vertically centred in `rect`, cut to fit; returns the width drawn.
+    // Painted rows and cards write their texts with it, as the one-line label does.
+    static double paintLine(QPainter& painter, const QRectF& rect, const QString& text, const QFont& font,
+                            const QColor& color, Qt::Alignment alignment = Qt::AlignLeft,
+                            Qt::TextElideMode elide = Qt::ElideRight);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -24,6 +39,6 @@ class ThemedLabel : public QLabel {
   private:
     void applyColor();
 
-    QColor Theme::*color_;
+    Role role_;
     Qt::TextElideMode elide_ = Qt::ElideNone;
 };

@@ -8,9 +8,10 @@
 #include "shell/controls/Buttons.h"
 #include "shell/controls/CardBackground.h"
 #include "shell/controls/ColumnScroll.h"
+#include "shell/controls/LabelValueRow.h"
 #include "shell/controls/NodeActions.h"
 #include "shell/controls/SectionCaption.h"
-#include "shell/controls/TextLine.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -89,8 +90,8 @@ class KindChip : public QWidget {
         shapes::fill(painter, rect(), 6, t.chip);
         const double s = symbols::size(symbol_, 9).width();
         symbols::paint(painter, QRectF(9, 0, s, height()), symbol_, 9, t.textSecondary);
-        TextLine::paint(painter, QRectF(9 + s + 5, 0, width() - 9 - s - 5, height()), title_, font(),
-                        t.textSecondary);
+        ThemedLabel::paintLine(painter, QRectF(9 + s + 5, 0, width() - 9 - s - 5, height()), title_, font(),
+                               t.textSecondary);
     }
 
   private:
@@ -210,10 +211,10 @@ class LargestRow : public QWidget {
         painter.setBrush(color);
         painter.drawEllipse(QRectF(0, line.center().y() - 3.5, 7, 7));
         const double sizeWidth =
-            TextLine::paint(painter, line, child_.size, sizeFont, t.text, Qt::AlignRight);
-        TextLine::paint(painter,
-                        QRectF(15, line.top(), std::max(0.0, width() - 15 - 8 - sizeWidth), lineHeight),
-                        child_.name, nameFont, t.text, Qt::AlignLeft, Qt::ElideMiddle);
+            ThemedLabel::paintLine(painter, line, child_.size, sizeFont, t.text, Qt::AlignRight);
+        ThemedLabel::paintLine(
+            painter, QRectF(15, line.top(), std::max(0.0, width() - 15 - 8 - sizeWidth), lineHeight),
+            child_.name, nameFont, t.text, Qt::AlignLeft, Qt::ElideMiddle);
         const QRectF bar(0, line.bottom() + 5, width(), 3);
         painter.setPen(Qt::NoPen);
         painter.setBrush(t.track);
@@ -345,12 +346,12 @@ QWidget* InspectorView::buildPlaceholder() {
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(10);
     layout->addStretch(1);
-    auto* symbol = new TextLine(symbols::glyph(QStringLiteral("sidebar.right")), fonts::symbol(26),
-                                &Theme::textTertiary);
+    auto* symbol = new ThemedLabel(symbols::glyph(QStringLiteral("sidebar.right")), fonts::symbol(26),
+                                   &Theme::textTertiary, Qt::ElideRight);
     symbol->setAlignment(Qt::AlignHCenter);
     layout->addWidget(symbol);
-    auto* text =
-        new TextLine(QStringLiteral("Select an item to inspect it."), fonts::ui(12), &Theme::textSecondary);
+    auto* text = new ThemedLabel(QStringLiteral("Select an item to inspect it."), fonts::ui(12),
+                                 &Theme::textSecondary, Qt::ElideRight);
     text->setAlignment(Qt::AlignHCenter);
     layout->addWidget(text);
     layout->addStretch(1);
@@ -370,7 +371,8 @@ QWidget* InspectorView::buildContent(const Facts& f) {
     auto* titles = new QVBoxLayout;
     titles->setSpacing(6);
     titles->addStretch(1);
-    titles->addWidget(new TextLine(f.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text));
+    titles->addWidget(
+        new ThemedLabel(f.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideRight));
     auto* chipRow = new QHBoxLayout;
     chipRow->addWidget(new KindChip(f.symbol, f.kind));
     chipRow->addStretch(1);

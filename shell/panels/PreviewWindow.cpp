@@ -6,7 +6,8 @@
 #include "shell/controls/Buttons.h"
 #include "shell/controls/CardBackground.h"
 #include "shell/controls/ColumnScroll.h"
-#include "shell/controls/TextLine.h"
+#include "shell/controls/LabelValueRow.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/panels/AppShortcut.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
@@ -274,9 +275,10 @@ class ListingPage : public QWidget {
         for (int i = first; i <= last; ++i) {
             const QRectF row(20, 8 + i * kRow, width() - 40, kRow);
             if (size_t(i) == entries_.size()) {
-                TextLine::paint(painter, row,
-                                QStringLiteral("%1 more").arg(formatCount(count_ - int64_t(entries_.size()))),
-                                font, t.textTertiary);
+                ThemedLabel::paintLine(
+                    painter, row,
+                    QStringLiteral("%1 more").arg(formatCount(count_ - int64_t(entries_.size()))), font,
+                    t.textTertiary);
                 continue;
             }
             const auto& entry = entries_[size_t(i)];
@@ -285,11 +287,11 @@ class ListingPage : public QWidget {
             symbols::paint(painter, QRectF(row.left(), row.top(), 18, kRow), symbol, 12, t.textTertiary);
             double sizeWidth = 0;
             if (!entry.isDirectory)
-                sizeWidth = TextLine::paint(painter, row, formatBytes(entry.size), sizeFont, t.textSecondary,
-                                            Qt::AlignRight);
-            TextLine::paint(painter,
-                            QRectF(row.left() + 28, row.top(), row.width() - 28 - sizeWidth - 12, kRow),
-                            entry.name, font, t.text, Qt::AlignLeft, Qt::ElideMiddle);
+                sizeWidth = ThemedLabel::paintLine(painter, row, formatBytes(entry.size), sizeFont,
+                                                   t.textSecondary, Qt::AlignRight);
+            ThemedLabel::paintLine(
+                painter, QRectF(row.left() + 28, row.top(), row.width() - 28 - sizeWidth - 12, kRow),
+                entry.name, font, t.text, Qt::AlignLeft, Qt::ElideMiddle);
         }
     }
 
@@ -427,18 +429,18 @@ QWidget* PreviewWindow::buildBody() {
         auto* headerRow = new QHBoxLayout(header);
         headerRow->setContentsMargins(18, 8, 14, 9);
         headerRow->setSpacing(12);
-        auto* symbol =
-            new TextLine(symbols::glyph(symbolFor(content_)), fonts::symbol(15), &Theme::textTertiary);
+        auto* symbol = new ThemedLabel(symbols::glyph(symbolFor(content_)), fonts::symbol(15),
+                                       &Theme::textTertiary, Qt::ElideRight);
         headerRow->addWidget(symbol);
         auto* titles = new QVBoxLayout;
         titles->setSpacing(1);
         titles->addWidget(
-            new TextLine(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
+            new ThemedLabel(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
         QString subtitle = loaded_ ? content_.kind : QString();
         if (loaded_ && content_.page == PreviewPage::folder)
             subtitle += QStringLiteral(" · ") + formatCount(content_.entryCount) +
                         (content_.entryCount == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
-        titles->addWidget(new TextLine(subtitle, fonts::ui(11), &Theme::textTertiary));
+        titles->addWidget(new ThemedLabel(subtitle, fonts::ui(11), &Theme::textTertiary, Qt::ElideRight));
         headerRow->addLayout(titles, 1);
         if (loaded_) {
             auto* open = new OutlineButton(QStringLiteral("Open"), {}, 30, 12.5, {}, {}, 1,
@@ -493,11 +495,11 @@ QWidget* PreviewWindow::buildBody() {
         inner->addLayout(iconRow);
         inner->addSpacing(14);
         auto* name =
-            new TextLine(content_.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle);
+            new ThemedLabel(content_.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle);
         name->setAlignment(Qt::AlignHCenter);
         inner->addWidget(name);
         inner->addSpacing(4);
-        auto* kind = new TextLine(content_.kind, fonts::ui(12), &Theme::textSecondary);
+        auto* kind = new ThemedLabel(content_.kind, fonts::ui(12), &Theme::textSecondary, Qt::ElideRight);
         kind->setAlignment(Qt::AlignHCenter);
         inner->addWidget(kind);
         inner->addSpacing(16);

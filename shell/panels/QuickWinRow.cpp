@@ -3,7 +3,7 @@
 #include "model/CleanupQueue.h"
 #include "model/ScanViewModel.h"
 #include "shell/controls/NodeActions.h"
-#include "shell/controls/TextLine.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Shapes.h"
@@ -144,17 +144,17 @@ void QuickWinRow::paintEvent(QPaintEvent*) {
                    QStringLiteral("chevron.right"), 9.5, t.textTertiary);
     right -= chevron.width() + kSpacing;
     const double sizeWidth =
-        TextLine::paint(painter, QRectF(x, 0, right - x, height()), formatBytes(category_.totalSize()),
-                        sizeFont(), t.text, Qt::AlignRight);
+        ThemedLabel::paintLine(painter, QRectF(x, 0, right - x, height()), formatBytes(category_.totalSize()),
+                               sizeFont(), t.text, Qt::AlignRight);
     right -= sizeWidth + kSpacing;
 
     const QFontMetricsF tm(titleFont()), cm(countFont());
     const double block = tm.height() + 2 + cm.height();
     const double top = (height() - block) / 2;
-    TextLine::paint(painter, QRectF(x, top, right - x, tm.height()), title(category_.kind), titleFont(),
-                    t.text);
-    TextLine::paint(painter, QRectF(x, top + tm.height() + 2, right - x, cm.height()),
-                    countText(category_.itemCount), countFont(), t.textTertiary);
+    ThemedLabel::paintLine(painter, QRectF(x, top, right - x, tm.height()), title(category_.kind),
+                           titleFont(), t.text);
+    ThemedLabel::paintLine(painter, QRectF(x, top + tm.height() + 2, right - x, cm.height()),
+                           countText(category_.itemCount), countFont(), t.textTertiary);
 }
 
 void QuickWinRow::enterEvent(QEnterEvent* event) {

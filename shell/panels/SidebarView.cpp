@@ -7,9 +7,10 @@
 #include "platform/UserFolders.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/ColumnScroll.h"
+#include "shell/controls/LabelValueRow.h"
 #include "shell/controls/NodeActions.h"
 #include "shell/controls/SectionCaption.h"
-#include "shell/controls/TextLine.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/panels/QuickWinRow.h"
 #include "shell/panels/TypeBreakdown.h"
 #include "shell/panels/UsageRing.h"
@@ -51,8 +52,8 @@ class RecentRow : public QWidget {
         const QString symbol = QStringLiteral("clock.arrow.circlepath");
         const double w = symbols::size(symbol, 9.5).width();
         symbols::paint(painter, QRectF(0, 0, w, height()), symbol, 9.5, t.textTertiary);
-        TextLine::paint(painter, QRectF(w + 7, 0, width() - w - 7, height()), name_, fonts::ui(12),
-                        t.textSecondary);
+        ThemedLabel::paintLine(painter, QRectF(w + 7, 0, width() - w - 7, height()), name_, fonts::ui(12),
+                               t.textSecondary);
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
@@ -131,10 +132,10 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     currentCaption_ = new SectionCaption(QStringLiteral("Current View"), {});
     layout->addWidget(currentCaption_);
     layout->addSpacing(12);
-    currentName_ = new TextLine({}, fonts::ui(14, QFont::DemiBold), &Theme::text);
+    currentName_ = new ThemedLabel({}, fonts::ui(14, QFont::DemiBold), &Theme::text, Qt::ElideRight);
     layout->addWidget(currentName_);
     layout->addSpacing(6);
-    currentPath_ = new TextLine({}, fonts::mono(11), &Theme::textTertiary, Qt::ElideMiddle);
+    currentPath_ = new ThemedLabel({}, fonts::mono(11), &Theme::textTertiary, Qt::ElideMiddle);
     layout->addWidget(currentPath_);
     layout->addSpacing(14);
     auto* currentButtons = new QHBoxLayout;

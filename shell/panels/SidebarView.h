@@ -14,7 +14,7 @@ class QScrollArea;
 class QVBoxLayout;
 class ScanViewModel;
 class SectionCaption;
-class TextLine;
+class ThemedLabel;
 class TypeBreakdownBar;
 class UsageRing;
 namespace QuickWins {
@@ -66,7 +66,7 @@ class SidebarView : public QWidget {
 
     QWidget* current_ = nullptr;
     SectionCaption* currentCaption_ = nullptr;
-    TextLine *currentName_ = nullptr, *currentPath_ = nullptr;
+    ThemedLabel *currentName_ = nullptr, *currentPath_ = nullptr;
 
     QWidget* wins_ = nullptr;
     SectionCaption* winsCaption_ = nullptr;

@@ -1,6 +1,6 @@
 #include "shell/panels/TypeBreakdown.h"
 
-#include "shell/controls/TextLine.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -70,10 +70,10 @@ void TypeLegendRow::paintEvent(QPaintEvent*) {
     painter.drawEllipse(QRectF(row.left(), row.center().y() - 5, 10, 10));
     const QFont font = fonts::ui(12);
     const double sizeWidth =
-        TextLine::paint(painter, row, formatBytes(bytes_), font, t.textSecondary, Qt::AlignRight);
+        ThemedLabel::paintLine(painter, row, formatBytes(bytes_), font, t.textSecondary, Qt::AlignRight);
     const double x = row.left() + 10 + 10;
-    TextLine::paint(painter, QRectF(x, 0, std::max(0.0, row.right() - sizeWidth - 8 - x), height()),
-                    QString::fromUtf8(file_category::title(category_).data(),
-                                      qsizetype(file_category::title(category_).size())),
-                    font, t.textSecondary);
+    ThemedLabel::paintLine(painter, QRectF(x, 0, std::max(0.0, row.right() - sizeWidth - 8 - x), height()),
+                           QString::fromUtf8(file_category::title(category_).data(),
+                                             qsizetype(file_category::title(category_).size())),
+                           font, t.textSecondary);
 }

@@ -1,12 +1,17 @@
 #include "shell/controls/Buttons.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Symbols.h"
+#include "shell/style/Theme.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -50,6 +55,28 @@ TEST(Symbols, EveryNameHasAGlyphInTheEmbeddedFont) {
     for (FileCategory c : file_category::allCases)
         EXPECT_TRUE(symbols::known(palette::categorySymbol(c)));
     EXPECT_TRUE(symbols::glyph("no.such.symbol").isEmpty());
+}
+
+TEST(ThemedLabel, OneLineCutsToItsWidthAndTakesTheThemesColour) {
+    ThemeManager::instance().setThemeName(ThemeName::light);
+    const QFont font = fonts::ui(12);
+    ThemedLabel line(QStringLiteral("/home/someone/Documents/a/long/path.txt"), font, &Theme::textTertiary,
+                     Qt::ElideMiddle);
+    EXPECT_EQ(line.minimumSizeHint().width(), 0);
+    EXPECT_EQ(line.sizeHint().height(), int(std::ceil(QFontMetricsF(font).height())));
+    line.resize(120, line.sizeHint().height());
+    EXPECT_TRUE(line.shownText().contains(QChar(0x2026)));
+    EXPECT_TRUE(line.shownText().endsWith(QStringLiteral("path.txt")));
+    line.resize(line.sizeHint());
+    EXPECT_EQ(line.shownText(), line.text());
+
+    ThemedLabel wrapped(QStringLiteral("A quick scan builds nine ways to look at your disk."), font,
+                        &Theme::textSecondary);
+    wrapped.setWordWrap(true);
+    EXPECT_GT(wrapped.heightForWidth(80), wrapped.heightForWidth(800));
+    ThemeManager::instance().setThemeName(ThemeName::dark);
+    EXPECT_EQ(wrapped.palette().color(QPalette::WindowText), Theme::dark().textSecondary);
+    ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 } // namespace
