@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "shell/controls/EmptyState.h"
 
 class InkButton;
 class OutlineButton;
@@ -8,7 +8,7 @@ class ScanViewModel;
 
 // The start screen before any scan: a drive icon, a title, a line of text and the two ways to begin,
 // "Scan Home" and "Choose Folder…".
-class EmptyScanView : public QWidget {
+class EmptyScanView : public EmptyState {
     Q_OBJECT
   public:
     explicit EmptyScanView(ScanViewModel& viewModel, QWidget* parent = nullptr);
