@@ -1,4 +1,5 @@
 // The spinner, the empty state, the card column, the share bar and the themed label.
+#include "shell/controls/CardColumn.h"
 #include "shell/controls/EmptyState.h"
 #include "shell/controls/Spinner.h"
 #include "shell/controls/ThemedLabel.h"
@@ -60,6 +61,36 @@ TEST(EmptyState, CentredGroupTextWrapsAtItsWidthOrTheAreasAndTitleComesAndGoes) 
     EXPECT_FALSE(state.findChildren<ThemedLabel*>().first()->isHidden());
     state.setTitle({});
     EXPECT_TRUE(state.findChildren<ThemedLabel*>().first()->isHidden());
+}
+
+TEST(CardColumn, CentredUpToItsWidthPaddedAndScrollingItsCards) {
+    CardColumn cards(880);
+    QList<QWidget*> added;
+    for (int i = 0; i < 12; ++i) {
+        auto* card = new QWidget;
+        card->setFixedHeight(100);
+        cards.column()->addWidget(card);
+        added << card;
+    }
+    cards.resize(1400, 600);
+    cards.show();
+    QCoreApplication::processEvents();
+    const int room = cards.viewport()->width();
+    EXPECT_EQ(cards.columnGeometry().width(), 880);
+    EXPECT_EQ(cards.columnGeometry().left(), (room - 880) / 2);
+    EXPECT_EQ(added.front()->width(), 880);
+    const int height = 12 * 100 + 11 * cards.column()->spacing();
+    EXPECT_EQ(cards.widget()->height(), 24 + height + 24);
+    EXPECT_EQ(cards.verticalScrollBar()->maximum(), cards.widget()->height() - cards.viewport()->height());
+
+    cards.resize(500, 600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cards.columnGeometry().width(), cards.viewport()->width() - 48);
+    EXPECT_EQ(cards.columnGeometry().left(), 24);
+    // A card that grows makes the column taller.
+    added.back()->setFixedHeight(300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cards.widget()->height(), 24 + height + 200 + 24);
 }
 
 } // namespace
