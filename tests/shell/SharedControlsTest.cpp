@@ -1,6 +1,7 @@
 // The spinner, the empty state, the card column, the share bar and the themed label.
 #include "shell/controls/CardColumn.h"
 #include "shell/controls/EmptyState.h"
+#include "shell/controls/ShareBar.h"
 #include "shell/controls/Spinner.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
@@ -18,6 +19,57 @@
 #include <limits>
 
 namespace {
+
+TEST(ShareBar, FillIsAShareOfTheTrackWithAMinimumAndTextStaysInside) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        double fraction, minimum, track, expected;
+    } cases[] = {
+        {0.5, 6, 200, 100}, {1, 6, 200, 200}, {0, 6, 200, 6},   {0.01, 6, 200, 6},
+        {3, 6, 200, 200},   {-1, 2, 110, 2},  {nan, 2, 110, 2}, {0.5, 20, 10, 10}, // never past the track
+    };
+    for (const Case& c : cases) {
+        ShareBar bar;
+        bar.fraction = c.fraction;
+        bar.minimumFill = c.minimum;
+        EXPECT_DOUBLE_EQ(bar.fillWidth(c.track), c.expected) << c.fraction << " of " << c.track;
+    }
+
+    ShareBar bar;
+    bar.fraction = 0.5;
+    bar.fill = QColor(255, 200, 0);
+    bar.track = QColor(220, 220, 220);
+    bar.radius = 6;
+    QImage image(200, 36, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        bar.paint(painter, QRectF(0, 0, 200, 36));
+    }
+    EXPECT_EQ(image.pixelColor(60, 18), bar.fill);
+    EXPECT_EQ(image.pixelColor(140, 18), bar.track);
+
+    // A long name and a path: the name gives way so the path's end shows; nothing runs past the
+    // trailing padding.
+    bar.name = QString(200, QChar('n'));
+    bar.nameFont = fonts::ui(13.5);
+    bar.nameColor = Qt::black;
+    bar.detail = QStringLiteral("/home/someone/a/rather/long/path/to/the/folder");
+    bar.detailFont = fonts::ui(10.5);
+    bar.detailColor = QColor(0, 0, 255);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        bar.paint(painter, QRectF(0, 0, 200, 36));
+    }
+    int bluish = 0;
+    for (int x = 120; x < 192; ++x)
+        for (int y = 0; y < 36; ++y)
+            bluish += image.pixelColor(x, y).blue() > image.pixelColor(x, y).red() + 60;
+    EXPECT_GT(bluish, 20) << "the detail shows at the right";
+    for (int x = 193; x < 200; ++x)
+        EXPECT_EQ(image.pixelColor(x, 18), bar.track) << x;
+}
 
 TEST(Spinner, TurnsOnlyWhileShownAndAnimating) {
     motion::setAnimationsEnabled(true);
