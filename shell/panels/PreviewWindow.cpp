@@ -3,6 +3,7 @@
 #include "model/BackgroundTask.h"
 #include "model/FileCategory.h"
 #include "platform/Desktop.h"
+#include "platform/Paths.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/CardBackground.h"
 #include "shell/controls/ColumnScroll.h"
@@ -17,11 +18,8 @@
 #include "shell/style/Theme.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QImageReader>
-#include <QMimeDatabase>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -31,93 +29,17 @@
 #include <QThreadPool>
 #include <QVBoxLayout>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 
+using platform::PreviewContent;
+using platform::PreviewPage;
+
 namespace {
 
-constexpr qint64 kSniffBytes = 4096;
-
-QString fromBytes(std::string_view bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
 QString lastComponent(const std::string& path) {
-    if (path == "/") return QStringLiteral("/");
-    std::string_view view = path;
-    while (view.size() > 1 && view.back() == '/')
-        view.remove_suffix(1);
-    const auto slash = view.find_last_of('/');
-    return fromBytes(slash == std::string_view::npos ? view : view.substr(slash + 1));
-}
-
-// A regular file opened for reading without blocking on a FIFO or following a link at the path.
-// Null when it cannot be read.
-std::unique_ptr<QFile> openRegular(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    auto file = std::make_unique<QFile>();
-    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return nullptr;
-    }
-    return file;
-}
-
-bool canOpenFolder(const std::string& path) {
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return false;
-    ::closedir(dir);
-    return true;
-}
-
-// Cuts an incomplete UTF-8 sequence off the end of a chunk taken from the middle of a file.
-void dropPartialCharacter(QByteArray& bytes) {
-    qsizetype i = bytes.size();
-    int continuation = 0;
-    while (i > 0 && continuation < 4 && (uchar(bytes[i - 1]) & 0xC0) == 0x80) {
-        --i;
-        ++continuation;
-    }
-    if (i == 0) return;
-    const uchar lead = uchar(bytes[i - 1]);
-    const int needed = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    if (needed > continuation) bytes.truncate(i - 1);
-}
-
-std::vector<PreviewContent::Entry> listFolder(const std::string& path, int64_t& count) {
-    std::vector<PreviewContent::Entry> entries;
-    count = 0;
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) return entries;
-    const int fd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..") continue;
-        ++count;
-        if (entries.size() >= PreviewContent::kListingLimit) continue;
-        struct stat st {};
-        const bool known = ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
-        const bool isDir = known && S_ISDIR(st.st_mode);
-        entries.push_back({fromBytes(name), isDir, known && !isDir ? int64_t(st.st_size) : 0});
-    }
-    ::closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const PreviewContent::Entry& a, const PreviewContent::Entry& b) {
-                  if (a.isDirectory != b.isDirectory) return a.isDirectory;
-                  return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
-              });
-    return entries;
+    const std::string name = platform::lastComponent(path);
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
 QString symbolFor(const PreviewContent& content) {
@@ -127,107 +49,6 @@ QString symbolFor(const PreviewContent& content) {
 }
 
 } // namespace
-
-namespace {
-
-// The facts, and the file they were read from (open when it is a readable regular file), so that
-// the preview reads the very file it judged.
-PreviewFacts readFacts(const std::string& path, std::unique_ptr<QFile>& file) {
-    PreviewFacts facts;
-    struct stat st {};
-    if (path.empty() || ::lstat(path.c_str(), &st) != 0) return facts;
-    facts.exists = true;
-    facts.isDirectory = S_ISDIR(st.st_mode);
-    if (facts.isDirectory) {
-        facts.readable = canOpenFolder(path);
-        return facts;
-    }
-    file = openRegular(path);
-    if (!file) return facts;
-    facts.readable = true;
-    const QByteArray head = file->peek(kSniffBytes);
-    QImageReader reader(file.get());
-    reader.setDecideFormatFromContent(true);
-    facts.isImage = reader.canRead();
-    static const QMimeDatabase mimes;
-    facts.isText =
-        mimes.mimeTypeForFileNameAndData(lastComponent(path), head).inherits(QStringLiteral("text/plain"));
-    return facts;
-}
-
-} // namespace
-
-PreviewFacts readPreviewFacts(const std::string& path) {
-    std::unique_ptr<QFile> file;
-    return readFacts(path, file);
-}
-
-PreviewPage choosePreviewPage(const PreviewFacts& facts) {
-    if (!facts.exists || !facts.readable) return PreviewPage::info;
-    if (facts.isDirectory) return PreviewPage::folder;
-    if (facts.isImage) return PreviewPage::image;
-    if (facts.isText) return PreviewPage::text;
-    return PreviewPage::info;
-}
-
-PreviewContent loadPreview(const std::string& path) {
-    static const QMimeDatabase mimes;
-    PreviewContent content;
-    content.path = path;
-    content.name = lastComponent(path);
-    std::unique_ptr<QFile> file;
-    const PreviewFacts facts = readFacts(path, file);
-    content.page = choosePreviewPage(facts);
-    content.exists = facts.exists;
-    content.isDirectory = facts.isDirectory;
-
-    QMimeType type;
-    struct stat st {};
-    if (facts.exists && ::lstat(path.c_str(), &st) == 0) {
-        content.size = int64_t(st.st_size);
-        content.modified = dateFromStamp(double(st.st_mtim.tv_sec) + double(st.st_mtim.tv_nsec) / 1e9);
-    }
-    if (facts.isDirectory)
-        type = mimes.mimeTypeForName(QStringLiteral("inode/directory"));
-    else if (file)
-        type = mimes.mimeTypeForFileNameAndData(content.name, file->peek(kSniffBytes));
-    else
-        type = mimes.mimeTypeForFile(content.name, QMimeDatabase::MatchExtension); // by its name alone
-    content.kind = type.comment();
-    if (!content.kind.isEmpty()) content.kind[0] = content.kind[0].toUpper(); // "folder" -> "Folder"
-    content.iconName = type.iconName();
-
-    switch (content.page) {
-    case PreviewPage::image: {
-        QImageReader reader(file.get());
-        reader.setDecideFormatFromContent(true);
-        reader.setAutoTransform(true);
-        const QSize size = reader.size();
-        if (size.isValid() && std::max(size.width(), size.height()) > PreviewContent::kImageLimit)
-            reader.setScaledSize(
-                size.scaled(PreviewContent::kImageLimit, PreviewContent::kImageLimit, Qt::KeepAspectRatio));
-        content.image = reader.read();
-        if (content.image.isNull()) content.page = PreviewPage::info; // unreadable after all
-        break;
-    }
-    case PreviewPage::text: {
-        QByteArray bytes = file->read(PreviewContent::kTextLimit + 1);
-        content.textCut = bytes.size() > PreviewContent::kTextLimit;
-        if (content.textCut) {
-            bytes.truncate(PreviewContent::kTextLimit);
-            dropPartialCharacter(bytes);
-        }
-        content.text = QString::fromUtf8(bytes);
-        break;
-    }
-    case PreviewPage::folder:
-        content.entries = listFolder(path, content.entryCount);
-        break;
-    case PreviewPage::info:
-        break;
-    }
-    return content;
-}
 
 // ---- The window ----------------------------------------------------------------------------------
 
@@ -259,7 +80,7 @@ class ImagePage : public QWidget {
 class ListingPage : public QWidget {
   public:
     static constexpr int kRow = 30;
-    explicit ListingPage(std::vector<PreviewContent::Entry> entries, int64_t count)
+    explicit ListingPage(std::vector<platform::FolderListing::Entry> entries, int64_t count)
         : entries_(std::move(entries)), count_(count) {
         setFixedHeight(int(rows()) * kRow + 16);
     }
@@ -296,7 +117,7 @@ class ListingPage : public QWidget {
     }
 
   private:
-    std::vector<PreviewContent::Entry> entries_;
+    std::vector<platform::FolderListing::Entry> entries_;
     int64_t count_;
 };
 
@@ -390,7 +211,7 @@ void PreviewWindow::request(const std::string& path) {
     rebuild();
     // Reading a file can block (a slow disk, a network mount): never on the window's thread.
     runInBackground(
-        QThreadPool::globalInstance(), this, [path] { return loadPreview(path); },
+        QThreadPool::globalInstance(), this, [path] { return platform::loadPreview(path); },
         [this, ticket](PreviewContent content) { present(std::move(content), ticket); });
 }
 
@@ -438,8 +259,8 @@ QWidget* PreviewWindow::buildBody() {
             new ThemedLabel(content_.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
         QString subtitle = loaded_ ? content_.kind : QString();
         if (loaded_ && content_.page == PreviewPage::folder)
-            subtitle += QStringLiteral(" · ") + formatCount(content_.entryCount) +
-                        (content_.entryCount == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+            subtitle += QStringLiteral(" · ") + formatCount(content_.listing.count) +
+                        (content_.listing.count == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
         titles->addWidget(new ThemedLabel(subtitle, fonts::ui(11), &Theme::textTertiary, Qt::ElideRight));
         headerRow->addLayout(titles, 1);
         if (loaded_) {
@@ -476,7 +297,7 @@ QWidget* PreviewWindow::buildBody() {
         scroll->setWidgetResizable(true);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->viewport()->setAutoFillBackground(false);
-        auto* listing = new ListingPage(content_.entries, content_.entryCount);
+        auto* listing = new ListingPage(content_.listing.entries, content_.listing.count);
         scroll->setWidget(listing);
         listing->setAutoFillBackground(false);
         column->addWidget(scroll, 1);
@@ -507,7 +328,7 @@ QWidget* PreviewWindow::buildBody() {
         size->setValue(content_.exists ? formatBytes(content_.size) : QStringLiteral("Unknown"));
         inner->addWidget(size);
         auto* modified = new LabelValueRow(QStringLiteral("Modified"), {}, 12, 12.5, 26);
-        modified->setValue(relativeDateString(content_.modified));
+        modified->setValue(relativeDateString(dateFromStamp(content_.modifiedStamp)));
         inner->addWidget(modified);
         inner->addSpacing(16);
         inner->addWidget(

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/FolderListing.h"
+
+#include <QImage>
+#include <QMimeType>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QFile;
+
+namespace platform {
+
+// The page the preview shows for a path.
+enum class PreviewPage { image, text, folder, info };
+
+// What the choice of page looks at.
+struct PreviewFacts {
+    bool exists = false;
+    bool isDirectory = false;
+    bool readable = false;
+    bool isImage = false; // QImageReader knows the format from the content
+    bool isText = false;  // the content type is a kind of text/plain
+};
+
+PreviewPage choosePreviewPage(const PreviewFacts& facts);
+
+// A path judged for the preview, away from any window: its own entry is looked at once (a link at
+// the path is not followed), and a readable regular file or folder is opened once, then. Every read
+// goes to what was opened, so the preview shows the very file it judged, even when the path is
+// removed or replaced in between. Blocking; use it off the window's thread.
+class PreviewFile {
+  public:
+    explicit PreviewFile(const std::string& path);
+    ~PreviewFile();
+    PreviewFile(const PreviewFile&) = delete;
+    PreviewFile& operator=(const PreviewFile&) = delete;
+
+    const PreviewFacts& facts() const { return facts_; }
+    PreviewPage page() const { return choosePreviewPage(facts_); }
+    // As the path's entry was when judged (0 when it did not exist).
+    int64_t size() const { return size_; }
+    double modifiedStamp() const { return modifiedStamp_; } // seconds since 1970; 0 when unknown
+
+    // The content type: from the name and the first bytes of the open file, by the name alone when
+    // nothing is open ("inode/directory" for a folder).
+    QMimeType type() const;
+    // The image, scaled down so that its longest side is at most `longestSide`; null when it does not
+    // decode after all.
+    QImage readImage(int longestSide);
+    // The first `limit` bytes as UTF-8, without an incomplete character at the cut; `cut` tells
+    // whether the file went on.
+    QString readText(int64_t limit, bool& cut);
+    FolderListing readListing(size_t limit) const;
+
+  private:
+    std::string path_;
+    PreviewFacts facts_;
+    std::unique_ptr<QFile> file_; // a readable regular file
+    int folderFd_ = -1;           // a readable folder
+    int64_t size_ = 0;
+    double modifiedStamp_ = 0;
+};
+
+// The facts alone.
+PreviewFacts readPreviewFacts(const std::string& path);
+
+} // namespace platform

@@ -1,0 +1,119 @@
+// What the preview reads of a path, without a window.
+#include "platform/PreviewContent.h"
+#include "tests/support/TempDir.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace platform;
+
+namespace {
+
+std::string writeText(const TempDir& dir, const std::string& name, const std::string& text) {
+    const std::string path = dir.str() + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string writeImage(const TempDir& dir, const std::string& name, const char* format) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const std::string path = dir.str() + "/" + name;
+    EXPECT_TRUE(image.save(QString::fromStdString(path), format));
+    return path;
+}
+
+QStringList namesOf(const FolderListing& listing) {
+    QStringList names;
+    for (const auto& e : listing.entries)
+        names << e.name;
+    return names;
+}
+
+TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingOrOddNames) {
+    // Unreadable, a folder that cannot be listed, an SVG (image and text at once: shown as the image).
+    EXPECT_EQ(choosePreviewPage({true, false, false, true, true}), PreviewPage::info);
+    EXPECT_EQ(choosePreviewPage({true, true, false, false, false}), PreviewPage::info);
+    EXPECT_EQ(choosePreviewPage({true, false, true, true, true}), PreviewPage::image);
+    // The content decides, not the name.
+    TempDir dir;
+    const std::pair<std::string, PreviewPage> files[] = {
+        {writeImage(dir, "photo-without-extension", "PNG"), PreviewPage::image},
+        {writeImage(dir, "wrong.txt", "JPG"), PreviewPage::image},
+        {writeText(dir, "Makefile", "all:\n\tcc main.c\n"), PreviewPage::text},
+        {writeText(dir, "blob.bin",
+                   std::string("\x7f"
+                               "ELF\x02\x01\x01\0\0\0\0\0\xff\xfe\0\x01",
+                               16)),
+         PreviewPage::info},
+        {"", PreviewPage::info},
+    };
+    for (const auto& [path, page] : files)
+        EXPECT_EQ(loadPreview(path).page, page) << path;
+    // "é" is two bytes; the limit falls in the middle of one.
+    std::string text(PreviewContent::kTextLimit - 1, 'a');
+    text += "\xc3\xa9 and more";
+    const PreviewContent cut = loadPreview(writeText(dir, "long.txt", text));
+    ASSERT_EQ(cut.page, PreviewPage::text);
+    EXPECT_TRUE(cut.textCut);
+    EXPECT_EQ(cut.text.size(), PreviewContent::kTextLimit - 1);
+    EXPECT_FALSE(cut.text.contains(QChar::ReplacementCharacter));
+    const PreviewContent whole = loadPreview(writeText(dir, "short.txt", "Grüße\n"));
+    EXPECT_FALSE(whole.textCut);
+    EXPECT_EQ(whole.text, QString::fromUtf8("Grüße\n"));
+    EXPECT_EQ(loadPreview(writeImage(dir, "photo.png", "PNG")).image.size(), QSize(40, 30));
+    dir.writeFile("listing/b.txt", 10);
+    dir.writeFile("listing/A.txt", 20);
+    dir.makeDir("listing/zeta");
+    dir.makeDir("listing/Alpha");
+    const PreviewContent folder = loadPreview(dir.str() + "/listing");
+    ASSERT_EQ(folder.page, PreviewPage::folder);
+    EXPECT_EQ(namesOf(folder.listing), (QStringList{"Alpha", "zeta", "A.txt", "b.txt"})); // folders first
+    EXPECT_EQ(folder.listing.entries[2].size, 20);
+    EXPECT_EQ(folder.listing.count, 4);
+    const PreviewContent missing = loadPreview(dir.str() + "/Report.pdf");
+    EXPECT_EQ(missing.page, PreviewPage::info);
+    EXPECT_FALSE(missing.exists);
+    EXPECT_FALSE(missing.kind.isEmpty()) << "the kind comes from the name";
+    // A name that is not UTF-8 still reaches the file.
+    const PreviewContent latin = loadPreview(writeText(dir, "caf\xe9.txt", "latin-1 name\n"));
+    EXPECT_EQ(latin.page, PreviewPage::text);
+    EXPECT_EQ(latin.text, "latin-1 name\n");
+}
+
+TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {
+    TempDir dir;
+    // A text judged, then removed: its text is still read.
+    const std::string notes = writeText(dir, "notes.txt", "judged text\n");
+    PreviewFile gone(notes);
+    std::filesystem::remove(notes);
+    bool cut = true;
+    EXPECT_EQ(gone.page(), PreviewPage::text);
+    EXPECT_EQ(gone.readText(PreviewContent::kTextLimit, cut), "judged text\n");
+    EXPECT_FALSE(cut);
+    // An image judged, then replaced by a text under its name: the image is still read.
+    const std::string photo = writeImage(dir, "photo.png", "PNG");
+    PreviewFile image(photo);
+    std::filesystem::remove(photo);
+    writeText(dir, "photo.png", "not an image any more\n");
+    EXPECT_EQ(image.page(), PreviewPage::image);
+    EXPECT_EQ(image.readImage(PreviewContent::kImageLimit).size(), QSize(40, 30));
+    // A folder judged, then moved away with another put in its place: the judged one is listed.
+    dir.writeFile("box/inside.txt", 5);
+    PreviewFile folder(dir.str() + "/box");
+    std::filesystem::rename(dir.path() / "box", dir.path() / "moved");
+    dir.writeFile("box/other.txt", 5);
+    EXPECT_EQ(namesOf(folder.readListing(10)), QStringList{"inside.txt"});
+    // The listing's limit keeps the count of everything.
+    for (int i = 0; i < 5; ++i)
+        dir.writeFile("many/f" + std::to_string(i), 1);
+    const FolderListing few = PreviewFile(dir.str() + "/many").readListing(3);
+    EXPECT_EQ(few.entries.size(), 3u);
+    EXPECT_EQ(few.count, 5);
+}
+
+} // namespace
