@@ -8,10 +8,11 @@
 #include <optional>
 #include <string>
 
-// The one preview window of the process, Brenwick's own quick view of a file: images, texts (their
-// first 256 KiB), folders as a listing, anything else as an info card (platform::loadPreview reads
-// them off the window's thread). preview() shows it (raised) for a path; the content then follows the
-// last request, whatever earlier loads return. Space and Escape close it.
+// The preview window: Brenwick's own quick view of a file, one for the process. preview() shows it
+// (raised) for a path; the content is read off the window's thread (platform::loadPreview) and the
+// window follows the last request, whatever earlier reads return. Under a header it shows one page:
+// an image, a text, a folder's listing, or an info card for anything else and anything missing or
+// unreadable. Space and Escape close it.
 class PreviewWindow : public QWidget {
     Q_OBJECT
   public:

@@ -1,4 +1,5 @@
 #include "shell/panels/PreviewWindow.h"
+#include "shell/panels/preview/ListingPage.h"
 #include "tests/support/TempDir.h"
 
 #include <QImage>
@@ -24,7 +25,7 @@ std::string writeImage(const TempDir& dir, const std::string& name, const char* 
     return path;
 }
 
-TEST(PreviewWindow, FollowsTheLastRequestAndClosesOnSpaceOrEscape) {
+TEST(PreviewWindow, FollowsTheLastRequestListsAFolderAndClosesOnSpaceOrEscape) {
     TempDir dir;
     const std::string image = writeImage(dir, "photo.png", "PNG");
     const std::string text = writeText(dir, "notes.txt", "hello\n");
@@ -39,6 +40,16 @@ TEST(PreviewWindow, FollowsTheLastRequestAndClosesOnSpaceOrEscape) {
     EXPECT_EQ(window.content()->path, text);
     QTest::keyClick(&window, Qt::Key_Space);
     EXPECT_FALSE(window.isVisible());
+
+    // A folder's entries are rows of a list, with one row counting what the listing leaves out.
+    for (int i = 0; i < 3; ++i)
+        dir.writeFile("folder/file" + std::to_string(i), 10);
+    PreviewWindow::preview(dir.str() + "/folder");
+    ASSERT_TRUE(waitForPage());
+    EXPECT_EQ(window.page(), platform::PreviewPage::folder);
+    auto* listing = window.findChild<ListingPage*>();
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->model()->rowCount(), 3);
 
     PreviewWindow::preview(image);
     QTest::keyClick(&window, Qt::Key_Escape);

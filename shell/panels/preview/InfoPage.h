@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+namespace platform {
+struct PreviewContent;
+}
+
+// The preview of anything that is neither an image, a text nor a readable folder, and of a missing
+// item: a centred card with the content type's icon, the name, the kind, the size, the modification
+// date and "Open".
+class InfoPage : public QWidget {
+    Q_OBJECT
+  public:
+    explicit InfoPage(const platform::PreviewContent& content, QWidget* parent = nullptr);
+};
