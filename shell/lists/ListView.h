@@ -18,11 +18,11 @@ class RowDelegate;
 //     showNodeRows(*list, *rows, viewModel);  // click selects, double click opens, context menu
 //     rows->setNodes(viewModel.tree(), nodes); // again whenever the rows change
 //
-// It paints only the rows in sight, so 100,000 rows open as fast as ten, on whatever lies behind it
-// (it has no background of its own), with the themed scroll bar, and repaints when the theme
-// changes. Item-view keys work: arrows, Page Up/Down, Home/End, type-ahead by the rows' display text,
-// Enter, and Left/Right to close and open the rows of an outline. One row at a time is selected.
-// Signals: tapped() for a single click on a row, activated() (Qt's) for a double click or Enter,
+// It paints only the rows in sight (a row that is not shown costs a few bytes and is never painted),
+// on whatever lies behind it (it has no background of its own), with the themed scroll bar, and
+// repaints when the theme changes. Item-view keys work: arrows, Page Up/Down, Home/End, type-ahead by the
+// rows' display text, Enter, and Left/Right to close and open the rows of an outline. One row at a time is
+// selected. Signals: tapped() for a single click on a row, activated() (Qt's) for a double click or Enter,
 // contextMenuRequested() for a secondary click or the menu key, rowButtonClicked() for a button.
 class ListView : public QTreeView {
     Q_OBJECT
