@@ -1,31 +1,14 @@
 // What the preview reads of a path, without a window.
 #include "platform/PreviewContent.h"
-#include "tests/support/TempDir.h"
-
-#include <QImage>
+#include "tests/support/PreviewFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace platform;
 
 namespace {
-
-std::string writeText(const TempDir& dir, const std::string& name, const std::string& text) {
-    const std::string path = dir.str() + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-std::string writeImage(const TempDir& dir, const std::string& name, const char* format) {
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    const std::string path = dir.str() + "/" + name;
-    EXPECT_TRUE(image.save(QString::fromStdString(path), format));
-    return path;
-}
 
 QStringList namesOf(const FolderListing& listing) {
     QStringList names;

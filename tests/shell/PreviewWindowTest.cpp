@@ -1,29 +1,12 @@
 #include "shell/panels/PreviewWindow.h"
 #include "shell/panels/preview/ListingPage.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/PreviewFiles.h"
 
-#include <QImage>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 namespace {
-
-std::string writeText(const TempDir& dir, const std::string& name, const std::string& text) {
-    const std::string path = dir.str() + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-std::string writeImage(const TempDir& dir, const std::string& name, const char* format) {
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    const std::string path = dir.str() + "/" + name;
-    EXPECT_TRUE(image.save(QString::fromStdString(path), format));
-    return path;
-}
 
 TEST(PreviewWindow, FollowsTheLastRequestListsAFolderAndClosesOnSpaceOrEscape) {
     TempDir dir;
