@@ -22,6 +22,7 @@ CardColumn::CardColumn(int maxWidth, QWidget* parent)
     // The holder has no layout: the column is placed by hand, centred, and the holder is as tall as
     // it. A card that changes its height asks the column's layout again, which places it anew.
     columnWidget_->installEventFilter(this);
+    holder_->installEventFilter(this); // narrower when the scroll bar comes
     place();
 }
 
@@ -35,7 +36,9 @@ QRect CardColumn::columnGeometry() const {
 }
 
 bool CardColumn::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == columnWidget_ && event->type() == QEvent::LayoutRequest) place();
+    if ((watched == columnWidget_ && event->type() == QEvent::LayoutRequest) ||
+        (watched == holder_ && event->type() == QEvent::Resize))
+        place();
     return QScrollArea::eventFilter(watched, event);
 }
 
@@ -45,6 +48,8 @@ void CardColumn::resizeEvent(QResizeEvent* event) {
 }
 
 void CardColumn::place() {
+    if (placing_) return;
+    placing_ = true;
     const int room = viewport()->width() - padding_.left() - padding_.right();
     const int width = std::max(0, std::min(maxWidth_, room));
     column_->activate();
@@ -53,4 +58,5 @@ void CardColumn::place() {
     const int left = padding_.left() + std::max(0, room - width) / 2;
     columnWidget_->setGeometry(left, padding_.top(), width, height);
     holder_->setMinimumHeight(padding_.top() + height + padding_.bottom());
+    placing_ = false;
 }

@@ -32,4 +32,5 @@ class CardColumn : public QScrollArea {
     QWidget* holder_;
     QWidget* columnWidget_;
     QVBoxLayout* column_;
+    bool placing_ = false;
 };

@@ -143,6 +143,21 @@ TEST(CardColumn, CentredUpToItsWidthPaddedAndScrollingItsCards) {
     added.back()->setFixedHeight(300);
     QCoreApplication::processEvents();
     EXPECT_EQ(cards.widget()->height(), 24 + height + 200 + 24);
+    // Cards that come to need the scroll bar once shown stay centred in the narrower room.
+    CardColumn few(400);
+    auto* first = new QWidget;
+    first->setFixedHeight(100);
+    few.column()->addWidget(first);
+    few.resize(800, 300);
+    few.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(few.columnGeometry().left(), (few.viewport()->width() - 400) / 2);
+    auto* tall = new QWidget;
+    tall->setFixedHeight(400);
+    few.column()->addWidget(tall);
+    QCoreApplication::processEvents();
+    ASSERT_GT(few.verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(few.columnGeometry().left(), (few.viewport()->width() - 400) / 2);
 }
 
 } // namespace

@@ -9,10 +9,12 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -155,6 +157,9 @@ TEST_F(ListViewTest, RowButtonsTakeTheirClicksShowHoverAndPress) {
     mouse::hover(viewport, buttonOfRow(0));
     paint();
     EXPECT_EQ(delegate->states[0].hoveredButton, 7);
+    QHelpEvent tip(QEvent::ToolTip, buttonOfRow(0), viewport.mapToGlobal(buttonOfRow(0)));
+    QApplication::sendEvent(&viewport, &tip);
+    EXPECT_EQ(QToolTip::text(), "Remove");
     EXPECT_EQ(delegate->states[2].hoveredButton, -1);
     mouse::send(viewport, QEvent::MouseButtonPress, buttonOfRow(0));
     paint();
