@@ -48,7 +48,10 @@ void showNodeRows(ListView& list, NodeListModel& rows, ScanViewModel& viewModel)
     });
     QObject::connect(&list, &ListView::contextMenuRequested, &list,
                      [&viewModel](const QModelIndex& index, const QPoint& globalPos) {
-                         if (FileNode* node = NodeListModel::node(index))
-                             NodeContextMenu::popup(viewModel, node, globalPos);
+                         FileNode* node = NodeListModel::node(index);
+                         if (!node) return;
+                         // As on every node view: the menu's node is the selected one.
+                         viewModel.setSelectedNode(node);
+                         NodeContextMenu::popup(viewModel, node, globalPos);
                      });
 }

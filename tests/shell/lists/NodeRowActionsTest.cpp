@@ -70,6 +70,7 @@ TEST_F(NodeRowActionsTest, SelectionFollowsBothWaysDoubleClickOrEnterOpensAndThe
     QApplication::sendEvent(list.viewport(), &event);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_TRUE(menu);
+    EXPECT_EQ(vm->selectedNode(), nodeAt(root, "Pictures")) << "the menu's node is selected";
     EXPECT_EQ(menu->actions().first()->text(),
               NodeContextMenu::entries(nodeAt(root, "Pictures")).front().title);
     menu->close();
