@@ -15,6 +15,7 @@ class RowDelegate;
 //     rows hold buttons.
 //
 //     auto* list = new ListView(new TopSizeDelegate(viewModel), this);
+//     auto* rows = new NodeListModel(list);
 //     showNodeRows(*list, *rows, viewModel);  // click selects, double click opens, context menu
 //     rows->setNodes(viewModel.tree(), nodes); // again whenever the rows change
 //
