@@ -5,6 +5,7 @@
 #include "shell/canvas/PointerGestures.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/CardBackground.h"
+#include "shell/controls/EmptyState.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Shapes.h"
@@ -77,38 +78,6 @@ QString lastComponent(const std::string& path) {
 }
 
 } // namespace
-
-// ---- Empty state --------------------------------------------------------------------------------
-
-class EmptyState : public QWidget {
-  public:
-    static inline const QString kText =
-        QStringLiteral("Nothing staged yet. Stage items from any visualization, Quick Wins, Duplicates, or "
-                       "App Uninstaller.");
-
-    explicit EmptyState(QWidget* parent) : QWidget(parent) {}
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        const Theme& t = theme();
-        SmoothPainter painter(this);
-        const QFont font = fonts::ui(12.5);
-        const double textWidth = std::min(400.0, width() - 2.0 * kPadding);
-        const QRectF textBounds = QFontMetricsF(font).boundingRect(
-            QRectF(0, 0, textWidth, 1000), Qt::AlignHCenter | Qt::TextWordWrap, kText);
-        const QSizeF symbol = symbols::size(QStringLiteral("tray"), 35);
-        const double spacing = 8;
-        const double total = symbol.height() + spacing + textBounds.height();
-        double y = (height() - total) / 2;
-        symbols::paint(painter, QRectF((width() - symbol.width()) / 2, y, symbol.width(), symbol.height()),
-                       QStringLiteral("tray"), 35, t.textSecondary);
-        y += symbol.height() + spacing;
-        painter.setFont(font);
-        painter.setPen(t.textSecondary);
-        painter.drawText(QRectF((width() - textWidth) / 2, y, textWidth, textBounds.height() + 2),
-                         Qt::AlignHCenter | Qt::TextWordWrap, kText);
-    }
-};
 
 // ---- Confirmation -------------------------------------------------------------------------------
 
@@ -349,7 +318,10 @@ CleanupQueueView::CleanupQueueView(ScanViewModel& viewModel, QWidget* parent)
     layout->addWidget(new Divider(this));
 
     content_ = new QStackedWidget(this);
-    empty_ = new EmptyState(content_);
+    empty_ = new EmptyState(QStringLiteral("tray"), {},
+                            QStringLiteral("Nothing staged yet. Stage items from any visualization, Quick "
+                                           "Wins, Duplicates, or App Uninstaller."),
+                            EmptyState::Style{}, content_);
     scroll_ = new QScrollArea(content_);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);

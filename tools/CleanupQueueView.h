@@ -18,8 +18,8 @@ class WideButton;
 namespace cleanup_queue {
 class ItemList;
 class ConfirmSheet;
-class EmptyState;
 } // namespace cleanup_queue
+class EmptyState;
 
 // The content of the top bar's cleanup-queue popover (460 x 520): the staged items with their sizes
 // and reasons, "Clear", and "Move to Trash…", which asks for confirmation and moves every staged item
@@ -79,7 +79,7 @@ class CleanupQueueView : public QWidget {
     OutlineButton* clear_;
     WideButton* move_;
     QStackedWidget* content_;
-    cleanup_queue::EmptyState* empty_;
+    EmptyState* empty_;
     QScrollArea* scroll_;
     cleanup_queue::ItemList* list_;
     QLabel* banner_;

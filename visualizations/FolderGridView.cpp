@@ -5,6 +5,7 @@
 #include "shell/canvas/PointerGestures.h"
 #include "shell/controls/FileTile.h"
 #include "shell/controls/NodeContextMenu.h"
+#include "shell/lists/ThemedScrollBar.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Motion.h"
@@ -27,7 +28,6 @@ using folder_grid::ItemKind;
 namespace {
 
 constexpr int kScrollStep = 24;
-constexpr int kScrollBarWidth = 10;
 // Painted beyond the viewport's edges, so a lifted card's shadow is not cut at the border.
 constexpr double kPaintMargin = 24;
 constexpr double kHeaderSpacing = 14, kBadgePadding = 9, kBadgeHeight = 24;
@@ -59,17 +59,14 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
 
-    styleScrollBar();
+    setVerticalScrollBar(new ThemedScrollBar(Qt::Vertical));
     auto repaint = [this] { viewport()->update(); };
     connect(&viewModel_, &ScanViewModel::filterChanged, this, &FolderGridView::rebuild);
     // Trashed children leave the folder shown.
     connect(&viewModel_, &ScanViewModel::generationChanged, this, &FolderGridView::rebuild);
     connect(&viewModel_, &ScanViewModel::colorModeChanged, this, repaint);
     connect(&viewModel_, &ScanViewModel::selectedNodeChanged, this, repaint);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        styleScrollBar();
-        viewport()->update();
-    });
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, repaint);
     // Laid out when it gets its size, which comes before it is first painted.
     repartition();
 }
@@ -82,24 +79,6 @@ void FolderGridView::setFolder(FileNode* folder) {
     // Back to the top before the cells change, so that no cell of the old folder is hovered on the way.
     verticalScrollBar()->setValue(0);
     rebuild();
-}
-
-void FolderGridView::styleScrollBar() {
-    // A slim rounded thumb on no track, in the theme's colours, instead of the toolkit's bar with arrows.
-    QColor thumb = theme().textTertiary;
-    thumb.setAlphaF(0.45f);
-    QColor pressed = theme().textSecondary;
-    pressed.setAlphaF(0.6f);
-    verticalScrollBar()->setStyleSheet(
-        QStringLiteral(
-            "QScrollBar:vertical { background: transparent; width: %1px; margin: 0; border: none; }"
-            "QScrollBar::handle:vertical { background: %2; min-height: 36px; border-radius: 3px;"
-            " margin: 3px 3px 3px 1px; }"
-            "QScrollBar::handle:vertical:hover, QScrollBar::handle:vertical:pressed { background: %3; }"
-            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
-            .arg(kScrollBarWidth)
-            .arg(thumb.name(QColor::HexArgb), pressed.name(QColor::HexArgb)));
 }
 
 void FolderGridView::rebuild() {

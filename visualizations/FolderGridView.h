@@ -56,7 +56,6 @@ class FolderGridView : public QAbstractScrollArea, public FolderView {
     void scrollContentsBy(int dx, int dy) override;
 
   private:
-    void styleScrollBar();
     void rebuild();
     void repartition();
     void relayout();
