@@ -3,6 +3,7 @@
 #include "shell/canvas/CanvasWiring.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
+#include "visualizations/BubblesView.h"
 #include "visualizations/FolderGridView.h"
 #include "visualizations/SunburstView.h"
 #include "visualizations/TreemapView.h"
@@ -24,7 +25,8 @@ void registerViews() {
                              colorPicker | depth | initials),
              ModeDescription(bubbles, "circle.hexagongrid.fill", "Nested bubbles, one per folder",
                              colorPicker | initials)
-                 .withFixedDepth(4),
+                 .withFixedDepth(4)
+                 .builtBy(canvasFactory<BubblesView>()),
              ModeDescription(mindMap, "point.3.filled.connected.trianglepath.dotted",
                              "Branches from the root, sized by weight", colorPicker | initials)
                  .withFixedDepth(3),
