@@ -114,21 +114,15 @@ TEST(BubblesPacking, AdversarialSizesEnd) {
     // Sizes up to the largest a file can have, out of order: at these ratios circles that touch are
     // beyond the overlap test's precision, and the chain would be repaired forever. Past the cap on
     // repairs the rest go in as placed: it ends, with every circle somewhere finite.
-    for (const std::vector<double>& radii :
-         {std::vector<double>{27103157.536982283, 70280.356989873413, 2100.4315595510543, 46591430.766845286,
-                              13089.036019008392, 2080181516.5946147, 604.68448177716209, 1.3863966982569798,
-                              1852187456.4609418, 2455.675186541363, 1509.4177943499517, 6140685.6726593617,
-                              382034731.79132569, 45099.3887947287, 52.703226861829812, 1.4722938865107142},
-          {486629.71248719341, 2959106162.0331907, 1.5465252237718246, 1868819658.5340807, 1077.5033588786657,
-           1250312.549558446, 1726.685037009152, 126890.31215450741, 1754.8615465574564, 61.737246414556694,
-           146812.69618132856, 1.6136139149732529, 1987199181.3994415, 88633.307431208596, 28586823.490311347,
-           449416.34597917413, 65187489.212853074}}) {
-        std::vector<Circle> c = circlesOf(radii);
-        const double radius = bubbles::packSiblings(c);
-        ASSERT_TRUE(std::isfinite(radius));
-        for (const Circle& circle : c)
-            ASSERT_TRUE(std::isfinite(circle.x) && std::isfinite(circle.y));
-    }
+    const std::vector<double> radii{
+        27103157.536982283, 70280.356989873413, 2100.4315595510543, 46591430.766845286,
+        13089.036019008392, 2080181516.5946147, 604.68448177716209, 1.3863966982569798,
+        1852187456.4609418, 2455.675186541363,  1509.4177943499517, 6140685.6726593617,
+        382034731.79132569, 45099.3887947287,   52.703226861829812, 1.4722938865107142};
+    std::vector<Circle> c = circlesOf(radii);
+    ASSERT_TRUE(std::isfinite(bubbles::packSiblings(c)));
+    for (const Circle& circle : c)
+        ASSERT_TRUE(std::isfinite(circle.x) && std::isfinite(circle.y));
 }
 
 TEST(BubblesPacking, PlaceScoreAndEnclose) {
@@ -229,13 +223,8 @@ TEST(BubblesTree, EveryGroupHoldsItsChildrenWithTheMarginAndNoneOverlap) {
               nullptr);
 }
 
-TEST(BubblesTree, OneAndTwoChildrenAndWhatIsLeftOut) {
+TEST(BubblesTree, WhatIsLeftOut) {
     TestTree t;
-    FileNode* single = t.folder(t.root(), "single");
-    FileNode* only = t.file(single, "only", 400);
-    FileNode* pair = t.folder(t.root(), "pair");
-    t.file(pair, "big", 900);
-    t.file(pair, "small", 100);
     FileNode* many = t.folder(t.root(), "many");
     for (int i = 0; i < 70; ++i)
         t.file(many, "f" + std::to_string(i), 1000 + i);
@@ -244,21 +233,6 @@ TEST(BubblesTree, OneAndTwoChildrenAndWhatIsLeftOut) {
     t.file(nothing, "zero", 0);
     t.finish();
     const PackTree tree = packOf(t.root());
-
-    // One child sits at its parent's centre.
-    const auto* s = packed(tree, single);
-    const auto* o = packed(tree, only);
-    EXPECT_DOUBLE_EQ(s->r, 1.045 * 20);
-    EXPECT_DOUBLE_EQ(o->x, s->x);
-    EXPECT_DOUBLE_EQ(o->y, s->y);
-    // Two: level with the parent's centre, the larger (first) on the left.
-    const auto* p = packed(tree, pair);
-    const auto* big = &tree[size_t(p - tree.data()) + 1];
-    const auto* small = &tree[size_t(p - tree.data()) + 2];
-    EXPECT_DOUBLE_EQ(p->r, 1.045 * (30 + 10));
-    EXPECT_DOUBLE_EQ(big->y, p->y);
-    EXPECT_DOUBLE_EQ(small->y, p->y);
-    EXPECT_LT(big->x, small->x);
     // The first 60 children in stored order (largest first), never those of 0 bytes.
     const std::vector<size_t> kids = childrenOf(tree, size_t(packed(tree, many) - tree.data()));
     EXPECT_EQ(kids.size(), 60u);
@@ -270,28 +244,6 @@ TEST(BubblesTree, OneAndTwoChildrenAndWhatIsLeftOut) {
     ASSERT_EQ(alone.size(), 1u);
     EXPECT_EQ(alone[0].r, 1);
     EXPECT_TRUE(bubbles::buildPackTree(nullptr, ColorMode::folder, 0).empty());
-}
-
-TEST(BubblesTree, RegroupingsAreTheFirstRing) {
-    TestTree t;
-    t.file(t.folder(t.root(), "a"), "clip.mp4", 5000, FileCategory::video, palette::nowStamp() - 86400);
-    t.file(t.folder(t.root(), "b"), "song.flac", 3000, FileCategory::audio,
-           palette::nowStamp() - 400 * 86400);
-    t.file(t.root(), "notes.txt", 1000, FileCategory::document, palette::nowStamp() - 40 * 86400);
-    t.finish();
-    for (ColorMode mode : {ColorMode::type, ColorMode::age}) {
-        const FileNode* source = mode == ColorMode::type ? t.tree->categoryGroups(t.root())
-                                                         : t.tree->ageGroups(t.root(), palette::nowStamp());
-        const PackTree tree = packOf(source, mode);
-        const std::vector<size_t> ring = childrenOf(tree, 0);
-        ASSERT_EQ(ring.size(), 3u);
-        for (size_t i = 0; i < ring.size(); ++i) {
-            EXPECT_TRUE(tree[ring[i]].node->isVirtual());
-            EXPECT_EQ(tree[ring[i]].node, source->children()[i]); // group order, not size order
-            ASSERT_EQ(childrenOf(tree, ring[i]).size(), 1u);
-        }
-        EXPECT_EQ(tree.front().color.alpha(), 0); // the root has no colour of its own
-    }
 }
 
 // ---- Fitting into a view ---------------------------------------------------------------------------

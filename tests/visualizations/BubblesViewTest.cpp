@@ -147,9 +147,6 @@ TEST_F(BubblesViews, AResizeOnlyFitsAgain) {
     auto view = make({900, 700});
     (void)view->bubbles();
     const auto* packing = view->items().data();
-    const FileNode* hovered = view->bubbles().back().node;
-    hover(*view, view->bubbles().back().center);
-    EXPECT_EQ(view->hovered(), hovered);
 
     view->resize(640, 480);
     EXPECT_EQ(view->items().data(), packing);
