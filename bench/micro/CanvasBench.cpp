@@ -1,7 +1,8 @@
 // Layout and drawing of the treemap and the sunburst: a folder of 100,000 children, the root of a
 // tree of about 1,000,000 nodes, and a full repaint at 1680 x 1050 from a cached layout.
 #include "bench/micro/BenchApplication.h"
-#include "bench/micro/SyntheticTree.h"
+#include "bench/micro/RegroupedFrame.h"
+#include "bench/micro/WideFolder.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Palette.h"
 #include "visualizations/SunburstView.h"
@@ -21,39 +22,6 @@
 #include <thread>
 
 namespace {
-
-// One folder of 100,000 files. "Varied" sizes spread over six orders of magnitude, as in a real
-// large folder; "equal" sizes are the worst case: every child is big enough to be laid out (each as a
-// plain cell, too small for its inset).
-struct WideFolder {
-    explicit WideFolder(bool equal) : tree(std::make_shared<ScanTree>("/data", "data")) {
-        std::mt19937_64 random(5);
-        std::uniform_real_distribution<double> exponent(2, 8);
-        FileNode* root = tree->root();
-        const size_t count = 100'000;
-        FileNode** kids = tree->arena().allocateArray<FileNode*>(count);
-        for (size_t i = 0; i < count; ++i) {
-            FileNode* f = FileNode::make(tree->arena(), "file.bin", false);
-            f->setParent(root);
-            f->sizeOnDisk = equal ? 4096 : int64_t(std::pow(10.0, exponent(random)));
-            root->sizeOnDisk += f->sizeOnDisk;
-            kids[i] = f;
-        }
-        root->setChildren(kids, uint32_t(count));
-        FileNode::sortBySizeOnDisk(root->mutableChildren());
-    }
-    std::shared_ptr<ScanTree> tree;
-};
-
-WideFolder& wideFolder(bool equal) {
-    static WideFolder varied(false), same(true);
-    return equal ? same : varied;
-}
-
-SyntheticTree& million() {
-    static SyntheticTree tree;
-    return tree;
-}
 
 const QRectF kFrame(0, 0, 1680 - 26, 1050 - 26);
 
@@ -112,54 +80,9 @@ BENCHMARK(regroupMillionRoot)
     ->ArgName("mode")
     ->Unit(benchmark::kMillisecond);
 
-// What the window thread spends on a view's first "By type" / "By age" frame (QWidget::render of the
-// treemap at 1680 x 1050) of the million root, or of its largest child ("part"). By default the
-// regrouping is made on a pool thread and the frame drawn without cells after a short wait (none for
-// the root, too large to be made in time); with "inline" set it is made on the window thread, as
-// before. The counter "arrivesMs" is the time from the frame's start until the regrouping is made.
-// Every frame gets a fresh tree over the million root's nodes, as the tree keeps its regroupings.
+// The treemap's first "By type" / "By age" frame (see RegroupedFrame.h).
 void firstRegroupedFrame(benchmark::State& state) {
-    ensureApplication();
-    FileNode* nodes = million().tree->root();
-    const int64_t previousLimit =
-        CanvasView::setInlineRegroupLimit(state.range(1) ? std::numeric_limits<int64_t>::max() : 20'000);
-    TreemapView view;
-    view.resize(1680, 1050);
-    QImage image(1680, 1050, QImage::Format_ARGB32_Premultiplied);
-    double arrives = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto tree = std::make_shared<ScanTree>(nodes->rootPath(), nodes->name());
-        FileNode* root = tree->root();
-        const auto top = nodes->children();
-        root->setChildren(const_cast<FileNode**>(top.data()), uint32_t(top.size()));
-        root->setTotals(nodes->totals(), true);
-        root->sizeOnDisk = nodes->sizeOnDisk;
-        root->logicalSize = nodes->logicalSize;
-        CanvasView::State s;
-        s.tree = tree;
-        s.folder = state.range(2) ? root->children()[0] : root;
-        s.generation = 1;
-        s.colorMode = ColorMode(state.range(0));
-        view.setState(s);
-        state.ResumeTiming();
-
-        const auto start = std::chrono::steady_clock::now();
-        view.render(&image);
-        state.PauseTiming();
-        const FileNode* made = nullptr;
-        while (!(made = s.colorMode == ColorMode::type ? tree->findCategoryGroups(s.folder)
-                                                       : tree->findAgeGroups(s.folder)))
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        const std::chrono::duration<double, std::milli> waited = std::chrono::steady_clock::now() - start;
-        arrives += waited.count();
-        QThreadPool::globalInstance()->waitForDone();
-        QApplication::processEvents(); // the view hears that the regrouping is there
-        state.ResumeTiming();
-    }
-    state.counters["arrivesMs"] = arrives / double(state.iterations());
-    state.counters["files"] = double((state.range(2) ? nodes->children()[0] : nodes)->fileCount());
-    CanvasView::setInlineRegroupLimit(previousLimit);
+    regroupedFrame<TreemapView>(state);
 }
 BENCHMARK(firstRegroupedFrame)
     ->ArgsProduct({{int(ColorMode::type), int(ColorMode::age)}, {0, 1}, {0, 1}})
