@@ -62,7 +62,8 @@ double enclose(std::span<Circle> circles, std::span<const int> chain) {
     double cx = first.x, cy = first.y, radius = first.r;
     for (size_t k = 1; k < chain.size(); ++k) {
         const Circle& e = circles[size_t(chain[k])];
-        const double dist = std::hypot(e.x - cx, e.y - cy);
+        const double dx = e.x - cx, dy = e.y - cy;
+        const double dist = std::sqrt(dx * dx + dy * dy);
         if (radius + kContainTolerance >= e.r + dist) continue; // inside already
         if (e.r >= radius + dist) {                             // holds the circle so far
             cx = e.x;

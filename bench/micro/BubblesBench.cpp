@@ -51,6 +51,43 @@ void bubblesPackWideFolder(benchmark::State& state) {
 }
 BENCHMARK(bubblesPackWideFolder)->Arg(0)->Arg(1)->ArgName("equal")->Unit(benchmark::kMillisecond);
 
+// The most circles a tree of about 1,000,000 nodes can give: 60 folders of 60 folders of 60 folders of
+// 4 files, every node within the four packed levels and none beyond the 60 kept per circle.
+struct DenseTree {
+    DenseTree() : tree(std::make_shared<ScanTree>("/dense", "dense")) { fill(tree->root(), 0); }
+    std::shared_ptr<ScanTree> tree;
+
+  private:
+    void fill(FileNode* folder, int depth) {
+        const int count = depth < 3 ? 60 : 4;
+        FileNode** kids = tree->arena().allocateArray<FileNode*>(size_t(count));
+        for (int i = 0; i < count; ++i) {
+            FileNode* child = FileNode::make(tree->arena(), depth < 3 ? "d" : "f.bin", depth < 3);
+            child->setParent(folder);
+            if (depth < 3)
+                fill(child, depth + 1);
+            else
+                child->sizeOnDisk = 4096 * (1 + (i * 7 + depth) % 5);
+            folder->sizeOnDisk += child->sizeOnDisk;
+            kids[i] = child;
+        }
+        folder->setChildren(kids, uint32_t(count));
+        FileNode::sortBySizeOnDisk(folder->mutableChildren());
+    }
+};
+
+void bubblesPackDenseTree(benchmark::State& state) {
+    static DenseTree dense;
+    size_t circles = 0;
+    for (auto _ : state) {
+        auto tree = bubbles::buildPackTree(dense.tree->root(), ColorMode::folder, palette::nowStamp());
+        circles = tree.size();
+        benchmark::DoNotOptimize(tree);
+    }
+    state.counters["circles"] = double(circles);
+}
+BENCHMARK(bubblesPackDenseTree)->Unit(benchmark::kMillisecond);
+
 // A view showing the million root at 1680 x 1050, its picture drawn once.
 struct ShownView {
     explicit ShownView(ColorMode mode = ColorMode::folder) {
