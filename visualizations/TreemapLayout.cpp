@@ -6,7 +6,9 @@
 #include "shell/style/Palette.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
+#include <optional>
 
 namespace treemap {
 
@@ -108,9 +110,22 @@ class Builder {
         rects_.resize(weights_.size());
         squarify(std::span<const double>(weights_).subspan(base), rect,
                  std::span<QRectF>(rects_).subspan(base));
+        // Children too small for the inset are not drawn one by one: each run of them along a row of
+        // the layout becomes one block standing for the folder, so thousands of specks cost one cell.
+        std::optional<size_t> run;
         for (size_t i = 0; i < kept; ++i) {
             const QRectF share = rects_[base + i]; // copied: the recursion grows the scratch vectors
-            layoutCell(children[i], depth, depth == 1 ? int(i) : top, int(i), share);
+            const int index = int(i), topIndex = depth == 1 ? index : top;
+            const QRectF cell = share.adjusted(kInset, kInset, -kInset, -kInset);
+            if (cell.width() >= kInset && cell.height() >= kInset) {
+                run.reset();
+                layoutCell(children[i], depth, topIndex, index, cell);
+            } else if (run && extends(cells[*run].rect, share)) {
+                cells[*run].rect = cells[*run].rect.united(share);
+            } else if (share.width() > 0 && share.height() > 0) {
+                run = cells.size();
+                cells.push_back(restCell(node, *children[i], depth, topIndex, index, share, true));
+            }
         }
         if (rest)
             layoutRest(node, children[kept], depth, depth == 1 ? int(kept) : top, int(kept),
@@ -120,15 +135,8 @@ class Builder {
     }
 
   private:
-    void layoutCell(FileNode* node, int depth, int top, int index, const QRectF& share) {
-        const QRectF cell = share.adjusted(kInset, kInset, -kInset, -kInset);
+    void layoutCell(FileNode* node, int depth, int top, int index, const QRectF& cell) {
         const QColor color = palette::nodeColor(*node, mode_, depth == 1, top, index, depth, now_);
-        if (cell.width() < kInset || cell.height() < kInset) {
-            // It passed the size rule, so it is drawn: without the inset, on its whole share.
-            if (share.width() > 0 && share.height() > 0)
-                cells.push_back({share, node, false, color, depth, true});
-            return;
-        }
         const bool group = node->isDirectory() && depth < maxDepth_ && cell.width() > kGroupMinSide &&
                            cell.height() > kGroupMinSide && !node->children().empty();
         cells.push_back({cell, node, group, color, depth});
@@ -139,16 +147,32 @@ class Builder {
         layoutChildren(node, node->children(), depth + 1, top, inner);
     }
 
-    // The block of the children too small to draw, coloured as the first of them would be.
+    // A block standing for `folder`, coloured as `first`, its first child inside, would be.
+    Cell restCell(const FileNode* folder, const FileNode& first, int depth, int top, int index,
+                  const QRectF& rect, bool plain) const {
+        Cell block{rect,  const_cast<FileNode*>(folder),
+                   false, palette::nodeColor(first, mode_, depth == 1, top, index, depth, now_),
+                   depth, plain};
+        block.rest = true;
+        return block;
+    }
+
+    // The block of the children left out, in the remainder's share.
     void layoutRest(const FileNode* node, const FileNode* first, int depth, int top, int index,
                     const QRectF& share) {
         if (share.width() * share.height() < kMinShare) return; // the size rule holds for it too
-        const QColor color = palette::nodeColor(*first, mode_, depth == 1, top, index, depth, now_);
         const QRectF cell = share.adjusted(kInset, kInset, -kInset, -kInset);
         const bool plain = cell.width() < kInset || cell.height() < kInset;
-        Cell block{plain ? share : cell, const_cast<FileNode*>(node), false, color, depth, plain};
-        block.rest = true;
-        cells.push_back(block);
+        cells.push_back(restCell(node, *first, depth, top, index, plain ? share : cell, plain));
+    }
+
+    // Whether `share` continues `block` along one row (or column) of a squarified layout.
+    static bool extends(const QRectF& block, const QRectF& share) {
+        auto same = [](double a, double b) { return std::abs(a - b) <= 1e-6 * std::max(1.0, std::abs(a)); };
+        return (same(share.left(), block.left()) && same(share.width(), block.width()) &&
+                same(share.top(), block.bottom())) ||
+               (same(share.top(), block.top()) && same(share.height(), block.height()) &&
+                same(share.left(), block.right()));
     }
 
     int maxDepth_;

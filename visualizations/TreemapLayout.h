@@ -19,16 +19,16 @@ namespace treemap {
 // largest first, so drawing in order paints children over their group and a backward scan meets
 // the deepest cell under a point first.
 struct Cell {
-    QRectF rect; // after the 1.5-point inset from the cell's share (the whole share when plain)
+    QRectF rect; // after the 1.5-point inset from the cell's share (the whole shares when plain)
     FileNode* node = nullptr;
     bool isGroup = false; // a folder drawn as a frame around its own children
     QColor color;         // base colour; the view applies its fill opacities on top
     int depth = 1;        // 1 for the shown folder's children
-    // A leaf whose share is big enough to be drawn but too small for the inset: it fills its whole
-    // share with square corners, so a folder of many small files never looks empty.
+    // A block standing for `node`'s children that are too small to be drawn one by one: a run of
+    // children too small for the inset (drawn plain, on their whole shares), or those left out by the
+    // size rule (in the remainder's share). A folder of a million tiny files never looks empty. Hit
+    // tests find `node`; outlines and labels skip it.
     bool plain = false;
-    // The children of `node` too small to be drawn one by one, as one block in what they take: a
-    // folder of a million tiny files never looks empty. Hit tests find `node`; outlines skip it.
     bool rest = false;
 };
 

@@ -139,8 +139,8 @@ BENCHMARK(treemapRepaint)
     ->ArgNames({"millionRoot", "wholePicture"})
     ->Unit(benchmark::kMillisecond);
 
-// The worst case for the cell count: 100,000 equal files, each too small for its inset and so drawn
-// as a plain cell on its whole share.
+// 100,000 equal files, each too small for its inset: runs of them are drawn as blocks
+// standing for their folder.
 void treemapRepaintEqualFiles(benchmark::State& state) {
     repaint<TreemapView>(state, wideFolder(true).tree);
 }
