@@ -1,5 +1,6 @@
 #include "model/DiskScanner.h"
 
+#include "model/Saturating.h"
 #include "model/TreeRollUp.h"
 #include "platform/DirectoryReader.h"
 #include "platform/MountTable.h"
@@ -279,7 +280,7 @@ void DiskScanner::Impl::recordUnreadable(const std::string& path) {
 void DiskScanner::Impl::addProgress(const Counts& counts, const std::string& path) {
     std::lock_guard guard(lock);
     progress.filesScanned += counts.files;
-    progress.bytesScanned += counts.bytes;
+    progress.bytesScanned = saturating::add(progress.bytesScanned, counts.bytes);
     progress.currentPath = path;
 }
 
@@ -302,7 +303,7 @@ FileNode* DiskScanner::Impl::makeNode(int dirFd, platform::DirEntry entry, FileN
         node->category = insideApp ? FileCategory::application : file_category::forFileName(entry.name);
         if (st.linkCount > 1) w.links.push_back({st.device, st.inode, node});
         counts.files += 1;
-        counts.bytes += node->sizeOnDisk;
+        counts.bytes = saturating::add(counts.bytes, node->sizeOnDisk);
     }
     node->setParent(parent);
     node->modifiedStamp = st.modified;
@@ -596,7 +597,7 @@ int64_t DiskScanner::sizeOfItem(const std::string& path) {
                 if (entry.isDirectory())
                     pending.push_back(prefix + std::string(e.name));
                 else
-                    total += entry.blocks * 512;
+                    total = saturating::add(total, entry.blocks * 512);
             });
         }
     }

@@ -7,6 +7,10 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 namespace platform {
 namespace {
 
@@ -21,8 +25,9 @@ int statxInto(int dirFd, const char* name, int flags, EntryStatus& status) {
     status.linkCount = sx.stx_nlink;
     status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     status.inode = sx.stx_ino;
-    status.size = static_cast<int64_t>(sx.stx_size);
-    status.blocks = static_cast<int64_t>(sx.stx_blocks);
+    constexpr uint64_t kMax = std::numeric_limits<int64_t>::max();
+    status.size = static_cast<int64_t>(std::min<uint64_t>(sx.stx_size, kMax));
+    status.blocks = static_cast<int64_t>(std::min<uint64_t>(sx.stx_blocks, kMax / 512));
     status.modified = static_cast<double>(sx.stx_mtime.tv_sec) + sx.stx_mtime.tv_nsec / 1e9;
     status.created = (sx.stx_mask & STATX_BTIME)
                          ? static_cast<double>(sx.stx_btime.tv_sec) + sx.stx_btime.tv_nsec / 1e9

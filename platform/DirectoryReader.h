@@ -19,7 +19,7 @@ struct EntryStatus {
     uint64_t device = 0;
     uint64_t inode = 0;
     int64_t size = 0;    // logical length in bytes
-    int64_t blocks = 0;  // allocated 512-byte blocks
+    int64_t blocks = 0;  // allocated 512-byte blocks, at most INT64_MAX / 512 (so blocks * 512 fits)
     double modified = 0; // seconds since 1970 UTC
     double created = 0;  // 0 when the file system does not report it
 

@@ -1,6 +1,7 @@
 #include "model/DiskScanner.h"
 #include "tests/support/FaultyDirectoryReader.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TreeBuilder.h"
 #include "tests/support/TreeChecks.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -282,4 +285,47 @@ TEST(DiskScanner, MountsOfVirtualFileSystemsAreNotDescendedEvenThroughALink) {
         EXPECT_EQ(findNode(tree->root(), "fake-tmpfs"), nullptr) << start;
         EXPECT_NE(findNode(tree->root(), "real-ext4/shown.txt"), nullptr) << start;
     }
+}
+
+// Sizes the file system may report (a sparse file of 2^63 - 1 bytes on xfs, btrfs or tmpfs) next to any
+// other file: sums stop at the largest value, so totals stay positive and the order by size holds.
+TEST(DiskScanner, SumsOfHugeSizesStopAtTheLargest) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    TreeBuilder b("/v");
+    b.fileAt("huge/sparse.img", kMax);
+    b.fileAt("huge/other.txt", 4096);
+    b.fileAt("huge/more/clip.mp4", kMax);
+    b.fileAt("small/a.txt", 10);
+    auto built = b.finish();
+    const FileNode* huge = findNode(built->root(), "huge");
+    EXPECT_EQ(huge->sizeOnDisk, kMax);
+    EXPECT_EQ(huge->logicalSize, kMax);
+    EXPECT_EQ(built->root()->sizeOnDisk, kMax);
+    EXPECT_EQ(built->root()->children()[0], huge);
+    expectRolledUp(built->root());
+
+    // The same through a scan, where some file system takes such a length (tmpfs does).
+    for (std::string folder : {std::filesystem::temp_directory_path().string(), std::string("/dev/shm")}) {
+        std::string pattern = folder + "/brenwick-sparse-XXXXXX";
+        if (!mkdtemp(pattern.data())) continue;
+        struct Remove {
+            std::string path;
+            ~Remove() {
+                std::error_code ec;
+                std::filesystem::remove_all(path, ec);
+            }
+        } remove{pattern};
+        int fd = ::open((pattern + "/sparse.img").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        bool sparse = fd >= 0 && ftruncate(fd, kMax) == 0;
+        if (fd >= 0) close(fd);
+        if (!sparse) continue;
+        writeFileText(pattern + "/other.txt", "more");
+        DiskScanner scanner;
+        auto tree = scanner.scan(pattern);
+        EXPECT_EQ(tree->root()->logicalSize, kMax) << folder;
+        EXPECT_EQ(tree->root()->fileCount(), 2) << folder;
+        expectRolledUp(tree->root());
+        return;
+    }
+    GTEST_LOG_(INFO) << "no file system here takes a file of 2^63 - 1 bytes; only the built tree was checked";
 }
