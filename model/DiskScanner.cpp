@@ -1,5 +1,6 @@
 #include "model/DiskScanner.h"
 
+#include "model/FolderOpener.h"
 #include "model/Saturating.h"
 #include "model/TreeRollUp.h"
 #include "platform/DirectoryReader.h"
@@ -40,8 +41,10 @@ bool endsWithApp(std::string_view s) {
     return s[0] == '.' && lower(s[1]) == 'a' && lower(s[2]) == 'p' && lower(s[3]) == 'p';
 }
 
-bool isDenied(int error) {
-    return error == EACCES || error == EPERM;
+// A folder that cannot be opened or read, for whatever reason, is counted; only a scanned path that is
+// missing or no folder at all is not.
+bool countsAsUnreadable(int error, bool isRoot) {
+    return error != 0 && !(isRoot && (error == ENOENT || error == ENOTDIR));
 }
 
 struct StringHash {
@@ -115,6 +118,8 @@ struct Job {
     std::shared_ptr<BigFolder> big;
     EntryBatch* batch = nullptr;
     uint32_t chunk = 0;
+    // Where the folder is opened from.
+    FolderOpener::Base base;
 };
 
 // The entries of one read of a large folder, copied out of the reader's buffer.
@@ -143,6 +148,7 @@ struct BigFolder {
     bool insideApp = false;
     std::vector<FileNode*> head; // children read before the folder turned out to be large
     std::vector<std::unique_ptr<EntryBatch>> batches; // appended by the reading worker only
+    FolderOpener::Base base;                          // where the folder was opened from
     std::atomic<size_t> outstanding = 1;              // chunks not done, plus one until the reading ends
 
     ~BigFolder() {
@@ -246,6 +252,7 @@ struct FdGuard {
 struct DiskScanner::Impl {
     std::shared_ptr<DirectoryReader> reader;
     int threadCount = 0;
+    int openFolderLimit = 0;
 
     mutable std::mutex lock; // guards the fields below
     Progress progress;
@@ -258,10 +265,11 @@ struct DiskScanner::Impl {
     // Per scan, read-only while the workers run.
     PathSet skip;
     JobStack* stack = nullptr;
+    FolderOpener* opener = nullptr;
     std::atomic<int> workerCount = 1; // lowered while workers run when a thread cannot be started
 
     void workerLoop(Worker& w);
-    void readFolder(const Job& job, Worker& w);
+    void readFolder(Job& job, Worker& w);
     void publishBatch(const std::shared_ptr<BigFolder>& big, std::span<const std::byte> records);
     void statChunk(const Job& job, Worker& w);
     void completeBigFolderWork(BigFolder& big, Worker& w) noexcept;
@@ -311,12 +319,15 @@ FileNode* DiskScanner::Impl::makeNode(int dirFd, platform::DirEntry entry, FileN
     return node;
 }
 
-void DiskScanner::Impl::readFolder(const Job& job, Worker& w) {
+void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     Counts counts;
     int fd = -1;
-    int error = reader->openDirectory(AT_FDCWD, job.path.c_str(), fd);
+    const bool isRoot = job.node->isRoot();
+    int error = opener->open(job.base, job.path, isRoot, fd);
+    // Past the open, the parent's descriptor is needed only if this folder's is not kept for its children.
+    FolderOpener::Base own = std::move(job.base);
     if (error != 0) {
-        if (isDenied(error)) recordUnreadable(job.path);
+        if (countsAsUnreadable(error, isRoot)) recordUnreadable(job.path);
         addProgress(counts, job.path);
         return;
     }
@@ -352,6 +363,7 @@ void DiskScanner::Impl::readFolder(const Job& job, Worker& w) {
             big->prefix = prefix;
             big->insideApp = job.insideApp;
             big->head = w.children;
+            big->base = std::move(own);
             big->fd = guard.release();
         }
         seen += count;
@@ -364,12 +376,18 @@ void DiskScanner::Impl::readFolder(const Job& job, Worker& w) {
             if (!node) return;
             w.children.push_back(node);
             if (node->isDirectory())
-                w.newJobs.push_back({node, w.path, job.insideApp || endsWithApp(e.name), {}, nullptr, 0});
+                w.newJobs.push_back({node, w.path, job.insideApp || endsWithApp(e.name), {}, nullptr, 0, {}});
         });
     }
-    if (isDenied(error)) recordUnreadable(job.path); // what was read before stays
+    if (countsAsUnreadable(error, isRoot)) recordUnreadable(job.path); // what was read before stays
     addProgress(counts, job.path);
     if (big) return; // the last of its work attaches the children
+
+    if (!w.newJobs.empty()) {
+        FolderOpener::Base below = opener->baseForChildren(guard.fd, prefix.size(), std::move(own));
+        for (Job& j : w.newJobs)
+            j.base = below;
+    }
 
     FileNode** array = w.arena.allocateArray<FileNode*>(w.children.size());
     std::copy(w.children.begin(), w.children.end(), array);
@@ -390,7 +408,7 @@ void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big,
     std::vector<Job> jobs;
     jobs.reserve(chunks);
     for (size_t c = 0; c < chunks; ++c)
-        jobs.push_back({big->node, {}, big->insideApp, big, batch.get(), static_cast<uint32_t>(c)});
+        jobs.push_back({big->node, {}, big->insideApp, big, batch.get(), static_cast<uint32_t>(c), {}});
     big->batches.push_back(std::move(batch));
     // Counted before the jobs can run and finish.
     big->outstanding.fetch_add(chunks, std::memory_order_relaxed);
@@ -409,7 +427,7 @@ void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
         Counts counts;
         // A descriptor of its own: threads sharing one would all bump the same file's reference count.
         int ownFd = -1;
-        if (reader->openDirectory(big.fd, ".", ownFd) != 0) ownFd = -1;
+        if (reader->openDirectory(big.fd, ".", false, ownFd) != 0) ownFd = -1;
         FdGuard ownGuard{reader.get(), ownFd};
         const int fd = ownFd >= 0 ? ownFd : big.fd;
         try {
@@ -447,10 +465,17 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
                                     big.insideApp || endsWithApp(batch->name(i)),
                                     {},
                                     nullptr,
-                                    0});
+                                    0,
+                                    {}});
             }
         }
         big.node->setChildren(array, static_cast<uint32_t>(count));
+        if (!jobs.empty()) {
+            FolderOpener::Base below =
+                opener->baseForChildren(guard.fd, big.prefix.size(), std::move(big.base));
+            for (Job& j : jobs)
+                j.base = below;
+        }
         for (Job& j : jobs)
             w.newJobs.push_back(std::move(j));
     } catch (...) {
@@ -486,6 +511,10 @@ void DiskScanner::setThreadCount(int threads) {
     impl_->threadCount = std::max(0, threads);
 }
 
+void DiskScanner::setOpenFolderLimit(int folders) {
+    impl_->openFolderLimit = std::max(0, folders);
+}
+
 std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     Impl& d = *impl_;
     std::string root = rootPath;
@@ -505,7 +534,9 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     int workers = d.threadCount > 0 ? d.threadCount : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
     d.workerCount = std::max(1, workers);
     std::vector<Worker> state(static_cast<size_t>(d.workerCount.load()));
-    JobStack stack(Job{rootNode, root, endsWithApp(root), {}, nullptr, 0});
+    FolderOpener opener(*d.reader, d.openFolderLimit > 0 ? d.openFolderLimit : FolderOpener::defaultLimit());
+    d.opener = &opener;
+    JobStack stack(Job{rootNode, root, endsWithApp(root), {}, nullptr, 0, {}});
     d.stack = &stack;
     std::vector<std::thread> threads;
     for (size_t i = 1; i < state.size(); ++i) {
@@ -520,6 +551,7 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     for (auto& t : threads)
         t.join();
     d.stack = nullptr;
+    d.opener = nullptr;
     double walkSeconds = secondsSince(walkStart);
 
     auto linkStart = Clock::now();
@@ -578,16 +610,23 @@ int64_t DiskScanner::sizeOfItem(const std::string& path) {
     if (reader.statPath(path.c_str(), false, st) != 0 || st.isSymlink()) return 0;
     if (!st.isDirectory()) return st.blocks * 512;
     auto buffer = std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
-    std::vector<std::string> pending{path};
+    FolderOpener opener(reader, FolderOpener::defaultLimit());
+    struct Pending {
+        std::string path;
+        FolderOpener::Base base;
+    };
+    std::vector<Pending> pending;
+    pending.push_back({path, {}});
+    std::vector<std::string> below;
     int64_t total = 0;
     while (!pending.empty()) {
-        std::string folder = std::move(pending.back());
+        Pending folder = std::move(pending.back());
         pending.pop_back();
         int fd = -1;
-        if (reader.openDirectory(AT_FDCWD, folder.c_str(), fd) != 0)
-            continue; // unreadable folders add nothing
+        if (opener.open(folder.base, folder.path, false, fd) != 0) continue; // unreadable folders add nothing
         FdGuard guard{&reader, fd};
-        const std::string prefix = folder == "/" ? std::string("/") : folder + "/";
+        const std::string prefix = folder.path == "/" ? std::string("/") : folder.path + "/";
+        below.clear();
         long n;
         while ((n = reader.readEntries(fd, {buffer.get(), DirectoryReader::kBufferSize})) > 0) {
             platform::forEachDirEntry({buffer.get(), static_cast<size_t>(n)}, [&](platform::DirEntry e) {
@@ -595,11 +634,15 @@ int64_t DiskScanner::sizeOfItem(const std::string& path) {
                 EntryStatus entry;
                 if (reader.statEntry(fd, e.name.data(), entry) != 0 || entry.isSymlink()) return;
                 if (entry.isDirectory())
-                    pending.push_back(prefix + std::string(e.name));
+                    below.push_back(prefix + std::string(e.name));
                 else
                     total = saturating::add(total, entry.blocks * 512);
             });
         }
+        if (below.empty()) continue;
+        FolderOpener::Base base = opener.baseForChildren(guard.fd, prefix.size(), std::move(folder.base));
+        for (std::string& p : below)
+            pending.push_back({std::move(p), base});
     }
     return total;
 }

@@ -13,7 +13,9 @@ namespace platform {
 class DirectoryReader;
 }
 
-// Walks a folder with one worker per online processor into a rolled-up ScanTree.
+// Walks a folder with one worker per online processor into a rolled-up ScanTree. Every folder is opened
+// relative to an open ancestor, so depth is unlimited; one that cannot be opened or read is counted and
+// sampled.
 // One scanner serves one scan; the owner polls progress() while scan() runs on another thread and
 // may call cancel() at any time. scan() always returns a tree (partial after cancellation).
 class DiskScanner {
@@ -39,6 +41,9 @@ class DiskScanner {
 
     // Worker count; 0 (the default) means one per online processor.
     void setThreadCount(int threads);
+    // Folder descriptors kept open at once for opening the folders below them; 0 (the default) means
+    // FolderOpener::defaultLimit(). Past it, folders open by their path from the nearest kept ancestor.
+    void setOpenFolderLimit(int folders);
 
     // Blocking: walks, settles hard links, rolls up and sorts. Never fails.
     std::shared_ptr<ScanTree> scan(const std::string& rootPath);

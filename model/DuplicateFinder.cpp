@@ -1,6 +1,7 @@
 #include "model/DuplicateFinder.h"
 
 #include "model/Parallel.h"
+#include "platform/LongPath.h"
 
 #include <fcntl.h>
 #include <openssl/evp.h>
@@ -48,7 +49,8 @@ class FolderCursor {
         if (index != current_) {
             reset();
             current_ = index;
-            fd_ = open(paths_[index].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            fd_ = platform::openAnyLength(AT_FDCWD, paths_[index].c_str(),
+                                          O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
         return fd_;
     }
@@ -159,7 +161,8 @@ std::vector<std::vector<size_t>> groupByKey(const std::vector<Entry>& entries, s
 
 std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize,
                                    std::optional<int64_t> limit, std::vector<unsigned char>& buffer) {
-    return hashFileAt(AT_FDCWD, path.c_str(), expectedSize, limit, buffer);
+    platform::PathAt at(path);
+    return hashFileAt(at.folder(), at.name(), expectedSize, limit, buffer);
 }
 
 std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize,

@@ -1,5 +1,7 @@
 #include "platform/DirectoryReader.h"
 
+#include "platform/LongPath.h"
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -44,10 +46,8 @@ bool EntryStatus::isSymlink() const {
     return S_ISLNK(mode);
 }
 
-int LinuxDirectoryReader::openDirectory(int parentFd, const char* path, int& fd) {
-    do {
-        fd = ::openat(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+int LinuxDirectoryReader::openDirectory(int parentFd, const char* path, bool followLink, int& fd) {
+    fd = openAnyLength(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
     return fd < 0 ? errno : 0;
 }
 
@@ -64,7 +64,8 @@ int LinuxDirectoryReader::statEntry(int dirFd, const char* name, EntryStatus& st
 }
 
 int LinuxDirectoryReader::statPath(const char* path, bool followLinks, EntryStatus& status) {
-    return statxInto(AT_FDCWD, path, followLinks ? 0 : AT_SYMLINK_NOFOLLOW, status);
+    PathAt at(path);
+    return statxInto(at.folder(), at.name(), followLinks ? 0 : AT_SYMLINK_NOFOLLOW, status);
 }
 
 void LinuxDirectoryReader::closeDirectory(int fd) {

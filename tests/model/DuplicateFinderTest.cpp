@@ -1,5 +1,6 @@
 #include "model/DuplicateFinder.h"
 #include "model/DiskScanner.h"
+#include "tests/support/DeepFolders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -143,4 +145,20 @@ TEST(DuplicateFinderTest, OneFileByTwoPathsCountsOnce) {
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].files.size(), 2u);
     EXPECT_EQ(groups[0].wastedBytes(), 5000);
+}
+
+TEST(DuplicateFinderTest, FilesDeeperThanThePathLimitAreCompared) {
+    TempDir temp;
+    const std::string deepest = makeFolderChain(temp.str(), 22, std::string(200, 'n'), [](int fd, int level) {
+        if (level < 21) return;
+        writeFileAt(fd, "same1", 70'000, 'q');
+        writeFileAt(fd, "same2", 70'000, 'q');
+    });
+    ASSERT_GT(deepest.size(), size_t{PATH_MAX});
+    auto tree = scan(temp);
+    auto groups = findWithTimeLimit(tree);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].files.size(), 4u);
+    std::vector<unsigned char> buffer(1 << 16);
+    EXPECT_TRUE(DuplicateFinder::hashFile(deepest + "/same1", 70'000, std::nullopt, buffer));
 }
