@@ -4,12 +4,14 @@
 #include "model/Saturating.h"
 #include "model/TreeRollUp.h"
 #include "platform/DirectoryReader.h"
+#include "platform/DiskReadWatch.h"
 #include "platform/MountTable.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -27,7 +29,15 @@ using platform::EntryStatus;
 // A folder with more entries than this has its statx work shared out in chunks among idle workers.
 constexpr size_t kShareThreshold = 2048;
 constexpr size_t kChunkEntries = 1024;
+// The same once the workers wait on the disk: then each statx may wait for a read, and a folder of a
+// thousand subfolders read by one worker would hold back the whole walk below it.
+constexpr size_t kDiskShareThreshold = 128;
+constexpr size_t kDiskChunkEntries = 64;
 constexpr size_t kArenaBlock = 4 << 20;
+// Workers a scan grows to while its workers wait on the disk: one request in flight per worker, and a
+// disk answers a long queue far faster than one request at a time (a cold scan here: 8 workers 3.1 s,
+// 32 1.6 s, 64 1.27 s, 128 1.27 s). A warm scan keeps one worker per processor: more only contend.
+constexpr int kDiskWorkers = 64;
 
 using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
@@ -128,6 +138,7 @@ struct EntryBatch {
     std::vector<uint32_t> nameStarts;
     std::vector<uint8_t> types;
     std::vector<FileNode*> slots; // one per entry; null when the entry is left out
+    size_t chunkEntries = kChunkEntries;
 
     size_t size() const { return nameStarts.size(); }
     std::string_view name(size_t i) const {
@@ -266,7 +277,15 @@ struct DiskScanner::Impl {
     PathSet skip;
     JobStack* stack = nullptr;
     FolderOpener* opener = nullptr;
-    std::atomic<int> workerCount = 1; // lowered while workers run when a thread cannot be started
+    std::atomic<int> workerCount = 1; // workers running; grows while they wait on the disk
+    std::atomic<bool> waitingOnDisk = false;
+    int workerLimit = 1;              // under growLock
+    std::mutex growLock;              // guards the fields below
+    std::deque<Worker> workers;       // one per worker, for the scan's life
+    std::vector<std::thread> threads; // every worker but the calling thread
+    bool walkOver = false;
+
+    void startWorker();
 
     void workerLoop(Worker& w);
     void readFolder(Job& job, Worker& w);
@@ -355,7 +374,9 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
         std::span<const std::byte> records(w.buffer.get(), static_cast<size_t>(n));
         size_t count = 0;
         platform::forEachDirEntry(records, [&](platform::DirEntry) { ++count; });
-        if (!big && seen + count > kShareThreshold && workerCount.load(std::memory_order_relaxed) > 1) {
+        const size_t shareAbove =
+            waitingOnDisk.load(std::memory_order_relaxed) ? kDiskShareThreshold : kShareThreshold;
+        if (!big && seen + count > shareAbove && workerCount.load(std::memory_order_relaxed) > 1) {
             big = std::make_shared<BigFolder>();
             big->reader = reader.get();
             big->node = job.node;
@@ -404,7 +425,8 @@ void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big,
     });
     if (batch->size() == 0) return;
     batch->slots.assign(batch->size(), nullptr);
-    size_t chunks = (batch->size() + kChunkEntries - 1) / kChunkEntries;
+    if (waitingOnDisk.load(std::memory_order_relaxed)) batch->chunkEntries = kDiskChunkEntries;
+    size_t chunks = (batch->size() + batch->chunkEntries - 1) / batch->chunkEntries;
     std::vector<Job> jobs;
     jobs.reserve(chunks);
     for (size_t c = 0; c < chunks; ++c)
@@ -431,8 +453,8 @@ void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
         FdGuard ownGuard{reader.get(), ownFd};
         const int fd = ownFd >= 0 ? ownFd : big.fd;
         try {
-            size_t end = std::min(batch.size(), (job.chunk + 1) * kChunkEntries);
-            for (size_t i = job.chunk * kChunkEntries; i < end; ++i)
+            size_t end = std::min(batch.size(), (job.chunk + 1) * batch.chunkEntries);
+            for (size_t i = job.chunk * batch.chunkEntries; i < end; ++i)
                 batch.slots[i] = makeNode(fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w,
                                           counts, big.prefix);
         } catch (...) {
@@ -483,7 +505,22 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
     }
 }
 
+void DiskScanner::Impl::startWorker() {
+    std::lock_guard guard(growLock);
+    if (walkOver || workerCount.load(std::memory_order_relaxed) >= workerLimit) return;
+    Worker& w = workers.emplace_back();
+    try {
+        threads.emplace_back([this, &w] { workerLoop(w); });
+    } catch (const std::system_error&) {
+        workers.pop_back();
+        workerLimit = workerCount.load(std::memory_order_relaxed); // the system has no more threads to give
+        return;
+    }
+    workerCount.fetch_add(1, std::memory_order_relaxed);
+}
+
 void DiskScanner::Impl::workerLoop(Worker& w) {
+    platform::DiskReadWatch disk;
     while (std::optional<Job> job = stack->pop()) {
         w.newJobs.clear();
         try {
@@ -495,6 +532,14 @@ void DiskScanner::Impl::workerLoop(Worker& w) {
             // Out of memory or the like: the folder keeps what it has, and its jobs are dropped so no
             // unattached folder is read.
             w.newJobs.clear();
+        }
+        // While its job is not finished, so that no worker starts after the walk is over.
+        if (disk.waitedOnDisk()) {
+            waitingOnDisk.store(true, std::memory_order_relaxed);
+            try {
+                startWorker();
+            } catch (...) {
+            }
         }
         stack->finish(w.newJobs);
     }
@@ -531,25 +576,40 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
 
     auto walkStart = Clock::now();
     d.skip = skipSetFor(root, d.reader->mounts());
-    int workers = d.threadCount > 0 ? d.threadCount : static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN));
-    d.workerCount = std::max(1, workers);
-    std::vector<Worker> state(static_cast<size_t>(d.workerCount.load()));
+    const int processors = std::max(1, static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)));
+    const int workers = d.threadCount > 0 ? d.threadCount : processors;
     FolderOpener opener(*d.reader, d.openFolderLimit > 0 ? d.openFolderLimit : FolderOpener::defaultLimit());
     d.opener = &opener;
     JobStack stack(Job{rootNode, root, endsWithApp(root), {}, nullptr, 0, {}});
     d.stack = &stack;
-    std::vector<std::thread> threads;
-    for (size_t i = 1; i < state.size(); ++i) {
-        try {
-            threads.emplace_back([&d, &w = state[i]] { d.workerLoop(w); });
-        } catch (const std::system_error&) {
-            break; // fewer workers; the calling thread is always one
-        }
+    Worker* first;
+    {
+        std::lock_guard guard(d.growLock);
+        d.walkOver = false;
+        d.waitingOnDisk = false;
+        d.workerCount = 1; // the calling thread
+        d.workerLimit = workers;
+        first = &d.workers.emplace_back();
     }
-    d.workerCount = static_cast<int>(threads.size()) + 1;
-    d.workerLoop(state[0]);
-    for (auto& t : threads)
+    for (int i = 1; i < workers; ++i)
+        d.startWorker();
+    {
+        // An explicit thread count stays as it is.
+        std::lock_guard guard(d.growLock);
+        d.workerLimit =
+            d.threadCount > 0 ? d.workerCount.load() : std::max(d.workerCount.load(), kDiskWorkers);
+    }
+    d.workerLoop(*first);
+    {
+        std::lock_guard guard(d.growLock);
+        d.walkOver = true;
+    }
+    for (auto& t : d.threads)
         t.join();
+    d.threads.clear();
+    std::deque<Worker> state = std::move(d.workers);
+    d.workers.clear();
+    const int workersUsed = static_cast<int>(state.size());
     d.stack = nullptr;
     d.opener = nullptr;
     double walkSeconds = secondsSince(walkStart);
@@ -569,11 +629,11 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     state.clear();
 
     auto rollUpStart = Clock::now();
-    rollUpTree(rootNode, d.workerCount.load());
+    rollUpTree(rootNode, std::min(workersUsed, processors));
     double rollUpSeconds = secondsSince(rollUpStart);
 
     std::lock_guard guard(d.lock);
-    d.timings = {walkSeconds, linkSeconds, rollUpSeconds};
+    d.timings = {walkSeconds, linkSeconds, rollUpSeconds, workersUsed};
     return tree;
 }
 
