@@ -11,16 +11,7 @@ folder="${1:-/usr}"
 runs="${RUNS:-5}"
 base="${BASE:-}"
 
-missing=()
-for tool in jdupes hyperfine python3 fincore; do command -v "$tool" >/dev/null || missing+=("$tool"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  packages=("${missing[@]/fincore/util-linux}")
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${packages[@]}"
-fi
+bash bench/need-tools.sh jdupes hyperfine python3 fincore=util-linux
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target brenwick-bench >/dev/null
