@@ -34,12 +34,12 @@ int runScan(const std::vector<std::string>& arguments) {
     };
     std::printf("entries=%lld files=%lld folders=%lld logical_bytes=%lld disk_bytes=%lld unreadable=%lld "
                 "seconds=%.4f peak_rss_kib=%ld bytes_per_entry=%.1f walk_seconds=%.4f links_seconds=%.4f "
-                "rollup_seconds=%.4f base_rss_kib=%ld scan_bytes_per_entry=%.1f\n",
+                "rollup_seconds=%.4f base_rss_kib=%ld scan_bytes_per_entry=%.1f workers=%d\n",
                 static_cast<long long>(entries), static_cast<long long>(files),
                 static_cast<long long>(folders), static_cast<long long>(root->logicalSize),
                 static_cast<long long>(root->sizeOnDisk), static_cast<long long>(scanner.unreadableCount()),
                 seconds, rss, perEntry(rss), t.walkSeconds, t.hardLinkSeconds, t.rollUpSeconds, baseRss,
-                perEntry(rss - baseRss));
+                perEntry(rss - baseRss), t.workers);
     return 0;
 }
 

@@ -1,21 +1,16 @@
 #!/usr/bin/env bash
 # Times `brenwick-bench scan` side by side with du, gdu and ncdu on the benchmark tree (warm cache),
-# then Brenwick's thread scaling and the 200,000-file folder alone, and prints the ratios.
-# Usage: bench/compare-scan.sh [TREE]   (RUNS=n sets hyperfine's runs per command, default 10)
+# then Brenwick and gdu in turns on a cold cache (all caches dropped before every run; needs root),
+# Brenwick's thread scaling and the 200,000-file folder alone, and prints the ratios.
+# Usage: bench/compare-scan.sh [TREE]   (RUNS=n sets hyperfine's runs per command, default 10;
+# COLD_RUNS=n the cold runs, default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tree="${1:-/tmp/brenwick-bench-tree}"
 runs="${RUNS:-10}"
+cold_runs="${COLD_RUNS:-5}"
 
-missing=()
-for tool in gdu ncdu hyperfine python3; do command -v "$tool" >/dev/null || missing+=("$tool"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash bench/need-tools.sh gdu ncdu hyperfine python3
 
 bash bench/make-tree.sh "$tree"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -41,6 +36,37 @@ hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/tools.json" \
   -n gdu "gdu -n -p $tree" \
   -n ncdu "ncdu -0 -o /dev/null $tree"
 
+echo "== whole tree, cold cache"
+# Dropping the page cache, dentries and inodes is the only honest cold start: every folder and inode
+# is read from the disk again. Without root it cannot be done; the cold section is then left out.
+# Brenwick and gdu take turns, round by round, so that other load on the machine falls on both alike.
+drop() { sync && echo 3 > /proc/sys/vm/drop_caches; }
+if drop 2>/dev/null; then
+  for round in $(seq "$cold_runs"); do
+    for tool in brenwick gdu; do
+      cmd="$bench scan $tree"; [ "$tool" = gdu ] && cmd="gdu -n -p $tree"
+      drop
+      start=$(date +%s.%N); $cmd > "$out/cold-$tool.out"; end=$(date +%s.%N)
+      echo "$tool $start $end" >> "$out/cold.times"
+    done
+    echo "round $round: $(tail -2 "$out/cold.times" | awk '{printf "%s %.3f s  ", $1, $3 - $2}')" \
+         "workers=$(grep -o 'workers=[0-9]*' "$out/cold-brenwick.out" | cut -d= -f2)"
+  done
+  python3 - "$out/cold.times" > "$out/cold.json" <<'PY'
+import json, statistics, sys
+runs = {}
+for line in open(sys.argv[1]):
+    tool, start, end = line.split()
+    runs.setdefault(tool, []).append(float(end) - float(start))
+print(json.dumps({"results": [{"command": t, "median": statistics.median(v), "min": min(v)} for t, v in runs.items()]}))
+for t, v in runs.items():
+    print("%-8s median %.3f s, min %.3f s, max %.3f s" % (t, statistics.median(v), min(v), max(v)), file=sys.stderr)
+PY
+else
+  echo "cannot drop the caches (not root?): no cold run"
+  echo '{"results": []}' > "$out/cold.json"
+fi
+
 echo "== thread scaling"
 hyperfine -N --warmup 1 --runs "$runs" --export-json "$out/threads.json" \
   --parameter-list threads 1,2,4,8 -n "brenwick {threads} threads" "$bench scan $tree --threads {threads}"
@@ -58,9 +84,11 @@ def load(name):
         return {r["command"]: (r["median"], r["min"]) for r in json.load(f)["results"]}
 def ratio(a, b):
     return "%.3f [%.3f]" % (a[0] / b[0], a[1] / b[1])
-tools, threads, big = load("tools.json"), load("threads.json"), load("big.json")
+tools, threads, big, cold = load("tools.json"), load("threads.json"), load("big.json"), load("cold.json")
 b = tools["brenwick"]
 print("brenwick / gdu    = %s  (target <= 0.5)" % ratio(b, tools["gdu"]))
+if cold:
+    print("cold: brenwick / gdu = %s  (target <= 0.4)" % ratio(cold["brenwick"], cold["gdu"]))
 print("brenwick / du -s  = %s  (target <= 0.2)" % ratio(b, tools["du"]))
 print("brenwick / ncdu   = %s" % ratio(b, tools["ncdu"]))
 print("200k folder: brenwick / gdu = %s  (target <= 0.5)" % ratio(big["brenwick"], big["gdu"]))

@@ -13,7 +13,10 @@ namespace platform {
 class DirectoryReader;
 }
 
-// Walks a folder with one worker per online processor into a rolled-up ScanTree.
+// Walks a folder with one worker per online processor (more while they wait on the disk) into a
+// rolled-up ScanTree. Every folder is opened
+// relative to an open ancestor, so depth is unlimited; one that cannot be opened or read is counted and
+// sampled.
 // One scanner serves one scan; the owner polls progress() while scan() runs on another thread and
 // may call cancel() at any time. scan() always returns a tree (partial after cancellation).
 class DiskScanner {
@@ -29,6 +32,7 @@ class DiskScanner {
         double walkSeconds = 0;
         double hardLinkSeconds = 0;
         double rollUpSeconds = 0;
+        int workers = 0; // the most that ran at once
     };
 
     // `reader` stands in for the file system in tests; null means the real one.
@@ -37,8 +41,12 @@ class DiskScanner {
     DiskScanner(const DiskScanner&) = delete;
     DiskScanner& operator=(const DiskScanner&) = delete;
 
-    // Worker count; 0 (the default) means one per online processor.
+    // Worker count; 0 (the default) means one per online processor at first, more (up to 64) while the
+    // workers wait on the disk, as they do on a cold cache.
     void setThreadCount(int threads);
+    // Folder descriptors kept open at once for opening the folders below them; 0 (the default) means
+    // FolderOpener::defaultLimit(). Past it, folders open by their path from the nearest kept ancestor.
+    void setOpenFolderLimit(int folders);
 
     // Blocking: walks, settles hard links, rolls up and sorts. Never fails.
     std::shared_ptr<ScanTree> scan(const std::string& rootPath);

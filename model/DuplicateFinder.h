@@ -28,9 +28,10 @@ using Digest = std::array<unsigned char, 32>;
 constexpr int64_t kPartialBytes = 65'536;
 
 struct Stats {
-    int64_t candidates = 0;    // files in size buckets of two or more
-    int64_t partialHashed = 0; // files hashed in the partial pass
-    int64_t fullHashed = 0;    // files hashed whole
+    int64_t candidates = 0;      // files in size buckets of two or more
+    int64_t partialHashed = 0;   // files hashed in the partial pass
+    int64_t fullHashed = 0;      // files hashed whole
+    int64_t identityChecked = 0; // files of a group whose device and inode were looked up
     int64_t bytesRead = 0;
     double walkSeconds = 0;
     double hashSeconds = 0; // both hashing passes
@@ -43,25 +44,21 @@ struct Stats {
 // subtree of `folder` (the tree's root when null) and reads its paths; hashing runs unlocked on all
 // cores. Groups are sorted by wasted bytes, largest first. Never fails: unreadable files, files that
 // changed since the scan (no longer a regular file of the scanned size) and vanished files are left out.
-// Paths that are one file (same device and inode) count once.
+// Paths that are one file (same device and inode) count once: the members of each group found are
+// looked up, the others never are.
 std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* folder = nullptr,
                         Stats* stats = nullptr, int threads = 0);
 
-// What hashing one file found.
-struct FileDigest {
-    Digest digest{};
-    uint64_t device = 0;
-    uint64_t inode = 0;
-};
-
 // SHA-256 of the first min(limit, expectedSize) bytes of the file at `path` (whole file when limit
-// is null). Opened with O_NOFOLLOW | O_NONBLOCK; nothing when it is not a regular file of exactly
-// `expectedSize` bytes, when it cannot be read, or when it changed size while being read.
+// is null). Opened with O_NOFOLLOW | O_NONBLOCK and read without a status call: a read that settles the
+// whole file asks for one byte more than `expectedSize`, so nothing comes back when it is not a file of
+// exactly that size (grown, shrunk, a folder, a pipe, a link, gone) or cannot be read. A whole-file read
+// (limit null) of 4 MiB or more afterwards drops from the page cache only the pages it brought in itself.
 // `buffer` is scratch space of at least 64 KiB (reused across calls by a worker).
-std::optional<FileDigest> hashFile(const std::string& path, int64_t expectedSize,
-                                   std::optional<int64_t> limit, std::vector<unsigned char>& buffer);
+std::optional<Digest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
+                               std::vector<unsigned char>& buffer);
 // The same for the entry `name` of the open folder `folder` (AT_FDCWD: relative to the working folder).
-std::optional<FileDigest> hashFileAt(int folder, const char* name, int64_t expectedSize,
-                                     std::optional<int64_t> limit, std::vector<unsigned char>& buffer);
+std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedSize,
+                                 std::optional<int64_t> limit, std::vector<unsigned char>& buffer);
 
 } // namespace DuplicateFinder

@@ -1,6 +1,7 @@
 #include "model/TreeRollUp.h"
 
 #include "model/Parallel.h"
+#include "model/Saturating.h"
 
 #include <algorithm>
 #include <atomic>
@@ -42,13 +43,14 @@ void rollUpFolder(FileNode* folder) {
             folders += child->folderCount() + 1;
             if (const auto* sizes = child->typeSizes())
                 for (int i = 0; i < kFileCategoryCount; ++i)
-                    slots[i] += (*sizes)[i];
+                    slots[i] = saturating::add(slots[i], (*sizes)[i]);
         } else {
             files += 1;
-            slots[file_category::rawValue(child->category)] += child->sizeOnDisk;
+            int64_t& slot = slots[file_category::rawValue(child->category)];
+            slot = saturating::add(slot, child->sizeOnDisk);
         }
-        logical += child->logicalSize;
-        onDisk += child->sizeOnDisk;
+        logical = saturating::add(logical, child->logicalSize);
+        onDisk = saturating::add(onDisk, child->sizeOnDisk);
         newest = std::max(newest, child->modifiedStamp);
     }
     totals->typeSizes = slots;

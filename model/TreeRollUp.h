@@ -4,7 +4,8 @@
 
 // The roll-up that ends a scan: every folder gets the sums of its children's sizes, counts and
 // per-category bytes, the newest of their modification times (when above 0; else it keeps its own),
-// and its children ordered by size on disk, largest first, ties in reading order.
+// and its children ordered by size on disk, largest first, ties in reading order. Sums of sizes stop
+// at the largest int64 rather than wrap negative.
 // Every folder must carry a FolderTotals block.
 
 // One folder from its children, which must be rolled up already.

@@ -1,11 +1,17 @@
 #include "platform/DirectoryReader.h"
 
+#include "platform/LongPath.h"
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace platform {
 namespace {
@@ -21,8 +27,9 @@ int statxInto(int dirFd, const char* name, int flags, EntryStatus& status) {
     status.linkCount = sx.stx_nlink;
     status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     status.inode = sx.stx_ino;
-    status.size = static_cast<int64_t>(sx.stx_size);
-    status.blocks = static_cast<int64_t>(sx.stx_blocks);
+    constexpr uint64_t kMax = std::numeric_limits<int64_t>::max();
+    status.size = static_cast<int64_t>(std::min<uint64_t>(sx.stx_size, kMax));
+    status.blocks = static_cast<int64_t>(std::min<uint64_t>(sx.stx_blocks, kMax / 512));
     status.modified = static_cast<double>(sx.stx_mtime.tv_sec) + sx.stx_mtime.tv_nsec / 1e9;
     status.created = (sx.stx_mask & STATX_BTIME)
                          ? static_cast<double>(sx.stx_btime.tv_sec) + sx.stx_btime.tv_nsec / 1e9
@@ -39,10 +46,8 @@ bool EntryStatus::isSymlink() const {
     return S_ISLNK(mode);
 }
 
-int LinuxDirectoryReader::openDirectory(int parentFd, const char* path, int& fd) {
-    do {
-        fd = ::openat(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+int LinuxDirectoryReader::openDirectory(int parentFd, const char* path, bool followLink, int& fd) {
+    fd = openAnyLength(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
     return fd < 0 ? errno : 0;
 }
 
@@ -59,7 +64,8 @@ int LinuxDirectoryReader::statEntry(int dirFd, const char* name, EntryStatus& st
 }
 
 int LinuxDirectoryReader::statPath(const char* path, bool followLinks, EntryStatus& status) {
-    return statxInto(AT_FDCWD, path, followLinks ? 0 : AT_SYMLINK_NOFOLLOW, status);
+    PathAt at(path);
+    return statxInto(at.folder(), at.name(), followLinks ? 0 : AT_SYMLINK_NOFOLLOW, status);
 }
 
 void LinuxDirectoryReader::closeDirectory(int fd) {

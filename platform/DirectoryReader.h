@@ -19,7 +19,7 @@ struct EntryStatus {
     uint64_t device = 0;
     uint64_t inode = 0;
     int64_t size = 0;    // logical length in bytes
-    int64_t blocks = 0;  // allocated 512-byte blocks
+    int64_t blocks = 0;  // allocated 512-byte blocks, at most INT64_MAX / 512 (so blocks * 512 fits)
     double modified = 0; // seconds since 1970 UTC
     double created = 0;  // 0 when the file system does not report it
 
@@ -36,8 +36,10 @@ class DirectoryReader {
 
     virtual ~DirectoryReader() = default;
 
-    // Opens a folder: `path` relative to `parentFd`, or absolute with AT_FDCWD. Returns 0 or errno.
-    virtual int openDirectory(int parentFd, const char* path, int& fd) = 0;
+    // Opens a folder: `path` relative to the open folder `parentFd`, or absolute with AT_FDCWD, of any
+    // length. A final symbolic link is followed only when asked (the scanned path itself may be one).
+    // Returns 0 or errno.
+    virtual int openDirectory(int parentFd, const char* path, bool followLink, int& fd) = 0;
     // Reads the next entries as getdents64 records into `buffer`: bytes filled, 0 at the end, -errno.
     virtual long readEntries(int fd, std::span<std::byte> buffer) = 0;
     // Status of `name` inside the open folder, links not followed, automounts not triggered.
@@ -52,7 +54,7 @@ class DirectoryReader {
 // The real thing, on the Linux system calls.
 class LinuxDirectoryReader : public DirectoryReader {
   public:
-    int openDirectory(int parentFd, const char* path, int& fd) override;
+    int openDirectory(int parentFd, const char* path, bool followLink, int& fd) override;
     long readEntries(int fd, std::span<std::byte> buffer) override;
     int statEntry(int dirFd, const char* name, EntryStatus& status) override;
     int statPath(const char* path, bool followLinks, EntryStatus& status) override;

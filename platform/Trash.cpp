@@ -1,6 +1,7 @@
 #include "platform/Trash.h"
 
 #include "platform/FileIO.h"
+#include "platform/LongPath.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
@@ -148,8 +149,10 @@ std::string trashInfoText(const std::string& pathInInfo, long long deletionTime)
 }
 
 bool existsNoFollow(const std::string& path) {
+    PathAt item(path); // it may lie deeper than PATH_MAX
     struct stat st {};
-    if (lstat(path.c_str(), &st) == 0) return true;
+    if (item.folder() == -1) return item.folderError() != ENOENT && item.folderError() != ENOTDIR;
+    if (fstatat(item.folder(), item.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) return true;
     // Anything but "not there" (a denied parent, say) is not proof that the item is gone.
     return errno != ENOENT && errno != ENOTDIR;
 }
@@ -163,8 +166,9 @@ std::string FreedesktopTrash::trashFolderFor(const std::string& path) {
 
 bool FreedesktopTrash::moveToTrash(const std::string& path) {
     if (path.empty() || path.front() != '/') return false;
+    PathAt item(path); // it may lie deeper than PATH_MAX
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) return false;
+    if (fstatat(item.folder(), item.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
     auto location = locationFor(path, st.st_dev);
     if (!location) return false;
 
@@ -197,7 +201,7 @@ bool FreedesktopTrash::moveToTrash(const std::string& path) {
         }
         bool written = writeAll(fd, trashInfoText(pathInInfo, static_cast<long long>(time(nullptr))));
         written = close(fd) == 0 && written;
-        if (!written || rename(path.c_str(), target.c_str()) != 0) {
+        if (!written || renameat(item.folder(), item.name(), AT_FDCWD, target.c_str()) != 0) {
             unlink(infoPath.c_str());
             return false;
         }

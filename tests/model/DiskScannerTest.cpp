@@ -1,6 +1,8 @@
 #include "model/DiskScanner.h"
+#include "tests/support/DeepFolders.h"
 #include "tests/support/FaultyDirectoryReader.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TreeBuilder.h"
 #include "tests/support/TreeChecks.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +10,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
 
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -28,6 +35,18 @@ int64_t blocksOf(const fs::path& p) {
     struct stat st {};
     EXPECT_EQ(::lstat(p.c_str(), &st), 0) << p;
     return st.st_blocks * 512;
+}
+
+size_t openDescriptors() {
+    return static_cast<size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+// The node at the end of a chain of folders named `name`, `levels` deep below `folder`.
+const FileNode* chainEnd(const FileNode* folder, const std::string& name, int levels) {
+    for (int i = 0; i < levels && folder; ++i)
+        folder = findNode(folder, name);
+    return folder;
 }
 
 // Equal-sized children keep the order in which the file system hands the names out.
@@ -203,8 +222,8 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
         }
 }
 
-// Folders denied at open stay empty, a read failing part-way keeps what was read; all are counted, with
-// eight different samples.
+// Folders that cannot be opened, for whatever reason, stay empty, a read failing part-way keeps what was
+// read; all are counted, with eight different samples.
 TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
     TempDir dir;
     for (const char* f : {"locked/secret.txt", "onlyDenied/x/a.txt", "gone/c.txt", "open/d.txt"})
@@ -214,13 +233,14 @@ TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
     auto reader = std::make_shared<FaultyDirectoryReader>();
     reader->maxBytesPerRead = 1024;
     reader->laterReadErrors[dir.str() + "/many"] = EACCES;
-    reader->openErrors[dir.str() + "/gone"] = ENOENT; // vanished: kept, not counted
+    reader->openErrors[dir.str() + "/gone"] = ENOENT; // vanished since it was listed: counted too
     std::set<std::string> unreadable{dir.str() + "/locked", dir.str() + "/onlyDenied/x"};
     for (int i = 0; i < 6; ++i)
         unreadable.insert(dir.makeDir("more/f" + std::to_string(i)).string());
     for (const auto& path : unreadable)
         reader->openErrors[path] = path.ends_with("/x") ? EPERM : EACCES;
     unreadable.insert(dir.str() + "/many");
+    unreadable.insert(dir.str() + "/gone");
 
     DiskScanner scanner(reader);
     auto tree = scanner.scan(dir.str());
@@ -231,7 +251,7 @@ TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
     EXPECT_GT(findNode(root, "many")->children().size(), 0u);
     EXPECT_LT(findNode(root, "many")->children().size(), 100u);
     expectRolledUp(root);
-    EXPECT_EQ(scanner.unreadableCount(), 9);
+    EXPECT_EQ(scanner.unreadableCount(), 10);
     std::vector<std::string> samples = scanner.unreadableSamples();
     EXPECT_EQ(std::set<std::string>(samples.begin(), samples.end()).size(), 8u);
     for (const auto& s : samples)
@@ -282,4 +302,125 @@ TEST(DiskScanner, MountsOfVirtualFileSystemsAreNotDescendedEvenThroughALink) {
         EXPECT_EQ(findNode(tree->root(), "fake-tmpfs"), nullptr) << start;
         EXPECT_NE(findNode(tree->root(), "real-ext4/shown.txt"), nullptr) << start;
     }
+}
+
+// Folders below a path longer than PATH_MAX are read like any other: nothing is left out or counted as
+// unreadable, and the size of one item reaches them too.
+TEST(DiskScanner, FoldersDeeperThanThePathLimitAreRead) {
+    TempDir dir;
+    const std::string name(200, 'd');
+    const int levels = 24;
+    int64_t files = 0, bytes = 0;
+    const std::string deepest = makeFolderChain(dir.str(), levels, name, [&](int fd, int level) {
+        writeFileAt(fd, "f", static_cast<size_t>(level) * 100);
+        ASSERT_EQ(mkdirat(fd, "side", 0755), 0);
+        int side = openat(fd, "side", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        writeFileAt(side, "g", 10);
+        close(side);
+        files += 2;
+        bytes += level * 100 + 10;
+    });
+    ASSERT_GT(deepest.size(), size_t{PATH_MAX});
+
+    for (int threads : {1, 4}) {
+        DiskScanner scanner;
+        scanner.setThreadCount(threads);
+        auto tree = scanner.scan(dir.str());
+        const FileNode* root = tree->root();
+        EXPECT_EQ(root->fileCount(), files) << threads;
+        EXPECT_EQ(root->folderCount(), 2 * levels) << threads;
+        EXPECT_EQ(root->logicalSize, bytes) << threads;
+        EXPECT_EQ(scanner.unreadableCount(), 0) << threads;
+        expectRolledUp(root);
+        const FileNode* end = chainEnd(root, name, levels);
+        ASSERT_NE(end, nullptr);
+        EXPECT_EQ(end->path(), deepest);
+        EXPECT_EQ(findNode(end, "side/g")->logicalSize, 10);
+
+        EXPECT_EQ(DiskScanner::sizeOfItem(dir.str()), root->sizeOnDisk);
+        EXPECT_EQ(DiskScanner::sizeOfItem(deepest), end->sizeOnDisk);
+        EXPECT_EQ(DiskScanner::sizeOfItem(deepest + "/f"), findNode(end, "f")->sizeOnDisk);
+        EXPECT_GT(findNode(end, "f")->sizeOnDisk, 0);
+    }
+}
+
+// Thousands of levels, each with a side folder waiting while the chain goes on: the walk cannot keep a
+// descriptor per level, so past its budget folders open from a kept ancestor by a longer path.
+TEST(DiskScanner, AVeryDeepWalkKeepsFewDescriptorsOpen) {
+    TempDir dir;
+    const int levels = 2100; // "/d" each: over 4,200 bytes
+    makeFolderChain(dir.str(), levels, "d", [&](int fd, int) {
+        writeFileAt(fd, "f", 3);
+        ASSERT_EQ(mkdirat(fd, "e", 0755), 0);
+        int side = openat(fd, "e", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        writeFileAt(side, "g", 5);
+        close(side);
+    });
+    const size_t before = openDescriptors();
+    for (auto [threads, limit] : {std::pair{1, 4}, {4, 16}, {8, 0}}) {
+        auto reader = std::make_shared<FaultyDirectoryReader>();
+        std::atomic<size_t> most = 0;
+        reader->onOpen = [&](const std::string&) {
+            size_t now = openDescriptors();
+            for (size_t seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {
+            }
+        };
+        DiskScanner scanner(reader);
+        scanner.setThreadCount(threads);
+        scanner.setOpenFolderLimit(limit);
+        auto tree = scanner.scan(dir.str());
+        const FileNode* root = tree->root();
+        EXPECT_EQ(root->fileCount(), 2 * levels) << threads;
+        EXPECT_EQ(root->folderCount(), 2 * levels) << threads;
+        EXPECT_EQ(root->logicalSize, 8 * levels) << threads;
+        EXPECT_EQ(scanner.unreadableCount(), 0) << threads;
+        ASSERT_NE(chainEnd(root, "d", levels), nullptr) << threads;
+        EXPECT_EQ(findNode(chainEnd(root, "d", levels), "e/g")->logicalSize, 5);
+        // Kept folders, plus per worker the folder it reads and one listing of /proc/self/fd.
+        const size_t budget = static_cast<size_t>(limit > 0 ? limit : 256);
+        EXPECT_LE(most.load(), before + budget + 2 * static_cast<size_t>(threads)) << threads;
+    }
+}
+
+// Sizes the file system may report (a sparse file of 2^63 - 1 bytes on xfs, btrfs or tmpfs) next to any
+// other file: sums stop at the largest value, so totals stay positive and the order by size holds.
+TEST(DiskScanner, SumsOfHugeSizesStopAtTheLargest) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    TreeBuilder b("/v");
+    b.fileAt("huge/sparse.img", kMax);
+    b.fileAt("huge/other.txt", 4096);
+    b.fileAt("huge/more/clip.mp4", kMax);
+    b.fileAt("small/a.txt", 10);
+    auto built = b.finish();
+    const FileNode* huge = findNode(built->root(), "huge");
+    EXPECT_EQ(huge->sizeOnDisk, kMax);
+    EXPECT_EQ(huge->logicalSize, kMax);
+    EXPECT_EQ(built->root()->sizeOnDisk, kMax);
+    EXPECT_EQ(built->root()->children()[0], huge);
+    expectRolledUp(built->root());
+
+    // The same through a scan, where some file system takes such a length (tmpfs does).
+    for (std::string folder : {std::filesystem::temp_directory_path().string(), std::string("/dev/shm")}) {
+        std::string pattern = folder + "/brenwick-sparse-XXXXXX";
+        if (!mkdtemp(pattern.data())) continue;
+        struct Remove {
+            std::string path;
+            ~Remove() {
+                std::error_code ec;
+                std::filesystem::remove_all(path, ec);
+            }
+        } remove{pattern};
+        int fd = ::open((pattern + "/sparse.img").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        bool sparse = fd >= 0 && ftruncate(fd, kMax) == 0;
+        if (fd >= 0) close(fd);
+        if (!sparse) continue;
+        writeFileText(pattern + "/other.txt", "more");
+        DiskScanner scanner;
+        auto tree = scanner.scan(pattern);
+        EXPECT_EQ(tree->root()->logicalSize, kMax) << folder;
+        EXPECT_EQ(tree->root()->fileCount(), 2) << folder;
+        expectRolledUp(tree->root());
+        return;
+    }
+    GTEST_LOG_(INFO) << "no file system here takes a file of 2^63 - 1 bytes; only the built tree was checked";
 }

@@ -1,5 +1,6 @@
 #include "model/DuplicateFinder.h"
 #include "model/DiskScanner.h"
+#include "tests/support/DeepFolders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -7,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
 
 #include <chrono>
 #include <cstdlib>
@@ -42,6 +48,35 @@ std::shared_ptr<ScanTree> scan(const TempDir& dir) {
     return DiskScanner().scan(dir.str());
 }
 
+// Share of the file's pages in the page cache, 0 to 1.
+double cachedShare(const fs::path& file) {
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    size_t size = fs::file_size(file);
+    void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> pages((size + page - 1) / page);
+    EXPECT_EQ(mincore(map, size, pages.data()), 0);
+    munmap(map, size);
+    ::close(fd);
+    size_t resident = 0;
+    for (unsigned char p : pages)
+        resident += p & 1;
+    return static_cast<double>(resident) / static_cast<double>(pages.size());
+}
+
+void setCached(const fs::path& file, bool cached) {
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(fdatasync(fd), 0);
+    if (cached) {
+        std::vector<char> buffer(1 << 20);
+        while (::read(fd, buffer.data(), buffer.size()) > 0) {
+        }
+    } else {
+        ASSERT_EQ(posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED), 0);
+    }
+    ::close(fd);
+}
+
 } // namespace
 
 TEST(DuplicateFinderTest, HashFileReadsOnlyWhatIsAsked) {
@@ -52,11 +87,10 @@ TEST(DuplicateFinderTest, HashFileReadsOnlyWhatIsAsked) {
     std::vector<unsigned char> buffer(1 << 16);
     auto hex = [&](const fs::path& p, int64_t size, std::optional<int64_t> limit) {
         auto digest = DuplicateFinder::hashFile(p, size, limit, buffer);
-        return digest
-                   ? QByteArray(reinterpret_cast<const char*>(digest->digest.data()), digest->digest.size())
-                         .toHex()
-                         .toStdString()
-                   : std::string("none");
+        return digest ? QByteArray(reinterpret_cast<const char*>(digest->data()), digest->size())
+                            .toHex()
+                            .toStdString()
+                      : std::string("none");
     };
     EXPECT_EQ(hex(f, 6, 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"); // "abc"
     EXPECT_EQ(hex(f, 6, std::nullopt), "bef57ec7f53a6d40beb640a780a639c83bc29ac8a9816f1fc6c5c6dcd93c4721");
@@ -143,4 +177,48 @@ TEST(DuplicateFinderTest, OneFileByTwoPathsCountsOnce) {
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0].files.size(), 2u);
     EXPECT_EQ(groups[0].wastedBytes(), 5000);
+}
+
+// Whole-file reads drop from the page cache what they brought in, and only that: files another program
+// had cached stay cached.
+TEST(DuplicateFinderTest, TheSearchLeavesOtherProgramsCachedFilesCached) {
+    TempDir temp;
+    const std::string warm(8 << 20, 'w'), cold(8 << 20, 'c');
+    for (const char* name : {"warm1", "warm2"})
+        writeFileText(temp.path() / name, warm);
+    for (const char* name : {"cold1", "cold2"})
+        writeFileText(temp.path() / name, cold);
+    for (const char* name : {"cold1", "cold2"})
+        setCached(temp.path() / name, false);
+    if (cachedShare(temp.path() / "cold1") > 0.5) GTEST_SKIP() << "this file system keeps pages in memory";
+    for (const char* name : {"warm1", "warm2"})
+        setCached(temp.path() / name, true);
+    ASSERT_EQ(cachedShare(temp.path() / "warm1"), 1.0);
+
+    auto tree = scan(temp);
+    DuplicateFinder::Stats stats;
+    auto groups = findWithTimeLimit(tree, &stats);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(stats.fullHashed, 4);
+    for (const char* name : {"warm1", "warm2"})
+        EXPECT_EQ(cachedShare(temp.path() / name), 1.0) << name;
+    // What stays of the others is the first comparison's read (64 KiB and the kernel's readahead).
+    for (const char* name : {"cold1", "cold2"})
+        EXPECT_LT(cachedShare(temp.path() / name), 0.25) << name;
+}
+
+TEST(DuplicateFinderTest, FilesDeeperThanThePathLimitAreCompared) {
+    TempDir temp;
+    const std::string deepest = makeFolderChain(temp.str(), 22, std::string(200, 'n'), [](int fd, int level) {
+        if (level < 21) return;
+        writeFileAt(fd, "same1", 70'000, 'q');
+        writeFileAt(fd, "same2", 70'000, 'q');
+    });
+    ASSERT_GT(deepest.size(), size_t{PATH_MAX});
+    auto tree = scan(temp);
+    auto groups = findWithTimeLimit(tree);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].files.size(), 4u);
+    std::vector<unsigned char> buffer(1 << 16);
+    EXPECT_TRUE(DuplicateFinder::hashFile(deepest + "/same1", 70'000, std::nullopt, buffer));
 }

@@ -23,7 +23,7 @@ TEST(DirectoryReader, ReadsRecordsAndStatusesWithoutFollowingLinks) {
 
     LinuxDirectoryReader reader;
     int fd = -1;
-    ASSERT_EQ(reader.openDirectory(AT_FDCWD, dir.str().c_str(), fd), 0);
+    ASSERT_EQ(reader.openDirectory(AT_FDCWD, dir.str().c_str(), false, fd), 0);
     // A small buffer takes many reads; every entry comes exactly once, "." and ".." never.
     std::vector<std::byte> buffer(1024);
     std::multiset<std::string> seen;
@@ -44,6 +44,11 @@ TEST(DirectoryReader, ReadsRecordsAndStatusesWithoutFollowingLinks) {
     EXPECT_EQ(st.size, 1);
     reader.closeDirectory(fd);
 
-    EXPECT_EQ(reader.openDirectory(AT_FDCWD, (dir.path() / "missing").c_str(), fd), ENOENT);
-    EXPECT_EQ(reader.openDirectory(AT_FDCWD, (dir.path() / "link").c_str(), fd), ENOTDIR);
+    EXPECT_EQ(reader.openDirectory(AT_FDCWD, (dir.path() / "missing").c_str(), false, fd), ENOENT);
+    EXPECT_EQ(reader.openDirectory(AT_FDCWD, (dir.path() / "link").c_str(), true, fd), ENOTDIR);
+    // A link to a folder is opened only when asked: the scanned path may be one, a folder below never.
+    fs::create_directory_symlink(dir.path(), dir.path() / "folder-link");
+    EXPECT_NE(reader.openDirectory(AT_FDCWD, (dir.path() / "folder-link").c_str(), false, fd), 0);
+    ASSERT_EQ(reader.openDirectory(AT_FDCWD, (dir.path() / "folder-link").c_str(), true, fd), 0);
+    reader.closeDirectory(fd);
 }

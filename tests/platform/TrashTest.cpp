@@ -1,6 +1,7 @@
 #include "platform/Trash.h"
 #include "platform/Paths.h"
 #include "platform/TrashFolders.h"
+#include "tests/support/DeepFolders.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
@@ -11,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <regex>
 #include <tuple>
@@ -175,6 +177,22 @@ TEST_F(TrashTest, ShortenedNamesAreNeverEmptyNorNewlyHidden) {
         }
     }
     EXPECT_EQ(hidden, 1); // only the one that was hidden before
+}
+
+// An item below a path longer than PATH_MAX is found, moved and recorded with its whole path.
+TEST_F(TrashTest, ItemsDeeperThanThePathLimitMove) {
+    const std::string deepest =
+        makeFolderChain(temp.makeDir("items").string(), 22, std::string(200, 'p'), [](int fd, int level) {
+            if (level == 22) writeFileAt(fd, "deep.txt", 7);
+        });
+    const std::string item = deepest + "/deep.txt";
+    ASSERT_GT(item.size(), size_t{PATH_MAX});
+    EXPECT_TRUE(platform::existsNoFollow(item));
+    ASSERT_TRUE(trash.moveToTrash(item));
+    EXPECT_FALSE(platform::existsNoFollow(item));
+    EXPECT_EQ(fs::file_size(trashFolder() / "files" / "deep.txt"), 7u);
+    EXPECT_NE(fileText(trashFolder() / "info" / "deep.txt.trashinfo").find(platform::percentEncodePath(item)),
+              std::string::npos);
 }
 
 // A volume's own trash, on a file system other than the home trash's. Uses /dev/shm when it is a

@@ -2,6 +2,8 @@
 
 #include "platform/DirectoryReader.h"
 
+#include <fcntl.h>
+
 #include <functional>
 #include <map>
 #include <mutex>
@@ -17,15 +19,17 @@ class FaultyDirectoryReader : public platform::LinuxDirectoryReader {
     std::vector<platform::MountEntry> extraMounts;
     std::function<void(const std::string&)> onOpen;
 
-    int openDirectory(int parentFd, const char* path, int& fd) override {
-        if (onOpen) onOpen(path);
-        if (auto denied = openErrors.find(path); denied != openErrors.end()) {
+    // `onOpen` and `openErrors` see the full path, also for a folder opened relative to another.
+    int openDirectory(int parentFd, const char* path, bool followLink, int& fd) override {
+        std::string full = fullPath(parentFd, path);
+        if (onOpen) onOpen(full);
+        if (auto denied = openErrors.find(full); denied != openErrors.end()) {
             fd = -1;
             return denied->second;
         }
-        int error = LinuxDirectoryReader::openDirectory(parentFd, path, fd);
+        int error = LinuxDirectoryReader::openDirectory(parentFd, path, followLink, fd);
         std::lock_guard lock(mutex_);
-        if (error == 0) open_[fd] = {path, 0};
+        if (error == 0) open_[fd] = {full, 0};
         return error;
     }
     long readEntries(int fd, std::span<std::byte> buffer) override {
@@ -53,6 +57,15 @@ class FaultyDirectoryReader : public platform::LinuxDirectoryReader {
     }
 
   private:
+    std::string fullPath(int parentFd, std::string_view path) {
+        if (parentFd == AT_FDCWD || path.starts_with('/')) return std::string(path);
+        std::lock_guard lock(mutex_);
+        auto parent = open_.find(parentFd);
+        std::string base = parent == open_.end() ? std::string("?") : parent->second.first;
+        if (path == ".") return base;
+        return base == "/" ? "/" + std::string(path) : base + "/" + std::string(path);
+    }
+
     std::mutex mutex_;
     std::map<int, std::pair<std::string, int>> open_; // fd -> path, reads so far
 };

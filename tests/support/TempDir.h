@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/DeepFolders.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,7 +24,8 @@ inline std::string fileText(const std::filesystem::path& path) {
     return out.str();
 }
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh folder under the system's temporary folder, removed with everything in it at the end (at any
+// depth).
 class TempDir {
   public:
     TempDir() {
@@ -31,6 +34,7 @@ class TempDir {
         path_ = pattern;
     }
     ~TempDir() {
+        if (removeTree(path_.string())) return;
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }

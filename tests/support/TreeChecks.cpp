@@ -1,5 +1,7 @@
 #include "tests/support/TreeChecks.h"
 
+#include "model/Saturating.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -31,13 +33,15 @@ void expectRolledUp(const FileNode* root) {
         const FileNode* previous = nullptr;
         for (const FileNode* child : node->children()) {
             EXPECT_EQ(child->parent(), node);
-            if (!child->isDirectory())
-                bySlot[size_t(file_category::rawValue(child->category))] += child->sizeOnDisk;
-            else if (child->typeSizes())
+            if (!child->isDirectory()) {
+                int64_t& slot = bySlot[size_t(file_category::rawValue(child->category))];
+                slot = saturating::add(slot, child->sizeOnDisk);
+            } else if (child->typeSizes()) {
                 for (size_t i = 0; i < bySlot.size(); ++i)
-                    bySlot[i] += (*child->typeSizes())[i];
-            logical += child->logicalSize;
-            onDisk += child->sizeOnDisk;
+                    bySlot[i] = saturating::add(bySlot[i], (*child->typeSizes())[i]);
+            }
+            logical = saturating::add(logical, child->logicalSize);
+            onDisk = saturating::add(onDisk, child->sizeOnDisk);
             files += child->isDirectory() ? child->fileCount() : 1;
             folders += child->isDirectory() ? child->folderCount() + 1 : 0;
             if (previous) {
@@ -50,7 +54,8 @@ void expectRolledUp(const FileNode* root) {
         EXPECT_EQ(node->fileCount(), files) << node->path();
         EXPECT_EQ(node->folderCount(), folders) << node->path();
         EXPECT_EQ(*node->typeSizes(), bySlot) << node->path();
-        EXPECT_EQ(std::accumulate(bySlot.begin(), bySlot.end(), int64_t{0}), node->sizeOnDisk)
+        EXPECT_EQ(std::accumulate(bySlot.begin(), bySlot.end(), int64_t{0}, saturating::add),
+                  node->sizeOnDisk)
             << node->path();
     });
 }
