@@ -2,6 +2,7 @@
 #include "shell/lists/NodeListModel.h"
 #include "shell/lists/RowListModel.h"
 #include "shell/lists/SectionedListModel.h"
+#include "tests/support/ModelComplaints.h"
 #include "tests/support/TreeBuilder.h"
 
 #include <QAbstractItemModelTester>
@@ -13,27 +14,6 @@
 #include <vector>
 
 namespace {
-
-// The tester's complaints, collected instead of printed.
-class ModelComplaints {
-  public:
-    ModelComplaints() {
-        complaints().clear();
-        previous_ =
-            qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-                if (QByteArrayView(context.category) == "qt.modeltest")
-                    complaints().push_back(text.toStdString());
-            });
-    }
-    ~ModelComplaints() { qInstallMessageHandler(previous_); }
-    static std::vector<std::string>& complaints() {
-        static std::vector<std::string> list;
-        return list;
-    }
-
-  private:
-    QtMessageHandler previous_;
-};
 
 std::vector<std::string> namesOf(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
     std::vector<std::string> names;
