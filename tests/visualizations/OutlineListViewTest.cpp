@@ -7,7 +7,7 @@
 #include "shell/style/Palette.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
-#include "tests/support/ModelComplaints.h"
+#include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeBuilder.h"
@@ -18,15 +18,7 @@
 
 namespace {
 
-class OutlineListViewTest : public ShellTest {
-  protected:
-    static std::vector<std::string> names(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
-        std::vector<std::string> out;
-        for (int row = 0; row < model.rowCount(parent); ++row)
-            out.push_back(model.index(row, 0, parent).data().toString().toStdString());
-        return out;
-    }
-};
+class OutlineListViewTest : public ShellTest {};
 
 TEST_F(OutlineListViewTest, OpenedFoldersShowTheirLargest500AndOnlyTheTopLevelIsFiltered) {
     ModelComplaints complaints;
@@ -46,7 +38,7 @@ TEST_F(OutlineListViewTest, OpenedFoldersShowTheirLargest500AndOnlyTheTopLevelIs
     view.resize(800, 600);
     view.show();
     NodeListModel& rows = *view.rows();
-    EXPECT_EQ(names(rows), (std::vector<std::string>{"wide", "docs", "readme.md", "empty"}));
+    EXPECT_EQ(rowNames(rows), (std::vector<std::string>{"wide", "docs", "readme.md", "empty"}));
 
     const QModelIndex wideRow = rows.indexOf(wide);
     view.expand(wideRow);
@@ -64,7 +56,7 @@ TEST_F(OutlineListViewTest, OpenedFoldersShowTheirLargest500AndOnlyTheTopLevelIs
     // Filtered at the top only: an opened row shows its children whatever their names, and a name
     // matched only deeper down lists nothing.
     vm->setFilter(QStringLiteral(" WIDE "));
-    EXPECT_EQ(names(rows), std::vector<std::string>{"wide"});
+    EXPECT_EQ(rowNames(rows), std::vector<std::string>{"wide"});
     EXPECT_TRUE(view.isExpanded(rows.index(0, 0))) << "the open row stays open";
     EXPECT_EQ(rows.rowCount(rows.index(0, 0)), 500);
     vm->setFilter(QStringLiteral("notes"));
@@ -111,7 +103,7 @@ TEST_F(OutlineListViewTest, AClickSelectsADoubleClickOpensAndOpenRowsOutlastChan
     mouse::doubleClick(*view->viewport(), centre("Documents"));
     EXPECT_EQ(vm->currentFolder(), nodeAt(root, "Documents"));
     view->setFolder(vm->currentFolder()); // as the Explore tab hands it
-    EXPECT_EQ(names(rows), (std::vector<std::string>{"archive", "report.pdf", "notes.txt"}));
+    EXPECT_EQ(rowNames(rows), (std::vector<std::string>{"archive", "report.pdf", "notes.txt"}));
 }
 
 // The outline in both themes: bars as long as each row's share of its parent, the selected row on the

@@ -3,6 +3,7 @@
 
 #include "model/Rankings.h"
 #include "tests/support/TreeBuilder.h"
+#include "tests/support/TreeChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +16,6 @@ using top_sizes::Scope;
 using top_sizes::VisibleList;
 
 auto everything = [](const FileNode*) { return true; };
-
-std::vector<std::string> namesOf(std::span<FileNode* const> nodes) {
-    std::vector<std::string> names;
-    for (const FileNode* node : nodes)
-        names.emplace_back(node->name());
-    return names;
-}
 
 TEST(TopSizesList, FilteringRenumbersTheMatchesAndScalesBarsByTheLargestMatch) {
     TreeBuilder b("/r");

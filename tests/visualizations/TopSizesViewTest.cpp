@@ -12,9 +12,11 @@
 #include "shell/panels/ExploreView.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeBuilder.h"
+#include "tests/support/TreeHold.h"
 #include "tests/visualizations/Pictures.h"
 #include "visualizations/TopSizeRow.h"
 
@@ -22,30 +24,15 @@
 #include <QLocale>
 #include <QToolTip>
 
-#include <atomic>
-#include <thread>
-
 namespace {
 
 using top_sizes::Scope;
 
 class TopSizesViewTest : public ShellTest {
   protected:
-    static std::vector<std::string> shownNames(const TopSizesView& view) {
-        std::vector<std::string> names;
-        for (int row = 0; row < view.rows()->rowCount(); ++row)
-            names.emplace_back(NodeListModel::node(view.rows()->index(row, 0))->name());
-        return names;
-    }
-    static int scopeIndex(Scope scope) {
-        return int(std::ranges::find(top_sizes::allScopes, scope) - top_sizes::allScopes.begin());
-    }
-    static void pick(TopSizesView& view, Scope scope) { clickSegment(view.scopePicker(), scopeIndex(scope)); }
-    static std::vector<std::string> namesOf(std::span<FileNode* const> nodes) {
-        std::vector<std::string> names;
-        for (const FileNode* node : nodes)
-            names.emplace_back(node->name());
-        return names;
+    static void pick(TopSizesView& view, Scope scope) {
+        clickSegment(view.scopePicker(),
+                     int(std::ranges::find(top_sizes::allScopes, scope) - top_sizes::allScopes.begin()));
     }
 };
 
@@ -55,7 +42,7 @@ TEST_F(TopSizesViewTest, AnywhereScopesWaitForRankingsWhichEditsAndNewScansClear
     FileNode* root = vm->root();
     auto view = shown<TopSizesView>(QSize(1100, 700), *vm, root);
     EXPECT_FALSE(view->isBusy()) << "a folder's own children need no computation";
-    EXPECT_EQ(shownNames(*view), namesOf(root->children()));
+    EXPECT_EQ(rowNames(*view->rows()), namesOf(root->children()));
 
     pick(*view, Scope::files);
     EXPECT_EQ(view->scope(), Scope::files);
@@ -64,18 +51,18 @@ TEST_F(TopSizesViewTest, AnywhereScopesWaitForRankingsWhichEditsAndNewScansClear
     WAIT_FOR(!view->isBusy());
     const auto files = root->allFiles();
     ASSERT_EQ(view->rows()->rowCount(), int(files.size()));
-    EXPECT_EQ(shownNames(*view).front(), "holiday.mp4");
+    EXPECT_EQ(rowNames(*view->rows()).front(), "holiday.mp4");
     EXPECT_EQ(namesOf(view->visibleList().items()), namesOf(vm->reports().rankingsFor(root)->files));
 
     // Both "anywhere" lists come from one computation.
     pick(*view, Scope::folders);
     EXPECT_FALSE(view->isBusy());
-    EXPECT_EQ(shownNames(*view).front(), "Movies");
+    EXPECT_EQ(rowNames(*view->rows()).front(), "Movies");
 
     // The filter narrows every scope; ranks follow the matches.
     pick(*view, Scope::files);
     vm->setFilter(QStringLiteral("TRACK"));
-    EXPECT_EQ(shownNames(*view), (std::vector<std::string>{"track01.mp3", "track02.mp3"}));
+    EXPECT_EQ(rowNames(*view->rows()), (std::vector<std::string>{"track01.mp3", "track02.mp3"}));
     EXPECT_EQ(view->visibleList().rank(1), 2);
     vm->setFilter({});
 
@@ -84,7 +71,7 @@ TEST_F(TopSizesViewTest, AnywhereScopesWaitForRankingsWhichEditsAndNewScansClear
     vm->applyTrashed({trashed->path()});
     EXPECT_TRUE(view->isBusy());
     WAIT_FOR(!view->isBusy());
-    EXPECT_EQ(shownNames(*view).front(), "intro.mov");
+    EXPECT_EQ(rowNames(*view->rows()).front(), "intro.mov");
     EXPECT_EQ(view->rows()->rowCount(), int(files.size()) - 1);
 
     // A new scan clears them too; the new tree's folder brings its own.
@@ -99,7 +86,7 @@ TEST_F(TopSizesViewTest, AnywhereScopesWaitForRankingsWhichEditsAndNewScansClear
     view->setFolder(vm->root()); // as the Explore tab hands it
     EXPECT_TRUE(view->isBusy());
     WAIT_FOR(!view->isBusy());
-    EXPECT_EQ(shownNames(*view), (std::vector<std::string>{"big.iso", "x.bin"}));
+    EXPECT_EQ(rowNames(*view->rows()), (std::vector<std::string>{"big.iso", "x.bin"}));
 }
 
 // A ranking computed for a tree that a new scan replaces must never show, even when it finishes
@@ -116,16 +103,7 @@ TEST_F(TopSizesViewTest, ARankingOfAReplacedTreeNeverShows) {
     std::weak_ptr<ScanTree> oldTree = vm->tree();
 
     // The rankings cannot be computed while the tree is held for an edit.
-    std::atomic<bool> locked = false, release = false;
-    std::thread editor([tree = vm->tree(), &locked, &release]() mutable {
-        std::unique_lock lock(tree->mutex());
-        locked = true;
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        lock.unlock();
-        tree.reset();
-    });
-    WAIT_FOR(locked);
+    TreeHold hold(vm->tree());
     pick(*view, Scope::files);
     EXPECT_TRUE(view->isBusy());
 
@@ -133,8 +111,7 @@ TEST_F(TopSizesViewTest, ARankingOfAReplacedTreeNeverShows) {
     dir.writeFile("next/new.mov", 300'000);
     vm->scan(dir.str() + "/next");
     WAIT_FOR(gate->reached() == 1);
-    release = true;
-    editor.join();
+    hold.release();
     flushDeletes();              // the explorer went when the scan started
     WAIT_FOR(oldTree.expired()); // the ranking has come back and been handled
     QCoreApplication::processEvents();
@@ -147,7 +124,7 @@ TEST_F(TopSizesViewTest, ARankingOfAReplacedTreeNeverShows) {
     pick(*view, Scope::files);
     EXPECT_TRUE(view->isBusy()) << "nothing stands in for the new tree's rankings";
     WAIT_FOR(!view->isBusy());
-    EXPECT_EQ(shownNames(*view), (std::vector<std::string>{"new.mov", "x.bin"}));
+    EXPECT_EQ(rowNames(*view->rows()), (std::vector<std::string>{"new.mov", "x.bin"}));
     for (FileNode* node : view->visibleList().items())
         EXPECT_EQ(vm->tree()->findNode(node->path()), node);
 }
@@ -187,7 +164,7 @@ TEST_F(TopSizesViewTest, RowsSelectOpenAndFollowTheKeyboard) {
     mouse::doubleClick(*list.viewport(), centre("Documents"));
     EXPECT_EQ(vm->currentFolder(), nodeAt(root, "Documents"));
     view->setFolder(vm->currentFolder()); // as the Explore tab hands it
-    EXPECT_EQ(shownNames(*view), namesOf(nodeAt(root, "Documents")->children()));
+    EXPECT_EQ(rowNames(*view->rows()), namesOf(nodeAt(root, "Documents")->children()));
 }
 
 // Counts and file counts are grouped as the user's locale groups digits; at most 500 rows show.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemModel>
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
@@ -31,3 +32,11 @@ class ModelComplaints {
   private:
     QtMessageHandler previous_;
 };
+
+// The display texts of a model's rows under `parent`, in order.
+inline std::vector<std::string> rowNames(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
+    std::vector<std::string> names;
+    for (int row = 0; row < model.rowCount(parent); ++row)
+        names.push_back(model.index(row, 0, parent).data().toString().toStdString());
+    return names;
+}
