@@ -5,7 +5,9 @@
 #include "tools/CleanupQueueView.h"
 #include "visualizations/BubblesView.h"
 #include "visualizations/FolderGridView.h"
+#include "visualizations/OutlineListView.h"
 #include "visualizations/SunburstView.h"
+#include "visualizations/TopSizesView.h"
 #include "visualizations/TreemapView.h"
 
 void registerViews() {
@@ -30,9 +32,11 @@ void registerViews() {
              ModeDescription(mindMap, "point.3.filled.connected.trianglepath.dotted",
                              "Branches from the root, sized by weight", colorPicker | initials)
                  .withFixedDepth(3),
-             ModeDescription(topSizes, "chart.bar.fill", "The biggest items, ranked"),
+             ModeDescription(topSizes, "chart.bar.fill", "The biggest items, ranked")
+                 .builtBy(viewFactory<TopSizesView>()),
              ModeDescription(ageMap, "calendar", "Where your bytes sit on a timeline", initials),
-             ModeDescription(outline, "list.bullet.rectangle", "Every item as an expandable outline"),
+             ModeDescription(outline, "list.bullet.rectangle", "Every item as an expandable outline")
+                 .builtBy(viewFactory<OutlineListView>()),
          })
         ViewRegistry::registerMode(mode);
 

@@ -1,71 +1,34 @@
 #include "bench/BenchCommand.h"
-#include "model/DiskScanner.h"
+#include "bench/ScannedFolder.h"
 #include "model/FileNode.h"
-#include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
-#include "shell/style/Fonts.h"
-#include "shell/style/Motion.h"
 #include "visualizations/FolderGridView.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QScrollBar>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::Clock;
+using bench::median;
+using bench::msSince;
 
 // Scans PATH, picks the folder with the most direct children (or --folder RELATIVE) and measures the
 // folder grid on it in a shown window: the first screen, wheel steps through the whole grid, jumps,
 // and typing into the filter. Opening is timed twice: first in the process, then again. Prints one line of
 // key=value figures.
 int runFolderGrid(const std::vector<std::string>& arguments) {
-    std::vector<std::string> args = arguments;
-    const std::string relative = bench::takeOption(args, "--folder");
-    const int width = std::stoi(bench::takeOption(args, "--width", "958"));
-    const int height = std::stoi(bench::takeOption(args, "--height", "780"));
-    if (args.size() != 1) {
-        std::fprintf(stderr,
-                     "usage: brenwick-bench foldergrid PATH [--folder RELATIVE] [--width W] [--height H]\n");
-        return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "brenwick-bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    fonts::loadEmbedded();
-    motion::setAnimationsEnabled(false);
-
-    DiskScanner scanner;
-    std::shared_ptr<ScanTree> tree = scanner.scan(args[0]);
-    FileNode* folder = tree->root();
-    if (!relative.empty()) {
-        folder = tree->findNode(args[0] + "/" + relative);
-        if (!folder) {
-            std::fprintf(stderr, "no folder %s below %s\n", relative.c_str(), args[0].c_str());
-            return 1;
-        }
-    } else {
-        tree->root()->forEachNode([&](FileNode* node) {
-            if (node->children().size() > folder->children().size()) folder = node;
-        });
-    }
+    const bench::ViewArguments args(arguments, "foldergrid");
+    if (args.path.empty()) return 2;
+    const int width = args.width, height = args.height;
+    bench::ViewApplication app;
+    bench::ScannedFolder scanned(args.path, args.relative);
+    FileNode* folder = scanned.folder;
+    if (!folder) return 1;
     size_t folders = 0;
     for (const FileNode* child : folder->children())
         folders += child->isDirectory();

@@ -1,13 +1,10 @@
 #include "model/DuplicateSearch.h"
 #include "model/FolderReports.h"
 #include "tests/model/ViewModelFixture.h"
+#include "tests/support/TreeHold.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
-
-#include <atomic>
-#include <shared_mutex>
-#include <thread>
 
 class ViewModelNavigationTest : public ScannedFolderTest {
   protected:
@@ -116,16 +113,7 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     std::weak_ptr<ScanTree> oldTree = vm->tree();
     FileNode* oldRoot = vm->root();
     // Keep the background readers waiting until the next scan has started.
-    std::atomic<bool> locked = false, release = false;
-    std::thread editor([tree = vm->tree(), &locked, &release]() mutable {
-        std::unique_lock lock(tree->mutex());
-        locked = true;
-        while (!release)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        lock.unlock();
-        tree.reset();
-    });
-    WAIT_FOR(locked);
+    TreeHold hold(vm->tree());
 
     vm->requestAgeReport(oldRoot);
     vm->requestRankings(oldRoot);
@@ -134,8 +122,7 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     dir.writeFile("t/docs/slow/x", 10); // the next scan waits there
     vm->scan(dir.str() + "/t/docs");
     WAIT_FOR(gate->reached() == 1);
-    release = true;
-    editor.join();
+    hold.release();
 
     WAIT_FOR(oldTree.expired()); // every late result has been handled
     QCoreApplication::processEvents();

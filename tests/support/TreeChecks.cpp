@@ -59,3 +59,10 @@ void expectRolledUp(const FileNode* root) {
             << node->path();
     });
 }
+
+std::vector<std::string> namesOf(std::span<FileNode* const> nodes) {
+    std::vector<std::string> names;
+    for (const FileNode* node : nodes)
+        names.emplace_back(node->name());
+    return names;
+}

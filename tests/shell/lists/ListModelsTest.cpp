@@ -2,6 +2,7 @@
 #include "shell/lists/NodeListModel.h"
 #include "shell/lists/RowListModel.h"
 #include "shell/lists/SectionedListModel.h"
+#include "tests/support/ModelChecks.h"
 #include "tests/support/TreeBuilder.h"
 
 #include <QAbstractItemModelTester>
@@ -13,34 +14,6 @@
 #include <vector>
 
 namespace {
-
-// The tester's complaints, collected instead of printed.
-class ModelComplaints {
-  public:
-    ModelComplaints() {
-        complaints().clear();
-        previous_ =
-            qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-                if (QByteArrayView(context.category) == "qt.modeltest")
-                    complaints().push_back(text.toStdString());
-            });
-    }
-    ~ModelComplaints() { qInstallMessageHandler(previous_); }
-    static std::vector<std::string>& complaints() {
-        static std::vector<std::string> list;
-        return list;
-    }
-
-  private:
-    QtMessageHandler previous_;
-};
-
-std::vector<std::string> namesOf(const QAbstractItemModel& model, const QModelIndex& parent = {}) {
-    std::vector<std::string> names;
-    for (int row = 0; row < model.rowCount(parent); ++row)
-        names.push_back(model.index(row, 0, parent).data().toString().toStdString());
-    return names;
-}
 
 TEST(NodeListModel, FlatOrOpeningByItsRuleKeepsTheTreeAliveAndFindsMadeRows) {
     ModelComplaints complaints;
@@ -64,12 +37,12 @@ TEST(NodeListModel, FlatOrOpeningByItsRuleKeepsTheTreeAliveAndFindsMadeRows) {
         });
     }
     EXPECT_FALSE(weak.expired()) << "the listed nodes' tree lives while they are listed";
-    EXPECT_EQ(namesOf(model), (std::vector<std::string>{"media", "empty", "readme.md"}));
+    EXPECT_EQ(rowNames(model), (std::vector<std::string>{"media", "empty", "readme.md"}));
     const QModelIndex mediaRow = model.index(0, 0);
     EXPECT_TRUE(model.hasChildren(mediaRow));
     EXPECT_FALSE(model.hasChildren(model.index(1, 0))) << "an empty folder does not open";
     EXPECT_FALSE(model.hasChildren(model.index(2, 0)));
-    EXPECT_EQ(namesOf(model, mediaRow), (std::vector<std::string>{"clip0.mov", "clip1.mov"}));
+    EXPECT_EQ(rowNames(model, mediaRow), (std::vector<std::string>{"clip0.mov", "clip1.mov"}));
     const QModelIndex clip = model.indexOf(media->children()[1]);
     ASSERT_TRUE(clip.isValid());
     EXPECT_EQ(clip.parent(), mediaRow);
@@ -99,7 +72,7 @@ TEST(RowModels, FlatAndSectionedRowsHandBackTheirValues) {
     RowListModel<Snapshot> rows([](const Snapshot& s) { return QString::fromStdString(s.path); });
     QAbstractItemModelTester rowTester(&rows, QAbstractItemModelTester::FailureReportingMode::Warning);
     rows.setRows({{"/home", 10}, {"/srv", 20}});
-    EXPECT_EQ(namesOf(rows), (std::vector<std::string>{"/home", "/srv"}));
+    EXPECT_EQ(rowNames(rows), (std::vector<std::string>{"/home", "/srv"}));
     EXPECT_EQ(RowListModel<Snapshot>::at(rows.index(1)).size, 20);
     rows.setRows({});
     EXPECT_EQ(rows.rowCount(), 0);
@@ -116,11 +89,11 @@ TEST(RowModels, FlatAndSectionedRowsHandBackTheirValues) {
                                            QAbstractItemModelTester::FailureReportingMode::Warning);
     sections.setSections(
         {{"two copies", {"/a/x", "/b/x"}}, {"none", {}}, {"three copies", {"/1", "/2", "/3"}}});
-    EXPECT_EQ(namesOf(sections), (std::vector<std::string>{"two copies", "none", "three copies"}));
+    EXPECT_EQ(rowNames(sections), (std::vector<std::string>{"two copies", "none", "three copies"}));
     const QModelIndex third = sections.index(2, 0);
     EXPECT_TRUE(Sections::isSection(third));
     EXPECT_FALSE(sections.hasChildren(sections.index(1, 0)));
-    EXPECT_EQ(namesOf(sections, third), (std::vector<std::string>{"/1", "/2", "/3"}));
+    EXPECT_EQ(rowNames(sections, third), (std::vector<std::string>{"/1", "/2", "/3"}));
     const QModelIndex copy = sections.index(1, 0, third);
     EXPECT_FALSE(Sections::isSection(copy));
     EXPECT_EQ(copy.parent(), third);

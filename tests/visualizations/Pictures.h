@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/RegisterViews.h"
+#include "model/ScanViewModel.h"
+#include "shell/panels/AppWindow.h"
+#include "shell/panels/ContentView.h"
+#include "shell/panels/ExploreView.h"
+#include "shell/style/Theme.h"
+#include "tests/support/Screenshots.h"
+
+#include <QCoreApplication>
+#include <QImage>
+
+#include <functional>
+#include <memory>
+
+// A widget drawn on the theme's background, as it lies in the window.
+inline QImage onBackground(QWidget& widget, ThemeName name) {
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Theme::forName(name).background);
+    widget.render(&image, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
+// The main window as the application builds it, showing one Explore mode of a finished scan. Each
+// theme's picture is saved as window-<stem>-<theme>.png and handed to `check` with the mode's view.
+inline void pictureInTheWindow(ScanViewModel& vm, VisualizationMode mode, const QString& stem,
+                               const std::function<void(const QImage&, QWidget& view, ThemeName)>& check) {
+    registerViews();
+    vm.setMode(mode);
+    auto window = std::make_unique<AppWindow>();
+    auto* content = new ContentView(vm);
+    window->setContent(content);
+    window->resize(AppWindow::kMinimumSize);
+    window->show();
+    for (ThemeName name : theme_name::allCases) {
+        vm.setThemeName(name);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        auto* explore = window->findChild<ExploreView*>();
+        QWidget* view = explore ? explore->visualization() : nullptr;
+        if (!view) return check({}, *window, name);
+        const QImage image = window->grab().toImage();
+        saveScreenshot(image, "window-" + stem, name);
+        check(image, *view, name);
+    }
+    vm.setThemeName(ThemeName::light);
+}
