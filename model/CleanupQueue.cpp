@@ -51,32 +51,40 @@ bool CleanupQueue::contains(std::string_view path) const {
                        [&](const Item& item) { return item.path == *normalized; });
 }
 
-bool CleanupQueue::append(std::string path, int64_t size, const QString& reason) {
+CleanupQueue::Staging CleanupQueue::stage(std::string path, int64_t size, const QString& reason) {
     auto normalized = platform::normalizedAbsolutePath(path);
-    if (!normalized) return false;
+    if (!normalized) return Staging::skipped;
     for (const Item& item : items_)
-        if (item.path == *normalized) return false;
+        if (item.path == *normalized) return Staging::skipped;
     if (auto reason = refusalReason(*normalized)) {
         std::erase_if(refusals_, [&](const Refusal& r) { return r.path == *normalized; });
         refusals_.push_back(Refusal{std::move(*normalized), *reason});
-        emit refusalsChanged();
-        return false;
+        return Staging::refused;
     }
     items_.push_back(Item{QUuid::createUuid(), std::move(*normalized), size, reason});
-    emit itemsChanged();
-    return true;
+    return Staging::added;
 }
 
 bool CleanupQueue::add(const FileNode* node, const QString& reason) {
     // A group node or a node cut from the tree has no real place; its relative path must not be staged.
     if (!node || !node->hasRealLocation()) return false;
-    return append(node->path(), node->sizeOnDisk, reason);
+    const Staging staged = stage(node->path(), node->sizeOnDisk, reason);
+    if (staged == Staging::refused) emit refusalsChanged();
+    if (staged == Staging::added) emit itemsChanged();
+    return staged == Staging::added;
 }
 
 int CleanupQueue::addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason) {
     int staged = 0;
-    for (const auto& [path, size] : entries)
-        if (append(path, size, reason)) ++staged;
+    bool refused = false;
+    for (const auto& [path, size] : entries) {
+        const Staging result = stage(path, size, reason);
+        staged += result == Staging::added;
+        refused |= result == Staging::refused;
+    }
+    // One change for the whole batch: a hundred files staged at once redraw every observer once.
+    if (refused) emit refusalsChanged();
+    if (staged) emit itemsChanged();
     return staged;
 }
 

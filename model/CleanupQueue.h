@@ -69,7 +69,8 @@ class CleanupQueue : public QObject {
     // (a group or detached node, or in a Trash folder) or already staged.
     bool add(const FileNode* node, const QString& reason);
     // Stages (path, size) entries sharing one reason, skipping refused and already staged paths
-    // (a path repeated in the list is staged once). Returns how many were staged.
+    // (a path repeated in the list is staged once). Returns how many were staged. Announces the batch
+    // as one change of the items (and one of the refusals).
     int addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason);
     void remove(std::string_view path);
     void remove(const QUuid& id);
@@ -96,7 +97,9 @@ class CleanupQueue : public QObject {
     void refusalsChanged();
 
   private:
-    bool append(std::string path, int64_t size, const QString& reason);
+    enum class Staging { added, skipped, refused };
+    // Stages one path without announcing it.
+    Staging stage(std::string path, int64_t size, const QString& reason);
     void forgetRefusals();
 
     std::vector<Item> items_;
