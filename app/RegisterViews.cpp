@@ -3,6 +3,7 @@
 #include "shell/canvas/CanvasWiring.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
+#include "visualizations/AgeMapView.h"
 #include "visualizations/BubblesView.h"
 #include "visualizations/FolderGridView.h"
 #include "visualizations/OutlineListView.h"
@@ -34,7 +35,8 @@ void registerViews() {
                  .withFixedDepth(3),
              ModeDescription(topSizes, "chart.bar.fill", "The biggest items, ranked")
                  .builtBy(viewFactory<TopSizesView>()),
-             ModeDescription(ageMap, "calendar", "Where your bytes sit on a timeline", initials),
+             ModeDescription(ageMap, "calendar", "Where your bytes sit on a timeline", initials)
+                 .builtBy(viewFactory<AgeMapView>()),
              ModeDescription(outline, "list.bullet.rectangle", "Every item as an expandable outline")
                  .builtBy(viewFactory<OutlineListView>()),
          })
