@@ -31,22 +31,31 @@ class MonthTable {
         }
     }
 
-    // (year, month 0-11) of a time in seconds, or false before 1990 or outside the calendar's range.
-    bool yearMonth(double stamp, int& year, int& month) const {
+    // Months of the table: January 1990 is 0, twelve per year.
+    size_t size() const { return starts_.size() - 1; }
+    static constexpr int kBeyond = -2; // later than the table: convert with yearMonth()
+
+    // The table month of a time in seconds; -1 before 1990, for a time that is not a number, or out of
+    // the calendar's range; kBeyond after the table's end.
+    int monthIndex(double stamp) const {
         // Converting a non-finite or huge double to an integer is undefined; such times have no month.
-        if (!std::isfinite(stamp) || stamp <= -1e15 || stamp >= 1e15) return false;
-        int64_t seconds = static_cast<int64_t>(stamp); // truncated toward zero
-        if (seconds < starts_.front()) return false;
-        if (seconds < starts_.back()) {
-            size_t index = static_cast<size_t>(std::upper_bound(starts_.begin(), starts_.end(), seconds) -
-                                               starts_.begin()) -
-                           1;
-            year = AgeReport::kFirstYear + static_cast<int>(index / 12);
-            month = static_cast<int>(index % 12);
-            return true;
-        }
-        // Beyond the table (a time in the future): rare, converted one by one.
-        time_t t = static_cast<time_t>(seconds);
+        if (!std::isfinite(stamp) || stamp <= -1e15 || stamp >= 1e15) return -1;
+        const int64_t seconds = static_cast<int64_t>(stamp); // truncated toward zero
+        if (seconds < starts_.front()) return -1;
+        if (seconds >= starts_.back()) return kBeyond;
+        // A guess from the mean month length lands within a month of the answer; no search per file.
+        constexpr int64_t kMeanMonth = 2'629'746;
+        size_t index = std::min(size() - 1, static_cast<size_t>((seconds - starts_.front()) / kMeanMonth));
+        while (starts_[index] > seconds)
+            --index;
+        while (starts_[index + 1] <= seconds)
+            ++index;
+        return static_cast<int>(index);
+    }
+
+    // (year, month 0-11) of a time after the table's end, or false outside the calendar's range.
+    static bool yearMonth(double stamp, int& year, int& month) {
+        time_t t = static_cast<time_t>(static_cast<int64_t>(stamp));
         struct tm local {};
         if (!localtime_r(&t, &local)) return false;
         year = local.tm_year + 1900;
@@ -78,9 +87,9 @@ AgeReport AgeReport::compute(const FileNode* folder, double now) {
     AgeReport report;
     if (!folder) return report;
     MonthTable table(now);
-    // Cache of the last year's slots: files of one folder are mostly from the same year.
-    int cachedYear = -1;
-    std::array<int64_t, 12>* cachedMonths = nullptr;
+    // Monthly totals by table month, and which years a file was counted in (a file of 0 bytes, too).
+    std::vector<int64_t> monthly(table.size(), 0);
+    std::vector<uint8_t> yearSeen(table.size() / 12, 0);
 
     folder->forEachNode([&](FileNode* node) {
         if (node->isDirectory() || node->modifiedStamp == 0) return;
@@ -89,21 +98,25 @@ AgeReport AgeReport::compute(const FileNode* folder, double now) {
         int64_t& bucket = report.buckets[ageBucket(days)];
         bucket = saturating::add(bucket, size);
         report.total = saturating::add(report.total, size);
-        int year = 0, month = 0;
-        if (table.yearMonth(node->modifiedStamp, year, month)) {
-            if (year != cachedYear) {
-                auto [it, inserted] = report.months.try_emplace(year);
-                if (inserted) it->second.fill(0);
-                cachedYear = year;
-                cachedMonths = &it->second;
-            }
-            (*cachedMonths)[month] = saturating::add((*cachedMonths)[month], size);
+        if (const int index = table.monthIndex(node->modifiedStamp); index >= 0) {
+            monthly[size_t(index)] = saturating::add(monthly[size_t(index)], size);
+            yearSeen[size_t(index) / 12] = 1;
+        } else if (int year = 0, month = 0;
+                   index == MonthTable::kBeyond && MonthTable::yearMonth(node->modifiedStamp, year, month)) {
+            auto [it, inserted] = report.months.try_emplace(year);
+            if (inserted) it->second.fill(0);
+            it->second[size_t(month)] = saturating::add(it->second[size_t(month)], size);
         }
         if (size >= kUntouchedBytes && days >= kUntouchedDays) {
             report.untouched.push_back(node);
             report.untouchedTotal = saturating::add(report.untouchedTotal, size);
         }
     });
+    for (size_t year = 0; year < yearSeen.size(); ++year) {
+        if (!yearSeen[year]) continue;
+        std::array<int64_t, 12>& months = report.months[kFirstYear + int(year)];
+        std::copy_n(monthly.begin() + std::ptrdiff_t(year * 12), 12, months.begin());
+    }
     FileNode::sortBySizeOnDisk(report.untouched);
     return report;
 }

@@ -42,6 +42,7 @@ TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
         {"too-small", 39'999'999, kNow - 400 * kDay},
         {"too-young", 50'000'000, kNow - 364.9 * kDay},
         {"bigger-untouched", 60'000'000, kNow - 1000 * kDay},
+        {"empty", 0, 1'000'000'000}, // 2001-09-09: its year shows, with nothing in it
     };
     for (const auto& [name, size, modified] : files)
         b.fileAt(name, size, modified);
@@ -59,6 +60,7 @@ TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
     EXPECT_EQ(r.untouched[0]->name(), "bigger-untouched"); // largest first
     EXPECT_EQ(r.untouchedTotal, 100'000'000);
     EXPECT_EQ(r.months.at(2024)[1], 16); // the future file: 2024-02-22
+    EXPECT_EQ(r.months.at(2001), (std::array<int64_t, 12>{}));
 }
 
 // Each edge belongs to the older bucket: a second under 30 days is still "30 days", 30 days is not.
