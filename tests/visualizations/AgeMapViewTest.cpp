@@ -10,6 +10,8 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeBuilder.h"
+#include "tests/support/TreeHold.h"
+#include "tests/visualizations/Pictures.h"
 #include "visualizations/AgeBucketsCard.h"
 #include "visualizations/AgeMapLayout.h"
 #include "visualizations/MonthHeatmap.h"
@@ -25,8 +27,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <mutex>
-#include <shared_mutex>
 
 namespace {
 
@@ -147,11 +147,11 @@ TEST_F(AgeMapViewTest, AReportOfAReplacedTreeNeverShows) {
     std::weak_ptr<ScanTree> first = vm->tree();
     const int64_t firstTotal = AgeReport::compute(vm->root()).total;
 
-    std::unique_lock hold(vm->tree()->mutex()); // the report's walk waits for this
+    TreeHold hold(vm->tree()); // the report's walk waits for this
     auto view = viewOf(*vm, vm->root(), {1200, 800});
     vm->scan((dir.path() / "second").string());
     WAIT_FOR(gate->reached() > 0);
-    hold.unlock(); // the first tree's report is computed now, while the second scan runs
+    hold.release(); // the first tree's report is computed now, while the second scan runs
     // Only the view holds the first tree once the report has come back.
     WAIT_FOR(first.use_count() == 1);
     EXPECT_TRUE(view->isLoading());
@@ -239,4 +239,17 @@ TEST_F(AgeMapViewTest, PictureOfBothLayoutsInBothThemes) {
         }
         vm->setThemeName(ThemeName::light);
     }
+
+    // In the window at its least size, beside the inspector: one column, the stored report at once.
+    pictureInTheWindow(
+        *vm, VisualizationMode::ageMap, "age-map", [&](const QImage& image, QWidget& shown, ThemeName name) {
+            auto* view = qobject_cast<AgeMapView*>(&shown);
+            ASSERT_TRUE(view);
+            EXPECT_EQ(view->folder(), vm->root());
+            EXPECT_FALSE(view->isLoading());
+            EXPECT_FALSE(view->cardLayout().wide);
+            const QPoint inCard =
+                view->bucketsCard()->mapTo(view->window(), QPoint(view->bucketsCard()->width() / 2, 8));
+            EXPECT_EQ(image.pixelColor(inCard), Theme::forName(name).card);
+        });
 }
