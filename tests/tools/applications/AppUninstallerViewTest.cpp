@@ -413,6 +413,13 @@ TEST_F(AppsScreenTest, OnlyARowWithLeftoversOpensAndItsLinesRevealWhatTheyList) 
     EXPECT_FALSE(view->isExpanded(empty.id));
     QCoreApplication::processEvents();
     EXPECT_EQ(view->list()->rowRect(indexOf("Empty")).toRect().height(), closed);
+
+    // Enter on a row does what a click on its header does.
+    for (const auto& [name, opens] : {std::pair{"Plain", false}, {"Empty", true}}) {
+        view->list()->setCurrentIndex(indexOf(name));
+        QTest::keyClick(view->list(), Qt::Key_Return);
+        EXPECT_EQ(view->isExpanded(view->rows().rows()[size_t(rowOf(name))].id), opens) << name;
+    }
 }
 
 // Many rows: the page scrolls as a whole, header and all, also under the pointer on a row.
