@@ -25,10 +25,6 @@ constexpr double kDetailSymbolWidth = 16;
 constexpr double kRevealSide = 20;
 constexpr double kChipPaddingX = 6, kChipPaddingY = 2;
 
-QString text(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 double widthOf(const QString& s, const QFont& font) {
     return s.isEmpty() ? 0 : QFontMetricsF(font).horizontalAdvance(s);
 }
@@ -74,9 +70,9 @@ AppRowLayout AppRowLayout::make(const AppUninstaller::InstalledApp& app, const Q
     const double middle = l.header.center().y();
 
     // Texts.
-    l.name = text(app.displayName);
-    l.identifier = text(app.bundleIdentifier);
-    if (app.version) l.version = QStringLiteral("v") + text(*app.version);
+    l.name = QString::fromStdString(app.displayName);
+    l.identifier = QString::fromStdString(app.bundleIdentifier);
+    if (app.version) l.version = QStringLiteral("v") + QString::fromStdString(*app.version);
     if (app.lastUsedDate)
         if (auto date = dateFromStamp(*app.lastUsedDate))
             l.lastUsed = QStringLiteral("\u00b7 Last used ") + relativeDateString(date);
@@ -166,6 +162,7 @@ AppRowLayout AppRowLayout::make(const AppUninstaller::InstalledApp& app, const Q
     };
     addDetail(QStringLiteral("app.fill"), QStringLiteral("App bundle"), app.bundleSize, {app.bundleURL});
     for (const auto& group : app.leftovers)
-        addDetail(QStringLiteral("tray.2.fill"), text(group.category), group.totalSize, group.urls);
+        addDetail(QStringLiteral("tray.2.fill"), QString::fromStdString(group.category), group.totalSize,
+                  group.urls);
     return l;
 }

@@ -10,10 +10,6 @@ namespace app_texts {
 
 namespace {
 
-QString text(const std::string& s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
 constexpr size_t kListedFailures = 5;
 
 } // namespace
@@ -26,7 +22,7 @@ QString summary(const std::vector<AppUninstaller::InstalledApp>& apps) {
 }
 
 QString confirmationTitle(const AppUninstaller::InstalledApp& app) {
-    return QStringLiteral("Uninstall %1?").arg(text(app.displayName));
+    return QStringLiteral("Uninstall %1?").arg(QString::fromStdString(app.displayName));
 }
 
 QString confirmationMessage(const AppUninstaller::InstalledApp& app) {
@@ -53,11 +49,12 @@ QString failureMessage(const std::vector<std::string>& failedPaths) {
 }
 
 QString bundleReason(const AppUninstaller::InstalledApp& app) {
-    return QStringLiteral("App bundle: ") + text(app.displayName);
+    return QStringLiteral("App bundle: ") + QString::fromStdString(app.displayName);
 }
 
 QString leftoverReason(const AppUninstaller::InstalledApp& app, const std::string& category) {
-    return text(app.displayName) + QStringLiteral(" \u2014 ") + text(category);
+    return QString::fromStdString(app.displayName) + QStringLiteral(" \u2014 ") +
+           QString::fromStdString(category);
 }
 
 } // namespace app_texts
