@@ -3,6 +3,7 @@
 #include "shell/canvas/CanvasWiring.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
+#include "tools/applications/AppUninstallerView.h"
 #include "visualizations/AgeMapView.h"
 #include "visualizations/BubblesView.h"
 #include "visualizations/FolderGridView.h"
@@ -42,6 +43,10 @@ void registerViews() {
          })
         ViewRegistry::registerMode(mode);
 
+    ViewRegistry::registerTool(AppTab::applications,
+                               [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
+                                   return new AppUninstallerView(viewModel, parent);
+                               });
     ViewRegistry::registerCleanupQueue([](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
         return new CleanupQueueView(viewModel, parent);
     });

@@ -219,6 +219,7 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
         app.bundleIdentifier = entry->id;
         app.displayName = trimmed(entry->value("Name"));
         if (std::string v = trimmed(entry->value("X-AppImage-Version")); !v.empty()) app.version = v;
+        app.icon = trimmed(entry->value("Icon"));
     } else {
         app.bundleIdentifier = lowerCased(parts.name);
     }

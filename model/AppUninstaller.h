@@ -45,6 +45,7 @@ struct InstalledApp {
     std::string bundleIdentifier; // desktop-file ID, else the lower-cased file name stem; never empty
     std::string displayName;      // the desktop entry's Name, else the file name stem
     std::optional<std::string> version;
+    std::string icon;                   // the desktop entry's Icon: a file path or a theme icon name
     std::optional<double> lastUsedDate; // seconds since 1970 UTC
     int64_t bundleSize = 0;
     std::vector<LeftoverGroup> leftovers;

@@ -62,7 +62,7 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
     cleanupQueue_ = std::make_unique<CleanupQueue>(nullptr, services_.trash);
     snapshotStore_ = std::make_unique<SnapshotStore>();
     duplicates_ = std::make_unique<DuplicateSearch>(pool_);
-    apps_ = std::make_unique<InstalledApps>(pool_);
+    apps_ = std::make_unique<InstalledApps>(pool_, services_.loadInstalledApps);
     reports_ = std::make_unique<FolderReports>(pool_);
     uninstallFlow_ =
         std::make_unique<UninstallFlow>(services_.processes, services_.trash, services_.wait, *cleanupQueue_,

@@ -94,6 +94,9 @@ class ScanViewModel : public QObject {
         std::function<void(int milliseconds, std::function<void()> then)> wait;
         // The Trash the cleanup queue and the uninstall flow move items to. Default: the real one.
         std::shared_ptr<platform::TrashBackend> trash;
+        // Lists the installed applications, largest first; runs on a pool thread. Default: the
+        // AppImages of ~/Applications (InstalledApps::load).
+        std::function<std::vector<AppUninstaller::InstalledApp>()> loadInstalledApps;
     };
 
     explicit ScanViewModel(QObject* parent = nullptr);

@@ -59,23 +59,36 @@ QString pathText(const std::string& path) {
     return QString::fromUtf8(path.data(), qsizetype(path.size()));
 }
 
-QDBusMessage showItemsMessage(const std::string& path) {
+QDBusMessage showItemsMessage(const std::vector<std::string>& paths) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    call << QStringList{fileUrl(path).toString(QUrl::FullyEncoded)} << QString();
+    QStringList uris;
+    for (const std::string& path : paths)
+        uris << fileUrl(path).toString(QUrl::FullyEncoded);
+    call << uris << QString();
     return call;
 }
 
+void Desktop::revealItems(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths)
+        reveal(path);
+}
+
 void SystemDesktop::reveal(const std::string& path) {
-    const QUrl folder = parentFolderUrl(path);
+    revealItems({path});
+}
+
+void SystemDesktop::revealItems(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    const QUrl folder = parentFolderUrl(paths.front());
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         QDesktopServices::openUrl(folder);
         return;
     }
     // Asynchronous: a file manager that is slow to start must not hold up the window.
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(showItemsMessage(path)), qApp);
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(showItemsMessage(paths)), qApp);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
         if (watcher->isError()) QDesktopServices::openUrl(folder);
         watcher->deleteLater();

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QDBusMessage;
 
@@ -18,6 +19,9 @@ class Desktop {
     virtual ~Desktop() = default;
     // Shows the item selected in its folder in the file manager. Never blocks.
     virtual void reveal(const std::string& path) = 0;
+    // Shows several items selected in the file manager, at once where it can. By default, one reveal
+    // per item.
+    virtual void revealItems(const std::vector<std::string>& paths);
     // Opens the item with the desktop's default application.
     virtual void open(const std::string& path) = 0;
     // Replaces the clipboard's content with the path as plain text.
@@ -30,6 +34,7 @@ class Desktop {
 class SystemDesktop : public Desktop {
   public:
     void reveal(const std::string& path) override;
+    void revealItems(const std::vector<std::string>& paths) override;
     void open(const std::string& path) override;
     void copyPath(const std::string& path) override;
 };
@@ -46,7 +51,7 @@ QUrl fileUrl(const std::string& path);
 QUrl parentFolderUrl(const std::string& path);
 // A path as text to show or copy: UTF-8, bytes that are not shown as replacement characters.
 QString pathText(const std::string& path);
-// The ShowItems call for one item.
-QDBusMessage showItemsMessage(const std::string& path);
+// The ShowItems call for items.
+QDBusMessage showItemsMessage(const std::vector<std::string>& paths);
 
 } // namespace platform

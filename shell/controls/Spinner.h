@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QRectF>
 #include <QWidget>
 
+class QPainter;
 class QTimer;
 
 // The indeterminate progress indicator: twelve spokes in the theme's secondary text colour, the
@@ -17,6 +19,11 @@ class Spinner : public QWidget {
 
     // The leading spoke, 0 to 11.
     int step() const { return step_; }
+
+    // Draws the spokes centred in `rect` with `step` leading: for rows that paint a spinner
+    // themselves (and step it with a timer of kStepMs).
+    static void paint(QPainter& painter, const QRectF& rect, int step);
+    static constexpr int kStepMs = 83;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

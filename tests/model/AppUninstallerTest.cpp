@@ -144,12 +144,12 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
 
     fs::path entries = user.dataHome() + "/applications";
     writeFileText(entries / "com.example.Editor.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Text Editor\n"
+                  "[Desktop Entry]\nType=Application\nName=Text Editor\nIcon=/icons/editor.png\n"
                   "X-AppImage-Version=1.3.0\nExec=\"" +
                       editor.string() + "\" %U\n");
     // Launches the viewer through a path with ".." in it, and gives no version of its own.
     writeFileText(entries / "appimagekit-viewer.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Image Viewer\n"
+                  "[Desktop Entry]\nType=Application\nName=Image Viewer\nIcon= image-viewer \n"
                   "Exec=env X=1 " +
                       folder.string() + "/../Applications/Viewer-0.9.AppImage\n");
 
@@ -158,15 +158,16 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
     std::sort(listed.begin(), listed.end(), [](auto& a, auto& b) { return a.bundleURL < b.bundleURL; });
     ASSERT_EQ(listed.size(), 3u);
     auto describe = [](const InstalledApp& a) {
-        return a.bundleIdentifier + "|" + a.displayName + "|" + a.version.value_or("none");
+        return a.bundleIdentifier + "|" + a.displayName + "|" + a.version.value_or("none") + "|" + a.icon;
     };
-    EXPECT_EQ(describe(listed[0]), "plain|Plain|none");
-    EXPECT_EQ(describe(listed[1]), "com.example.Editor|Text Editor|1.3.0");
-    EXPECT_EQ(describe(listed[2]), "appimagekit-viewer|Image Viewer|0.9"); // version from the file name
-    fs::remove(entries / "com.example.Editor.desktop"); // without its entry: from its file name
+    EXPECT_EQ(describe(listed[0]), "plain|Plain|none|");
+    EXPECT_EQ(describe(listed[1]), "com.example.Editor|Text Editor|1.3.0|/icons/editor.png");
+    EXPECT_EQ(describe(listed[2]),
+              "appimagekit-viewer|Image Viewer|0.9|image-viewer"); // version from the file name
+    fs::remove(entries / "com.example.Editor.desktop");            // without its entry: from its file name
     auto info = appInfo(editor.string(), platform::readDesktopEntries(env.desktopEntriesFolder), env);
     ASSERT_TRUE(info);
-    EXPECT_EQ(describe(*info), "text-editor|Text-Editor|1.2.3");
+    EXPECT_EQ(describe(*info), "text-editor|Text-Editor|1.2.3|");
     EXPECT_TRUE(listApps((home / "missing").string(), env).empty());
 }
 

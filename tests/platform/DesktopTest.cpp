@@ -17,10 +17,11 @@ TEST(Desktop, FileUrlsKeepEveryByte) {
     EXPECT_EQ(platform::parentFolderUrl("/").toString(), "file:///");
 
     EXPECT_EQ(platform::pathText("/tmp/caf\xe9"), QString::fromUtf8("/tmp/caf\xef\xbf\xbd"));
-    // The file manager is asked to show the item by a URL that keeps those bytes too.
-    const QDBusMessage call = platform::showItemsMessage("/home/u/caf\xe9.txt");
+    // The file manager is asked to show the items, in one call, by URLs that keep those bytes too.
+    const QDBusMessage call = platform::showItemsMessage({"/home/u/caf\xe9.txt", "/home/u/.config/app"});
     ASSERT_FALSE(call.arguments().isEmpty());
-    EXPECT_EQ(call.arguments()[0].toStringList(), QStringList{"file:///home/u/caf%E9.txt"});
+    EXPECT_EQ(call.arguments()[0].toStringList(),
+              (QStringList{"file:///home/u/caf%E9.txt", "file:///home/u/.config/app"}));
 }
 
 } // namespace

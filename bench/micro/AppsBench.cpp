@@ -1,0 +1,202 @@
+// The applications screen: listing 50 AppImages and their leftovers among 5,000 entries of the XDG
+// folders of a generated home (what runs off the window thread), and the screen's frame with 50 rows:
+// the tab's first (cold_ms) and built again.
+#include "bench/micro/BenchApplication.h"
+#include "model/AppUninstaller.h"
+#include "model/InstalledApps.h"
+#include "model/ScanViewModel.h"
+#include "platform/AppIconProvider.h"
+#include "shell/panels/ContentView.h"
+#include "tools/applications/AppIconCache.h"
+#include "tools/applications/AppUninstallerView.h"
+
+#include <QImage>
+#include <QPixmap>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kApps = 50;
+constexpr int kEntries = 5000; // direct entries of the five leftover folders together
+
+// "aab", "aac", ...: names of one length, so no application's name holds another's.
+std::string letters(int i) {
+    std::string s(3, 'a');
+    for (int k = 2; k >= 0; --k, i /= 26)
+        s[size_t(k)] = char('a' + i % 26);
+    return s;
+}
+
+void writeFile(const fs::path& path, size_t size) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << std::string(size, 'x');
+}
+
+// A home under /tmp, made once per process and removed at exit: ~/Applications with 50 AppImages
+// (half of them with a desktop entry), and ~/.cache, ~/.config, ~/.local/share, ~/.local/state and
+// ~/.var/app holding 5,000 entries, among them three leftovers of each application (a folder of 20
+// files in the cache, a settings file, a data folder of 10 files).
+struct GeneratedHome {
+    GeneratedHome() {
+        std::string pattern = (fs::temp_directory_path() / "brenwick-apps-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) std::abort();
+        root = pattern;
+        home = root / "home";
+        const fs::path cache = home / ".cache", config = home / ".config", data = home / ".local/share",
+                       state = home / ".local/state", flatpak = home / ".var/app";
+        int entries = 0;
+        for (int i = 0; i < kApps; ++i) {
+            const std::string stem = "Prog" + letters(i);
+            const fs::path image =
+                home / "Applications" / (stem + "-1." + std::to_string(i) + ".0-x86_64.AppImage");
+            writeFile(image, 256 * 1024);
+            fs::permissions(image, fs::perms::owner_all);
+            if (i % 2 == 0) {
+                fs::create_directories(data / "applications");
+                std::ofstream(data / "applications" / ("org.example." + stem + ".desktop"))
+                    << "[Desktop Entry]\nType=Application\nName=Prog " << letters(i) << "\nIcon=prog-"
+                    << letters(i) << "\nExec=" << image.string() << " %U\n";
+            }
+            const std::string key = "prog" + letters(i); // the name's key, with or without an entry
+            for (int f = 0; f < 20; ++f)
+                writeFile(cache / key / ("blob-" + std::to_string(f)), 4096);
+            writeFile(config / (key + ".conf"), 300);
+            for (int f = 0; f < 10; ++f)
+                writeFile(data / key / ("db-" + std::to_string(f)), 2048);
+            entries += 3;
+        }
+        // The rest: other programs' files and folders, spread over the five folders.
+        const fs::path folders[] = {cache, config, data, state, flatpak};
+        for (int n = 0; entries < kEntries; ++n, ++entries) {
+            const fs::path where = folders[n % 5];
+            if (n % 4 == 0)
+                writeFile(where / ("other-" + std::to_string(n)) / "file", 100);
+            else
+                writeFile(where / ("other-" + std::to_string(n) + ".dat"), 100);
+        }
+        for (auto [name, value] : {std::pair{"HOME", home},
+                                   {"XDG_CACHE_HOME", cache},
+                                   {"XDG_CONFIG_HOME", config},
+                                   {"XDG_DATA_HOME", data},
+                                   {"XDG_STATE_HOME", state}})
+            setenv(name, value.c_str(), 1);
+    }
+    ~GeneratedHome() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    fs::path root, home;
+};
+
+double threadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+GeneratedHome& generatedHome() {
+    static GeneratedHome home;
+    return home;
+}
+
+// Listing, desktop entries, the five folders, matching and measuring, and the sort: the whole load.
+void appsListing(benchmark::State& state) {
+    generatedHome();
+    size_t apps = 0, leftovers = 0;
+    for (auto _ : state) {
+        auto listed = InstalledApps::load();
+        apps = listed.size();
+        leftovers = 0;
+        for (const auto& app : listed)
+            for (const auto& group : app.leftovers)
+                leftovers += group.urls.size();
+        benchmark::DoNotOptimize(listed);
+    }
+    state.counters["apps"] = double(apps);
+    state.counters["leftover_paths"] = double(leftovers);
+}
+BENCHMARK(appsListing)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Icons as a desktop entry's picture file would give them.
+class PictureIcons : public platform::AppIconProvider {
+  public:
+    QIcon icon(const std::string&) override {
+        QPixmap pixmap(64, 64);
+        pixmap.fill(QColor(40, 120, 220));
+        return QIcon(pixmap);
+    }
+};
+
+std::vector<AppUninstaller::InstalledApp> syntheticApps() {
+    std::vector<AppUninstaller::InstalledApp> apps;
+    for (int i = 0; i < kApps; ++i) {
+        AppUninstaller::InstalledApp app;
+        app.id = QUuid::createUuid();
+        app.bundleURL = "/home/u/Applications/Prog" + letters(i) + ".AppImage";
+        app.bundleIdentifier = "org.example.Prog" + letters(i);
+        app.displayName = "Prog " + letters(i);
+        if (i % 3) app.version = "1." + std::to_string(i) + ".0";
+        if (i % 2) app.icon = "prog-" + letters(i);
+        app.lastUsedDate = 1.7e9 + i * 3600.0;
+        app.bundleSize = int64_t(200 - i) * 1'000'000;
+        app.leftovers.push_back(
+            {QUuid::createUuid(), "Caches", {"/home/u/.cache/prog" + letters(i)}, 5'000'000});
+        app.leftovers.push_back(
+            {QUuid::createUuid(), "Preferences", {"/home/u/.config/prog" + letters(i)}, 4096});
+        apps.push_back(std::move(app));
+    }
+    return apps;
+}
+
+// From a listed state to a painted screen: the screen built, laid out in the window's tab area and
+// painted once.
+void appsFirstFrame(benchmark::State& state) {
+    ensureApplication();
+    ScanViewModel::Services services;
+    services.loadInstalledApps = [] { return syntheticApps(); };
+    ScanViewModel viewModel(std::move(services));
+    viewModel.apps().refresh(true);
+    while (viewModel.apps().isLoading())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    AppIconCache icons(std::make_shared<PictureIcons>());
+    QImage screen(1339, 993, QImage::Format_ARGB32_Premultiplied); // the tab area of a 1680 x 1050 window
+    auto frame = [&] {
+        AppUninstallerView view(viewModel, nullptr, &icons);
+        view.resize(screen.size());
+        view.render(&screen);
+    };
+    // The tab's first screen: in the application the window has painted before it (here its start
+    // screen, once), but this screen's own glyphs and icon pictures are new. Later screens find them.
+    static double coldMs = -1, coldCpuMs = -1;
+    if (coldMs < 0) {
+        ContentView window(viewModel);
+        window.resize(1680, 1050);
+        QImage whole(window.size(), QImage::Format_ARGB32_Premultiplied);
+        window.render(&whole);
+
+        const auto start = std::chrono::steady_clock::now();
+        const double startCpu = threadCpuMs();
+        frame();
+        coldMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        coldCpuMs = threadCpuMs() - startCpu;
+    }
+    for (auto _ : state)
+        frame();
+    state.counters["rows"] = double(viewModel.apps().items().size());
+    state.counters["cold_ms"] = coldMs;
+    state.counters["cold_cpu_ms"] = coldCpuMs; // the same without the time other processes took
+}
+BENCHMARK(appsFirstFrame)->Unit(benchmark::kMillisecond);
+
+} // namespace
