@@ -235,11 +235,16 @@ void SnapshotStore::load(const QUuid& id, QObject* context,
         });
 }
 
-void SnapshotStore::compare(Snapshot earlier, Snapshot later, QObject* context,
+void SnapshotStore::compare(Snapshot earlier, Snapshot later, size_t limit, QObject* context,
                             std::function<void(std::vector<Snapshot::Delta>)> done) {
     runInBackground(
         &pool_, context,
-        [earlier = std::move(earlier), later = std::move(later)] { return Snapshot::deltas(earlier, later); },
+        [earlier = std::move(earlier), later = std::move(later), limit] {
+            // Cut here: the changes left out are freed off the window thread too.
+            std::vector<Snapshot::Delta> deltas = Snapshot::deltas(earlier, later);
+            if (deltas.size() > limit) deltas.resize(limit);
+            return deltas;
+        },
         [done = std::move(done)](std::vector<Snapshot::Delta> deltas) {
             if (done) done(std::move(deltas));
         });

@@ -53,8 +53,9 @@ class SnapshotStore : public QObject {
     void load(const QUuid& id, QObject* context, std::function<void(std::optional<Snapshot>)> done);
     // Removes the snapshot from the list, the index and the disk.
     void remove(const QUuid& id);
-    // Snapshot::deltas in the background, handed back like load().
-    void compare(Snapshot earlier, Snapshot later, QObject* context,
+    // Snapshot::deltas in the background, cut there to the `limit` largest changes, handed back like
+    // load().
+    void compare(Snapshot earlier, Snapshot later, size_t limit, QObject* context,
                  std::function<void(std::vector<Snapshot::Delta>)> done);
 
     // For tests: waits until no background work runs (then queued results still need the event loop).

@@ -149,6 +149,23 @@ TEST_F(SnapshotStoreTest, SaveLoadDelete) {
     EXPECT_FALSE(load(summary.id));
 }
 
+// The comparison runs in the background and keeps only the largest changes, in order.
+TEST_F(SnapshotStoreTest, CompareKeepsTheLargestChanges) {
+    Snapshot earlier = makeSnapshot("/r", 0, {{"/r", 10}, {"/r/a", 5}, {"/r/b", 7}, {"/r/c", 1}});
+    Snapshot later = makeSnapshot("/r", 1, {{"/r", 40}, {"/r/a", 6}, {"/r/b", 0}});
+    SnapshotStore store(base);
+    for (size_t limit : {size_t(0), size_t(2), size_t(100)}) {
+        std::optional<std::vector<Snapshot::Delta>> answer;
+        store.compare(earlier, later, limit, &store,
+                      [&](std::vector<Snapshot::Delta> d) { answer = std::move(d); });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 20000));
+        const auto all = Snapshot::deltas(earlier, later);
+        EXPECT_EQ(*answer, std::vector<Snapshot::Delta>(all.begin(),
+                                                        all.begin() + ptrdiff_t(std::min(limit, all.size()))))
+            << limit;
+    }
+}
+
 // JSON keys are UTF-8: folders whose names differ only in bytes that are not ("caf\xE9", "caf\xE8")
 // meet under one key when written. They are one entry holding both sizes, and the index counts the
 // entries the file holds, so a comparison with the file agrees with the list.
