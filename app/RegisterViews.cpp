@@ -4,6 +4,7 @@
 #include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
 #include "tools/applications/AppUninstallerView.h"
+#include "tools/duplicates/DuplicatesView.h"
 #include "visualizations/AgeMapView.h"
 #include "visualizations/BubblesView.h"
 #include "visualizations/FolderGridView.h"
@@ -43,6 +44,9 @@ void registerViews() {
          })
         ViewRegistry::registerMode(mode);
 
+    ViewRegistry::registerTool(AppTab::duplicates, [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
+        return new DuplicatesView(viewModel, parent);
+    });
     ViewRegistry::registerTool(AppTab::applications,
                                [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
                                    return new AppUninstallerView(viewModel, parent);

@@ -1,0 +1,314 @@
+// The Duplicates screen: staging every copy but one, the reclaimable figures, which content shows, and
+// the whole road over real files: scan, search, keep one copy, move the rest to the Trash.
+#include "tools/duplicates/DuplicatesView.h"
+
+#include "model/CleanupQueue.h"
+#include "model/DuplicateSearch.h"
+#include "model/FileNode.h"
+#include "model/ScanTree.h"
+#include "shell/controls/Buttons.h"
+#include "shell/lists/ListView.h"
+#include "shell/style/Formatters.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/Mouse.h"
+#include "tests/support/Screenshots.h"
+#include "tests/support/TreeBuilder.h"
+#include "tools/CleanupQueueView.h"
+#include "tools/duplicates/KeepOneCopy.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using duplicates_content::Content;
+
+namespace {
+
+// ---- keepAndStageRest ---------------------------------------------------------------------------
+
+struct ThreeCopies {
+    ThreeCopies() : builder("/srv/photos") {
+        a = builder.fileAt("a/beach.jpg", 4096, 0);
+        b = builder.fileAt("b/beach.jpg", 8192, 0); // the same bytes, more blocks on disk
+        c = builder.fileAt("c/beach copy.jpg", 4096, 0);
+        tree = builder.finish();
+        group = {QUuid::createUuid(), 4000, {a, b, c}};
+    }
+    TreeBuilder builder;
+    FileNode *a, *b, *c;
+    std::shared_ptr<ScanTree> tree;
+    DuplicateFinder::Group group;
+};
+
+std::vector<std::string> stagedPaths(const CleanupQueue& queue) {
+    std::vector<std::string> paths;
+    for (const auto& item : queue.items())
+        paths.push_back(item.path);
+    return paths;
+}
+
+TEST(KeepAndStageRest, StagesEveryOtherCopyOnceAndNeverTheKeptOne) {
+    struct Case {
+        const char* name;
+        std::vector<char> stagedBefore; // files of the group already staged ('a', 'b', 'c')
+        std::vector<char> presses;      // the kept file of each press, in order
+        int lastStaged;                 // what the last press staged
+        std::vector<char> stagedAfter;  // the queue at the end, in order
+    };
+    const Case cases[] = {
+        {"one press", {}, {'a'}, 2, {'b', 'c'}},
+        {"a second press adds nothing", {}, {'a', 'a'}, 0, {'b', 'c'}},
+        {"already staged paths are skipped", {'c'}, {'a'}, 1, {'c', 'b'}},
+        {"the others all staged: nothing appended", {'b', 'c'}, {'a'}, 0, {'b', 'c'}},
+        // Keeping another copy later unstages it: one copy always stays out of the Trash.
+        {"the kept file leaves the queue", {}, {'a', 'b'}, 1, {'c', 'a'}},
+        {"kept though staged from elsewhere", {'a', 'b', 'c'}, {'c'}, 0, {'a', 'b'}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        ThreeCopies copies;
+        auto file = [&](char name) { return name == 'a' ? copies.a : name == 'b' ? copies.b : copies.c; };
+        CleanupQueue queue;
+        for (char name : test.stagedBefore)
+            ASSERT_TRUE(queue.add(file(name), QStringLiteral("Staged from Explore")));
+        int staged = -1;
+        for (char kept : test.presses)
+            staged = keepAndStageRest(queue, copies.group, file(kept));
+        EXPECT_EQ(staged, test.lastStaged);
+        std::vector<std::string> expected;
+        for (char name : test.stagedAfter)
+            expected.push_back(file(name)->path());
+        EXPECT_EQ(stagedPaths(queue), expected);
+    }
+}
+
+TEST(KeepAndStageRest, StagedCopiesCarryTheReasonAndTheirSizeOnDisk) {
+    ThreeCopies copies;
+    CleanupQueue queue;
+    keepAndStageRest(queue, copies.group, copies.c);
+    ASSERT_EQ(queue.items().size(), 2u);
+    for (const auto& item : queue.items())
+        EXPECT_EQ(item.reason, QStringLiteral("Duplicate"));
+    EXPECT_EQ(queue.items()[0].size, copies.a->sizeOnDisk);
+    EXPECT_EQ(queue.items()[1].size, copies.b->sizeOnDisk);
+    EXPECT_NE(queue.items()[0].id, queue.items()[1].id);
+}
+
+// ---- Figures and content ------------------------------------------------------------------------
+
+DuplicateFinder::Group groupOf(int64_t size, size_t copies) {
+    return {QUuid::createUuid(), size, std::vector<FileNode*>(copies, nullptr)};
+}
+
+TEST(DuplicatesContent, ReclaimableTotalsAndLabels) {
+    struct Case {
+        std::vector<DuplicateFinder::Group> groups;
+        int64_t reclaimable;
+    };
+    const Case cases[] = {
+        {{}, 0},
+        {{groupOf(1000, 2)}, 1000},
+        {{groupOf(1000, 3)}, 2000},
+        {{groupOf(1000, 3), groupOf(1500, 2), groupOf(7, 10)}, 3563},
+        {{groupOf(INT64_MAX / 2, 3), groupOf(5, 2)}, INT64_MAX}, // saturates instead of wrapping
+    };
+    for (const Case& test : cases) {
+        EXPECT_EQ(duplicates_content::reclaimableBytes(test.groups), test.reclaimable);
+        const QString summary = duplicates_content::summary(test.groups);
+        EXPECT_TRUE(summary.startsWith(formatBytes(test.reclaimable) + " ")) << summary.toStdString();
+        EXPECT_TRUE(summary.contains(" " + formatCount(int64_t(test.groups.size())) + " group"))
+            << summary.toStdString();
+    }
+    // A label counts the copies, the size of each and what all but one waste.
+    const QString label = duplicates_content::groupLabel(groupOf(1000, 3));
+    const QStringList parts = label.split(QStringLiteral(" · "));
+    ASSERT_EQ(parts.size(), 3) << label.toStdString();
+    EXPECT_TRUE(parts[0].startsWith("3 ")) << label.toStdString();
+    EXPECT_TRUE(parts[1].startsWith(formatBytes(1000) + " ")) << label.toStdString();
+    EXPECT_TRUE(parts[2].endsWith(" " + formatBytes(2000))) << label.toStdString();
+}
+
+TEST(DuplicatesContent, ChoiceOfContent) {
+    struct Case {
+        bool scan, groups, searching;
+        Content content;
+    };
+    for (const Case& test : std::initializer_list<Case>{
+             {false, false, false, Content::needsScan},
+             {false, true, false, Content::needsScan}, // groups published, but no scan: still asks for one
+             {false, false, true, Content::needsScan},
+             {true, false, false, Content::nothingFound},
+             {true, false, true, Content::groups}, // the first search runs: an empty summary
+             {true, true, false, Content::groups},
+             {true, true, true, Content::groups}, // the old groups stay while a new search runs
+         })
+        EXPECT_EQ(duplicates_content::choose(test.scan, test.groups, test.searching), test.content)
+            << test.scan << test.groups << test.searching;
+}
+
+// ---- The screen over real files -----------------------------------------------------------------
+
+class DuplicatesScreen : public ShellTest {
+  protected:
+    // Three groups: a photo in three places, a report in two, and a song in two whose first place is
+    // also reached by a hard link (one file, so one copy); unique files around them.
+    std::string makeCopies() {
+        const std::pair<const char*, char> photo[] = {
+            {"Pictures/beach.jpg", 'p'}, {"Backup/beach.jpg", 'p'}, {"Old/beach copy.jpg", 'p'}};
+        for (auto [path, fill] : photo)
+            dir.writeFile(std::string("copies/") + path, 40'000, fill);
+        dir.writeFile("copies/Documents/report.pdf", 120'000, 'r');
+        dir.writeFile("copies/Downloads/report.pdf", 120'000, 'r');
+        dir.writeFile("copies/Music/song.mp3", 300'000, 's');
+        dir.writeFile("copies/Backup/song.mp3", 300'000, 's');
+        EXPECT_EQ(::link((dir.path() / "copies/Music/song.mp3").c_str(),
+                         (dir.path() / "copies/Music/song (link).mp3").c_str()),
+                  0);
+        dir.writeFile("copies/Documents/other.pdf", 120'000, 'o'); // same size, other bytes
+        dir.writeFile("copies/notes.txt", 900, 'n');
+        return (dir.path() / "copies").string();
+    }
+    void search(ScanViewModel& vm, DuplicatesView& view) {
+        view.searchButton()->click();
+        EXPECT_TRUE(view.isSearchingShown());
+        EXPECT_FALSE(view.searchButton()->isVisible());
+        WAIT_FOR(!vm.duplicates().isSearching());
+    }
+    // Opens a group and clicks a file row's "Keep this, stage the rest".
+    void keep(DuplicatesView& view, int group, int file) {
+        ListView& list = *view.groupList();
+        const QModelIndex section = view.groups().index(group, 0);
+        list.expand(section);
+        const QModelIndex row = view.groups().index(file, 0, section);
+        list.scrollTo(row);
+        const auto buttons = list.rowDelegate()->buttons(row, list.rowRect(row));
+        ASSERT_EQ(buttons.size(), 1u);
+        mouse::click(*list.viewport(), buttons.front().rect.center());
+    }
+    static std::vector<std::string> paths(const DuplicateFinder::Group& group) {
+        std::vector<std::string> out;
+        for (const FileNode* f : group.files)
+            out.push_back(f->path());
+        return out;
+    }
+};
+
+TEST_F(DuplicatesScreen, SearchListsGroupsClosedWithHardLinksCountedOnce) {
+    auto vm = makeViewModel();
+    auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
+    EXPECT_EQ(view->content(), Content::needsScan);
+    EXPECT_EQ(view->messageText(), QStringLiteral("Run a scan first."));
+    EXPECT_FALSE(view->searchButton()->isEnabled());
+
+    scanAndWait(*vm, makeCopies());
+    EXPECT_EQ(view->content(), Content::nothingFound);
+    EXPECT_TRUE(view->searchButton()->isEnabled());
+    search(*vm, *view);
+    EXPECT_FALSE(view->isSearchingShown());
+    ASSERT_EQ(view->content(), Content::groups);
+    const auto& groups = view->groups().sections();
+    ASSERT_EQ(groups.size(), 3u);
+    // Most wasted first: the song's 300 KB, the photo's 2 x 40 KB, the report's 120 KB... by waste.
+    EXPECT_EQ(groups[0].size, 300'000);
+    EXPECT_EQ(groups[0].files.size(), 2u) << "the hard link is the same file";
+    EXPECT_EQ(groups[1].size, 120'000);
+    EXPECT_EQ(groups[2].files.size(), 3u);
+    EXPECT_EQ(view->summaryText(), duplicates_content::summary(groups));
+    for (int g = 0; g < 3; ++g)
+        EXPECT_FALSE(view->groupList()->isExpanded(view->groups().index(g, 0)));
+    // A click on a group's row opens it; its rows are its files.
+    const QModelIndex first = view->groups().index(0, 0);
+    mouse::click(*view->groupList()->viewport(), view->groupList()->rowRect(first).center());
+    EXPECT_TRUE(view->groupList()->isExpanded(first));
+    EXPECT_EQ(view->groups().rowCount(first), 2);
+}
+
+TEST_F(DuplicatesScreen, ANewScanDropsTheOldResult) {
+    auto vm = makeViewModel();
+    const std::string copies = makeCopies();
+    scanAndWait(*vm, copies);
+    auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
+    search(*vm, *view);
+    ASSERT_EQ(view->groups().sections().size(), 3u);
+
+    vm->scan(copies);
+    EXPECT_EQ(view->content(), Content::needsScan);
+    EXPECT_TRUE(view->groups().sections().empty());
+    ASSERT_TRUE(waitForDone(*vm));
+    EXPECT_EQ(view->content(), Content::nothingFound);
+    EXPECT_EQ(view->messageText(), QStringLiteral("No duplicate scan yet, or none found."));
+
+    // A search started on the old tree and overtaken by a scan never shows.
+    view->searchButton()->click();
+    vm->scan(copies);
+    ASSERT_TRUE(waitForDone(*vm));
+    WAIT_FOR(!vm->duplicates().isSearching());
+    EXPECT_EQ(view->content(), Content::nothingFound);
+}
+
+// The road a user takes: search, keep one copy of a group, stage the rest, move them to the Trash from
+// the queue. The kept copy stays on disk, the others are in the Trash, and the group leaves the list.
+TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
+    EnvOverride env;
+    env.set("XDG_DATA_HOME", (dir.path() / "data").string());
+    auto vm = makeViewModel();
+    scanAndWait(*vm, makeCopies());
+    auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
+    search(*vm, *view);
+    ASSERT_EQ(view->groups().sections().size(), 3u);
+    const std::vector<std::string> photo = paths(view->groups().sections()[2]);
+    ASSERT_EQ(photo.size(), 3u);
+
+    keep(*view, 2, 1);
+    std::vector<std::string> staged;
+    for (const auto& item : vm->cleanupQueue().items())
+        staged.push_back(item.path);
+    EXPECT_EQ(staged, (std::vector<std::string>{photo[0], photo[2]}));
+
+    CleanupQueueView queue(*vm);
+    queue.askToMove();
+    queue.confirmMove();
+    WAIT_FOR(!queue.isMoving());
+    EXPECT_TRUE(queue.failures().empty());
+    EXPECT_TRUE(fs::exists(photo[1]));
+    for (const std::string& gone : {photo[0], photo[2]}) {
+        EXPECT_FALSE(fs::exists(gone));
+        EXPECT_TRUE(fs::exists(dir.path() / "data/Trash/files" / fs::path(gone).filename()));
+    }
+    // The photo's group is down to one copy: it goes; the others stay, closed.
+    ASSERT_EQ(view->groups().sections().size(), 2u);
+    EXPECT_EQ(view->summaryText(), duplicates_content::summary(view->groups().sections()));
+}
+
+TEST_F(DuplicatesScreen, PictureInBothThemes) {
+    auto vm = makeViewModel();
+    scanAndWait(*vm, makeCopies());
+    auto view = shown<DuplicatesView>(QSize(900, 560), *vm);
+    search(*vm, *view);
+    ListView& list = *view->groupList();
+    const QModelIndex photo = view->groups().index(2, 0);
+    list.expand(photo);
+    const QModelIndex row = view->groups().index(0, 0, photo);
+    const QRectF keepButton = list.rowDelegate()->buttons(row, list.rowRect(row)).front().rect;
+    mouse::hover(*list.viewport(), keepButton.center());
+    for (ThemeName name : theme_name::allCases) {
+        vm->setThemeName(name);
+        const QImage image = view->grab().toImage();
+        ASSERT_TRUE(saveScreenshot(image, "duplicates", name));
+        const Theme& t = Theme::forName(name);
+        // The hovered button lies on a tint of the accent; the row beside it does not.
+        const QPoint inButton =
+            (keepButton.topLeft() + QPointF(3, 3)).toPoint() + list.viewport()->pos() + list.pos();
+        const QColor tint = image.pixelColor(inButton);
+        EXPECT_NE(tint, t.background);
+        EXPECT_GT(tint.redF() - tint.blueF(), t.background.redF() - t.background.blueF());
+        // Nothing is drawn below the open group's last file.
+        const QRectF last = list.rowRect(view->groups().index(2, 0, photo));
+        EXPECT_EQ(image.pixelColor(list.pos() + list.viewport()->pos() + QPoint(40, int(last.bottom()) + 30)),
+                  t.background);
+    }
+}
+
+} // namespace

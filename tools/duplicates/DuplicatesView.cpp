@@ -1,0 +1,143 @@
+#include "tools/duplicates/DuplicatesView.h"
+
+#include "model/DuplicateSearch.h"
+#include "model/FileNode.h"
+#include "model/ScanTree.h"
+#include "model/ScanViewModel.h"
+#include "shell/controls/Buttons.h"
+#include "shell/controls/Spinner.h"
+#include "shell/controls/ThemedLabel.h"
+#include "shell/lists/ListView.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Theme.h"
+#include "tools/duplicates/KeepOneCopy.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPadding = 20;
+
+} // namespace
+
+DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
+    : QWidget(parent), viewModel_(viewModel) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* header = new QHBoxLayout;
+    header->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
+    header->setSpacing(10);
+    title_ = new ThemedLabel(QStringLiteral("Duplicate Files"), fonts::ui(15, QFont::DemiBold), &Theme::text,
+                             this);
+    searching_ = new Spinner(Spinner::kSmall, this);
+    search_ = new OutlineButton(
+        QStringLiteral("Scan for Duplicates"), {}, 28, 12, {}, {}, 0, [this] { viewModel_.findDuplicates(); },
+        this);
+    search_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    header->addWidget(title_);
+    header->addStretch(1);
+    header->addWidget(searching_);
+    header->addWidget(search_);
+    layout->addLayout(header);
+
+    message_ = new ThemedLabel({}, fonts::ui(12.5), &Theme::textSecondary, this);
+    message_->setWordWrap(true);
+    message_->setContentsMargins(kPadding, 0, kPadding, kPadding);
+    layout->addWidget(message_);
+    summary_ = new ThemedLabel({}, fonts::ui(12), &Theme::textSecondary, Qt::ElideRight, this);
+    summary_->setContentsMargins(kPadding, 0, kPadding, 8);
+    layout->addWidget(summary_);
+
+    list_ = new ListView(new DuplicateRows, this);
+    list_->setOutline(true, 22);
+    list_->setUniformRowHeights(false);
+    list_->setPadding({kPadding - 8, 0, kPadding, kPadding});
+    model_ = new DuplicateListModel(
+        [](const DuplicateFinder::Group& group) { return std::span<FileNode* const>(group.files); },
+        [](const DuplicateFinder::Group& group) { return duplicates_content::groupLabel(group); },
+        [](FileNode* const& file) {
+            return QString::fromUtf8(file->name().data(), qsizetype(file->name().size()));
+        },
+        list_);
+    list_->setModel(model_);
+    layout->addWidget(list_, 1);
+    layout->addStretch(0);
+
+    // A click on a group's row opens or closes it, as on its chevron.
+    connect(list_, &ListView::tapped, this, [this](const QModelIndex& index) {
+        if (DuplicateListModel::isSection(index)) list_->setExpanded(index, !list_->isExpanded(index));
+    });
+    connect(list_, &ListView::rowButtonClicked, this, [this](const QModelIndex& index, int button) {
+        if (button == DuplicateRows::kKeep) keepAndStageRest(index);
+    });
+    DuplicateSearch& search = viewModel_.duplicates();
+    connect(&search, &DuplicateSearch::groupsChanged, this, &DuplicatesView::refreshGroups);
+    connect(&search, &DuplicateSearch::isSearchingChanged, this, [this] {
+        refreshHeader();
+        refreshContent();
+    });
+    connect(&viewModel_, &ScanViewModel::rootChanged, this, [this] {
+        refreshHeader();
+        refreshContent();
+    });
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
+    refreshHeader();
+    refreshGroups();
+}
+
+DuplicatesView::~DuplicatesView() = default;
+
+void DuplicatesView::refreshHeader() {
+    const bool searching = viewModel_.duplicates().isSearching();
+    searching_->setVisible(searching);
+    search_->setVisible(!searching);
+    search_->setEnabled(viewModel_.root() != nullptr);
+}
+
+void DuplicatesView::refreshGroups() {
+    const DuplicateSearch& search = viewModel_.duplicates();
+    // Every group closes again: the rows are new.
+    model_->setSections(search.groups());
+    tree_ = search.tree();
+    refreshContent();
+}
+
+void DuplicatesView::refreshContent() {
+    using duplicates_content::Content;
+    const std::vector<DuplicateFinder::Group>& groups = model_->sections();
+    content_ = duplicates_content::choose(viewModel_.root() != nullptr, !groups.empty(),
+                                          viewModel_.duplicates().isSearching());
+    message_->setVisible(content_ != Content::groups);
+    message_->setText(content_ == Content::needsScan
+                          ? QStringLiteral("Run a scan first.")
+                          : QStringLiteral("No duplicate scan yet, or none found."));
+    summary_->setVisible(content_ == Content::groups);
+    summary_->setText(duplicates_content::summary(groups));
+    list_->setVisible(content_ == Content::groups);
+}
+
+void DuplicatesView::keepAndStageRest(const QModelIndex& fileRow) {
+    if (!fileRow.isValid() || DuplicateListModel::isSection(fileRow)) return;
+    const DuplicateFinder::Group& group = DuplicateListModel::section(fileRow);
+    ::keepAndStageRest(viewModel_.cleanupQueue(), group, DuplicateListModel::row(fileRow));
+}
+
+bool DuplicatesView::isSearchingShown() const {
+    return searching_->isVisibleTo(this);
+}
+
+QString DuplicatesView::messageText() const {
+    return message_->isVisibleTo(this) ? message_->text() : QString();
+}
+
+QString DuplicatesView::summaryText() const {
+    return summary_->isVisibleTo(this) ? summary_->text() : QString();
+}
+
+void DuplicatesView::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), theme().background);
+}
