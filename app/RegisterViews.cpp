@@ -5,6 +5,7 @@
 #include "tools/CleanupQueueView.h"
 #include "tools/applications/AppUninstallerView.h"
 #include "tools/duplicates/DuplicatesView.h"
+#include "tools/snapshots/SnapshotsView.h"
 #include "visualizations/AgeMapView.h"
 #include "visualizations/BubblesView.h"
 #include "visualizations/FolderGridView.h"
@@ -51,6 +52,9 @@ void registerViews() {
                                [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
                                    return new AppUninstallerView(viewModel, parent);
                                });
+    ViewRegistry::registerTool(AppTab::snapshots, [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
+        return new SnapshotsView(viewModel, parent);
+    });
     ViewRegistry::registerCleanupQueue([](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
         return new CleanupQueueView(viewModel, parent);
     });
