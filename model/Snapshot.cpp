@@ -70,10 +70,11 @@ std::optional<Snapshot> snapshotFromJson(const json& j) {
     s.id = *uuid;
     s.takenAt = *date;
     s.rootPath = rootPath->get<std::string>();
+    // The object's members come in key order: each one goes at the end, without a search.
     for (const auto& [path, bytes] : folderSizes->items()) {
         auto n = parseInteger(bytes);
         if (!n) return std::nullopt;
-        s.folderSizes.emplace(path, *n);
+        s.folderSizes.emplace_hint(s.folderSizes.end(), path, *n);
     }
     return s;
 }
@@ -202,13 +203,23 @@ Snapshot::Summary Snapshot::summary() const {
 
 std::vector<Snapshot::Delta> Snapshot::deltas(const Snapshot& earlier, const Snapshot& later) {
     std::vector<Delta> result;
-    for (const auto& [path, after] : later.folderSizes) {
-        auto it = earlier.folderSizes.find(path);
-        int64_t before = it == earlier.folderSizes.end() ? 0 : it->second;
-        if (after != before) result.push_back({path, before, after});
+    // Both maps are in path order: one walk through the two side by side finds every difference.
+    auto e = earlier.folderSizes.begin(), l = later.folderSizes.begin();
+    const auto eEnd = earlier.folderSizes.end(), lEnd = later.folderSizes.end();
+    while (e != eEnd || l != lEnd) {
+        const int order = e == eEnd ? 1 : l == lEnd ? -1 : e->first.compare(l->first);
+        if (order < 0) {
+            result.push_back({e->first, e->second, 0}); // gone
+            ++e;
+        } else if (order > 0) {
+            if (l->second != 0) result.push_back({l->first, 0, l->second}); // new
+            ++l;
+        } else {
+            if (e->second != l->second) result.push_back({l->first, e->second, l->second});
+            ++e;
+            ++l;
+        }
     }
-    for (const auto& [path, before] : earlier.folderSizes)
-        if (!later.folderSizes.count(path)) result.push_back({path, before, 0});
     std::sort(result.begin(), result.end(), [](const Delta& a, const Delta& b) {
         uint64_t ma = magnitude(a.before, a.after), mb = magnitude(b.before, b.after);
         return ma != mb ? ma > mb : a.path < b.path;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 namespace fs = std::filesystem;
 using Sizes = std::map<std::string, int64_t>;
@@ -101,6 +102,27 @@ TEST(SnapshotFormatTest, DeltasAndFolderThresholds) {
                                makeSnapshot("/r", 0, {{"/r", INT64_MAX}}))[0]
                   .change(),
               INT64_MAX);
+
+    // Against the plain definition, over folders present in either, both or neither, sizes 0 included.
+    std::mt19937 random(3);
+    for (int round = 0; round < 50; ++round) {
+        Snapshot a = makeSnapshot("/r", 0, {}), b = makeSnapshot("/r", 1, {});
+        for (int i = 0; i < 40; ++i) {
+            const std::string path = "/r/" + std::to_string(random() % 60);
+            (random() % 2 ? a : b).folderSizes[path] = int64_t(random() % 4);
+        }
+        std::vector<Snapshot::Delta> expected;
+        for (const auto& [path, after] : b.folderSizes) {
+            const int64_t before = a.folderSizes.count(path) ? a.folderSizes.at(path) : 0;
+            if (after != before) expected.push_back({path, before, after});
+        }
+        for (const auto& [path, before] : a.folderSizes)
+            if (!b.folderSizes.count(path)) expected.push_back({path, before, 0});
+        auto got = Snapshot::deltas(a, b);
+        std::sort(got.begin(), got.end(), [](auto& x, auto& y) { return x.path < y.path; });
+        std::sort(expected.begin(), expected.end(), [](auto& x, auto& y) { return x.path < y.path; });
+        EXPECT_EQ(got, expected) << round;
+    }
 
     TreeBuilder b("/");
     b.fileAt("exact/f", 1'000'000);
