@@ -25,11 +25,7 @@ QFont keepFont() {
 
 } // namespace
 
-DuplicateRows::DuplicateRows(QObject* parent) : RowDelegate(kGroupHeight, parent) {}
-
-int DuplicateRows::rowHeight(const QModelIndex& index) const {
-    return DuplicateListModel::isSection(index) ? kGroupHeight : kFileHeight;
-}
+DuplicateRows::DuplicateRows(QObject* parent) : RowDelegate(kRowHeight, parent) {}
 
 std::vector<RowDelegate::Button> DuplicateRows::buttons(const QModelIndex& index, const QRectF& row) const {
     if (DuplicateListModel::isSection(index)) return {};

@@ -15,11 +15,11 @@ class DuplicateRows : public RowDelegate {
     Q_OBJECT
   public:
     static constexpr int kKeep = 0;
-    static constexpr int kGroupHeight = 34, kFileHeight = 30;
+    // Groups and files alike, so the list never measures rows it does not show.
+    static constexpr int kRowHeight = 32;
 
     explicit DuplicateRows(QObject* parent = nullptr);
 
-    int rowHeight(const QModelIndex& index) const override;
     std::vector<Button> buttons(const QModelIndex& index, const QRectF& row) const override;
 
   protected:

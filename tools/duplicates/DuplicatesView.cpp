@@ -54,7 +54,6 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
 
     list_ = new ListView(new DuplicateRows, this);
     list_->setOutline(true, 22);
-    list_->setUniformRowHeights(false);
     list_->setPadding({kPadding - 8, 0, kPadding, kPadding});
     model_ = new DuplicateListModel(
         [](const DuplicateFinder::Group& group) { return std::span<FileNode* const>(group.files); },
