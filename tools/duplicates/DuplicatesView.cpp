@@ -1,5 +1,6 @@
 #include "tools/duplicates/DuplicatesView.h"
 
+#include "model/BackgroundTask.h"
 #include "model/DuplicateSearch.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
@@ -14,6 +15,7 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QThreadPool>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,6 +33,7 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
     auto* header = new QHBoxLayout;
     header->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
     header->setSpacing(10);
+    header->addStrut(28); // as tall with the busy indicator as with the button
     title_ = new ThemedLabel(QStringLiteral("Duplicate Files"), fonts::ui(15, QFont::DemiBold), &Theme::text,
                              this);
     searching_ = new Spinner(Spinner::kSmall, this);
@@ -88,7 +91,9 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
     refreshGroups();
 }
 
-DuplicatesView::~DuplicatesView() = default;
+DuplicatesView::~DuplicatesView() {
+    releaseInBackground(*QThreadPool::globalInstance(), std::move(tree_));
+}
 
 void DuplicatesView::refreshHeader() {
     const bool searching = viewModel_.duplicates().isSearching();
@@ -101,7 +106,8 @@ void DuplicatesView::refreshGroups() {
     const DuplicateSearch& search = viewModel_.duplicates();
     // Every group closes again: the rows are new.
     model_->setSections(search.groups());
-    tree_ = search.tree();
+    // Should this be the last hold on a replaced tree, it is freed away from the window thread.
+    releaseInBackground(*QThreadPool::globalInstance(), std::exchange(tree_, search.tree()));
     refreshContent();
 }
 
