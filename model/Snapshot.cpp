@@ -17,15 +17,24 @@ bool isHex(char c) {
 }
 
 // The canonical 8-4-4-4-12 form, either letter case.
-std::optional<QUuid> parseUuid(const json& value) {
-    if (!value.is_string()) return std::nullopt;
-    const std::string& text = value.get_ref<const std::string&>();
+std::optional<QUuid> parseUuid(const std::string& text) {
     if (text.size() != 36) return std::nullopt;
     for (size_t i = 0; i < text.size(); ++i) {
         bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
         if (hyphen ? text[i] != '-' : !isHex(text[i])) return std::nullopt;
     }
     return QUuid::fromString(QLatin1StringView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+std::optional<QUuid> parseUuid(const json& value) {
+    if (!value.is_string()) return std::nullopt;
+    return parseUuid(value.get_ref<const std::string&>());
+}
+
+// Whole numbers written with a fraction part still count; anything else does not fit.
+std::optional<int64_t> wholeNumber(double d) {
+    if (!std::isfinite(d) || d != std::floor(d) || d < -9.2e18 || d > 9.2e18) return std::nullopt;
+    return static_cast<int64_t>(d);
 }
 
 std::optional<int64_t> parseInteger(const json& value) {
@@ -35,12 +44,7 @@ std::optional<int64_t> parseInteger(const json& value) {
         if (u > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return std::nullopt;
         return static_cast<int64_t>(u);
     }
-    if (value.is_number_float()) {
-        double d = value.get<double>();
-        // Whole numbers written with a fraction part still count; anything else does not fit.
-        if (!std::isfinite(d) || d != std::floor(d) || d < -9.2e18 || d > 9.2e18) return std::nullopt;
-        return static_cast<int64_t>(d);
-    }
+    if (value.is_number_float()) return wholeNumber(value.get<double>());
     return std::nullopt;
 }
 
@@ -175,6 +179,121 @@ std::string validUtf8(std::string_view text) {
     return out;
 }
 
+// Reads one snapshot object straight from the text, without building a document first: a snapshot
+// of a large tree holds tens of thousands of folders. It accepts exactly what snapshotFromJson accepts
+// of a parsed document: every key required, unknown keys (of any shape) ignored, a repeated key's last
+// value kept.
+class SnapshotReader : public nlohmann::json_sax<json> {
+  public:
+    std::optional<Snapshot> result() {
+        if (!finished_ || !id_ || !rootPath_ || !takenAt_ || !sizesSeen_) return std::nullopt;
+        auto uuid = parseUuid(*id_);
+        if (!uuid) return std::nullopt;
+        return Snapshot{*uuid, std::move(*rootPath_), *takenAt_, std::move(sizes_)};
+    }
+
+    bool null() override { return scalar(); }
+    bool boolean(bool) override { return scalar(); }
+    bool number_integer(number_integer_t n) override { return number(n, double(n)); }
+    bool number_unsigned(number_unsigned_t n) override {
+        return number(n > uint64_t(INT64_MAX) ? std::nullopt : std::optional(int64_t(n)), double(n));
+    }
+    bool number_float(number_float_t d, const string_t&) override { return number(wholeNumber(d), d); }
+    bool string(string_t& text) override {
+        if (depth_ == 2 && inSizes_) return false;
+        if (depth_ == 1) {
+            if (key_ == "id")
+                id_ = std::move(text);
+            else if (key_ == "rootPath")
+                rootPath_ = std::move(text);
+            else
+                return scalar();
+            return true;
+        }
+        return true;
+    }
+    bool binary(binary_t&) override { return false; }
+    bool start_object(std::size_t) override {
+        if (depth_ == 0) {
+            depth_ = 1;
+            return true;
+        }
+        if (depth_ == 2 && inSizes_) return false;
+        if (depth_ == 1 && key_ == "folderSizes") {
+            sizes_.clear(); // a repeated key: the last one holds
+            sizesSeen_ = true;
+            inSizes_ = true;
+        } else if (depth_ == 1) {
+            forget();
+        }
+        ++depth_;
+        return true;
+    }
+    bool key(string_t& name) override {
+        if (depth_ == 1)
+            key_ = std::move(name);
+        else if (depth_ == 2 && inSizes_)
+            path_ = std::move(name);
+        return true;
+    }
+    bool end_object() override {
+        if (--depth_ == 1) inSizes_ = false;
+        if (depth_ == 0) finished_ = true;
+        return true;
+    }
+    bool start_array(std::size_t) override {
+        if (depth_ == 0 || (depth_ == 2 && inSizes_)) return false;
+        if (depth_ == 1) forget();
+        ++depth_;
+        return true;
+    }
+    bool end_array() override {
+        --depth_;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+  private:
+    // A top-level key given a value of no use to it.
+    void forget() {
+        if (key_ == "id")
+            id_.reset();
+        else if (key_ == "rootPath")
+            rootPath_.reset();
+        else if (key_ == "takenAt")
+            takenAt_.reset();
+        else if (key_ == "folderSizes")
+            sizesSeen_ = false;
+    }
+    bool scalar() {
+        if (depth_ == 0 || (depth_ == 2 && inSizes_)) return false;
+        if (depth_ == 1) forget();
+        return true;
+    }
+    bool number(std::optional<int64_t> whole, double value) {
+        if (depth_ == 0) return false;
+        if (depth_ == 2 && inSizes_) {
+            if (!whole) return false;
+            sizes_.insert_or_assign(sizes_.end(), std::move(path_), *whole);
+            return true;
+        }
+        if (depth_ == 1) {
+            forget();
+            if (key_ == "takenAt" && std::isfinite(value)) takenAt_ = value;
+        }
+        return true;
+    }
+
+    int depth_ = 0;
+    bool inSizes_ = false, sizesSeen_ = false, finished_ = false;
+    std::string key_, path_;
+    std::optional<std::string> id_, rootPath_;
+    std::optional<double> takenAt_;
+    std::map<std::string, int64_t> sizes_;
+};
+
 uint64_t magnitude(int64_t before, int64_t after) {
     return after >= before ? static_cast<uint64_t>(after) - static_cast<uint64_t>(before)
                            : static_cast<uint64_t>(before) - static_cast<uint64_t>(after);
@@ -239,7 +358,9 @@ std::string Snapshot::encode() const {
 }
 
 std::optional<Snapshot> Snapshot::decode(std::string_view text) {
-    return snapshotFromJson(parse(text));
+    SnapshotReader reader;
+    if (!json::sax_parse(text.begin(), text.end(), &reader)) return std::nullopt;
+    return reader.result();
 }
 
 std::optional<std::vector<Snapshot>> Snapshot::decodeList(std::string_view text) {

@@ -90,6 +90,54 @@ TEST(SnapshotFormatTest, RejectsWhatDoesNotDecode) {
         Snapshot::decodeList(std::string("[") + kFixtureSnapshot + ",{}]")); // one bad entry fails all
 }
 
+// A snapshot file is read as it streams in; the legacy list through a parsed document. Both accept
+// and refuse the same things.
+TEST(SnapshotFormatTest, StreamedAndParsedReadingsAgree) {
+    const std::string head = R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","rootPath":"/r","takenAt":7)";
+    auto with = [&](const std::string& rest) { return "{" + head + "," + rest + "}"; };
+    const std::string texts[] = {
+        kFixtureSnapshot,
+        with(R"("folderSizes":{})"),
+        with(R"("folderSizes":{"/r/b":2,"/r/a":1,"/r":-3})"),
+        with(R"("folderSizes":{"/r":1,"/r":2})"),
+        with(R"("folderSizes":{"/a":1},"folderSizes":{"/b":2})"),
+        with(R"("folderSizes":{"/a":1},"folderSizes":5)"),
+        with(R"("folderSizes":{"/r":5.0,"/s":9223372036854775807})"),
+        with(R"("folderSizes":{"/r":5.5})"),
+        with(R"("folderSizes":{"/r":"5"})"),
+        with(R"("folderSizes":{"/r":null})"),
+        with(R"("folderSizes":{"/r":{}})"),
+        with(R"("folderSizes":{"/r":[1]})"),
+        with(R"("folderSizes":{"/r":1e30})"),
+        with(R"("folderSizes":{"/r":9223372036854775808})"),
+        with(
+            R"("folderSizes":{"/r":1},"extra":{"folderSizes":{"x":"y"},"a":[1,{"b":[]}]},"more":[{"c":{}}])"),
+        with(R"("folderSizes":{"/r":1},"id":5)"),
+        with(R"("folderSizes":{"/r":1},"takenAt":"now")"),
+        with(R"("folderSizes":{"/r":1},"takenAt":12345678901234567890)"),
+        with(R"("folderSizes":{"/r":1},"rootPath":["/r"])"),
+        with(R"("folderSizes":{"/r":1}} trailing)"),
+        with("\"folderSizes\":{\"/r\xE9\":1}"),
+        R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","rootPath":"/r","folderSizes":{}})",
+        R"({"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","rootPath":"/r","takenAt":1,"folderSizes":{})",
+        "[" + with(R"("folderSizes":{})") + "]",
+        R"("text")",
+        "7",
+        "",
+    };
+    for (const std::string& text : texts) {
+        const auto streamed = Snapshot::decode(text);
+        const auto parsed = Snapshot::decodeList("[" + text + "]");
+        ASSERT_EQ(streamed.has_value(), parsed.has_value() && parsed->size() == 1) << text;
+        if (streamed) {
+            EXPECT_EQ(streamed->id, parsed->front().id) << text;
+            EXPECT_EQ(streamed->rootPath, parsed->front().rootPath) << text;
+            EXPECT_EQ(streamed->takenAt, parsed->front().takenAt) << text;
+            EXPECT_EQ(streamed->folderSizes, parsed->front().folderSizes) << text;
+        }
+    }
+}
+
 TEST(SnapshotFormatTest, DeltasAndFolderThresholds) {
     Snapshot earlier = makeSnapshot("/r", 0, {{"/r", 10}, {"/r/same", 5}, {"/r/gone", 3}, {"/r/grew", 1}});
     Snapshot later = makeSnapshot("/r", 1, {{"/r", 20}, {"/r/same", 5}, {"/r/new", 4}, {"/r/grew", 9}});
