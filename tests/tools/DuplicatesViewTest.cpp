@@ -11,11 +11,14 @@
 #include "shell/style/Formatters.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/EnvOverride.h"
+#include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeBuilder.h"
 #include "tools/CleanupQueueView.h"
 #include "tools/duplicates/KeepOneCopy.h"
+
+#include <QAbstractItemModelTester>
 
 #include <unistd.h>
 
@@ -198,6 +201,8 @@ class DuplicatesScreen : public ShellTest {
 TEST_F(DuplicatesScreen, SearchListsGroupsClosedWithHardLinksCountedOnce) {
     auto vm = makeViewModel();
     auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
+    ModelComplaints complaints;
+    QAbstractItemModelTester tester(&view->groups(), QAbstractItemModelTester::FailureReportingMode::Warning);
     EXPECT_EQ(view->content(), Content::needsScan);
     EXPECT_EQ(view->messageText(), QStringLiteral("Run a scan first."));
     EXPECT_FALSE(view->searchButton()->isEnabled());
@@ -227,6 +232,7 @@ TEST_F(DuplicatesScreen, SearchListsGroupsClosedWithHardLinksCountedOnce) {
     const QRectF row = view->groupList()->rowRect(first);
     mouse::click(*view->groupList()->viewport(), QPointF(row.left() - 11, row.center().y()));
     EXPECT_FALSE(view->groupList()->isExpanded(first));
+    EXPECT_EQ(ModelComplaints::complaints(), std::vector<std::string>{});
 }
 
 TEST_F(DuplicatesScreen, ANewScanDropsTheOldResult) {

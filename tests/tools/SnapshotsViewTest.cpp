@@ -7,11 +7,13 @@
 #include "shell/lists/ListView.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/EnvOverride.h"
+#include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tools/snapshots/SnapshotComparison.h"
 #include "tools/snapshots/SnapshotTexts.h"
 
+#include <QAbstractItemModelTester>
 #include <QDateTime>
 #include <QRegularExpression>
 
@@ -204,6 +206,10 @@ TEST_F(SnapshotsScreen, TwoScansOfOneFolderShowWhatGrewAndShrank) {
     dir.writeFile("home/Downloads/setup.iso", 1'500'000);
     scanAndWait(*vm, home);
     auto view = shown<SnapshotsView>(QSize(900, 640), *vm);
+    ModelComplaints complaints;
+    using Tester = QAbstractItemModelTester;
+    Tester snapshotRows(view->snapshotList()->model(), Tester::FailureReportingMode::Warning);
+    Tester changeRows(view->changeList()->model(), Tester::FailureReportingMode::Warning);
     takeSnapshot(*vm, *view);
 
     dir.writeFile("home/Movies/sequel.mkv", 4'000'000);   // Movies grows
@@ -265,6 +271,7 @@ TEST_F(SnapshotsScreen, TwoScansOfOneFolderShowWhatGrewAndShrank) {
     EXPECT_EQ(view->comparison().before(), std::nullopt);
     EXPECT_EQ(view->paneText(), QStringLiteral("Pick a Before and an After snapshot to see what grew."));
     EXPECT_FALSE(list.isVisible());
+    EXPECT_EQ(ModelComplaints::complaints(), std::vector<std::string>{});
 }
 
 } // namespace

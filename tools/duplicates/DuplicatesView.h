@@ -34,7 +34,7 @@ class DuplicatesView : public QWidget {
     QString messageText() const; // the text shown in place of the groups, else empty
     QString summaryText() const; // the summary over the groups, else empty
     ListView* groupList() const { return list_; }
-    const DuplicateListModel& groups() const { return *model_; }
+    DuplicateListModel& groups() const { return *model_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
