@@ -48,7 +48,9 @@ QString ThemedLabel::shownText() const {
 QSize ThemedLabel::sizeHint() const {
     if (elide_ == Qt::ElideNone) return QLabel::sizeHint();
     const QFontMetricsF metrics(font());
-    return {int(std::ceil(metrics.horizontalAdvance(text()))), int(std::ceil(metrics.height()))};
+    const QMargins margins = contentsMargins();
+    return {int(std::ceil(metrics.horizontalAdvance(text()))) + margins.left() + margins.right(),
+            int(std::ceil(metrics.height())) + margins.top() + margins.bottom()};
 }
 
 QSize ThemedLabel::minimumSizeHint() const {

@@ -69,6 +69,13 @@ TEST(ThemedLabel, OneLineCutsToItsWidthAndTakesTheThemesColour) {
     EXPECT_TRUE(line.shownText().endsWith(QStringLiteral("path.txt")));
     line.resize(line.sizeHint());
     EXPECT_EQ(line.shownText(), line.text());
+    // Its margins are room of its own: a layout never squeezes the line into them.
+    const QSize bare = line.sizeHint();
+    line.setContentsMargins(20, 0, 20, 8);
+    EXPECT_EQ(line.sizeHint(), bare + QSize(40, 8));
+    EXPECT_EQ(line.minimumSizeHint().height(), bare.height() + 8);
+    line.resize(line.sizeHint());
+    EXPECT_EQ(line.shownText(), line.text());
 
     ThemedLabel wrapped(QStringLiteral("A quick scan builds nine ways to look at your disk."), font,
                         &Theme::textSecondary);
