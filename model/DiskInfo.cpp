@@ -3,17 +3,20 @@
 #include "platform/VolumeSpace.h"
 #include "platform/Volumes.h"
 
-#include <filesystem>
+#include <algorithm>
 
 DiskInfo DiskInfo::forVolume(const std::string& path) {
     auto space = platform::volumeSpace(path);
     if (!space) return {platform::rootVolumeName(), 0, 0, 0};
-    DiskInfo info{{}, space->total, space->free, space->used};
-    if (space->mountPoint == "/") {
-        info.name = platform::rootVolumeName();
-    } else {
-        info.name = platform::volumeLabel(space->mountPoint);
-        if (info.name.empty()) info.name = std::filesystem::path(space->mountPoint).filename().string();
-    }
-    return info;
+    return {platform::volumeName(space->mountPoint, platform::volumeLabel(space->mountPoint)), space->total,
+            space->free, space->used};
+}
+
+int64_t DiskInfo::usedBytes() const {
+    return std::max<int64_t>(used, 0);
+}
+
+double DiskInfo::usedFraction() const {
+    const double u = double(usedBytes()), f = double(std::max<int64_t>(free, 0));
+    return u + f > 0 ? u / (u + f) : 0;
 }

@@ -16,5 +16,10 @@ struct DiskInfo {
     // targets.
     static DiskInfo forVolume(const std::string& path);
 
+    // `used`, never below 0.
+    int64_t usedBytes() const;
+    // Used over used plus free, as df's "Use%": reserved blocks count on neither side. 0 when both are 0.
+    double usedFraction() const;
+
     friend bool operator==(const DiskInfo&, const DiskInfo&) = default;
 };

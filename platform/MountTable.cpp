@@ -66,6 +66,7 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
         unsigned major = 0, minor = 0;
         std::string majmin(fields[2]);
         if (std::sscanf(majmin.c_str(), "%u:%u", &major, &minor) == 2) entry.device = makedev(major, minor);
+        entry.root = unescapeOctal(fields[3]);
         entry.mountPoint = unescapeOctal(fields[4]);
         entry.options = std::string(fields[5]);
         entry.fsType = unescapeOctal(dash[1]);

@@ -15,6 +15,7 @@ struct MountEntry {
     std::string source;
     uint64_t device = 0;      // makedev(major, minor)
     std::string options = {}; // per-mount options, comma-separated ("rw,noatime")
+    std::string root = {}; // the folder of the file system seen at the mount point ("/" unless a bind mount)
 
     bool hasOption(std::string_view option) const;
 };

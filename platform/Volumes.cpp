@@ -1,6 +1,7 @@
 #include "platform/Volumes.h"
 
 #include "platform/MountTable.h"
+#include "platform/Paths.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -45,28 +46,37 @@ std::string decodeLabelEscapes(std::string_view raw) {
     return out;
 }
 
-std::string volumeLabel(const std::string& mountPoint) {
-    dev_t device{};
-    if (!mountedDevice(mountPoint, device)) return {};
-    DIR* dir = opendir("/dev/disk/by-label");
-    if (!dir) return {};
-    std::string label;
+std::map<uint64_t, std::string> labelsByDevice(const std::string& folder) {
+    std::map<uint64_t, std::string> labels;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return labels;
     while (dirent* entry = readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
         struct stat st {};
-        std::string path = std::string("/dev/disk/by-label/") + entry->d_name;
-        if (stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode) && st.st_rdev == device) {
-            label = decodeLabelEscapes(entry->d_name);
-            break;
-        }
+        const std::string path = folder + "/" + entry->d_name;
+        if (stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode))
+            labels.emplace(static_cast<uint64_t>(st.st_rdev), decodeLabelEscapes(entry->d_name));
     }
     closedir(dir);
-    return label;
+    return labels;
+}
+
+std::string volumeLabel(const std::string& mountPoint) {
+    dev_t device{};
+    if (!mountedDevice(mountPoint, device)) return {};
+    auto labels = labelsByDevice();
+    auto it = labels.find(static_cast<uint64_t>(device));
+    return it == labels.end() ? std::string() : it->second;
+}
+
+std::string volumeName(const std::string& mountPoint, const std::string& label) {
+    if (!label.empty()) return label;
+    if (withoutTrailingSlashes(mountPoint) == "/") return "Startup Disk";
+    return lastComponent(mountPoint);
 }
 
 std::string rootVolumeName() {
-    std::string label = volumeLabel("/");
-    return label.empty() ? "Startup Disk" : label;
+    return volumeName("/", volumeLabel("/"));
 }
 
 } // namespace platform

@@ -236,9 +236,9 @@ void SidebarView::updateRecents() {
 void SidebarView::updateDisk() {
     const DiskInfo& disk = model_.disk();
     diskCaption_->setTrailing(fromBytes(disk.name));
-    ring_->setFraction(UsageRing::usedFraction(disk));
+    ring_->setFraction(disk.usedFraction());
     total_->setValue(formatBytes(disk.total), &Theme::text);
-    used_->setValue(formatBytes(UsageRing::usedBytes(disk)), &Theme::used);
+    used_->setValue(formatBytes(disk.usedBytes()), &Theme::used);
     free_->setValue(formatBytes(disk.free), &Theme::free);
 }
 

@@ -23,16 +23,6 @@ void UsageRing::setFraction(double fraction) {
     update();
 }
 
-int64_t UsageRing::usedBytes(const DiskInfo& disk) {
-    return std::max<int64_t>(disk.used, 0);
-}
-
-// As df's "Use%": reserved blocks count on neither side.
-double UsageRing::usedFraction(const DiskInfo& disk) {
-    const double used = double(usedBytes(disk)), free = double(std::max<int64_t>(disk.free, 0));
-    return used + free > 0 ? used / (used + free) : 0;
-}
-
 void UsageRing::paintEvent(QPaintEvent*) {
     const Theme& t = theme();
     SmoothPainter painter(this);

@@ -2,10 +2,6 @@
 
 #include <QWidget>
 
-#include <cstdint>
-
-struct DiskInfo;
-
 // The used share of a volume as a ring, with the percentage and "USED" in its centre. The track and
 // the arc are `lineWidth` wide and stay inside the widget; the arc starts at 12 o'clock and grows
 // clockwise. The fraction is drawn as given, not clamped.
@@ -16,11 +12,6 @@ class UsageRing : public QWidget {
 
     void setFraction(double fraction);
     double fraction() const { return fraction_; }
-
-    // The volume's used bytes, never below 0.
-    static int64_t usedBytes(const DiskInfo& disk);
-    // Used over used plus free (what df calls "Use%"); 0 when both are 0.
-    static double usedFraction(const DiskInfo& disk);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

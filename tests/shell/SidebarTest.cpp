@@ -29,8 +29,8 @@ TEST(UsageRing, FiguresAsDfGivesThemAndAnArcFromTwelveClockwise) {
     const DiskInfo disk{"Disk", space.total, space.free, space.used};
     EXPECT_EQ(disk.total, 1000 * 4096);
     EXPECT_EQ(disk.free, 250 * 4096);
-    EXPECT_EQ(UsageRing::usedBytes(disk), 700 * 4096);
-    EXPECT_DOUBLE_EQ(UsageRing::usedFraction(disk), 700.0 / 950.0);
+    EXPECT_EQ(disk.usedBytes(), 700 * 4096);
+    EXPECT_DOUBLE_EQ(disk.usedFraction(), 700.0 / 950.0);
     fs.f_bfree = 1001; // more free than there are blocks: nothing used
     EXPECT_EQ(platform::spaceFromStatvfs(fs).used, 0);
 
@@ -41,7 +41,7 @@ TEST(UsageRing, FiguresAsDfGivesThemAndAnArcFromTwelveClockwise) {
     } cases[] = {{750, 250, 0.75}, {0, 0, 0},    {1000, 0, 1},
                  {0, 500, 0},      {-5, -10, 0}, {INT64_MAX / 2, INT64_MAX / 2, 0.5}};
     for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(UsageRing::usedFraction({"Disk", 0, c.free, c.used}), c.fraction)
+        EXPECT_DOUBLE_EQ(DiskInfo({"Disk", 0, c.free, c.used}).usedFraction(), c.fraction)
             << c.used << "/" << c.free;
 
     // A quarter, on the ring's middle line around (52, 52): half way to 3 o'clock is covered; left of
