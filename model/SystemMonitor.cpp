@@ -30,6 +30,8 @@ struct CpuTicks {
 struct ProcessTime {
     uint64_t ticks = 0;
     uint64_t startTime = 0;
+    std::string comm; // the kernel's name and the name shown for it, kept so a command line is read once
+    std::string name;
 };
 
 struct InterfaceCounters {
@@ -239,28 +241,29 @@ void Sampler::State::sampleProcesses(Snapshot& snapshot) {
         // A process may end between the listing and these reads: it is then left out.
         auto st = platform::readProcStat(sources.procRoot, pid);
         if (!st || st->isKernelThread()) continue;
-        auto statm = platform::readTextFile(proc(std::to_string(pid) + "/statm"), 256);
-        if (!statm) continue;
-        auto w = splitWords(*statm);
-        uint64_t residentPages = 0;
-        if (w.size() < 2 || !parseNumber(w[1], residentPages)) continue;
 
         const uint64_t ticks = st->utime + st->stime;
         ProcessStat stat;
         stat.pid = pid;
-        stat.memoryBytes = saturatingBytes(residentPages, static_cast<uint64_t>(sources.pageSize));
+        stat.memoryBytes = saturatingBytes(st->rss, static_cast<uint64_t>(sources.pageSize));
         auto previous = previousProcessTimes.find(pid);
         // A pid with another start time belongs to a new process, which starts at 0 percent.
-        if (previous != previousProcessTimes.end() && previous->second.startTime == st->startTime &&
-            ticks >= previous->second.ticks && elapsed > 0) {
+        const bool same =
+            previous != previousProcessTimes.end() && previous->second.startTime == st->startTime;
+        if (same && ticks >= previous->second.ticks && elapsed > 0) {
             double seconds = static_cast<double>(ticks - previous->second.ticks) /
                              static_cast<double>(sources.ticksPerSecond);
             double percent = seconds / elapsed * 100;
             stat.cpuPercent = std::isfinite(percent) && percent > 0 ? std::min(percent, cap) : 0.0;
         }
-        stat.name = fullName(pid, st->comm);
-        if (stat.name.empty()) stat.name = "pid " + std::to_string(pid);
-        times[pid] = {ticks, st->startTime};
+        // The same process under the same kernel name (an exec renames it) keeps the name it had.
+        if (same && previous->second.comm == st->comm) {
+            stat.name = previous->second.name;
+        } else {
+            stat.name = fullName(pid, st->comm);
+            if (stat.name.empty()) stat.name = "pid " + std::to_string(pid);
+        }
+        times[pid] = {ticks, st->startTime, std::move(st->comm), stat.name};
         all.push_back(std::move(stat));
     }
     previousProcessTimes = std::move(times);

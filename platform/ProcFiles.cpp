@@ -39,6 +39,7 @@ std::optional<ProcStat> parseProcStat(std::string_view text) {
     if (!number(4, st.ppid) || !number(9, st.flags) || !number(14, st.utime) || !number(15, st.stime) ||
         !number(22, st.startTime))
         return std::nullopt;
+    if (fields.size() >= 22 && !number(24, st.rss)) return std::nullopt;
     return st;
 }
 

@@ -22,6 +22,7 @@ struct ProcStat {
     uint64_t utime = 0; // clock ticks
     uint64_t stime = 0;
     uint64_t startTime = 0; // clock ticks after boot
+    uint64_t rss = 0;       // resident pages, as /proc/PID/statm's second figure
 
     bool isKernelThread() const { return (flags & 0x00200000u) != 0; } // PF_KTHREAD
 };

@@ -137,9 +137,12 @@ TEST(SystemMonitor, MeasuresUserProcessesAndCutsTheLists) {
     fake.now += 2;
     fake.setProcess(100, "p100", 400, 1);
     fake.setProcess(101, "p101", 1000, 1);
-    fake.setProcess(102, "p102", 50, 1, 999); // the pid now belongs to another process: starts at 0
-    fake.setProcess(170, "longprocessname", 10, 100, 100, helper);
-    fake.setProcess(171, "python3-scriptn", 10, 99, 100, script);
+    fake.setProcess(102, "q102", 50, 1, 999); // the pid now belongs to another process: starts at 0
+    // A process keeps the name read from its command line (read once); an exec that renames it is
+    // read again.
+    fake.setProcess(170, "longprocessname", 10, 100, 100, "");
+    const std::string other("/usr/bin/python3\0/opt/python3-otherscript.py\0", 45);
+    fake.setProcess(171, "python3-othersc", 10, 99, 100, other);
     fake.setProcess(172, "", 10, 98);
     Snapshot second = sampler.sample();
     std::vector<std::tuple<int, double, std::string>> busiest;
@@ -151,9 +154,9 @@ TEST(SystemMonitor, MeasuresUserProcessesAndCutsTheLists) {
     EXPECT_EQ(busiest, (std::vector<std::tuple<int, double, std::string>>{{100, 200, "p100"},
                                                                           {101, 200, "p101"},
                                                                           {170, 5, "longprocessname-helper"},
-                                                                          {171, 5, "python3-scriptname.py"},
+                                                                          {171, 5, "python3-otherscript.py"},
                                                                           {172, 5, "pid 172"},
-                                                                          {102, 0, "p102"}}));
+                                                                          {102, 0, "q102"}}));
     EXPECT_EQ(second.topProcessesByMemory[0].pid, 170);
 
     fake.now -= 10; // time that went backwards gives no percentages rather than negative ones

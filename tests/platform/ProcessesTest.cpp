@@ -78,9 +78,9 @@ TEST(ProcStat, ParsesNamesWithSpacesAndParentheses) {
         "42 (a) b (c)) R 7 42 42 0 -1 2097216 0 0 0 0 150 25 0 0 20 0 1 0 987654 1 2\n");
     ASSERT_TRUE(st);
     EXPECT_EQ(st->comm, "a) b (c)");
-    EXPECT_EQ(std::make_tuple(st->pid, st->state, st->ppid, st->utime, st->stime, st->startTime,
+    EXPECT_EQ(std::make_tuple(st->pid, st->state, st->ppid, st->utime, st->stime, st->startTime, st->rss,
                               st->isKernelThread()),
-              std::make_tuple(42, 'R', 7, uint64_t{150}, uint64_t{25}, uint64_t{987654}, true));
+              std::make_tuple(42, 'R', 7, uint64_t{150}, uint64_t{25}, uint64_t{987654}, uint64_t{2}, true));
     EXPECT_FALSE(platform::parseProcStat("42 (x) R 7"));
     EXPECT_FALSE(platform::parseProcStat("x (y) R 1 1 1 0 -1 0 0 0 0 0 1 1 0 0 20 0 1 0 5"));
 }
