@@ -5,6 +5,7 @@
 #include "tools/CleanupQueueView.h"
 #include "tools/applications/AppUninstallerView.h"
 #include "tools/duplicates/DuplicatesView.h"
+#include "tools/monitor/MonitorView.h"
 #include "tools/snapshots/SnapshotsView.h"
 #include "visualizations/AgeMapView.h"
 #include "visualizations/BubblesView.h"
@@ -54,6 +55,9 @@ void registerViews() {
                                });
     ViewRegistry::registerTool(AppTab::snapshots, [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
         return new SnapshotsView(viewModel, parent);
+    });
+    ViewRegistry::registerTool(AppTab::monitor, [](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
+        return new MonitorView(viewModel, parent);
     });
     ViewRegistry::registerCleanupQueue([](ScanViewModel& viewModel, QWidget* parent) -> QWidget* {
         return new CleanupQueueView(viewModel, parent);

@@ -1,0 +1,255 @@
+// The Monitor screen over a fixed sample and volume list: what each card shows, the storage and
+// process toggles, the filter and the sort, and a picture in both themes.
+#include "tools/monitor/MonitorView.h"
+#include "shell/controls/SectionCaption.h"
+#include "shell/controls/SegmentStrip.h"
+#include "shell/controls/ThemedLabel.h"
+#include "shell/lists/ListView.h"
+#include "shell/style/Formatters.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/Screenshots.h"
+#include "tools/monitor/ProcessTable.h"
+#include "tools/monitor/SegmentedBar.h"
+#include "tools/monitor/Sparkline.h"
+#include "tools/monitor/StatCell.h"
+#include "tools/monitor/StorageCard.h"
+#include "tools/monitor/SystemCards.h"
+#include "tools/monitor/TextButton.h"
+
+#include <QLineEdit>
+#include <QThreadPool>
+
+#include <atomic>
+#include <cmath>
+#include <set>
+
+namespace {
+
+constexpr int64_t kGB = 1'000'000'000;
+
+SystemMonitor::Snapshot fixedSample() {
+    SystemMonitor::Snapshot s;
+    s.cpu = {30, 7.5, 62.5, 1.25};
+    s.memory = {2 * kGB, kGB / 2, 0, 0, 6 * kGB, 16 * kGB};
+    s.network = {1'500'000, 200'000, 3 * kGB, kGB};
+    const char* names[] = {"Web Content Helper",
+                           "Xorg",
+                           "brenwick",
+                           "helperd",
+                           "systemd",
+                           "pipewire",
+                           "Code Helper (Renderer)",
+                           "bash",
+                           "sshd",
+                           "cron",
+                           "dbus-daemon",
+                           "gnome-shell",
+                           "nautilus",
+                           "tracker-miner-fs",
+                           "evolution-source-registry",
+                           "at-spi-bus-launcher",
+                           "gvfsd",
+                           "ibus-daemon",
+                           "polkitd",
+                           "NetworkManager"};
+    for (int i = 0; i < 20; ++i)
+        s.topProcessesByCPU.push_back({1000 + i, names[i], 40.0 - i * 2, int64_t(i + 1) * 50'000'000});
+    s.topProcessesByMemory.assign(s.topProcessesByCPU.rbegin(), s.topProcessesByCPU.rend());
+    s.processCount = 75;
+    return s;
+}
+
+std::vector<VolumeInfo> fixedVolumes() {
+    return {{"/", {"Startup Disk", 512 * kGB, 200 * kGB, 300 * kGB}},
+            {"/home", {"Home", 256 * kGB, 56 * kGB, 190 * kGB}},
+            {"/media/ann/Backup Drive", {"Backup Drive", 128 * kGB, 128 * kGB, 0}},
+            {"/boot/efi", {"efi", kGB / 2, kGB / 4, kGB / 4}},
+            {"/mnt/a very long volume name that cannot fit in the row of its card",
+             {"a very long volume name that cannot fit in the row of its card", kGB / 4, 0, kGB / 4}}};
+}
+
+class MonitorViewTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        vm = makeViewModel();
+    }
+    void TearDown() override {
+        view.reset();
+        pool.waitForDone();
+        ShellTest::TearDown();
+    }
+    void show(std::function<SystemMonitor::Snapshot()> sample = fixedSample) {
+        view = std::make_unique<MonitorView>(
+            *vm, SamplingLoop::Sources{std::move(sample), [] { return fixedVolumes(); }}, &pool, 3'600'000);
+        view->resize(1100, 1500);
+        view->show();
+        WAIT_FOR(!view->sampling().cpuHistory().empty() && !view->sampling().volumes().empty());
+        QCoreApplication::processEvents();
+    }
+
+    std::unique_ptr<ScanViewModel> vm;
+    QThreadPool pool;
+    std::unique_ptr<MonitorView> view;
+};
+
+std::vector<int32_t> rowPids(const ProcessTable& table) {
+    std::vector<int32_t> pids;
+    for (const auto& p : table.rows()->rows())
+        pids.push_back(p.pid);
+    return pids;
+}
+
+TEST_F(MonitorViewTest, CardsShowTheLatestSample) {
+    show();
+    MonitorView& v = *view;
+    const CpuCard& cpu = *v.cpuCard();
+    EXPECT_EQ(cpu.header()->headline(), "37.5%"); // user + system
+    EXPECT_EQ(cpu.load()->value(), "1.25");
+    EXPECT_EQ(cpu.history()->values(), std::vector<double>{37.5});
+
+    // Used is total - available; the history is its share of the total.
+    const MemoryCard& memory = *v.memoryCard();
+    EXPECT_EQ(memory.header()->headline(), formatBytes(10 * kGB));
+    EXPECT_EQ(memory.caption()->trailing(), "62.5%");
+    EXPECT_EQ(memory.total()->value(), formatBytes(16 * kGB));
+
+    const NetworkCard& network = *v.networkCard();
+    EXPECT_EQ(network.header()->headline(), formatBytes(1'500'000) + "/s ↓");
+    EXPECT_EQ(network.rates()->values(), (std::vector<double>{1'500'000, 200'000}));
+    EXPECT_EQ(network.session()->value(), formatBytes(3 * kGB));
+}
+
+TEST_F(MonitorViewTest, StorageListsTheLargestThreeUntilToggled) {
+    show();
+    MonitorView& v = *view;
+    StorageCard& storage = *v.storageCard();
+    EXPECT_EQ(storage.header()->headline(), formatBytes(200 * kGB) + " free"); // the largest volume's
+    auto names = [&] {
+        std::vector<std::string> out;
+        for (const VolumeInfo& volume : storage.rows()->volumes())
+            out.push_back(volume.disk.name);
+        return out;
+    };
+    EXPECT_EQ(names(), (std::vector<std::string>{"Startup Disk", "Home", "Backup Drive"}));
+    ASSERT_TRUE(storage.toggleButton()->isVisible());
+    EXPECT_EQ(storage.toggleButton()->title(), "Show 2 more volumes");
+    QTest::mouseClick(storage.toggleButton(), Qt::LeftButton);
+    EXPECT_EQ(names().size(), 5u);
+    EXPECT_EQ(storage.toggleButton()->title(), "Show fewer volumes");
+    EXPECT_EQ(monitor::VolumeRows::figuresText(fixedVolumes()[0].disk),
+              formatBytes(300 * kGB) + " / " + formatBytes(512 * kGB)); // df's used, not total - free
+    EXPECT_EQ(storage.history()->values(), std::vector<double>{200.0 * kGB});
+}
+
+TEST_F(MonitorViewTest, ProcessTableFiltersSortsAndShowsAllOnRequest) {
+    show();
+    MonitorView& v = *view;
+    ProcessTable& table = *v.processTable();
+    EXPECT_EQ(table.heading()->text(), "TOP PROCESSES BY CPU");
+    EXPECT_EQ(table.count()->text(), "75 shown"); // the sample's count, not the rows'
+    EXPECT_EQ(table.rows()->rowCount(), 16);
+    EXPECT_EQ(table.toggleButton()->title(), "Show all 20");
+    QTest::mouseClick(table.toggleButton(), Qt::LeftButton);
+    EXPECT_EQ(table.rows()->rowCount(), 20);
+    EXPECT_EQ(table.toggleButton()->title(), "Show fewer");
+
+    QTest::keyClicks(table.filterEdit(), "HELPER");
+    EXPECT_EQ(rowPids(table), (std::vector<int32_t>{1000, 1003, 1006}));
+    EXPECT_FALSE(table.toggleButton()->isVisible());
+    EXPECT_FALSE(table.emptyText()->isVisible());
+    EXPECT_EQ(table.count()->text(), "75 shown");
+
+    // The order changes; the filter and the expanded state stay.
+    clickSegment(table.sortPicker(), 1);
+    EXPECT_EQ(table.heading()->text(), "TOP PROCESSES BY MEMORY");
+    EXPECT_EQ(rowPids(table), (std::vector<int32_t>{1006, 1003, 1000}));
+    EXPECT_EQ(table.filterEdit()->text(), "HELPER");
+    EXPECT_TRUE(table.isExpanded());
+
+    QTest::keyClicks(table.filterEdit(), "zzz");
+    EXPECT_EQ(table.rows()->rowCount(), 0);
+    EXPECT_TRUE(table.emptyText()->isVisible());
+    EXPECT_FALSE(table.list()->isVisible());
+}
+
+// New samples change texts and values only: every widget of the screen stays the one it was.
+TEST_F(MonitorViewTest, SamplesUpdateTheCardsInPlaceAndStopWhileHidden) {
+    show();
+    MonitorView& v = *view;
+    const QList<QWidget*> before = v.findChildren<QWidget*>();
+    for (const char* root : {"/a", "/b", "/c"}) {
+        v.sampling().setRoot(root); // a new root samples at once
+        WAIT_FOR(v.sampling().cpuHistory().size() == size_t(2 + (root[1] - 'a')));
+    }
+    QCoreApplication::processEvents();
+    const QList<QWidget*> after = v.findChildren<QWidget*>();
+    EXPECT_EQ(std::set<QWidget*>(before.begin(), before.end()),
+              std::set<QWidget*>(after.begin(), after.end()));
+    EXPECT_EQ(v.cpuCard()->history()->values().size(), 4u);
+
+    v.hide();
+    EXPECT_FALSE(v.sampling().isRunning());
+    v.show();
+    EXPECT_TRUE(v.sampling().isRunning());
+}
+
+// The whole screen in both themes (screenshots/monitor-*.png): the page on the background, the
+// cards on their fill, the processor history drawn in ink, the volumes' used parts and the rows.
+TEST_F(MonitorViewTest, PictureInBothThemes) {
+    // Histories that move: the load and the memory in use wander from sample to sample.
+    auto count = std::make_shared<std::atomic<int>>(0);
+    show([count] {
+        SystemMonitor::Snapshot s = fixedSample();
+        const int n = ++*count;
+        s.cpu.user = 20 + 15 * std::sin(n * 0.9) + (n % 3) * 6;
+        s.memory.free = (5 + n % 4) * kGB;
+        return s;
+    });
+    MonitorView& v = *view;
+    for (int i = 1; i <= 12; ++i) {
+        v.sampling().setRoot("/" + std::to_string(i));
+        WAIT_FOR(v.sampling().cpuHistory().size() == size_t(1 + i));
+    }
+    for (ThemeName name : theme_name::allCases) {
+        vm->setThemeName(name);
+        QCoreApplication::processEvents();
+        const Theme& t = theme();
+        const QImage image = v.grab().toImage();
+        ASSERT_TRUE(saveScreenshot(image, "monitor", name));
+        auto at = [&](QWidget* w, QPointF p) { return image.pixelColor(w->mapTo(&v, p.toPoint())); };
+
+        EXPECT_EQ(image.pixelColor(4, 4), t.background);
+        EXPECT_EQ(at(v.cpuCard(), {8, 100}), t.card);
+        // The processor history's newest point lies at its share of the 32 points: ink there, the card
+        // well above it.
+        Sparkline* history = v.cpuCard()->history();
+        const double newest = (1 - v.sampling().cpuHistory().back() / 100) * 32;
+        const double x = history->width() - 2;
+        auto distance = [](const QColor& a, const QColor& b) {
+            return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                   std::abs(a.blue() - b.blue());
+        };
+        int closest = 3 * 255;
+        for (int y = int(newest) - 2; y <= int(newest) + 2; ++y)
+            closest = std::min(closest, distance(at(history, {x, y + 0.5}), t.ink));
+        // The 1.6-point line covers most of a pixel row: mostly ink over the card.
+        EXPECT_LE(closest, distance(t.card, t.ink) / 4);
+        EXPECT_EQ(at(history, {x, newest - 5}), t.card);
+
+        monitor::VolumeRows* rows = v.storageCard()->rows();
+        const QRectF used = rows->usedRect(0), bar = rows->barRect(0);
+        EXPECT_NEAR(used.width(), bar.width() * 300.0 / 500.0, 0.01);
+        EXPECT_EQ(at(rows, used.center()), t.used);
+        EXPECT_EQ(at(rows, QPointF(bar.right() - 6, bar.center().y())), t.track);
+
+        // Each of the 16 rows has its name's ink; under the last one the toggle.
+        ListView* list = v.processTable()->list();
+        EXPECT_GE(list->height(), 16 * 27);
+        EXPECT_TRUE(v.processTable()->toggleButton()->isVisible());
+        EXPECT_GT(v.processTable()->toggleButton()->mapTo(&v, QPoint()).y(),
+                  list->mapTo(&v, QPoint()).y() + 16 * 27);
+    }
+}
+
+} // namespace

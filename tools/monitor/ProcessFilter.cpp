@@ -1,0 +1,34 @@
+#include "tools/monitor/ProcessFilter.h"
+
+#include <algorithm>
+
+namespace process_table {
+
+QString sortTitle(ProcessSort sort) {
+    return sort == ProcessSort::cpu ? QStringLiteral("CPU") : QStringLiteral("Memory");
+}
+
+std::vector<SystemMonitor::ProcessStat> visibleProcesses(const SystemMonitor::Snapshot& snapshot,
+                                                         ProcessSort sort, const QString& search) {
+    const auto& all = sort == ProcessSort::cpu ? snapshot.topProcessesByCPU : snapshot.topProcessesByMemory;
+    if (search.isEmpty()) return all;
+    std::vector<SystemMonitor::ProcessStat> kept;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(kept), [&](const SystemMonitor::ProcessStat& p) {
+        return QString::fromStdString(p.name).contains(search, Qt::CaseInsensitive);
+    });
+    return kept;
+}
+
+size_t shownRowCount(size_t visible, bool expanded) {
+    return expanded ? visible : std::min(visible, kCollapsedRows);
+}
+
+bool hasToggle(size_t visible) {
+    return visible > kCollapsedRows;
+}
+
+QString toggleTitle(size_t visible, bool expanded) {
+    return expanded ? QStringLiteral("Show fewer") : QStringLiteral("Show all %1").arg(visible);
+}
+
+} // namespace process_table
