@@ -1,12 +1,10 @@
 #include "bench/BenchCommand.h"
+#include "bench/micro/BenchApplication.h"
 #include "model/ScanViewModel.h"
 #include "model/SystemMonitor.h"
 #include "model/VolumeInfo.h"
-#include "shell/style/Fonts.h"
-#include "shell/style/Motion.h"
 #include "tools/monitor/MonitorView.h"
 
-#include <QApplication>
 #include <QThreadPool>
 
 #include <signal.h>
@@ -111,13 +109,7 @@ int runMonitor(const std::vector<std::string>& arguments) {
     }
     stopSleepers(sleepers);
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "brenwick-bench";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    fonts::loadEmbedded();
-    motion::setAnimationsEnabled(false);
+    ensureApplication();
 
     ScanViewModel viewModel;
     QThreadPool pool;
