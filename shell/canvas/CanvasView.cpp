@@ -36,31 +36,36 @@ void CanvasView::setState(State state) {
     // Hovered nodes of another tree must not outlive it.
     if (state.tree != state_.tree) setHovered(nullptr);
     state_ = std::move(state);
-    update();
+    changed();
 }
 
 void CanvasView::setFolder(FileNode* folder) {
     state_.folder = folder;
-    update();
+    changed();
 }
 
 void CanvasView::setSelected(FileNode* node) {
     state_.selected = node;
-    update();
+    changed();
 }
 
 void CanvasView::setColorMode(ColorMode mode) {
     state_.colorMode = mode;
-    update();
+    changed();
 }
 
 void CanvasView::setDepth(int depth) {
     state_.depth = depth;
-    update();
+    changed();
 }
 
 void CanvasView::setAbbreviateLabels(bool on) {
     state_.abbreviateLabels = on;
+    changed();
+}
+
+void CanvasView::changed() {
+    stateChanged();
     update();
 }
 
@@ -222,12 +227,29 @@ void CanvasView::setHovered(FileNode* node) {
     emit hoveredChanged(node);
 }
 
+void CanvasView::setChipHost(QWidget* host) {
+    chip_->setParent(host);
+    chip_->setVisible(chip_->node() != nullptr);
+    chip_->raise();
+    host->installEventFilter(this);
+    fitChip();
+}
+
 void CanvasView::placeChip() {
-    chip_->move(0, height() - chip_->height());
+    chip_->move(0, chip_->parentWidget()->height() - chip_->height());
+}
+
+void CanvasView::fitChip() {
+    if (chip_->node()) chip_->resize(chip_->sizeHint()); // never wider than what it floats over
+    placeChip();
 }
 
 void CanvasView::resizeEvent(QResizeEvent* event) {
-    if (chip_->node()) chip_->resize(chip_->sizeHint());
-    placeChip();
+    fitChip();
     QWidget::resizeEvent(event);
+}
+
+bool CanvasView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == chip_->parentWidget() && event->type() == QEvent::Resize) fitChip();
+    return QWidget::eventFilter(watched, event);
 }

@@ -77,6 +77,9 @@ class CanvasView : public QWidget, public FolderView {
 
     FileNode* hovered() const { return hovered_; }
     HoverChip* hoverChip() const { return chip_; }
+    // Shows the chip over `host` (a widget around the canvas, such as the scroll area it scrolls in) at
+    // the host's bottom-left corner instead of the canvas's, so that it stays in view as the canvas moves.
+    void setChipHost(QWidget* host);
 
     // The node the layout starts from: the folder itself, or its regrouping under "By type" and
     // "By age" (made and kept by the tree). Null without a folder, and while the regrouping of a large
@@ -111,6 +114,9 @@ class CanvasView : public QWidget, public FolderView {
     virtual bool showsChipFor(const FileNode* node) const;
     // False for a view that draws on every paint without the cached picture (the mind map).
     virtual bool cachesDrawing() const { return true; }
+    // Called when the state changed (setState and the single setters), before the repaint: a view whose
+    // own size follows the state (the flame graph's height follows the depth) sets it here.
+    virtual void stateChanged() {}
 
     LayoutInput layoutInput() const;
 
@@ -122,6 +128,7 @@ class CanvasView : public QWidget, public FolderView {
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // The regrouping being made off the window thread for this view, if any.
@@ -136,8 +143,10 @@ class CanvasView : public QWidget, public FolderView {
         uint64_t job = 0;
     };
 
+    void changed();
     void setHovered(FileNode* node);
     void placeChip();
+    void fitChip();
     const FileNode* regroupOffThread() const;
 
     State state_;

@@ -15,12 +15,16 @@ class ScanViewModel;
 void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder = nullptr,
                 const ModeDescription& mode = ModeDescription());
 
-// The factory of a canvas view built as `View(parent)` and wired as above.
+// The factory of a canvas view built as `View(parent)` and wired as above. A view that shows its canvas
+// inside widgets of its own (a scroll area, say) hands the canvas out through `canvas()`.
 template <typename View> VisualizationFactory canvasFactory() {
     return [](const ModeDescription& mode, ScanViewModel& viewModel, FileNode* folder,
               QWidget* parent) -> QWidget* {
         auto* view = new View(parent);
-        wireCanvas(view, viewModel, folder, mode);
+        if constexpr (requires { view->canvas(); })
+            wireCanvas(view->canvas(), viewModel, folder, mode);
+        else
+            wireCanvas(view, viewModel, folder, mode);
         return view;
     };
 }
