@@ -9,6 +9,7 @@
 #include "tools/snapshots/SnapshotsView.h"
 #include "visualizations/AgeMapView.h"
 #include "visualizations/BubblesView.h"
+#include "visualizations/FlameGraphView.h"
 #include "visualizations/FolderGridView.h"
 #include "visualizations/OutlineListView.h"
 #include "visualizations/SunburstView.h"
@@ -29,7 +30,8 @@ void registerViews() {
                              colorPicker | depth | initials)
                  .builtBy(canvasFactory<SunburstView>()),
              ModeDescription(flame, "doc.plaintext.fill", "Depth top to bottom, size left to right",
-                             colorPicker | depth | initials),
+                             colorPicker | depth | initials)
+                 .builtBy(canvasFactory<FlameGraphView>()),
              ModeDescription(bubbles, "circle.hexagongrid.fill", "Nested bubbles, one per folder",
                              colorPicker | initials)
                  .withFixedDepth(4)
