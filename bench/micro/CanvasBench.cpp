@@ -1,6 +1,7 @@
 // Layout and drawing of the treemap and the sunburst: a folder of 100,000 children, the root of a
 // tree of about 1,000,000 nodes, and a full repaint at 1680 x 1050 from a cached layout.
 #include "bench/micro/BenchApplication.h"
+#include "bench/micro/CanvasRepaint.h"
 #include "bench/micro/RegroupedFrame.h"
 #include "bench/micro/WideFolder.h"
 #include "shell/style/Fonts.h"
@@ -100,36 +101,6 @@ void sunburstArcs(benchmark::State& state) {
     state.counters["arcs"] = double(arcs);
 }
 BENCHMARK(sunburstArcs)->Arg(0)->Arg(1)->ArgName("millionRoot")->Unit(benchmark::kMillisecond);
-
-// Repaints from the cached layout at 1680 x 1050, shown through QWidget::render. Each iteration
-// either changes the selection (drawn over the cached picture) or toggles the abbreviated labels,
-// which draws the whole picture again, as a change of theme does.
-template <typename View> void repaint(benchmark::State& state, std::shared_ptr<ScanTree> tree) {
-    const bool wholePicture = state.range(1) != 0;
-    ensureApplication();
-    View view;
-    view.resize(1680, 1050);
-    CanvasView::State s;
-    s.tree = tree;
-    s.folder = tree->root();
-    s.generation = 1;
-    view.setState(s);
-    QImage image(1680, 1050, QImage::Format_ARGB32_Premultiplied);
-    view.render(&image);
-    const size_t items = view.items().size();
-    FileNode* a = tree->root()->children()[0];
-    FileNode* b = tree->root()->children()[1];
-    bool flip = false;
-    for (auto _ : state) {
-        flip = !flip;
-        if (wholePicture)
-            view.setAbbreviateLabels(flip);
-        else
-            view.setSelected(flip ? a : b);
-        view.render(&image);
-    }
-    state.counters["items"] = double(items);
-}
 
 void treemapRepaint(benchmark::State& state) {
     repaint<TreemapView>(state, state.range(0) ? million().tree : wideFolder(false).tree);

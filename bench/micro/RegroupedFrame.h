@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bench/micro/BenchApplication.h"
+#include "bench/micro/CanvasOf.h"
 #include "bench/micro/WideFolder.h"
 #include "shell/canvas/CanvasView.h"
 
@@ -45,7 +46,7 @@ template <typename View> void regroupedFrame(benchmark::State& state) {
         s.folder = state.range(2) ? root->children()[0] : root;
         s.generation = 1;
         s.colorMode = ColorMode(state.range(0));
-        view.setState(s);
+        canvasOf(view).setState(s);
         state.ResumeTiming();
 
         const auto start = std::chrono::steady_clock::now();
