@@ -154,6 +154,13 @@ void sortKeys(std::vector<SizeKey>& keys) {
 
 } // namespace
 
+std::span<FileNode* const> FileNode::childrenLargestFirst(std::vector<FileNode*>& scratch) const {
+    if (!isVirtual()) return children();
+    scratch.assign(children().begin(), children().end());
+    sortBySizeOnDisk(scratch);
+    return scratch;
+}
+
 void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
     auto larger = [](const FileNode* a, const FileNode* b) { return a->sizeOnDisk > b->sizeOnDisk; };
     if (nodes.size() <= 16) {

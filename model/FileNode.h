@@ -84,6 +84,11 @@ class FileNode {
         sortBySizeOnDisk(std::span<FileNode*>(nodes));
     }
 
+    // The children largest first, as the layouts walk them: a folder's as stored; a regrouping's groups
+    // (kept in section order, "By age" newest first) sorted into `scratch`. A walk that stops at the
+    // first child too small to draw must not let a small recent group hide a large old one.
+    std::span<FileNode* const> childrenLargestFirst(std::vector<FileNode*>& scratch) const;
+
     // Pre-order walk over the subtree, files and folders alike.
     template <typename Visitor> void forEachNode(Visitor&& visit) const;
     std::vector<FileNode*> allFiles() const;

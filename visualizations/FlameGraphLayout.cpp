@@ -64,16 +64,8 @@ std::vector<Block> layout(const FileNode* source, int depth, ColorMode mode, dou
                                  ? QColor(203, 213, 225)
                                  : palette::nodeColor(*source, mode, true, 0, 0, 0, now);
     builder.blocks.push_back({const_cast<FileNode*>(source), 0, 0, width, rootColor});
-    if (source->isVirtual()) {
-        // Groups of a regrouping come in section order ("By age": newest first), not by size. The run
-        // ends at the first group too narrow to draw, so it must see them largest first, or a small
-        // recent group would hide a large old one.
-        std::vector<FileNode*> groups(source->children().begin(), source->children().end());
-        FileNode::sortBySizeOnDisk(groups);
-        builder.layoutChildren(source, groups, 1, 0, 0, width);
-    } else {
-        builder.layoutChildren(source, source->children(), 1, 0, 0, width);
-    }
+    std::vector<FileNode*> scratch;
+    builder.layoutChildren(source, source->childrenLargestFirst(scratch), 1, 0, 0, width);
     return std::move(builder.blocks);
 }
 

@@ -51,15 +51,8 @@ class Builder {
 std::vector<SunArc> buildArcs(const FileNode* source, int maxRings, ColorMode mode, double now) {
     if (!source) return {};
     Builder builder(maxRings, mode, now);
-    if (source->isVirtual()) {
-        // Sections of a regrouping come in section order; the walk stops at the first one too thin to
-        // draw, so it must see them largest first.
-        std::vector<FileNode*> groups(source->children().begin(), source->children().end());
-        FileNode::sortBySizeOnDisk(groups);
-        builder.appendArcs(source, groups, 0, 0, 0, kTwoPi);
-    } else {
-        builder.appendArcs(source, source->children(), 0, 0, 0, kTwoPi);
-    }
+    std::vector<FileNode*> scratch;
+    builder.appendArcs(source, source->childrenLargestFirst(scratch), 0, 0, 0, kTwoPi);
     return std::move(builder.arcs);
 }
 

@@ -190,16 +190,8 @@ std::vector<Cell> buildCells(const FileNode* source, const QRectF& frame, int ma
     Builder builder(maxDepth, mode, now);
     if (!source) return {};
     const QRectF area = frame.adjusted(kAreaMargin, kAreaMargin, -kAreaMargin, -kAreaMargin);
-    if (source->isVirtual()) {
-        // The groups of a regrouping come in section order ("By age": newest first), not by size. The
-        // walk stops at the first group too small to draw, so it must see them largest first, or a
-        // small recent group would hide a large old one.
-        std::vector<FileNode*> groups(source->children().begin(), source->children().end());
-        FileNode::sortBySizeOnDisk(groups);
-        builder.layoutChildren(source, groups, 1, 0, area);
-    } else {
-        builder.layoutChildren(source, source->children(), 1, 0, area);
-    }
+    std::vector<FileNode*> scratch;
+    builder.layoutChildren(source, source->childrenLargestFirst(scratch), 1, 0, area);
     return std::move(builder.cells);
 }
 
