@@ -11,6 +11,7 @@
 #include "visualizations/BubblesView.h"
 #include "visualizations/FlameGraphView.h"
 #include "visualizations/FolderGridView.h"
+#include "visualizations/MindMapView.h"
 #include "visualizations/OutlineListView.h"
 #include "visualizations/SunburstView.h"
 #include "visualizations/TopSizesView.h"
@@ -38,7 +39,8 @@ void registerViews() {
                  .builtBy(canvasFactory<BubblesView>()),
              ModeDescription(mindMap, "point.3.filled.connected.trianglepath.dotted",
                              "Branches from the root, sized by weight", colorPicker | initials)
-                 .withFixedDepth(3),
+                 .withFixedDepth(3)
+                 .builtBy(canvasFactory<MindMapView>()),
              ModeDescription(topSizes, "chart.bar.fill", "The biggest items, ranked")
                  .builtBy(viewFactory<TopSizesView>()),
              ModeDescription(ageMap, "calendar", "Where your bytes sit on a timeline", initials)
