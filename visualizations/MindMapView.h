@@ -4,6 +4,10 @@
 #include "visualizations/MindMapLabels.h"
 #include "visualizations/MindMapLayout.h"
 
+#include <QImage>
+
+#include <QImage>
+
 #include <span>
 
 struct Theme;
@@ -20,10 +24,11 @@ struct Frame {
     bool abbreviate = false;
 };
 
-// The whole picture, back to front: connectors, dots with the hover and selection rings, the labels
-// placed for this frame, and the centre disc with the folder's name and size on top.
-void paintPicture(QPainter& painter, const Theme& theme, std::span<const Branch> branches,
-                  const Frame& frame);
+// The whole picture of a view of `size` points, back to front: connectors, dots with the hover and
+// selection rings, the labels placed for this frame, and the centre disc with the folder's name and size
+// on top. `scratch` is a pixel buffer kept by the caller from one painting to the next.
+void paintPicture(QPainter& painter, QSizeF size, const Theme& theme, std::span<const Branch> branches,
+                  const Frame& frame, QImage& scratch);
 
 } // namespace mind_map
 
@@ -43,4 +48,7 @@ class MindMapView : public LayoutCanvas<mind_map::Branch> {
     bool showsChipFor(const FileNode* node) const override;
     bool cachesDrawing() const override { return false; }
     void paintCanvas(QPainter& painter, QSizeF size) override;
+
+  private:
+    QImage scratch_;
 };
