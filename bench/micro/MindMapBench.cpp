@@ -2,29 +2,22 @@
 // repaint (connectors, dots, label placement and the centre disc, drawn on every paint) and what the
 // window thread spends on the first "By type" / "By age" frame.
 #include "bench/micro/BenchApplication.h"
-#include "bench/micro/SyntheticTree.h"
+#include "bench/micro/RegroupedFrame.h"
+#include "bench/micro/WideFolder.h"
 #include "shell/style/Palette.h"
 #include "visualizations/MindMapView.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
-#include <QThreadPool>
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cmath>
 #include <functional>
 #include <random>
-#include <thread>
 
 namespace {
-
-SyntheticTree& million() {
-    static SyntheticTree tree;
-    return tree;
-}
 
 // A folder that fills every ring: 8 folders of 7 folders of 6 files, 400 branches, with sizes spread
 // over six orders of magnitude, so that a few dozen branches ask for a label.
@@ -134,51 +127,14 @@ BENCHMARK(mindMapRepaintFullRings)
     ->ArgName("mode")
     ->Unit(benchmark::kMillisecond);
 
-// The window thread on the first "By type" / "By age" frame of the root (QWidget::render of the view):
-// the regrouping of its 913,030 files is made on a pool thread and the frame is drawn with the centre
-// disc alone meanwhile. "arrivesMs" is the time from the frame's start until the regrouping is there.
-// Every frame gets a fresh tree over the million root's nodes, as the tree keeps its regroupings.
+// The first "By type" / "By age" frame of the root and of its largest child (see RegroupedFrame.h):
+// the regrouping is made on a pool thread, the frame drawn with the centre disc alone meanwhile.
 void mindMapFirstRegroupedFrame(benchmark::State& state) {
-    ensureApplication();
-    FileNode* nodes = million().tree->root();
-    MindMapView view;
-    view.resize(kSize.toSize());
-    QImage image(kSize.toSize(), QImage::Format_ARGB32_Premultiplied);
-    double arrives = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto tree = std::make_shared<ScanTree>(nodes->rootPath(), nodes->name());
-        FileNode* root = tree->root();
-        const auto top = nodes->children();
-        root->setChildren(const_cast<FileNode**>(top.data()), uint32_t(top.size()));
-        root->setTotals(nodes->totals(), true);
-        root->sizeOnDisk = nodes->sizeOnDisk;
-        CanvasView::State s;
-        s.tree = tree;
-        s.folder = root;
-        s.generation = 1;
-        s.colorMode = ColorMode(state.range(0));
-        s.depth = 3;
-        view.setState(s);
-        state.ResumeTiming();
-
-        const auto start = std::chrono::steady_clock::now();
-        view.render(&image);
-        state.PauseTiming();
-        while (!(s.colorMode == ColorMode::type ? tree->findCategoryGroups(root) : tree->findAgeGroups(root)))
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        arrives +=
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        QThreadPool::globalInstance()->waitForDone();
-        QApplication::processEvents(); // the view hears that the regrouping is there
-        state.ResumeTiming();
-    }
-    state.counters["arrivesMs"] = arrives / double(state.iterations());
+    regroupedFrame<MindMapView>(state);
 }
 BENCHMARK(mindMapFirstRegroupedFrame)
-    ->Arg(int(ColorMode::type))
-    ->Arg(int(ColorMode::age))
-    ->ArgName("mode")
+    ->ArgsProduct({{int(ColorMode::type), int(ColorMode::age)}, {0}, {0, 1}})
+    ->ArgNames({"mode", "inline", "part"})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,18 +1,16 @@
 #include "visualizations/MindMapView.h"
 
-#include "app/RegisterViews.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "shell/canvas/CanvasWiring.h"
 #include "shell/controls/HoverChip.h"
-#include "shell/panels/AppWindow.h"
-#include "shell/panels/ContentView.h"
 #include "shell/style/ColorBlend.h"
 
 #include "tests/shell/ScannedHome.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
+#include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -142,9 +140,7 @@ TEST_F(MindMap, RenderEveryModeAndTheme) {
             hover(view, quiet->point);
             ASSERT_EQ(view.hovered(), quiet->node);
 
-            QImage picture(view.size(), QImage::Format_ARGB32_Premultiplied);
-            picture.fill(t.background);
-            view.render(&picture, {}, {}, QWidget::DrawChildren);
+            const QImage picture = onBackground(view, themeName);
             ASSERT_TRUE(saveScreenshot(picture, "mindmap-" + modeName, themeName));
             const std::string where =
                 modeName.toStdString() + " " + std::string(theme_name::rawValue(themeName));
@@ -174,34 +170,24 @@ TEST_F(MindMap, RenderEveryModeAndTheme) {
     vm().setColorMode(ColorMode::folder);
 }
 
-// The mode as the application registers it, inside the main window.
+// The mode as the application registers it, inside the main window at its least size.
 class MindMapWindow : public ShellTest {};
 
 TEST_F(MindMapWindow, TheRegisteredModeShowsTheCurrentFolder) {
-    registerViews();
     const std::string fixture = makeFixture();
     auto vm = makeViewModel();
     vm->setShowInspector(true);
-    AppWindow window;
-    window.setContent(new ContentView(*vm));
-    window.resize(1680, 1050);
-    window.show();
     scanAndWait(*vm, fixture);
-    vm->setMode(VisualizationMode::mindMap);
-    QCoreApplication::processEvents();
-    auto* view = window.findChild<MindMapView*>();
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->state().folder, vm->root());
-    EXPECT_EQ(view->state().depth, 3);
-    EXPECT_GT(view->height(), 400);
-    EXPECT_FALSE(view->items().empty());
-    vm->setSelectedNode(view->items().front().node);
-    for (ThemeName themeName : theme_name::allCases) {
-        vm->setThemeName(themeName);
-        QCoreApplication::processEvents();
-        ASSERT_TRUE(saveScreenshot(window.grab().toImage(), "window-mind-map", themeName));
-    }
-    vm->setThemeName(ThemeName::light);
+    pictureInTheWindow(*vm, VisualizationMode::mindMap, "mind-map",
+                       [&](const QImage& image, QWidget& shown, ThemeName name) {
+                           auto* view = dynamic_cast<MindMapView*>(&shown);
+                           ASSERT_TRUE(view);
+                           EXPECT_EQ(view->state().folder, vm->root());
+                           EXPECT_EQ(view->state().depth, 3);
+                           EXPECT_FALSE(view->items().empty());
+                           const QPoint centre = view->mapTo(view->window(), view->centre().toPoint());
+                           EXPECT_EQ(image.pixelColor(centre + QPoint(-40, 0)), Theme::forName(name).ink);
+                       });
 }
 
 } // namespace
