@@ -44,12 +44,13 @@ int runDupes(const std::vector<std::string>& given) {
                 groups.size(), static_cast<long long>(redundant), static_cast<long long>(wasted),
                 stats.hashSeconds, total);
     std::fprintf(stderr,
-                 "candidates=%lld full_hashed=%lld identity_checked=%lld bytes_read=%lld full_bytes=%lld "
-                 "walk_seconds=%.3f partial_seconds=%.3f full_seconds=%.3f\n",
-                 static_cast<long long>(stats.candidates), static_cast<long long>(stats.fullHashed),
-                 static_cast<long long>(stats.identityChecked), static_cast<long long>(stats.bytesRead),
-                 static_cast<long long>(stats.fullBytes), stats.walkSeconds, stats.partialSeconds,
-                 stats.fullSeconds);
+                 "candidates=%lld partial_hashed=%lld full_hashed=%lld identity_checked=%lld bytes_read=%lld "
+                 "full_bytes=%lld walk_seconds=%.3f screen_seconds=%.3f partial_seconds=%.3f "
+                 "full_seconds=%.3f\n",
+                 static_cast<long long>(stats.candidates), static_cast<long long>(stats.partialHashed),
+                 static_cast<long long>(stats.fullHashed), static_cast<long long>(stats.identityChecked),
+                 static_cast<long long>(stats.bytesRead), static_cast<long long>(stats.fullBytes),
+                 stats.walkSeconds, stats.screenSeconds, stats.partialSeconds, stats.fullSeconds);
     return 0;
 }
 

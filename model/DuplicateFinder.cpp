@@ -1,8 +1,11 @@
 #include "model/DuplicateFinder.h"
 
+#include "model/DuplicateCandidates.h"
+#include "model/DuplicateScreen.h"
 #include "model/Parallel.h"
 #include "platform/LongPath.h"
 #include "platform/PageCache.h"
+#include "platform/ThreadDescriptors.h"
 
 #include <fcntl.h>
 #include <openssl/evp.h>
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <limits>
@@ -39,13 +43,7 @@ const EVP_MD* sha256() {
     return md;
 }
 
-struct Entry {
-    FileNode* node;
-    int64_t size;
-    uint32_t folder;  // index into the folder paths
-    size_t walkOrder; // position in the pre-order walk
-    std::string name;
-};
+using Candidates = DuplicateCandidates;
 
 // Opens each file relative to its folder, opened once per run of files of that folder: a path walk
 // per folder instead of per file.
@@ -83,142 +81,191 @@ struct FileIdHash {
     }
 };
 
-struct Hashed {
-    size_t entry; // index into the entries
-    Digest digest;
+template <typename Key> struct Keyed {
+    size_t file; // index into the candidates
+    Key key;
 };
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Positions into `which`, folder by folder (each folder is opened once per run of its files), in walk
-// order within a folder.
-std::vector<size_t> folderOrder(const std::vector<Entry>& entries, const std::vector<size_t>& which) {
-    std::vector<size_t> order(which.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const Entry& x = entries[which[a]];
-        const Entry& y = entries[which[b]];
-        return x.folder != y.folder ? x.folder < y.folder : x.walkOrder < y.walkOrder;
-    });
-    return order;
-}
-
-// Runs visit(folderFd, i) for every position i of `order` on up to `threads` workers, taking `chunk`
-// positions at a time; each worker makes its own visitor with makeVisitor(). Entries whose folder
-// cannot be opened are skipped.
+// Runs visit(folderFd, k) for every position k of `which` (indices into the candidates) on up to
+// `threads` workers; each worker makes its own visitor with makeVisitor(). The first `singles` positions
+// are taken one at a time, the others `chunk` at a time. Files whose folder cannot be opened are skipped.
 template <typename MakeVisitor>
-void visitEntries(const std::vector<Entry>& entries, const std::vector<std::string>& folders,
-                  const std::vector<size_t>& which, const std::vector<size_t>& order, size_t chunk,
-                  int threads, MakeVisitor makeVisitor) {
-    std::atomic<size_t> next = 0;
+void visitFiles(const Candidates& candidates, const std::vector<size_t>& which, size_t singles, size_t chunk,
+                int threads, MakeVisitor makeVisitor) {
+    std::atomic<size_t> nextSingle = 0, nextChunk = singles;
+    const std::thread::id caller = std::this_thread::get_id();
     auto work = [&] {
+        // Workers opening and closing files at once would queue on the process's one descriptor table.
+        if (std::this_thread::get_id() != caller) platform::useOwnDescriptorTable();
         auto visit = makeVisitor();
-        FolderCursor cursor(folders);
-        for (size_t first; (first = next.fetch_add(chunk, std::memory_order_relaxed)) < order.size();) {
-            for (size_t k = first; k < std::min(first + chunk, order.size()); ++k) {
-                size_t i = order[k];
-                int dir = cursor.at(entries[which[i]].folder);
-                if (dir >= 0) visit(dir, i);
+        FolderCursor cursor(candidates.folders);
+        auto visitRange = [&](size_t first, size_t end) {
+            for (size_t k = first; k < end; ++k) {
+                int dir = cursor.at(candidates.files[which[k]].folder);
+                if (dir >= 0) visit(dir, k);
             }
-        }
+        };
+        for (size_t k; (k = nextSingle.fetch_add(1, std::memory_order_relaxed)) < singles;)
+            visitRange(k, k + 1);
+        for (size_t k; (k = nextChunk.fetch_add(chunk, std::memory_order_relaxed)) < which.size();)
+            visitRange(k, std::min(k + chunk, which.size()));
     };
     int workers = std::max(1, std::min<int>(threads, static_cast<int>(which.size())));
     runOnThreads(static_cast<size_t>(workers), work);
 }
 
-// Hashes the given entries on `threads` workers; the result holds the entries that produced a digest,
-// in the order given.
-std::vector<Hashed> hashAll(const std::vector<Entry>& entries, const std::vector<std::string>& folders,
-                            const std::vector<size_t>& which, std::optional<int64_t> limit, int threads,
-                            std::atomic<int64_t>& bytesRead) {
-    std::vector<std::optional<Digest>> results(which.size());
-    std::vector<size_t> order;
-    if (limit) {
-        order = folderOrder(entries, which); // many small reads
-    } else {
-        // Whole files: largest first, so one big file does not start last and hold the pass alone.
-        order.resize(which.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::stable_sort(order.begin(), order.end(),
-                         [&](size_t a, size_t b) { return entries[which[a]].size > entries[which[b]].size; });
-    }
+// Reads a key for each of the given files, in the order given (the first `singles` one at a time,
+// the others 32 at a time), on `threads` workers; the result holds the files that produced one.
+// `readKey(folderFd, k, name, buffer)` gives the key of position k or none and `limitOf(k)` the most bytes
+// it reads of that file (for the count of bytes read); `bufferBytes` is each worker's scratch space.
+template <typename Key, typename ReadKey, typename LimitOf>
+std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector<size_t>& which,
+                                 size_t singles, int threads, size_t bufferBytes,
+                                 std::atomic<int64_t>& bytesRead, ReadKey readKey, LimitOf limitOf) {
+    std::vector<std::optional<Key>> results(which.size());
     // Each worker's buffer, reused for every file it reads; its byte count is added up when it ends.
-    struct Hasher {
+    struct Reader {
         std::atomic<int64_t>& total;
-        std::vector<unsigned char> buffer = std::vector<unsigned char>(kBufferBytes);
+        std::vector<unsigned char> buffer;
         int64_t read = 0;
-        ~Hasher() { total += read; }
+        ~Reader() { total += read; }
     };
-    visitEntries(entries, folders, which, order, limit ? 32 : 1, threads, [&] {
-        return [&, hasher = std::make_shared<Hasher>(bytesRead)](int dir, size_t i) {
-            const Entry& e = entries[which[i]];
-            results[i] = hashFileAt(dir, e.name.c_str(), e.size, limit, hasher->buffer);
-            if (results[i]) hasher->read += limit ? std::min(*limit, e.size) : e.size;
+    visitFiles(candidates, which, singles, 32, threads, [&] {
+        return [&, reader = std::make_shared<Reader>(bytesRead, std::vector<unsigned char>(bufferBytes))](
+                   int dir, size_t k) {
+            const Candidates::File& f = candidates.files[which[k]];
+            results[k] = readKey(dir, k, candidates.nameOf(f), reader->buffer);
+            if (results[k]) reader->read += std::min(limitOf(k), f.size);
         };
     });
-
-    std::vector<Hashed> hashed;
-    for (size_t i = 0; i < which.size(); ++i)
-        if (results[i]) hashed.push_back({which[i], *results[i]});
-    return hashed;
+    std::vector<Keyed<Key>> keyed;
+    for (size_t k = 0; k < which.size(); ++k)
+        if (results[k]) keyed.push_back({which[k], *results[k]});
+    return keyed;
 }
 
-// Groups hashed entries by (size, digest); groups of two or more, each in input order, ordered by
-// their first entry. Sorting one index array avoids a container per distinct key.
-std::vector<std::vector<size_t>> groupByKey(const std::vector<Entry>& entries, std::vector<Hashed> hashed) {
-    std::stable_sort(hashed.begin(), hashed.end(), [&](const Hashed& a, const Hashed& b) {
-        if (entries[a.entry].size != entries[b.entry].size)
-            return entries[a.entry].size < entries[b.entry].size;
-        return a.digest < b.digest;
+// The screen: a fingerprint of each file's first bytes, folder by folder.
+std::vector<Keyed<uint64_t>> screenAll(const Candidates& candidates, const std::vector<size_t>& which,
+                                       int threads, std::atomic<int64_t>& bytesRead) {
+    return readKeys<uint64_t>(
+        candidates, which, 0, threads, DuplicateScreen::kBytes + 1, bytesRead,
+        [&](int dir, size_t k, const char* name, std::vector<unsigned char>& buffer) {
+            return DuplicateScreen::readAt(dir, name, candidates.files[which[k]].size, buffer);
+        },
+        [](size_t) { return DuplicateScreen::kBytes; });
+}
+
+// SHA-256 digests, in one pass: of the whole of each file of `whole` (largest first, one at a time, so
+// that no big file starts last and holds the pass alone) and of the first kPartialBytes of each file of
+// `prefixes` (folder by folder, filling in around them). The digests of `whole` come first.
+std::vector<Keyed<Digest>> hashAll(const Candidates& candidates, std::vector<size_t> whole,
+                                   std::vector<size_t> prefixes, int threads,
+                                   std::atomic<int64_t>& bytesRead) {
+    std::stable_sort(whole.begin(), whole.end(),
+                     [&](size_t a, size_t b) { return candidates.files[a].size > candidates.files[b].size; });
+    std::sort(prefixes.begin(), prefixes.end());
+    const size_t singles = whole.size();
+    std::vector<size_t> which = std::move(whole);
+    which.insert(which.end(), prefixes.begin(), prefixes.end());
+    auto limitOf = [&](size_t k) {
+        return k < singles ? std::numeric_limits<int64_t>::max() : kPartialBytes;
+    };
+    // A prefix read of a file that ends within the limit asks for one byte more.
+    const size_t bufferBytes = singles > 0 ? kBufferBytes : static_cast<size_t>(kPartialBytes) + 4096;
+    return readKeys<Digest>(
+        candidates, which, singles, threads, bufferBytes, bytesRead,
+        [&](int dir, size_t k, const char* name, std::vector<unsigned char>& buffer) {
+            return hashFileAt(dir, name, candidates.files[which[k]].size,
+                              k < singles ? std::nullopt : std::optional(kPartialBytes), buffer);
+        },
+        limitOf);
+}
+
+// Groups keyed files by (size, key): the groups of two or more, each in walk order, ordered by their
+// first file. Sorting one array avoids a container per distinct key.
+template <typename Key>
+std::vector<std::vector<size_t>> groupByKey(const Candidates& candidates, std::vector<Keyed<Key>> keyed) {
+    const auto& files = candidates.files;
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed<Key>& a, const Keyed<Key>& b) {
+        if (files[a.file].size != files[b.file].size) return files[a.file].size < files[b.file].size;
+        if (a.key != b.key) return a.key < b.key;
+        return files[a.file].walkOrder < files[b.file].walkOrder;
     });
     std::vector<std::vector<size_t>> groups;
-    for (size_t i = 0; i < hashed.size();) {
+    for (size_t i = 0; i < keyed.size();) {
         size_t end = i + 1;
-        while (end < hashed.size() && entries[hashed[end].entry].size == entries[hashed[i].entry].size &&
-               hashed[end].digest == hashed[i].digest)
+        while (end < keyed.size() && files[keyed[end].file].size == files[keyed[i].file].size &&
+               keyed[end].key == keyed[i].key)
             ++end;
         if (end - i >= 2) {
             std::vector<size_t> members;
             for (size_t k = i; k < end; ++k)
-                members.push_back(hashed[k].entry);
-            std::sort(members.begin(), members.end()); // input order: entries are numbered in walk order
+                members.push_back(keyed[k].file);
             groups.push_back(std::move(members));
         }
         i = end;
     }
-    std::sort(groups.begin(), groups.end(),
-              [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    std::sort(groups.begin(), groups.end(), [&](const auto& a, const auto& b) {
+        return files[a.front()].walkOrder < files[b.front()].walkOrder;
+    });
     return groups;
+}
+
+// The files whose (size, fingerprint) another file shares, in the order given. Both are mixed into one
+// number and counted in an open-addressing table: cheaper than sorting, and two pairs that happen to mix
+// alike only let files through to the hashing.
+std::vector<size_t> withSharedKey(const Candidates& candidates, const std::vector<Keyed<uint64_t>>& keyed) {
+    const size_t mask = std::bit_ceil(2 * keyed.size() + 2) - 1;
+    std::vector<uint64_t> table(mask + 1); // 0: empty
+    std::vector<bool> repeated(mask + 1);
+    auto slotOf = [&](const Keyed<uint64_t>& k) {
+        const auto size = static_cast<uint64_t>(candidates.files[k.file].size);
+        const uint64_t mixed = std::max<uint64_t>(1, k.key ^ std::rotl(size * 0x9E3779B97F4A7C15ull, 29));
+        size_t i = (mixed ^ (mixed >> 32)) & mask;
+        while (table[i] != 0 && table[i] != mixed)
+            i = (i + 1) & mask;
+        return std::pair{i, mixed};
+    };
+    for (const auto& k : keyed) {
+        auto [i, mixed] = slotOf(k);
+        if (table[i] == mixed) repeated[i] = true;
+        table[i] = mixed;
+    }
+    std::vector<size_t> shared;
+    for (const auto& k : keyed)
+        if (repeated[slotOf(k).first]) shared.push_back(k.file);
+    return shared;
 }
 
 // One file reached by two paths (hard links, a folder seen twice) is one file: its first path stays.
 // Only the members of groups are looked up (one status call each, links not followed); a member gone
 // since goes, and so does a group left with fewer than two.
-void keepOnePathPerFile(const std::vector<Entry>& entries, const std::vector<std::string>& folders,
-                        std::vector<std::vector<size_t>>& groups, int threads, int64_t& lookedUp) {
+void keepOnePathPerFile(const Candidates& candidates, std::vector<std::vector<size_t>>& groups, int threads,
+                        int64_t& lookedUp) {
     std::vector<size_t> members;
     for (const auto& g : groups)
         members.insert(members.end(), g.begin(), g.end());
+    std::sort(members.begin(), members.end()); // folder by folder
     lookedUp += static_cast<int64_t>(members.size());
     std::vector<std::optional<FileId>> ids(members.size());
-    visitEntries(entries, folders, members, folderOrder(entries, members), 32, threads, [&] {
-        return [&](int dir, size_t i) {
+    visitFiles(candidates, members, 0, 32, threads, [&] {
+        return [&](int dir, size_t k) {
             struct stat st {};
-            if (fstatat(dir, entries[members[i]].name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-                ids[i] = FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+            if (fstatat(dir, candidates.nameOf(candidates.files[members[k]]), &st, AT_SYMLINK_NOFOLLOW) == 0)
+                ids[k] = FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
         };
     });
-    size_t next = 0;
     for (auto& g : groups) {
         std::unordered_set<FileId, FileIdHash> seen;
         std::vector<size_t> kept;
-        for (size_t entry : g) {
-            const std::optional<FileId>& id = ids[next++];
-            if (id && seen.insert(*id).second) kept.push_back(entry);
+        for (size_t file : g) {
+            const auto& id = ids[static_cast<size_t>(std::lower_bound(members.begin(), members.end(), file) -
+                                                     members.begin())];
+            if (id && seen.insert(*id).second) kept.push_back(file);
         }
         g = std::move(kept);
     }
@@ -308,107 +355,77 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
                         int threads) {
     const auto start = std::chrono::steady_clock::now();
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    std::vector<Entry> entries;
-    std::vector<std::string> folders;
+    Candidates candidates;
     {
-        // The walk and the paths need the lock; the hashing below must not hold it.
+        // The walk and the paths need the lock; the reading below must not hold it.
         std::shared_lock lock(tree->mutex());
-        if (!folder) folder = tree->root();
-        // One walk notes every possible candidate with its folder's number; sorting by size then gives
-        // the buckets without a map. A folder's path is made only when one of its files is a candidate.
-        struct Seen {
-            int64_t size;
-            size_t walkOrder;
-            FileNode* node;
-            uint32_t folder; // number of the folder in walk order
-        };
-        std::vector<Seen> seen;
-        std::vector<const FileNode*> walkFolders;
-        std::vector<std::pair<const FileNode*, uint32_t>> stack{{folder, 0}};
-        size_t walkOrder = 0;
-        while (!stack.empty()) {
-            auto [node, parentNumber] = stack.back();
-            stack.pop_back();
-            ++walkOrder;
-            if (!node->isDirectory()) {
-                if (node->logicalSize > 0 && node->sizeOnDisk > 0 && node->parent())
-                    seen.push_back({node->logicalSize, walkOrder, const_cast<FileNode*>(node), parentNumber});
-                continue;
-            }
-            const auto number = static_cast<uint32_t>(walkFolders.size());
-            walkFolders.push_back(node);
-            auto kids = node->children();
-            for (size_t i = kids.size(); i-- > 0;)
-                stack.push_back({kids[i], number});
-        }
-        std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) {
-            return a.size != b.size ? a.size < b.size : a.walkOrder < b.walkOrder;
-        });
-        std::vector<uint32_t> folderIndex(walkFolders.size(), UINT32_MAX);
-        for (size_t i = 0; i < seen.size();) {
-            size_t end = i + 1;
-            while (end < seen.size() && seen[end].size == seen[i].size)
-                ++end;
-            for (size_t k = i; end - i >= 2 && k < end; ++k) {
-                uint32_t& index = folderIndex[seen[k].folder];
-                if (index == UINT32_MAX) {
-                    index = static_cast<uint32_t>(folders.size());
-                    folders.push_back(walkFolders[seen[k].folder]->path());
-                }
-                entries.push_back({seen[k].node, seen[k].size, index, seen[k].walkOrder,
-                                   std::string(seen[k].node->name())});
-            }
-            i = end;
-        }
+        candidates = Candidates::collect(folder ? folder : tree->root());
     }
     const double walkSeconds = secondsSince(start);
 
     const auto hashStart = std::chrono::steady_clock::now();
     std::atomic<int64_t> bytesRead = 0;
-    std::vector<size_t> all(entries.size());
+    std::vector<size_t> all(candidates.files.size());
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = i;
-    std::vector<Hashed> partial = hashAll(entries, folders, all, kPartialBytes, threads, bytesRead);
-    const double partialSeconds = secondsSince(hashStart);
-    const int64_t partialBytes = bytesRead.load();
+    // Only files whose first bytes match another's of the same size go on to be hashed.
+    std::vector<size_t> screened = withSharedKey(candidates, screenAll(candidates, all, threads, bytesRead));
+    const double screenSeconds = secondsSince(hashStart);
+
+    // Files longer than the partial hash go first: those whose first bytes match another's are then read
+    // whole, in one pass with the partial hashes of the shorter files, which settle those.
+    const auto partialStart = std::chrono::steady_clock::now();
+    std::vector<size_t> longer, shorter;
+    for (size_t i : screened)
+        (candidates.files[i].size > kPartialBytes ? longer : shorter).push_back(i);
+    int64_t lookedUp = 0;
+    std::vector<std::vector<size_t>> longerGroups =
+        groupByKey(candidates, hashAll(candidates, {}, longer, threads, bytesRead));
+    keepOnePathPerFile(candidates, longerGroups, threads, lookedUp);
+    std::vector<size_t> fullPass;
+    for (const auto& members : longerGroups)
+        fullPass.insert(fullPass.end(), members.begin(), members.end());
+    const double partialSeconds = secondsSince(partialStart);
+
+    const auto fullStart = std::chrono::steady_clock::now();
+    std::vector<Keyed<Digest>> whole = hashAll(candidates, fullPass, shorter, threads, bytesRead);
+    const double fullSeconds = secondsSince(fullStart);
+    const auto firstShorter = std::partition_point(whole.begin(), whole.end(), [&](const Keyed<Digest>& k) {
+        return candidates.files[k.file].size > kPartialBytes;
+    });
+    std::vector<std::vector<size_t>> wholeGroups =
+        groupByKey(candidates, std::vector<Keyed<Digest>>(whole.begin(), firstShorter));
+    std::vector<std::vector<size_t>> shorterGroups =
+        groupByKey(candidates, std::vector<Keyed<Digest>>(firstShorter, whole.end()));
+    keepOnePathPerFile(candidates, shorterGroups, threads, lookedUp);
 
     std::vector<Group> groups;
-    auto makeGroup = [&](const std::vector<size_t>& members) {
-        Group g{QUuid::createUuid(), entries[members.front()].size, {}};
-        for (size_t i : members)
-            g.files.push_back(entries[i].node);
-        groups.push_back(std::move(g));
-    };
-    int64_t lookedUp = 0;
-    std::vector<std::vector<size_t>> partialGroups = groupByKey(entries, std::move(partial));
-    keepOnePathPerFile(entries, folders, partialGroups, threads, lookedUp);
-    std::vector<size_t> fullPass;
-    for (const auto& members : partialGroups) {
-        if (entries[members.front()].size <= kPartialBytes)
-            makeGroup(members);
-        else
-            fullPass.insert(fullPass.end(), members.begin(), members.end());
+    for (const auto* found : {&shorterGroups, &wholeGroups}) {
+        for (const auto& members : *found) {
+            Group g{QUuid::createUuid(), candidates.files[members.front()].size, {}};
+            for (size_t i : members)
+                g.files.push_back(candidates.files[i].node);
+            groups.push_back(std::move(g));
+        }
     }
-    const auto fullStart = std::chrono::steady_clock::now();
-    std::vector<Hashed> full = hashAll(entries, folders, fullPass, std::nullopt, threads, bytesRead);
-    const double fullSeconds = secondsSince(fullStart);
-    for (const auto& members : groupByKey(entries, full))
-        makeGroup(members);
     const double hashSeconds = secondsSince(hashStart);
 
     std::stable_sort(groups.begin(), groups.end(),
                      [](const Group& a, const Group& b) { return a.wastedBytes() > b.wastedBytes(); });
     if (stats) {
-        stats->candidates = static_cast<int64_t>(entries.size());
-        stats->partialHashed = static_cast<int64_t>(entries.size());
+        stats->candidates = static_cast<int64_t>(candidates.files.size());
+        stats->partialHashed = static_cast<int64_t>(screened.size());
         stats->fullHashed = static_cast<int64_t>(fullPass.size());
         stats->identityChecked = lookedUp;
         stats->bytesRead = bytesRead.load();
         stats->walkSeconds = walkSeconds;
         stats->hashSeconds = hashSeconds;
+        stats->screenSeconds = screenSeconds;
         stats->partialSeconds = partialSeconds;
         stats->fullSeconds = fullSeconds;
-        stats->fullBytes = stats->bytesRead - partialBytes;
+        stats->fullBytes = 0;
+        for (auto k = whole.begin(); k != firstShorter; ++k)
+            stats->fullBytes += candidates.files[k->file].size;
     }
     return groups;
 }

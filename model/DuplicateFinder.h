@@ -28,13 +28,14 @@ using Digest = std::array<unsigned char, 32>;
 constexpr int64_t kPartialBytes = 65'536;
 
 struct Stats {
-    int64_t candidates = 0;      // files in size buckets of two or more
-    int64_t partialHashed = 0;   // files hashed in the partial pass
+    int64_t candidates = 0;      // files in size buckets of two or more, all screened
+    int64_t partialHashed = 0;   // files the screen let through to the partial pass
     int64_t fullHashed = 0;      // files hashed whole
     int64_t identityChecked = 0; // files of a group whose device and inode were looked up
     int64_t bytesRead = 0;
     double walkSeconds = 0;
-    double hashSeconds = 0; // both hashing passes
+    double hashSeconds = 0; // the screen and both hashing passes
+    double screenSeconds = 0;
     double partialSeconds = 0;
     double fullSeconds = 0;
     int64_t fullBytes = 0; // bytes read by the full pass

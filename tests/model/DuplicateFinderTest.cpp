@@ -1,5 +1,6 @@
 #include "model/DuplicateFinder.h"
 #include "model/DiskScanner.h"
+#include "model/DuplicateScreen.h"
 #include "tests/support/DeepFolders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
@@ -20,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -161,22 +163,25 @@ TEST(DuplicateFinderTest, FilesChangedSinceTheScanAreDropped) {
 }
 
 TEST(DuplicateFinderTest, OneFileByTwoPathsCountsOnce) {
-    TempDir temp;
-    writeFileText(temp.path() / "a" / "original", std::string(5000, 'h'));
-    fs::create_directories(temp.path() / "b");
-    fs::create_hard_link(temp.path() / "a" / "original", temp.path() / "b" / "link");
-    // Both paths at full size, not as the scanner leaves them: the search itself must see one file.
-    TreeBuilder b(temp.str());
-    b.fileAt("a/original", 5000);
-    b.fileAt("b/link", 5000);
-    EXPECT_TRUE(findWithTimeLimit(b.finish()).empty());
+    // Files settled by the partial hash and files read whole are looked up at different points.
+    for (size_t size : {size_t{5000}, size_t{70'000}}) {
+        TempDir temp;
+        writeFileText(temp.path() / "a" / "original", std::string(size, 'h'));
+        fs::create_directories(temp.path() / "b");
+        fs::create_hard_link(temp.path() / "a" / "original", temp.path() / "b" / "link");
+        // Both paths at full size, not as the scanner leaves them: the search itself must see one file.
+        TreeBuilder b(temp.str());
+        b.fileAt("a/original", static_cast<int64_t>(size));
+        b.fileAt("b/link", static_cast<int64_t>(size));
+        EXPECT_TRUE(findWithTimeLimit(b.finish()).empty()) << size;
 
-    writeFileText(temp.path() / "c" / "copy", std::string(5000, 'h'));
-    auto tree = scan(temp);
-    auto groups = findWithTimeLimit(tree);
-    ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0].files.size(), 2u);
-    EXPECT_EQ(groups[0].wastedBytes(), 5000);
+        writeFileText(temp.path() / "c" / "copy", std::string(size, 'h'));
+        auto tree = scan(temp);
+        auto groups = findWithTimeLimit(tree);
+        ASSERT_EQ(groups.size(), 1u) << size;
+        EXPECT_EQ(groups[0].files.size(), 2u) << size;
+        EXPECT_EQ(groups[0].wastedBytes(), static_cast<int64_t>(size));
+    }
 }
 
 // Whole-file reads drop from the page cache what they brought in, and only that: files another program
@@ -221,4 +226,60 @@ TEST(DuplicateFinderTest, FilesDeeperThanThePathLimitAreCompared) {
     EXPECT_EQ(groups[0].files.size(), 4u);
     std::vector<unsigned char> buffer(1 << 16);
     EXPECT_TRUE(DuplicateFinder::hashFile(deepest + "/same1", 70'000, std::nullopt, buffer));
+}
+
+// The cheap screen in front of the hashing lets through every file that has a same-sized twin in its first
+// bytes, whatever the size around its block, and only those.
+TEST(DuplicateFinderTest, TheScreenKeepsEveryEqualPairAndRulesOutTheRest) {
+    TempDir temp;
+    const int64_t block = DuplicateScreen::kBytes;
+    const struct {
+        int64_t size;
+        int64_t differsAt; // -1: the pair is equal
+        bool passesScreen;
+    } pairs[] = {
+        {1, -1, true},
+        {block - 1, -1, true},
+        {block, -1, true},
+        {block + 1, -1, true},
+        {2 * block, -1, true},
+        {65'537, -1, true},
+        {block - 2, block - 3, false}, // screened whole: the last byte tells them apart
+        {block + 4, block, true},      // equal in the screened bytes, told apart by the hash
+        {5000, 0, false},
+    };
+    size_t expectedGroups = 0;
+    int64_t expectedScreenPasses = 0;
+    for (const auto& p : pairs) {
+        std::string content(static_cast<size_t>(p.size), 'q');
+        for (size_t i = 0; i < content.size(); i += 7)
+            content[i] = static_cast<char>('a' + i % 26);
+        const fs::path folder = temp.path() / std::to_string(p.size);
+        writeFileText(folder / "one", content);
+        if (p.differsAt >= 0) content[static_cast<size_t>(p.differsAt)] ^= 1;
+        writeFileText(folder / "two", content);
+        expectedGroups += p.differsAt < 0;
+        expectedScreenPasses += p.passesScreen ? 2 : 0;
+    }
+    // Three equal files, one of which grows after the scan: the screen reads it whole and drops it.
+    for (const char* name : {"a", "b", "c"})
+        writeFileText(temp.path() / "grows" / name, std::string(3000, 'g'));
+
+    auto tree = scan(temp);
+    std::ofstream(temp.path() / "grows" / "c", std::ios::app) << "more";
+    DuplicateFinder::Stats stats;
+    auto groups = findWithTimeLimit(tree, &stats);
+
+    EXPECT_EQ(stats.candidates, 2 * static_cast<int64_t>(std::size(pairs)) + 3);
+    EXPECT_EQ(stats.partialHashed, expectedScreenPasses + 2);
+    ASSERT_EQ(groups.size(), expectedGroups + 1);
+    for (const auto& g : groups) {
+        std::set<std::string> members;
+        for (const FileNode* f : g.files)
+            members.insert(f->path());
+        const fs::path folder = temp.path() / (g.size == 3000 ? "grows" : std::to_string(g.size));
+        EXPECT_EQ(members, (g.size == 3000 ? std::set{(folder / "a").string(), (folder / "b").string()}
+                                           : std::set{(folder / "one").string(), (folder / "two").string()}))
+            << g.size;
+    }
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/FileNode.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The files of a subtree that the duplicate search reads: every file of logical size and size on disk
+// above 0 whose logical size another such file shares. Listed folder by folder, so that readers open each
+// folder once and read its files one after another from memory.
+struct DuplicateCandidates {
+    struct File {
+        FileNode* node;
+        int64_t size;     // logical size
+        size_t walkOrder; // rank among the subtree's files in the pre-order walk
+        size_t name;      // offset of the name, ended by a NUL, in `names`
+        uint32_t folder;  // index into `folders`
+    };
+    std::vector<File> files;          // by folder (folders in walk order), in walk order within one
+    std::vector<std::string> folders; // full path of each folder holding a candidate
+    std::vector<char> names;          // names of the files, candidates or not
+
+    const char* nameOf(const File& file) const { return names.data() + file.name; }
+
+    // Walks the subtree of `folder`; the caller holds the tree's lock (shared) for the call.
+    static DuplicateCandidates collect(const FileNode* folder);
+};
