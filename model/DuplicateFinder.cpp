@@ -5,6 +5,7 @@
 #include "model/Parallel.h"
 #include "platform/LongPath.h"
 #include "platform/PageCache.h"
+#include "platform/ReadOpen.h"
 #include "platform/ThreadDescriptors.h"
 
 #include <fcntl.h>
@@ -284,9 +285,8 @@ std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedS
                                  std::optional<int64_t> limit, std::vector<unsigned char>& buffer) {
     if (expectedSize < 0 || expectedSize == std::numeric_limits<int64_t>::max() || buffer.empty())
         return std::nullopt;
-    // O_NOFOLLOW: a link put in the file's place is not followed. O_NONBLOCK: a pipe put there does not
-    // block the open, and reads nothing.
-    int fd = openat(folder, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    // A link put in the file's place is not followed; a pipe put there does not block, and reads nothing.
+    int fd = platform::openToRead(folder, name);
     if (fd < 0) return std::nullopt;
     struct Closer {
         int fd;

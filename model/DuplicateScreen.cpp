@@ -1,5 +1,7 @@
 #include "model/DuplicateScreen.h"
 
+#include "platform/ReadOpen.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -63,7 +65,7 @@ std::optional<uint64_t> readAt(int folder, const char* name, int64_t expectedSiz
     const bool whole = expectedSize <= kBytes;
     const auto toHash = static_cast<size_t>(whole ? expectedSize : kBytes);
     const size_t toRead = whole ? toHash + 1 : toHash; // one byte more shows a file that grew
-    int fd = openat(folder, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    int fd = platform::openToRead(folder, name);
     if (fd < 0) return std::nullopt;
     size_t got = 0;
     bool failed = false;
