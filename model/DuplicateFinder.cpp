@@ -74,8 +74,6 @@ class FolderCursor {
     int fd_ = -1;
 };
 
-using FileId = std::pair<uint64_t, uint64_t>; // device, inode
-
 struct FileIdHash {
     size_t operator()(const FileId& id) const {
         return std::hash<uint64_t>()(id.second * 0x9E3779B97F4A7C15ull ^ id.first);
@@ -162,9 +160,10 @@ std::vector<Keyed<uint64_t>> screenAll(const Candidates& candidates, const std::
 
 // SHA-256 digests, in one pass: of the whole of each file of `whole` (largest first, one at a time, so
 // that no big file starts last and holds the pass alone) and of the first kPartialBytes of each file of
-// `prefixes` (folder by folder, filling in around them). The digests of `whole` come first.
+// `prefixes` (folder by folder, filling in around them). The digests of `whole` come first. The device
+// and inode of each file of `prefixes` go to `ids`, at the file's index.
 std::vector<Keyed<Digest>> hashAll(const Candidates& candidates, std::vector<size_t> whole,
-                                   std::vector<size_t> prefixes, int threads,
+                                   std::vector<size_t> prefixes, int threads, std::vector<FileId>& ids,
                                    std::atomic<int64_t>& bytesRead) {
     std::stable_sort(whole.begin(), whole.end(),
                      [&](size_t a, size_t b) { return candidates.files[a].size > candidates.files[b].size; });
@@ -181,7 +180,8 @@ std::vector<Keyed<Digest>> hashAll(const Candidates& candidates, std::vector<siz
         candidates, which, singles, threads, bufferBytes, bytesRead,
         [&](int dir, size_t k, const char* name, std::vector<unsigned char>& buffer) {
             return hashFileAt(dir, name, candidates.files[which[k]].size,
-                              k < singles ? std::nullopt : std::optional(kPartialBytes), buffer);
+                              k < singles ? std::nullopt : std::optional(kPartialBytes), buffer,
+                              k < singles ? nullptr : &ids[which[k]]);
         },
         limitOf);
 }
@@ -242,32 +242,14 @@ std::vector<size_t> withSharedKey(const Candidates& candidates, const std::vecto
     return shared;
 }
 
-// One file reached by two paths (hard links, a folder seen twice) is one file: its first path stays.
-// Only the members of groups are looked up (one status call each, links not followed); a member gone
-// since goes, and so does a group left with fewer than two.
-void keepOnePathPerFile(const Candidates& candidates, std::vector<std::vector<size_t>>& groups, int threads,
-                        int64_t& lookedUp) {
-    std::vector<size_t> members;
-    for (const auto& g : groups)
-        members.insert(members.end(), g.begin(), g.end());
-    std::sort(members.begin(), members.end()); // folder by folder
-    lookedUp += static_cast<int64_t>(members.size());
-    std::vector<std::optional<FileId>> ids(members.size());
-    visitFiles(candidates, members, 0, 32, threads, [&] {
-        return [&](int dir, size_t k) {
-            struct stat st {};
-            if (fstatat(dir, candidates.nameOf(candidates.files[members[k]]), &st, AT_SYMLINK_NOFOLLOW) == 0)
-                ids[k] = FileId{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-        };
-    });
+// One file reached by two paths (hard links, a folder seen twice) is one file: its first path stays. A
+// group left with fewer than two goes.
+void keepOnePathPerFile(std::vector<std::vector<size_t>>& groups, const std::vector<FileId>& ids) {
     for (auto& g : groups) {
         std::unordered_set<FileId, FileIdHash> seen;
         std::vector<size_t> kept;
-        for (size_t file : g) {
-            const auto& id = ids[static_cast<size_t>(std::lower_bound(members.begin(), members.end(), file) -
-                                                     members.begin())];
-            if (id && seen.insert(*id).second) kept.push_back(file);
-        }
+        for (size_t file : g)
+            if (seen.insert(ids[file]).second) kept.push_back(file);
         g = std::move(kept);
     }
     std::erase_if(groups, [](const auto& g) { return g.size() < 2; });
@@ -282,7 +264,8 @@ std::optional<Digest> hashFile(const std::string& path, int64_t expectedSize, st
 }
 
 std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedSize,
-                                 std::optional<int64_t> limit, std::vector<unsigned char>& buffer) {
+                                 std::optional<int64_t> limit, std::vector<unsigned char>& buffer,
+                                 FileId* identity) {
     if (expectedSize < 0 || expectedSize == std::numeric_limits<int64_t>::max() || buffer.empty())
         return std::nullopt;
     // A link put in the file's place is not followed; a pipe put there does not block, and reads nothing.
@@ -292,6 +275,11 @@ std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedS
         int fd;
         ~Closer() { close(fd); }
     } closer{fd};
+    if (identity) {
+        struct stat st {};
+        if (fstat(fd, &st) != 0) return std::nullopt;
+        *identity = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    }
 
     // One digest context per thread, reused for every file it hashes.
     thread_local struct Context {
@@ -378,17 +366,18 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     std::vector<size_t> longer, shorter;
     for (size_t i : screened)
         (candidates.files[i].size > kPartialBytes ? longer : shorter).push_back(i);
-    int64_t lookedUp = 0;
+    // Paths that are one file count once: every file hashed is looked up on its descriptor.
+    std::vector<FileId> ids(candidates.files.size());
     std::vector<std::vector<size_t>> longerGroups =
-        groupByKey(candidates, hashAll(candidates, {}, longer, threads, bytesRead));
-    keepOnePathPerFile(candidates, longerGroups, threads, lookedUp);
+        groupByKey(candidates, hashAll(candidates, {}, longer, threads, ids, bytesRead));
+    keepOnePathPerFile(longerGroups, ids);
     std::vector<size_t> fullPass;
     for (const auto& members : longerGroups)
         fullPass.insert(fullPass.end(), members.begin(), members.end());
     const double partialSeconds = secondsSince(partialStart);
 
     const auto fullStart = std::chrono::steady_clock::now();
-    std::vector<Keyed<Digest>> whole = hashAll(candidates, fullPass, shorter, threads, bytesRead);
+    std::vector<Keyed<Digest>> whole = hashAll(candidates, fullPass, shorter, threads, ids, bytesRead);
     const double fullSeconds = secondsSince(fullStart);
     const auto firstShorter = std::partition_point(whole.begin(), whole.end(), [&](const Keyed<Digest>& k) {
         return candidates.files[k.file].size > kPartialBytes;
@@ -397,7 +386,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         groupByKey(candidates, std::vector<Keyed<Digest>>(whole.begin(), firstShorter));
     std::vector<std::vector<size_t>> shorterGroups =
         groupByKey(candidates, std::vector<Keyed<Digest>>(firstShorter, whole.end()));
-    keepOnePathPerFile(candidates, shorterGroups, threads, lookedUp);
+    keepOnePathPerFile(shorterGroups, ids);
 
     std::vector<Group> groups;
     for (const auto* found : {&shorterGroups, &wholeGroups}) {
@@ -416,7 +405,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         stats->candidates = static_cast<int64_t>(candidates.files.size());
         stats->partialHashed = static_cast<int64_t>(screened.size());
         stats->fullHashed = static_cast<int64_t>(fullPass.size());
-        stats->identityChecked = lookedUp;
+        stats->identityChecked = static_cast<int64_t>(screened.size());
         stats->bytesRead = bytesRead.load();
         stats->walkSeconds = walkSeconds;
         stats->hashSeconds = hashSeconds;

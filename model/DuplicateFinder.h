@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Files with identical content: same logical size and same SHA-256 digest.
@@ -31,22 +32,23 @@ struct Stats {
     int64_t candidates = 0;      // files in size buckets of two or more, all screened
     int64_t partialHashed = 0;   // files the screen let through to the partial pass
     int64_t fullHashed = 0;      // files hashed whole
-    int64_t identityChecked = 0; // files of a group whose device and inode were looked up
+    int64_t identityChecked = 0; // files whose device and inode were looked up (on the open file)
     int64_t bytesRead = 0;
     double walkSeconds = 0;
-    double hashSeconds = 0; // the screen and both hashing passes
-    double screenSeconds = 0;
-    double partialSeconds = 0;
-    double fullSeconds = 0;
-    int64_t fullBytes = 0; // bytes read by the full pass
+    double hashSeconds = 0;    // everything after the walk
+    double screenSeconds = 0;  // the screen and its grouping
+    double partialSeconds = 0; // partial hashes of the files longer than kPartialBytes
+    double fullSeconds = 0;    // whole-file hashes, in one pass with the shorter files' partial hashes
+    int64_t fullBytes = 0;     // bytes read by the full pass
 };
 
 // Blocking; call it off the main thread. Holds the tree's shared lock only while it walks the
-// subtree of `folder` (the tree's root when null) and reads its paths; hashing runs unlocked on all
-// cores. Groups are sorted by wasted bytes, largest first. Never fails: unreadable files, files that
-// changed since the scan (no longer a regular file of the scanned size) and vanished files are left out.
-// Paths that are one file (same device and inode) count once: the members of each group found are
-// looked up, the others never are.
+// subtree of `folder` (the tree's root when null) and reads its paths; reading runs unlocked on all
+// cores. Files that share a size are screened by a fingerprint of their first bytes (DuplicateScreen);
+// those it lets through are hashed as the groups require. Groups are sorted by wasted bytes, largest
+// first. Never fails: unreadable files, files that changed since the scan (no longer a regular file of
+// the scanned size) and vanished files are left out. Paths that are one file (same device and inode)
+// count once: each file the screen lets through is looked up on its open descriptor.
 std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* folder = nullptr,
                         Stats* stats = nullptr, int threads = 0);
 
@@ -58,8 +60,13 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
 // `buffer` is scratch space of at least 64 KiB (reused across calls by a worker).
 std::optional<Digest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
                                std::vector<unsigned char>& buffer);
+
+using FileId = std::pair<uint64_t, uint64_t>; // device, inode
+
 // The same for the entry `name` of the open folder `folder` (AT_FDCWD: relative to the working folder).
+// With `identity`, also the device and inode of the file read, looked up on its descriptor.
 std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedSize,
-                                 std::optional<int64_t> limit, std::vector<unsigned char>& buffer);
+                                 std::optional<int64_t> limit, std::vector<unsigned char>& buffer,
+                                 FileId* identity = nullptr);
 
 } // namespace DuplicateFinder
