@@ -1,7 +1,11 @@
 #include "model/DuplicateCandidates.h"
 
+#include "model/Parallel.h"
+
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -9,9 +13,62 @@ namespace {
 struct Seen {
     FileNode* node;
     int64_t size;
-    size_t name;     // offset into the names
-    uint32_t folder; // number of the folder in walk order
+    size_t name;     // offset into the names of its part
+    uint32_t folder; // number of the folder within its part
 };
+
+// What a walk of one part of the subtree notes, in walk order: every possible candidate with its folder's
+// number and its name, the folders' paths, and the subtrees left to other walks.
+struct Part {
+    std::vector<Seen> seen;
+    std::vector<std::string> paths; // by folder number
+    std::vector<char> names;
+    struct Deferred {
+        const FileNode* folder;
+        uint32_t parent; // folder number of its parent
+        size_t at;       // its files come before seen[at]
+    };
+    std::vector<Deferred> deferred;
+};
+
+std::string childPath(const std::string& parent, std::string_view name) {
+    std::string path;
+    path.reserve(parent.size() + 1 + name.size());
+    path.append(parent);
+    if (parent != "/") path += '/';
+    path.append(name);
+    return path;
+}
+
+// Walks the subtree of `top` (its path given) in pre-order, leaving out the folders below it for which
+// defer(folder) is true.
+template <typename Defer> void walk(const FileNode* top, std::string topPath, Part& part, Defer defer) {
+    std::vector<std::pair<const FileNode*, uint32_t>> stack{{top, UINT32_MAX}};
+    while (!stack.empty()) {
+        auto [node, parentNumber] = stack.back();
+        stack.pop_back();
+        if (!node->isDirectory()) {
+            if (node->logicalSize > 0 && node->sizeOnDisk > 0 && node->parent()) {
+                part.seen.push_back(
+                    {const_cast<FileNode*>(node), node->logicalSize, part.names.size(), parentNumber});
+                std::string_view name = node->name();
+                part.names.insert(part.names.end(), name.begin(), name.end());
+                part.names.push_back('\0');
+            }
+            continue;
+        }
+        if (node != top && defer(node)) {
+            part.deferred.push_back({node, parentNumber, part.seen.size()});
+            continue;
+        }
+        const auto number = static_cast<uint32_t>(part.paths.size());
+        part.paths.push_back(node == top ? std::move(topPath)
+                                         : childPath(part.paths[parentNumber], node->name()));
+        auto kids = node->children();
+        for (size_t i = kids.size(); i-- > 0;)
+            stack.push_back({kids[i], number});
+    }
+}
 
 // Positions of `seen` ordered by size, equal sizes in walk order: a radix sort, since a comparison
 // sort of every file of a large tree costs several times as much.
@@ -42,47 +99,60 @@ std::vector<uint32_t> bySize(const std::vector<Seen>& seen) {
 
 } // namespace
 
-DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder) {
-    DuplicateCandidates out;
-    // One walk notes every possible candidate, in walk order, with its folder's number and its name;
-    // the folders' paths are made from their parents', one step each.
-    std::vector<Seen> seen;
-    std::vector<std::string> paths;
-    std::vector<std::pair<const FileNode*, uint32_t>> stack{{folder, UINT32_MAX}};
-    while (!stack.empty()) {
-        auto [node, parentNumber] = stack.back();
-        stack.pop_back();
-        if (!node->isDirectory()) {
-            if (node->logicalSize > 0 && node->sizeOnDisk > 0 && node->parent()) {
-                seen.push_back(
-                    {const_cast<FileNode*>(node), node->logicalSize, out.names.size(), parentNumber});
-                std::string_view name = node->name();
-                out.names.insert(out.names.end(), name.begin(), name.end());
-                out.names.push_back('\0');
+DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int threads) {
+    // The walk waits on memory, the nodes being scattered over the scan's arenas, so its parts run on
+    // all threads: the top of the tree is walked first, down to subtrees small enough to share out (by
+    // their rolled-up counts; a tree not rolled up shares out the folders below the top).
+    const int64_t total = folder->fileCount() + folder->folderCount();
+    const int64_t shareBelow = std::max<int64_t>(2048, total / (8 * std::max(1, threads)));
+    Part top;
+    walk(folder, folder->path(), top,
+         [&](const FileNode* f) { return f->fileCount() + f->folderCount() <= shareBelow; });
+    std::vector<Part> parts(top.deferred.size());
+    std::atomic<size_t> next = 0;
+    runOnThreads(
+        static_cast<size_t>(std::clamp<int>(threads, 1, std::max<int>(1, static_cast<int>(parts.size())))),
+        [&] {
+            for (size_t p; (p = next.fetch_add(1, std::memory_order_relaxed)) < parts.size();) {
+                const Part::Deferred& d = top.deferred[p];
+                walk(d.folder, childPath(top.paths[d.parent], d.folder->name()), parts[p],
+                     [](const FileNode*) { return false; });
             }
-            continue;
+        });
+
+    // The parts joined in walk order: each shared-out subtree's files where the top's walk left it; folder
+    // numbers made unique across the parts, names left where they are.
+    DuplicateCandidates out;
+    std::vector<Seen> seen;
+    std::vector<const char*> names;
+    std::vector<std::string> paths = std::move(top.paths);
+    auto append = [&](const Part& part, size_t first, size_t end, uint32_t folderBase) {
+        for (size_t i = first; i < end; ++i) {
+            Seen s = part.seen[i];
+            s.folder += folderBase;
+            seen.push_back(s);
+            names.push_back(part.names.data() + s.name);
         }
-        const auto number = static_cast<uint32_t>(paths.size());
-        if (parentNumber == UINT32_MAX) {
-            paths.push_back(node->path());
-        } else {
-            const std::string& parent = paths[parentNumber];
-            std::string_view name = node->name();
-            std::string path;
-            path.reserve(parent.size() + 1 + name.size());
-            path.append(parent);
-            if (parent != "/") path += '/';
-            path.append(name);
-            paths.push_back(std::move(path));
-        }
-        // The children are scattered over the scan's arenas: fetching them all at once, while the ones
-        // before are handled, hides most of the memory latency the walk would otherwise wait on.
-        auto kids = node->children();
-        for (size_t i = kids.size(); i-- > 0;) {
-            __builtin_prefetch(kids[i]);
-            stack.push_back({kids[i], number});
-        }
+    };
+    size_t all = top.seen.size(), folders = paths.size();
+    for (const Part& part : parts) {
+        all += part.seen.size();
+        folders += part.paths.size();
     }
+    seen.reserve(all);
+    names.reserve(all);
+    paths.reserve(folders);
+    size_t copied = 0;
+    for (size_t p = 0; p < parts.size(); ++p) {
+        append(top, copied, top.deferred[p].at, 0);
+        copied = top.deferred[p].at;
+        append(parts[p], 0, parts[p].seen.size(), static_cast<uint32_t>(paths.size()));
+        std::move(parts[p].paths.begin(), parts[p].paths.end(), std::back_inserter(paths));
+    }
+    append(top, copied, top.seen.size(), 0);
+    out.nameStore.push_back(std::move(top.names));
+    for (Part& part : parts)
+        out.nameStore.push_back(std::move(part.names));
     if (seen.size() > UINT32_MAX) seen.resize(UINT32_MAX);
 
     // Sizes shared by two or more files.
@@ -115,7 +185,7 @@ DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder) {
             index = static_cast<uint32_t>(out.folders.size());
             out.folders.push_back(std::move(paths[s.folder]));
         }
-        out.files[perFolder[s.folder]++] = {s.node, s.size, i, s.name, index};
+        out.files[perFolder[s.folder]++] = {s.node, s.size, i, names[i], index};
     }
     return out;
 }

@@ -14,15 +14,16 @@ struct DuplicateCandidates {
         FileNode* node;
         int64_t size;     // logical size
         size_t walkOrder; // rank among the subtree's files in the pre-order walk
-        size_t name;      // offset of the name, ended by a NUL, in `names`
+        const char* name; // ended by a NUL, kept in `nameStore`
         uint32_t folder;  // index into `folders`
     };
-    std::vector<File> files;          // by folder (folders in walk order), in walk order within one
-    std::vector<std::string> folders; // full path of each folder holding a candidate
-    std::vector<char> names;          // names of the files, candidates or not
+    std::vector<File> files;                  // by folder, in walk order within one
+    std::vector<std::string> folders;         // full path of each folder holding a candidate
+    std::vector<std::vector<char>> nameStore; // the names, in a few blocks
 
-    const char* nameOf(const File& file) const { return names.data() + file.name; }
+    const char* nameOf(const File& file) const { return file.name; }
 
-    // Walks the subtree of `folder`; the caller holds the tree's lock (shared) for the call.
-    static DuplicateCandidates collect(const FileNode* folder);
+    // Walks the subtree of `folder` on up to `threads` threads; the caller holds the tree's lock (shared)
+    // for the call.
+    static DuplicateCandidates collect(const FileNode* folder, int threads);
 };

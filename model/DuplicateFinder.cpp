@@ -347,7 +347,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     {
         // The walk and the paths need the lock; the reading below must not hold it.
         std::shared_lock lock(tree->mutex());
-        candidates = Candidates::collect(folder ? folder : tree->root());
+        candidates = Candidates::collect(folder ? folder : tree->root(), threads);
     }
     const double walkSeconds = secondsSince(start);
 

@@ -283,3 +283,28 @@ TEST(DuplicateFinderTest, TheScreenKeepsEveryEqualPairAndRulesOutTheRest) {
             << g.size;
     }
 }
+
+// The walk is shared out between threads by subtree (a folder of more than a couple of thousand entries is
+// walked where it stands, the smaller ones below it on their own); a group still lists its files in the
+// order of one pre-order walk, and every group is found.
+TEST(DuplicateFinderTest, GroupsKeepTheWalkOrderWhereverTheirFilesLie) {
+    TempDir temp;
+    for (int i = 0; i < 2100; ++i) // empty: never candidates, but they make "big" too large to share out
+        writeFileText(temp.path() / "big" / ("empty" + std::to_string(i)), "");
+    const std::vector<std::string> places = {"top",       "big/direct",  "big/sub/deep", "big/sub/x/deeper",
+                                             "small/one", "small/two/x", "other/a/b/c"};
+    for (size_t group = 0; group < 3; ++group)
+        for (const auto& place : places)
+            writeFileText(temp.path() / (place + std::to_string(group)), std::string(1000 + group, 'd'));
+    auto tree = scan(temp);
+    auto groups = findWithTimeLimit(tree);
+    ASSERT_EQ(groups.size(), 3u);
+    for (const auto& g : groups) {
+        std::vector<const FileNode*> walk;
+        tree->root()->forEachNode([&](FileNode* n) {
+            if (!n->isDirectory() && n->logicalSize == g.size) walk.push_back(n);
+        });
+        ASSERT_EQ(walk.size(), places.size());
+        EXPECT_EQ(std::vector<const FileNode*>(g.files.begin(), g.files.end()), walk) << g.size;
+    }
+}
