@@ -31,7 +31,7 @@ namespace {
 constexpr size_t kBufferBytes = 1 << 20;
 // Whole files from this size on leave the page cache as they found it: a search through large duplicates
 // (videos, disk images, archives) would otherwise push gigabytes of other programs' pages out. Smaller
-// ones stay cached like the first comparison's 64 KiB of every candidate; they weigh little, and the
+// ones stay cached like the first bytes every candidate is screened by; they weigh little, and the
 // check would cost three more system calls per file.
 constexpr int64_t kRestoreCacheFrom = 4 << 20;
 // Such a read notes which pages are cached one window ahead of where it reads, and drops what it brought
@@ -91,10 +91,12 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 // Runs visit(folderFd, k) for every position k of `which` (indices into the candidates) on up to
 // `threads` workers; each worker makes its own visitor with makeVisitor(). The first `singles` positions
-// are taken one at a time, the others `chunk` at a time. Files whose folder cannot be opened are skipped.
+// are taken one at a time, the others a run of 32 at a time (mostly of one folder: one folder open for
+// many files). Files whose folder cannot be opened are skipped.
 template <typename MakeVisitor>
-void visitFiles(const Candidates& candidates, const std::vector<size_t>& which, size_t singles, size_t chunk,
-                int threads, MakeVisitor makeVisitor) {
+void visitFiles(const Candidates& candidates, const std::vector<size_t>& which, size_t singles, int threads,
+                MakeVisitor makeVisitor) {
+    constexpr size_t chunk = 32;
     std::atomic<size_t> nextSingle = 0, nextChunk = singles;
     const std::thread::id caller = std::this_thread::get_id();
     auto work = [&] {
@@ -133,7 +135,7 @@ std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector
         int64_t read = 0;
         ~Reader() { total += read; }
     };
-    visitFiles(candidates, which, singles, 32, threads, [&] {
+    visitFiles(candidates, which, singles, threads, [&] {
         return [&, reader = std::make_shared<Reader>(bytesRead, std::vector<unsigned char>(bufferBytes))](
                    int dir, size_t k) {
             const Candidates::File& f = candidates.files[which[k]];
