@@ -3,6 +3,7 @@
 #include "model/DuplicateCandidates.h"
 #include "model/DuplicateScreen.h"
 #include "model/Parallel.h"
+#include "platform/DiskReadWatch.h"
 #include "platform/LongPath.h"
 #include "platform/PageCache.h"
 #include "platform/ReadOpen.h"
@@ -18,6 +19,7 @@
 #include <bit>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <shared_mutex>
@@ -28,7 +30,10 @@ namespace DuplicateFinder {
 
 namespace {
 
-constexpr size_t kBufferBytes = 1 << 20;
+constexpr size_t kBufferBytes = 256 << 10;
+// Readers a pass grows to while they wait on the disk (a cold cache): one read in flight per reader, and
+// a virtio or NVMe disk serves many at once.
+constexpr size_t kDiskWorkers = 64;
 // Whole files from this size on leave the page cache as they found it: a search through large duplicates
 // (videos, disk images, archives) would otherwise push gigabytes of other programs' pages out. Smaller
 // ones stay cached like the first bytes every candidate is screened by; they weigh little, and the
@@ -89,34 +94,37 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Runs visit(folderFd, k) for every position k of `which` (indices into the candidates) on up to
-// `threads` workers; each worker makes its own visitor with makeVisitor(). The first `singles` positions
-// are taken one at a time, the others a run of 32 at a time (mostly of one folder: one folder open for
-// many files). Files whose folder cannot be opened are skipped.
+// Runs visit(folderFd, k) for every position k of `which` (indices into the candidates) on `threads`
+// workers, more while they wait on the disk; each worker makes its own visitor with makeVisitor(). The
+// first `singles` positions are taken one at a time, the others a run of 32 at a time (mostly of one
+// folder: one folder open for many files). Files whose folder cannot be opened are skipped.
 template <typename MakeVisitor>
 void visitFiles(const Candidates& candidates, const std::vector<size_t>& which, size_t singles, int threads,
                 MakeVisitor makeVisitor) {
     constexpr size_t chunk = 32;
     std::atomic<size_t> nextSingle = 0, nextChunk = singles;
     const std::thread::id caller = std::this_thread::get_id();
-    auto work = [&] {
+    auto work = [&](const std::function<bool()>& grow) {
         // Workers opening and closing files at once would queue on the process's one descriptor table.
         if (std::this_thread::get_id() != caller) platform::useOwnDescriptorTable();
         auto visit = makeVisitor();
         FolderCursor cursor(candidates.folders);
+        platform::DiskReadWatch disk;
         auto visitRange = [&](size_t first, size_t end) {
             for (size_t k = first; k < end; ++k) {
                 int dir = cursor.at(candidates.files[which[k]].folder);
                 if (dir >= 0) visit(dir, k);
             }
+            if (disk.waitedOnDisk()) grow();
         };
         for (size_t k; (k = nextSingle.fetch_add(1, std::memory_order_relaxed)) < singles;)
             visitRange(k, k + 1);
         for (size_t k; (k = nextChunk.fetch_add(chunk, std::memory_order_relaxed)) < which.size();)
             visitRange(k, std::min(k + chunk, which.size()));
     };
-    int workers = std::max(1, std::min<int>(threads, static_cast<int>(which.size())));
-    runOnThreads(static_cast<size_t>(workers), work);
+    const size_t workers =
+        std::clamp<size_t>(static_cast<size_t>(threads), 1, std::max<size_t>(1, which.size()));
+    runOnGrowingThreads(workers, std::max(workers, kDiskWorkers), work);
 }
 
 // Reads a key for each of the given files, in the order given (the first `singles` one at a time,

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -19,6 +20,39 @@ template <typename Work> void runOnThreads(size_t threads, Work&& work) {
         }
     }
     work();
+    for (auto& helper : helpers)
+        helper.join();
+}
+
+// Like runOnThreads, for work that may wait on the disk: each run is handed a `grow` function that starts
+// one more run of `work`, up to `limit` runs in all, and answers whether it did. A worker that keeps
+// waiting on reads calls it, so that more requests are in flight while the disk is slow, and none are
+// started when everything is cached. Runs started once the calling thread's own run has ended would find
+// nothing left to do and are not started.
+template <typename Work> void runOnGrowingThreads(size_t threads, size_t limit, Work&& work) {
+    std::mutex lock;
+    std::vector<std::thread> helpers;
+    size_t running = 1; // the calling thread
+    bool over = false;
+    std::function<bool()> grow = [&] {
+        std::lock_guard guard(lock);
+        if (over || running >= limit) return false;
+        try {
+            helpers.emplace_back([&] { work(grow); });
+        } catch (const std::system_error&) {
+            limit = running; // the system has no more threads to give
+            return false;
+        }
+        ++running;
+        return true;
+    };
+    for (size_t t = 1; t < threads && grow();)
+        ++t;
+    work(grow);
+    {
+        std::lock_guard guard(lock);
+        over = true;
+    }
     for (auto& helper : helpers)
         helper.join();
 }
