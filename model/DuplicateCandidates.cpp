@@ -13,7 +13,7 @@ namespace {
 struct Seen {
     FileNode* node;
     int64_t size;
-    size_t name;     // offset into the names of its part
+    uintptr_t name;  // offset into the names of its part while walking; the name's address once joined
     uint32_t folder; // number of the folder within its part
 };
 
@@ -124,14 +124,13 @@ DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int thr
     // numbers made unique across the parts, names left where they are.
     DuplicateCandidates out;
     std::vector<Seen> seen;
-    std::vector<const char*> names;
     std::vector<std::string> paths = std::move(top.paths);
     auto append = [&](const Part& part, size_t first, size_t end, uint32_t folderBase) {
         for (size_t i = first; i < end; ++i) {
             Seen s = part.seen[i];
             s.folder += folderBase;
+            s.name = reinterpret_cast<uintptr_t>(part.names.data() + s.name);
             seen.push_back(s);
-            names.push_back(part.names.data() + s.name);
         }
     };
     size_t all = top.seen.size(), folders = paths.size();
@@ -140,7 +139,6 @@ DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int thr
         folders += part.paths.size();
     }
     seen.reserve(all);
-    names.reserve(all);
     paths.reserve(folders);
     size_t copied = 0;
     for (size_t p = 0; p < parts.size(); ++p) {
@@ -148,6 +146,8 @@ DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int thr
         copied = top.deferred[p].at;
         append(parts[p], 0, parts[p].seen.size(), static_cast<uint32_t>(paths.size()));
         std::move(parts[p].paths.begin(), parts[p].paths.end(), std::back_inserter(paths));
+        parts[p].seen = {};
+        parts[p].paths = {};
     }
     append(top, copied, top.seen.size(), 0);
     out.nameStore.push_back(std::move(top.names));
@@ -185,7 +185,8 @@ DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int thr
             index = static_cast<uint32_t>(out.folders.size());
             out.folders.push_back(std::move(paths[s.folder]));
         }
-        out.files[perFolder[s.folder]++] = {s.node, s.size, i, names[i], index};
+        out.files[perFolder[s.folder]++] = {s.node, s.size, reinterpret_cast<const char*>(s.name),
+                                            static_cast<uint32_t>(i), index};
     }
     return out;
 }

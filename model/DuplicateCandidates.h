@@ -12,10 +12,10 @@
 struct DuplicateCandidates {
     struct File {
         FileNode* node;
-        int64_t size;     // logical size
-        size_t walkOrder; // rank among the subtree's files in the pre-order walk
-        const char* name; // ended by a NUL, kept in `nameStore`
-        uint32_t folder;  // index into `folders`
+        int64_t size;       // logical size
+        const char* name;   // ended by a NUL, kept in `nameStore`
+        uint32_t walkOrder; // rank among the subtree's files in the pre-order walk
+        uint32_t folder;    // index into `folders`
     };
     std::vector<File> files;                  // by folder, in walk order within one
     std::vector<std::string> folders;         // full path of each folder holding a candidate

@@ -23,6 +23,7 @@
 #include <limits>
 #include <mutex>
 #include <shared_mutex>
+#include <span>
 #include <thread>
 #include <unordered_set>
 
@@ -135,7 +136,8 @@ template <typename Key, typename ReadKey, typename LimitOf>
 std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector<size_t>& which,
                                  size_t singles, int threads, size_t bufferBytes,
                                  std::atomic<int64_t>& bytesRead, ReadKey readKey, LimitOf limitOf) {
-    std::vector<std::optional<Key>> results(which.size());
+    std::vector<Keyed<Key>> keyed(which.size());
+    std::vector<char> found(which.size()); // not a vector<bool>: workers write neighbouring entries
     // Each worker's buffer, reused for every file it reads; its byte count is added up when it ends.
     struct Reader {
         std::atomic<int64_t>& total;
@@ -147,13 +149,17 @@ std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector
         return [&, reader = std::make_shared<Reader>(bytesRead, std::vector<unsigned char>(bufferBytes))](
                    int dir, size_t k) {
             const Candidates::File& f = candidates.files[which[k]];
-            results[k] = readKey(dir, k, candidates.nameOf(f), reader->buffer);
-            if (results[k]) reader->read += std::min(limitOf(k), f.size);
+            if (std::optional<Key> key = readKey(dir, k, candidates.nameOf(f), reader->buffer)) {
+                keyed[k] = {which[k], *key};
+                found[k] = 1;
+                reader->read += std::min(limitOf(k), f.size);
+            }
         };
     });
-    std::vector<Keyed<Key>> keyed;
+    size_t kept = 0;
     for (size_t k = 0; k < which.size(); ++k)
-        if (results[k]) keyed.push_back({which[k], *results[k]});
+        if (found[k]) keyed[kept++] = keyed[k];
+    keyed.resize(kept);
     return keyed;
 }
 
@@ -199,7 +205,7 @@ std::vector<Keyed<Digest>> hashAll(const Candidates& candidates, std::vector<siz
 // Groups keyed files by (size, key): the groups of two or more, each in walk order, ordered by their
 // first file. Sorting one array avoids a container per distinct key.
 template <typename Key>
-std::vector<std::vector<size_t>> groupByKey(const Candidates& candidates, std::vector<Keyed<Key>> keyed) {
+std::vector<std::vector<size_t>> groupByKey(const Candidates& candidates, std::span<Keyed<Key>> keyed) {
     const auto& files = candidates.files;
     std::sort(keyed.begin(), keyed.end(), [&](const Keyed<Key>& a, const Keyed<Key>& b) {
         if (files[a.file].size != files[b.file].size) return files[a.file].size < files[b.file].size;
@@ -230,8 +236,8 @@ std::vector<std::vector<size_t>> groupByKey(const Candidates& candidates, std::v
 // number and counted in an open-addressing table: cheaper than sorting, and two pairs that happen to mix
 // alike only let files through to the hashing.
 std::vector<size_t> withSharedKey(const Candidates& candidates, const std::vector<Keyed<uint64_t>>& keyed) {
-    const size_t mask = std::bit_ceil(2 * keyed.size() + 2) - 1;
-    std::vector<uint64_t> table(mask + 1); // 0: empty
+    const size_t mask = std::bit_ceil(keyed.size() + keyed.size() / 2 + 2) - 1; // at most two thirds full
+    std::vector<uint64_t> table(mask + 1);                                      // 0: empty
     std::vector<bool> repeated(mask + 1);
     auto slotOf = [&](const Keyed<uint64_t>& k) {
         const auto size = static_cast<uint64_t>(candidates.files[k.file].size);
@@ -378,8 +384,9 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         (candidates.files[i].size > kPartialBytes ? longer : shorter).push_back(i);
     // Paths that are one file count once: every file hashed is looked up on its descriptor.
     std::vector<FileId> ids(candidates.files.size());
-    std::vector<std::vector<size_t>> longerGroups =
-        groupByKey(candidates, hashAll(candidates, {}, longer, threads, ids, bytesRead));
+    std::vector<Keyed<Digest>> longerDigests = hashAll(candidates, {}, longer, threads, ids, bytesRead);
+    std::vector<std::vector<size_t>> longerGroups = groupByKey<Digest>(candidates, longerDigests);
+    longerDigests = {};
     keepOnePathPerFile(longerGroups, ids);
     std::vector<size_t> fullPass;
     for (const auto& members : longerGroups)
@@ -393,9 +400,9 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         return candidates.files[k.file].size > kPartialBytes;
     });
     std::vector<std::vector<size_t>> wholeGroups =
-        groupByKey(candidates, std::vector<Keyed<Digest>>(whole.begin(), firstShorter));
+        groupByKey<Digest>(candidates, {whole.begin(), firstShorter});
     std::vector<std::vector<size_t>> shorterGroups =
-        groupByKey(candidates, std::vector<Keyed<Digest>>(firstShorter, whole.end()));
+        groupByKey<Digest>(candidates, {firstShorter, whole.end()});
     keepOnePathPerFile(shorterGroups, ids);
 
     std::vector<Group> groups;
