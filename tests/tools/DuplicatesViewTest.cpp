@@ -14,7 +14,7 @@
 #include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/RowButtons.h"
-#include "tests/support/Screenshots.h"
+#include "tests/support/ThemedPictures.h"
 #include "tests/support/TreeBuilder.h"
 #include "tools/CleanupQueueView.h"
 #include "tools/duplicates/DuplicateRows.h"
@@ -232,6 +232,7 @@ TEST_F(DuplicatesScreen, SearchListsGroupsClosedWithHardLinksCountedOnceAndANewS
 
 // The road a user takes: search, keep one copy of a group, stage the rest, move them to the Trash from
 // the queue. The kept copy stays on disk, the others are in the Trash, and the group leaves the list.
+// On the way, the open group is pictured in both themes.
 TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     EnvOverride env;
     env.set("XDG_DATA_HOME", (dir.path() / "data").string());
@@ -244,6 +245,23 @@ TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     for (const FileNode* f : view->groups().sections()[2].files)
         photo.push_back(f->path());
     ASSERT_EQ(photo.size(), 3u);
+
+    ListView& list = *view->groupList();
+    const QModelIndex group = view->groups().index(2, 0);
+    list.expand(group);
+    const QRectF keepButton =
+        row_buttons::find(list, view->groups().index(0, 0, group), DuplicateRows::kKeep)->rect;
+    mouse::hover(*list.viewport(), keepButton.center());
+    const QPoint origin = list.pos() + list.viewport()->pos();
+    picturesInBothThemes(*vm, *view, "duplicates", [&](const QImage& image, const Theme& t) {
+        // The hovered button lies on a tint of the accent; the row beside it does not.
+        const QColor tint = image.pixelColor(origin + (keepButton.topLeft() + QPointF(3, 3)).toPoint());
+        EXPECT_NE(tint, t.background);
+        EXPECT_GT(tint.redF() - tint.blueF(), t.background.redF() - t.background.blueF());
+        // Nothing is drawn below the open group's last file.
+        const QRectF last = list.rowRect(view->groups().index(2, 0, group));
+        EXPECT_EQ(image.pixelColor(origin + QPoint(40, int(last.bottom()) + 30)), t.background);
+    });
 
     keep(*view, 2, 1);
     ASSERT_EQ(vm->cleanupQueue().items().size(), 2u);
@@ -263,35 +281,6 @@ TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     // The photo's group is down to one copy: it goes; the others stay, closed.
     ASSERT_EQ(view->groups().sections().size(), 2u);
     EXPECT_EQ(view->summaryText(), duplicates_content::summary(view->groups().sections()));
-}
-
-TEST_F(DuplicatesScreen, PictureInBothThemes) {
-    auto vm = makeViewModel();
-    scanAndWait(*vm, makeCopies());
-    auto view = shown<DuplicatesView>(QSize(900, 560), *vm);
-    search(*vm, *view);
-    ListView& list = *view->groupList();
-    const QModelIndex photo = view->groups().index(2, 0);
-    list.expand(photo);
-    const QModelIndex row = view->groups().index(0, 0, photo);
-    const QRectF keepButton = row_buttons::find(list, row, DuplicateRows::kKeep)->rect;
-    mouse::hover(*list.viewport(), keepButton.center());
-    for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
-        const QImage image = view->grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "duplicates", name));
-        const Theme& t = Theme::forName(name);
-        // The hovered button lies on a tint of the accent; the row beside it does not.
-        const QPoint inButton =
-            (keepButton.topLeft() + QPointF(3, 3)).toPoint() + list.viewport()->pos() + list.pos();
-        const QColor tint = image.pixelColor(inButton);
-        EXPECT_NE(tint, t.background);
-        EXPECT_GT(tint.redF() - tint.blueF(), t.background.redF() - t.background.blueF());
-        // Nothing is drawn below the open group's last file.
-        const QRectF last = list.rowRect(view->groups().index(2, 0, photo));
-        EXPECT_EQ(image.pixelColor(list.pos() + list.viewport()->pos() + QPoint(40, int(last.bottom()) + 30)),
-                  t.background);
-    }
 }
 
 } // namespace

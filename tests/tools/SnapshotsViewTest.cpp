@@ -9,7 +9,7 @@
 #include "tests/support/EnvOverride.h"
 #include "tests/support/ModelChecks.h"
 #include "tests/support/RowButtons.h"
-#include "tests/support/Screenshots.h"
+#include "tests/support/ThemedPictures.h"
 #include "tools/snapshots/SnapshotComparison.h"
 #include "tools/snapshots/SnapshotTexts.h"
 
@@ -238,15 +238,12 @@ TEST_F(SnapshotsScreen, TwoScansOfOneFolderShowWhatGrewAndShrank) {
     ASSERT_TRUE(list.isVisible());
     EXPECT_EQ(list.model()->rowCount(), 6);
 
-    for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
-        const QImage image = view->grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "snapshots", name));
+    picturesInBothThemes(*vm, *view, "snapshots", [&](const QImage& image, const Theme& t) {
         // Each change is written in its colour: growth red, shrinkage green.
         for (int row = 0; row < list.model()->rowCount(); ++row) {
             const QModelIndex index = list.model()->index(row, 0);
             const auto& delta = RowListModel<Snapshot::Delta>::at(index);
-            const QColor want = DeltaRows::changeColor(delta.change(), Theme::forName(name));
+            const QColor want = DeltaRows::changeColor(delta.change(), t);
             const QRect changeArea = list.rowRect(index)
                                          .toAlignedRect()
                                          .adjusted(list.width() - 140, 0, 0, 0)
@@ -255,9 +252,9 @@ TEST_F(SnapshotsScreen, TwoScansOfOneFolderShowWhatGrewAndShrank) {
             for (int x = changeArea.left(); x < changeArea.right() && !found; ++x)
                 for (int y = changeArea.top(); y < changeArea.bottom() && !found; ++y)
                     found = image.pixelColor(x, y) == want;
-            EXPECT_TRUE(found) << delta.path << " in " << int(name);
+            EXPECT_TRUE(found) << delta.path;
         }
-    }
+    });
 
     // Deleting the "Before" brings the invitation back.
     press(*view, 0, SnapshotRows::kDelete);

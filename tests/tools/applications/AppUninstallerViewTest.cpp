@@ -14,7 +14,7 @@
 #include "tests/support/EnvOverride.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/RowButtons.h"
-#include "tests/support/Screenshots.h"
+#include "tests/support/ThemedPictures.h"
 #include "tools/applications/AppIconCache.h"
 #include "tools/applications/AppRow.h"
 
@@ -447,12 +447,7 @@ TEST_F(AppsScreenTest, PictureInBothThemes) {
     showScreen({1000, 640});
     clickButton("Text Editor", AppRow::kHeader);
 
-    for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
-        const Theme& t = Theme::forName(name);
-        QCoreApplication::processEvents();
-        const QImage image = view->grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "apps-screen", name));
+    picturesInBothThemes(*vm, *view, "apps-screen", [&](const QImage& image, const Theme& t) {
         auto at = [&](QPointF p) {
             return image.pixelColor(view->list()->viewport()->mapTo(view.get(), p.toPoint()));
         };
@@ -470,7 +465,7 @@ TEST_F(AppsScreenTest, PictureInBothThemes) {
         EXPECT_LE(e.details.back().line.bottom(), e.card.bottom());
         // The screen's background behind the column.
         EXPECT_EQ(image.pixelColor(4, 4), t.background);
-    }
+    });
 }
 
 } // namespace

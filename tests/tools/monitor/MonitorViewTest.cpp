@@ -7,7 +7,7 @@
 #include "shell/lists/ListView.h"
 #include "shell/style/Formatters.h"
 #include "tests/shell/ShellFixture.h"
-#include "tests/support/Screenshots.h"
+#include "tests/support/ThemedPictures.h"
 #include "tools/monitor/ProcessTable.h"
 #include "tools/monitor/Sparkline.h"
 #include "tools/monitor/StatCell.h"
@@ -183,12 +183,7 @@ TEST_F(MonitorViewTest, PictureInBothThemes) {
         v.sampling().setRoot("/" + std::to_string(i));
         WAIT_FOR(v.sampling().cpuHistory().size() == size_t(1 + i));
     }
-    for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
-        QCoreApplication::processEvents();
-        const Theme& t = theme();
-        const QImage image = v.grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "monitor", name));
+    picturesInBothThemes(*vm, v, "monitor", [&](const QImage& image, const Theme& t) {
         auto at = [&](QWidget* w, QPointF p) { return image.pixelColor(w->mapTo(&v, p.toPoint())); };
 
         EXPECT_EQ(image.pixelColor(4, 4), t.background);
@@ -198,7 +193,7 @@ TEST_F(MonitorViewTest, PictureInBothThemes) {
         EXPECT_NEAR(used.width(), bar.width() * 300.0 / 500.0, 0.01);
         EXPECT_EQ(at(rows, used.center()), t.used);
         EXPECT_EQ(at(rows, QPointF(bar.right() - 6, bar.center().y())), t.track);
-    }
+    });
 }
 
 } // namespace
