@@ -292,6 +292,7 @@ TEST_F(AppsScreenTest, LoadsWhenShownAndARefreshKeepsTheRowsUntilTheNewListArriv
     view->refreshButton()->click();
     WAIT_FOR(!vm->apps().isLoading());
     EXPECT_TRUE(view->placeholderText().isEmpty());
+    EXPECT_EQ(view->summaryText(), "2 installed \u00b7 " + formatBytes(1'750'000));
     QAbstractItemModelTester tester(const_cast<RowListModel<InstalledApp>*>(&view->rows()));
     clickButton("Editor", AppRow::kHeader);
     const QString summary = view->summaryText();
@@ -408,7 +409,6 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
     EXPECT_EQ(app.displayName, "Text Editor");
     EXPECT_EQ(app.icon, "text-editor");
     ASSERT_EQ(app.leftovers.size(), 2u);
-    EXPECT_EQ(view->summaryText(), "1 installed \u00b7 " + formatBytes(app.totalSize()));
 
     clickButton("Text Editor", AppRow::kHeader);
     QCoreApplication::processEvents();

@@ -111,8 +111,10 @@ TEST_F(MonitorViewTest, CardsShowTheLatestSampleAndTheLargestThreeVolumesUntilTo
     const std::vector<VolumeInfo> volumes = fixedVolumes();
     EXPECT_EQ(storage.rows()->volumes(), std::vector<VolumeInfo>(volumes.begin(), volumes.begin() + 3));
     ASSERT_TRUE(storage.toggleButton()->isVisible());
+    const QString showMore = storage.toggleButton()->title();
     QTest::mouseClick(storage.toggleButton(), Qt::LeftButton);
     EXPECT_EQ(storage.rows()->volumes(), volumes);
+    EXPECT_NE(storage.toggleButton()->title(), showMore);
     EXPECT_EQ(monitor::VolumeRows::figuresText(volumes[0].disk),
               formatBytes(300 * kGB) + " / " + formatBytes(512 * kGB)); // df's used, not total - free
 }
@@ -124,8 +126,10 @@ TEST_F(MonitorViewTest, ProcessTableFiltersSortsAndShowsAllOnRequest) {
     const QString count = table.count()->text();
     EXPECT_TRUE(count.contains("75")) << count.toStdString(); // the sample's count, not the rows'
     EXPECT_EQ(table.rows()->rowCount(), 16);
+    const QString showAll = table.toggleButton()->title(), byCpu = table.heading()->text();
     QTest::mouseClick(table.toggleButton(), Qt::LeftButton);
     EXPECT_EQ(table.rows()->rowCount(), 20);
+    EXPECT_NE(table.toggleButton()->title(), showAll);
 
     QTest::keyClicks(table.filterEdit(), "HELPER");
     EXPECT_EQ(rowPids(table), (std::vector<int32_t>{1000, 1003, 1006}));
@@ -135,6 +139,7 @@ TEST_F(MonitorViewTest, ProcessTableFiltersSortsAndShowsAllOnRequest) {
 
     // The order changes; the filter and the expanded state stay.
     clickSegment(table.sortPicker(), 1);
+    EXPECT_NE(table.heading()->text(), byCpu);
     EXPECT_EQ(rowPids(table), (std::vector<int32_t>{1006, 1003, 1000}));
     EXPECT_EQ(table.filterEdit()->text(), "HELPER");
     EXPECT_TRUE(table.isExpanded());
