@@ -13,9 +13,11 @@
 #include "tests/support/EnvOverride.h"
 #include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
-#include "tests/support/Screenshots.h"
+#include "tests/support/RowButtons.h"
+#include "tests/support/ThemedPictures.h"
 #include "tests/support/TreeBuilder.h"
 #include "tools/CleanupQueueView.h"
+#include "tools/duplicates/DuplicateRows.h"
 #include "tools/duplicates/KeepOneCopy.h"
 
 #include <QAbstractItemModelTester>
@@ -45,13 +47,8 @@ struct ThreeCopies {
     DuplicateFinder::Group group;
 };
 
-std::vector<std::string> stagedPaths(const CleanupQueue& queue) {
-    std::vector<std::string> paths;
-    for (const auto& item : queue.items())
-        paths.push_back(item.path);
-    return paths;
-}
-
+// Every copy but the kept one is staged once, as "Duplicate" with its size on disk (the copies differ in
+// blocks); what was staged from elsewhere stays as it was, unless it is the copy now kept.
 TEST(KeepAndStageRest, StagesEveryOtherCopyOnceAndNeverTheKeptOne) {
     struct Case {
         const char* name;
@@ -80,23 +77,18 @@ TEST(KeepAndStageRest, StagesEveryOtherCopyOnceAndNeverTheKeptOne) {
         for (char kept : test.presses)
             staged = keepAndStageRest(queue, copies.group, file(kept));
         EXPECT_EQ(staged, test.lastStaged);
-        std::vector<std::string> expected;
-        for (char name : test.stagedAfter)
-            expected.push_back(file(name)->path());
-        EXPECT_EQ(stagedPaths(queue), expected);
+        using Item = std::tuple<std::string, int64_t, QString>;
+        std::vector<Item> expected, got;
+        for (char name : test.stagedAfter) {
+            const bool before = std::ranges::count(test.stagedBefore, name) > 0;
+            expected.emplace_back(file(name)->path(), file(name)->sizeOnDisk,
+                                  before ? QStringLiteral("Staged from Explore")
+                                         : QStringLiteral("Duplicate"));
+        }
+        for (const auto& item : queue.items())
+            got.emplace_back(item.path, item.size, item.reason);
+        EXPECT_EQ(got, expected);
     }
-}
-
-TEST(KeepAndStageRest, StagedCopiesCarryTheReasonAndTheirSizeOnDisk) {
-    ThreeCopies copies;
-    CleanupQueue queue;
-    keepAndStageRest(queue, copies.group, copies.c);
-    ASSERT_EQ(queue.items().size(), 2u);
-    for (const auto& item : queue.items())
-        EXPECT_EQ(item.reason, QStringLiteral("Duplicate"));
-    EXPECT_EQ(queue.items()[0].size, copies.a->sizeOnDisk);
-    EXPECT_EQ(queue.items()[1].size, copies.b->sizeOnDisk);
-    EXPECT_NE(queue.items()[0].id, queue.items()[1].id);
 }
 
 // ---- Figures and content ------------------------------------------------------------------------
@@ -180,34 +172,24 @@ class DuplicatesScreen : public ShellTest {
         WAIT_FOR(!vm.duplicates().isSearching());
     }
     // Opens a group and clicks a file row's "Keep this, stage the rest".
-    void keep(DuplicatesView& view, int group, int file) {
-        ListView& list = *view.groupList();
+    static void keep(DuplicatesView& view, int group, int file) {
         const QModelIndex section = view.groups().index(group, 0);
-        list.expand(section);
-        const QModelIndex row = view.groups().index(file, 0, section);
-        list.scrollTo(row);
-        const auto buttons = list.rowDelegate()->buttons(row, list.rowRect(row));
-        ASSERT_EQ(buttons.size(), 1u);
-        mouse::click(*list.viewport(), buttons.front().rect.center());
-    }
-    static std::vector<std::string> paths(const DuplicateFinder::Group& group) {
-        std::vector<std::string> out;
-        for (const FileNode* f : group.files)
-            out.push_back(f->path());
-        return out;
+        view.groupList()->expand(section);
+        ASSERT_TRUE(row_buttons::click(*view.groupList(), view.groups().index(file, 0, section),
+                                       DuplicateRows::kKeep));
     }
 };
 
-TEST_F(DuplicatesScreen, SearchListsGroupsClosedWithHardLinksCountedOnce) {
+TEST_F(DuplicatesScreen, SearchListsGroupsClosedWithHardLinksCountedOnceAndANewScanDropsThem) {
     auto vm = makeViewModel();
     auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
     ModelComplaints complaints;
     QAbstractItemModelTester tester(&view->groups(), QAbstractItemModelTester::FailureReportingMode::Warning);
     EXPECT_EQ(view->content(), Content::needsScan);
-    EXPECT_EQ(view->messageText(), QStringLiteral("Run a scan first."));
     EXPECT_FALSE(view->searchButton()->isEnabled());
 
-    scanAndWait(*vm, makeCopies());
+    const std::string copies = makeCopies();
+    scanAndWait(*vm, copies);
     EXPECT_EQ(view->content(), Content::nothingFound);
     EXPECT_TRUE(view->searchButton()->isEnabled());
     search(*vm, *view);
@@ -232,34 +214,25 @@ TEST_F(DuplicatesScreen, SearchListsGroupsClosedWithHardLinksCountedOnce) {
     const QRectF row = view->groupList()->rowRect(first);
     mouse::click(*view->groupList()->viewport(), QPointF(row.left() - 11, row.center().y()));
     EXPECT_FALSE(view->groupList()->isExpanded(first));
-    EXPECT_EQ(ModelComplaints::complaints(), std::vector<std::string>{});
-}
 
-TEST_F(DuplicatesScreen, ANewScanDropsTheOldResult) {
-    auto vm = makeViewModel();
-    const std::string copies = makeCopies();
-    scanAndWait(*vm, copies);
-    auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
-    search(*vm, *view);
-    ASSERT_EQ(view->groups().sections().size(), 3u);
-
+    // A new scan drops the old result at once.
     vm->scan(copies);
     EXPECT_EQ(view->content(), Content::needsScan);
     EXPECT_TRUE(view->groups().sections().empty());
     ASSERT_TRUE(waitForDone(*vm));
     EXPECT_EQ(view->content(), Content::nothingFound);
-    EXPECT_EQ(view->messageText(), QStringLiteral("No duplicate scan yet, or none found."));
-
     // A search started on the old tree and overtaken by a scan never shows.
     view->searchButton()->click();
     vm->scan(copies);
     ASSERT_TRUE(waitForDone(*vm));
     WAIT_FOR(!vm->duplicates().isSearching());
     EXPECT_EQ(view->content(), Content::nothingFound);
+    EXPECT_EQ(ModelComplaints::complaints(), std::vector<std::string>{});
 }
 
 // The road a user takes: search, keep one copy of a group, stage the rest, move them to the Trash from
 // the queue. The kept copy stays on disk, the others are in the Trash, and the group leaves the list.
+// On the way, the open group is pictured in both themes.
 TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     EnvOverride env;
     env.set("XDG_DATA_HOME", (dir.path() / "data").string());
@@ -268,14 +241,32 @@ TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
     search(*vm, *view);
     ASSERT_EQ(view->groups().sections().size(), 3u);
-    const std::vector<std::string> photo = paths(view->groups().sections()[2]);
+    std::vector<std::string> photo;
+    for (const FileNode* f : view->groups().sections()[2].files)
+        photo.push_back(f->path());
     ASSERT_EQ(photo.size(), 3u);
 
+    ListView& list = *view->groupList();
+    const QModelIndex group = view->groups().index(2, 0);
+    list.expand(group);
+    const QRectF keepButton =
+        row_buttons::find(list, view->groups().index(0, 0, group), DuplicateRows::kKeep)->rect;
+    mouse::hover(*list.viewport(), keepButton.center());
+    const QPoint origin = list.pos() + list.viewport()->pos();
+    picturesInBothThemes(*vm, *view, "duplicates", [&](const QImage& image, const Theme& t) {
+        // The hovered button lies on a tint of the accent; the row beside it does not.
+        const QColor tint = image.pixelColor(origin + (keepButton.topLeft() + QPointF(3, 3)).toPoint());
+        EXPECT_NE(tint, t.background);
+        EXPECT_GT(tint.redF() - tint.blueF(), t.background.redF() - t.background.blueF());
+        // Nothing is drawn below the open group's last file.
+        const QRectF last = list.rowRect(view->groups().index(2, 0, group));
+        EXPECT_EQ(image.pixelColor(origin + QPoint(40, int(last.bottom()) + 30)), t.background);
+    });
+
     keep(*view, 2, 1);
-    std::vector<std::string> staged;
-    for (const auto& item : vm->cleanupQueue().items())
-        staged.push_back(item.path);
-    EXPECT_EQ(staged, (std::vector<std::string>{photo[0], photo[2]}));
+    ASSERT_EQ(vm->cleanupQueue().items().size(), 2u);
+    EXPECT_EQ(vm->cleanupQueue().items()[0].path, photo[0]);
+    EXPECT_EQ(vm->cleanupQueue().items()[1].path, photo[2]);
 
     CleanupQueueView queue(*vm);
     queue.askToMove();
@@ -290,35 +281,6 @@ TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     // The photo's group is down to one copy: it goes; the others stay, closed.
     ASSERT_EQ(view->groups().sections().size(), 2u);
     EXPECT_EQ(view->summaryText(), duplicates_content::summary(view->groups().sections()));
-}
-
-TEST_F(DuplicatesScreen, PictureInBothThemes) {
-    auto vm = makeViewModel();
-    scanAndWait(*vm, makeCopies());
-    auto view = shown<DuplicatesView>(QSize(900, 560), *vm);
-    search(*vm, *view);
-    ListView& list = *view->groupList();
-    const QModelIndex photo = view->groups().index(2, 0);
-    list.expand(photo);
-    const QModelIndex row = view->groups().index(0, 0, photo);
-    const QRectF keepButton = list.rowDelegate()->buttons(row, list.rowRect(row)).front().rect;
-    mouse::hover(*list.viewport(), keepButton.center());
-    for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
-        const QImage image = view->grab().toImage();
-        ASSERT_TRUE(saveScreenshot(image, "duplicates", name));
-        const Theme& t = Theme::forName(name);
-        // The hovered button lies on a tint of the accent; the row beside it does not.
-        const QPoint inButton =
-            (keepButton.topLeft() + QPointF(3, 3)).toPoint() + list.viewport()->pos() + list.pos();
-        const QColor tint = image.pixelColor(inButton);
-        EXPECT_NE(tint, t.background);
-        EXPECT_GT(tint.redF() - tint.blueF(), t.background.redF() - t.background.blueF());
-        // Nothing is drawn below the open group's last file.
-        const QRectF last = list.rowRect(view->groups().index(2, 0, photo));
-        EXPECT_EQ(image.pixelColor(list.pos() + list.viewport()->pos() + QPoint(40, int(last.bottom()) + 30)),
-                  t.background);
-    }
 }
 
 } // namespace

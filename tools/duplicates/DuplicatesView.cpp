@@ -135,10 +135,6 @@ bool DuplicatesView::isSearchingShown() const {
     return searching_->isVisibleTo(this);
 }
 
-QString DuplicatesView::messageText() const {
-    return message_->isVisibleTo(this) ? message_->text() : QString();
-}
-
 QString DuplicatesView::summaryText() const {
     return summary_->isVisibleTo(this) ? summary_->text() : QString();
 }

@@ -31,7 +31,6 @@ class DuplicatesView : public QWidget {
     duplicates_content::Content content() const { return content_; }
     OutlineButton* searchButton() const { return search_; }
     bool isSearchingShown() const;
-    QString messageText() const; // the text shown in place of the groups, else empty
     QString summaryText() const; // the summary over the groups, else empty
     ListView* groupList() const { return list_; }
     DuplicateListModel& groups() const { return *model_; }
