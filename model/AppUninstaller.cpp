@@ -5,8 +5,6 @@
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
 
-#include <QString>
-
 #include <sys/stat.h>
 
 #include <array>
@@ -32,15 +30,9 @@ const std::set<std::string, std::less<>>& sharedEntries() {
     return entries;
 }
 
-bool isAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
-}
-
+// Names are bytes: only ASCII letters lose their case. Folding anything else would need a decoding,
+// and names that are not UTF-8 would all decode to the same replacement characters.
 std::string lowerCased(std::string_view s) {
-    if (!isAscii(s))
-        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toLower().toStdString();
     std::string out(s);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

@@ -114,9 +114,9 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
 std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder);
 
 // The entries of a listing that belong to an application: their lower-cased name contains the
-// lower-cased identifier, or the lower-cased display name with its spaces removed. A key shorter than
-// 3 characters matches nothing, and the desktop's shared entries ("Trash", "applications", ...) never
-// match.
+// lower-cased identifier, or the lower-cased display name with its spaces removed. Names are compared
+// as bytes; lower-casing touches ASCII letters only. A key shorter than 3 characters matches nothing,
+// and the desktop's shared entries ("Trash", "applications", ...) never match.
 bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& identifierKey,
                      const std::string& nameKey);
 std::string identifierKey(const InstalledApp& app);

@@ -87,7 +87,8 @@ TEST(AppUninstallerMatching, EmptyShortKeysAndSharedEntriesMatchNothing) {
         {"éd", "ÉD", {}}, // two characters, though three bytes
         {"abc", "", {"Preferences:abc"}},
         {"", "K D E", {"Preferences:kde"}},
-        {"", "ÉD-Files", {"Preferences:éd-files"}}, // lower-cased beyond ASCII
+        {"", "éD-Files", {"Preferences:éd-files"}}, // ASCII letters without case, other bytes as they are
+        {"", "ÉD-Files", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(urlsOf(matchLeftovers(app(c.id, c.name), {entries}, fakeSize)), c.matched)
@@ -214,6 +215,24 @@ TEST(AppUninstallerLoad, AttachesLeftoversFromEachFolderOnceWithoutSharedEntries
     writeFileText(home / "text-editor-notes/x", "x");
     EXPECT_EQ(urlsOf(loadSorted()[0]),
               (Names{"Caches:text-editor", "Preferences:text-editor.conf", "Logs:text-editor-notes"}));
+}
+
+// Names are bytes: one that is not UTF-8 never folds into another name's leftovers.
+TEST(AppUninstallerLoad, NamesWithInvalidBytesClaimOnlyTheirOwnLeftovers) {
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path home = user.home();
+    for (const char* name : {"Applications/Caf\xE9.AppImage", "Applications/Caf\xE8-2.0.AppImage"}) {
+        writeFileText(home / name, "x");
+        fs::permissions(home / name, fs::perms::owner_all);
+    }
+    for (const char* file :
+         {".config/caf\xE8/x", ".config/Caf\xE0 Player/x", ".config/CAF\xE9.conf", ".cache/caf\xC3\xA9/x"})
+        writeFileText(home / file, "x");
+    auto loaded = loadSorted();
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(urlsOf(loaded[0]), Names{"Preferences:caf\xE8"});
+    EXPECT_EQ(urlsOf(loaded[1]), Names{"Preferences:CAF\xE9.conf"});
 }
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {
