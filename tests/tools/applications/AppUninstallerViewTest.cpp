@@ -447,7 +447,8 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
 TEST_F(AppsScreenTest, PictureInBothThemes) {
     start();
     InstalledApp editor =
-        makeApp("Text Editor", 182'000'000, {{"Caches", 2, 64'000'000}, {"Preferences", 1, 4096}});
+        makeApp("Text Editor", 182'000'000,
+                {{"Caches", 2, 64'000'000}, {"Preferences", 1, 4096}, {"Launchers", 2, 12'288}});
     editor.icon = "text-editor";
     editor.version = "1.2.3";
     editor.lastUsedDate = double(QDateTime::currentSecsSinceEpoch()) - 3 * 86400;
@@ -471,7 +472,7 @@ TEST_F(AppsScreenTest, PictureInBothThemes) {
         // Cards on the card colour, the open one with its divider under the header.
         EXPECT_EQ(at(QPointF(p.card.left() + 6, p.card.center().y())), t.card);
         EXPECT_EQ(at(QPointF(e.card.left() + 30, e.divider.top())), t.divider);
-        ASSERT_EQ(e.details.size(), 3u);
+        ASSERT_EQ(e.details.size(), 4u);
         EXPECT_LE(e.details.back().line.bottom(), e.card.bottom());
         // The screen's background behind the column.
         EXPECT_EQ(image.pixelColor(4, 4), t.background);
