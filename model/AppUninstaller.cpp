@@ -1,11 +1,10 @@
 #include "model/AppUninstaller.h"
 
+#include "model/AppLaunchers.h"
 #include "platform/DesktopEntry.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
-
-#include <QString>
 
 #include <sys/stat.h>
 
@@ -32,15 +31,9 @@ const std::set<std::string, std::less<>>& sharedEntries() {
     return entries;
 }
 
-bool isAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
-}
-
+// Names are bytes: only ASCII letters lose their case. Folding anything else would need a decoding,
+// and names that are not UTF-8 would all decode to the same replacement characters.
 std::string lowerCased(std::string_view s) {
-    if (!isAscii(s))
-        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toLower().toStdString();
     std::string out(s);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -96,9 +89,8 @@ const platform::DesktopEntry* launchingEntry(const std::vector<platform::Desktop
                                              const std::string& path, const std::string& canonical) {
     for (const auto& entry : entries) {
         std::string program = entry.execProgram();
-        if (program.empty() || program[0] != '/') continue;
-        if (program == path ||
-            (!canonical.empty() && (program == canonical || platform::resolvedPath(program) == canonical)))
+        if (!program.empty() && program[0] == '/' &&
+            launches(program, platform::resolvedPath(program), path, canonical))
             return &entry;
     }
     return nullptr;
@@ -117,6 +109,7 @@ Environment userEnvironment(SizeFunction sizeOf) {
     Environment env;
     env.home = platform::homeFolder();
     env.desktopEntriesFolder = platform::dataHome() + "/applications";
+    env.iconsFolder = platform::dataHome() + "/icons";
     env.leftoverFolders = {
         {"Caches", platform::cacheHome()},
         {"Preferences", platform::configHome()},
@@ -279,7 +272,7 @@ bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& 
 }
 
 InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
-                            const SizeFunction& sizeOf) {
+                            const SizeFunction& sizeOf, const AppLaunchers* launchers) {
     const std::string keyOne = identifierKey(app), keyTwo = nameKey(app);
     app.leftovers.clear();
     for (const auto& listing : listings) {
@@ -293,6 +286,27 @@ InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>&
         group.id = QUuid::createUuid();
         app.leftovers.push_back(std::move(group));
     }
+    if (!launchers) return app;
+
+    // A launcher inside (or holding) a path already offered would move twice; the first move wins.
+    std::vector<std::string> offered;
+    for (const auto& group : app.leftovers)
+        for (const auto& url : group.urls)
+            offered.push_back(platform::standardizedPath(url));
+    LeftoverGroup group{QUuid(), kLaunchersCategory, {}, 0};
+    for (auto& path : launchers->of(app.bundleURL)) {
+        const std::string standardized = platform::standardizedPath(path);
+        if (std::any_of(offered.begin(), offered.end(), [&](const std::string& other) {
+                return other == standardized || platform::isBelow(standardized, other) ||
+                       platform::isBelow(other, standardized);
+            }))
+            continue;
+        if (sizeOf) group.totalSize += sizeOf(path);
+        group.urls.push_back(std::move(path));
+    }
+    if (group.urls.empty()) return app;
+    group.id = QUuid::createUuid();
+    app.leftovers.push_back(std::move(group));
     return app;
 }
 
@@ -314,8 +328,11 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
         });
         listings.push_back(std::move(*listing));
     }
+    if (apps.empty()) return apps;
+    const AppLaunchers launchers(platform::readDesktopFiles(env.desktopEntriesFolder), env.iconsFolder,
+                                 env.home);
     return parallelMap(apps, [&](const InstalledApp& app) {
-        return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf));
+        return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf, &launchers));
     });
 }
 

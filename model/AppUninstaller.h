@@ -26,13 +26,15 @@ struct DesktopEntry;
 // simply give fewer results.
 namespace AppUninstaller {
 
+class AppLaunchers;
+
 // Bytes on disk of a path (a folder with everything below it). Called from worker threads.
 using SizeFunction = std::function<int64_t(const std::string& path)>;
 
-// The leftovers of one application in one leftover folder.
+// The leftovers of one application in one leftover folder, or its launchers (AppLaunchers).
 struct LeftoverGroup {
     QUuid id;                      // fresh for every group
-    std::string category;          // the folder's label, e.g. "Caches"
+    std::string category;          // the folder's label, e.g. "Caches", or "Launchers"
     std::vector<std::string> urls; // absolute paths of the matching entries, in listing order
     int64_t totalSize = 0;         // bytes on disk of all of them
 
@@ -72,6 +74,7 @@ struct LibraryListing {
 struct Environment {
     std::string home;
     std::string desktopEntriesFolder;            // $XDG_DATA_HOME/applications
+    std::string iconsFolder;                     // $XDG_DATA_HOME/icons
     std::vector<LeftoverFolder> leftoverFolders; // in display order
     std::string mountInfoPath = "/proc/self/mountinfo";
     SizeFunction sizeOf;
@@ -106,25 +109,28 @@ struct StemParts {
 };
 StemParts splitStem(const std::string& stem);
 
-// The same applications in the same order, each with its leftovers. Each leftover folder is listed
-// once for the whole call; matching runs in parallel across applications.
+// The same applications in the same order, each with its leftovers, launchers included. Each leftover
+// folder, the desktop entries and the icons are read once for the whole call; matching runs in
+// parallel across applications.
 std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env);
 
 // The direct entries of `folder`, or none when it cannot be listed.
 std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder);
 
 // The entries of a listing that belong to an application: their lower-cased name contains the
-// lower-cased identifier, or the lower-cased display name with its spaces removed. A key shorter than
-// 3 characters matches nothing, and the desktop's shared entries ("Trash", "applications", ...) never
-// match.
+// lower-cased identifier, or the lower-cased display name with its spaces removed. Names are compared
+// as bytes; lower-casing touches ASCII letters only. A key shorter than 3 characters matches nothing,
+// and the desktop's shared entries ("Trash", "applications", ...) never match.
 bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& identifierKey,
                      const std::string& nameKey);
 std::string identifierKey(const InstalledApp& app);
 std::string nameKey(const InstalledApp& app);
 
-// `app` with its leftovers set: one group per listing with at least one match, in listing order.
+// `app` with its leftovers set: one group per listing with at least one match, in listing order, then
+// "Launchers" with what `launchers` gives for the AppImage (less what an earlier group already holds)
+// when that is not empty.
 InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
-                            const SizeFunction& sizeOf);
+                            const SizeFunction& sizeOf, const AppLaunchers* launchers = nullptr);
 
 // transform(element) for every element on worker threads (up to one per processor); the results that
 // are not none, in the order of `list`. Waits until all are done.

@@ -148,7 +148,7 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
     return entry;
 }
 
-std::vector<DesktopEntry> readDesktopEntries(const std::string& folder) {
+std::vector<DesktopEntry> readDesktopFiles(const std::string& folder) {
     namespace fs = std::filesystem;
     std::vector<DesktopEntry> entries;
     std::error_code ec;
@@ -160,7 +160,7 @@ std::vector<DesktopEntry> readDesktopEntries(const std::string& folder) {
         auto text = readTextFile(p.string(), 256 * 1024);
         if (!text) continue;
         auto entry = parseDesktopEntry(*text);
-        if (!entry || entry->value("Type") != "Application" || entry->value("Hidden") == "true") continue;
+        if (!entry) continue;
         std::string id = p.lexically_relative(folder).replace_extension().string();
         std::replace(id.begin(), id.end(), '/', '-');
         entry->id = std::move(id);
@@ -168,6 +168,14 @@ std::vector<DesktopEntry> readDesktopEntries(const std::string& folder) {
         entries.push_back(std::move(*entry));
     }
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    return entries;
+}
+
+std::vector<DesktopEntry> readDesktopEntries(const std::string& folder) {
+    auto entries = readDesktopFiles(folder);
+    std::erase_if(entries, [](const DesktopEntry& entry) {
+        return entry.value("Type") != "Application" || entry.value("Hidden") == "true";
+    });
     return entries;
 }
 

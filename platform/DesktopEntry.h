@@ -26,6 +26,10 @@ struct DesktopEntry {
 // Parses the text of a .desktop file; none when it has no [Desktop Entry] group.
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 
+// Every readable desktop file below `folder` (subfolders included), of any type, hidden or not, ordered
+// by ID.
+std::vector<DesktopEntry> readDesktopFiles(const std::string& folder);
+
 // Every readable application entry below `folder` (subfolders included), ordered by ID. Entries marked
 // Hidden=true (deleted by the user) and entries whose Type is not Application are left out.
 std::vector<DesktopEntry> readDesktopEntries(const std::string& folder);

@@ -87,7 +87,8 @@ TEST(AppUninstallerMatching, EmptyShortKeysAndSharedEntriesMatchNothing) {
         {"éd", "ÉD", {}}, // two characters, though three bytes
         {"abc", "", {"Preferences:abc"}},
         {"", "K D E", {"Preferences:kde"}},
-        {"", "ÉD-Files", {"Preferences:éd-files"}}, // lower-cased beyond ASCII
+        {"", "éD-Files", {"Preferences:éd-files"}}, // ASCII letters without case, other bytes as they are
+        {"", "ÉD-Files", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(urlsOf(matchLeftovers(app(c.id, c.name), {entries}, fakeSize)), c.matched)
@@ -214,6 +215,79 @@ TEST(AppUninstallerLoad, AttachesLeftoversFromEachFolderOnceWithoutSharedEntries
     writeFileText(home / "text-editor-notes/x", "x");
     EXPECT_EQ(urlsOf(loadSorted()[0]),
               (Names{"Caches:text-editor", "Preferences:text-editor.conf", "Logs:text-editor-notes"}));
+}
+
+// Names are bytes: one that is not UTF-8 never folds into another name's leftovers.
+TEST(AppUninstallerLoad, NamesWithInvalidBytesClaimOnlyTheirOwnLeftovers) {
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path home = user.home();
+    for (const char* name : {"Applications/Caf\xE9.AppImage", "Applications/Caf\xE8-2.0.AppImage"}) {
+        writeFileText(home / name, "x");
+        fs::permissions(home / name, fs::perms::owner_all);
+    }
+    for (const char* file :
+         {".config/caf\xE8/x", ".config/Caf\xE0 Player/x", ".config/CAF\xE9.conf", ".cache/caf\xC3\xA9/x"})
+        writeFileText(home / file, "x");
+    auto loaded = loadSorted();
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(urlsOf(loaded[0]), Names{"Preferences:caf\xE8"});
+    EXPECT_EQ(urlsOf(loaded[1]), Names{"Preferences:CAF\xE9.conf"});
+}
+
+// Launchers: the entries that start the AppImage (by Exec or TryExec, through links too) and the icons
+// only they name, taken from the user's own folders and never from another app's entry.
+TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnlyTheyName) {
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path home = user.home(), entries = user.dataHome() + "/applications",
+                   icons = user.dataHome() + "/icons/hicolor";
+    for (const char* name : {"Applications/Editor.AppImage", "Applications/Viewer.AppImage"}) {
+        writeFileText(home / name, "x");
+        fs::permissions(home / name, fs::perms::owner_all);
+    }
+    fs::create_directory_symlink(home / "Applications", home / "Apps");
+    const std::string editor = (home / "Applications/Editor.AppImage").string(),
+                      viewer = (home / "Applications/Viewer.AppImage").string();
+    auto entry = [&](const std::string& id, const std::string& lines) {
+        writeFileText(entries / (id + ".desktop"),
+                      "[Desktop Entry]\nType=Application\nName=Editor\n" + lines);
+    };
+    entry("editor", "Exec=\"" + editor + "\" %U\nIcon=editor\n");
+    entry("editor-safe", "Exec=" + (home / "Apps/Editor.AppImage").string() + " --safe\nIcon=shared\n");
+    entry("editor-sandboxed", "Exec=/usr/bin/firejail " + editor + "\nTryExec=" + editor +
+                                  "\nIcon=" + home.string() + "/Pictures/editor-logo.png\n");
+    entry("editor-settings",
+          "Exec=" + editor + " --settings\nIcon=" + home.string() + "/.config/editor/icon.png\n");
+    entry("editor-system-icon", "Exec=" + editor + "\nIcon=/usr/share/pixmaps/editor.png\n");
+    entry("editor-hidden", "Exec=" + editor + "\nHidden=true\n");
+    entry("other", "Exec=/usr/bin/other\nIcon=shared\n");
+    entry("zz-both", "Exec=" + editor + "\nTryExec=" + viewer + "\n");
+    for (const char* file : {"48x48/apps/editor.png", "scalable/apps/editor.svg", "48x48/apps/shared.png",
+                             "48x48/apps/editor-extra.png", "index.theme"})
+        writeFileText(icons / file, "x");
+    writeFileText(home / "Pictures/editor-logo.png", "x");
+    writeFileText(home / ".config/editor/icon.png", "x");
+
+    auto loaded = loadSorted();
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0].bundleIdentifier, "editor");
+    // The settings entry's icon lies in a folder the Preferences group moves already.
+    EXPECT_EQ(urlsOf(loaded[0]),
+              (Names{"Preferences:editor", "Launchers:editor.desktop", "Launchers:editor-safe.desktop",
+                     "Launchers:editor-sandboxed.desktop", "Launchers:editor-settings.desktop",
+                     "Launchers:editor-system-icon.desktop", "Launchers:editor.png", "Launchers:editor.svg",
+                     "Launchers:editor-logo.png"}));
+    ASSERT_EQ(loaded[0].leftovers.size(), 2u);
+    EXPECT_EQ(loaded[0].leftovers[1].totalSize, 8 * 1000 + 14 + 19 + 24 + 23 + 26 + 10 + 10 + 15);
+    EXPECT_TRUE(urlsOf(loaded[1]).empty()); // its only entry starts the editor too
+
+    // Another entry naming the same icon, by path or by name, keeps it out.
+    entry("other-logo", "Exec=/usr/bin/other\nIcon=" + home.string() + "/Pictures/editor-logo.png\n");
+    writeFileText(entries / "mime.desktop", "[Desktop Entry]\nType=Link\nIcon=editor\n");
+    auto names = urlsOf(loadSorted()[0]);
+    EXPECT_EQ(Names(names.end() - 2, names.end()),
+              (Names{"Launchers:editor-settings.desktop", "Launchers:editor-system-icon.desktop"}));
 }
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {

@@ -68,4 +68,9 @@ TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
     EXPECT_EQ(entries[1].id, "vendor-sub-tool");
     EXPECT_EQ(entries[1].path, (dir.path() / "vendor/sub/tool.desktop").string());
     EXPECT_TRUE(platform::readDesktopEntries(dir.str() + "/missing").empty());
+    // Every desktop file, whatever its type and even hidden, for telling who else names an icon.
+    std::vector<std::string> all;
+    for (const auto& entry : platform::readDesktopFiles(dir.str()))
+        all.push_back(entry.id);
+    EXPECT_EQ(all, (std::vector<std::string>{"gone", "link", "org.example.Editor", "vendor-sub-tool"}));
 }

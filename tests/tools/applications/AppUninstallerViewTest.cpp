@@ -400,6 +400,9 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
     writeFileText(home / ".cache/text-editor/blob", std::string(5000, 'x'));
     writeFileText(home / ".config/text-editor.conf", "x");
     writeFileText(home / ".config/other.conf", "x");
+    const fs::path launcher = fs::path(user->dataHome()) / "applications/text-editor.desktop",
+                   icon = fs::path(user->dataHome()) / "icons/hicolor/64x64/apps/text-editor.png";
+    writeFileText(icon, "x");
     processes->instances = {{{501, 1}, 2, true}};
     processes->appImageOf[501] = image.string();
     showScreen();
@@ -408,18 +411,23 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
     const InstalledApp app = view->rows().rows()[0];
     EXPECT_EQ(app.displayName, "Text Editor");
     EXPECT_EQ(app.icon, "text-editor");
-    ASSERT_EQ(app.leftovers.size(), 2u);
+    ASSERT_EQ(app.leftovers.size(), 3u);
+    EXPECT_EQ(app.leftovers[2].category, "Launchers");
 
     clickButton("Text Editor", AppRow::kHeader);
     QCoreApplication::processEvents();
     const AppRowLayout open =
         view->rowDelegate()->layout(indexOf("Text Editor"), view->list()->rowRect(indexOf("Text Editor")));
-    EXPECT_EQ(open.details.size(), 3u); // the AppImage and both groups
+    ASSERT_EQ(open.details.size(), 4u); // the AppImage and the three groups
+    EXPECT_EQ(open.details[3].title, "Launchers");
+    EXPECT_EQ(open.details[3].paths, (std::vector<std::string>{launcher.string(), icon.string()}));
     view->grab();
     view->grab();
     EXPECT_EQ(iconProvider->lookups, 1);
 
     clickButton("Text Editor", AppRow::kUninstall);
+    ASSERT_TRUE(view->confirmation());
+    EXPECT_TRUE(view->confirmation()->informativeText().startsWith("The app and 4 leftover item(s)"));
     answer(view->confirmation(), "Move to Trash");
     EXPECT_EQ(processes->terminated, std::vector<int>{501});
     WAIT_FOR((stepWaits(), view->rows().rowCount() == 0));
@@ -427,8 +435,10 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
     const auto moved = trash->calls();
     EXPECT_EQ(std::set<std::string>(moved.begin(), moved.end()),
               (std::set<std::string>{image.string(), (home / ".cache/text-editor").string(),
-                                     (home / ".config/text-editor.conf").string()}));
+                                     (home / ".config/text-editor.conf").string(), launcher.string(),
+                                     icon.string()}));
     EXPECT_FALSE(fs::exists(image));
+    EXPECT_FALSE(fs::exists(launcher)); // the menu keeps no launcher that points into the Trash
     EXPECT_TRUE(fs::exists(home / ".config/other.conf"));
     QCoreApplication::processEvents();
     EXPECT_FALSE(view->failureAlert());
@@ -437,7 +447,8 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
 TEST_F(AppsScreenTest, PictureInBothThemes) {
     start();
     InstalledApp editor =
-        makeApp("Text Editor", 182'000'000, {{"Caches", 2, 64'000'000}, {"Preferences", 1, 4096}});
+        makeApp("Text Editor", 182'000'000,
+                {{"Caches", 2, 64'000'000}, {"Preferences", 1, 4096}, {"Launchers", 2, 12'288}});
     editor.icon = "text-editor";
     editor.version = "1.2.3";
     editor.lastUsedDate = double(QDateTime::currentSecsSinceEpoch()) - 3 * 86400;
@@ -461,7 +472,7 @@ TEST_F(AppsScreenTest, PictureInBothThemes) {
         // Cards on the card colour, the open one with its divider under the header.
         EXPECT_EQ(at(QPointF(p.card.left() + 6, p.card.center().y())), t.card);
         EXPECT_EQ(at(QPointF(e.card.left() + 30, e.divider.top())), t.divider);
-        ASSERT_EQ(e.details.size(), 3u);
+        ASSERT_EQ(e.details.size(), 4u);
         EXPECT_LE(e.details.back().line.bottom(), e.card.bottom());
         // The screen's background behind the column.
         EXPECT_EQ(image.pixelColor(4, 4), t.background);
