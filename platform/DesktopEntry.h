@@ -27,7 +27,9 @@ struct DesktopEntry {
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 
 // Every readable application entry below `folder` (subfolders included), ordered by ID. Entries marked
-// Hidden=true (deleted by the user) and entries whose Type is not Application are left out.
+// Hidden=true (deleted by the user) and entries whose Type is not Application are left out, and so is
+// a .desktop name that is no regular file (a link to one counts) or holds more than kEntryLimit bytes.
 std::vector<DesktopEntry> readDesktopEntries(const std::string& folder);
+constexpr size_t kEntryLimit = 256 * 1024;
 
 } // namespace platform
