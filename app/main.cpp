@@ -1,5 +1,7 @@
 #include "app/RegisterViews.h"
 #include "model/ScanViewModel.h"
+#include "model/StoredSettings.h"
+#include "platform/UserFolders.h"
 #include "shell/panels/AppWindow.h"
 #include "shell/panels/ContentView.h"
 #include "shell/panels/FolderChooser.h"
@@ -13,6 +15,7 @@ int main(int argc, char** argv) {
     // QSettings lives under ~/.config/Brenwick/Brenwick.conf.
     QApplication::setOrganizationName(QStringLiteral("Brenwick"));
     QApplication::setApplicationName(QStringLiteral("Brenwick"));
+    stored_settings::useFolder(platform::configHome());
     QApplication::setDesktopFileName(QStringLiteral("brenwick"));
 
     fonts::loadEmbedded();

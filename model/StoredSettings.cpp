@@ -1,9 +1,15 @@
 #include "model/StoredSettings.h"
 
+#include "platform/FileIO.h"
 #include "platform/Paths.h"
 
 #include <QFile>
 #include <QSettings>
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
 
 namespace stored_settings {
 
@@ -13,14 +19,29 @@ constexpr const char* kRecentsKey = "recentScans";
 constexpr const char* kThemeKey = "theme";
 constexpr size_t kRecentLimit = 5;
 
+std::atomic<bool> fileUsed = true;
+
 QSettings settings() {
     return QSettings(QStringLiteral("Brenwick"), QStringLiteral("Brenwick"));
 }
 
 } // namespace
 
+bool useFolder(const std::string& configFolder) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QFile::decodeName(configFolder.c_str()));
+    const std::string file = configFolder + "/Brenwick/Brenwick.conf";
+    struct stat st {};
+    // Absent, QSettings creates it on the first write; anything at the path (a dangling link too) must
+    // read as a regular file.
+    const bool absent = lstat(file.c_str(), &st) != 0 && errno == ENOENT;
+    fileUsed = absent || platform::readRegularFile(file, kFileLimit, platform::Links::follow).has_value();
+    return fileUsed;
+}
+
 std::vector<std::string> recents() {
     std::vector<std::string> paths;
+    if (!fileUsed) return paths;
     // A one-entry list reads back as a plain string; toStringList() takes both.
     for (const QString& path : settings().value(kRecentsKey).toStringList())
         paths.push_back(QFile::encodeName(path).toStdString());
@@ -28,6 +49,7 @@ std::vector<std::string> recents() {
 }
 
 void setRecents(const std::vector<std::string>& paths) {
+    if (!fileUsed) return;
     QStringList stored;
     for (const auto& p : paths)
         stored << QFile::decodeName(QByteArray::fromStdString(p));
@@ -35,10 +57,12 @@ void setRecents(const std::vector<std::string>& paths) {
 }
 
 std::optional<ThemeName> theme() {
+    if (!fileUsed) return std::nullopt;
     return theme_name::fromRawValue(settings().value(kThemeKey).toString().toStdString());
 }
 
 void setTheme(ThemeName theme) {
+    if (!fileUsed) return;
     settings().setValue(kThemeKey, QString::fromUtf8(theme_name::rawValue(theme)));
 }
 

@@ -11,6 +11,14 @@
 // reads as nothing.
 namespace stored_settings {
 
+// Keeps the settings in `<configFolder>/Brenwick/Brenwick.conf` and judges that file before anything
+// opens it: QSettings would wait for ever on a FIFO and read a device without end. When the file is
+// there but is not a regular file (a link to one is fine) or is larger than kFileLimit, Brenwick runs
+// on its defaults for this run and neither reads nor writes it, so the user's file stays as it is.
+// Call before the first QSettings of Brenwick's; returns whether the file is used.
+bool useFolder(const std::string& configFolder);
+constexpr size_t kFileLimit = 1 << 20;
+
 std::vector<std::string> recents();
 void setRecents(const std::vector<std::string>& paths);
 // Only "Light" and "Dark", exactly.

@@ -155,9 +155,9 @@ std::vector<DesktopEntry> readDesktopFiles(const std::string& folder) {
     fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
     for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const fs::path& p = it->path();
-        std::error_code typeError;
-        if (p.extension() != ".desktop" || !it->is_regular_file(typeError)) continue;
-        auto text = readTextFile(p.string(), 256 * 1024);
+        if (p.extension() != ".desktop") continue;
+        // Links to entries elsewhere are common; anything but a regular file of sane size is no entry.
+        auto text = readRegularFile(p.string(), kEntryLimit, Links::follow);
         if (!text) continue;
         auto entry = parseDesktopEntry(*text);
         if (!entry) continue;

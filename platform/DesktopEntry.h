@@ -31,7 +31,9 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 std::vector<DesktopEntry> readDesktopFiles(const std::string& folder);
 
 // Every readable application entry below `folder` (subfolders included), ordered by ID. Entries marked
-// Hidden=true (deleted by the user) and entries whose Type is not Application are left out.
+// Hidden=true (deleted by the user) and entries whose Type is not Application are left out, and so is
+// a .desktop name that is no regular file (a link to one counts) or holds more than kEntryLimit bytes.
 std::vector<DesktopEntry> readDesktopEntries(const std::string& folder);
+constexpr size_t kEntryLimit = 256 * 1024;
 
 } // namespace platform

@@ -46,8 +46,9 @@ std::optional<std::string> readTextFile(const std::string& path, size_t limit) {
     return readAndClose(fd, st, limit);
 }
 
-std::optional<std::string> readRegularFile(const std::string& path, size_t limit) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+std::optional<std::string> readRegularFile(const std::string& path, size_t limit, Links links) {
+    const int noFollow = links == Links::follow ? 0 : O_NOFOLLOW;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | noFollow);
     if (fd < 0) return std::nullopt;
     struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > limit) {

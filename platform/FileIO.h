@@ -14,10 +14,16 @@ namespace platform {
 // end rather than trusting the size, since kernel pseudo-files report size 0.
 std::optional<std::string> readTextFile(const std::string& path, size_t limit = SIZE_MAX);
 
-// The content of a regular file of at most `limit` bytes; none when `path` is anything else (a link,
-// a FIFO, a device, a folder), cannot be read, or holds more than `limit` bytes. Never follows a link
-// and never waits on opening, so a FIFO or a link to /dev/zero planted in its place is harmless.
-std::optional<std::string> readRegularFile(const std::string& path, size_t limit);
+// Whether a link at the path itself may lead to the file: the user's configuration may be a link to a
+// regular file; Brenwick's own files never are.
+enum class Links { refuse, follow };
+
+// The content of a regular file of at most `limit` bytes; none when `path` is anything else (a FIFO,
+// a device, a folder, a link unless `links` follows it), cannot be read, or holds more than `limit`
+// bytes. Never waits on opening, so a FIFO or a link to /dev/zero planted in its place is harmless.
+// Every small file Brenwick reads for itself is read through here.
+std::optional<std::string> readRegularFile(const std::string& path, size_t limit,
+                                           Links links = Links::refuse);
 
 // Writes the whole of `data`, across short writes and interruptions. False on any failure.
 bool writeAll(int fd, std::string_view data);

@@ -112,7 +112,11 @@ QImage PreviewFile::readImage(int longestSide) {
     const QSize size = reader.size();
     if (size.isValid() && std::max(size.width(), size.height()) > longestSide)
         reader.setScaledSize(size.scaled(longestSide, longestSide, Qt::KeepAspectRatio));
-    return reader.read();
+    QImage image = reader.read();
+    // A header may under-report what its frames decode to (a GIF's logical screen): scale what came out.
+    if (std::max(image.width(), image.height()) > longestSide)
+        image = image.scaled(longestSide, longestSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
 }
 
 QString PreviewFile::readText(int64_t limit, bool& cut) {

@@ -1,12 +1,14 @@
 #include "platform/UserFolders.h"
 
+#include "platform/FileIO.h"
 #include "platform/Paths.h"
+#include "platform/TextLines.h"
 
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <optional>
 #include <string_view>
 
 namespace platform {
@@ -51,36 +53,37 @@ std::string stateHome() {
 
 std::string downloadFolderName() {
     const std::string fallback = "Downloads";
-    std::ifstream in(configHome() + "/user-dirs.dirs");
-    std::string line;
-    while (std::getline(in, line)) {
-        // XDG_DOWNLOAD_DIR="$HOME/Downloads" (the only form xdg-user-dirs writes besides an absolute path)
-        std::string_view l = line;
+    // A few hundred bytes as xdg-user-dirs writes it; a FIFO, a device or a runaway file reads as absent.
+    constexpr size_t kLimit = 64 * 1024;
+    const auto text = readRegularFile(configHome() + "/user-dirs.dirs", kLimit, Links::follow);
+    if (!text) return fallback;
+    // XDG_DOWNLOAD_DIR="$HOME/Downloads" (the only form xdg-user-dirs writes besides an absolute path)
+    constexpr std::string_view key = "XDG_DOWNLOAD_DIR=";
+    std::optional<std::string_view> line;
+    forEachLine(*text, [&](std::string_view l) {
         while (!l.empty() && (l.front() == ' ' || l.front() == '\t'))
             l.remove_prefix(1);
-        constexpr std::string_view key = "XDG_DOWNLOAD_DIR=";
-        if (!l.starts_with(key)) continue;
-        l.remove_prefix(key.size());
-        if (l.size() < 2 || l.front() != '"') return fallback;
-        size_t close = l.find('"', 1);
-        if (close == std::string_view::npos) return fallback;
-        std::string value(l.substr(1, close - 1));
-        std::string home = homeFolder();
-        std::string relative;
-        if (value.starts_with("$HOME/"))
-            relative = value.substr(6);
-        else if (value.starts_with(home + "/"))
-            relative = value.substr(home.size() + 1);
-        else
-            return fallback;
-        relative = std::string(withoutTrailingSlashes(relative));
-        // Only a folder directly in the home folder can be matched by name.
-        if (relative.empty() || relative.find('/') != std::string::npos || relative == "." ||
-            relative == "..")
-            return fallback;
-        return relative;
-    }
-    return fallback;
+        if (!line && l.starts_with(key)) line = l.substr(key.size());
+    });
+    if (!line) return fallback;
+    std::string_view l = *line;
+    if (l.size() < 2 || l.front() != '"') return fallback;
+    size_t close = l.find('"', 1);
+    if (close == std::string_view::npos) return fallback;
+    std::string value(l.substr(1, close - 1));
+    std::string home = homeFolder();
+    std::string relative;
+    if (value.starts_with("$HOME/"))
+        relative = value.substr(6);
+    else if (value.starts_with(home + "/"))
+        relative = value.substr(home.size() + 1);
+    else
+        return fallback;
+    relative = std::string(withoutTrailingSlashes(relative));
+    // Only a folder directly in the home folder can be matched by name.
+    if (relative.empty() || relative.find('/') != std::string::npos || relative == "." || relative == "..")
+        return fallback;
+    return relative;
 }
 
 } // namespace platform

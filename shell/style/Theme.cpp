@@ -1,7 +1,8 @@
 #include "shell/style/Theme.h"
 
+#include "model/StoredSettings.h"
+
 #include <QApplication>
-#include <QSettings>
 
 namespace {
 
@@ -133,7 +134,6 @@ ThemeName ThemeManager::systemThemeName() {
 }
 
 ThemeName ThemeManager::startingThemeName() {
-    const QString stored = QSettings().value("theme").toString();
-    if (auto name = theme_name::fromRawValue(stored.toStdString())) return *name;
+    if (auto name = stored_settings::theme()) return *name;
     return systemThemeName();
 }

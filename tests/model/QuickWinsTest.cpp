@@ -1,10 +1,13 @@
 #include "model/QuickWins.h"
 #include "platform/UserFolders.h"
 #include "tests/support/EnvOverride.h"
+#include "tests/support/StuckReads.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using QuickWins::Kind;
 using Paths = std::vector<std::string>;
@@ -168,4 +171,33 @@ TEST(QuickWinsTest, DownloadFolderNameFromUserDirs) {
     EXPECT_EQ(named("XDG_DOWNLOAD_DIR=\"" + user.home() + "/Incoming/\""), "Incoming");
     EXPECT_EQ(named("XDG_DOWNLOAD_DIR=\"$HOME/stuff/downloads\""), "Downloads"); // not directly in home
     EXPECT_EQ(named("XDG_DOWNLOAD_DIR=\"$HOME\""), "Downloads");
+}
+
+namespace fs = std::filesystem;
+
+// user-dirs.dirs is the user's own file: a link to a regular one is read, but a FIFO, a device or a
+// runaway file in its place reads as absent, never as a reason for the scan to wait or read on.
+TEST(QuickWinsTest, UserDirsThatIsNoSmallRegularFileReadsAsAbsent) {
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path file = user.configHome() + "/user-dirs.dirs";
+    const fs::path real = temp.path() / "dotfiles/user-dirs.dirs";
+    writeFileText(real, "XDG_DOWNLOAD_DIR=\"$HOME/Incoming\"\n");
+
+    PlantedFifo fifo(file);
+    std::string name;
+    ASSERT_TRUE(fifo.finishesWithin(std::chrono::seconds(5), [&] { name = platform::downloadFolderName(); }));
+    EXPECT_EQ(name, "Downloads");
+
+    fs::remove(file);
+    fs::create_symlink(real, file);
+    EXPECT_EQ(platform::downloadFolderName(), "Incoming");
+
+    fs::remove(file);
+    fs::create_symlink("/dev/zero", file);
+    EXPECT_EQ(platform::downloadFolderName(), "Downloads");
+
+    fs::remove(file);
+    writeFileText(file, std::string(1 << 20, '#') + "\nXDG_DOWNLOAD_DIR=\"$HOME/Incoming\"\n");
+    EXPECT_EQ(platform::downloadFolderName(), "Downloads");
 }

@@ -1,7 +1,12 @@
 #include "platform/DesktopEntry.h"
+#include "tests/support/StuckReads.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
 
 using platform::DesktopEntry;
 using platform::parseDesktopEntry;
@@ -73,4 +78,26 @@ TEST(DesktopEntry, ReadsApplicationEntriesRecursivelyWithTheirIds) {
     for (const auto& entry : platform::readDesktopFiles(dir.str()))
         all.push_back(entry.id);
     EXPECT_EQ(all, (std::vector<std::string>{"gone", "link", "org.example.Editor", "vendor-sub-tool"}));
+}
+
+// A link to an entry kept elsewhere is an entry; a FIFO, a device or a runaway file under the name is
+// none, and never holds the reading up.
+TEST(DesktopEntry, OnlyRegularEntriesOfSaneSizeAreRead) {
+    TempDir dir;
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Tool\n";
+    writeFileText(dir.path() / "elsewhere/tool.desktop", entry);
+    const fs::path folder = dir.path() / "applications";
+    fs::create_directories(folder);
+    fs::create_symlink(dir.path() / "elsewhere/tool.desktop", folder / "linked.desktop");
+    fs::create_symlink("/dev/zero", folder / "zeros.desktop");
+    writeFileText(folder / "huge.desktop", entry + std::string(platform::kEntryLimit, '#'));
+    writeFileText(folder / "fits.desktop", entry + std::string(platform::kEntryLimit - entry.size(), '#'));
+    PlantedFifo fifo(folder / "fifo.desktop");
+    std::vector<DesktopEntry> entries;
+    ASSERT_TRUE(fifo.finishesWithin(std::chrono::seconds(5),
+                                    [&] { entries = platform::readDesktopEntries(folder.string()); }));
+    std::vector<std::string> ids;
+    for (const auto& e : entries)
+        ids.push_back(e.id);
+    EXPECT_EQ(ids, (std::vector<std::string>{"fits", "linked"}));
 }

@@ -70,6 +70,24 @@ TEST(MountedVolumes, RealFileSystemsOncePerDeviceNamedAndLargestFirst) {
     EXPECT_EQ(volumes[0].space.used, 450);
 }
 
+// Bind mounts of a folder can come before the file system's own mount in the table (mounted first, or
+// moved there); the whole file system's mount point still stands for the device, wherever it comes.
+TEST(MountedVolumes, TheWholeFileSystemWinsOverAnEarlierBindMountOfOneOfItsFolders) {
+    const std::string table = "25 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                              "27 25 8:2 /ann/www /srv/www rw - ext4 /dev/sda2 rw\n"
+                              "28 25 8:2 /ann/mail /srv/mail rw - ext4 /dev/sda2 rw\n"
+                              "29 25 8:2 / /home rw - ext4 /dev/sda2 rw\n"
+                              "30 25 8:2 /ann/music /srv/music rw - ext4 /dev/sda2 rw\n"
+                              "31 25 0:42 /@backup /backup rw - btrfs /dev/sdd1 rw\n"
+                              "32 25 0:41 / /data rw - btrfs /dev/sdd1 rw\n";
+    FakeProbe fake;
+    fake.totals = {{"/", 500},          {"/srv/www", 900}, {"/srv/mail", 900}, {"/home", 900},
+                   {"/srv/music", 900}, {"/backup", 300},  {"/data", 300}};
+    fake.labels = {{makedev(8, 2), "Home Data"}};
+    auto volumes = platform::mountedVolumes(platform::parseMountInfo(table), fake.probe());
+    EXPECT_EQ(listed(volumes), (std::vector<std::string>{"Home Data@/home", "Startup Disk@/", "data@/data"}));
+}
+
 TEST(MountedVolumes, AContainersOverlayRootIsTheStartupDiskAndABoundFileIsNoVolume) {
     const std::string table =
         "500 400 0:50 / / rw - overlay overlay rw,lowerdir=/l,upperdir=/u\n"

@@ -68,6 +68,25 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
     EXPECT_EQ(latin.text, "latin-1 name\n");
 }
 
+// A GIF's header may under-report its size: the reader then cannot be asked to decode it scaled, and
+// what it decodes is scaled down after reading instead.
+TEST(PreviewContent, AnImageLargerThanItsHeaderSaysIsScaledAfterReading) {
+    // Logical screen 65494 x 34 with a 1 x 1 frame: the size the header gives is 1 x 34, the decoded
+    // image fills the whole screen.
+    const char bytes[] = "GIF89a"
+                         "\xd6\xff\x22\x00"             // logical screen 65494 x 34
+                         "\x80\x00\x00"                 // a global table of two colours
+                         "\x00\x00\x00\xff\xff\xff"     // black, white
+                         "\x2c\0\0\0\0\x01\0\x01\0\x00" // one frame at 0,0 of 1 x 1
+                         "\x02\x02\x44\x01\x00"         // LZW: clear, colour 0, end
+                         "\x3b";
+    TempDir dir;
+    const std::string path = writeText(dir, "liar.gif", std::string(bytes, sizeof bytes - 1));
+    const PreviewContent content = loadPreview(path);
+    ASSERT_EQ(content.page, PreviewPage::image);
+    EXPECT_EQ(content.image.size(), QSize(PreviewContent::kImageLimit, 2)); // 65494 x 34, aspect kept
+}
+
 TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {
     TempDir dir;
     // A text judged, then removed: its text is still read.

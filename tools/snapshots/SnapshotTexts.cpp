@@ -21,6 +21,16 @@ QString abbreviatedDateFormat(const QLocale& locale) {
     return format.trimmed();
 }
 
+// The locale's short time, hours and minutes: the C locale's short format keeps the seconds, which
+// a snapshot's time does not need.
+QString shortTimeFormat(const QLocale& locale) {
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    // The seconds with the separator that ties them to the minutes: "HH:mm:ss" -> "HH:mm".
+    static const QRegularExpression seconds(QStringLiteral(R"((?<=m)[^A-Za-z']*s{1,2})"));
+    format.remove(seconds);
+    return format;
+}
+
 } // namespace
 
 QString dateTime(double takenAt, const QLocale& locale) {
@@ -29,7 +39,7 @@ QString dateTime(double takenAt, const QLocale& locale) {
     if (!utc) return QStringLiteral("Unknown");
     const QDateTime when = utc->toLocalTime();
     return locale.toString(when.date(), abbreviatedDateFormat(locale)) + QStringLiteral(", ") +
-           locale.toString(when.time(), QLocale::ShortFormat);
+           locale.toString(when.time(), shortTimeFormat(locale));
 }
 
 QString summaryDetail(const Snapshot::Summary& summary, const QLocale& locale) {

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <string>
+#include <thread>
+
+// A FIFO planted where a file is expected. A reader that opens it the ordinary way waits for a writer
+// for ever; `finishesWithin` tells such a reader apart and then frees it, so a fault fails its test
+// instead of hanging the run.
+class PlantedFifo {
+  public:
+    explicit PlantedFifo(const std::filesystem::path& path) : path_(path) {
+        std::filesystem::create_directories(path.parent_path());
+        ::mkfifo(path.c_str(), 0600);
+    }
+
+    // Runs `call` on a thread of its own; true when it returns within `limit`. Otherwise every reader
+    // still waiting on the FIFO is given a writer that closes at once (they read an empty file), the
+    // thread is awaited and the answer is false.
+    template <class F> bool finishesWithin(std::chrono::milliseconds limit, F call) const {
+        auto done = std::async(std::launch::async, call);
+        if (done.wait_for(limit) == std::future_status::ready) return true;
+        while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) ::close(fd);
+        }
+        done.get();
+        return false;
+    }
+
+  private:
+    std::filesystem::path path_;
+};
