@@ -26,6 +26,14 @@ QRectF OutlineRow::barRect(const QRectF& row) {
     return {right - kBarWidth, row.center().y() - kBarHeight / 2, kBarWidth, kBarHeight};
 }
 
+QRectF OutlineRow::sizeRect(const QRectF& row) {
+    return {row.right() - kSizeWidth, row.top(), kSizeWidth, row.height()};
+}
+
+QFont OutlineRow::sizeFont() {
+    return fonts::ui(11.5, QFont::DemiBold);
+}
+
 void OutlineRow::paintRow(QPainter& painter, const RowState& row, const QModelIndex& index) const {
     const FileNode* node = NodeListModel::node(index);
     if (!node) return;
@@ -59,7 +67,6 @@ void OutlineRow::paintRow(QPainter& painter, const RowState& row, const QModelIn
     ThemedLabel::paintLine(painter, shareText,
                            formatPercent(node->sizeOnDisk, parent ? parent->sizeOnDisk : node->sizeOnDisk),
                            fonts::ui(11), t.textTertiary, Qt::AlignRight);
-    ThemedLabel::paintLine(painter, QRectF(shareText.right() + kSpacing, r.top(), kSizeWidth, r.height()),
-                           formatBytes(node->sizeOnDisk), fonts::ui(11.5, QFont::DemiBold), t.text,
+    ThemedLabel::paintLine(painter, sizeRect(r), formatBytes(node->sizeOnDisk), sizeFont(), t.text,
                            Qt::AlignRight);
 }

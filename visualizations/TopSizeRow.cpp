@@ -46,6 +46,14 @@ QRectF TopSizeRow::barCell(const QRectF& row) {
     return {left, row.center().y() - kBarHeight / 2, std::max(0.0, right - left), kBarHeight};
 }
 
+QRectF TopSizeRow::sizeRect(const QRectF& row) {
+    return {row.right() - kSizeWidth, row.top(), kSizeWidth, row.height()};
+}
+
+QFont TopSizeRow::sizeFont() {
+    return fonts::ui(13.5, QFont::DemiBold);
+}
+
 QColor TopSizeRow::barColor(const FileNode& node) {
     static const std::array<QColor, 7> tints = {
         QColor(191, 219, 254), QColor(221, 214, 254), QColor(167, 243, 208), QColor(253, 230, 138),
@@ -120,9 +128,8 @@ void TopSizeRow::paintRow(QPainter& painter, const RowState& row, const QModelIn
                            fonts::ui(11.5), t.textTertiary, Qt::AlignRight);
     ThemedLabel::paintLine(painter, QRectF(cell.right() + kKindWidth, r.top(), kShareWidth, r.height()),
                            list_->share(i), fonts::ui(11.5), t.textTertiary, Qt::AlignRight);
-    ThemedLabel::paintLine(
-        painter, QRectF(cell.right() + kKindWidth + kShareWidth, r.top(), kSizeWidth, r.height()),
-        formatBytes(node->sizeOnDisk), fonts::ui(13.5, QFont::DemiBold), t.text, Qt::AlignRight);
+    ThemedLabel::paintLine(painter, sizeRect(r), formatBytes(node->sizeOnDisk), sizeFont(), t.text,
+                           Qt::AlignRight);
 }
 
 bool TopSizeRow::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,

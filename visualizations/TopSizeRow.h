@@ -3,6 +3,7 @@
 #include "shell/lists/RowDelegate.h"
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 
 class FileNode;
@@ -28,6 +29,9 @@ class TopSizeRow : public RowDelegate {
 
     // The bar's rectangle in a row.
     static QRectF barCell(const QRectF& row);
+    // The size's rectangle in a row (at its right end), and the size's font.
+    static QRectF sizeRect(const QRectF& row);
+    static QFont sizeFont();
     // The bar's colour: seven light tints by the node's dominant category, wrapping (so a system file
     // shares the video tint and "other" the audio one).
     static QColor barColor(const FileNode& node);

@@ -14,7 +14,9 @@ ListView::ListView(RowDelegate* delegate, QWidget* parent) : QTreeView(parent), 
     delegate_->setParent(this);
     setItemDelegate(delegate_);
     setHeaderHidden(true);
-    header()->setStretchLastSection(true);
+    // The row's width follows the viewport in updateGeometries(): the header's own stretch misses a
+    // scroll bar that comes or goes, and rows would run under it.
+    header()->setStretchLastSection(false);
     setOutline(false);
     setUniformRowHeights(true);
     setExpandsOnDoubleClick(false); // a double click opens the row's item instead
@@ -78,6 +80,17 @@ void ListView::updateGeometries() {
     placingPadding_ = true;
     setViewportMargins(padding_);
     placingPadding_ = false;
+    fitRowsToViewport();
+}
+
+void ListView::fitRowsToViewport() {
+    // Called for every viewport resize, also those the tree view ignores while it lays itself out
+    // (the scroll bar it shows or hides there narrows or widens the viewport).
+    QHeaderView* columns = header();
+    const int last = columns->count() - 1;
+    if (last < 0) return;
+    const int width = std::max(0, viewport()->width() - columns->sectionPosition(last));
+    if (columns->sectionSize(last) != width) columns->resizeSection(last, width);
 }
 
 QSize ListView::viewportSizeHint() const {

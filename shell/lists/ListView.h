@@ -71,6 +71,8 @@ class ListView : public QTreeView {
 
   private:
     void applyPalette();
+    // The last column ends at the viewport's right edge, whether the scroll bar shows or not.
+    void fitRowsToViewport();
     // The enabled button at a viewport point and its row; -1 when there is none (a disabled one
     // gives -2: it takes the click and does nothing).
     std::pair<QModelIndex, int> buttonAt(QPointF point) const;

@@ -2,6 +2,7 @@
 
 #include "model/ScanViewModel.h"
 #include "shell/controls/SymbolButton.h"
+#include "shell/controls/ThemedLineEdit.h"
 #include "shell/panels/AppShortcut.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Shapes.h"
@@ -33,12 +34,7 @@ FilterField::FilterField(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
     setMaximumWidth(kMaximumWidth);
     setCursor(Qt::IBeamCursor);
 
-    edit_ = new QLineEdit(this);
-    edit_->setFrame(false);
-    edit_->setPlaceholderText(QStringLiteral("Filter by name..."));
-    edit_->setFont(fonts::ui(13));
-    edit_->setAttribute(Qt::WA_MacShowFocusRect, false);
-    edit_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
+    edit_ = new ThemedLineEdit(QStringLiteral("Filter by name..."), fonts::ui(13), this);
     edit_->installEventFilter(this);
     // Clicks on the capsule or the clear button keep the focus in the field.
     setFocusPolicy(Qt::ClickFocus);

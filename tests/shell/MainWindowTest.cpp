@@ -162,6 +162,36 @@ TEST_F(MainWindowTest, FilterFieldAndItsShortcut) {
     EXPECT_EQ(field->lineEdit()->text(), "music");
 }
 
+// The typed text reads on the field after the top bar's toggle changes the theme, from either theme.
+TEST_F(MainWindowTest, FilterTextFollowsTheTheme) {
+    for (ThemeName first : theme_name::allCases) {
+        auto vm = makeViewModel();
+        vm->setThemeName(first);
+        auto view = shown<ContentView>(QSize(1280, 760), *vm);
+        FilterField* field = view->topBar()->filterField();
+        QLineEdit* edit = field->lineEdit();
+        QTest::keyClicks(edit, "Movies");
+        const ThemeName second = first == ThemeName::light ? ThemeName::dark : ThemeName::light;
+        for (ThemeName name : {second, first}) {
+            QTest::mouseClick(view->topBar()->themeButton(), Qt::LeftButton);
+            ASSERT_EQ(ThemeManager::instance().name(), name);
+            const Theme& t = Theme::forName(name);
+            const char* which = name == ThemeName::dark ? "dark" : "light";
+            EXPECT_EQ(edit->palette().color(QPalette::Text), t.text) << which;
+            EXPECT_EQ(edit->palette().color(QPalette::PlaceholderText), t.textTertiary) << which;
+            // The drawn text stands out from the field's ground.
+            const QImage image = field->grab().toImage();
+            const QRect text = edit->geometry();
+            int contrast = 0;
+            for (int x = text.left(); x <= text.right(); ++x)
+                for (int y = text.top() + 4; y <= text.bottom() - 4; ++y)
+                    contrast =
+                        std::max(contrast, std::abs(image.pixelColor(x, y).lightness() - t.card.lightness()));
+            EXPECT_GT(contrast, 120) << which;
+        }
+    }
+}
+
 TEST(FolderChooser, PicksOneFolderAndConfirmsWithScan) {
     const auto chooser = makeFolderChooser(nullptr);
     EXPECT_EQ(chooser->fileMode(), QFileDialog::Directory);

@@ -103,6 +103,24 @@ TEST(AgeMapLayoutTest, TwoColumnsFrom980PointsOneScrollingColumnBelow) {
     EXPECT_EQ(narrow.height, narrow.untouched.bottom() + 20);
 }
 
+// A bucket's bar: its share of the largest bucket, at least 4 points when it holds anything, and
+// never longer than its track.
+TEST(AgeBucketsCardTest, FillIsTheShareOfTheLargestWithAFloorAndTheTrackAsCeiling) {
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(500, 1000, 200), 100);
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(1000, 1000, 200), 200);
+    EXPECT_EQ(AgeBucketsCard::fillWidth(0, 1000, 200), 0) << "an empty bucket has no bar";
+
+    // The floor: a bucket too small for its share to show still shows.
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(1, 1'000'000'000, 200), 4);
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(15, 1000, 200), 4); // 3 points by its share
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(25, 1000, 200), 5) << "above the floor, the share";
+
+    // The ceiling: the track, over a largest that is smaller or none, and over the floor itself.
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(3000, 1000, 200), 200);
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(7, 0, 200), 200);
+    EXPECT_DOUBLE_EQ(AgeBucketsCard::fillWidth(1, 1000, 3), 3);
+}
+
 TEST_F(AgeMapViewTest, LoadsTheFoldersReportShowsStoredOnesAtOnceAndReloadsAfterARemoval) {
     auto vm = makeViewModel();
     scanAndWait(*vm, makeAgedFolder("aged"));

@@ -12,9 +12,11 @@
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeBuilder.h"
 #include "tests/visualizations/Pictures.h"
+#include "tests/visualizations/SizeColumn.h"
 #include "visualizations/OutlineRow.h"
 
 #include <QAbstractItemModelTester>
+#include <QScrollBar>
 
 namespace {
 
@@ -104,6 +106,41 @@ TEST_F(OutlineListViewTest, AClickSelectsADoubleClickOpensAndOpenRowsOutlastChan
     EXPECT_EQ(vm->currentFolder(), nodeAt(root, "Documents"));
     view->setFolder(vm->currentFolder()); // as the Explore tab hands it
     EXPECT_EQ(rowNames(rows), (std::vector<std::string>{"archive", "report.pdf", "notes.txt"}));
+}
+
+// Rows that come back from the filter overflow the list and bring the scroll bar; the sizes move
+// left of it, whole, and back when it goes.
+TEST_F(OutlineListViewTest, SizesStayWholeAsTheScrollBarComesAndGoes) {
+    auto vm = makeViewModel();
+    scanAndWait(*vm, makeFixture());
+    FileNode* root = vm->root();
+    auto view = shown<OutlineListView>(QSize(700, 250), *vm, root);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    NodeListModel& rows = *view->rows();
+    const auto sizeRect = [](const QRectF& row) { return OutlineRow::sizeRect(row); };
+    const auto expectWhole = [&](bool scrolls) {
+        QCoreApplication::processEvents();
+        ASSERT_EQ(view->verticalScrollBar()->isVisible(), scrolls);
+        expectSizesShowWhole(*view, sizeRect, OutlineRow::sizeFont());
+        EXPECT_EQ(view->rowRect(rows.index(0, 0)).right(), view->viewport()->width())
+            << "rows reach the edge";
+    };
+    expectWhole(false);
+
+    // Opened one at a time, each alone in the filtered list.
+    for (const char* folder : {"Movies", "Music", "Documents"}) {
+        vm->setFilter(QString::fromLatin1(folder));
+        view->expand(rows.indexOf(nodeAt(root, folder)));
+        expectWhole(false);
+    }
+    vm->setFilter({});
+    expectWhole(true);
+    view->collapseAll();
+    expectWhole(false);
+    // Opened in sight.
+    for (const char* folder : {"Movies", "Music", "Documents"})
+        view->expand(rows.indexOf(nodeAt(root, folder)));
+    expectWhole(true);
 }
 
 // The outline in both themes: bars as long as each row's share of its parent, the selected row on the

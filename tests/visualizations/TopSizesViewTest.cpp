@@ -18,10 +18,12 @@
 #include "tests/support/TreeBuilder.h"
 #include "tests/support/TreeHold.h"
 #include "tests/visualizations/Pictures.h"
+#include "tests/visualizations/SizeColumn.h"
 #include "visualizations/TopSizeRow.h"
 
 #include <QHelpEvent>
 #include <QLocale>
+#include <QScrollBar>
 #include <QToolTip>
 
 namespace {
@@ -188,6 +190,29 @@ TEST_F(TopSizesViewTest, CountsFollowTheLocaleAndRowsStopAt500) {
     EXPECT_EQ(view->rows()->rowCount(), 500);
     EXPECT_EQ(view->visibleList().rank(499), 500);
     EXPECT_TRUE(TopSizeRow::kindWord(*many).startsWith(QStringLiteral("12.500 ")));
+}
+
+// A longer scope brings the scroll bar: the sizes move left of it, whole, and back when it goes.
+TEST_F(TopSizesViewTest, SizesStayWholeAsTheScrollBarComesAndGoes) {
+    auto vm = makeViewModel();
+    scanAndWait(*vm, makeFixture());
+    auto view = shown<TopSizesView>(QSize(1000, 420), *vm, vm->root());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    ListView& list = *view->list();
+    const auto sizeRect = [](const QRectF& row) { return TopSizeRow::sizeRect(row); };
+    ASSERT_FALSE(list.verticalScrollBar()->isVisible());
+    expectSizesShowWhole(list, sizeRect, TopSizeRow::sizeFont());
+
+    pick(*view, Scope::files);
+    WAIT_FOR(!view->isBusy());
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+    expectSizesShowWhole(list, sizeRect, TopSizeRow::sizeFont());
+
+    pick(*view, Scope::here);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(list.verticalScrollBar()->isVisible());
+    expectSizesShowWhole(list, sizeRect, TopSizeRow::sizeFont());
 }
 
 // Ranked rows in both themes: the largest match's bar fills its cell, a small one's barely starts,

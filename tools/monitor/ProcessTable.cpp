@@ -3,6 +3,7 @@
 #include "shell/controls/Divider.h"
 #include "shell/controls/SegmentStrip.h"
 #include "shell/controls/ThemedLabel.h"
+#include "shell/controls/ThemedLineEdit.h"
 #include "shell/lists/ListView.h"
 #include "shell/lists/RowDelegate.h"
 #include "shell/style/Fonts.h"
@@ -141,11 +142,7 @@ ProcessFilterField::ProcessFilterField(QWidget* parent) : QWidget(parent) {
     setMaximumWidth(200);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::IBeamCursor);
-    edit_ = new QLineEdit(this);
-    edit_->setFrame(false);
-    edit_->setPlaceholderText(QStringLiteral("Filter processes"));
-    edit_->setFont(fonts::ui(12));
-    edit_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
+    edit_ = new ThemedLineEdit(QStringLiteral("Filter processes"), fonts::ui(12), this);
     setFocusProxy(edit_);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(9 + int(std::ceil(symbols::size("magnifyingglass", 10.5).width())) + 6, 0, 9,

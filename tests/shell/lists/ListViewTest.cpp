@@ -205,6 +205,24 @@ TEST_F(ListViewTest, FittingItsRowsUpToAMaximum) {
     }
 }
 
+// Rows end at the viewport's right edge, also when rows added or removed bring or take away the
+// scroll bar (the delegate paints right-aligned text there).
+TEST_F(ListViewTest, RowsEndAtTheViewportsEdgeWhenTheScrollBarComesAndGoes) {
+    list->setPadding({12, 6, 12, 12});
+    auto paintedRight = [&] {
+        paint();
+        return delegate->states.at(0).rect.right();
+    };
+    for (int count : {3, 100, 3, 200}) {
+        model.setRows(numbers(count));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(list->verticalScrollBar()->isVisible(), count > 8) << count << " rows";
+        const int edge = list->viewport()->width();
+        EXPECT_EQ(list->rowRect(model.index(0)).right(), edge) << count << " rows";
+        EXPECT_LE(paintedRight(), edge) << count << " rows";
+    }
+}
+
 TEST(ListViewOutline, OpensAndClosesRowsByKeyAndDrawsChevronsOnlyWhereRowsOpen) {
     ThemeManager::instance().setThemeName(ThemeName::light);
     TreeBuilder builder("/data");

@@ -150,6 +150,21 @@ TEST_F(MonitorViewTest, ProcessTableFiltersSortsAndShowsAllOnRequest) {
     EXPECT_FALSE(table.list()->isVisible());
 }
 
+// The filter's text takes the new theme's colours, whichever theme the table was built in.
+TEST_F(MonitorViewTest, ProcessFilterTextFollowsTheTheme) {
+    for (ThemeName first : theme_name::allCases) {
+        ThemeManager::instance().setThemeName(first);
+        ProcessTable table;
+        const ThemeName second = first == ThemeName::light ? ThemeName::dark : ThemeName::light;
+        for (ThemeName name : {second, first}) {
+            ThemeManager::instance().setThemeName(name);
+            EXPECT_EQ(table.filterEdit()->palette().color(QPalette::Text), Theme::forName(name).text);
+            EXPECT_EQ(table.filterEdit()->palette().color(QPalette::PlaceholderText),
+                      Theme::forName(name).textTertiary);
+        }
+    }
+}
+
 // New samples change texts and values only: every widget of the screen stays the one it was.
 TEST_F(MonitorViewTest, SamplesUpdateTheCardsInPlaceAndStopWhileHidden) {
     show();

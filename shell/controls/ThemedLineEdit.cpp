@@ -1,0 +1,18 @@
+#include "shell/controls/ThemedLineEdit.h"
+
+#include "shell/style/Theme.h"
+
+ThemedLineEdit::ThemedLineEdit(const QString& placeholder, const QFont& font, QWidget* parent)
+    : QLineEdit(parent) {
+    setFrame(false);
+    setPlaceholderText(placeholder);
+    setFont(font);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+    setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
+    applyTheme();
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, &ThemedLineEdit::applyTheme);
+}
+
+void ThemedLineEdit::applyTheme() {
+    setPalette(paletteFor(theme()));
+}
