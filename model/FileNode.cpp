@@ -154,6 +154,16 @@ void sortKeys(std::vector<SizeKey>& keys) {
 
 } // namespace
 
+std::span<FileNode* const> FileNode::childrenInDeclaredOrder(std::vector<FileNode*>& scratch) const {
+    // Age groups carry no bytes by type and are kept in section order already.
+    if (!isVirtual() || children().empty() || !children().front()->hasTypeSizes()) return children();
+    scratch.assign(children().begin(), children().end());
+    std::ranges::stable_sort(scratch, {}, [](const FileNode* group) {
+        return file_category::rawValue(group->dominantCategory());
+    });
+    return scratch;
+}
+
 std::span<FileNode* const> FileNode::childrenLargestFirst(std::vector<FileNode*>& scratch) const {
     if (!isVirtual()) return children();
     scratch.assign(children().begin(), children().end());

@@ -84,9 +84,13 @@ class FileNode {
         sortBySizeOnDisk(std::span<FileNode*>(nodes));
     }
 
-    // The children largest first, as the layouts walk them: a folder's as stored; a regrouping's groups
-    // (kept in section order, "By age" newest first) sorted into `scratch`. A walk that stops at the
-    // first child too small to draw must not let a small recent group hide a large old one.
+    // The children as the layouts walk them: a folder's as stored (largest first); a regrouping's groups
+    // in their declared order, "By type" in category order and "By age" newest first. The tree keeps
+    // type groups largest first, so those are put into category order in `scratch`. A walk that stops at
+    // the first child too small to draw must not stop among groups: a small one may precede large ones.
+    std::span<FileNode* const> childrenInDeclaredOrder(std::vector<FileNode*>& scratch) const;
+    // The children largest first: a folder's as stored; a regrouping's groups sorted into `scratch`.
+    // Only for a layout whose geometry needs size order (the squarified treemap).
     std::span<FileNode* const> childrenLargestFirst(std::vector<FileNode*>& scratch) const;
 
     // Pre-order walk over the subtree, files and folders alike.

@@ -196,7 +196,8 @@ class Builder {
         // The cut at the child limit comes before empty children are dropped.
         const size_t base = kept_.size();
         if (depth < depthLimit_ && node->isDirectory()) {
-            const auto children = node->children();
+            std::vector<FileNode*> scratch; // only a regrouping's groups are put in order here
+            const auto children = node->childrenInDeclaredOrder(scratch);
             const size_t count = std::min(children.size(), size_t(std::max(childLimit_, 0)));
             for (size_t i = 0; i < count; ++i)
                 if (children[i]->sizeOnDisk > 0) kept_.push_back(children[i]);

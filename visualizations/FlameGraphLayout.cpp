@@ -30,7 +30,12 @@ class Builder {
             FileNode* child = children[i];
             // Against the node's own size: children that do not add up leave the span's end empty.
             const double childWidth = double(child->sizeOnDisk) / total * width;
-            if (childWidth < kMinBlockWidth) break; // largest first: the rest are narrower still
+            if (childWidth < kMinBlockWidth) {
+                // A folder's children come largest first: the rest are narrower still. A regrouping's
+                // groups come in declared order, where a wider one may follow.
+                if (node->isVirtual()) continue;
+                break;
+            }
             const int childTop = row == 1 ? int(i) : top;
             const QColor color = palette::nodeColor(*child, mode_, row < 2, childTop, int(i), row, now_);
             blocks.push_back({child, row, x, childWidth, color});
@@ -65,7 +70,7 @@ std::vector<Block> layout(const FileNode* source, int depth, ColorMode mode, dou
                                  : palette::nodeColor(*source, mode, true, 0, 0, 0, now);
     builder.blocks.push_back({const_cast<FileNode*>(source), 0, 0, width, rootColor});
     std::vector<FileNode*> scratch;
-    builder.layoutChildren(source, source->childrenLargestFirst(scratch), 1, 0, 0, width);
+    builder.layoutChildren(source, source->childrenInDeclaredOrder(scratch), 1, 0, 0, width);
     return std::move(builder.blocks);
 }
 

@@ -22,6 +22,7 @@ constexpr double kRowPitch = 60;         // row r spans y = 60r to 60r + 60
 constexpr double kPadding = 14;          // around the content, on every side
 constexpr double kMinContentWidth = 200; // a narrower view scrolls nothing sideways: it clips
 constexpr double kMinBlockWidth = 1;     // the first child narrower than this ends its parent's run
+                                         // (a group narrower than this is only left out)
 
 struct Block {
     FileNode* node = nullptr;

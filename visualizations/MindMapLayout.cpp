@@ -21,7 +21,8 @@ TreeItem buildTree(FileNode* node, int depth) {
     TreeItem item{node, {}, 1};
     if (!node->isDirectory() || depth >= kMaxDepth) return item;
     // Cut first, then drop the empty: an empty child among the first few takes its slot.
-    const auto kids = node->children();
+    std::vector<FileNode*> scratch; // only a regrouping's groups are put in order here
+    const auto kids = node->childrenInDeclaredOrder(scratch);
     const size_t kept = std::min(kids.size(), size_t(kChildLimits[size_t(depth + 1)]));
     int leaves = 0;
     for (size_t i = 0; i < kept; ++i) {

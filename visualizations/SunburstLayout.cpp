@@ -30,7 +30,12 @@ class Builder {
             FileNode* child = children[i];
             // Against the node's own size: children that do not add up leave the range's end uncovered.
             const double span = double(child->sizeOnDisk) * (end - start) / total;
-            if (span < kMinSpan) break; // largest first: the rest are smaller still
+            if (span < kMinSpan) {
+                // A folder's children come largest first: the rest are smaller still. A regrouping's
+                // groups come in declared order, where a larger one may follow.
+                if (node->isVirtual()) continue;
+                break;
+            }
             const int childTop = ring == 0 ? int(i) : top;
             const QColor color =
                 palette::nodeColor(*child, mode_, ring == 0, childTop, int(i), ring + 1, now_);
@@ -52,7 +57,7 @@ std::vector<SunArc> buildArcs(const FileNode* source, int maxRings, ColorMode mo
     if (!source) return {};
     Builder builder(maxRings, mode, now);
     std::vector<FileNode*> scratch;
-    builder.appendArcs(source, source->childrenLargestFirst(scratch), 0, 0, 0, kTwoPi);
+    builder.appendArcs(source, source->childrenInDeclaredOrder(scratch), 0, 0, 0, kTwoPi);
     return std::move(builder.arcs);
 }
 

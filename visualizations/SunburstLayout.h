@@ -23,6 +23,7 @@ namespace sunburst {
 
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kMinSpan = 0.004; // radians; the first child below it ends its parent's ring
+                                   // (a group below it is only left out)
 
 struct SunArc {
     FileNode* node = nullptr;
@@ -32,8 +33,9 @@ struct SunArc {
     QColor color;
 };
 
-// Arcs of `source` (the folder, or its regrouping) in pre-order, siblings largest first, on rings
-// 0 to maxRings - 1. `now` dates the age colours.
+// Arcs of `source` (the folder, or its regrouping) in pre-order, siblings largest first (a regrouping's
+// groups in their declared order, FileNode::childrenInDeclaredOrder), on rings 0 to maxRings - 1. `now` dates
+// the age colours.
 std::vector<SunArc> buildArcs(const FileNode* source, int maxRings, ColorMode mode, double now);
 
 // Radii for a view size.

@@ -190,6 +190,8 @@ std::vector<Cell> buildCells(const FileNode* source, const QRectF& frame, int ma
     Builder builder(maxDepth, mode, now);
     if (!source) return {};
     const QRectF area = frame.adjusted(kAreaMargin, kAreaMargin, -kAreaMargin, -kAreaMargin);
+    // The one view that does not take a regrouping's groups in their declared order: the squarified
+    // rows need sizes in falling order, and the walk stops at the first cell too small to draw.
     std::vector<FileNode*> scratch;
     builder.layoutChildren(source, source->childrenLargestFirst(scratch), 1, 0, area);
     return std::move(builder.cells);

@@ -33,13 +33,16 @@ CanvasView::CanvasView(QWidget* parent) : QWidget(parent), chip_(new HoverChip(t
 CanvasView::~CanvasView() = default;
 
 void CanvasView::setState(State state) {
-    // Hovered nodes of another tree must not outlive it.
-    if (state.tree != state_.tree) setHovered(nullptr);
+    // Hovered nodes of another tree must not outlive it, nor describe another folder.
+    if (state.tree != state_.tree || state.folder != state_.folder) setHovered(nullptr);
     state_ = std::move(state);
     changed();
 }
 
 void CanvasView::setFolder(FileNode* folder) {
+    // The hovered node was a node of the folder left, often the one now opened: no chip describes the
+    // folder shown. The next move of the pointer finds what lies under it now.
+    if (folder != state_.folder) setHovered(nullptr);
     state_.folder = folder;
     changed();
 }

@@ -43,7 +43,7 @@ struct LayoutInput {
 // hitTest.
 //
 // Hover: moving over the canvas updates hovered() (only when the node under the pointer changes) and
-// shows the HoverChip at the bottom-left corner; leaving the view clears it.
+// shows the HoverChip at the bottom-left corner; leaving the view, or a new folder, clears it.
 class CanvasView : public QWidget, public FolderView {
     Q_OBJECT
   public:
@@ -65,7 +65,7 @@ class CanvasView : public QWidget, public FolderView {
 
     void setState(State state);
     const State& state() const { return state_; }
-    // The hovered node stays until the next hover event, as the pointer has not moved.
+    // A new folder clears the hover (and its chip) until the pointer moves again.
     void setFolder(FileNode* folder) override;
     void setSelected(FileNode* node);
     void setColorMode(ColorMode mode);

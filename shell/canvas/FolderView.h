@@ -4,8 +4,8 @@ class FileNode;
 
 // A visualisation of one folder. The Explore tab builds one for each choice of mode and hands it every
 // new current folder instead of building it again, so the view keeps its widget, the keyboard focus and
-// whatever of its state should outlive a folder (its hover, its caches keyed by folder). Whatever belongs
-// to the folder shown (a scroll position, cells under the pointer) the view resets itself.
+// whatever of its state should outlive a folder (its caches keyed by folder). Whatever belongs to the
+// folder shown (a scroll position, the hovered node and its chip) the view resets itself.
 class FolderView {
   public:
     virtual ~FolderView() = default;

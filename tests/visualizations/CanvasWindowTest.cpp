@@ -3,14 +3,17 @@
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "platform/Trash.h"
+#include "shell/canvas/CanvasView.h"
 #include "shell/canvas/FolderView.h"
 #include "shell/controls/Buttons.h"
+#include "shell/controls/HoverChip.h"
 #include "shell/panels/AppWindow.h"
 #include "shell/panels/ContentView.h"
 #include "shell/panels/QueuePopover.h"
 #include "shell/panels/TopBar.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tools/CleanupQueueView.h"
 #include "visualizations/FolderGridView.h"
@@ -22,6 +25,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -56,6 +61,48 @@ TEST_F(CanvasWindowTest, EveryRegisteredViewTakesTheNextFolder) {
         (void)view->grab();
         folderView->setFolder(documents);
         (void)view->grab();
+    }
+}
+
+// A double click opens the folder under the pointer in every canvas view. The view stays, but its hover
+// and chip described that folder, now the one shown: both are cleared until the pointer moves again.
+TEST_F(CanvasWindowTest, OpeningAFolderClearsTheHoverUntilThePointerMoves) {
+    for (VisualizationMode mode :
+         {VisualizationMode::treemap, VisualizationMode::sunburst, VisualizationMode::flame,
+          VisualizationMode::bubbles, VisualizationMode::mindMap}) {
+        const std::string name(visualization_mode::rawValue(mode));
+        vm->select(vm->root());
+        vm->setMode(mode);
+        QCoreApplication::processEvents();
+        flushDeletes();
+        auto* view = window.findChild<CanvasView*>();
+        ASSERT_NE(view, nullptr) << name;
+        // A point over a folder that opens: one with children, on disk.
+        std::optional<QPointF> over;
+        for (int y = 2; y < view->height() && !over; y += 5)
+            for (int x = 2; x < view->width() && !over; x += 5) {
+                const FileNode* node = view->hitTest(QPointF(x, y));
+                if (node && node != vm->root() && node->isDirectory() && !node->children().empty() &&
+                    node->hasRealLocation())
+                    over = QPointF(x, y);
+            }
+        ASSERT_TRUE(over) << name;
+        FileNode* folder = view->hitTest(*over);
+
+        mouse::hover(*view, *over);
+        ASSERT_EQ(view->hovered(), folder) << name;
+        ASSERT_EQ(view->hoverChip()->node(), folder) << name;
+        mouse::doubleClick(*view, *over);
+        ASSERT_EQ(vm->currentFolder(), folder) << name;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.findChild<CanvasView*>(), view) << name; // the same view shows the folder
+        EXPECT_EQ(view->hovered(), nullptr) << name;
+        EXPECT_EQ(view->hoverChip()->node(), nullptr) << name;
+        EXPECT_FALSE(view->hoverChip()->isVisible()) << name;
+
+        // The next move finds what lies under the pointer in the folder shown.
+        mouse::hover(*view, *over);
+        EXPECT_EQ(view->hovered(), view->hitTest(*over)) << name;
     }
 }
 

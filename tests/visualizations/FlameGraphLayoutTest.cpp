@@ -191,9 +191,8 @@ TEST(FlameLayout, HitSlotsAreHalfOpen) {
     }
 }
 
-// The regroupings' sections are laid out largest first, so a small group never hides a larger one
-// after it; colours follow the top-level branch under "By folder" and the sibling's parity deeper
-// under "By type".
+// A regrouping's section too narrow to draw is left out without hiding a larger one after it; colours follow
+// the top-level branch under "By folder" and the sibling's parity deeper under "By type".
 TEST(FlameLayout, RegroupingsAndColours) {
     TestTree t;
     const double now = palette::nowStamp(), day = 86400;

@@ -215,14 +215,16 @@ TEST(MindMapGeometry, RingsDotsAndLabelRequests) {
         EXPECT_NEAR(g.rings[3], r3, 1e-9);
     }
 
-    // Dot diameters and labels by share: the whole, 60 %, exactly 2.5 %, just under it and 1 %.
+    // Dot diameters and labels by share: 99 %, 60 %, exactly 2.5 %, just under it and 1 %; a first-level
+    // branch is labelled whatever its share.
     TestTree t;
     FileNode* a = t.folder(t.root(), "a");
     FileNode* big = t.file(a, "big", 600'000);
     FileNode* quarter = t.file(a, "quarter", 25'000);
     FileNode* under = t.file(a, "under", 24'900);
     FileNode* small = t.file(t.folder(a, "c"), "small", 10'000);
-    t.file(a, "rest", 340'100);
+    t.file(a, "rest", 330'100);
+    FileNode* tiny = t.file(t.root(), "tiny", 10'000);
     t.finish();
     ASSERT_EQ(t.root()->sizeOnDisk, 1'000'000);
     auto find = [](const std::vector<Branch>& branches, const FileNode* node) {
@@ -230,15 +232,20 @@ TEST(MindMapGeometry, RingsDotsAndLabelRequests) {
                              [&](const Branch& x) { return x.node == node; });
     };
     const auto branches = branchesOf(t.root());
-    EXPECT_NEAR(find(branches, a).dot, 44, 1e-9);
+    EXPECT_NEAR(find(branches, a).dot, 10 + 34 * std::sqrt(0.99), 1e-9);
     EXPECT_TRUE(find(branches, a).showsLabel);
+    EXPECT_NEAR(find(branches, tiny).dot, 13.4, 1e-9);
+    EXPECT_EQ(find(branches, tiny).depth, 1);
+    EXPECT_TRUE(find(branches, tiny).showsLabel);
     EXPECT_NEAR(find(branches, big).dot, 26, 1e-9); // 6 + 26 x 0.775, capped
     EXPECT_NEAR(find(branches, small).dot, 7.6, 1e-9);
     EXPECT_TRUE(find(branches, quarter).showsLabel);
     EXPECT_FALSE(find(branches, under).showsLabel);
     // Under a second level "By folder", all connectors of one first-level branch share a colour.
     for (const Branch& x : branches)
-        EXPECT_EQ(x.accent, palette::mindMapPalette()[0]);
+        if (x.node != tiny) {
+            EXPECT_EQ(x.accent, palette::mindMapPalette()[0]);
+        }
 }
 
 TEST(MindMapHitTest, CentreReachesAndTies) {

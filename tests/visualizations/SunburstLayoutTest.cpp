@@ -98,7 +98,8 @@ TEST(SunburstArcs, MinimumSpanStopsTheRing) {
     EXPECT_TRUE(arcsOf(e.root()).empty()); // size 0
 }
 
-TEST(SunburstArcs, ByAgeSectionsAreTakenLargestFirst) {
+// A recent section too thin to draw comes first, yet hides none after it.
+TEST(SunburstArcs, ByAgeATinyRecentSectionHidesNoOlderOne) {
     const double now = palette::nowStamp();
     TestTree t;
     t.file(t.root(), "fresh", 1, FileCategory::document, now - 60);
