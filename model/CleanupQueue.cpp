@@ -29,7 +29,8 @@ std::optional<QString> trashRefusal(const platform::TrashFolders& trash, std::st
 } // namespace
 
 CleanupQueue::CleanupQueue(QObject* parent, std::shared_ptr<platform::TrashBackend> backend)
-    : QObject(parent), backend_(backend ? std::move(backend) : platform::defaultTrashBackend()) {}
+    : QObject(parent), backend_(backend ? std::move(backend) : platform::defaultTrashBackend()),
+      trash_(platform::TrashFolders::current()) {}
 
 CleanupQueue::~CleanupQueue() = default;
 
@@ -38,72 +39,93 @@ int64_t CleanupQueue::totalSize() const {
                            [](int64_t sum, const Item& item) { return saturating::add(sum, item.size); });
 }
 
-std::optional<QString> CleanupQueue::refusalReason(std::string_view path) {
+std::optional<QString> CleanupQueue::refusalReason(std::string_view path) const {
     auto normalized = platform::normalizedAbsolutePath(path);
     if (!normalized) return std::nullopt;
-    return trashRefusal(platform::TrashFolders::current(), *normalized);
+    return trashRefusal(trash_, *normalized);
 }
 
 bool CleanupQueue::contains(std::string_view path) const {
     auto normalized = platform::normalizedAbsolutePath(path);
-    if (!normalized) return false;
-    return std::any_of(items_.begin(), items_.end(),
-                       [&](const Item& item) { return item.path == *normalized; });
+    return normalized && staged_.count(*normalized) > 0;
 }
 
-CleanupQueue::Staging CleanupQueue::stage(std::string path, int64_t size, const QString& reason) {
+CleanupQueue::Staging CleanupQueue::stage(std::string_view path, int64_t size, const QString& reason,
+                                          std::vector<Refusal>& refused) {
     auto normalized = platform::normalizedAbsolutePath(path);
-    if (!normalized) return Staging::skipped;
-    for (const Item& item : items_)
-        if (item.path == *normalized) return Staging::skipped;
-    if (auto reason = refusalReason(*normalized)) {
-        std::erase_if(refusals_, [&](const Refusal& r) { return r.path == *normalized; });
-        refusals_.push_back(Refusal{std::move(*normalized), *reason});
+    if (!normalized || staged_.count(*normalized)) return Staging::skipped;
+    if (auto refusal = trashRefusal(trash_, *normalized)) {
+        refused.push_back(Refusal{std::move(*normalized), *refusal});
         return Staging::refused;
     }
+    staged_.insert(*normalized);
     items_.push_back(Item{QUuid::createUuid(), std::move(*normalized), size, reason});
     return Staging::added;
+}
+
+void CleanupQueue::noteRefusals(std::vector<Refusal> refused) {
+    if (refused.empty()) return;
+    std::unordered_set<std::string> again;
+    for (const Refusal& refusal : refused)
+        again.insert(refusal.path);
+    std::erase_if(refusals_, [&](const Refusal& r) { return again.count(r.path) > 0; });
+    // A path refused twice in one batch is kept once, where it was refused last.
+    for (size_t i = refused.size(); i-- > 0;)
+        if (again.erase(refused[i].path) == 0) refused.erase(refused.begin() + std::ptrdiff_t(i));
+    refusals_.insert(refusals_.end(), std::make_move_iterator(refused.begin()),
+                     std::make_move_iterator(refused.end()));
+    emit refusalsChanged();
 }
 
 bool CleanupQueue::add(const FileNode* node, const QString& reason) {
     // A group node or a node cut from the tree has no real place; its relative path must not be staged.
     if (!node || !node->hasRealLocation()) return false;
-    const Staging staged = stage(node->path(), node->sizeOnDisk, reason);
-    if (staged == Staging::refused) emit refusalsChanged();
+    std::vector<Refusal> refused;
+    const Staging staged = stage(node->path(), node->sizeOnDisk, reason, refused);
+    noteRefusals(std::move(refused));
     if (staged == Staging::added) emit itemsChanged();
     return staged == Staging::added;
 }
 
-int CleanupQueue::addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason) {
+int CleanupQueue::addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason,
+                         std::string_view unstagePath) {
     int staged = 0;
-    bool refused = false;
-    for (const auto& [path, size] : entries) {
-        const Staging result = stage(path, size, reason);
-        staged += result == Staging::added;
-        refused |= result == Staging::refused;
-    }
+    std::vector<Refusal> refused;
+    for (const auto& [path, size] : entries)
+        staged += stage(path, size, reason, refused) == Staging::added;
+    bool unstaged = false;
+    if (!unstagePath.empty())
+        if (auto normalized = platform::normalizedAbsolutePath(unstagePath)) unstaged = unstage(*normalized);
     // One change for the whole batch: a hundred files staged at once redraw every observer once.
-    if (refused) emit refusalsChanged();
-    if (staged) emit itemsChanged();
+    noteRefusals(std::move(refused));
+    if (staged || unstaged) emit itemsChanged();
     return staged;
+}
+
+bool CleanupQueue::unstage(const std::string& path) {
+    if (!staged_.erase(path)) return false;
+    std::erase_if(items_, [&](const Item& item) { return item.path == path; });
+    return true;
 }
 
 void CleanupQueue::remove(std::string_view path) {
     auto normalized = platform::normalizedAbsolutePath(path);
-    if (!normalized) return;
-    auto removed = std::erase_if(items_, [&](const Item& item) { return item.path == *normalized; });
-    if (removed) emit itemsChanged();
+    if (normalized && unstage(*normalized)) emit itemsChanged();
 }
 
 void CleanupQueue::remove(const QUuid& id) {
-    auto removed = std::erase_if(items_, [&](const Item& item) { return item.id == id; });
-    if (removed) emit itemsChanged();
+    auto it = std::find_if(items_.begin(), items_.end(), [&](const Item& item) { return item.id == id; });
+    if (it == items_.end()) return;
+    staged_.erase(it->path);
+    items_.erase(it);
+    emit itemsChanged();
 }
 
 void CleanupQueue::clear() {
     forgetRefusals();
     if (items_.empty()) return;
     items_.clear();
+    staged_.clear();
     emit itemsChanged();
 }
 
@@ -126,6 +148,8 @@ void CleanupQueue::trashStaged(TrashCallback done) {
             std::unordered_set<std::string> moved(result.done.begin(), result.done.end());
             auto removed =
                 std::erase_if(items_, [&](const Item& item) { return moved.count(item.path) > 0; });
+            for (const std::string& path : result.done)
+                staged_.erase(path);
             if (removed) emit itemsChanged();
             if (done) done(result);
         },

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/FileNode.h"
+#include "platform/TrashFolders.h"
 
 #include <QObject>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -24,6 +26,7 @@ class TrashBackend;
 // item; relative paths (a group node's, a detached node's) are refused. So is anything in a Trash
 // folder, or a Trash folder itself: moving it "to the Trash" would only move it within the Trash and
 // leave its record without its file. Those refusals are kept, with their reason, for the user to see.
+// Staging costs no file-system call: the Trash folders are known beforehand (setTrashFolders()).
 class CleanupQueue : public QObject {
     Q_OBJECT
   public:
@@ -59,9 +62,13 @@ class CleanupQueue : public QObject {
     int64_t totalSize() const;
     // True when an item has the normalised form of `path`.
     bool contains(std::string_view path) const;
-    // Why the place at `path` may not go to the Trash (it is in a Trash folder), or nothing. Reads the
-    // mount table, never the folder itself.
-    static std::optional<QString> refusalReason(std::string_view path);
+    // Why the place at `path` may not go to the Trash (it is in a Trash folder), or nothing. Compares
+    // path text with the Trash folders known to the queue.
+    std::optional<QString> refusalReason(std::string_view path) const;
+    // The Trash folders staging judges by: at first those of the environment and the mount table
+    // (text only), then those of the scan shown (TrashFolders::forScan), which also knows the scanned
+    // folder's spelling of them when it was reached through a link.
+    void setTrashFolders(platform::TrashFolders folders) { trash_ = std::move(folders); }
     // The items that staging turned away since the queue was last cleared or moved, oldest first.
     const std::vector<Refusal>& refusals() const { return refusals_; }
 
@@ -69,9 +76,10 @@ class CleanupQueue : public QObject {
     // (a group or detached node, or in a Trash folder) or already staged.
     bool add(const FileNode* node, const QString& reason);
     // Stages (path, size) entries sharing one reason, skipping refused and already staged paths
-    // (a path repeated in the list is staged once). Returns how many were staged. Announces the batch
-    // as one change of the items (and one of the refusals).
-    int addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason);
+    // (a path repeated in the list is staged once), and unstages `unstagePath` when given. Returns how
+    // many were staged. Announces the batch as one change of the items (and one of the refusals).
+    int addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason,
+               std::string_view unstagePath = {});
     void remove(std::string_view path);
     void remove(const QUuid& id);
     // Unstages everything at once (one change), and forgets the refusals.
@@ -98,11 +106,17 @@ class CleanupQueue : public QObject {
 
   private:
     enum class Staging { added, skipped, refused };
-    // Stages one path without announcing it.
-    Staging stage(std::string path, int64_t size, const QString& reason);
+    // Stages one path without announcing it; a refusal is appended to `refused`.
+    Staging stage(std::string_view path, int64_t size, const QString& reason, std::vector<Refusal>& refused);
+    // Keeps the refusals of one staging, each path once and latest last.
+    void noteRefusals(std::vector<Refusal> refused);
+    // Unstages the item at the normalised `path` without announcing it; false when there is none.
+    bool unstage(const std::string& path);
     void forgetRefusals();
 
     std::vector<Item> items_;
+    std::unordered_set<std::string> staged_; // the items' paths, so staging many is not quadratic
     std::vector<Refusal> refusals_;
     std::shared_ptr<platform::TrashBackend> backend_;
+    platform::TrashFolders trash_;
 };

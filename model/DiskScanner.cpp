@@ -6,6 +6,7 @@
 #include "platform/DirectoryReader.h"
 #include "platform/DiskReadWatch.h"
 #include "platform/MountTable.h"
+#include "platform/TrashFolders.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -567,6 +568,7 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
         root.pop_back();
 
     auto tree = std::make_shared<ScanTree>(root, rootDisplayName(root));
+    tree->setTrashFolders(platform::TrashFolders::forScan(root));
     FileNode* rootNode = tree->root();
     EntryStatus st;
     if (d.reader->statPath(root.c_str(), true, st) == 0) {

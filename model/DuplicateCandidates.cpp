@@ -40,9 +40,11 @@ std::string childPath(const std::string& parent, std::string_view name) {
     return path;
 }
 
-// Walks the subtree of `top` (its path given) in pre-order, leaving out the folders below it for which
-// defer(folder) is true.
-template <typename Defer> void walk(const FileNode* top, std::string topPath, Part& part, Defer defer) {
+// Walks the subtree of `top` (its path given) in pre-order, leaving out the Trash folders below it and
+// the folders for which defer(folder) is true.
+template <typename Defer>
+void walk(const FileNode* top, std::string topPath, const platform::TrashFolders& trash, Part& part,
+          Defer defer) {
     std::vector<std::pair<const FileNode*, uint32_t>> stack{{top, UINT32_MAX}};
     while (!stack.empty()) {
         auto [node, parentNumber] = stack.back();
@@ -57,6 +59,10 @@ template <typename Defer> void walk(const FileNode* top, std::string topPath, Pa
             }
             continue;
         }
+        // Only a folder with a Trash folder's name costs its path here.
+        if (node != top && trash.hasTrashFolderName(node->name()) &&
+            trash.isTrashFolder(childPath(part.paths[parentNumber], node->name())))
+            continue;
         if (node != top && defer(node)) {
             part.deferred.push_back({node, parentNumber, part.seen.size()});
             continue;
@@ -99,14 +105,17 @@ std::vector<uint32_t> bySize(const std::vector<Seen>& seen) {
 
 } // namespace
 
-DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int threads) {
+DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int threads,
+                                                 const platform::TrashFolders& trash) {
     // The walk waits on memory, the nodes being scattered over the scan's arenas, so its parts run on
     // all threads: the top of the tree is walked first, down to subtrees small enough to share out (by
     // their rolled-up counts; a tree not rolled up shares out the folders below the top).
     const int64_t total = folder->fileCount() + folder->folderCount();
     const int64_t shareBelow = std::max<int64_t>(2048, total / (8 * std::max(1, threads)));
     Part top;
-    walk(folder, folder->path(), top,
+    std::string topPath = folder->path();
+    if (trash.isInTrash(topPath)) return {};
+    walk(folder, std::move(topPath), trash, top,
          [&](const FileNode* f) { return f->fileCount() + f->folderCount() <= shareBelow; });
     std::vector<Part> parts(top.deferred.size());
     std::atomic<size_t> next = 0;
@@ -115,7 +124,7 @@ DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int thr
         [&] {
             for (size_t p; (p = next.fetch_add(1, std::memory_order_relaxed)) < parts.size();) {
                 const Part::Deferred& d = top.deferred[p];
-                walk(d.folder, childPath(top.paths[d.parent], d.folder->name()), parts[p],
+                walk(d.folder, childPath(top.paths[d.parent], d.folder->name()), trash, parts[p],
                      [](const FileNode*) { return false; });
             }
         });

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "model/FileNode.h"
+#include "platform/TrashFolders.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // The files of a subtree that the duplicate search reads: every file of logical size and size on disk
-// above 0 whose logical size another such file shares. Listed folder by folder, so that readers open each
-// folder once and read its files one after another from memory.
+// above 0, outside the Trash folders, whose logical size another such file shares. Listed folder by folder,
+// so that readers open each folder once and read its files one after another from memory.
 struct DuplicateCandidates {
     struct File {
         FileNode* node;
@@ -25,5 +26,6 @@ struct DuplicateCandidates {
 
     // Walks the subtree of `folder` on up to `threads` threads; the caller holds the tree's lock (shared)
     // for the call.
-    static DuplicateCandidates collect(const FileNode* folder, int threads);
+    static DuplicateCandidates collect(const FileNode* folder, int threads,
+                                       const platform::TrashFolders& trash = {});
 };

@@ -363,7 +363,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     {
         // The walk and the paths need the lock; the reading below must not hold it.
         std::shared_lock lock(tree->mutex());
-        candidates = Candidates::collect(folder ? folder : tree->root(), threads);
+        candidates = Candidates::collect(folder ? folder : tree->root(), threads, tree->trashFolders());
     }
     const double walkSeconds = secondsSince(start);
 

@@ -46,9 +46,10 @@ struct Stats {
 // subtree of `folder` (the tree's root when null) and reads its paths; reading runs unlocked on all
 // cores. Files that share a size are screened by a fingerprint of their first bytes (DuplicateScreen);
 // those it lets through are hashed as the groups require. Groups are sorted by wasted bytes, largest
-// first. Never fails: unreadable files, files that changed since the scan (no longer a regular file of
-// the scanned size) and vanished files are left out. Paths that are one file (same device and inode)
-// count once: each file the screen lets through is looked up on its open descriptor.
+// first. Nothing inside the tree's Trash folders is listed. Never fails: unreadable files, files that changed
+// since the scan (no longer a regular file of the scanned size) and vanished files are left out. Paths that
+// are one file (same device and inode) count once: each file the screen lets through is looked up on its open
+// descriptor.
 std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* folder = nullptr,
                         Stats* stats = nullptr, int threads = 0);
 

@@ -125,8 +125,12 @@ Places Places::current() {
                   platform::TrashFolders::currentResolved()};
 }
 
-std::vector<Category> analyze(const FileNode* root) {
-    return analyze(root, Places::current());
+Places Places::forTree(const ScanTree& tree) {
+    return Places{platform::homeFolder(), platform::downloadFolderName(), tree.trashFolders()};
+}
+
+std::vector<Category> analyze(const ScanTree& tree) {
+    return analyze(tree.root(), Places::forTree(tree));
 }
 
 std::vector<Category> analyze(const FileNode* root, const Places& places) {

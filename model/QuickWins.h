@@ -2,6 +2,7 @@
 
 #include "model/FileCategory.h"
 #include "model/FileNode.h"
+#include "model/ScanTree.h"
 #include "platform/TrashFolders.h"
 
 #include <array>
@@ -55,11 +56,13 @@ struct Places {
     std::string downloadsName; // "Downloads" unless user-dirs.dirs names another folder directly in home
     platform::TrashFolders trash = {}; // never matched nor walked into
     static Places current();
+    // The same with the tree's Trash folders, as its paths spell them (reads no folder).
+    static Places forTree(const ScanTree& tree);
 };
 
 // One category per kind with matches, ordered by total size, largest first (equal totals in kind order).
 // Walks the whole tree: the caller keeps the tree alive and holds its shared lock while this runs.
-std::vector<Category> analyze(const FileNode* root);
+std::vector<Category> analyze(const ScanTree& tree);
 std::vector<Category> analyze(const FileNode* root, const Places& places);
 
 } // namespace QuickWins

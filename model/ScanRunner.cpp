@@ -60,7 +60,7 @@ void ScanRunner::start(const std::string& path) {
         if (!scanner->isCancelled()) {
             {
                 std::shared_lock lock(result->tree->mutex());
-                result->quickWins = QuickWins::analyze(result->tree->root());
+                result->quickWins = QuickWins::analyze(*result->tree);
             }
             result->disk = DiskInfo::forVolume(path);
             result->unreadableCount = scanner->unreadableCount();

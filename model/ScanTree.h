@@ -2,6 +2,7 @@
 
 #include "model/Arena.h"
 #include "model/FileNode.h"
+#include "platform/TrashFolders.h"
 
 #include <atomic>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <shared_mutex>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 // What ScanTree::removeItems took out of the tree.
@@ -53,6 +55,11 @@ class ScanTree {
 
     std::shared_mutex& mutex() const { return mutex_; }
 
+    // The Trash folders as this tree's paths spell them (see TrashFolders::forScan): what lies in one
+    // is shown but never offered for cleanup. Set once by the scan, before the tree is shared.
+    const platform::TrashFolders& trashFolders() const { return trashFolders_; }
+    void setTrashFolders(platform::TrashFolders folders) { trashFolders_ = std::move(folders); }
+
     // Changes with every edit of the tree; regroupings made before an edit are kept but not reused.
     uint64_t editCount() const { return editCount_; }
     void noteEdited() { ++editCount_; }
@@ -83,6 +90,7 @@ class ScanTree {
 
     Arena arena_;
     FileNode* root_;
+    platform::TrashFolders trashFolders_;
     mutable std::shared_mutex mutex_;
     mutable std::mutex groupsMutex_; // guards arena_ and groups_; never held while taking mutex_
     std::map<GroupsKey, const FileNode*> groups_;

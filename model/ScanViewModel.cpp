@@ -232,6 +232,7 @@ void ScanViewModel::finishScan(ScanResult result) {
     setGeneration(generation_ + 1);
 
     tree_ = std::move(result.tree);
+    cleanupQueue_->setTrashFolders(tree_->trashFolders());
     emit rootChanged();
     setCurrentFolder(tree_->root());
     setSelectedNode(tree_->root());
@@ -349,7 +350,7 @@ void ScanViewModel::refreshAfterEdit() {
         [tree = tree_] {
             Refreshed out{tree, {}, DiskInfo::forVolume(tree->root()->path())};
             std::shared_lock lock(tree->mutex());
-            out.quickWins = QuickWins::analyze(tree->root());
+            out.quickWins = QuickWins::analyze(*tree);
             return out;
         },
         [this, generation = generation_](Refreshed result) {

@@ -51,6 +51,25 @@ TrashFolders TrashFolders::currentResolved() {
     return folders;
 }
 
+TrashFolders TrashFolders::forScan(const std::string& scannedPath) {
+    return currentResolved().seenFrom(scannedPath, resolvedPath(scannedPath));
+}
+
+TrashFolders TrashFolders::seenFrom(std::string_view scannedPath, std::string_view resolvedScan) const {
+    TrashFolders seen = *this;
+    const std::string scanned = standardizedPath(scannedPath);
+    const std::string resolved = standardizedPath(resolvedScan);
+    if (scanned.empty() || scanned.front() != '/' || resolved.empty() || resolved.front() != '/' ||
+        scanned == resolved)
+        return seen;
+    if (isInTrash(resolved)) seen.add(scanned);
+    for (const std::string& folder : folders_)
+        if (resolved == "/" || isBelow(folder, resolved))
+            seen.add((scanned == "/" ? std::string() : scanned) +
+                     folder.substr(resolved == "/" ? 0 : resolved.size()));
+    return seen;
+}
+
 void TrashFolders::add(const std::string& folder) {
     std::string path = standardizedPath(folder);
     if (path.empty() || path.front() != '/' || path == "/") return;

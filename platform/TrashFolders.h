@@ -12,7 +12,10 @@ namespace platform {
 // trash leaves its old record without its file, so it could no longer be restored.
 //
 // Pure comparisons of path text (normalised absolute paths), so it may be used on any thread; only
-// current() reads the environment and the mount table.
+// current(), currentResolved() and forScan() read the environment, the mount table or the folders.
+// A scan's paths all start with the scanned folder's text, which may reach the folders through links:
+// forScan() also lists each Trash folder as it is spelled below the scanned folder, so one text
+// comparison answers for quick wins, duplicates and the cleanup queue alike.
 class TrashFolders {
   public:
     TrashFolders() = default;
@@ -23,6 +26,13 @@ class TrashFolders {
     // The same, with the home trash also listed with its links resolved. Touches the file system:
     // never on the window's thread.
     static TrashFolders currentResolved();
+    // currentResolved(), seen from a scan of `scannedPath` (resolved here): touches the file system, so
+    // call it once per scan, off the window's thread.
+    static TrashFolders forScan(const std::string& scannedPath);
+    // These folders, with each one that lies at or below `resolvedScan` (the scanned folder with its
+    // links resolved) also spelled as below `scannedPath`; when the scanned folder itself lies inside
+    // a Trash folder, it is listed too. Text only.
+    TrashFolders seenFrom(std::string_view scannedPath, std::string_view resolvedScan) const;
 
     // True when `path` is one of the Trash folders.
     bool isTrashFolder(std::string_view path) const;

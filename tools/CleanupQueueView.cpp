@@ -357,7 +357,8 @@ void CleanupQueueView::refresh() {
     styleLabel(banner_, fonts::ui(11), systemRed());
     staged_->setText(stagedText());
     const bool empty = queue_.items().empty();
-    clear_->setEnabled(!empty || !queue_.refusals().empty());
+    // Nothing to clear in an empty queue; refusal notices alone stay until the next clear or move.
+    clear_->setEnabled(!empty);
     // A second confirmation while a move runs would only ask to move the same items again.
     move_->setEnabled(!empty && !moving_);
     move_->setTitle(moving_ ? QStringLiteral("Moving…") : QStringLiteral("Move to Trash…"));

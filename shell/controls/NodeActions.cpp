@@ -28,13 +28,13 @@ void open(const FileNode* node) {
     if (hasPlace(node)) platform::desktop().open(node->path());
 }
 
-bool canStage(const FileNode* node) {
-    return hasPlace(node) && stagingRefusal(node).isEmpty();
+bool canStage(const CleanupQueue& queue, const FileNode* node) {
+    return hasPlace(node) && stagingRefusal(queue, node).isEmpty();
 }
 
-QString stagingRefusal(const FileNode* node) {
+QString stagingRefusal(const CleanupQueue& queue, const FileNode* node) {
     if (!hasPlace(node)) return {};
-    return CleanupQueue::refusalReason(node->path()).value_or(QString());
+    return queue.refusalReason(node->path()).value_or(QString());
 }
 
 bool isStaged(const ScanViewModel& model, const FileNode* node) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class CleanupQueue;
 class FileNode;
 class ScanViewModel;
 
@@ -23,9 +24,9 @@ void copyPath(const FileNode* node); // to the clipboard
 void open(const FileNode* node);     // with the desktop's default application
 
 // Whether the node may be staged: it has a place, and the place is not in a Trash folder.
-bool canStage(const FileNode* node);
+bool canStage(const CleanupQueue& queue, const FileNode* node);
 // Why it may not be staged although it has a place ("It is already in the Trash."), or empty.
-QString stagingRefusal(const FileNode* node);
+QString stagingRefusal(const CleanupQueue& queue, const FileNode* node);
 
 // Whether the node's path is staged in the model's cleanup queue.
 bool isStaged(const ScanViewModel& model, const FileNode* node);

@@ -9,7 +9,8 @@
 
 #include <memory>
 
-std::vector<NodeContextMenu::Entry> NodeContextMenu::entries(const FileNode* node) {
+std::vector<NodeContextMenu::Entry> NodeContextMenu::entries(const CleanupQueue& queue,
+                                                             const FileNode* node) {
     if (!node) return {};
     const bool place = node_actions::hasPlace(node);
     std::vector<Entry> list;
@@ -17,7 +18,8 @@ std::vector<NodeContextMenu::Entry> NodeContextMenu::entries(const FileNode* nod
     list.push_back({Action::preview, QStringLiteral("Preview"), place, false});
     list.push_back({Action::reveal, QStringLiteral("Reveal in File Manager"), place, false});
     list.push_back({Action::copyPath, QStringLiteral("Copy Path"), place, false});
-    list.push_back({Action::stage, QStringLiteral("Add to Cleanup"), node_actions::canStage(node), true});
+    list.push_back(
+        {Action::stage, QStringLiteral("Add to Cleanup"), node_actions::canStage(queue, node), true});
     return list;
 }
 
@@ -37,7 +39,8 @@ void NodeContextMenu::trigger(ScanViewModel& model, FileNode* node, Action actio
         node_actions::copyPath(node);
         break;
     case Action::stage:
-        if (node_actions::canStage(node)) model.cleanupQueue().add(node, node_actions::kStagedFromExplore);
+        if (node_actions::canStage(model.cleanupQueue(), node))
+            model.cleanupQueue().add(node, node_actions::kStagedFromExplore);
         break;
     }
 }
@@ -48,7 +51,7 @@ QMenu* NodeContextMenu::create(ScanViewModel& model, FileNode* node, QWidget* pa
     // The node lives as long as its tree; holding the tree keeps it valid while the menu is open, and
     // comparing trees tells whether the model still shows it.
     std::shared_ptr<ScanTree> tree = model.tree();
-    for (const Entry& entry : entries(node)) {
+    for (const Entry& entry : entries(model.cleanupQueue(), node)) {
         if (entry.separatorBefore) menu->addSeparator();
         QAction* action = menu->addAction(entry.title);
         action->setEnabled(entry.enabled);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+class CleanupQueue;
 class FileNode;
 class QMenu;
 class QWidget;
@@ -25,7 +26,8 @@ class NodeContextMenu {
     };
 
     // The entries for a node, in menu order, with their enabled state. None for a null node.
-    static std::vector<Entry> entries(const FileNode* node);
+    // Staging is judged by `queue`, which knows the Trash folders.
+    static std::vector<Entry> entries(const CleanupQueue& queue, const FileNode* node);
     // Runs one entry's action.
     static void trigger(ScanViewModel& model, FileNode* node, Action action);
 

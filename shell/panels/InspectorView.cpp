@@ -461,7 +461,7 @@ void InspectorView::updateStaging() {
     stage_->setTitle(staged ? QStringLiteral("Staged for Cleanup") : QStringLiteral("Add to Cleanup"));
     stage_->setSystemImage(staged ? QStringLiteral("checkmark") : QStringLiteral("trash.fill"));
     // Something staged may always be taken back; a place in a Trash folder is never staged.
-    const QString refusal = staged ? QString() : node_actions::stagingRefusal(node_);
+    const QString refusal = staged ? QString() : node_actions::stagingRefusal(model_.cleanupQueue(), node_);
     stage_->setEnabled(node_actions::hasPlace(node_) && node_ != model_.root() && refusal.isEmpty());
     stage_->setToolTip(refusal);
 }

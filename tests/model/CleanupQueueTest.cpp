@@ -51,6 +51,13 @@ TEST_F(CleanupQueueTest, StagingKeepsOneItemPerPlaceAndRefusesRelativePathsAndGr
     queue.remove(at("x/d/"));
     queue.remove(queue.items()[0].id);
     EXPECT_EQ(queue.totalSize(), 4096 + 2);
+    // What was taken out may be staged again, by either way of taking it out.
+    EXPECT_FALSE(queue.contains(at("x/d")));
+    EXPECT_FALSE(queue.contains(at("x/a")));
+    EXPECT_EQ(queue.addAll({{at("x/d"), 7}, {at("x/a"), 1}}, "again"), 2);
+    queue.remove(at("x/d"));
+    queue.remove(queue.items().back().id);
+    EXPECT_EQ(queue.totalSize(), 4096 + 2);
     queue.addAll({{at("sparse-1"), INT64_MAX}, {at("sparse-2"), INT64_MAX}}, "Duplicate");
     EXPECT_EQ(queue.totalSize(), INT64_MAX); // sizes of sparse files do not wrap
 }
@@ -131,6 +138,9 @@ TEST_F(CleanupQueueTest, ItemsStagedWhileAMoveRunsSurviveIt) {
     ASSERT_EQ(queue.items().size(), 2u);
     EXPECT_EQ(queue.items()[0].path, at("two"));
     EXPECT_EQ(queue.items()[1].path, at("staged-later"));
+    // What was moved is no longer staged: should it come back, it may be staged again.
+    EXPECT_FALSE(queue.contains(at("one")));
+    EXPECT_EQ(queue.addAll({{at("one"), 1}, {at("two"), 2}}, "Duplicate"), 1);
 }
 
 TEST_F(CleanupQueueTest, ACallbackWhoseContextWentAwayIsNotCalled) {

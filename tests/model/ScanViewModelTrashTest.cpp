@@ -4,8 +4,10 @@
 #include "model/FolderReports.h"
 #include "model/InstalledApps.h"
 #include "model/QuickWins.h"
+#include "platform/Paths.h"
 #include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
+#include "tests/support/EnvOverride.h"
 
 #include <QCoreApplication>
 
@@ -122,6 +124,48 @@ TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
     EXPECT_TRUE(fresh->apps().items().empty());
     for (const char* made : {"/Applications", "/.cache/toolbench", "/.cache/toolbench-updates"})
         std::filesystem::remove_all(home + made);
+}
+
+// The home folder scanned through a link to it (as when /home is one), with $HOME naming the real
+// folder: its Trash is known for what it is, not by the scanned path's text. Nothing in it is a quick
+// win or a duplicate, and the cleanup queue turns it away; a group that falls to one copy goes.
+TEST_F(ViewModelTest, TheTrashOfAHomeReachedThroughALinkIsNeverOffered) {
+    const std::string trashed = ".local/share/Trash/files/";
+    dir.writeFile("real/ann/" + trashed + "web/node_modules/pkg/index.js", 1000);
+    for (const std::string& name : {std::string("a.bin"), std::string("b.bin"), trashed + "a.bin"})
+        dir.writeFile("real/ann/" + name, 50000, 'd');
+    dir.writeFile("real/ann/lone.bin", 60000, 'f');
+    dir.writeFile("real/ann/" + trashed + "lone.bin", 60000, 'f');
+    dir.writeFile("real/ann/" + trashed + "pair-1.bin", 70000, 'g');
+    dir.writeFile("real/ann/" + trashed + "pair-2.bin", 70000, 'g');
+    std::filesystem::create_directory_symlink(dir.path() / "real", dir.path() / "home");
+    const std::string real = platform::resolvedPath(dir.str()) + "/real/ann";
+    EnvOverride env;
+    env.set("HOME", real);
+    env.set("XDG_DATA_HOME", real + "/.local/share");
+
+    auto vm = makeViewModel();
+    const std::string linked = dir.str() + "/home/ann";
+    scanAndWait(*vm, linked);
+    for (const QuickWins::Category& category : vm->quickWins())
+        for (const FileNode* match : category.matches)
+            ADD_FAILURE() << "offered: " << match->path();
+
+    FileNode* inTrash = vm->tree()->findNode(linked + "/" + trashed + "a.bin");
+    ASSERT_NE(inTrash, nullptr);
+    EXPECT_FALSE(vm->cleanupQueue().add(inTrash, "Staged from Explore"));
+    EXPECT_EQ(vm->cleanupQueue().addAll({{linked + "/.local/share/Trash", 1}}, "Duplicate"), 0);
+    EXPECT_TRUE(vm->cleanupQueue().items().empty());
+    EXPECT_EQ(vm->cleanupQueue().refusals().size(), 2u);
+
+    vm->findDuplicates();
+    WAIT_FOR(!vm->duplicates().isSearching());
+    ASSERT_EQ(vm->duplicates().groups().size(), 1u);
+    std::vector<std::string> copies;
+    for (const FileNode* file : vm->duplicates().groups()[0].files)
+        copies.push_back(file->path());
+    std::sort(copies.begin(), copies.end());
+    EXPECT_EQ(copies, (std::vector<std::string>{linked + "/a.bin", linked + "/b.bin"}));
 }
 
 class ViewModelUninstallTest : public ViewModelTest {

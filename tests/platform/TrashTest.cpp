@@ -96,6 +96,59 @@ TEST(TrashFoldersTest, CurrentFollowsTheDataFolderAndTheUser) {
     EXPECT_FALSE(trash.isInTrash(user.home() + "/.local/share/Trash/files/x")); // not the data folder
 }
 
+// A scan through a link spells the Trash folders below the scanned folder's text: each folder is
+// listed as seen from there too, and a scan that starts inside a Trash counts as inside it.
+TEST(TrashFoldersTest, SeenFromAScanThroughALink) {
+    const platform::TrashFolders trash("/data/home/ann/.local/share/Trash", {"/", "/data"}, 1000);
+    const auto home = trash.seenFrom("/home/ann/", "/data/home/ann");
+    EXPECT_TRUE(home.isTrashFolder("/home/ann/.local/share/Trash"));
+    EXPECT_TRUE(home.isInTrash("/home/ann/.local/share/Trash/files/a.iso"));
+    EXPECT_FALSE(home.isInTrash("/home/ann/.local/share/Trashy/a.iso"));
+    EXPECT_TRUE(home.isInTrash("/data/home/ann/.local/share/Trash/files/a.iso")); // the real spelling stays
+    EXPECT_FALSE(home.isInTrash("/home/bob/.local/share/Trash/files/a.iso"));
+    EXPECT_FALSE(home.isInTrash("/home/ann/.Trash-1000/x")); // not a mount point's trash
+
+    const auto volume = trash.seenFrom("/vol", "/data");
+    EXPECT_TRUE(volume.isTrashFolder("/vol/.Trash-1000"));
+    EXPECT_TRUE(volume.isInTrash("/vol/.Trash/1000/files/x"));
+    EXPECT_TRUE(volume.isInTrash("/vol/home/ann/.local/share/Trash/info/x.trashinfo"));
+
+    const auto whole = trash.seenFrom("/rootlink", "/");
+    EXPECT_TRUE(whole.isInTrash("/rootlink/.Trash-1000/files/x"));
+    EXPECT_TRUE(whole.isInTrash("/rootlink/data/.Trash-1000/files/x"));
+
+    const auto inside = trash.seenFrom("/home/ann/old", "/data/.Trash-1000/files");
+    EXPECT_TRUE(inside.isInTrash("/home/ann/old/x"));
+    EXPECT_FALSE(inside.isInTrash("/home/ann/older/x"));
+
+    // Scanned without links, or by a relative path: nothing added.
+    EXPECT_EQ(trash.seenFrom("/data/home", "/data/home").folders(), trash.folders());
+    EXPECT_EQ(trash.seenFrom("home", "/data/home").folders(), trash.folders());
+    EXPECT_EQ(trash.seenFrom("/home", "").folders(), trash.folders());
+}
+
+// The home folder reached through a link: what the scan of the link holds in the home trash is known
+// as being in the Trash, whether $HOME names the link or the real folder.
+TEST(TrashFoldersTest, ForAScanOfALinkedHome) {
+    TempDir temp;
+    fs::create_directories(temp.path() / "real/ann/.local/share/Trash/files");
+    fs::create_directory_symlink(temp.path() / "real", temp.path() / "home");
+    const std::string real = platform::resolvedPath(temp.str()) + "/real/ann";
+    const std::string linked = temp.str() + "/home/ann";
+    for (const std::string& home : {real, linked}) {
+        EnvOverride env;
+        env.set("HOME", home);
+        env.set("XDG_DATA_HOME", home + "/.local/share");
+        for (const std::string& scanned : {real, linked}) {
+            const auto trash = platform::TrashFolders::forScan(scanned);
+            EXPECT_TRUE(trash.isTrashFolder(scanned + "/.local/share/Trash")) << home << " " << scanned;
+            EXPECT_TRUE(trash.isInTrash(scanned + "/.local/share/Trash/files/a.iso"))
+                << home << " " << scanned;
+            EXPECT_FALSE(trash.isInTrash(scanned + "/a.iso"));
+        }
+    }
+}
+
 TEST(TrashInfoTest, PercentEncodingAndDate) {
     EXPECT_EQ(platform::percentEncodePath("/a b/ü%#?.txt~"), "/a%20b/%C3%BC%25%23%3F.txt~");
     std::string text = platform::trashInfoText("/tmp/a b", 0);

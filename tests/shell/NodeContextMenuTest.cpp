@@ -81,7 +81,7 @@ TEST(NodeContextMenu, NothingInTheTrashIsOfferedForCleanup) {
     ScanViewModel model;
     for (const FileNode* node : {trashed, trash}) {
         EXPECT_EQ(shown(model, node).last(), "Add to Cleanup (off)") << node->path();
-        EXPECT_FALSE(node_actions::stagingRefusal(node).isEmpty());
+        EXPECT_FALSE(node_actions::stagingRefusal(model.cleanupQueue(), node).isEmpty());
         NodeContextMenu::trigger(model, const_cast<FileNode*>(node), Action::stage);
     }
     EXPECT_TRUE(model.cleanupQueue().items().empty());

@@ -45,6 +45,8 @@ ScannedHome::ScannedHome(std::shared_ptr<platform::TrashBackend> trash) : home_(
         utimensat(AT_FDCWD, dir_.writeFile("home/" + std::string(item.path), item.size).c_str(), times, 0);
     }
     env_.set("HOME", home_);
+    // The data folder in the home folder, as usual: the scan knows its Trash.
+    env_.set("XDG_DATA_HOME", home_ + "/.local/share");
 
     ScanViewModel::Services services;
     services.trash = std::move(trash);

@@ -21,6 +21,7 @@
 #include "tools/duplicates/KeepOneCopy.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 
 #include <unistd.h>
 
@@ -89,6 +90,27 @@ TEST(KeepAndStageRest, StagesEveryOtherCopyOnceAndNeverTheKeptOne) {
             got.emplace_back(item.path, item.size, item.reason);
         EXPECT_EQ(got, expected);
     }
+}
+
+// However large the group, a press is one change of the queue (each change redraws its observers),
+// and the kept copy, staged before, leaves it in that same change.
+TEST(KeepAndStageRest, AGroupOfThousandsIsOneChangeOfTheQueue) {
+    TreeBuilder builder("/srv/copies");
+    DuplicateFinder::Group group{QUuid::createUuid(), 4000, {}};
+    for (int i = 0; i < 3000; ++i)
+        group.files.push_back(
+            builder.fileAt("d" + std::to_string(i % 30) + "/copy-" + std::to_string(i), 4096));
+    auto tree = builder.finish();
+    CleanupQueue queue;
+    FileNode* kept = group.files[1234];
+    ASSERT_TRUE(queue.add(kept, QStringLiteral("Staged from Explore")));
+    QSignalSpy changes(&queue, &CleanupQueue::itemsChanged);
+    EXPECT_EQ(keepAndStageRest(queue, group, kept), 2999);
+    EXPECT_EQ(changes.count(), 1);
+    ASSERT_EQ(queue.items().size(), 2999u);
+    EXPECT_FALSE(queue.contains(kept->path()));
+    EXPECT_EQ(queue.items().front().path, group.files[0]->path());
+    EXPECT_EQ(queue.items().back().path, group.files.back()->path());
 }
 
 // ---- Figures and content ------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "visualizations/FlameGraphView.h"
 
 #include "app/RegisterViews.h"
+#include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "shell/controls/HoverChip.h"
@@ -153,7 +154,7 @@ TEST_F(FlameGraph, RegroupedBlocksAreTheTreesOwnAndHaveNoPlace) {
     for (const flame::Block* block : {&canvas.items().front(), video}) {
         click(canvas, middleOf(*block));
         ASSERT_EQ(vm().selectedNode(), block->node);
-        for (const NodeContextMenu::Entry& entry : NodeContextMenu::entries(block->node))
+        for (const NodeContextMenu::Entry& entry : NodeContextMenu::entries(vm().cleanupQueue(), block->node))
             EXPECT_EQ(entry.enabled, entry.action == NodeContextMenu::Action::open)
                 << entry.title.toStdString();
     }

@@ -92,6 +92,18 @@ TEST_F(UntouchedCardTest, ShowsTheHundredLargestAndCountsOnlyThose) {
 TEST_F(UntouchedCardTest, StagingTheShownFilesIsOneChangeAndKeepsWhatWasStagedBefore) {
     build(150);
     const auto& shown = card->shown();
+    // From an empty queue: every shown file, the first and the last too, in the list's order.
+    QSignalSpy first(&queue(), &CleanupQueue::itemsChanged);
+    QTest::mouseClick(card->stageButton(), Qt::LeftButton);
+    EXPECT_EQ(first.count(), 1);
+    ASSERT_EQ(queue().items().size(), shown.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_EQ(queue().items()[i].path, shown[i]->path()) << i;
+        EXPECT_EQ(queue().items()[i].reason, UntouchedCard::reason()) << i;
+        EXPECT_EQ(queue().items()[i].size, shown[i]->sizeOnDisk) << i;
+    }
+    queue().clear();
+
     for (size_t i : {0u, 7u, 99u})
         queue().add(shown[i], "Staged from Explore");
     queue().add(report.untouched[120], "Duplicate"); // staged, but not among the shown

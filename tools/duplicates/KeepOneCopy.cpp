@@ -3,13 +3,17 @@
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
 int keepAndStageRest(CleanupQueue& queue, const DuplicateFinder::Group& group, const FileNode* kept) {
-    int staged = 0;
-    for (const FileNode* file : group.files) {
-        if (file == kept) continue;
-        // add() skips a path already staged, as it refuses one in a Trash folder.
-        if (queue.add(file, QStringLiteral("Duplicate"))) ++staged;
-    }
-    if (kept) queue.remove(kept->path());
-    return staged;
+    std::vector<std::pair<std::string, int64_t>> rest;
+    rest.reserve(group.files.size());
+    for (const FileNode* file : group.files)
+        // A group or detached node has no real place; the queue would refuse its relative path anyway.
+        if (file != kept && file->hasRealLocation()) rest.emplace_back(file->path(), file->sizeOnDisk);
+    // One change of the queue however large the group: a change per file redraws every observer.
+    return queue.addAll(rest, QStringLiteral("Duplicate"), kept ? kept->path() : std::string());
 }

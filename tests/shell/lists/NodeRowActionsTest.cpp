@@ -1,5 +1,6 @@
 // A list of scanned nodes wired to the state object as every node view is.
 #include "shell/lists/NodeRowActions.h"
+#include "model/CleanupQueue.h"
 #include "model/ScanViewModel.h"
 #include "shell/controls/NodeContextMenu.h"
 #include "shell/lists/ListView.h"
@@ -72,7 +73,7 @@ TEST_F(NodeRowActionsTest, SelectionFollowsBothWaysDoubleClickOrEnterOpensAndThe
     ASSERT_TRUE(menu);
     EXPECT_EQ(vm->selectedNode(), nodeAt(root, "Pictures")) << "the menu's node is selected";
     EXPECT_EQ(menu->actions().first()->text(),
-              NodeContextMenu::entries(nodeAt(root, "Pictures")).front().title);
+              NodeContextMenu::entries(vm->cleanupQueue(), nodeAt(root, "Pictures")).front().title);
     menu->close();
 }
 
