@@ -1,3 +1,4 @@
+#include "app/FirstPictureReport.h"
 #include "app/RegisterViews.h"
 #include "model/ScanViewModel.h"
 #include "model/StoredSettings.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    const int64_t mainNs = FirstPictureReport::nowNs();
     QApplication app(argc, argv);
     // QSettings lives under ~/.config/Brenwick/Brenwick.conf.
     QApplication::setOrganizationName(QStringLiteral("Brenwick"));
@@ -18,29 +20,32 @@ int main(int argc, char** argv) {
     stored_settings::useFolder(platform::configHome());
     QApplication::setDesktopFileName(QStringLiteral("brenwick"));
 
-    fonts::loadEmbedded();
     // Read the desktop's appearance before Brenwick's own palette replaces it.
     ThemeManager::systemThemeName();
     ThemeManager::instance().setThemeName(ThemeManager::startingThemeName());
 
-    registerViews();
-    AppWindow window;
-
+    // The state object comes before the fonts and the window: a start-up scan (BRENWICK_SCAN) walks
+    // from its constructor on, while the rest is built.
+    AppWindow* shownWindow = nullptr;
     ScanViewModel::Services services;
     services.systemThemeName = &ThemeManager::systemThemeName;
     services.applyAppearance = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
-    services.chooseFolder = [&window] { return chooseFolderToScan(&window); };
+    services.chooseFolder = [&shownWindow] { return chooseFolderToScan(shownWindow); };
     // Reads the stored "theme" and applies it, then BRENWICK_MODE and BRENWICK_SCAN.
     ScanViewModel viewModel(std::move(services));
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel,
                      [&viewModel](Qt::ApplicationState state) {
                          if (state == Qt::ApplicationActive) viewModel.applicationBecameActive();
                      });
+
+    fonts::loadEmbedded();
+    registerViews();
+    // Declared after the state object, so the window and its content, which read it, go first.
+    AppWindow window;
+    shownWindow = &window;
     window.setContent(new ContentView(viewModel));
+    FirstPictureReport::watchIfAsked(viewModel, window, mainNs);
 
     window.showAndActivate();
-    const int result = app.exec();
-    // The content reads the state object until it goes.
-    delete window.content();
-    return result;
+    return app.exec();
 }

@@ -55,6 +55,25 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
     if (!services.makeScanner) services.makeScanner = [] { return std::make_shared<DiskScanner>(); };
     services_ = std::move(services);
 
+    runner_ = std::make_unique<ScanRunner>(
+        services_.makeScanner, pool_,
+        ScanRunner::Handlers{[this](DiskScanner::Progress p) {
+                                 setStatus(Status::scanning(p.filesScanned, p.bytesScanned,
+                                                            std::move(p.currentPath)));
+                             },
+                             [this](const DiskInfo& disk) { setDisk(disk); },
+                             [this](ScanResult result) { finishScan(std::move(result)); }});
+
+    // The start-up scan walks from here on, so that building the window overlaps it; it is published
+    // from the event loop, as any scan is. The announcement is queued before the walk starts, so it
+    // comes before anything the walk sends back.
+    if (const std::string start = qgetenv("BRENWICK_SCAN").toStdString(); !start.empty()) {
+        const std::string path = filePath(start);
+        QMetaObject::invokeMethod(
+            this, [this, path] { announceScan(path); }, Qt::QueuedConnection);
+        runner_->start(path);
+    }
+
     // Published defaults.
     themeName_ = systemThemeName();
     disk_ = DiskInfo::forVolume("/");
@@ -68,29 +87,12 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
         std::make_unique<UninstallFlow>(services_.processes, services_.trash, services_.wait, *cleanupQueue_,
                                         [this](const auto& done) { applyTrashed(done); });
 
-    runner_ = std::make_unique<ScanRunner>(
-        services_.makeScanner, pool_,
-        ScanRunner::Handlers{[this](DiskScanner::Progress p) {
-                                 setStatus(Status::scanning(p.filesScanned, p.bytesScanned,
-                                                            std::move(p.currentPath)));
-                             },
-                             [this](const DiskInfo& disk) { setDisk(disk); },
-                             [this](ScanResult result) { finishScan(std::move(result)); }});
-
     recents_ = stored_settings::recents();
     // The stored theme is applied once and not written back.
     if (auto stored = stored_settings::theme()) themeName_ = *stored;
     applyAppearance();
 
     if (auto mode = visualization_mode::fromRawValue(qgetenv("BRENWICK_MODE").toStdString())) mode_ = *mode;
-
-    // The start-up scan runs once the window is being built, not inside the constructor.
-    if (qEnvironmentVariableIsSet("BRENWICK_SCAN")) {
-        std::string path = qgetenv("BRENWICK_SCAN").toStdString();
-        if (!path.empty())
-            QMetaObject::invokeMethod(
-                this, [this, path] { scan(path); }, Qt::QueuedConnection);
-    }
 }
 
 ScanViewModel::~ScanViewModel() {
@@ -187,10 +189,12 @@ void ScanViewModel::setGeneration(int64_t generation) {
 
 void ScanViewModel::scan(const std::string& input) {
     const std::string path = filePath(input);
-
     // Supersedes the running scan: nothing of it is published any more.
     runner_->start(path);
+    announceScan(path);
+}
 
+void ScanViewModel::announceScan(const std::string& path) {
     // The old tree and everything pointing into it leave the published state before any signal goes
     // out, and are freed in the background afterwards.
     struct Discard {

@@ -228,6 +228,8 @@ class ScanViewModel : public QObject {
     void setDisk(DiskInfo disk);
     void setGeneration(int64_t generation);
     void recordRecent(const std::string& path);
+    // Publishes the start of the scan of `path` (absolute), which the runner has begun.
+    void announceScan(const std::string& path);
     void finishScan(ScanResult result);
     void refreshAfterEdit();
 

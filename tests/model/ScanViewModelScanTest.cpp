@@ -82,6 +82,34 @@ TEST_F(ViewModelTest, StartsWithStoredRecentsModeAndScanAndKeepsFiveRecentsWitho
     EXPECT_EQ(stored("recentScans").toStringList(), storedPaths);
 }
 
+// The start-up scan walks while the window is built, before the event loop runs; it is published from
+// the event loop as any scan is: first its start, then its counters, then its result.
+TEST_F(ViewModelTest, TheStartUpScanWalksBeforeTheEventLoopAndIsPublishedInOrder) {
+    dir.writeFile("start/a/one.txt", 5000);
+    dir.writeFile("start/slow/two.txt", 5000);
+    const std::string path = dir.str() + "/start";
+    qputenv("BRENWICK_SCAN", path.c_str());
+    auto vm = makeViewModel();
+    std::vector<Status> seen;
+    QObject::connect(vm.get(), &ScanViewModel::statusChanged, [&] { seen.push_back(vm->status()); });
+    ASSERT_EQ(scanners.size(), 1u);
+    for (int i = 0; i < 30000 && gate->reached() == 0; ++i) // without the event loop
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(gate->reached(), 1);
+    // Long enough for the counters to be due before the start is published.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(vm->status(), Status::idle());
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), Status::scanning(0, 0, path));
+    WAIT_FOR(vm->status().filesScanned == 1);
+    gate->release();
+    ASSERT_TRUE(waitForDone(*vm));
+    EXPECT_EQ(seen.back(), Status::done());
+    EXPECT_EQ(vm->root()->fileCount(), 2);
+    EXPECT_EQ(vm->recents().front(), path);
+}
+
 TEST_F(ViewModelTest, PublishesAScanWithTheStatusLast) {
     dir.writeFile("home/a/one.txt", 5000);
     dir.writeFile("home/b.jpg", 20000);
