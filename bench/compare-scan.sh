@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Times `brenwick-bench scan` side by side with du, gdu and ncdu on the benchmark tree (warm cache),
-# then Brenwick and gdu in turns on a cold cache (all caches dropped before every run; needs root),
+# Times `brenwick-bench scan` side by side with du, gdu, ncdu and the bare walker (bench/floor, the
+# floor: getdents64 + statx on 8 threads, no tree) on the benchmark tree (warm cache), then Brenwick, gdu
+# and the bare walker in turns on a cold cache (all caches dropped before every run; needs root),
 # Brenwick's thread scaling and the 200,000-file folder alone, and prints the ratios.
 # Usage: bench/compare-scan.sh [TREE]   (RUNS=n sets hyperfine's runs per command, default 10;
 # COLD_RUNS=n the cold runs, default 5)
@@ -16,6 +17,8 @@ bash bench/make-tree.sh "$tree"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target brenwick-bench >/dev/null
 bench="$PWD/build/release/bench/brenwick-bench"
+floor="$PWD/build/release/bench/bare-walk"
+cc -O2 -pthread -o "$floor" bench/floor/bare-walk.c
 out="$(mktemp -d)"
 
 echo "== machine"
@@ -34,22 +37,25 @@ hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/tools.json" \
   -n brenwick "$bench scan $tree" \
   -n du "du -s $tree" \
   -n gdu "gdu -n -p $tree" \
-  -n ncdu "ncdu -0 -o /dev/null $tree"
+  -n ncdu "ncdu -0 -o /dev/null $tree" \
+  -n floor "$floor $tree 8"
 
 echo "== whole tree, cold cache"
 # Dropping the page cache, dentries and inodes is the only honest cold start: every folder and inode
 # is read from the disk again. Without root it cannot be done; the cold section is then left out.
-# Brenwick and gdu take turns, round by round, so that other load on the machine falls on both alike.
+# Brenwick, gdu and the bare walker take turns, round by round, so that other load on the machine falls
+# on all alike.
 drop() { sync && echo 3 > /proc/sys/vm/drop_caches; }
 if drop 2>/dev/null; then
   for round in $(seq "$cold_runs"); do
-    for tool in brenwick gdu; do
+    for tool in brenwick gdu floor; do
       cmd="$bench scan $tree"; [ "$tool" = gdu ] && cmd="gdu -n -p $tree"
+      [ "$tool" = floor ] && cmd="$floor $tree 8"
       drop
       start=$(date +%s.%N); $cmd > "$out/cold-$tool.out"; end=$(date +%s.%N)
       echo "$tool $start $end" >> "$out/cold.times"
     done
-    echo "round $round: $(tail -2 "$out/cold.times" | awk '{printf "%s %.3f s  ", $1, $3 - $2}')" \
+    echo "round $round: $(tail -3 "$out/cold.times" | awk '{printf "%s %.3f s  ", $1, $3 - $2}')" \
          "workers=$(grep -o 'workers=[0-9]*' "$out/cold-brenwick.out" | cut -d= -f2)"
   done
   python3 - "$out/cold.times" > "$out/cold.json" <<'PY'
@@ -86,9 +92,11 @@ def ratio(a, b):
     return "%.3f [%.3f]" % (a[0] / b[0], a[1] / b[1])
 tools, threads, big, cold = load("tools.json"), load("threads.json"), load("big.json"), load("cold.json")
 b = tools["brenwick"]
-print("brenwick / gdu    = %s  (target <= 0.5)" % ratio(b, tools["gdu"]))
+print("brenwick / gdu    = %s  (target <= 0.32)" % ratio(b, tools["gdu"]))
+print("brenwick / floor  = %s  (target <= 1.1)" % ratio(b, tools["floor"]))
 if cold:
-    print("cold: brenwick / gdu = %s  (target <= 0.4)" % ratio(cold["brenwick"], cold["gdu"]))
+    print("cold: brenwick / gdu = %s  (target <= 0.45)" % ratio(cold["brenwick"], cold["gdu"]))
+    print("cold: brenwick / floor = %s  (target <= 1.1)" % ratio(cold["brenwick"], cold["floor"]))
 print("brenwick / du -s  = %s  (target <= 0.2)" % ratio(b, tools["du"]))
 print("brenwick / ncdu   = %s" % ratio(b, tools["ncdu"]))
 print("200k folder: brenwick / gdu = %s  (target <= 0.5)" % ratio(big["brenwick"], big["gdu"]))

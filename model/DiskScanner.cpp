@@ -37,7 +37,8 @@ constexpr size_t kDiskChunkEntries = 64;
 constexpr size_t kArenaBlock = 4 << 20;
 // Workers a scan grows to while its workers wait on the disk: one request in flight per worker, and a
 // disk answers a long queue far faster than one request at a time (a cold scan here: 8 workers 3.1 s,
-// 32 1.6 s, 64 1.27 s, 128 1.27 s). A warm scan keeps one worker per processor: more only contend.
+// 32 1.6 s, 64 1.27 s, 128 1.27 s). A warm scan keeps one worker per processor: more only contend, so
+// the extra ones retire as soon as their calls stop waiting.
 constexpr int kDiskWorkers = 64;
 
 using Clock = std::chrono::steady_clock;
@@ -121,16 +122,17 @@ void settleHardLinks(std::vector<LinkRecord>& links) {
 struct BigFolder;
 struct EntryBatch;
 
+// Small and without a path of its own (the node gives it): a fast walk of many wide folders can hold
+// tens of thousands of jobs at once.
 struct Job {
     FileNode* node = nullptr;
-    std::string path;
-    bool insideApp = false;
+    // Where the folder is opened from.
+    FolderOpener::Base base;
     // Set on a job that statx'es one chunk of a large folder's entries.
     std::shared_ptr<BigFolder> big;
     EntryBatch* batch = nullptr;
     uint32_t chunk = 0;
-    // Where the folder is opened from.
-    FolderOpener::Base base;
+    bool insideApp = false;
 };
 
 // The entries of one read of a large folder, copied out of the reader's buffer.
@@ -140,6 +142,13 @@ struct EntryBatch {
     std::vector<uint8_t> types;
     std::vector<FileNode*> slots; // one per entry; null when the entry is left out
     size_t chunkEntries = kChunkEntries;
+    std::atomic<size_t> chunksLeft = 0; // the last chunk done drops the names: the nodes hold them
+
+    void dropNames() {
+        names = {};
+        nameStarts = {};
+        types = {};
+    }
 
     size_t size() const { return nameStarts.size(); }
     std::string_view name(size_t i) const {
@@ -174,9 +183,12 @@ class JobStack {
   public:
     explicit JobStack(Job first) { jobs_.push_back(std::move(first)); }
 
-    std::optional<Job> pop() {
+    // `idled` tells whether the caller had to wait for a job.
+    std::optional<Job> pop(bool& idled) {
         std::unique_lock lock(mutex_);
+        idled = false;
         while (jobs_.empty() && active_ != 0) {
+            idled = true;
             ++waiting_;
             ready_.wait(lock);
             --waiting_;
@@ -213,7 +225,7 @@ class JobStack {
 
   private:
     void append(std::vector<Job>& more) {
-        jobs_.reserve(jobs_.size() + more.size());
+        // Grown geometrically: reserving the exact size would move the whole stack on every append.
         for (Job& j : more)
             jobs_.push_back(std::move(j));
     }
@@ -228,20 +240,36 @@ class JobStack {
 
     std::mutex mutex_;
     std::condition_variable ready_;
-    std::vector<Job> jobs_;
+    std::deque<Job> jobs_; // no doubling copy of a long stack
     size_t active_ = 0;
     size_t waiting_ = 0;
 };
 
-// Everything one worker keeps for its life: its arena, read buffer and scratch lists.
+// Everything one worker keeps: its arena and hard links for the scan's life; its read buffer and
+// scratch lists only while it runs. A retired worker's place is taken by the next worker started.
 struct Worker {
     Arena arena{kArenaBlock};
-    std::unique_ptr<std::byte[]> buffer =
-        std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
+    std::unique_ptr<std::byte[]> buffer;
     std::vector<FileNode*> children;
     std::vector<Job> newJobs;
     std::vector<LinkRecord> links;
     std::string path;
+    std::thread thread; // none for the calling thread
+
+    void start() {
+        if (!buffer) buffer = std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
+    }
+    // Lists grown for one large folder go back at once: kept, they would cost every worker as much.
+    void trim() {
+        if (newJobs.capacity() > 64) newJobs = {};
+        if (children.capacity() > 4096) children = {};
+    }
+    void release() {
+        buffer.reset();
+        children = {};
+        newJobs = {};
+        path = {};
+    }
 };
 
 struct Counts {
@@ -278,17 +306,19 @@ struct DiskScanner::Impl {
     PathSet skip;
     JobStack* stack = nullptr;
     FolderOpener* opener = nullptr;
-    std::atomic<int> workerCount = 1; // workers running; grows while they wait on the disk
-    std::atomic<bool> waitingOnDisk = false;
-    int workerLimit = 1;              // under growLock
-    std::mutex growLock;              // guards the fields below
-    std::deque<Worker> workers;       // one per worker, for the scan's life
-    std::vector<std::thread> threads; // every worker but the calling thread
+    std::atomic<int> workerCount = 1;        // workers running; grows while they wait on the disk
+    std::atomic<bool> waitingOnDisk = false; // more workers run than processors: share work finer
+    int workerLimit = 1;                     // under growLock
+    int baseWorkers = 1;                     // the count the extra workers retire back to
+    std::mutex growLock;                     // guards the fields below
+    std::deque<Worker> workers;              // every worker that ran, for the scan's life
+    std::vector<Worker*> retired;            // places free for the next worker started
     bool walkOver = false;
 
     void startWorker();
+    bool retire(Worker& w);
 
-    void workerLoop(Worker& w);
+    void workerLoop(Worker& w, bool mayRetire);
     void readFolder(Job& job, Worker& w);
     void publishBatch(const std::shared_ptr<BigFolder>& big, std::span<const std::byte> records);
     void statChunk(const Job& job, Worker& w);
@@ -343,16 +373,17 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     Counts counts;
     int fd = -1;
     const bool isRoot = job.node->isRoot();
-    int error = opener->open(job.base, job.path, isRoot, fd);
+    const std::string path = job.node->path();
+    int error = opener->open(job.base, path, isRoot, fd);
     // Past the open, the parent's descriptor is needed only if this folder's is not kept for its children.
     FolderOpener::Base own = std::move(job.base);
     if (error != 0) {
-        if (countsAsUnreadable(error, isRoot)) recordUnreadable(job.path);
-        addProgress(counts, job.path);
+        if (countsAsUnreadable(error, isRoot)) recordUnreadable(path);
+        addProgress(counts, path);
         return;
     }
     FdGuard guard{reader.get(), fd};
-    const std::string prefix = job.path == "/" ? std::string("/") : job.path + "/";
+    const std::string prefix = path == "/" ? std::string("/") : path + "/";
     w.children.clear();
     std::shared_ptr<BigFolder> big;
     // Ends the reading's share of a large folder's work, however this function is left.
@@ -381,7 +412,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             big = std::make_shared<BigFolder>();
             big->reader = reader.get();
             big->node = job.node;
-            big->path = job.path;
+            big->path = path;
             big->prefix = prefix;
             big->insideApp = job.insideApp;
             big->head = w.children;
@@ -398,11 +429,11 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             if (!node) return;
             w.children.push_back(node);
             if (node->isDirectory())
-                w.newJobs.push_back({node, w.path, job.insideApp || endsWithApp(e.name), {}, nullptr, 0, {}});
+                w.newJobs.push_back({node, {}, nullptr, nullptr, 0, job.insideApp || endsWithApp(e.name)});
         });
     }
-    if (countsAsUnreadable(error, isRoot)) recordUnreadable(job.path); // what was read before stays
-    addProgress(counts, job.path);
+    if (countsAsUnreadable(error, isRoot)) recordUnreadable(path); // what was read before stays
+    addProgress(counts, path);
     if (big) return; // the last of its work attaches the children
 
     if (!w.newJobs.empty()) {
@@ -428,10 +459,11 @@ void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big,
     batch->slots.assign(batch->size(), nullptr);
     if (waitingOnDisk.load(std::memory_order_relaxed)) batch->chunkEntries = kDiskChunkEntries;
     size_t chunks = (batch->size() + batch->chunkEntries - 1) / batch->chunkEntries;
+    batch->chunksLeft.store(chunks, std::memory_order_relaxed);
     std::vector<Job> jobs;
     jobs.reserve(chunks);
     for (size_t c = 0; c < chunks; ++c)
-        jobs.push_back({big->node, {}, big->insideApp, big, batch.get(), static_cast<uint32_t>(c), {}});
+        jobs.push_back({big->node, {}, big, batch.get(), static_cast<uint32_t>(c), big->insideApp});
     big->batches.push_back(std::move(batch));
     // Counted before the jobs can run and finish.
     big->outstanding.fetch_add(chunks, std::memory_order_relaxed);
@@ -463,6 +495,7 @@ void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
         }
         addProgress(counts, big.path);
     }
+    if (batch.chunksLeft.fetch_sub(1, std::memory_order_acq_rel) == 1) batch.dropNames();
     completeBigFolderWork(big, w);
 }
 
@@ -478,18 +511,12 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
         FileNode** out = std::copy(big.head.begin(), big.head.end(), array);
         std::vector<Job> jobs;
         for (const auto& batch : big.batches) {
-            for (size_t i = 0; i < batch->size(); ++i) {
-                FileNode* node = batch->slots[i];
+            for (FileNode* node : batch->slots) {
                 if (!node) continue;
                 *out++ = node;
                 if (node->isDirectory())
-                    jobs.push_back({node,
-                                    big.prefix + std::string(batch->name(i)),
-                                    big.insideApp || endsWithApp(batch->name(i)),
-                                    {},
-                                    nullptr,
-                                    0,
-                                    {}});
+                    jobs.push_back(
+                        {node, {}, nullptr, nullptr, 0, big.insideApp || endsWithApp(node->name())});
             }
         }
         big.node->setChildren(array, static_cast<uint32_t>(count));
@@ -508,21 +535,45 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
 
 void DiskScanner::Impl::startWorker() {
     std::lock_guard guard(growLock);
-    if (walkOver || workerCount.load(std::memory_order_relaxed) >= workerLimit) return;
-    Worker& w = workers.emplace_back();
+    const int count = workerCount.load(std::memory_order_relaxed);
+    if (walkOver || count >= workerLimit) return;
+    Worker* w;
+    if (!retired.empty()) {
+        w = retired.back();
+        retired.pop_back();
+        if (w->thread.joinable()) w->thread.join(); // it has left its loop already
+    } else {
+        w = &workers.emplace_back();
+    }
     try {
-        threads.emplace_back([this, &w] { workerLoop(w); });
-    } catch (const std::system_error&) {
-        workers.pop_back();
-        workerLimit = workerCount.load(std::memory_order_relaxed); // the system has no more threads to give
+        w->start();
+        w->thread = std::thread([this, w] { workerLoop(*w, true); });
+    } catch (const std::exception&) {
+        w->release();
+        retired.push_back(w);
+        workerLimit = count; // the system has no more threads or memory to give
         return;
     }
-    workerCount.fetch_add(1, std::memory_order_relaxed);
+    workerCount.store(count + 1, std::memory_order_relaxed);
+    waitingOnDisk.store(count + 1 > baseWorkers, std::memory_order_relaxed);
 }
 
-void DiskScanner::Impl::workerLoop(Worker& w) {
+bool DiskScanner::Impl::retire(Worker& w) {
+    std::lock_guard guard(growLock);
+    const int count = workerCount.load(std::memory_order_relaxed);
+    if (count <= baseWorkers) return false;
+    workerCount.store(count - 1, std::memory_order_relaxed);
+    waitingOnDisk.store(count - 1 > baseWorkers, std::memory_order_relaxed);
+    w.release();
+    retired.push_back(&w); // from here on the place is another worker's
+    return true;
+}
+
+void DiskScanner::Impl::workerLoop(Worker& w, bool mayRetire) {
     platform::DiskReadWatch disk;
-    while (std::optional<Job> job = stack->pop()) {
+    bool idled = false;
+    while (std::optional<Job> job = stack->pop(idled)) {
+        if (idled) disk.restart();
         w.newJobs.clear();
         try {
             if (job->big)
@@ -535,14 +586,16 @@ void DiskScanner::Impl::workerLoop(Worker& w) {
             w.newJobs.clear();
         }
         // While its job is not finished, so that no worker starts after the walk is over.
-        if (disk.waitedOnDisk()) {
-            waitingOnDisk.store(true, std::memory_order_relaxed);
+        const platform::DiskReadWatch::State state = disk.look();
+        if (state == platform::DiskReadWatch::State::waiting) {
             try {
                 startWorker();
             } catch (...) {
             }
         }
         stack->finish(w.newJobs);
+        w.trim();
+        if (state == platform::DiskReadWatch::State::calm && mayRetire && retire(w)) return;
     }
 }
 
@@ -582,7 +635,7 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     const int workers = d.threadCount > 0 ? d.threadCount : processors;
     FolderOpener opener(*d.reader, d.openFolderLimit > 0 ? d.openFolderLimit : FolderOpener::defaultLimit());
     d.opener = &opener;
-    JobStack stack(Job{rootNode, root, endsWithApp(root), {}, nullptr, 0, {}});
+    JobStack stack(Job{rootNode, {}, nullptr, nullptr, 0, endsWithApp(root)});
     d.stack = &stack;
     Worker* first;
     {
@@ -591,26 +644,29 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
         d.waitingOnDisk = false;
         d.workerCount = 1; // the calling thread
         d.workerLimit = workers;
+        d.baseWorkers = workers;
         first = &d.workers.emplace_back();
+        first->start();
     }
     for (int i = 1; i < workers; ++i)
         d.startWorker();
     {
         // An explicit thread count stays as it is.
         std::lock_guard guard(d.growLock);
+        d.baseWorkers = d.workerCount.load();
         d.workerLimit =
             d.threadCount > 0 ? d.workerCount.load() : std::max(d.workerCount.load(), kDiskWorkers);
     }
-    d.workerLoop(*first);
+    d.workerLoop(*first, false);
     {
         std::lock_guard guard(d.growLock);
         d.walkOver = true;
     }
-    for (auto& t : d.threads)
-        t.join();
-    d.threads.clear();
+    for (Worker& w : d.workers)
+        if (w.thread.joinable()) w.thread.join();
     std::deque<Worker> state = std::move(d.workers);
     d.workers.clear();
+    d.retired.clear();
     const int workersUsed = static_cast<int>(state.size());
     d.stack = nullptr;
     d.opener = nullptr;

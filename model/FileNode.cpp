@@ -12,11 +12,41 @@
 FileNode::FileNode(std::string_view name, uint8_t flags)
     : nameLength_(static_cast<uint16_t>(name.size())), flags_(flags) {}
 
+SecondsStamp& SecondsStamp::operator=(double seconds) {
+    // Rounded to the nearest second; a known time never rounds to "unknown".
+    constexpr double kMax = std::numeric_limits<uint32_t>::max();
+    if (!(seconds > 0))
+        seconds_ = 0;
+    else
+        seconds_ = static_cast<uint32_t>(std::clamp(std::round(seconds), 1.0, kMax));
+    return *this;
+}
+
+void* FileNode::allocate(Arena& arena, size_t tailBytes, bool isDirectory) {
+    if (!isDirectory) return arena.allocate(sizeof(FileNode) + tailBytes, alignof(FileNode));
+    auto* memory =
+        static_cast<char*>(arena.allocate(kLinksBytes + sizeof(FileNode) + tailBytes, alignof(FileNode)));
+    new (memory) FolderLinks{};
+    return memory + kLinksBytes;
+}
+
+void FileNode::setChildren(FileNode** array, uint32_t count) {
+    if (!isDirectory()) return;
+    links().children = array;
+    links().childCount = count;
+}
+
+void FileNode::setTotals(FolderTotals* totals, bool withTypeSizes) {
+    if (!isDirectory()) return;
+    links().totals = totals;
+    flags_ = withTypeSizes ? (flags_ | kHasTypeSizes) : (flags_ & ~kHasTypeSizes);
+}
+
 FileNode* FileNode::make(Arena& arena, std::string_view name, bool isDirectory) {
     // Names longer than 64 KiB do not exist on Linux (NAME_MAX is 255); group titles are short.
     if (name.size() > std::numeric_limits<uint16_t>::max())
         name = name.substr(0, std::numeric_limits<uint16_t>::max());
-    void* memory = arena.allocate(sizeof(FileNode) + name.size(), alignof(FileNode));
+    void* memory = allocate(arena, name.size(), isDirectory);
     auto* node = new (memory) FileNode(name, isDirectory ? kDirectory : 0);
     std::memcpy(reinterpret_cast<char*>(node + 1), name.data(), name.size());
     return node;
@@ -25,7 +55,7 @@ FileNode* FileNode::make(Arena& arena, std::string_view name, bool isDirectory) 
 FileNode* FileNode::makeRoot(Arena& arena, std::string_view displayName, std::string_view rootPath) {
     // The root path rides behind the name, NUL-separated; paths never contain NUL.
     size_t extra = displayName.size() + 1 + rootPath.size() + 1;
-    void* memory = arena.allocate(sizeof(FileNode) + extra, alignof(FileNode));
+    void* memory = allocate(arena, extra, true);
     auto* node = new (memory) FileNode(displayName, kDirectory | kRoot);
     char* bytes = reinterpret_cast<char*>(node + 1);
     std::memcpy(bytes, displayName.data(), displayName.size());
@@ -41,10 +71,12 @@ std::string_view FileNode::rootPath() const {
 }
 
 void FileNode::removeChildAt(size_t i) {
-    if (i >= childCount_) return;
-    children_[i]->parent_ = nullptr;
-    std::memmove(children_ + i, children_ + i + 1, (childCount_ - i - 1) * sizeof(FileNode*));
-    --childCount_;
+    if (!isDirectory()) return;
+    FolderLinks& l = links();
+    if (i >= l.childCount) return;
+    l.children[i]->parent_ = nullptr;
+    std::memmove(l.children + i, l.children + i + 1, (l.childCount - i - 1) * sizeof(FileNode*));
+    --l.childCount;
 }
 
 std::string FileNode::path() const {
@@ -190,13 +222,31 @@ void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
         std::stable_sort(nodes.begin(), nodes.end(), larger);
         return;
     }
-    // Comparing through the pointers misses the cache at every step: each size is read once.
-    std::vector<SizeKey> keys(nodes.size());
-    for (size_t i = 0; i < nodes.size(); ++i)
-        keys[i] = {largestFirst(nodes[i]->sizeOnDisk), nodes[i]};
-    sortKeys(keys);
-    for (size_t i = 0; i < keys.size(); ++i)
-        nodes[i] = keys[i].node;
+    // Radix-sorted a byte at a time from the lowest, through the pointers: a scan sorts every large
+    // folder once, right when the whole tree is in memory, so the only extra memory is one spare list.
+    std::array<std::array<size_t, 256>, 8> counts{};
+    for (const FileNode* node : nodes) {
+        const uint64_t order = largestFirst(node->sizeOnDisk);
+        for (int b = 0; b < 8; ++b)
+            ++counts[b][order >> (8 * b) & 0xff];
+    }
+    std::vector<FileNode*> spare(nodes.size());
+    FileNode** from = nodes.data();
+    FileNode** to = spare.data();
+    for (int b = 0; b < 8; ++b) {
+        const int shift = 8 * b;
+        if (counts[b][largestFirst(from[0]->sizeOnDisk) >> shift & 0xff] == nodes.size()) continue;
+        std::array<size_t, 256> start;
+        size_t sum = 0;
+        for (size_t v = 0; v < 256; ++v) {
+            start[v] = sum;
+            sum += counts[b][v];
+        }
+        for (size_t i = 0; i < nodes.size(); ++i)
+            to[start[largestFirst(from[i]->sizeOnDisk) >> shift & 0xff]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != nodes.data()) std::copy(from, from + nodes.size(), nodes.data());
 }
 
 std::vector<FileNode*> FileNode::allFiles() const {

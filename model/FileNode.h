@@ -18,9 +18,23 @@ struct FolderTotals {
     int64_t folderCount = 0;
 };
 
+// A time kept in whole seconds since 1970 UTC in four bytes (1970 to 2106; 0 = unknown), read and written as
+// the double seconds the rest of the program uses. For times that are only ever shown as dates.
+class SecondsStamp {
+  public:
+    SecondsStamp() = default;
+    SecondsStamp(double seconds) { *this = seconds; }
+    SecondsStamp& operator=(double seconds);
+    operator double() const { return static_cast<double>(seconds_); }
+
+  private:
+    uint32_t seconds_ = 0;
+};
+
 // One file or folder of a scanned tree. Nodes live in their ScanTree's arenas and are never freed
 // one by one (see ScanTree), so a FileNode* stays valid as long as its tree is alive.
-// The name's raw bytes follow the node in memory; they are not necessarily valid UTF-8.
+// The name's raw bytes follow the node in memory; they are not necessarily valid UTF-8. A folder's
+// links to its children and totals sit right in front of it, so a file carries none of them.
 class FileNode {
   public:
     // Constructors: a node is created in an arena, with its name stored right behind it.
@@ -41,33 +55,38 @@ class FileNode {
     FileNode* parent() const { return parent_; }
     void setParent(FileNode* parent) { parent_ = parent; }
 
-    std::span<FileNode* const> children() const { return {children_, childCount_}; }
-    std::span<FileNode*> mutableChildren() { return {children_, childCount_}; }
-    void setChildren(FileNode** array, uint32_t count) {
-        children_ = array;
-        childCount_ = count;
+    // A file has none; only folders take children.
+    std::span<FileNode* const> children() const {
+        if (!isDirectory()) return {};
+        const FolderLinks& l = links();
+        return {l.children, l.childCount};
     }
+    std::span<FileNode*> mutableChildren() {
+        if (!isDirectory()) return {};
+        FolderLinks& l = links();
+        return {l.children, l.childCount};
+    }
+    void setChildren(FileNode** array, uint32_t count);
     // Removes the child at index i, keeping the others' order. The child's parent link is cut, so its
     // path no longer resolves to a place.
     void removeChildAt(size_t i);
 
-    int64_t logicalSize = 0;
-    int64_t sizeOnDisk = 0;
-    double modifiedStamp = 0; // seconds since 1970 UTC; 0 = unknown
-    double createdStamp = 0;
-
     // Folder totals; files answer 0 and no type sizes.
-    bool hasTypeSizes() const { return totals_ && (flags_ & kHasTypeSizes); }
+    bool hasTypeSizes() const { return (flags_ & kHasTypeSizes) && totalsOrNull(); }
     const std::array<int64_t, kFileCategoryCount>* typeSizes() const {
-        return hasTypeSizes() ? &totals_->typeSizes : nullptr;
+        return hasTypeSizes() ? &totalsOrNull()->typeSizes : nullptr;
     }
-    int64_t fileCount() const { return totals_ ? totals_->fileCount : 0; }
-    int64_t folderCount() const { return totals_ ? totals_->folderCount : 0; }
-    FolderTotals* totals() { return totals_; }
-    void setTotals(FolderTotals* totals, bool withTypeSizes) {
-        totals_ = totals;
-        flags_ = withTypeSizes ? (flags_ | kHasTypeSizes) : (flags_ & ~kHasTypeSizes);
+    int64_t fileCount() const {
+        const FolderTotals* t = totalsOrNull();
+        return t ? t->fileCount : 0;
     }
+    int64_t folderCount() const {
+        const FolderTotals* t = totalsOrNull();
+        return t ? t->folderCount : 0;
+    }
+    FolderTotals* totals() { return totalsOrNull(); }
+    // Folders only; a file keeps no totals.
+    void setTotals(FolderTotals* totals, bool withTypeSizes);
     void markVirtual() { flags_ |= kVirtual; }
 
     // Full path built from the parent chain: raw bytes, absolute when the chain reaches the root.
@@ -102,10 +121,31 @@ class FileNode {
 
     enum : uint8_t { kDirectory = 1, kRoot = 2, kHasTypeSizes = 4, kVirtual = 8 };
 
+    // What only a folder has, stored in front of its node.
+    struct FolderLinks {
+        FileNode** children = nullptr;
+        FolderTotals* totals = nullptr;
+        uint32_t childCount = 0;
+    };
+    static constexpr size_t kLinksBytes = (sizeof(FolderLinks) + 7) / 8 * 8;
+    static void* allocate(Arena& arena, size_t tailBytes, bool isDirectory);
+    FolderLinks& links() {
+        return *reinterpret_cast<FolderLinks*>(reinterpret_cast<char*>(this) - kLinksBytes);
+    }
+    const FolderLinks& links() const {
+        return *reinterpret_cast<const FolderLinks*>(reinterpret_cast<const char*>(this) - kLinksBytes);
+    }
+    FolderTotals* totalsOrNull() const { return isDirectory() ? links().totals : nullptr; }
+
     FileNode* parent_ = nullptr;
-    FileNode** children_ = nullptr;
-    FolderTotals* totals_ = nullptr;
-    uint32_t childCount_ = 0;
+
+  public:
+    int64_t logicalSize = 0;
+    int64_t sizeOnDisk = 0;
+    double modifiedStamp = 0;  // seconds since 1970 UTC; 0 = unknown
+    SecondsStamp createdStamp; // the same, to the second
+
+  private:
     uint16_t nameLength_ = 0;
     uint8_t flags_ = 0;
 
@@ -113,7 +153,7 @@ class FileNode {
     FileCategory category = FileCategory::other; // files only; folders stay `other`
 };
 
-static_assert(sizeof(FileNode) == 64, "FileNode must stay small: millions of them live at once");
+static_assert(sizeof(FileNode) == 40, "FileNode must stay small: millions of them live at once");
 
 template <typename Visitor> void FileNode::forEachNode(Visitor&& visit) const {
     // Explicit stack: real trees can be thousands of levels deep.

@@ -32,7 +32,8 @@ struct EntryStatus {
 // and never throws. Tests stand a fake in its place (denied folders cannot be made by chmod as root).
 class DirectoryReader {
   public:
-    static constexpr size_t kBufferSize = 256 * 1024;
+    // Small enough that a worker's buffer costs little; a large folder just takes more reads.
+    static constexpr size_t kBufferSize = 32 * 1024;
 
     virtual ~DirectoryReader() = default;
 

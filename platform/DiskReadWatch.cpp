@@ -1,45 +1,65 @@
 #include "platform/DiskReadWatch.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace platform {
 
-namespace {
+DiskReadWatch::DiskReadWatch() {
+    schedFd_ = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+    restart();
+}
 
-struct ThreadUsage {
-    long blocksRead = 0; // read from storage on the thread's behalf; page cache hits do not count
-    std::chrono::microseconds processorTime{0};
-};
+DiskReadWatch::~DiskReadWatch() {
+    if (schedFd_ >= 0) ::close(schedFd_);
+}
 
-ThreadUsage usageOfThisThread() {
+void DiskReadWatch::restart() {
+    lastLook_ = std::chrono::steady_clock::now();
+    last_ = sample();
+}
+
+DiskReadWatch::Sample DiskReadWatch::sample() const {
+    Sample s;
     rusage usage{};
-    if (getrusage(RUSAGE_THREAD, &usage) != 0) return {};
-    auto micros = [](const timeval& t) {
-        return std::chrono::seconds(t.tv_sec) + std::chrono::microseconds(t.tv_usec);
-    };
-    return {usage.ru_inblock, micros(usage.ru_utime) + micros(usage.ru_stime)};
+    if (getrusage(RUSAGE_THREAD, &usage) == 0) {
+        s.blocksRead = usage.ru_inblock;
+        s.busy = std::chrono::seconds(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 std::chrono::microseconds(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    }
+    // "time on a processor, time queued for one, time slices", in nanoseconds.
+    char text[96];
+    if (schedFd_ >= 0) {
+        ssize_t n = ::pread(schedFd_, text, sizeof text - 1, 0);
+        unsigned long long onCpu = 0, queued = 0;
+        if (n > 0) {
+            text[n] = '\0';
+            if (std::sscanf(text, "%llu %llu", &onCpu, &queued) == 2)
+                s.busy = std::chrono::nanoseconds(onCpu + queued);
+        }
+    }
+    return s;
 }
 
-} // namespace
-
-DiskReadWatch::DiskReadWatch() : lastLook_(std::chrono::steady_clock::now()) {
-    ThreadUsage now = usageOfThisThread();
-    blocksRead_ = now.blocksRead;
-    processorTime_ = now.processorTime;
-}
-
-bool DiskReadWatch::waitedOnDisk() {
+DiskReadWatch::State DiskReadWatch::look() {
     auto now = std::chrono::steady_clock::now();
     auto elapsed = now - lastLook_;
-    if (elapsed < std::chrono::milliseconds(1)) return false;
-    ThreadUsage usage = usageOfThisThread();
-    bool read = usage.blocksRead > blocksRead_;
-    bool mostlyWaiting = 2 * (usage.processorTime - processorTime_) < elapsed;
+    if (elapsed < std::chrono::milliseconds(1)) return State::unknown;
+    Sample s = sample();
+    const bool read = s.blocksRead > last_.blocksRead;
+    const auto blocked = elapsed - (s.busy - last_.busy);
     lastLook_ = now;
-    blocksRead_ = usage.blocksRead;
-    processorTime_ = usage.processorTime;
-    waitingLooks_ = read && mostlyWaiting ? waitingLooks_ + 1 : 0;
-    return waitingLooks_ >= 3;
+    last_ = s;
+    const bool waiting = read && 2 * blocked > elapsed;
+    const bool calm = !read || 4 * blocked < elapsed;
+    waitingLooks_ = waiting ? waitingLooks_ + 1 : 0;
+    calmLooks_ = calm ? calmLooks_ + 1 : 0;
+    if (waitingLooks_ >= 3) return State::waiting;
+    if (calmLooks_ >= 3) return State::calm;
+    return State::unknown;
 }
 
 } // namespace platform

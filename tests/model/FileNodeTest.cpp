@@ -195,3 +195,83 @@ TEST(Regroupings, ByAgeUsesTableOrderAndSectionBoundaries) {
     EXPECT_EQ(names(older->children()), (std::vector<std::string>{"ancient", "unknown"}));
     EXPECT_EQ(older->sizeOnDisk, 950);
 }
+
+// Only folders take children and totals: a file ignores both and answers as a file.
+TEST(FileNodeLayout, FilesCarryNoFolderFieldsAndFoldersKeepTheirs) {
+    Arena arena;
+    FileNode* folder = FileNode::make(arena, "folder", true);
+    FileNode* file = FileNode::make(arena, "file.txt", false);
+    FileNode* other = FileNode::make(arena, "other.txt", false);
+    FileNode* kids[] = {file, other};
+    FolderTotals totals;
+    totals.fileCount = 2;
+    totals.typeSizes[0] = 7;
+
+    file->setChildren(kids, 2);
+    file->setTotals(&totals, true);
+    EXPECT_TRUE(file->children().empty());
+    EXPECT_EQ(file->totals(), nullptr);
+    EXPECT_EQ(file->fileCount(), 0);
+    EXPECT_EQ(file->typeSizes(), nullptr);
+    EXPECT_EQ(file->name(), "file.txt"); // a neighbour's fields never land on a name
+    EXPECT_EQ(other->name(), "other.txt");
+
+    folder->setChildren(kids, 2);
+    folder->setTotals(&totals, true);
+    EXPECT_EQ(names(folder->children()), (std::vector<std::string>{"file.txt", "other.txt"}));
+    EXPECT_EQ(folder->totals(), &totals);
+    EXPECT_EQ(folder->fileCount(), 2);
+    ASSERT_NE(folder->typeSizes(), nullptr);
+    EXPECT_EQ((*folder->typeSizes())[0], 7);
+    EXPECT_EQ(folder->name(), "folder");
+    folder->removeChildAt(0);
+    EXPECT_EQ(names(folder->children()), std::vector<std::string>{"other.txt"});
+    EXPECT_EQ(file->parent(), nullptr);
+}
+
+// The creation time is kept to the second: 0 stays unknown, a known time never becomes unknown, and
+// times outside what four bytes hold stop at their ends.
+TEST(FileNodeLayout, CreationTimesKeepTheSecondAndUnknownStaysUnknown) {
+    Arena arena;
+    FileNode* file = FileNode::make(arena, "f", false);
+    EXPECT_EQ(file->createdStamp, 0.0);
+    file->createdStamp = 1'600'000'000.4;
+    EXPECT_EQ(file->createdStamp, 1'600'000'000.0);
+    file->createdStamp = 1'600'000'000.6;
+    EXPECT_EQ(file->createdStamp, 1'600'000'001.0);
+    file->createdStamp = 0.2;
+    EXPECT_EQ(file->createdStamp, 1.0);
+    file->createdStamp = 0;
+    EXPECT_EQ(file->createdStamp, 0.0);
+    file->createdStamp = -5;
+    EXPECT_EQ(file->createdStamp, 0.0);
+    file->createdStamp = 1e12;
+    EXPECT_EQ(file->createdStamp, 4'294'967'295.0);
+    file->modifiedStamp = 1'700'000'000.123456789; // the modification time keeps its fraction
+    EXPECT_DOUBLE_EQ(file->modifiedStamp, 1'700'000'000.123456789);
+}
+
+// A folder of many children is sorted largest first with equal sizes in their order, whatever bytes
+// of the sizes differ (the long-list path sorts a byte at a time).
+TEST(FileNodeSort, LongListsSortLargestFirstKeepingTiesInOrder) {
+    Arena arena;
+    std::vector<FileNode*> nodes;
+    for (int i = 0; i < 20000; ++i) {
+        FileNode* f = FileNode::make(arena, std::to_string(i), false);
+        f->sizeOnDisk = i % 7 == 0 ? 0 : (int64_t(i) * 2654435761 % 1000) << (i % 50);
+        if (i % 1000 == 1) f->sizeOnDisk = INT64_MAX;
+        nodes.push_back(f);
+    }
+    std::vector<FileNode*> expected = nodes;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const FileNode* a, const FileNode* b) { return a->sizeOnDisk > b->sizeOnDisk; });
+    FileNode::sortBySizeOnDisk(nodes);
+    EXPECT_EQ(nodes, expected);
+
+    std::vector<FileNode*> equal(nodes.begin(), nodes.begin() + 5000);
+    for (FileNode* f : equal)
+        f->sizeOnDisk = 4096;
+    std::vector<FileNode*> before = equal;
+    FileNode::sortBySizeOnDisk(equal);
+    EXPECT_EQ(equal, before);
+}
