@@ -1,6 +1,6 @@
 #include "app/RegisterViews.h"
 
-#include "shell/canvas/CanvasWiring.h"
+#include "shell/actions/CanvasWiring.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
 #include "tools/applications/AppUninstallerView.h"
