@@ -1,4 +1,4 @@
-#include "shell/panels/InspectorView.h"
+#include "shell/panels/inspector/InspectorView.h"
 
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
