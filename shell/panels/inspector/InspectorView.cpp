@@ -174,9 +174,13 @@ QWidget* InspectorView::buildActions() {
     column->setSpacing(0);
     auto button = [](const QString& title, const QString& symbol, const QString& confirm,
                      std::function<void()> action) {
-        return new OutlineButton(title, symbol, 32, 13, confirm,
-                                 confirm.isEmpty() ? QString() : QStringLiteral("checkmark"), 1.0,
-                                 std::move(action));
+        return new OutlineButton(
+            {.title = title,
+             .systemImage = symbol,
+             .fontSize = 13,
+             .confirmTitle = confirm,
+             .confirmImage = confirm.isEmpty() ? QString() : QStringLiteral("checkmark")},
+            std::move(action));
     };
     auto* reveal = button(QStringLiteral("Reveal"), QStringLiteral("arrow.up.forward.square"), {},
                           [this] { node_actions::reveal(node_); });
