@@ -73,12 +73,20 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     }
 }
 
-TEST(InspectorView, FollowsTheSelectionStagesAndActsOnItsNode) {
+// The column at its width, beside a scanned home folder.
+class InspectorViewTest : public ::testing::Test {
+  protected:
+    InspectorViewTest() {
+        inspector.resize(InspectorView::kWidth, 1400);
+        inspector.show();
+    }
+
     ScannedHome home;
     ScanViewModel& model = home.model();
-    InspectorView inspector(model);
-    inspector.resize(InspectorView::kWidth, 1400);
-    inspector.show();
+    InspectorView inspector{model};
+};
+
+TEST_F(InspectorViewTest, FollowsTheSelectionStagesAndActsOnItsNode) {
     // Right after the scan the root is selected: it reads "Home" and cannot be staged.
     EXPECT_EQ(inspector.node(), model.root());
     EXPECT_EQ(Facts::of(model, *model.root()).name, "Home");
@@ -151,12 +159,7 @@ TEST(InspectorView, FollowsTheSelectionStagesAndActsOnItsNode) {
     EXPECT_FALSE(inspector.stageButton()->isEnabled());
 }
 
-TEST(InspectorView, ShowsEachNodeInTheSameWidgets) {
-    ScannedHome home;
-    ScanViewModel& model = home.model();
-    InspectorView inspector(model);
-    inspector.resize(InspectorView::kWidth, 1400);
-    inspector.show();
+TEST_F(InspectorViewTest, ShowsEachNodeInTheSameWidgets) {
     auto nameLabel = [&](const QString& text) -> ThemedLabel* {
         for (auto* label : inspector.findChildren<ThemedLabel*>())
             if (label->text() == text && label->isVisibleTo(&inspector)) return label;

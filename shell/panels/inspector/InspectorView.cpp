@@ -31,6 +31,16 @@ using namespace inspector;
 
 namespace {
 
+// A part of the column: a box whose layout has no margins and no spacing.
+QWidget* part(QVBoxLayout** layout) {
+    auto* box = new QWidget;
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    *layout = column;
+    return box;
+}
+
 QWidget* card(QVBoxLayout** layout) {
     auto* box = new CardBackground(14);
     auto* inner = new QVBoxLayout(box);
@@ -111,10 +121,8 @@ QWidget* InspectorView::buildContent() {
 
 // The symbol tile, name and kind, then the path and the size.
 QWidget* InspectorView::buildHeader() {
-    auto* box = new QWidget;
-    auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    QVBoxLayout* column = nullptr;
+    QWidget* box = part(&column);
     auto* header = new QHBoxLayout;
     header->setSpacing(14);
     tile_ = new SymbolTile;
@@ -151,8 +159,8 @@ QWidget* InspectorView::buildDetails() {
 
 // "Largest Inside", with the gap above it, so that both go when a node holds nothing.
 QWidget* InspectorView::buildLargest() {
-    largest_ = new QWidget;
-    auto* outer = new QVBoxLayout(largest_);
+    QVBoxLayout* outer = nullptr;
+    largest_ = part(&outer);
     outer->setContentsMargins(0, 20, 0, 0);
     QVBoxLayout* layout = nullptr;
     outer->addWidget(card(&layout));
@@ -168,10 +176,8 @@ QWidget* InspectorView::buildLargest() {
 
 // Every button acts on the node shown when it is clicked.
 QWidget* InspectorView::buildActions() {
-    auto* box = new QWidget;
-    auto* column = new QVBoxLayout(box);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    QVBoxLayout* column = nullptr;
+    QWidget* box = part(&column);
     auto button = [](const QString& title, const QString& symbol, const QString& confirm,
                      std::function<void()> action) {
         return new OutlineButton(
