@@ -286,7 +286,7 @@ struct Worker {
     // Lists grown for one large folder go back at once: kept, they would cost every worker as much.
     void trim() {
         if (newJobs.capacity() > 64) freeStorage(newJobs);
-        if (children.capacity() > 4096) freeStorage(children);
+        if (children.capacity() > 1024) freeStorage(children);
     }
     void release() {
         buffer.reset();
