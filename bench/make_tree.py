@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the benchmark tree: TOP folders of SUB folders of FILES files each, plus one folder 'big'
 holding BIG files. Names and sizes follow from the file's index alone, so every run builds the same
-tree. Work is spread over processes by top folder (and by slices of 'big')."""
+tree. Work is spread over processes by top folder (and by slices of 'big').
+Usage: make_tree.py ROOT [SCALE]; SCALE (default 1) multiplies TOP and BIG, so 4 gives about 5 million
+entries."""
 import os
 import sys
 from multiprocessing import Pool
@@ -40,20 +42,22 @@ def make_top(args):
 
 
 def make_big_slice(args):
-    root, start, end = args
+    root, start, end, top = args
     folder = os.path.join(root, "big")
     for i in range(start, end):
-        write(folder, TOP * SUB * FILES + i)
+        write(folder, top * SUB * FILES + i)
 
 
 def main():
     root = sys.argv[1]
+    scale = int(sys.argv[2]) if len(sys.argv) > 2 else 1
+    top, big = TOP * scale, BIG * scale
     os.makedirs(os.path.join(root, "big"), exist_ok=True)
     jobs = os.cpu_count() or 4
-    step = BIG // (jobs * 4)
+    step = big // (jobs * 4)
     with Pool(jobs) as pool:
-        pool.map(make_big_slice, [(root, a, min(a + step, BIG)) for a in range(0, BIG, step)], chunksize=1)
-        pool.map(make_top, [(root, t) for t in range(TOP)], chunksize=1)
+        pool.map(make_big_slice, [(root, a, min(a + step, big), top) for a in range(0, big, step)], chunksize=1)
+        pool.map(make_top, [(root, t) for t in range(top)], chunksize=1)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,8 @@
 #include "model/DiskScanner.h"
 
+#include "model/EntryBatch.h"
 #include "model/FolderOpener.h"
+#include "model/FreeStorage.h"
 #include "model/Saturating.h"
 #include "model/TreeRollUp.h"
 #include "platform/DirectoryReader.h"
@@ -17,6 +19,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <thread>
 #include <unistd.h>
 #include <unordered_set>
@@ -34,6 +37,9 @@ constexpr size_t kChunkEntries = 1024;
 // thousand subfolders read by one worker would hold back the whole walk below it.
 constexpr size_t kDiskShareThreshold = 128;
 constexpr size_t kDiskChunkEntries = 64;
+// Batches of a large folder read ahead of the statx work before the reader takes chunks itself: read
+// much further, the names wait in memory (a 200,000-file folder read through is 5 MB of them).
+constexpr size_t kBatchesAhead = 4;
 constexpr size_t kArenaBlock = 4 << 20;
 // Workers a scan grows to while its workers wait on the disk: one request in flight per worker, and a
 // disk answers a long queue far faster than one request at a time (a cold scan here: 8 workers 3.1 s,
@@ -120,46 +126,52 @@ void settleHardLinks(std::vector<LinkRecord>& links) {
 }
 
 struct BigFolder;
-struct EntryBatch;
 
-// Small and without a path of its own (the node gives it): a fast walk of many wide folders can hold
-// tens of thousands of jobs at once.
+// Without a path of its own (the node gives it). Three kinds: reading a folder; statx'ing one chunk of
+// a large folder's entries (`big` set); and the folders directly below a read folder (`folders` above
+// 0), which wait as one job and are handed out one by one from the top of the stack, so a walk through
+// many wide folders keeps one job per folder read, not one per folder still to read.
 struct Job {
-    FileNode* node = nullptr;
-    // Where the folder is opened from.
+    FileNode* node = nullptr; // the folder read, or whose chunk or subfolders these are
+    // Where the folder (or the subfolders) is opened from.
     FolderOpener::Base base;
-    // Set on a job that statx'es one chunk of a large folder's entries.
     std::shared_ptr<BigFolder> big;
     EntryBatch* batch = nullptr;
-    uint32_t chunk = 0;
+    uint32_t next = 0;    // the index among node's children of the next subfolder handed out
+    uint32_t folders = 0; // subfolders not handed out yet
     bool insideApp = false;
-};
 
-// The entries of one read of a large folder, copied out of the reader's buffer.
-struct EntryBatch {
-    std::string names; // NUL-terminated, back to back
-    std::vector<uint32_t> nameStarts;
-    std::vector<uint8_t> types;
-    std::vector<FileNode*> slots; // one per entry; null when the entry is left out
-    size_t chunkEntries = kChunkEntries;
-    std::atomic<size_t> chunksLeft = 0; // the last chunk done drops the names: the nodes hold them
-
-    void dropNames() {
-        names = {};
-        nameStarts = {};
-        types = {};
+    static Job readFolder(FileNode* folder, FolderOpener::Base base, bool insideApp) {
+        return {folder, std::move(base), nullptr, nullptr, 0, 0, insideApp};
+    }
+    // Statx'es the next chunk of the batch not taken yet, if any.
+    static Job statChunk(const std::shared_ptr<BigFolder>& big, EntryBatch* batch);
+    // `first` is the index of the first subfolder among the folder's attached children.
+    static Job subfolders(FileNode* folder, FolderOpener::Base base, uint32_t first, uint32_t count,
+                          bool insideApp) {
+        return {folder, std::move(base), nullptr, nullptr, first, count, insideApp};
     }
 
-    size_t size() const { return nameStarts.size(); }
-    std::string_view name(size_t i) const {
-        size_t end = i + 1 < nameStarts.size() ? nameStarts[i + 1] - 1 : names.size() - 1;
-        return std::string_view(names).substr(nameStarts[i], end - nameStarts[i]);
+    // The work a job stands for, in jobs a worker takes.
+    size_t work() const { return folders > 0 ? folders : 1; }
+
+    // Of a subfolders job: the next subfolder's reading job. The base goes with the last one.
+    Job takeSubfolder() {
+        std::span<FileNode* const> children = node->children();
+        FileNode* folder = children[next];
+        const bool inside = insideApp || endsWithApp(folder->name());
+        if (--folders == 0) return readFolder(folder, std::move(base), inside);
+        do
+            ++next;
+        while (!children[next]->isDirectory());
+        return readFolder(folder, base, inside);
     }
 };
 
 // A folder too large for one worker: while one worker goes on reading it, each batch of entries it
-// has read is cut into chunks whose statx work any free worker takes as a job. Whoever completes the
-// last piece of work (the reading or a chunk) attaches the children, in reading order.
+// has read is cut into chunks whose statx work any free worker takes as a job; when the reader gets
+// more than a few batches ahead, it takes their chunks itself. Whoever completes the last piece of
+// work (the reading or a chunk) attaches the children, in reading order.
 struct BigFolder {
     DirectoryReader* reader = nullptr;
     int fd = -1;
@@ -176,6 +188,10 @@ struct BigFolder {
         if (fd >= 0) reader->closeDirectory(fd);
     }
 };
+
+Job Job::statChunk(const std::shared_ptr<BigFolder>& big, EntryBatch* batch) {
+    return {big->node, {}, big, batch, 0, 0, big->insideApp};
+}
 
 // Last in, first out, so the walk runs depth first and the stack stays short. A worker counts as
 // active from pop() until finish(); waiting workers end only when no job is left and none is active.
@@ -195,7 +211,13 @@ class JobStack {
         }
         if (jobs_.empty()) return std::nullopt;
         ++active_;
-        Job job = std::move(jobs_.back());
+        Job& top = jobs_.back();
+        if (top.folders > 0) {
+            Job job = top.takeSubfolder();
+            if (top.folders == 0) jobs_.pop_back();
+            return job;
+        }
+        Job job = std::move(top);
         jobs_.pop_back();
         return job;
     }
@@ -203,8 +225,7 @@ class JobStack {
     // Adds jobs while the caller stays active.
     void add(std::vector<Job>& more) {
         std::lock_guard lock(mutex_);
-        append(more);
-        wake(more.size());
+        wake(append(more));
     }
 
     // Adds the caller's new jobs and marks its job finished. Never throws: a job always finishes.
@@ -212,8 +233,7 @@ class JobStack {
         std::lock_guard lock(mutex_);
         size_t added = 0;
         try {
-            append(more);
-            added = more.size();
+            added = append(more);
         } catch (...) {
         }
         --active_;
@@ -224,10 +244,14 @@ class JobStack {
     }
 
   private:
-    void append(std::vector<Job>& more) {
-        // Grown geometrically: reserving the exact size would move the whole stack on every append.
-        for (Job& j : more)
+    // Returns the work added.
+    size_t append(std::vector<Job>& more) {
+        size_t work = 0;
+        for (Job& j : more) {
+            work += j.work();
             jobs_.push_back(std::move(j));
+        }
+        return work;
     }
     void wake(size_t added) {
         if (added == 0 || waiting_ == 0) return;
@@ -261,14 +285,14 @@ struct Worker {
     }
     // Lists grown for one large folder go back at once: kept, they would cost every worker as much.
     void trim() {
-        if (newJobs.capacity() > 64) newJobs = {};
-        if (children.capacity() > 4096) children = {};
+        if (newJobs.capacity() > 64) freeStorage(newJobs);
+        if (children.capacity() > 1024) freeStorage(children);
     }
     void release() {
         buffer.reset();
-        children = {};
-        newJobs = {};
-        path = {};
+        freeStorage(children);
+        freeStorage(newJobs);
+        freeStorage(path);
     }
 };
 
@@ -321,7 +345,7 @@ struct DiskScanner::Impl {
     void workerLoop(Worker& w, bool mayRetire);
     void readFolder(Job& job, Worker& w);
     void publishBatch(const std::shared_ptr<BigFolder>& big, std::span<const std::byte> records);
-    void statChunk(const Job& job, Worker& w);
+    bool statChunk(BigFolder& big, EntryBatch& batch, Worker& w);
     void completeBigFolderWork(BigFolder& big, Worker& w) noexcept;
     FileNode* makeNode(int dirFd, platform::DirEntry entry, FileNode* parent, bool insideApp, Worker& w,
                        Counts& counts, std::string_view prefix);
@@ -397,6 +421,8 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     } readingDone{this, w, big};
 
     size_t seen = 0;
+    uint32_t subfolders = 0, firstSubfolder = 0;
+    size_t helped = 0;
     while (!cancelled.load(std::memory_order_relaxed)) {
         long n = reader->readEntries(fd, {w.buffer.get(), DirectoryReader::kBufferSize});
         if (n <= 0) {
@@ -422,62 +448,58 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
         seen += count;
         if (big) {
             publishBatch(big, records);
+            // Every batch before `helped` has had all its chunks taken.
+            while (big->batches.size() - helped > kBatchesAhead && !cancelled.load(std::memory_order_relaxed))
+                if (!statChunk(*big, *big->batches[helped], w)) ++helped;
             continue;
         }
         platform::forEachDirEntry(records, [&](platform::DirEntry e) {
             FileNode* node = makeNode(fd, e, job.node, job.insideApp, w, counts, prefix);
             if (!node) return;
+            if (node->isDirectory() && subfolders++ == 0)
+                firstSubfolder = static_cast<uint32_t>(w.children.size());
             w.children.push_back(node);
-            if (node->isDirectory())
-                w.newJobs.push_back({node, {}, nullptr, nullptr, 0, job.insideApp || endsWithApp(e.name)});
         });
     }
     if (countsAsUnreadable(error, isRoot)) recordUnreadable(path); // what was read before stays
     addProgress(counts, path);
     if (big) return; // the last of its work attaches the children
 
-    if (!w.newJobs.empty()) {
-        FolderOpener::Base below = opener->baseForChildren(guard.fd, prefix.size(), std::move(own));
-        for (Job& j : w.newJobs)
-            j.base = below;
-    }
-
     FileNode** array = w.arena.allocateArray<FileNode*>(w.children.size());
     std::copy(w.children.begin(), w.children.end(), array);
     job.node->setChildren(array, static_cast<uint32_t>(w.children.size()));
+    if (subfolders > 0)
+        w.newJobs.push_back(Job::subfolders(job.node,
+                                            opener->baseForChildren(guard.fd, prefix.size(), std::move(own)),
+                                            firstSubfolder, subfolders, job.insideApp));
 }
 
 void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big,
                                      std::span<const std::byte> records) {
-    auto batch = std::make_unique<EntryBatch>();
-    platform::forEachDirEntry(records, [&](platform::DirEntry e) {
-        batch->nameStarts.push_back(static_cast<uint32_t>(batch->names.size()));
-        batch->names.append(e.name).push_back('\0');
-        batch->types.push_back(e.type);
-    });
+    auto batch = std::make_unique<EntryBatch>(
+        records, waitingOnDisk.load(std::memory_order_relaxed) ? kDiskChunkEntries : kChunkEntries);
     if (batch->size() == 0) return;
-    batch->slots.assign(batch->size(), nullptr);
-    if (waitingOnDisk.load(std::memory_order_relaxed)) batch->chunkEntries = kDiskChunkEntries;
-    size_t chunks = (batch->size() + batch->chunkEntries - 1) / batch->chunkEntries;
-    batch->chunksLeft.store(chunks, std::memory_order_relaxed);
+    const size_t chunks = batch->chunkCount();
     std::vector<Job> jobs;
     jobs.reserve(chunks);
     for (size_t c = 0; c < chunks; ++c)
-        jobs.push_back({big->node, {}, big, batch.get(), static_cast<uint32_t>(c), big->insideApp});
+        jobs.push_back(Job::statChunk(big, batch.get()));
+    EntryBatch& added = *batch;
     big->batches.push_back(std::move(batch));
     // Counted before the jobs can run and finish.
     big->outstanding.fetch_add(chunks, std::memory_order_relaxed);
     try {
         stack->add(jobs);
     } catch (...) {
+        added.takeNone(); // its entries are left out
         big->outstanding.fetch_sub(chunks, std::memory_order_relaxed);
         throw;
     }
 }
 
-void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
-    BigFolder& big = *job.big;
-    EntryBatch& batch = *job.batch;
+bool DiskScanner::Impl::statChunk(BigFolder& big, EntryBatch& batch, Worker& w) {
+    const std::optional<EntryBatch::Range> chunk = batch.takeChunk();
+    if (!chunk) return false;
     if (!cancelled.load(std::memory_order_relaxed)) {
         Counts counts;
         // A descriptor of its own: threads sharing one would all bump the same file's reference count.
@@ -486,17 +508,17 @@ void DiskScanner::Impl::statChunk(const Job& job, Worker& w) {
         FdGuard ownGuard{reader.get(), ownFd};
         const int fd = ownFd >= 0 ? ownFd : big.fd;
         try {
-            size_t end = std::min(batch.size(), (job.chunk + 1) * batch.chunkEntries);
-            for (size_t i = job.chunk * batch.chunkEntries; i < end; ++i)
-                batch.slots[i] = makeNode(fd, {batch.name(i), batch.types[i]}, big.node, big.insideApp, w,
-                                          counts, big.prefix);
+            for (size_t i = chunk->begin; i < chunk->end; ++i)
+                batch.setSlot(i, makeNode(fd, {batch.name(i), batch.type(i)}, big.node, big.insideApp, w,
+                                          counts, big.prefix));
         } catch (...) {
             // The chunk's remaining entries are left out; the folder still completes.
         }
         addProgress(counts, big.path);
     }
-    if (batch.chunksLeft.fetch_sub(1, std::memory_order_acq_rel) == 1) batch.dropNames();
+    batch.finishChunk();
     completeBigFolderWork(big, w);
+    return true;
 }
 
 void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcept {
@@ -505,29 +527,21 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
     try {
         size_t count = big.head.size();
         for (const auto& batch : big.batches)
-            for (FileNode* node : batch->slots)
+            for (FileNode* node : batch->slots())
                 count += node != nullptr;
         FileNode** array = w.arena.allocateArray<FileNode*>(count);
         FileNode** out = std::copy(big.head.begin(), big.head.end(), array);
-        std::vector<Job> jobs;
-        for (const auto& batch : big.batches) {
-            for (FileNode* node : batch->slots) {
-                if (!node) continue;
-                *out++ = node;
-                if (node->isDirectory())
-                    jobs.push_back(
-                        {node, {}, nullptr, nullptr, 0, big.insideApp || endsWithApp(node->name())});
-            }
-        }
+        for (const auto& batch : big.batches)
+            for (FileNode* node : batch->slots())
+                if (node) *out++ = node;
+        uint32_t subfolders = 0, first = 0;
+        for (size_t i = 0; i < count; ++i)
+            if (array[i]->isDirectory() && subfolders++ == 0) first = static_cast<uint32_t>(i);
         big.node->setChildren(array, static_cast<uint32_t>(count));
-        if (!jobs.empty()) {
-            FolderOpener::Base below =
-                opener->baseForChildren(guard.fd, big.prefix.size(), std::move(big.base));
-            for (Job& j : jobs)
-                j.base = below;
-        }
-        for (Job& j : jobs)
-            w.newJobs.push_back(std::move(j));
+        if (subfolders > 0)
+            w.newJobs.push_back(Job::subfolders(
+                big.node, opener->baseForChildren(guard.fd, big.prefix.size(), std::move(big.base)), first,
+                subfolders, big.insideApp));
     } catch (...) {
         // Out of memory: the folder stays without children.
     }
@@ -577,7 +591,7 @@ void DiskScanner::Impl::workerLoop(Worker& w, bool mayRetire) {
         w.newJobs.clear();
         try {
             if (job->big)
-                statChunk(*job, w);
+                statChunk(*job->big, *job->batch, w);
             else if (!cancelled.load(std::memory_order_relaxed))
                 readFolder(*job, w);
         } catch (...) {
@@ -635,7 +649,7 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     const int workers = d.threadCount > 0 ? d.threadCount : processors;
     FolderOpener opener(*d.reader, d.openFolderLimit > 0 ? d.openFolderLimit : FolderOpener::defaultLimit());
     d.opener = &opener;
-    JobStack stack(Job{rootNode, {}, nullptr, nullptr, 0, endsWithApp(root)});
+    JobStack stack(Job::readFolder(rootNode, {}, endsWithApp(root)));
     d.stack = &stack;
     Worker* first;
     {
@@ -676,10 +690,10 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
     std::vector<LinkRecord> links;
     for (Worker& w : state) {
         links.insert(links.end(), w.links.begin(), w.links.end());
-        w.links = {};
+        freeStorage(w.links);
     }
     settleHardLinks(links);
-    links = {};
+    freeStorage(links);
     double linkSeconds = secondsSince(linkStart);
 
     for (Worker& w : state)

@@ -32,8 +32,9 @@ struct EntryStatus {
 // and never throws. Tests stand a fake in its place (denied folders cannot be made by chmod as root).
 class DirectoryReader {
   public:
-    // Small enough that a worker's buffer costs little; a large folder just takes more reads.
-    static constexpr size_t kBufferSize = 32 * 1024;
+    // Small enough that a worker's buffer costs little (64 workers hold 64 of them); a large folder
+    // just takes more reads, about 400 entries each.
+    static constexpr size_t kBufferSize = 16 * 1024;
 
     virtual ~DirectoryReader() = default;
 

@@ -222,6 +222,35 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
         }
 }
 
+// The folders below a read folder are handed out one at a time from a single job: among files, next
+// to an app bundle, each is read once, with its own place inside or outside the bundle.
+TEST(DiskScanner, EverySubfolderAmongFilesIsReadOnce) {
+    TempDir dir;
+    int folders = 0;
+    for (int i = 0; i < 300; ++i) {
+        if (i % 3 == 0) {
+            dir.writeFile("wide/f" + std::to_string(i), 10);
+        } else {
+            dir.writeFile("wide/d" + std::to_string(i) + "/x.bin", 100);
+            ++folders;
+        }
+    }
+    dir.writeFile("wide/Tool.app/bin/run", 10);
+    dir.writeFile("wide/zz/bin/run", 10);
+    for (int threads : {1, 3, 8}) {
+        auto tree = scanWith(dir.str(), threads);
+        const FileNode* wide = findNode(tree->root(), "wide");
+        ASSERT_NE(wide, nullptr);
+        EXPECT_EQ(wide->folderCount(), folders + 4) << threads << " threads";
+        EXPECT_EQ(wide->fileCount(), 100 + folders + 2) << threads << " threads";
+        for (int i = 1; i < 300; i += 3)
+            EXPECT_NE(findNode(wide, "d" + std::to_string(i) + "/x.bin"), nullptr) << i;
+        EXPECT_EQ(findNode(wide, "Tool.app/bin/run")->category, FileCategory::application);
+        EXPECT_NE(findNode(wide, "zz/bin/run")->category, FileCategory::application);
+        expectRolledUp(tree->root());
+    }
+}
+
 // Folders that cannot be opened, for whatever reason, stay empty, a read failing part-way keeps what was
 // read; all are counted, with eight different samples.
 TEST(DiskScannerFaults, UnreadableFoldersAreKeptCountedAndSampled) {
