@@ -36,7 +36,10 @@ int main(int argc, char** argv) {
     applyEnvironmentHooks(viewModel);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel,
                      [&viewModel](Qt::ApplicationState state) {
-                         if (state == Qt::ApplicationActive) viewModel.applicationBecameActive();
+                         // From the event loop, not inside the state change.
+                         if (state == Qt::ApplicationActive)
+                             QMetaObject::invokeMethod(&viewModel, &ScanViewModel::handleDidBecomeActive,
+                                                       Qt::QueuedConnection);
                      });
 
     fonts::loadEmbedded();

@@ -56,12 +56,6 @@ ScanViewModel::~ScanViewModel() {
     pool_.waitForDone();
 }
 
-void ScanViewModel::applicationBecameActive() {
-    QMetaObject::invokeMethod(
-        this, [this] { handleDidBecomeActive(); }, Qt::QueuedConnection);
-}
-
-// Coming back from granting read access: scan the same folder again while the notice shows.
 void ScanViewModel::handleDidBecomeActive() {
     if (!showAccessNotice_ || status_.isScanning() || !tree_) return;
     scan(tree_->root()->path());
@@ -76,31 +70,25 @@ FileNode* ScanViewModel::root() const {
 void ScanViewModel::setStatus(Status status) {
     publish(this, status_, std::move(status), &ScanViewModel::statusChanged);
 }
-
 void ScanViewModel::setCurrentFolder(FileNode* folder) {
     // A regrouping has no parent to go back to: it is shown, never entered.
     if (folder && folder->isVirtual()) return;
     publish(this, currentFolder_, folder, &ScanViewModel::currentFolderChanged);
 }
-
 void ScanViewModel::setSelectedNode(FileNode* node) {
     publish(this, selectedNode_, node, &ScanViewModel::selectedNodeChanged);
 }
-
 void ScanViewModel::setShowAccessNotice(bool on) {
     publish(this, showAccessNotice_, on, &ScanViewModel::showAccessNoticeChanged);
 }
-
 void ScanViewModel::setFilter(const QString& text) {
     if (filter_.text() == text) return;
     filter_ = NameFilter(text);
     emit filterChanged();
 }
-
 void ScanViewModel::setDisk(DiskInfo disk) {
     publish(this, disk_, std::move(disk), &ScanViewModel::diskChanged);
 }
-
 void ScanViewModel::setGeneration(int64_t generation) {
     publish(this, generation_, generation, &ScanViewModel::generationChanged);
 }
@@ -270,11 +258,4 @@ void ScanViewModel::refreshAfterEdit() {
             quickWins_ = std::move(result.quickWins);
             emit quickWinsChanged();
         });
-}
-
-// ---- Uninstall -----------------------------------------------------------------------------------
-
-void ScanViewModel::uninstall(const AppUninstaller::InstalledApp& app,
-                              std::function<void(std::vector<std::string> failed)> finished) {
-    uninstallFlow_->uninstall(app, std::move(finished));
 }

@@ -30,9 +30,6 @@ struct ScanResult;
 namespace QuickWins {
 struct Category;
 }
-namespace AppUninstaller {
-struct InstalledApp;
-}
 
 // ---- The application state object ---------------------------------------------------------------
 
@@ -83,7 +80,7 @@ class ScanViewModel : public QObject {
     RecentScans& recentScans() const { return *recentScans_; }
     CleanupQueue& cleanupQueue() const { return *cleanupQueue_; }
     SnapshotStore& snapshotStore() const { return *snapshotStore_; }
-    // Uninstalls applications; tells which are being uninstalled now.
+    // Uninstalls applications (uninstall()), applying what went; tells which are being uninstalled now.
     UninstallFlow& uninstallFlow() const { return *uninstallFlow_; }
     // The duplicate search over the scan (the Duplicates screen's state).
     DuplicateSearch& duplicates() const { return *duplicates_; }
@@ -129,15 +126,10 @@ class ScanViewModel : public QObject {
     // ---- Edits after a move to the Trash ----
     // Removes the nodes of paths that were moved to the Trash and updates everything derived from them.
     void applyTrashed(const std::vector<std::string>& paths);
-    // Quits the application's running instances, moves it and its leftovers to the Trash, applies what
-    // went; `finished` gets the paths that could not be moved. Never blocks the main thread. See
-    // UninstallFlow.
-    void uninstall(const AppUninstaller::InstalledApp& app,
-                   std::function<void(std::vector<std::string> failed)> finished);
 
-  public slots:
-    // The application entry connects the application becoming active to this slot.
-    void applicationBecameActive();
+    // Coming back from granting read access: scans the same folder again while the notice shows. The
+    // application entry calls it, from the event loop, whenever the application becomes active.
+    void handleDidBecomeActive();
 
   signals:
     void statusChanged();
@@ -154,7 +146,6 @@ class ScanViewModel : public QObject {
     void showAccessNoticeChanged();
 
   private:
-    void handleDidBecomeActive();
     void setStatus(Status status);
     void setDisk(DiskInfo disk);
     void setGeneration(int64_t generation);

@@ -149,19 +149,18 @@ TEST_F(ViewModelTest, ReturningWithTheAccessNoticeShownRescans) {
     dir.writeFile("scan/p1/x", 10);
     deniedFolders[path + "/p1"] = EACCES;
     auto vm = makeViewModel();
-    vm->applicationBecameActive(); // before any scan: nothing
-    QCoreApplication::processEvents();
+    vm->handleDidBecomeActive(); // before any scan: nothing
     EXPECT_EQ(vm->status(), Status::idle());
     scanAndWait(*vm, path);
     EXPECT_TRUE(vm->showAccessNotice());
-    vm->applicationBecameActive();
-    WAIT_FOR(vm->status().isScanning());
+    vm->handleDidBecomeActive();
+    EXPECT_TRUE(vm->status().isScanning());
     EXPECT_EQ(vm->status().currentPath, path);
     ASSERT_TRUE(waitForDone(*vm));
     vm->setShowAccessNotice(false); // dismissed: nothing happens
-    vm->applicationBecameActive();
-    QCoreApplication::processEvents();
+    vm->handleDidBecomeActive();
     EXPECT_EQ(vm->generation(), 2);
+    EXPECT_FALSE(vm->status().isScanning());
 }
 
 TEST_F(ViewModelTest, QuittingDuringAScanIsClean) {
