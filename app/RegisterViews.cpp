@@ -1,6 +1,6 @@
 #include "app/RegisterViews.h"
 
-#include "shell/canvas/CanvasWiring.h"
+#include "shell/actions/CanvasWiring.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tools/CleanupQueueView.h"
 #include "tools/applications/AppUninstallerView.h"
@@ -20,7 +20,7 @@
 void registerViews() {
     using enum VisualizationMode;
     using enum ModeControl;
-    // A mode without a factory shows a placeholder until its view is written.
+    // Every mode: its symbol, caption and controls, and the factory of its view.
     for (const ModeDescription& mode : {
              ModeDescription(treemap, "square.grid.2x2.fill", "Every file as a rectangle, sized by bytes",
                              colorPicker | depth | initials)

@@ -1,7 +1,7 @@
 #include "model/DuplicateFinder.h"
 
 #include "model/DuplicateCandidates.h"
-#include "model/DuplicateScreen.h"
+#include "model/DuplicatePrefilter.h"
 #include "model/Parallel.h"
 #include "platform/DiskReadWatch.h"
 #include "platform/LongPath.h"
@@ -167,11 +167,11 @@ std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector
 std::vector<Keyed<uint64_t>> screenAll(const Candidates& candidates, const std::vector<size_t>& which,
                                        int threads, std::atomic<int64_t>& bytesRead) {
     return readKeys<uint64_t>(
-        candidates, which, 0, threads, DuplicateScreen::kBytes + 1, bytesRead,
+        candidates, which, 0, threads, DuplicatePrefilter::kBytes + 1, bytesRead,
         [&](int dir, size_t k, const char* name, std::vector<unsigned char>& buffer) {
-            return DuplicateScreen::readAt(dir, name, candidates.files[which[k]].size, buffer);
+            return DuplicatePrefilter::readAt(dir, name, candidates.files[which[k]].size, buffer);
         },
-        [](size_t) { return DuplicateScreen::kBytes; });
+        [](size_t) { return DuplicatePrefilter::kBytes; });
 }
 
 // SHA-256 digests, in one pass: of the whole of each file of `whole` (largest first, one at a time, so

@@ -44,7 +44,7 @@ struct Stats {
 
 // Blocking; call it off the main thread. Holds the tree's shared lock only while it walks the
 // subtree of `folder` (the tree's root when null) and reads its paths; reading runs unlocked on all
-// cores. Files that share a size are screened by a fingerprint of their first bytes (DuplicateScreen);
+// cores. Files that share a size are screened by a fingerprint of their first bytes (DuplicatePrefilter);
 // those it lets through are hashed as the groups require. Groups are sorted by wasted bytes, largest
 // first. Nothing inside the tree's Trash folders is listed. Never fails: unreadable files, files that changed
 // since the scan (no longer a regular file of the scanned size) and vanished files are left out. Paths that

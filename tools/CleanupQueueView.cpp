@@ -101,8 +101,8 @@ class ConfirmSheet : public QWidget {
         auto* buttons = new QHBoxLayout;
         buttons->setSpacing(8);
         buttons->addStretch(1);
-        cancel_ =
-            new OutlineButton(QStringLiteral("Cancel"), {}, 28, 12, {}, {}, 0, std::move(cancel), card_);
+        cancel_ = new OutlineButton({.title = QStringLiteral("Cancel"), .height = 28, .fontSize = 12},
+                                    std::move(cancel), card_);
         cancel_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         confirm_ = new DestructiveButton(QStringLiteral("Move to Trash"), 28, 12, std::move(confirm), card_);
         buttons->addWidget(cancel_);
@@ -305,7 +305,7 @@ CleanupQueueView::CleanupQueueView(ScanViewModel& viewModel, QWidget* parent)
     title_ = new QLabel(QStringLiteral("Cleanup Queue"), this);
     staged_ = new QLabel(this);
     clear_ = new OutlineButton(
-        QStringLiteral("Clear"), {}, 28, 12, {}, {}, 0, [this] { clear(); }, this);
+        {.title = QStringLiteral("Clear"), .height = 28, .fontSize = 12}, [this] { clear(); }, this);
     clear_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     move_ = new DestructiveButton(
         QStringLiteral("Move to Trash…"), 28, 12, [this] { askToMove(); }, this);

@@ -5,7 +5,7 @@
 #include "model/ScanViewModel.h"
 #include "shell/controls/Spinner.h"
 #include "shell/controls/ThemedLabel.h"
-#include "shell/lists/ThemedScrollBar.h"
+#include "shell/controls/ThemedScrollBar.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Theme.h"
 #include "visualizations/AgeBucketsCard.h"

@@ -1,6 +1,6 @@
 #include "visualizations/FlameGraphView.h"
 
-#include "shell/lists/ThemedScrollBar.h"
+#include "shell/controls/ThemedScrollBar.h"
 
 #include <QScrollBar>
 

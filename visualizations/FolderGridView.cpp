@@ -2,10 +2,10 @@
 
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
+#include "shell/actions/NodeContextMenu.h"
 #include "shell/canvas/PointerGestures.h"
 #include "shell/controls/FileTile.h"
-#include "shell/controls/NodeContextMenu.h"
-#include "shell/lists/ThemedScrollBar.h"
+#include "shell/controls/ThemedScrollBar.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Motion.h"

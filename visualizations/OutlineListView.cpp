@@ -2,8 +2,8 @@
 
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
+#include "shell/actions/NodeRowActions.h"
 #include "shell/lists/NodeListModel.h"
-#include "shell/lists/NodeRowActions.h"
 #include "visualizations/OutlineRow.h"
 
 #include <algorithm>

@@ -4,13 +4,13 @@
 #include "model/FileNode.h"
 #include "model/Saturating.h"
 #include "model/ScanViewModel.h"
+#include "shell/actions/NodeActions.h"
+#include "shell/actions/NodeRowActions.h"
 #include "shell/controls/Buttons.h"
-#include "shell/controls/NodeActions.h"
 #include "shell/controls/SectionCaption.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/lists/ListView.h"
 #include "shell/lists/NodeListModel.h"
-#include "shell/lists/NodeRowActions.h"
 #include "shell/lists/RowDelegate.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
@@ -113,8 +113,7 @@ UntouchedCard::UntouchedCard(ScanViewModel& viewModel, QWidget* parent)
       emptyText_(new ThemedLabel("Nothing over 40 MB has sat untouched for a year here.", fonts::ui(12),
                                  &Theme::textSecondary)),
       list_(new ListView(new UntouchedRows(viewModel))), rows_(new NodeListModel(list_)),
-      stageButton_(new OutlineButton(QString(), "trash", 34, 12.5, QString(), QString(), 1.0,
-                                     [this] { stageShown(); })) {
+      stageButton_(new OutlineButton({.systemImage = "trash", .height = 34}, [this] { stageShown(); })) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(16, 14, 16, 16);
     column->setSpacing(0);

@@ -64,11 +64,11 @@ void WideButton::paintLabel(QPainter& painter, const QString& image, const QStri
 
 // ---- OutlineButton ------------------------------------------------------------------------------
 
-OutlineButton::OutlineButton(const QString& title, const QString& systemImage, double height, double fontSize,
-                             const QString& confirmTitle, const QString& confirmImage, double confirmDuration,
-                             std::function<void()> action, QWidget* parent)
-    : WideButton(title, systemImage, height, fontSize, 1.5, 8, std::move(action), parent),
-      confirmTitle_(confirmTitle), confirmImage_(confirmImage), confirmDuration_(confirmDuration) {}
+OutlineButton::OutlineButton(const Options& options, std::function<void()> action, QWidget* parent)
+    : WideButton(options.title, options.systemImage, options.height, options.fontSize, 1.5, 8,
+                 std::move(action), parent),
+      confirmTitle_(options.confirmTitle), confirmImage_(options.confirmImage),
+      confirmDuration_(options.confirmDuration) {}
 
 QString OutlineButton::shownTitle() const {
     return confirming_ && !confirmTitle_.isEmpty() ? confirmTitle_ : title();

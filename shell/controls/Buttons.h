@@ -43,9 +43,20 @@ class WideButton : public PressableButton {
 class OutlineButton : public WideButton {
     Q_OBJECT
   public:
-    OutlineButton(const QString& title, const QString& systemImage, double height, double fontSize,
-                  const QString& confirmTitle, const QString& confirmImage, double confirmDuration,
-                  std::function<void()> action, QWidget* parent = nullptr);
+    // Given with designated initialisers, leaving out what keeps its default:
+    // {.title = "Copy Path", .confirmTitle = "Copied"}. Every member has an initialiser, so that leaving
+    // one out is not warned about.
+    struct Options {
+        QString title = {};
+        QString systemImage = {};
+        double height = 32;
+        double fontSize = 12.5;
+        QString confirmTitle = {};
+        QString confirmImage = {};
+        double confirmDuration = 1;
+    };
+
+    OutlineButton(const Options& options, std::function<void()> action, QWidget* parent = nullptr);
 
     bool isConfirming() const { return confirming_; }
     // What the button shows now (the confirmation while it lasts).

@@ -1,6 +1,6 @@
 #include "shell/controls/CardColumn.h"
 
-#include "shell/lists/ThemedScrollBar.h"
+#include "shell/controls/ThemedScrollBar.h"
 
 #include <QEvent>
 #include <QVBoxLayout>

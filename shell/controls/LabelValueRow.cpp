@@ -17,6 +17,12 @@ LabelValueRow::LabelValueRow(const QString& label, const QString& value, double 
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
+void LabelValueRow::setLabel(const QString& label) {
+    label_ = label;
+    updateGeometry();
+    update();
+}
+
 void LabelValueRow::setValue(const QString& value, ThemedLabel::Role role) {
     value_ = value;
     role_ = role;

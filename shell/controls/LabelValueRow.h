@@ -12,6 +12,7 @@ class LabelValueRow : public QWidget {
     LabelValueRow(const QString& label, const QString& value, double labelSize, double valueSize, int height,
                   QWidget* parent = nullptr);
 
+    void setLabel(const QString& label);
     void setValue(const QString& value, ThemedLabel::Role role = &Theme::text);
     QString label() const { return label_; }
     QString value() const { return value_; }

@@ -1,7 +1,7 @@
 #include "shell/lists/ListView.h"
 
+#include "shell/controls/ThemedScrollBar.h"
 #include "shell/lists/RowDelegate.h"
-#include "shell/lists/ThemedScrollBar.h"
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
 

@@ -14,7 +14,7 @@ class RowDelegate;
 //   - the delegate: a RowDelegate subclass with a row height and paintRow(), and buttons() when its
 //     rows hold buttons.
 //
-//     auto* list = new ListView(new TopSizeDelegate(viewModel), this);
+//     auto* list = new ListView(new TopSizeRow(viewModel), this);
 //     auto* rows = new NodeListModel(list);
 //     showNodeRows(*list, *rows, viewModel);  // click selects, double click opens, context menu
 //     rows->setNodes(viewModel.tree(), nodes); // again whenever the rows change

@@ -3,10 +3,10 @@
 #include "model/ScanViewModel.h"
 #include "shell/controls/Divider.h"
 #include "shell/panels/ExploreView.h"
-#include "shell/panels/InspectorView.h"
 #include "shell/panels/SidebarView.h"
 #include "shell/panels/TopBar.h"
 #include "shell/panels/ViewRegistry.h"
+#include "shell/panels/inspector/InspectorView.h"
 #include "shell/style/Motion.h"
 #include "shell/style/Theme.h"
 

@@ -17,7 +17,10 @@ EmptyScanView::EmptyScanView(ScanViewModel& viewModel, QWidget* parent)
         [&viewModel] { viewModel.scan(platform::homeFolder()); }, this);
     scanHome_->setFixedWidth(180);
     chooseFolder_ = new OutlineButton(
-        QStringLiteral("Choose Folder…"), QStringLiteral("folder.fill"), 40, 13, QString(), QString(), 1,
+        {.title = QStringLiteral("Choose Folder…"),
+         .systemImage = QStringLiteral("folder.fill"),
+         .height = 40,
+         .fontSize = 13},
         [&viewModel] { viewModel.chooseFolder(); }, this);
     chooseFolder_->setFixedWidth(180);
     auto* buttons = new QHBoxLayout;

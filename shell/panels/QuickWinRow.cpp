@@ -2,7 +2,7 @@
 
 #include "model/CleanupQueue.h"
 #include "model/ScanViewModel.h"
-#include "shell/controls/NodeActions.h"
+#include "shell/actions/NodeActions.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"

@@ -6,10 +6,10 @@
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
 #include "platform/UserFolders.h"
+#include "shell/actions/NodeActions.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/ColumnScroll.h"
 #include "shell/controls/LabelValueRow.h"
-#include "shell/controls/NodeActions.h"
 #include "shell/controls/SectionCaption.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/panels/QuickWinRow.h"
@@ -88,16 +88,16 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     column->addSpacing(8);
     auto* places = new QHBoxLayout;
     places->setSpacing(9);
-    places->addWidget(
-        new OutlineButton(QStringLiteral("Home"), QStringLiteral("house.fill"), 32, 12.5, {}, {}, 1, [this] {
+    places->addWidget(new OutlineButton(
+        {.title = QStringLiteral("Home"), .systemImage = QStringLiteral("house.fill")}, [this] {
             model_.showExplore();
             model_.scan(platform::homeFolder());
         }));
-    places->addWidget(new OutlineButton(QStringLiteral("Folder..."), QStringLiteral("folder.fill"), 32, 12.5,
-                                        {}, {}, 1, [this] {
-                                            model_.showExplore();
-                                            model_.chooseFolder();
-                                        }));
+    places->addWidget(new OutlineButton(
+        {.title = QStringLiteral("Folder..."), .systemImage = QStringLiteral("folder.fill")}, [this] {
+            model_.showExplore();
+            model_.chooseFolder();
+        }));
     column->addLayout(places);
 
     // 3. Recent.
@@ -143,16 +143,19 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     auto* currentButtons = new QHBoxLayout;
     currentButtons->setSpacing(9);
     currentButtons->addWidget(new OutlineButton(
-        QStringLiteral("Reveal"), QStringLiteral("arrow.up.forward.square"), 32, 12.5, {}, {}, 1, [this] {
+        {.title = QStringLiteral("Reveal"), .systemImage = QStringLiteral("arrow.up.forward.square")},
+        [this] {
             model_.showExplore();
             node_actions::reveal(model_.currentFolder());
         }));
-    currentButtons->addWidget(
-        new OutlineButton(QStringLiteral("Copy Path"), QStringLiteral("doc.on.clipboard.fill"), 32, 12.5,
-                          QStringLiteral("Copied"), QStringLiteral("checkmark"), 1, [this] {
-                              model_.showExplore();
-                              node_actions::copyPath(model_.currentFolder());
-                          }));
+    currentButtons->addWidget(new OutlineButton({.title = QStringLiteral("Copy Path"),
+                                                 .systemImage = QStringLiteral("doc.on.clipboard.fill"),
+                                                 .confirmTitle = QStringLiteral("Copied"),
+                                                 .confirmImage = QStringLiteral("checkmark")},
+                                                [this] {
+                                                    model_.showExplore();
+                                                    node_actions::copyPath(model_.currentFolder());
+                                                }));
     layout->addLayout(currentButtons);
 
     // 6. Quick Wins.

@@ -1,6 +1,6 @@
 #include "model/DuplicateFinder.h"
 #include "model/DiskScanner.h"
-#include "model/DuplicateScreen.h"
+#include "model/DuplicatePrefilter.h"
 #include "tests/support/DeepFolders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
@@ -232,7 +232,7 @@ TEST(DuplicateFinderTest, FilesDeeperThanThePathLimitAreCompared) {
 // bytes, whatever the size around its block, and only those.
 TEST(DuplicateFinderTest, TheScreenKeepsEveryEqualPairAndRulesOutTheRest) {
     TempDir temp;
-    const int64_t block = DuplicateScreen::kBytes;
+    const int64_t block = DuplicatePrefilter::kBytes;
     const struct {
         int64_t size;
         int64_t differsAt; // -1: the pair is equal

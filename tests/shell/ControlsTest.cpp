@@ -17,7 +17,11 @@ namespace {
 
 TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelease) {
     int calls = 0;
-    OutlineButton copy("Copy Path", "doc.on.clipboard.fill", 32, 12.5, "Copied", "checkmark", 0.2,
+    OutlineButton copy({.title = "Copy Path",
+                        .systemImage = "doc.on.clipboard.fill",
+                        .confirmTitle = "Copied",
+                        .confirmImage = "checkmark",
+                        .confirmDuration = 0.2},
                        [&] { ++calls; });
     QTest::mouseClick(&copy, Qt::LeftButton);
     EXPECT_EQ(calls, 1);
@@ -26,10 +30,12 @@ TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelea
     ASSERT_TRUE(QTest::qWaitFor([&] { return !copy.isConfirming(); }, 5000));
     EXPECT_EQ(copy.shownTitle(), "Copy Path");
     // No confirming title: no confirmation. A title alone keeps the icon.
-    OutlineButton noTitle("Reveal", "arrow.up.forward.square", 32, 12.5, "", "checkmark", 1.0, {});
+    OutlineButton noTitle(
+        {.title = "Reveal", .systemImage = "arrow.up.forward.square", .confirmImage = "checkmark"}, {});
     QTest::mouseClick(&noTitle, Qt::LeftButton);
     EXPECT_FALSE(noTitle.isConfirming());
-    OutlineButton titleOnly("Copy Path", "doc.on.clipboard.fill", 32, 12.5, "Copied", "", 1.0, {});
+    OutlineButton titleOnly(
+        {.title = "Copy Path", .systemImage = "doc.on.clipboard.fill", .confirmTitle = "Copied"}, {});
     QTest::mouseClick(&titleOnly, Qt::LeftButton);
     EXPECT_EQ(titleOnly.shownImage(), "doc.on.clipboard.fill");
 

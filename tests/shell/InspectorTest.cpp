@@ -1,13 +1,17 @@
 #include "model/CleanupQueue.h"
 #include "model/ScanTree.h"
 #include "shell/controls/Buttons.h"
-#include "shell/panels/InspectorView.h"
+#include "shell/controls/ThemedLabel.h"
 #include "shell/panels/PreviewWindow.h"
+#include "shell/panels/inspector/InspectorFacts.h"
+#include "shell/panels/inspector/InspectorView.h"
 #include "shell/style/Formatters.h"
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
 
+#include <QPointer>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,7 +20,7 @@
 
 namespace {
 
-using Facts = InspectorView::Facts;
+using Facts = InspectorFacts;
 
 std::map<QString, QString> rows(const Facts& facts) {
     std::map<QString, QString> map;
@@ -38,46 +42,54 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     report->createdStamp = 1'600'000'000;
     ScanViewModel model;
 
-    const Facts f = InspectorView::facts(model, *report);
+    const Facts f = Facts::of(model, *report);
     auto r = rows(f);
     EXPECT_EQ(r["Compressed by"], "4.00 KB");
     EXPECT_EQ(r["Share of folder"], "75.0%");
     EXPECT_EQ(r["Created"], relativeDateString(dateFromStamp(1'600'000'000)));
     EXPECT_TRUE(f.canStage);
-    const Facts s = InspectorView::facts(model, *sheet);
+    const Facts s = Facts::of(model, *sheet);
     EXPECT_EQ(rows(s)["Compressed by"], "0 B");
     EXPECT_FALSE(rows(s).contains("Created")); // no creation time, no row
     EXPECT_EQ(s.share, "100.0% of scan");      // no scanned root in the model: of the node itself
 
-    const Facts b = InspectorView::facts(model, *big);
-    ASSERT_EQ(b.largest.size(), InspectorView::kLargestCount);
+    const Facts b = Facts::of(model, *big);
+    ASSERT_EQ(b.largest.size(), Facts::kLargestCount);
     EXPECT_EQ(b.largest[0].name, "f19.mp3");
     EXPECT_DOUBLE_EQ(b.largest[0].fraction, 20000.0 / 210000.0);
     EXPECT_EQ(b.largest[7].name, "f12.mp3");
     // Size 0: no bars, and a share of a parent of size 0 reads 0.0%.
-    const Facts e = InspectorView::facts(model, *empty);
+    const Facts e = Facts::of(model, *empty);
     EXPECT_TRUE(e.largest.empty());
     EXPECT_EQ(rows(e)["Share of folder"], "0.0%");
     // A regrouped folder and its groups have no place: nothing to stage, no parent folder to share.
     const FileNode* regrouped = tree->categoryGroups(tree->root());
     ASSERT_NE(regrouped, tree->root());
     for (const FileNode* node : {regrouped, static_cast<const FileNode*>(regrouped->children()[0])}) {
-        const Facts g = InspectorView::facts(model, *node);
+        const Facts g = Facts::of(model, *node);
         EXPECT_FALSE(g.hasPlace);
         EXPECT_FALSE(g.canStage);
         EXPECT_FALSE(rows(g).contains("Share of folder"));
     }
 }
 
-TEST(InspectorView, FollowsTheSelectionStagesAndActsOnItsNode) {
+// The column at its width, beside a scanned home folder.
+class InspectorViewTest : public ::testing::Test {
+  protected:
+    InspectorViewTest() {
+        inspector.resize(InspectorView::kWidth, 1400);
+        inspector.show();
+    }
+
     ScannedHome home;
     ScanViewModel& model = home.model();
-    InspectorView inspector(model);
-    inspector.resize(InspectorView::kWidth, 1400);
-    inspector.show();
+    InspectorView inspector{model};
+};
+
+TEST_F(InspectorViewTest, FollowsTheSelectionStagesAndActsOnItsNode) {
     // Right after the scan the root is selected: it reads "Home" and cannot be staged.
     EXPECT_EQ(inspector.node(), model.root());
-    EXPECT_EQ(InspectorView::facts(model, *model.root()).name, "Home");
+    EXPECT_EQ(Facts::of(model, *model.root()).name, "Home");
     ASSERT_TRUE(inspector.stageButton());
     EXPECT_FALSE(inspector.stageButton()->isEnabled());
 
@@ -145,6 +157,40 @@ TEST(InspectorView, FollowsTheSelectionStagesAndActsOnItsNode) {
         EXPECT_FALSE(button(title)->isEnabled()) << title;
     EXPECT_TRUE(button("Focus")->isEnabled());
     EXPECT_FALSE(inspector.stageButton()->isEnabled());
+}
+
+TEST_F(InspectorViewTest, ShowsEachNodeInTheSameWidgets) {
+    auto nameLabel = [&](const QString& text) -> ThemedLabel* {
+        for (auto* label : inspector.findChildren<ThemedLabel*>())
+            if (label->text() == text && label->isVisibleTo(&inspector)) return label;
+        return nullptr;
+    };
+    auto widgets = [&] {
+        // Widgets a change gave up are gone by now.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QList<QWidget*> all = inspector.findChildren<QWidget*>();
+        return QSet<QWidget*>(all.begin(), all.end());
+    };
+    // A folder first: it has the most detail rows.
+    model.setSelectedNode(home.node("Movies"));
+    const QPointer<ThemedLabel> name = nameLabel("Movies");
+    ASSERT_TRUE(name);
+    const QPointer<InkButton> stage = inspector.stageButton();
+    const QSet<QWidget*> before = widgets();
+
+    FileNode* notes = home.node("Documents/notes.txt");
+    model.setSelectedNode(notes);
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->text(), "notes.txt");
+    EXPECT_EQ(inspector.stageButton(), stage);
+    EXPECT_EQ(widgets(), before);
+    // Through the placeholder and back to a folder.
+    model.setSelectedNode(nullptr);
+    model.setCurrentFolder(nullptr);
+    model.setSelectedNode(home.node("Music"));
+    EXPECT_EQ(widgets(), before);
+    ASSERT_TRUE(name);
+    EXPECT_EQ(name->text(), "Music");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 #include "visualizations/TreemapView.h"
 
 #include "model/FileNode.h"
-#include "shell/canvas/CanvasWiring.h"
+#include "shell/actions/CanvasWiring.h"
 #include "shell/controls/HoverChip.h"
 #include "shell/style/Palette.h"
 

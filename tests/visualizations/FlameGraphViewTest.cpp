@@ -4,8 +4,8 @@
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
+#include "shell/actions/NodeContextMenu.h"
 #include "shell/controls/HoverChip.h"
-#include "shell/controls/NodeContextMenu.h"
 #include "shell/panels/ViewRegistry.h"
 #include "shell/style/ColorBlend.h"
 

@@ -2,7 +2,7 @@
 
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
-#include "shell/canvas/CanvasWiring.h"
+#include "shell/actions/CanvasWiring.h"
 #include "shell/controls/HoverChip.h"
 #include "shell/style/ColorBlend.h"
 

@@ -59,7 +59,7 @@ AppUninstallerView::AppUninstallerView(ScanViewModel& viewModel, QWidget* parent
     summary_->setContentsMargins(0, 0, 0, int(std::lround(descents)));
     busy_ = new Spinner(Spinner::kSmall, header);
     refresh_ = new OutlineButton(
-        QStringLiteral("Refresh"), {}, 26, 12, {}, {}, 0, [this] { refresh(); }, header);
+        {.title = QStringLiteral("Refresh"), .height = 26, .fontSize = 12}, [this] { refresh(); }, header);
     refresh_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     row->addWidget(title_, 0, Qt::AlignBottom);
     row->addWidget(summary_, 0, Qt::AlignBottom);

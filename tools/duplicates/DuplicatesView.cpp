@@ -38,8 +38,8 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
                              this);
     searching_ = new Spinner(Spinner::kSmall, this);
     search_ = new OutlineButton(
-        QStringLiteral("Scan for Duplicates"), {}, 28, 12, {}, {}, 0, [this] { viewModel_.findDuplicates(); },
-        this);
+        {.title = QStringLiteral("Scan for Duplicates"), .height = 28, .fontSize = 12},
+        [this] { viewModel_.findDuplicates(); }, this);
     search_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     header->addWidget(title_);
     header->addStretch(1);

@@ -43,7 +43,7 @@ SnapshotsView::SnapshotsView(ScanViewModel& viewModel, QWidget* parent)
     title_ = new ThemedLabel(QStringLiteral("Snapshots"), fonts::ui(15, QFont::DemiBold), &Theme::text, this);
     saving_ = new Spinner(Spinner::kSmall, this);
     take_ = new OutlineButton(
-        QStringLiteral("Take Snapshot Now"), {}, 28, 12, {}, {}, 0,
+        {.title = QStringLiteral("Take Snapshot Now"), .height = 28, .fontSize = 12},
         [this] {
             if (viewModel_.root()) viewModel_.snapshotStore().save(viewModel_.tree());
         },

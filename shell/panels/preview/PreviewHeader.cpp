@@ -40,7 +40,7 @@ PreviewHeader::PreviewHeader(const platform::PreviewContent& content, bool loade
     titles->addWidget(new ThemedLabel(subtitle, fonts::ui(11), &Theme::textTertiary, Qt::ElideRight));
     row->addLayout(titles, 1);
     if (loaded) {
-        auto* open = new OutlineButton(QStringLiteral("Open"), {}, 30, 12.5, {}, {}, 1,
+        auto* open = new OutlineButton({.title = QStringLiteral("Open"), .height = 30},
                                        [path = content.path] { platform::desktop().open(path); });
         open->setFixedWidth(88);
         row->addWidget(open);

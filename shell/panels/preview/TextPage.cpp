@@ -1,6 +1,6 @@
 #include "shell/panels/preview/TextPage.h"
 
-#include "shell/lists/ThemedScrollBar.h"
+#include "shell/controls/ThemedScrollBar.h"
 #include "shell/style/Fonts.h"
 
 #include <QTextDocument>

@@ -1,9 +1,9 @@
-#include "shell/controls/NodeContextMenu.h"
+#include "shell/actions/NodeContextMenu.h"
 
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
-#include "shell/controls/NodeActions.h"
+#include "shell/actions/NodeActions.h"
 
 #include <QMenu>
 

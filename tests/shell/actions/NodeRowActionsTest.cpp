@@ -1,8 +1,8 @@
 // A list of scanned nodes wired to the state object as every node view is.
-#include "shell/lists/NodeRowActions.h"
+#include "shell/actions/NodeRowActions.h"
 #include "model/CleanupQueue.h"
 #include "model/ScanViewModel.h"
-#include "shell/controls/NodeContextMenu.h"
+#include "shell/actions/NodeContextMenu.h"
 #include "shell/lists/ListView.h"
 #include "shell/lists/NodeListModel.h"
 #include "shell/lists/RowDelegate.h"

@@ -1,4 +1,4 @@
-#include "model/DuplicateScreen.h"
+#include "model/DuplicatePrefilter.h"
 
 #include "platform/ReadOpen.h"
 
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace DuplicateScreen {
+namespace DuplicatePrefilter {
 
 namespace {
 
@@ -85,4 +85,4 @@ std::optional<uint64_t> readAt(int folder, const char* name, int64_t expectedSiz
     return fingerprint(buffer.data(), toHash);
 }
 
-} // namespace DuplicateScreen
+} // namespace DuplicatePrefilter

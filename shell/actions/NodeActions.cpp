@@ -1,4 +1,4 @@
-#include "shell/controls/NodeActions.h"
+#include "shell/actions/NodeActions.h"
 
 #include "model/CleanupQueue.h"
 #include "model/FileNode.h"

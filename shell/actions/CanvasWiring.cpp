@@ -1,9 +1,9 @@
-#include "shell/canvas/CanvasWiring.h"
+#include "shell/actions/CanvasWiring.h"
 
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
+#include "shell/actions/NodeContextMenu.h"
 #include "shell/canvas/CanvasView.h"
-#include "shell/controls/NodeContextMenu.h"
 #include "shell/style/Formatters.h"
 
 void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder, const ModeDescription& mode) {

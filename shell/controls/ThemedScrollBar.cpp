@@ -1,4 +1,4 @@
-#include "shell/lists/ThemedScrollBar.h"
+#include "shell/controls/ThemedScrollBar.h"
 
 #include "shell/style/Theme.h"
 

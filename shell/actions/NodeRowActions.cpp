@@ -1,7 +1,7 @@
-#include "shell/lists/NodeRowActions.h"
+#include "shell/actions/NodeRowActions.h"
 
 #include "model/ScanViewModel.h"
-#include "shell/controls/NodeContextMenu.h"
+#include "shell/actions/NodeContextMenu.h"
 #include "shell/lists/ListView.h"
 #include "shell/lists/NodeListModel.h"
 

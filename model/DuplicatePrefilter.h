@@ -9,7 +9,7 @@
 // Equal files always get equal fingerprints, so the fingerprint only rules files out; the files it lets
 // through are still compared by SHA-256. Most files that merely share a size differ in their first
 // 4 KiB, and reading and fingerprinting those costs a fraction of hashing 64 KiB of each.
-namespace DuplicateScreen {
+namespace DuplicatePrefilter {
 
 // Bytes fingerprinted per file; files no longer than this are fingerprinted whole.
 constexpr int64_t kBytes = 4096;
@@ -26,4 +26,4 @@ uint64_t fingerprint(const unsigned char* data, size_t length);
 std::optional<uint64_t> readAt(int folder, const char* name, int64_t expectedSize,
                                std::vector<unsigned char>& buffer);
 
-} // namespace DuplicateScreen
+} // namespace DuplicatePrefilter
