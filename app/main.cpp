@@ -1,3 +1,4 @@
+#include "app/EnvironmentHooks.h"
 #include "app/FirstPictureReport.h"
 #include "app/RegisterViews.h"
 #include "model/ScanViewModel.h"
@@ -22,20 +23,23 @@ int main(int argc, char** argv) {
 
     // Read the desktop's appearance before Brenwick's own palette replaces it.
     ThemeManager::systemThemeName();
-    ThemeManager::instance().setThemeName(ThemeManager::startingThemeName());
 
     // The state object comes before the fonts and the window: a start-up scan (BRENWICK_SCAN) walks
-    // from its constructor on, while the rest is built.
+    // from right after it on, while the rest is built.
     AppWindow* shownWindow = nullptr;
     ScanViewModel::Services services;
-    services.systemThemeName = &ThemeManager::systemThemeName;
-    services.applyAppearance = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
+    services.appearance.systemThemeName = &ThemeManager::systemThemeName;
+    services.appearance.apply = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
     services.chooseFolder = [&shownWindow] { return chooseFolderToScan(shownWindow); };
-    // Reads the stored "theme" and applies it, then BRENWICK_MODE and BRENWICK_SCAN.
+    // Reads the stored "theme" and applies it.
     ScanViewModel viewModel(std::move(services));
+    applyEnvironmentHooks(viewModel);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel,
                      [&viewModel](Qt::ApplicationState state) {
-                         if (state == Qt::ApplicationActive) viewModel.applicationBecameActive();
+                         // From the event loop, not inside the state change.
+                         if (state == Qt::ApplicationActive)
+                             QMetaObject::invokeMethod(&viewModel, &ScanViewModel::handleDidBecomeActive,
+                                                       Qt::QueuedConnection);
                      });
 
     fonts::loadEmbedded();

@@ -1,6 +1,7 @@
 #include "model/FolderReports.h"
 
 #include "model/BackgroundTask.h"
+#include "model/FileNode.h"
 #include "model/ScanTree.h"
 
 #include <shared_mutex>
@@ -75,4 +76,14 @@ void FolderReports::requestAgeReport(const std::shared_ptr<ScanTree>& tree, File
 void FolderReports::requestRankings(const std::shared_ptr<ScanTree>& tree, FileNode* folder) {
     request(kRankings, tree, folder, rankings_, &FolderReports::rankingsChanged,
             [](const FileNode* f) { return Rankings::compute(f, Rankings::kDefaultLimit); });
+}
+
+std::vector<std::pair<FileCategory, int64_t>> FolderReports::rootTypeBreakdown(const FileNode* root) {
+    std::vector<std::pair<FileCategory, int64_t>> out;
+    if (!root || !root->typeSizes()) return out;
+    for (FileCategory c : file_category::allCases) {
+        const int64_t bytes = (*root->typeSizes())[file_category::rawValue(c)];
+        if (bytes > 0) out.emplace_back(c, bytes);
+    }
+    return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/AgeReport.h"
+#include "model/FileCategory.h"
 #include "model/Rankings.h"
 
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <set>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 class QThreadPool;
 class FileNode;
@@ -43,6 +45,10 @@ class FolderReports : public QObject {
     void requestRankings(const std::shared_ptr<ScanTree>& tree, FileNode* folder);
     // Every report goes; those still being computed are dropped when they arrive.
     void reset();
+
+    // The scan root's (or any folder's) bytes per category, in category order, non-zero only; empty for
+    // null or a file. Read from the sums the scan keeps, so it costs no walk.
+    static std::vector<std::pair<FileCategory, int64_t>> rootTypeBreakdown(const FileNode* root);
 
   signals:
     void ageReportsChanged();

@@ -7,47 +7,21 @@
 #include "model/FileNode.h"
 #include "model/FolderReports.h"
 #include "model/InstalledApps.h"
-#include "model/NameFilter.h"
 #include "model/Published.h"
 #include "model/QuickWins.h"
 #include "model/ScanRunner.h"
 #include "model/ScanTree.h"
 #include "model/SnapshotStore.h"
-#include "model/StoredSettings.h"
 #include "model/UninstallFlow.h"
 #include "platform/Paths.h"
 #include "platform/Processes.h"
 #include "platform/Trash.h"
-#include "platform/UserFolders.h"
 
 #include <QMetaObject>
 
-#include <algorithm>
-#include <filesystem>
 #include <shared_mutex>
 
-// ---- Helpers -------------------------------------------------------------------------------------
-
-namespace {
-
-// The path a file URL made from `input` would have: absolute, without trailing separators.
-std::string filePath(const std::string& input) {
-    std::string path = input;
-    if (path.empty() || path.front() != '/') {
-        std::error_code error;
-        std::string cwd = std::filesystem::current_path(error).string();
-        path = cwd + (cwd.ends_with('/') ? "" : "/") + path;
-    }
-    return std::string(platform::withoutTrailingSlashes(path));
-}
-
-} // namespace
-
-using platform::standardizedPath;
-
 // ---- Start-up ------------------------------------------------------------------------------------
-
-ScanViewModel::ScanViewModel(QObject* parent) : ScanViewModel(Services{}, parent) {}
 
 ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(parent) {
     if (!services.processes) services.processes = std::make_shared<platform::SystemProcesses>();
@@ -64,20 +38,9 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
                              [this](const DiskInfo& disk) { setDisk(disk); },
                              [this](ScanResult result) { finishScan(std::move(result)); }});
 
-    // The start-up scan walks from here on, so that building the window overlaps it; it is published
-    // from the event loop, as any scan is. The announcement is queued before the walk starts, so it
-    // comes before anything the walk sends back.
-    if (const std::string start = qgetenv("BRENWICK_SCAN").toStdString(); !start.empty()) {
-        const std::string path = filePath(start);
-        QMetaObject::invokeMethod(
-            this, [this, path] { announceScan(path); }, Qt::QueuedConnection);
-        runner_->start(path);
-    }
-
-    // Published defaults.
-    themeName_ = systemThemeName();
     disk_ = DiskInfo::forVolume("/");
-
+    settings_ = std::make_unique<ViewSettings>(services_.appearance);
+    recentScans_ = std::make_unique<RecentScans>();
     cleanupQueue_ = std::make_unique<CleanupQueue>(nullptr, services_.trash);
     snapshotStore_ = std::make_unique<SnapshotStore>();
     duplicates_ = std::make_unique<DuplicateSearch>(pool_);
@@ -86,13 +49,6 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
     uninstallFlow_ =
         std::make_unique<UninstallFlow>(services_.processes, services_.trash, services_.wait, *cleanupQueue_,
                                         [this](const auto& done) { applyTrashed(done); });
-
-    recents_ = stored_settings::recents();
-    // The stored theme is applied once and not written back.
-    if (auto stored = stored_settings::theme()) themeName_ = *stored;
-    applyAppearance();
-
-    if (auto mode = visualization_mode::fromRawValue(qgetenv("BRENWICK_MODE").toStdString())) mode_ = *mode;
 }
 
 ScanViewModel::~ScanViewModel() {
@@ -100,87 +56,39 @@ ScanViewModel::~ScanViewModel() {
     pool_.waitForDone();
 }
 
-ThemeName ScanViewModel::systemThemeName() const {
-    return services_.systemThemeName ? services_.systemThemeName() : ThemeName::light;
-}
-
-void ScanViewModel::applyAppearance() {
-    if (services_.applyAppearance) services_.applyAppearance(themeName_);
-}
-
-void ScanViewModel::applicationBecameActive() {
-    QMetaObject::invokeMethod(
-        this, [this] { handleDidBecomeActive(); }, Qt::QueuedConnection);
-}
-
-// Coming back from granting read access: scan the same folder again while the notice shows.
 void ScanViewModel::handleDidBecomeActive() {
     if (!showAccessNotice_ || status_.isScanning() || !tree_) return;
     scan(tree_->root()->path());
 }
 
-// ---- Getters -------------------------------------------------------------------------------------
+// ---- Fields --------------------------------------------------------------------------------------
 
 FileNode* ScanViewModel::root() const {
     return tree_ ? tree_->root() : nullptr;
 }
 
-// ---- Setters -------------------------------------------------------------------------------------
-
 void ScanViewModel::setStatus(Status status) {
     publish(this, status_, std::move(status), &ScanViewModel::statusChanged);
 }
-
 void ScanViewModel::setCurrentFolder(FileNode* folder) {
     // A regrouping has no parent to go back to: it is shown, never entered.
     if (folder && folder->isVirtual()) return;
     publish(this, currentFolder_, folder, &ScanViewModel::currentFolderChanged);
 }
-
 void ScanViewModel::setSelectedNode(FileNode* node) {
     publish(this, selectedNode_, node, &ScanViewModel::selectedNodeChanged);
-}
-
-void ScanViewModel::setTab(AppTab tab) {
-    publish(this, tab_, tab, &ScanViewModel::tabChanged);
-}
-void ScanViewModel::setMode(VisualizationMode mode) {
-    publish(this, mode_, mode, &ScanViewModel::modeChanged);
-}
-void ScanViewModel::setColorMode(ColorMode mode) {
-    publish(this, colorMode_, mode, &ScanViewModel::colorModeChanged);
-}
-void ScanViewModel::setDepth(double depth) {
-    publish(this, depth_, depth, &ScanViewModel::depthChanged);
-}
-void ScanViewModel::setAbbreviateLabels(bool on) {
-    publish(this, abbreviateLabels_, on, &ScanViewModel::abbreviateLabelsChanged);
-}
-void ScanViewModel::setShowInspector(bool on) {
-    publish(this, showInspector_, on, &ScanViewModel::showInspectorChanged);
 }
 void ScanViewModel::setShowAccessNotice(bool on) {
     publish(this, showAccessNotice_, on, &ScanViewModel::showAccessNoticeChanged);
 }
-
 void ScanViewModel::setFilter(const QString& text) {
     if (filter_.text() == text) return;
     filter_ = NameFilter(text);
     emit filterChanged();
 }
-
-void ScanViewModel::setThemeName(ThemeName name) {
-    // Every assignment is stored and applied, even of the same theme.
-    themeName_ = name;
-    emit themeNameChanged();
-    stored_settings::setTheme(name);
-    applyAppearance();
-}
-
 void ScanViewModel::setDisk(DiskInfo disk) {
     publish(this, disk_, std::move(disk), &ScanViewModel::diskChanged);
 }
-
 void ScanViewModel::setGeneration(int64_t generation) {
     publish(this, generation_, generation, &ScanViewModel::generationChanged);
 }
@@ -188,10 +96,18 @@ void ScanViewModel::setGeneration(int64_t generation) {
 // ---- Scan control --------------------------------------------------------------------------------
 
 void ScanViewModel::scan(const std::string& input) {
-    const std::string path = filePath(input);
+    const std::string path = platform::absolutePath(input);
     // Supersedes the running scan: nothing of it is published any more.
     runner_->start(path);
     announceScan(path);
+}
+
+void ScanViewModel::scanOnStart(const std::string& input) {
+    const std::string path = platform::absolutePath(input);
+    // Queued before the walk starts, so it comes before anything the walk sends back.
+    QMetaObject::invokeMethod(
+        this, [this, path] { announceScan(path); }, Qt::QueuedConnection);
+    runner_->start(path);
 }
 
 void ScanViewModel::announceScan(const std::string& path) {
@@ -211,24 +127,18 @@ void ScanViewModel::announceScan(const std::string& path) {
     changes.set(unreadableFolderCount_, 0, &ScanViewModel::unreadableFolderCountChanged);
     changes.take(unreadableFolderSamples_, &ScanViewModel::unreadableFolderSamplesChanged);
     changes.set(showAccessNotice_, false, &ScanViewModel::showAccessNoticeChanged);
-    changes.set(tab_, AppTab::explore, &ScanViewModel::tabChanged);
     duplicates_->clear();
     reports_->reset();
     changes.announce();
+    settings_->setTab(AppTab::explore);
     releaseInBackground(pool_, std::move(discard));
 
-    recordRecent(path);
+    recentScans_->recordRecent(path);
 }
 
 void ScanViewModel::chooseFolder() {
     if (!services_.chooseFolder) return;
     if (auto folder = services_.chooseFolder()) scan(*folder);
-}
-
-void ScanViewModel::recordRecent(const std::string& path) {
-    recents_ = stored_settings::withRecent(std::move(recents_), path);
-    emit recentsChanged();
-    stored_settings::setRecents(recents_);
 }
 
 void ScanViewModel::finishScan(ScanResult result) {
@@ -254,13 +164,6 @@ void ScanViewModel::finishScan(ScanResult result) {
 
 // ---- Navigation and actions ----------------------------------------------------------------------
 
-std::string ScanViewModel::displayName(const std::string& path) const {
-    const std::string standardized = standardizedPath(filePath(path));
-    if (standardized == standardizedPath(platform::homeFolder())) return "Home";
-    if (standardized == "/") return disk_.name;
-    return platform::lastComponent(path);
-}
-
 void ScanViewModel::select(FileNode* node) {
     if (!node) return;
     if (node->isDirectory() && !node->children().empty()) setCurrentFolder(node);
@@ -268,7 +171,7 @@ void ScanViewModel::select(FileNode* node) {
 }
 
 void ScanViewModel::showExplore() {
-    setTab(AppTab::explore);
+    settings_->setTab(AppTab::explore);
 }
 
 void ScanViewModel::goUp() {
@@ -305,17 +208,6 @@ void ScanViewModel::requestAgeReport(FileNode* folder) {
 
 void ScanViewModel::requestRankings(FileNode* folder) {
     reports_->requestRankings(tree_, folder);
-}
-
-std::vector<std::pair<FileCategory, int64_t>> ScanViewModel::rootTypeBreakdown() const {
-    std::vector<std::pair<FileCategory, int64_t>> out;
-    const FileNode* r = root();
-    if (!r || !r->typeSizes()) return out;
-    for (FileCategory c : file_category::allCases) {
-        int64_t bytes = (*r->typeSizes())[file_category::rawValue(c)];
-        if (bytes > 0) out.emplace_back(c, bytes);
-    }
-    return out;
 }
 
 // ---- Edits after a move to the Trash -------------------------------------------------------------
@@ -366,11 +258,4 @@ void ScanViewModel::refreshAfterEdit() {
             quickWins_ = std::move(result.quickWins);
             emit quickWinsChanged();
         });
-}
-
-// ---- Uninstall -----------------------------------------------------------------------------------
-
-void ScanViewModel::uninstall(const AppUninstaller::InstalledApp& app,
-                              std::function<void(std::vector<std::string> failed)> finished) {
-    uninstallFlow_->uninstall(app, std::move(finished));
 }

@@ -1,28 +1,24 @@
 #pragma once
 
 #include "model/DiskInfo.h"
-#include "model/FileCategory.h"
 #include "model/NameFilter.h"
-#include "model/ThemeName.h"
-#include "model/ViewModes.h"
+#include "model/RecentScans.h"
+#include "model/ScanStatus.h"
+#include "model/ViewModelServices.h"
+#include "model/ViewSettings.h"
 
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 class FileNode;
 class ScanTree;
-class DiskScanner;
 class CleanupQueue;
 class SnapshotStore;
 class UninstallFlow;
@@ -34,19 +30,12 @@ struct ScanResult;
 namespace QuickWins {
 struct Category;
 }
-namespace AppUninstaller {
-struct InstalledApp;
-}
-namespace platform {
-class ProcessController;
-class TrashBackend;
-} // namespace platform
 
 // ---- The application state object ---------------------------------------------------------------
 
 // The one application state object: every view reads its fields and calls its operations. The state of
 // the reports and of the tool screens lives in small objects reached from it, as the cleanup queue is:
-// reports(), duplicates(), apps() and uninstallFlow().
+// settings(), reports(), duplicates(), apps() and uninstallFlow().
 //
 // Threads: lives on the main thread; every field changes there and announces the change with its own
 // signal. Long work (scans, reports, quick wins, duplicate search, application listing) runs on
@@ -60,47 +49,10 @@ class ScanViewModel : public QObject {
     Q_OBJECT
 
   public:
-    struct Status {
-        enum class Kind { idle, scanning, done };
-        Kind kind = Kind::idle;
-        // Live counters; meaningful while scanning only (zero and empty otherwise).
-        int64_t filesScanned = 0;
-        int64_t bytes = 0;
-        std::string currentPath;
+    using Status = ScanStatus;
+    using Services = ViewModelServices;
 
-        static Status idle() { return {}; }
-        static Status done() { return {Kind::done, 0, 0, {}}; }
-        static Status scanning(int64_t files, int64_t bytes, std::string path) {
-            return {Kind::scanning, files, bytes, std::move(path)};
-        }
-        bool isScanning() const { return kind == Kind::scanning; }
-        friend bool operator==(const Status&, const Status&) = default;
-    };
-
-    // What the state object needs from outside QtCore. The application entry fills in the desktop
-    // parts; tests put fakes in. Anything left empty takes the default noted beside it.
-    struct Services {
-        // The system appearance at start. Default: light.
-        std::function<ThemeName()> systemThemeName;
-        // Makes the parts the toolkit draws follow a theme (palette). Default: nothing.
-        std::function<void(ThemeName)> applyAppearance;
-        // Asks the user for a folder; nullopt when cancelled. Default: always cancelled.
-        std::function<std::optional<std::string>()> chooseFolder;
-        // A new scanner for each scan. Default: a DiskScanner on the real file system.
-        std::function<std::shared_ptr<DiskScanner>()> makeScanner;
-        // Finds and ends an application's running instances. Default: the system's processes.
-        std::shared_ptr<platform::ProcessController> processes;
-        // Calls `then` on the main thread after `milliseconds`, never blocking. Default: a QTimer.
-        std::function<void(int milliseconds, std::function<void()> then)> wait;
-        // The Trash the cleanup queue and the uninstall flow move items to. Default: the real one.
-        std::shared_ptr<platform::TrashBackend> trash;
-        // Lists the installed applications, largest first; runs on a pool thread. Default: the
-        // AppImages of ~/Applications (InstalledApps::load).
-        std::function<std::vector<AppUninstaller::InstalledApp>()> loadInstalledApps;
-    };
-
-    explicit ScanViewModel(QObject* parent = nullptr);
-    explicit ScanViewModel(Services services, QObject* parent = nullptr);
+    explicit ScanViewModel(Services services = {}, QObject* parent = nullptr);
     // Cancels a running scan and waits for every background thread it started.
     ~ScanViewModel() override;
 
@@ -110,17 +62,9 @@ class ScanViewModel : public QObject {
     FileNode* currentFolder() const { return currentFolder_; }
     FileNode* selectedNode() const { return selectedNode_; }
     const std::vector<QuickWins::Category>& quickWins() const { return quickWins_; }
-    AppTab tab() const { return tab_; }
-    VisualizationMode mode() const { return mode_; }
-    ColorMode colorMode() const { return colorMode_; }
-    double depth() const { return depth_; }
-    bool abbreviateLabels() const { return abbreviateLabels_; }
     const QString& filter() const { return filter_.text(); }
-    bool showInspector() const { return showInspector_; }
-    ThemeName themeName() const { return themeName_; }
     const DiskInfo& disk() const { return disk_; }
-    double scanDuration() const { return scanDuration_; }                // seconds
-    const std::vector<std::string>& recents() const { return recents_; } // paths, newest first
+    double scanDuration() const { return scanDuration_; } // seconds
     int64_t generation() const { return generation_; }
     int64_t unreadableFolderCount() const { return unreadableFolderCount_; }
     const std::vector<std::string>& unreadableFolderSamples() const { return unreadableFolderSamples_; }
@@ -129,10 +73,14 @@ class ScanViewModel : public QObject {
     // The tree that owns root() and every node above; null before the first result.
     std::shared_ptr<ScanTree> tree() const { return tree_; }
 
-    // Plain fields, never replaced.
+    // Plain fields, never replaced. settings(): the tab, the visualisation and its knobs, the inspector
+    // and the theme.
+    ViewSettings& settings() const { return *settings_; }
+    // The recently scanned folders; each scan records its folder there.
+    RecentScans& recentScans() const { return *recentScans_; }
     CleanupQueue& cleanupQueue() const { return *cleanupQueue_; }
     SnapshotStore& snapshotStore() const { return *snapshotStore_; }
-    // Uninstalls applications; tells which are being uninstalled now.
+    // Uninstalls applications (uninstall()), applying what went; tells which are being uninstalled now.
     UninstallFlow& uninstallFlow() const { return *uninstallFlow_; }
     // The duplicate search over the scan (the Duplicates screen's state).
     DuplicateSearch& duplicates() const { return *duplicates_; }
@@ -144,29 +92,20 @@ class ScanViewModel : public QObject {
     // ---- Setters the views call ----
     void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
     void setSelectedNode(FileNode* node);
-    void setTab(AppTab tab);
-    void setMode(VisualizationMode mode);
-    void setColorMode(ColorMode mode);
-    void setDepth(double depth);
-    void setAbbreviateLabels(bool on);
     void setFilter(const QString& text);
-    void setShowInspector(bool on);
-    // Every assignment, even of the same value, stores "theme" and applies the appearance.
-    void setThemeName(ThemeName name);
     void setShowAccessNotice(bool on); // the notice's dismiss button sets false
 
     // ---- Scan control ----
     // Starts a scan of a folder, superseding (cancelling) any running one; relative paths are taken
     // against the working folder.
     void scan(const std::string& path);
+    // As scan(), but only the walk starts now: its start is published from the event loop, before
+    // anything the walk sends back, so that the walk overlaps building the window.
+    void scanOnStart(const std::string& path);
     // Asks for a folder and scans it; nothing happens when the user cancels.
     void chooseFolder();
-    // The theme matching the system appearance.
-    ThemeName systemThemeName() const;
 
     // ---- Navigation and actions ----
-    // "Home" for the home folder, the volume name for "/", else the last path component.
-    std::string displayName(const std::string& path) const;
     // Selects a node; a real folder with children also becomes the current folder.
     void select(FileNode* node);
     void showExplore();
@@ -183,21 +122,14 @@ class ScanViewModel : public QObject {
     // reports() with its change signal, or is dropped when the tree changed meanwhile.
     void requestAgeReport(FileNode* folder);
     void requestRankings(FileNode* folder);
-    // The scan root's bytes per category, in category order, non-zero only.
-    std::vector<std::pair<FileCategory, int64_t>> rootTypeBreakdown() const;
 
     // ---- Edits after a move to the Trash ----
     // Removes the nodes of paths that were moved to the Trash and updates everything derived from them.
     void applyTrashed(const std::vector<std::string>& paths);
-    // Quits the application's running instances, moves it and its leftovers to the Trash, applies what
-    // went; `finished` gets the paths that could not be moved. Never blocks the main thread. See
-    // UninstallFlow.
-    void uninstall(const AppUninstaller::InstalledApp& app,
-                   std::function<void(std::vector<std::string> failed)> finished);
 
-  public slots:
-    // The application entry connects the application becoming active to this slot.
-    void applicationBecameActive();
+    // Coming back from granting read access: scans the same folder again while the notice shows. The
+    // application entry calls it, from the event loop, whenever the application becomes active.
+    void handleDidBecomeActive();
 
   signals:
     void statusChanged();
@@ -205,29 +137,18 @@ class ScanViewModel : public QObject {
     void currentFolderChanged();
     void selectedNodeChanged();
     void quickWinsChanged();
-    void tabChanged();
-    void modeChanged();
-    void colorModeChanged();
-    void depthChanged();
-    void abbreviateLabelsChanged();
     void filterChanged();
-    void showInspectorChanged();
-    void themeNameChanged();
     void diskChanged();
     void scanDurationChanged();
-    void recentsChanged();
     void generationChanged();
     void unreadableFolderCountChanged();
     void unreadableFolderSamplesChanged();
     void showAccessNoticeChanged();
 
   private:
-    void applyAppearance();
-    void handleDidBecomeActive();
     void setStatus(Status status);
     void setDisk(DiskInfo disk);
     void setGeneration(int64_t generation);
-    void recordRecent(const std::string& path);
     // Publishes the start of the scan of `path` (absolute), which the runner has begun.
     void announceScan(const std::string& path);
     void finishScan(ScanResult result);
@@ -243,22 +164,16 @@ class ScanViewModel : public QObject {
     FileNode* currentFolder_ = nullptr;
     FileNode* selectedNode_ = nullptr;
     std::vector<QuickWins::Category> quickWins_;
-    AppTab tab_ = AppTab::explore;
-    VisualizationMode mode_ = VisualizationMode::folders;
-    ColorMode colorMode_ = ColorMode::folder;
-    double depth_ = 7.0;
-    bool abbreviateLabels_ = false;
     NameFilter filter_;
-    bool showInspector_ = true;
-    ThemeName themeName_ = ThemeName::light;
     DiskInfo disk_;
     double scanDuration_ = 0;
-    std::vector<std::string> recents_;
     int64_t generation_ = 0;
     int64_t unreadableFolderCount_ = 0;
     std::vector<std::string> unreadableFolderSamples_;
     bool showAccessNotice_ = false;
 
+    std::unique_ptr<ViewSettings> settings_;
+    std::unique_ptr<RecentScans> recentScans_;
     std::unique_ptr<CleanupQueue> cleanupQueue_;
     std::unique_ptr<SnapshotStore> snapshotStore_;
     std::unique_ptr<UninstallFlow> uninstallFlow_;

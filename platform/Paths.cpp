@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace platform {
@@ -64,6 +65,16 @@ std::string_view withoutTrailingSlashes(std::string_view path) {
     while (path.size() > 1 && path.back() == '/')
         path.remove_suffix(1);
     return path;
+}
+
+std::string absolutePath(std::string_view path) {
+    std::string out(path);
+    if (out.empty() || out.front() != '/') {
+        std::error_code error;
+        const std::string cwd = std::filesystem::current_path(error).string();
+        out = cwd + (cwd.ends_with('/') ? "" : "/") + out;
+    }
+    return std::string(withoutTrailingSlashes(out));
 }
 
 std::string parentFolder(std::string_view path) {

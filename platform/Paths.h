@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-// Path text, as raw bytes. Nothing here touches the file system except resolvedPath.
+// Path text, as raw bytes. Nothing here touches the file system except resolvedPath (and absolutePath,
+// which reads the working folder).
 namespace platform {
 
 // The one spelling of a path that may be staged or moved to the Trash: absolute, no empty or "."
@@ -22,6 +23,10 @@ bool isBelow(std::string_view path, std::string_view folder);
 
 // `path` without trailing separators, except the one of "/" itself.
 std::string_view withoutTrailingSlashes(std::string_view path);
+
+// The path a file URL made from `path` would have: a relative one taken against the working folder,
+// trailing separators dropped. Nothing is resolved: "a/../b" stays as it is.
+std::string absolutePath(std::string_view path);
 
 // The folder holding `path`: "/" for items directly in it, "." for a bare name.
 std::string parentFolder(std::string_view path);

@@ -64,7 +64,7 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
     connect(&viewModel_, &ScanViewModel::filterChanged, this, &FolderGridView::rebuild);
     // Trashed children leave the folder shown.
     connect(&viewModel_, &ScanViewModel::generationChanged, this, &FolderGridView::rebuild);
-    connect(&viewModel_, &ScanViewModel::colorModeChanged, this, repaint);
+    connect(&viewModel_.settings(), &ViewSettings::colorModeChanged, this, repaint);
     connect(&viewModel_, &ScanViewModel::selectedNodeChanged, this, repaint);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, repaint);
     // Laid out when it gets its size, which comes before it is first painted.
@@ -116,7 +116,7 @@ void FolderGridView::relayout() {
 }
 
 QColor FolderGridView::tintAt(size_t index) const {
-    return palette::cardColor(*partition_.folders.at(index), viewModel_.colorMode(), int(index));
+    return palette::cardColor(*partition_.folders.at(index), viewModel_.settings().colorMode(), int(index));
 }
 
 FileNode* FolderGridView::nodeOf(const Item& item) const {

@@ -83,7 +83,7 @@ class UntouchedRows : public RowDelegate {
         const QFontMetricsF nameMetrics(nameFont()), dateMetrics(dateFont());
         const double top = r.center().y() - (nameMetrics.height() + 1 + dateMetrics.height()) / 2;
         const QString name =
-            viewModel_.abbreviateLabels() ? palette::initials(nodeName(*node)) : nodeName(*node);
+            viewModel_.settings().abbreviateLabels() ? palette::initials(nodeName(*node)) : nodeName(*node);
         ThemedLabel::paintLine(painter, QRectF(textLeft, top, textWidth, nameMetrics.height()), name,
                                nameFont(), t.text, Qt::AlignLeft, Qt::ElideMiddle);
         ThemedLabel::paintLine(
@@ -144,7 +144,7 @@ UntouchedCard::UntouchedCard(ScanViewModel& viewModel, QWidget* parent)
     // Staging here or anywhere else, and the abbreviated names, show on the rows.
     auto repaint = [this] { list_->viewport()->update(); };
     connect(&viewModel_.cleanupQueue(), &CleanupQueue::itemsChanged, this, repaint);
-    connect(&viewModel_, &ScanViewModel::abbreviateLabelsChanged, this, repaint);
+    connect(&viewModel_.settings(), &ViewSettings::abbreviateLabelsChanged, this, repaint);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setFiles(nullptr, {});
 }

@@ -4,21 +4,23 @@
 #include "model/ScanViewModel.h"
 #include "shell/actions/NodeContextMenu.h"
 #include "shell/canvas/CanvasView.h"
+#include "shell/style/Formatters.h"
 
 void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder, const ModeDescription& mode) {
     CanvasView::State state;
     state.tree = viewModel.tree();
     state.folder = folder ? folder : viewModel.currentFolder();
     state.generation = viewModel.generation();
-    state.colorMode = viewModel.colorMode();
-    state.depth = mode.layoutDepth(viewModel.depth());
+    state.colorMode = viewModel.settings().colorMode();
+    state.depth = mode.layoutDepth(viewModel.settings().depth());
     state.selected = viewModel.selectedNode();
-    state.abbreviateLabels = viewModel.abbreviateLabels();
+    state.abbreviateLabels = viewModel.settings().abbreviateLabels();
     view->setState(std::move(state));
 
     ScanViewModel* vm = &viewModel;
-    view->setDisplayName(
-        [vm](const FileNode& node) { return QString::fromStdString(vm->displayName(node.path())); });
+    view->setDisplayName([vm](const FileNode& node) {
+        return QString::fromStdString(displayName(node.path(), vm->disk().name));
+    });
     QObject::connect(view, &CanvasView::selectRequested, vm, &ScanViewModel::setSelectedNode);
     QObject::connect(view, &CanvasView::openRequested, vm, &ScanViewModel::select);
 
@@ -38,11 +40,11 @@ void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder, co
     QObject::connect(vm, &ScanViewModel::generationChanged, view, followTree);
     QObject::connect(vm, &ScanViewModel::selectedNodeChanged, view,
                      [view, vm] { view->setSelected(vm->selectedNode()); });
-    QObject::connect(vm, &ScanViewModel::colorModeChanged, view,
-                     [view, vm] { view->setColorMode(vm->colorMode()); });
+    QObject::connect(&vm->settings(), &ViewSettings::colorModeChanged, view,
+                     [view, vm] { view->setColorMode(vm->settings().colorMode()); });
     if (!mode.fixedDepth)
-        QObject::connect(vm, &ScanViewModel::depthChanged, view,
-                         [view, vm, mode] { view->setDepth(mode.layoutDepth(vm->depth())); });
-    QObject::connect(vm, &ScanViewModel::abbreviateLabelsChanged, view,
-                     [view, vm] { view->setAbbreviateLabels(vm->abbreviateLabels()); });
+        QObject::connect(&vm->settings(), &ViewSettings::depthChanged, view,
+                         [view, vm, mode] { view->setDepth(mode.layoutDepth(vm->settings().depth())); });
+    QObject::connect(&vm->settings(), &ViewSettings::abbreviateLabelsChanged, view,
+                     [view, vm] { view->setAbbreviateLabels(vm->settings().abbreviateLabels()); });
 }

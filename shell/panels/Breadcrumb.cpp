@@ -7,6 +7,7 @@
 #include "shell/controls/SymbolButton.h"
 #include "shell/controls/SymbolLabel.h"
 #include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
@@ -121,7 +122,7 @@ void Breadcrumb::rebuild() {
                 separator->show();
                 separators_.push_back(separator);
             }
-            const QString title = QString::fromStdString(viewModel_.displayName(node->path()));
+            const QString title = QString::fromStdString(displayName(node->path(), viewModel_.disk().name));
             auto* crumb = new CrumbButton(node, title, i + 1 == trail.size(), this);
             connect(crumb, &CrumbButton::clicked, this, [this, node] {
                 viewModel_.setCurrentFolder(node);

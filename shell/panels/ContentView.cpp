@@ -53,11 +53,11 @@ ContentView::ContentView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
     sidebar_ = new SidebarView(viewModel, row_);
     sidebar_->setAutoFillBackground(true);
 
-    connect(&viewModel, &ScanViewModel::tabChanged, this, [this] {
+    connect(&viewModel.settings(), &ViewSettings::tabChanged, this, [this] {
         showTab();
         updateInspector();
     });
-    connect(&viewModel, &ScanViewModel::showInspectorChanged, this, &ContentView::updateInspector);
+    connect(&viewModel.settings(), &ViewSettings::showInspectorChanged, this, &ContentView::updateInspector);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
         update();
         for (QWidget* w : findChildren<QWidget*>())
@@ -80,7 +80,7 @@ void ContentView::showTab() {
         screen_->hide();
         screen_->deleteLater();
     }
-    const AppTab tab = viewModel_.tab();
+    const AppTab tab = viewModel_.settings().tab();
     if (tab == AppTab::explore)
         screen_ = new ExploreView(viewModel_, row_);
     else
@@ -94,7 +94,8 @@ void ContentView::showTab() {
 }
 
 void ContentView::updateInspector() {
-    const bool wanted = viewModel_.tab() == AppTab::explore && viewModel_.showInspector();
+    const bool wanted =
+        viewModel_.settings().tab() == AppTab::explore && viewModel_.settings().showInspector();
     if (wanted && !inspector_) {
         inspector_ = new InspectorView(viewModel_, row_);
         inspector_->setAutoFillBackground(true);

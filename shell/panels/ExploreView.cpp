@@ -62,7 +62,7 @@ class TitleRow : public QWidget {
         QPainter painter(this);
         painter.setRenderHint(QPainter::TextAntialiasing);
         const Theme& t = theme();
-        const QString name = QString::fromStdString(viewModel_.displayName(folder->path()));
+        const QString name = QString::fromStdString(displayName(folder->path(), viewModel_.disk().name));
         const QString size = formatBytes(folder->sizeOnDisk);
         const QString counts = ExploreView::countsText(*folder);
         const QFontMetricsF nameM(nameFont()), sizeM(sizeFont()), countsM(countsFont());
@@ -110,7 +110,7 @@ ExploreView::ExploreView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
 
     connect(&viewModel, &ScanViewModel::statusChanged, this, &ExploreView::updateScreen);
     connect(&viewModel, &ScanViewModel::currentFolderChanged, this, &ExploreView::updateScreen);
-    connect(&viewModel, &ScanViewModel::modeChanged, this, &ExploreView::buildVisualization);
+    connect(&viewModel.settings(), &ViewSettings::modeChanged, this, &ExploreView::buildVisualization);
     connect(&viewModel, &ScanViewModel::showAccessNoticeChanged, this, &ExploreView::updateNotice);
     updateScreen();
 }
@@ -229,7 +229,8 @@ void ExploreView::buildVisualization() {
     if (screen_ != Screen::explorer || !vizArea_) return;
     QPointer<QWidget> old = visualization_;
     shownFolder_ = viewModel_.currentFolder();
-    visualization_ = ViewRegistry::createVisualization(viewModel_.mode(), viewModel_, shownFolder_, vizArea_);
+    visualization_ =
+        ViewRegistry::createVisualization(viewModel_.settings().mode(), viewModel_, shownFolder_, vizArea_);
     vizArea_->layout()->addWidget(visualization_);
     visualization_->show();
     if (old) {

@@ -84,10 +84,11 @@ class AbbreviateToggle : public PressableButton {
         setToolTip(QStringLiteral("Abbreviate labels to initials"));
         setAccessibleName(QStringLiteral("Abbreviate labels to initials"));
         setCheckable(true);
-        setChecked(viewModel.abbreviateLabels());
-        setAction([this] { viewModel_.setAbbreviateLabels(!viewModel_.abbreviateLabels()); });
-        connect(&viewModel, &ScanViewModel::abbreviateLabelsChanged, this, [this] {
-            setChecked(viewModel_.abbreviateLabels());
+        setChecked(viewModel.settings().abbreviateLabels());
+        setAction(
+            [this] { viewModel_.settings().setAbbreviateLabels(!viewModel_.settings().abbreviateLabels()); });
+        connect(&viewModel.settings(), &ViewSettings::abbreviateLabelsChanged, this, [this] {
+            setChecked(viewModel_.settings().abbreviateLabels());
             update();
         });
     }
@@ -96,7 +97,7 @@ class AbbreviateToggle : public PressableButton {
     void nextCheckState() override {} // the state object decides
     void paintContent(QPainter& painter) override {
         const Theme& t = theme();
-        const bool on = viewModel_.abbreviateLabels();
+        const bool on = viewModel_.settings().abbreviateLabels();
         shapes::fill(painter, rect(), 7, on ? t.ink : t.chip);
         painter.setFont(fonts::ui(12.5, QFont::Bold));
         painter.setPen(on ? t.onInk : t.textSecondary);
@@ -122,9 +123,9 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
     modes_->setObjectName(QStringLiteral("modeStrip"));
     const motion::Curve modeCurve = motion::modeChange();
     modes_->setGlideCurve(modeCurve.durationMs, modeCurve.easing);
-    modes_->setSelected(indexIn(visualization_mode::allCases, viewModel.mode()));
+    modes_->setSelected(indexIn(visualization_mode::allCases, viewModel.settings().mode()));
     connect(modes_, &SegmentStrip::activated, this,
-            [this](int i) { viewModel_.setMode(visualization_mode::allCases[size_t(i)]); });
+            [this](int i) { viewModel_.settings().setMode(visualization_mode::allCases[size_t(i)]); });
 
     caption_ = new ThemedLabel(QString(), fonts::ui(12), &Theme::textSecondary, this);
 
@@ -133,9 +134,9 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
         colors.push_back({symbol(c), title(c), title(c)});
     colors_ = new SegmentStrip(std::move(colors), pickerStyle(false), SegmentStrip::Titles::all, this);
     colors_->setObjectName(QStringLiteral("colorPicker"));
-    colors_->setSelected(indexIn(color_mode::allCases, viewModel.colorMode()));
+    colors_->setSelected(indexIn(color_mode::allCases, viewModel.settings().colorMode()));
     connect(colors_, &SegmentStrip::activated, this,
-            [this](int i) { viewModel_.setColorMode(color_mode::allCases[size_t(i)]); });
+            [this](int i) { viewModel_.settings().setColorMode(color_mode::allCases[size_t(i)]); });
 
     depth_ = new QWidget(this);
     depth_->setToolTip(QStringLiteral("Depth"));
@@ -150,24 +151,25 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
     depthValue_->setFixedWidth(18);
     depthRow->addWidget(depthValue_);
     depth_->setFixedSize(depth_->sizeHint());
-    connect(slider_, &DepthSlider::valueChanged, this, [this](int v) { viewModel_.setDepth(v); });
+    connect(slider_, &DepthSlider::valueChanged, this, [this](int v) { viewModel_.settings().setDepth(v); });
 
     abbreviate_ = new AbbreviateToggle(viewModel, this);
 
-    connect(&viewModel, &ScanViewModel::modeChanged, this, [this] {
-        modes_->setSelected(indexIn(visualization_mode::allCases, viewModel_.mode()));
+    connect(&viewModel.settings(), &ViewSettings::modeChanged, this, [this] {
+        modes_->setSelected(indexIn(visualization_mode::allCases, viewModel_.settings().mode()));
         refreshControls();
     });
-    connect(&viewModel, &ScanViewModel::colorModeChanged, this,
-            [this] { colors_->setSelected(indexIn(color_mode::allCases, viewModel_.colorMode())); });
-    connect(&viewModel, &ScanViewModel::depthChanged, this, &ModeBar::refreshControls);
+    connect(&viewModel.settings(), &ViewSettings::colorModeChanged, this, [this] {
+        colors_->setSelected(indexIn(color_mode::allCases, viewModel_.settings().colorMode()));
+    });
+    connect(&viewModel.settings(), &ViewSettings::depthChanged, this, &ModeBar::refreshControls);
     refreshControls();
 }
 
 void ModeBar::refreshControls() {
-    const VisualizationMode m = viewModel_.mode();
+    const VisualizationMode m = viewModel_.settings().mode();
     caption_->setText(ViewRegistry::mode(m).caption);
-    const int depth = int(std::trunc(viewModel_.depth()));
+    const int depth = int(std::trunc(viewModel_.settings().depth()));
     slider_->setValue(depth);
     depthValue_->setText(QString::number(depth));
     arrangement_ = arrangementFor(width());
@@ -176,7 +178,7 @@ void ModeBar::refreshControls() {
 }
 
 ModeBar::Shown ModeBar::shownFor(Arrangement a) const {
-    const ModeDescription& mode = ViewRegistry::mode(viewModel_.mode());
+    const ModeDescription& mode = ViewRegistry::mode(viewModel_.settings().mode());
     const bool picker = mode.uses(ModeControl::colorPicker);
     return {a == Arrangement::oneRowCaption || !picker, picker, mode.uses(ModeControl::depth),
             mode.uses(ModeControl::initials)};

@@ -1,6 +1,7 @@
 #include "shell/panels/SidebarView.h"
 
 #include "model/FileNode.h"
+#include "model/FolderReports.h"
 #include "model/QuickWins.h"
 #include "model/ScanViewModel.h"
 #include "platform/Desktop.h"
@@ -36,7 +37,8 @@ QString fromBytes(const std::string& bytes) {
 class RecentRow : public QWidget {
   public:
     RecentRow(ScanViewModel& model, std::string path, QWidget* parent)
-        : QWidget(parent), model_(model), path_(std::move(path)), name_(fromBytes(model.displayName(path_))) {
+        : QWidget(parent), model_(model), path_(std::move(path)),
+          name_(fromBytes(displayName(path_, model.disk().name))) {
         setFixedHeight(26);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setToolTip(fromBytes(path_));
@@ -179,7 +181,7 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     column->addStretch(1);
     scroll_ = makeColumnScroll(this, content);
 
-    connect(&model_, &ScanViewModel::recentsChanged, this, &SidebarView::updateRecents);
+    connect(&model_.recentScans(), &RecentScans::recentsChanged, this, &SidebarView::updateRecents);
     connect(&model_, &ScanViewModel::diskChanged, this, [this] {
         updateDisk();
         updateRecents(); // "/" is shown by the volume's name
@@ -228,12 +230,12 @@ void SidebarView::paintEvent(QPaintEvent*) {
 
 void SidebarView::updateRecents() {
     clearLayoutLater(recentRows_);
-    for (const std::string& path : model_.recents()) {
+    for (const std::string& path : model_.recentScans().recents()) {
         auto* row = new RecentRow(model_, path, recent_);
         recentRows_->addWidget(row);
         row->show();
     }
-    recent_->setVisible(!model_.recents().empty());
+    recent_->setVisible(!model_.recentScans().recents().empty());
 }
 
 void SidebarView::updateDisk() {
@@ -251,7 +253,7 @@ void SidebarView::updateCurrentView() {
     if (!folder) return;
     const std::string path = folder->path();
     currentCaption_->setTrailing(scanTimeText(model_.scanDuration()));
-    currentName_->setText(fromBytes(model_.displayName(path)));
+    currentName_->setText(fromBytes(displayName(path, model_.disk().name)));
     currentPath_->setText(platform::pathText(path));
     currentPath_->setToolTip(platform::pathText(path));
 }
@@ -270,7 +272,7 @@ void SidebarView::updateQuickWins() {
 
 void SidebarView::updateTypes() {
     clearLayoutLater(typeRows_);
-    const TypeBytes breakdown = model_.rootTypeBreakdown();
+    const TypeBytes breakdown = FolderReports::rootTypeBreakdown(model_.root());
     typeBar_->setBreakdown(breakdown);
     for (const auto& [category, bytes] : breakdown) {
         auto* row = new TypeLegendRow(category, bytes, types_);

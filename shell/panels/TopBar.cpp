@@ -90,8 +90,9 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
         segments.push_back({QString::fromLatin1(info.symbol), title(info.tab), title(info.tab)});
     tabs_ = new SegmentStrip(std::move(segments), SegmentStrip::Style{}, SegmentStrip::Titles::all, this);
     tabs_->setObjectName(QStringLiteral("tabStrip"));
-    tabs_->setSelected(indexOf(viewModel.tab()));
-    connect(tabs_, &SegmentStrip::activated, this, [this](int i) { viewModel_.setTab(kTabs[i].tab); });
+    tabs_->setSelected(indexOf(viewModel.settings().tab()));
+    connect(tabs_, &SegmentStrip::activated, this,
+            [this](int i) { viewModel_.settings().setTab(kTabs[i].tab); });
 
     separator_ = new Divider(Qt::Vertical, this, 22);
     breadcrumb_ = new Breadcrumb(viewModel, this);
@@ -107,21 +108,21 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     themeButton_ = new SquareIconButton(
         QString(), QString(), kButton,
         [this] {
-            viewModel_.setThemeName(viewModel_.themeName() == ThemeName::light ? ThemeName::dark
-                                                                               : ThemeName::light);
+            viewModel_.settings().setThemeName(
+                viewModel_.settings().themeName() == ThemeName::light ? ThemeName::dark : ThemeName::light);
         },
         this);
     inspectorButton_ = new SquareIconButton(
         QStringLiteral("sidebar.right"), QString(), kButton,
-        [this] { viewModel_.setShowInspector(!viewModel_.showInspector()); }, this);
+        [this] { viewModel_.settings().setShowInspector(!viewModel_.settings().showInspector()); }, this);
     inspectorButton_->setToolTip(QStringLiteral("Show or hide the inspector"));
 
-    connect(&viewModel, &ScanViewModel::tabChanged, this, [this] {
-        tabs_->setSelected(indexOf(viewModel_.tab()));
+    connect(&viewModel.settings(), &ViewSettings::tabChanged, this, [this] {
+        tabs_->setSelected(indexOf(viewModel_.settings().tab()));
         layoutBar();
     });
     connect(&viewModel, &ScanViewModel::currentFolderChanged, this, &TopBar::layoutBar);
-    connect(&viewModel, &ScanViewModel::themeNameChanged, this, &TopBar::updateTheme);
+    connect(&viewModel.settings(), &ViewSettings::themeNameChanged, this, &TopBar::updateTheme);
     connect(&viewModel.cleanupQueue(), &CleanupQueue::itemsChanged, this, &TopBar::updateBadge);
     connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
         update();
@@ -150,7 +151,7 @@ void TopBar::toggleQueue() {
 }
 
 void TopBar::updateTheme() {
-    const bool light = viewModel_.themeName() == ThemeName::light;
+    const bool light = viewModel_.settings().themeName() == ThemeName::light;
     themeButton_->setSystemImage(light ? QStringLiteral("sun.max.fill") : QStringLiteral("moon.fill"));
     themeButton_->setToolTip(light ? QStringLiteral("Appearance: Light — click for Dark")
                                    : QStringLiteral("Appearance: Dark — click for Light"));
@@ -186,7 +187,7 @@ void TopBar::layoutBar() {
     // What is left holds the tab strip, the gap and the filter field.
     const int left = kPadding;
     const int room = std::max(0, right - left - kMinimumGap - 2 * kSpacing);
-    const bool crumbs = viewModel_.tab() == AppTab::explore && viewModel_.currentFolder();
+    const bool crumbs = viewModel_.settings().tab() == AppTab::explore && viewModel_.currentFolder();
     breadcrumb_->setVisible(crumbs);
     const int separatorWidth = 1 + 2 * kSeparatorPadding;
     auto stripWidth = [&](SegmentStrip::Titles titles) {

@@ -2,6 +2,8 @@
 
 #include "model/FileNode.h"
 #include "model/Saturating.h"
+#include "platform/Paths.h"
+#include "platform/UserFolders.h"
 
 #include <QLocale>
 
@@ -115,4 +117,11 @@ QString formatCount(int64_t count) {
 QString nodeName(const FileNode& node) {
     const std::string_view name = node.name();
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
+
+std::string displayName(const std::string& path, const std::string& volumeName) {
+    const std::string standardized = platform::standardizedPath(platform::absolutePath(path));
+    if (standardized == platform::standardizedPath(platform::homeFolder())) return "Home";
+    if (standardized == "/") return volumeName;
+    return platform::lastComponent(path);
 }

@@ -41,3 +41,7 @@ QString formatCount(int64_t count);
 // A node's name for display: its raw bytes as UTF-8, invalid sequences shown as replacement
 // characters.
 QString nodeName(const FileNode& node);
+
+// A scanned folder's name for display: "Home" for the home folder, `volumeName` for "/", else the last
+// path component, as raw bytes.
+std::string displayName(const std::string& path, const std::string& volumeName);

@@ -1,7 +1,5 @@
 #include "shell/style/Theme.h"
 
-#include "model/StoredSettings.h"
-
 #include <QApplication>
 
 namespace {
@@ -131,9 +129,4 @@ ThemeName ThemeManager::systemThemeName() {
                                                                                     : ThemeName::light;
     }();
     return system;
-}
-
-ThemeName ThemeManager::startingThemeName() {
-    if (auto name = stored_settings::theme()) return *name;
-    return systemThemeName();
 }

@@ -58,8 +58,6 @@ class ThemeManager : public QObject {
     // Light or dark from the lightness of the desktop's default window colour (read before Brenwick
     // installs its own palette; Qt 6.4 has no colour-scheme query).
     static ThemeName systemThemeName();
-    // The stored "theme" setting when it is exactly "Light" or "Dark", else the system's.
-    static ThemeName startingThemeName();
 
   signals:
     // Emitted just before the palette changes (the window takes a picture of the old look to

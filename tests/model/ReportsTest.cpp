@@ -1,4 +1,5 @@
 #include "model/AgeReport.h"
+#include "model/FolderReports.h"
 #include "model/Rankings.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TreeBuilder.h"
@@ -173,4 +174,22 @@ TEST(RankingsTest, MatchesAFullSort) {
     auto emptyTree = empty.finish();
     EXPECT_TRUE(Rankings::compute(emptyTree->root()).files.empty());
     EXPECT_EQ(AgeReport::compute(emptyTree->root(), kNow).total, 0);
+}
+
+// Category order, empty categories left out; nothing for a file or no root at all.
+TEST(TypeBreakdownTest, RootBytesPerCategoryInCategoryOrder) {
+    TreeBuilder b("/r");
+    b.fileAt("a/clip.mp4", 3000);
+    b.fileAt("b/song.mp3", 500);
+    b.fileAt("b/c/more.mp4", 1000);
+    FileNode* notes = b.fileAt("notes.txt", 0);
+    auto tree = b.finish();
+    std::vector<std::pair<FileCategory, int64_t>> expected;
+    for (FileCategory c : file_category::allCases) {
+        if (c == FileCategory::video) expected.emplace_back(c, 4000);
+        if (c == FileCategory::audio) expected.emplace_back(c, 500);
+    }
+    EXPECT_EQ(FolderReports::rootTypeBreakdown(tree->root()), expected);
+    EXPECT_TRUE(FolderReports::rootTypeBreakdown(notes).empty());
+    EXPECT_TRUE(FolderReports::rootTypeBreakdown(nullptr).empty());
 }

@@ -34,80 +34,43 @@ TEST(ViewModelValues, DiskInfoOfAMissingPlaceIsEmpty) {
     EXPECT_EQ(DiskInfo::forVolume(dir.str() + "/not/there"), (DiskInfo{rootDisplayName("/"), 0, 0, 0}));
 }
 
-TEST_F(ViewModelTest, ThemeFromTheSystemUnlessOneIsStoredExactly) {
-    systemTheme = ThemeName::dark;
-    for (auto [value, theme] : {std::pair{"Light", ThemeName::light}, {"light", ThemeName::dark}}) {
-        QSettings("Brenwick", "Brenwick").setValue("theme", value);
-        EXPECT_EQ(makeViewModel()->themeName(), theme) << value;
-        EXPECT_EQ(appliedAppearances.back(), theme) << value;
-    }
-    systemTheme = ThemeName::light;
-    makeViewModel()->setThemeName(ThemeName::dark);
-    EXPECT_EQ(stored("theme").toString(), "Dark");
-    EXPECT_EQ(appliedAppearances.back(), ThemeName::dark);
-}
-
-TEST_F(ViewModelTest, StartsWithStoredRecentsModeAndScanAndKeepsFiveRecentsWithoutRepeats) {
+TEST_F(ViewModelTest, StartsWithStoredRecentsAndKeepsFiveRecentsWithoutRepeats) {
     QSettings("Brenwick", "Brenwick")
         .setValue("recentScans", QStringList{"/a", "/b", "/c", "/d", "/e", "/f"});
-    qputenv("BRENWICK_MODE", "Mind Map");
     const std::string scanned = dir.makeDir("scanned").string();
-    qputenv("BRENWICK_SCAN", scanned.c_str());
     auto vm = makeViewModel();
-    EXPECT_EQ(vm->recents().size(), 6u); // all loaded; the cut to five waits for the next scan
-    EXPECT_EQ(vm->mode(), VisualizationMode::mindMap);
+    EXPECT_EQ(vm->recentScans().recents().size(), 6u); // all loaded; the cut to five waits for the next scan
     EXPECT_EQ(vm->snapshotStore().directory(),
               std::string(std::getenv("XDG_DATA_HOME")) + "/Brenwick/Snapshots");
-    EXPECT_EQ(vm->status(), Status::idle()); // the start-up scan waits for the event loop
-    ASSERT_TRUE(waitForDone(*vm));
-    EXPECT_EQ(vm->root()->path(), scanned);
-    EXPECT_EQ(vm->recents().size(), 5u);
-    qunsetenv("BRENWICK_SCAN");
-    for (const char* ignored : {"mindMap", "Mind Map "}) {
-        qputenv("BRENWICK_MODE", ignored);
-        EXPECT_EQ(makeViewModel()->mode(), VisualizationMode::folders) << ignored;
-    }
+    scanAndWait(*vm, scanned);
+    EXPECT_EQ(vm->recentScans().recents().size(), 5u);
 
     scanAndWait(*vm, scanned + "/./");
-    EXPECT_EQ(vm->recents().front(), scanned + "/.");
+    EXPECT_EQ(vm->recentScans().recents().front(), scanned + "/.");
     std::vector<std::string> expected;
     for (auto name : {"b", "c", "d", "e", "f"}) {
         scanAndWait(*vm, dir.makeDir(name).string());
         expected.insert(expected.begin(), dir.str() + "/" + name);
     }
-    EXPECT_EQ(vm->recents(), expected); // "scanned" went, as the oldest
+    EXPECT_EQ(vm->recentScans().recents(), expected); // "scanned" went, as the oldest
     QStringList storedPaths;
     for (const auto& p : expected)
         storedPaths.append(QString::fromStdString(p));
     EXPECT_EQ(stored("recentScans").toStringList(), storedPaths);
 }
 
-// The start-up scan walks while the window is built, before the event loop runs; it is published from
-// the event loop as any scan is: first its start, then its counters, then its result.
-TEST_F(ViewModelTest, TheStartUpScanWalksBeforeTheEventLoopAndIsPublishedInOrder) {
-    dir.writeFile("start/a/one.txt", 5000);
-    dir.writeFile("start/slow/two.txt", 5000);
-    const std::string path = dir.str() + "/start";
-    qputenv("BRENWICK_SCAN", path.c_str());
+// A scan brings the Explore tab forward; its change is announced after the scan's start.
+TEST_F(ViewModelTest, AScanShowsTheExploreTab) {
     auto vm = makeViewModel();
-    std::vector<Status> seen;
-    QObject::connect(vm.get(), &ScanViewModel::statusChanged, [&] { seen.push_back(vm->status()); });
-    ASSERT_EQ(scanners.size(), 1u);
-    for (int i = 0; i < 30000 && gate->reached() == 0; ++i) // without the event loop
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_EQ(gate->reached(), 1);
-    // Long enough for the counters to be due before the start is published.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(vm->status(), Status::idle());
-    QCoreApplication::processEvents();
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.front(), Status::scanning(0, 0, path));
-    WAIT_FOR(vm->status().filesScanned == 1);
-    gate->release();
+    vm->settings().setTab(AppTab::duplicates);
+    std::vector<Status> statusAtTabChange;
+    QObject::connect(&vm->settings(), &ViewSettings::tabChanged,
+                     [&] { statusAtTabChange.push_back(vm->status()); });
+    vm->scan(dir.makeDir("shown").string());
+    EXPECT_EQ(vm->settings().tab(), AppTab::explore);
+    ASSERT_EQ(statusAtTabChange.size(), 1u);
+    EXPECT_TRUE(statusAtTabChange.front().isScanning());
     ASSERT_TRUE(waitForDone(*vm));
-    EXPECT_EQ(seen.back(), Status::done());
-    EXPECT_EQ(vm->root()->fileCount(), 2);
-    EXPECT_EQ(vm->recents().front(), path);
 }
 
 TEST_F(ViewModelTest, PublishesAScanWithTheStatusLast) {
@@ -186,19 +149,18 @@ TEST_F(ViewModelTest, ReturningWithTheAccessNoticeShownRescans) {
     dir.writeFile("scan/p1/x", 10);
     deniedFolders[path + "/p1"] = EACCES;
     auto vm = makeViewModel();
-    vm->applicationBecameActive(); // before any scan: nothing
-    QCoreApplication::processEvents();
+    vm->handleDidBecomeActive(); // before any scan: nothing
     EXPECT_EQ(vm->status(), Status::idle());
     scanAndWait(*vm, path);
     EXPECT_TRUE(vm->showAccessNotice());
-    vm->applicationBecameActive();
-    WAIT_FOR(vm->status().isScanning());
+    vm->handleDidBecomeActive();
+    EXPECT_TRUE(vm->status().isScanning());
     EXPECT_EQ(vm->status().currentPath, path);
     ASSERT_TRUE(waitForDone(*vm));
     vm->setShowAccessNotice(false); // dismissed: nothing happens
-    vm->applicationBecameActive();
-    QCoreApplication::processEvents();
+    vm->handleDidBecomeActive();
     EXPECT_EQ(vm->generation(), 2);
+    EXPECT_FALSE(vm->status().isScanning());
 }
 
 TEST_F(ViewModelTest, QuittingDuringAScanIsClean) {

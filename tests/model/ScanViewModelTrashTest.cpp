@@ -4,6 +4,7 @@
 #include "model/FolderReports.h"
 #include "model/InstalledApps.h"
 #include "model/QuickWins.h"
+#include "model/UninstallFlow.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
 #include "tests/model/ViewModelFixture.h"
@@ -188,7 +189,7 @@ class ViewModelUninstallTest : public ViewModelTest {
     // Runs the flow to its end and returns the paths that failed.
     std::vector<std::string> uninstall() {
         std::optional<std::vector<std::string>> failed;
-        vm->uninstall(app, [&](std::vector<std::string> f) { failed = std::move(f); });
+        vm->uninstallFlow().uninstall(app, [&](std::vector<std::string> f) { failed = std::move(f); });
         EXPECT_TRUE(QTest::qWaitFor([&] { return failed.has_value(); }, 30000));
         std::sort(failed->begin(), failed->end());
         return failed.value_or(std::vector<std::string>{"(never finished)"});

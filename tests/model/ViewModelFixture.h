@@ -60,8 +60,8 @@ class ViewModelTest : public ScanFixture {
   protected:
     std::unique_ptr<ScanViewModel> makeViewModel() {
         ScanViewModel::Services services = scanServices();
-        services.systemThemeName = [this] { return systemTheme; };
-        services.applyAppearance = [this](ThemeName t) { appliedAppearances.push_back(t); };
+        services.appearance.systemThemeName = [this] { return systemTheme; };
+        services.appearance.apply = [this](ThemeName t) { appliedAppearances.push_back(t); };
         services.processes = processes;
         services.trash = trash;
         services.wait = [this](int, std::function<void()> then) { // the next poll comes on the next turn

@@ -1,5 +1,6 @@
 #include "shell/panels/EmptyScanView.h"
 #include "shell/controls/Buttons.h"
+#include "shell/style/Formatters.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/EnvOverride.h"
 
@@ -16,5 +17,5 @@ TEST_F(ShellTest, ScanHomeScansTheHomeFolderByItsBytes) {
     EXPECT_EQ(vm->status().currentPath, home);
     ASSERT_TRUE(waitForDone(*vm));
     EXPECT_EQ(vm->root()->fileCount(), 1);
-    EXPECT_EQ(vm->displayName(vm->root()->path()), "Home");
+    EXPECT_EQ(displayName(vm->root()->path(), vm->disk().name), "Home");
 }

@@ -60,23 +60,23 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
 TEST_F(ExploreViewTest, ModeBarWritesTheStateObjectAndPicksTheFirstArrangementThatFits) {
     registerViews();
     auto vm = makeViewModel();
-    vm->setMode(VisualizationMode::treemap);
+    vm->settings().setMode(VisualizationMode::treemap);
     auto bar = shown<ModeBar>(QSize(1300, 40), *vm);
     clickSegment(bar->colorPicker(), 2);
-    EXPECT_EQ(vm->colorMode(), ColorMode::age);
+    EXPECT_EQ(vm->settings().colorMode(), ColorMode::age);
     DepthSlider* slider = bar->depthSlider();
     QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() - 1, slider->height() / 2));
-    EXPECT_EQ(vm->depth(), 10.0);
+    EXPECT_EQ(vm->settings().depth(), 10.0);
     QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(0, slider->height() / 2));
-    EXPECT_EQ(vm->depth(), 2.0);
-    vm->setDepth(7.6);
+    EXPECT_EQ(vm->settings().depth(), 2.0);
+    vm->settings().setDepth(7.6);
     EXPECT_EQ(slider->value(), 7);
-    const bool abbreviated = vm->abbreviateLabels();
+    const bool abbreviated = vm->settings().abbreviateLabels();
     QTest::mouseClick(bar->abbreviateToggle(), Qt::LeftButton);
-    EXPECT_EQ(vm->abbreviateLabels(), !abbreviated);
+    EXPECT_EQ(vm->settings().abbreviateLabels(), !abbreviated);
     SegmentStrip* modes = bar->modeStrip();
     clickSegment(modes, indexOf(VisualizationMode::outline));
-    EXPECT_EQ(vm->mode(), VisualizationMode::outline);
+    EXPECT_EQ(vm->settings().mode(), VisualizationMode::outline);
     EXPECT_TRUE(modes->showsTitle(indexOf(VisualizationMode::outline)));
     EXPECT_FALSE(modes->showsTitle(indexOf(VisualizationMode::treemap)));
     clickSegment(modes, indexOf(VisualizationMode::treemap));
@@ -93,7 +93,7 @@ TEST_F(ExploreViewTest, ModeBarWritesTheStateObjectAndPicksTheFirstArrangementTh
     EXPECT_EQ(bar->colorPicker()->titles(), SegmentStrip::Titles::none);
     EXPECT_GT(bar->colorPicker()->geometry().top(), bar->modeStrip()->geometry().bottom());
     // A mode without a colour picker keeps its caption even in two rows.
-    vm->setMode(VisualizationMode::topSizes);
+    vm->settings().setMode(VisualizationMode::topSizes);
     EXPECT_TRUE(bar->caption()->isVisible());
     EXPECT_FALSE(bar->colorPicker()->isVisible());
     EXPECT_FALSE(bar->abbreviateToggle()->isVisible());
@@ -111,7 +111,7 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
                                        }));
     const std::string fixture = makeFixture();
     auto vm = makeViewModel();
-    vm->setMode(VisualizationMode::treemap);
+    vm->settings().setMode(VisualizationMode::treemap);
     auto view = shown<ExploreView>(QSize(956, 900), *vm);
     scanAndWait(*vm, fixture);
     ASSERT_TRUE(view->visualization());
@@ -181,8 +181,8 @@ TEST_F(ExploreViewTest, WiredCanvasFollowsTheStateObjectButKeepsItsFolder) {
     FakeCanvas canvas, fixed;
     wireCanvas(&canvas, *vm);
     wireCanvas(&fixed, *vm, nullptr, ModeDescription(VisualizationMode::bubbles, {}, {}).withFixedDepth(4));
-    vm->setDepth(8.9);
-    vm->setColorMode(ColorMode::age);
+    vm->settings().setDepth(8.9);
+    vm->settings().setColorMode(ColorMode::age);
     EXPECT_EQ(canvas.state().depth, 8);
     EXPECT_EQ(fixed.state().depth, 4); // a mode with its own depth ignores the slider
     EXPECT_EQ(canvas.state().colorMode, ColorMode::age);

@@ -1,4 +1,5 @@
 #include "shell/style/Formatters.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
 #include <QLocale>
@@ -131,6 +132,24 @@ TEST(RelativeDate, TimesFarAwayGiveYearsWithoutOverflow) {
     // A stamp beyond any date is unknown rather than a wrapped number.
     for (double stamp : {double(INT64_MIN / 2), double(INT64_MAX), -1e300})
         EXPECT_EQ(relativeDateString(dateFromStamp(stamp), now).toStdString(), "Unknown") << stamp;
+}
+
+} // namespace
+
+namespace {
+
+// The home folder by any spelling is "Home", "/" the volume's name, anything else its last component.
+TEST(DisplayName, HomeVolumeOrLastComponent) {
+    TempDir home;
+    EnvOverride env;
+    env.set("HOME", home.str() + "/");
+    EXPECT_EQ(displayName(home.str(), "Disk"), "Home");
+    EXPECT_EQ(displayName(home.str() + "/./", "Disk"), "Home");
+    EXPECT_EQ(displayName("/", "Disk"), "Disk");
+    EXPECT_EQ(displayName("//", "Disk"), "Disk");
+    EXPECT_EQ(displayName(home.str() + "/caf\xe9/", "Disk"), "caf\xe9");
+    env.set("HOME", "/");
+    EXPECT_EQ(displayName("/", "Disk"), "Home"); // the home folder comes first
 }
 
 } // namespace

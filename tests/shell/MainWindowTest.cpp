@@ -44,7 +44,7 @@ TEST_F(MainWindowTest, LeavingATabDiscardsItsScreenAndOnlyExploreHasTheInspector
         return new FakeScreen(parent);
     });
     auto vm = makeViewModel();
-    vm->setShowInspector(true);
+    vm->settings().setShowInspector(true);
     auto view = shown<ContentView>(QSize(1280, 760), *vm);
     SegmentStrip* tabs = view->topBar()->tabStrip();
     QPointer<QWidget> explore = view->tabScreen();
@@ -70,11 +70,11 @@ TEST_F(MainWindowTest, LeavingATabDiscardsItsScreenAndOnlyExploreHasTheInspector
     flushDeletes();
     EXPECT_FALSE(again.isNull());
     EXPECT_EQ(built, 2);
-    vm->setTab(AppTab::explore); // the inspector's button takes it away on Explore too
+    vm->settings().setTab(AppTab::explore); // the inspector's button takes it away on Explore too
     inspector = view->inspector();
     ASSERT_TRUE(inspector);
     QTest::mouseClick(view->topBar()->inspectorButton(), Qt::LeftButton);
-    EXPECT_FALSE(vm->showInspector());
+    EXPECT_FALSE(vm->settings().showInspector());
     flushDeletes();
     EXPECT_TRUE(inspector.isNull());
     EXPECT_EQ(view->tabScreenGeometry().width(), withoutInspector);
@@ -90,9 +90,9 @@ TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
     EXPECT_LT(tabs->geometry().right(), bar->filterField()->geometry().left());
     // No empty strip at the leading edge: the tabs keep the margin the buttons keep at the trailing one.
     EXPECT_EQ(tabs->geometry().left(), bar->width() - 1 - bar->inspectorButton()->geometry().right());
-    vm->setTab(AppTab::applications);
+    vm->settings().setTab(AppTab::applications);
     EXPECT_TRUE(tabs->showsTitle(2));
-    vm->setTab(AppTab::explore);
+    vm->settings().setTab(AppTab::explore);
     bar->resize(1680, TopBar::kHeight);
     EXPECT_TRUE(tabs->showsTitle(1));
 
@@ -136,7 +136,7 @@ TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
 
     QTest::mouseClick(bar->themeButton(), Qt::LeftButton);
     EXPECT_EQ(ThemeManager::instance().name(), ThemeName::dark);
-    vm->setTab(AppTab::duplicates);
+    vm->settings().setTab(AppTab::duplicates);
     EXPECT_FALSE(crumbs->isVisible());
 }
 
@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, FilterFieldAndItsShortcut) {
 TEST_F(MainWindowTest, FilterTextFollowsTheTheme) {
     for (ThemeName first : theme_name::allCases) {
         auto vm = makeViewModel();
-        vm->setThemeName(first);
+        vm->settings().setThemeName(first);
         auto view = shown<ContentView>(QSize(1280, 760), *vm);
         FilterField* field = view->topBar()->filterField();
         QLineEdit* edit = field->lineEdit();

@@ -16,7 +16,7 @@ class ScreenshotTest : public ShellTest {
     // Saves `window-<name>-<theme>.png` at the default size; the row fills the window at both sizes.
     void shoot(ScanViewModel& vm, const QString& name) {
         for (ThemeName themeName : theme_name::allCases) {
-            vm.setThemeName(themeName);
+            vm.settings().setThemeName(themeName);
             for (QSize size : {QSize(1280, 760), QSize(1680, 1050)}) {
                 window_->resize(size);
                 QCoreApplication::processEvents();
@@ -31,7 +31,7 @@ class ScreenshotTest : public ShellTest {
             }
             ASSERT_TRUE(saveScreenshot(window_->grab().toImage(), "window-" + name, themeName));
         }
-        vm.setThemeName(ThemeName::light);
+        vm.settings().setThemeName(ThemeName::light);
     }
 
     std::unique_ptr<AppWindow> window_;
@@ -43,7 +43,7 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
     dir.writeFile("fixture/slow/waiting.bin", 10);
     deniedFolders[fixture + "/Music/album"] = EACCES;
     auto vm = makeViewModel();
-    vm->setShowInspector(true);
+    vm->settings().setShowInspector(true);
     window_ = std::make_unique<AppWindow>();
     window_->setContent(new ContentView(*vm));
     window_->show();
@@ -56,14 +56,14 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
     gate->release();
     WAIT_FOR(vm->status().kind == ScanViewModel::Status::Kind::done);
 
-    vm->setMode(VisualizationMode::treemap);
+    vm->settings().setMode(VisualizationMode::treemap);
     shoot(*vm, "explore-notice");
     vm->setShowAccessNotice(false);
     // Each registered view fills the Explore area and shows the current folder.
     vm->setSelectedNode(nodeAt(vm->root(), "Documents"));
     for (VisualizationMode mode :
          {VisualizationMode::folders, VisualizationMode::treemap, VisualizationMode::sunburst}) {
-        vm->setMode(mode);
+        vm->settings().setMode(mode);
         shoot(*vm, QString::fromUtf8(visualization_mode::rawValue(mode).data()).toLower());
         auto* grid = window_->findChild<FolderGridView*>();
         auto* canvas = window_->findChild<CanvasView*>();
@@ -76,23 +76,23 @@ TEST_F(ScreenshotTest, StartScanningExploreInEveryViewAndEveryTab) {
     vm->setCurrentFolder(deep);
     vm->cleanupQueue().add(deep->children()[0], "Staged from Explore");
     vm->setSelectedNode(deep->children()[0]); // the inspector shows it staged
-    vm->setMode(VisualizationMode::ageMap);
+    vm->settings().setMode(VisualizationMode::ageMap);
     shoot(*vm, "explore-deep");
     // A long name: the title and the crumbs shorten, nothing runs under the buttons.
     auto project = deep->parent()->parent()->children();
     vm->setCurrentFolder(
         *std::ranges::find_if(project, [](FileNode* c) { return c->name().starts_with("Quarterly"); }));
-    vm->setMode(VisualizationMode::treemap);
+    vm->settings().setMode(VisualizationMode::treemap);
     shoot(*vm, "explore-longname");
 
     vm->setCurrentFolder(vm->root());
-    vm->setMode(VisualizationMode::folders);
-    vm->setShowInspector(false);
+    vm->settings().setMode(VisualizationMode::folders);
+    vm->settings().setShowInspector(false);
     shoot(*vm, "explore-noinspector");
-    vm->setShowInspector(true);
+    vm->settings().setShowInspector(true);
 
     for (AppTab tab : app_tab::allCases) {
-        vm->setTab(tab);
+        vm->settings().setTab(tab);
         shoot(*vm, QStringLiteral("tab-") + QString::fromUtf8(app_tab::rawValue(tab).data()).toLower());
     }
 }

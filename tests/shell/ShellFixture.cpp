@@ -17,8 +17,8 @@ void ShellTest::TearDown() {
 
 std::unique_ptr<ScanViewModel> ShellTest::makeViewModel() {
     ScanViewModel::Services services = scanServices();
-    services.systemThemeName = [] { return ThemeName::light; };
-    services.applyAppearance = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
+    services.appearance.systemThemeName = [] { return ThemeName::light; };
+    services.appearance.apply = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
     services.chooseFolder = [this] {
         ++chooserCalls;
         return chosenFolder;

@@ -75,10 +75,10 @@ TEST(QuickWinRow, OpenStageAllAndRevealTheLargestMatch) {
         std::shared_ptr<ScanTree> tree = builder.finish();
     } t;
     ScanViewModel model;
-    model.setTab(AppTab::duplicates);
+    model.settings().setTab(AppTab::duplicates);
     // A folder match becomes the current folder and the selection.
     QuickWinRow::open(model, {QuickWins::Kind::downloads, {t.downloads}, 1});
-    EXPECT_EQ(model.tab(), AppTab::explore);
+    EXPECT_EQ(model.settings().tab(), AppTab::explore);
     EXPECT_EQ(model.currentFolder(), t.downloads);
     EXPECT_EQ(model.selectedNode(), t.downloads);
     // A file, clicked on the row widget: selected, shown in its folder. Equal sizes: the earlier match wins.
@@ -89,9 +89,9 @@ TEST(QuickWinRow, OpenStageAllAndRevealTheLargestMatch) {
     EXPECT_EQ(model.selectedNode(), t.movie);
     EXPECT_EQ(model.currentFolder(), t.movie->parent());
     // No matches: only the tab changes.
-    model.setTab(AppTab::monitor);
+    model.settings().setTab(AppTab::monitor);
     QuickWinRow::open(model, {QuickWins::Kind::caches, {}, 0});
-    EXPECT_EQ(model.tab(), AppTab::explore);
+    EXPECT_EQ(model.settings().tab(), AppTab::explore);
     EXPECT_EQ(model.selectedNode(), t.movie);
     // A match inside another listed match counts again in the total.
     EXPECT_EQ(SidebarView::quickWinsTotal({{QuickWins::Kind::largeMedia, {t.movie, t.clip}, 2},
@@ -103,10 +103,10 @@ TEST(QuickWinRow, OpenStageAllAndRevealTheLargestMatch) {
     CleanupQueue& queue = model.cleanupQueue();
     queue.add(t.clip, "Staged from Explore");
     const QuickWins::Category wins{QuickWins::Kind::largeMedia, {t.movie, t.other, t.clip}, 3};
-    model.setTab(AppTab::snapshots);
+    model.settings().setTab(AppTab::snapshots);
     for (int twice = 0; twice < 2; ++twice)
         QuickWinRow::stageAll(model, wins);
-    EXPECT_EQ(model.tab(), AppTab::explore);
+    EXPECT_EQ(model.settings().tab(), AppTab::explore);
     ASSERT_EQ(queue.items().size(), 3u);
     EXPECT_EQ(queue.items()[0].reason, "Staged from Explore");
     EXPECT_EQ(queue.items()[1].path, "/home/u/Movies/big.mp4");
@@ -152,14 +152,15 @@ TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
         return nullptr;
     };
     ASSERT_TRUE(button("Home") && button("Folder..."));
-    home.model().setTab(AppTab::applications); // "Folder..." cancelled: Explore comes forward, no scan
+    home.model().settings().setTab(
+        AppTab::applications); // "Folder..." cancelled: Explore comes forward, no scan
     QTest::mouseClick(button("Folder..."), Qt::LeftButton);
-    EXPECT_EQ(home.model().tab(), AppTab::explore);
+    EXPECT_EQ(home.model().settings().tab(), AppTab::explore);
     EXPECT_FALSE(home.model().status().isScanning());
     // "Home" scans the home folder again.
-    home.model().setTab(AppTab::monitor);
+    home.model().settings().setTab(AppTab::monitor);
     QTest::mouseClick(button("Home"), Qt::LeftButton);
-    EXPECT_EQ(home.model().tab(), AppTab::explore);
+    EXPECT_EQ(home.model().settings().tab(), AppTab::explore);
     EXPECT_TRUE(home.model().status().isScanning());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return home.model().status().kind == ScanViewModel::Status::Kind::done; }, 30000));

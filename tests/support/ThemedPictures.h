@@ -18,11 +18,11 @@ inline void picturesInBothThemes(ScanViewModel& vm, QWidget& widget, const QStri
                                  const std::function<void(const QImage&, const Theme&)>& check) {
     for (ThemeName name : theme_name::allCases) {
         SCOPED_TRACE(theme_name::rawValue(name));
-        vm.setThemeName(name);
+        vm.settings().setThemeName(name);
         QCoreApplication::processEvents();
         const QImage image = widget.grab().toImage();
         EXPECT_TRUE(saveScreenshot(image, stem, name));
         check(image, Theme::forName(name));
     }
-    vm.setThemeName(ThemeName::light);
+    vm.settings().setThemeName(ThemeName::light);
 }

@@ -238,7 +238,7 @@ TEST_F(AgeMapViewTest, PictureOfBothLayoutsInBothThemes) {
             }
         ASSERT_TRUE(busiest && empty);
         for (ThemeName name : theme_name::allCases) {
-            vm->setThemeName(name);
+            vm->settings().setThemeName(name);
             const Theme& t = Theme::forName(name);
             const QImage image = view->grab().toImage();
             ASSERT_TRUE(saveScreenshot(image, stem, name));
@@ -255,7 +255,7 @@ TEST_F(AgeMapViewTest, PictureOfBothLayoutsInBothThemes) {
             EXPECT_NEAR(cell.green(), expected.green(), 2);
             EXPECT_NEAR(cell.blue(), expected.blue(), 2);
         }
-        vm->setThemeName(ThemeName::light);
+        vm->settings().setThemeName(ThemeName::light);
     }
 
     // In the window at its least size, beside the inspector: one column, the stored report at once.

@@ -51,7 +51,7 @@ class BubblesViews : public ::testing::Test {
     }
     void TearDown() override {
         ThemeManager::instance().setThemeName(ThemeName::light);
-        vm().setColorMode(ColorMode::folder);
+        vm().settings().setColorMode(ColorMode::folder);
     }
 
     // The view as the Explore tab builds it, showing the home folder.
@@ -102,7 +102,7 @@ TEST_F(BubblesViews, HoverClickAndDoubleClick) {
 // Under "By type" the root circle is the regrouped copy of the folder and the first ring its category
 // groups: they may be selected, but nothing that needs a place on disk is offered for them.
 TEST_F(BubblesViews, RegroupedCirclesAreSelectedWithoutPathActions) {
-    vm().setColorMode(ColorMode::type);
+    vm().settings().setColorMode(ColorMode::type);
     auto view = make({900, 700});
     const auto& drawn = view->bubbles();
     ASSERT_FALSE(drawn.empty());
@@ -161,7 +161,7 @@ TEST_F(BubblesViews, AResizeOnlyFitsAgain) {
     }
     EXPECT_DOUBLE_EQ(drawn.front().radius, 480 / 2 - 14);
 
-    vm().setColorMode(ColorMode::age);
+    vm().settings().setColorMode(ColorMode::age);
     (void)view->bubbles();
     EXPECT_NE(view->items().data(), packing);
 }
@@ -171,7 +171,7 @@ TEST_F(BubblesViews, AResizeOnlyFitsAgain) {
 TEST_F(BubblesViews, RenderEveryModeAndTheme) {
     vm().setSelectedNode(fixture.node("Documents"));
     for (ColorMode mode : color_mode::allCases) {
-        vm().setColorMode(mode);
+        vm().settings().setColorMode(mode);
         const QString modeName =
             QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
         for (ThemeName themeName : theme_name::allCases) {
@@ -229,17 +229,17 @@ TEST_F(BubblesWindowTest, TheExploreTabOpensAFolderInTheSameView) {
     window.resize(1680, 1050);
     window.show();
     scanAndWait(*vm, fixture);
-    vm->setMode(VisualizationMode::bubbles);
+    vm->settings().setMode(VisualizationMode::bubbles);
     QCoreApplication::processEvents();
     auto* view = window.findChild<BubblesView*>();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->state().folder, vm->root());
     for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
+        vm->settings().setThemeName(name);
         QCoreApplication::processEvents();
         ASSERT_TRUE(saveScreenshot(window.grab().toImage(), "window-bubbles", name));
     }
-    vm->setThemeName(ThemeName::light);
+    vm->settings().setThemeName(ThemeName::light);
 
     FileNode* movies = nodeAt(vm->root(), "Movies");
     const Bubble* circle = bubbles::find(view->bubbles(), movies);

@@ -162,7 +162,7 @@ TEST_F(CanvasViews, ARightClickSelectsTheCellOrArcAndOpensItsMenu) {
 TEST_F(CanvasViews, RenderBothViewsInEveryModeAndTheme) {
     vm().setSelectedNode(fixture.node("Documents"));
     for (ColorMode mode : color_mode::allCases) {
-        vm().setColorMode(mode);
+        vm().settings().setColorMode(mode);
         const QString modeName =
             QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
         for (ThemeName themeName : theme_name::allCases) {
@@ -187,7 +187,7 @@ TEST_F(CanvasViews, RenderBothViewsInEveryModeAndTheme) {
             ASSERT_TRUE(saveScreenshot(sunburst.grab().toImage(), "sunburst-" + modeName, themeName));
         }
     }
-    vm().setColorMode(ColorMode::folder);
+    vm().settings().setColorMode(ColorMode::folder);
 }
 
 } // namespace

@@ -72,7 +72,7 @@ TEST_F(CanvasWindowTest, OpeningAFolderClearsTheHoverUntilThePointerMoves) {
           VisualizationMode::bubbles, VisualizationMode::mindMap}) {
         const std::string name(visualization_mode::rawValue(mode));
         vm->select(vm->root());
-        vm->setMode(mode);
+        vm->settings().setMode(mode);
         QCoreApplication::processEvents();
         flushDeletes();
         auto* view = window.findChild<CanvasView*>();
@@ -111,7 +111,7 @@ TEST_F(CanvasWindowTest, OpeningAFolderClearsTheHoverUntilThePointerMoves) {
 TEST_F(CanvasWindowTest, OpeningAFolderFromTheGridKeepsTheGridAndTheKeyboard) {
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    vm->setMode(VisualizationMode::folders);
+    vm->settings().setMode(VisualizationMode::folders);
     QCoreApplication::processEvents();
     QPointer<FolderGridView> grid = window.findChild<FolderGridView*>();
     ASSERT_NE(grid, nullptr);
@@ -167,11 +167,11 @@ TEST_F(CanvasWindowTest, StagedItemsGoToTheTrashThroughThePopover) {
     ASSERT_NE(queueView, nullptr);
     EXPECT_EQ(queueView->itemList()->rowCount(), 3);
     for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
+        vm->settings().setThemeName(name);
         QCoreApplication::processEvents();
         ASSERT_TRUE(saveScreenshot(popover->grab().toImage(), "popover-queue", name));
     }
-    vm->setThemeName(ThemeName::light);
+    vm->settings().setThemeName(ThemeName::light);
 
     QTest::mouseClick(queueView->moveButton(), Qt::LeftButton);
     QTest::mouseClick(queueView->confirmationMoveButton(), Qt::LeftButton);

@@ -131,7 +131,7 @@ TEST_F(FlameGraph, HoverClickDoubleClickAndMenuActOnTheBlockUnderThePointer) {
 // Under "By type" the blocks are the tree's own regrouping, kept across widths; its groups and the
 // regrouped folder are selected, but offer no action that needs a place.
 TEST_F(FlameGraph, RegroupedBlocksAreTheTreesOwnAndHaveNoPlace) {
-    vm().setColorMode(ColorMode::type);
+    vm().settings().setColorMode(ColorMode::type);
     auto view = makeView({900, 700});
     ASSERT_TRUE(view);
     FlameGraphCanvas& canvas = *view->canvas();
@@ -162,13 +162,13 @@ TEST_F(FlameGraph, RegroupedBlocksAreTheTreesOwnAndHaveNoPlace) {
     doubleClick(canvas, middleOf(*video));
     EXPECT_EQ(vm().selectedNode(), group);
     EXPECT_EQ(vm().currentFolder(), vm().root());
-    vm().setColorMode(ColorMode::folder);
+    vm().settings().setColorMode(ColorMode::folder);
 }
 
 // The rows scroll under a chip that stays at the bottom-left of what is in view; the pointer finds
 // the block drawn under it wherever the rows stand.
 TEST_F(FlameGraph, ScrollingKeepsTheChipInPlaceAndHitsFollowTheRows) {
-    vm().setDepth(10);
+    vm().settings().setDepth(10);
     auto view = makeView({700, 240});
     ASSERT_TRUE(view);
     FlameGraphCanvas& canvas = *view->canvas();
@@ -227,11 +227,11 @@ TEST_F(FlameGraph, ScrollingKeepsTheChipInPlaceAndHitsFollowTheRows) {
     view->resize(800, 360); // the chip follows the view's corner
     QApplication::processEvents();
     EXPECT_EQ(chip->geometry().bottom(), view->height() - 1);
-    vm().setDepth(3); // fewer rows: a shorter canvas, nothing left to scroll
+    vm().settings().setDepth(3); // fewer rows: a shorter canvas, nothing left to scroll
     QApplication::processEvents();
     EXPECT_EQ(canvas.height(), int(flame::contentHeight(3) + 2 * flame::kPadding));
     EXPECT_EQ(bar->maximum(), 0);
-    vm().setDepth(7);
+    vm().settings().setDepth(7);
 }
 
 // One picture per colour mode and theme: every block shows its colour over the window's background,
@@ -241,7 +241,7 @@ TEST_F(FlameGraph, RenderInEveryColourModeAndTheme) {
     FileNode* hovered = fixture.node("Music");
     vm().setSelectedNode(selected);
     for (ColorMode mode : color_mode::allCases) {
-        vm().setColorMode(mode);
+        vm().settings().setColorMode(mode);
         const QString modeName =
             QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
         for (ThemeName themeName : theme_name::allCases) {
@@ -304,7 +304,7 @@ TEST_F(FlameGraph, RenderInEveryColourModeAndTheme) {
             EXPECT_GT(ink, 40);
         }
     }
-    vm().setColorMode(ColorMode::folder);
+    vm().settings().setColorMode(ColorMode::folder);
 }
 
 // In the window: the Flame mode fills the Explore area, and a double click on a folder's block opens it in

@@ -104,14 +104,14 @@ TEST_F(FolderGridViewTest, DirectChildrenNarrowedByTheFilterTintedByPosition) {
     EXPECT_EQ(view->partition().folders.size() + view->partition().files.size(), 9u);
 
     // By folder the tint follows the position in the filtered list; by type, the folder's content.
-    vm.setColorMode(ColorMode::folder);
+    vm.settings().setColorMode(ColorMode::folder);
     const QPoint musicBody = centreOf(child("Music")) + QPoint(0, 40);
     const QColor folderPixel = pixel(musicBody);
     vm.setFilter("s");
     EXPECT_EQ(namesOf(view->partition().folders), (Names{"Music", "Photos", "Projects"}));
     EXPECT_EQ(view->tintAt(0), palette::cardPalette()[0]);
     vm.setFilter("");
-    vm.setColorMode(ColorMode::type);
+    vm.settings().setColorMode(ColorMode::type);
     EXPECT_EQ(view->tintAt(1).rgb(), palette::categoryColor(FileCategory::audio).rgb()); // Music
     EXPECT_NE(pixel(musicBody), folderPixel);
 
@@ -189,7 +189,7 @@ TEST_F(FolderGridViewTest, RenderInEveryModeAndTheme) {
     for (ThemeName name : theme_name::allCases) {
         ThemeManager::instance().setThemeName(name);
         for (ColorMode mode : color_mode::allCases) {
-            vm.setColorMode(mode);
+            vm.settings().setColorMode(mode);
             QApplication::processEvents();
             const QImage image = view->grab().toImage();
             const QString modeName =

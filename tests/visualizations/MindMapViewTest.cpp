@@ -73,7 +73,7 @@ TEST_F(MindMap, HoverClickAndDoubleClickOnDotsAndTheCentre) {
 // state object does not enter a regrouping), but it is no place on disk, so the menu offers nothing that
 // needs a path. A new width lays out the same regrouping again; it is never made anew.
 TEST_F(MindMap, GroupNodesAreSelectedAndOpenedWithoutPathActions) {
-    vm().setColorMode(ColorMode::type);
+    vm().settings().setColorMode(ColorMode::type);
     MindMapView view;
     view.resize(900, 700);
     wireCanvas(&view, vm());
@@ -110,7 +110,7 @@ TEST_F(MindMap, GroupNodesAreSelectedAndOpenedWithoutPathActions) {
     doubleClick(view, view.items().front().point);
     EXPECT_EQ(vm().selectedNode(), group);
     EXPECT_EQ(vm().currentFolder(), vm().root());
-    vm().setColorMode(ColorMode::folder);
+    vm().settings().setColorMode(ColorMode::folder);
 }
 
 int distance(QColor a, QColor b) {
@@ -122,7 +122,7 @@ int distance(QColor a, QColor b) {
 // with a first-level folder selected.
 TEST_F(MindMap, RenderEveryModeAndTheme) {
     for (ColorMode mode : color_mode::allCases) {
-        vm().setColorMode(mode);
+        vm().settings().setColorMode(mode);
         const QString modeName =
             QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
         for (ThemeName themeName : theme_name::allCases) {
@@ -167,7 +167,7 @@ TEST_F(MindMap, RenderEveryModeAndTheme) {
             EXPECT_GT(ink, 10) << where;
         }
     }
-    vm().setColorMode(ColorMode::folder);
+    vm().settings().setColorMode(ColorMode::folder);
 }
 
 // The mode as the application registers it, inside the main window at its least size.
@@ -176,7 +176,7 @@ class MindMapWindow : public ShellTest {};
 TEST_F(MindMapWindow, TheRegisteredModeShowsTheCurrentFolder) {
     const std::string fixture = makeFixture();
     auto vm = makeViewModel();
-    vm->setShowInspector(true);
+    vm->settings().setShowInspector(true);
     scanAndWait(*vm, fixture);
     pictureInTheWindow(*vm, VisualizationMode::mindMap, "mind-map",
                        [&](const QImage& image, QWidget& shown, ThemeName name) {

@@ -160,7 +160,7 @@ TEST_F(OutlineListViewTest, PictureInBothThemes) {
     };
 
     for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
+        vm->settings().setThemeName(name);
         const Theme& t = Theme::forName(name);
         const QImage image = onBackground(*view, name);
         ASSERT_TRUE(saveScreenshot(image, "outline", name));

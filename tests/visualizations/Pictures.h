@@ -27,14 +27,14 @@ inline QImage onBackground(QWidget& widget, ThemeName name) {
 inline void pictureInTheWindow(ScanViewModel& vm, VisualizationMode mode, const QString& stem,
                                const std::function<void(const QImage&, QWidget& view, ThemeName)>& check) {
     registerViews();
-    vm.setMode(mode);
+    vm.settings().setMode(mode);
     auto window = std::make_unique<AppWindow>();
     auto* content = new ContentView(vm);
     window->setContent(content);
     window->resize(AppWindow::kMinimumSize);
     window->show();
     for (ThemeName name : theme_name::allCases) {
-        vm.setThemeName(name);
+        vm.settings().setThemeName(name);
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         auto* explore = window->findChild<ExploreView*>();
@@ -44,5 +44,5 @@ inline void pictureInTheWindow(ScanViewModel& vm, VisualizationMode mode, const 
         saveScreenshot(image, "window-" + stem, name);
         check(image, *view, name);
     }
-    vm.setThemeName(ThemeName::light);
+    vm.settings().setThemeName(ThemeName::light);
 }

@@ -98,7 +98,7 @@ TEST_F(TopSizesViewTest, ARankingOfAReplacedTreeNeverShows) {
     registerViews();
     auto vm = makeViewModel();
     scanAndWait(*vm, makeFixture());
-    vm->setMode(VisualizationMode::topSizes);
+    vm->settings().setMode(VisualizationMode::topSizes);
     auto explore = shown<ExploreView>(QSize(1100, 800), *vm);
     auto* view = qobject_cast<TopSizesView*>(explore->visualization());
     ASSERT_TRUE(view);
@@ -234,7 +234,7 @@ TEST_F(TopSizesViewTest, PictureInBothThemes) {
     };
 
     for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
+        vm->settings().setThemeName(name);
         const Theme& t = Theme::forName(name);
         const QImage image = onBackground(*view, name);
         ASSERT_TRUE(saveScreenshot(image, "top-sizes", name));

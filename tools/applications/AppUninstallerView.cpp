@@ -276,7 +276,7 @@ void AppUninstallerView::requestUninstall(const App& app) {
 
 void AppUninstallerView::uninstall(const App& app) {
     QPointer<AppUninstallerView> self(this);
-    viewModel_.uninstall(
+    viewModel_.uninstallFlow().uninstall(
         app, [self, name = QString::fromStdString(app.displayName)](std::vector<std::string> failed) {
             if (self && !failed.empty()) self->showFailure(name, failed);
         });

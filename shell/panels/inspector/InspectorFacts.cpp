@@ -27,7 +27,7 @@ InspectorFacts InspectorFacts::of(const ScanViewModel& model, const FileNode& no
     f.hasPlace = node_actions::hasPlace(&node);
     const std::string path = node.path();
     // A group's "path" is only its own name; the home folder and "/" read as "Home" and the volume.
-    f.name = f.hasPlace ? fromBytes(model.displayName(path)) : nodeName(node);
+    f.name = f.hasPlace ? fromBytes(displayName(path, model.disk().name)) : nodeName(node);
     f.path = platform::pathText(path);
     f.size = formatBytes(node.sizeOnDisk);
     const FileNode* root = model.root();

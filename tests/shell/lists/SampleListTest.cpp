@@ -109,7 +109,7 @@ TEST_F(SampleListTest, RankedRowsShowTheSelectionStageByButtonAndFollowTheTheme)
     mouse::hover(*list.viewport(), rowRect(4).center());
 
     for (ThemeName name : theme_name::allCases) {
-        vm->setThemeName(name);
+        vm->settings().setThemeName(name);
         const QImage image = list.grab().toImage();
         ASSERT_TRUE(saveScreenshot(image, "list-sample", name));
         // The ring lies on the selected row's bar alone.

@@ -75,8 +75,8 @@ class AppsScreenTest : public ShellTest {
     // `listed`.
     void start(bool realListing = false) {
         ScanViewModel::Services services = scanServices();
-        services.systemThemeName = [] { return ThemeName::light; };
-        services.applyAppearance = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
+        services.appearance.systemThemeName = [] { return ThemeName::light; };
+        services.appearance.apply = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
         services.processes = processes;
         services.trash = trash;
         services.wait = [this](int, std::function<void()> then) { waits.push_back(std::move(then)); };
