@@ -1,5 +1,6 @@
 #include "model/DuplicateCandidates.h"
 
+#include "model/FreeStorage.h"
 #include "model/Parallel.h"
 
 #include <algorithm>
@@ -155,8 +156,8 @@ DuplicateCandidates DuplicateCandidates::collect(const FileNode* folder, int thr
         copied = top.deferred[p].at;
         append(parts[p], 0, parts[p].seen.size(), static_cast<uint32_t>(paths.size()));
         std::move(parts[p].paths.begin(), parts[p].paths.end(), std::back_inserter(paths));
-        parts[p].seen = {};
-        parts[p].paths = {};
+        freeStorage(parts[p].seen);
+        freeStorage(parts[p].paths);
     }
     append(top, copied, top.seen.size(), 0);
     out.nameStore.push_back(std::move(top.names));

@@ -2,6 +2,7 @@
 
 #include "model/DuplicateCandidates.h"
 #include "model/DuplicatePrefilter.h"
+#include "model/FreeStorage.h"
 #include "model/Parallel.h"
 #include "platform/DiskReadWatch.h"
 #include "platform/LongPath.h"
@@ -386,7 +387,7 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     std::vector<FileId> ids(candidates.files.size());
     std::vector<Keyed<Digest>> longerDigests = hashAll(candidates, {}, longer, threads, ids, bytesRead);
     std::vector<std::vector<size_t>> longerGroups = groupByKey<Digest>(candidates, longerDigests);
-    longerDigests = {};
+    freeStorage(longerDigests);
     keepOnePathPerFile(longerGroups, ids);
     std::vector<size_t> fullPass;
     for (const auto& members : longerGroups)
