@@ -44,8 +44,6 @@ ConfirmationSheet::ConfirmationSheet(const QString& confirmTitle, std::function<
     buttons->addWidget(cancel_);
     buttons->addWidget(confirm_);
     layout->addLayout(buttons);
-    // The dimmed area's shade depends on the theme.
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     hide();
 }
 

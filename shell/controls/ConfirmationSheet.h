@@ -12,7 +12,7 @@ class WideButton;
 // A question drawn over its parent's own content: the parent dimmed, a card in its middle with a
 // title, a message, "Cancel" and the destructive answer. A separate dialog window would take the
 // pointer from a popover, and a popover closes when the pointer goes elsewhere. Escape cancels;
-// clicks on the dimmed area do nothing. Hidden until presented.
+// clicks on the dimmed area do nothing. Hidden until presented; repainted with its parent.
 class ConfirmationSheet : public QWidget {
     Q_OBJECT
   public:

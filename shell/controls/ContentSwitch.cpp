@@ -14,21 +14,24 @@ ContentSwitch::ContentSwitch(QWidget* content, const Style& style, QWidget* pare
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    QWidget* message;
     if (style.symbol.isEmpty()) {
-        label_ = new ThemedLabel({}, fonts::ui(style.messageSize), &Theme::textSecondary, this);
+        // The margins go on a holder: a label's own are reset when it is polished.
+        message_ = new QWidget(this);
+        auto* holder = new QVBoxLayout(message_);
+        holder->setContentsMargins(style.messageMargins);
+        holder->setSpacing(0);
+        label_ = new ThemedLabel({}, fonts::ui(style.messageSize), &Theme::textSecondary, message_);
         label_->setWordWrap(true);
         label_->setAlignment(style.messageAlignment);
-        label_->setContentsMargins(style.messageMargins);
-        message = label_;
+        holder->addWidget(label_);
     } else {
         EmptyState::Style look;
         look.textSize = style.messageSize;
         empty_ = new EmptyState(style.symbol, {}, {}, look, this);
         empty_->setContentsMargins(style.messageMargins);
-        message = empty_;
+        message_ = empty_;
     }
-    layout->addWidget(message);
+    layout->addWidget(message_);
 
     busy_ = new QWidget(this);
     auto* busy = new QHBoxLayout(busy_);
@@ -65,11 +68,12 @@ void ContentSwitch::showContent(bool fills) {
 
 void ContentSwitch::display(Shown shown, bool fills) {
     shown_ = shown;
-    (label_ ? static_cast<QWidget*>(label_) : empty_)->setVisible(shown == Shown::message);
+    message_->setVisible(shown == Shown::message);
     busy_->setVisible(shown == Shown::busy);
     content_->setVisible(shown == Shown::content);
     rest_->changeSize(0, 0, QSizePolicy::Minimum, fills ? QSizePolicy::Fixed : QSizePolicy::Expanding);
     layout()->invalidate();
+    updateGeometry();
 }
 
 QString ContentSwitch::messageText() const {

@@ -38,6 +38,7 @@ class ContentSwitch : public QWidget {
     void display(Shown shown, bool fills);
 
     Shown shown_ = Shown::content;
+    QWidget* message_;
     ThemedLabel* label_ = nullptr;
     EmptyState* empty_ = nullptr;
     QWidget* busy_;

@@ -75,6 +75,27 @@ TEST_F(CleanupQueuePopover, RowsRemoveOneAndClear) {
     EXPECT_FALSE(view.isConfirmationShown());
 }
 
+// Rows are divided by a line, except above the hovered row, which is filled.
+TEST_F(CleanupQueuePopover, RowsAreDividedAndTheHoveredOneIsFilled) {
+    stage("Movies/Trailer.mov");
+    stage("Music/Album");
+    CleanupQueueView view(fixture.model());
+    view.resize(CleanupQueueView::kSize);
+    view.show();
+    ListView& list = *view.itemList();
+    const Theme& t = theme();
+    const auto pixel = [&](int x, int y) {
+        return view.grab().toImage().pixelColor(list.viewport()->mapTo(&view, QPoint(x, y)));
+    };
+    const int between = CleanupQueueRows::kRowHeight;
+    EXPECT_EQ(pixel(200, between), t.divider);
+    EXPECT_EQ(pixel(200, 0), t.background) << "no line over the first row";
+    mouse::hover(*list.viewport(), QPointF(200, between + 20));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pixel(200, between + 20), t.chip);
+    EXPECT_NE(pixel(200, between), t.divider);
+}
+
 TEST_F(CleanupQueuePopover, ConfirmationKeepsItsCountAndCancellingKeepsThePopupOpen) {
     stage("Movies/Holiday 2023.mp4");
     stage("Archives");
