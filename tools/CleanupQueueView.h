@@ -1,25 +1,20 @@
 #pragma once
 
 #include "model/CleanupQueue.h"
+#include "tools/CleanupQueueRows.h"
 
-#include <QUuid>
 #include <QWidget>
 
 #include <string>
 #include <vector>
 
-class QLabel;
-class QScrollArea;
-class QStackedWidget;
+class ConfirmationSheet;
+class ContentSwitch;
+class ListView;
 class ScanViewModel;
-class OutlineButton;
+class ScreenHeader;
+class ThemedLabel;
 class WideButton;
-
-namespace cleanup_queue {
-class ItemList;
-class ConfirmSheet;
-} // namespace cleanup_queue
-class EmptyState;
 
 // The content of the top bar's cleanup-queue popover (460 x 520): the staged items with their sizes
 // and reasons, "Clear", and "Move to Trash…", which asks for confirmation and moves every staged item
@@ -51,12 +46,14 @@ class CleanupQueueView : public QWidget {
     QString bannerText() const; // empty without failures or refusals
     QString confirmationTitle() const;
     QString confirmationMessage() const;
-    WideButton* clearButton() const;
-    WideButton* moveButton() const;
+    WideButton* clearButton() const { return clear_; }
+    WideButton* moveButton() const { return move_; }
     // The confirmation's "Move to Trash" and "Cancel".
     WideButton* confirmationMoveButton() const;
     WideButton* confirmationCancelButton() const;
-    cleanup_queue::ItemList* itemList() const { return list_; }
+    // The staged items' list; its rows are a QueueItemListModel.
+    ListView* itemList() const { return list_; }
+    const QueueItemListModel& items() const { return *rows_; }
 
     QSize sizeHint() const override { return kSize; }
 
@@ -74,54 +71,15 @@ class CleanupQueueView : public QWidget {
 
     ScanViewModel& viewModel_;
     CleanupQueue& queue_;
-    QLabel* title_;
-    QLabel* staged_;
-    OutlineButton* clear_;
+    ScreenHeader* header_;
+    WideButton* clear_;
     WideButton* move_;
-    QStackedWidget* content_;
-    EmptyState* empty_;
-    QScrollArea* scroll_;
-    cleanup_queue::ItemList* list_;
-    QLabel* banner_;
-    cleanup_queue::ConfirmSheet* sheet_;
+    ContentSwitch* content_;
+    ListView* list_;
+    QueueItemListModel* rows_;
+    ThemedLabel* banner_;
+    ConfirmationSheet* sheet_;
     std::vector<std::string> failures_;
     std::vector<CleanupQueue::Refusal> moveRefusals_; // the part of failures_ never tried
     bool moving_ = false;
 };
-
-namespace cleanup_queue {
-
-// The staged items as painted rows: name and reason, size, and a remove button.
-class ItemList : public QWidget {
-    Q_OBJECT
-  public:
-    static constexpr int kRowHeight = 48;
-
-    explicit ItemList(CleanupQueue& queue, QWidget* parent = nullptr);
-
-    int rowCount() const;
-    QRectF removeButtonRect(int row) const;
-    // The texts of a row as shown.
-    QString nameText(int row) const;
-    QString reasonText(int row) const;
-    QString sizeText(int row) const;
-
-    QSize sizeHint() const override;
-
-  signals:
-    void removeRequested(const QUuid& id);
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    int rowAt(QPointF point) const;
-    void setHover(int row, bool onButton);
-
-    CleanupQueue& queue_;
-    int hoverRow_ = -1;
-    bool hoverButton_ = false;
-    int pressedRow_ = -1;
-};
-
-} // namespace cleanup_queue

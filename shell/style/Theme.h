@@ -25,7 +25,7 @@ struct Theme {
     QColor textTertiary;  // captions, tertiary text and icons
     QColor ink;           // accent; fill of the primary button
     QColor onInk;         // text and icons drawn on ink
-    QColor used;          // the used part of a disk
+    QColor used;          // the used part of a disk; also the system red of destructive actions and failures
     QColor free;          // the free part of a disk
     ColorScheme colorScheme = ColorScheme::light;
 

@@ -5,8 +5,11 @@
 #include "shell/controls/Buttons.h"
 #include "shell/style/Theme.h"
 
+#include "shell/lists/ListView.h"
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/FakeTrash.h"
+#include "tests/support/Mouse.h"
+#include "tests/support/RowButtons.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeChecks.h"
 
@@ -16,6 +19,11 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The name a row of the list shows.
+QString name(const CleanupQueueView& view, int row) {
+    return CleanupQueueRows::nameText(QueueItemListModel::at(view.items().index(row)));
+}
 
 class CleanupQueuePopover : public ::testing::Test {
   protected:
@@ -51,13 +59,13 @@ TEST_F(CleanupQueuePopover, RowsRemoveOneAndClear) {
     CleanupQueueView view(fixture.model());
     view.resize(CleanupQueueView::kSize);
     view.show();
-    auto* list = view.itemList();
-    ASSERT_EQ(list->rowCount(), 3);
-    QTest::mouseClick(list, Qt::LeftButton, {}, list->removeButtonRect(1).center().toPoint());
-    ASSERT_EQ(list->rowCount(), 2);
-    EXPECT_EQ(list->nameText(1), QStringLiteral("paper.pdf"));
-    QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(40, 10)); // beside the button
-    EXPECT_EQ(list->rowCount(), 2);
+    ListView& list = *view.itemList();
+    ASSERT_EQ(view.items().rowCount(), 3);
+    ASSERT_TRUE(row_buttons::click(list, view.items().index(1), CleanupQueueRows::kRemove));
+    ASSERT_EQ(view.items().rowCount(), 2);
+    EXPECT_EQ(name(view, 1), QStringLiteral("paper.pdf"));
+    mouse::click(*list.viewport(), QPointF(40, 10)); // beside the button
+    EXPECT_EQ(view.items().rowCount(), 2);
 
     view.clearButton()->click();
     EXPECT_TRUE(queue().items().empty());
@@ -65,6 +73,27 @@ TEST_F(CleanupQueuePopover, RowsRemoveOneAndClear) {
     EXPECT_FALSE(view.moveButton()->isEnabled());
     view.askToMove(); // nothing to ask about
     EXPECT_FALSE(view.isConfirmationShown());
+}
+
+// Rows are divided by a line, except above the hovered row, which is filled.
+TEST_F(CleanupQueuePopover, RowsAreDividedAndTheHoveredOneIsFilled) {
+    stage("Movies/Trailer.mov");
+    stage("Music/Album");
+    CleanupQueueView view(fixture.model());
+    view.resize(CleanupQueueView::kSize);
+    view.show();
+    ListView& list = *view.itemList();
+    const Theme& t = theme();
+    const auto pixel = [&](int x, int y) {
+        return view.grab().toImage().pixelColor(list.viewport()->mapTo(&view, QPoint(x, y)));
+    };
+    const int between = CleanupQueueRows::kRowHeight;
+    EXPECT_EQ(pixel(200, between), t.divider);
+    EXPECT_EQ(pixel(200, 0), t.background) << "no line over the first row";
+    mouse::hover(*list.viewport(), QPointF(200, between + 20));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pixel(200, between + 20), t.chip);
+    EXPECT_NE(pixel(200, between), t.divider);
 }
 
 TEST_F(CleanupQueuePopover, ConfirmationKeepsItsCountAndCancellingKeepsThePopupOpen) {
@@ -103,9 +132,9 @@ TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
 
     EXPECT_EQ(dismissed.count(), 0);
     EXPECT_TRUE(view.bannerText().contains(QStringLiteral("2 item"))) << view.bannerText().toStdString();
-    ASSERT_EQ(view.itemList()->rowCount(), 2); // exactly the failed items stay listed
-    EXPECT_EQ(view.itemList()->nameText(0), QStringLiteral("Screenshots"));
-    EXPECT_EQ(view.itemList()->nameText(1), QStringLiteral("Thesis draft.docx"));
+    ASSERT_EQ(view.items().rowCount(), 2); // exactly the failed items stay listed
+    EXPECT_EQ(name(view, 0), QStringLiteral("Screenshots"));
+    EXPECT_EQ(name(view, 1), QStringLiteral("Thesis draft.docx"));
     // The part that went is applied to the tree; the rest stays.
     EXPECT_EQ(fixture.node("Downloads/installer.deb"), nullptr);
     EXPECT_NE(fixture.node("Pictures/Screenshots"), nullptr);
@@ -117,7 +146,7 @@ TEST_F(CleanupQueuePopover, PartialFailureStaysOpenWithBanner) {
     // When every item fails, every item stays.
     stage("Pictures/Screenshots");
     moveAndWait(view);
-    EXPECT_EQ(view.itemList()->rowCount(), 1);
+    EXPECT_EQ(view.items().rowCount(), 1);
     EXPECT_EQ(dismissed.count(), 0);
 }
 

@@ -274,7 +274,7 @@ TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     const QRectF keepButton =
         row_buttons::find(list, view->groups().index(0, 0, group), DuplicateRows::kKeep)->rect;
     mouse::hover(*list.viewport(), keepButton.center());
-    const QPoint origin = list.pos() + list.viewport()->pos();
+    const QPoint origin = list.mapTo(view.get(), list.viewport()->pos());
     picturesInBothThemes(*vm, *view, "duplicates", [&](const QImage& image, const Theme& t) {
         // The hovered button lies on a tint of the accent; the row beside it does not.
         const QColor tint = image.pixelColor(origin + (keepButton.topLeft() + QPointF(3, 3)).toPoint());

@@ -165,7 +165,7 @@ TEST_F(CanvasWindowTest, StagedItemsGoToTheTrashThroughThePopover) {
     ASSERT_TRUE(popover);
     auto* queueView = qobject_cast<CleanupQueueView*>(popover->content());
     ASSERT_NE(queueView, nullptr);
-    EXPECT_EQ(queueView->itemList()->rowCount(), 3);
+    EXPECT_EQ(queueView->items().rowCount(), 3);
     for (ThemeName name : theme_name::allCases) {
         vm->settings().setThemeName(name);
         QCoreApplication::processEvents();

@@ -7,18 +7,16 @@
 #include "platform/Desktop.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/CardColumn.h"
+#include "shell/controls/ContentSwitch.h"
+#include "shell/controls/ScreenHeader.h"
 #include "shell/controls/Spinner.h"
-#include "shell/controls/ThemedLabel.h"
 #include "shell/lists/ListView.h"
-#include "shell/style/Fonts.h"
 #include "shell/style/Motion.h"
 #include "tools/applications/AppIconCache.h"
 #include "tools/applications/AppRow.h"
 #include "tools/applications/AppStaging.h"
 #include "tools/applications/AppUninstallerTexts.h"
 
-#include <QFontMetricsF>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -31,13 +29,6 @@ namespace {
 
 constexpr int kColumnWidth = 880;
 
-QFont titleFont() {
-    return fonts::ui(22.5, QFont::DemiBold);
-}
-QFont summaryFont() {
-    return fonts::ui(12.5);
-}
-
 } // namespace
 
 AppUninstallerView::AppUninstallerView(ScanViewModel& viewModel, QWidget* parent, AppIconCache* icons)
@@ -48,31 +39,14 @@ AppUninstallerView::AppUninstallerView(ScanViewModel& viewModel, QWidget* parent
     layout->addWidget(column_);
     column_->column()->setSpacing(0);
 
-    // Header: the title and the summary on one baseline, then the busy indicator and "Refresh".
-    auto* header = new QWidget;
-    auto* row = new QHBoxLayout(header);
-    row->setContentsMargins(0, 0, 0, 16);
-    row->setSpacing(12);
-    title_ = new ThemedLabel(QStringLiteral("Applications"), titleFont(), &Theme::text, header);
-    summary_ = new ThemedLabel({}, summaryFont(), &Theme::textSecondary, header);
-    const double descents = QFontMetricsF(titleFont()).descent() - QFontMetricsF(summaryFont()).descent();
-    summary_->setContentsMargins(0, 0, 0, int(std::lround(descents)));
-    busy_ = new Spinner(Spinner::kSmall, header);
-    refresh_ = new OutlineButton(
-        {.title = QStringLiteral("Refresh"), .height = 26, .fontSize = 12}, [this] { refresh(); }, header);
-    refresh_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    row->addWidget(title_, 0, Qt::AlignBottom);
-    row->addWidget(summary_, 0, Qt::AlignBottom);
-    row->addStretch(1);
-    row->addWidget(busy_, 0, Qt::AlignVCenter);
-    row->addWidget(refresh_, 0, Qt::AlignVCenter);
-    column_->column()->addWidget(header);
-
-    placeholder_ = new ThemedLabel({}, fonts::ui(13), &Theme::textSecondary);
-    placeholder_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    placeholder_->setWordWrap(true);
-    placeholder_->setContentsMargins(0, 60, 0, 0);
-    column_->column()->addWidget(placeholder_);
+    ScreenHeader::Style look;
+    look.titleSize = 22.5;
+    look.margins = {0, 0, 0, 16};
+    look.spacing = 12;
+    look.summaryBesideTitle = true;
+    header_ = new ScreenHeader(QStringLiteral("Applications"), look);
+    refresh_ = header_->addButton(QStringLiteral("Refresh"), 26, [this] { refresh(); });
+    column_->column()->addWidget(header_);
 
     AppRow::Source source;
     source.openness = [this](const QUuid& id) { return openness(id); };
@@ -88,7 +62,12 @@ AppUninstallerView::AppUninstallerView(ScanViewModel& viewModel, QWidget* parent
     rows_ =
         new RowListModel<App>([](const App& app) { return QString::fromStdString(app.displayName); }, list_);
     list_->setModel(rows_);
-    column_->column()->addWidget(list_);
+    ContentSwitch::Style content;
+    content.messageSize = 13;
+    content.messageMargins = {0, 60, 0, 0};
+    content.messageAlignment = Qt::AlignHCenter | Qt::AlignTop;
+    content_ = new ContentSwitch(list_, content);
+    column_->column()->addWidget(content_);
     column_->column()->addStretch(1);
 
     connect(list_, &ListView::rowButtonClicked, this, &AppUninstallerView::buttonClicked);
@@ -121,10 +100,8 @@ AppUninstallerView::~AppUninstallerView() = default;
 void AppUninstallerView::showApps() {
     const auto& items = viewModel_.apps().items();
     rows_->setRows(items);
-    summary_->setText(items.empty() ? QString() : app_texts::summary(items));
-    summary_->setVisible(!items.empty());
-    placeholder_->setVisible(items.empty());
-    list_->setVisible(!items.empty());
+    header_->setSummary(items.empty() ? QString() : app_texts::summary(items));
+    showPlaceholder();
     // A reload gives every application a new id, so no row is open afterwards.
     std::erase_if(openness_, [&](const auto& entry) {
         return std::none_of(items.begin(), items.end(), [&](const App& a) { return a.id == entry.first; });
@@ -134,9 +111,16 @@ void AppUninstallerView::showApps() {
 
 void AppUninstallerView::showLoading() {
     const bool loading = viewModel_.apps().isLoading();
-    busy_->setVisible(loading);
+    header_->setBusy(loading);
     refresh_->setEnabled(!loading);
-    placeholder_->setText(loading ? app_texts::kLoading : app_texts::kEmpty);
+    showPlaceholder();
+}
+
+void AppUninstallerView::showPlaceholder() {
+    if (!viewModel_.apps().items().empty())
+        content_->showContent();
+    else
+        content_->showMessage(viewModel_.apps().isLoading() ? app_texts::kLoading : app_texts::kEmpty);
 }
 
 QMessageBox* AppUninstallerView::confirmation() const {
@@ -148,15 +132,15 @@ QMessageBox* AppUninstallerView::failureAlert() const {
 }
 
 QString AppUninstallerView::placeholderText() const {
-    return placeholder_->isVisibleTo(this) ? placeholder_->text() : QString();
+    return content_->messageText();
 }
 
 QString AppUninstallerView::summaryText() const {
-    return summary_->isVisibleTo(this) ? summary_->text() : QString();
+    return header_->summary();
 }
 
 bool AppUninstallerView::isBusyShown() const {
-    return busy_->isVisibleTo(this);
+    return header_->isBusyShown();
 }
 
 double AppUninstallerView::openness(const QUuid& app) const {

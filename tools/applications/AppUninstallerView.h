@@ -14,13 +14,13 @@
 class AppIconCache;
 class AppRow;
 class CardColumn;
+class ContentSwitch;
 class ListView;
 class OutlineButton;
 class QMessageBox;
 class QTimer;
 class ScanViewModel;
-class Spinner;
-class ThemedLabel;
+class ScreenHeader;
 namespace AppUninstaller {
 struct InstalledApp;
 }
@@ -73,6 +73,7 @@ class AppUninstallerView : public QWidget {
   private:
     void showApps();
     void showLoading();
+    void showPlaceholder(); // the list, else the loading or empty text
     void relayoutRows();
     void uninstallingChanged();
     void buttonClicked(const QModelIndex& index, int button);
@@ -82,11 +83,9 @@ class AppUninstallerView : public QWidget {
     ScanViewModel& viewModel_;
     AppIconCache& icons_;
     CardColumn* column_;
-    ThemedLabel* title_;
-    ThemedLabel* summary_;
-    Spinner* busy_;
+    ScreenHeader* header_;
     OutlineButton* refresh_;
-    ThemedLabel* placeholder_;
+    ContentSwitch* content_;
     ListView* list_;
     AppRow* row_;
     RowListModel<App>* rows_;

@@ -6,14 +6,14 @@
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
 #include "shell/controls/Buttons.h"
-#include "shell/controls/Spinner.h"
+#include "shell/controls/ContentSwitch.h"
+#include "shell/controls/ScreenHeader.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/lists/ListView.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Theme.h"
 #include "tools/duplicates/KeepOneCopy.h"
 
-#include <QHBoxLayout>
 #include <QPainter>
 #include <QThreadPool>
 #include <QVBoxLayout>
@@ -30,32 +30,23 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto* header = new QHBoxLayout;
-    header->setContentsMargins(kPadding, kPadding, kPadding, kPadding);
-    header->setSpacing(10);
-    header->addStrut(28); // as tall with the busy indicator as with the button
-    title_ = new ThemedLabel(QStringLiteral("Duplicate Files"), fonts::ui(15, QFont::DemiBold), &Theme::text,
-                             this);
-    searching_ = new Spinner(Spinner::kSmall, this);
-    search_ = new OutlineButton(
-        {.title = QStringLiteral("Scan for Duplicates"), .height = 28, .fontSize = 12},
-        [this] { viewModel_.findDuplicates(); }, this);
-    search_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    header->addWidget(title_);
-    header->addStretch(1);
-    header->addWidget(searching_);
-    header->addWidget(search_);
-    layout->addLayout(header);
+    ScreenHeader::Style look;
+    look.margins = {kPadding, kPadding, kPadding, kPadding};
+    look.height = 28;
+    header_ = new ScreenHeader(QStringLiteral("Duplicate Files"), look, this);
+    search_ = header_->addButton(QStringLiteral("Scan for Duplicates"), 28,
+                                 [this] { viewModel_.findDuplicates(); });
+    layout->addWidget(header_);
 
-    message_ = new ThemedLabel({}, fonts::ui(12.5), &Theme::textSecondary, this);
-    message_->setWordWrap(true);
-    message_->setContentsMargins(kPadding, 0, kPadding, kPadding);
-    layout->addWidget(message_);
-    summary_ = new ThemedLabel({}, fonts::ui(12), &Theme::textSecondary, Qt::ElideRight, this);
+    // The groups: the summary over their list.
+    auto* groups = new QWidget;
+    auto* column = new QVBoxLayout(groups);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    summary_ = new ThemedLabel({}, fonts::ui(12), &Theme::textSecondary, Qt::ElideRight, groups);
     summary_->setContentsMargins(kPadding, 0, kPadding, 8);
-    layout->addWidget(summary_);
-
-    list_ = new ListView(new DuplicateRows, this);
+    column->addWidget(summary_);
+    list_ = new ListView(new DuplicateRows, groups);
     list_->setOutline(true, 22);
     list_->setPadding({kPadding - 8, 0, kPadding, kPadding});
     model_ = new DuplicateListModel(
@@ -66,8 +57,11 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
         },
         list_);
     list_->setModel(model_);
-    layout->addWidget(list_, 1);
-    layout->addStretch(0);
+    column->addWidget(list_, 1);
+    ContentSwitch::Style content;
+    content.messageMargins = {kPadding, 0, kPadding, kPadding};
+    content_ = new ContentSwitch(groups, content, this);
+    layout->addWidget(content_, 1);
 
     // A click on a group's row opens or closes it, as on its chevron.
     connect(list_, &ListView::tapped, this, [this](const QModelIndex& index) {
@@ -97,7 +91,7 @@ DuplicatesView::~DuplicatesView() {
 
 void DuplicatesView::refreshHeader() {
     const bool searching = viewModel_.duplicates().isSearching();
-    searching_->setVisible(searching);
+    header_->setBusy(searching);
     search_->setVisible(!searching);
     search_->setEnabled(viewModel_.root() != nullptr);
 }
@@ -114,15 +108,15 @@ void DuplicatesView::refreshGroups() {
 void DuplicatesView::refreshContent() {
     using duplicates_content::Content;
     const std::vector<DuplicateFinder::Group>& groups = model_->sections();
-    content_ = duplicates_content::choose(viewModel_.root() != nullptr, !groups.empty(),
-                                          viewModel_.duplicates().isSearching());
-    message_->setVisible(content_ != Content::groups);
-    message_->setText(content_ == Content::needsScan
-                          ? QStringLiteral("Run a scan first.")
-                          : QStringLiteral("No duplicate scan yet, or none found."));
-    summary_->setVisible(content_ == Content::groups);
+    shown_ = duplicates_content::choose(viewModel_.root() != nullptr, !groups.empty(),
+                                        viewModel_.duplicates().isSearching());
     summary_->setText(duplicates_content::summary(groups));
-    list_->setVisible(content_ == Content::groups);
+    if (shown_ == Content::groups)
+        content_->showContent();
+    else
+        content_->showMessage(shown_ == Content::needsScan
+                                  ? QStringLiteral("Run a scan first.")
+                                  : QStringLiteral("No duplicate scan yet, or none found."));
 }
 
 void DuplicatesView::keepAndStageRest(const QModelIndex& fileRow) {
@@ -132,11 +126,11 @@ void DuplicatesView::keepAndStageRest(const QModelIndex& fileRow) {
 }
 
 bool DuplicatesView::isSearchingShown() const {
-    return searching_->isVisibleTo(this);
+    return header_->isBusyShown();
 }
 
 QString DuplicatesView::summaryText() const {
-    return summary_->isVisibleTo(this) ? summary_->text() : QString();
+    return shown_ == duplicates_content::Content::groups ? summary_->text() : QString();
 }
 
 void DuplicatesView::paintEvent(QPaintEvent*) {

@@ -7,11 +7,12 @@
 
 #include <memory>
 
+class ContentSwitch;
 class ListView;
 class OutlineButton;
 class ScanTree;
 class ScanViewModel;
-class Spinner;
+class ScreenHeader;
 class ThemedLabel;
 
 // The Duplicates tab: starts the duplicate search over the scan (it runs off the window thread) and
@@ -28,7 +29,7 @@ class DuplicatesView : public QWidget {
     void keepAndStageRest(const QModelIndex& fileRow);
 
     // What is shown (for tests).
-    duplicates_content::Content content() const { return content_; }
+    duplicates_content::Content content() const { return shown_; }
     OutlineButton* searchButton() const { return search_; }
     bool isSearchingShown() const;
     QString summaryText() const; // the summary over the groups, else empty
@@ -46,11 +47,10 @@ class DuplicatesView : public QWidget {
     ScanViewModel& viewModel_;
     // Keeps the listed files' nodes alive until the list lets them go.
     std::shared_ptr<ScanTree> tree_;
-    duplicates_content::Content content_ = duplicates_content::Content::needsScan;
-    ThemedLabel* title_;
-    Spinner* searching_;
+    duplicates_content::Content shown_ = duplicates_content::Content::needsScan;
+    ScreenHeader* header_;
     OutlineButton* search_;
-    ThemedLabel* message_;
+    ContentSwitch* content_;
     ThemedLabel* summary_;
     ListView* list_;
     DuplicateListModel* model_;

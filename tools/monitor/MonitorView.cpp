@@ -3,8 +3,7 @@
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/controls/CardColumn.h"
-#include "shell/controls/ThemedLabel.h"
-#include "shell/style/Fonts.h"
+#include "shell/controls/ScreenHeader.h"
 #include "shell/style/Theme.h"
 #include "tools/monitor/ProcessTable.h"
 #include "tools/monitor/StorageCard.h"
@@ -65,8 +64,9 @@ MonitorView::MonitorView(ScanViewModel& viewModel, SamplingLoop::Sources sources
     network_ = new NetworkCard;
     storage_ = new StorageCard(viewModel);
     processes_ = new ProcessTable;
-    page_->column()->addWidget(
-        new ThemedLabel(QStringLiteral("Monitor"), fonts::ui(31.5, QFont::DemiBold), &Theme::text));
+    ScreenHeader::Style look;
+    look.titleSize = 31.5;
+    page_->column()->addWidget(new ScreenHeader(QStringLiteral("Monitor"), look));
     page_->column()->addWidget(cardRow(cpu_, memory_, nullptr));
     page_->column()->addWidget(cardRow(network_, storage_, nullptr));
     page_->column()->addWidget(processes_);

@@ -6,15 +6,14 @@
 
 #include <memory>
 
+class ContentSwitch;
 class ListView;
 class OutlineButton;
-class QSpacerItem;
 class ScanViewModel;
+class ScreenHeader;
 class SnapshotComparison;
 class SnapshotSource;
-class Spinner;
 class ThemedLabel;
-class Divider;
 
 // The Snapshots tab: takes a snapshot of the current scan, lists the stored snapshots (each can be
 // picked as "Before" and as "After", or deleted) and shows what changed between the two picks: the
@@ -51,18 +50,14 @@ class SnapshotsView : public QWidget {
     ScanViewModel& viewModel_;
     std::unique_ptr<SnapshotSource> source_;
     SnapshotComparison* comparison_;
-    ThemedLabel* title_;
-    Spinner* saving_;
+    ScreenHeader* header_;
     OutlineButton* take_;
-    ThemedLabel* empty_;
+    ContentSwitch* snapshots_;
     ListView* list_;
     SnapshotListModel* rows_;
-    Divider* divider_;
-    ThemedLabel* message_;
-    QWidget* comparing_;
+    ContentSwitch* pane_;
     ThemedLabel* heading_;
     ThemedLabel* noChange_;
     ListView* changes_;
     DeltaListModel* changeRows_;
-    QSpacerItem* fill_;
 };
