@@ -16,14 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 bool isIconFile(const fs::path& path) {
     static constexpr std::array<std::string_view, 4> kExtensions = {".png", ".svg", ".svgz", ".xpm"};
     const std::string extension = path.extension().string();
@@ -45,11 +37,10 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries, c
     for (const auto& desktopEntry : entries) {
         Entry entry;
         entry.path = desktopEntry.path;
-        for (const std::string& program :
-             {desktopEntry.execProgram(), trimmed(desktopEntry.value("TryExec"))})
+        for (const std::string& program : {desktopEntry.execProgram(), desktopEntry.trimmedValue("TryExec")})
             if (!program.empty() && program[0] == '/')
                 entry.programs.emplace_back(program, platform::resolvedPath(program));
-        entry.icon = trimmed(desktopEntry.value("Icon"));
+        entry.icon = desktopEntry.trimmedValue("Icon");
         entry.shown = desktopEntry.value("Type") == "Application" && desktopEntry.value("Hidden") != "true";
         entries_.push_back(std::move(entry));
     }

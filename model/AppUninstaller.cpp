@@ -53,14 +53,6 @@ std::string withoutSpaces(std::string s) {
     return s;
 }
 
-std::string trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return std::string(s);
-}
-
 bool isSeparator(char c) {
     return c == '-' || c == '_' || c == ' ' || c == '.';
 }
@@ -210,9 +202,9 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
     if (const auto* entry =
             launchingEntry(desktopEntries, appImagePath, platform::resolvedPath(appImagePath))) {
         app.bundleIdentifier = entry->id;
-        app.displayName = trimmed(entry->value("Name"));
-        if (std::string v = trimmed(entry->value("X-AppImage-Version")); !v.empty()) app.version = v;
-        app.icon = trimmed(entry->value("Icon"));
+        app.displayName = entry->trimmedValue("Name");
+        if (std::string v = entry->trimmedValue("X-AppImage-Version"); !v.empty()) app.version = v;
+        app.icon = entry->trimmedValue("Icon");
     } else {
         app.bundleIdentifier = lowerCased(parts.name);
     }

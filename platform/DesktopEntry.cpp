@@ -78,6 +78,16 @@ std::string DesktopEntry::value(const std::string& key) const {
     return it == values.end() ? std::string() : it->second;
 }
 
+std::string DesktopEntry::trimmedValue(const std::string& key) const {
+    auto it = values.find(key);
+    std::string_view v = it == values.end() ? std::string_view() : std::string_view(it->second);
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
+        v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
+        v.remove_suffix(1);
+    return std::string(v);
+}
+
 std::vector<std::string> DesktopEntry::execArguments() const {
     std::string exec = value("Exec");
     std::vector<std::string> args;

@@ -17,6 +17,8 @@ struct DesktopEntry {
 
     // The value of `key`, or empty when the entry has none.
     std::string value(const std::string& key) const;
+    // The same without spaces and tabs at its ends (an escaped "\s" may leave some after parsing).
+    std::string trimmedValue(const std::string& key) const;
     // Exec split by its quoting rules, field codes (%f, %U, ...) dropped and "%%" kept as "%".
     std::vector<std::string> execArguments() const;
     // The program Exec starts: its first argument, after a leading "env VAR=value ..." when present.

@@ -19,12 +19,18 @@ TEST(DesktopEntry, ReadsOnlyTheDesktopEntryGroupWithEscapesResolved) {
                                    "Name[de]=Texteditor\n"
                                    "Name=Second wins not\n"
                                    "Comment=a\\sb\\tc\\\\d\\;e\n"
+                                   "Icon=\\s\\tapp-icon\\s\n"
                                    "NoEquals\n"
                                    "[Desktop Action New]\nName=New Window\n");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->value("Name"), "Text Editor");
     EXPECT_EQ(entry->value("Name[de]"), "Texteditor");
     EXPECT_EQ(entry->value("Comment"), "a b\tc\\d\\;e");
+    // Escaped blanks survive parsing; trimmedValue drops them at the ends only.
+    EXPECT_EQ(entry->value("Icon"), " \tapp-icon ");
+    EXPECT_EQ(entry->trimmedValue("Icon"), "app-icon");
+    EXPECT_EQ(entry->trimmedValue("Comment"), "a b\tc\\d\\;e");
+    EXPECT_EQ(entry->trimmedValue("Missing"), "");
     EXPECT_FALSE(parseDesktopEntry("[Desktop Action x]\nName=y\n"));
 }
 
