@@ -8,6 +8,7 @@
 #include "shell/panels/ViewRegistry.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/FixedMonitor.h"
 #include "tools/monitor/MonitorView.h"
 
 #include <QThreadPool>
@@ -16,21 +17,6 @@
 #include <optional>
 
 namespace {
-
-constexpr int64_t kGB = 1'000'000'000;
-
-SystemMonitor::Snapshot fixedSample() {
-    SystemMonitor::Snapshot s;
-    s.cpu = {30, 7.5, 62.5, 1.25};
-    s.memory = {2 * kGB, kGB / 2, 0, 0, 6 * kGB, 16 * kGB};
-    s.network = {1'500'000, 200'000, 3 * kGB, kGB};
-    for (int i = 0; i < 8; ++i)
-        s.topProcessesByCPU.push_back(
-            {1000 + i, "process " + std::to_string(i), 40.0 - i * 2, (i + 1) * kGB / 20});
-    s.topProcessesByMemory.assign(s.topProcessesByCPU.rbegin(), s.topProcessesByCPU.rend());
-    s.processCount = 75;
-    return s;
-}
 
 // The first pixel where two pictures differ, if any.
 std::optional<QPoint> firstDifference(const QImage& a, const QImage& b) {
@@ -62,12 +48,7 @@ class ThemeReachTest : public ShellTest {
         // The monitor over a fixed sample, so that two windows show the same figures.
         ViewRegistry::registerTool(AppTab::monitor, [this](ScanViewModel& viewModel, QWidget* parent) {
             return new MonitorView(
-                viewModel,
-                SamplingLoop::Sources{fixedSample,
-                                      [] {
-                                          return std::vector<VolumeInfo>{
-                                              {"/", {"Startup Disk", 512 * kGB, 200 * kGB, 300 * kGB}}};
-                                      }},
+                viewModel, SamplingLoop::Sources{fixed_monitor::fixedSample, fixed_monitor::fixedVolumes},
                 &pool, 3'600'000, parent);
         });
         vm = makeViewModel();
