@@ -65,7 +65,6 @@ CleanupQueueView::CleanupQueueView(ScanViewModel& viewModel, QWidget* parent)
     });
     connect(&queue_, &CleanupQueue::itemsChanged, this, &CleanupQueueView::refresh);
     connect(&queue_, &CleanupQueue::refusalsChanged, this, &CleanupQueueView::refresh);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     refresh();
 }
 

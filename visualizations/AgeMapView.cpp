@@ -53,7 +53,6 @@ AgeMapView::AgeMapView(ScanViewModel& viewModel, FileNode* folder, QWidget* pare
         refresh();
         request();
     });
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     refresh();
     request();
 }

@@ -66,7 +66,6 @@ FolderGridView::FolderGridView(ScanViewModel& viewModel, FileNode* folder, QWidg
     connect(&viewModel_, &ScanViewModel::generationChanged, this, &FolderGridView::rebuild);
     connect(&viewModel_.settings(), &ViewSettings::colorModeChanged, this, repaint);
     connect(&viewModel_, &ScanViewModel::selectedNodeChanged, this, repaint);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, repaint);
     // Laid out when it gets its size, which comes before it is first painted.
     repartition();
 }

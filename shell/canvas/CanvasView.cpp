@@ -27,7 +27,6 @@ CanvasView::CanvasView(QWidget* parent) : QWidget(parent), chip_(new HoverChip(t
         .onDoubleTap([this](QPointF point) { return handleDoubleTap(point); })
         .onContextMenu(
             [this](QPointF point, QPoint globalPos) { return handleContextMenu(point, globalPos); });
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 CanvasView::~CanvasView() = default;

@@ -5,9 +5,7 @@
 
 #include <QPainter>
 
-CardBackground::CardBackground(double radius, QWidget* parent) : QWidget(parent), radius_(radius) {
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
-}
+CardBackground::CardBackground(double radius, QWidget* parent) : QWidget(parent), radius_(radius) {}
 
 void CardBackground::paintEvent(QPaintEvent*) {
     QPainter painter(this);

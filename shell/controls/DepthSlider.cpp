@@ -16,7 +16,6 @@ constexpr double kKnob = 14;
 DepthSlider::DepthSlider(QWidget* parent) : QWidget(parent) {
     setFixedSize(122, 20);
     setAccessibleName(QStringLiteral("Depth"));
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void DepthSlider::setValue(int value) {

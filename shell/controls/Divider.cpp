@@ -9,7 +9,6 @@ Divider::Divider(Qt::Orientation orientation, QWidget* parent, int length) : QWi
         setFixedHeight(1);
     else
         setFixedSize(1, length);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void Divider::paintEvent(QPaintEvent*) {

@@ -24,7 +24,6 @@ class SymbolTile : public QWidget {
             const QSizeF size = symbols::size(symbol, style.symbolSize);
             setFixedSize(int(std::ceil(size.width())), int(std::ceil(size.height())));
         }
-        connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     }
 
   protected:

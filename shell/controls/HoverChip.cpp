@@ -42,7 +42,6 @@ HoverChip::HoverChip(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TranslucentBackground);
     hide();
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void HoverChip::setNode(const FileNode* node, int64_t scanSize) {

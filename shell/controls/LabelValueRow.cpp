@@ -14,7 +14,6 @@ LabelValueRow::LabelValueRow(const QString& label, const QString& value, double 
       valueFont_(fonts::ui(valueSize, QFont::DemiBold)), height_(height) {
     setFixedHeight(height);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void LabelValueRow::setLabel(const QString& label) {

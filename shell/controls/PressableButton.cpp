@@ -12,7 +12,6 @@ PressableButton::PressableButton(QWidget* parent) : QAbstractButton(parent) {
     connect(this, &QAbstractButton::pressed, this, [this] { animatePress(true); });
     connect(this, &QAbstractButton::released, this, [this] { animatePress(false); });
     connect(this, &QAbstractButton::clicked, this, [this] { activate(); });
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void PressableButton::activate() {

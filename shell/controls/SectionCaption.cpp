@@ -26,7 +26,6 @@ QFont trailingFont() {
 SectionCaption::SectionCaption(const QString& title, const QString& trailing, QWidget* parent)
     : QWidget(parent), title_(title.toUpper()), trailing_(trailing) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void SectionCaption::setTrailing(const QString& trailing) {

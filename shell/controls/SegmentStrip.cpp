@@ -35,7 +35,6 @@ SegmentStrip::SegmentStrip(std::vector<Segment> segments, Style style, Titles ti
     glideEasing_ = curve.easing;
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setAttribute(Qt::WA_Hover);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void SegmentStrip::setGlideCurve(int durationMs, const QEasingCurve& easing) {

@@ -15,7 +15,6 @@ Spinner::Spinner(int diameter, QWidget* parent) : QWidget(parent), timer_(new QT
         step_ = (step_ + 1) % 12;
         update();
     });
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void Spinner::showEvent(QShowEvent* event) {

@@ -9,7 +9,6 @@ SymbolLabel::SymbolLabel(const QString& symbol, double textSize, QColor Theme::*
     : QWidget(parent), symbol_(symbol), textSize_(textSize), color_(color) {
     setFixedSize(frame);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void SymbolLabel::paintEvent(QPaintEvent*) {

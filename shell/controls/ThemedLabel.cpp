@@ -10,7 +10,11 @@ ThemedLabel::ThemedLabel(const QString& text, const QFont& font, Role role, QWid
     setFont(font);
     setTextFormat(Qt::PlainText);
     applyColor();
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, &ThemedLabel::applyColor);
+}
+
+bool ThemedLabel::event(QEvent* event) {
+    if (event->type() == themeChangeEvent()) applyColor();
+    return QLabel::event(event);
 }
 
 ThemedLabel::ThemedLabel(const QString& text, const QFont& font, Role role, Qt::TextElideMode elide,

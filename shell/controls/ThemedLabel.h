@@ -34,6 +34,7 @@ class ThemedLabel : public QLabel {
                             Qt::TextElideMode elide = Qt::ElideRight);
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:

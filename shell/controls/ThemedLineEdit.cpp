@@ -10,7 +10,11 @@ ThemedLineEdit::ThemedLineEdit(const QString& placeholder, const QFont& font, QW
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
     applyTheme();
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, &ThemedLineEdit::applyTheme);
+}
+
+bool ThemedLineEdit::event(QEvent* event) {
+    if (event->type() == themeChangeEvent()) applyTheme();
+    return QLineEdit::event(event);
 }
 
 void ThemedLineEdit::applyTheme() {

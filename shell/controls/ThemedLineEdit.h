@@ -10,6 +10,9 @@ class ThemedLineEdit : public QLineEdit {
   public:
     ThemedLineEdit(const QString& placeholder, const QFont& font, QWidget* parent = nullptr);
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
     void applyTheme();
 };

@@ -5,7 +5,11 @@
 ThemedScrollBar::ThemedScrollBar(Qt::Orientation orientation, QWidget* parent)
     : QScrollBar(orientation, parent) {
     restyle();
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, &ThemedScrollBar::restyle);
+}
+
+bool ThemedScrollBar::event(QEvent* event) {
+    if (event->type() == themeChangeEvent()) restyle();
+    return QScrollBar::event(event);
 }
 
 void ThemedScrollBar::restyle() {

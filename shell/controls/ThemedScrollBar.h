@@ -12,6 +12,9 @@ class ThemedScrollBar : public QScrollBar {
 
     explicit ThemedScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
     void restyle();
 };

@@ -34,10 +34,6 @@ ListView::ListView(RowDelegate* delegate, QWidget* parent) : QTreeView(parent), 
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
     applyPalette();
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        applyPalette();
-        viewport()->update();
-    });
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         // The release that ends a double click is no tap of its own.
         if (!endsDoubleClick_) emit tapped(index);
@@ -50,6 +46,22 @@ void ListView::applyPalette() {
     p.setColor(QPalette::Highlight, Qt::transparent);
     p.setColor(QPalette::HighlightedText, theme().text);
     setPalette(p);
+    if (ground_) {
+        QPalette ground = viewport()->palette();
+        ground.setColor(viewport()->backgroundRole(), theme().*ground_);
+        viewport()->setPalette(ground);
+    }
+}
+
+void ListView::setGround(QColor Theme::*role) {
+    ground_ = role;
+    viewport()->setAutoFillBackground(role != nullptr);
+    applyPalette();
+}
+
+bool ListView::event(QEvent* event) {
+    if (event->type() == themeChangeEvent()) applyPalette();
+    return QTreeView::event(event);
 }
 
 void ListView::setOutline(bool on, int indentation) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/style/Theme.h"
+
 #include <QPersistentModelIndex>
 #include <QTreeView>
 
@@ -39,6 +41,9 @@ class ListView : public QTreeView {
     void setFitsRows(bool on, int maxHeight = QWIDGETSIZE_MAX);
     // Empty room around the rows, inside the view.
     void setPadding(const QMargins& padding);
+    // Rows on a ground of their own in a colour role of the theme, rather than on what lies behind
+    // the list: a list whose rows change often then repaints only itself.
+    void setGround(QColor Theme::*role);
 
     // The row whose button the pointer is over or pressed, and those buttons' ids (-1 for none).
     struct ButtonPointer {
@@ -68,6 +73,7 @@ class ListView : public QTreeView {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     void applyPalette();
@@ -81,6 +87,7 @@ class ListView : public QTreeView {
     RowDelegate* delegate_;
     ButtonPointer pointer_;
     QMargins padding_;
+    QColor Theme::*ground_ = nullptr;
     bool placingPadding_ = false;
     bool fitsRows_ = false;
     bool endsDoubleClick_ = false;

@@ -19,10 +19,7 @@ AppWindow::AppWindow(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     connect(&ThemeManager::instance(), &ThemeManager::themeAboutToChange, this, &AppWindow::beginThemeFade);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        update();
-        endThemeFade();
-    });
+    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, &AppWindow::endThemeFade);
 }
 
 void AppWindow::setContent(QWidget* content) {

@@ -81,10 +81,6 @@ Breadcrumb::Breadcrumb(ScanViewModel& viewModel, QWidget* parent) : QWidget(pare
     connect(&viewModel, &ScanViewModel::rootChanged, this, &Breadcrumb::rebuild);
     connect(&viewModel, &ScanViewModel::generationChanged, this, &Breadcrumb::rebuild);
     connect(&viewModel, &ScanViewModel::diskChanged, this, &Breadcrumb::rebuild); // the name of "/"
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        for (QWidget* w : crumbs_)
-            w->update();
-    });
     rebuild();
 }
 

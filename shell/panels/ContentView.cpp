@@ -58,11 +58,6 @@ ContentView::ContentView(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
         updateInspector();
     });
     connect(&viewModel.settings(), &ViewSettings::showInspectorChanged, this, &ContentView::updateInspector);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        update();
-        for (QWidget* w : findChildren<QWidget*>())
-            w->update();
-    });
     showTab();
     updateInspector();
 }

@@ -42,7 +42,6 @@ class TitleRow : public QWidget {
         for (auto signal : {&ScanViewModel::currentFolderChanged, &ScanViewModel::generationChanged,
                             &ScanViewModel::diskChanged})
             connect(&viewModel, signal, this, qOverload<>(&QWidget::update));
-        connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     }
 
     SquareIconButton* reveal;

@@ -50,7 +50,6 @@ FilterField::FilterField(ScanViewModel& viewModel, QWidget* parent) : QWidget(pa
                                 [this] { edit_->setFocus(Qt::ShortcutFocusReason); });
 
     connect(&viewModel, &ScanViewModel::filterChanged, this, &FilterField::syncFromModel);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     syncFromModel();
 }
 

@@ -55,7 +55,6 @@ PreviewWindow::PreviewWindow() : QWidget(nullptr, Qt::Window) {
     layout->setSpacing(0);
     new AppShortcut(QKeySequence(Qt::Key_Escape), this, [this] { close(); });
     new AppShortcut(QKeySequence(Qt::Key_Space), this, [this] { close(); });
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 PreviewWindow::~PreviewWindow() = default;

@@ -24,7 +24,6 @@ QueuePopover::QueuePopover(ScanViewModel& viewModel, QWidget* anchor)
     content_->setGeometry(1, kArrowHeight + 1, kContentSize.width(), kContentSize.height());
     if (content_->metaObject()->indexOfSignal("dismissRequested()") >= 0)
         connect(content_, SIGNAL(dismissRequested()), this, SLOT(close()));
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state != Qt::ApplicationActive) close();
     });

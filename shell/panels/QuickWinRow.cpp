@@ -37,7 +37,6 @@ QuickWinRow::QuickWinRow(ScanViewModel& model, QuickWins::Category category, QWi
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(title(category_.kind));
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 QString QuickWinRow::symbol(QuickWins::Kind kind) {

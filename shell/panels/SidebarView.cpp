@@ -44,7 +44,6 @@ class RecentRow : public QWidget {
         setToolTip(fromBytes(path_));
         setAccessibleName(name_);
         setCursor(Qt::PointingHandCursor);
-        connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     }
 
   protected:
@@ -193,7 +192,6 @@ SidebarView::SidebarView(ScanViewModel& model, QWidget* parent) : QWidget(parent
     connect(&model_, &ScanViewModel::quickWinsChanged, this, &SidebarView::updateQuickWins);
     connect(&model_, &ScanViewModel::rootChanged, this, &SidebarView::updateTypes);
     connect(&model_, &ScanViewModel::generationChanged, this, &SidebarView::updateTypes);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 
     updateRecents();
     updateDisk();

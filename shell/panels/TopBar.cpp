@@ -124,10 +124,6 @@ TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), vie
     connect(&viewModel, &ScanViewModel::currentFolderChanged, this, &TopBar::layoutBar);
     connect(&viewModel.settings(), &ViewSettings::themeNameChanged, this, &TopBar::updateTheme);
     connect(&viewModel.cleanupQueue(), &CleanupQueue::itemsChanged, this, &TopBar::updateBadge);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] {
-        update();
-        badge_->update();
-    });
     updateTheme();
     updateBadge();
     layoutBar();

@@ -51,7 +51,6 @@ TypeLegendRow::TypeLegendRow(FileCategory category, int64_t bytes, QWidget* pare
     : QWidget(parent), category_(category), bytes_(bytes) {
     setFixedHeight(kHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 QSize TypeLegendRow::sizeHint() const {

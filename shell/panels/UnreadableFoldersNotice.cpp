@@ -48,7 +48,6 @@ UnreadableFoldersNotice::UnreadableFoldersNotice(ScanViewModel& viewModel, QWidg
             &UnreadableFoldersNotice::refresh);
     connect(&viewModel, &ScanViewModel::unreadableFolderSamplesChanged, this,
             &UnreadableFoldersNotice::refresh);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     refresh();
 }
 

@@ -13,9 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-UsageRing::UsageRing(double lineWidth, QWidget* parent) : QWidget(parent), lineWidth_(lineWidth) {
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
-}
+UsageRing::UsageRing(double lineWidth, QWidget* parent) : QWidget(parent), lineWidth_(lineWidth) {}
 
 void UsageRing::setFraction(double fraction) {
     if (fraction == fraction_) return;

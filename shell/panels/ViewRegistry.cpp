@@ -34,7 +34,6 @@ class PlaceholderView : public QWidget {
     PlaceholderView(const QString& title, QWidget* parent) : QWidget(parent), title_(title) {
         setObjectName(QStringLiteral("placeholder"));
         setAccessibleName(title);
-        connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     }
 
   protected:

@@ -1,6 +1,10 @@
 #include "shell/style/Theme.h"
 
 #include <QApplication>
+#include <QPointer>
+#include <QWidget>
+
+#include <vector>
 
 namespace {
 
@@ -118,7 +122,28 @@ void ThemeManager::setThemeName(ThemeName name) {
     if (changed) emit themeAboutToChange();
     name_ = name;
     if (qApp) QApplication::setPalette(paletteFor(current()));
-    if (changed) emit themeChanged();
+    if (!changed) return;
+    reachWidgets();
+    emit themeChanged();
+}
+
+QEvent::Type themeChangeEvent() {
+    static const auto type = QEvent::Type(QEvent::registerEventType());
+    return type;
+}
+
+void ThemeManager::reachWidgets() {
+    if (!qApp) return;
+    // Hidden widgets too: a screen shown later must not come back in the old colours. A widget may
+    // rebuild its children on the event, so each is checked to be alive before it is reached.
+    const QWidgetList all = QApplication::allWidgets();
+    std::vector<QPointer<QWidget>> widgets(all.begin(), all.end());
+    for (const QPointer<QWidget>& widget : widgets) {
+        if (!widget) continue;
+        QEvent event(themeChangeEvent());
+        QCoreApplication::sendEvent(widget, &event);
+        if (widget) widget->update();
+    }
 }
 
 ThemeName ThemeManager::systemThemeName() {

@@ -3,6 +3,7 @@
 #include "model/ThemeName.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QObject>
 #include <QPalette>
 
@@ -42,6 +43,12 @@ const QColor& canvasInkSecondary();
 // tool tips, the folder chooser) follow it.
 QPalette paletteFor(const Theme& theme);
 
+// Sent to every widget when the theme switches, after the application palette has changed; each widget
+// is repainted right after. Widgets that paint from theme() need nothing more. The few that hand a
+// colour to Qt (a palette of their own, a style sheet) set it again from theme() on this event, in an
+// override of QWidget::event(); none keeps a colour it was given when it was built.
+QEvent::Type themeChangeEvent();
+
 // The one place every widget reads the current theme from. Lives on the main thread.
 class ThemeManager : public QObject {
     Q_OBJECT
@@ -51,8 +58,8 @@ class ThemeManager : public QObject {
     const Theme& current() const { return Theme::forName(name_); }
     ThemeName name() const { return name_; }
 
-    // Applies a theme: the application palette, then themeChanged. Setting the same name again
-    // re-applies the palette but does not signal.
+    // Applies a theme: the application palette, then themeChangeEvent and a repaint for every
+    // widget, then themeChanged. Setting the same name again re-applies the palette and does no more.
     void setThemeName(ThemeName name);
 
     // Light or dark from the lightness of the desktop's default window colour (read before Brenwick
@@ -61,12 +68,15 @@ class ThemeManager : public QObject {
 
   signals:
     // Emitted just before the palette changes (the window takes a picture of the old look to
-    // cross-fade from), and just after.
+    // cross-fade from), and after every widget has heard of the change. Widgets do not connect to
+    // these to repaint: they receive themeChangeEvent.
     void themeAboutToChange();
     void themeChanged();
 
   private:
     ThemeManager();
+    static void reachWidgets();
+
     ThemeName name_ = ThemeName::light;
 };
 

@@ -80,7 +80,6 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
         refreshHeader();
         refreshContent();
     });
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     refreshHeader();
     refreshGroups();
 }

@@ -54,7 +54,6 @@ CardHeader::CardHeader(const QString& symbol, const QString& title, double headl
     : QWidget(parent), symbol_(symbol), title_(title), headlineSize_(headlineSize) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     makeOpaqueOnCard(this);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void CardHeader::setHeadline(const QString& headline) {

@@ -74,7 +74,6 @@ MonitorView::MonitorView(ScanViewModel& viewModel, SamplingLoop::Sources sources
     connect(loop_, &SamplingLoop::sampled, this, &MonitorView::showSample);
     connect(loop_, &SamplingLoop::volumesChanged, this, &MonitorView::showVolumes);
     connect(&viewModel_, &ScanViewModel::rootChanged, this, &MonitorView::followRoot);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     followRoot();
     showSample();
     showVolumes();

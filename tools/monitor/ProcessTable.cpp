@@ -70,7 +70,6 @@ class ColumnHeader : public QWidget {
     explicit ColumnHeader(QWidget* parent) : QWidget(parent) {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         setFixedHeight(2 + int(std::ceil(QFontMetricsF(headerFont()).height())));
-        connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     }
 
   protected:
@@ -148,7 +147,6 @@ ProcessFilterField::ProcessFilterField(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(9 + int(std::ceil(symbols::size("magnifyingglass", 10.5).width())) + 6, 0, 9,
                                0);
     layout->addWidget(edit_);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void ProcessFilterField::paintEvent(QPaintEvent*) {
@@ -192,14 +190,7 @@ ProcessTable::ProcessTable(QWidget* parent) : MonitorCard(parent) {
     list_->setFocusPolicy(Qt::NoFocus);
     // The rows change on every sample: drawn on their own card-coloured ground, the card and the page
     // behind them are not redrawn each time.
-    auto cardGround = [this] {
-        QPalette p = list_->viewport()->palette();
-        p.setColor(list_->viewport()->backgroundRole(), theme().card);
-        list_->viewport()->setPalette(p);
-    };
-    list_->viewport()->setAutoFillBackground(true);
-    cardGround();
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, cardGround);
+    list_->setGround(&Theme::card);
     rows_ =
         new Model([](const SystemMonitor::ProcessStat& p) { return QString::fromStdString(p.name); }, list_);
     list_->setModel(rows_);

@@ -11,7 +11,6 @@
 SegmentedBar::SegmentedBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     makeOpaqueOnCard(this);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void SegmentedBar::setSegments(std::vector<Segment> segments, double total) {

@@ -12,7 +12,6 @@ Sparkline::Sparkline(QColor Theme::*color, std::optional<double> maxValue, QWidg
     : QWidget(parent), color_(color), maxValue_(maxValue) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     makeOpaqueOnCard(this);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void Sparkline::setValues(const std::vector<double>& values) {

@@ -30,7 +30,6 @@ StatCell::StatCell(const QString& label, ColorOf valueColor, QWidget* parent)
     : QWidget(parent), label_(label), valueColor_(valueColor) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     makeOpaqueOnCard(this);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void StatCell::setValue(const QString& value) {

@@ -38,7 +38,6 @@ QFont figuresFont() {
 VolumeRows::VolumeRows(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     makeOpaqueOnCard(this);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void VolumeRows::setVolumes(std::vector<VolumeInfo> volumes) {

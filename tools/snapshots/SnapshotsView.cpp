@@ -84,7 +84,6 @@ SnapshotsView::SnapshotsView(ScanViewModel& viewModel, QWidget* parent)
     connect(&viewModel_, &ScanViewModel::statusChanged, this, &SnapshotsView::refreshHeader);
     connect(comparison_, &SnapshotComparison::picksChanged, list_->viewport(), qOverload<>(&QWidget::update));
     connect(comparison_, &SnapshotComparison::stateChanged, this, &SnapshotsView::refreshPane);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     refreshHeader();
     refreshList();
     refreshPane();

@@ -72,7 +72,6 @@ InspectorView::InspectorView(ScanViewModel& model, QWidget* parent) : QWidget(pa
     connect(&model_, &ScanViewModel::rootChanged, this, &InspectorView::present);
     connect(&model_, &ScanViewModel::diskChanged, this, &InspectorView::present);
     connect(&model_.cleanupQueue(), &CleanupQueue::itemsChanged, this, &InspectorView::updateStaging);
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
     present();
 }
 

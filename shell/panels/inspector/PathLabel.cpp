@@ -16,7 +16,11 @@ PathLabel::PathLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     applyTheme();
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, [this] { applyTheme(); });
+}
+
+bool PathLabel::event(QEvent* event) {
+    if (event->type() == themeChangeEvent()) applyTheme();
+    return QLabel::event(event);
 }
 
 void PathLabel::setPath(const QString& path) {

@@ -18,6 +18,7 @@ class PathLabel : public QLabel {
     static QString twoLines(const QString& text, const QFontMetricsF& metrics, double width);
 
   protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:

@@ -45,7 +45,6 @@ PreviewHeader::PreviewHeader(const platform::PreviewContent& content, bool loade
         open->setFixedWidth(88);
         row->addWidget(open);
     }
-    connect(&ThemeManager::instance(), &ThemeManager::themeChanged, this, qOverload<>(&QWidget::update));
 }
 
 void PreviewHeader::paintEvent(QPaintEvent*) {
