@@ -34,9 +34,9 @@ TEST_F(FirstPictureReportTest, ReportsTheFirstPaintAfterAScanOnce) {
     QTest::qWait(20);
     EXPECT_EQ(written(out.get()), "");
 
+    // The fixture's scan may finish within any wait, so frames of the scanning screen are told apart
+    // from the first picture by the line's own times: the picture comes after the scan's result.
     vm->scan(path);
-    QTest::qWait(20);
-    EXPECT_EQ(written(out.get()), ""); // the scanning screen is no picture of the tree
     ASSERT_TRUE(waitForDone(*vm));
     WAIT_FOR(!written(out.get()).empty());
     long long mainNs = 0, scannedNs = 0, pictureNs = 0;
