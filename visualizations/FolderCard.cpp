@@ -108,6 +108,12 @@ QString FolderCard::itemsText() const {
     return formatCount(node_.fileCount()) + QStringLiteral(" items");
 }
 
+void FolderCard::warmGlyphs(QPainter& painter) {
+    const CardFonts& f = cardFonts();
+    for (const QFont* font : {&f.name, &f.items, &f.size})
+        fonts::warmGlyphs(painter, *font);
+}
+
 bool FolderCard::hits(const QRectF& cell, QPointF point) {
     return folderShape(cell).contains(point);
 }
@@ -137,6 +143,7 @@ const QImage& FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QC
         paintBody(painter, QRectF(QPointF(kMargin, kMargin), size), tint, selected, background);
     }
     entries_.push_front({size, tint.rgba(), selected, background.rgba(), pixelRatio, std::move(picture)});
+    ++drawn_;
     if (entries_.size() > kCapacity) entries_.pop_back();
     return entries_.front().picture;
 }

@@ -29,6 +29,9 @@ class FolderCardBodies {
     // The body for a cell of `size`, drawn at kMargin from the picture's top-left corner.
     const QImage& body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
 
+    // How many pictures have been drawn (lookups that missed).
+    size_t drawnCount() const { return drawn_; }
+
     static constexpr double kMargin = 2;    // room for the outline outside the silhouette
     static constexpr size_t kCapacity = 24; // every tint of one colour mode at one width, and a selected one
 
@@ -42,6 +45,7 @@ class FolderCardBodies {
         QImage picture; // an image, not a pixmap: the cache outlives the application object
     };
     std::list<Entry> entries_; // most recently used first
+    size_t drawn_ = 0;
 };
 
 // One subfolder's card in the folder grid: the folder silhouette tinted by the colour mode, with the
@@ -62,6 +66,9 @@ class FolderCard {
     std::vector<QColor> categoryDots() const;
     // "1,234 items" (the file count with the locale's grouping; " items" for every count).
     QString itemsText() const;
+
+    // Rasterises the glyphs of the card's fonts (see fonts::warmGlyphs).
+    static void warmGlyphs(QPainter& painter);
 
     // Hover, clicks and the context menu respond inside the silhouette only.
     static bool hits(const QRectF& cell, QPointF point);

@@ -167,6 +167,27 @@ QString FolderGridView::emptyText(const QString& filter) {
 
 // ---- Painting -----------------------------------------------------------------------------------
 
+void FolderGridView::warmUp(const ScanViewModel& viewModel, QSize size, double pixelRatio) {
+    const QColor background = theme().background;
+    const std::vector<QColor> tints = palette::cardTints(viewModel.settings().colorMode());
+    // Whether the folder will need the scroll bar is not known yet.
+    for (int scrollBar : {0, ThemedScrollBar::kThickness}) {
+        const folder_grid::Layout one = folder_grid::layout(1, 0, size.width(), size.width() - scrollBar);
+        for (const Item& item : one.items) {
+            if (item.kind != ItemKind::folderCard) continue;
+            for (const QColor& tint : tints)
+                FolderCardBodies::shared().body(item.rect.size(), tint, false, background, pixelRatio);
+        }
+    }
+    QImage scratch(QSize(1600, 40) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    scratch.setDevicePixelRatio(pixelRatio);
+    QPainter painter(&scratch);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    FolderCard::warmGlyphs(painter);
+    for (const QFont& font : {titleFont(), badgeFont()})
+        fonts::warmGlyphs(painter, font);
+}
+
 void FolderGridView::paintEvent(QPaintEvent* event) {
     const Theme& t = theme();
     QPainter painter(viewport());

@@ -17,6 +17,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -159,6 +160,13 @@ void ExploreView::updateScreen() {
             break;
         case Screen::scanning:
             screenWidget_ = new ScanningView(this);
+            // The walk leaves the main thread idle: the view that will show its result prepares its
+            // first paint now (from the event loop, once the scanning screen is up).
+            QTimer::singleShot(0, this, [this] {
+                if (screen_ == Screen::scanning)
+                    ViewRegistry::warmUpVisualization(viewModel_.settings().mode(), viewModel_, size(),
+                                                      devicePixelRatioF());
+            });
             break;
         case Screen::explorer:
             buildExplorer();
