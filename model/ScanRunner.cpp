@@ -1,6 +1,7 @@
 #include "model/ScanRunner.h"
 
 #include "model/BackgroundTask.h"
+#include "model/EarlyWalk.h"
 #include "model/QuickWins.h"
 #include "model/ScanTree.h"
 
@@ -35,18 +36,29 @@ void ScanRunner::reapFinishedThreads() {
 }
 
 void ScanRunner::start(const std::string& path) {
+    run(path, makeScanner_(), nullptr, std::chrono::steady_clock::now());
+}
+
+void ScanRunner::start(std::unique_ptr<EarlyWalk> walk) {
+    const std::string path = walk->path();
+    std::shared_ptr<DiskScanner> scanner = walk->scanner();
+    const auto start = walk->startedAt();
+    run(path, std::move(scanner), std::move(walk), start);
+}
+
+void ScanRunner::run(const std::string& path, std::shared_ptr<DiskScanner> scanner,
+                     std::shared_ptr<EarlyWalk> walk, std::chrono::steady_clock::time_point start) {
     const uint64_t token = ++token_;
     if (scanner_) scanner_->cancel();
     reapFinishedThreads();
 
-    auto scanner = makeScanner_();
     scanner_ = scanner;
     running_ = true;
-    start_ = std::chrono::steady_clock::now();
+    start_ = start;
     progressTimer_.start();
 
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    std::thread thread([this, scanner, path, token, finished] {
+    std::thread thread([this, scanner, path, token, finished, walk = std::move(walk)] {
         DiskInfo before = DiskInfo::forVolume(path);
         QMetaObject::invokeMethod(
             this,
@@ -56,7 +68,7 @@ void ScanRunner::start(const std::string& path) {
             Qt::QueuedConnection);
 
         auto result = std::make_shared<ScanResult>();
-        result->tree = scanner->scan(path);
+        result->tree = walk ? walk->take() : scanner->scan(path);
         if (!scanner->isCancelled()) {
             {
                 std::shared_lock lock(result->tree->mutex());

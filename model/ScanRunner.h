@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+class EarlyWalk;
 class QThreadPool;
 class ScanTree;
 namespace QuickWins {
@@ -54,6 +55,8 @@ class ScanRunner : public QObject {
     ~ScanRunner() override;
 
     void start(const std::string& path);
+    // Takes over a walk already running (of its path) as the new scan.
+    void start(std::unique_ptr<EarlyWalk> walk);
     bool isRunning() const { return running_; }
 
   private:
@@ -61,6 +64,8 @@ class ScanRunner : public QObject {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> finished;
     };
+    void run(const std::string& path, std::shared_ptr<DiskScanner> scanner, std::shared_ptr<EarlyWalk> walk,
+             std::chrono::steady_clock::time_point start);
     void poll();
     void deliver(uint64_t token, std::shared_ptr<ScanResult> result);
     void reapFinishedThreads();

@@ -4,6 +4,7 @@
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicateSearch.h"
+#include "model/EarlyWalk.h"
 #include "model/FileNode.h"
 #include "model/FolderReports.h"
 #include "model/InstalledApps.h"
@@ -108,6 +109,12 @@ void ScanViewModel::scanOnStart(const std::string& input) {
     QMetaObject::invokeMethod(
         this, [this, path] { announceScan(path); }, Qt::QueuedConnection);
     runner_->start(path);
+}
+
+void ScanViewModel::scanOnStart(std::unique_ptr<EarlyWalk> walk) {
+    QMetaObject::invokeMethod(
+        this, [this, path = walk->path()] { announceScan(path); }, Qt::QueuedConnection);
+    runner_->start(std::move(walk));
 }
 
 void ScanViewModel::announceScan(const std::string& path) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class EarlyWalk;
 class FileNode;
 class ScanTree;
 class CleanupQueue;
@@ -102,6 +103,8 @@ class ScanViewModel : public QObject {
     // As scan(), but only the walk starts now: its start is published from the event loop, before
     // anything the walk sends back, so that the walk overlaps building the window.
     void scanOnStart(const std::string& path);
+    // As scanOnStart(), for a walk begun before the state object existed.
+    void scanOnStart(std::unique_ptr<EarlyWalk> walk);
     // Asks for a folder and scans it; nothing happens when the user cancels.
     void chooseFolder();
 
