@@ -12,6 +12,8 @@
 #include <utility>
 
 class FileNode;
+class QObject;
+class QObject;
 class QWidget;
 class ScanViewModel;
 struct ModeDescription;
@@ -22,9 +24,10 @@ using VisualizationFactory = std::function<QWidget*(const ModeDescription& mode,
                                                     FileNode* folder, QWidget* parent)>;
 
 // Makes ahead what the first paint of the mode's view would otherwise make (pictures, glyphs) for a
-// view of `size`; the Explore tab calls it while a scan runs and the main thread is idle.
+// view of `size`; the Explore tab calls it when a scan starts. Work done on other threads comes back
+// to `context`'s thread, and is dropped once `context` is gone.
 using VisualizationWarmUp =
-    std::function<void(const ScanViewModel& viewModel, QSize size, double pixelRatio)>;
+    std::function<void(const ScanViewModel& viewModel, QSize size, double pixelRatio, QObject& context)>;
 
 // The mode bar's controls a mode uses.
 enum class ModeControl : unsigned {

@@ -17,7 +17,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -160,13 +159,9 @@ void ExploreView::updateScreen() {
             break;
         case Screen::scanning:
             screenWidget_ = new ScanningView(this);
-            // The walk leaves the main thread idle: the view that will show its result prepares its
-            // first paint now (from the event loop, once the scanning screen is up).
-            QTimer::singleShot(0, this, [this] {
-                if (screen_ == Screen::scanning)
-                    ViewRegistry::warmUpVisualization(viewModel_.settings().mode(), viewModel_, size(),
-                                                      devicePixelRatioF());
-            });
+            // The view that will show the result prepares its first paint while the walk runs.
+            ViewRegistry::warmUpVisualization(viewModel_.settings().mode(), viewModel_, size(),
+                                              devicePixelRatioF(), *this);
             break;
         case Screen::explorer:
             buildExplorer();

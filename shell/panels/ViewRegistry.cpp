@@ -84,9 +84,9 @@ QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, F
 }
 
 void warmUpVisualization(VisualizationMode mode, const ScanViewModel& viewModel, QSize size,
-                         double pixelRatio) {
+                         double pixelRatio, QObject& context) {
     const ModeDescription& description = ViewRegistry::mode(mode);
-    if (description.warmUp && !size.isEmpty()) description.warmUp(viewModel, size, pixelRatio);
+    if (description.warmUp && !size.isEmpty()) description.warmUp(viewModel, size, pixelRatio, context);
 }
 
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent) {

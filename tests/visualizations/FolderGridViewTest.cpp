@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -224,7 +225,9 @@ TEST(FolderGridWarmUp, TheFirstPaintDrawsNoCardBody) {
         for (FileNode* folder : {few, many}) {
             FolderGridView view(vm, folder);
             view.resize(size);
-            FolderGridView::warmUp(vm, size, view.devicePixelRatioF());
+            FolderGridView::warmUp(vm, size, view.devicePixelRatioF(), view);
+            QThreadPool::globalInstance()->waitForDone();
+            QApplication::processEvents(); // the pictures join the cache
             const size_t drawn = FolderCardBodies::shared().drawnCount();
             view.show();
             QApplication::processEvents(); // the scroll bar shows once the range is known
