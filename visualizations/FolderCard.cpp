@@ -108,12 +108,6 @@ QString FolderCard::itemsText() const {
     return formatCount(node_.fileCount()) + QStringLiteral(" items");
 }
 
-void FolderCard::warmGlyphs(QPainter& painter) {
-    const CardFonts& f = cardFonts();
-    for (const QFont* font : {&f.name, &f.items, &f.size})
-        fonts::warmGlyphs(painter, *font);
-}
-
 bool FolderCard::hits(const QRectF& cell, QPointF point) {
     return folderShape(cell).contains(point);
 }

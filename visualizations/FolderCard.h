@@ -77,9 +77,6 @@ class FolderCard {
     // "1,234 items" (the file count with the locale's grouping; " items" for every count).
     QString itemsText() const;
 
-    // Rasterises the glyphs of the card's fonts (see fonts::warmGlyphs).
-    static void warmGlyphs(QPainter& painter);
-
     // Hover, clicks and the context menu respond inside the silhouette only.
     static bool hits(const QRectF& cell, QPointF point);
 

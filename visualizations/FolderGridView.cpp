@@ -201,13 +201,6 @@ void FolderGridView::warmUp(const ScanViewModel& viewModel, QSize size, double p
                                                    std::move(b.picture));
             });
     }
-    QImage scratch(QSize(1600, 40) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
-    scratch.setDevicePixelRatio(pixelRatio);
-    QPainter painter(&scratch);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    FolderCard::warmGlyphs(painter);
-    for (const QFont& font : {titleFont(), badgeFont()})
-        fonts::warmGlyphs(painter, font);
 }
 
 void FolderGridView::paintEvent(QPaintEvent* event) {

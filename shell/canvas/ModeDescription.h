@@ -23,7 +23,7 @@ struct ModeDescription;
 using VisualizationFactory = std::function<QWidget*(const ModeDescription& mode, ScanViewModel& viewModel,
                                                     FileNode* folder, QWidget* parent)>;
 
-// Makes ahead what the first paint of the mode's view would otherwise make (pictures, glyphs) for a
+// Makes ahead what the first paint of the mode's view would otherwise make (pictures, caches) for a
 // view of `size`; the Explore tab calls it when a scan starts. Work done on other threads comes back
 // to `context`'s thread, and is dropped once `context` is gone.
 using VisualizationWarmUp =

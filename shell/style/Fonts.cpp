@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QFontMetricsF>
-#include <QPainter>
 
 namespace fonts {
 
@@ -46,17 +44,6 @@ QFont mono(double size) {
     font.setPointSizeF(qtPointSize(size));
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
-}
-
-void warmGlyphs(QPainter& painter, const QFont& font) {
-    static const QString printable = [] {
-        QString text;
-        for (char16_t c = 0x21; c < 0x7f; ++c)
-            text.append(QChar(c));
-        return text;
-    }();
-    painter.setFont(font);
-    painter.drawText(QPointF(0, QFontMetricsF(font).ascent()), printable);
 }
 
 QFont symbol(double textSize) {

@@ -3,8 +3,6 @@
 #include <QFont>
 #include <QString>
 
-class QPainter;
-
 // Inter for text and Material Icons for symbols, both embedded in the application's resources.
 // Sizes are in design points: one point is one device-independent pixel.
 namespace fonts {
@@ -23,10 +21,6 @@ QFont symbol(double textSize);
 
 // The system's monospaced font at a size in points (paths).
 QFont mono(double size);
-
-// Draws every printable ASCII character in `font` with `painter` (into a scratch image), so that the
-// glyphs are rasterised and cached before a view first needs them.
-void warmGlyphs(QPainter& painter, const QFont& font);
 
 // Point size to Qt's point size: Qt's points are 1/72 inch at 96 logical dots per inch.
 double qtPointSize(double designPoints);
