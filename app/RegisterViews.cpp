@@ -26,7 +26,8 @@ void registerViews() {
                              colorPicker | depth | initials)
                  .builtBy(canvasFactory<TreemapView>()),
              ModeDescription(folders, "folder.fill", "Browse folder by folder, sized as you go")
-                 .builtBy(viewFactory<FolderGridView>()),
+                 .builtBy(viewFactory<FolderGridView>())
+                 .warmedBy(&FolderGridView::warmUp),
              ModeDescription(sunburst, "smallcircle.filled.circle", "Rings radiating out from the scan root",
                              colorPicker | depth | initials)
                  .builtBy(canvasFactory<SunburstView>()),

@@ -1,6 +1,7 @@
 #include "app/EnvironmentHooks.h"
 #include "app/FirstPictureReport.h"
 #include "app/RegisterViews.h"
+#include "model/EarlyWalk.h"
 #include "model/ScanViewModel.h"
 #include "model/StoredSettings.h"
 #include "platform/UserFolders.h"
@@ -14,6 +15,9 @@
 
 int main(int argc, char** argv) {
     const int64_t mainNs = FirstPictureReport::nowNs();
+    // A start-up scan (BRENWICK_SCAN) walks from here on, while the application object, the state
+    // object, the fonts and the window are made.
+    std::unique_ptr<EarlyWalk> earlyWalk = startEarlyWalk();
     QApplication app(argc, argv);
     // QSettings lives under ~/.config/Brenwick/Brenwick.conf.
     QApplication::setOrganizationName(QStringLiteral("Brenwick"));
@@ -24,8 +28,7 @@ int main(int argc, char** argv) {
     // Read the desktop's appearance before Brenwick's own palette replaces it.
     ThemeManager::systemThemeName();
 
-    // The state object comes before the fonts and the window: a start-up scan (BRENWICK_SCAN) walks
-    // from right after it on, while the rest is built.
+    // The state object comes before the fonts and the window: it takes over the start-up scan.
     AppWindow* shownWindow = nullptr;
     ScanViewModel::Services services;
     services.appearance.systemThemeName = &ThemeManager::systemThemeName;
@@ -33,7 +36,7 @@ int main(int argc, char** argv) {
     services.chooseFolder = [&shownWindow] { return chooseFolderToScan(shownWindow); };
     // Reads the stored "theme" and applies it.
     ScanViewModel viewModel(std::move(services));
-    applyEnvironmentHooks(viewModel);
+    applyEnvironmentHooks(viewModel, std::move(earlyWalk));
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &viewModel,
                      [&viewModel](Qt::ApplicationState state) {
                          // From the event loop, not inside the state change.

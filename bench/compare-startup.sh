@@ -5,6 +5,7 @@
 # when the picture went to the screen (BRENWICK_REPORT_FIRST_PICTURE); the script runs its own Xvfb
 # and saves a screenshot taken right after the first round's line, to check that the picture is there.
 # Usage: bench/compare-startup.sh [TREE [FOLDER...]]   (ROUNDS=n rounds per folder, default 10)
+# BASE=/path/to/other/brenwick also times that build in the same rounds, in turns, for an A/B.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tree="${1:-/tmp/brenwick-bench-tree}"
@@ -18,6 +19,7 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target brenwick brenwick-bench >/dev/null
 app="$PWD/build/release/app/brenwick"
 bench="$PWD/build/release/bench/brenwick-bench"
+base="${BASE:-}"
 out="$(mktemp -d)"
 
 # A display of our own, and settings of our own (no stored theme or recent scans carried in).
@@ -35,13 +37,14 @@ echo "cpus=$(nproc) cpu=\"$(lscpu | sed -n 's/^Model name: *//p')\" kernel=$(una
      "load=\"$(cut -d' ' -f1-3 /proc/loadavg)\""
 
 # One start: launches the application, waits for its line, optionally takes a screenshot, ends it.
-# Appends "picture FOLDER launch_ns main_ns scanned_ns picture_ns" to $out/times.
+# Appends "KIND FOLDER launch_ns main_ns scanned_ns picture_ns" to $out/times (KIND: picture, or
+# base for the BASE build).
 fifo="$out/fifo"
 mkfifo "$fifo"
 picture() {
-  local folder="$1" shot="${2:-}" launch line
+  local folder="$1" shot="${2:-}" binary="${3:-$app}" kind="${4:-picture}" launch line
   launch="${EPOCHREALTIME/./}000"
-  BRENWICK_SCAN="$folder" BRENWICK_REPORT_FIRST_PICTURE=1 "$app" >"$fifo" 2>>"$out/app.err" &
+  BRENWICK_SCAN="$folder" BRENWICK_REPORT_FIRST_PICTURE=1 "$binary" >"$fifo" 2>>"$out/app.err" &
   local pid=$!
   if ! read -r -t 120 line <"$fifo"; then
     echo "no first picture from $folder (see $out/app.err)" >&2
@@ -52,7 +55,7 @@ picture() {
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   line="${line#first_picture }"
-  echo "picture $folder $launch $(echo "$line" | tr ' ' '\n' | cut -d= -f2 | tr '\n' ' ')" >>"$out/times"
+  echo "$kind $folder $launch $(echo "$line" | tr ' ' '\n' | cut -d= -f2 | tr '\n' ' ')" >>"$out/times"
 }
 # The bare scan: `seconds` is the scan call alone; the process's wall time is kept beside it.
 bare() {
@@ -69,13 +72,18 @@ for folder in "${folders[@]}"; do
   "$bench" scan "$folder" >/dev/null
   "$bench" scan "$folder" >/dev/null
   picture "$folder"
+  [ -n "$base" ] && picture "$folder" "" "$base" base
   : >"$out/times"
   shot="$out/first-picture-$(basename "$folder").png"
   for round in $(seq "$rounds"); do
+    # The order within a round alternates, so that neither build always runs right after the bare scan.
+    if [ -n "$base" ] && [ $((round % 2)) = 0 ]; then picture "$folder" "" "$base" base; fi
     picture "$folder" "$([ "$round" = 1 ] && echo "$shot")"
+    if [ -n "$base" ] && [ $((round % 2)) = 1 ]; then picture "$folder" "" "$base" base; fi
     bare "$folder"
-    echo "$(basename "$folder") round $round: $(tail -2 "$out/times" | awk '
+    echo "$(basename "$folder") round $round: $(tail -"$([ -n "$base" ] && echo 3 || echo 2)" "$out/times" | awk '
       $1 == "picture" { printf "first picture %.1f ms  ", ($6 - $3) / 1e6 }
+      $1 == "base" { printf "base %.1f ms  ", ($6 - $3) / 1e6 }
       $1 == "bare" { printf "bare scan %.1f ms (process %.1f ms)", $5 * 1000, ($4 - $3) / 1000 }')"
   done
   echo "screenshot right after round 1's line: $shot"
@@ -88,10 +96,12 @@ python3 - "$out" "${folders[@]}" <<'PY'
 import statistics, sys, os
 out, folders = sys.argv[1], sys.argv[2:]
 for folder in folders:
-    pictures, bares, walls, rows = [], [], [], []
+    pictures, bases, bares, walls, rows = [], [], [], [], []
     for line in open(os.path.join(out, "times-" + os.path.basename(folder))):
         f = line.split()
-        if f[0] == "picture":
+        if f[0] == "base":
+            bases.append((int(f[5]) - int(f[2])) / 1e6)
+        elif f[0] == "picture":
             launch, main, scanned, picture = (int(x) / 1e6 for x in f[2:6])
             pictures.append(picture - launch)
             rows.append((main - launch, scanned - main, picture - scanned))
@@ -104,6 +114,10 @@ for folder in folders:
           f"bare scan {med(bares):.1f} ms (process {med(walls):.1f} ms); "
           f"ratio {med(pictures) / med(bares):.2f}x (rounds {min(ratios):.2f} - {max(ratios):.2f}), "
           f"{med(pictures) / med(walls):.2f}x the bare scan's process")
+    if bases:
+        base_ratios = [p / b for p, b in zip(bases, bares)]
+        print(f"  BASE: first picture {med(bases):.1f} ms (min {min(bases):.1f}); "
+              f"ratio {med(bases) / med(bares):.2f}x (rounds {min(base_ratios):.2f} - {max(base_ratios):.2f})")
     print(f"  launch to main {med(r[0] for r in rows):.1f} ms, main to the scan published "
           f"{med(r[1] for r in rows):.1f} ms, published to the picture on the screen "
           f"{med(r[2] for r in rows):.1f} ms")

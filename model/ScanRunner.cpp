@@ -1,6 +1,7 @@
 #include "model/ScanRunner.h"
 
 #include "model/BackgroundTask.h"
+#include "model/EarlyWalk.h"
 #include "model/QuickWins.h"
 #include "model/ScanTree.h"
 
@@ -35,18 +36,29 @@ void ScanRunner::reapFinishedThreads() {
 }
 
 void ScanRunner::start(const std::string& path) {
+    run(path, makeScanner_(), nullptr, std::chrono::steady_clock::now());
+}
+
+void ScanRunner::start(std::unique_ptr<EarlyWalk> walk) {
+    const std::string path = walk->path();
+    std::shared_ptr<DiskScanner> scanner = walk->scanner();
+    const auto start = walk->startedAt();
+    run(path, std::move(scanner), std::move(walk), start);
+}
+
+void ScanRunner::run(const std::string& path, std::shared_ptr<DiskScanner> scanner,
+                     std::shared_ptr<EarlyWalk> walk, std::chrono::steady_clock::time_point start) {
     const uint64_t token = ++token_;
     if (scanner_) scanner_->cancel();
     reapFinishedThreads();
 
-    auto scanner = makeScanner_();
     scanner_ = scanner;
     running_ = true;
-    start_ = std::chrono::steady_clock::now();
+    start_ = start;
     progressTimer_.start();
 
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    std::thread thread([this, scanner, path, token, finished] {
+    std::thread thread([this, scanner, path, token, finished, walk = std::move(walk)] {
         DiskInfo before = DiskInfo::forVolume(path);
         QMetaObject::invokeMethod(
             this,
@@ -56,19 +68,31 @@ void ScanRunner::start(const std::string& path) {
             Qt::QueuedConnection);
 
         auto result = std::make_shared<ScanResult>();
-        result->tree = scanner->scan(path);
+        result->tree = walk ? walk->take() : scanner->scan(path);
         if (!scanner->isCancelled()) {
-            {
-                std::shared_lock lock(result->tree->mutex());
-                result->quickWins = QuickWins::analyze(*result->tree);
-            }
             result->disk = DiskInfo::forVolume(path);
             result->unreadableCount = scanner->unreadableCount();
             result->unreadableSamples = scanner->unreadableSamples();
+            std::shared_ptr<ScanTree> tree = result->tree;
             QMetaObject::invokeMethod(
                 this, [this, token, result] { deliver(token, result); }, Qt::QueuedConnection);
+            result.reset();
+            // The tree's first picture does not wait for these.
+            auto wins = std::make_shared<std::vector<QuickWins::Category>>();
+            {
+                std::shared_lock lock(tree->mutex());
+                *wins = QuickWins::analyze(*tree);
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, token, wins] {
+                    if (token == token_ && handlers_.quickWinsFound)
+                        handlers_.quickWinsFound(std::move(*wins));
+                },
+                Qt::QueuedConnection);
         }
-        // A cancelled scan's tree dies with `result` here, off the main thread.
+        // A cancelled scan's tree dies with `result` here, off the main thread (so may a delivered one
+        // that was replaced meanwhile, with `tree`).
         result.reset();
         finished->store(true);
     });

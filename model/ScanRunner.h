@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+class EarlyWalk;
 class QThreadPool;
 class ScanTree;
 namespace QuickWins {
@@ -24,15 +25,15 @@ struct Category;
 // What a finished scan hands back.
 struct ScanResult {
     std::shared_ptr<ScanTree> tree;
-    std::vector<QuickWins::Category> quickWins;
     DiskInfo disk; // measured after the walk
     int64_t unreadableCount = 0;
     std::vector<std::string> unreadableSamples;
     double seconds = 0; // from the start to the delivery of the result
 };
 
-// Runs scans one at a time, each on a thread of its own: the walk, then the quick-win analysis, with
-// the target's volume measured before and after (statvfs can hang on a dead network mount, so never
+// Runs scans one at a time, each on a thread of its own: the walk, whose result is handed over at once,
+// then the quick-win analysis of its tree, handed over after it, with the target's volume measured
+// before and after the walk (statvfs can hang on a dead network mount, so never
 // on the main thread). Starting a scan supersedes the running one: it is cancelled and nothing of it is
 // reported any more. While a scan runs, its live counters are reported every 0.15 s.
 //
@@ -45,6 +46,8 @@ class ScanRunner : public QObject {
         std::function<void(DiskScanner::Progress)> progress;
         std::function<void(const DiskInfo&)> volumeMeasured; // before the walk
         std::function<void(ScanResult)> finished;
+        // After `finished`, unless another scan has started since.
+        std::function<void(std::vector<QuickWins::Category>)> quickWinsFound;
     };
     using MakeScanner = std::function<std::shared_ptr<DiskScanner>()>;
 
@@ -54,6 +57,8 @@ class ScanRunner : public QObject {
     ~ScanRunner() override;
 
     void start(const std::string& path);
+    // Takes over a walk already running (of its path) as the new scan.
+    void start(std::unique_ptr<EarlyWalk> walk);
     bool isRunning() const { return running_; }
 
   private:
@@ -61,6 +66,8 @@ class ScanRunner : public QObject {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> finished;
     };
+    void run(const std::string& path, std::shared_ptr<DiskScanner> scanner, std::shared_ptr<EarlyWalk> walk,
+             std::chrono::steady_clock::time_point start);
     void poll();
     void deliver(uint64_t token, std::shared_ptr<ScanResult> result);
     void reapFinishedThreads();

@@ -4,6 +4,7 @@
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicateSearch.h"
+#include "model/EarlyWalk.h"
 #include "model/FileNode.h"
 #include "model/FolderReports.h"
 #include "model/InstalledApps.h"
@@ -31,12 +32,13 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
 
     runner_ = std::make_unique<ScanRunner>(
         services_.makeScanner, pool_,
-        ScanRunner::Handlers{[this](DiskScanner::Progress p) {
-                                 setStatus(Status::scanning(p.filesScanned, p.bytesScanned,
-                                                            std::move(p.currentPath)));
-                             },
-                             [this](const DiskInfo& disk) { setDisk(disk); },
-                             [this](ScanResult result) { finishScan(std::move(result)); }});
+        ScanRunner::Handlers{
+            [this](DiskScanner::Progress p) {
+                setStatus(Status::scanning(p.filesScanned, p.bytesScanned, std::move(p.currentPath)));
+            },
+            [this](const DiskInfo& disk) { setDisk(disk); },
+            [this](ScanResult result) { finishScan(std::move(result)); },
+            [this](std::vector<QuickWins::Category> wins) { publishScanQuickWins(std::move(wins)); }});
 
     disk_ = DiskInfo::forVolume("/");
     settings_ = std::make_unique<ViewSettings>(services_.appearance);
@@ -110,6 +112,12 @@ void ScanViewModel::scanOnStart(const std::string& input) {
     runner_->start(path);
 }
 
+void ScanViewModel::scanOnStart(std::unique_ptr<EarlyWalk> walk) {
+    QMetaObject::invokeMethod(
+        this, [this, path = walk->path()] { announceScan(path); }, Qt::QueuedConnection);
+    runner_->start(std::move(walk));
+}
+
 void ScanViewModel::announceScan(const std::string& path) {
     // The old tree and everything pointing into it leave the published state before any signal goes
     // out, and are freed in the background afterwards.
@@ -127,6 +135,7 @@ void ScanViewModel::announceScan(const std::string& path) {
     changes.set(unreadableFolderCount_, 0, &ScanViewModel::unreadableFolderCountChanged);
     changes.take(unreadableFolderSamples_, &ScanViewModel::unreadableFolderSamplesChanged);
     changes.set(showAccessNotice_, false, &ScanViewModel::showAccessNoticeChanged);
+    quickWinsPending_ = false;
     duplicates_->clear();
     reports_->reset();
     changes.announce();
@@ -144,14 +153,14 @@ void ScanViewModel::chooseFolder() {
 void ScanViewModel::finishScan(ScanResult result) {
     publish(this, scanDuration_, result.seconds, &ScanViewModel::scanDurationChanged);
     setGeneration(generation_ + 1);
+    quickWinsPending_ = true;
+    scanGeneration_ = generation_;
 
     tree_ = std::move(result.tree);
     cleanupQueue_->setTrashFolders(tree_->trashFolders());
     emit rootChanged();
     setCurrentFolder(tree_->root());
     setSelectedNode(tree_->root());
-    quickWins_ = std::move(result.quickWins);
-    emit quickWinsChanged();
     setDisk(std::move(result.disk));
 
     publish(this, unreadableFolderCount_, result.unreadableCount,
@@ -160,6 +169,14 @@ void ScanViewModel::finishScan(ScanResult result) {
             &ScanViewModel::unreadableFolderSamplesChanged);
     setShowAccessNotice(result.unreadableCount > 0);
     setStatus(Status::done());
+}
+
+void ScanViewModel::publishScanQuickWins(std::vector<QuickWins::Category> wins) {
+    quickWinsPending_ = false;
+    // An edit since has recomputed them for the edited tree.
+    if (generation_ != scanGeneration_) return;
+    quickWins_ = std::move(wins);
+    emit quickWinsChanged();
 }
 
 // ---- Navigation and actions ----------------------------------------------------------------------

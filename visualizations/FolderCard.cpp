@@ -117,27 +117,51 @@ FolderCardBodies& FolderCardBodies::shared() {
     return bodies;
 }
 
-const QImage& FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QColor background,
-                                     double pixelRatio) {
-    const auto same = [&](const Entry& e) {
+std::list<FolderCardBodies::Entry>::const_iterator
+FolderCardBodies::find(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio) const {
+    return std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
         return e.size == size && e.tint == tint.rgba() && e.selected == selected &&
                e.background == background.rgba() && e.pixelRatio == pixelRatio;
-    };
-    if (auto found = std::find_if(entries_.begin(), entries_.end(), same); found != entries_.end()) {
-        entries_.splice(entries_.begin(), entries_, found);
-        return entries_.front().picture;
-    }
+    });
+}
+
+bool FolderCardBodies::holds(QSizeF size, QColor tint, bool selected, QColor background,
+                             double pixelRatio) const {
+    return find(size, tint, selected, background, pixelRatio) != entries_.end();
+}
+
+void FolderCardBodies::addFront(Entry entry) {
+    entries_.push_front(std::move(entry));
+    if (entries_.size() > kCapacity) entries_.pop_back();
+}
+
+QImage FolderCardBodies::draw(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio) {
     const QSizeF outer = size + QSizeF(2 * kMargin, 2 * kMargin);
     QImage picture((outer * pixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
     picture.setDevicePixelRatio(pixelRatio);
     picture.fill(Qt::transparent);
-    {
-        QPainter painter(&picture);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintBody(painter, QRectF(QPointF(kMargin, kMargin), size), tint, selected, background);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    paintBody(painter, QRectF(QPointF(kMargin, kMargin), size), tint, selected, background);
+    painter.end();
+    return picture;
+}
+
+void FolderCardBodies::add(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio,
+                           QImage picture) {
+    if (!holds(size, tint, selected, background, pixelRatio))
+        addFront({size, tint.rgba(), selected, background.rgba(), pixelRatio, std::move(picture)});
+}
+
+const QImage& FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QColor background,
+                                     double pixelRatio) {
+    if (auto found = find(size, tint, selected, background, pixelRatio); found != entries_.end()) {
+        entries_.splice(entries_.begin(), entries_, found);
+        return entries_.front().picture;
     }
-    entries_.push_front({size, tint.rgba(), selected, background.rgba(), pixelRatio, std::move(picture)});
-    if (entries_.size() > kCapacity) entries_.pop_back();
+    addFront({size, tint.rgba(), selected, background.rgba(), pixelRatio,
+              draw(size, tint, selected, background, pixelRatio)});
+    ++drawn_;
     return entries_.front().picture;
 }
 

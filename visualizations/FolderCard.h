@@ -29,6 +29,15 @@ class FolderCardBodies {
     // The body for a cell of `size`, drawn at kMargin from the picture's top-left corner.
     const QImage& body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
 
+    // The picture body() would draw, drawn on any thread.
+    static QImage draw(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
+    // Takes a picture drawn ahead (by draw()) unless the cache holds that body already.
+    void add(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio, QImage picture);
+    bool holds(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio) const;
+
+    // How many pictures body() has drawn (lookups that missed).
+    size_t drawnCount() const { return drawn_; }
+
     static constexpr double kMargin = 2;    // room for the outline outside the silhouette
     static constexpr size_t kCapacity = 24; // every tint of one colour mode at one width, and a selected one
 
@@ -41,7 +50,12 @@ class FolderCardBodies {
         double pixelRatio;
         QImage picture; // an image, not a pixmap: the cache outlives the application object
     };
+    std::list<Entry>::const_iterator find(QSizeF size, QColor tint, bool selected, QColor background,
+                                          double pixelRatio) const;
+    void addFront(Entry entry);
+
     std::list<Entry> entries_; // most recently used first
+    size_t drawn_ = 0;
 };
 
 // One subfolder's card in the folder grid: the folder silhouette tinted by the colour mode, with the

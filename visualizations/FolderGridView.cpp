@@ -1,5 +1,6 @@
 #include "visualizations/FolderGridView.h"
 
+#include "model/BackgroundTask.h"
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/actions/NodeContextMenu.h"
@@ -165,6 +166,41 @@ QString FolderGridView::emptyText(const QString& filter) {
 }
 
 // ---- Painting -----------------------------------------------------------------------------------
+
+void FolderGridView::warmUp(const ScanViewModel& viewModel, QSize size, double pixelRatio, QObject& context) {
+    struct Body {
+        QSizeF size;
+        QColor tint;
+        QImage picture;
+    };
+    std::vector<Body> bodies;
+    // Whether the folder will need the scroll bar is not known yet.
+    for (int scrollBar : {0, ThemedScrollBar::kThickness}) {
+        const folder_grid::Layout one = folder_grid::layout(1, 0, size.width(), size.width() - scrollBar);
+        for (const Item& item : one.items)
+            if (item.kind == ItemKind::folderCard)
+                for (const QColor& tint : palette::cardTints(viewModel.settings().colorMode()))
+                    bodies.push_back({item.rect.size(), tint, {}});
+    }
+    const QColor background = theme().background;
+    std::erase_if(bodies, [&](const Body& b) {
+        return FolderCardBodies::shared().holds(b.size, b.tint, false, background, pixelRatio);
+    });
+    if (!bodies.empty()) {
+        runInBackground(
+            QThreadPool::globalInstance(), &context,
+            [bodies = std::move(bodies), background, pixelRatio]() mutable {
+                for (Body& b : bodies)
+                    b.picture = FolderCardBodies::draw(b.size, b.tint, false, background, pixelRatio);
+                return std::move(bodies);
+            },
+            [background, pixelRatio](std::vector<Body> drawn) {
+                for (Body& b : drawn)
+                    FolderCardBodies::shared().add(b.size, b.tint, false, background, pixelRatio,
+                                                   std::move(b.picture));
+            });
+    }
+}
 
 void FolderGridView::paintEvent(QPaintEvent* event) {
     const Theme& t = theme();

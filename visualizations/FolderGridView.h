@@ -47,6 +47,11 @@ class FolderGridView : public QAbstractScrollArea, public FolderView {
     // 0 at rest, 1 while the pointer is over the card; in between while it animates.
     double hoverAmount(const FileNode* node) const;
 
+    // Draws on a pool thread the card bodies of every tint of the colour mode at the size the cards of a
+    // view of `size` get (with and without the scroll bar), for the shared cache; they join it on
+    // `context`'s thread.
+    static void warmUp(const ScanViewModel& viewModel, QSize size, double pixelRatio, QObject& context);
+
     // The line shown when nothing is listed, quoting the filter as typed.
     static QString emptyText(const QString& filter);
 

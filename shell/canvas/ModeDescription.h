@@ -3,6 +3,7 @@
 #include "model/ViewModes.h"
 
 #include <QFlags>
+#include <QSize>
 #include <QString>
 
 #include <cmath>
@@ -11,6 +12,8 @@
 #include <utility>
 
 class FileNode;
+class QObject;
+class QObject;
 class QWidget;
 class ScanViewModel;
 struct ModeDescription;
@@ -19,6 +22,12 @@ struct ModeDescription;
 // that the Explore tab can hand it the next folder instead of building it again.
 using VisualizationFactory = std::function<QWidget*(const ModeDescription& mode, ScanViewModel& viewModel,
                                                     FileNode* folder, QWidget* parent)>;
+
+// Makes ahead what the first paint of the mode's view would otherwise make (pictures, caches) for a
+// view of `size`; the Explore tab calls it when a scan starts. Work done on other threads comes back
+// to `context`'s thread, and is dropped once `context` is gone.
+using VisualizationWarmUp =
+    std::function<void(const ScanViewModel& viewModel, QSize size, double pixelRatio, QObject& context)>;
 
 // The mode bar's controls a mode uses.
 enum class ModeControl : unsigned {
@@ -48,12 +57,18 @@ struct ModeDescription {
         return *this;
     }
 
+    ModeDescription& warmedBy(VisualizationWarmUp warm) {
+        warmUp = std::move(warm);
+        return *this;
+    }
+
     VisualizationMode mode = VisualizationMode::treemap;
     QString symbol;  // of the mode's button
     QString caption; // shown beside the controls
     ModeControls controls;
     std::optional<int> fixedDepth;
     VisualizationFactory factory;
+    VisualizationWarmUp warmUp; // optional
 
     bool uses(ModeControl control) const { return controls.testFlag(control); }
     QString title() const {

@@ -158,6 +158,9 @@ void ExploreView::updateScreen() {
             break;
         case Screen::scanning:
             screenWidget_ = new ScanningView(this);
+            // The view that will show the result prepares its first paint while the walk runs.
+            ViewRegistry::warmUpVisualization(viewModel_.settings().mode(), viewModel_, size(),
+                                              devicePixelRatioF(), *this);
             break;
         case Screen::explorer:
             buildExplorer();

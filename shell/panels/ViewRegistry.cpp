@@ -82,6 +82,12 @@ QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, F
     return new PlaceholderView(description.title(), parent);
 }
 
+void warmUpVisualization(VisualizationMode mode, const ScanViewModel& viewModel, QSize size,
+                         double pixelRatio, QObject& context) {
+    const ModeDescription& description = ViewRegistry::mode(mode);
+    if (description.warmUp && !size.isEmpty()) description.warmUp(viewModel, size, pixelRatio, context);
+}
+
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent) {
     auto found = factories().tools.find(tab);
     if (found != factories().tools.end() && found->second)

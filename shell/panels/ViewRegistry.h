@@ -30,6 +30,9 @@ const ModeDescription& mode(VisualizationMode mode);
 // Each builds the registered widget, or a placeholder (the title on an empty area) when none is.
 QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, FileNode* folder,
                              QWidget* parent);
+// Runs the mode's warm-up, if it has one, for a view of `size`.
+void warmUpVisualization(VisualizationMode mode, const ScanViewModel& viewModel, QSize size,
+                         double pixelRatio, QObject& context);
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent);
 QWidget* createCleanupQueue(ScanViewModel& viewModel, QWidget* parent);
 

@@ -99,16 +99,38 @@ QColor folderColor(int top, int index, int depth) {
     return family[size_t(shade < 0 ? shade + int(family.size()) : shade)];
 }
 
+namespace {
+constexpr double kTypeCardAlpha = 0.38, kAgeCardAlpha = 0.25;
+}
+
 QColor cardColor(const FileNode& node, ColorMode mode, int index, double now) {
     switch (mode) {
     case ColorMode::type:
-        return withAlpha(categoryColor(node.dominantCategory()), 0.38);
+        return withAlpha(categoryColor(node.dominantCategory()), kTypeCardAlpha);
     case ColorMode::folder:
         return cardPalette()[size_t(std::abs(index) % 12)];
     case ColorMode::age:
-        return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], 0.25);
+        return withAlpha(agePalette()[size_t(ageBucketOfStamp(node.modifiedStamp, now))], kAgeCardAlpha);
     }
     return {};
+}
+
+std::vector<QColor> cardTints(ColorMode mode) {
+    std::vector<QColor> tints;
+    switch (mode) {
+    case ColorMode::type:
+        for (int c = 0; c < kFileCategoryCount; ++c)
+            tints.push_back(withAlpha(categoryColor(FileCategory(c)), kTypeCardAlpha));
+        break;
+    case ColorMode::folder:
+        tints.assign(cardPalette().begin(), cardPalette().end());
+        break;
+    case ColorMode::age:
+        for (const QColor& color : agePalette())
+            tints.push_back(withAlpha(color, kAgeCardAlpha));
+        break;
+    }
+    return tints;
 }
 
 QColor mindMapColor(const FileNode& node, ColorMode mode, int index, double now) {

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <span>
+#include <vector>
 
 class FileNode;
 
@@ -38,6 +39,8 @@ QColor folderColor(int top, int index, int depth);
 
 // A folder card's tint.
 QColor cardColor(const FileNode& node, ColorMode mode, int index, double now = nowStamp());
+// Every tint cardColor gives under `mode`.
+std::vector<QColor> cardTints(ColorMode mode);
 // A mind-map node's colour.
 QColor mindMapColor(const FileNode& node, ColorMode mode, int index, double now = nowStamp());
 

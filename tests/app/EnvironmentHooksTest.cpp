@@ -1,4 +1,5 @@
 #include "app/EnvironmentHooks.h"
+#include "model/EarlyWalk.h"
 #include "tests/model/ViewModelFixture.h"
 
 #include <QCoreApplication>
@@ -52,6 +53,47 @@ TEST_F(ViewModelTest, TheStartUpScanWalksBeforeTheEventLoopAndIsPublishedInOrder
     EXPECT_EQ(seen.back(), Status::done());
     EXPECT_EQ(vm->root()->fileCount(), 2);
     EXPECT_EQ(vm->recentScans().recents().front(), path);
+}
+
+// BRENWICK_SCAN's walk can begin before the application object; the state object takes it over and
+// publishes it as any scan (its start, then its result), without making a scanner of its own.
+TEST_F(ViewModelTest, TheEarlyWalkIsTakenOverAndPublishedInOrder) {
+    EXPECT_EQ(startEarlyWalk(), nullptr); // no folder asked for
+    dir.writeFile("start/a/one.txt", 5000);
+    dir.writeFile("start/two.txt", 10);
+    const std::string path = dir.str() + "/start";
+    qputenv("BRENWICK_SCAN", (path + "/").c_str());
+    std::unique_ptr<EarlyWalk> early = startEarlyWalk();
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->path(), path);
+
+    auto vm = makeViewModel();
+    std::vector<Status> seen;
+    QObject::connect(vm.get(), &ScanViewModel::statusChanged, [&] { seen.push_back(vm->status()); });
+    applyEnvironmentHooks(*vm, std::move(early));
+    EXPECT_EQ(vm->status(), Status::idle()); // published from the event loop
+    ASSERT_TRUE(waitForDone(*vm));
+    EXPECT_TRUE(scanners.empty());
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen.front(), Status::scanning(0, 0, path));
+    EXPECT_EQ(seen.back(), Status::done());
+    EXPECT_EQ(vm->root()->path(), path);
+    EXPECT_EQ(vm->root()->fileCount(), 2);
+    EXPECT_GT(vm->scanDuration(), 0);
+    EXPECT_EQ(vm->recentScans().recents().front(), path);
+}
+
+// An early walk nobody takes over (the application failed to start) is cancelled, not waited out.
+TEST_F(ViewModelTest, AnEarlyWalkLeftBehindIsCancelled) {
+    dir.writeFile("held/slow/x.bin", 10);
+    std::shared_ptr<DiskScanner> scanner = scanServices().makeScanner();
+    {
+        EarlyWalk walk(dir.str() + "/held", scanner);
+        for (int i = 0; i < 30000 && gate->reached() == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(gate->reached(), 1);
+    }
+    EXPECT_TRUE(scanner->isCancelled());
 }
 
 } // namespace

@@ -57,6 +57,30 @@ TEST_F(ExploreViewTest, StartScreenScanningScreenThenExplorer) {
     EXPECT_EQ(view->screen(), ExploreView::Screen::start);
 }
 
+// When a scan starts, the view of the selected mode prepares its first paint at the tab's size.
+TEST_F(ExploreViewTest, TheScanningScreenWarmsUpTheSelectedModeOnce) {
+    std::vector<std::pair<VisualizationMode, QSize>> warmed;
+    for (VisualizationMode mode : {VisualizationMode::folders, VisualizationMode::treemap})
+        ViewRegistry::registerMode(
+            ModeDescription(mode, {}, {})
+                .warmedBy([&warmed, mode](const ScanViewModel&, QSize size, double, QObject&) {
+                    warmed.emplace_back(mode, size);
+                }));
+    const std::string fixture = makeFixture();
+    dir.writeFile("fixture/slow/waiting.bin", 10);
+    auto vm = makeViewModel();
+    vm->settings().setMode(VisualizationMode::treemap);
+    auto view = shown<ExploreView>(QSize(956, 900), *vm);
+    vm->scan(fixture);
+    ASSERT_EQ(view->screen(), ExploreView::Screen::scanning);
+    EXPECT_EQ(warmed.size(), 1u);
+    gate->release();
+    WAIT_FOR(view->screen() == ExploreView::Screen::explorer);
+    QApplication::processEvents();
+    EXPECT_EQ(warmed, (std::vector<std::pair<VisualizationMode, QSize>>{
+                          {VisualizationMode::treemap, QSize(956, 900)}}));
+}
+
 TEST_F(ExploreViewTest, ModeBarWritesTheStateObjectAndPicksTheFirstArrangementThatFits) {
     registerViews();
     auto vm = makeViewModel();

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -49,6 +52,31 @@ TEST(Palette, FolderColoursWrapAndNodeColoursFollowTheMode) {
     // By age: an unknown date is the oldest colour.
     EXPECT_EQ(color(*undated, ColorMode::age).rgb(), palette::agePalette()[5].rgb());
     EXPECT_EQ(color(*movies, ColorMode::age).rgb(), palette::agePalette()[4].rgb());
+}
+
+// The folder grid draws the card body of each tint ahead; a tint missing here would be drawn late.
+TEST(Palette, CardTintsHoldEveryTintACardGets) {
+    TestTree t;
+    std::vector<FileNode*> folders;
+    for (int c = 0; c < kFileCategoryCount; ++c) {
+        for (double age : {0.0, 2.0, 20.0, 60.0, 300.0, 500.0, 1000.0}) { // days; 0: no date
+            const double stamp = age == 0 ? 0 : kNow - age * kDay;
+            FileNode* folder = t.folder(t.root(), "f" + std::to_string(folders.size()), stamp);
+            t.file(folder, "x", 10, FileCategory(c), stamp);
+            folders.push_back(folder);
+        }
+    }
+    t.finish();
+    for (ColorMode mode : color_mode::allCases) {
+        const std::vector<QColor> tints = palette::cardTints(mode);
+        std::vector<QColor> seen;
+        for (size_t i = 0; i < folders.size(); ++i) {
+            const QColor tint = palette::cardColor(*folders[i], mode, int(i), kNow);
+            EXPECT_NE(std::find(tints.begin(), tints.end(), tint), tints.end()) << i;
+            if (std::find(seen.begin(), seen.end(), tint) == seen.end()) seen.push_back(tint);
+        }
+        EXPECT_EQ(seen.size(), tints.size()); // and none that no card gets
+    }
 }
 
 TEST(Palette, Initials) {

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -202,6 +203,40 @@ TEST_F(FolderGridViewTest, RenderInEveryModeAndTheme) {
         }
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+// Warmed for its size (as the Explore tab does while a scan runs), the grid's first paint draws no card
+// body of its own: in every colour mode, with and without the scroll bar.
+TEST(FolderGridWarmUp, TheFirstPaintDrawsNoCardBody) {
+    TestTree t;
+    FileNode* few = t.folder(t.root(), "few");
+    FileNode* many = t.folder(t.root(), "many");
+    const double now = palette::nowStamp(), day = 86400;
+    for (int i = 0; i < 40; ++i) {
+        const double stamp = i == 0 ? 0 : now - i * 20 * day;
+        FileNode* sub = t.folder(i < 6 ? few : many, "sub-" + std::to_string(i), stamp);
+        t.file(sub, "x", 100 + i, FileCategory(i % kFileCategoryCount), stamp);
+    }
+    t.finish();
+    ScanViewModel vm;
+    const QSize size(1300, 700);
+    for (ColorMode mode : color_mode::allCases) {
+        vm.settings().setColorMode(mode);
+        for (FileNode* folder : {few, many}) {
+            FolderGridView view(vm, folder);
+            view.resize(size);
+            FolderGridView::warmUp(vm, size, view.devicePixelRatioF(), view);
+            QThreadPool::globalInstance()->waitForDone();
+            QApplication::processEvents(); // the pictures join the cache
+            const size_t drawn = FolderCardBodies::shared().drawnCount();
+            view.show();
+            QApplication::processEvents(); // the scroll bar shows once the range is known
+            (void)view.grab();
+            EXPECT_EQ(FolderCardBodies::shared().drawnCount(), drawn) << folder->name();
+            // Cells as wide as the view, or narrower by the scroll bar.
+            EXPECT_EQ(view.gridLayout().width < size.width(), folder == many);
+        }
+    }
 }
 
 TEST(FolderGridLarge, HundredThousandChildrenNeedNoWidgetPerCell) {
