@@ -70,29 +70,17 @@ void ScanRunner::run(const std::string& path, std::shared_ptr<DiskScanner> scann
         auto result = std::make_shared<ScanResult>();
         result->tree = walk ? walk->take() : scanner->scan(path);
         if (!scanner->isCancelled()) {
+            {
+                std::shared_lock lock(result->tree->mutex());
+                result->quickWins = QuickWins::analyze(*result->tree);
+            }
             result->disk = DiskInfo::forVolume(path);
             result->unreadableCount = scanner->unreadableCount();
             result->unreadableSamples = scanner->unreadableSamples();
-            std::shared_ptr<ScanTree> tree = result->tree;
             QMetaObject::invokeMethod(
                 this, [this, token, result] { deliver(token, result); }, Qt::QueuedConnection);
-            result.reset();
-            // The tree's first picture does not wait for these.
-            auto wins = std::make_shared<std::vector<QuickWins::Category>>();
-            {
-                std::shared_lock lock(tree->mutex());
-                *wins = QuickWins::analyze(*tree);
-            }
-            QMetaObject::invokeMethod(
-                this,
-                [this, token, wins] {
-                    if (token == token_ && handlers_.quickWinsFound)
-                        handlers_.quickWinsFound(std::move(*wins));
-                },
-                Qt::QueuedConnection);
         }
-        // A cancelled scan's tree dies with `result` here, off the main thread (so may a delivered one
-        // that was replaced meanwhile, with `tree`).
+        // A cancelled scan's tree dies with `result` here, off the main thread.
         result.reset();
         finished->store(true);
     });

@@ -25,15 +25,15 @@ struct Category;
 // What a finished scan hands back.
 struct ScanResult {
     std::shared_ptr<ScanTree> tree;
+    std::vector<QuickWins::Category> quickWins;
     DiskInfo disk; // measured after the walk
     int64_t unreadableCount = 0;
     std::vector<std::string> unreadableSamples;
     double seconds = 0; // from the start to the delivery of the result
 };
 
-// Runs scans one at a time, each on a thread of its own: the walk, whose result is handed over at once,
-// then the quick-win analysis of its tree, handed over after it, with the target's volume measured
-// before and after the walk (statvfs can hang on a dead network mount, so never
+// Runs scans one at a time, each on a thread of its own: the walk, then the quick-win analysis, with
+// the target's volume measured before and after (statvfs can hang on a dead network mount, so never
 // on the main thread). Starting a scan supersedes the running one: it is cancelled and nothing of it is
 // reported any more. While a scan runs, its live counters are reported every 0.15 s.
 //
@@ -46,8 +46,6 @@ class ScanRunner : public QObject {
         std::function<void(DiskScanner::Progress)> progress;
         std::function<void(const DiskInfo&)> volumeMeasured; // before the walk
         std::function<void(ScanResult)> finished;
-        // After `finished`, unless another scan has started since.
-        std::function<void(std::vector<QuickWins::Category>)> quickWinsFound;
     };
     using MakeScanner = std::function<std::shared_ptr<DiskScanner>()>;
 

@@ -32,13 +32,12 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
 
     runner_ = std::make_unique<ScanRunner>(
         services_.makeScanner, pool_,
-        ScanRunner::Handlers{
-            [this](DiskScanner::Progress p) {
-                setStatus(Status::scanning(p.filesScanned, p.bytesScanned, std::move(p.currentPath)));
-            },
-            [this](const DiskInfo& disk) { setDisk(disk); },
-            [this](ScanResult result) { finishScan(std::move(result)); },
-            [this](std::vector<QuickWins::Category> wins) { publishScanQuickWins(std::move(wins)); }});
+        ScanRunner::Handlers{[this](DiskScanner::Progress p) {
+                                 setStatus(Status::scanning(p.filesScanned, p.bytesScanned,
+                                                            std::move(p.currentPath)));
+                             },
+                             [this](const DiskInfo& disk) { setDisk(disk); },
+                             [this](ScanResult result) { finishScan(std::move(result)); }});
 
     disk_ = DiskInfo::forVolume("/");
     settings_ = std::make_unique<ViewSettings>(services_.appearance);
@@ -135,7 +134,6 @@ void ScanViewModel::announceScan(const std::string& path) {
     changes.set(unreadableFolderCount_, 0, &ScanViewModel::unreadableFolderCountChanged);
     changes.take(unreadableFolderSamples_, &ScanViewModel::unreadableFolderSamplesChanged);
     changes.set(showAccessNotice_, false, &ScanViewModel::showAccessNoticeChanged);
-    quickWinsPending_ = false;
     duplicates_->clear();
     reports_->reset();
     changes.announce();
@@ -153,14 +151,14 @@ void ScanViewModel::chooseFolder() {
 void ScanViewModel::finishScan(ScanResult result) {
     publish(this, scanDuration_, result.seconds, &ScanViewModel::scanDurationChanged);
     setGeneration(generation_ + 1);
-    quickWinsPending_ = true;
-    scanGeneration_ = generation_;
 
     tree_ = std::move(result.tree);
     cleanupQueue_->setTrashFolders(tree_->trashFolders());
     emit rootChanged();
     setCurrentFolder(tree_->root());
     setSelectedNode(tree_->root());
+    quickWins_ = std::move(result.quickWins);
+    emit quickWinsChanged();
     setDisk(std::move(result.disk));
 
     publish(this, unreadableFolderCount_, result.unreadableCount,
@@ -169,14 +167,6 @@ void ScanViewModel::finishScan(ScanResult result) {
             &ScanViewModel::unreadableFolderSamplesChanged);
     setShowAccessNotice(result.unreadableCount > 0);
     setStatus(Status::done());
-}
-
-void ScanViewModel::publishScanQuickWins(std::vector<QuickWins::Category> wins) {
-    quickWinsPending_ = false;
-    // An edit since has recomputed them for the edited tree.
-    if (generation_ != scanGeneration_) return;
-    quickWins_ = std::move(wins);
-    emit quickWinsChanged();
 }
 
 // ---- Navigation and actions ----------------------------------------------------------------------

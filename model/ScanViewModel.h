@@ -70,8 +70,6 @@ class ScanViewModel : public QObject {
     int64_t unreadableFolderCount() const { return unreadableFolderCount_; }
     const std::vector<std::string>& unreadableFolderSamples() const { return unreadableFolderSamples_; }
     bool showAccessNotice() const { return showAccessNotice_; }
-    // The scan's result is out but its quick wins are still being looked for; quickWinsChanged follows.
-    bool quickWinsPending() const { return quickWinsPending_; }
 
     // The tree that owns root() and every node above; null before the first result.
     std::shared_ptr<ScanTree> tree() const { return tree_; }
@@ -157,7 +155,6 @@ class ScanViewModel : public QObject {
     // Publishes the start of the scan of `path` (absolute), which the runner has begun.
     void announceScan(const std::string& path);
     void finishScan(ScanResult result);
-    void publishScanQuickWins(std::vector<QuickWins::Category> wins);
     void refreshAfterEdit();
 
     Services services_;
@@ -177,8 +174,6 @@ class ScanViewModel : public QObject {
     int64_t unreadableFolderCount_ = 0;
     std::vector<std::string> unreadableFolderSamples_;
     bool showAccessNotice_ = false;
-    bool quickWinsPending_ = false;
-    int64_t scanGeneration_ = 0; // of the last scan published; its quick wins are for that one
 
     std::unique_ptr<ViewSettings> settings_;
     std::unique_ptr<RecentScans> recentScans_;

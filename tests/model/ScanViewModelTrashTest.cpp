@@ -106,28 +106,6 @@ TEST_F(ViewModelTrashTest, QuickWinsOfAnEditedTreeAreDroppedWhenTheNextScanHasSt
     ASSERT_TRUE(waitForDone(*vm));
 }
 
-// A scan's quick wins come after its result; when the tree is edited in between, they name nodes that
-// may be gone and never show: the edit's own recomputation does.
-TEST_F(ViewModelTrashTest, QuickWinsOfAScanEditedBeforeTheyArriveAreDropped) {
-    dir.writeFile("t/node_modules/pkg/index.js", 1000);
-    std::vector<bool> published; // whether each published set names node_modules
-    QObject::connect(vm.get(), &ScanViewModel::quickWinsChanged, [&] {
-        published.push_back(std::any_of(vm->quickWins().begin(), vm->quickWins().end(), [](const auto& c) {
-            return c.kind == QuickWins::Kind::nodeModules;
-        }));
-    });
-    QObject::connect(vm.get(), &ScanViewModel::statusChanged, [&] {
-        // The scan's quick wins are on their way; the edit comes first.
-        if (vm->status() == ScanViewModel::Status::done()) vm->applyTrashed({path("node_modules")});
-    });
-    vm->scan(dir.str() + "/t");
-    ASSERT_TRUE(waitForDone(*vm));
-    WAIT_FOR(!published.empty());
-    QTest::qWait(100); // anything still queued
-    EXPECT_EQ(published, std::vector<bool>{false});
-    EXPECT_FALSE(vm->quickWinsPending());
-}
-
 TEST_F(ViewModelTrashTest, InstalledApplicationsArePrunedEvenWithoutAScan) {
     const std::string home = platform::homeFolder();
     writeFileText(home + "/Applications/Toolbench-1.2.AppImage", "x");

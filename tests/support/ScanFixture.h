@@ -65,10 +65,7 @@ class ScanFixture : public ::testing::Test {
         ASSERT_TRUE(waitForDone(vm));
     }
     static bool waitForDone(ScanViewModel& vm) {
-        // Done, and its quick wins in.
-        return QTest::qWaitFor(
-            [&] { return vm.status().kind == ScanViewModel::Status::Kind::done && !vm.quickWinsPending(); },
-            30000);
+        return QTest::qWaitFor([&] { return vm.status().kind == ScanViewModel::Status::Kind::done; }, 30000);
     }
 
     TempDir dir;
