@@ -5,8 +5,8 @@
 #include "model/FolderReports.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
-#include "visualizations/AgeMapView.h"
-#include "visualizations/UntouchedCard.h"
+#include "visualizations/agemap/AgeMapView.h"
+#include "visualizations/agemap/UntouchedCard.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

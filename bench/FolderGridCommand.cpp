@@ -2,7 +2,7 @@
 #include "bench/ScannedFolder.h"
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
-#include "visualizations/FolderGridView.h"
+#include "visualizations/foldergrid/FolderGridView.h"
 
 #include <QImage>
 #include <QScrollBar>

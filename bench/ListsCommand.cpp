@@ -4,9 +4,9 @@
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
 #include "shell/lists/NodeListModel.h"
-#include "visualizations/OutlineListView.h"
-#include "visualizations/TopSizeRow.h"
-#include "visualizations/TopSizesView.h"
+#include "visualizations/outline/OutlineListView.h"
+#include "visualizations/topsizes/TopSizeRow.h"
+#include "visualizations/topsizes/TopSizesView.h"
 
 #include <QImage>
 #include <QPaintEvent>

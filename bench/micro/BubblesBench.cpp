@@ -4,7 +4,7 @@
 #include "bench/micro/RegroupedFrame.h"
 #include "bench/micro/WideFolder.h"
 #include "shell/style/Palette.h"
-#include "visualizations/BubblesView.h"
+#include "visualizations/bubbles/BubblesView.h"
 
 #include <QApplication>
 #include <QImage>

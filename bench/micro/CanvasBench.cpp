@@ -6,8 +6,8 @@
 #include "bench/micro/WideFolder.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Palette.h"
-#include "visualizations/SunburstView.h"
-#include "visualizations/TreemapView.h"
+#include "visualizations/sunburst/SunburstView.h"
+#include "visualizations/treemap/TreemapView.h"
 
 #include <QApplication>
 #include <QImage>

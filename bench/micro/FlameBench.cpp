@@ -6,7 +6,7 @@
 #include "bench/micro/RegroupedFrame.h"
 #include "bench/micro/WideFolder.h"
 #include "shell/style/Palette.h"
-#include "visualizations/FlameGraphView.h"
+#include "visualizations/flame/FlameGraphView.h"
 
 #include <QApplication>
 #include <QScrollBar>

@@ -7,7 +7,7 @@
 #include "model/ScanViewModel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Motion.h"
-#include "visualizations/FolderGridView.h"
+#include "visualizations/foldergrid/FolderGridView.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 #include "bench/micro/RegroupedFrame.h"
 #include "bench/micro/WideFolder.h"
 #include "shell/style/Palette.h"
-#include "visualizations/MindMapView.h"
+#include "visualizations/mindmap/MindMapView.h"
 
 #include <QApplication>
 #include <QImage>

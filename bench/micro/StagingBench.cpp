@@ -8,8 +8,8 @@
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "model/ScanViewModel.h"
-#include "tools/CleanupQueueView.h"
 #include "tools/duplicates/KeepOneCopy.h"
+#include "tools/queue/CleanupQueueView.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "shell/panels/ContentView.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Screenshots.h"
-#include "visualizations/FolderGridView.h"
+#include "visualizations/foldergrid/FolderGridView.h"
 
 namespace {
 

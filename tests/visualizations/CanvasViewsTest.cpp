@@ -1,5 +1,5 @@
-#include "visualizations/SunburstView.h"
-#include "visualizations/TreemapView.h"
+#include "visualizations/sunburst/SunburstView.h"
+#include "visualizations/treemap/TreemapView.h"
 
 #include "model/FileNode.h"
 #include "shell/actions/CanvasWiring.h"

@@ -15,8 +15,8 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
-#include "tools/CleanupQueueView.h"
-#include "visualizations/FolderGridView.h"
+#include "tools/queue/CleanupQueueView.h"
+#include "visualizations/foldergrid/FolderGridView.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

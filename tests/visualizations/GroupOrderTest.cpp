@@ -2,11 +2,11 @@
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
 #include "shell/style/Palette.h"
-#include "visualizations/BubblesLayout.h"
-#include "visualizations/FlameGraphLayout.h"
-#include "visualizations/MindMapLayout.h"
-#include "visualizations/SunburstLayout.h"
-#include "visualizations/TreemapLayout.h"
+#include "visualizations/bubbles/BubblesLayout.h"
+#include "visualizations/flame/FlameGraphLayout.h"
+#include "visualizations/mindmap/MindMapLayout.h"
+#include "visualizations/sunburst/SunburstLayout.h"
+#include "visualizations/treemap/TreemapLayout.h"
 
 #include "tests/support/TestTree.h"
 

@@ -1,0 +1,121 @@
+#include "visualizations/flame/FlameGraphCanvas.h"
+
+#include "model/FileNode.h"
+#include "shell/canvas/CanvasLabels.h"
+#include "shell/canvas/ParallelPaint.h"
+#include "shell/canvas/RectRaster.h"
+#include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Theme.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+using color_blend::over;
+using color_blend::withOpacity;
+
+void outline(QPainter& painter, const QRectF& rect, const QBrush& fill) {
+    painter.setPen(QPen(withOpacity(canvasInk(), 0.8), 1.5));
+    painter.setBrush(fill);
+    painter.drawPath(shapes::continuousRoundedRect(rect, flame::cornerRadius(rect)));
+}
+
+} // namespace
+
+FlameGraphCanvas::FlameGraphCanvas(QWidget* parent) : LayoutCanvas(parent) {
+    stateChanged();
+}
+
+QSize FlameGraphCanvas::layoutSize() const {
+    // The height plays no part: the rows are as high as they are, and the view scrolls them.
+    return {flame::contentWidth(width()), 0};
+}
+
+FlameGraphCanvas::Items FlameGraphCanvas::computeLayout(const LayoutInput& input) const {
+    return flame::layout(input.root, input.depth, input.mode, input.width, input.now);
+}
+
+FileNode* FlameGraphCanvas::hitTest(QPointF point) const {
+    return flame::hitTest(items(), point - contentOrigin());
+}
+
+void FlameGraphCanvas::stateChanged() {
+    const double padding = 2 * flame::kPadding;
+    setMinimumWidth(int(flame::kMinContentWidth + padding));
+    setFixedHeight(int(flame::contentHeight(state().depth) + padding));
+}
+
+void FlameGraphCanvas::paintCanvas(QPainter& painter, QSizeF) {
+    const Items& blocks = items();
+    const FileNode* folder = state().folder;
+    const QString path = folder ? QString::fromStdString(folder->path()) : QString();
+    const std::vector<flame::Label> labels = flame::labelsOf(blocks, path, state().abbreviateLabels);
+    painter.translate(contentOrigin());
+    const QSizeF content(layoutSize().width(), flame::contentHeight(state().depth));
+    flame::paintPicture(painter, content, theme(), blocks, labels, scratch_);
+}
+
+void FlameGraphCanvas::paintOverlay(QPainter& painter) {
+    if (!hovered() && !state().selected) return;
+    painter.save();
+    painter.translate(contentOrigin());
+    flame::paintOutlines(painter, items(), state().selected, hovered());
+    painter.restore();
+}
+
+namespace flame {
+
+std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folderPath, bool abbreviate) {
+    std::vector<Label> labels;
+    for (const Block& block : blocks) {
+        if (!showsLabel(block)) continue; // most blocks: no name is decoded for them
+        const QString name = nodeName(*block.node);
+        QString text = labelFor(block, block.row == 0 ? folderPath : name, name, abbreviate);
+        if (text.isEmpty()) continue;
+        const QRectF drawn = drawnRect(block);
+        labels.push_back({QPointF(drawn.left() + 6, drawn.center().y()), std::move(text)});
+    }
+    return labels;
+}
+
+void paintPicture(QPainter& painter, QSizeF content, const Theme& t, std::span<const Block> blocks,
+                  std::span<const Label> labels, QImage& scratch) {
+    // Blocks straight into the pixels. Each lies on the bare background, so a translucent colour is
+    // filled opaque as it shows there.
+    rect_raster::rasterInto(painter, content, scratch, [&](QImage& image, QPointF origin, double ratio) {
+        rect_raster::Batch batch;
+        batch.reserve(blocks.size());
+        for (const Block& block : blocks) {
+            const QRectF drawn = drawnRect(block);
+            batch.fillRoundedRect(QRectF(origin + drawn.topLeft() * ratio, drawn.size() * ratio),
+                                  cornerRadius(drawn) * ratio, over(block.color, t.background).rgb());
+        }
+        batch.draw(image);
+        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
+            band.setFont(fonts::ui(13));
+            band.setPen(canvasInk());
+            for (const Label& label : labels)
+                if (label.anchor.y() + 12 > visible.top() && label.anchor.y() - 12 < visible.bottom())
+                    canvas_labels::drawLeading(band, label.anchor, label.text);
+        });
+    });
+}
+
+void paintOutlines(QPainter& painter, std::span<const Block> blocks, const FileNode* selected,
+                   const FileNode* hovered) {
+    if (selected) {
+        for (const Block& block : blocks)
+            if (block.row > 0 && block.node == selected) outline(painter, drawnRect(block), Qt::NoBrush);
+    }
+    if (!hovered) return;
+    const auto found =
+        std::find_if(blocks.begin(), blocks.end(), [&](const Block& b) { return b.node == hovered; });
+    if (found != blocks.end()) outline(painter, drawnRect(*found), QColor(0, 0, 0, int(255 * 0.12 + 0.5)));
+}
+
+} // namespace flame

@@ -1,0 +1,200 @@
+#include "visualizations/sunburst/SunburstView.h"
+
+#include "model/FileNode.h"
+#include "shell/canvas/CanvasLabels.h"
+#include "shell/canvas/ParallelPaint.h"
+#include "shell/canvas/RectRaster.h"
+#include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Shapes.h"
+#include "shell/style/Theme.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+using color_blend::over;
+using color_blend::withOpacity;
+
+QRectF discRect(const sunburst::Geometry& g) {
+    const double side = std::max(2 * g.inner - 6, 0.0);
+    return {g.centre.x() - side / 2, g.centre.y() - side / 2, side, side};
+}
+
+// A label along a ring, ready to draw. Rotated text is drawn from a small upright picture of it:
+// glyphs rendered at every angle would each be rasterised afresh, many times slower.
+struct PlacedLabel {
+    sunburst::Label label;
+    QImage upright; // the text, for a rotated label
+    QRectF bounds;  // what it may cover, in points
+};
+
+std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<const sunburst::SunArc> arcs,
+                                     bool abbreviate, double ratio) {
+    std::vector<PlacedLabel> placed;
+    for (const sunburst::SunArc& arc : arcs)
+        if (auto label = sunburst::labelFor(g, arc, nodeName(*arc.node), abbreviate))
+            placed.push_back({*label, {}, {}});
+    const QFont medium = fonts::ui(9.5, QFont::Medium), semibold = fonts::ui(9.5, QFont::DemiBold);
+    const QColor ink = withOpacity(canvasInk(), 0.85);
+    constexpr int kChunk = 16;
+    paintInParallel(int(placed.size() + kChunk - 1) / kChunk, [&](int chunk) {
+        const QFontMetricsF metrics(medium), boldMetrics(semibold);
+        for (size_t i = size_t(chunk) * kChunk; i < std::min(placed.size(), size_t(chunk + 1) * kChunk);
+             ++i) {
+            PlacedLabel& p = placed[i];
+            const QFontMetricsF& m = p.label.abbreviated ? boldMetrics : metrics;
+            const QSizeF size(std::ceil(m.horizontalAdvance(p.label.text)) + 2, std::ceil(m.height()) + 2);
+            const double reach = std::hypot(size.width(), size.height()) / 2 + 1;
+            p.bounds = QRectF(p.label.anchor - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
+            if (p.label.abbreviated) continue;
+            p.upright = QImage((size * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            p.upright.setDevicePixelRatio(ratio);
+            p.upright.fill(Qt::transparent);
+            QPainter painter(&p.upright);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            painter.setFont(medium);
+            painter.setPen(ink);
+            canvas_labels::drawCentred(painter, QPointF(size.width() / 2, size.height() / 2), p.label.text);
+        }
+    });
+    return placed;
+}
+
+void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<PlacedLabel>& labels) {
+    painter.setFont(fonts::ui(9.5, QFont::DemiBold));
+    painter.setPen(canvasInk());
+    for (const PlacedLabel& p : labels) {
+        if (!p.bounds.intersects(visible)) continue;
+        if (p.label.abbreviated) {
+            canvas_labels::drawCentred(painter, p.label.anchor, p.label.text);
+            continue;
+        }
+        const QSizeF size = p.upright.deviceIndependentSize();
+        painter.save();
+        painter.translate(p.label.anchor);
+        painter.rotate(p.label.rotation);
+        painter.drawImage(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size), p.upright);
+        painter.restore();
+    }
+}
+
+} // namespace
+
+SunburstView::SunburstView(QWidget* parent) : LayoutCanvas(parent) {}
+
+sunburst::Geometry SunburstView::geometry() const {
+    return sunburst::Geometry::forSize(size(), state().depth);
+}
+
+SunburstView::Items SunburstView::computeLayout(const LayoutInput& input) const {
+    return sunburst::buildArcs(input.root, input.depth, input.mode, input.now);
+}
+
+FileNode* SunburstView::hitTest(QPointF point) const {
+    return sunburst::hitTest(geometry(), items(), point, state().folder);
+}
+
+bool SunburstView::showsChipFor(const FileNode* node) const {
+    return node && node != state().folder;
+}
+
+const FileNode* SunburstView::centreNode() const {
+    return hovered() ? hovered() : state().folder;
+}
+
+QString SunburstView::centreName() const {
+    const FileNode* node = centreNode();
+    if (!node) return {};
+    const QString name = displayName(*node);
+    return state().abbreviateLabels ? palette::initials(name) : name;
+}
+
+void SunburstView::paintCanvas(QPainter& painter, QSizeF size) {
+    sunburst::paintPicture(painter, size, geometry(), theme(), items(), state().abbreviateLabels, scratch_);
+}
+
+namespace sunburst {
+
+void paintPicture(QPainter& painter, QSizeF size, const Geometry& g, const Theme& t,
+                  std::span<const SunArc> arcs, bool abbreviate, QImage& scratch) {
+    // Sectors straight into the pixels, each shrunk by 0.4 point: the hairlines left between them are
+    // the separators (the background shows through them).
+    // Translucent colours ("By age") are taken as they show over the window's background.
+    const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const std::vector<PlacedLabel> labels = placeLabels(g, arcs, abbreviate, ratio);
+    rect_raster::rasterInto(painter, size, scratch, [&](QImage& image, QPointF origin, double ratio) {
+        std::vector<rect_raster::AnnularSector> sectors;
+        sectors.reserve(arcs.size());
+        for (const SunArc& arc : arcs)
+            sectors.emplace_back(origin + g.centre * ratio, g.ringInner(arc.ring) * ratio,
+                                 g.ringOuter(arc.ring) * ratio, arc.start, arc.end, 0.4 * ratio,
+                                 over(arc.color, t.background).rgb());
+        paintRowsInParallel(0, image.height(), 32, [&](int from, int to) {
+            for (const rect_raster::AnnularSector& sector : sectors)
+                if (sector.top() < to && sector.bottom() > from) sector.draw(image, from, to);
+        });
+        paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
+            drawLabels(band, visible, labels);
+        });
+    });
+
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF disc = discRect(g);
+    if (!disc.isEmpty()) {
+        const double radius = disc.width() / 2;
+        shapes::paintShadow(painter, disc, radius, QColor(0, 0, 0, int(255 * 0.08 + 0.5)), 14, QPointF(0, 3));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(t.card);
+        painter.drawEllipse(disc);
+    }
+}
+
+} // namespace sunburst
+
+void SunburstView::paintOverlay(QPainter& painter) {
+    const sunburst::Geometry g = geometry();
+    painter.save();
+    if (const FileNode* selected = state().selected) {
+        painter.setPen(QPen(withOpacity(canvasInk(), 0.85), 1.5));
+        painter.setBrush(Qt::NoBrush);
+        for (const sunburst::SunArc& arc : items())
+            if (arc.node == selected) painter.drawPath(sunburst::sectorPath(g, arc));
+    }
+    if (const FileNode* node = hovered()) {
+        const Items& arcs = items();
+        const auto found =
+            std::find_if(arcs.begin(), arcs.end(), [&](const sunburst::SunArc& a) { return a.node == node; });
+        if (found != arcs.end()) {
+            painter.setPen(QPen(withOpacity(canvasInk(), 0.85), 1.5));
+            painter.setBrush(QColor(0, 0, 0, int(255 * 0.14 + 0.5)));
+            painter.drawPath(sunburst::sectorPath(g, *found));
+        }
+    }
+
+    const FileNode* node = centreNode();
+    const QRectF disc = discRect(g);
+    if (node && !disc.isEmpty()) {
+        const Theme& t = theme();
+        const QFont nameFont = fonts::ui(13, QFont::DemiBold), sizeFont = fonts::ui(16.5, QFont::Bold);
+        const QFontMetricsF nameMetrics(nameFont), sizeMetrics(sizeFont);
+        const double textWidth = std::min(1.6 * g.inner, disc.width());
+        const QString name = nameMetrics.elidedText(centreName(), Qt::ElideMiddle, textWidth);
+        const QString size = sizeMetrics.elidedText(formatBytes(node->sizeOnDisk), Qt::ElideRight, textWidth);
+        const double spacing = 3;
+        const double total = nameMetrics.height() + spacing + sizeMetrics.height();
+        const double top = g.centre.y() - total / 2;
+        painter.setPen(t.text);
+        painter.setFont(nameFont);
+        canvas_labels::drawCentred(painter, {g.centre.x(), top + nameMetrics.height() / 2}, name);
+        painter.setFont(sizeFont);
+        canvas_labels::drawCentred(
+            painter, {g.centre.x(), top + nameMetrics.height() + spacing + sizeMetrics.height() / 2}, size);
+    }
+    painter.restore();
+}

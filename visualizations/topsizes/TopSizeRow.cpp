@@ -1,0 +1,141 @@
+#include "visualizations/topsizes/TopSizeRow.h"
+
+#include "model/FileNode.h"
+#include "model/ScanViewModel.h"
+#include "shell/controls/ShareBar.h"
+#include "shell/controls/ThemedLabel.h"
+#include "shell/lists/NodeListModel.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
+#include "shell/style/Palette.h"
+#include "shell/style/Symbols.h"
+#include "shell/style/Theme.h"
+#include "visualizations/topsizes/TopSizesList.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QPainter>
+#include <QToolTip>
+
+#include <array>
+#include <tuple>
+
+namespace {
+
+constexpr double kRankWidth = 26, kIconWidth = 50, kKindWidth = 108, kShareWidth = 64, kSizeWidth = 92;
+constexpr double kBarHeight = 36, kBarRadius = 6;
+
+QString fullPath(const FileNode& node) {
+    const std::string path = node.path();
+    return QString::fromUtf8(path.data(), qsizetype(path.size()));
+}
+
+} // namespace
+
+TopSizeRow::TopSizeRow(ScanViewModel& viewModel, QObject* parent)
+    : RowDelegate(kHeight, parent), viewModel_(viewModel) {}
+
+void TopSizeRow::setList(const top_sizes::VisibleList* list, bool showsLocation) {
+    list_ = list;
+    showsLocation_ = showsLocation;
+}
+
+QRectF TopSizeRow::barCell(const QRectF& row) {
+    const double left = row.left() + kRankWidth + kIconWidth;
+    const double right = row.right() - kKindWidth - kShareWidth - kSizeWidth;
+    return {left, row.center().y() - kBarHeight / 2, std::max(0.0, right - left), kBarHeight};
+}
+
+QRectF TopSizeRow::sizeRect(const QRectF& row) {
+    return {row.right() - kSizeWidth, row.top(), kSizeWidth, row.height()};
+}
+
+QFont TopSizeRow::sizeFont() {
+    return fonts::ui(13.5, QFont::DemiBold);
+}
+
+QColor TopSizeRow::barColor(const FileNode& node) {
+    static const std::array<QColor, 7> tints = {
+        QColor(191, 219, 254), QColor(221, 214, 254), QColor(167, 243, 208), QColor(253, 230, 138),
+        QColor(254, 205, 211), QColor(186, 230, 253), QColor(226, 232, 240)};
+    return tints[size_t(file_category::rawValue(node.dominantCategory())) % tints.size()];
+}
+
+QString TopSizeRow::kindWord(const FileNode& node) {
+    if (node.isDirectory()) return formatCount(node.fileCount()) + QStringLiteral(" files");
+    const std::string_view title = file_category::title(node.category);
+    return QString::fromUtf8(title.data(), qsizetype(title.size()));
+}
+
+void TopSizeRow::paintRow(QPainter& painter, const RowState& row, const QModelIndex& index) const {
+    const FileNode* node = NodeListModel::node(index);
+    if (!node || !list_ || size_t(index.row()) >= list_->rows().size()) return;
+    const size_t i = size_t(index.row());
+    const Theme& t = theme();
+    const QRectF r = row.rect;
+
+    ThemedLabel::paintLine(painter, QRectF(r.left(), r.top(), kRankWidth, r.height()),
+                           QString::number(list_->rank(i)), fonts::ui(11.5), t.textTertiary, Qt::AlignRight);
+    symbols::paint(painter, QRectF(r.left() + kRankWidth, r.top(), kIconWidth, r.height()),
+                   palette::nodeSymbol(*node), 15, t.textSecondary);
+
+    const QRectF cell = barCell(r);
+    ShareBar bar;
+    bar.fraction = list_->fraction(i);
+    bar.fill = barColor(*node);
+    bar.track = t.track;
+    bar.radius = kBarRadius;
+    bar.minimumFill = 6;
+    bar.name = nodeName(*node);
+    bar.nameFont = fonts::ui(13.5);
+    bar.nameColor = canvasInk();
+    if (showsLocation_ && node->parent()) bar.detail = fullPath(*node->parent());
+    bar.detailFont = fonts::ui(10.5);
+    bar.detailColor = canvasInkSecondary();
+    const bool selected = viewModel_.selectedNode() == node;
+    QColor ring = canvasInk();
+    ring.setAlphaF(0.6f);
+    if (t.colorScheme == ColorScheme::light) {
+        bar.paint(painter, cell);
+        if (selected) paintRing(painter, cell, kBarRadius, ring);
+    } else {
+        // The fixed dark inks vanish on the dark theme's track: where the text and the ring lie on the
+        // track rather than on the light bar, they take the theme's own text colours.
+        ShareBar shape = bar;
+        shape.name.clear();
+        shape.paint(painter, cell);
+        const double filled = bar.fillWidth(cell.width());
+        const QRectF onBar(cell.left(), cell.top(), filled, cell.height());
+        const QRectF onTrack = cell.adjusted(filled, 0, 0, 0);
+        QColor trackRing = t.text;
+        trackRing.setAlphaF(0.6f);
+        ShareBar text = bar;
+        text.fill = text.track = Qt::transparent;
+        for (const auto& [clip, name, detail, ringColor] :
+             {std::tuple(onBar, canvasInk(), canvasInkSecondary(), ring),
+              std::tuple(onTrack, t.text, t.textSecondary, trackRing)}) {
+            painter.save();
+            painter.setClipRect(clip, Qt::IntersectClip);
+            text.nameColor = name;
+            text.detailColor = detail;
+            text.paint(painter, cell);
+            if (selected) paintRing(painter, cell, kBarRadius, ringColor);
+            painter.restore();
+        }
+    }
+
+    ThemedLabel::paintLine(painter, QRectF(cell.right(), r.top(), kKindWidth, r.height()), kindWord(*node),
+                           fonts::ui(11.5), t.textTertiary, Qt::AlignRight);
+    ThemedLabel::paintLine(painter, QRectF(cell.right() + kKindWidth, r.top(), kShareWidth, r.height()),
+                           list_->share(i), fonts::ui(11.5), t.textTertiary, Qt::AlignRight);
+    ThemedLabel::paintLine(painter, sizeRect(r), formatBytes(node->sizeOnDisk), sizeFont(), t.text,
+                           Qt::AlignRight);
+}
+
+bool TopSizeRow::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) {
+    const FileNode* node = NodeListModel::node(index);
+    if (event->type() != QEvent::ToolTip || !node) return RowDelegate::helpEvent(event, view, option, index);
+    QToolTip::showText(event->globalPos(), fullPath(*node), view->viewport(), option.rect);
+    return true;
+}
