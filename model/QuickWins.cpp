@@ -1,11 +1,15 @@
 #include "model/QuickWins.h"
 
+#include "model/Parallel.h"
 #include "model/Saturating.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
 #include <numeric>
+#include <thread>
 
 namespace QuickWins {
 
@@ -134,32 +138,100 @@ std::vector<Category> analyze(const ScanTree& tree) {
 }
 
 std::vector<Category> analyze(const FileNode* root, const Places& places) {
-    std::array<std::vector<FileNode*>, kKindCount> matches;
-    if (!root || places.trash.isInTrash(root->path())) return {};
+    return analyze(root, places, std::max(1u, std::thread::hardware_concurrency()), kMinPieceNodes);
+}
 
-    // Pre-order walk; each entry carries the kinds already matched by an ancestor, which are not
-    // matched again below it (other kinds still are).
+namespace {
+
+using Matches = std::array<std::vector<FileNode*>, kKindCount>;
+
+// A stretch of the walk's pre-order: the matches the top of the walk found between two subtrees, or
+// (with `subtree` set) those of one subtree walked on its own.
+struct Piece {
+    const FileNode* subtree = nullptr;
+    KindMask matchedAbove = 0;
+    Matches matches;
+    std::exception_ptr failure; // no exception may leave a thread: it is rethrown on the caller's
+};
+
+// Pre-order walk from `from`; each entry carries the kinds already matched by an ancestor, which are
+// not matched again below it (other kinds still are). `leave(folder, matchedAbove)` may take a folder
+// below `from` to be walked elsewhere; `out()` is where the matches go.
+template <typename Out, typename Leave>
+void walk(const FileNode* from, KindMask matchedAbove, const Places& places, Out out, Leave leave) {
     struct Step {
         const FileNode* node;
         KindMask matchedAbove;
     };
-    std::vector<Step> stack{{root, 0}};
+    std::vector<Step> stack{{from, matchedAbove}};
     while (!stack.empty()) {
-        auto [node, matchedAbove] = stack.back();
+        auto [node, above] = stack.back();
         stack.pop_back();
         if (!node->isDirectory()) {
-            if (!(matchedAbove & bit(Kind::largeMedia)) && isLargeMedia(node))
-                matches[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
+            if (!(above & bit(Kind::largeMedia)) && isLargeMedia(node))
+                out()[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
             continue;
         }
+        if (node != from && leave(node, above)) continue;
         if (isTrashFolder(node, places)) continue;
-        KindMask fresh = folderKinds(node, places) & ~matchedAbove;
+        KindMask fresh = folderKinds(node, places) & ~above;
         for (Kind kind : allKinds)
-            if (fresh & bit(kind)) matches[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
-        KindMask below = matchedAbove | fresh;
+            if (fresh & bit(kind)) out()[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
+        KindMask below = above | fresh;
         auto kids = node->children();
         for (size_t i = kids.size(); i-- > 0;)
             stack.push_back({kids[i], below});
+    }
+}
+
+int64_t nodesBelow(const FileNode* folder) {
+    return folder->fileCount() + folder->folderCount();
+}
+
+} // namespace
+
+std::vector<Category> analyze(const FileNode* root, const Places& places, unsigned threads,
+                              int64_t minPieceNodes) {
+    if (!root || places.trash.isInTrash(root->path())) return {};
+
+    // The top of the tree is walked here; every folder small enough to be one thread's share (but not
+    // so small that handing it over costs more than walking it) is left as a piece of its own, in the
+    // place the single walk would have reached it, and the pieces are then walked on all threads.
+    const int64_t share = std::max(minPieceNodes, nodesBelow(root) / (int64_t{threads} * 8));
+    std::vector<Piece> pieces(1);
+    size_t subtrees = 0;
+    walk(
+        root, 0, places, [&]() -> Matches& { return pieces.back().matches; },
+        [&](const FileNode* folder, KindMask above) {
+            int64_t nodes = nodesBelow(folder);
+            if (threads < 2 || nodes < minPieceNodes || nodes > share) return false;
+            pieces.push_back({folder, above, {}, {}});
+            pieces.emplace_back();
+            ++subtrees;
+            return true;
+        });
+    if (subtrees > 0) {
+        std::atomic<size_t> next = 0;
+        runOnThreads(std::min<size_t>(threads, subtrees), [&] {
+            for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < pieces.size();) {
+                Piece& piece = pieces[i];
+                if (!piece.subtree) continue;
+                try {
+                    walk(
+                        piece.subtree, piece.matchedAbove, places,
+                        [&]() -> Matches& { return piece.matches; },
+                        [](const FileNode*, KindMask) { return false; });
+                } catch (...) {
+                    piece.failure = std::current_exception();
+                }
+            }
+        });
+    }
+    Matches matches;
+    for (Piece& piece : pieces) {
+        if (piece.failure) std::rethrow_exception(piece.failure);
+        for (int k = 0; k < kKindCount; ++k)
+            matches[k].insert(matches[k].end(), piece.matches[k].begin(), piece.matches[k].end());
     }
 
     std::vector<Category> categories;
