@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <exception>
 #include <numeric>
 #include <thread>
@@ -145,20 +146,20 @@ namespace {
 
 using Matches = std::array<std::vector<FileNode*>, kKindCount>;
 
-// A stretch of the walk's pre-order: the matches the top of the walk found between two subtrees, or
-// (with `subtree` set) those of one subtree walked on its own.
+// A stretch of the walk's pre-order: the matches of the large folders walked here (no `parent`), or
+// those of a run of a folder's children, walked on a thread.
 struct Piece {
-    const FileNode* subtree = nullptr;
+    const FileNode* parent = nullptr;
+    size_t first = 0, last = 0;
     KindMask matchedAbove = 0;
+    int64_t nodes = 0;
     Matches matches;
     std::exception_ptr failure; // no exception may leave a thread: it is rethrown on the caller's
 };
 
 // Pre-order walk from `from`; each entry carries the kinds already matched by an ancestor, which are
-// not matched again below it (other kinds still are). `leave(folder, matchedAbove)` may take a folder
-// below `from` to be walked elsewhere; `out()` is where the matches go.
-template <typename Out, typename Leave>
-void walk(const FileNode* from, KindMask matchedAbove, const Places& places, Out out, Leave leave) {
+// not matched again below it (other kinds still are).
+void walk(const FileNode* from, KindMask matchedAbove, const Places& places, Matches& out) {
     struct Step {
         const FileNode* node;
         KindMask matchedAbove;
@@ -169,14 +170,13 @@ void walk(const FileNode* from, KindMask matchedAbove, const Places& places, Out
         stack.pop_back();
         if (!node->isDirectory()) {
             if (!(above & bit(Kind::largeMedia)) && isLargeMedia(node))
-                out()[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
+                out[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
             continue;
         }
-        if (node != from && leave(node, above)) continue;
         if (isTrashFolder(node, places)) continue;
         KindMask fresh = folderKinds(node, places) & ~above;
         for (Kind kind : allKinds)
-            if (fresh & bit(kind)) out()[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
+            if (fresh & bit(kind)) out[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
         KindMask below = above | fresh;
         auto kids = node->children();
         for (size_t i = kids.size(); i-- > 0;)
@@ -184,8 +184,8 @@ void walk(const FileNode* from, KindMask matchedAbove, const Places& places, Out
     }
 }
 
-int64_t nodesBelow(const FileNode* folder) {
-    return folder->fileCount() + folder->folderCount();
+int64_t nodesIn(const FileNode* node) {
+    return 1 + (node->isDirectory() ? node->fileCount() + node->folderCount() : 0);
 }
 
 } // namespace
@@ -194,39 +194,64 @@ std::vector<Category> analyze(const FileNode* root, const Places& places, unsign
                               int64_t minPieceNodes) {
     if (!root || places.trash.isInTrash(root->path())) return {};
 
-    // The top of the tree is walked here; every folder small enough to be one thread's share (but not
-    // so small that handing it over costs more than walking it) is left as a piece of its own, in the
-    // place the single walk would have reached it, and the pieces are then walked on all threads.
-    const int64_t share = std::max(minPieceNodes, nodesBelow(root) / (int64_t{threads} * 8));
-    std::vector<Piece> pieces(1);
-    size_t subtrees = 0;
-    walk(
-        root, 0, places, [&]() -> Matches& { return pieces.back().matches; },
-        [&](const FileNode* folder, KindMask above) {
-            int64_t nodes = nodesBelow(folder);
-            if (threads < 2 || nodes < minPieceNodes || nodes > share) return false;
-            pieces.push_back({folder, above, {}, {}});
-            pieces.emplace_back();
-            ++subtrees;
-            return true;
-        });
-    if (subtrees > 0) {
-        std::atomic<size_t> next = 0;
-        runOnThreads(std::min<size_t>(threads, subtrees), [&] {
-            for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < pieces.size();) {
-                Piece& piece = pieces[i];
-                if (!piece.subtree) continue;
-                try {
-                    walk(
-                        piece.subtree, piece.matchedAbove, places,
-                        [&]() -> Matches& { return piece.matches; },
-                        [](const FileNode*, KindMask) { return false; });
-                } catch (...) {
-                    piece.failure = std::current_exception();
-                }
-            }
-        });
+    // Folders larger than a thread's share are walked here, in pre-order; the children between them
+    // are cut into runs of about a share each, in the place the single walk would have reached them.
+    const int64_t share =
+        threads < 2 ? INT64_MAX : std::max(minPieceNodes, nodesIn(root) / (int64_t{threads} * 8));
+    std::vector<Piece> pieces;
+    struct Frame {
+        const FileNode* folder;
+        KindMask below;
+        size_t next;
+    };
+    std::vector<Frame> frames;
+    auto enter = [&](const FileNode* folder, KindMask above) {
+        if (isTrashFolder(folder, places)) return;
+        if (pieces.empty() || pieces.back().parent) pieces.emplace_back();
+        KindMask fresh = folderKinds(folder, places) & ~above;
+        for (Kind kind : allKinds)
+            if (fresh & bit(kind))
+                pieces.back().matches[static_cast<int>(kind)].push_back(const_cast<FileNode*>(folder));
+        frames.push_back({folder, static_cast<KindMask>(above | fresh), 0});
+    };
+    enter(root, 0);
+    size_t runs = 0;
+    while (!frames.empty()) {
+        Frame& frame = frames.back();
+        auto kids = frame.folder->children();
+        if (frame.next == kids.size()) {
+            frames.pop_back();
+            continue;
+        }
+        const FileNode* child = kids[frame.next++];
+        if (nodesIn(child) > share && child->isDirectory()) {
+            enter(child, frame.below); // may grow `frames`: `frame` is not used after this
+            continue;
+        }
+        Piece* run = pieces.empty() ? nullptr : &pieces.back();
+        if (!run || run->parent != frame.folder || run->last != frame.next - 1 || run->nodes >= share) {
+            pieces.push_back({frame.folder, frame.next - 1, frame.next - 1, frame.below, 0, {}, {}});
+            run = &pieces.back();
+            ++runs;
+        }
+        run->last = frame.next;
+        run->nodes += nodesIn(child);
     }
+
+    std::atomic<size_t> next = 0;
+    runOnThreads(std::min<size_t>(threads, runs), [&] {
+        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < pieces.size();) {
+            Piece& piece = pieces[i];
+            if (!piece.parent) continue;
+            try {
+                auto kids = piece.parent->children();
+                for (size_t k = piece.first; k < piece.last; ++k)
+                    walk(kids[k], piece.matchedAbove, places, piece.matches);
+            } catch (...) {
+                piece.failure = std::current_exception();
+            }
+        }
+    });
     Matches matches;
     for (Piece& piece : pieces) {
         if (piece.failure) std::rethrow_exception(piece.failure);
