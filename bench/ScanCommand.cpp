@@ -1,6 +1,8 @@
 #include "bench/BenchCommand.h"
 #include "model/DiskScanner.h"
+#include "model/QuickWins.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -8,12 +10,14 @@ namespace {
 
 // Scans PATH and prints one line of key=value figures. Extra keys: the phase timings (walk, hard
 // links, roll-up), the peak resident set before the scan (the program and its libraries) and the
-// bytes per entry above that, which is what the scan itself costs.
+// bytes per entry above that, which is what the scan itself costs. --quick-wins N also times the quick-win
+// analysis of the tree N times, on all processors and on one thread, and prints the medians.
 int runScan(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
     int threads = std::stoi(bench::takeOption(args, "--threads", "0"));
+    int quickWinRuns = std::stoi(bench::takeOption(args, "--quick-wins", "0"));
     if (args.size() != 1) {
-        std::fprintf(stderr, "usage: brenwick-bench scan PATH [--threads N]\n");
+        std::fprintf(stderr, "usage: brenwick-bench scan PATH [--threads N] [--quick-wins N]\n");
         return 2;
     }
     DiskScanner scanner;
@@ -40,6 +44,23 @@ int runScan(const std::vector<std::string>& arguments) {
                 static_cast<long long>(root->sizeOnDisk), static_cast<long long>(scanner.unreadableCount()),
                 seconds, rss, perEntry(rss), t.walkSeconds, t.hardLinkSeconds, t.rollUpSeconds, baseRss,
                 perEntry(rss - baseRss), t.workers);
+    if (quickWinRuns > 0) {
+        const auto places = QuickWins::Places::forTree(*tree);
+        auto median = [&](unsigned analysisThreads) {
+            std::vector<double> runs;
+            for (int i = 0; i < quickWinRuns; ++i) {
+                auto begin = std::chrono::steady_clock::now();
+                auto wins = analysisThreads
+                                ? QuickWins::analyze(root, places, analysisThreads, QuickWins::kMinPieceNodes)
+                                : QuickWins::analyze(root, places);
+                runs.push_back(
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+            }
+            std::sort(runs.begin(), runs.end());
+            return runs[runs.size() / 2];
+        };
+        std::printf("quick_wins_seconds=%.4f quick_wins_one_thread_seconds=%.4f\n", median(0), median(1));
+    }
     return 0;
 }
 

@@ -1,11 +1,16 @@
 #include "model/QuickWins.h"
 
+#include "model/Parallel.h"
 #include "model/Saturating.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
+#include <exception>
 #include <numeric>
+#include <thread>
 
 namespace QuickWins {
 
@@ -134,32 +139,124 @@ std::vector<Category> analyze(const ScanTree& tree) {
 }
 
 std::vector<Category> analyze(const FileNode* root, const Places& places) {
-    std::array<std::vector<FileNode*>, kKindCount> matches;
-    if (!root || places.trash.isInTrash(root->path())) return {};
+    return analyze(root, places, std::max(1u, std::thread::hardware_concurrency()), kMinPieceNodes);
+}
 
-    // Pre-order walk; each entry carries the kinds already matched by an ancestor, which are not
-    // matched again below it (other kinds still are).
+namespace {
+
+using Matches = std::array<std::vector<FileNode*>, kKindCount>;
+
+// A stretch of the walk's pre-order: the matches of the large folders walked here (no `parent`), or
+// those of a run of a folder's children, walked on a thread.
+struct Piece {
+    const FileNode* parent = nullptr;
+    size_t first = 0, last = 0;
+    KindMask matchedAbove = 0;
+    int64_t nodes = 0;
+    Matches matches;
+    std::exception_ptr failure; // no exception may leave a thread: it is rethrown on the caller's
+};
+
+// Pre-order walk from `from`; each entry carries the kinds already matched by an ancestor, which are
+// not matched again below it (other kinds still are).
+void walk(const FileNode* from, KindMask matchedAbove, const Places& places, Matches& out) {
     struct Step {
         const FileNode* node;
         KindMask matchedAbove;
     };
-    std::vector<Step> stack{{root, 0}};
+    std::vector<Step> stack{{from, matchedAbove}};
     while (!stack.empty()) {
-        auto [node, matchedAbove] = stack.back();
+        auto [node, above] = stack.back();
         stack.pop_back();
         if (!node->isDirectory()) {
-            if (!(matchedAbove & bit(Kind::largeMedia)) && isLargeMedia(node))
-                matches[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
+            if (!(above & bit(Kind::largeMedia)) && isLargeMedia(node))
+                out[static_cast<int>(Kind::largeMedia)].push_back(const_cast<FileNode*>(node));
             continue;
         }
         if (isTrashFolder(node, places)) continue;
-        KindMask fresh = folderKinds(node, places) & ~matchedAbove;
+        KindMask fresh = folderKinds(node, places) & ~above;
         for (Kind kind : allKinds)
-            if (fresh & bit(kind)) matches[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
-        KindMask below = matchedAbove | fresh;
+            if (fresh & bit(kind)) out[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
+        KindMask below = above | fresh;
         auto kids = node->children();
         for (size_t i = kids.size(); i-- > 0;)
             stack.push_back({kids[i], below});
+    }
+}
+
+int64_t nodesIn(const FileNode* node) {
+    return 1 + (node->isDirectory() ? node->fileCount() + node->folderCount() : 0);
+}
+
+} // namespace
+
+std::vector<Category> analyze(const FileNode* root, const Places& places, unsigned threads,
+                              int64_t minPieceNodes) {
+    if (!root || places.trash.isInTrash(root->path())) return {};
+
+    // Folders larger than a thread's share are walked here, in pre-order; the children between them
+    // are cut into runs of about a share each, in the place the single walk would have reached them.
+    const int64_t share =
+        threads < 2 ? INT64_MAX : std::max(minPieceNodes, nodesIn(root) / (int64_t{threads} * 8));
+    std::vector<Piece> pieces;
+    struct Frame {
+        const FileNode* folder;
+        KindMask below;
+        size_t next;
+    };
+    std::vector<Frame> frames;
+    auto enter = [&](const FileNode* folder, KindMask above) {
+        if (isTrashFolder(folder, places)) return;
+        if (pieces.empty() || pieces.back().parent) pieces.emplace_back();
+        KindMask fresh = folderKinds(folder, places) & ~above;
+        for (Kind kind : allKinds)
+            if (fresh & bit(kind))
+                pieces.back().matches[static_cast<int>(kind)].push_back(const_cast<FileNode*>(folder));
+        frames.push_back({folder, static_cast<KindMask>(above | fresh), 0});
+    };
+    enter(root, 0);
+    size_t runs = 0;
+    while (!frames.empty()) {
+        Frame& frame = frames.back();
+        auto kids = frame.folder->children();
+        if (frame.next == kids.size()) {
+            frames.pop_back();
+            continue;
+        }
+        const FileNode* child = kids[frame.next++];
+        if (nodesIn(child) > share && child->isDirectory()) {
+            enter(child, frame.below); // may grow `frames`: `frame` is not used after this
+            continue;
+        }
+        Piece* run = pieces.empty() ? nullptr : &pieces.back();
+        if (!run || run->parent != frame.folder || run->last != frame.next - 1 || run->nodes >= share) {
+            pieces.push_back({frame.folder, frame.next - 1, frame.next - 1, frame.below, 0, {}, {}});
+            run = &pieces.back();
+            ++runs;
+        }
+        run->last = frame.next;
+        run->nodes += nodesIn(child);
+    }
+
+    std::atomic<size_t> next = 0;
+    runOnThreads(std::min<size_t>(threads, runs), [&] {
+        for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < pieces.size();) {
+            Piece& piece = pieces[i];
+            if (!piece.parent) continue;
+            try {
+                auto kids = piece.parent->children();
+                for (size_t k = piece.first; k < piece.last; ++k)
+                    walk(kids[k], piece.matchedAbove, places, piece.matches);
+            } catch (...) {
+                piece.failure = std::current_exception();
+            }
+        }
+    });
+    Matches matches;
+    for (Piece& piece : pieces) {
+        if (piece.failure) std::rethrow_exception(piece.failure);
+        for (int k = 0; k < kKindCount; ++k)
+            matches[k].insert(matches[k].end(), piece.matches[k].begin(), piece.matches[k].end());
     }
 
     std::vector<Category> categories;

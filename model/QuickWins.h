@@ -64,5 +64,11 @@ struct Places {
 // Walks the whole tree: the caller keeps the tree alive and holds its shared lock while this runs.
 std::vector<Category> analyze(const ScanTree& tree);
 std::vector<Category> analyze(const FileNode* root, const Places& places);
+// The same walk spread over `threads` threads: the tree is cut into pieces of at least `minPieceNodes`
+// entries, walked apart, and their matches joined in walk order, so the result is the same for any
+// thread count.
+constexpr int64_t kMinPieceNodes = 256;
+std::vector<Category> analyze(const FileNode* root, const Places& places, unsigned threads,
+                              int64_t minPieceNodes);
 
 } // namespace QuickWins

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 using QuickWins::Kind;
 using Paths = std::vector<std::string>;
@@ -200,4 +201,62 @@ TEST(QuickWinsTest, UserDirsThatIsNoSmallRegularFileReadsAsAbsent) {
     fs::remove(file);
     writeFileText(file, std::string(1 << 20, '#') + "\nXDG_DOWNLOAD_DIR=\"$HOME/Incoming\"\n");
     EXPECT_EQ(platform::downloadFolderName(), "Downloads");
+}
+
+namespace {
+
+// A tree of random paths under /home/ann, with folders the rules match nested in one another, a Trash
+// folder, and sizes drawn from a few values so that many matches tie and their walk order shows.
+std::shared_ptr<ScanTree> randomTree(std::mt19937& random, int files) {
+    static const char* const names[] = {"a",     "b",           "node_modules",  "build",
+                                        "dist",  ".cache",      "Library",       "Caches",
+                                        "Logs",  "Downloads",   "Developer",     "target",
+                                        "Xcode", "DerivedData", "CoreSimulator", ".local/share/Trash"};
+    static const char* const leaves[] = {"f.txt", "m.mp4", "p.png", "s.flac"};
+    static const int64_t sizes[] = {1, 100, 10'000'000, 20'000'000};
+    auto pick = [&](auto& from) { return from[random() % std::size(from)]; };
+    TreeBuilder b("/home/ann");
+    for (int i = 0; i < files; ++i) {
+        std::string path;
+        for (int depth = static_cast<int>(random() % 7); depth-- > 0;)
+            path += std::string(pick(names)) + "/";
+        b.fileAt(path + std::to_string(i % 5) + pick(leaves), pick(sizes));
+    }
+    return b.finish();
+}
+
+void expectSameWins(const std::vector<QuickWins::Category>& got,
+                    const std::vector<QuickWins::Category>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(got[i].kind, want[i].kind);
+        EXPECT_EQ(got[i].itemCount, want[i].itemCount);
+        EXPECT_EQ(got[i].matches, want[i].matches); // the same nodes in the same order
+        EXPECT_EQ(got[i].totalSize(), want[i].totalSize());
+    }
+}
+
+} // namespace
+
+// Walked on several threads, the tree gives the very result of the single walk: same matches in the
+// same order (ties keep walk order), same categories, counts and totals.
+TEST(QuickWinsTest, ParallelWalkEqualsTheSingleWalk) {
+    const QuickWins::Places places{"/home/ann", "Downloads",
+                                   platform::TrashFolders("/home/ann/.local/share/Trash", {"/"}, 1000)};
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        std::mt19937 random(seed);
+        auto tree = randomTree(random, 1500);
+        const auto single = QuickWins::analyze(tree->root(), places, 1, QuickWins::kMinPieceNodes);
+        ASSERT_FALSE(single.empty());
+        for (auto [threads, minPiece] : {std::pair{2u, 1}, {3u, 16}, {8u, 1}, {8u, 64}}) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", threads " + std::to_string(threads) +
+                         ", pieces of " + std::to_string(minPiece));
+            expectSameWins(QuickWins::analyze(tree->root(), places, threads, minPiece), single);
+        }
+    }
+    // A tree too small to split is walked once, with the same result.
+    std::mt19937 random(99);
+    auto small = randomTree(random, 30);
+    expectSameWins(QuickWins::analyze(small->root(), places),
+                   QuickWins::analyze(small->root(), places, 1, QuickWins::kMinPieceNodes));
 }
