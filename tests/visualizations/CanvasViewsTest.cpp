@@ -10,6 +10,7 @@
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TestTree.h"
+#include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -161,33 +162,25 @@ TEST_F(CanvasViews, ARightClickSelectsTheCellOrArcAndOpensItsMenu) {
 // One picture of each view per colour mode and theme, with a selection and a hovered node.
 TEST_F(CanvasViews, RenderBothViewsInEveryModeAndTheme) {
     vm().setSelectedNode(fixture.node("Documents"));
-    for (ColorMode mode : color_mode::allCases) {
-        vm().settings().setColorMode(mode);
-        const QString modeName =
-            QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
-        for (ThemeName themeName : theme_name::allCases) {
-            ThemeManager::instance().setThemeName(themeName);
-            TreemapView treemap;
-            SunburstView sunburst;
-            for (CanvasView* view :
-                 {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
-                view->resize(958, 760);
-                wireCanvas(view, vm());
-            }
-            const auto& cells = treemap.items();
-            ASSERT_FALSE(cells.empty());
-            ASSERT_FALSE(sunburst.items().empty());
-            const bool regrouped =
-                std::any_of(cells.begin(), cells.end(), [](auto& c) { return c.node->name() == "Video"; });
-            EXPECT_EQ(regrouped, mode == ColorMode::type); // by type, files are grouped by category
-            hover(treemap, treemap.frameRect().topLeft() + cells[cells.size() / 2].rect.center());
-            ASSERT_TRUE(saveScreenshot(treemap.grab().toImage(), "treemap-" + modeName, themeName));
-            hover(sunburst, arcMiddle(sunburst, sunburst.items().front()));
-            EXPECT_EQ(sunburst.hovered(), sunburst.items().front().node);
-            ASSERT_TRUE(saveScreenshot(sunburst.grab().toImage(), "sunburst-" + modeName, themeName));
+    forEachModeAndTheme(vm(), [&](ColorMode mode, ThemeName themeName, const QString& modeName) {
+        TreemapView treemap;
+        SunburstView sunburst;
+        for (CanvasView* view : {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
+            view->resize(958, 760);
+            wireCanvas(view, vm());
         }
-    }
-    vm().settings().setColorMode(ColorMode::folder);
+        const auto& cells = treemap.items();
+        ASSERT_FALSE(cells.empty());
+        ASSERT_FALSE(sunburst.items().empty());
+        const bool regrouped =
+            std::any_of(cells.begin(), cells.end(), [](auto& c) { return c.node->name() == "Video"; });
+        EXPECT_EQ(regrouped, mode == ColorMode::type); // by type, files are grouped by category
+        hover(treemap, treemap.frameRect().topLeft() + cells[cells.size() / 2].rect.center());
+        ASSERT_TRUE(saveScreenshot(treemap.grab().toImage(), "treemap-" + modeName, themeName));
+        hover(sunburst, arcMiddle(sunburst, sunburst.items().front()));
+        EXPECT_EQ(sunburst.hovered(), sunburst.items().front().node);
+        ASSERT_TRUE(saveScreenshot(sunburst.grab().toImage(), "sunburst-" + modeName, themeName));
+    });
 }
 
 } // namespace

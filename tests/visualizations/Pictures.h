@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,25 @@ inline QImage onBackground(QWidget& widget, ThemeName name) {
     image.fill(Theme::forName(name).background);
     widget.render(&image, {}, {}, QWidget::DrawChildren);
     return image;
+}
+
+// Runs `picture` once per colour mode and theme, with both set; `modeName` names the mode in screenshot
+// names ("by-type"). Stops at the first fatal failure; the colour mode goes back to "By folder" after.
+inline void
+forEachModeAndTheme(ScanViewModel& vm,
+                    const std::function<void(ColorMode, ThemeName, const QString& modeName)>& picture) {
+    for (ColorMode mode : color_mode::allCases) {
+        vm.settings().setColorMode(mode);
+        const QString modeName =
+            QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
+        for (ThemeName name : theme_name::allCases) {
+            ThemeManager::instance().setThemeName(name);
+            picture(mode, name, modeName);
+            if (::testing::Test::HasFatalFailure()) break;
+        }
+        if (::testing::Test::HasFatalFailure()) break;
+    }
+    vm.settings().setColorMode(ColorMode::folder);
 }
 
 // The main window as the application builds it, showing one Explore mode of a finished scan. Each

@@ -14,6 +14,7 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
+#include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -170,51 +171,44 @@ TEST_F(BubblesViews, AResizeOnlyFitsAgain) {
 // with the theme's card colour, and a file's circle with its colour at 85 % over what lies beneath.
 TEST_F(BubblesViews, RenderEveryModeAndTheme) {
     vm().setSelectedNode(fixture.node("Documents"));
-    for (ColorMode mode : color_mode::allCases) {
-        vm().settings().setColorMode(mode);
-        const QString modeName =
-            QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
-        for (ThemeName themeName : theme_name::allCases) {
-            ThemeManager::instance().setThemeName(themeName);
-            auto view = make({958, 760});
-            const auto& drawn = view->bubbles();
-            ASSERT_GT(drawn.size(), 5u);
-            // The largest file, and the fills it lies on, from the root down.
-            const Bubble* leaf = nullptr;
-            std::vector<const Bubble*> path, leafPath;
-            for (const Bubble& b : drawn) {
-                path.resize(size_t(b.depth));
-                if (!b.isGroup && b.depth > 0 && (!leaf || b.radius > leaf->radius)) {
-                    leaf = &b;
-                    leafPath = path;
-                }
-                path.push_back(&b);
+    forEachModeAndTheme(vm(), [&](ColorMode, ThemeName themeName, const QString& modeName) {
+        auto view = make({958, 760});
+        const auto& drawn = view->bubbles();
+        ASSERT_GT(drawn.size(), 5u);
+        // The largest file, and the fills it lies on, from the root down.
+        const Bubble* leaf = nullptr;
+        std::vector<const Bubble*> path, leafPath;
+        for (const Bubble& b : drawn) {
+            path.resize(size_t(b.depth));
+            if (!b.isGroup && b.depth > 0 && (!leaf || b.radius > leaf->radius)) {
+                leaf = &b;
+                leafPath = path;
             }
-            ASSERT_NE(leaf, nullptr);
-            hover(*view, leaf->center);
-            const QImage picture = view->grab().toImage();
-            ASSERT_TRUE(saveScreenshot(picture, "bubbles-" + modeName, themeName));
-
-            auto near = [](QColor a, QColor b) {
-                return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
-                       std::abs(a.blue() - b.blue()) <= 3;
-            };
-            const QColor card = theme().card;
-            const auto inRoot = bareSpot(drawn, drawn.front());
-            ASSERT_TRUE(inRoot);
-            EXPECT_TRUE(near(picture.pixelColor(inRoot->toPoint()), card))
-                << modeName.toStdString() << " "
-                << picture.pixelColor(inRoot->toPoint()).name().toStdString();
-            QColor beneath = card;
-            for (size_t d = 1; d < leafPath.size(); ++d)
-                beneath = over(withOpacity(leafPath[d]->color, 0.32), beneath);
-            const QColor expected = over(withOpacity(leaf->color, 0.85), beneath);
-            const QPoint inLeaf = (leaf->center + QPointF(0, leaf->radius * 0.6)).toPoint();
-            EXPECT_TRUE(near(picture.pixelColor(inLeaf), expected))
-                << modeName.toStdString() << " " << picture.pixelColor(inLeaf).name().toStdString() << " "
-                << expected.name().toStdString();
+            path.push_back(&b);
         }
-    }
+        ASSERT_NE(leaf, nullptr);
+        hover(*view, leaf->center);
+        const QImage picture = view->grab().toImage();
+        ASSERT_TRUE(saveScreenshot(picture, "bubbles-" + modeName, themeName));
+
+        auto near = [](QColor a, QColor b) {
+            return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
+                   std::abs(a.blue() - b.blue()) <= 3;
+        };
+        const QColor card = theme().card;
+        const auto inRoot = bareSpot(drawn, drawn.front());
+        ASSERT_TRUE(inRoot);
+        EXPECT_TRUE(near(picture.pixelColor(inRoot->toPoint()), card))
+            << modeName.toStdString() << " " << picture.pixelColor(inRoot->toPoint()).name().toStdString();
+        QColor beneath = card;
+        for (size_t d = 1; d < leafPath.size(); ++d)
+            beneath = over(withOpacity(leafPath[d]->color, 0.32), beneath);
+        const QColor expected = over(withOpacity(leaf->color, 0.85), beneath);
+        const QPoint inLeaf = (leaf->center + QPointF(0, leaf->radius * 0.6)).toPoint();
+        EXPECT_TRUE(near(picture.pixelColor(inLeaf), expected))
+            << modeName.toStdString() << " " << picture.pixelColor(inLeaf).name().toStdString() << " "
+            << expected.name().toStdString();
+    });
 }
 
 // In the window: the Explore tab shows the view; a double click on a folder opens it in the same view.

@@ -240,71 +240,61 @@ TEST_F(FlameGraph, RenderInEveryColourModeAndTheme) {
     FileNode* selected = fixture.node("Documents");
     FileNode* hovered = fixture.node("Music");
     vm().setSelectedNode(selected);
-    for (ColorMode mode : color_mode::allCases) {
-        vm().settings().setColorMode(mode);
-        const QString modeName =
-            QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
-        for (ThemeName themeName : theme_name::allCases) {
-            ThemeManager::instance().setThemeName(themeName);
-            auto view = makeView({958, 760});
-            ASSERT_TRUE(view);
-            FlameGraphCanvas& canvas = *view->canvas();
-            const auto& blocks = canvas.items();
-            ASSERT_GT(blocks.size(), 10u);
-            const bool regrouped =
-                std::any_of(blocks.begin(), blocks.end(), [](auto& b) { return b.node->name() == "Video"; });
-            EXPECT_EQ(regrouped, mode == ColorMode::type);
-            // Under "By type" and "By age" the blocks are groups and the files in them.
-            const bool byFolder = mode == ColorMode::folder;
-            const flame::Block* hoveredBlock = byFolder ? blockOf(canvas, hovered) : &blocks[1];
-            ASSERT_NE(hoveredBlock, nullptr);
-            hover(canvas, middleOf(*hoveredBlock));
-            const QImage picture = view->grab().toImage();
-            ASSERT_TRUE(saveScreenshot(picture, "flame-" + modeName, themeName));
-            const QColor background = theme().background;
-            auto pixel = [&](QPointF canvasPoint) {
-                return picture.pixel(canvas.mapTo(view.get(), canvasPoint.toPoint()));
-            };
+    forEachModeAndTheme(vm(), [&](ColorMode mode, ThemeName themeName, const QString& modeName) {
+        auto view = makeView({958, 760});
+        ASSERT_TRUE(view);
+        FlameGraphCanvas& canvas = *view->canvas();
+        const auto& blocks = canvas.items();
+        ASSERT_GT(blocks.size(), 10u);
+        const bool regrouped =
+            std::any_of(blocks.begin(), blocks.end(), [](auto& b) { return b.node->name() == "Video"; });
+        EXPECT_EQ(regrouped, mode == ColorMode::type);
+        // Under "By type" and "By age" the blocks are groups and the files in them.
+        const bool byFolder = mode == ColorMode::folder;
+        const flame::Block* hoveredBlock = byFolder ? blockOf(canvas, hovered) : &blocks[1];
+        ASSERT_NE(hoveredBlock, nullptr);
+        hover(canvas, middleOf(*hoveredBlock));
+        const QImage picture = view->grab().toImage();
+        ASSERT_TRUE(saveScreenshot(picture, "flame-" + modeName, themeName));
+        const QColor background = theme().background;
+        auto pixel = [&](QPointF canvasPoint) {
+            return picture.pixel(canvas.mapTo(view.get(), canvasPoint.toPoint()));
+        };
 
-            int checked = 0;
-            for (const flame::Block& block : blocks) {
-                const QRectF drawn = flame::drawnRect(block).translated(FlameGraphCanvas::contentOrigin());
-                if (drawn.width() < 12) continue;
-                // Near the top-right corner: clear of the label and of the rounding.
-                const QRgb at = pixel(drawn.topRight() + QPointF(-5, 5));
-                const QRgb plain = color_blend::over(block.color, background).rgb();
-                if (block.node == hoveredBlock->node) {
-                    EXPECT_LT(lightness(at), lightness(plain) - 20) << block.node->path();
-                } else if (!(block.row > 0 && block.node == selected)) {
-                    EXPECT_TRUE(near(at, plain, 2))
-                        << block.node->path() << " " << QColor(at).name().toStdString();
-                    ++checked;
-                }
-                // The line between its row and the next is bare background.
-                EXPECT_TRUE(
-                    near(pixel(QPointF(drawn.center().x(), drawn.bottom() + 1)), background.rgb(), 1));
+        int checked = 0;
+        for (const flame::Block& block : blocks) {
+            const QRectF drawn = flame::drawnRect(block).translated(FlameGraphCanvas::contentOrigin());
+            if (drawn.width() < 12) continue;
+            // Near the top-right corner: clear of the label and of the rounding.
+            const QRgb at = pixel(drawn.topRight() + QPointF(-5, 5));
+            const QRgb plain = color_blend::over(block.color, background).rgb();
+            if (block.node == hoveredBlock->node) {
+                EXPECT_LT(lightness(at), lightness(plain) - 20) << block.node->path();
+            } else if (!(block.row > 0 && block.node == selected)) {
+                EXPECT_TRUE(near(at, plain, 2))
+                    << block.node->path() << " " << QColor(at).name().toStdString();
+                ++checked;
             }
-            EXPECT_GT(checked, 5);
-            if (const flame::Block* outlined = byFolder ? blockOf(canvas, selected) : nullptr) {
-                const QRectF drawn =
-                    flame::drawnRect(*outlined).translated(FlameGraphCanvas::contentOrigin());
-                // The darkest pixel across its left edge: the ink of the outline.
-                int edge = 3 * 255;
-                for (int x = int(drawn.left()) - 1; x <= int(drawn.left()) + 1; ++x)
-                    edge = std::min(edge, lightness(pixel(QPointF(x, drawn.center().y()))));
-                EXPECT_LT(edge, lightness(color_blend::over(outlined->color, background).rgb()) - 100);
-            }
-            // The folder's path is written on its block: dark ink on its left part.
-            const QRectF root =
-                flame::drawnRect(blocks.front()).translated(FlameGraphCanvas::contentOrigin());
-            int ink = 0;
-            for (int x = int(root.left()) + 6; x < int(root.left()) + 200; ++x)
-                for (int y = int(root.center().y()) - 6; y <= int(root.center().y()) + 6; ++y)
-                    ink += lightness(pixel(QPointF(x, y))) < 250;
-            EXPECT_GT(ink, 40);
+            // The line between its row and the next is bare background.
+            EXPECT_TRUE(near(pixel(QPointF(drawn.center().x(), drawn.bottom() + 1)), background.rgb(), 1));
         }
-    }
-    vm().settings().setColorMode(ColorMode::folder);
+        EXPECT_GT(checked, 5);
+        if (const flame::Block* outlined = byFolder ? blockOf(canvas, selected) : nullptr) {
+            const QRectF drawn = flame::drawnRect(*outlined).translated(FlameGraphCanvas::contentOrigin());
+            // The darkest pixel across its left edge: the ink of the outline.
+            int edge = 3 * 255;
+            for (int x = int(drawn.left()) - 1; x <= int(drawn.left()) + 1; ++x)
+                edge = std::min(edge, lightness(pixel(QPointF(x, drawn.center().y()))));
+            EXPECT_LT(edge, lightness(color_blend::over(outlined->color, background).rgb()) - 100);
+        }
+        // The folder's path is written on its block: dark ink on its left part.
+        const QRectF root = flame::drawnRect(blocks.front()).translated(FlameGraphCanvas::contentOrigin());
+        int ink = 0;
+        for (int x = int(root.left()) + 6; x < int(root.left()) + 200; ++x)
+            for (int y = int(root.center().y()) - 6; y <= int(root.center().y()) + 6; ++y)
+                ink += lightness(pixel(QPointF(x, y))) < 250;
+        EXPECT_GT(ink, 40);
+    });
 }
 
 // In the window: the Flame mode fills the Explore area, and a double click on a folder's block opens it in

@@ -121,53 +121,45 @@ int distance(QColor a, QColor b) {
 // One picture per colour mode and theme, hovering a small branch that asks for no label of its own,
 // with a first-level folder selected.
 TEST_F(MindMap, RenderEveryModeAndTheme) {
-    for (ColorMode mode : color_mode::allCases) {
-        vm().settings().setColorMode(mode);
-        const QString modeName =
-            QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
-        for (ThemeName themeName : theme_name::allCases) {
-            ThemeManager::instance().setThemeName(themeName);
-            const Theme& t = theme();
-            MindMapView view;
-            view.resize(958, 760);
-            wireCanvas(&view, vm());
-            const auto& branches = view.items();
-            ASSERT_FALSE(branches.empty());
-            const auto quiet = std::find_if(branches.begin(), branches.end(),
-                                            [](const mind_map::Branch& b) { return !b.showsLabel; });
-            ASSERT_NE(quiet, branches.end());
-            vm().setSelectedNode(branches.front().node);
-            hover(view, quiet->point);
-            ASSERT_EQ(view.hovered(), quiet->node);
+    forEachModeAndTheme(vm(), [&](ColorMode, ThemeName themeName, const QString& modeName) {
+        const Theme& t = theme();
+        MindMapView view;
+        view.resize(958, 760);
+        wireCanvas(&view, vm());
+        const auto& branches = view.items();
+        ASSERT_FALSE(branches.empty());
+        const auto quiet = std::find_if(branches.begin(), branches.end(),
+                                        [](const mind_map::Branch& b) { return !b.showsLabel; });
+        ASSERT_NE(quiet, branches.end());
+        vm().setSelectedNode(branches.front().node);
+        hover(view, quiet->point);
+        ASSERT_EQ(view.hovered(), quiet->node);
 
-            const QImage picture = onBackground(view, themeName);
-            ASSERT_TRUE(saveScreenshot(picture, "mindmap-" + modeName, themeName));
-            const std::string where =
-                modeName.toStdString() + " " + std::string(theme_name::rawValue(themeName));
+        const QImage picture = onBackground(view, themeName);
+        ASSERT_TRUE(saveScreenshot(picture, "mindmap-" + modeName, themeName));
+        const std::string where = modeName.toStdString() + " " + std::string(theme_name::rawValue(themeName));
 
-            // The centre disc is the theme's ink.
-            const QPointF c = view.centre();
-            EXPECT_LE(distance(picture.pixelColor((c + QPointF(-40, 0)).toPoint()), t.ink), 1) << where;
-            // Each first-level dot shows its fill over the background, beside its connector.
-            for (const mind_map::Branch& b : branches) {
-                if (b.depth != 1) continue;
-                const QPointF side(-std::sin(b.angle), std::cos(b.angle));
-                const QColor seen = picture.pixelColor((b.point + 3 * side).toPoint());
-                EXPECT_LE(distance(seen, color_blend::over(b.fill, t.background)), 3) << where;
-            }
-            // The hovered branch is labelled first, in the theme's text colour.
-            const auto labels = mind_map::placeLabels(branches, quiet->node, false);
-            ASSERT_FALSE(labels.empty());
-            ASSERT_EQ(&branches[labels.front().branch], &*quiet);
-            const QRect room = labels.front().rect.toAlignedRect().intersected(picture.rect());
-            int ink = 0;
-            for (int y = room.top(); y <= room.bottom(); ++y)
-                for (int x = room.left(); x <= room.right(); ++x)
-                    ink += distance(picture.pixelColor(x, y), t.text) < 40;
-            EXPECT_GT(ink, 10) << where;
+        // The centre disc is the theme's ink.
+        const QPointF c = view.centre();
+        EXPECT_LE(distance(picture.pixelColor((c + QPointF(-40, 0)).toPoint()), t.ink), 1) << where;
+        // Each first-level dot shows its fill over the background, beside its connector.
+        for (const mind_map::Branch& b : branches) {
+            if (b.depth != 1) continue;
+            const QPointF side(-std::sin(b.angle), std::cos(b.angle));
+            const QColor seen = picture.pixelColor((b.point + 3 * side).toPoint());
+            EXPECT_LE(distance(seen, color_blend::over(b.fill, t.background)), 3) << where;
         }
-    }
-    vm().settings().setColorMode(ColorMode::folder);
+        // The hovered branch is labelled first, in the theme's text colour.
+        const auto labels = mind_map::placeLabels(branches, quiet->node, false);
+        ASSERT_FALSE(labels.empty());
+        ASSERT_EQ(&branches[labels.front().branch], &*quiet);
+        const QRect room = labels.front().rect.toAlignedRect().intersected(picture.rect());
+        int ink = 0;
+        for (int y = room.top(); y <= room.bottom(); ++y)
+            for (int x = room.left(); x <= room.right(); ++x)
+                ink += distance(picture.pixelColor(x, y), t.text) < 40;
+        EXPECT_GT(ink, 10) << where;
+    });
 }
 
 // The mode as the application registers it, inside the main window at its least size.
