@@ -202,6 +202,32 @@ class JobStack {
     // `idled` tells whether the caller had to wait for a job.
     std::optional<Job> pop(bool& idled) {
         std::unique_lock lock(mutex_);
+        return take(lock, idled);
+    }
+
+    // Adds jobs while the caller stays active.
+    void add(std::vector<Job>& more) {
+        std::lock_guard lock(mutex_);
+        wake(append(more));
+    }
+
+    // Adds the caller's new jobs and marks its job finished. Never throws: a job always finishes.
+    void finish(std::vector<Job>& more) noexcept {
+        std::lock_guard lock(mutex_);
+        wake(settle(more));
+    }
+
+    // finish() and pop() under one lock: the lock is the walk's busiest, taken twice per folder otherwise.
+    std::optional<Job> finishAndPop(std::vector<Job>& more, bool& idled) {
+        std::unique_lock lock(mutex_);
+        const size_t added = settle(more);
+        // The caller takes the newest job itself, so one fewer waiter needs waking for it.
+        wake(added > 0 ? added - 1 : 0);
+        return take(lock, idled);
+    }
+
+  private:
+    std::optional<Job> take(std::unique_lock<std::mutex>& lock, bool& idled) {
         idled = false;
         while (jobs_.empty() && active_ != 0) {
             idled = true;
@@ -222,28 +248,21 @@ class JobStack {
         return job;
     }
 
-    // Adds jobs while the caller stays active.
-    void add(std::vector<Job>& more) {
-        std::lock_guard lock(mutex_);
-        wake(append(more));
-    }
-
-    // Adds the caller's new jobs and marks its job finished. Never throws: a job always finishes.
-    void finish(std::vector<Job>& more) noexcept {
-        std::lock_guard lock(mutex_);
+    // Appends the caller's new jobs and ends its job; returns the work to wake waiters for.
+    size_t settle(std::vector<Job>& more) noexcept {
         size_t added = 0;
         try {
             added = append(more);
         } catch (...) {
         }
         --active_;
-        if (active_ == 0 && jobs_.empty())
+        if (active_ == 0 && jobs_.empty()) {
             ready_.notify_all();
-        else
-            wake(added);
+            return 0;
+        }
+        return added;
     }
 
-  private:
     // Returns the work added.
     size_t append(std::vector<Job>& more) {
         size_t work = 0;
@@ -319,12 +338,15 @@ struct DiskScanner::Impl {
     int openFolderLimit = 0;
 
     mutable std::mutex lock; // guards the fields below
-    Progress progress;
+    Progress progress;       // its counts stay 0: they are the two below
     int64_t unreadableCount = 0;
     std::vector<std::string> unreadableSamples;
     Timings timings;
 
     std::atomic<bool> cancelled = false;
+    // Outside the lock, which every folder read would take otherwise.
+    std::atomic<int64_t> filesScanned = 0;
+    std::atomic<int64_t> bytesScanned = 0;
 
     // Per scan, read-only while the workers run.
     PathSet skip;
@@ -360,10 +382,16 @@ void DiskScanner::Impl::recordUnreadable(const std::string& path) {
 }
 
 void DiskScanner::Impl::addProgress(const Counts& counts, const std::string& path) {
-    std::lock_guard guard(lock);
-    progress.filesScanned += counts.files;
-    progress.bytesScanned = saturating::add(progress.bytesScanned, counts.bytes);
-    progress.currentPath = path;
+    if (counts.files != 0) filesScanned.fetch_add(counts.files, std::memory_order_relaxed);
+    if (counts.bytes != 0) {
+        int64_t seen = bytesScanned.load(std::memory_order_relaxed);
+        while (!bytesScanned.compare_exchange_weak(seen, saturating::add(seen, counts.bytes),
+                                                   std::memory_order_relaxed))
+            ;
+    }
+    // The path only shows where the walk is: when another worker holds the lock, its path will do.
+    std::unique_lock guard(lock, std::try_to_lock);
+    if (guard.owns_lock()) progress.currentPath = path;
 }
 
 FileNode* DiskScanner::Impl::makeNode(int dirFd, platform::DirEntry entry, FileNode* parent, bool insideApp,
@@ -586,7 +614,8 @@ bool DiskScanner::Impl::retire(Worker& w) {
 void DiskScanner::Impl::workerLoop(Worker& w, bool mayRetire) {
     platform::DiskReadWatch disk;
     bool idled = false;
-    while (std::optional<Job> job = stack->pop(idled)) {
+    std::optional<Job> job = stack->pop(idled);
+    while (job) {
         if (idled) disk.restart();
         w.newJobs.clear();
         try {
@@ -607,9 +636,16 @@ void DiskScanner::Impl::workerLoop(Worker& w, bool mayRetire) {
             } catch (...) {
             }
         }
-        stack->finish(w.newJobs);
-        w.trim();
-        if (state == platform::DiskReadWatch::State::calm && mayRetire && retire(w)) return;
+        job.reset();
+        if (state == platform::DiskReadWatch::State::calm && mayRetire) {
+            stack->finish(w.newJobs);
+            w.trim();
+            if (retire(w)) return;
+            job = stack->pop(idled);
+        } else {
+            job = stack->finishAndPop(w.newJobs, idled);
+            w.trim();
+        }
     }
 }
 
@@ -711,7 +747,10 @@ std::shared_ptr<ScanTree> DiskScanner::scan(const std::string& rootPath) {
 
 DiskScanner::Progress DiskScanner::progress() const {
     std::lock_guard guard(impl_->lock);
-    return impl_->progress;
+    Progress p = impl_->progress;
+    p.filesScanned = impl_->filesScanned.load(std::memory_order_relaxed);
+    p.bytesScanned = impl_->bytesScanned.load(std::memory_order_relaxed);
+    return p;
 }
 
 void DiskScanner::cancel() {

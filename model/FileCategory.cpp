@@ -1,8 +1,6 @@
 #include "model/FileCategory.h"
 
 #include <cstring>
-#include <string>
-#include <unordered_map>
 
 namespace file_category {
 namespace {
@@ -39,26 +37,67 @@ constexpr std::array<CategoryInfo, kFileCategoryCount> kInfo = {{
     {"Other", {203, 213, 225}, ""},
 }};
 
-using ExtensionTable = std::unordered_map<std::string_view, FileCategory>;
+// An extension, lower-cased, packed little-endian into two words with its length in the top byte, which
+// up to 15 bytes never overlaps the name. Longer ones are never listed.
+constexpr size_t kMaxExtension = 15;
 
-// Built once, read-only afterwards; the keys point into the static lists above.
-const ExtensionTable& extensionTable() {
-    static const ExtensionTable table = [] {
-        ExtensionTable t;
-        for (int i = 0; i < kFileCategoryCount; ++i) {
-            std::string_view list = kInfo[i].extensions;
-            size_t start = 0;
-            while (start <= list.size()) {
-                size_t end = list.find(' ', start);
-                if (end == std::string_view::npos) end = list.size();
-                if (end > start) t[list.substr(start, end - start)] = static_cast<FileCategory>(i);
-                start = end + 1;
-            }
+struct ExtensionKey {
+    uint64_t low = 0, high = 0;
+    constexpr void put(size_t i, unsigned char ch) {
+        if (i < 8)
+            low |= uint64_t{ch} << (8 * i);
+        else
+            high |= uint64_t{ch} << (8 * (i - 8));
+    }
+    constexpr void finish(size_t length) { high |= uint64_t{length} << 56; }
+    constexpr size_t slot(int bits) const {
+        return static_cast<size_t>((low * 0x9E3779B97F4A7C15ull ^ high * 0xC2B2AE3D27D4EB4Full) >>
+                                   (64 - bits));
+    }
+    friend constexpr bool operator==(const ExtensionKey&, const ExtensionKey&) = default;
+};
+
+// Open addressing with linear probing; a slot with `high == 0` is empty (every key has a length).
+// Built at compile time: the lookup is a multiply, a shift and one or two compares, no byte hashing.
+struct ExtensionTable {
+    static constexpr int kBits = 9;
+    static constexpr size_t kSlots = size_t{1} << kBits;
+    std::array<ExtensionKey, kSlots> keys{};
+    std::array<FileCategory, kSlots> categories{};
+
+    constexpr void insert(std::string_view ext, FileCategory category) {
+        ExtensionKey key;
+        for (size_t i = 0; i < ext.size(); ++i)
+            key.put(i, static_cast<unsigned char>(ext[i]));
+        key.finish(ext.size());
+        size_t i = key.slot(kBits);
+        while (keys[i].high != 0 && !(keys[i] == key))
+            i = (i + 1) & (kSlots - 1);
+        keys[i] = key;
+        categories[i] = category;
+    }
+    FileCategory find(const ExtensionKey& key) const {
+        for (size_t i = key.slot(kBits);; i = (i + 1) & (kSlots - 1)) {
+            if (keys[i] == key) return categories[i];
+            if (keys[i].high == 0) return FileCategory::other;
         }
-        return t;
-    }();
-    return table;
-}
+    }
+};
+
+constexpr ExtensionTable kExtensions = [] {
+    ExtensionTable t;
+    for (int c = 0; c < kFileCategoryCount; ++c) {
+        std::string_view list = kInfo[c].extensions;
+        size_t start = 0;
+        while (start <= list.size()) {
+            size_t end = list.find(' ', start);
+            if (end == std::string_view::npos) end = list.size();
+            if (end > start) t.insert(list.substr(start, end - start), static_cast<FileCategory>(c));
+            start = end + 1;
+        }
+    }
+    return t;
+}();
 
 } // namespace
 
@@ -85,18 +124,17 @@ FileCategory forFileName(const char* name, size_t length) {
     }
     if (dot == 0) return FileCategory::other;
     size_t extLength = length - dot - 1;
-    if (extLength < 1 || extLength > 15) return FileCategory::other;
+    if (extLength < 1 || extLength > kMaxExtension) return FileCategory::other;
 
-    char lower[16];
+    ExtensionKey key;
     for (size_t i = 0; i < extLength; ++i) {
         unsigned char ch = static_cast<unsigned char>(name[dot + 1 + i]);
         // Every listed extension is ASCII, so a name with any other byte can never match.
         if (ch >= 0x80) return FileCategory::other;
-        lower[i] = (ch >= 'A' && ch <= 'Z') ? static_cast<char>(ch + 32) : static_cast<char>(ch);
+        key.put(i, (ch >= 'A' && ch <= 'Z') ? static_cast<unsigned char>(ch + 32) : ch);
     }
-    const auto& table = extensionTable();
-    auto it = table.find(std::string_view(lower, extLength));
-    return it == table.end() ? FileCategory::other : it->second;
+    key.finish(extLength);
+    return kExtensions.find(key);
 }
 
 } // namespace file_category

@@ -75,11 +75,25 @@ void rollUpSubtree(FileNode* folder) {
 
 void rollUpTree(FileNode* root, int threads) {
     if (!root->isDirectory()) return;
-    std::vector<FileNode*> level1, level2;
-    appendFolderChildren(root, level1);
-    for (const FileNode* folder : level1)
-        appendFolderChildren(folder, level2);
-    parallelFor(level2.size(), threads, [&](size_t i) { rollUpSubtree(level2[i]); });
-    parallelFor(level1.size(), threads, [&](size_t i) { rollUpFolder(level1[i]); });
+    // First the subtrees two levels down, and with them the folders one level down that hold no folder:
+    // those need nothing from below, and a wide one (a flat folder of many files) would otherwise run
+    // alone at the end. The widest go first so they overlap the rest.
+    std::vector<FileNode*> leaves, branches, subtrees;
+    for (FileNode* child : root->children()) {
+        if (!child->isDirectory()) continue;
+        const size_t before = subtrees.size();
+        appendFolderChildren(child, subtrees);
+        (subtrees.size() == before ? leaves : branches).push_back(child);
+    }
+    std::stable_sort(leaves.begin(), leaves.end(), [](const FileNode* a, const FileNode* b) {
+        return a->children().size() > b->children().size();
+    });
+    parallelFor(leaves.size() + subtrees.size(), threads, [&](size_t i) {
+        if (i < leaves.size())
+            rollUpFolder(leaves[i]);
+        else
+            rollUpSubtree(subtrees[i - leaves.size()]);
+    });
+    parallelFor(branches.size(), threads, [&](size_t i) { rollUpFolder(branches[i]); });
     rollUpFolder(root);
 }
