@@ -1,8 +1,11 @@
 #pragma once
 
 #include "model/ScanViewModel.h"
+#include "shell/style/Theme.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -31,4 +34,17 @@ class ScannedHome {
     EnvOverride env_;
     std::string home_;
     std::unique_ptr<ScanViewModel> model_;
+};
+
+// A test over a scanned home, in the light theme at its start and its end.
+class ScannedHomeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_NE(fixture.model().root(), nullptr);
+        ThemeManager::instance().setThemeName(ThemeName::light);
+    }
+    void TearDown() override { ThemeManager::instance().setThemeName(ThemeName::light); }
+
+    ScanViewModel& vm() { return fixture.model(); }
+    ScannedHome fixture;
 };

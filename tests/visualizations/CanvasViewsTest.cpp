@@ -31,17 +31,7 @@ QPointF arcMiddle(const SunburstView& view, const sunburst::SunArc& arc) {
     return sunburst::pointAt(g.centre, g.inner + (arc.ring + 0.5) * g.ringWidth, (arc.start + arc.end) / 2);
 }
 
-class CanvasViews : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_NE(fixture.model().root(), nullptr);
-        ThemeManager::instance().setThemeName(ThemeName::light);
-    }
-    void TearDown() override { ThemeManager::instance().setThemeName(ThemeName::light); }
-
-    ScanViewModel& vm() { return fixture.model(); }
-    ScannedHome fixture;
-};
+class CanvasViews : public ScannedHomeTest {};
 
 TEST_F(CanvasViews, TreemapHoverClickAndDoubleClick) {
     TreemapView view;

@@ -43,15 +43,14 @@ std::optional<QPointF> bareSpot(const std::vector<Bubble>& drawn, const Bubble& 
     return std::nullopt;
 }
 
-class BubblesViews : public ::testing::Test {
+class BubblesViews : public ScannedHomeTest {
   protected:
     void SetUp() override {
-        ASSERT_NE(vm().root(), nullptr);
-        ThemeManager::instance().setThemeName(ThemeName::light);
+        ScannedHomeTest::SetUp();
         registerViews();
     }
     void TearDown() override {
-        ThemeManager::instance().setThemeName(ThemeName::light);
+        ScannedHomeTest::TearDown();
         vm().settings().setColorMode(ColorMode::folder);
     }
 
@@ -63,9 +62,6 @@ class BubblesViews : public ::testing::Test {
         view->resize(size);
         return view;
     }
-
-    ScanViewModel& vm() { return fixture.model(); }
-    ScannedHome fixture;
 };
 
 TEST_F(BubblesViews, HoverClickAndDoubleClick) {

@@ -51,15 +51,14 @@ int lightness(QRgb c) {
     return qRed(c) + qGreen(c) + qBlue(c);
 }
 
-class FlameGraph : public ::testing::Test {
+class FlameGraph : public ScannedHomeTest {
   protected:
     void SetUp() override {
-        ASSERT_NE(fixture.model().root(), nullptr);
-        ThemeManager::instance().setThemeName(ThemeName::light);
+        ScannedHomeTest::SetUp();
         registerViews();
     }
     void TearDown() override {
-        ThemeManager::instance().setThemeName(ThemeName::light);
+        ScannedHomeTest::TearDown();
         ViewRegistry::clear();
     }
 
@@ -77,9 +76,6 @@ class FlameGraph : public ::testing::Test {
         }
         return std::unique_ptr<FlameGraphView>(view);
     }
-
-    ScanViewModel& vm() { return fixture.model(); }
-    ScannedHome fixture;
 };
 
 TEST_F(FlameGraph, HoverClickDoubleClickAndMenuActOnTheBlockUnderThePointer) {

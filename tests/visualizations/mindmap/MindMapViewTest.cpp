@@ -25,17 +25,7 @@ namespace {
 
 using namespace mouse;
 
-class MindMap : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_NE(fixture.model().root(), nullptr);
-        ThemeManager::instance().setThemeName(ThemeName::light);
-    }
-    void TearDown() override { ThemeManager::instance().setThemeName(ThemeName::light); }
-
-    ScanViewModel& vm() { return fixture.model(); }
-    ScannedHome fixture;
-};
+class MindMap : public ScannedHomeTest {};
 
 const mind_map::Branch& firstFolderBranch(const MindMapView& view) {
     const auto& branches = view.items();
