@@ -59,6 +59,8 @@ class OutlineButton : public WideButton {
     OutlineButton(const Options& options, std::function<void()> action, QWidget* parent = nullptr);
 
     bool isConfirming() const { return confirming_; }
+    // Ends a confirmation still showing, as when the button comes to stand for something else.
+    void endConfirmation() { setConfirming(false); }
     // What the button shows now (the confirmation while it lasts).
     QString shownTitle() const override;
     QString shownImage() const override;

@@ -131,6 +131,13 @@ TEST_F(InspectorViewTest, FollowsTheSelectionStagesAndActsOnItsNode) {
     EXPECT_EQ(desktop->copied, desktop->revealed);
     EXPECT_EQ(PreviewWindow::instance().path(), notes->path());
     PreviewWindow::instance().close();
+    // "Copied" speaks of the node it copied: another node ends it.
+    auto* copy = dynamic_cast<OutlineButton*>(button("Copy Path"));
+    ASSERT_TRUE(copy);
+    EXPECT_TRUE(copy->isConfirming());
+    model.setSelectedNode(home.node("Movies"));
+    EXPECT_FALSE(copy->isConfirming());
+    model.setSelectedNode(notes);
     QTest::mouseClick(button("Focus"), Qt::LeftButton); // a file is shown in its folder
     EXPECT_EQ(model.currentFolder(), home.node("Documents"));
     EXPECT_EQ(model.selectedNode(), notes);

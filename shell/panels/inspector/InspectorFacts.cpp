@@ -10,14 +10,6 @@
 #include <algorithm>
 #include <string_view>
 
-namespace {
-
-QString fromBytes(std::string_view bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
-} // namespace
-
 InspectorFacts InspectorFacts::of(const ScanViewModel& model, const FileNode& node) {
     InspectorFacts f;
     f.isFolder = node.isDirectory();
@@ -67,6 +59,5 @@ InspectorFacts InspectorFacts::of(const ScanViewModel& model, const FileNode& no
     }
 
     f.canStage = f.hasPlace && &node != root;
-    f.staged = node_actions::isStaged(model, &node);
     return f;
 }

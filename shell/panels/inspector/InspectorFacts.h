@@ -42,6 +42,6 @@ struct InspectorFacts {
     int64_t childCount = 0;
     // Reveal, preview, copy path need a real place; staging also needs the node not to be the root.
     bool hasPlace = false;
-    bool canStage = false;
-    bool staged = false;
+    bool canStage =
+        false; // a real place other than the scanned folder (a Trash folder's may still be refused)
 };

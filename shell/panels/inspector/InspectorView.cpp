@@ -254,8 +254,11 @@ void InspectorView::showFacts(const InspectorFacts& f) {
         largestRows_[i]->setVisible(i < f.largest.size());
     }
 
-    for (OutlineButton* b : placeButtons_)
+    for (OutlineButton* b : placeButtons_) {
+        b->endConfirmation(); // "Copied" spoke of the node shown before
         b->setEnabled(f.hasPlace);
+    }
+    canStage_ = f.canStage;
     updateStaging();
 }
 
@@ -266,7 +269,7 @@ void InspectorView::updateStaging() {
     stage_->setSystemImage(staged ? QStringLiteral("checkmark") : QStringLiteral("trash.fill"));
     // Something staged may always be taken back; a place in a Trash folder is never staged.
     const QString refusal = staged ? QString() : node_actions::stagingRefusal(model_.cleanupQueue(), node_);
-    stage_->setEnabled(node_actions::hasPlace(node_) && node_ != model_.root() && refusal.isEmpty());
+    stage_->setEnabled(canStage_ && refusal.isEmpty());
     stage_->setToolTip(refusal);
 }
 

@@ -62,6 +62,7 @@ class InspectorView : public QWidget {
 
     ScanViewModel& model_;
     FileNode* node_ = nullptr;
+    bool canStage_ = false; // the shown node's Facts::canStage
     int64_t generation_ = -1;
 
     QWidget* placeholder_ = nullptr;
