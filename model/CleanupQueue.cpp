@@ -87,6 +87,15 @@ bool CleanupQueue::add(const FileNode* node, const QString& reason) {
     return staged == Staging::added;
 }
 
+int CleanupQueue::addNodes(const std::vector<FileNode*>& nodes, const QString& reason, const FileNode* kept) {
+    std::vector<std::pair<std::string, int64_t>> entries;
+    entries.reserve(nodes.size());
+    for (const FileNode* node : nodes)
+        if (node != kept && node && node->hasRealLocation())
+            entries.emplace_back(node->path(), node->sizeOnDisk);
+    return addAll(entries, reason, kept ? kept->path() : std::string());
+}
+
 int CleanupQueue::addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason,
                          std::string_view unstagePath) {
     int staged = 0;

@@ -80,6 +80,9 @@ class CleanupQueue : public QObject {
     // many were staged. Announces the batch as one change of the items (and one of the refusals).
     int addAll(const std::vector<std::pair<std::string, int64_t>>& entries, const QString& reason,
                std::string_view unstagePath = {});
+    // addAll over the nodes that have a real place (group and detached nodes are skipped), by path and
+    // size on disk; `kept`, when given, is left out and unstaged in the same change.
+    int addNodes(const std::vector<FileNode*>& nodes, const QString& reason, const FileNode* kept = nullptr);
     void remove(std::string_view path);
     void remove(const QUuid& id);
     // Unstages everything at once (one change), and forgets the refusals.

@@ -1,5 +1,5 @@
 /* The floor for the scan benchmark: the least a parallel walk can do. N threads share a stack of
- * folders; each opens a folder relative to its parent's path, reads it with getdents64 and statx'es
+ * folders; each opens a folder by its full path, reads it with getdents64 and statx'es
  * every entry, adding up the blocks. No tree is kept. Prints entries and bytes on disk.
  * Usage: bare-walk PATH [THREADS]   (default 8) */
 #define _GNU_SOURCE
@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
         pthread_create(&ids[i], NULL, work, NULL);
     for (int i = 0; i < threads; ++i)
         pthread_join(ids[i], NULL);
-    printf("entries=%llu disk_bytes=%llu\n", (unsigned long long)entries + 1, (unsigned long long)blocks * 512);
+    printf("entries=%llu disk_bytes=%llu\n", (unsigned long long)entries + 1,
+           (unsigned long long)blocks * 512);
     free(ids);
     free(stack);
     return 0;

@@ -25,13 +25,20 @@ namespace {
 
 constexpr int kCopies = 22'182, kFolders = 222, kBatch = 20'000;
 
+// The application, with the state object's settings and snapshots in the benchmark's own folder. Made
+// before the state object, which reads them when it is made.
+struct PrivateHome {
+    PrivateHome() {
+        ensureApplication();
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+            qputenv(name, dir.filePath(QString::fromLatin1(name)).toUtf8());
+    }
+    QTemporaryDir dir;
+};
+
 // The copies, spread over folders below /home/ann/copies, and a state object with the popover open.
 struct StagingSetup {
     StagingSetup() {
-        ensureApplication();
-        // The state object's settings and snapshots stay in the benchmark's own folder.
-        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
-            qputenv(name, dir.filePath(QString::fromLatin1(name)).toUtf8());
         FileNode* top = FileNode::make(tree->arena(), "copies", true);
         top->setParent(tree->root());
         attach(tree->root(), {top});
@@ -67,7 +74,7 @@ struct StagingSetup {
         parent->setChildren(array, static_cast<uint32_t>(kids.size()));
     }
 
-    QTemporaryDir dir;
+    PrivateHome home;
     std::shared_ptr<ScanTree> tree = std::make_shared<ScanTree>("/home/ann", "ann");
     DuplicateFinder::Group group;
     std::vector<std::pair<std::string, int64_t>> batch;

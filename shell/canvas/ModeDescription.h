@@ -13,7 +13,6 @@
 
 class FileNode;
 class QObject;
-class QObject;
 class QWidget;
 class ScanViewModel;
 struct ModeDescription;

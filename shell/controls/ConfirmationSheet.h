@@ -19,7 +19,7 @@ class ConfirmationSheet : public QWidget {
     ConfirmationSheet(const QString& confirmTitle, std::function<void()> confirm,
                       std::function<void()> cancel, QWidget* parent);
 
-    // Covers the parent and asks.
+    // Covers the parent (at its size now: the parent is expected to keep its size meanwhile) and asks.
     void present(const QString& title, const QString& message);
 
     QString title() const;

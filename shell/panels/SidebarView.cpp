@@ -29,10 +29,6 @@
 
 namespace {
 
-QString fromBytes(const std::string& bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-}
-
 // A recent folder: a clock symbol and the folder's display name; the tooltip is its path.
 class RecentRow : public QWidget {
   public:

@@ -114,9 +114,12 @@ QString formatCount(int64_t count) {
     return QLocale().toString(qlonglong(count));
 }
 
+QString fromBytes(std::string_view bytes) {
+    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+}
+
 QString nodeName(const FileNode& node) {
-    const std::string_view name = node.name();
-    return QString::fromUtf8(name.data(), qsizetype(name.size()));
+    return fromBytes(node.name());
 }
 
 std::string displayName(const std::string& path, const std::string& volumeName) {

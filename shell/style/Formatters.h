@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class FileNode;
 
@@ -37,6 +38,9 @@ std::optional<QDateTime> dateFromStamp(double secondsSince1970);
 // A count with the user's digit grouping ("1,234" in an English locale): the hover chip's
 // "1,234 files" and the like.
 QString formatCount(int64_t count);
+
+// Raw bytes (a name, a path) for display as UTF-8, invalid sequences shown as replacement characters.
+QString fromBytes(std::string_view bytes);
 
 // A node's name for display: its raw bytes as UTF-8, invalid sequences shown as replacement
 // characters.

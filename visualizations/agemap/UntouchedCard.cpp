@@ -173,11 +173,7 @@ QString UntouchedCard::summary() const {
 }
 
 void UntouchedCard::stageShown() {
-    std::vector<std::pair<std::string, int64_t>> entries;
-    entries.reserve(shown_.size());
-    for (const FileNode* node : shown_)
-        if (node_actions::hasPlace(node)) entries.emplace_back(node->path(), node->sizeOnDisk);
-    viewModel_.cleanupQueue().addAll(entries, reason());
+    viewModel_.cleanupQueue().addNodes(shown_, reason());
 }
 
 void UntouchedCard::toggleStaged(const FileNode* node) {

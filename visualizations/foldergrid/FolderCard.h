@@ -38,8 +38,10 @@ class FolderCardBodies {
     // How many pictures body() has drawn (lookups that missed).
     size_t drawnCount() const { return drawn_; }
 
-    static constexpr double kMargin = 2;    // room for the outline outside the silhouette
-    static constexpr size_t kCapacity = 24; // every tint of one colour mode at one width, and a selected one
+    static constexpr double kMargin = 2; // room for the outline outside the silhouette
+    // Every tint of one colour mode (at most the card palette's 12) at the two widths a warm-up draws (with
+    // and without the scroll bar), and a selected one.
+    static constexpr size_t kCapacity = 2 * 12 + 1;
 
   private:
     struct Entry {
