@@ -41,7 +41,7 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries, c
             if (!program.empty() && program[0] == '/')
                 entry.programs.emplace_back(program, platform::resolvedPath(program));
         entry.icon = desktopEntry.trimmedValue("Icon");
-        entry.shown = desktopEntry.value("Type") == "Application" && desktopEntry.value("Hidden") != "true";
+        entry.shown = platform::isShownApplication(desktopEntry);
         entries_.push_back(std::move(entry));
     }
 

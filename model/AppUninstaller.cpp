@@ -8,8 +8,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <string_view>
 
@@ -218,7 +220,8 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
     return app;
 }
 
-std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env) {
+std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env,
+                                   const std::vector<platform::DesktopEntry>* desktopFiles) {
     std::vector<std::string> paths;
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
@@ -228,7 +231,12 @@ std::vector<InstalledApp> listApps(const std::string& folder, const Environment&
             paths.push_back(it->path().string());
     }
     if (paths.empty()) return {};
-    auto entries = platform::readDesktopEntries(env.desktopEntriesFolder);
+    std::vector<platform::DesktopEntry> entries;
+    if (desktopFiles)
+        std::copy_if(desktopFiles->begin(), desktopFiles->end(), std::back_inserter(entries),
+                     platform::isShownApplication);
+    else
+        entries = platform::readDesktopEntries(env.desktopEntriesFolder);
     return parallelMap(paths, [&](const std::string& path) { return appInfo(path, entries, env); });
 }
 
@@ -302,7 +310,8 @@ InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>&
     return app;
 }
 
-std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env) {
+std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env,
+                                   const std::vector<platform::DesktopEntry>* desktopFiles) {
     // A folder that two variables name is listed once; the service's own folders are never leftovers.
     std::set<std::string> protectedPaths = {platform::standardizedPath(env.home),
                                             platform::standardizedPath(applicationsFolder(env)),
@@ -321,8 +330,9 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
         listings.push_back(std::move(*listing));
     }
     if (apps.empty()) return apps;
-    const AppLaunchers launchers(platform::readDesktopFiles(env.desktopEntriesFolder), env.iconsFolder,
-                                 env.home);
+    const AppLaunchers launchers(desktopFiles ? *desktopFiles
+                                              : platform::readDesktopFiles(env.desktopEntriesFolder),
+                                 env.iconsFolder, env.home);
     return parallelMap(apps, [&](const InstalledApp& app) {
         return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf, &launchers));
     });

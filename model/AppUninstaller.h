@@ -88,8 +88,11 @@ Environment userEnvironment(SizeFunction sizeOf = &DiskScanner::sizeOfItem);
 std::string applicationsFolder(const Environment& env);
 
 // The AppImages directly inside `folder` (regular executable files named "*.AppImage", case-sensitive),
-// in listing order, with leftovers empty. Desktop entries are read once for the whole listing.
-std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env);
+// in listing order, with leftovers empty. Desktop entries are read once for the whole listing, or taken
+// from `desktopFiles` when the caller has read them (platform::readDesktopFiles of the environment's
+// desktopEntriesFolder), as it does for loadApps too.
+std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env,
+                                   const std::vector<platform::DesktopEntry>* desktopFiles = nullptr);
 
 // The record of one AppImage, or none when it is not one (missing, not a regular executable file,
 // wrong suffix, or no usable identifier). The file is never executed.
@@ -111,8 +114,9 @@ StemParts splitStem(const std::string& stem);
 
 // The same applications in the same order, each with its leftovers, launchers included. Each leftover
 // folder, the desktop entries and the icons are read once for the whole call; matching runs in
-// parallel across applications.
-std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env);
+// parallel across applications. `desktopFiles`: as for listApps.
+std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env,
+                                   const std::vector<platform::DesktopEntry>* desktopFiles = nullptr);
 
 // The direct entries of `folder`, or none when it cannot be listed.
 std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder);

@@ -2,6 +2,7 @@
 
 #include "model/BackgroundTask.h"
 #include "model/Published.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -59,8 +60,11 @@ InstalledApps::without(const std::vector<AppUninstaller::InstalledApp>& apps,
 
 std::vector<AppUninstaller::InstalledApp> InstalledApps::load() {
     auto env = AppUninstaller::userEnvironment();
-    auto apps =
-        AppUninstaller::loadApps(AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env), env);
+    // The desktop entries, read once: for the apps' names and for their launchers.
+    const auto desktopFiles = platform::readDesktopFiles(env.desktopEntriesFolder);
+    auto apps = AppUninstaller::loadApps(
+        AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env, &desktopFiles), env,
+        &desktopFiles);
     std::stable_sort(apps.begin(), apps.end(),
                      [](const auto& a, const auto& b) { return a.totalSize() > b.totalSize(); });
     return apps;

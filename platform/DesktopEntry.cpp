@@ -181,11 +181,13 @@ std::vector<DesktopEntry> readDesktopFiles(const std::string& folder) {
     return entries;
 }
 
+bool isShownApplication(const DesktopEntry& entry) {
+    return entry.value("Type") == "Application" && entry.value("Hidden") != "true";
+}
+
 std::vector<DesktopEntry> readDesktopEntries(const std::string& folder) {
     auto entries = readDesktopFiles(folder);
-    std::erase_if(entries, [](const DesktopEntry& entry) {
-        return entry.value("Type") != "Application" || entry.value("Hidden") == "true";
-    });
+    std::erase_if(entries, [](const DesktopEntry& entry) { return !isShownApplication(entry); });
     return entries;
 }
 

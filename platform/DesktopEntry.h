@@ -32,6 +32,9 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 // by ID.
 std::vector<DesktopEntry> readDesktopFiles(const std::string& folder);
 
+// Whether the entry is an application the menu shows: Type=Application and not Hidden=true.
+bool isShownApplication(const DesktopEntry& entry);
+
 // Every readable application entry below `folder` (subfolders included), ordered by ID. Entries marked
 // Hidden=true (deleted by the user) and entries whose Type is not Application are left out, and so is
 // a .desktop name that is no regular file (a link to one counts) or holds more than kEntryLimit bytes.
