@@ -193,6 +193,7 @@ struct BigFolder {
     std::vector<std::unique_ptr<EntryBatch>> batches; // appended by the reading worker only
     FolderOpener::Base base;                          // where the folder was opened from
     std::atomic<size_t> outstanding = 1;              // chunks not done, plus one until the reading ends
+    std::atomic<bool> hasLinks = false;               // a file of it has other names
 
     ~BigFolder() {
         if (fd >= 0) reader->closeDirectory(fd);
@@ -470,6 +471,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     } readingDone{this, w, big};
 
     size_t seen = 0;
+    const size_t linksBefore = w.links.size();
     uint32_t subfolders = 0, firstSubfolder = 0;
     size_t helped = 0;
     while (!cancelled.load(std::memory_order_relaxed)) {
@@ -493,6 +495,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             big->head = w.children;
             big->base = std::move(own);
             big->fd = guard.release();
+            big->hasLinks = w.links.size() != linksBefore;
         }
         seen += count;
         if (big) {
@@ -517,6 +520,10 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     FileNode** array = w.arena.allocateArray<FileNode*>(w.children.size());
     std::copy(w.children.begin(), w.children.end(), array);
     job.node->setChildren(array, static_cast<uint32_t>(w.children.size()));
+    // A folder of files only is rolled up now, while its nodes are in this processor's cache, unless a
+    // file of it has other names: settling hard links after the walk may still change its sizes.
+    if (subfolders == 0 && w.links.size() == linksBefore && !cancelled.load(std::memory_order_relaxed))
+        rollUpFolder(job.node);
     if (subfolders > 0)
         w.newJobs.push_back(Job::subfolders(job.node,
                                             opener->baseForChildren(guard.fd, prefix.size(), std::move(own)),
@@ -551,6 +558,7 @@ bool DiskScanner::Impl::statChunk(BigFolder& big, EntryBatch& batch, Worker& w) 
     if (!chunk) return false;
     if (!cancelled.load(std::memory_order_relaxed)) {
         Counts counts;
+        const size_t linksBefore = w.links.size();
         // A descriptor of its own: threads sharing one would all bump the same file's reference count.
         int ownFd = -1;
         if (reader->openDirectory(big.fd, ".", false, ownFd) != 0) ownFd = -1;
@@ -564,6 +572,7 @@ bool DiskScanner::Impl::statChunk(BigFolder& big, EntryBatch& batch, Worker& w) 
             // The chunk's remaining entries are left out; the folder still completes.
         }
         addProgress(counts, big.path);
+        if (w.links.size() != linksBefore) big.hasLinks.store(true, std::memory_order_relaxed);
     }
     batch.finishChunk();
     completeBigFolderWork(big, w);
@@ -587,6 +596,10 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
         for (size_t i = 0; i < count; ++i)
             if (array[i]->isDirectory() && subfolders++ == 0) first = static_cast<uint32_t>(i);
         big.node->setChildren(array, static_cast<uint32_t>(count));
+        // The acquiring decrement above has made every chunk's nodes and flag visible here.
+        if (subfolders == 0 && !big.hasLinks.load(std::memory_order_relaxed) &&
+            !cancelled.load(std::memory_order_relaxed))
+            rollUpFolder(big.node);
         if (subfolders > 0)
             w.newJobs.push_back(Job::subfolders(
                 big.node, opener->baseForChildren(guard.fd, big.prefix.size(), std::move(big.base)), first,

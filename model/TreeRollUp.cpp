@@ -24,9 +24,15 @@ template <typename Body> void parallelFor(size_t count, int threads, Body body) 
     runOnThreads(std::min<size_t>(threads > 1 ? static_cast<size_t>(threads) : 1, count), run);
 }
 
+// A folder that carries its per-category sizes is rolled up, and so is everything below it.
+bool isRolledUp(const FileNode* folder) {
+    return folder->typeSizes() != nullptr;
+}
+
+// The subfolders still to roll up.
 void appendFolderChildren(const FileNode* folder, std::vector<FileNode*>& out) {
     for (FileNode* child : folder->children())
-        if (child->isDirectory()) out.push_back(child);
+        if (child->isDirectory() && !isRolledUp(child)) out.push_back(child);
 }
 
 } // namespace
@@ -64,7 +70,7 @@ void rollUpFolder(FileNode* folder) {
 }
 
 void rollUpSubtree(FileNode* folder) {
-    if (!folder->isDirectory()) return;
+    if (!folder->isDirectory() || isRolledUp(folder)) return;
     // Pre-order list of folders, handled backwards: every folder comes after all folders below it.
     std::vector<FileNode*> folders{folder};
     for (size_t i = 0; i < folders.size(); ++i)
@@ -80,7 +86,7 @@ void rollUpTree(FileNode* root, int threads) {
     // alone at the end. The widest go first so they overlap the rest.
     std::vector<FileNode*> leaves, branches, subtrees;
     for (FileNode* child : root->children()) {
-        if (!child->isDirectory()) continue;
+        if (!child->isDirectory() || isRolledUp(child)) continue;
         const size_t before = subtrees.size();
         appendFolderChildren(child, subtrees);
         (subtrees.size() == before ? leaves : branches).push_back(child);

@@ -222,6 +222,32 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
         }
 }
 
+// Folders of files are rolled up as they are read, but a hard link's sizes settle only after the walk:
+// a folder holding the second name, small or large enough to be shared out, still counts it as 0.
+TEST(DiskScanner, FoldersOfFilesHoldingASecondNameCountItOnce) {
+    TempDir dir;
+    for (int i = 0; i < 3000; ++i)
+        dir.writeFile("big/f" + std::to_string(i), 100);
+    dir.writeFile("small/f", 100);
+    dir.writeFile("a/data.bin", 40000);
+    fs::create_hard_link(dir.path() / "a/data.bin", dir.path() / "big/data.bin");
+    fs::create_hard_link(dir.path() / "a/data.bin", dir.path() / "small/data.bin");
+    const int64_t blocks = blocksOf(dir.path() / "a/data.bin"), small = blocksOf(dir.path() / "small/f");
+    ASSERT_GT(blocks, small);
+    auto shortReads = std::make_shared<FaultyDirectoryReader>();
+    shortReads->maxBytesPerRead = 4096;
+    for (auto reader : std::vector<std::shared_ptr<platform::DirectoryReader>>{nullptr, shortReads})
+        for (int threads : {1, 4}) {
+            auto tree = scanWith(dir.str(), threads, reader);
+            const FileNode* root = tree->root();
+            EXPECT_EQ(findNode(root, "big")->sizeOnDisk, 3000 * small) << threads;
+            EXPECT_EQ(findNode(root, "big")->children().back()->name(), "data.bin") << threads;
+            EXPECT_EQ(findNode(root, "small")->sizeOnDisk, small) << threads;
+            EXPECT_EQ(root->sizeOnDisk, blocks + 3001 * small) << threads;
+            expectRolledUp(root);
+        }
+}
+
 // The folders below a read folder are handed out one at a time from a single job: among files, next
 // to an app bundle, each is read once, with its own place inside or outside the bundle.
 TEST(DiskScanner, EverySubfolderAmongFilesIsReadOnce) {
