@@ -47,16 +47,6 @@ constexpr size_t kArenaBlock = 4 << 20;
 // the extra ones retire as soon as their calls stop waiting.
 constexpr int kDiskWorkers = 64;
 
-constexpr int kLockSpins = 100; // a few microseconds
-
-void spinPause() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#elif defined(__aarch64__)
-    asm volatile("yield");
-#endif
-}
-
 using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -147,19 +137,28 @@ struct Job {
     FolderOpener::Base base;
     std::shared_ptr<BigFolder> big;
     EntryBatch* batch = nullptr;
-    uint32_t next = 0;    // the index among node's children of the next subfolder handed out
+    // Of a subfolders job: the subfolders, listed when their parent was read, so that handing one out
+    // under the stack's lock touches no node.
+    std::unique_ptr<FileNode*[]> pending;
+    uint32_t next = 0;    // the next one in `pending` handed out
     uint32_t folders = 0; // subfolders not handed out yet
+    // Below an app bundle. A reading job's own folder is checked when it is read (the root excepted:
+    // its job says it for it).
     bool insideApp = false;
 
     static Job readFolder(FileNode* folder, FolderOpener::Base base, bool insideApp) {
-        return {folder, std::move(base), nullptr, nullptr, 0, 0, insideApp};
+        return {folder, std::move(base), nullptr, nullptr, nullptr, 0, 0, insideApp};
     }
     // Statx'es the next chunk of the batch not taken yet, if any.
     static Job statChunk(const std::shared_ptr<BigFolder>& big, EntryBatch* batch);
-    // `first` is the index of the first subfolder among the folder's attached children.
-    static Job subfolders(FileNode* folder, FolderOpener::Base base, uint32_t first, uint32_t count,
-                          bool insideApp) {
-        return {folder, std::move(base), nullptr, nullptr, first, count, insideApp};
+    // The `count` folders among `children` (the folder's, attached already) wait as one job.
+    static Job subfolders(FileNode* folder, std::span<FileNode* const> children, uint32_t count,
+                          FolderOpener::Base base, bool insideApp) {
+        auto pending = std::make_unique_for_overwrite<FileNode*[]>(count);
+        uint32_t listed = 0;
+        for (FileNode* child : children)
+            if (child->isDirectory()) pending[listed++] = child;
+        return {folder, std::move(base), nullptr, nullptr, std::move(pending), 0, count, insideApp};
     }
 
     // The work a job stands for, in jobs a worker takes.
@@ -167,14 +166,9 @@ struct Job {
 
     // Of a subfolders job: the next subfolder's reading job. The base goes with the last one.
     Job takeSubfolder() {
-        std::span<FileNode* const> children = node->children();
-        FileNode* folder = children[next];
-        const bool inside = insideApp || endsWithApp(folder->name());
-        if (--folders == 0) return readFolder(folder, std::move(base), inside);
-        do
-            ++next;
-        while (!children[next]->isDirectory());
-        return readFolder(folder, base, inside);
+        FileNode* folder = pending[next++];
+        if (--folders == 0) return readFolder(folder, std::move(base), insideApp);
+        return readFolder(folder, base, insideApp);
     }
 };
 
@@ -201,7 +195,7 @@ struct BigFolder {
 };
 
 Job Job::statChunk(const std::shared_ptr<BigFolder>& big, EntryBatch* batch) {
-    return {big->node, {}, big, batch, 0, 0, big->insideApp};
+    return {big->node, {}, big, batch, nullptr, 0, 0, big->insideApp};
 }
 
 // Last in, first out, so the walk runs depth first and the stack stays short. A worker counts as
@@ -212,25 +206,25 @@ class JobStack {
 
     // `idled` tells whether the caller had to wait for a job.
     std::optional<Job> pop(bool& idled) {
-        auto lock = this->lock();
+        std::unique_lock lock(mutex_);
         return take(lock, idled);
     }
 
     // Adds jobs while the caller stays active.
     void add(std::vector<Job>& more) {
-        auto lock = this->lock();
+        std::lock_guard lock(mutex_);
         wake(append(more));
     }
 
     // Adds the caller's new jobs and marks its job finished. Never throws: a job always finishes.
     void finish(std::vector<Job>& more) noexcept {
-        auto lock = this->lock();
+        std::lock_guard lock(mutex_);
         wake(settle(more));
     }
 
     // finish() and pop() under one lock: the lock is the walk's busiest, taken twice per folder otherwise.
     std::optional<Job> finishAndPop(std::vector<Job>& more, bool& idled) {
-        auto lock = this->lock();
+        std::unique_lock lock(mutex_);
         const size_t added = settle(more);
         // The caller takes the newest job itself, so one fewer waiter needs waking for it.
         wake(added > 0 ? added - 1 : 0);
@@ -238,17 +232,6 @@ class JobStack {
     }
 
   private:
-    // Every worker takes this lock once per folder and holds it for well under a microsecond: a short
-    // spin before blocking keeps workers out of the kernel's futex waits and wake-ups (about 14,000 of
-    // them a scan of a million files without it, a hundred with it).
-    std::unique_lock<std::mutex> lock() {
-        for (int i = 0; i < kLockSpins; ++i) {
-            if (mutex_.try_lock()) return std::unique_lock(mutex_, std::adopt_lock);
-            spinPause();
-        }
-        return std::unique_lock(mutex_);
-    }
-
     std::optional<Job> take(std::unique_lock<std::mutex>& lock, bool& idled) {
         idled = false;
         while (jobs_.empty() && active_ != 0) {
@@ -447,6 +430,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     Counts counts;
     int fd = -1;
     const bool isRoot = job.node->isRoot();
+    const bool insideApp = job.insideApp || (!isRoot && endsWithApp(job.node->name()));
     const std::string path = job.node->path();
     int error = opener->open(job.base, path, isRoot, fd);
     // Past the open, the parent's descriptor is needed only if this folder's is not kept for its children.
@@ -472,7 +456,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
 
     size_t seen = 0;
     const size_t linksBefore = w.links.size();
-    uint32_t subfolders = 0, firstSubfolder = 0;
+    uint32_t subfolders = 0;
     size_t helped = 0;
     while (!cancelled.load(std::memory_order_relaxed)) {
         long n = reader->readEntries(fd, {w.buffer.get(), DirectoryReader::kBufferSize});
@@ -491,7 +475,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             big->node = job.node;
             big->path = path;
             big->prefix = prefix;
-            big->insideApp = job.insideApp;
+            big->insideApp = insideApp;
             big->head = w.children;
             big->base = std::move(own);
             big->fd = guard.release();
@@ -506,10 +490,9 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             continue;
         }
         platform::forEachDirEntry(records, [&](platform::DirEntry e) {
-            FileNode* node = makeNode(fd, e, job.node, job.insideApp, w, counts, prefix);
+            FileNode* node = makeNode(fd, e, job.node, insideApp, w, counts, prefix);
             if (!node) return;
-            if (node->isDirectory() && subfolders++ == 0)
-                firstSubfolder = static_cast<uint32_t>(w.children.size());
+            subfolders += node->isDirectory();
             w.children.push_back(node);
         });
     }
@@ -525,9 +508,9 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     if (subfolders == 0 && w.links.size() == linksBefore && !cancelled.load(std::memory_order_relaxed))
         rollUpFolder(job.node);
     if (subfolders > 0)
-        w.newJobs.push_back(Job::subfolders(job.node,
+        w.newJobs.push_back(Job::subfolders(job.node, w.children, subfolders,
                                             opener->baseForChildren(guard.fd, prefix.size(), std::move(own)),
-                                            firstSubfolder, subfolders, job.insideApp));
+                                            insideApp));
 }
 
 void DiskScanner::Impl::publishBatch(const std::shared_ptr<BigFolder>& big,
@@ -592,9 +575,9 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
         for (const auto& batch : big.batches)
             for (FileNode* node : batch->slots())
                 if (node) *out++ = node;
-        uint32_t subfolders = 0, first = 0;
+        uint32_t subfolders = 0;
         for (size_t i = 0; i < count; ++i)
-            if (array[i]->isDirectory() && subfolders++ == 0) first = static_cast<uint32_t>(i);
+            subfolders += array[i]->isDirectory();
         big.node->setChildren(array, static_cast<uint32_t>(count));
         // The acquiring decrement above has made every chunk's nodes and flag visible here.
         if (subfolders == 0 && !big.hasLinks.load(std::memory_order_relaxed) &&
@@ -602,8 +585,8 @@ void DiskScanner::Impl::completeBigFolderWork(BigFolder& big, Worker& w) noexcep
             rollUpFolder(big.node);
         if (subfolders > 0)
             w.newJobs.push_back(Job::subfolders(
-                big.node, opener->baseForChildren(guard.fd, big.prefix.size(), std::move(big.base)), first,
-                subfolders, big.insideApp));
+                big.node, big.node->children(), subfolders,
+                opener->baseForChildren(guard.fd, big.prefix.size(), std::move(big.base)), big.insideApp));
     } catch (...) {
         // Out of memory: the folder stays without children.
     }
