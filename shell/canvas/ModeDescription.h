@@ -23,10 +23,10 @@ using VisualizationFactory = std::function<QWidget*(const ModeDescription& mode,
                                                     FileNode* folder, QWidget* parent)>;
 
 // Makes ahead what the first paint of the mode's view would otherwise make (pictures, caches) for a
-// view of `size`; the Explore tab calls it when a scan starts. Work done on other threads comes back
-// to `context`'s thread, and is dropped once `context` is gone.
+// view of `size`; the Explore tab calls it when a scan starts. What it makes on other threads must be
+// of use to a paint as soon as it is made: the result of a short scan can come before the event loop.
 using VisualizationWarmUp =
-    std::function<void(const ScanViewModel& viewModel, QSize size, double pixelRatio, QObject& context)>;
+    std::function<void(const ScanViewModel& viewModel, QSize size, double pixelRatio)>;
 
 // The mode bar's controls a mode uses.
 enum class ModeControl : unsigned {

@@ -160,7 +160,7 @@ void ExploreView::updateScreen() {
             screenWidget_ = new ScanningView(this);
             // The view that will show the result prepares its first paint while the walk runs.
             ViewRegistry::warmUpVisualization(viewModel_.settings().mode(), viewModel_, size(),
-                                              devicePixelRatioF(), *this);
+                                              devicePixelRatioF());
             break;
         case Screen::explorer:
             buildExplorer();

@@ -83,9 +83,9 @@ QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, F
 }
 
 void warmUpVisualization(VisualizationMode mode, const ScanViewModel& viewModel, QSize size,
-                         double pixelRatio, QObject& context) {
+                         double pixelRatio) {
     const ModeDescription& description = ViewRegistry::mode(mode);
-    if (description.warmUp && !size.isEmpty()) description.warmUp(viewModel, size, pixelRatio, context);
+    if (description.warmUp && !size.isEmpty()) description.warmUp(viewModel, size, pixelRatio);
 }
 
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent) {

@@ -32,7 +32,7 @@ QWidget* createVisualization(VisualizationMode mode, ScanViewModel& viewModel, F
                              QWidget* parent);
 // Runs the mode's warm-up, if it has one, for a view of `size`.
 void warmUpVisualization(VisualizationMode mode, const ScanViewModel& viewModel, QSize size,
-                         double pixelRatio, QObject& context);
+                         double pixelRatio);
 QWidget* createTool(AppTab tab, ScanViewModel& viewModel, QWidget* parent);
 QWidget* createCleanupQueue(ScanViewModel& viewModel, QWidget* parent);
 

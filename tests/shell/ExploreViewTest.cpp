@@ -62,10 +62,9 @@ TEST_F(ExploreViewTest, TheScanningScreenWarmsUpTheSelectedModeOnce) {
     std::vector<std::pair<VisualizationMode, QSize>> warmed;
     for (VisualizationMode mode : {VisualizationMode::folders, VisualizationMode::treemap})
         ViewRegistry::registerMode(
-            ModeDescription(mode, {}, {})
-                .warmedBy([&warmed, mode](const ScanViewModel&, QSize size, double, QObject&) {
-                    warmed.emplace_back(mode, size);
-                }));
+            ModeDescription(mode, {}, {}).warmedBy([&warmed, mode](const ScanViewModel&, QSize size, double) {
+                warmed.emplace_back(mode, size);
+            }));
     const std::string fixture = makeFixture();
     dir.writeFile("fixture/slow/waiting.bin", 10);
     auto vm = makeViewModel();

@@ -127,7 +127,13 @@ FolderCardBodies::find(QSizeF size, QColor tint, bool selected, QColor backgroun
 
 bool FolderCardBodies::holds(QSizeF size, QColor tint, bool selected, QColor background,
                              double pixelRatio) const {
+    std::lock_guard lock(mutex_);
     return find(size, tint, selected, background, pixelRatio) != entries_.end();
+}
+
+size_t FolderCardBodies::drawnCount() const {
+    std::lock_guard lock(mutex_);
+    return drawn_;
 }
 
 void FolderCardBodies::addFront(Entry entry) {
@@ -149,20 +155,26 @@ QImage FolderCardBodies::draw(QSizeF size, QColor tint, bool selected, QColor ba
 
 void FolderCardBodies::add(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio,
                            QImage picture) {
-    if (!holds(size, tint, selected, background, pixelRatio))
+    std::lock_guard lock(mutex_);
+    if (find(size, tint, selected, background, pixelRatio) == entries_.end())
         addFront({size, tint.rgba(), selected, background.rgba(), pixelRatio, std::move(picture)});
 }
 
-const QImage& FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QColor background,
-                                     double pixelRatio) {
-    if (auto found = find(size, tint, selected, background, pixelRatio); found != entries_.end()) {
-        entries_.splice(entries_.begin(), entries_, found);
-        return entries_.front().picture;
+QImage FolderCardBodies::body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio) {
+    {
+        std::lock_guard lock(mutex_);
+        if (auto found = find(size, tint, selected, background, pixelRatio); found != entries_.end()) {
+            entries_.splice(entries_.begin(), entries_, found);
+            return entries_.front().picture;
+        }
     }
-    addFront({size, tint.rgba(), selected, background.rgba(), pixelRatio,
-              draw(size, tint, selected, background, pixelRatio)});
+    // Drawn outside the lock, so that pictures drawn ahead keep coming in meanwhile.
+    QImage picture = draw(size, tint, selected, background, pixelRatio);
+    std::lock_guard lock(mutex_);
     ++drawn_;
-    return entries_.front().picture;
+    if (find(size, tint, selected, background, pixelRatio) == entries_.end())
+        addFront({size, tint.rgba(), selected, background.rgba(), pixelRatio, picture});
+    return picture;
 }
 
 void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, const Theme& theme,
@@ -178,7 +190,7 @@ void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, cons
     }
     if (bodies) {
         const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-        const QImage& body = bodies->body(rect.size(), tint_, selected_, theme.background, ratio);
+        const QImage body = bodies->body(rect.size(), tint_, selected_, theme.background, ratio);
         painter.drawImage(rect.topLeft() - QPointF(FolderCardBodies::kMargin, FolderCardBodies::kMargin),
                           body);
     } else {

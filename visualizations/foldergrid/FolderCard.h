@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <list>
+#include <mutex>
 #include <vector>
 
 class FileNode;
@@ -27,16 +28,18 @@ class FolderCardBodies {
     static FolderCardBodies& shared();
 
     // The body for a cell of `size`, drawn at kMargin from the picture's top-left corner.
-    const QImage& body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
+    QImage body(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
 
     // The picture body() would draw, drawn on any thread.
     static QImage draw(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio);
-    // Takes a picture drawn ahead (by draw()) unless the cache holds that body already.
+    // Takes a picture drawn ahead (by draw()) unless the cache holds that body already. Any thread may
+    // add: a picture drawn ahead serves the next paint as soon as it is in, even when that paint comes
+    // before the event loop could have delivered it.
     void add(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio, QImage picture);
     bool holds(QSizeF size, QColor tint, bool selected, QColor background, double pixelRatio) const;
 
     // How many pictures body() has drawn (lookups that missed).
-    size_t drawnCount() const { return drawn_; }
+    size_t drawnCount() const;
 
     static constexpr double kMargin = 2; // room for the outline outside the silhouette
     // Every tint of one colour mode (at most the card palette's 12) at the two widths a warm-up draws (with
@@ -56,6 +59,7 @@ class FolderCardBodies {
                                           double pixelRatio) const;
     void addFront(Entry entry);
 
+    mutable std::mutex mutex_; // guards the fields below
     std::list<Entry> entries_; // most recently used first
     size_t drawn_ = 0;
 };

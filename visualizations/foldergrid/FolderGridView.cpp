@@ -1,6 +1,5 @@
 #include "visualizations/foldergrid/FolderGridView.h"
 
-#include "model/BackgroundTask.h"
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/actions/NodeContextMenu.h"
@@ -14,11 +13,13 @@
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
 #include "visualizations/foldergrid/FolderCard.h"
+#include <QThreadPool>
 
 #include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -167,11 +168,10 @@ QString FolderGridView::emptyText(const QString& filter) {
 
 // ---- Painting -----------------------------------------------------------------------------------
 
-void FolderGridView::warmUp(const ScanViewModel& viewModel, QSize size, double pixelRatio, QObject& context) {
+void FolderGridView::warmUp(const ScanViewModel& viewModel, QSize size, double pixelRatio) {
     struct Body {
         QSizeF size;
         QColor tint;
-        QImage picture;
     };
     std::vector<Body> bodies;
     // Whether the folder will need the scroll bar is not known yet.
@@ -180,26 +180,19 @@ void FolderGridView::warmUp(const ScanViewModel& viewModel, QSize size, double p
         for (const Item& item : one.items)
             if (item.kind == ItemKind::folderCard)
                 for (const QColor& tint : palette::cardTints(viewModel.settings().colorMode()))
-                    bodies.push_back({item.rect.size(), tint, {}});
+                    bodies.push_back({item.rect.size(), tint});
     }
     const QColor background = theme().background;
     std::erase_if(bodies, [&](const Body& b) {
         return FolderCardBodies::shared().holds(b.size, b.tint, false, background, pixelRatio);
     });
-    if (!bodies.empty()) {
-        runInBackground(
-            QThreadPool::globalInstance(), &context,
-            [bodies = std::move(bodies), background, pixelRatio]() mutable {
-                for (Body& b : bodies)
-                    b.picture = FolderCardBodies::draw(b.size, b.tint, false, background, pixelRatio);
-                return std::move(bodies);
-            },
-            [background, pixelRatio](std::vector<Body> drawn) {
-                for (Body& b : drawn)
-                    FolderCardBodies::shared().add(b.size, b.tint, false, background, pixelRatio,
-                                                   std::move(b.picture));
-            });
-    }
+    if (bodies.empty()) return;
+    QThreadPool::globalInstance()->start([bodies = std::move(bodies), background, pixelRatio] {
+        for (const Body& b : bodies)
+            FolderCardBodies::shared().add(
+                b.size, b.tint, false, background, pixelRatio,
+                FolderCardBodies::draw(b.size, b.tint, false, background, pixelRatio));
+    });
 }
 
 void FolderGridView::paintEvent(QPaintEvent* event) {

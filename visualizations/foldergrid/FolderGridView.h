@@ -48,9 +48,8 @@ class FolderGridView : public QAbstractScrollArea, public FolderView {
     double hoverAmount(const FileNode* node) const;
 
     // Draws on a pool thread the card bodies of every tint of the colour mode at the size the cards of a
-    // view of `size` get (with and without the scroll bar), for the shared cache; they join it on
-    // `context`'s thread.
-    static void warmUp(const ScanViewModel& viewModel, QSize size, double pixelRatio, QObject& context);
+    // view of `size` get (with and without the scroll bar), into the shared cache, each as it is drawn.
+    static void warmUp(const ScanViewModel& viewModel, QSize size, double pixelRatio);
 
     // The line shown when nothing is listed, quoting the filter as typed.
     static QString emptyText(const QString& filter);
