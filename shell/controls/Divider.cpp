@@ -5,6 +5,7 @@
 #include <QPainter>
 
 Divider::Divider(Qt::Orientation orientation, QWidget* parent, int length) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent); // a line of the divider colour, every pixel
     if (orientation == Qt::Horizontal)
         setFixedHeight(1);
     else

@@ -15,6 +15,9 @@
 AppWindow::AppWindow(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Brenwick"));
     setMinimumSize(kMinimumSize);
+    // It paints every pixel itself (the content over it, opaque too, leaves it nothing): Qt's own fill of
+    // a window's background would be a wasted pass over the whole window on every full repaint.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -23,12 +23,15 @@ namespace {
 class MainRow : public QWidget {
   public:
     MainRow(QWidget* parent, std::function<void()> relayout)
-        : QWidget(parent), relayout_(std::move(relayout)) {}
+        : QWidget(parent), relayout_(std::move(relayout)) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
 
   protected:
     void resizeEvent(QResizeEvent*) override { relayout_(); }
     void paintEvent(QPaintEvent*) override {
-        // The dividers beside the sidebar and the inspector are the background showing between them.
+        // The dividers beside the sidebar and the inspector are the background showing between them
+        // (Qt clips the fill to them: the panels over the rest are opaque).
         QPainter(this).fillRect(rect(), theme().divider);
     }
 
@@ -41,6 +44,9 @@ class MainRow : public QWidget {
 ContentView::ContentView(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
     // A click on anything that takes no focus of its own takes it from the filter field.
     setFocusPolicy(Qt::ClickFocus);
+    // Opaque widgets paint every pixel of theirs, so Qt leaves what they cover out of their parent's
+    // paint: the window's background is filled once, not once per layer.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

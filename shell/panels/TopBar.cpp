@@ -84,6 +84,7 @@ class CountBadge : public QWidget {
 
 TopBar::TopBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
     setFixedHeight(kHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent); // fills its background itself
 
     std::vector<SegmentStrip::Segment> segments;
     for (const TabInfo& info : kTabs)

@@ -1,6 +1,7 @@
 #include "model/CleanupQueue.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/SymbolButton.h"
+#include "shell/panels/AppWindow.h"
 #include "shell/panels/Breadcrumb.h"
 #include "shell/panels/ContentView.h"
 #include "shell/panels/ExploreView.h"
@@ -78,6 +79,32 @@ TEST_F(MainWindowTest, LeavingATabDiscardsItsScreenAndOnlyExploreHasTheInspector
     flushDeletes();
     EXPECT_TRUE(inspector.isNull());
     EXPECT_EQ(view->tabScreenGeometry().width(), withoutInspector);
+}
+
+// The window's layers are opaque, so Qt paints nothing under them; each paints every pixel of its own.
+// In both themes the dividers under the top bar and beside the panels, and the top bar, show the theme.
+TEST_F(MainWindowTest, EveryLayerPaintsItsOwnPixelsInBothThemes) {
+    auto vm = makeViewModel();
+    vm->settings().setShowInspector(true);
+    AppWindow window;
+    auto* content = new ContentView(*vm);
+    window.setContent(content);
+    window.resize(1280, 760);
+    window.show();
+    QApplication::processEvents();
+    for (ThemeName name : theme_name::allCases) {
+        vm->settings().setThemeName(name);
+        QApplication::processEvents();
+        const Theme& t = Theme::forName(name);
+        const QImage image = window.grab().toImage();
+        const int rowY = TopBar::kHeight + 40;
+        const int inspectorLeft = content->inspector()->mapTo(&window, QPoint(0, 0)).x();
+        EXPECT_EQ(image.pixelColor(ContentView::kSidebarWidth, rowY).rgb(), t.divider.rgb());
+        EXPECT_EQ(image.pixelColor(inspectorLeft - 1, rowY).rgb(), t.divider.rgb());
+        EXPECT_EQ(image.pixelColor(640, TopBar::kHeight).rgb(), t.divider.rgb());
+        EXPECT_EQ(image.pixelColor(640, 2).rgb(), t.background.rgb());
+    }
+    vm->settings().setThemeName(ThemeName::light);
 }
 
 TEST_F(MainWindowTest, TopBarFollowsTheModelAndItsWidth) {
