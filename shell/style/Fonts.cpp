@@ -15,8 +15,9 @@ constexpr double kSymbolScale = 1.4;
 bool loadEmbedded() {
     static const bool loaded = [] {
         // Of two fonts of one family and style, the one registered last serves. The desktop's fonts
-        // are read in on first use, so they are read in first: else an installed Inter or Material
-        // Icons (as a compressed web font, which takes milliseconds to unpack) would take over.
+        // would be read in on first use, after these; read in now, they leave the embedded ones, added
+        // next, to serve. Else an installed Inter or Material Icons would take over (here the icons come
+        // as a compressed web font, which takes milliseconds to unpack at every start).
         (void)QFontDatabase::families();
         bool ok = true;
         for (const char* file : {"Inter-Regular.otf", "Inter-Medium.otf", "Inter-SemiBold.otf",
