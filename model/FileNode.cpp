@@ -80,28 +80,39 @@ void FileNode::removeChildAt(size_t i) {
 }
 
 std::string FileNode::path() const {
-    if (isRoot()) return std::string(rootPath());
-    std::vector<std::string_view> names;
-    const FileNode* node = this;
+    std::string result;
+    appendPath(result);
+    return result;
+}
+
+void FileNode::appendPath(std::string& out) const {
+    if (isRoot()) {
+        out += rootPath();
+        return;
+    }
+    // Measured first, then filled from the end: one allocation at most.
     const FileNode* root = nullptr;
-    while (node) {
+    size_t names = 0, count = 0;
+    for (const FileNode* node = this; node; node = node->parent_) {
         if (node->isRoot()) {
             root = node;
             break;
         }
-        names.push_back(node->name());
-        node = node->parent_;
+        names += node->nameLength_;
+        ++count;
     }
-    std::string result;
-    if (root) {
-        result = root->rootPath();
-        if (result != "/") result += '/';
+    const std::string_view base = root ? root->rootPath() : std::string_view();
+    const size_t slashes = root && base != "/" ? count : count - 1;
+    const size_t start = out.size();
+    out.resize(start + base.size() + slashes + names);
+    char* const first = out.data() + start + base.size();
+    char* end = out.data() + out.size();
+    for (const FileNode* node = this; node != root; node = node->parent_) {
+        end -= node->nameLength_;
+        std::memcpy(end, node->name().data(), node->nameLength_);
+        if (end > first) *--end = '/';
     }
-    for (size_t i = names.size(); i-- > 0;) {
-        result += names[i];
-        if (i > 0) result += '/';
-    }
-    return result;
+    if (!base.empty()) std::memcpy(out.data() + start, base.data(), base.size());
 }
 
 bool FileNode::hasRealLocation() const {
@@ -205,7 +216,7 @@ std::span<FileNode* const> FileNode::childrenLargestFirst(std::vector<FileNode*>
 
 void FileNode::sortBySizeOnDisk(std::span<FileNode*> nodes) {
     auto larger = [](const FileNode* a, const FileNode* b) { return a->sizeOnDisk > b->sizeOnDisk; };
-    if (nodes.size() <= 16) {
+    if (nodes.size() <= 32) {
         // Insertion sort: each node moves left past strictly smaller ones only.
         for (size_t i = 1; i < nodes.size(); ++i) {
             FileNode* node = nodes[i];

@@ -91,6 +91,8 @@ class FileNode {
 
     // Full path built from the parent chain: raw bytes, absolute when the chain reaches the root.
     std::string path() const;
+    // The same, appended to `out` (a walk reuses one string for every folder).
+    void appendPath(std::string& out) const;
     // True when the parent chain reaches the scan's root: the node is a real place on disk.
     bool hasRealLocation() const;
 

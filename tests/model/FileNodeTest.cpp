@@ -37,6 +37,13 @@ TEST(FileNodePath, JoinsNamesBelowTheRootAndCutsRemovedNodesLoose) {
     EXPECT_EQ(names(data.root()->children()), std::vector<std::string>{"e"});
     EXPECT_EQ(d->path(), "c/d");
     EXPECT_FALSE(d->hasRealLocation());
+
+    // Appended to what the string holds already, as a walk reusing one string does.
+    std::string out = "x:";
+    ann->appendPath(out);
+    slash.root()->appendPath(out);
+    d->appendPath(out);
+    EXPECT_EQ(out, "x:/Users/ann/c/d");
 }
 
 TEST(TreeRollUp, SumsCountsStampsAndCategoriesOnEveryFolder) {
