@@ -37,6 +37,8 @@ constexpr size_t kChunkEntries = 1024;
 // thousand subfolders read by one worker would hold back the whole walk below it.
 constexpr size_t kDiskShareThreshold = 128;
 constexpr size_t kDiskChunkEntries = 64;
+// The least a getdents64 record takes: its 19-byte head, a one-byte name and its NUL, padded to 8.
+constexpr size_t kLeastRecordBytes = 24;
 // Batches of a large folder read ahead of the statx work before the reader takes chunks itself: read
 // much further, the names wait in memory (a 200,000-file folder read through is 5 MB of them).
 constexpr size_t kBatchesAhead = 4;
@@ -48,6 +50,8 @@ constexpr size_t kArenaBlock = 4 << 20;
 constexpr int kDiskWorkers = 64;
 
 using Clock = std::chrono::steady_clock;
+// A worker adds its counts to the scan's progress once per this many folders (or chunks) it reads.
+constexpr int kProgressEvery = 16;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -293,6 +297,11 @@ class JobStack {
     size_t waiting_ = 0;
 };
 
+struct Counts {
+    int64_t files = 0;
+    int64_t bytes = 0;
+};
+
 // Everything one worker keeps: its arena and hard links for the scan's life; its read buffer and
 // scratch lists only while it runs. A retired worker's place is taken by the next worker started.
 struct Worker {
@@ -301,8 +310,12 @@ struct Worker {
     std::vector<FileNode*> children;
     std::vector<Job> newJobs;
     std::vector<LinkRecord> links;
-    std::string path;
-    std::thread thread; // none for the calling thread
+    std::string path;       // a subfolder's, while its entry is made
+    std::string folderPath; // the folder being read, and the same with its trailing "/"
+    std::string prefix;
+    Counts unreported;      // progress not yet added to the scan's
+    unsigned readsSeen = 0; // folders and chunks read, for reporting one in kProgressEvery
+    std::thread thread;     // none for the calling thread
 
     void start() {
         if (!buffer) buffer = std::make_unique_for_overwrite<std::byte[]>(DirectoryReader::kBufferSize);
@@ -317,12 +330,9 @@ struct Worker {
         freeStorage(children);
         freeStorage(newJobs);
         freeStorage(path);
+        freeStorage(folderPath);
+        freeStorage(prefix);
     }
-};
-
-struct Counts {
-    int64_t files = 0;
-    int64_t bytes = 0;
 };
 
 // Closes a folder descriptor unless handed on.
@@ -377,7 +387,8 @@ struct DiskScanner::Impl {
     FileNode* makeNode(int dirFd, platform::DirEntry entry, FileNode* parent, bool insideApp, Worker& w,
                        Counts& counts, std::string_view prefix);
     void recordUnreadable(const std::string& path);
-    void addProgress(const Counts& counts, const std::string& path);
+    void addProgress(const Counts& counts, const std::string& path, Worker& w);
+    void reportProgress(Worker& w);
 };
 
 void DiskScanner::Impl::recordUnreadable(const std::string& path) {
@@ -386,7 +397,20 @@ void DiskScanner::Impl::recordUnreadable(const std::string& path) {
     if (unreadableSamples.size() < 8) unreadableSamples.push_back(path);
 }
 
-void DiskScanner::Impl::addProgress(const Counts& counts, const std::string& path) {
+// Every folder's counts added at once would have all workers writing the same few bytes; a worker's first
+// folder is reported at once, so that the walk shows from its start.
+void DiskScanner::Impl::addProgress(const Counts& counts, const std::string& path, Worker& w) {
+    w.unreported.files += counts.files;
+    w.unreported.bytes = saturating::add(w.unreported.bytes, counts.bytes);
+    if (w.readsSeen++ % kProgressEvery != 0) return;
+    reportProgress(w);
+    // The path only shows where the walk is: when another worker holds the lock, its path will do.
+    std::unique_lock guard(lock, std::try_to_lock);
+    if (guard.owns_lock()) progress.currentPath = path;
+}
+
+void DiskScanner::Impl::reportProgress(Worker& w) {
+    const Counts counts = std::exchange(w.unreported, {});
     if (counts.files != 0) filesScanned.fetch_add(counts.files, std::memory_order_relaxed);
     if (counts.bytes != 0) {
         int64_t seen = bytesScanned.load(std::memory_order_relaxed);
@@ -394,9 +418,6 @@ void DiskScanner::Impl::addProgress(const Counts& counts, const std::string& pat
                                                    std::memory_order_relaxed))
             ;
     }
-    // The path only shows where the walk is: when another worker holds the lock, its path will do.
-    std::unique_lock guard(lock, std::try_to_lock);
-    if (guard.owns_lock()) progress.currentPath = path;
 }
 
 FileNode* DiskScanner::Impl::makeNode(int dirFd, platform::DirEntry entry, FileNode* parent, bool insideApp,
@@ -431,17 +452,21 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
     int fd = -1;
     const bool isRoot = job.node->isRoot();
     const bool insideApp = job.insideApp || (!isRoot && endsWithApp(job.node->name()));
-    const std::string path = job.node->path();
+    std::string& path = w.folderPath;
+    path.clear();
+    job.node->appendPath(path);
     int error = opener->open(job.base, path, isRoot, fd);
     // Past the open, the parent's descriptor is needed only if this folder's is not kept for its children.
     FolderOpener::Base own = std::move(job.base);
     if (error != 0) {
         if (countsAsUnreadable(error, isRoot)) recordUnreadable(path);
-        addProgress(counts, path);
+        addProgress(counts, path, w);
         return;
     }
     FdGuard guard{reader.get(), fd};
-    const std::string prefix = path == "/" ? std::string("/") : path + "/";
+    std::string& prefix = w.prefix;
+    prefix.assign(path);
+    if (path != "/") prefix += '/';
     w.children.clear();
     std::shared_ptr<BigFolder> big;
     // Ends the reading's share of a large folder's work, however this function is left.
@@ -465,11 +490,15 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             break;
         }
         std::span<const std::byte> records(w.buffer.get(), static_cast<size_t>(n));
-        size_t count = 0;
-        platform::forEachDirEntry(records, [&](platform::DirEntry) { ++count; });
         const size_t shareAbove =
             waitingOnDisk.load(std::memory_order_relaxed) ? kDiskShareThreshold : kShareThreshold;
-        if (!big && seen + count > shareAbove && workerCount.load(std::memory_order_relaxed) > 1) {
+        // Counted ahead only when this read could take the folder past the threshold (most folders are
+        // small); otherwise while its entries are made.
+        size_t count = 0;
+        const bool mayShare = !big && seen + records.size() / kLeastRecordBytes > shareAbove &&
+                              workerCount.load(std::memory_order_relaxed) > 1;
+        if (mayShare) platform::forEachDirEntry(records, [&](platform::DirEntry) { ++count; });
+        if (mayShare && seen + count > shareAbove) {
             big = std::make_shared<BigFolder>();
             big->reader = reader.get();
             big->node = job.node;
@@ -481,7 +510,6 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             big->fd = guard.release();
             big->hasLinks = w.links.size() != linksBefore;
         }
-        seen += count;
         if (big) {
             publishBatch(big, records);
             // Every batch before `helped` has had all its chunks taken.
@@ -490,6 +518,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
             continue;
         }
         platform::forEachDirEntry(records, [&](platform::DirEntry e) {
+            ++seen;
             FileNode* node = makeNode(fd, e, job.node, insideApp, w, counts, prefix);
             if (!node) return;
             subfolders += node->isDirectory();
@@ -497,7 +526,7 @@ void DiskScanner::Impl::readFolder(Job& job, Worker& w) {
         });
     }
     if (countsAsUnreadable(error, isRoot)) recordUnreadable(path); // what was read before stays
-    addProgress(counts, path);
+    addProgress(counts, path, w);
     if (big) return; // the last of its work attaches the children
 
     FileNode** array = w.arena.allocateArray<FileNode*>(w.children.size());
@@ -554,7 +583,7 @@ bool DiskScanner::Impl::statChunk(BigFolder& big, EntryBatch& batch, Worker& w) 
         } catch (...) {
             // The chunk's remaining entries are left out; the folder still completes.
         }
-        addProgress(counts, big.path);
+        addProgress(counts, big.path, w);
         if (w.links.size() != linksBefore) big.hasLinks.store(true, std::memory_order_relaxed);
     }
     batch.finishChunk();
@@ -657,6 +686,7 @@ void DiskScanner::Impl::workerLoop(Worker& w, bool mayRetire) {
         if (state == platform::DiskReadWatch::State::calm && mayRetire) {
             stack->finish(w.newJobs);
             w.trim();
+            reportProgress(w);
             if (retire(w)) return;
             job = stack->pop(idled);
         } else {
@@ -664,6 +694,7 @@ void DiskScanner::Impl::workerLoop(Worker& w, bool mayRetire) {
             w.trim();
         }
     }
+    reportProgress(w);
 }
 
 DiskScanner::DiskScanner(std::shared_ptr<platform::DirectoryReader> reader)

@@ -4,7 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <charconv>
 
 namespace platform {
 
@@ -33,11 +33,13 @@ DiskReadWatch::Sample DiskReadWatch::sample() const {
     // "time on a processor, time queued for one, time slices", in nanoseconds.
     char text[96];
     if (schedFd_ >= 0) {
-        ssize_t n = ::pread(schedFd_, text, sizeof text - 1, 0);
+        const ssize_t n = ::pread(schedFd_, text, sizeof text, 0);
         unsigned long long onCpu = 0, queued = 0;
         if (n > 0) {
-            text[n] = '\0';
-            if (std::sscanf(text, "%llu %llu", &onCpu, &queued) == 2)
+            const char* end = text + n;
+            auto first = std::from_chars(text, end, onCpu);
+            if (first.ec == std::errc() && first.ptr != end && *first.ptr == ' ' &&
+                std::from_chars(first.ptr + 1, end, queued).ec == std::errc())
                 s.busy = std::chrono::nanoseconds(onCpu + queued);
         }
     }

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 
 #include <filesystem>
@@ -206,9 +207,18 @@ TEST(DiskScanner, LargeFolderIsSharedOutAndComesBackWhole) {
     auto reference = scanWith(dir.str(), 1);
     auto shortReads = std::make_shared<FaultyDirectoryReader>();
     shortReads->maxBytesPerRead = 4096; // folders start inline and turn large part-way
+    // A worker taking a chunk of the folder's statx work opens the folder again.
+    std::atomic<int> bigOpens = 0;
+    shortReads->onOpen = [&, bigPath = (dir.path() / "big").string()](const std::string& path) {
+        if (path == bigPath) ++bigOpens;
+    };
     for (auto reader : std::vector<std::shared_ptr<platform::DirectoryReader>>{nullptr, shortReads})
         for (int threads : {2, 8}) {
+            bigOpens = 0;
             auto tree = scanWith(dir.str(), threads, reader);
+            if (reader) {
+                EXPECT_GT(bigOpens, 1) << "read in small pieces, the folder was never shared out";
+            }
             const FileNode* big = findNode(tree->root(), "big");
             std::multiset<std::string> seen;
             for (const FileNode* child : big->children())
