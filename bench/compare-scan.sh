@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Times `brenwick-bench scan` side by side with du, gdu, ncdu and the bare walker (bench/floor, the
-# floor: getdents64 + statx on 8 threads, no tree) on the benchmark tree (warm cache), then Brenwick, gdu
+# floor: getdents64 + statx on 8 threads, no tree) in turns on the benchmark tree (warm cache), what
+# writing the tree's bytes to fresh memory alone takes, then Brenwick, gdu
 # and the bare walker in turns on a cold cache (all caches dropped before every run; needs root),
 # Brenwick's thread scaling and the 200,000-file folder alone, and prints the ratios.
-# Usage: bench/compare-scan.sh [TREE]   (RUNS=n sets hyperfine's runs per command, default 10;
+# Usage: bench/compare-scan.sh [TREE]   (RUNS=n sets the warm runs per command, default 10;
 # COLD_RUNS=n the cold runs, default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,26 +20,34 @@ cmake --build build/release --target brenwick-bench >/dev/null
 bench="$PWD/build/release/bench/brenwick-bench"
 floor="$PWD/build/release/bench/bare-walk"
 cc -O2 -pthread -o "$floor" bench/floor/bare-walk.c
+fresh="$PWD/build/release/bench/fresh-memory"
+cc -O2 -pthread -o "$fresh" bench/floor/fresh-memory.c
 out="$(mktemp -d)"
 
 echo "== machine"
 echo "cpus=$(nproc) cpu=\"$(lscpu | sed -n 's/^Model name: *//p')\" kernel=$(uname -r)" \
      "fs=$(findmnt -n -o FSTYPE --target "$tree") load=\"$(cut -d' ' -f1-3 /proc/loadavg)\""
 
-# Warm the caches once; hyperfine warms up again per command.
+# Warm the caches once; every timing below warms up again.
 "$bench" scan "$tree" >/dev/null
 du -s "$tree" >/dev/null
 
 echo "== one Brenwick scan"
 "$bench" scan "$tree"
 
-echo "== whole tree"
-hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/tools.json" \
-  -n brenwick "$bench scan $tree" \
-  -n du "du -s $tree" \
-  -n gdu "gdu -n -p $tree" \
-  -n ncdu "ncdu -0 -o /dev/null $tree" \
-  -n floor "$floor $tree 8"
+echo "== whole tree, in turns"
+# Round by round rather than one tool's runs after another's: other tenants' load comes and goes.
+python3 bench/turns.py "$runs" "$out/tools.json" \
+  brenwick="$bench scan $tree" \
+  du="du -s $tree" \
+  gdu="gdu -n -p $tree" \
+  ncdu="ncdu -0 -o /dev/null $tree" \
+  floor="$floor $tree 8"
+
+echo "== fresh memory: the tree's bytes, first written on 8 threads (no walk)"
+# What the tree itself adds to the walker's floor here: every page of it is new to the process.
+scan_kib=$("$bench" scan "$tree" | tr ' ' '\n' | awk -F= '$1 == "peak_rss_kib" {p = $2} $1 == "base_rss_kib" {b = $2} END {print p - b}')
+for _ in $(seq 5); do "$fresh" $((scan_kib / 1024)) 8; done
 
 echo "== whole tree, cold cache"
 # Dropping the page cache, dentries and inodes is the only honest cold start: every folder and inode
