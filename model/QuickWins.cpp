@@ -63,8 +63,23 @@ KindMask folderKinds(const FileNode* node, const Places& places) {
     return kinds;
 }
 
+// Video, audio and images come first among the categories.
+constexpr int kLastMediaCategory = file_category::rawValue(FileCategory::image);
+
 bool isLargeMedia(const FileNode* file) {
-    return file->sizeOnDisk >= kLargeMediaBytes && file_category::rawValue(file->category) <= 2;
+    return file->sizeOnDisk >= kLargeMediaBytes &&
+           file_category::rawValue(file->category) <= kLastMediaCategory;
+}
+
+// False when the folder's media files add up to less than one large one: none of them is large. True
+// when its totals are not known.
+bool mayHoldLargeMedia(const FileNode* folder) {
+    const auto* sizes = folder->typeSizes();
+    if (!sizes) return true;
+    int64_t media = 0;
+    for (int i = 0; i <= kLastMediaCategory; ++i)
+        media = saturating::add(media, (*sizes)[static_cast<size_t>(i)]);
+    return media >= kLargeMediaBytes;
 }
 
 // A Trash folder is shown like any folder, but what it holds is never offered: only the folder's
@@ -179,8 +194,12 @@ void walk(const FileNode* from, KindMask matchedAbove, const Places& places, Mat
             if (fresh & bit(kind)) out[static_cast<int>(kind)].push_back(const_cast<FileNode*>(node));
         KindMask below = above | fresh;
         auto kids = node->children();
+        // Files are looked at only where one can be large media: most folders of files need no visit of
+        // their files at all.
+        const bool files = mayHoldLargeMedia(node);
+        if (!files && node->folderCount() == 0) continue;
         for (size_t i = kids.size(); i-- > 0;)
-            stack.push_back({kids[i], below});
+            if (files || kids[i]->isDirectory()) stack.push_back({kids[i], below});
     }
 }
 
@@ -219,6 +238,19 @@ std::vector<Category> analyze(const FileNode* root, const Places& places, unsign
     while (!frames.empty()) {
         Frame& frame = frames.back();
         auto kids = frame.folder->children();
+        if (frame.next == 0 && frame.folder->folderCount() == 0) {
+            // A folder of files only is cut into runs by count, without a look at each file; none is
+            // needed where no file can be large media.
+            if (mayHoldLargeMedia(frame.folder))
+                for (size_t first = 0; first < kids.size(); first += static_cast<size_t>(share)) {
+                    const size_t last = std::min(kids.size(), first + static_cast<size_t>(share));
+                    pieces.push_back(
+                        {frame.folder, first, last, frame.below, static_cast<int64_t>(last - first), {}, {}});
+                    ++runs;
+                }
+            frames.pop_back();
+            continue;
+        }
         if (frame.next == kids.size()) {
             frames.pop_back();
             continue;

@@ -207,7 +207,8 @@ namespace {
 
 // A tree of random paths under /home/ann, with folders the rules match nested in one another, a Trash
 // folder, and sizes drawn from a few values so that many matches tie and their walk order shows.
-std::shared_ptr<ScanTree> randomTree(std::mt19937& random, int files) {
+// `wideFiles` more go into one folder that holds files only, all of them large.
+std::shared_ptr<ScanTree> randomTree(std::mt19937& random, int files, int wideFiles = 0) {
     static const char* const names[] = {"a",     "b",           "node_modules",  "build",
                                         "dist",  ".cache",      "Library",       "Caches",
                                         "Logs",  "Downloads",   "Developer",     "target",
@@ -221,6 +222,11 @@ std::shared_ptr<ScanTree> randomTree(std::mt19937& random, int files) {
         for (int depth = static_cast<int>(random() % 7); depth-- > 0;)
             path += std::string(pick(names)) + "/";
         b.fileAt(path + std::to_string(i % 5) + pick(leaves), pick(sizes));
+    }
+    for (int i = 0; i < wideFiles; ++i) { // large media down to the smallest, past some other large files
+        std::string name = "a/wide/" + std::to_string(i);
+        name += i % 3 ? "m.mp4" : "f.txt";
+        b.fileAt(name, i % 2 ? 10'000'000 : 20'000'000);
     }
     return b.finish();
 }
@@ -259,4 +265,34 @@ TEST(QuickWinsTest, ParallelWalkEqualsTheSingleWalk) {
     auto small = randomTree(random, 30);
     expectSameWins(QuickWins::analyze(small->root(), places),
                    QuickWins::analyze(small->root(), places, 1, QuickWins::kMinPieceNodes));
+}
+
+// Folders whose media add up to less than one large file are not searched for it; every large media
+// file outside the Trash must still be found, in the order and number of a search of every file.
+TEST(QuickWinsTest, LargeMediaIsFoundWhereverTheFoldersDoNotRuleItOut) {
+    const std::string trash = "/home/ann/.local/share/Trash";
+    const QuickWins::Places places{"/home/ann", "Downloads", platform::TrashFolders(trash, {"/"}, 1000)};
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        auto tree = randomTree(random, 1500, 400);
+        std::vector<FileNode*> every;
+        tree->root()->forEachNode([&](FileNode* node) {
+            if (!node->isDirectory() && node->sizeOnDisk >= QuickWins::kLargeMediaBytes &&
+                node->category <= FileCategory::image && !node->path().starts_with(trash + "/"))
+                every.push_back(node);
+        });
+        ASSERT_FALSE(every.empty());
+        const auto itemCount = static_cast<int64_t>(every.size());
+        FileNode::sortBySizeOnDisk(every);
+        every.resize(std::min(every.size(), QuickWins::kMatchLimit));
+        for (unsigned threads : {1u, 8u}) {
+            const auto wins = QuickWins::analyze(tree->root(), places, threads, 16);
+            auto media = std::find_if(wins.begin(), wins.end(),
+                                      [](const auto& c) { return c.kind == Kind::largeMedia; });
+            ASSERT_NE(media, wins.end());
+            EXPECT_EQ(media->itemCount, itemCount);
+            EXPECT_EQ(media->matches, every);
+        }
+    }
 }
