@@ -78,12 +78,12 @@ int ageBucket(double days) {
 
 } // namespace
 
-AgeReport AgeReport::compute(const FileNode* folder) {
+AgeReport AgeReport::compute(const FileNode* folder, const platform::TrashFolders& trash) {
     double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    return compute(folder, now);
+    return compute(folder, now, trash);
 }
 
-AgeReport AgeReport::compute(const FileNode* folder, double now) {
+AgeReport AgeReport::compute(const FileNode* folder, double now, const platform::TrashFolders& trash) {
     AgeReport report;
     if (!folder) return report;
     MonthTable table(now);
@@ -107,7 +107,9 @@ AgeReport AgeReport::compute(const FileNode* folder, double now) {
             if (inserted) it->second.fill(0);
             it->second[size_t(month)] = saturating::add(it->second[size_t(month)], size);
         }
-        if (size >= kUntouchedBytes && days >= kUntouchedDays) {
+        // Few files are big and old: their paths cost little to build.
+        if (size >= kUntouchedBytes && days >= kUntouchedDays &&
+            (trash.folders().empty() || !trash.isInTrash(node->path()))) {
             report.untouched.push_back(node);
             report.untouchedTotal = saturating::add(report.untouchedTotal, size);
         }

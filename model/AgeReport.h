@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/FileNode.h"
+#include "platform/TrashFolders.h"
 
 #include <array>
 #include <cstdint>
@@ -15,7 +16,8 @@ struct AgeReport {
     int64_t total = 0;
     // Year (1990 on, local time) -> bytes on disk last modified in each month, January first.
     std::map<int, std::array<int64_t, 12>> months;
-    // Files of at least 40,000,000 bytes on disk, 365 days old or more, largest first (stable).
+    // Files of at least 40,000,000 bytes on disk, 365 days old or more, largest first (stable); none
+    // inside a Trash folder, since those are never offered for cleanup (they still count above).
     std::vector<FileNode*> untouched;
     int64_t untouchedTotal = 0;
 
@@ -24,8 +26,9 @@ struct AgeReport {
     static constexpr int kFirstYear = 1990;
 
     // Files without a modification time (0) are skipped; times outside the calendar's range still
-    // count in their bucket but in no month.
-    static AgeReport compute(const FileNode* folder);
+    // count in their bucket but in no month. `trash`: the Trash folders as the tree's paths spell them
+    // (ScanTree::trashFolders()).
+    static AgeReport compute(const FileNode* folder, const platform::TrashFolders& trash = {});
     // `now` in seconds since 1970 (for tests).
-    static AgeReport compute(const FileNode* folder, double now);
+    static AgeReport compute(const FileNode* folder, double now, const platform::TrashFolders& trash = {});
 };

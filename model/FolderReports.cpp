@@ -57,7 +57,7 @@ void FolderReports::request(int kind, const std::shared_ptr<ScanTree>& tree, Fil
         &pool_, this,
         [tree, folder, compute] {
             std::shared_lock lock(tree->mutex());
-            return Computed{tree, compute(folder)};
+            return Computed{tree, compute(*tree, folder)};
         },
         [this, folder, epoch = epoch_, &reports, changed](Computed computed) {
             // The tree let go here may be the last reference to it.
@@ -70,12 +70,14 @@ void FolderReports::request(int kind, const std::shared_ptr<ScanTree>& tree, Fil
 
 void FolderReports::requestAgeReport(const std::shared_ptr<ScanTree>& tree, FileNode* folder) {
     request(kAge, tree, folder, ageReports_, &FolderReports::ageReportsChanged,
-            [](const FileNode* f) { return AgeReport::compute(f); });
+            [](const ScanTree& scanned, const FileNode* f) {
+                return AgeReport::compute(f, scanned.trashFolders());
+            });
 }
 
 void FolderReports::requestRankings(const std::shared_ptr<ScanTree>& tree, FileNode* folder) {
     request(kRankings, tree, folder, rankings_, &FolderReports::rankingsChanged,
-            [](const FileNode* f) { return Rankings::compute(f, Rankings::kDefaultLimit); });
+            [](const ScanTree&, const FileNode* f) { return Rankings::compute(f, Rankings::kDefaultLimit); });
 }
 
 std::vector<std::pair<FileCategory, int64_t>> FolderReports::rootTypeBreakdown(const FileNode* root) {

@@ -3,6 +3,10 @@
 #include "model/Rankings.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TreeBuilder.h"
+#include "tests/support/TreeChecks.h"
+
+#include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +66,42 @@ TEST(AgeReportTest, BucketsAndUntouchedBoundaries) {
     EXPECT_EQ(r.untouchedTotal, 100'000'000);
     EXPECT_EQ(r.months.at(2024)[1], 16); // the future file: 2024-02-22
     EXPECT_EQ(r.months.at(2001), (std::array<int64_t, 12>{}));
+}
+
+// Files in a Trash folder count by age like any other, but are never listed as big and untouched:
+// they cannot be offered for cleanup. The folder reports judge by the tree's own Trash folders.
+TEST(AgeReportTest, UntouchedFilesLeaveTheTrashOut) {
+    ZoneOverride zone("UTC");
+    TreeBuilder b("/home/ann");
+    b.fileAt("Videos/old.mkv", 50'000'000, kNow - 800 * kDay);
+    b.fileAt(".local/share/Trash/files/older.mkv", 90'000'000, kNow - 900 * kDay);
+    b.fileAt(".local/share/Trash/files/clip/part.mkv", 45'000'000, kNow - 400 * kDay);
+    b.fileAt(".local/share/Trashcan/kept.mkv", 41'000'000, kNow - 500 * kDay); // only looks like one
+    auto tree = b.finish();
+    tree->setTrashFolders(platform::TrashFolders("/home/ann/.local/share/Trash", {"/"}, 1000));
+
+    const AgeReport r = AgeReport::compute(tree->root(), kNow, tree->trashFolders());
+    EXPECT_EQ(r.total, 226'000'000);
+    EXPECT_EQ(r.buckets[4], 45'000'000 + 41'000'000);
+    EXPECT_EQ(r.buckets[5], 50'000'000 + 90'000'000);
+    ASSERT_EQ(r.untouched.size(), 2u);
+    EXPECT_EQ(r.untouched[0]->name(), "old.mkv");
+    EXPECT_EQ(r.untouched[1]->name(), "kept.mkv");
+    EXPECT_EQ(r.untouchedTotal, 91'000'000);
+    const FileNode* trash = findNode(tree->root(), ".local/share/Trash");
+    EXPECT_TRUE(AgeReport::compute(trash, kNow, tree->trashFolders()).untouched.empty());
+    EXPECT_EQ(AgeReport::compute(trash, kNow, tree->trashFolders()).total, 135'000'000);
+
+    QThreadPool pool;
+    FolderReports reports(pool);
+    reports.requestAgeReport(tree, tree->root());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.ageReport(tree->root()) != nullptr; }, 30000));
+    std::vector<std::string> listed;
+    for (const FileNode* f : reports.ageReport(tree->root())->untouched)
+        listed.push_back(f->path());
+    EXPECT_EQ(listed, (std::vector<std::string>{"/home/ann/Videos/old.mkv",
+                                                "/home/ann/.local/share/Trashcan/kept.mkv"}));
+    pool.waitForDone();
 }
 
 // Each edge belongs to the older bucket: a second under 30 days is still "30 days", 30 days is not.
