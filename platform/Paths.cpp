@@ -68,13 +68,10 @@ std::string_view withoutTrailingSlashes(std::string_view path) {
 }
 
 std::string absolutePath(std::string_view path) {
-    std::string out(path);
-    if (out.empty() || out.front() != '/') {
-        std::error_code error;
-        const std::string cwd = std::filesystem::current_path(error).string();
-        out = cwd + (cwd.ends_with('/') ? "" : "/") + out;
-    }
-    return std::string(withoutTrailingSlashes(out));
+    if (!path.empty() && path.front() == '/') return standardizedPath(path);
+    std::error_code error;
+    const std::string cwd = std::filesystem::current_path(error).string();
+    return standardizedPath(cwd + "/" + std::string(path));
 }
 
 std::string parentFolder(std::string_view path) {

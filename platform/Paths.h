@@ -24,8 +24,9 @@ bool isBelow(std::string_view path, std::string_view folder);
 // `path` without trailing separators, except the one of "/" itself.
 std::string_view withoutTrailingSlashes(std::string_view path);
 
-// The path a file URL made from `path` would have: a relative one taken against the working folder,
-// trailing separators dropped. Nothing is resolved: "a/../b" stays as it is.
+// The spelling a scan starts from: a relative `path` taken against the working folder, then
+// standardised as text ("a/../b" is "<working folder>/b", "/x//y/" is "/x/y", "/" stays "/"). Links are
+// kept, not resolved, so every path built below it is normalised and can be staged.
 std::string absolutePath(std::string_view path);
 
 // The folder holding `path`: "/" for items directly in it, "." for a bare name.

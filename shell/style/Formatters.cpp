@@ -126,5 +126,6 @@ std::string displayName(const std::string& path, const std::string& volumeName) 
     const std::string standardized = platform::standardizedPath(platform::absolutePath(path));
     if (standardized == platform::standardizedPath(platform::homeFolder())) return "Home";
     if (standardized == "/") return volumeName;
-    return platform::lastComponent(path);
+    // A folder recorded as "x/.." is named after the folder it is, not "..".
+    return platform::lastComponent(standardized);
 }

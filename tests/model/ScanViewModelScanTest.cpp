@@ -1,3 +1,4 @@
+#include "model/CleanupQueue.h"
 #include "model/SnapshotStore.h"
 #include "tests/model/ViewModelFixture.h"
 
@@ -46,7 +47,7 @@ TEST_F(ViewModelTest, StartsWithStoredRecentsAndKeepsFiveRecentsWithoutRepeats) 
     EXPECT_EQ(vm->recentScans().recents().size(), 5u);
 
     scanAndWait(*vm, scanned + "/./");
-    EXPECT_EQ(vm->recentScans().recents().front(), scanned + "/.");
+    EXPECT_EQ(vm->recentScans().recents().front(), scanned); // recorded as the scan starts from it
     std::vector<std::string> expected;
     for (auto name : {"b", "c", "d", "e", "f"}) {
         scanAndWait(*vm, dir.makeDir(name).string());
@@ -57,6 +58,26 @@ TEST_F(ViewModelTest, StartsWithStoredRecentsAndKeepsFiveRecentsWithoutRepeats) 
     for (const auto& p : expected)
         storedPaths.append(QString::fromStdString(p));
     EXPECT_EQ(stored("recentScans").toStringList(), storedPaths);
+}
+
+// A folder given with "." or ".." or with repeated slashes is scanned from its standard spelling: the tree's
+// paths can be staged, and the folder is recorded under its own name.
+TEST_F(ViewModelTest, AScanStartsFromTheStandardSpellingOfItsFolder) {
+    dir.writeFile("top/a/one.bin", 5000);
+    dir.writeFile("top/b/two.bin", 7000);
+    const std::string top = dir.str() + "/top";
+    auto vm = makeViewModel();
+    for (const std::string& given : {top + "/a/..", top + "//b/../", dir.str() + "/top/./a/../../top"}) {
+        scanAndWait(*vm, given);
+        EXPECT_EQ(vm->root()->path(), top) << given;
+        EXPECT_EQ(vm->root()->name(), "top") << given;
+        EXPECT_EQ(vm->recentScans().recents(), std::vector<std::string>{top}) << given;
+    }
+    FileNode* a = const_cast<FileNode*>(findNode(vm->root(), "a"));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->path(), top + "/a");
+    EXPECT_TRUE(vm->cleanupQueue().add(a, "Staged from Explore"));
+    EXPECT_TRUE(vm->cleanupQueue().contains(top + "/a"));
 }
 
 // A scan brings the Explore tab forward; its change is announced after the scan's start.

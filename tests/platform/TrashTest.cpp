@@ -48,6 +48,17 @@ TEST(AbsolutePathTest, NormalisesAndRefuses) {
     EXPECT_EQ(platform::standardizedPath("a/../../b"), "../b");
 }
 
+// A scan's folder: absolute, standardised by its text alone.
+TEST(AbsolutePathTest, StandardisesTheFolderAScanStartsFrom) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/x/a/../b/", "/x/b"}, {"/x//a/./", "/x/a"}, {"/", "/"}, {"//", "/"}, {"/..", "/"}, {"/x/..", "/"}};
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(platform::absolutePath(path), expected) << path;
+    const std::string working = fs::current_path().string();
+    EXPECT_EQ(platform::absolutePath("a/./b/.."), platform::standardizedPath(working + "/a"));
+    EXPECT_EQ(platform::absolutePath("."), platform::standardizedPath(working));
+}
+
 // The home trash and each volume's two per-user places count, with everything below them; a folder
 // that only looks like one (another user's, or not at a mount point) does not.
 TEST(TrashFoldersTest, HomeAndVolumeTrashesAndWhatIsInside) {

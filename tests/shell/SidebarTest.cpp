@@ -6,8 +6,10 @@
 #include "shell/panels/SidebarView.h"
 #include "shell/panels/TypeBreakdown.h"
 #include "shell/panels/UsageRing.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ScannedHome.h"
+#include "tests/shell/ShellFixture.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -118,6 +120,32 @@ TEST(QuickWinRow, OpenStageAllAndRevealTheLargestMatch) {
     EXPECT_EQ(desktop->revealed, std::vector<std::string>{"/home/u/Movies/big.mp4"});
     QuickWinRow::revealLargest(model, {QuickWins::Kind::caches, {}, 0});
     EXPECT_EQ(desktop->revealed.size(), 1u);
+}
+
+QStringList recentNames(const SidebarView& sidebar) {
+    QStringList names;
+    for (QWidget* w : sidebar.recentSection()->findChildren<QWidget*>())
+        if (!w->accessibleName().isEmpty() && w->isVisibleTo(&sidebar)) names << w->accessibleName();
+    return names;
+}
+
+// A folder given as "top/a/.." is the folder "top": so it is named in the recents (also when an earlier
+// version stored it that way) and in the Explore header, which shows the current folder's display name.
+TEST_F(ShellTest, AFolderGivenWithDotDotIsNamedAfterItself) {
+    dir.writeFile("top/a/one.bin", 5000);
+    const std::string top = dir.str() + "/top";
+    QSettings("Brenwick", "Brenwick")
+        .setValue("recentScans", QStringList{QString::fromStdString(top + "/a/..")});
+    auto vm = makeViewModel();
+    SidebarView sidebar(*vm);
+    sidebar.resize(SidebarView::kWidth, 900);
+    sidebar.show();
+    EXPECT_EQ(recentNames(sidebar), QStringList{"top"});
+
+    scanAndWait(*vm, top + "/a/..");
+    flushDeletes();
+    EXPECT_EQ(recentNames(sidebar), QStringList{"top"});
+    EXPECT_EQ(displayName(vm->currentFolder()->path(), vm->disk().name), "top");
 }
 
 TEST(SidebarView, SectionsFollowTheModelAndTheButtonsScanAndShowExplore) {
