@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSettings>
+#include <QVariant>
 
 #include <sys/stat.h>
 
@@ -25,6 +26,13 @@ QSettings settings() {
     return QSettings(QStringLiteral("Brenwick"), QStringLiteral("Brenwick"));
 }
 
+// A stored path: its bytes as written, or (from earlier versions) its text.
+std::optional<std::string> storedPath(const QVariant& value) {
+    if (value.typeId() == QMetaType::QByteArray) return value.toByteArray().toStdString();
+    if (value.typeId() == QMetaType::QString) return QFile::encodeName(value.toString()).toStdString();
+    return std::nullopt;
+}
+
 } // namespace
 
 bool useFolder(const std::string& configFolder) {
@@ -42,17 +50,23 @@ bool useFolder(const std::string& configFolder) {
 std::vector<std::string> recents() {
     std::vector<std::string> paths;
     if (!fileUsed) return paths;
-    // A one-entry list reads back as a plain string; toStringList() takes both.
-    for (const QString& path : settings().value(kRecentsKey).toStringList())
-        paths.push_back(QFile::encodeName(path).toStdString());
+    const QVariant value = settings().value(kRecentsKey);
+    // Earlier versions wrote a list of text, which reads back as a plain string when it has one entry.
+    const QVariantList list =
+        value.typeId() == QMetaType::QVariantList || value.typeId() == QMetaType::QStringList
+            ? value.toList()
+            : QVariantList{value};
+    for (const QVariant& entry : list)
+        if (auto path = storedPath(entry); path && !path->empty()) paths.push_back(std::move(*path));
     return paths;
 }
 
 void setRecents(const std::vector<std::string>& paths) {
     if (!fileUsed) return;
-    QStringList stored;
+    // As bytes: a name that is not UTF-8 would come back as another name through text.
+    QVariantList stored;
     for (const auto& p : paths)
-        stored << QFile::decodeName(QByteArray::fromStdString(p));
+        stored << QByteArray::fromStdString(p);
     settings().setValue(kRecentsKey, stored);
 }
 

@@ -7,8 +7,9 @@
 #include <vector>
 
 // What Brenwick keeps between runs, in QSettings("Brenwick", "Brenwick"): the recent scans ("recentScans",
-// paths newest first) and the chosen theme ("theme"). Reads never fail: what is missing or unknown
-// reads as nothing.
+// paths newest first, stored as a list of byte arrays so that every byte of a path comes back; a list
+// of text paths written by earlier versions still reads) and the chosen theme ("theme"). Reads never
+// fail: what is missing or unknown reads as nothing.
 namespace stored_settings {
 
 // Keeps the settings in `<configFolder>/Brenwick/Brenwick.conf` and judges that file before anything

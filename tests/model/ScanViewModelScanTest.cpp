@@ -1,5 +1,6 @@
 #include "model/CleanupQueue.h"
 #include "model/SnapshotStore.h"
+#include "model/StoredSettings.h"
 #include "tests/model/ViewModelFixture.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,21 @@ void waitForScanThread(const std::shared_ptr<DiskScanner>& scanner, long holders
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_EQ(scanner.use_count(), holders);
 }
+
+// Keeps the settings in `folder` (as a run of Brenwick with that configuration folder would) until the
+// end of the scope, then goes back to the test's own.
+class SettingsFolder {
+  public:
+    explicit SettingsFolder(const std::string& folder) { stored_settings::useFolder(folder); }
+    ~SettingsFolder() { stored_settings::useFolder(original_); }
+
+  private:
+    const std::string original_ =
+        std::filesystem::path(QSettings("Brenwick", "Brenwick").fileName().toStdString())
+            .parent_path()
+            .parent_path()
+            .string();
+};
 
 } // namespace
 
@@ -54,10 +70,33 @@ TEST_F(ViewModelTest, StartsWithStoredRecentsAndKeepsFiveRecentsWithoutRepeats) 
         expected.insert(expected.begin(), dir.str() + "/" + name);
     }
     EXPECT_EQ(vm->recentScans().recents(), expected); // "scanned" went, as the oldest
-    QStringList storedPaths;
+    QVariantList storedPaths;
     for (const auto& p : expected)
-        storedPaths.append(QString::fromStdString(p));
-    EXPECT_EQ(stored("recentScans").toStringList(), storedPaths);
+        storedPaths.append(QByteArray::fromStdString(p));
+    EXPECT_EQ(stored("recentScans").toList(), storedPaths);
+}
+
+// A recent folder whose name is not UTF-8 is, after a restart, the same folder: the next run reads the
+// settings file this one wrote and scans what was scanned.
+TEST_F(ViewModelTest, RecentFoldersKeepTheirBytesAcrossARestart) {
+    dir.writeFile("caf\xe9/photo.jpg", 4096);
+    const std::string odd = dir.str() + "/caf\xe9";
+    {
+        SettingsFolder run(dir.str() + "/first-run");
+        auto vm = makeViewModel();
+        scanAndWait(*vm, odd);
+    }
+    // A copy of the file, so the next run cannot be answered from what this process still remembers.
+    const std::string written = dir.str() + "/first-run/Brenwick/Brenwick.conf";
+    ASSERT_TRUE(std::filesystem::exists(written));
+    std::filesystem::create_directories(dir.str() + "/next-run/Brenwick");
+    std::filesystem::copy_file(written, dir.str() + "/next-run/Brenwick/Brenwick.conf");
+    SettingsFolder run(dir.str() + "/next-run");
+    auto vm = makeViewModel();
+    ASSERT_EQ(vm->recentScans().recents(), std::vector<std::string>{odd});
+    scanAndWait(*vm, vm->recentScans().recents().front());
+    EXPECT_EQ(vm->root()->path(), odd);
+    EXPECT_EQ(vm->root()->fileCount(), 1);
 }
 
 // A folder given with "." or ".." or with repeated slashes is scanned from its standard spelling: the tree's

@@ -76,4 +76,31 @@ TEST_F(SettingsFolderTest, AnAbsentFileIsCreatedAndALinkToARegularOneIsUsed) {
     EXPECT_EQ(stored_settings::theme(), ThemeName::light);
 }
 
+// Recent folders are stored as bytes; the list of text paths earlier versions wrote still reads, one
+// entry or many.
+TEST_F(SettingsFolderTest, RecentsKeepTheirBytesAndTheEarlierTextListStillReads) {
+    writeFileText(file, "[General]\nrecentScans=/home/ann/caf\xc3\xa9, \"/srv/a, b\"\n");
+    ASSERT_TRUE(stored_settings::useFolder(temp.str()));
+    EXPECT_EQ(stored_settings::recents(), (std::vector<std::string>{"/home/ann/caf\xc3\xa9", "/srv/a, b"}));
+
+    TempDir one;
+    writeFileText(one.path() / "Brenwick/Brenwick.conf", "[General]\nrecentScans=/home/ann\n");
+    ASSERT_TRUE(stored_settings::useFolder(one.str()));
+    EXPECT_EQ(stored_settings::recents(), std::vector<std::string>{"/home/ann"});
+
+    for (const std::vector<std::string>& paths :
+         {std::vector<std::string>{"/home/ann/caf\xe9", "/srv/\xff\xfe, x"},
+          std::vector<std::string>{"/\xe9"}, std::vector<std::string>{}}) {
+        TempDir written;
+        ASSERT_TRUE(stored_settings::useFolder(written.str()));
+        stored_settings::setRecents(paths);
+        // Read from the file, as the next run does.
+        TempDir next;
+        std::filesystem::create_directories(next.path() / "Brenwick");
+        fs::copy_file(written.path() / "Brenwick/Brenwick.conf", next.path() / "Brenwick/Brenwick.conf");
+        ASSERT_TRUE(stored_settings::useFolder(next.str()));
+        EXPECT_EQ(stored_settings::recents(), paths);
+    }
+}
+
 } // namespace
