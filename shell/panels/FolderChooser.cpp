@@ -1,5 +1,6 @@
 #include "shell/panels/FolderChooser.h"
 
+#include "platform/PathFromText.h"
 #include "platform/UserFolders.h"
 
 #include <QFile>
@@ -20,6 +21,6 @@ std::optional<std::string> chooseFolderToScan(QWidget* parent) {
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
     const QString folder = dialog->selectedFiles().front();
     if (folder.isEmpty()) return std::nullopt;
-    // The scanner takes the path's bytes as they are on disk.
-    return std::string(QFile::encodeName(folder).constData());
+    // The dialog answers in text; the scanner needs the path's bytes as they are on disk.
+    return platform::pathFromText(folder);
 }

@@ -1,8 +1,12 @@
 #include "platform/Desktop.h"
+#include "platform/PathFromText.h"
+#include "tests/support/TempDir.h"
 
 #include <QDBusMessage>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -22,6 +26,28 @@ TEST(Desktop, FileUrlsKeepEveryByte) {
     ASSERT_FALSE(call.arguments().isEmpty());
     EXPECT_EQ(call.arguments()[0].toStringList(),
               (QStringList{"file:///home/u/caf%E9.txt", "file:///home/u/.config/app"}));
+}
+
+// A path that came back as text (the folder chooser's answer) reaches the folder it shows again, also
+// when a name on the way is not UTF-8 and so came back with replacement characters.
+TEST(Desktop, PathsShownAsTextFindTheirBytesAgain) {
+    TempDir dir;
+    const std::string odd = dir.str() + "/caf\xe9/sub\xff";
+    std::filesystem::create_directories(odd);
+    const QString shown = platform::pathText(odd);
+    ASSERT_TRUE(shown.contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(platform::pathFromText(shown), odd);
+    EXPECT_EQ(platform::pathFromText(shown + "/"), odd);
+    const std::string plain = dir.makeDir("plain/f\xc3\xa9").string();
+    EXPECT_EQ(platform::pathFromText(platform::pathText(plain)), plain);
+
+    // A name that holds the replacement character itself is taken as it stands; two names that show
+    // alike are not guessed between.
+    const std::string literal = dir.makeDir("caf\xef\xbf\xbd").string();
+    EXPECT_EQ(platform::pathFromText(platform::pathText(literal)), literal);
+    dir.makeDir("x\xe8");
+    dir.makeDir("x\xe9");
+    EXPECT_EQ(platform::pathFromText(platform::pathText(dir.str() + "/x\xe8")), dir.str() + "/x\xef\xbf\xbd");
 }
 
 } // namespace
