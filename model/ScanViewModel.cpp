@@ -1,5 +1,6 @@
 #include "model/ScanViewModel.h"
 
+#include "model/AccessCheck.h"
 #include "model/BackgroundTask.h"
 #include "model/CleanupQueue.h"
 #include "model/DiskScanner.h"
@@ -47,6 +48,7 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
     duplicates_ = std::make_unique<DuplicateSearch>(pool_);
     apps_ = std::make_unique<InstalledApps>(pool_, services_.loadInstalledApps);
     reports_ = std::make_unique<FolderReports>(pool_);
+    accessCheck_ = std::make_unique<AccessCheck>(pool_, services_.folderOpens);
     uninstallFlow_ =
         std::make_unique<UninstallFlow>(services_.processes, services_.trash, services_.wait, *cleanupQueue_,
                                         [this](const auto& done) { applyTrashed(done); });
@@ -59,7 +61,11 @@ ScanViewModel::~ScanViewModel() {
 
 void ScanViewModel::handleDidBecomeActive() {
     if (!showAccessNotice_ || status_.isScanning() || !tree_) return;
-    scan(tree_->root()->path());
+    accessCheck_->check(unreadableFolderSamples_, [this, generation = generation_] {
+        // Only for the result the folders were sampled from, while it still shows the notice.
+        if (generation != generation_ || !showAccessNotice_ || status_.isScanning() || !tree_) return;
+        scan(tree_->root()->path());
+    });
 }
 
 // ---- Fields --------------------------------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class AccessCheck;
 class EarlyWalk;
 class FileNode;
 class ScanTree;
@@ -89,6 +90,8 @@ class ScanViewModel : public QObject {
     InstalledApps& apps() const { return *apps_; }
     // The age reports and rankings of the scan's folders.
     FolderReports& reports() const { return *reports_; }
+    // Whether folders the scan could not read open now (asked on each return to the window).
+    AccessCheck& accessCheck() const { return *accessCheck_; }
 
     // ---- Setters the views call ----
     void setCurrentFolder(FileNode* folder); // a group or virtual node never becomes the current folder
@@ -130,7 +133,8 @@ class ScanViewModel : public QObject {
     // Removes the nodes of paths that were moved to the Trash and updates everything derived from them.
     void applyTrashed(const std::vector<std::string>& paths);
 
-    // Coming back from granting read access: scans the same folder again while the notice shows. The
+    // Coming back from granting read access: while the notice shows, tries the sampled unreadable
+    // folders in the background and scans the same folder again only when one of them opens now. The
     // application entry calls it, from the event loop, whenever the application becomes active.
     void handleDidBecomeActive();
 
@@ -183,5 +187,6 @@ class ScanViewModel : public QObject {
     std::unique_ptr<DuplicateSearch> duplicates_;
     std::unique_ptr<InstalledApps> apps_;
     std::unique_ptr<FolderReports> reports_;
+    std::unique_ptr<AccessCheck> accessCheck_;
     std::unique_ptr<ScanRunner> runner_;
 };

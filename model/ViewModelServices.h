@@ -32,6 +32,9 @@ struct ViewModelServices {
     std::function<void(int milliseconds, std::function<void()> then)> wait;
     // The Trash the cleanup queue and the uninstall flow move items to. Default: the real one.
     std::shared_ptr<platform::TrashBackend> trash;
+    // Whether a folder the last scan could not read opens now; runs on a pool thread. Default: opens
+    // it on the real file system (AccessCheck::folderOpens).
+    std::function<bool(const std::string& folder)> folderOpens;
     // Lists the installed applications, largest first; runs on a pool thread. Default: the
     // AppImages of ~/Applications (InstalledApps::load).
     std::function<std::vector<AppUninstaller::InstalledApp>()> loadInstalledApps;

@@ -1,3 +1,4 @@
+#include "model/AccessCheck.h"
 #include "model/CleanupQueue.h"
 #include "model/SnapshotStore.h"
 #include "model/StoredSettings.h"
@@ -203,23 +204,53 @@ TEST_F(ViewModelTest, OnlyTheLatestScanPublishes) {
     EXPECT_EQ(vm->generation(), 2);
 }
 
-// Coming back to the application while the notice of unreadable folders shows scans the same folder again.
-TEST_F(ViewModelTest, ReturningWithTheAccessNoticeShownRescans) {
+// Coming back to the application while the notice of unreadable folders shows scans the same folder
+// again only when a sampled folder opens now; while they all stay shut, the tree and the user's place
+// in it stay as they are.
+TEST_F(ViewModelTest, ReturningWithTheAccessNoticeShownRescansOnlyWhenAccessChanged) {
     const std::string path = dir.str() + "/scan";
     dir.writeFile("scan/p1/x", 10);
+    dir.writeFile("scan/open/deeper/y", 10);
     deniedFolders[path + "/p1"] = EACCES;
     auto vm = makeViewModel();
     vm->handleDidBecomeActive(); // before any scan: nothing
+    EXPECT_FALSE(vm->accessCheck().checking());
     EXPECT_EQ(vm->status(), Status::idle());
     scanAndWait(*vm, path);
     EXPECT_TRUE(vm->showAccessNotice());
+    EXPECT_EQ(vm->unreadableFolderSamples(), std::vector<std::string>{path + "/p1"});
+
+    FileNode* deeper = const_cast<FileNode*>(findNode(vm->root(), "open/deeper"));
+    ASSERT_NE(deeper, nullptr);
+    vm->select(deeper);
+    vm->setSelectedNode(deeper->children().front());
     vm->handleDidBecomeActive();
-    EXPECT_TRUE(vm->status().isScanning());
-    EXPECT_EQ(vm->status().currentPath, path);
-    ASSERT_TRUE(waitForDone(*vm));
+    EXPECT_FALSE(vm->status().isScanning()); // nothing is redone before the folders are tried
+    vm->handleDidBecomeActive();             // a second return while they are tried asks nothing more
+    WAIT_FOR(!vm->accessCheck().checking());
+    EXPECT_EQ(folderProbes, 1);
+    EXPECT_EQ(scanners.size(), 1u);
+    EXPECT_EQ(vm->status(), Status::done());
+    EXPECT_EQ(vm->generation(), 1);
+    EXPECT_EQ(vm->currentFolder(), deeper);
+    EXPECT_EQ(vm->selectedNode(), deeper->children().front());
+
+    deniedFolders.clear(); // read permission given meanwhile
+    vm->handleDidBecomeActive();
+    WAIT_FOR(vm->generation() == 2);
+    EXPECT_EQ(scanners.size(), 2u);
+    EXPECT_EQ(vm->root()->path(), path);
+    EXPECT_EQ(vm->root()->fileCount(), 2);
+    EXPECT_FALSE(vm->showAccessNotice());
+
+    deniedFolders[path + "/p1"] = EACCES;
+    scanAndWait(*vm, path);
     vm->setShowAccessNotice(false); // dismissed: nothing happens
+    deniedFolders.clear();
     vm->handleDidBecomeActive();
-    EXPECT_EQ(vm->generation(), 2);
+    EXPECT_FALSE(vm->accessCheck().checking());
+    EXPECT_EQ(folderProbes, 2);
+    EXPECT_EQ(vm->generation(), 3);
     EXPECT_FALSE(vm->status().isScanning());
 }
 

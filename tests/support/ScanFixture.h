@@ -57,6 +57,16 @@ class ScanFixture : public ::testing::Test {
             scanners.push_back(scanner);
             return scanner;
         };
+        // Folders open as they do for the scanners: unless `deniedFolders` names them at that moment.
+        services.folderOpens = [this](const std::string& folder) {
+            ++folderProbes;
+            FaultyDirectoryReader reader;
+            reader.openErrors = deniedFolders;
+            int fd = -1;
+            const int error = reader.openDirectory(AT_FDCWD, folder.c_str(), true, fd);
+            if (error == 0) reader.closeDirectory(fd);
+            return error == 0;
+        };
         return services;
     }
     void scanAndWait(ScanViewModel& vm, const std::string& path) {
@@ -72,6 +82,7 @@ class ScanFixture : public ::testing::Test {
     std::map<std::string, int> deniedFolders;
     std::shared_ptr<ScanGate> gate = std::make_shared<ScanGate>();
     std::vector<std::shared_ptr<DiskScanner>> scanners; // every scanner made, in order
+    std::atomic<int> folderProbes = 0;                  // folders tried for changed access
 
   private:
     static void clearStartState() {
