@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Times the duplicate search over a folder (default /usr) side by side with jdupes, checks that both
-# find the same groups, and measures what the search does to the page cache: the files of the groups
-# are cached first (as another program reading them would), then searched twice; fincore tells their
-# cached bytes before and after each search. BASE=/path/to/another/brenwick-bench runs that build side
-# by side with this one.
+# find the same groups, and measures what the search does to the page cache, with fincore before and
+# after: cold (caches dropped first; needs root), what each search leaves cached of the group files and
+# of every file of the folder; warm (the group files cached first, as another program reading them
+# would), what stays of them after two searches. BASE=/path/to/another/brenwick-bench runs that build
+# side by side with this one.
 # Usage: bench/compare-dupes.sh [FOLDER]   (RUNS=n sets hyperfine's runs per command, default 5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ folder="${1:-/usr}"
 runs="${RUNS:-5}"
 base="${BASE:-}"
 
-bash bench/need-tools.sh jdupes hyperfine python3 fincore=util-linux
+bash bench/need-tools.sh jdupes hyperfine python3 bc fincore=util-linux
 
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target brenwick-bench >/dev/null
@@ -49,19 +50,43 @@ b, j = r["brenwick"], r["jdupes"]
 print("brenwick / jdupes = %.3f [%.3f]  (median [min]; target <= 0.2)" % (b[0] / j[0], b[1] / j[1]))
 PY
 
-echo "== page cache: the group files cached first, then two searches"
-cached() { # cached bytes of the files listed in $1
-  grep -v '^$' "$1" | tr '\n' '\0' | xargs -0 fincore --bytes --noheadings --raw --output RES |
+cached() { # cached bytes of the files listed (NUL-separated) in $1
+  xargs -0 -r fincore --bytes --noheadings --raw --output RES < "$1" |
     awk '{s += $1} END {printf "%.1f MB", s / 1e6}'
 }
+grep -v '^$' "$out/brenwick.txt" | tr '\n' '\0' > "$out/groups0"
+find "$folder" -xdev -type f -print0 > "$out/all0"
+searcher() { # the command line of a search by $1
+  case "$1" in
+    brenwick) echo "$bench dupes $folder" ;;
+    base) echo "$base dupes $folder" ;;
+    jdupes) echo "jdupes -r -q $folder" ;;
+  esac
+}
+
+echo "== page cache, cold: caches dropped before each search, the tools in turns"
+if [ -w /proc/sys/vm/drop_caches ]; then
+  for name in brenwick jdupes ${base:+base}; do
+    sync; echo 3 > /proc/sys/vm/drop_caches
+    before_groups=$(cached "$out/groups0"); before_all=$(cached "$out/all0")
+    start=$(date +%s.%N)
+    $(searcher "$name") > /dev/null 2>&1 || true
+    seconds=$(printf "%.2f" "$(echo "$(date +%s.%N) - $start" | bc)")
+    echo "$name: $seconds s; group files cached $before_groups -> $(cached "$out/groups0");" \
+         "all files of $folder $before_all -> $(cached "$out/all0")"
+  done
+else
+  echo "skipped: dropping the caches needs root"
+fi
+
+echo "== page cache, warm: the group files cached first, then two searches"
 for name in brenwick ${base:+base}; do
-  bin="$bench"; [ "$name" = base ] && bin="$base"
-  grep -v '^$' "$out/brenwick.txt" | tr '\n' '\0' | xargs -0 cat > /dev/null
-  echo "$name: group files cached before: $(cached "$out/brenwick.txt")"
+  xargs -0 cat < "$out/groups0" > /dev/null
+  echo "$name: group files cached before: $(cached "$out/groups0")"
   for search in 1 2; do
-    line=$("$bin" dupes "$folder" 2>&1 >/dev/null)
+    line=$($(searcher "$name") 2>&1 >/dev/null)
     echo "$name: search $search: $(echo "$line" | grep -oE '(full_seconds|partial_seconds)=[0-9.]+' | tr '\n' ' ')" \
-         "cached after: $(cached "$out/brenwick.txt")"
+         "cached after: $(cached "$out/groups0")"
   done
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

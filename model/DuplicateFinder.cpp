@@ -36,14 +36,6 @@ constexpr size_t kBufferBytes = 256 << 10;
 // Readers a pass grows to while they wait on the disk (a cold cache): one read in flight per reader, and
 // a virtio or NVMe disk serves many at once.
 constexpr size_t kDiskWorkers = 64;
-// Whole files from this size on leave the page cache as they found it: a search through large duplicates
-// (videos, disk images, archives) would otherwise push gigabytes of other programs' pages out. Smaller
-// ones stay cached like the first bytes every candidate is screened by; they weigh little, and the
-// check would cost three more system calls per file.
-constexpr int64_t kRestoreCacheFrom = 4 << 20;
-// Such a read notes which pages are cached one window ahead of where it reads, and drops what it brought
-// in window by window, so that its own readahead into the next window is not taken for another program's.
-constexpr int64_t kCacheWindow = 64 << 20;
 
 const EVP_MD* sha256() {
     // Fetched once: an implicit fetch per digest would look the provider up on every file.
@@ -312,41 +304,21 @@ std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedS
     const bool settlesFile = !limit || expectedSize <= *limit;
     const int64_t toHash = settlesFile ? expectedSize : *limit;
     const int64_t toRead = settlesFile ? expectedSize + 1 : toHash;
+    platform::CacheKeepingReader reader(fd, toRead);
     int64_t got = 0;
-    bool atEnd = false, failed = false;
-    auto readUpTo = [&](int64_t end) {
-        while (!atEnd && !failed && got < end) {
-            auto want =
-                static_cast<size_t>(std::min<int64_t>(end - got, static_cast<int64_t>(buffer.size())));
-            ssize_t n = read(fd, buffer.data(), want);
-            if (n < 0) {
-                failed = errno != EINTR;
-                continue;
-            }
-            int64_t useful = std::clamp<int64_t>(toHash - got, 0, n);
-            if (useful > 0 && EVP_DigestUpdate(ctx, buffer.data(), static_cast<size_t>(useful)) != 1)
-                failed = true;
-            got += n;
-            atEnd = static_cast<size_t>(n) < want; // a regular file's read comes back short only at its end
+    bool failed = false;
+    while (!failed && got < toRead) {
+        auto want = static_cast<size_t>(std::min<int64_t>(toRead - got, static_cast<int64_t>(buffer.size())));
+        ssize_t n = reader.read(buffer.data(), want);
+        if (n < 0) {
+            failed = true;
+            break;
         }
-    };
-
-    if (limit || expectedSize < kRestoreCacheFrom) {
-        readUpTo(toRead);
-    } else {
-        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        std::vector<unsigned char> cached =
-            platform::residentPages(fd, 0, std::min(kCacheWindow, expectedSize));
-        for (int64_t start = 0; start < expectedSize; start += kCacheWindow) {
-            const int64_t end = std::min(start + kCacheWindow, expectedSize);
-            std::vector<unsigned char> cachedNext;
-            if (end < expectedSize)
-                cachedNext = platform::residentPages(fd, end, std::min(kCacheWindow, expectedSize - end));
-            readUpTo(end < expectedSize ? end : toRead);
-            platform::dropPagesNotIn(fd, start, end - start, cached);
-            if (atEnd || failed) break;
-            cached = std::move(cachedNext);
-        }
+        int64_t useful = std::clamp<int64_t>(toHash - got, 0, n);
+        if (useful > 0 && EVP_DigestUpdate(ctx, buffer.data(), static_cast<size_t>(useful)) != 1)
+            failed = true;
+        got += n;
+        if (static_cast<size_t>(n) < want) break; // the file's end
     }
     if (failed || got != toHash) return std::nullopt;
 

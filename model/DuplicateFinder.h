@@ -56,8 +56,8 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
 // SHA-256 of the first min(limit, expectedSize) bytes of the file at `path` (whole file when limit
 // is null). Opened with O_NOFOLLOW | O_NONBLOCK and read without a status call: a read that settles the
 // whole file asks for one byte more than `expectedSize`, so nothing comes back when it is not a file of
-// exactly that size (grown, shrunk, a folder, a pipe, a link, gone) or cannot be read. A whole-file read
-// (limit null) of 4 MiB or more afterwards drops from the page cache only the pages it brought in itself.
+// exactly that size (grown, shrunk, a folder, a pipe, a link, gone) or cannot be read. The read leaves the
+// page cache as it found it: it drops only the pages it brought in itself.
 // `buffer` is scratch space of at least 64 KiB (reused across calls by a worker).
 std::optional<Digest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
                                std::vector<unsigned char>& buffer);

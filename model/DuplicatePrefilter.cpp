@@ -1,12 +1,12 @@
 #include "model/DuplicatePrefilter.h"
 
+#include "platform/PageCache.h"
 #include "platform/ReadOpen.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <bit>
-#include <cerrno>
 #include <cstring>
 
 namespace DuplicatePrefilter {
@@ -67,21 +67,13 @@ std::optional<uint64_t> readAt(int folder, const char* name, int64_t expectedSiz
     const size_t toRead = whole ? toHash + 1 : toHash; // one byte more shows a file that grew
     int fd = platform::openToRead(folder, name);
     if (fd < 0) return std::nullopt;
-    size_t got = 0;
-    bool failed = false;
-    while (got < toRead) {
-        const size_t want = toRead - got;
-        ssize_t n = read(fd, buffer.data() + got, want);
-        if (n < 0) {
-            failed = errno != EINTR;
-            if (failed) break;
-            continue;
-        }
-        got += static_cast<size_t>(n);
-        if (static_cast<size_t>(n) < want) break; // a regular file's read comes back short only at its end
+    ssize_t got;
+    {
+        platform::CacheKeepingReader reader(fd, static_cast<int64_t>(toRead));
+        got = reader.read(buffer.data(), toRead);
     }
     close(fd);
-    if (failed || got != toHash) return std::nullopt;
+    if (got < 0 || static_cast<size_t>(got) != toHash) return std::nullopt;
     return fingerprint(buffer.data(), toHash);
 }
 

@@ -21,7 +21,8 @@ uint64_t fingerprint(const unsigned char* data, size_t length);
 // Fingerprint of the first min(kBytes, expectedSize) bytes of the entry `name` of the open folder
 // `folder`, opened as the hashing reads open it (no link followed, no blocking on a pipe). A file no
 // longer than kBytes is read with one byte more than `expectedSize`, so nothing comes back when it grew
-// or shrank since the scan, or is no longer a regular file; a longer one is read only up to kBytes.
+// or shrank since the scan, or is no longer a regular file; a longer one is read only up to kBytes. The
+// read leaves the page cache as it found it.
 // `buffer` is scratch space of at least kBytes + 1 bytes.
 std::optional<uint64_t> readAt(int folder, const char* name, int64_t expectedSize,
                                std::vector<unsigned char>& buffer);

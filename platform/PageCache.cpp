@@ -2,7 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/uio.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace platform {
 
@@ -12,6 +16,9 @@ int64_t pageSize() {
     static const int64_t size = sysconf(_SC_PAGESIZE);
     return size;
 }
+
+// Long reads note the cached pages this far ahead of where they read.
+constexpr int64_t kWindow = 64 << 20;
 
 } // namespace
 
@@ -41,6 +48,113 @@ void dropPagesNotIn(int fd, int64_t offset, int64_t length, const std::vector<un
         posix_fadvise(fd, offset + static_cast<int64_t>(start) * page,
                       static_cast<int64_t>(end - start) * page, POSIX_FADV_DONTNEED);
         start = end;
+    }
+}
+
+CacheKeepingReader::CacheKeepingReader(int fd, int64_t toRead)
+    : fd_(fd), toRead_(toRead), windows_(toRead > kShortRead) {
+    if (windows_) {
+        posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+        cached_ = residentPagesOfWindow(0);
+        cachedNext_ = residentPagesOfWindow(kWindow);
+    } else {
+        // Without readahead a read from the disk brings in exactly the pages asked for.
+        posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+    }
+}
+
+CacheKeepingReader::~CacheKeepingReader() {
+    dropBroughtIn();
+}
+
+ssize_t CacheKeepingReader::read(void* buffer, size_t length) {
+    auto* out = static_cast<char*>(buffer);
+    if (!windows_) return readShort(out, length);
+    size_t got = 0;
+    while (got < length) {
+        enterWindowOf(position_);
+        // A read stays within one window, whose cached pages were noted before the read.
+        const auto want = static_cast<size_t>(
+            std::min<int64_t>(static_cast<int64_t>(length - got), windowStart_ + kWindow - position_));
+        ssize_t n = pread(fd_, out + got, want, position_);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        got += static_cast<size_t>(n);
+        position_ += n;
+        if (static_cast<size_t>(n) < want) break; // a regular file's read comes back short only at its end
+    }
+    return static_cast<ssize_t>(got);
+}
+
+ssize_t CacheKeepingReader::readShort(char* buffer, size_t length) {
+    const int64_t page = pageSize();
+    size_t got = 0;
+    while (got < length) {
+        iovec part{buffer + got, length - got};
+        ssize_t n = preadv2(fd_, &part, 1, position_, RWF_NOWAIT);
+        bool fromDisk = false;
+        if (n < 0 && errno == EOPNOTSUPP) {
+            // This file system cannot tell: note what is cached the long way, from here on.
+            windows_ = true;
+            windowStart_ = position_ / page * page;
+            cached_ = residentPagesOfWindow(windowStart_);
+            cachedNext_ = residentPagesOfWindow(windowStart_ + kWindow);
+            ssize_t rest = read(buffer + got, length - got);
+            return rest < 0 ? -1 : static_cast<ssize_t>(got) + rest;
+        }
+        if (n < 0 && errno == EAGAIN) {
+            // Not all cached: the kernel has started reading the missing pages, and this waits for them.
+            fromDisk = true;
+            n = pread(fd_, buffer + got, length - got, position_);
+        }
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        if (fromDisk) {
+            if (!brought_.empty() && brought_.back().second == position_)
+                brought_.back().second += n;
+            else
+                brought_.emplace_back(position_, position_ + n);
+        }
+        got += static_cast<size_t>(n);
+        position_ += n;
+        // A cached-only read also stops short where the next page is not cached, always at a page's
+        // start; elsewhere a short read is the file's end.
+        if (got < length && (fromDisk || position_ % page != 0)) break;
+    }
+    return static_cast<ssize_t>(got);
+}
+
+void CacheKeepingReader::enterWindowOf(int64_t position) {
+    while (position >= windowStart_ + kWindow) {
+        dropPagesNotIn(fd_, windowStart_, static_cast<int64_t>(cached_.size()) * pageSize(), cached_);
+        windowStart_ += kWindow;
+        cached_ = std::move(cachedNext_);
+        cachedNext_ = residentPagesOfWindow(windowStart_ + kWindow);
+    }
+}
+
+std::vector<unsigned char> CacheKeepingReader::residentPagesOfWindow(int64_t start) const {
+    const int64_t length = std::min(kWindow, toRead_ - start);
+    return length > 0 ? residentPages(fd_, start, length) : std::vector<unsigned char>{};
+}
+
+void CacheKeepingReader::dropBroughtIn() {
+    const int64_t page = pageSize();
+    for (auto [start, end] : brought_) {
+        const int64_t first = start / page * page, last = (end + page - 1) / page * page;
+        posix_fadvise(fd_, first, last - first, POSIX_FADV_DONTNEED);
+    }
+    brought_.clear();
+    if (windows_) {
+        // The readahead may have run into the next window too.
+        dropPagesNotIn(fd_, windowStart_, static_cast<int64_t>(cached_.size()) * page, cached_);
+        dropPagesNotIn(fd_, windowStart_ + kWindow, static_cast<int64_t>(cachedNext_.size()) * page,
+                       cachedNext_);
     }
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -14,5 +17,44 @@ std::vector<unsigned char> residentPages(int fd, int64_t offset, int64_t length)
 // it for the same range) does not mark resident: what a read brought in, and nothing another program had
 // cached. An empty `before` drops nothing.
 void dropPagesNotIn(int fd, int64_t offset, int64_t length, const std::vector<unsigned char>& before);
+
+// Reads an open regular file from its start and leaves the page cache as it found it: pages that were
+// cached before stay, pages its reads bring in are dropped, at the latest when it is destroyed. A search
+// through many files would otherwise push other programs' pages out for files nobody will read again.
+//
+// `toRead` is how much the caller means to read. Short reads (up to kShortRead) first ask for cached pages
+// only (RWF_NOWAIT), with the kernel's readahead off, and drop what the rest of the read brought in: no
+// extra system call when the pages are cached. Longer reads keep the readahead and note which pages are
+// cached one window ahead of where they read (mincore on a mapping made only to ask), so the readahead
+// into the next window is not taken for another program's pages.
+class CacheKeepingReader {
+  public:
+    static constexpr int64_t kShortRead = 1 << 20;
+
+    CacheKeepingReader(int fd, int64_t toRead);
+    ~CacheKeepingReader();
+    CacheKeepingReader(const CacheKeepingReader&) = delete;
+    CacheKeepingReader& operator=(const CacheKeepingReader&) = delete;
+
+    // Like read(2) at the current position: the bytes read (fewer than `length` only at the file's end),
+    // or -1 with errno set.
+    ssize_t read(void* buffer, size_t length);
+
+  private:
+    ssize_t readShort(char* buffer, size_t length);
+    void enterWindowOf(int64_t position);
+    void dropBroughtIn();
+    std::vector<unsigned char> residentPagesOfWindow(int64_t start) const;
+
+    int fd_;
+    int64_t toRead_;
+    int64_t position_ = 0;
+    bool windows_;
+    // Short reads: the ranges read from the disk, [start, end) in bytes.
+    std::vector<std::pair<int64_t, int64_t>> brought_;
+    // Long reads: the window being read and what was cached of it and of the next before the reads.
+    int64_t windowStart_ = 0;
+    std::vector<unsigned char> cached_, cachedNext_;
+};
 
 } // namespace platform

@@ -1,9 +1,11 @@
 #include "model/DuplicateFinder.h"
 #include "model/DiskScanner.h"
 #include "model/DuplicatePrefilter.h"
+#include "platform/TrashFolders.h"
 #include "tests/support/DeepFolders.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
+#include "tests/support/TreeChecks.h"
 
 #include <QByteArray>
 
@@ -184,32 +186,66 @@ TEST(DuplicateFinderTest, OneFileByTwoPathsCountsOnce) {
     }
 }
 
-// Whole-file reads drop from the page cache what they brought in, and only that: files another program
-// had cached stay cached.
-TEST(DuplicateFinderTest, TheSearchLeavesOtherProgramsCachedFilesCached) {
+// The search's reads leave the page cache as they found it: files another program had cached stay cached,
+// and of files nobody had cached nothing stays, whatever their size (the screen, the partial and the whole
+// hashes all read them).
+TEST(DuplicateFinderTest, TheSearchLeavesThePageCacheAsItFoundIt) {
     TempDir temp;
-    const std::string warm(8 << 20, 'w'), cold(8 << 20, 'c');
-    for (const char* name : {"warm1", "warm2"})
-        writeFileText(temp.path() / name, warm);
-    for (const char* name : {"cold1", "cold2"})
-        writeFileText(temp.path() / name, cold);
-    for (const char* name : {"cold1", "cold2"})
+    std::vector<std::string> warm, cold;
+    for (size_t size : {3'000u, 40'000u, 300'000u, 2u << 20, 8u << 20}) {
+        const std::string tag = std::to_string(size);
+        for (const char* copy : {"a", "b"}) {
+            writeFileText(temp.path() / ("warm" + tag + copy), std::string(size, 'w'));
+            writeFileText(temp.path() / ("cold" + tag + copy), std::string(size, 'c'));
+            warm.push_back("warm" + tag + copy);
+            cold.push_back("cold" + tag + copy);
+        }
+    }
+    for (const auto& name : cold)
         setCached(temp.path() / name, false);
-    if (cachedShare(temp.path() / "cold1") > 0.5) GTEST_SKIP() << "this file system keeps pages in memory";
-    for (const char* name : {"warm1", "warm2"})
+    if (cachedShare(temp.path() / cold.back()) > 0.5)
+        GTEST_SKIP() << "this file system keeps pages in memory";
+    for (const auto& name : warm)
         setCached(temp.path() / name, true);
-    ASSERT_EQ(cachedShare(temp.path() / "warm1"), 1.0);
+    ASSERT_EQ(cachedShare(temp.path() / warm.back()), 1.0);
 
     auto tree = scan(temp);
     DuplicateFinder::Stats stats;
     auto groups = findWithTimeLimit(tree, &stats);
-    ASSERT_EQ(groups.size(), 2u);
-    EXPECT_EQ(stats.fullHashed, 4);
-    for (const char* name : {"warm1", "warm2"})
+    ASSERT_EQ(groups.size(), 10u);
+    EXPECT_EQ(stats.fullHashed, 12); // the pairs longer than the partial hash
+    for (const auto& name : warm)
         EXPECT_EQ(cachedShare(temp.path() / name), 1.0) << name;
-    // What stays of the others is the first comparison's read (64 KiB and the kernel's readahead).
-    for (const char* name : {"cold1", "cold2"})
-        EXPECT_LT(cachedShare(temp.path() / name), 0.25) << name;
+    for (const auto& name : cold)
+        EXPECT_EQ(cachedShare(temp.path() / name), 0.0) << name;
+}
+
+// A search restricted to a Trash folder, or to a folder inside one, offers nothing of it: staging a copy
+// would move it within the Trash and lose its way back.
+TEST(DuplicateFinderTest, ASearchInsideATrashFolderFindsNothing) {
+    TempDir temp;
+    const fs::path trash = temp.path() / "home/.local/share/Trash";
+    fs::create_directories(trash / "files/old");
+    fs::create_directories(temp.path() / "home/keep");
+    for (const char* name : {"files/old/a.bin", "files/old/b.bin"})
+        writeFileText(trash / name, std::string(70'000, 't'));
+    for (const char* name : {"keep/c.bin", "keep/d.bin"})
+        writeFileText(temp.path() / "home" / name, std::string(70'000, 'k'));
+    auto tree = scan(temp);
+    tree->setTrashFolders(platform::TrashFolders(trash.string(), {}, getuid()));
+
+    auto everywhere = findWithTimeLimit(tree);
+    ASSERT_EQ(everywhere.size(), 1u);
+    EXPECT_EQ(everywhere[0].files.size(), 2u);
+    EXPECT_EQ(everywhere[0].files[0]->name().substr(1), ".bin");
+    EXPECT_EQ(everywhere[0].files[0]->parent()->name(), "keep");
+    for (const char* inside : {"home/.local/share/Trash", "home/.local/share/Trash/files/old"}) {
+        const FileNode* folder = findNode(tree->root(), inside);
+        ASSERT_NE(folder, nullptr) << inside;
+        auto groups =
+            std::async(std::launch::async, [&] { return DuplicateFinder::find(tree, folder); }).get();
+        EXPECT_TRUE(groups.empty()) << inside;
+    }
 }
 
 TEST(DuplicateFinderTest, FilesDeeperThanThePathLimitAreCompared) {
