@@ -6,9 +6,17 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
+
+int64_t sizeOnDisk(const std::filesystem::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return int64_t(st.st_blocks) * 512;
+}
 
 QStringList namesOf(const FolderListing& listing) {
     QStringList names;
@@ -56,7 +64,7 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
     const PreviewContent folder = loadPreview(dir.str() + "/listing");
     ASSERT_EQ(folder.page, PreviewPage::folder);
     EXPECT_EQ(namesOf(folder.listing), (QStringList{"Alpha", "zeta", "A.txt", "b.txt"})); // folders first
-    EXPECT_EQ(folder.listing.entries[2].size, 20);
+    EXPECT_EQ(folder.listing.entries[2].size, sizeOnDisk(dir.path() / "listing/A.txt"));
     EXPECT_EQ(folder.listing.count, 4);
     const PreviewContent missing = loadPreview(dir.str() + "/Report.pdf");
     EXPECT_EQ(missing.page, PreviewPage::info);
@@ -66,6 +74,22 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
     const PreviewContent latin = loadPreview(writeText(dir, "caf\xe9.txt", "latin-1 name\n"));
     EXPECT_EQ(latin.page, PreviewPage::text);
     EXPECT_EQ(latin.text, "latin-1 name\n");
+}
+
+// A folder's files show the size they take, as in every other view: a sparse disk image of 734 MB
+// that holds nothing takes next to nothing.
+TEST(PreviewContent, AListingShowsSizesOnDisk) {
+    TempDir dir;
+    const std::filesystem::path image = dir.writeFile("images/disc.iso", 0);
+    std::filesystem::resize_file(image, 734'000'000);
+    dir.writeFile("images/notes.txt", 10'000);
+    if (sizeOnDisk(image) >= 734'000'000) GTEST_SKIP() << "the file system keeps no sparse files";
+    const PreviewContent folder = loadPreview(dir.str() + "/images");
+    ASSERT_EQ(folder.page, PreviewPage::folder);
+    ASSERT_EQ(namesOf(folder.listing), (QStringList{"disc.iso", "notes.txt"}));
+    EXPECT_EQ(folder.listing.entries[0].size, sizeOnDisk(image));
+    EXPECT_EQ(folder.listing.entries[1].size, sizeOnDisk(dir.path() / "images/notes.txt"));
+    EXPECT_GT(folder.listing.entries[1].size, 0);
 }
 
 // A GIF's header may under-report its size: the reader then cannot be asked to decode it scaled, and
