@@ -1,6 +1,7 @@
 #include "shell/panels/PreviewWindow.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/ThemedLabel.h"
+#include "shell/panels/preview/ImagePage.h"
 #include "shell/panels/preview/InfoPage.h"
 #include "shell/panels/preview/ListingPage.h"
 #include "shell/style/Theme.h"
@@ -76,6 +77,33 @@ TEST(PreviewWindow, FollowsTheLastRequestListsAFolderAndClosesOnSpaceOrEscape) {
     PreviewWindow::preview(image);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+}
+
+// A photo of 24 megapixels at 16 bits a channel is more than an image may take decoded whole: it is
+// shown all the same, scaled to the window.
+TEST(PreviewWindow, ShowsALargeSixteenBitPictureScaled) {
+    TempDir dir;
+    const QRgba64 red = QRgba64::fromRgba64(0xffff, 0, 0, 0xffff);
+    const QRgba64 blue = QRgba64::fromRgba64(0, 0, 0xffff, 0xffff);
+    const std::string photo = writeQuadrantPng(dir, "photo.png", QSize(6000, 4000), {red, blue, blue, red});
+    PreviewWindow& window = PreviewWindow::instance();
+    PreviewWindow::preview(photo);
+    ASSERT_TRUE(waitForPage(window));
+    ASSERT_EQ(window.page(), platform::PreviewPage::image);
+    EXPECT_EQ(window.content()->image.width(), platform::PreviewContent::kImageLimit);
+    QCoreApplication::processEvents();
+    auto* page = window.findChild<ImagePage*>();
+    ASSERT_TRUE(page);
+    // The picture fills the page's width but for its margins, its top left quadrant red, its top
+    // right blue.
+    const QPoint middle = page->mapTo(&window, page->rect().center());
+    const int quarter = (page->width() - 32) / 4;
+    pictureInBothThemes(window, "large-image", [&](const QImage& picture, const Theme&) {
+        const int y = middle.y() - quarter / 3;
+        EXPECT_EQ(picture.pixelColor(middle.x() - quarter, y), QColor(Qt::red));
+        EXPECT_EQ(picture.pixelColor(middle.x() + quarter, y), QColor(Qt::blue));
+    });
+    window.close();
 }
 
 // An item moved or deleted before its preview: the card says so instead of listing unknowns, and
