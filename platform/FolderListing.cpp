@@ -29,7 +29,7 @@ FolderListing listFolder(int folderFd, size_t limit) {
         const bool known = ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
         const bool isDir = known && S_ISDIR(st.st_mode);
         listing.entries.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())), isDir,
-                                   known && !isDir ? int64_t(st.st_size) : 0});
+                                   known && !isDir ? int64_t(st.st_blocks) * 512 : 0});
     }
     ::closedir(dir);
     std::sort(listing.entries.begin(), listing.entries.end(),

@@ -9,12 +9,13 @@
 namespace platform {
 
 // The entries of one folder, as the preview lists them: folders first, then by name ignoring case;
-// a file's size, a folder's none. Links are neither followed nor listed as folders.
+// a file's size on disk (as every other view shows it: a sparse file takes little), a folder's none.
+// Links are neither followed nor listed as folders.
 struct FolderListing {
     struct Entry {
         QString name; // the raw bytes as UTF-8, invalid sequences replaced
         bool isDirectory = false;
-        int64_t size = 0;
+        int64_t size = 0; // allocated bytes
     };
     std::vector<Entry> entries; // at most the limit given
     int64_t count = 0;          // every entry of the folder

@@ -1,6 +1,7 @@
 #include "platform/PreviewFile.h"
 
 #include "platform/Paths.h"
+#include "platform/ScaledPng.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -110,8 +111,16 @@ QImage PreviewFile::readImage(int longestSide) {
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
-    if (size.isValid() && std::max(size.width(), size.height()) > longestSide)
-        reader.setScaledSize(size.scaled(longestSide, longestSide, Qt::KeepAspectRatio));
+    if (size.isValid() && std::max(size.width(), size.height()) > longestSide) {
+        const QSize scaled = size.scaled(longestSide, longestSide, Qt::KeepAspectRatio);
+        // Qt decodes a PNG at full size before scaling it (8 bytes a pixel at 16 bits per channel),
+        // past its allocation limit for a large photo: ours scales row by row instead.
+        if (reader.format() == "png") {
+            file_->seek(0);
+            return readScaledPng(*file_, scaled);
+        }
+        reader.setScaledSize(scaled);
+    }
     QImage image = reader.read();
     // A header may under-report what its frames decode to (a GIF's logical screen): scale what came out.
     if (std::max(image.width(), image.height()) > longestSide)

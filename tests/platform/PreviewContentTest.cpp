@@ -1,14 +1,25 @@
 // What the preview reads of a path, without a window.
 #include "platform/PreviewContent.h"
+#include "platform/ScaledPng.h"
 #include "tests/support/PreviewFiles.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
+
+int64_t sizeOnDisk(const std::filesystem::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return int64_t(st.st_blocks) * 512;
+}
 
 QStringList namesOf(const FolderListing& listing) {
     QStringList names;
@@ -56,7 +67,7 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
     const PreviewContent folder = loadPreview(dir.str() + "/listing");
     ASSERT_EQ(folder.page, PreviewPage::folder);
     EXPECT_EQ(namesOf(folder.listing), (QStringList{"Alpha", "zeta", "A.txt", "b.txt"})); // folders first
-    EXPECT_EQ(folder.listing.entries[2].size, 20);
+    EXPECT_EQ(folder.listing.entries[2].size, sizeOnDisk(dir.path() / "listing/A.txt"));
     EXPECT_EQ(folder.listing.count, 4);
     const PreviewContent missing = loadPreview(dir.str() + "/Report.pdf");
     EXPECT_EQ(missing.page, PreviewPage::info);
@@ -66,6 +77,22 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
     const PreviewContent latin = loadPreview(writeText(dir, "caf\xe9.txt", "latin-1 name\n"));
     EXPECT_EQ(latin.page, PreviewPage::text);
     EXPECT_EQ(latin.text, "latin-1 name\n");
+}
+
+// A folder's files show the size they take, as in every other view: a sparse disk image of 734 MB
+// that holds nothing takes next to nothing.
+TEST(PreviewContent, AListingShowsSizesOnDisk) {
+    TempDir dir;
+    const std::filesystem::path image = dir.writeFile("images/disc.iso", 0);
+    std::filesystem::resize_file(image, 734'000'000);
+    dir.writeFile("images/notes.txt", 10'000);
+    if (sizeOnDisk(image) >= 734'000'000) GTEST_SKIP() << "the file system keeps no sparse files";
+    const PreviewContent folder = loadPreview(dir.str() + "/images");
+    ASSERT_EQ(folder.page, PreviewPage::folder);
+    ASSERT_EQ(namesOf(folder.listing), (QStringList{"disc.iso", "notes.txt"}));
+    EXPECT_EQ(folder.listing.entries[0].size, sizeOnDisk(image));
+    EXPECT_EQ(folder.listing.entries[1].size, sizeOnDisk(dir.path() / "images/notes.txt"));
+    EXPECT_GT(folder.listing.entries[1].size, 0);
 }
 
 // A GIF's header may under-report its size: the reader then cannot be asked to decode it scaled, and
@@ -85,6 +112,85 @@ TEST(PreviewContent, AnImageLargerThanItsHeaderSaysIsScaledAfterReading) {
     const PreviewContent content = loadPreview(path);
     ASSERT_EQ(content.page, PreviewPage::image);
     EXPECT_EQ(content.image.size(), QSize(PreviewContent::kImageLimit, 2)); // 65494 x 34, aspect kept
+}
+
+// Four quadrants of 16-bit colours, one of them half transparent.
+const std::array<QRgba64, 4> kQuadrants = {
+    QRgba64::fromRgba64(0xffff, 0, 0, 0xffff),
+    QRgba64::fromRgba64(0, 0x8080, 0xffff, 0xffff),
+    QRgba64::fromRgba64(0x1234, 0xabcd, 0x5678, 0xffff),
+    QRgba64::fromRgba64(0, 0xffff, 0, 0x8000),
+};
+
+// The picture of a quadrant PNG: the PNG's proportions, each quadrant's colour at its middle.
+void expectQuadrants(const QImage& image, QSize source) {
+    ASSERT_FALSE(image.isNull());
+    EXPECT_NEAR(double(image.width()) / image.height(), double(source.width()) / source.height(), 0.01);
+    const QPoint middles[4] = {{image.width() / 4, image.height() / 4},
+                               {image.width() * 3 / 4, image.height() / 4},
+                               {image.width() / 4, image.height() * 3 / 4},
+                               {image.width() * 3 / 4, image.height() * 3 / 4}};
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const QColor shown = image.pixelColor(middles[i]);
+        const QColor wanted = QColor::fromRgba64(kQuadrants[i]).toRgb();
+        EXPECT_NEAR(shown.red(), wanted.red(), 2);
+        EXPECT_NEAR(shown.green(), wanted.green(), 2);
+        EXPECT_NEAR(shown.blue(), wanted.blue(), 2);
+        EXPECT_NEAR(shown.alpha(), wanted.alpha(), 1);
+    }
+}
+
+// At 16 bits a channel a photo of 24 megapixels is past what an image may take when decoded whole;
+// the preview still shows it, scaled, and one of 100 megapixels too, interlaced or not.
+TEST(PreviewContent, LargeSixteenBitPngsAreShownScaled) {
+    TempDir dir;
+    for (const QSize size : {QSize(6000, 4000), QSize(12500, 8000)}) {
+        SCOPED_TRACE(size.width());
+        const PreviewContent content = loadPreview(writeQuadrantPng(dir, "photo.png", size, kQuadrants));
+        ASSERT_EQ(content.page, PreviewPage::image);
+        EXPECT_EQ(content.image.width(), PreviewContent::kImageLimit);
+        expectQuadrants(content.image, size);
+    }
+    // An interlaced PNG sends its pixels in passes over the whole picture: read at a bounded size.
+    const QSize size(6000, 4000);
+    const PreviewContent interlaced =
+        loadPreview(writeQuadrantPng(dir, "interlaced.png", size, kQuadrants, true));
+    ASSERT_EQ(interlaced.page, PreviewPage::image);
+    EXPECT_LE(qint64(interlaced.image.width()) * interlaced.image.height(), kInterlacedPixels);
+    expectQuadrants(interlaced.image, size);
+    // Cut short in its pixel data, it is not shown as a picture.
+    const std::string whole = fileText(dir.path() / "photo.png");
+    const PreviewContent cut = loadPreview(writeText(dir, "cut.png", whole.substr(0, whole.size() / 2)));
+    EXPECT_EQ(cut.page, PreviewPage::info);
+}
+
+// A scaled pixel is the mean of what it covers, transparent pixels adding no colour of theirs.
+TEST(PreviewContent, AScaledPngAveragesWhatEachPixelCovers) {
+    TempDir dir;
+    const QRgba64 black = QRgba64::fromRgba64(0, 0, 0, 0xffff);
+    const QRgba64 white = QRgba64::fromRgba64(0xffff, 0xffff, 0xffff, 0xffff);
+    const QRgba64 green = QRgba64::fromRgba64(0, 0xffff, 0, 0xffff);
+    const QRgba64 invisibleRed = QRgba64::fromRgba64(0xffff, 0, 0, 0);
+    for (const bool interlaced : {false, true}) {
+        SCOPED_TRACE(interlaced);
+        auto scaled = [&](const std::array<QRgba64, 4>& colours) {
+            QFile file(QString::fromStdString(
+                writeQuadrantPng(dir, "small.png", QSize(16, 16), colours, interlaced)));
+            EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+            const QImage image = readScaledPng(file, QSize(1, 1));
+            EXPECT_EQ(image.size(), QSize(1, 1));
+            return image.isNull() ? QColor() : image.pixelColor(0, 0);
+        };
+        const QColor grey = scaled({black, white, white, black});
+        EXPECT_NEAR(grey.red(), 128, 1);
+        EXPECT_NEAR(grey.green(), 128, 1);
+        EXPECT_EQ(grey.alpha(), 255);
+        const QColor tint = scaled({invisibleRed, green, green, green});
+        EXPECT_NEAR(tint.alpha(), 191, 1);
+        EXPECT_LE(tint.red(), 1);
+        EXPECT_GE(tint.green(), 254);
+    }
 }
 
 TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {

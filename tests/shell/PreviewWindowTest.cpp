@@ -1,12 +1,52 @@
 #include "shell/panels/PreviewWindow.h"
+#include "shell/controls/Buttons.h"
+#include "shell/controls/ThemedLabel.h"
+#include "shell/panels/preview/ImagePage.h"
+#include "shell/panels/preview/InfoPage.h"
 #include "shell/panels/preview/ListingPage.h"
+#include "shell/style/Theme.h"
 #include "tests/support/PreviewFiles.h"
+#include "tests/support/Screenshots.h"
 
 #include <QTest>
+
+#include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+bool waitForPage(const PreviewWindow& window) {
+    return QTest::qWaitFor([&] { return window.page().has_value(); }, 60000);
+}
+
+QStringList labelTexts(const QWidget& widget) {
+    QStringList texts;
+    for (const ThemedLabel* label : widget.findChildren<ThemedLabel*>())
+        texts << label->text();
+    return texts;
+}
+
+InkButton* openButton(const QWidget& widget) {
+    for (InkButton* button : widget.findChildren<InkButton*>())
+        if (button->title() == "Open") return button;
+    return nullptr;
+}
+
+// Saves preview-<stem>-<theme>.png of the window in each theme, the light one back afterwards.
+void pictureInBothThemes(PreviewWindow& window, const QString& stem,
+                         const std::function<void(const QImage&, const Theme&)>& check) {
+    for (ThemeName name : theme_name::allCases) {
+        SCOPED_TRACE(theme_name::rawValue(name));
+        ThemeManager::instance().setThemeName(name);
+        QCoreApplication::processEvents();
+        const QImage picture = window.grab().toImage();
+        EXPECT_TRUE(saveScreenshot(picture, "preview-" + stem, name));
+        check(picture, Theme::forName(name));
+    }
+    ThemeManager::instance().setThemeName(ThemeName::light);
+}
 
 TEST(PreviewWindow, FollowsTheLastRequestListsAFolderAndClosesOnSpaceOrEscape) {
     TempDir dir;
@@ -37,6 +77,70 @@ TEST(PreviewWindow, FollowsTheLastRequestListsAFolderAndClosesOnSpaceOrEscape) {
     PreviewWindow::preview(image);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+}
+
+// A photo of 24 megapixels at 16 bits a channel is more than an image may take decoded whole: it is
+// shown all the same, scaled to the window.
+TEST(PreviewWindow, ShowsALargeSixteenBitPictureScaled) {
+    TempDir dir;
+    const QRgba64 red = QRgba64::fromRgba64(0xffff, 0, 0, 0xffff);
+    const QRgba64 blue = QRgba64::fromRgba64(0, 0, 0xffff, 0xffff);
+    const std::string photo = writeQuadrantPng(dir, "photo.png", QSize(6000, 4000), {red, blue, blue, red});
+    PreviewWindow& window = PreviewWindow::instance();
+    PreviewWindow::preview(photo);
+    ASSERT_TRUE(waitForPage(window));
+    ASSERT_EQ(window.page(), platform::PreviewPage::image);
+    EXPECT_EQ(window.content()->image.width(), platform::PreviewContent::kImageLimit);
+    QCoreApplication::processEvents();
+    auto* page = window.findChild<ImagePage*>();
+    ASSERT_TRUE(page);
+    // The picture fills the page's width but for its margins, its top left quadrant red, its top
+    // right blue.
+    const QPoint middle = page->mapTo(&window, page->rect().center());
+    const int quarter = (page->width() - 32) / 4;
+    pictureInBothThemes(window, "large-image", [&](const QImage& picture, const Theme&) {
+        const int y = middle.y() - quarter / 3;
+        EXPECT_EQ(picture.pixelColor(middle.x() - quarter, y), QColor(Qt::red));
+        EXPECT_EQ(picture.pixelColor(middle.x() + quarter, y), QColor(Qt::blue));
+    });
+    window.close();
+}
+
+// An item moved or deleted before its preview: the card says so instead of listing unknowns, and
+// there is nothing to open. A file that is there but shows no content keeps its facts and "Open".
+TEST(PreviewWindow, SaysAnItemIsNoLongerThereAndOffersNothingToOpen) {
+    TempDir dir;
+    PreviewWindow& window = PreviewWindow::instance();
+    const std::string blob = writeText(dir, "blob.bin",
+                                       std::string("\x7f"
+                                                   "ELF\x02\x01\x01\0\0\0",
+                                                   10));
+    PreviewWindow::preview(blob);
+    ASSERT_TRUE(waitForPage(window));
+    ASSERT_EQ(window.page(), platform::PreviewPage::info);
+    auto* card = window.findChild<InfoPage*>();
+    ASSERT_TRUE(card);
+    ASSERT_TRUE(openButton(*card));
+    EXPECT_TRUE(openButton(*card)->isEnabled());
+
+    const std::string gone = writeText(dir, "report", "soon gone\n");
+    std::filesystem::remove(gone);
+    PreviewWindow::preview(gone);
+    ASSERT_TRUE(waitForPage(window));
+    ASSERT_EQ(window.page(), platform::PreviewPage::info);
+    QCoreApplication::processEvents();
+    card = window.findChild<InfoPage*>();
+    ASSERT_TRUE(card);
+    const QStringList texts = labelTexts(*card);
+    EXPECT_TRUE(texts.contains("report"));
+    EXPECT_TRUE(texts.filter("no longer there").size() == 1) << texts.join(" | ").toStdString();
+    EXPECT_TRUE(texts.filter("Unknown", Qt::CaseInsensitive).isEmpty()) << texts.join(" | ").toStdString();
+    ASSERT_TRUE(openButton(*card));
+    EXPECT_FALSE(openButton(*card)->isEnabled());
+    pictureInBothThemes(window, "gone", [&](const QImage& picture, const Theme& theme) {
+        EXPECT_EQ(picture.pixelColor(2, picture.height() / 2), theme.background);
+    });
+    window.close();
 }
 
 } // namespace

@@ -62,19 +62,30 @@ InfoPage::InfoPage(const platform::PreviewContent& content, QWidget* parent) : Q
     name->setAlignment(Qt::AlignHCenter);
     inner->addWidget(name);
     inner->addSpacing(4);
-    auto* kind = new ThemedLabel(content.kind, fonts::ui(12), &Theme::textSecondary, Qt::ElideRight);
-    kind->setAlignment(Qt::AlignHCenter);
-    inner->addWidget(kind);
+    if (content.exists) {
+        auto* kind = new ThemedLabel(content.kind, fonts::ui(12), &Theme::textSecondary, Qt::ElideRight);
+        kind->setAlignment(Qt::AlignHCenter);
+        inner->addWidget(kind);
+        inner->addSpacing(16);
+        auto* size = new LabelValueRow(QStringLiteral("Size"), {}, 12, 12.5, 26);
+        size->setValue(formatBytes(content.size));
+        inner->addWidget(size);
+        auto* modified = new LabelValueRow(QStringLiteral("Modified"), {}, 12, 12.5, 26);
+        modified->setValue(relativeDateString(dateFromStamp(content.modifiedStamp)));
+        inner->addWidget(modified);
+    } else {
+        // Moved or deleted since it was listed: nothing is known of it, and nothing can open it.
+        auto* gone = new ThemedLabel(QStringLiteral("This item is no longer there."), fonts::ui(12),
+                                     &Theme::textSecondary);
+        gone->setAlignment(Qt::AlignHCenter);
+        gone->setWordWrap(true);
+        inner->addWidget(gone);
+    }
     inner->addSpacing(16);
-    auto* size = new LabelValueRow(QStringLiteral("Size"), {}, 12, 12.5, 26);
-    size->setValue(content.exists ? formatBytes(content.size) : QStringLiteral("Unknown"));
-    inner->addWidget(size);
-    auto* modified = new LabelValueRow(QStringLiteral("Modified"), {}, 12, 12.5, 26);
-    modified->setValue(relativeDateString(dateFromStamp(content.modifiedStamp)));
-    inner->addWidget(modified);
-    inner->addSpacing(16);
-    inner->addWidget(new InkButton(QStringLiteral("Open"), {}, 36, 13.5,
-                                   [path = content.path] { platform::desktop().open(path); }));
+    auto* open = new InkButton(QStringLiteral("Open"), {}, 36, 13.5,
+                               [path = content.path] { platform::desktop().open(path); });
+    open->setEnabled(content.exists);
+    inner->addWidget(open);
 
     auto* centre = new QHBoxLayout;
     centre->addStretch(1);
