@@ -103,7 +103,8 @@ Environment userEnvironment(SizeFunction sizeOf) {
     Environment env;
     env.home = platform::homeFolder();
     env.desktopEntriesFolder = platform::dataHome() + "/applications";
-    env.iconsFolder = platform::dataHome() + "/icons";
+    env.iconFolders = {platform::dataHome() + "/icons", platform::dataHome() + "/pixmaps",
+                       (env.home == "/" ? "" : env.home) + "/.icons"};
     env.leftoverFolders = {
         {"Caches", platform::cacheHome()},
         {"Preferences", platform::configHome()},
@@ -330,9 +331,8 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
         listings.push_back(std::move(*listing));
     }
     if (apps.empty()) return apps;
-    const AppLaunchers launchers(desktopFiles ? *desktopFiles
-                                              : platform::readDesktopFiles(env.desktopEntriesFolder),
-                                 env.iconsFolder, env.home);
+    const AppLaunchers launchers(
+        desktopFiles ? *desktopFiles : platform::readDesktopFiles(env.desktopEntriesFolder), env.iconFolders);
     return parallelMap(apps, [&](const InstalledApp& app) {
         return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf, &launchers));
     });

@@ -74,7 +74,7 @@ struct LibraryListing {
 struct Environment {
     std::string home;
     std::string desktopEntriesFolder;            // $XDG_DATA_HOME/applications
-    std::string iconsFolder;                     // $XDG_DATA_HOME/icons
+    std::vector<std::string> iconFolders;        // $XDG_DATA_HOME/icons and /pixmaps, ~/.icons
     std::vector<LeftoverFolder> leftoverFolders; // in display order
     std::string mountInfoPath = "/proc/self/mountinfo";
     SizeFunction sizeOf;
