@@ -232,12 +232,12 @@ std::vector<InstalledApp> listApps(const std::string& folder, const Environment&
             paths.push_back(it->path().string());
     }
     if (paths.empty()) return {};
+    std::vector<platform::DesktopEntry> read;
+    if (!desktopFiles) desktopFiles = &(read = platform::readDesktopFiles(env.desktopEntriesFolder));
+    // Only an entry the menu lists names an app: a hidden one's name is none the user knows it by.
     std::vector<platform::DesktopEntry> entries;
-    if (desktopFiles)
-        std::copy_if(desktopFiles->begin(), desktopFiles->end(), std::back_inserter(entries),
-                     platform::isShownApplication);
-    else
-        entries = platform::readDesktopEntries(env.desktopEntriesFolder);
+    std::copy_if(desktopFiles->begin(), desktopFiles->end(), std::back_inserter(entries),
+                 platform::isListedApplication);
     return parallelMap(paths, [&](const std::string& path) { return appInfo(path, entries, env); });
 }
 

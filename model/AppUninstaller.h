@@ -90,7 +90,8 @@ std::string applicationsFolder(const Environment& env);
 // The AppImages directly inside `folder` (regular executable files named "*.AppImage", case-sensitive),
 // in listing order, with leftovers empty. Desktop entries are read once for the whole listing, or taken
 // from `desktopFiles` when the caller has read them (platform::readDesktopFiles of the environment's
-// desktopEntriesFolder), as it does for loadApps too.
+// desktopEntriesFolder), as it does for loadApps too. Only entries the menu lists
+// (platform::isListedApplication) give an app its name.
 std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env,
                                    const std::vector<platform::DesktopEntry>* desktopFiles = nullptr);
 

@@ -280,7 +280,7 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
                      "Launchers:editor-logo.png"}));
     ASSERT_EQ(loaded[0].leftovers.size(), 2u);
     EXPECT_EQ(loaded[0].leftovers[1].totalSize, 8 * 1000 + 14 + 19 + 24 + 23 + 26 + 10 + 10 + 15);
-    EXPECT_TRUE(urlsOf(loaded[1]).empty()); // its only entry starts the editor too
+    EXPECT_TRUE(loaded[1].leftovers.empty()); // its only entry starts the editor too: no group at all
 
     // Another entry naming the same icon, by path or by name, keeps it out.
     entry("other-logo", "Exec=/usr/bin/other\nIcon=" + user.dataHome() + "/pixmaps/editor-logo.png\n");
