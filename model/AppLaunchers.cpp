@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string_view>
 
@@ -17,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 bool isIconFile(const fs::path& path) {
-    static constexpr std::array<std::string_view, 4> kExtensions = {".png", ".svg", ".svgz", ".xpm"};
+    static constexpr std::array<std::string_view, 5> kExtensions = {".png", ".svg", ".svgz", ".xpm", ".ico"};
     const std::string extension = path.extension().string();
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
@@ -31,49 +32,66 @@ bool launches(const std::string& program, const std::string& resolvedProgram, co
     return !resolvedAppImage.empty() && (program == resolvedAppImage || resolvedProgram == resolvedAppImage);
 }
 
-AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries, const std::string& iconsFolder,
-                           const std::string& home)
-    : iconsFolder_(platform::standardizedPath(iconsFolder)), home_(platform::standardizedPath(home)) {
+std::string AppLaunchers::iconFile(const std::string& path, const std::vector<std::string>& folders) {
+    // Judged by where it really is: a path spelled inside an icon folder may lead anywhere through a
+    // link or "..", and the Trash's rename must not follow a link in its middle either.
+    std::string resolved = platform::resolvedPath(path);
+    if (resolved.empty() || !isIconFile(resolved)) return {};
+    if (std::none_of(folders.begin(), folders.end(),
+                     [&](const std::string& folder) { return platform::isBelow(resolved, folder); }))
+        return {};
+    struct stat st {};
+    if (::lstat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    return resolved;
+}
+
+AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
+                           const std::vector<std::string>& iconFolders) {
+    std::vector<std::string> folders;
+    for (const auto& folder : iconFolders)
+        if (std::string resolved = platform::resolvedPath(folder); !resolved.empty())
+            folders.push_back(resolved);
+
+    std::vector<std::string> iconValues;
+    std::set<std::string, std::less<>> themeNames;
     for (const auto& desktopEntry : entries) {
         Entry entry;
         entry.path = desktopEntry.path;
         for (const std::string& program : {desktopEntry.execProgram(), desktopEntry.trimmedValue("TryExec")})
             if (!program.empty() && program[0] == '/')
                 entry.programs.emplace_back(program, platform::resolvedPath(program));
-        entry.icon = desktopEntry.trimmedValue("Icon");
         entry.shown = platform::isShownApplication(desktopEntry);
+        iconValues.push_back(desktopEntry.trimmedValue("Icon"));
+        if (!iconValues.back().empty() && iconValues.back().find('/') == std::string::npos)
+            themeNames.insert(iconValues.back());
         entries_.push_back(std::move(entry));
     }
 
     // Every size and context of a theme icon answers to the same name, so all of them go together.
-    std::error_code ec;
-    fs::recursive_directory_iterator it(iconsFolder, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        std::error_code typeError;
-        if (!isIconFile(it->path()) || it->is_directory(typeError)) continue;
-        themeIcons_[it->path().stem().string()].push_back(it->path().string());
+    std::map<std::string, std::vector<std::string>, std::less<>> themeFiles;
+    for (const auto& folder : iconFolders) {
+        std::error_code ec;
+        fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+        for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            const fs::path& path = it->path();
+            if (!isIconFile(path)) continue;
+            if (auto named = themeNames.find(path.stem().string()); named != themeNames.end())
+                themeFiles[*named].push_back(path.string());
+        }
     }
-}
 
-std::vector<AppLaunchers::IconFile> AppLaunchers::iconFilesOf(const Entry& entry) const {
-    const std::string& icon = entry.icon;
-    if (icon.empty()) return {};
-    if (icon[0] == '/') {
-        // Only the user's own files: an icon in /usr or /opt belongs to what installed it.
-        std::string path = platform::standardizedPath(icon);
-        struct stat st {};
-        if (!platform::isBelow(path, home_) || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-            return {};
-        std::string name = platform::isBelow(path, iconsFolder_) ? fs::path(path).stem().string() : "";
-        return {{std::move(path), std::move(name)}};
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const std::string& icon = iconValues[i];
+        std::vector<std::string> candidates;
+        if (!icon.empty() && icon[0] == '/')
+            candidates = {icon};
+        else if (auto found = themeFiles.find(icon); found != themeFiles.end())
+            candidates = found->second;
+        std::set<std::string> files;
+        for (const auto& candidate : candidates)
+            if (std::string file = iconFile(candidate, folders); !file.empty()) files.insert(std::move(file));
+        entries_[i].icons.assign(files.begin(), files.end());
     }
-    if (icon.find('/') != std::string::npos) return {};
-    auto found = themeIcons_.find(icon);
-    if (found == themeIcons_.end()) return {};
-    std::vector<IconFile> files;
-    for (const auto& path : found->second)
-        files.push_back({platform::standardizedPath(path), icon});
-    return files;
 }
 
 std::vector<std::string> AppLaunchers::of(const std::string& appImagePath) const {
@@ -93,22 +111,14 @@ std::vector<std::string> AppLaunchers::of(const std::string& appImagePath) const
     }
     if (mine.empty()) return {};
 
-    // What every other entry names, by path or by theme name; those icons are not this app's alone.
-    std::set<std::string> otherPaths, otherNames;
-    for (const Entry* entry : others) {
-        if (entry->icon.empty()) continue;
-        if (entry->icon[0] == '/')
-            otherPaths.insert(platform::standardizedPath(entry->icon));
-        else
-            otherNames.insert(entry->icon);
-    }
-    const std::string self = platform::standardizedPath(appImagePath);
+    // What every other entry names, by path or by theme name, is not this app's alone.
+    std::set<std::string> othersIcons;
+    for (const Entry* entry : others)
+        othersIcons.insert(entry->icons.begin(), entry->icons.end());
     std::set<std::string> icons;
     for (const Entry* entry : mine)
-        for (auto& file : iconFilesOf(*entry))
-            if (file.path != self && !otherPaths.contains(file.path) &&
-                (file.name.empty() || !otherNames.contains(file.name)))
-                icons.insert(std::move(file.path));
+        for (const auto& file : entry->icons)
+            if (!othersIcons.contains(file)) icons.insert(file);
 
     std::vector<std::string> out;
     for (const Entry* entry : mine)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -24,32 +23,28 @@ bool launches(const std::string& program, const std::string& resolvedProgram, co
 class AppLaunchers {
   public:
     // `entries`: every desktop file of the applications folder, of any type (platform::readDesktopFiles).
-    // `iconsFolder`: the user's icon themes ($XDG_DATA_HOME/icons); `home`: the only place an icon
-    // named by its path is ever taken from.
-    AppLaunchers(const std::vector<platform::DesktopEntry>& entries, const std::string& iconsFolder,
-                 const std::string& home);
+    // `iconFolders`: the user's own icon folders ($XDG_DATA_HOME/icons, $XDG_DATA_HOME/pixmaps,
+    // ~/.icons), the only place an icon is ever taken from, whether Icon names it by path or by name.
+    AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
+                 const std::vector<std::string>& iconFolders);
 
     // The launchers of the AppImage at `appImagePath` (their desktop files, by ID), then the icon files
-    // only they name, sorted. An entry that also starts another AppImage, and an icon another entry
-    // names too, are left out.
+    // only they name, sorted, each with its links resolved. An entry that also starts another AppImage,
+    // and an icon another entry names too, are left out.
     std::vector<std::string> of(const std::string& appImagePath) const;
 
   private:
     struct Entry {
         std::string path;
         std::vector<std::pair<std::string, std::string>> programs; // Exec's program and TryExec, resolved
-        std::string icon;                                          // trimmed
-        bool shown = false;                                        // an application the menu lists
+        std::vector<std::string> icons;                            // the icon files its Icon names
+        bool shown = false;                                        // an application the desktop knows
     };
-    struct IconFile {
-        std::string path;
-        std::string name; // file name without its extension: the theme name it answers to
-    };
-    std::vector<IconFile> iconFilesOf(const Entry& entry) const;
+    // The image file at `path` with its links resolved, when that lies in one of `folders` (resolved);
+    // empty for anything else.
+    static std::string iconFile(const std::string& path, const std::vector<std::string>& folders);
 
     std::vector<Entry> entries_;
-    std::map<std::string, std::vector<std::string>> themeIcons_; // name to files below the icons folder
-    std::string iconsFolder_, home_;                             // standardised
 };
 
 } // namespace AppUninstaller

@@ -103,7 +103,8 @@ Environment userEnvironment(SizeFunction sizeOf) {
     Environment env;
     env.home = platform::homeFolder();
     env.desktopEntriesFolder = platform::dataHome() + "/applications";
-    env.iconsFolder = platform::dataHome() + "/icons";
+    env.iconFolders = {platform::dataHome() + "/icons", platform::dataHome() + "/pixmaps",
+                       (env.home == "/" ? "" : env.home) + "/.icons"};
     env.leftoverFolders = {
         {"Caches", platform::cacheHome()},
         {"Preferences", platform::configHome()},
@@ -231,12 +232,12 @@ std::vector<InstalledApp> listApps(const std::string& folder, const Environment&
             paths.push_back(it->path().string());
     }
     if (paths.empty()) return {};
+    std::vector<platform::DesktopEntry> read;
+    if (!desktopFiles) desktopFiles = &(read = platform::readDesktopFiles(env.desktopEntriesFolder));
+    // Only an entry the menu lists names an app: a hidden one's name is none the user knows it by.
     std::vector<platform::DesktopEntry> entries;
-    if (desktopFiles)
-        std::copy_if(desktopFiles->begin(), desktopFiles->end(), std::back_inserter(entries),
-                     platform::isShownApplication);
-    else
-        entries = platform::readDesktopEntries(env.desktopEntriesFolder);
+    std::copy_if(desktopFiles->begin(), desktopFiles->end(), std::back_inserter(entries),
+                 platform::isListedApplication);
     return parallelMap(paths, [&](const std::string& path) { return appInfo(path, entries, env); });
 }
 
@@ -330,9 +331,8 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
         listings.push_back(std::move(*listing));
     }
     if (apps.empty()) return apps;
-    const AppLaunchers launchers(desktopFiles ? *desktopFiles
-                                              : platform::readDesktopFiles(env.desktopEntriesFolder),
-                                 env.iconsFolder, env.home);
+    const AppLaunchers launchers(
+        desktopFiles ? *desktopFiles : platform::readDesktopFiles(env.desktopEntriesFolder), env.iconFolders);
     return parallelMap(apps, [&](const InstalledApp& app) {
         return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf, &launchers));
     });

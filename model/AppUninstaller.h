@@ -74,7 +74,7 @@ struct LibraryListing {
 struct Environment {
     std::string home;
     std::string desktopEntriesFolder;            // $XDG_DATA_HOME/applications
-    std::string iconsFolder;                     // $XDG_DATA_HOME/icons
+    std::vector<std::string> iconFolders;        // $XDG_DATA_HOME/icons and /pixmaps, ~/.icons
     std::vector<LeftoverFolder> leftoverFolders; // in display order
     std::string mountInfoPath = "/proc/self/mountinfo";
     SizeFunction sizeOf;
@@ -90,7 +90,8 @@ std::string applicationsFolder(const Environment& env);
 // The AppImages directly inside `folder` (regular executable files named "*.AppImage", case-sensitive),
 // in listing order, with leftovers empty. Desktop entries are read once for the whole listing, or taken
 // from `desktopFiles` when the caller has read them (platform::readDesktopFiles of the environment's
-// desktopEntriesFolder), as it does for loadApps too.
+// desktopEntriesFolder), as it does for loadApps too. Only entries the menu lists
+// (platform::isListedApplication) give an app its name.
 std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env,
                                    const std::vector<platform::DesktopEntry>* desktopFiles = nullptr);
 

@@ -1,26 +1,60 @@
 #include "platform/AppIconProvider.h"
 
-#include <sys/stat.h>
+#include "platform/FileIO.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QIcon>
+#include <QImageReader>
 
 #include <array>
+#include <filesystem>
 #include <string_view>
 
 namespace platform {
+namespace {
 
-QIcon DesktopIconProvider::icon(const std::string& iconValue) {
+std::vector<std::string> localPaths(const QStringList& paths) {
+    std::vector<std::string> out;
+    for (const QString& path : paths)
+        if (path.startsWith(QLatin1Char('/'))) out.push_back(QFile::encodeName(path).toStdString());
+    return out;
+}
+
+} // namespace
+
+DesktopIconProvider::DesktopIconProvider() {
+    search_.folders = localPaths(QIcon::themeSearchPaths());
+    for (const QString& theme : {QIcon::themeName(), QIcon::fallbackThemeName()})
+        if (!theme.isEmpty()) search_.themes.push_back(QFile::encodeName(theme).toStdString());
+    search_.fallbackFolders = localPaths(QIcon::fallbackSearchPaths());
+}
+
+QImage DesktopIconProvider::image(const std::string& iconValue) {
     if (iconValue.empty()) return {};
-    if (iconValue.front() == '/') {
-        struct stat st {};
-        if (::stat(iconValue.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-        QIcon file(QString::fromStdString(iconValue));
-        // An unreadable or undecodable file gives an icon without pictures.
-        return file.pixmap(QSize(64, 64)).isNull() ? QIcon() : file;
+    std::string path = iconValue;
+    if (iconValue.front() != '/') {
+        std::string_view name(iconValue);
+        // Entries written by hand sometimes name the file of a theme icon.
+        for (std::string_view suffix : std::array<std::string_view, 3>{".png", ".svg", ".xpm"})
+            if (name.size() > suffix.size() && name.ends_with(suffix)) name.remove_suffix(suffix.size());
+        path = findThemeIcon(name, search_, kSize);
+        if (path.empty()) return {};
     }
-    std::string_view name(iconValue);
-    // Entries written by hand sometimes name the file of a theme icon.
-    for (std::string_view suffix : std::array<std::string_view, 3>{".png", ".svg", ".xpm"})
-        if (name.size() > suffix.size() && name.ends_with(suffix)) name.remove_suffix(suffix.size());
-    return QIcon::fromTheme(QString::fromUtf8(name.data(), qsizetype(name.size())));
+    // Theme icons are often links into another theme, so links are followed; what they lead to must
+    // still be a regular file.
+    auto content = readRegularFile(path, kFileLimit, Links::follow);
+    if (!content) return {};
+    QByteArray bytes = QByteArray::fromRawData(content->data(), qsizetype(content->size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const std::string extension = std::filesystem::path(path).extension().string();
+    QImageReader reader(&buffer, extension.empty() ? QByteArray() : QByteArray(extension.c_str() + 1));
+    reader.setDecideFormatFromContent(true);
+    if (const QSize size = reader.size(); size.width() > kLargest || size.height() > kLargest)
+        reader.setScaledSize(size.scaled(kLargest, kLargest, Qt::KeepAspectRatio));
+    return reader.read();
 }
 
 } // namespace platform

@@ -1,7 +1,10 @@
 #pragma once
 
-#include <QIcon>
+#include "platform/IconTheme.h"
 
+#include <QImage>
+
+#include <cstddef>
 #include <string>
 
 namespace platform {
@@ -11,15 +14,27 @@ namespace platform {
 class AppIconProvider {
   public:
     virtual ~AppIconProvider() = default;
-    // The icon of an Icon value: an absolute file path, or a name in the desktop's icon theme (a
-    // trailing ".png", ".svg" or ".xpm" ignored). A null icon when nothing is found. Main thread only.
-    virtual QIcon icon(const std::string& iconValue) = 0;
+    // The picture of an Icon value: an absolute file path, or a name in the desktop's icon theme (a
+    // trailing ".png", ".svg" or ".xpm" ignored). A null image when nothing usable is found. Called on
+    // worker threads, several at once; it must never wait on a special file.
+    virtual QImage image(const std::string& iconValue) = 0;
 };
 
-// The desktop's icons: files through QIcon, names through QIcon::fromTheme.
+// The desktop's icons: names through the icon theme QIcon uses, as it is when the provider is made.
+// A file is read only when it is a regular file of at most kFileLimit bytes, opened without waiting,
+// and decoded with QImageReader; anything else gives a null image.
 class DesktopIconProvider final : public AppIconProvider {
   public:
-    QIcon icon(const std::string& iconValue) override;
+    static constexpr size_t kFileLimit = 4 * 1024 * 1024;
+    static constexpr int kSize = 72;     // the row's 36-point icon on a 2x screen: the theme size sought
+    static constexpr int kLargest = 256; // larger pictures are scaled down to this as they are decoded
+
+    // Main thread: takes QIcon's theme settings.
+    DesktopIconProvider();
+    QImage image(const std::string& iconValue) override;
+
+  private:
+    IconThemeSearch search_;
 };
 
 } // namespace platform

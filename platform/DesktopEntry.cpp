@@ -185,6 +185,10 @@ bool isShownApplication(const DesktopEntry& entry) {
     return entry.value("Type") == "Application" && entry.value("Hidden") != "true";
 }
 
+bool isListedApplication(const DesktopEntry& entry) {
+    return isShownApplication(entry) && entry.value("NoDisplay") != "true";
+}
+
 std::vector<DesktopEntry> readDesktopEntries(const std::string& folder) {
     auto entries = readDesktopFiles(folder);
     std::erase_if(entries, [](const DesktopEntry& entry) { return !isShownApplication(entry); });

@@ -32,8 +32,11 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 // by ID.
 std::vector<DesktopEntry> readDesktopFiles(const std::string& folder);
 
-// Whether the entry is an application the menu shows: Type=Application and not Hidden=true.
+// Whether the entry is an application in force: Type=Application and not Hidden=true (the user's mark
+// for a deleted entry). A NoDisplay=true one counts: it still starts its program, for files and links.
 bool isShownApplication(const DesktopEntry& entry);
+// Whether the menu lists it: an application in force without NoDisplay=true.
+bool isListedApplication(const DesktopEntry& entry);
 
 // Every readable application entry below `folder` (subfolders included), ordered by ID. Entries marked
 // Hidden=true (deleted by the user) and entries whose Type is not Application are left out, and so is

@@ -236,7 +236,7 @@ TEST(AppUninstallerLoad, NamesWithInvalidBytesClaimOnlyTheirOwnLeftovers) {
 }
 
 // Launchers: the entries that start the AppImage (by Exec or TryExec, through links too) and the icons
-// only they name, taken from the user's own folders and never from another app's entry.
+// only they name, taken from the user's icon folders and never from another app's entry.
 TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnlyTheyName) {
     TempDir temp;
     ScopedUserFolders user(temp.str());
@@ -256,7 +256,7 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     entry("editor", "Exec=\"" + editor + "\" %U\nIcon=editor\n");
     entry("editor-safe", "Exec=" + (home / "Apps/Editor.AppImage").string() + " --safe\nIcon=shared\n");
     entry("editor-sandboxed", "Exec=/usr/bin/firejail " + editor + "\nTryExec=" + editor +
-                                  "\nIcon=" + home.string() + "/Pictures/editor-logo.png\n");
+                                  "\nIcon=" + user.dataHome() + "/pixmaps/editor-logo.png\n");
     entry("editor-settings",
           "Exec=" + editor + " --settings\nIcon=" + home.string() + "/.config/editor/icon.png\n");
     entry("editor-system-icon", "Exec=" + editor + "\nIcon=/usr/share/pixmaps/editor.png\n");
@@ -266,13 +266,13 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     for (const char* file : {"48x48/apps/editor.png", "scalable/apps/editor.svg", "48x48/apps/shared.png",
                              "48x48/apps/editor-extra.png", "index.theme"})
         writeFileText(icons / file, "x");
-    writeFileText(home / "Pictures/editor-logo.png", "x");
+    writeFileText(user.dataHome() + "/pixmaps/editor-logo.png", "x");
     writeFileText(home / ".config/editor/icon.png", "x");
 
     auto loaded = loadSorted();
     ASSERT_EQ(loaded.size(), 2u);
     EXPECT_EQ(loaded[0].bundleIdentifier, "editor");
-    // The settings entry's icon lies in a folder the Preferences group moves already.
+    // The settings entry's icon lies outside the icon folders (in one the Preferences group moves).
     EXPECT_EQ(urlsOf(loaded[0]),
               (Names{"Preferences:editor", "Launchers:editor.desktop", "Launchers:editor-safe.desktop",
                      "Launchers:editor-sandboxed.desktop", "Launchers:editor-settings.desktop",
@@ -280,14 +280,69 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
                      "Launchers:editor-logo.png"}));
     ASSERT_EQ(loaded[0].leftovers.size(), 2u);
     EXPECT_EQ(loaded[0].leftovers[1].totalSize, 8 * 1000 + 14 + 19 + 24 + 23 + 26 + 10 + 10 + 15);
-    EXPECT_TRUE(urlsOf(loaded[1]).empty()); // its only entry starts the editor too
+    EXPECT_TRUE(loaded[1].leftovers.empty()); // its only entry starts the editor too: no group at all
 
     // Another entry naming the same icon, by path or by name, keeps it out.
-    entry("other-logo", "Exec=/usr/bin/other\nIcon=" + home.string() + "/Pictures/editor-logo.png\n");
+    entry("other-logo", "Exec=/usr/bin/other\nIcon=" + user.dataHome() + "/pixmaps/editor-logo.png\n");
     writeFileText(entries / "mime.desktop", "[Desktop Entry]\nType=Link\nIcon=editor\n");
     auto names = urlsOf(loadSorted()[0]);
     EXPECT_EQ(Names(names.end() - 2, names.end()),
               (Names{"Launchers:editor-settings.desktop", "Launchers:editor-system-icon.desktop"}));
+}
+
+// An icon is an app's only when it is a picture file that really lies in the user's icon folders, named
+// by path or by theme name. The user's documents and photos, in the home folder or reached through a
+// link, are never offered, nor a folder, a FIFO or the AppImage; what is offered is the file's real path,
+// so the move to the Trash follows no link in its middle.
+TEST(AppUninstallerLoad, LauncherIconsAreOnlyPictureFilesInTheUserIconFolders) {
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path home = user.home(), data = user.dataHome(), outside = temp.path() / "outside",
+                   theme = data / "icons/hicolor/48x48/apps", editor = home / "Applications/Editor.AppImage";
+    writeFileText(editor, "x");
+    fs::permissions(editor, fs::perms::owner_all);
+    for (const fs::path& file :
+         {home / "Documents/notes.txt", home / "Pictures/family-photo.png", outside / "taxes-2025.txt",
+          outside / "scan.png", data / "icons/readme.txt", theme / "editor.png", theme / "editor-linked.png",
+          data / "pixmaps/editor.xpm", home / ".icons/Editor/editor-cursor.svg"})
+        writeFileText(file, "x");
+    fs::create_directory_symlink(outside, home / "Shared");
+    fs::create_directory_symlink(outside, data / "icons/elsewhere");
+    fs::create_directory_symlink(theme, data / "icons/linked");
+    fs::create_symlink(home / "Pictures/family-photo.png", theme / "photo.png");
+    fs::create_directories(theme / "folder.png");
+    ASSERT_EQ(::mkfifo((theme / "fifo.png").c_str(), 0600), 0);
+
+    const Names icons = {
+        // Never the app's.
+        home / "Documents/notes.txt", data / "icons/../../../Documents/notes.txt",
+        home / "Pictures/family-photo.png", data / "icons/../../../Pictures/family-photo.png",
+        home / "Shared/taxes-2025.txt", home / "Shared/scan.png", data / "icons/elsewhere/scan.png",
+        theme / "photo.png", "photo", data / "icons/readme.txt", theme / "folder.png", "folder",
+        theme / "fifo.png", "fifo", editor,
+        // The app's, by their real paths.
+        data / "icons/hicolor/../hicolor/48x48/apps/editor.png", data / "icons/linked/editor-linked.png",
+        data / "pixmaps/editor.xpm", "editor-cursor"};
+    Names expected;
+    for (size_t i = 0; i < icons.size(); ++i) {
+        const fs::path entry = data / "applications" /
+                               ("editor-" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".desktop");
+        writeFileText(entry, "[Desktop Entry]\nType=Application\nName=Editor\nExec=" + editor.string() +
+                                 "\nIcon=" + icons[i] + "\n");
+        expected.push_back(entry.string());
+    }
+    const fs::path realTheme = fs::canonical(theme);
+    for (const fs::path& icon : {realTheme / "editor-linked.png", realTheme / "editor.png",
+                                 fs::canonical(data / "pixmaps/editor.xpm"),
+                                 fs::canonical(home / ".icons/Editor/editor-cursor.svg")})
+        expected.push_back(icon.string());
+    std::sort(expected.end() - 4, expected.end());
+
+    auto loaded = loadSorted();
+    ASSERT_EQ(loaded.size(), 1u);
+    ASSERT_EQ(loaded[0].leftovers.size(), 1u);
+    EXPECT_EQ(loaded[0].leftovers[0].category, "Launchers");
+    EXPECT_EQ(loaded[0].leftovers[0].urls, expected);
 }
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {

@@ -1,10 +1,14 @@
 #include "model/InstalledApps.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/ScanFixture.h"
 
 #include <QSignalSpy>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
+#include <filesystem>
+#include <map>
 #include <thread>
 
 namespace {
@@ -56,4 +60,54 @@ TEST(InstalledAppsTest, LoadsOnceUnlessForcedAndAMoveDuringALoadShowsInItsResult
               (std::vector<std::string>{"/home/u/.cache/editor", "/home/u/.cache/editor-y"}));
     EXPECT_EQ(editor.leftovers[0].totalSize, 666);
     EXPECT_NE(editor.leftovers[0].id, listed[0].leftovers[0].id);
+}
+
+// Through the load the Applications screen runs: an entry the menu does not list (deleted with Hidden,
+// kept out of it with NoDisplay, or no application at all) gives no app its name. A NoDisplay one still
+// starts the AppImage, so it goes with it; the others stay, and an app without launchers has no group.
+TEST(InstalledAppsTest, OnlyEntriesTheMenuListsNameAnApp) {
+    namespace fs = std::filesystem;
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path entries = fs::path(user.dataHome()) / "applications";
+    std::map<std::string, fs::path> images;
+    for (const char* name : {"Editor", "Viewer"}) {
+        images[name] = fs::path(user.home()) / "Applications" / (std::string(name) + "-2.0.AppImage");
+        writeFileText(images[name], "x");
+        fs::permissions(images[name], fs::perms::owner_all);
+    }
+    auto entry = [&](const std::string& id, const std::string& app, const std::string& lines) {
+        writeFileText(entries / (id + ".desktop"),
+                      "[Desktop Entry]\nName=" + id + "\nExec=" + images[app].string() + " %U\n" + lines);
+    };
+    // Listed first, so any of them would name the app if it counted.
+    entry("a-deleted", "Editor", "Type=Application\nHidden=true\n");
+    entry("b-handler", "Editor", "Type=Application\nNoDisplay=true\n");
+    entry("c-link", "Editor", "Type=Link\n");
+    entry("d-editor", "Editor", "Type=Application\n");
+    entry("a-deleted-viewer", "Viewer", "Type=Application\nHidden=true\n");
+    entry("b-handler-viewer", "Viewer", "Type=Application\nNoDisplay=true\n");
+    entry("c-viewer-service", "Viewer", "Type=Service\n");
+
+    auto apps = InstalledApps::load();
+    std::sort(apps.begin(), apps.end(), [](auto& a, auto& b) { return a.bundleURL < b.bundleURL; });
+    ASSERT_EQ(apps.size(), 2u);
+    EXPECT_EQ(apps[0].bundleIdentifier, "d-editor");
+    EXPECT_EQ(apps[0].displayName, "d-editor");
+    ASSERT_EQ(apps[0].leftovers.size(), 1u);
+    EXPECT_EQ(apps[0].leftovers[0].urls, (std::vector<std::string>{(entries / "b-handler.desktop").string(),
+                                                                   (entries / "d-editor.desktop").string()}));
+    // Named by its file; its NoDisplay entry is still its launcher.
+    EXPECT_EQ(apps[1].bundleIdentifier, "viewer");
+    EXPECT_EQ(apps[1].displayName, "Viewer");
+    ASSERT_EQ(apps[1].leftovers.size(), 1u);
+    EXPECT_EQ(apps[1].leftovers[0].urls,
+              std::vector<std::string>{(entries / "b-handler-viewer.desktop").string()});
+
+    // Without launchers, no empty group.
+    fs::remove(entries / "b-handler-viewer.desktop");
+    apps = InstalledApps::load();
+    std::sort(apps.begin(), apps.end(), [](auto& a, auto& b) { return a.bundleURL < b.bundleURL; });
+    ASSERT_EQ(apps.size(), 2u);
+    EXPECT_TRUE(apps[1].leftovers.empty());
 }

@@ -34,6 +34,23 @@ class PlantedFifo {
         return false;
     }
 
+    // The same for `call` run on the calling thread, for work that belongs to the window's thread (a
+    // paint): a helper thread frees the FIFO's waiting readers once `limit` has passed.
+    template <class F> bool finishesHereWithin(std::chrono::milliseconds limit, F call) const {
+        std::promise<void> finished;
+        auto watch = std::async(std::launch::async, [this, limit, done = finished.get_future()] {
+            if (done.wait_for(limit) == std::future_status::ready) return true;
+            while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+                const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0) ::close(fd);
+            }
+            return false;
+        });
+        call();
+        finished.set_value();
+        return watch.get();
+    }
+
   private:
     std::filesystem::path path_;
 };

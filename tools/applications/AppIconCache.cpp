@@ -1,12 +1,20 @@
 #include "tools/applications/AppIconCache.h"
 
 #include "model/AppUninstaller.h"
+#include "model/BackgroundTask.h"
 #include "platform/AppIconProvider.h"
 
-AppIconCache::AppIconCache(std::shared_ptr<platform::AppIconProvider> provider)
-    : provider_(std::move(provider)) {}
+#include <QPixmap>
 
-AppIconCache::~AppIconCache() = default;
+AppIconCache::AppIconCache(std::shared_ptr<platform::AppIconProvider> provider, QObject* parent)
+    : QObject(parent), provider_(std::move(provider)) {
+    // Lookups are short; two threads keep one slow disk from holding back every other icon.
+    pool_.setMaxThreadCount(2);
+}
+
+AppIconCache::~AppIconCache() {
+    pool_.waitForDone();
+}
 
 AppIconCache& AppIconCache::shared() {
     // Never destroyed: its icons must not outlive the application object at exit.
@@ -17,7 +25,14 @@ AppIconCache& AppIconCache::shared() {
 QIcon AppIconCache::icon(const AppUninstaller::InstalledApp& app) {
     if (app.icon.empty()) return {};
     auto key = std::make_pair(app.bundleURL, app.icon);
-    auto found = icons_.find(key);
-    if (found == icons_.end()) found = icons_.emplace(std::move(key), provider_->icon(app.icon)).first;
-    return found->second;
+    if (auto found = icons_.find(key); found != icons_.end()) return found->second.value_or(QIcon());
+    icons_.emplace(key, std::nullopt);
+    runInBackground(
+        &pool_, this, [provider = provider_, value = app.icon] { return provider->image(value); },
+        [this, key](QImage image) {
+            // Pixmaps belong to the window's thread: the picture becomes an icon only here.
+            icons_[key] = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(std::move(image)));
+            emit iconLookedUp();
+        });
+    return {};
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QIcon>
+#include <QObject>
+#include <QThreadPool>
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -14,24 +17,33 @@ namespace platform {
 class AppIconProvider;
 }
 
-// The applications' icons, each looked up once and kept: a row is painted often, and a theme lookup
-// reads the disk. Keyed by the AppImage's path and its Icon value, so a reload (new ids, same apps)
-// finds them again and a changed desktop entry is looked up anew. Entries are never removed.
+// The applications' icons, each looked up once and kept: a row is painted often, and a lookup reads
+// the disk. Keyed by the AppImage's path and its Icon value, so a reload (new ids, same apps) finds them
+// again and a changed desktop entry is looked up anew. Entries are never removed.
 //
-// Threads: main thread only.
-class AppIconCache {
+// Threads: main thread. Lookups run on the cache's own worker threads, since reading a picture may wait
+// on the disk and must never hold the window; each one that ends is announced by iconLookedUp.
+class AppIconCache : public QObject {
+    Q_OBJECT
   public:
-    explicit AppIconCache(std::shared_ptr<platform::AppIconProvider> provider);
-    ~AppIconCache();
+    explicit AppIconCache(std::shared_ptr<platform::AppIconProvider> provider, QObject* parent = nullptr);
+    // Waits for the lookups still running.
+    ~AppIconCache() override;
 
     // The one cache of the process, over the desktop's icons.
     static AppIconCache& shared();
 
-    // The application's icon; null when its desktop entry names none or it is not found (the row then
-    // draws the generic application symbol). An application without an Icon value is not looked up.
+    // The application's icon once its lookup has found one. Null while it is looked up, and for good when
+    // its desktop entry names none or nothing usable is found: the row then draws the generic application
+    // symbol. The first call for an application starts its lookup; one without an Icon value has none.
     QIcon icon(const AppUninstaller::InstalledApp& app);
+
+  signals:
+    // A lookup ended, with an icon or without: rows may paint again.
+    void iconLookedUp();
 
   private:
     std::shared_ptr<platform::AppIconProvider> provider_;
-    std::map<std::pair<std::string, std::string>, QIcon> icons_; // (AppImage path, Icon value)
+    std::map<std::pair<std::string, std::string>, std::optional<QIcon>> icons_; // none while looked up
+    QThreadPool pool_; // declared last: its lookups end before the rest goes
 };

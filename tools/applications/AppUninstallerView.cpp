@@ -71,6 +71,8 @@ AppUninstallerView::AppUninstallerView(ScanViewModel& viewModel, QWidget* parent
     column_->column()->addStretch(1);
 
     connect(list_, &ListView::rowButtonClicked, this, &AppUninstallerView::buttonClicked);
+    // Rows paint the generic symbol until their icon has been read.
+    connect(&icons_, &AppIconCache::iconLookedUp, list_->viewport(), qOverload<>(&QWidget::update));
     // Enter on a row does what a click on its header does.
     connect(list_, &ListView::activated, this, [this](const QModelIndex& index) {
         if (!AppRow::app(index).leftovers.empty()) toggleExpanded(AppRow::app(index));

@@ -3,27 +3,46 @@
 // application.
 #include "model/AppUninstaller.h"
 #include "platform/AppIconProvider.h"
+#include "tests/support/ScanFixture.h"
+#include "tests/support/StuckReads.h"
 #include "tests/support/TempDir.h"
 #include "tools/applications/AppIconCache.h"
 
 #include <QIcon>
 #include <QImage>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <utility>
 
 namespace {
 
 class FakeIcons : public platform::AppIconProvider {
   public:
+    std::mutex mutex;
     std::map<std::string, int> asked;
-    QIcon icon(const std::string& iconValue) override {
-        ++asked[iconValue];
+    std::set<std::thread::id> threads;
+    std::atomic<bool> hold = false;
+    QImage image(const std::string& iconValue) override {
+        {
+            std::lock_guard lock(mutex);
+            ++asked[iconValue];
+            threads.insert(std::this_thread::get_id());
+        }
+        // Held at most for a while, so a lookup made on the window's thread fails the test, not the run.
+        for (int i = 0; hold && i < 20000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         if (iconValue == "missing") return {};
-        QPixmap pixmap(8, 8);
-        pixmap.fill(Qt::red);
-        return QIcon(pixmap);
+        QImage picture(8, 8, QImage::Format_ARGB32);
+        picture.fill(Qt::red);
+        return picture;
     }
 };
 
@@ -35,42 +54,62 @@ AppUninstaller::InstalledApp appAt(const std::string& path, const std::string& i
     return app;
 }
 
-TEST(AppIconCache, AsksOncePerApplicationAndNeverForOneWithoutAnIcon) {
+TEST(AppIconCache, AsksOncePerApplicationOffTheWindowThreadAndNeverForOneWithoutAnIcon) {
     auto fake = std::make_shared<FakeIcons>();
     AppIconCache cache(fake);
+    QSignalSpy lookedUp(&cache, &AppIconCache::iconLookedUp);
     const auto editor = appAt("/a/Editor.AppImage", "editor");
     const auto gone = appAt("/a/Gone.AppImage", "missing");
     const auto plain = appAt("/a/Plain.AppImage", "");
+    // Nothing until the picture has been read: the row shows the generic symbol meanwhile.
+    fake->hold = true;
     for (int i = 0; i < 3; ++i)
         for (const auto& app : {editor, gone, plain})
-            cache.icon(app);
+            EXPECT_TRUE(cache.icon(app).isNull());
+    fake->hold = false;
+    WAIT_FOR(lookedUp.count() == 2);
     // Reloaded: new ids, the same applications.
     cache.icon(appAt(editor.bundleURL, "editor"));
     // Another AppImage with the same icon name is another application.
     cache.icon(appAt("/a/Editor-2.AppImage", "editor"));
+    WAIT_FOR(lookedUp.count() == 3);
 
-    EXPECT_EQ(fake->asked, (std::map<std::string, int>{{"editor", 2}, {"missing", 1}}));
+    {
+        std::lock_guard lock(fake->mutex);
+        EXPECT_EQ(fake->asked, (std::map<std::string, int>{{"editor", 2}, {"missing", 1}}));
+        EXPECT_FALSE(fake->threads.contains(std::this_thread::get_id()));
+    }
     EXPECT_FALSE(cache.icon(editor).isNull());
     EXPECT_TRUE(cache.icon(gone).isNull()); // not found: the generic symbol, and not asked again
     EXPECT_TRUE(cache.icon(plain).isNull());
     // A desktop entry that now names another icon is looked up anew.
     cache.icon(appAt(editor.bundleURL, "editor-new"));
+    WAIT_FOR(lookedUp.count() == 4);
+    std::lock_guard lock(fake->mutex);
     EXPECT_EQ(fake->asked["editor-new"], 1);
 }
 
-TEST(DesktopIconProvider, FindsFilesByPathAndNamesInTheIconTheme) {
+TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
     TempDir dir;
     QImage picture(48, 48, QImage::Format_ARGB32);
     picture.fill(Qt::blue);
     const std::string file = dir.str() + "/editor.png";
     ASSERT_TRUE(picture.save(QString::fromStdString(file)));
-    // A theme of our own, so the test does not depend on the icons installed.
+    // A theme of our own, so the test does not depend on the icons installed. The size nearest the row's
+    // wins: a 16-pixel red one is there too.
     const auto apps = dir.makeDir("icons/hicolor/48x48/apps");
     ASSERT_TRUE(picture.save(QString::fromStdString((apps / "brenwick-test-editor.png").string())));
-    writeFileText(
-        dir.path() / "icons/hicolor/index.theme",
-        "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
+    QImage small(16, 16, QImage::Format_ARGB32);
+    small.fill(Qt::red);
+    ASSERT_TRUE(small.save(QString::fromStdString(
+        (dir.makeDir("icons/hicolor/16x16/apps") / "brenwick-test-editor.png").string())));
+    writeFileText(dir.path() / "icons/hicolor/index.theme",
+                  "[Icon Theme]\nName=Hicolor\nDirectories=16x16/apps,48x48/apps\n\n[16x16/apps]\nSize=16\n"
+                  "Type=Fixed\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
     writeFileText(dir.path() / "broken.png", "not a picture");
+    writeFileText(apps / "brenwick-test-broken.png", "not a picture either");
+    PlantedFifo fifo(apps / "zedfifo.png");
+    PlantedFifo fifoFile(dir.path() / "fifo.png");
     const QStringList searchPaths = QIcon::themeSearchPaths();
     const QString themeName = QIcon::themeName();
     QIcon::setThemeSearchPaths({QString::fromStdString(dir.str() + "/icons")});
@@ -87,11 +126,25 @@ TEST(DesktopIconProvider, FindsFilesByPathAndNamesInTheIconTheme) {
         {dir.str(), false}, // a folder
         {"brenwick-test-editor", true},
         {"brenwick-test-editor.png", true}, // a file name where a theme name belongs
+        {"brenwick-test-broken", false},
         {"brenwick-test-nothing", false},
         {"", false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(!provider.icon(c.value).isNull(), c.found) << c.value;
+    for (const auto& c : cases) {
+        const QImage image = provider.image(c.value);
+        EXPECT_EQ(!image.isNull(), c.found) << c.value;
+        if (c.found) {
+            EXPECT_EQ(image.pixelColor(8, 8), QColor(Qt::blue)) << c.value;
+        }
+    }
+    // A FIFO, in the theme or named by its path, is no picture and no reason to wait.
+    for (const auto& [planted, value] :
+         {std::pair{&fifo, std::string("zedfifo")}, {&fifoFile, dir.str() + "/fifo.png"}}) {
+        QImage image;
+        EXPECT_TRUE(planted->finishesWithin(std::chrono::seconds(20), [&] { image = provider.image(value); }))
+            << value;
+        EXPECT_TRUE(image.isNull()) << value;
+    }
 
     QIcon::setThemeSearchPaths(searchPaths);
     QIcon::setThemeName(themeName);

@@ -14,6 +14,7 @@
 #include "tests/support/EnvOverride.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/RowButtons.h"
+#include "tests/support/StuckReads.h"
 #include "tests/support/ThemedPictures.h"
 #include "tools/applications/AppIconCache.h"
 #include "tools/applications/AppRow.h"
@@ -22,13 +23,17 @@
 #include <QAbstractItemModelTester>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -45,16 +50,39 @@ struct GroupSpec {
     int64_t size;
 };
 
-// Every icon a plain square of one colour, and every lookup counted.
+// Every icon a plain square of one colour, every lookup counted with the thread it ran on; held while
+// `hold` is set (at most for a while, so a lookup on the window's thread fails a test, not the run).
 class SquareIcons : public platform::AppIconProvider {
   public:
     std::atomic<int> lookups = 0;
-    QIcon icon(const std::string&) override {
+    std::atomic<bool> hold = false;
+    std::atomic<bool> onWindowThread = false;
+    QImage image(const std::string&) override {
         ++lookups;
-        QPixmap pixmap(72, 72);
-        pixmap.fill(QColor(230, 120, 20));
-        return QIcon(pixmap);
+        if (QThread::currentThread() == qApp->thread()) onWindowThread = true;
+        for (int i = 0; hold && i < 20000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        QImage picture(72, 72, QImage::Format_ARGB32);
+        picture.fill(QColor(230, 120, 20));
+        return picture;
     }
+};
+
+// Calls `seen` for every event of one type that reaches `watched`.
+class EventWatch : public QObject {
+  public:
+    EventWatch(QObject* watched, QEvent::Type type, std::function<void()> seen)
+        : type_(type), seen_(std::move(seen)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_) seen_();
+        return false;
+    }
+
+  private:
+    QEvent::Type type_;
+    std::function<void()> seen_;
 };
 
 class AppsScreenTest : public ShellTest {
@@ -444,6 +472,79 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
     EXPECT_FALSE(view->failureAlert());
 }
 
+// Icons are read off the window's thread: a row paints the generic symbol until its icon has arrived,
+// and is painted again then.
+TEST_F(AppsScreenTest, RowsPaintTheGenericSymbolUntilTheirIconArrives) {
+    start();
+    InstalledApp editor = makeApp("Editor", 1000);
+    editor.icon = "editor";
+    setListed({editor});
+    iconProvider->hold = true;
+    showScreen();
+    QWidget* viewport = view->list()->viewport();
+    const AppRowLayout row =
+        view->rowDelegate()->layout(indexOf("Editor"), view->list()->rowRect(indexOf("Editor")));
+    const QPoint tile =
+        viewport->mapTo(view.get(), QPointF(row.icon.left() + 5, row.icon.center().y()).toPoint());
+    EXPECT_EQ(view->grab().toImage().pixelColor(tile), theme().chip);
+    WAIT_FOR(iconProvider->lookups == 1);
+
+    // Painted once the icon is there, without anything else asking for it.
+    bool paintedWithIcon = false;
+    EventWatch paints(viewport, QEvent::Paint,
+                      [&] { paintedWithIcon = paintedWithIcon || !icons.icon(editor).isNull(); });
+    iconProvider->hold = false;
+    WAIT_FOR(paintedWithIcon);
+    EXPECT_EQ(view->grab().toImage().pixelColor(tile), QColor(230, 120, 20));
+    EXPECT_FALSE(iconProvider->onWindowThread);
+    EXPECT_EQ(iconProvider->lookups, 1);
+}
+
+// Where the theme has a FIFO or a file that is no picture for an app's icon, the row shows the generic
+// symbol, and painting never waits on the FIFO.
+TEST_F(AppsScreenTest, AnIconThatIsNoPictureShowsTheGenericSymbolWithoutHoldingTheWindow) {
+    start();
+    const fs::path icons = fs::path(user->dataHome()) / "icons", apps = icons / "hicolor/48x48/apps";
+    writeFileText(
+        icons / "hicolor/index.theme",
+        "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
+    PlantedFifo fifo(apps / "zedfifo.png");
+    writeFileText(apps / "zedbroken.png", "not a picture");
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString(icons.string())});
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    AppIconCache desktopIcons(std::make_shared<platform::DesktopIconProvider>());
+    const auto restore = qScopeGuard([&] {
+        view.reset(); // before the cache it paints from
+        QIcon::setThemeSearchPaths(searchPaths);
+        QIcon::setThemeName(themeName);
+    });
+    QSignalSpy lookedUp(&desktopIcons, &AppIconCache::iconLookedUp);
+    InstalledApp zed = makeApp("Zed", 1000), broken = makeApp("Zed Broken", 1000);
+    zed.icon = "zedfifo";
+    broken.icon = "zedbroken";
+    setListed({zed, broken});
+    QImage picture;
+    EXPECT_TRUE(fifo.finishesHereWithin(std::chrono::seconds(20), [&] {
+        view = std::make_unique<AppUninstallerView>(*vm, nullptr, &desktopIcons);
+        view->resize(1000, 760);
+        view->show();
+        WAIT_FOR(!vm->apps().isLoading());
+        picture = view->grab().toImage();
+        WAIT_FOR(lookedUp.count() == 2);
+        picture = view->grab().toImage();
+    }));
+    ASSERT_FALSE(picture.isNull());
+    for (const char* name : {"Zed", "Zed Broken"}) {
+        const AppRowLayout row =
+            view->rowDelegate()->layout(indexOf(name), view->list()->rowRect(indexOf(name)));
+        const QPoint tile = view->list()->viewport()->mapTo(
+            view.get(), QPointF(row.icon.left() + 5, row.icon.center().y()).toPoint());
+        EXPECT_EQ(picture.pixelColor(tile), theme().chip) << name;
+    }
+}
+
 TEST_F(AppsScreenTest, PictureInBothThemes) {
     start();
     InstalledApp editor =
@@ -457,6 +558,7 @@ TEST_F(AppsScreenTest, PictureInBothThemes) {
     setListed({editor, makeApp("Player", 96'000'000), viewer});
     showScreen({1000, 640});
     clickButton("Text Editor", AppRow::kHeader);
+    WAIT_FOR(!icons.icon(editor).isNull());
 
     picturesInBothThemes(*vm, *view, "apps-screen", [&](const QImage& image, const Theme& t) {
         auto at = [&](QPointF p) {
