@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct ViewModelServices {
     std::function<void(int milliseconds, std::function<void()> then)> wait;
     // The Trash the cleanup queue and the uninstall flow move items to. Default: the real one.
     std::shared_ptr<platform::TrashBackend> trash;
-    // Lists the installed applications, largest first; runs on a pool thread. Default: the
-    // AppImages of ~/Applications (InstalledApps::load).
-    std::function<std::vector<AppUninstaller::InstalledApp>()> loadInstalledApps;
+    // Lists the installed applications, largest first; runs on a pool thread and ends soon once its
+    // token asks it to stop. Default: the AppImages of ~/Applications (InstalledApps::load).
+    std::function<std::vector<AppUninstaller::InstalledApp>(std::stop_token)> loadInstalledApps;
 };
