@@ -1,4 +1,5 @@
 #include "shell/panels/PreviewWindow.h"
+#include "shell/panels/AppWindow.h"
 #include "shell/panels/preview/ListingPage.h"
 #include "tests/support/PreviewFiles.h"
 
@@ -37,6 +38,20 @@ TEST(PreviewWindow, FollowsTheLastRequestListsAFolderAndClosesOnSpaceOrEscape) {
     PreviewWindow::preview(image);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+}
+
+// The preview belongs to the main window: it closes with it, and holds no application open on its own.
+TEST(PreviewWindow, ClosesWithTheMainWindow) {
+    TempDir dir;
+    const std::string text = writeText(dir, "notes.txt", "hello\n");
+    AppWindow window;
+    window.show();
+    PreviewWindow::preview(text);
+    PreviewWindow& preview = PreviewWindow::instance();
+    ASSERT_TRUE(preview.isVisible());
+    window.close();
+    EXPECT_FALSE(preview.isVisible());
+    EXPECT_FALSE(preview.testAttribute(Qt::WA_QuitOnClose));
 }
 
 } // namespace
