@@ -82,7 +82,9 @@ struct Environment {
 
 // The current user's folders (platform/UserFolders): "Caches" ~/.cache, "Preferences" ~/.config,
 // "Application Support" ~/.local/share, "Logs" ~/.local/state, "Container Data" ~/.var/app.
-Environment userEnvironment(SizeFunction sizeOf = &DiskScanner::sizeOfItem);
+Environment userEnvironment(SizeFunction sizeOf = [](const std::string& path) {
+    return DiskScanner::sizeOfItem(path);
+});
 
 // ~/Applications of the environment's home.
 std::string applicationsFolder(const Environment& env);

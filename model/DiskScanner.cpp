@@ -823,7 +823,7 @@ DiskScanner::Timings DiskScanner::timings() const {
     return impl_->timings;
 }
 
-int64_t DiskScanner::sizeOfItem(const std::string& path) {
+int64_t DiskScanner::sizeOfItem(const std::string& path, std::stop_token stop) {
     DirectoryReader& reader = *platform::systemDirectoryReader();
     EntryStatus st;
     if (reader.statPath(path.c_str(), false, st) != 0 || st.isSymlink()) return 0;
@@ -838,7 +838,7 @@ int64_t DiskScanner::sizeOfItem(const std::string& path) {
     pending.push_back({path, {}});
     std::vector<std::string> below;
     int64_t total = 0;
-    while (!pending.empty()) {
+    while (!pending.empty() && !stop.stop_requested()) {
         Pending folder = std::move(pending.back());
         pending.pop_back();
         int fd = -1;

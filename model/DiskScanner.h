@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,8 @@ class DiskScanner {
     Timings timings() const;
 
     // Bytes on disk of a path: a file's blocks, a folder's files at any depth; links and missing paths 0.
-    static int64_t sizeOfItem(const std::string& path);
+    // Once `stop` is requested it reads no further folder and gives what it has counted.
+    static int64_t sizeOfItem(const std::string& path, std::stop_token stop = {});
 
   private:
     struct Impl;

@@ -91,10 +91,11 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 // Runs visit(folderFd, k) for every position k of `which` (indices into the candidates) on `threads`
 // workers, more while they wait on the disk; each worker makes its own visitor with makeVisitor(). The
 // first `singles` positions are taken one at a time, the others a run of 32 at a time (mostly of one
-// folder: one folder open for many files). Files whose folder cannot be opened are skipped.
+// folder: one folder open for many files). Files whose folder cannot be opened are skipped, and so is
+// every file once `stop` is requested.
 template <typename MakeVisitor>
 void visitFiles(const Candidates& candidates, const std::vector<size_t>& which, size_t singles, int threads,
-                MakeVisitor makeVisitor) {
+                const std::stop_token& stop, MakeVisitor makeVisitor) {
     constexpr size_t chunk = 32;
     std::atomic<size_t> nextSingle = 0, nextChunk = singles;
     const std::thread::id caller = std::this_thread::get_id();
@@ -105,7 +106,7 @@ void visitFiles(const Candidates& candidates, const std::vector<size_t>& which, 
         FolderCursor cursor(candidates.folders);
         platform::DiskReadWatch disk;
         auto visitRange = [&](size_t first, size_t end) {
-            for (size_t k = first; k < end; ++k) {
+            for (size_t k = first; k < end && !stop.stop_requested(); ++k) {
                 int dir = cursor.at(candidates.files[which[k]].folder);
                 if (dir >= 0) visit(dir, k);
             }
@@ -128,7 +129,8 @@ void visitFiles(const Candidates& candidates, const std::vector<size_t>& which, 
 template <typename Key, typename ReadKey, typename LimitOf>
 std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector<size_t>& which,
                                  size_t singles, int threads, size_t bufferBytes,
-                                 std::atomic<int64_t>& bytesRead, ReadKey readKey, LimitOf limitOf) {
+                                 std::atomic<int64_t>& bytesRead, const std::stop_token& stop,
+                                 ReadKey readKey, LimitOf limitOf) {
     std::vector<Keyed<Key>> keyed(which.size());
     std::vector<char> found(which.size()); // not a vector<bool>: workers write neighbouring entries
     // Each worker's buffer, reused for every file it reads; its byte count is added up when it ends.
@@ -138,7 +140,7 @@ std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector
         int64_t read = 0;
         ~Reader() { total += read; }
     };
-    visitFiles(candidates, which, singles, threads, [&] {
+    visitFiles(candidates, which, singles, threads, stop, [&] {
         return [&, reader = std::make_shared<Reader>(bytesRead, std::vector<unsigned char>(bufferBytes))](
                    int dir, size_t k) {
             const Candidates::File& f = candidates.files[which[k]];
@@ -158,9 +160,10 @@ std::vector<Keyed<Key>> readKeys(const Candidates& candidates, const std::vector
 
 // The screen: a fingerprint of each file's first bytes, folder by folder.
 std::vector<Keyed<uint64_t>> screenAll(const Candidates& candidates, const std::vector<size_t>& which,
-                                       int threads, std::atomic<int64_t>& bytesRead) {
+                                       int threads, std::atomic<int64_t>& bytesRead,
+                                       const std::stop_token& stop) {
     return readKeys<uint64_t>(
-        candidates, which, 0, threads, DuplicatePrefilter::kBytes + 1, bytesRead,
+        candidates, which, 0, threads, DuplicatePrefilter::kBytes + 1, bytesRead, stop,
         [&](int dir, size_t k, const char* name, std::vector<unsigned char>& buffer) {
             return DuplicatePrefilter::readAt(dir, name, candidates.files[which[k]].size, buffer);
         },
@@ -173,7 +176,7 @@ std::vector<Keyed<uint64_t>> screenAll(const Candidates& candidates, const std::
 // and inode of each file of `prefixes` go to `ids`, at the file's index.
 std::vector<Keyed<Digest>> hashAll(const Candidates& candidates, std::vector<size_t> whole,
                                    std::vector<size_t> prefixes, int threads, std::vector<FileId>& ids,
-                                   std::atomic<int64_t>& bytesRead) {
+                                   std::atomic<int64_t>& bytesRead, const std::stop_token& stop) {
     std::stable_sort(whole.begin(), whole.end(),
                      [&](size_t a, size_t b) { return candidates.files[a].size > candidates.files[b].size; });
     std::sort(prefixes.begin(), prefixes.end());
@@ -186,11 +189,11 @@ std::vector<Keyed<Digest>> hashAll(const Candidates& candidates, std::vector<siz
     // A prefix read of a file that ends within the limit asks for one byte more.
     const size_t bufferBytes = singles > 0 ? kBufferBytes : static_cast<size_t>(kPartialBytes) + 4096;
     return readKeys<Digest>(
-        candidates, which, singles, threads, bufferBytes, bytesRead,
+        candidates, which, singles, threads, bufferBytes, bytesRead, stop,
         [&](int dir, size_t k, const char* name, std::vector<unsigned char>& buffer) {
             return hashFileAt(dir, name, candidates.files[which[k]].size,
                               k < singles ? std::nullopt : std::optional(kPartialBytes), buffer,
-                              k < singles ? nullptr : &ids[which[k]]);
+                              k < singles ? nullptr : &ids[which[k]], stop);
         },
         limitOf);
 }
@@ -274,7 +277,7 @@ std::optional<Digest> hashFile(const std::string& path, int64_t expectedSize, st
 
 std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedSize,
                                  std::optional<int64_t> limit, std::vector<unsigned char>& buffer,
-                                 FileId* identity) {
+                                 FileId* identity, std::stop_token stop) {
     if (expectedSize < 0 || expectedSize == std::numeric_limits<int64_t>::max() || buffer.empty())
         return std::nullopt;
     // A link put in the file's place is not followed; a pipe put there does not block, and reads nothing.
@@ -308,6 +311,11 @@ std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedS
     int64_t got = 0;
     bool failed = false;
     while (!failed && got < toRead) {
+        // Asked before every buffer: quitting must not wait for the rest of a file of many gigabytes.
+        if (stop.stop_requested()) {
+            failed = true;
+            break;
+        }
         auto want = static_cast<size_t>(std::min<int64_t>(toRead - got, static_cast<int64_t>(buffer.size())));
         ssize_t n = reader.read(buffer.data(), want);
         if (n < 0) {
@@ -329,7 +337,7 @@ std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedS
 }
 
 std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* folder, Stats* stats,
-                        int threads) {
+                        int threads, std::stop_token stop) {
     const auto start = std::chrono::steady_clock::now();
     if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     Candidates candidates;
@@ -346,8 +354,11 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     for (size_t i = 0; i < all.size(); ++i)
         all[i] = i;
     // Only files whose first bytes match another's of the same size go on to be hashed.
-    std::vector<size_t> screened = withSharedKey(candidates, screenAll(candidates, all, threads, bytesRead));
+    std::vector<size_t> screened =
+        withSharedKey(candidates, screenAll(candidates, all, threads, bytesRead, stop));
     const double screenSeconds = secondsSince(hashStart);
+    // Files skipped or cut short by a stop would make groups that are wrong, not merely incomplete.
+    if (stop.stop_requested()) return {};
 
     // Files longer than the partial hash go first: those whose first bytes match another's are then read
     // whole, in one pass with the partial hashes of the shorter files, which settle those.
@@ -357,7 +368,8 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
         (candidates.files[i].size > kPartialBytes ? longer : shorter).push_back(i);
     // Paths that are one file count once: every file hashed is looked up on its descriptor.
     std::vector<FileId> ids(candidates.files.size());
-    std::vector<Keyed<Digest>> longerDigests = hashAll(candidates, {}, longer, threads, ids, bytesRead);
+    std::vector<Keyed<Digest>> longerDigests = hashAll(candidates, {}, longer, threads, ids, bytesRead, stop);
+    if (stop.stop_requested()) return {};
     std::vector<std::vector<size_t>> longerGroups = groupByKey<Digest>(candidates, longerDigests);
     freeStorage(longerDigests);
     keepOnePathPerFile(longerGroups, ids);
@@ -367,8 +379,9 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     const double partialSeconds = secondsSince(partialStart);
 
     const auto fullStart = std::chrono::steady_clock::now();
-    std::vector<Keyed<Digest>> whole = hashAll(candidates, fullPass, shorter, threads, ids, bytesRead);
+    std::vector<Keyed<Digest>> whole = hashAll(candidates, fullPass, shorter, threads, ids, bytesRead, stop);
     const double fullSeconds = secondsSince(fullStart);
+    if (stop.stop_requested()) return {};
     const auto firstShorter = std::partition_point(whole.begin(), whole.end(), [&](const Keyed<Digest>& k) {
         return candidates.files[k.file].size > kPartialBytes;
     });

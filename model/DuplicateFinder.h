@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,9 +50,10 @@ struct Stats {
 // first. Nothing inside the tree's Trash folders is listed. Never fails: unreadable files, files that changed
 // since the scan (no longer a regular file of the scanned size) and vanished files are left out. Paths that
 // are one file (same device and inode) count once: each file the screen lets through is looked up on its open
-// descriptor.
+// descriptor. Once `stop` is requested the search reads no further (not even the rest of a file) and
+// returns no groups.
 std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* folder = nullptr,
-                        Stats* stats = nullptr, int threads = 0);
+                        Stats* stats = nullptr, int threads = 0, std::stop_token stop = {});
 
 // SHA-256 of the first min(limit, expectedSize) bytes of the file at `path` (whole file when limit
 // is null). Opened with O_NOFOLLOW | O_NONBLOCK and read without a status call: a read that settles the
@@ -65,9 +67,10 @@ std::optional<Digest> hashFile(const std::string& path, int64_t expectedSize, st
 using FileId = std::pair<uint64_t, uint64_t>; // device, inode
 
 // The same for the entry `name` of the open folder `folder` (AT_FDCWD: relative to the working folder).
-// With `identity`, also the device and inode of the file read, looked up on its descriptor.
+// With `identity`, also the device and inode of the file read, looked up on its descriptor. A read
+// interrupted by `stop` (checked before each buffer's read) gives nothing.
 std::optional<Digest> hashFileAt(int folder, const char* name, int64_t expectedSize,
                                  std::optional<int64_t> limit, std::vector<unsigned char>& buffer,
-                                 FileId* identity = nullptr);
+                                 FileId* identity = nullptr, std::stop_token stop = {});
 
 } // namespace DuplicateFinder

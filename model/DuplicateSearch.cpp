@@ -8,7 +8,16 @@
 
 DuplicateSearch::DuplicateSearch(QThreadPool& pool, QObject* parent) : QObject(parent), pool_(pool) {}
 
-DuplicateSearch::~DuplicateSearch() = default;
+DuplicateSearch::~DuplicateSearch() {
+    // Quitting must not wait for a search to read the rest of its files.
+    stop_.request_stop();
+}
+
+void DuplicateSearch::leaveEpoch() {
+    ++epoch_;
+    stop_.request_stop();
+    stop_ = std::stop_source();
+}
 
 void DuplicateSearch::search(std::shared_ptr<ScanTree> tree) {
     if (!tree) return;
@@ -19,8 +28,8 @@ void DuplicateSearch::search(std::shared_ptr<ScanTree> tree) {
     };
     runInBackground(
         &pool_, this,
-        [tree] {
-            return Found{tree, DuplicateFinder::find(tree)};
+        [tree, stop = stop_.get_token()] {
+            return Found{tree, DuplicateFinder::find(tree, nullptr, nullptr, 0, stop)};
         },
         [this, epoch = epoch_](Found found) {
             if (epoch == epoch_) {
@@ -35,7 +44,7 @@ void DuplicateSearch::search(std::shared_ptr<ScanTree> tree) {
 }
 
 void DuplicateSearch::clear() {
-    ++epoch_;
+    leaveEpoch();
     releaseInBackground(pool_, std::exchange(tree_, {}));
     if (groups_.empty()) return;
     groups_.clear();
@@ -43,7 +52,7 @@ void DuplicateSearch::clear() {
 }
 
 void DuplicateSearch::prune(const TreeRemoval& removal) {
-    ++epoch_;
+    leaveEpoch();
     std::vector<DuplicateFinder::Group> kept;
     for (const auto& group : groups_) {
         DuplicateFinder::Group rest{QUuid::createUuid(), group.size, {}};

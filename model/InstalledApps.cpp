@@ -12,19 +12,24 @@ using platform::standardizedPath;
 InstalledApps::InstalledApps(QThreadPool& pool, Loader load, QObject* parent)
     : QObject(parent), pool_(pool), load_(load ? std::move(load) : Loader(&InstalledApps::load)) {}
 
-InstalledApps::~InstalledApps() = default;
+InstalledApps::~InstalledApps() {
+    // Measuring leftover folders can take long (a large ~/.cache); nobody waits for the list any more.
+    stop_.request_stop();
+}
 
 void InstalledApps::refresh(bool force) {
     if (loading_) return;
     if (!force && !items_.empty()) return;
     trashedDuringLoad_.clear();
     publish(this, loading_, true, &InstalledApps::isLoadingChanged);
-    runInBackground(&pool_, this, load_, [this](std::vector<AppUninstaller::InstalledApp> apps) {
-        items_ = trashedDuringLoad_.empty() ? std::move(apps) : without(apps, trashedDuringLoad_);
-        trashedDuringLoad_.clear();
-        emit itemsChanged();
-        publish(this, loading_, false, &InstalledApps::isLoadingChanged);
-    });
+    runInBackground(
+        &pool_, this, [load = load_, stop = stop_.get_token()] { return load(stop); },
+        [this](std::vector<AppUninstaller::InstalledApp> apps) {
+            items_ = trashedDuringLoad_.empty() ? std::move(apps) : without(apps, trashedDuringLoad_);
+            trashedDuringLoad_.clear();
+            emit itemsChanged();
+            publish(this, loading_, false, &InstalledApps::isLoadingChanged);
+        });
 }
 
 void InstalledApps::prune(const std::vector<std::string>& trashedPaths) {
@@ -58,8 +63,9 @@ InstalledApps::without(const std::vector<AppUninstaller::InstalledApp>& apps,
     return out;
 }
 
-std::vector<AppUninstaller::InstalledApp> InstalledApps::load() {
-    auto env = AppUninstaller::userEnvironment();
+std::vector<AppUninstaller::InstalledApp> InstalledApps::load(std::stop_token stop) {
+    auto env = AppUninstaller::userEnvironment(
+        [stop](const std::string& path) { return DiskScanner::sizeOfItem(path, stop); });
     // The desktop entries, read once: for the apps' names and for their launchers.
     const auto desktopFiles = platform::readDesktopFiles(env.desktopEntriesFolder);
     auto apps = AppUninstaller::loadApps(

@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <functional>
+#include <stop_token>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -16,13 +17,15 @@ class QThreadPool;
 //
 // Threads: main thread; each field changes there and announces it with its own signal. Loading runs on
 // the pool given. Items moved to the Trash while a load runs are taken out of its result too, so a
-// list older than the last move never shows.
+// list older than the last move never shows. A load still running when this object is destroyed is
+// asked to stop.
 class InstalledApps : public QObject {
     Q_OBJECT
   public:
-    using Loader = std::function<std::vector<AppUninstaller::InstalledApp>()>;
+    using Loader = std::function<std::vector<AppUninstaller::InstalledApp>(std::stop_token)>;
 
-    // `load` runs on a pool thread; null: load() below.
+    // `load` runs on a pool thread, and should end soon once its token asks it to stop (what it then
+    // returns is dropped); null: load() below.
     explicit InstalledApps(QThreadPool& pool, Loader load = {}, QObject* parent = nullptr);
     ~InstalledApps() override;
 
@@ -38,8 +41,8 @@ class InstalledApps : public QObject {
     void prune(const std::vector<std::string>& trashedPaths);
 
     // The AppImages of ~/Applications with their leftovers, largest total first. Blocking; for pool
-    // threads.
-    static std::vector<AppUninstaller::InstalledApp> load();
+    // threads. Once `stop` is requested it measures no further folder, and the sizes are incomplete.
+    static std::vector<AppUninstaller::InstalledApp> load(std::stop_token stop = {});
 
   signals:
     void itemsChanged();
@@ -55,4 +58,5 @@ class InstalledApps : public QObject {
     std::vector<AppUninstaller::InstalledApp> items_;
     bool loading_ = false;
     std::unordered_set<std::string> trashedDuringLoad_; // standardised paths
+    std::stop_source stop_;
 };

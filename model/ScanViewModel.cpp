@@ -56,6 +56,10 @@ ScanViewModel::ScanViewModel(Services services, QObject* parent) : QObject(paren
 
 ScanViewModel::~ScanViewModel() {
     runner_.reset();
+    // Gone before the wait, each asks its work on the pool to stop: quitting during a duplicate search or
+    // the application listing must not wait for them to read to the end.
+    duplicates_.reset();
+    apps_.reset();
     pool_.waitForDone();
 }
 

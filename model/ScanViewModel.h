@@ -55,7 +55,8 @@ class ScanViewModel : public QObject {
     using Services = ViewModelServices;
 
     explicit ScanViewModel(Services services = {}, QObject* parent = nullptr);
-    // Cancels a running scan and waits for every background thread it started.
+    // Cancels a running scan, stops a running duplicate search and application listing, and waits for
+    // every background thread it started.
     ~ScanViewModel() override;
 
     // ---- Published fields (each has a change signal below) ----

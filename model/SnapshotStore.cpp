@@ -69,6 +69,7 @@ SnapshotStore::SnapshotStore(const std::string& baseFolder, QObject* parent)
 }
 
 SnapshotStore::~SnapshotStore() {
+    stop_.request_stop();
     pool_.waitForDone();
 }
 
@@ -158,7 +159,7 @@ void SnapshotStore::migrateLegacyList() {
         });
 }
 
-std::map<std::string, int64_t> SnapshotStore::collectFolderSizes(const FileNode* root) {
+std::map<std::string, int64_t> SnapshotStore::collectFolderSizes(const FileNode* root, std::stop_token stop) {
     std::map<std::string, int64_t> sizes;
     if (!root) return sizes;
     struct Step {
@@ -166,7 +167,7 @@ std::map<std::string, int64_t> SnapshotStore::collectFolderSizes(const FileNode*
         std::string path;
     };
     std::vector<Step> stack{{root, root->path()}};
-    while (!stack.empty()) {
+    while (!stack.empty() && !stop.stop_requested()) {
         Step step = std::move(stack.back());
         stack.pop_back();
         sizes[step.path] = step.node->logicalSize;
@@ -200,14 +201,18 @@ void SnapshotStore::save(std::shared_ptr<ScanTree> tree, const FileNode* root) {
     emit isSavingChanged();
     runInBackground(
         &pool_, this,
-        [tree = std::move(tree), root, directory = directory_]() -> std::optional<Snapshot::Summary> {
+        [tree = std::move(tree), root, directory = directory_,
+         stop = stop_.get_token()]() -> std::optional<Snapshot::Summary> {
             Snapshot snapshot;
             {
                 // The walk only; the file is written after the lock is released.
                 std::shared_lock lock(tree->mutex());
                 snapshot.rootPath = root->path();
-                snapshot.folderSizes = collectFolderSizes(root);
+                snapshot.folderSizes = collectFolderSizes(root, stop);
             }
+            // The store is going: a cut walk must not be written, and a whole one would not be listed
+            // in the index, its file lying there unknown.
+            if (stop.stop_requested()) return std::nullopt;
             snapshot.id = QUuid::createUuid();
             snapshot.takenAt = secondsSinceReferenceDate();
             // The summary must count what the file holds.

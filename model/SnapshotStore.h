@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@ class SnapshotStore : public QObject {
     explicit SnapshotStore(QObject* parent = nullptr);
     // Base folder given (the snapshot folder is its "Snapshots").
     explicit SnapshotStore(const std::string& baseFolder, QObject* parent = nullptr);
-    // Waits for running background work.
+    // Stops a save that is still walking (it then writes nothing) and waits for running background work.
     ~SnapshotStore() override;
 
     // In index order, then each new snapshot appended; sorted by takenAt (oldest first) after a merge
@@ -65,8 +66,9 @@ class SnapshotStore : public QObject {
     static bool writeSnapshot(const Snapshot& snapshot, const std::string& folder);
     static std::optional<Snapshot> readSnapshot(const std::string& file);
     // Folder path -> logicalSize for `root` and every folder of at least 1,000,000 bytes below it
-    // (smaller folders are neither recorded nor descended into).
-    static std::map<std::string, int64_t> collectFolderSizes(const FileNode* root);
+    // (smaller folders are neither recorded nor descended into). Once `stop` is requested it records no
+    // further folder.
+    static std::map<std::string, int64_t> collectFolderSizes(const FileNode* root, std::stop_token stop = {});
 
   signals:
     void summariesChanged();
@@ -86,5 +88,6 @@ class SnapshotStore : public QObject {
     std::vector<Snapshot::Summary> summaries_;
     bool isSaving_ = false;
     bool indexWritable_ = true;
+    std::stop_source stop_; // requested when the store goes
     QThreadPool pool_;
 };

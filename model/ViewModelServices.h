@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ struct ViewModelServices {
     // Whether a folder the last scan could not read opens now; runs on a pool thread. Default: opens
     // it on the real file system (AccessCheck::folderOpens).
     std::function<bool(const std::string& folder)> folderOpens;
-    // Lists the installed applications, largest first; runs on a pool thread. Default: the
-    // AppImages of ~/Applications (InstalledApps::load).
-    std::function<std::vector<AppUninstaller::InstalledApp>()> loadInstalledApps;
+    // Lists the installed applications, largest first; runs on a pool thread and ends soon once its
+    // token asks it to stop. Default: the AppImages of ~/Applications (InstalledApps::load).
+    std::function<std::vector<AppUninstaller::InstalledApp>(std::stop_token)> loadInstalledApps;
 };

@@ -18,8 +18,11 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -27,10 +30,10 @@ namespace platform {
 
 namespace {
 
-// A trash folder (holding files/ and info/) and, for a volume's trash, the top folder it serves.
+// A trash folder (holding files/ and info/), and the item's path as its .trashinfo records it.
 struct TrashLocation {
     std::string folder;
-    std::string topdir; // empty for the home trash
+    std::string pathInInfo; // absolute for the home trash, relative to the top folder for a volume's
 };
 
 bool isOwnDirectory(const std::string& path) {
@@ -38,30 +41,83 @@ bool isOwnDirectory(const std::string& path) {
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
 }
 
-// Creates the folder with mode 0700 unless it is there; true when it is then a real folder of ours.
-bool ensureOwnDirectory(const std::string& path) {
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    return isOwnDirectory(path);
+// The folders one move creates, so that a move that does not happen can take them away again: a refused
+// or failed move leaves no Trash folder behind.
+class CreatedFolders {
+  public:
+    // Creates the folder with mode 0700 unless it is there; true when it is then a real folder of ours.
+    bool ensureOwnDirectory(const std::string& path) {
+        if (mkdir(path.c_str(), 0700) == 0)
+            created_.push_back(path);
+        else if (errno != EEXIST)
+            return false;
+        return isOwnDirectory(path);
+    }
+    bool ensureTrashLayout(const std::string& folder) {
+        return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") &&
+               ensureOwnDirectory(folder + "/info");
+    }
+    // Creates `path` and the folders above it that are missing; true when it is then a folder.
+    bool ensureFolders(const std::string& path) {
+        for (size_t i = 1; i <= path.size(); ++i) {
+            if (i != path.size() && path[i] != '/') continue;
+            const std::string part = path.substr(0, i);
+            if (mkdir(part.c_str(), 0700) == 0)
+                created_.push_back(part);
+            else if (errno != EEXIST)
+                return false;
+        }
+        struct stat st {};
+        return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    bool any() const { return !created_.empty(); }
+    // Removes what was created, deepest first; a folder something has been put in meanwhile stays.
+    void remove() {
+        for (auto it = created_.rbegin(); it != created_.rend(); ++it)
+            rmdir(it->c_str());
+        created_.clear();
+    }
+
+  private:
+    std::vector<std::string> created_;
+};
+
+// Held shared by a move from making its Trash folders to its rename, and exclusively to remove the folders
+// a failed move made: another move never has a folder it has just found taken from under it.
+std::shared_mutex& createdFoldersLock() {
+    static std::shared_mutex lock;
+    return lock;
 }
 
-bool ensureTrashLayout(const std::string& folder) {
-    return ensureOwnDirectory(folder) && ensureOwnDirectory(folder + "/files") &&
-           ensureOwnDirectory(folder + "/info");
-}
-
-std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevice) {
-    std::string data = dataHome();
-    std::string home = data + "/Trash";
+// The device `path` is on, or would be on once created: that of its nearest existing folder.
+std::optional<dev_t> deviceOf(std::string path) {
     struct stat st {};
-    if (makeFolders(data, 0700) && stat(data.c_str(), &st) == 0 && st.st_dev == itemDevice) {
-        if (!ensureTrashLayout(home)) return std::nullopt;
-        return TrashLocation{home, {}};
+    while (stat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT || path.empty() || path == "/") return std::nullopt;
+        path = parentFolder(path);
+    }
+    return st.st_dev;
+}
+
+// Picks the Trash for the item at `path` on device `itemDevice` and makes its folders where missing.
+// Everything that rules a Trash out is decided before the first folder is made: a volume's Trash must be
+// on the item's own file system, or the rename could only fail.
+std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevice, CreatedFolders& created) {
+    std::string data = dataHome();
+    if (deviceOf(data) == itemDevice) {
+        std::string home = data + "/Trash";
+        if (!created.ensureFolders(data) || !created.ensureTrashLayout(home)) return std::nullopt;
+        return TrashLocation{home, path};
     }
     std::string resolved = resolvedItemPath(path);
     if (resolved.empty()) return std::nullopt;
     auto mount = mountContaining(readMountTable(), parentFolder(resolved));
     std::string topdir = mount ? mount->mountPoint : "/";
     std::string top = topdir == "/" ? "" : topdir;
+    struct stat topStat {};
+    if (stat(topdir.c_str(), &topStat) != 0 || topStat.st_dev != itemDevice) return std::nullopt;
+    if (resolved.size() <= top.size() + 1) return std::nullopt;
+    std::string pathInInfo = resolved.substr(top.size() + 1);
     std::string uid = std::to_string(getuid());
 
     std::string shared = top + "/.Trash";
@@ -69,11 +125,22 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     if (lstat(shared.c_str(), &sharedStat) == 0 && S_ISDIR(sharedStat.st_mode) &&
         (sharedStat.st_mode & S_ISVTX)) {
         std::string mine = shared + "/" + uid;
-        if (ensureTrashLayout(mine)) return TrashLocation{mine, topdir};
+        if (created.ensureTrashLayout(mine)) return TrashLocation{mine, pathInInfo};
     }
     std::string own = top + "/.Trash-" + uid;
-    if (ensureTrashLayout(own)) return TrashLocation{own, topdir};
+    if (created.ensureTrashLayout(own)) return TrashLocation{own, pathInInfo};
     return std::nullopt;
+}
+
+// The device of the folder holding the item (`item` is its PathAt), or none when it cannot be told.
+std::optional<dev_t> parentDevice(const PathAt& item, const std::string& path) {
+    struct stat st {};
+    if (item.folder() >= 0) {
+        if (fstat(item.folder(), &st) != 0) return std::nullopt;
+    } else if (item.folder() != AT_FDCWD || stat(parentFolder(path).c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return st.st_dev;
 }
 
 bool isContinuationByte(char c) {
@@ -120,6 +187,43 @@ std::string findInPath(const char* program) {
     return {};
 }
 
+// Reserves a .trashinfo in the item's Trash, then renames the item into it. On failure the reservation
+// is withdrawn; the Trash folders it made are the caller's to remove (`created`).
+bool moveInto(const PathAt& item, const std::string& path, dev_t itemDevice, CreatedFolders& created) {
+    auto location = locationFor(path, itemDevice, created);
+    if (!location) return false;
+
+    const std::string name = fittingName(lastComponent(path));
+    const std::string files = location->folder + "/files/";
+    const std::string info = location->folder + "/info/";
+    for (int attempt = 1; attempt < 100000; ++attempt) {
+        std::string trashName = candidateName(name, attempt);
+        std::string infoPath = info + trashName + ".trashinfo";
+        int fd = open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        std::string target = files + trashName;
+        struct stat existing {};
+        if (lstat(target.c_str(), &existing) == 0) {
+            // An entry without its info file: leave it alone and take the next name.
+            close(fd);
+            unlink(infoPath.c_str());
+            continue;
+        }
+        bool written =
+            writeAll(fd, trashInfoText(location->pathInInfo, static_cast<long long>(time(nullptr))));
+        written = close(fd) == 0 && written;
+        if (!written || renameat(item.folder(), item.name(), AT_FDCWD, target.c_str()) != 0) {
+            unlink(infoPath.c_str());
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string percentEncodePath(const std::string& path) {
@@ -160,7 +264,9 @@ bool existsNoFollow(const std::string& path) {
 std::string FreedesktopTrash::trashFolderFor(const std::string& path) {
     struct stat st {};
     if (lstat(path.c_str(), &st) != 0) return {};
-    auto location = locationFor(path, st.st_dev);
+    CreatedFolders created;
+    std::shared_lock lock(createdFoldersLock());
+    auto location = locationFor(path, st.st_dev, created);
     return location ? location->folder : std::string();
 }
 
@@ -169,45 +275,20 @@ bool FreedesktopTrash::moveToTrash(const std::string& path) {
     PathAt item(path); // it may lie deeper than PATH_MAX
     struct stat st {};
     if (fstatat(item.folder(), item.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    auto location = locationFor(path, st.st_dev);
-    if (!location) return false;
+    // A mount point cannot be renamed: refused before any Trash folder is made for it.
+    if (parentDevice(item, path) != st.st_dev) return false;
 
-    std::string pathInInfo = path;
-    if (!location->topdir.empty()) {
-        std::string resolved = resolvedItemPath(path);
-        std::string top = location->topdir == "/" ? "" : location->topdir;
-        if (resolved.size() <= top.size() + 1) return false;
-        pathInInfo = resolved.substr(top.size() + 1);
+    CreatedFolders created;
+    bool moved;
+    {
+        std::shared_lock lock(createdFoldersLock());
+        moved = moveInto(item, path, st.st_dev, created);
     }
-
-    const std::string name = fittingName(lastComponent(path));
-    const std::string files = location->folder + "/files/";
-    const std::string info = location->folder + "/info/";
-    for (int attempt = 1; attempt < 100000; ++attempt) {
-        std::string trashName = candidateName(name, attempt);
-        std::string infoPath = info + trashName + ".trashinfo";
-        int fd = open(infoPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
-            return false;
-        }
-        std::string target = files + trashName;
-        struct stat existing {};
-        if (lstat(target.c_str(), &existing) == 0) {
-            // An entry without its info file: leave it alone and take the next name.
-            close(fd);
-            unlink(infoPath.c_str());
-            continue;
-        }
-        bool written = writeAll(fd, trashInfoText(pathInInfo, static_cast<long long>(time(nullptr))));
-        written = close(fd) == 0 && written;
-        if (!written || renameat(item.folder(), item.name(), AT_FDCWD, target.c_str()) != 0) {
-            unlink(infoPath.c_str());
-            return false;
-        }
-        return true;
+    if (!moved && created.any()) {
+        std::unique_lock lock(createdFoldersLock());
+        created.remove();
     }
-    return false;
+    return moved;
 }
 
 void FreedesktopTrash::secondAttempt(const std::string& path) {

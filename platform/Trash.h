@@ -24,8 +24,10 @@ class TrashBackend {
 // Other file systems: $topdir/.Trash/$uid when $topdir/.Trash is a real folder with the sticky bit,
 // else $topdir/.Trash-$uid (mode 0700). The .trashinfo file is reserved first with O_CREAT | O_EXCL
 // (a name clash takes the next free name), then the item is moved with rename(2). Nothing is ever
-// copied or deleted: a move that cannot be a rename fails (and the reserved .trashinfo is withdrawn).
-// The second attempt runs `gio trash` when it is installed, with a time limit.
+// copied or deleted: a move that cannot be a rename fails. A mount point, or an item on another file
+// system than its Trash, is refused before any Trash folder is made; a move that fails withdraws its
+// .trashinfo and removes the Trash folders it made. The second attempt runs `gio trash` when it is
+// installed, with a time limit.
 class FreedesktopTrash : public TrashBackend {
   public:
     bool moveToTrash(const std::string& path) override;

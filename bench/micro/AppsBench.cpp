@@ -165,7 +165,7 @@ std::vector<AppUninstaller::InstalledApp> syntheticApps() {
 void appsFirstFrame(benchmark::State& state) {
     ensureApplication();
     ScanViewModel::Services services;
-    services.loadInstalledApps = [] { return syntheticApps(); };
+    services.loadInstalledApps = [](std::stop_token) { return syntheticApps(); };
     ScanViewModel viewModel(std::move(services));
     viewModel.apps().refresh(true);
     while (viewModel.apps().isLoading())

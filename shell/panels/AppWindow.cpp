@@ -1,5 +1,6 @@
 #include "shell/panels/AppWindow.h"
 
+#include "shell/panels/PreviewWindow.h"
 #include "shell/style/Motion.h"
 #include "shell/style/Theme.h"
 
@@ -48,6 +49,11 @@ void AppWindow::showAndActivate() {
     show();
     raise();
     activateWindow();
+}
+
+void AppWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    PreviewWindow::dismiss();
 }
 
 void AppWindow::paintEvent(QPaintEvent*) {

@@ -7,7 +7,8 @@ class QLabel;
 
 // The application's one window: the desktop's normal frame, title "Brenwick", the theme's
 // background, content never smaller than 1280 x 760. The main window view is set as its content and
-// fills it. A theme switch cross-fades from the old look to the new one.
+// fills it. A theme switch cross-fades from the old look to the new one. Closing it closes the preview
+// window too, so that the application ends with it.
 class AppWindow : public QWidget {
     Q_OBJECT
   public:
@@ -26,6 +27,7 @@ class AppWindow : public QWidget {
     void showAndActivate();
 
   protected:
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -38,6 +38,10 @@ PreviewWindow& PreviewWindow::instance() {
     return *window;
 }
 
+void PreviewWindow::dismiss() {
+    if (PreviewWindow* window = sharedWindow()) window->close();
+}
+
 void PreviewWindow::preview(const std::string& path) {
     PreviewWindow& window = instance();
     window.request(path);
@@ -48,6 +52,8 @@ void PreviewWindow::preview(const std::string& path) {
 
 PreviewWindow::PreviewWindow() : QWidget(nullptr, Qt::Window) {
     setWindowTitle(QStringLiteral("Preview"));
+    // Left open after the main window closed, it would keep the process (and the scanned tree) alive.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(760, 560);
     setMinimumSize(360, 280);
     auto* layout = new QVBoxLayout(this);

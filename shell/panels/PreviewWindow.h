@@ -12,13 +12,16 @@
 // (raised) for a path; the content is read off the window's thread (platform::loadPreview) and the
 // window follows the last request, whatever earlier reads return. Under a header it shows one page:
 // an image, a text, a folder's listing, or an info card for anything else and anything missing or
-// unreadable. Space and Escape close it.
+// unreadable. Space and Escape close it. It belongs to the main window, which closes it when it closes;
+// open on its own it never keeps the application running.
 class PreviewWindow : public QWidget {
     Q_OBJECT
   public:
     static PreviewWindow& instance();
     // Shows the window for a path (raw bytes).
     static void preview(const std::string& path);
+    // Closes the window when there is one; makes none.
+    static void dismiss();
 
     // The path of the last request.
     const std::string& path() const { return path_; }

@@ -62,6 +62,24 @@ TEST_F(CleanupQueueTest, StagingKeepsOneItemPerPlaceAndRefusesRelativePathsAndGr
     EXPECT_EQ(queue.totalSize(), INT64_MAX); // sizes of sparse files do not wrap
 }
 
+// Keeping one copy of a group whose other copies are all staged stages nothing and only unstages the kept
+// one: a change of the queue all the same, which the screens showing it must hear of.
+TEST_F(CleanupQueueTest, KeepingOneCopyOfAStagedGroupIsAnnounced) {
+    TreeBuilder builder(temp.str());
+    const std::vector<FileNode*> copies = {builder.fileAt("a/copy.mp4", 10), builder.fileAt("b/copy.mp4", 10),
+                                           builder.fileAt("c/copy.mp4", 10)};
+    auto tree = builder.finish();
+    CleanupQueue queue(nullptr, fake);
+    ASSERT_EQ(queue.addNodes(copies, "Duplicate"), 3);
+    int changes = 0;
+    QObject::connect(&queue, &CleanupQueue::itemsChanged, [&] { ++changes; });
+
+    EXPECT_EQ(queue.addNodes(copies, "Duplicate", copies[1]), 0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(queue.contains(copies[1]->path()));
+    EXPECT_EQ(queue.items().size(), 2u);
+}
+
 TEST_F(CleanupQueueTest, FoldersGoFirstVanishedItemsCountAsMovedAndSecondAttemptsAreJudgedByExistence) {
     for (const char* name : {"x/a/b", "x/ab", "x/c", "y/d/e", "stuck", "later"})
         temp.writeFile(name, 1);
@@ -109,6 +127,10 @@ TEST_F(CleanupQueueTest, ItemsInTheTrashAreRefusedWithAReason) {
         {trash + "/info", "It is already in the Trash."}};
     EXPECT_EQ(queue.refusals(), refused);
     EXPECT_EQ(changes, 2); // one for the single item, one for the batch
+    // A path refused twice in one batch, or again later, is listed once, where it was refused last.
+    queue.addAll({{trash, 1}, {trash + "/files/old.mp4", 1}, {trash, 1}}, "Duplicate");
+    queue.add(inTrash, "Staged from Explore");
+    EXPECT_EQ(queue.refusals(), (std::vector<CleanupQueue::Refusal>{refused[2], refused[1], refused[0]}));
     queue.clear();
     EXPECT_TRUE(queue.refusals().empty());
 

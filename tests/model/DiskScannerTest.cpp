@@ -142,6 +142,10 @@ TEST(DiskScanner, LinksAreNeverFollowedAndHardLinksCountOnceForTheSmallestPath) 
     EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "h/solo.bin").string()), solo);
     EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "to-folder").string()), 0);
     EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "missing").string()), 0);
+    // Asked to stop (its owner went), it reads no further folder.
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(DiskScanner::sizeOfItem((dir.path() / "d0").string(), stop.get_token()), 0);
 }
 
 // The commonest hard link: a file with exactly two names, both in the scan. One name keeps the

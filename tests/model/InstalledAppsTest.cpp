@@ -30,7 +30,7 @@ TEST(InstalledAppsTest, LoadsOnceUnlessForcedAndAMoveDuringALoadShowsInItsResult
     const std::vector<AppUninstaller::InstalledApp> listed = {
         appAt("Editor", {"/home/u/.cache/editor", "/home/u/.cache/editor-x", "/home/u/.cache/editor-y"}),
         appAt("Player", {"/home/u/.cache/player"})};
-    InstalledApps apps(pool, [&] {
+    InstalledApps apps(pool, [&](std::stop_token) {
         ++loads;
         while (hold)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -110,4 +110,23 @@ TEST(InstalledAppsTest, OnlyEntriesTheMenuListsNameAnApp) {
     std::sort(apps.begin(), apps.end(), [](auto& a, auto& b) { return a.bundleURL < b.bundleURL; });
     ASSERT_EQ(apps.size(), 2u);
     EXPECT_TRUE(apps[1].leftovers.empty());
+}
+
+// Measuring leftover folders can take long; a load still running when its owner goes (the application
+// quits) is asked to stop rather than waited for.
+TEST(InstalledAppsTest, ALoadWhoseOwnerGoesIsAskedToStop) {
+    QThreadPool pool;
+    std::atomic<bool> started = false, stopped = false;
+    auto apps = std::make_unique<InstalledApps>(pool, [&](std::stop_token stop) {
+        started = true;
+        for (int i = 0; i < 30000 && !stop.stop_requested(); ++i) // a watchdog, should the stop not come
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        stopped = stop.stop_requested();
+        return std::vector<AppUninstaller::InstalledApp>{appAt("Editor", {})};
+    });
+    apps->refresh(false);
+    WAIT_FOR(started);
+    apps.reset();
+    ASSERT_TRUE(pool.waitForDone(60000));
+    EXPECT_TRUE(stopped);
 }

@@ -1,6 +1,7 @@
 #include "model/DuplicateSearch.h"
 #include "model/FolderReports.h"
 #include "tests/model/ViewModelFixture.h"
+#include "tests/support/SparseTwins.h"
 #include "tests/support/TreeHold.h"
 
 #include <QCoreApplication>
@@ -136,5 +137,24 @@ TEST_F(ViewModelNavigationTest, ResultsOfAnOlderTreeAreDropped) {
     ASSERT_TRUE(waitForDone(*vm));
     EXPECT_TRUE(vm->reports().ageReports().empty());
     EXPECT_TRUE(vm->reports().rankings().empty());
+    EXPECT_TRUE(vm->duplicates().groups().empty());
+}
+
+// Nor does a search of the old tree read on once a new scan has started: it stops within the file it
+// reads, and lets the old tree go.
+TEST_F(ViewModelNavigationTest, ANewScanStopsTheSearchOfTheOldTree) {
+    constexpr int64_t size = int64_t{1} << 30;
+    writeSparseTwins(dir, "t/big", size);
+    scanAndWait(*vm, dir.str() + "/t");
+    std::weak_ptr<ScanTree> oldTree = vm->tree();
+    const int64_t before = bytesReadByProcess();
+    ASSERT_GE(before, 0);
+    vm->findDuplicates();
+    WAIT_FOR(bytesReadByProcess() - before > kTwinsBeingHashed);
+    vm->scan(dir.str() + "/t/docs");
+    WAIT_FOR(!vm->duplicates().isSearching());
+    EXPECT_LT(bytesReadByProcess() - before, size);
+    WAIT_FOR(oldTree.expired());
+    ASSERT_TRUE(waitForDone(*vm));
     EXPECT_TRUE(vm->duplicates().groups().empty());
 }

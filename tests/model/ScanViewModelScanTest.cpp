@@ -3,6 +3,7 @@
 #include "model/SnapshotStore.h"
 #include "model/StoredSettings.h"
 #include "tests/model/ViewModelFixture.h"
+#include "tests/support/SparseTwins.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -261,4 +262,19 @@ TEST_F(ViewModelTest, QuittingDuringAScanIsClean) {
     WAIT_FOR(gate->reached() == 1);
     vm.reset(); // cancels the held scan and joins its thread
     EXPECT_TRUE(scanners.front()->isCancelled());
+}
+
+// Nor does quitting wait for a duplicate search to read its files to the end: it stops within the file
+// it reads.
+TEST_F(ViewModelTest, QuittingDuringADuplicateSearchStopsItsReads) {
+    constexpr int64_t size = int64_t{1} << 30;
+    writeSparseTwins(dir, "big", size);
+    auto vm = makeViewModel();
+    scanAndWait(*vm, dir.str() + "/big");
+    const int64_t before = bytesReadByProcess();
+    ASSERT_GE(before, 0);
+    vm->findDuplicates();
+    WAIT_FOR(bytesReadByProcess() - before > kTwinsBeingHashed);
+    vm.reset();
+    EXPECT_LT(bytesReadByProcess() - before, size);
 }

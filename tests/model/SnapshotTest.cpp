@@ -1,6 +1,7 @@
 #include "model/SnapshotStore.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
+#include "tests/support/TreeHold.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <random>
+#include <thread>
 
 namespace fs = std::filesystem;
 using Sizes = std::map<std::string, int64_t>;
@@ -217,6 +219,28 @@ TEST_F(SnapshotStoreTest, SaveLoadDelete) {
     EXPECT_FALSE(fs::exists(folder / (Snapshot::uuidText(summary.id) + ".json")));
     EXPECT_TRUE(indexOnDisk().empty());
     EXPECT_FALSE(load(summary.id));
+}
+
+// A save still walking when its store goes (the application quits) stops and writes nothing: neither a
+// cut snapshot nor a whole one that no index would list.
+TEST_F(SnapshotStoreTest, ASaveWhoseStoreGoesWritesNothing) {
+    TreeBuilder b(temp.str() + "/scan");
+    b.fileAt("big/f", 3'000'000);
+    auto tree = b.finish();
+    auto store = std::make_unique<SnapshotStore>(base);
+    {
+        TreeHold hold(tree); // the save waits for the tree
+        store->save(tree);
+        // The tree is let go while the store's destructor waits for the save.
+        std::thread release([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            hold.release();
+        });
+        store.reset();
+        release.join();
+    }
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().filename(), "index.json") << entry.path();
 }
 
 // The comparison runs in the background and keeps only the largest changes, in order.

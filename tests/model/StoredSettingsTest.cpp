@@ -55,8 +55,11 @@ TEST_F(SettingsFolderTest, AFileThatIsNoSmallRegularOneIsNeitherReadNorReplaced)
         ASSERT_FALSE(stored_settings::useFolder(temp.str())) << kind;
         EXPECT_TRUE(stored_settings::recents().empty()) << kind;
         EXPECT_FALSE(stored_settings::theme().has_value()) << kind;
-        stored_settings::setTheme(ThemeName::light);
-        stored_settings::setRecents({"/home/ann"});
+        // Written under the same limit as the reads: a write that opened the FIFO would wait as long.
+        ASSERT_TRUE(fifo.finishesWithin(std::chrono::seconds(5), [] {
+            stored_settings::setTheme(ThemeName::light);
+            stored_settings::setRecents({"/home/ann"});
+        })) << kind;
         EXPECT_EQ(fs::symlink_status(file).type(), before) << kind;
     }
     EXPECT_EQ(fileText(file), oversized);

@@ -220,6 +220,15 @@ TEST_F(TrashTest, LinksFoldersAndLongNamesMoveWholeAndFailuresLeaveNoInfo) {
     EXPECT_FALSE(fs::exists(trashFolder() / "info" / "missing.trashinfo"));
 }
 
+// A failed move leaves nothing behind: neither its reserved .trashinfo nor the Trash folders it made. (A
+// folder cannot be renamed into itself: here, the folder that holds the home trash.)
+TEST_F(TrashTest, AFailedMoveLeavesNoTrashFolderBehind) {
+    ASSERT_FALSE(fs::exists(fs::symlink_status(trashFolder())));
+    EXPECT_FALSE(trash.moveToTrash(user.home()));
+    EXPECT_TRUE(fs::is_directory(user.dataHome()));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(trashFolder())));
+}
+
 // Names too long for the Trash's records are shortened without splitting a character, and never to
 // nothing: a name made only of bytes that are not UTF-8 would otherwise become a hidden ".2".
 TEST_F(TrashTest, ShortenedNamesAreNeverEmptyNorNewlyHidden) {
@@ -304,4 +313,21 @@ TEST_F(TrashTest, OtherFileSystemUsesTheVolumeTrash) {
     fs::remove_all(shared);
     fs::remove_all(own);
     fs::remove_all(dir);
+}
+
+// A mount point cannot be renamed into any Trash: it is refused before a Trash folder is made for it on
+// the file system above it (here /dev's, for the mount point /dev/shm).
+TEST_F(TrashTest, AMountPointIsRefusedWithoutMakingATrash) {
+    struct stat shm {
+    }, dev{};
+    if (stat("/dev/shm", &shm) != 0 || stat("/dev", &dev) != 0 || shm.st_dev == dev.st_dev ||
+        access("/dev", W_OK) != 0)
+        GTEST_SKIP() << "no mount point below a writable folder";
+    const fs::path own = "/dev/.Trash-" + std::to_string(getuid());
+    if (fs::exists(fs::symlink_status(own)) || fs::exists(fs::symlink_status("/dev/.Trash")))
+        GTEST_SKIP() << "/dev already has a trash";
+    EXPECT_FALSE(trash.moveToTrash("/dev/shm"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(own)));
+    fs::remove_all(own); // /dev stays as it was, even when the refusal came too late
+    EXPECT_TRUE(fs::is_directory("/dev/shm"));
 }

@@ -1,13 +1,18 @@
 #include "shell/panels/AppShortcut.h"
 #include "shell/panels/AppWindow.h"
+#include "shell/panels/ContentView.h"
+#include "shell/panels/PreviewWindow.h"
 #include "shell/style/Motion.h"
 #include "shell/style/Theme.h"
+#include "tests/shell/ShellFixture.h"
+#include "tests/support/SparseTwins.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +41,42 @@ TEST(AppWindow, ThemeSwitchCrossFadesFromTheOldLookToTheNew) {
     EXPECT_EQ(window.grab().toImage().pixelColor(5, 5).rgb(), Theme::dark().background.rgb());
     EXPECT_EQ(QApplication::palette().color(QPalette::Text), Theme::dark().text); // Qt-drawn widgets follow
     ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+class AppQuitTest : public ShellTest {};
+
+// Closing the window ends the application, as the entry runs it, even with the preview open and a
+// duplicate search reading large files: the event loop quits, and the state object stops the search
+// within the file it reads rather than waiting for it.
+TEST_F(AppQuitTest, ClosingTheWindowQuitsWhileASearchRuns) {
+    constexpr int64_t size = int64_t{1} << 30;
+    writeSparseTwins(dir, "big", size);
+    dir.writeFile("notes.txt", 10);
+    auto vm = makeViewModel();
+    scanAndWait(*vm, dir.str() + "/big");
+    auto window = std::make_unique<AppWindow>();
+    window->setContent(new ContentView(*vm));
+    window->show();
+    PreviewWindow::preview(dir.str() + "/notes.txt");
+    const int64_t before = bytesReadByProcess();
+    ASSERT_GE(before, 0);
+    vm->findDuplicates();
+    WAIT_FOR(bytesReadByProcess() - before > kTwinsBeingHashed);
+
+    bool stillRunning = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        stillRunning = true;
+        QCoreApplication::exit(1);
+    });
+    watchdog.start(20000);
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
+    QApplication::exec();
+    EXPECT_FALSE(stillRunning) << "the event loop went on after the window closed";
+    window.reset();
+    vm.reset();
+    EXPECT_LT(bytesReadByProcess() - before, size);
 }
 
 // A line edit that, like QLineEdit under X11 key bindings, claims Ctrl+K (delete to the line's end).

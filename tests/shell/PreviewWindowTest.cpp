@@ -1,6 +1,7 @@
 #include "shell/panels/PreviewWindow.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/ThemedLabel.h"
+#include "shell/panels/AppWindow.h"
 #include "shell/panels/preview/ImagePage.h"
 #include "shell/panels/preview/InfoPage.h"
 #include "shell/panels/preview/ListingPage.h"
@@ -141,6 +142,20 @@ TEST(PreviewWindow, SaysAnItemIsNoLongerThereAndOffersNothingToOpen) {
         EXPECT_EQ(picture.pixelColor(2, picture.height() / 2), theme.background);
     });
     window.close();
+}
+
+// The preview belongs to the main window: it closes with it, and holds no application open on its own.
+TEST(PreviewWindow, ClosesWithTheMainWindow) {
+    TempDir dir;
+    const std::string text = writeText(dir, "notes.txt", "hello\n");
+    AppWindow window;
+    window.show();
+    PreviewWindow::preview(text);
+    PreviewWindow& preview = PreviewWindow::instance();
+    ASSERT_TRUE(preview.isVisible());
+    window.close();
+    EXPECT_FALSE(preview.isVisible());
+    EXPECT_FALSE(preview.testAttribute(Qt::WA_QuitOnClose));
 }
 
 } // namespace

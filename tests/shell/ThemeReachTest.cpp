@@ -11,6 +11,7 @@
 #include "tests/support/FixedMonitor.h"
 #include "tools/monitor/MonitorView.h"
 
+#include <QPainter>
 #include <QThreadPool>
 
 #include <functional>
@@ -152,6 +153,40 @@ TEST_F(ThemeReachTest, EveryScreenAfterAToggleLooksAsOneBuiltInThatTheme) {
         queue->resize(380, 420);
         return queue;
     });
+}
+
+// The pictures above are grabbed, which paints every widget anyway: here a shown widget is left to the
+// event loop. It paints from theme() and has a palette of its own in every role, so the application
+// palette's change passes it by; only the repaint that follows the theme event brings the new theme.
+TEST(ThemeRepaint, AShownWidgetIsRepaintedAfterASwitch) {
+    class Painted : public QWidget {
+      public:
+        int paints = 0;
+        QColor painted;
+
+      protected:
+        void paintEvent(QPaintEvent*) override {
+            ++paints;
+            painted = theme().background;
+            QPainter(this).fillRect(rect(), painted);
+        }
+    };
+    ThemeManager::instance().setThemeName(ThemeName::light);
+    Painted widget;
+    QPalette own;
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        own.setColor(QPalette::ColorRole(role), Qt::gray);
+    widget.setPalette(own);
+    widget.resize(200, 100);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return widget.paints > 0; }, 5000));
+    const int before = widget.paints;
+
+    ThemeManager::instance().setThemeName(ThemeName::dark);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget.paints > before; }, 5000));
+    EXPECT_EQ(widget.painted.rgb(), Theme::dark().background.rgb());
+    ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
 } // namespace

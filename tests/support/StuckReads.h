@@ -11,8 +11,8 @@
 #include <thread>
 
 // A FIFO planted where a file is expected. A reader that opens it the ordinary way waits for a writer
-// for ever; `finishesWithin` tells such a reader apart and then frees it, so a fault fails its test
-// instead of hanging the run.
+// for ever, and a writer for a reader; `finishesWithin` tells such a caller apart and then frees it, so a
+// fault fails its test instead of hanging the run.
 class PlantedFifo {
   public:
     explicit PlantedFifo(const std::filesystem::path& path) : path_(path) {
@@ -21,15 +21,23 @@ class PlantedFifo {
     }
 
     // Runs `call` on a thread of its own; true when it returns within `limit`. Otherwise every reader
-    // still waiting on the FIFO is given a writer that closes at once (they read an empty file), the
-    // thread is awaited and the answer is false.
+    // still waiting on the FIFO is given a writer that closes at once (they read an empty file), every
+    // writer a reader that takes what it writes, the thread is awaited and the answer is false.
     template <class F> bool finishesWithin(std::chrono::milliseconds limit, F call) const {
         auto done = std::async(std::launch::async, call);
         if (done.wait_for(limit) == std::future_status::ready) return true;
+        int reader = -1;
+        char sink[4096];
         while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
             const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd >= 0) ::close(fd);
+            struct stat st {};
+            if (reader < 0 && ::lstat(path_.c_str(), &st) == 0 && S_ISFIFO(st.st_mode))
+                reader = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            while (reader >= 0 && ::read(reader, sink, sizeof sink) > 0) {
+            }
         }
+        if (reader >= 0) ::close(reader);
         done.get();
         return false;
     }

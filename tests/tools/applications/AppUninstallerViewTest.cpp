@@ -109,7 +109,7 @@ class AppsScreenTest : public ShellTest {
         services.trash = trash;
         services.wait = [this](int, std::function<void()> then) { waits.push_back(std::move(then)); };
         if (!realListing)
-            services.loadInstalledApps = [this] {
+            services.loadInstalledApps = [this](std::stop_token) {
                 ++loads;
                 while (hold)
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
