@@ -73,6 +73,23 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
     }
 }
 
+// A control character in a name reads U+FFFD wherever the inspector shows the name; the path keeps the
+// real text (the path label shows it as it shows names, and copies it as it is).
+TEST(InspectorFacts, NamesShowControlCharactersAsReplacementCharacters) {
+    TreeBuilder builder{"/data"};
+    FileNode* folder = builder.folderAt("old\tstuff");
+    FileNode* file = builder.file(folder, "two\nlines.txt", 100);
+    auto tree = builder.finish();
+    ScanViewModel model;
+    const QString r(QChar::ReplacementCharacter);
+    EXPECT_EQ(Facts::of(model, *file).name, "two" + r + "lines.txt");
+    EXPECT_EQ(Facts::of(model, *file).path, QStringLiteral("/data/old\tstuff/two\nlines.txt"));
+    const Facts f = Facts::of(model, *folder);
+    EXPECT_EQ(f.name, "old" + r + "stuff");
+    ASSERT_EQ(f.largest.size(), 1u);
+    EXPECT_EQ(f.largest[0].name, "two" + r + "lines.txt");
+}
+
 // The column at its width, beside a scanned home folder.
 class InspectorViewTest : public ::testing::Test {
   protected:
