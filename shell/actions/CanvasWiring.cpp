@@ -18,9 +18,8 @@ void wireCanvas(CanvasView* view, ScanViewModel& viewModel, FileNode* folder, co
     view->setState(std::move(state));
 
     ScanViewModel* vm = &viewModel;
-    view->setDisplayName([vm](const FileNode& node) {
-        return QString::fromStdString(displayName(node.path(), vm->disk().name));
-    });
+    view->setDisplayName(
+        [vm](const FileNode& node) { return fromBytes(displayName(node.path(), vm->disk().name)); });
     QObject::connect(view, &CanvasView::selectRequested, vm, &ScanViewModel::setSelectedNode);
     QObject::connect(view, &CanvasView::openRequested, vm, &ScanViewModel::select);
 

@@ -118,7 +118,7 @@ void Breadcrumb::rebuild() {
                 separator->show();
                 separators_.push_back(separator);
             }
-            const QString title = QString::fromStdString(displayName(node->path(), viewModel_.disk().name));
+            const QString title = fromBytes(displayName(node->path(), viewModel_.disk().name));
             auto* crumb = new CrumbButton(node, title, i + 1 == trail.size(), this);
             connect(crumb, &CrumbButton::clicked, this, [this, node] {
                 viewModel_.setCurrentFolder(node);

@@ -9,6 +9,7 @@
 #include "shell/panels/EmptyScanView.h"
 #include "shell/panels/ModeBar.h"
 #include "shell/panels/ScanningView.h"
+#include "shell/panels/TitleLine.h"
 #include "shell/panels/UnreadableFoldersNotice.h"
 #include "shell/panels/ViewRegistry.h"
 #include "shell/style/Fonts.h"
@@ -24,8 +25,8 @@
 
 namespace {
 
-// The folder's name, size and counts on one baseline, and the reveal button at the trailing end.
-// Too narrow, the counts give way first, then the name is shortened.
+// The folder's name, size and counts on one baseline (TitleLine fits them), and the reveal button at
+// the trailing end.
 class TitleRow : public QWidget {
   public:
     TitleRow(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), viewModel_(viewModel) {
@@ -38,7 +39,7 @@ class TitleRow : public QWidget {
             },
             this);
         reveal->setToolTip(QStringLiteral("Reveal in File Manager"));
-        setFixedHeight(std::max(40, int(std::ceil(QFontMetricsF(nameFont()).height()))));
+        setFixedHeight(std::max(40, int(std::ceil(QFontMetricsF(TitleLine::nameFont()).height()))));
         for (auto signal : {&ScanViewModel::currentFolderChanged, &ScanViewModel::generationChanged,
                             &ScanViewModel::diskChanged})
             connect(&viewModel, signal, this, qOverload<>(&QWidget::update));
@@ -46,9 +47,14 @@ class TitleRow : public QWidget {
 
     SquareIconButton* reveal;
 
-    static QFont nameFont() { return fonts::ui(31.5, QFont::DemiBold); }
-    static QFont sizeFont() { return fonts::ui(15, QFont::DemiBold); }
-    static QFont countsFont() { return fonts::ui(14); }
+    // The title as it fits beside the reveal button now.
+    TitleLine line() const {
+        FileNode* folder = viewModel_.currentFolder();
+        if (!folder) return {};
+        return TitleLine::fit(fromBytes(displayName(folder->path(), viewModel_.disk().name)),
+                              formatBytes(folder->sizeOnDisk), ExploreView::countsText(*folder),
+                              width() - reveal->width() - 12);
+    }
 
   protected:
     void resizeEvent(QResizeEvent*) override {
@@ -56,42 +62,25 @@ class TitleRow : public QWidget {
     }
 
     void paintEvent(QPaintEvent*) override {
-        FileNode* folder = viewModel_.currentFolder();
-        if (!folder) return;
+        if (!viewModel_.currentFolder()) return;
         QPainter painter(this);
         painter.setRenderHint(QPainter::TextAntialiasing);
         const Theme& t = theme();
-        const QString name = QString::fromStdString(displayName(folder->path(), viewModel_.disk().name));
-        const QString size = formatBytes(folder->sizeOnDisk);
-        const QString counts = ExploreView::countsText(*folder);
-        const QFontMetricsF nameM(nameFont()), sizeM(sizeFont()), countsM(countsFont());
-
-        const double available = width() - reveal->width() - 12;
-        const double sizeW = 19 + sizeM.horizontalAdvance(size);
-        double nameW = nameM.horizontalAdvance(name);
-        double countsW = countsM.horizontalAdvance(counts);
-        double overflow = nameW + sizeW + countsW - available;
-        if (overflow > 0) {
-            const double keep = countsW - overflow;
-            countsW = keep >= 60 ? keep : 0;
-            overflow = nameW + sizeW + countsW - available;
-            if (overflow > 0) nameW = std::max(40.0, nameW - overflow);
-        }
-
+        const TitleLine fitted = line();
+        const QFontMetricsF nameM(TitleLine::nameFont());
         const double baseline = height() / 2.0 + (nameM.ascent() - nameM.descent()) / 2;
         double x = 0;
-        painter.setFont(nameFont());
+        painter.setFont(TitleLine::nameFont());
         painter.setPen(t.text);
-        const QString shownName = nameM.elidedText(name, Qt::ElideRight, nameW);
-        painter.drawText(QPointF(x, baseline), shownName);
-        x += nameM.horizontalAdvance(shownName) + 19;
-        painter.setFont(sizeFont());
-        painter.drawText(QPointF(x, baseline), size);
-        x += sizeW - 19;
-        if (countsW > 0) {
-            painter.setFont(countsFont());
+        painter.drawText(QPointF(x, baseline), fitted.name);
+        x += fitted.nameWidth + TitleLine::kSizeGap;
+        painter.setFont(TitleLine::sizeFont());
+        painter.drawText(QPointF(x, baseline), fitted.size);
+        x += fitted.sizeWidth;
+        if (!fitted.counts.isEmpty()) {
+            painter.setFont(TitleLine::countsFont());
             painter.setPen(t.textSecondary);
-            painter.drawText(QPointF(x, baseline), countsM.elidedText(counts, Qt::ElideRight, countsW));
+            painter.drawText(QPointF(x, baseline), fitted.counts);
         }
     }
 
@@ -119,6 +108,10 @@ UnreadableFoldersNotice* ExploreView::notice() const {
 }
 QWidget* ExploreView::visualization() const {
     return visualization_;
+}
+
+TitleLine ExploreView::titleLine() const {
+    return titleRow_ ? static_cast<const TitleRow*>(titleRow_)->line() : TitleLine{};
 }
 
 QString ExploreView::countsText(const FileNode& folder) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/panels/TitleLine.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -26,6 +28,8 @@ class ExploreView : public QWidget {
     ScanningView* scanningView() const;
     ModeBar* modeBar() const { return modeBar_; }
     QWidget* titleRow() const { return titleRow_; }
+    // The title row's texts as drawn at its width (empty without the explorer).
+    TitleLine titleLine() const;
     SquareIconButton* revealButton() const { return reveal_; }
     UnreadableFoldersNotice* notice() const;
     // The visualisation shown (the registered view, or the placeholder with the mode's title).

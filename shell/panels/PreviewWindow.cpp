@@ -9,6 +9,7 @@
 #include "shell/panels/preview/ListingPage.h"
 #include "shell/panels/preview/PreviewHeader.h"
 #include "shell/panels/preview/TextPage.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Theme.h"
 
 #include <QApplication>
@@ -103,7 +104,7 @@ void PreviewWindow::rebuild() {
     QWidget* body = buildBody();
     layout()->addWidget(body);
     body->show();
-    setWindowTitle(content_.name);
+    setWindowTitle(shownText(content_.name));
 }
 
 QWidget* PreviewWindow::buildBody() {

@@ -39,5 +39,5 @@ QString ScanningView::countersText(int64_t filesScanned, int64_t bytesScanned) {
 
 void ScanningView::setProgress(int64_t filesScanned, int64_t bytesScanned, const std::string& currentPath) {
     counters_->setText(countersText(filesScanned, bytesScanned));
-    path_->setText(QString::fromStdString(currentPath));
+    path_->setText(fromBytes(currentPath));
 }

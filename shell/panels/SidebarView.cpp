@@ -248,8 +248,8 @@ void SidebarView::updateCurrentView() {
     const std::string path = folder->path();
     currentCaption_->setTrailing(scanTimeText(model_.scanDuration()));
     currentName_->setText(fromBytes(displayName(path, model_.disk().name)));
-    currentPath_->setText(platform::pathText(path));
-    currentPath_->setToolTip(platform::pathText(path));
+    currentPath_->setText(fromBytes(path));
+    currentPath_->setToolTip(fromBytes(path));
 }
 
 void SidebarView::updateQuickWins() {

@@ -66,7 +66,7 @@ void UnreadableFoldersNotice::refresh() {
     count_->setText(countLine(viewModel_.unreadableFolderCount()));
     QStringList samples;
     for (const std::string& path : viewModel_.unreadableFolderSamples())
-        samples << QString::fromStdString(path);
+        samples << fromBytes(path);
     text_->setToolTip(samples.join(QLatin1Char('\n')));
 }
 

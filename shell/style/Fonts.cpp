@@ -1,7 +1,11 @@
 #include "shell/style/Fonts.h"
 
+#include "shell/style/FontFeatures.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QFontDatabase>
+#include <QRawFont>
 
 namespace fonts {
 
@@ -20,11 +24,18 @@ bool loadEmbedded() {
         // as a compressed web font, which takes milliseconds to unpack at every start).
         (void)QFontDatabase::families();
         bool ok = true;
-        for (const char* file : {"Inter-Regular.otf", "Inter-Medium.otf", "Inter-SemiBold.otf",
-                                 "Inter-Bold.otf", "MaterialIcons-Regular.ttf"}) {
-            if (QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/") + QLatin1String(file)) < 0)
+        // Text is drawn without Inter's contextual substitutions: names and paths show up inside
+        // any text (rows, titles, messages), and Brenwick's own texts have nothing they would change.
+        for (const char* file :
+             {"Inter-Regular.otf", "Inter-Medium.otf", "Inter-SemiBold.otf", "Inter-Bold.otf"}) {
+            QFile face(QStringLiteral(":/fonts/") + QLatin1String(file));
+            const QByteArray data = face.open(QIODevice::ReadOnly) ? face.readAll() : QByteArray();
+            if (QFontDatabase::addApplicationFontFromData(
+                    font_features::withoutContextualSubstitutions(data)) < 0)
                 ok = false;
         }
+        if (QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/MaterialIcons-Regular.ttf")) < 0)
+            ok = false;
         return ok;
     }();
     if (qApp) QApplication::setFont(ui(13));
@@ -47,7 +58,13 @@ QFont ui(double size, QFont::Weight weight) {
 QFont mono(double size) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(qtPointSize(size));
-    font.setStyleStrategy(QFont::PreferAntialias);
+    // The desktop's monospaced font cannot be changed like the embedded ones. One with contextual
+    // ligatures (a programming font) is drawn unshaped instead: a monospaced font has no kerning to
+    // lose, and a path must show its own characters.
+    static const bool contextual =
+        font_features::hasContextualSubstitutions(QRawFont::fromFont(font).fontTable("GSUB"));
+    font.setStyleStrategy(contextual ? QFont::StyleStrategy(QFont::PreferAntialias | QFont::PreferNoShaping)
+                                     : QFont::PreferAntialias);
     return font;
 }
 

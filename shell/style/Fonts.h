@@ -4,7 +4,8 @@
 #include <QString>
 
 // Inter for text and Material Icons for symbols, both embedded in the application's resources.
-// Sizes are in design points: one point is one device-independent pixel.
+// Sizes are in design points: one point is one device-independent pixel. Text shows exactly its
+// characters: Inter is embedded without its contextual substitutions (see FontFeatures.h).
 namespace fonts {
 
 // Registers the embedded fonts with Qt (once) and makes Inter the application font. Returns false
@@ -19,7 +20,8 @@ QFont ui(double size, QFont::Weight weight = QFont::Normal);
 // the text size so their ink matches a line of text of that size.
 QFont symbol(double textSize);
 
-// The system's monospaced font at a size in points (paths).
+// The system's monospaced font at a size in points (paths), unshaped when it has contextual
+// substitutions.
 QFont mono(double size);
 
 // Point size to Qt's point size: Qt's points are 1/72 inch at 96 logical dots per inch.

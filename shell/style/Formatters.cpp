@@ -114,8 +114,20 @@ QString formatCount(int64_t count) {
     return QLocale().toString(qlonglong(count));
 }
 
+QString shownText(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (unit >= 0x20 && unit < 0x7f) continue; // printable ASCII: most of every name
+        const QChar::Category category = QChar::category(char32_t(unit));
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            text[i] = QChar::ReplacementCharacter; // detaches only a text that has one
+    }
+    return text;
+}
+
 QString fromBytes(std::string_view bytes) {
-    return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return shownText(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
 }
 
 QString nodeName(const FileNode& node) {

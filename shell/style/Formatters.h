@@ -39,11 +39,17 @@ std::optional<QDateTime> dateFromStamp(double secondsSince1970);
 // "1,234 files" and the like.
 QString formatCount(int64_t count);
 
-// Raw bytes (a name, a path) for display as UTF-8, invalid sequences shown as replacement characters.
+// A name or path as shown: a control character (a line break, a tab, ...) and a line or paragraph
+// separator read as the replacement character U+FFFD, so a name stays on its line and no character
+// goes unseen. One code unit stands for one, so a position in the shown text is one in `text`.
+// What acts on the file (reveal, copy path) keeps the real text.
+QString shownText(QString text);
+
+// Raw bytes (a name, a path) for display as UTF-8, invalid sequences and control characters shown as
+// replacement characters (shownText).
 QString fromBytes(std::string_view bytes);
 
-// A node's name for display: its raw bytes as UTF-8, invalid sequences shown as replacement
-// characters.
+// A node's name for display: its raw bytes as fromBytes shows them.
 QString nodeName(const FileNode& node);
 
 // A scanned folder's name for display: "Home" for the home folder, `volumeName` for "/", else the last

@@ -1,12 +1,17 @@
 #include "shell/controls/Buttons.h"
+#include "shell/controls/FileTile.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
 
+#include "tests/support/TreeBuilder.h"
+
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -90,6 +95,39 @@ TEST(ThemedLabel, OneLineCutsToItsWidthAndTakesTheThemesColour) {
     ThemeManager::instance().setThemeName(ThemeName::dark);
     EXPECT_EQ(wrapped.palette().color(QPalette::WindowText), Theme::dark().textSecondary);
     ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+} // namespace
+
+namespace {
+
+// A file's tile as drawn for each of `names`, files of one size and age.
+std::vector<QImage> tiles(const std::vector<std::string>& names) {
+    TreeBuilder builder("/data");
+    std::vector<FileNode*> nodes;
+    for (const std::string& name : names)
+        nodes.push_back(builder.fileAt(name, 12'000, 1'600'000'000));
+    auto tree = builder.finish();
+    std::vector<QImage> images;
+    for (FileNode* node : nodes) {
+        QImage image(320, FileTile::kHeight, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        FileTile::paint(painter, QRectF(image.rect()), *node, false, theme());
+        images.push_back(image);
+    }
+    return images;
+}
+
+// A tile shows every character of a name as it is: a line break as U+FFFD (not as a gap that joins the
+// halves), the "x" between digits as an "x", never as "×".
+TEST(FileTile, ShowsEveryCharacterOfANameAsItIs) {
+    const auto broken = tiles({"two\nlines.txt", "two\xef\xbf\xbdlines.txt", "two lines.txt"});
+    EXPECT_EQ(broken[0], broken[1]);
+    EXPECT_NE(broken[0], broken[2]);
+    const auto digits = tiles({"photo-12000x8000.jpg", "photo-12000\xc3\x97"
+                                                       "8000.jpg"});
+    EXPECT_NE(digits[0], digits[1]);
 }
 
 } // namespace

@@ -10,11 +10,13 @@
 #include "shell/controls/ThemedLabel.h"
 #include "shell/panels/EmptyScanView.h"
 #include "shell/panels/ModeBar.h"
+#include "shell/panels/TitleLine.h"
 #include "shell/panels/UnreadableFoldersNotice.h"
 #include "shell/panels/ViewRegistry.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/FakeDesktop.h"
 
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QPointer>
 
@@ -197,6 +199,62 @@ class FakeCanvas : public CanvasView {
   protected:
     void paintCanvas(QPainter&, QSizeF) override {}
 };
+
+// Short of room, the counts are shortened first, then the name; the counts go only when not one of
+// their own characters fits beside the "…". The size stays whole.
+TEST(TitleLine, CountsAreShortenedBeforeTheyGo) {
+    const QString name = QStringLiteral("Documents"), size = QStringLiteral("12.3 GB"),
+                  counts = QStringLiteral("   ·   1,234 files   ·   56 folders");
+    const QString ellipsis(QChar(0x2026));
+    const TitleLine full = TitleLine::fit(name, size, counts, 2000);
+    EXPECT_EQ(full.name, name);
+    EXPECT_EQ(full.counts, counts);
+    const double needed = full.nameWidth + TitleLine::kSizeGap + full.sizeWidth + full.countsWidth;
+    auto fits = [&](const TitleLine& line, double width) {
+        return line.nameWidth + TitleLine::kSizeGap + line.sizeWidth + line.countsWidth <= width + 0.01;
+    };
+
+    // 50 points short of the counts' width: they are cut, the name stays.
+    const TitleLine shorter = TitleLine::fit(name, size, counts, needed - full.countsWidth + 50);
+    EXPECT_EQ(shorter.name, name);
+    EXPECT_TRUE(shorter.counts.startsWith(QStringLiteral("   ·   1"))) << shorter.counts.toStdString();
+    EXPECT_TRUE(shorter.counts.endsWith(ellipsis));
+    EXPECT_TRUE(fits(shorter, needed - full.countsWidth + 50));
+    // With no room for the counts, the name gives way while the counts keep one character.
+    const double tight = needed - full.countsWidth;
+    const TitleLine named = TitleLine::fit(name, size, counts, tight);
+    EXPECT_EQ(named.counts, QStringLiteral("   ·   1") + ellipsis);
+    EXPECT_TRUE(named.name.endsWith(ellipsis));
+    EXPECT_EQ(named.size, size);
+    EXPECT_TRUE(fits(named, tight));
+    // The name at its shortest: the counts go once not one of their characters fits.
+    const double least = TitleLine::kMinNameWidth + TitleLine::kSizeGap + full.sizeWidth;
+    EXPECT_FALSE(TitleLine::fit(name, size, counts, least + named.countsWidth).counts.isEmpty());
+    EXPECT_TRUE(TitleLine::fit(name, size, counts, least + named.countsWidth - 2).counts.isEmpty());
+    EXPECT_TRUE(TitleLine::fit(name, size, counts, least).counts.isEmpty());
+}
+
+// The header of a scanned folder keeps its counts, shortened, where they lack a little room.
+TEST_F(ExploreViewTest, TheHeaderKeepsShortenedCountsWhereTheyLackRoom) {
+    const std::string fixture = makeFixture();
+    auto vm = makeViewModel();
+    auto view = shown<ExploreView>(QSize(956, 900), *vm);
+    scanAndWait(*vm, fixture);
+    ASSERT_EQ(view->screen(), ExploreView::Screen::explorer);
+    const TitleLine full = view->titleLine();
+    ASSERT_EQ(full.counts, ExploreView::countsText(*vm->currentFolder()));
+    const double used = full.nameWidth + TitleLine::kSizeGap + full.sizeWidth + full.countsWidth;
+    const double available = view->titleRow()->width() - view->revealButton()->width() - 12;
+    // Leave the counts 50 points.
+    view->resize(view->width() - int(std::ceil(available - used + full.countsWidth - 50)), view->height());
+    QCoreApplication::processEvents();
+    const TitleLine narrow = view->titleLine();
+    EXPECT_EQ(narrow.name, full.name);
+    EXPECT_FALSE(narrow.counts.isEmpty());
+    EXPECT_TRUE(narrow.counts.endsWith(QChar(0x2026))) << narrow.counts.toStdString();
+    EXPECT_LE(narrow.nameWidth + TitleLine::kSizeGap + narrow.sizeWidth + narrow.countsWidth,
+              view->titleRow()->width() - view->revealButton()->width() - 12 + 0.01);
+}
 
 TEST_F(ExploreViewTest, WiredCanvasFollowsTheStateObjectButKeepsItsFolder) {
     auto vm = makeViewModel();

@@ -1,6 +1,7 @@
 #include "shell/style/Formatters.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TreeBuilder.h"
 
 #include <QLocale>
 #include <QProcess>
@@ -150,6 +151,35 @@ TEST(DisplayName, HomeVolumeOrLastComponent) {
     EXPECT_EQ(displayName(home.str() + "/caf\xe9/", "Disk"), "caf\xe9");
     env.set("HOME", "/");
     EXPECT_EQ(displayName("/", "Disk"), "Home"); // the home folder comes first
+}
+
+} // namespace
+
+namespace {
+
+// Names and paths as shown: what would break the line or show as nothing reads U+FFFD, as a byte that
+// is not UTF-8 does; every other character is itself, one code unit for one.
+TEST(ShownText, ControlCharactersAndInvalidBytesReadAsReplacementCharacters) {
+    const QString r(QChar::ReplacementCharacter);
+    EXPECT_EQ(fromBytes("name\nwith newline.txt"), "name" + r + "with newline.txt");
+    EXPECT_EQ(fromBytes("tab\there\r.txt"), "tab" + r + "here" + r + ".txt");
+    EXPECT_EQ(fromBytes(std::string_view("nul\0bell\x07"
+                                         "del\x7f",
+                                         13)),
+              "nul" + r + "bell" + r + "del" + r);
+    EXPECT_EQ(fromBytes("next\xc2\x85line\xe2\x80\xa8para\xe2\x80\xa9"),
+              "next" + r + "line" + r + "para" + r);
+    EXPECT_EQ(fromBytes("caf\xe9"), "caf" + r);
+    const QString plain = QString::fromUtf8("Café e\u0301 日本 photo-12000x8000 \U0001F600.jpg");
+    EXPECT_EQ(fromBytes(plain.toStdString()), plain);
+    EXPECT_EQ(shownText(QStringLiteral("a\nb\u2029")), "a" + r + "b" + r);
+
+    // A node's name as the rows, tiles and the inspector show it; the node keeps its real name.
+    TreeBuilder builder("/data");
+    FileNode* node = builder.fileAt("two\nlines\t.txt", 10);
+    auto tree = builder.finish();
+    EXPECT_EQ(nodeName(*node), "two" + r + "lines" + r + ".txt");
+    EXPECT_EQ(node->path(), "/data/two\nlines\t.txt");
 }
 
 } // namespace

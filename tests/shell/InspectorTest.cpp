@@ -5,11 +5,15 @@
 #include "shell/panels/PreviewWindow.h"
 #include "shell/panels/inspector/InspectorFacts.h"
 #include "shell/panels/inspector/InspectorView.h"
+#include "shell/panels/inspector/PathLabel.h"
 #include "shell/style/Formatters.h"
 #include "tests/shell/ScannedHome.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
 
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QSet>
 #include <QTest>
@@ -71,6 +75,63 @@ TEST(InspectorFacts, FilesFoldersAndTheirLargestChildren) {
         EXPECT_FALSE(g.canStage);
         EXPECT_FALSE(rows(g).contains("Share of folder"));
     }
+}
+
+// A control character in a name reads U+FFFD wherever the inspector shows the name; the path keeps the
+// real text (the path label shows it as it shows names, and copies it as it is).
+TEST(InspectorFacts, NamesShowControlCharactersAsReplacementCharacters) {
+    TreeBuilder builder{"/data"};
+    FileNode* folder = builder.folderAt("old\tstuff");
+    FileNode* file = builder.file(folder, "two\nlines.txt", 100);
+    auto tree = builder.finish();
+    ScanViewModel model;
+    const QString r(QChar::ReplacementCharacter);
+    EXPECT_EQ(Facts::of(model, *file).name, "two" + r + "lines.txt");
+    EXPECT_EQ(Facts::of(model, *file).path, QStringLiteral("/data/old\tstuff/two\nlines.txt"));
+    const Facts f = Facts::of(model, *folder);
+    EXPECT_EQ(f.name, "old" + r + "stuff");
+    ASSERT_EQ(f.largest.size(), 1u);
+    EXPECT_EQ(f.largest[0].name, "two" + r + "lines.txt");
+}
+
+// A long path shows in two lines cut in the middle; a selection copies the part of the real path it
+// covers, so all of it gives the whole path (without the break, with the middle, a line break of a
+// name as it is), and the "…" alone gives the middle it stands for.
+TEST(PathLabel, ASelectionCopiesThePartOfThePathItCovers) {
+    const QString path = QStringLiteral("/srv/two\nlines/") + QString(80, u'm') +
+                         QStringLiteral("/a folder of its own/deep/inside/file.txt");
+    inspector::PathLabel label;
+    label.resize(220, 40);
+    label.setPath(path);
+    label.show();
+    const QString shown = label.toPlainText();
+    const qsizetype lineBreak = shown.indexOf(u'\n'), cut = shown.indexOf(QChar(0x2026));
+    ASSERT_GT(lineBreak, 0);
+    ASSERT_GT(cut, lineBreak);
+    EXPECT_EQ(shown.count(u'\n'), 1);
+    EXPECT_TRUE(shown.left(lineBreak).contains(QChar::ReplacementCharacter)) << "the name's break is shown";
+
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    auto copied = [&](qsizetype from, qsizetype to) {
+        clipboard->clear();
+        QTextCursor cursor = label.textCursor();
+        cursor.setPosition(int(from));
+        cursor.setPosition(int(to), QTextCursor::KeepAnchor);
+        label.setTextCursor(cursor);
+        label.copy();
+        return clipboard->text();
+    };
+    EXPECT_EQ(copied(0, shown.size()), path);
+    EXPECT_EQ(copied(shown.size(), 0), path);
+    EXPECT_EQ(copied(0, lineBreak), path.left(lineBreak));
+    EXPECT_EQ(copied(lineBreak, lineBreak + 1), QString()) << "the break stands for nothing";
+    const QString middle = copied(cut, cut + 1);
+    QString around = shown;
+    around.remove(lineBreak, 1);
+    EXPECT_EQ(around.replace(cut - 1, 1, shownText(middle)), shownText(path));
+    const QString tail = copied(cut + 1, shown.size());
+    EXPECT_TRUE(path.endsWith(tail));
+    EXPECT_EQ(tail, shown.mid(cut + 1));
 }
 
 // The column at its width, beside a scanned home folder.
@@ -198,6 +259,24 @@ TEST_F(InspectorViewTest, ShowsEachNodeInTheSameWidgets) {
     EXPECT_EQ(widgets(), before);
     ASSERT_TRUE(name);
     EXPECT_EQ(name->text(), "Music");
+}
+
+// The path line of a node whose path takes two lines: selected and copied, it gives the whole path,
+// not the lines with a break inside a folder's name.
+TEST_F(InspectorViewTest, SelectingAllOfThePathCopiesTheWholePath) {
+    FileNode* deep = home.node("Projects/web/node_modules/lodash/lodash.js");
+    model.setSelectedNode(deep);
+    const QString path = QString::fromStdString(deep->path());
+    QWidget* label = nullptr;
+    for (QWidget* w : inspector.findChildren<QWidget*>())
+        if (w->toolTip() == path && w->isVisibleTo(&inspector)) label = w;
+    ASSERT_TRUE(label);
+    ASSERT_GT(QFontMetricsF(label->font()).horizontalAdvance(path), label->width()) << "two lines";
+    QGuiApplication::clipboard()->clear();
+    label->setFocus();
+    QTest::keyClick(label, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), path);
 }
 
 } // namespace

@@ -70,7 +70,7 @@ AppRowLayout AppRowLayout::make(const AppUninstaller::InstalledApp& app, const Q
     const double middle = l.header.center().y();
 
     // Texts.
-    l.name = QString::fromStdString(app.displayName);
+    l.name = fromBytes(app.displayName);
     l.identifier = QString::fromStdString(app.bundleIdentifier);
     if (app.version) l.version = QStringLiteral("v") + QString::fromStdString(*app.version);
     if (app.lastUsedDate)

@@ -42,7 +42,7 @@ QString failureTitle(const QString& appName) {
 QString failureMessage(const std::vector<std::string>& failedPaths) {
     QStringList listed;
     for (size_t i = 0; i < std::min(failedPaths.size(), kListedFailures); ++i)
-        listed << platform::pathText(failedPaths[i]);
+        listed << fromBytes(failedPaths[i]);
     return QStringLiteral("%1 item(s) couldn't be moved to the Trash:\n").arg(qlonglong(failedPaths.size())) +
            listed.join(QLatin1Char('\n')) +
            QStringLiteral("\n\nCheck that you may write to these items and their folders, then try again.");

@@ -3,6 +3,7 @@
 #include "model/FileNode.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
 #include "tools/duplicates/DuplicatesContent.h"
@@ -46,9 +47,9 @@ void DuplicateRows::paintRow(QPainter& painter, const RowState& row, const QMode
     const Button keep = buttons(index, r).front();
     const FileNode* file = DuplicateListModel::row(index);
     // Shown as the path the file is reached by; a name that is not UTF-8 shows replacement characters.
-    ThemedLabel::paintLine(
-        painter, QRectF(r.left() + 4, r.top(), keep.rect.left() - 12 - r.left() - 4, r.height()),
-        QString::fromStdString(file->path()), captionFont(), t.text, Qt::AlignLeft, Qt::ElideMiddle);
+    ThemedLabel::paintLine(painter,
+                           QRectF(r.left() + 4, r.top(), keep.rect.left() - 12 - r.left() - 4, r.height()),
+                           fromBytes(file->path()), captionFont(), t.text, Qt::AlignLeft, Qt::ElideMiddle);
     // A borderless button: its title in the accent colour, a faint fill under the pointer.
     const bool hot = row.hoveredButton == kKeep;
     if (hot) {

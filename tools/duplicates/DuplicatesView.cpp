@@ -11,6 +11,7 @@
 #include "shell/controls/ThemedLabel.h"
 #include "shell/lists/ListView.h"
 #include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Theme.h"
 #include "tools/duplicates/KeepOneCopy.h"
 
@@ -52,10 +53,7 @@ DuplicatesView::DuplicatesView(ScanViewModel& viewModel, QWidget* parent)
     model_ = new DuplicateListModel(
         [](const DuplicateFinder::Group& group) { return std::span<FileNode* const>(group.files); },
         [](const DuplicateFinder::Group& group) { return duplicates_content::groupLabel(group); },
-        [](FileNode* const& file) {
-            return QString::fromUtf8(file->name().data(), qsizetype(file->name().size()));
-        },
-        list_);
+        [](FileNode* const& file) { return nodeName(*file); }, list_);
     list_->setModel(model_);
     column->addWidget(list_, 1);
     ContentSwitch::Style content;

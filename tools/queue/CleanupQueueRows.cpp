@@ -20,7 +20,7 @@ constexpr double kPadding = 16, kButtonSide = 24;
 CleanupQueueRows::CleanupQueueRows(QObject* parent) : RowDelegate(kRowHeight, parent) {}
 
 QString CleanupQueueRows::nameText(const CleanupQueue::Item& item) {
-    return QString::fromStdString(platform::lastComponent(item.path));
+    return fromBytes(platform::lastComponent(item.path));
 }
 
 std::vector<RowDelegate::Button> CleanupQueueRows::buttons(const QModelIndex&, const QRectF& row) const {

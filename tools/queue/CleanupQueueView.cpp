@@ -103,8 +103,7 @@ QString CleanupQueueView::bannerText() const {
     refusals.insert(refusals.end(), moveRefusals_.begin(), moveRefusals_.end());
     for (size_t i = 0; i < std::min(refusals.size(), kNamed); ++i)
         lines << QStringLiteral("“%1” can't go to the Trash. %2")
-                     .arg(QString::fromStdString(platform::lastComponent(refusals[i].path)),
-                          refusals[i].reason);
+                     .arg(fromBytes(platform::lastComponent(refusals[i].path)), refusals[i].reason);
     if (refusals.size() > kNamed)
         lines << QStringLiteral("%1 more item(s) can't go to the Trash.")
                      .arg(qlonglong(refusals.size() - kNamed));

@@ -2,6 +2,7 @@
 
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
 #include "tools/snapshots/SnapshotComparison.h"
@@ -97,8 +98,7 @@ void SnapshotRows::paintRow(QPainter& painter, const RowState& row, const QModel
     const double textRight = shown.front().rect.left() - 12;
     const QRectF text(r.left() + 10, r.top(), std::max(0.0, textRight - r.left() - 10), r.height());
     ThemedLabel::paintLine(painter, QRectF(text.left(), text.top() + 5, text.width(), 20),
-                           QString::fromStdString(summary.rootPath), pathFont(), t.text, Qt::AlignLeft,
-                           Qt::ElideMiddle);
+                           fromBytes(summary.rootPath), pathFont(), t.text, Qt::AlignLeft, Qt::ElideMiddle);
     ThemedLabel::paintLine(painter, QRectF(text.left(), text.top() + 25, text.width(), 17),
                            snapshot_texts::summaryDetail(summary), detailFont(), t.textSecondary);
     paintToggle(painter, shown[kBefore], row, QStringLiteral("Before"), comparison_.before() == summary.id);
@@ -126,5 +126,5 @@ void DeltaRows::paintRow(QPainter& painter, const RowState& row, const QModelInd
     paintTabular(painter, change, snapshot_texts::changeText(delta), font, changeColor(delta.change(), t));
     ThemedLabel::paintLine(painter,
                            QRectF(r.left() + 10, r.top(), change.left() - 16 - r.left() - 10, r.height()),
-                           QString::fromStdString(delta.path), font, t.text, Qt::AlignLeft, Qt::ElideMiddle);
+                           fromBytes(delta.path), font, t.text, Qt::AlignLeft, Qt::ElideMiddle);
 }

@@ -9,6 +9,7 @@
 #include "shell/controls/ThemedLabel.h"
 #include "shell/lists/ListView.h"
 #include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Theme.h"
 #include "tools/snapshots/SnapshotComparison.h"
 #include "tools/snapshots/SnapshotSource.h"
@@ -49,8 +50,7 @@ SnapshotsView::SnapshotsView(ScanViewModel& viewModel, QWidget* parent)
     auto* stored = new QWidget;
     auto* storedColumn = column(stored);
     list_ = new ListView(new SnapshotRows(*comparison_), stored);
-    rows_ = new SnapshotListModel(
-        [](const Snapshot::Summary& s) { return QString::fromStdString(s.rootPath); }, list_);
+    rows_ = new SnapshotListModel([](const Snapshot::Summary& s) { return fromBytes(s.rootPath); }, list_);
     list_->setModel(rows_);
     list_->setFitsRows(true, kListHeight);
     storedColumn->addWidget(list_);
@@ -68,8 +68,7 @@ SnapshotsView::SnapshotsView(ScanViewModel& viewModel, QWidget* parent)
     noChange_->setWordWrap(true);
     comparedColumn->addWidget(noChange_);
     changes_ = new ListView(new DeltaRows, compared);
-    changeRows_ =
-        new DeltaListModel([](const Snapshot::Delta& d) { return QString::fromStdString(d.path); }, changes_);
+    changeRows_ = new DeltaListModel([](const Snapshot::Delta& d) { return fromBytes(d.path); }, changes_);
     changes_->setModel(changeRows_);
     comparedColumn->addWidget(changes_, 1);
     pane_ = new ContentSwitch(compared, {}, this);

@@ -53,7 +53,7 @@ void FlameGraphCanvas::stateChanged() {
 void FlameGraphCanvas::paintCanvas(QPainter& painter, QSizeF) {
     const Items& blocks = items();
     const FileNode* folder = state().folder;
-    const QString path = folder ? QString::fromStdString(folder->path()) : QString();
+    const QString path = folder ? fromBytes(folder->path()) : QString();
     const std::vector<flame::Label> labels = flame::labelsOf(blocks, path, state().abbreviateLabels);
     painter.translate(contentOrigin());
     const QSizeF content(layoutSize().width(), flame::contentHeight(state().depth));

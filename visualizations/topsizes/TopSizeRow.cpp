@@ -26,8 +26,7 @@ constexpr double kRankWidth = 26, kIconWidth = 50, kKindWidth = 108, kShareWidth
 constexpr double kBarHeight = 36, kBarRadius = 6;
 
 QString fullPath(const FileNode& node) {
-    const std::string path = node.path();
-    return QString::fromUtf8(path.data(), qsizetype(path.size()));
+    return fromBytes(node.path());
 }
 
 } // namespace

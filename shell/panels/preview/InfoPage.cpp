@@ -57,8 +57,8 @@ InfoPage::InfoPage(const platform::PreviewContent& content, QWidget* parent) : Q
     iconRow->addStretch(1);
     inner->addLayout(iconRow);
     inner->addSpacing(14);
-    auto* name =
-        new ThemedLabel(content.name, fonts::ui(16.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle);
+    auto* name = new ThemedLabel(shownText(content.name), fonts::ui(16.5, QFont::DemiBold), &Theme::text,
+                                 Qt::ElideMiddle);
     name->setAlignment(Qt::AlignHCenter);
     inner->addWidget(name);
     inner->addSpacing(4);

@@ -41,7 +41,7 @@ class ListingDelegate : public RowDelegate {
                                                t.textSecondary, Qt::AlignRight);
         ThemedLabel::paintLine(
             painter, QRectF(rect.left() + 28, rect.top(), rect.width() - 28 - sizeWidth - 12, rect.height()),
-            entry.name, fonts::ui(12.5), t.text, Qt::AlignLeft, Qt::ElideMiddle);
+            shownText(entry.name), fonts::ui(12.5), t.text, Qt::AlignLeft, Qt::ElideMiddle);
     }
 };
 

@@ -31,8 +31,8 @@ PreviewHeader::PreviewHeader(const platform::PreviewContent& content, bool loade
                                    &Theme::textTertiary, Qt::ElideRight));
     auto* titles = new QVBoxLayout;
     titles->setSpacing(1);
-    titles->addWidget(
-        new ThemedLabel(content.name, fonts::ui(13.5, QFont::DemiBold), &Theme::text, Qt::ElideMiddle));
+    titles->addWidget(new ThemedLabel(shownText(content.name), fonts::ui(13.5, QFont::DemiBold), &Theme::text,
+                                      Qt::ElideMiddle));
     QString subtitle = loaded ? content.kind : QString();
     if (loaded && content.page == platform::PreviewPage::folder)
         subtitle += QStringLiteral(" · ") + formatCount(content.listing.count) +

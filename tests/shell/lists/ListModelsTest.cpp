@@ -63,6 +63,17 @@ TEST(NodeListModel, FlatOrOpeningByItsRuleKeepsTheTreeAliveAndFindsMadeRows) {
     EXPECT_EQ(ModelComplaints::complaints(), std::vector<std::string>{});
 }
 
+// A row shows a control character of a name as U+FFFD: a line break would join the halves.
+TEST(NodeListModel, RowsShowControlCharactersOfANameAsReplacementCharacters) {
+    TreeBuilder builder("/data");
+    FileNode* file = builder.fileAt("two\nlines\t.txt", 10);
+    auto tree = builder.finish();
+    NodeListModel model;
+    model.setNodes(tree, {file});
+    const QString r(QChar::ReplacementCharacter);
+    EXPECT_EQ(model.index(0, 0).data(Qt::DisplayRole).toString(), "two" + r + "lines" + r + ".txt");
+}
+
 TEST(RowModels, FlatAndSectionedRowsHandBackTheirValues) {
     ModelComplaints complaints;
     struct Snapshot {
