@@ -124,6 +124,41 @@ TEST(TreemapPicture, AFolderOfManySmallFilesIsNotDrawnEmpty) {
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
 
+// A block of small children at the top stands for the folder shown: hovering it shows no chip and a
+// click there selects nothing. Inside a group it stands for that group.
+TEST(TreemapPointer, ATopLevelBlockOfSmallChildrenIsNotTheShownFolder) {
+    TestTree t;
+    FileNode* big = t.folder(t.root(), "big");
+    t.file(big, "large", 45'000'000);
+    t.file(t.root(), "other", 40'000'000);
+    for (int i = 0; i < 3'000; ++i) {
+        t.file(big, "tiny" + std::to_string(i), 500);
+        t.file(t.root(), "speck" + std::to_string(i), 500);
+    }
+    t.finish();
+    TreemapView view;
+    view.resize(900, 640);
+    view.setState({t.tree, t.root(), 1});
+    std::vector<FileNode*> selected;
+    QObject::connect(&view, &CanvasView::selectRequested, [&](FileNode* node) { selected.push_back(node); });
+    auto blockAt = [&](int depth) {
+        const auto& cells = view.items();
+        const auto it =
+            std::find_if(cells.begin(), cells.end(), [&](auto& c) { return c.rest && c.depth == depth; });
+        return it == cells.end() ? QPointF(-1, -1) : view.frameRect().topLeft() + it->rect.center();
+    };
+
+    hover(view, blockAt(1));
+    click(view, blockAt(1));
+    EXPECT_EQ(view.hovered(), nullptr);
+    EXPECT_FALSE(view.hoverChip()->isVisibleTo(&view));
+    EXPECT_TRUE(selected.empty());
+    hover(view, blockAt(2));
+    click(view, blockAt(2));
+    EXPECT_EQ(view.hoverChip()->node(), big);
+    EXPECT_EQ(selected, std::vector<FileNode*>{big});
+}
+
 // A right click on a cell or an arc selects its node and opens the node's menu.
 TEST_F(CanvasViews, ARightClickSelectsTheCellOrArcAndOpensItsMenu) {
     TreemapView treemap;

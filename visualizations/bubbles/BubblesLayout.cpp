@@ -183,27 +183,38 @@ class Builder {
 
     PackTree tree;
     std::vector<uint32_t> parent; // of each circle, for placing it relative to the root
+    // What a group's packing is scaled by to fit into its own circle (1 for a leaf).
+    std::vector<double> contentScale;
 
-    // Appends the subtree of `node` and returns its position.
+    // Appends the subtree of `node` and returns its position. A circle's radius is the square root of
+    // its bytes; its children are packed at theirs and then scaled down together to fit inside it, so
+    // that siblings compare by area as their bytes do, however many children each holds.
     uint32_t build(const FileNode* node, int depth, int top, int index, uint32_t parentIndex) {
         const auto self = uint32_t(tree.size());
         const QColor color = depth == 0
                                  ? QColor(Qt::transparent)
                                  : palette::nodeColor(*node, mode_, depth < 2, top, index, depth, now_);
-        tree.push_back({const_cast<FileNode*>(node), depth, color});
+        const double radius = std::sqrt(double(std::max<int64_t>(node->sizeOnDisk, 1)));
+        tree.push_back({const_cast<FileNode*>(node), depth, color, radius});
         parent.push_back(parentIndex);
+        contentScale.push_back(1);
 
         // The cut at the child limit comes before empty children are dropped.
         const size_t base = kept_.size();
+        int64_t keptBytes = 0;
+        bool cut = false;
         if (depth < depthLimit_ && node->isDirectory()) {
             std::vector<FileNode*> scratch; // only a regrouping's groups are put in order here
             const auto children = node->childrenInDeclaredOrder(scratch);
             const size_t count = std::min(children.size(), size_t(std::max(childLimit_, 0)));
             for (size_t i = 0; i < count; ++i)
-                if (children[i]->sizeOnDisk > 0) kept_.push_back(children[i]);
+                if (children[i]->sizeOnDisk > 0) {
+                    kept_.push_back(children[i]);
+                    keptBytes += children[i]->sizeOnDisk;
+                }
+            cut = count < children.size();
         }
         if (kept_.size() == base) {
-            tree[self].r = std::sqrt(double(std::max<int64_t>(node->sizeOnDisk, 1)));
             tree[self].end = self + 1;
             return self;
         }
@@ -219,14 +230,26 @@ class Builder {
         circles_.resize(count);
         for (size_t i = 0; i < count; ++i)
             circles_[i] = {0, 0, tree[children_[firstChild + i]].r};
-        const double radius = packSiblings(circles_);
+        // The children past the limit are packed as one circle of their bytes, among the others by
+        // size; it is not drawn, so the folder's own fill shows there.
+        const int64_t restBytes = cut ? node->sizeOnDisk - keptBytes : 0;
+        size_t restAt = count; // past every child: no such circle
+        if (restBytes > 0) {
+            const Circle rest{0, 0, std::sqrt(double(restBytes))};
+            restAt = size_t(std::find_if(circles_.begin(), circles_.end(),
+                                         [&](const Circle& c) { return c.r < rest.r; }) -
+                            circles_.begin());
+            circles_.insert(circles_.begin() + ptrdiff_t(restAt), rest);
+        }
+        const double packed = packSiblings(circles_) * kGroupFactor;
         for (size_t i = 0; i < count; ++i) {
+            const Circle& placed = circles_[i < restAt ? i : i + 1];
             PackNode& child = tree[children_[firstChild + i]];
-            child.x = circles_[i].x;
-            child.y = circles_[i].y;
+            child.x = placed.x;
+            child.y = placed.y;
         }
         children_.resize(firstChild);
-        tree[self].r = radius * kGroupFactor;
+        contentScale[self] = radius / packed;
         tree[self].end = uint32_t(tree.size());
         return self;
     }
@@ -248,13 +271,17 @@ PackTree buildPackTree(const FileNode* source, ColorMode mode, double now, int d
     if (!source) return {};
     Builder builder(mode, now, depthLimit, childLimit);
     builder.build(source, 0, 0, 0, 0);
-    // Parents come before their children: one pass turns offsets from the parent into offsets from
-    // the root, which is what fitting into a view needs.
+    // Parents come before their children: one pass turns offsets from the parent, in the units of the
+    // parent's packing, into offsets from the root in the root's units, which is what fitting into a
+    // view needs. `factor` is what a circle's own units are worth in the root's.
     PackTree& tree = builder.tree;
+    std::vector<double> factor(tree.size(), 1);
     for (size_t i = 1; i < tree.size(); ++i) {
-        const PackNode& p = tree[builder.parent[i]];
-        tree[i].x += p.x;
-        tree[i].y += p.y;
+        const uint32_t p = builder.parent[i];
+        factor[i] = factor[p] * builder.contentScale[p];
+        tree[i].r *= factor[i];
+        tree[i].x = tree[p].x + tree[i].x * factor[i];
+        tree[i].y = tree[p].y + tree[i].y * factor[i];
     }
     return std::move(tree);
 }

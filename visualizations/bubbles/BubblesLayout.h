@@ -15,12 +15,15 @@
 class FileNode;
 
 // Nested circle packing of a folder: every folder a circle holding its children, each circle's area
-// proportional to its bytes on disk. Packing depends only on the tree and the colour mode; fitting the
-// packed tree into a view of some size (flatten) is a separate, cheap step, so a resize never packs again.
+// proportional to its bytes on disk among its siblings (a folder's children are packed at their bytes,
+// then scaled together to fit inside it, so a level lies a little smaller than the one above). Packing
+// depends only on the tree and the colour mode; fitting the packed tree into a view of some size
+// (flatten) is a separate, cheap step, so a resize never packs again.
 namespace bubbles {
 
-constexpr int kDepthLimit = 4;         // levels below the folder that are packed
-constexpr int kChildLimit = 60;        // children kept per circle, taken before empty ones are dropped
+constexpr int kDepthLimit = 4;  // levels below the folder that are packed
+constexpr int kChildLimit = 60; // children drawn per circle, taken before empty ones are dropped; those
+                                // past it are packed as one undrawn circle of their bytes
 constexpr double kGroupFactor = 1.045; // a group's outline lies this far outside its children
 constexpr double kViewMargin = 14;     // between the root circle and the view's shorter side
 constexpr double kMinRootRadius = 40;
@@ -57,8 +60,8 @@ struct PackNode {
     FileNode* node = nullptr;
     int depth = 0; // 0 for the folder (or its regrouping)
     QColor color;  // clear for the root
-    double r = 0;  // packing units
-    double x = 0;  // centre relative to the root's centre, packing units
+    double r = 0;  // in the root's units, where the root's radius is the square root of its bytes
+    double x = 0;  // centre relative to the root's centre, the root's units
     double y = 0;
     uint32_t end = 0; // one past the last circle of its subtree in the list
 
@@ -67,7 +70,8 @@ struct PackNode {
 using PackTree = std::vector<PackNode>;
 
 // The packed tree of `source` (the folder, or its "By type" / "By age" regrouping): directories
-// above `depthLimit` hold their first `childLimit` children with bytes; `now` dates the age colours.
+// above `depthLimit` hold their first `childLimit` children with bytes (the bytes of the others take
+// their room undrawn); `now` dates the age colours.
 // Empty for a null source.
 PackTree buildPackTree(const FileNode* source, ColorMode mode, double now, int depthLimit = kDepthLimit,
                        int childLimit = kChildLimit);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace mind_map {
 
@@ -17,17 +18,34 @@ struct TreeItem {
     int leaves = 1;
 };
 
+// The children a node keeps, in their declared order: its `limit` largest with bytes. A folder stores
+// its children largest first, so they are its first `limit`, cut before the empty are dropped (an empty
+// child among them takes its slot). A regrouping's few groups are declared in category or age order:
+// they are chosen by size, so that a large group late in that order is never cut.
+std::vector<FileNode*> keptChildren(const FileNode* node, size_t limit) {
+    std::vector<FileNode*> scratch;
+    const auto kids = node->childrenInDeclaredOrder(scratch);
+    const bool groups = node->isVirtual() && !kids.empty() && kids.front()->isVirtual();
+    std::vector<size_t> chosen;
+    for (size_t i = 0; i < kids.size() && (groups || i < limit); ++i)
+        if (kids[i]->sizeOnDisk > 0) chosen.push_back(i);
+    if (chosen.size() > limit) {
+        std::ranges::stable_sort(chosen, std::greater{}, [&](size_t i) { return kids[i]->sizeOnDisk; });
+        chosen.resize(limit);
+        std::ranges::sort(chosen);
+    }
+    std::vector<FileNode*> kept;
+    for (size_t i : chosen)
+        kept.push_back(kids[i]);
+    return kept;
+}
+
 TreeItem buildTree(FileNode* node, int depth) {
     TreeItem item{node, {}, 1};
     if (!node->isDirectory() || depth >= kMaxDepth) return item;
-    // Cut first, then drop the empty: an empty child among the first few takes its slot.
-    std::vector<FileNode*> scratch; // only a regrouping's groups are put in order here
-    const auto kids = node->childrenInDeclaredOrder(scratch);
-    const size_t kept = std::min(kids.size(), size_t(kChildLimits[size_t(depth + 1)]));
     int leaves = 0;
-    for (size_t i = 0; i < kept; ++i) {
-        if (kids[i]->sizeOnDisk <= 0) continue;
-        item.children.push_back(buildTree(kids[i], depth + 1));
+    for (FileNode* child : keptChildren(node, size_t(kChildLimits[size_t(depth + 1)]))) {
+        item.children.push_back(buildTree(child, depth + 1));
         leaves += item.children.back().leaves;
     }
     item.leaves = std::max(leaves, 1);

@@ -62,9 +62,9 @@ struct Geometry {
 
 // The branches of `source` (the folder, or its "By type" / "By age" regrouping) in depth-first
 // pre-order, siblings in stored order (a regrouping's groups in their declared order). Each node keeps the
-// first kChildLimits of its children and then drops those of 0 bytes; angular room follows the count of
-// leaves below a branch, not its size. Empty when nothing is left or the source has no bytes. `now` dates the
-// age colours.
+// first kChildLimits of its children and then drops those of 0 bytes; a regrouping keeps its largest groups
+// (drawn in their declared order). Angular room follows the count of leaves below a branch, not its size.
+// Empty when nothing is left or the source has no bytes. `now` dates the age colours.
 std::vector<Branch> computeBranches(const FileNode* source, ColorMode mode, QSizeF size, double now);
 
 // The node under `point`: `folder` within kCentreRadius of the centre (boundary included), else the

@@ -215,7 +215,8 @@ FileNode* hitTest(std::span<const Cell> cells, QPointF p) {
     for (size_t i = cells.size(); i-- > 0;) {
         const QRectF& r = cells[i].rect;
         if (p.x() >= r.left() && p.x() < r.right() && p.y() >= r.top() && p.y() < r.bottom())
-            return cells[i].node;
+            // A block at the top stands for the shown folder, which the pointer never picks out.
+            return cells[i].rest && cells[i].depth == 1 ? nullptr : cells[i].node;
     }
     return nullptr;
 }

@@ -27,7 +27,8 @@ struct Cell {
     // A block standing for `node`'s children that are too small to be drawn one by one: a run of
     // children too small for the inset (drawn plain, on their whole shares), or those left out by the
     // size rule (in the remainder's share). A folder of a million tiny files never looks empty. Hit
-    // tests find `node`; outlines and labels skip it.
+    // tests find `node`, except at the top level, where it is the shown folder and nothing is found;
+    // outlines and labels skip it.
     bool plain = false;
     bool rest = false;
 };
@@ -63,7 +64,8 @@ struct CellLabel {
 };
 CellLabel labelFor(const Cell& cell, bool abbreviate);
 
-// The node of the last cell containing `point` (maximum edges outside), or null.
+// The node of the last cell containing `point` (maximum edges outside), or null; null too in a
+// top-level block of small children.
 FileNode* hitTest(std::span<const Cell> cells, QPointF point);
 
 } // namespace treemap

@@ -208,14 +208,12 @@ TEST(BubblesTree, EveryGroupHoldsItsChildrenWithTheMarginAndNoneOverlap) {
     ASSERT_EQ(tree.front().node, t.root());
     EXPECT_EQ(tree.front().x, 0);
     EXPECT_EQ(tree.front().y, 0);
+    EXPECT_DOUBLE_EQ(tree.front().r, std::sqrt(double(t.root()->sizeOnDisk)));
     for (size_t i = 0; i < tree.size(); ++i) {
         const auto& p = tree[i];
         const std::vector<size_t> kids = childrenOf(tree, i);
         EXPECT_EQ(p.isGroup(i), !kids.empty());
-        if (kids.empty()) {
-            EXPECT_DOUBLE_EQ(p.r, std::sqrt(double(p.node->sizeOnDisk))) << p.node->path();
-            continue;
-        }
+        if (kids.empty()) continue;
         // Offsets are from the root: the children's enclosing circle is centred on their parent's
         // centre, and the parent's outline lies 4.5 % outside it.
         double reach = 0;
@@ -261,6 +259,59 @@ TEST(BubblesTree, WhatIsLeftOut) {
     ASSERT_EQ(alone.size(), 1u);
     EXPECT_EQ(alone[0].r, 1);
     EXPECT_TRUE(bubbles::buildPackTree(nullptr, ColorMode::folder, 0).empty());
+}
+
+// Among the drawn children of every circle, more bytes never draws a smaller circle.
+void expectAreasFollowBytes(const std::vector<Bubble>& drawn, const char* what) {
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        std::vector<const Bubble*> kids;
+        for (size_t j = i + 1; j < drawn.size() && drawn[j].depth > drawn[i].depth; ++j)
+            if (drawn[j].depth == drawn[i].depth + 1) kids.push_back(&drawn[j]);
+        std::sort(kids.begin(), kids.end(), [](auto* a, auto* b) { return a->radius < b->radius; });
+        for (size_t k = 1; k < kids.size(); ++k)
+            EXPECT_LE(kids[k - 1]->node->sizeOnDisk, kids[k]->node->sizeOnDisk)
+                << what << ": " << kids[k - 1]->node->name() << " drawn smaller than "
+                << kids[k]->node->name();
+    }
+}
+
+// Shaped like /usr: a flat bin of thousands of programs beside folders of many subfolders. A folder
+// with more children than the limit was packed from its first ones only, and shrank.
+TEST(BubblesTree, AreasFollowBytesOnATreeShapedLikeUsr) {
+    TestTree t;
+    std::mt19937_64 random(11);
+    std::lognormal_distribution<double> bytes(9, 2.2); // a few KB typically, some tens of MB
+    auto files = [&](FileNode* folder, int count) {
+        for (int i = 0; i < count; ++i)
+            t.file(folder, "f" + std::to_string(i), 1 + int64_t(bytes(random)), FileCategory(random() % 9));
+    };
+    files(t.folder(t.root(), "bin"), 2'500);
+    for (const auto& [name, folders] :
+         {std::pair{"include", 220}, {"lib", 180}, {"share", 400}, {"src", 3}}) {
+        FileNode* top = t.folder(t.root(), name);
+        files(top, 150);
+        for (int f = 0; f < folders; ++f)
+            files(t.folder(t.folder(top, "sub" + std::to_string(f)), "deeper"), int(random() % 90));
+    }
+    t.finish();
+    expectAreasFollowBytes(bubbles::flatten(packOf(t.root()), QSizeF(1680, 1050)), "by folder");
+    const FileNode* groups = t.tree->categoryGroups(t.root());
+    expectAreasFollowBytes(bubbles::flatten(packOf(groups, ColorMode::type), QSizeF(1680, 1050)), "by type");
+}
+
+// A folder of 200,000 files beside folders ten times smaller, each of 2,000 files in 100 subfolders.
+TEST(BubblesTree, AreasFollowBytesBesideAFolderOf200000Files) {
+    TestTree t;
+    FileNode* big = t.folder(t.root(), "big");
+    for (int i = 0; i < 200'000; ++i)
+        t.file(big, "f" + std::to_string(i), 2'000 + (i * 7919) % 3'600);
+    for (int a = 0; a < 12; ++a)
+        for (int b = 0; b < 100; ++b)
+            for (int c = 0; c < 20; ++c)
+                t.fileAt("top" + std::to_string(a) + "/d" + std::to_string(b) + "/f" + std::to_string(c),
+                         30'000 + 1'000 * ((a + b + c) % 17));
+    t.finish();
+    expectAreasFollowBytes(bubbles::flatten(packOf(t.root()), QSizeF(1680, 1050)), "200,000 files");
 }
 
 // ---- Fitting into a view ---------------------------------------------------------------------------

@@ -183,6 +183,25 @@ TEST(MindMapBranches, TheCutComesBeforeTheEmptyFilter) {
     EXPECT_TRUE(branchesOf(nullptr).empty());
 }
 
+// Under "By type" the groups come in category order, "Other" always last: of all nine, the eight
+// largest are kept, whichever comes ninth, and drawn in category order.
+TEST(MindMapBranches, ByTypeKeepsTheLargestGroupsInCategoryOrder) {
+    for (const FileCategory smallest : {FileCategory::video, FileCategory::archive, FileCategory::other}) {
+        TestTree t;
+        std::vector<FileCategory> expected;
+        for (const FileCategory c : file_category::allCases) {
+            t.file(t.root(), "f", c == smallest ? 1'000 : c == FileCategory::other ? 9'800'000 : 20'000, c);
+            if (c != smallest) expected.push_back(c);
+        }
+        t.finish();
+        std::vector<FileCategory> shown;
+        for (const Branch& b :
+             branchesOf(t.tree->categoryGroups(t.root()), QSizeF(1000, 800), ColorMode::type))
+            if (b.depth == 1) shown.push_back(b.node->dominantCategory());
+        EXPECT_EQ(shown, expected) << file_category::title(smallest);
+    }
+}
+
 TEST(MindMapBranches, SweepsFollowLeavesNotBytes) {
     // A big file (one leaf) and a small folder of three files (three leaves).
     TestTree t;
