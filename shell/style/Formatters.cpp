@@ -119,8 +119,11 @@ QString shownText(QString text) {
         const char16_t unit = text.at(i).unicode();
         if (unit >= 0x20 && unit < 0x7f) continue; // printable ASCII: most of every name
         const QChar::Category category = QChar::category(char32_t(unit));
+        // Bidirectional embeddings, overrides and isolates too: they would show a name's characters in
+        // another order ("photo\u202Egpj.exe" as "photoexe.jpg").
+        const bool reorders = (unit >= 0x202a && unit <= 0x202e) || (unit >= 0x2066 && unit <= 0x2069);
         if (category == QChar::Other_Control || category == QChar::Separator_Line ||
-            category == QChar::Separator_Paragraph)
+            category == QChar::Separator_Paragraph || reorders)
             text[i] = QChar::ReplacementCharacter; // detaches only a text that has one
     }
     return text;

@@ -39,9 +39,9 @@ std::optional<QDateTime> dateFromStamp(double secondsSince1970);
 // "1,234 files" and the like.
 QString formatCount(int64_t count);
 
-// A name or path as shown: a control character (a line break, a tab, ...) and a line or paragraph
-// separator read as the replacement character U+FFFD, so a name stays on its line and no character
-// goes unseen. One code unit stands for one, so a position in the shown text is one in `text`.
+// A name or path as shown: a control character (a line break, a tab, ...), a line or paragraph
+// separator and a bidirectional embedding, override or isolate read as the replacement character
+// U+FFFD, so a name stays on its line, in its own order, and no character goes unseen. One code unit stands for one, so a position in the shown text is one in `text`.
 // What acts on the file (reveal, copy path) keeps the real text.
 QString shownText(QString text);
 

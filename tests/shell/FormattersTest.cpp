@@ -170,6 +170,11 @@ TEST(ShownText, ControlCharactersAndInvalidBytesReadAsReplacementCharacters) {
     EXPECT_EQ(fromBytes("next\xc2\x85line\xe2\x80\xa8para\xe2\x80\xa9"),
               "next" + r + "line" + r + "para" + r);
     EXPECT_EQ(fromBytes("caf\xe9"), "caf" + r);
+    // A right-to-left override would show "photo<RLO>gpj.exe" as if it were a picture.
+    EXPECT_EQ(fromBytes("photo\u202egpj.exe"), "photo" + r + "gpj.exe");
+    EXPECT_EQ(fromBytes("a\u2066b\u2069c\u202ad"), "a" + r + "b" + r + "c" + r + "d");
+    const QString rightToLeft = QString::fromUtf8("\u05e9\u05dc\u05d5\u05dd \u200fnotes.txt");
+    EXPECT_EQ(fromBytes(rightToLeft.toStdString()), rightToLeft); // letters and marks stay
     const QString plain = QString::fromUtf8("Café e\u0301 日本 photo-12000x8000 \U0001F600.jpg");
     EXPECT_EQ(fromBytes(plain.toStdString()), plain);
     EXPECT_EQ(shownText(QStringLiteral("a\nb\u2029")), "a" + r + "b" + r);
