@@ -54,6 +54,31 @@ TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelea
     EXPECT_EQ(ink.grab().toImage().pixelColor(10, 20).rgb(), normal);
 }
 
+// A disabled shared button is drawn at half opacity over whatever lies under it, in both themes.
+TEST(Buttons, DisabledIsDrawnAtHalfOpacity) {
+    for (ThemeName name : theme_name::allCases) {
+        ThemeManager::instance().setThemeName(name);
+        const Theme& t = theme();
+        QWidget ground;
+        ground.setAutoFillBackground(true);
+        QPalette colours = ground.palette();
+        colours.setColor(QPalette::Window, t.background);
+        ground.setPalette(colours);
+        ground.resize(220, 60);
+        InkButton ink("Scan", "", 40, 13, {}, &ground);
+        ink.setGeometry(10, 10, 200, 40);
+        ink.setEnabled(false);
+        const QColor shown = ground.grab().toImage().pixelColor(20, 30);
+        auto half = [](float under, float over) {
+            return int(std::lround(255 * (under + (over - under) / 2)));
+        };
+        EXPECT_NEAR(shown.red(), half(t.background.redF(), t.ink.redF()), 1);
+        EXPECT_NEAR(shown.green(), half(t.background.greenF(), t.ink.greenF()), 1);
+        EXPECT_NEAR(shown.blue(), half(t.background.blueF(), t.ink.blueF()), 1);
+    }
+    ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
 TEST(Symbols, EveryNameHasAGlyphInTheEmbeddedFont) {
     const QFontMetrics metrics(fonts::symbol(12));
     for (const symbols::Entry& e : symbols::table())
