@@ -35,7 +35,7 @@ class DuplicateSearch : public QObject {
     // The tree is being replaced: the groups go, and what a running search finds will be dropped.
     void clear();
     // After a move to the Trash: each group keeps its files outside the removed subtrees, in order, under
-    // a fresh id; groups left with fewer than two files go. Published even when nothing changed. What a
+    // its id; groups left with fewer than two files go. Published even when nothing changed. What a
     // running search finds will be dropped.
     void prune(const TreeRemoval& removal);
 
