@@ -45,6 +45,9 @@ inline Curve press() {
 inline Curve confirmation() {
     return easeOut(0.15);
 } // outline button confirmation
+inline Curve numericText() {
+    return easeOut(0.15);
+} // digits rolling in a changing figure; over before the scan's next count (0.15 s later)
 
 void setAnimationsEnabled(bool enabled);
 bool animationsEnabled();

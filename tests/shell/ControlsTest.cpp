@@ -1,4 +1,5 @@
 #include "shell/controls/Buttons.h"
+#include "shell/controls/RollingText.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Palette.h"
@@ -77,6 +78,30 @@ TEST(Buttons, DisabledIsDrawnAtHalfOpacity) {
         EXPECT_NEAR(shown.blue(), half(t.background.blueF(), t.ink.blueF()), 1);
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+// Which characters roll when a figure changes, and which old character each one replaces.
+TEST(RollingText, NumbersPairFromTheirLastDigitAndWordsFromTheirFirstLetter) {
+    auto rolling = [](const QString& before, const QString& after) {
+        QString rolls, replaced;
+        for (const rolling_text::Glyph& g : rolling_text::plan(before, after)) {
+            rolls += g.rolls() ? QChar(u'^') : QChar(u'.');
+            replaced += g.before.isNull() ? QChar(u'_') : g.before;
+        }
+        return std::pair(rolls.toStdString(), replaced.toStdString());
+    };
+    // Only the digits that changed.
+    EXPECT_EQ(rolling("12,345 files  ·  1.23 GB", "12,346 files  ·  1.24 GB").first,
+              ".....^..............^...");
+    // A count gains its digits at the front: its last digits replace the old ones.
+    EXPECT_EQ(rolling("999 files", "1,000 files"),
+              std::pair(std::string("^^^^^......"), std::string("__999 files")));
+    // A unit that changes rolls with the number before it.
+    EXPECT_EQ(rolling("999 KB free", "1.00 MB free").first, "^^^^.^......");
+    // Runs that differ in kind pair by place.
+    EXPECT_EQ(rolling("—", "0 B"), std::pair(std::string("^^^"), std::string("—__")));
+    EXPECT_EQ(rolling("", "7").first, "^");
+    EXPECT_TRUE(rolling_text::plan("3 files", "").empty());
 }
 
 TEST(Symbols, EveryNameHasAGlyphInTheEmbeddedFont) {
