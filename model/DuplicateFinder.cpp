@@ -26,6 +26,7 @@
 #include <shared_mutex>
 #include <span>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace DuplicateFinder {
@@ -267,7 +268,26 @@ void keepOnePathPerFile(std::vector<std::vector<size_t>>& groups, const std::vec
     std::erase_if(groups, [](const auto& g) { return g.size() < 2; });
 }
 
+// The digest each group was formed on, by the group's first file.
+std::unordered_map<size_t, Digest> digestsOf(const std::vector<std::vector<size_t>>& groups,
+                                             std::span<const Keyed<Digest>> keyed) {
+    std::unordered_map<size_t, Digest> digests;
+    for (const auto& members : groups)
+        digests.emplace(members.front(), Digest{});
+    for (const Keyed<Digest>& k : keyed)
+        if (auto found = digests.find(k.file); found != digests.end()) found->second = k.key;
+    return digests;
+}
+
 } // namespace
+
+QUuid groupId(int64_t size, const Digest& digest) {
+    // Any fixed namespace will do: the ids are only compared with each other.
+    static const QUuid space(QStringLiteral("{5f0f7d2e-8c1a-4b7e-9a43-2d8e6c1b0a57}"));
+    QByteArray name(reinterpret_cast<const char*>(&size), sizeof size);
+    name.append(reinterpret_cast<const char*>(digest.data()), qsizetype(digest.size()));
+    return QUuid::createUuidV5(space, name);
+}
 
 std::optional<Digest> hashFile(const std::string& path, int64_t expectedSize, std::optional<int64_t> limit,
                                std::vector<unsigned char>& buffer) {
@@ -392,14 +412,19 @@ std::vector<Group> find(const std::shared_ptr<ScanTree>& tree, const FileNode* f
     keepOnePathPerFile(shorterGroups, ids);
 
     std::vector<Group> groups;
-    for (const auto* found : {&shorterGroups, &wholeGroups}) {
-        for (const auto& members : *found) {
-            Group g{QUuid::createUuid(), candidates.files[members.front()].size, {}};
+    auto addGroups = [&](const std::vector<std::vector<size_t>>& found,
+                         std::span<const Keyed<Digest>> keyed) {
+        const std::unordered_map<size_t, Digest> digests = digestsOf(found, keyed);
+        for (const auto& members : found) {
+            const int64_t size = candidates.files[members.front()].size;
+            Group g{groupId(size, digests.at(members.front())), size, {}};
             for (size_t i : members)
                 g.files.push_back(candidates.files[i].node);
             groups.push_back(std::move(g));
         }
-    }
+    };
+    addGroups(shorterGroups, {firstShorter, whole.end()});
+    addGroups(wholeGroups, {whole.begin(), firstShorter});
     const double hashSeconds = secondsSince(hashStart);
 
     std::stable_sort(groups.begin(), groups.end(),

@@ -18,13 +18,17 @@
 namespace DuplicateFinder {
 
 struct Group {
-    QUuid id;                     // fresh per group
+    QUuid id;                     // groupId(size, digest): the same for the same content
     int64_t size = 0;             // logical size of every file in the group
     std::vector<FileNode*> files; // two or more distinct files, in tree-walk order
     int64_t wastedBytes() const { return size * (static_cast<int64_t>(files.size()) - 1); }
 };
 
 using Digest = std::array<unsigned char, 32>;
+
+// The id of the group of files of `size` bytes whose SHA-256 is `digest`. It follows from the content
+// alone, so the group found again, or what is left of it after some copies went to the Trash, keeps it.
+QUuid groupId(int64_t size, const Digest& digest);
 
 // Bytes read for the first comparison; files no longer than this are settled by it.
 constexpr int64_t kPartialBytes = 65'536;

@@ -55,7 +55,7 @@ void DuplicateSearch::prune(const TreeRemoval& removal) {
     leaveEpoch();
     std::vector<DuplicateFinder::Group> kept;
     for (const auto& group : groups_) {
-        DuplicateFinder::Group rest{QUuid::createUuid(), group.size, {}};
+        DuplicateFinder::Group rest{group.id, group.size, {}};
         for (FileNode* f : group.files)
             if (!removal.holds(f)) rest.files.push_back(f);
         if (rest.files.size() >= 2) kept.push_back(std::move(rest));

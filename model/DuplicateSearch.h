@@ -37,8 +37,8 @@ class DuplicateSearch : public QObject {
     // The tree is being replaced: the groups go, and a running search stops; what it found is dropped.
     void clear();
     // After a move to the Trash: each group keeps its files outside the removed subtrees, in order, under
-    // a fresh id; groups left with fewer than two files go. Published even when nothing changed. A
-    // running search stops; what it found is dropped.
+    // its id; groups left with fewer than two files go. Published even when nothing changed. A running
+    // search stops; what it found is dropped.
     void prune(const TreeRemoval& removal);
 
   signals:

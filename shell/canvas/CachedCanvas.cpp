@@ -21,28 +21,32 @@ void clear(QImage& image) {
 
 } // namespace
 
+bool CachedCanvas::refresh(const CanvasKey& key, QSize size, qreal ratio, const Draw& draw) {
+    const bool redraw = !key_ || !(*key_ == key) || size != size_ || ratio != ratio_;
+    if (!redraw) return false;
+    key_ = key;
+    size_ = size;
+    ratio_ = ratio;
+    if (size.isEmpty()) {
+        picture_ = QImage();
+    } else {
+        // Same size: the buffer is reused (a new one of this size costs as much as a redraw).
+        const QSize pixels = size * ratio;
+        if (picture_.size() != pixels) picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        picture_.setDevicePixelRatio(ratio);
+        clear(picture_);
+        SmoothPainter p(&picture_);
+        draw(p, QSizeF(size));
+    }
+    return true;
+}
+
 bool CachedCanvas::paint(QPainter& painter, const CanvasKey& key, QSize size, const Draw& draw,
                          QPointF topLeft) {
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const bool redraw = !key_ || !(*key_ == key) || size != size_ || ratio != ratio_;
-    if (redraw) {
-        key_ = key;
-        size_ = size;
-        ratio_ = ratio;
-        if (size.isEmpty()) {
-            picture_ = QImage();
-        } else {
-            // Same size: the buffer is reused (a new one of this size costs as much as a redraw).
-            const QSize pixels = size * ratio;
-            if (picture_.size() != pixels) picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-            picture_.setDevicePixelRatio(ratio);
-            clear(picture_);
-            SmoothPainter p(&picture_);
-            draw(p, QSizeF(size));
-        }
-    }
+    const bool redrew = refresh(key, size, ratio, draw);
     if (!picture_.isNull()) painter.drawImage(topLeft, picture_);
-    return redraw;
+    return redrew;
 }
 
 void CachedCanvas::invalidate() {

@@ -20,6 +20,11 @@ class CachedCanvas {
     // Draws the picture at `topLeft` of `painter`, first redrawing it with `draw` when needed.
     // Returns true when it redrew.
     bool paint(QPainter& painter, const CanvasKey& key, QSize size, const Draw& draw, QPointF topLeft = {});
+    // Redraws the picture with `draw` when needed, without painting it anywhere. Returns true when it
+    // redrew.
+    bool refresh(const CanvasKey& key, QSize size, qreal ratio, const Draw& draw);
+    // The picture as last drawn (null before the first drawing, or of an empty size).
+    const QImage& picture() const { return picture_; }
     void invalidate();
     const std::optional<CanvasKey>& key() const { return key_; }
 

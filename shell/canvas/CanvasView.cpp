@@ -11,6 +11,7 @@
 #include "shell/style/Theme.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <chrono>
@@ -52,6 +53,7 @@ void CanvasView::setSelected(FileNode* node) {
 }
 
 void CanvasView::setColorMode(ColorMode mode) {
+    if (mode != state_.colorMode) fadeFromShown(motion::colorModeChange());
     state_.colorMode = mode;
     changed();
 }
@@ -62,8 +64,34 @@ void CanvasView::setDepth(int depth) {
 }
 
 void CanvasView::setAbbreviateLabels(bool on) {
+    if (on != state_.abbreviateLabels) fadeFromShown(motion::labelAbbreviation());
     state_.abbreviateLabels = on;
     changed();
+}
+
+void CanvasView::fadeFromShown(const motion::Curve& curve) {
+    if (!motion::animationsEnabled() || !isVisible() || size().isEmpty()) {
+        fade_.stop();
+        return;
+    }
+    // What is on screen: the cached picture as last painted (blended with the one before while a fade
+    // runs), or for a view that draws on every paint, a drawing of it now.
+    QImage shown = cachesDrawing() ? fade_.current(cached_.picture()) : fade_.current(drawnPicture());
+    if (shown.isNull() || shown.size() != size() * devicePixelRatioF()) {
+        fade_.stop();
+        return;
+    }
+    fade_.start(std::move(shown), this, curve);
+}
+
+QImage CanvasView::drawnPicture() {
+    const qreal ratio = devicePixelRatioF();
+    QImage picture(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    SmoothPainter painter(&picture);
+    paintCanvas(painter, size());
+    return picture;
 }
 
 void CanvasView::changed() {
@@ -171,14 +199,24 @@ bool CanvasView::showsChipFor(const FileNode* node) const {
 
 void CanvasView::paintOverlay(QPainter&) {}
 
-void CanvasView::paintEvent(QPaintEvent*) {
+void CanvasView::paintEvent(QPaintEvent* event) {
     SmoothPainter painter(this);
     if (cachesDrawing()) {
         // The selection is drawn over the picture with the hover: a new selection costs an outline,
         // not the whole picture.
         CanvasKey key = canvasKey();
         key.selected = nullptr;
-        cached_.paint(painter, key, size(), [this](QPainter& p, QSizeF s) { paintCanvas(p, s); });
+        const auto draw = [this](QPainter& p, QSizeF s) { paintCanvas(p, s); };
+        if (fade_.isRunning()) {
+            cached_.refresh(key, size(), devicePixelRatioF(), draw);
+            if (!fade_.paint(painter, cached_.picture(), event->rect()) && !cached_.picture().isNull())
+                painter.drawImage(QPointF(0, 0), cached_.picture());
+        } else {
+            cached_.paint(painter, key, size(), draw);
+        }
+    } else if (fade_.isRunning()) {
+        const QImage now = drawnPicture();
+        if (!fade_.paint(painter, now, event->rect())) painter.drawImage(QPointF(0, 0), now);
     } else {
         paintCanvas(painter, size());
     }

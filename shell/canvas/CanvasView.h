@@ -4,6 +4,7 @@
 #include "shell/canvas/CanvasKeys.h"
 #include "shell/canvas/FolderView.h"
 #include "shell/canvas/LayoutCache.h"
+#include "shell/canvas/PictureFade.h"
 
 #include <QString>
 #include <QWidget>
@@ -68,9 +69,12 @@ class CanvasView : public QWidget, public FolderView {
     // A new folder clears the hover (and its chip) until the pointer moves again.
     void setFolder(FileNode* folder) override;
     void setSelected(FileNode* node);
+    // A new colour mode, and labels cut to initials or back, cross-fade from the picture shown to the
+    // new one (motion::colorModeChange(), motion::labelAbbreviation()) while the view is shown.
     void setColorMode(ColorMode mode);
     void setDepth(int depth);
     void setAbbreviateLabels(bool on);
+    const PictureFade& fade() const { return fade_; }
     void setDisplayName(DisplayName displayName);
     // The node's display name; its own name when none is set.
     QString displayName(const FileNode& node) const;
@@ -144,6 +148,9 @@ class CanvasView : public QWidget, public FolderView {
     };
 
     void changed();
+    // Starts a cross-fade from what the view shows now.
+    void fadeFromShown(const motion::Curve& curve);
+    QImage drawnPicture(); // the picture as it would be drawn now, for a view that does not cache it
     void setHovered(FileNode* node);
     void placeChip();
     void fitChip();
@@ -154,6 +161,7 @@ class CanvasView : public QWidget, public FolderView {
     FileNode* hovered_ = nullptr;
     HoverChip* chip_ = nullptr;
     CachedCanvas cached_;
+    PictureFade fade_;
     mutable std::optional<PendingRegroup> pendingRegroup_;
 };
 

@@ -12,7 +12,7 @@ class QPainter;
 struct PressableStyle {
     static constexpr double kPressedOpacity = 0.75;
     static constexpr double kPressedScale = 0.985;
-    static constexpr double kDisabledOpacity = 0.45;
+    static constexpr double kDisabledOpacity = 0.5;
 
     // Sets the painter's opacity and scale for a press amount between 0 (at rest) and 1 (pressed).
     static void apply(QPainter& painter, const QRectF& rect, double pressAmount, bool enabled = true);

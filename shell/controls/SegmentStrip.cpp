@@ -134,6 +134,12 @@ QSize SegmentStrip::sizeHint() const {
     return {int(std::ceil(idealWidth(titles_))), int(std::ceil(style_.height + 2 * style_.inset))};
 }
 
+QRectF SegmentStrip::selectionRect() const {
+    const auto to = layout(selected_, titles_);
+    if (progress_ >= 1) return to[size_t(selected_)];
+    return mix(layout(fromSelected_, fromTitles_)[size_t(fromSelected_)], to[size_t(selected_)], progress_);
+}
+
 int SegmentStrip::segmentAt(QPointF point) const {
     const auto rects = segmentRects();
     for (int i = 0; i < int(rects.size()); ++i)
@@ -192,22 +198,23 @@ void SegmentStrip::paintEvent(QPaintEvent*) {
     const auto from = progress_ < 1 ? layout(fromSelected_, fromTitles_) : to;
     auto rectOf = [&](int i) { return mix(from[size_t(i)], to[size_t(i)], progress_); };
 
-    // The selection slides from the old segment's place to the new one's.
-    const QRectF selection = mix(from[size_t(fromSelected_)], to[size_t(selected_)], progress_);
-    auto paintSelection = [&](QPainter& p) {
-        const QColor fill = t.*style_.selectionFill;
-        if (style_.selectionRadius < 0)
-            p.fillPath(shapes::capsule(selection), fill);
-        else
-            shapes::fill(p, selection, style_.selectionRadius, fill);
-    };
+    // The selection slides from the old segment's place to the new one's, under every label, so that
+    // none is hidden while it glides past.
+    painter.save();
+    if (pressed_ == selected_) PressableStyle::apply(painter, rectOf(selected_), 1.0);
+    const QRectF selection = selectionRect();
+    const QColor fill = t.*style_.selectionFill;
+    if (style_.selectionRadius < 0)
+        painter.fillPath(shapes::capsule(selection), fill);
+    else
+        shapes::fill(painter, selection, style_.selectionRadius, fill);
+    painter.restore();
 
     const QColor selectedColor = t.*style_.selectedText, normalColor = t.*style_.normalText;
     for (int i = 0; i < count(); ++i) {
         painter.save();
         const QRectF r = rectOf(i);
         if (i == pressed_) PressableStyle::apply(painter, r, 1.0);
-        if (i == selected_) paintSelection(painter);
         // Each segment's share of the selected look: 1 for the new selection at the end.
         double selectedShare = 0;
         if (i == selected_) selectedShare += progress_;

@@ -64,6 +64,8 @@ class SegmentStrip : public QWidget {
     double idealWidth(Titles titles, const Style& style) const;
     // Segment rectangles at rest, in widget coordinates.
     std::vector<QRectF> segmentRects() const { return layout(selected_, titles_); }
+    // Where the selection is drawn now: between the old segment and the new one while it glides.
+    QRectF selectionRect() const;
     int segmentAt(QPointF point) const;
 
     QSize sizeHint() const override;

@@ -71,15 +71,16 @@ SegmentStrip::Style pickerStyle(bool compact) {
     s.selectionFill = &Theme::chip;
     s.selectedText = &Theme::text;
     s.normalText = &Theme::textTertiary;
-    s.glide = false;
     return s;
 }
 
-// The "A" that switches labels to initials.
+// The "A" that switches labels to initials. Its fill and letter ease to the new state over the labels'
+// own change.
 class AbbreviateToggle : public PressableButton {
   public:
     AbbreviateToggle(ScanViewModel& viewModel, QWidget* parent)
-        : PressableButton(parent), viewModel_(viewModel) {
+        : PressableButton(parent), viewModel_(viewModel),
+          on_(viewModel.settings().abbreviateLabels() ? 1 : 0) {
         setFixedSize(28, 28);
         setToolTip(QStringLiteral("Abbreviate labels to initials"));
         setAccessibleName(QStringLiteral("Abbreviate labels to initials"));
@@ -88,8 +89,13 @@ class AbbreviateToggle : public PressableButton {
         setAction(
             [this] { viewModel_.settings().setAbbreviateLabels(!viewModel_.settings().abbreviateLabels()); });
         connect(&viewModel.settings(), &ViewSettings::abbreviateLabelsChanged, this, [this] {
-            setChecked(viewModel_.settings().abbreviateLabels());
-            update();
+            const bool on = viewModel_.settings().abbreviateLabels();
+            setChecked(on);
+            motion::animate(this, "toggle", on_, on ? 1.0 : 0.0, motion::labelAbbreviation(),
+                            [this](const QVariant& value) {
+                                on_ = value.toDouble();
+                                update();
+                            });
         });
     }
 
@@ -97,15 +103,26 @@ class AbbreviateToggle : public PressableButton {
     void nextCheckState() override {} // the state object decides
     void paintContent(QPainter& painter) override {
         const Theme& t = theme();
-        const bool on = viewModel_.settings().abbreviateLabels();
-        shapes::fill(painter, rect(), 7, on ? t.ink : t.chip);
+        shapes::fill(painter, rect(), 7, t.chip);
+        const double opacity = painter.opacity();
         painter.setFont(fonts::ui(12.5, QFont::Bold));
-        painter.setPen(on ? t.onInk : t.textSecondary);
-        painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("A"));
+        if (on_ < 1) {
+            painter.setPen(t.textSecondary);
+            painter.setOpacity(opacity * (1 - on_));
+            painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("A"));
+        }
+        if (on_ > 0) {
+            painter.setOpacity(opacity * on_);
+            shapes::fill(painter, rect(), 7, t.ink);
+            painter.setPen(t.onInk);
+            painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("A"));
+        }
+        painter.setOpacity(opacity);
     }
 
   private:
     ScanViewModel& viewModel_;
+    double on_; // 0 off, 1 on; between while it eases
 };
 
 } // namespace
@@ -134,6 +151,8 @@ ModeBar::ModeBar(ScanViewModel& viewModel, QWidget* parent) : QWidget(parent), v
         colors.push_back({symbol(c), title(c), title(c)});
     colors_ = new SegmentStrip(std::move(colors), pickerStyle(false), SegmentStrip::Titles::all, this);
     colors_->setObjectName(QStringLiteral("colorPicker"));
+    const motion::Curve colorCurve = motion::colorModeChange();
+    colors_->setGlideCurve(colorCurve.durationMs, colorCurve.easing);
     colors_->setSelected(indexIn(color_mode::allCases, viewModel.settings().colorMode()));
     connect(colors_, &SegmentStrip::activated, this,
             [this](int i) { viewModel_.settings().setColorMode(color_mode::allCases[size_t(i)]); });
@@ -251,8 +270,11 @@ void ModeBar::place() {
     const Arrangement a = arrangement_;
     const Shown shown = shownFor(a);
     const bool compact = isCompact(a);
-    colors_->setStyle(pickerStyle(compact));
-    colors_->setTitles(compact ? SegmentStrip::Titles::none : SegmentStrip::Titles::all);
+    // Only a change of form restyles the picker: a restyle ends a glide in progress.
+    if (compact != (colors_->titles() == SegmentStrip::Titles::none)) {
+        colors_->setStyle(pickerStyle(compact));
+        colors_->setTitles(compact ? SegmentStrip::Titles::none : SegmentStrip::Titles::all);
+    }
 
     const QSize strip = modes_->sizeHint();
     const int controlsH = controlsHeight(a);

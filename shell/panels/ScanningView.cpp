@@ -1,5 +1,6 @@
 #include "shell/panels/ScanningView.h"
 
+#include "shell/controls/RollingText.h"
 #include "shell/controls/Spinner.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
@@ -18,9 +19,9 @@ ScanningView::ScanningView(QWidget* parent) : QWidget(parent) {
         new ThemedLabel(QStringLiteral("Scanning…"), fonts::ui(26, QFont::DemiBold), &Theme::text, this), 0,
         Qt::AlignHCenter);
     counters_ =
-        new ThemedLabel(countersText(0, 0), fonts::ui(15, QFont::Medium), &Theme::textSecondary, this);
+        new RollingLabel(countersText(0, 0), fonts::ui(15, QFont::Medium), &Theme::textSecondary, this);
     counters_->setObjectName(QStringLiteral("counters"));
-    column->addWidget(counters_, 0, Qt::AlignHCenter);
+    column->addWidget(counters_);
 
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     mono.setPointSizeF(fonts::qtPointSize(11));

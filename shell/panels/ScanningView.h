@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string>
 
+class RollingLabel;
 class ThemedLabel;
 
-// The screen shown while a scan runs: a spinning indicator, "Scanning…", the live counters and the
-// path being read. No controls.
+// The screen shown while a scan runs: a spinning indicator, "Scanning…", the live counters (their
+// digits roll as they count up) and the path being read. No controls.
 class ScanningView : public QWidget {
     Q_OBJECT
   public:
@@ -18,10 +19,10 @@ class ScanningView : public QWidget {
 
     // "12,345 files  ·  1.23 GB"
     static QString countersText(int64_t filesScanned, int64_t bytesScanned);
-    ThemedLabel* countersLabel() const { return counters_; }
+    RollingLabel* countersLabel() const { return counters_; }
     ThemedLabel* pathLabel() const { return path_; }
 
   private:
-    ThemedLabel* counters_;
+    RollingLabel* counters_;
     ThemedLabel* path_;
 };

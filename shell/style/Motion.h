@@ -45,6 +45,12 @@ inline Curve press() {
 inline Curve confirmation() {
     return easeOut(0.15);
 } // outline button confirmation
+inline Curve numericText() {
+    return easeOut(0.15);
+} // digits rolling in a changing figure; over before the scan's next count (0.15 s later)
+inline Curve showMore() {
+    return easeOut(0.15);
+} // a list growing to all its rows or back
 
 void setAnimationsEnabled(bool enabled);
 bool animationsEnabled();

@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <map>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -136,6 +137,41 @@ TEST(DuplicateFinderTest, PartialPassBoundaryAndLargestWasteFirst) {
         if (!n->isDirectory()) walk.push_back(n);
     });
     EXPECT_EQ(std::vector<const FileNode*>(groups[2].files.begin(), groups[2].files.end()), walk);
+}
+
+// A group's id follows from its content: found again in a new scan, or with a copy fewer, it keeps its
+// id; groups of equal size and other bytes, or of other sizes, have ids of their own.
+TEST(DuplicateFinderTest, GroupIdsFollowTheContent) {
+    TempDir temp;
+    for (const char* name : {"a1", "a2", "a3"})
+        writeFileText(temp.path() / name, std::string(1000, 'a'));
+    for (const char* name : {"b1", "b2"})
+        writeFileText(temp.path() / name, std::string(1000, 'b'));
+    for (const char* name : {"long1", "long2"})
+        writeFileText(temp.path() / name, std::string(70'000, 'l'));
+    auto ids = [&] {
+        auto tree = scan(temp);
+        std::map<std::string, QUuid> byNames;
+        for (const auto& g : findWithTimeLimit(tree)) {
+            std::set<std::string> files; // the walk's order is the folder's
+            for (const FileNode* f : g.files)
+                files.insert(std::string(f->name()));
+            std::string key;
+            for (const std::string& f : files)
+                key += (key.empty() ? "" : " ") + f;
+            byNames[key] = g.id;
+        }
+        return byNames;
+    };
+    const auto first = ids();
+    ASSERT_EQ(first.size(), 3u);
+    EXPECT_EQ(std::set<QUuid>({first.at("a1 a2 a3"), first.at("b1 b2"), first.at("long1 long2")}).size(), 3u);
+    EXPECT_EQ(ids(), first);
+
+    fs::remove(temp.path() / "a2");
+    const auto fewer = ids();
+    ASSERT_TRUE(fewer.contains("a1 a3"));
+    EXPECT_EQ(fewer.at("a1 a3"), first.at("a1 a2 a3"));
 }
 
 TEST(DuplicateFinderTest, FilesChangedSinceTheScanAreDropped) {

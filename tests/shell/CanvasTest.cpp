@@ -3,6 +3,7 @@
 #include "shell/canvas/PointerGestures.h"
 #include "shell/controls/HoverChip.h"
 #include "shell/style/Theme.h"
+#include "tests/support/Animations.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TestTree.h"
 
@@ -57,6 +58,13 @@ class ColumnCanvas : public LayoutCanvas<Box> {
     mutable const FileNode* laidOut = nullptr; // the root of the latest layout
     int drawings = 0;
     const FileNode* outlined = nullptr; // the selection last drawn over the picture
+    bool caches = true;                 // false: drawn on every paint, as the mind map is
+
+    // The boxes' colour: one per colour mode, another with labels cut to initials.
+    static QColor fill(const State& state) {
+        if (state.abbreviateLabels) return QColor(200, 160, 20);
+        return state.colorMode == ColorMode::folder ? QColor(0, 128, 128) : QColor(150, 30, 140);
+    }
 
     FileNode* hitTest(QPointF point) const override {
         for (const Box& box : items())
@@ -79,9 +87,10 @@ class ColumnCanvas : public LayoutCanvas<Box> {
     void paintCanvas(QPainter& painter, QSizeF) override {
         ++drawings;
         for (const Box& box : items())
-            painter.fillRect(box.rect, Qt::darkCyan);
+            painter.fillRect(box.rect, fill(state()));
     }
     void paintOverlay(QPainter&) override { outlined = state().selected; }
+    bool cachesDrawing() const override { return caches; }
 };
 
 // root: [big folder with two files] [small file] [empty folder], in columns of 100 points. The test
@@ -201,6 +210,61 @@ TEST_F(CanvasGestures, LayoutAndDrawingFollowTheirKeys) {
     EXPECT_TRUE(canvas.layoutRoot()->isVirtual());
     canvas.setDepth(3);
     EXPECT_EQ(counts().first, 4);
+}
+
+// A new colour mode cross-fades from the picture shown to the new one, easing out over 0.2 s; labels
+// cut to initials over 0.15 s. Each frame of the fade mixes the two pictures by the eased progress and
+// neither lays out nor draws the canvas again; the fade ends on the new picture. The same for a view
+// that draws on every paint.
+TEST_F(CanvasGestures, ColourModeAndLabelsCrossFadeFromThePictureShown) {
+    for (bool caches : {true, false}) {
+        SCOPED_TRACE(caches ? "cached" : "drawn on every paint");
+        canvas.caches = caches;
+        canvas.setColorMode(ColorMode::folder);
+        canvas.setAbbreviateLabels(false);
+        canvas.show();
+        auto pixel = [&] { return canvas.grab().toImage().pixelColor(column(0).toPoint()); };
+        const QColor folder = ColumnCanvas::fill(canvas.state());
+        ASSERT_EQ(pixel(), folder);
+
+        AnimationsOn animations;
+        struct Change {
+            std::function<void()> make;
+            int durationMs;
+        } const changes[] = {{[&] { canvas.setColorMode(ColorMode::age); }, 200},
+                             {[&] { canvas.setAbbreviateLabels(true); }, 150}};
+        for (const Change& change : changes) {
+            const QColor from = pixel();
+            change.make();
+            const QColor to = ColumnCanvas::fill(canvas.state());
+            ASSERT_NE(from, to);
+            QVariantAnimation* fade = runningAnimation(canvas, "crossFade");
+            ASSERT_NE(fade, nullptr);
+            EXPECT_EQ(fade->duration(), change.durationMs);
+            EXPECT_EQ(fade->easingCurve(), QEasingCurve(QEasingCurve::OutQuad));
+            for (double time : {0.5, 0.25}) {
+                holdAt(*fade, time);
+                const double t = fade->currentValue().toDouble();
+                EXPECT_GT(t, 0);
+                EXPECT_LT(t, 1);
+                const QColor shown = pixel();
+                EXPECT_NEAR(shown.red(), from.red() + (to.red() - from.red()) * t, 1.5) << time;
+                EXPECT_NEAR(shown.green(), from.green() + (to.green() - from.green()) * t, 1.5) << time;
+                EXPECT_NEAR(shown.blue(), from.blue() + (to.blue() - from.blue()) * t, 1.5) << time;
+            }
+            const int layouts = canvas.layouts, drawings = canvas.drawings;
+            holdAt(*fade, 0.6);
+            (void)pixel();
+            EXPECT_EQ(canvas.layouts, layouts);
+            if (caches) {
+                EXPECT_EQ(canvas.drawings, drawings) << "a frame of the fade only blends";
+            }
+            finish(*fade);
+            EXPECT_FALSE(canvas.fade().isRunning());
+            EXPECT_EQ(pixel(), to);
+        }
+        canvas.hide();
+    }
 }
 
 // A widget that counts the mouse presses and releases that reach it.

@@ -1,5 +1,6 @@
 #include "shell/controls/Buttons.h"
 #include "shell/controls/FileTile.h"
+#include "shell/controls/RollingText.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Palette.h"
@@ -57,6 +58,55 @@ TEST(Buttons, ConfirmationComesAndGoesDisabledDoesNotActAndAPressShowsUntilRelea
     EXPECT_NE(ink.grab().toImage().pixelColor(10, 20).rgb(), normal);
     QTest::mouseRelease(&ink, Qt::LeftButton);
     EXPECT_EQ(ink.grab().toImage().pixelColor(10, 20).rgb(), normal);
+}
+
+// A disabled shared button is drawn at half opacity over whatever lies under it, in both themes.
+TEST(Buttons, DisabledIsDrawnAtHalfOpacity) {
+    for (ThemeName name : theme_name::allCases) {
+        ThemeManager::instance().setThemeName(name);
+        const Theme& t = theme();
+        QWidget ground;
+        ground.setAutoFillBackground(true);
+        QPalette colours = ground.palette();
+        colours.setColor(QPalette::Window, t.background);
+        ground.setPalette(colours);
+        ground.resize(220, 60);
+        InkButton ink("Scan", "", 40, 13, {}, &ground);
+        ink.setGeometry(10, 10, 200, 40);
+        ink.setEnabled(false);
+        const QColor shown = ground.grab().toImage().pixelColor(20, 30);
+        auto half = [](float under, float over) {
+            return int(std::lround(255 * (under + (over - under) / 2)));
+        };
+        EXPECT_NEAR(shown.red(), half(t.background.redF(), t.ink.redF()), 1);
+        EXPECT_NEAR(shown.green(), half(t.background.greenF(), t.ink.greenF()), 1);
+        EXPECT_NEAR(shown.blue(), half(t.background.blueF(), t.ink.blueF()), 1);
+    }
+    ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+// Which characters roll when a figure changes, and which old character each one replaces.
+TEST(RollingText, NumbersPairFromTheirLastDigitAndWordsFromTheirFirstLetter) {
+    auto rolling = [](const QString& before, const QString& after) {
+        QString rolls, replaced;
+        for (const rolling_text::Glyph& g : rolling_text::plan(before, after)) {
+            rolls += g.rolls() ? QChar(u'^') : QChar(u'.');
+            replaced += g.before.isNull() ? QChar(u'_') : g.before;
+        }
+        return std::pair(rolls.toStdString(), replaced.toStdString());
+    };
+    // Only the digits that changed.
+    EXPECT_EQ(rolling("12,345 files  ·  1.23 GB", "12,346 files  ·  1.24 GB").first,
+              ".....^..............^...");
+    // A count gains its digits at the front: its last digits replace the old ones.
+    EXPECT_EQ(rolling("999 files", "1,000 files"),
+              std::pair(std::string("^^^^^......"), std::string("__999 files")));
+    // A unit that changes rolls with the number before it.
+    EXPECT_EQ(rolling("999 KB free", "1.00 MB free").first, "^^^^.^......");
+    // Runs that differ in kind pair by place.
+    EXPECT_EQ(rolling("—", "0 B"), std::pair(std::string("^^^"), std::string("—__")));
+    EXPECT_EQ(rolling("", "7").first, "^");
+    EXPECT_TRUE(rolling_text::plan("3 files", "").empty());
 }
 
 TEST(Symbols, EveryNameHasAGlyphInTheEmbeddedFont) {

@@ -6,6 +6,7 @@
 #include "shell/canvas/FolderView.h"
 #include "shell/controls/Buttons.h"
 #include "shell/controls/DepthSlider.h"
+#include "shell/controls/PressableButton.h"
 #include "shell/controls/SymbolButton.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/panels/EmptyScanView.h"
@@ -13,12 +14,16 @@
 #include "shell/panels/TitleLine.h"
 #include "shell/panels/UnreadableFoldersNotice.h"
 #include "shell/panels/ViewRegistry.h"
+#include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/Animations.h"
 #include "tests/support/FakeDesktop.h"
 
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPointer>
+
+#include <cmath>
 
 namespace {
 
@@ -122,6 +127,76 @@ TEST_F(ExploreViewTest, ModeBarWritesTheStateObjectAndPicksTheFirstArrangementTh
     EXPECT_TRUE(bar->caption()->isVisible());
     EXPECT_FALSE(bar->colorPicker()->isVisible());
     EXPECT_FALSE(bar->abbreviateToggle()->isVisible());
+}
+
+// The colour-mode picker's chip glides from the old mode's button to the new one's, easing out over
+// 0.2 s, while the state object has the new mode at once.
+TEST_F(ExploreViewTest, ColourPickerChipGlidesToTheNewMode) {
+    registerViews();
+    auto vm = makeViewModel();
+    vm->settings().setMode(VisualizationMode::treemap);
+    vm->settings().setColorMode(ColorMode::type);
+    auto bar = shown<ModeBar>(QSize(1300, 40), *vm);
+    SegmentStrip* picker = bar->colorPicker();
+    const QRectF from = picker->segmentRects()[0];
+    AnimationsOn animations;
+    clickSegment(picker, 2);
+    EXPECT_EQ(vm->settings().colorMode(), ColorMode::age);
+    const QRectF to = picker->segmentRects()[2];
+
+    QVariantAnimation* glide = runningAnimation(*picker, "glide");
+    ASSERT_NE(glide, nullptr);
+    EXPECT_EQ(glide->duration(), 200);
+    EXPECT_EQ(glide->easingCurve(), QEasingCurve(QEasingCurve::OutQuad));
+    holdAt(*glide, 0.5);
+    const QRectF halfway = picker->selectionRect();
+    EXPECT_GT(halfway.left(), from.left());
+    EXPECT_LT(halfway.left(), to.left());
+    // A restyle of the bar (its width changes) leaves the glide running.
+    bar->resize(1290, 40);
+    EXPECT_EQ(picker->selectionRect(), halfway);
+    // Passing the middle button, the chip lies under its label.
+    holdAt(*glide, 1 - std::sqrt(0.5)); // eased, the chip is half way
+    const QRectF middle = picker->segmentRects()[1];
+    ASSERT_TRUE(picker->selectionRect().contains(middle.center()));
+    const QImage image = picker->grab().toImage();
+    int label = 0;
+    for (int x = int(middle.left()) + 6; x < int(middle.right()) - 6; ++x)
+        for (int y = int(middle.top()) + 6; y < int(middle.bottom()) - 6; ++y)
+            label += std::abs(image.pixelColor(x, y).lightness() - theme().chip.lightness()) > 40;
+    EXPECT_GT(label, 20);
+    finish(*glide);
+    EXPECT_EQ(picker->selectionRect(), to);
+}
+
+// The abbreviate toggle eases from its chip to its ink over 0.15 s, as the labels change.
+TEST_F(ExploreViewTest, AbbreviateToggleEasesToItsNewLook) {
+    registerViews();
+    auto vm = makeViewModel();
+    vm->settings().setMode(VisualizationMode::treemap);
+    vm->settings().setAbbreviateLabels(false);
+    auto bar = shown<ModeBar>(QSize(1300, 40), *vm);
+    PressableButton* toggle = bar->abbreviateToggle();
+    auto fill = [&] { return toggle->grab().toImage().pixelColor(4, 14); };
+    const QColor off = fill();
+    AnimationsOn animations;
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_TRUE(vm->settings().abbreviateLabels());
+    QVariantAnimation* ease = runningAnimation(*toggle, "toggle");
+    ASSERT_NE(ease, nullptr);
+    EXPECT_EQ(ease->duration(), 150);
+    EXPECT_EQ(ease->easingCurve(), QEasingCurve(QEasingCurve::OutQuad));
+    holdAt(*ease, 0.5);
+    const QColor halfway = fill();
+    finish(*ease);
+    const QColor on = fill();
+    EXPECT_NE(on, off);
+    EXPECT_NE(halfway, off);
+    EXPECT_NE(halfway, on);
+    for (auto channel : {&QColor::red, &QColor::green, &QColor::blue}) {
+        EXPECT_GE((halfway.*channel)(), std::min((off.*channel)(), (on.*channel)()));
+        EXPECT_LE((halfway.*channel)(), std::max((off.*channel)(), (on.*channel)()));
+    }
 }
 
 TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolders) {

@@ -16,6 +16,7 @@
 #include "tools/duplicates/KeepOneCopy.h"
 
 #include <QPainter>
+#include <QSet>
 #include <QThreadPool>
 #include <QVBoxLayout>
 
@@ -95,8 +96,17 @@ void DuplicatesView::refreshHeader() {
 
 void DuplicatesView::refreshGroups() {
     const DuplicateSearch& search = viewModel_.duplicates();
-    // Every group closes again: the rows are new.
+    // The rows are new; a group still listed (after a move to the Trash, or found again) stays open.
+    QSet<QUuid> open;
+    for (int i = 0; i < model_->rowCount(); ++i) {
+        const QModelIndex section = model_->index(i, 0);
+        if (list_->isExpanded(section)) open.insert(DuplicateListModel::section(section).id);
+    }
     model_->setSections(search.groups());
+    for (int i = 0; i < model_->rowCount(); ++i) {
+        const QModelIndex section = model_->index(i, 0);
+        if (open.contains(DuplicateListModel::section(section).id)) list_->expand(section);
+    }
     // Should this be the last hold on a replaced tree, it is freed away from the window thread.
     releaseInBackground(*QThreadPool::globalInstance(), std::exchange(tree_, search.tree()));
     refreshContent();

@@ -18,7 +18,8 @@ class ThemedLabel;
 // The Duplicates tab: starts the duplicate search over the scan (it runs off the window thread) and
 // lists the groups of identical files it found, most wasted bytes first, with the bytes that could be
 // reclaimed. A group opens onto its files; "Keep this, stage the rest" stages every other copy in the
-// cleanup queue. Groups start closed each time the screen is built.
+// cleanup queue. Groups start closed each time the screen is built; a group keeps its open or
+// closed state while it stays listed, as after a move of some of its copies to the Trash.
 class DuplicatesView : public QWidget {
     Q_OBJECT
   public:

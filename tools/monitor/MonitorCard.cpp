@@ -51,21 +51,19 @@ QFont titleFont() {
 } // namespace
 
 CardHeader::CardHeader(const QString& symbol, const QString& title, double headlineSize, QWidget* parent)
-    : QWidget(parent), symbol_(symbol), title_(title), headlineSize_(headlineSize) {
+    : QWidget(parent), symbol_(symbol), title_(title), headline_(this), headlineSize_(headlineSize) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     makeOpaqueOnCard(this);
 }
 
 void CardHeader::setHeadline(const QString& headline) {
-    if (headline == headline_) return;
-    headline_ = headline;
-    update();
+    headline_.setText(headline);
 }
 
 QSize CardHeader::sizeHint() const {
     const QFontMetricsF title(titleFont()), headline(fonts::ui(headlineSize_, QFont::Bold));
     const double width = symbols::size(symbol_, kTitleSize).width() + kSymbolSpacing +
-                         title.horizontalAdvance(title_) + 8 + headline.horizontalAdvance(headline_);
+                         title.horizontalAdvance(title_) + 8 + headline.horizontalAdvance(headline_.text());
     return {int(std::ceil(width)), int(std::ceil(std::max(title.height(), headline.height())))};
 }
 
@@ -86,9 +84,8 @@ void CardHeader::paintEvent(QPaintEvent*) {
     painter.setPen(t.textSecondary);
     painter.drawText(QPointF(symbolWidth + kSymbolSpacing, middle + (title.ascent() - title.descent()) / 2),
                      title_);
-    painter.setFont(hf);
-    painter.setPen(t.text);
-    painter.drawText(QPointF(width() - headline.horizontalAdvance(headline_),
-                             middle + (headline.ascent() - headline.descent()) / 2),
-                     headline_);
+    headline_.paint(painter,
+                    QPointF(width() - headline.horizontalAdvance(headline_.text()),
+                            middle + (headline.ascent() - headline.descent()) / 2),
+                    hf, t.text);
 }

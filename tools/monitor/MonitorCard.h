@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/controls/CardBackground.h"
+#include "shell/controls/RollingText.h"
 
 class QPainter;
 class QVBoxLayout;
@@ -19,14 +20,15 @@ class MonitorCard : public CardBackground {
     QVBoxLayout* column_;
 };
 
-// A card's heading: symbol and title at the left, the headline figure at the right.
+// A card's heading: symbol and title at the left, the headline figure at the right, whose digits roll
+// when it changes.
 class CardHeader : public QWidget {
     Q_OBJECT
   public:
     CardHeader(const QString& symbol, const QString& title, double headlineSize, QWidget* parent = nullptr);
 
     void setHeadline(const QString& headline);
-    QString headline() const { return headline_; }
+    QString headline() const { return headline_.text(); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -35,7 +37,8 @@ class CardHeader : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QString symbol_, title_, headline_;
+    QString symbol_, title_;
+    RollingText headline_;
     double headlineSize_;
 };
 

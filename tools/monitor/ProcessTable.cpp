@@ -21,6 +21,7 @@ namespace monitor {
 namespace {
 
 constexpr int kRowHeight = 26;
+constexpr int kRowPitch = kRowHeight + 1; // a row and the line under it
 constexpr double kColumnSpacing = 8;
 
 QFont headerFont() {
@@ -41,7 +42,7 @@ void paintNumber(QPainter& painter, const QRectF& rect, const QString& text, con
 // One process: name, pid, processor share and resident memory, with a faint line under it.
 class ProcessRowDelegate : public RowDelegate {
   public:
-    ProcessRowDelegate() : RowDelegate(kRowHeight + 1) {}
+    ProcessRowDelegate() : RowDelegate(kRowPitch) {}
 
   protected:
     void paintRow(QPainter& painter, const RowState& row, const QModelIndex& index) const override {
@@ -210,6 +211,7 @@ ProcessTable::ProcessTable(QWidget* parent) : MonitorCard(parent) {
     add(list_);
     add(empty_);
     add(toggle_);
+    glide_ = std::make_unique<HeightGlide>(list_);
     refresh();
 }
 
@@ -233,8 +235,19 @@ void ProcessTable::setSearch(const QString& search) {
 }
 
 void ProcessTable::toggleExpanded() {
+    const int from = list_->height();
+    const int shownBefore = rows_->rowCount();
     expanded_ = !expanded_;
+    collapsing_ = !expanded_;
     refresh();
+    // Rows are all one height: the list's height for the rows it will show.
+    const int shownAfter = int(process_table::shownRowCount(visible_.size(), expanded_));
+    const int to = expanded_ ? list_->sizeHint().height()
+                             : list_->sizeHint().height() - (shownBefore - shownAfter) * monitor::kRowPitch;
+    glide_->glide(from, to, [this] {
+        collapsing_ = false;
+        refresh();
+    });
 }
 
 void ProcessTable::refresh() {
@@ -242,7 +255,7 @@ void ProcessTable::refresh() {
     heading_->setText(QStringLiteral("TOP PROCESSES BY ") + sortTitle(sort_).toUpper());
     count_->setText(QStringLiteral("%1 shown").arg(snapshot_.processCount));
     visible_ = visibleProcesses(snapshot_, sort_, search_);
-    const size_t shown = shownRowCount(visible_.size(), expanded_);
+    const size_t shown = shownRowCount(visible_.size(), expanded_ || collapsing_);
     rows_->setRows(
         std::vector<SystemMonitor::ProcessStat>(visible_.begin(), visible_.begin() + std::ptrdiff_t(shown)));
     list_->setVisible(shown > 0);

@@ -2,9 +2,11 @@
 
 #include "model/SystemMonitor.h"
 #include "shell/lists/RowListModel.h"
+#include "tools/monitor/HeightGlide.h"
 #include "tools/monitor/MonitorCard.h"
 #include "tools/monitor/ProcessFilter.h"
 
+#include <memory>
 #include <vector>
 
 class ListView;
@@ -39,8 +41,9 @@ class ProcessFilterField : public QWidget {
 } // namespace monitor
 
 // The busiest processes of the latest sample, by processor share or by memory, filtered by name as
-// the user types, at most 16 rows unless the user asks for all. Built once; a new sample or a change
-// of order or filter replaces the rows.
+// the user types, at most 16 rows unless the user asks for all (the list glides to its new height, and
+// going back to 16 keeps the other rows until it has). Built once; a new sample or a change of order or
+// filter replaces the rows.
 class ProcessTable : public MonitorCard {
     Q_OBJECT
   public:
@@ -73,6 +76,7 @@ class ProcessTable : public MonitorCard {
     ProcessSort sort_ = ProcessSort::cpu;
     QString search_;
     bool expanded_ = false;
+    bool collapsing_ = false; // every row still shows while the list glides back to 16
     std::vector<SystemMonitor::ProcessStat> visible_;
 
     ThemedLabel* heading_;
@@ -83,4 +87,5 @@ class ProcessTable : public MonitorCard {
     Model* rows_;
     ThemedLabel* empty_;
     TextButton* toggle_;
+    std::unique_ptr<HeightGlide> glide_;
 };

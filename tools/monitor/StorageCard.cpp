@@ -68,9 +68,13 @@ QRectF VolumeRows::usedRect(int row) const {
     return bar;
 }
 
+int VolumeRows::heightFor(size_t rows) const {
+    const double n = double(rows);
+    return int(std::ceil(n * rowHeight() + std::max(0.0, n - 1) * kRowSpacing));
+}
+
 QSize VolumeRows::sizeHint() const {
-    const double n = double(volumes_.size());
-    return {0, int(std::ceil(n * rowHeight() + std::max(0.0, n - 1) * kRowSpacing))};
+    return {0, heightFor(volumes_.size())};
 }
 
 QSize VolumeRows::minimumSizeHint() const {
@@ -113,6 +117,7 @@ StorageCard::StorageCard(const ScanViewModel& viewModel, QWidget* parent)
     add(toggle_);
     add(withTopPadding(caption, 4, this));
     add(history_);
+    glide_ = std::make_unique<HeightGlide>(rows_);
     refresh();
 }
 
@@ -123,15 +128,22 @@ void StorageCard::showFigures(const SamplingLoop& loop) {
 }
 
 void StorageCard::toggle() {
+    const int from = rows_->height();
     expanded_ = !expanded_;
+    collapsing_ = !expanded_;
     refresh();
+    const int to = rows_->heightFor(monitor_figures::shownVolumeCount(volumes_.size(), expanded_));
+    glide_->glide(from, to, [this] {
+        collapsing_ = false;
+        refresh();
+    });
 }
 
 void StorageCard::refresh() {
     using namespace monitor_figures;
     const int64_t free = volumes_.empty() ? viewModel_.disk().free : volumes_.front().disk.free;
     header_->setHeadline(formatBytes(free) + QStringLiteral(" free"));
-    const size_t shown = shownVolumeCount(volumes_.size(), expanded_);
+    const size_t shown = shownVolumeCount(volumes_.size(), expanded_ || collapsing_);
     rows_->setVolumes(std::vector<VolumeInfo>(volumes_.begin(), volumes_.begin() + std::ptrdiff_t(shown)));
     rows_->setVisible(shown > 0);
     toggle_->setTitle(volumeToggleTitle(volumes_.size(), expanded_));

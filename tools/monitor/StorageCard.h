@@ -1,8 +1,10 @@
 #pragma once
 
 #include "model/VolumeInfo.h"
+#include "tools/monitor/HeightGlide.h"
 #include "tools/monitor/MonitorCard.h"
 
+#include <memory>
 #include <vector>
 
 class CardHeader;
@@ -24,6 +26,8 @@ class VolumeRows : public QWidget {
     const std::vector<VolumeInfo>& volumes() const { return volumes_; }
 
     static QString figuresText(const DiskInfo& disk); // "12.3 GB / 256 GB"
+    // The height of `rows` rows, as the size hint gives it for that many volumes.
+    int heightFor(size_t rows) const;
     // A row's usage bar and its used part, in widget coordinates.
     QRectF barRect(int row) const;
     QRectF usedRect(int row) const;
@@ -43,8 +47,9 @@ class VolumeRows : public QWidget {
 } // namespace monitor
 
 // Storage: the largest volume's free bytes as the headline (the scanned disk's before any volume is
-// known), the first three volumes (all of them once the toggle is pressed), and the largest volume's
-// free space over the recent samples.
+// known), the first three volumes (all of them once the toggle is pressed: the list glides to its new
+// height, and a list going back to three keeps its rows until it has), and the largest volume's free
+// space over the recent samples.
 class StorageCard : public MonitorCard {
     Q_OBJECT
   public:
@@ -65,8 +70,10 @@ class StorageCard : public MonitorCard {
     const ScanViewModel& viewModel_;
     std::vector<VolumeInfo> volumes_;
     bool expanded_ = false;
+    bool collapsing_ = false; // the list still shows every volume while it glides back to three
     CardHeader* header_;
     monitor::VolumeRows* rows_;
     TextButton* toggle_;
     Sparkline* history_;
+    std::unique_ptr<HeightGlide> glide_;
 };

@@ -15,12 +15,20 @@ namespace {
 
 constexpr double kPadding = 16, kButtonSide = 24;
 
+QFont nameFont() {
+    return fonts::ui(12.5, QFont::Medium);
+}
+
 } // namespace
 
 CleanupQueueRows::CleanupQueueRows(QObject* parent) : RowDelegate(kRowHeight, parent) {}
 
 QString CleanupQueueRows::nameText(const CleanupQueue::Item& item) {
     return fromBytes(platform::lastComponent(item.path));
+}
+
+QString CleanupQueueRows::nameLine(const CleanupQueue::Item& item, double width) {
+    return QFontMetricsF(nameFont()).elidedText(nameText(item), Qt::ElideRight, width);
 }
 
 std::vector<RowDelegate::Button> CleanupQueueRows::buttons(const QModelIndex&, const QRectF& row) const {
@@ -47,16 +55,16 @@ void CleanupQueueRows::paintRow(QPainter& painter, const RowState& row, const QM
                                sizeFont, t.text, Qt::AlignRight, Qt::ElideNone);
 
     // The name over the reason, centred as one block.
-    const QFont nameFont = fonts::ui(12.5, QFont::Medium), reasonFont = fonts::ui(10.5);
-    const QFontMetricsF nameMetrics(nameFont), reasonMetrics(reasonFont);
+    const QFont reasonFont = fonts::ui(10.5);
+    const QFontMetricsF nameMetrics(nameFont()), reasonMetrics(reasonFont);
     const double textWidth = std::max(0.0, sizeRight - sizeWidth - 12 - kPadding);
     const double nameHeight = nameMetrics.ascent() + nameMetrics.descent();
     const double reasonHeight = reasonMetrics.ascent() + reasonMetrics.descent();
     const double blockTop = r.center().y() - (nameHeight + 1 + reasonHeight) / 2;
-    painter.setFont(nameFont);
+    painter.setFont(nameFont());
     painter.setPen(t.text);
     painter.drawText(QPointF(r.left() + kPadding, blockTop + nameMetrics.ascent()),
-                     nameMetrics.elidedText(nameText(item), Qt::ElideMiddle, textWidth));
+                     nameLine(item, textWidth));
     painter.setFont(reasonFont);
     painter.setPen(t.textSecondary);
     painter.drawText(QPointF(r.left() + kPadding, blockTop + nameHeight + 1 + reasonMetrics.ascent()),

@@ -18,6 +18,8 @@ class CleanupQueueRows : public RowDelegate {
 
     // The name shown: the path's last component.
     static QString nameText(const CleanupQueue::Item& item);
+    // The name as a row `width` wide shows it: a long one keeps its start and is cut at the tail.
+    static QString nameLine(const CleanupQueue::Item& item, double width);
 
     std::vector<Button> buttons(const QModelIndex& index, const QRectF& row) const override;
 

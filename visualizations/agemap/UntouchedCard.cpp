@@ -14,6 +14,7 @@
 #include "shell/lists/RowDelegate.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/Motion.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
@@ -48,7 +49,9 @@ QFont sizeFont() {
 // stage button.
 class UntouchedRows : public RowDelegate {
   public:
-    explicit UntouchedRows(ScanViewModel& viewModel) : RowDelegate(kRowHeight), viewModel_(viewModel) {}
+    // `initials`: how far the names have gone to initials, 0 to 1 (between while they fade).
+    UntouchedRows(ScanViewModel& viewModel, const double& initials)
+        : RowDelegate(kRowHeight), viewModel_(viewModel), initials_(initials) {}
 
     static QRectF buttonRect(const QRectF& row) {
         return {row.right() - kButtonSide, row.center().y() - kButtonSide / 2, kButtonSide, kButtonSide};
@@ -82,10 +85,17 @@ class UntouchedRows : public RowDelegate {
         const double textWidth = std::max(0.0, sizeRight - sizeWidth - 2 * kSpacing - kMinGap - textLeft);
         const QFontMetricsF nameMetrics(nameFont()), dateMetrics(dateFont());
         const double top = r.center().y() - (nameMetrics.height() + 1 + dateMetrics.height()) / 2;
-        const QString name =
-            viewModel_.settings().abbreviateLabels() ? palette::initials(nodeName(*node)) : nodeName(*node);
-        ThemedLabel::paintLine(painter, QRectF(textLeft, top, textWidth, nameMetrics.height()), name,
-                               nameFont(), t.text, Qt::AlignLeft, Qt::ElideMiddle);
+        // The full name and the initials cross-fade while the labels change.
+        const QRectF nameRect(textLeft, top, textWidth, nameMetrics.height());
+        const double opacity = painter.opacity();
+        for (const auto& [name, share] : {std::pair{nodeName(*node), 1 - initials_},
+                                          std::pair{palette::initials(nodeName(*node)), initials_}}) {
+            if (share <= 0) continue;
+            painter.setOpacity(opacity * share);
+            ThemedLabel::paintLine(painter, nameRect, name, nameFont(), t.text, Qt::AlignLeft,
+                                   Qt::ElideMiddle);
+        }
+        painter.setOpacity(opacity);
         ThemedLabel::paintLine(
             painter, QRectF(textLeft, top + nameMetrics.height() + 1, textWidth, dateMetrics.height()),
             relativeDateString(dateFromStamp(node->modifiedStamp)), dateFont(), t.textTertiary);
@@ -98,6 +108,7 @@ class UntouchedRows : public RowDelegate {
 
   private:
     ScanViewModel& viewModel_;
+    const double& initials_;
 };
 
 } // namespace
@@ -112,7 +123,8 @@ UntouchedCard::UntouchedCard(ScanViewModel& viewModel, QWidget* parent)
       caption_(new SectionCaption("Big & Untouched", "over a year old")), summary_(new QLabel),
       emptyText_(new ThemedLabel("Nothing over 40 MB has sat untouched for a year here.", fonts::ui(12),
                                  &Theme::textSecondary)),
-      list_(new ListView(new UntouchedRows(viewModel))), rows_(new NodeListModel(list_)),
+      initials_(viewModel.settings().abbreviateLabels() ? 1 : 0),
+      list_(new ListView(new UntouchedRows(viewModel, initials_))), rows_(new NodeListModel(list_)),
       stageButton_(new OutlineButton({.systemImage = "trash", .height = 34}, [this] { stageShown(); })) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(16, 14, 16, 16);
@@ -144,7 +156,15 @@ UntouchedCard::UntouchedCard(ScanViewModel& viewModel, QWidget* parent)
     // Staging here or anywhere else, and the abbreviated names, show on the rows.
     auto repaint = [this] { list_->viewport()->update(); };
     connect(&viewModel_.cleanupQueue(), &CleanupQueue::itemsChanged, this, repaint);
-    connect(&viewModel_.settings(), &ViewSettings::abbreviateLabelsChanged, this, repaint);
+    connect(&viewModel_.settings(), &ViewSettings::abbreviateLabelsChanged, this, [this] {
+        const double to = viewModel_.settings().abbreviateLabels() ? 1 : 0;
+        // Shown, the names fade to their initials or back; hidden, they change at once.
+        const motion::Curve curve = isVisible() ? motion::labelAbbreviation() : motion::Curve{};
+        motion::animate(this, "labels", initials_, to, curve, [this](const QVariant& value) {
+            initials_ = value.toDouble();
+            list_->viewport()->update();
+        });
+    });
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setFiles(nullptr, {});
 }

@@ -23,7 +23,8 @@ class ThemedLabel;
 // age report's list, the first 100 shown), each with a button that stages it for cleanup or takes it
 // out of the queue again, and one button that stages every shown file at once. Staging only adds
 // entries to the cleanup queue; the card redraws whenever the queue changes, whoever changed it.
-// A click selects a file, a secondary click shows the node menu.
+// A click selects a file, a secondary click shows the node menu. Names cut to initials, and back,
+// cross-fade over the labels' change.
 class UntouchedCard : public CardBackground {
     Q_OBJECT
   public:
@@ -46,6 +47,8 @@ class UntouchedCard : public CardBackground {
     void toggleStaged(const FileNode* node);
 
     ListView* list() const { return list_; }
+    // How far the names have gone to initials: 0 full names, 1 initials, between while they fade.
+    double initialsShare() const { return initials_; }
     OutlineButton* stageButton() const { return stageButton_; }
     ThemedLabel* emptyText() const { return emptyText_; }
 
@@ -56,6 +59,7 @@ class UntouchedCard : public CardBackground {
     SectionCaption* caption_;
     QLabel* summary_;
     ThemedLabel* emptyText_;
+    double initials_;
     ListView* list_;
     NodeListModel* rows_;
     OutlineButton* stageButton_;

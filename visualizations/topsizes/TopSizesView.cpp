@@ -15,7 +15,6 @@
 #include "shell/style/Motion.h"
 #include "visualizations/topsizes/TopSizeRow.h"
 
-#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -26,15 +25,13 @@ namespace {
 
 constexpr int kSideMargin = 24, kCountSpacing = 8, kPickerInset = 4;
 
-// Narrow areas (the smallest window with the inspector open) get tighter buttons, so the count
-// keeps its room.
-SegmentStrip::Style scopeStyle(bool compact) {
+SegmentStrip::Style scopeStyle() {
     SegmentStrip::Style s;
     s.height = 30;
     s.spacing = 2;
     s.selectionRadius = 8;
     s.titleSize = 13;
-    s.padSelected = s.padNormal = compact ? 8 : 13;
+    s.padSelected = s.padNormal = 13;
     return s;
 }
 
@@ -55,7 +52,7 @@ TopSizesView::TopSizesView(ScanViewModel& viewModel, FileNode* folder, QWidget* 
     std::vector<SegmentStrip::Segment> segments;
     for (Scope scope : top_sizes::allScopes)
         segments.push_back({{}, top_sizes::title(scope), {}});
-    picker_ = new SegmentStrip(std::move(segments), scopeStyle(false), SegmentStrip::Titles::all, pickerCard);
+    picker_ = new SegmentStrip(std::move(segments), scopeStyle(), SegmentStrip::Titles::all, pickerCard);
     const motion::Curve slide = motion::spring(0.25, 0.85);
     picker_->setGlideCurve(slide.durationMs, slide.easing);
     pickerRow->addWidget(picker_);
@@ -123,11 +120,10 @@ void TopSizesView::resizeEvent(QResizeEvent* event) {
 }
 
 void TopSizesView::fitHeader() {
-    const double count = QFontMetricsF(count_->font()).horizontalAdvance(count_->text());
-    const double room = width() - 2 * kSideMargin - 2 * kPickerInset - kCountSpacing - count;
-    const bool compact = picker_->idealWidth(SegmentStrip::Titles::all, scopeStyle(false)) > room;
-    if (compact != (picker_->style().padNormal < scopeStyle(false).padNormal))
-        picker_->setStyle(scopeStyle(compact));
+    // Too narrow for the picker and the whole count (the smallest window with the inspector open), the
+    // count gives way: the buttons keep their size, and a number is never shown cut.
+    const int room = width() - 2 * kSideMargin - picker_->parentWidget()->sizeHint().width() - kCountSpacing;
+    count_->setVisible(room >= count_->sizeHint().width());
 }
 
 bool TopSizesView::isBusy() const {

@@ -305,4 +305,43 @@ TEST_F(DuplicatesScreen, KeepOneCopyAndMoveTheRestToTheTrash) {
     EXPECT_EQ(view->summaryText(), duplicates_content::summary(view->groups().sections()));
 }
 
+// A move to the Trash keeps each group that is still listed as open or closed as it was: here the
+// photo's group, open, loses one copy and stays open; the report's group stays closed.
+TEST_F(DuplicatesScreen, GroupsKeepTheirOpenStateAcrossAMoveToTheTrash) {
+    EnvOverride env;
+    env.set("XDG_DATA_HOME", (dir.path() / "data").string());
+    auto vm = makeViewModel();
+    scanAndWait(*vm, makeCopies());
+    auto view = shown<DuplicatesView>(QSize(900, 600), *vm);
+    search(*vm, *view);
+    ASSERT_EQ(view->groups().sections().size(), 3u);
+    const QUuid photo = view->groups().sections()[2].id, report = view->groups().sections()[1].id;
+    ASSERT_EQ(view->groups().sections()[2].files.size(), 3u);
+    ListView& list = *view->groupList();
+    list.expand(view->groups().index(2, 0));
+    list.expand(view->groups().index(0, 0));
+
+    // One copy of the photo, and the song's only other copy: its group goes.
+    ASSERT_TRUE(vm->cleanupQueue().add(view->groups().sections()[2].files[1], QStringLiteral("Duplicate")));
+    ASSERT_TRUE(vm->cleanupQueue().add(view->groups().sections()[0].files[1], QStringLiteral("Duplicate")));
+    CleanupQueueView queue(*vm);
+    queue.askToMove();
+    queue.confirmMove();
+    WAIT_FOR(!queue.isMoving());
+    ASSERT_TRUE(queue.failures().empty());
+
+    const auto& groups = view->groups().sections();
+    ASSERT_EQ(groups.size(), 2u);
+    auto rowOf = [&](const QUuid& id) {
+        for (int i = 0; i < int(groups.size()); ++i)
+            if (groups[size_t(i)].id == id) return view->groups().index(i, 0);
+        return QModelIndex();
+    };
+    ASSERT_TRUE(rowOf(photo).isValid());
+    ASSERT_TRUE(rowOf(report).isValid());
+    EXPECT_EQ(view->groups().rowCount(rowOf(photo)), 2);
+    EXPECT_TRUE(list.isExpanded(rowOf(photo)));
+    EXPECT_FALSE(list.isExpanded(rowOf(report)));
+}
+
 } // namespace

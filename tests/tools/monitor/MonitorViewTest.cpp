@@ -7,6 +7,7 @@
 #include "shell/lists/ListView.h"
 #include "shell/style/Formatters.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/Animations.h"
 #include "tests/support/FixedMonitor.h"
 #include "tests/support/ThemedPictures.h"
 #include "tools/monitor/ProcessTable.h"
@@ -18,6 +19,7 @@
 
 #include <QLineEdit>
 #include <QThreadPool>
+#include <QVariantAnimation>
 
 #include <atomic>
 #include <cmath>
@@ -123,6 +125,54 @@ TEST_F(MonitorViewTest, ProcessTableFiltersSortsAndShowsAllOnRequest) {
     EXPECT_EQ(table.rows()->rowCount(), 0);
     EXPECT_TRUE(table.emptyText()->isVisible());
     EXPECT_FALSE(table.list()->isVisible());
+}
+
+// "Show 2 more volumes" and "Show all 20" ease the list out to its new height over 0.15 s, and back:
+// half way it stands between its two heights, and a list going back keeps its rows until it is there.
+TEST_F(MonitorViewTest, ShowMoreTogglesGlideTheListsToTheirNewHeight) {
+    show();
+    StorageCard& storage = *view->storageCard();
+    monitor::VolumeRows& volumes = *storage.rows();
+    ProcessTable& table = *view->processTable();
+    ListView& processes = *table.list();
+    const int threeVolumes = volumes.height(), sixteenRows = processes.height();
+    ASSERT_EQ(threeVolumes, volumes.heightFor(3));
+    AnimationsOn animations;
+
+    struct Step {
+        std::function<void()> press;
+        QWidget* list;
+        std::function<size_t()> rows; // the rows the list holds
+        size_t rowsHalfway, rowsAfter;
+    };
+    const Step steps[] = {
+        {[&] { storage.toggle(); }, &volumes, [&] { return volumes.volumes().size(); }, 5, 5},
+        {[&] { storage.toggle(); }, &volumes, [&] { return volumes.volumes().size(); }, 5, 3},
+        {[&] { table.toggleExpanded(); }, &processes, [&] { return size_t(table.rows()->rowCount()); }, 20,
+         20},
+        {[&] { table.toggleExpanded(); }, &processes, [&] { return size_t(table.rows()->rowCount()); }, 20,
+         16},
+    };
+    for (const Step& step : steps) {
+        const int from = step.list->height();
+        step.press();
+        QVariantAnimation* glide = runningAnimation(*step.list, "height");
+        ASSERT_NE(glide, nullptr);
+        EXPECT_EQ(glide->duration(), 150);
+        EXPECT_EQ(glide->easingCurve(), QEasingCurve(QEasingCurve::OutQuad));
+        holdAt(*glide, 0.5);
+        const int to = glide->endValue().toInt(), halfway = glide->currentValue().toInt();
+        EXPECT_GT(halfway, std::min(from, to));
+        EXPECT_LT(halfway, std::max(from, to));
+        WAIT_FOR(step.list->height() == halfway); // once the card's layouts have run
+        EXPECT_EQ(step.rows(), step.rowsHalfway);
+        finish(*glide);
+        WAIT_FOR(step.list->height() == to);
+        EXPECT_EQ(step.rows(), step.rowsAfter);
+        EXPECT_EQ(step.list->height(), step.list->sizeHint().height()) << "the list's own height again";
+    }
+    EXPECT_EQ(volumes.height(), threeVolumes);
+    EXPECT_EQ(processes.height(), sixteenRows);
 }
 
 // The filter's text takes the new theme's colours, whichever theme the table was built in.

@@ -1,4 +1,6 @@
 #include "shell/style/Theme.h"
+#include "tests/support/Animations.h"
+#include "tools/monitor/MonitorCard.h"
 #include "tools/monitor/SegmentedBar.h"
 #include "tools/monitor/Sparkline.h"
 
@@ -112,6 +114,34 @@ TEST(SegmentedBar, SegmentsThatFillTheTotalAreClippedAtTheTrailingEnd) {
     EXPECT_EQ(image.pixelColor(100, 4), theme().card); // the 2-point gap
     EXPECT_EQ(image.pixelColor(150, 4), QColor(Qt::blue));
     EXPECT_EQ(image.pixelColor(197, 4), QColor(Qt::blue)); // the blue one reaches the end, cut there
+}
+
+// A card's headline rolls its digits to a new figure, easing out over 0.15 s, and ends as the new
+// figure drawn still.
+TEST(CardHeader, HeadlineDigitsRollToTheNewFigure) {
+    CardHeader header(QStringLiteral("cpu"), QStringLiteral("CPU"), 22);
+    header.resize(300, header.sizeHint().height());
+    header.show();
+    header.setHeadline(QStringLiteral("37.5%"));
+    const QImage before = header.grab().toImage();
+
+    AnimationsOn animations;
+    header.setHeadline(QStringLiteral("42.0%"));
+    QVariantAnimation* roll = runningAnimation(header, "numericText");
+    ASSERT_NE(roll, nullptr);
+    EXPECT_EQ(roll->duration(), 150);
+    EXPECT_EQ(roll->easingCurve(), QEasingCurve(QEasingCurve::OutQuad));
+    holdAt(*roll, 0.5);
+    const QImage halfway = header.grab().toImage();
+    finish(*roll);
+    const QImage after = header.grab().toImage();
+    EXPECT_NE(halfway, before);
+    EXPECT_NE(halfway, after);
+
+    CardHeader still(QStringLiteral("cpu"), QStringLiteral("CPU"), 22);
+    still.resize(header.size());
+    still.setHeadline(QStringLiteral("42.0%"));
+    EXPECT_EQ(still.grab().toImage(), after);
 }
 
 } // namespace

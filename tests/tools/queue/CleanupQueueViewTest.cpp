@@ -96,6 +96,20 @@ TEST_F(CleanupQueuePopover, RowsAreDividedAndTheHoveredOneIsFilled) {
     EXPECT_NE(pixel(200, between), t.divider);
 }
 
+// A name too long for its row keeps its start and loses its tail; one that fits is shown whole.
+TEST(CleanupQueueRowsText, LongNamesAreCutAtTheTail) {
+    const CleanupQueue::Item item{
+        {},
+        "/home/someone/Movies/Holiday in the mountains, the long version with every scene.mov",
+        5,
+        "Duplicate"};
+    const QString shown = CleanupQueueRows::nameLine(item, 160);
+    ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(CleanupQueueRows::nameText(item).startsWith(shown.chopped(1))) << shown.toStdString();
+    EXPECT_GT(shown.size(), 8);
+    EXPECT_EQ(CleanupQueueRows::nameLine(item, 2000), CleanupQueueRows::nameText(item));
+}
+
 TEST_F(CleanupQueuePopover, ConfirmationKeepsItsCountAndCancellingKeepsThePopupOpen) {
     stage("Movies/Holiday 2023.mp4");
     stage("Archives");

@@ -10,6 +10,7 @@
 #include "shell/lists/NodeListModel.h"
 #include "shell/lists/RowDelegate.h"
 #include "shell/style/Formatters.h"
+#include "tests/support/Animations.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -154,4 +155,28 @@ TEST_F(UntouchedCardTest, ARowsButtonUnstagesWhoeverStagedAndStagesAgain) {
     mouse::doubleClick(*card->list()->viewport(), row.center());
     EXPECT_EQ(vm.selectedNode(), card->shown()[3]);
     EXPECT_EQ(vm.currentFolder(), nullptr);
+}
+
+// Names cut to initials fade into them over 0.15 s, eased out: half way, both show.
+TEST_F(UntouchedCardTest, NamesFadeIntoTheirInitials) {
+    build(3);
+    QWidget& rows = *card->list()->viewport();
+    const QImage names = rows.grab().toImage();
+    AnimationsOn animations;
+    vm.settings().setAbbreviateLabels(true);
+    QVariantAnimation* fade = runningAnimation(*card, "labels");
+    ASSERT_NE(fade, nullptr);
+    EXPECT_EQ(fade->duration(), 150);
+    EXPECT_EQ(fade->easingCurve(), QEasingCurve(QEasingCurve::OutQuad));
+    holdAt(*fade, 0.5);
+    EXPECT_GT(card->initialsShare(), 0);
+    EXPECT_LT(card->initialsShare(), 1);
+    const QImage halfway = rows.grab().toImage();
+    finish(*fade);
+    EXPECT_EQ(card->initialsShare(), 1);
+    const QImage initials = rows.grab().toImage();
+    EXPECT_NE(initials, names);
+    EXPECT_NE(halfway, names);
+    EXPECT_NE(halfway, initials);
+    vm.settings().setAbbreviateLabels(false);
 }

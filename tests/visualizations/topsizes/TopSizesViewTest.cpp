@@ -10,6 +10,7 @@
 #include "shell/lists/ListView.h"
 #include "shell/lists/NodeListModel.h"
 #include "shell/panels/ExploreView.h"
+#include "shell/style/Fonts.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ModelChecks.h"
@@ -21,6 +22,7 @@
 #include "tests/visualizations/SizeColumn.h"
 #include "visualizations/topsizes/TopSizeRow.h"
 
+#include <QFontMetricsF>
 #include <QHelpEvent>
 #include <QLocale>
 #include <QScrollBar>
@@ -190,6 +192,35 @@ TEST_F(TopSizesViewTest, CountsFollowTheLocaleAndRowsStopAt500) {
     EXPECT_EQ(view->rows()->rowCount(), 500);
     EXPECT_EQ(view->visibleList().rank(499), 500);
     EXPECT_TRUE(TopSizeRow::kindWord(*many).startsWith(QStringLiteral("12.500 ")));
+}
+
+// However narrow the area, each scope button keeps 13 points of padding on both sides of its title and
+// the picker holds them whole; in the narrowest (the smallest window with the inspector open) the count
+// gives way rather than show a number cut.
+TEST_F(TopSizesViewTest, ScopeButtonsKeepTheirPaddingInANarrowArea) {
+    auto vm = makeViewModel();
+    scanAndWait(*vm, makeFixture());
+    for (int width : {1100, 556}) {
+        // Placed as the window places it, whatever it asks for.
+        QWidget area;
+        area.resize(width, 500);
+        auto* view = new TopSizesView(*vm, vm->root(), &area);
+        view->setGeometry(0, 0, width, 500);
+        area.show();
+        QCoreApplication::processEvents();
+        const SegmentStrip& picker = *view->scopePicker();
+        const auto rects = picker.segmentRects();
+        ASSERT_EQ(rects.size(), top_sizes::allScopes.size());
+        for (size_t i = 0; i < rects.size(); ++i) {
+            const QFont font = fonts::ui(13, int(i) == picker.selected() ? QFont::DemiBold : QFont::Medium);
+            const double title =
+                std::ceil(QFontMetricsF(font).horizontalAdvance(top_sizes::title(top_sizes::allScopes[i])));
+            EXPECT_DOUBLE_EQ(rects[i].width(), title + 2 * 13) << "width " << width << ", button " << i;
+        }
+        EXPECT_GE(picker.parentWidget()->width(), picker.geometry().right() + 1)
+            << "the picker holds its buttons";
+        EXPECT_EQ(view->countLabel()->isVisible(), width == 1100);
+    }
 }
 
 // A longer scope brings the scroll bar: the sizes move left of it, whole, and back when it goes.
