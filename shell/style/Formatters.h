@@ -41,8 +41,9 @@ QString formatCount(int64_t count);
 
 // A name or path as shown: a control character (a line break, a tab, ...), a line or paragraph
 // separator and a bidirectional embedding, override or isolate read as the replacement character
-// U+FFFD, so a name stays on its line, in its own order, and no character goes unseen. One code unit stands for one, so a position in the shown text is one in `text`.
-// What acts on the file (reveal, copy path) keeps the real text.
+// U+FFFD, so a name stays on its line, in its own order, and no character goes unseen. One code unit stands
+// for one, so a position in the shown text is one in `text`. What acts on the file (reveal, copy path) keeps
+// the real text.
 QString shownText(QString text);
 
 // Raw bytes (a name, a path) for display as UTF-8, invalid sequences and control characters shown as
