@@ -9,14 +9,6 @@
 namespace platform {
 namespace {
 
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // The string escapes of a value: \s \n \t \r \\. Others stay as they are, for Exec's own quoting.
 std::string unescapeValue(std::string_view raw) {
     std::string out;
@@ -140,7 +132,7 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
     DesktopEntry entry;
     bool found = false, inGroup = false;
     forEachLine(text, [&](std::string_view raw) {
-        std::string_view line = trim(raw);
+        std::string_view line = trimmed(raw);
         if (line.empty() || line[0] == '#') return;
         if (line.front() == '[') {
             inGroup = line == "[Desktop Entry]";
@@ -150,9 +142,9 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
         if (!inGroup) return;
         size_t eq = line.find('=');
         if (eq == std::string_view::npos) return;
-        std::string key(trim(line.substr(0, eq)));
+        std::string key(trimmed(line.substr(0, eq)));
         if (key.empty()) return;
-        entry.values.try_emplace(std::move(key), unescapeValue(trim(line.substr(eq + 1))));
+        entry.values.try_emplace(std::move(key), unescapeValue(trimmed(line.substr(eq + 1))));
     });
     if (!found) return std::nullopt;
     return entry;

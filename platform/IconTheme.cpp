@@ -37,14 +37,6 @@ struct Theme {
     std::vector<std::string> inherits;
 };
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::vector<std::string> commaList(std::string_view value) {
     std::vector<std::string> out;
     while (!value.empty()) {

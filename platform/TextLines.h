@@ -17,6 +17,15 @@ template <class F> void forEachLine(std::string_view text, F f) {
     }
 }
 
+// `s` without the spaces, tabs and carriage returns around it.
+inline std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
 // The words of a line, split at runs of spaces and tabs.
 inline std::vector<std::string_view> splitWords(std::string_view line) {
     std::vector<std::string_view> words;
