@@ -74,6 +74,16 @@ const QColor& canvasInkSecondary() {
     return color;
 }
 
+const QColor& canvasLightInk() {
+    static const QColor color(248, 250, 252);
+    return color;
+}
+
+const QColor& canvasLightInkSecondary() {
+    static const QColor color(203, 213, 225);
+    return color;
+}
+
 QPalette paletteFor(const Theme& t) {
     QPalette p;
     auto all = [&p](QPalette::ColorRole role, const QColor& color) {

@@ -38,6 +38,9 @@ struct Theme {
 // Fixed label and outline colours of the canvas visualisations, the same in both themes.
 const QColor& canvasInk();
 const QColor& canvasInkSecondary();
+// Their light counterparts, for the fills the dark inks do not read on (contrast::textInk picks).
+const QColor& canvasLightInk();
+const QColor& canvasLightInkSecondary();
 
 // The application palette for a theme, so the widgets Qt draws (line edits, scroll bars, menus,
 // tool tips, the folder chooser) follow it.

@@ -14,6 +14,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <tuple>
 
 // A widget drawn on the theme's background, as it lies in the window.
 inline QImage onBackground(QWidget& widget, ThemeName name) {
@@ -40,6 +42,31 @@ forEachModeAndTheme(ScanViewModel& vm,
         if (::testing::Test::HasFatalFailure()) break;
     }
     vm.settings().setColorMode(ColorMode::folder);
+}
+
+// A theme and a colour mode, as the parameter of a test run once for each pair.
+using ThemeAndMode = std::tuple<ThemeName, ColorMode>;
+
+inline auto everyThemeAndMode() {
+    return ::testing::Combine(::testing::ValuesIn(theme_name::allCases),
+                              ::testing::ValuesIn(color_mode::allCases));
+}
+
+// "Dark_ByAge".
+inline std::string themeAndModeName(const ::testing::TestParamInfo<ThemeAndMode>& info) {
+    std::string name = std::string(theme_name::rawValue(std::get<0>(info.param))) + "_";
+    for (char c : color_mode::rawValue(std::get<1>(info.param)))
+        if (c != ' ') name += c;
+    return name;
+}
+
+// Sets the pair on the state object and the theme manager; the name is the screenshots' ("by-age-dark").
+inline QString applyThemeAndMode(ScanViewModel& vm, const ThemeAndMode& pair) {
+    const auto [themeName, mode] = pair;
+    vm.settings().setColorMode(mode);
+    vm.settings().setThemeName(themeName);
+    ThemeManager::instance().setThemeName(themeName);
+    return QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
 }
 
 // The main window as the application builds it, showing one Explore mode of a finished scan. Each
