@@ -5,6 +5,7 @@
 #include "shell/canvas/ParallelPaint.h"
 #include "shell/canvas/RectRaster.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Shapes.h"
@@ -54,10 +55,12 @@ void FlameGraphCanvas::paintCanvas(QPainter& painter, QSizeF) {
     const Items& blocks = items();
     const FileNode* folder = state().folder;
     const QString path = folder ? QString::fromStdString(folder->path()) : QString();
-    const std::vector<flame::Label> labels = flame::labelsOf(blocks, path, state().abbreviateLabels);
+    const Theme& t = theme();
+    const std::vector<flame::Label> labels =
+        flame::labelsOf(blocks, path, state().abbreviateLabels, t.background);
     painter.translate(contentOrigin());
     const QSizeF content(layoutSize().width(), flame::contentHeight(state().depth));
-    flame::paintPicture(painter, content, theme(), blocks, labels, scratch_);
+    flame::paintPicture(painter, content, t, blocks, labels, scratch_);
 }
 
 void FlameGraphCanvas::paintOverlay(QPainter& painter) {
@@ -70,7 +73,8 @@ void FlameGraphCanvas::paintOverlay(QPainter& painter) {
 
 namespace flame {
 
-std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folderPath, bool abbreviate) {
+std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folderPath, bool abbreviate,
+                            const QColor& background) {
     std::vector<Label> labels;
     for (const Block& block : blocks) {
         if (!showsLabel(block)) continue; // most blocks: no name is decoded for them
@@ -78,7 +82,8 @@ std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folder
         QString text = labelFor(block, block.row == 0 ? folderPath : name, name, abbreviate);
         if (text.isEmpty()) continue;
         const QRectF drawn = drawnRect(block);
-        labels.push_back({QPointF(drawn.left() + 6, drawn.center().y()), std::move(text)});
+        labels.push_back({QPointF(drawn.left() + 6, drawn.center().y()), std::move(text),
+                          contrast::textInk(over(block.color, background))});
     }
     return labels;
 }
@@ -98,10 +103,11 @@ void paintPicture(QPainter& painter, QSizeF content, const Theme& t, std::span<c
         batch.draw(image);
         paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
             band.setFont(fonts::ui(13));
-            band.setPen(canvasInk());
             for (const Label& label : labels)
-                if (label.anchor.y() + 12 > visible.top() && label.anchor.y() - 12 < visible.bottom())
+                if (label.anchor.y() + 12 > visible.top() && label.anchor.y() - 12 < visible.bottom()) {
+                    band.setPen(label.ink);
                     canvas_labels::drawLeading(band, label.anchor, label.text);
+                }
         });
     });
 }

@@ -8,15 +8,18 @@
 #include "shell/controls/HoverChip.h"
 #include "shell/panels/ViewRegistry.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
 
 #include "tests/shell/ScannedHome.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/InkContrast.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QPointer>
 #include <QScrollBar>
@@ -283,12 +286,13 @@ TEST_F(FlameGraph, RenderInEveryColourModeAndTheme) {
                 edge = std::min(edge, lightness(pixel(QPointF(x, drawn.center().y()))));
             EXPECT_LT(edge, lightness(color_blend::over(outlined->color, background).rgb()) - 100);
         }
-        // The folder's path is written on its block: dark ink on its left part.
+        // The folder's path is written on its block: ink far from the block's colour on its left part.
         const QRectF root = flame::drawnRect(blocks.front()).translated(FlameGraphCanvas::contentOrigin());
+        const int rootFill = lightness(color_blend::over(blocks.front().color, background).rgb());
         int ink = 0;
         for (int x = int(root.left()) + 6; x < int(root.left()) + 200; ++x)
             for (int y = int(root.center().y()) - 6; y <= int(root.center().y()) + 6; ++y)
-                ink += lightness(pixel(QPointF(x, y))) < 250;
+                ink += std::abs(lightness(pixel(QPointF(x, y))) - rootFill) > 250;
         EXPECT_GT(ink, 40);
     });
 }
@@ -325,5 +329,45 @@ TEST_F(FlameInTheWindow, ShowsTheFolderAndOpensFoldersInPlace) {
             EXPECT_EQ(canvas.items().front().node, code);
         });
 }
+
+// Every block's label reads on the block, in both themes and every colour mode.
+class FlameLabelContrast : public FlameGraph, public ::testing::WithParamInterface<ThemeAndMode> {
+  protected:
+    void TearDown() override {
+        vm().settings().setColorMode(ColorMode::folder);
+        FlameGraph::TearDown();
+    }
+};
+
+TEST_P(FlameLabelContrast, LabelsReadOnTheirBlocks) {
+    const QString modeName = applyThemeAndMode(vm(), GetParam());
+    auto view = makeView({958, 760});
+    ASSERT_TRUE(view);
+    FlameGraphCanvas& canvas = *view->canvas();
+    const QImage picture = ink_contrast::sharpPicture(*view, theme().background);
+    ASSERT_TRUE(saveScreenshot(picture, "flame-contrast-" + modeName, std::get<0>(GetParam())));
+    const QString path = QString::fromStdString(vm().root()->path());
+    const QPointF offset = canvas.mapTo(view.get(), QPoint(0, 0)) + FlameGraphCanvas::contentOrigin();
+    const auto& blocks = canvas.items();
+    int read = 0;
+    for (const flame::Label& label : flame::labelsOf(blocks, path, false, theme().background)) {
+        const auto block = std::find_if(blocks.begin(), blocks.end(), [&](const flame::Block& b) {
+            return flame::drawnRect(b).contains(label.anchor);
+        });
+        ASSERT_NE(block, blocks.end());
+        const QRectF drawn = flame::drawnRect(*block).translated(offset);
+        const double width =
+            std::min(QFontMetricsF(fonts::ui(13)).horizontalAdvance(label.text), drawn.width() - 8);
+        const QRectF line(label.anchor + offset - QPointF(0, 4), QSizeF(width, 8));
+        const ink_contrast::Reading reading = ink_contrast::read(picture, line, drawn.adjusted(2, 2, -2, -2));
+        EXPECT_FALSE(reading.empty()) << label.text.toStdString();
+        EXPECT_GE(reading.contrast, 4.5)
+            << label.text.toStdString() << " on " << reading.fill.name().toStdString();
+        ++read;
+    }
+    EXPECT_GT(read, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, FlameLabelContrast, everyThemeAndMode(), themeAndModeName);
 
 } // namespace
