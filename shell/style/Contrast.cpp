@@ -65,6 +65,10 @@ QColor textInk(std::span<const QColor> fills, const QColor& preferred) {
     return firstReadable(fills, {preferred, canvasInk(), canvasLightInk()}, kText);
 }
 
+QColor textInk(std::span<const QColor> fills) {
+    return textInk(fills, canvasInk());
+}
+
 QColor textInk(const QColor& fill, const QColor& preferred) {
     return textInk(std::span(&fill, 1), preferred);
 }

@@ -32,6 +32,7 @@ QColor firstReadable(const QColor& fill, std::initializer_list<QColor> inks, dou
 // Label ink on canvas fills: `preferred` (the fixed dark ink when not given) wherever it reads, else the
 // fixed dark ink, else its light counterpart.
 QColor textInk(std::span<const QColor> fills, const QColor& preferred);
+QColor textInk(std::span<const QColor> fills);
 QColor textInk(const QColor& fill, const QColor& preferred);
 QColor textInk(const QColor& fill);
 // The same for a secondary line or a symbol, with the secondary inks first and the text inks after.

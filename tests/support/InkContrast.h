@@ -42,8 +42,8 @@ struct Reading {
 };
 
 // Text drawn in `area` (in points) of `image`, lying on a fill that covers most of `around` (an area
-// around it holding no other shape): the fill is the colour most pixels of `around` have, and the text's
-// contrast is that of its pixel that stands out most.
+// around it holding no other shape): the fill is the colour most pixels of `around` have (near enough:
+// a fill may be a gentle gradient), and the text's contrast is that of its pixel that stands out most.
 inline Reading read(const QImage& image, const QPolygonF& area, const QPolygonF& around) {
     const double ratio = image.devicePixelRatio();
     // The pixels whose centres lie in `points`.
@@ -55,13 +55,26 @@ inline Reading read(const QImage& image, const QPolygonF& area, const QPolygonF&
                 if (pixels.containsPoint(QPointF(x + 0.5, y + 0.5), Qt::OddEvenFill))
                     visit(image.pixel(x, y));
     };
-    std::map<QRgb, int> counts;
-    forEachPixel(around, [&](QRgb pixel) { ++counts[pixel | 0xff000000u]; });
+    // Pixels by colour to within 8 levels a channel, with their sums for the average.
+    struct Bin {
+        int count = 0;
+        long red = 0, green = 0, blue = 0;
+    };
+    std::map<QRgb, Bin> bins;
+    forEachPixel(around, [&](QRgb pixel) {
+        Bin& bin = bins[qRgb(qRed(pixel) >> 3, qGreen(pixel) >> 3, qBlue(pixel) >> 3)];
+        ++bin.count;
+        bin.red += qRed(pixel);
+        bin.green += qGreen(pixel);
+        bin.blue += qBlue(pixel);
+    });
     Reading reading;
-    if (counts.empty()) return reading;
-    reading.fill = QColor::fromRgb(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                                       return a.second < b.second;
-                                   })->first);
+    if (bins.empty()) return reading;
+    const Bin& most = std::max_element(bins.begin(), bins.end(), [](auto& a, auto& b) {
+                          return a.second.count < b.second.count;
+                      })->second;
+    reading.fill =
+        QColor(int(most.red / most.count), int(most.green / most.count), int(most.blue / most.count));
     forEachPixel(area, [&](QRgb pixel) {
         reading.contrast = std::max(reading.contrast, wcag(QColor::fromRgb(pixel), reading.fill));
     });

@@ -247,7 +247,8 @@ TEST_P(CanvasLabelContrast, TreemapAndSunburstLabelsReadOnTheirFills) {
         turn.translate(label->anchor.x(), label->anchor.y());
         turn.rotate(label->rotation);
         const QPolygonF along = turn.map(QPolygonF(QRectF(-width / 2, -3.5, width, 7)));
-        expectReads(ink_contrast::read(rings, along), 4.5, label->text);
+        const QPolygonF around = turn.map(QPolygonF(QRectF(-width / 2, -6, width, 12)));
+        expectReads(ink_contrast::read(rings, along, around), 4.5, label->text);
         ++arcs;
     }
     EXPECT_GT(arcs, 5);

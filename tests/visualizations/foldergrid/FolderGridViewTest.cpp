@@ -4,15 +4,20 @@
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/panels/PreviewWindow.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Theme.h"
 
+#include "tests/support/InkContrast.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestTree.h"
+#include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -20,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -204,6 +210,64 @@ TEST_F(FolderGridViewTest, RenderInEveryModeAndTheme) {
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
+
+// A folder card's lines and a file tile's symbol read on what lies under them, in both themes and every
+// colour mode: names and sizes at 4.5:1, the item count and the symbol at 3:1.
+class FolderGridContrast : public FolderGridViewTest, public ::testing::WithParamInterface<ThemeAndMode> {
+  protected:
+    void TearDown() override {
+        vm.settings().setColorMode(ColorMode::folder);
+        ThemeManager::instance().setThemeName(ThemeName::light);
+    }
+};
+
+TEST_P(FolderGridContrast, CardLinesAndTileSymbolsRead) {
+    const QString modeName = applyThemeAndMode(vm, GetParam());
+    QApplication::processEvents();
+    const QImage image = ink_contrast::sharpPicture(*view, theme().background);
+    ASSERT_TRUE(saveScreenshot(image, "foldergrid-contrast-" + modeName, std::get<0>(GetParam())));
+    const QPointF viewport = view->viewport()->mapTo(view.get(), QPoint(0, 0));
+    auto expectReads = [&](const QRectF& line, double minimum, const std::string& what) {
+        const ink_contrast::Reading reading = ink_contrast::read(image, line, line.adjusted(-6, -7, 6, 7));
+        EXPECT_FALSE(reading.empty()) << what;
+        EXPECT_GE(reading.contrast, minimum) << what << " on " << reading.fill.name().toStdString();
+    };
+
+    // A card's text column, 20 points in, its lower row 16 above the card's bottom, the name 12 above
+    // the hairline that lies 13 above that row.
+    const QFont nameFont = fonts::ui(15, QFont::Medium), itemsFont = fonts::ui(12),
+                sizeFont = fonts::ui(13, QFont::DemiBold);
+    const QFontMetricsF name(nameFont), items(itemsFont), size(sizeFont);
+    for (size_t i = 0; i < view->partition().folders.size(); ++i) {
+        const FileNode* folder = view->partition().folders[i];
+        const QRectF cell = view->cellOf(folder)->translated(viewport);
+        const FolderCard card(*folder, view->tintAt(i), false);
+        const double rowHeight = std::max({13.0, items.height(), size.height()});
+        const double rowCentre = cell.bottom() - 16 - rowHeight / 2;
+        const double nameCentre = cell.bottom() - 16 - rowHeight - 13 - 1 - 12 - name.height() / 2;
+        const double left = cell.left() + 20, right = cell.right() - 20;
+        const std::string what = std::string(folder->name());
+        expectReads(QRectF(left, nameCentre - 4,
+                           std::min(name.horizontalAdvance(QString::fromStdString(what)), right - left), 8),
+                    4.5, what);
+        const QString bytes = formatBytes(folder->sizeOnDisk);
+        expectReads(
+            QRectF(right - size.horizontalAdvance(bytes), rowCentre - 4, size.horizontalAdvance(bytes), 8),
+            4.5, what + " size");
+        const double dots = double(card.categoryDots().size());
+        const double itemsLeft = left + dots * 10 + 3 + 10;
+        expectReads(QRectF(itemsLeft, rowCentre - 3, items.horizontalAdvance(card.itemsText()), 6), 3.0,
+                    what + " items");
+    }
+    // A tile's symbol, on its tinted box 12 points in.
+    for (const FileNode* file : view->partition().files) {
+        const QRectF cell = view->cellOf(file)->translated(viewport);
+        const QRectF box(cell.left() + 12, cell.center().y() - 19, 38, 38);
+        expectReads(box.adjusted(8, 8, -8, -8), 3.0, std::string(file->name()) + " symbol");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, FolderGridContrast, everyThemeAndMode(), themeAndModeName);
 
 // Warmed for its size (as the Explore tab does while a scan runs), the grid's first paint draws no card
 // body of its own: in every colour mode, with and without the scroll bar, and without waiting for the
