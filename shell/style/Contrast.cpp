@@ -92,7 +92,8 @@ QColor secondaryInk(const QColor& fill) {
 }
 
 QColor shadedFor(const QColor& color, const QColor& fill, double minimum) {
-    if (ratio(color, fill) >= minimum) return color;
+    const std::span<const QColor> fills(&fill, 1);
+    if (reads(color, fills, minimum)) return color;
     const QColor white(255, 255, 255), black(0, 0, 0);
     const QColor toward = ratio(white, fill) >= ratio(black, fill) ? white : black;
     constexpr int kSteps = 32;
@@ -101,7 +102,7 @@ QColor shadedFor(const QColor& color, const QColor& fill, double minimum) {
         auto mix = [t](int a, int b) { return int(std::lround(a + (b - a) * t)); };
         const QColor shaded(mix(color.red(), toward.red()), mix(color.green(), toward.green()),
                             mix(color.blue(), toward.blue()));
-        if (ratio(shaded, fill) >= minimum) return shaded;
+        if (reads(shaded, fills, minimum)) return shaded;
     }
     return toward;
 }

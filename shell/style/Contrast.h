@@ -40,8 +40,8 @@ QColor secondaryInk(std::span<const QColor> fills, const QColor& preferred);
 QColor secondaryInk(std::span<const QColor> fills);
 QColor secondaryInk(const QColor& fill);
 
-// A colour that means something (a category, a warning) on `fill`: itself where it keeps `minimum`,
-// else mixed towards black or white, whichever side reaches further, just far enough.
+// A colour that means something (a category, a warning) on `fill`: itself where it keeps `minimum` (with
+// the margin), else mixed towards black or white, whichever side reaches further, just far enough.
 QColor shadedFor(const QColor& color, const QColor& fill, double minimum);
 
 } // namespace contrast
