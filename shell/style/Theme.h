@@ -61,8 +61,9 @@ class ThemeManager : public QObject {
     const Theme& current() const { return Theme::forName(name_); }
     ThemeName name() const { return name_; }
 
-    // Applies a theme: the application palette, then themeChangeEvent and a repaint for every
-    // widget, then themeChanged. Setting the same name again re-applies the palette and does no more.
+    // Applies a theme: the application's and the tool tips' palette, then themeChangeEvent and a
+    // repaint for every widget, then themeChanged. Setting the same name again re-applies the palette and
+    // does no more.
     void setThemeName(ThemeName name);
 
     // Light or dark from the lightness of the desktop's default window colour (read before Brenwick
