@@ -11,18 +11,15 @@ struct Theme;
 
 namespace flame {
 
-// A block's label, ready to draw: its text starts at `anchor` (the left end of its middle line), in an
-// ink that reads on the block.
+// A block's label, ready to draw: its text starts at `anchor` (the left end of its middle line).
 struct Label {
     QPointF anchor;
     QString text;
-    QColor ink;
+    size_t block = 0; // the index of the block it names
 };
 
-// The labels of the blocks wide enough for one, the blocks lying on `background`. The folder's block
-// (row 0) names `folderPath`.
-std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folderPath, bool abbreviate,
-                            const QColor& background);
+// The labels of the blocks wide enough for one. The folder's block (row 0) names `folderPath`.
+std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folderPath, bool abbreviate);
 
 // The cached picture with the content's origin at the painter's origin: every block over the theme's
 // background, and the labels. `scratch` is a pixel buffer kept by the caller from one painting to the next.

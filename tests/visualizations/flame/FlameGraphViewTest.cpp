@@ -350,12 +350,8 @@ TEST_P(FlameLabelContrast, LabelsReadOnTheirBlocks) {
     const QPointF offset = canvas.mapTo(view.get(), QPoint(0, 0)) + FlameGraphCanvas::contentOrigin();
     const auto& blocks = canvas.items();
     int read = 0;
-    for (const flame::Label& label : flame::labelsOf(blocks, path, false, theme().background)) {
-        const auto block = std::find_if(blocks.begin(), blocks.end(), [&](const flame::Block& b) {
-            return flame::drawnRect(b).contains(label.anchor);
-        });
-        ASSERT_NE(block, blocks.end());
-        const QRectF drawn = flame::drawnRect(*block).translated(offset);
+    for (const flame::Label& label : flame::labelsOf(blocks, path, false)) {
+        const QRectF drawn = flame::drawnRect(blocks[label.block]).translated(offset);
         const double width =
             std::min(QFontMetricsF(fonts::ui(13)).horizontalAdvance(label.text), drawn.width() - 8);
         const QRectF line(label.anchor + offset - QPointF(0, 4), QSizeF(width, 8));
