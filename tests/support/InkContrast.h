@@ -7,9 +7,12 @@
 #include <QTransform>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <string>
 
 // Contrast of text as drawn: what a reader sees in the pixels, measured without the product's own rule.
 namespace ink_contrast {
@@ -81,12 +84,17 @@ inline Reading read(const QImage& image, const QPolygonF& area, const QPolygonF&
     return reading;
 }
 
-inline Reading read(const QImage& image, const QRectF& box, const QRectF& around) {
-    return read(image, QPolygonF(box), QPolygonF(around));
+// Expects the text in `area` to stand out by `minimum` from the fill around it (see read()).
+inline void expectReads(const QImage& image, const QPolygonF& area, const QPolygonF& around, double minimum,
+                        const std::string& what) {
+    const Reading reading = read(image, area, around);
+    EXPECT_FALSE(reading.empty()) << what << ": nothing drawn";
+    EXPECT_GE(reading.contrast, minimum) << what << " on " << reading.fill.name().toStdString();
 }
 
-inline Reading read(const QImage& image, const QPolygonF& area) {
-    return read(image, area, area);
+inline void expectReads(const QImage& image, const QRectF& box, const QRectF& around, double minimum,
+                        const std::string& what) {
+    expectReads(image, QPolygonF(box), QPolygonF(around), minimum, what);
 }
 
 } // namespace ink_contrast

@@ -60,13 +60,11 @@ inline std::string themeAndModeName(const ::testing::TestParamInfo<ThemeAndMode>
     return name;
 }
 
-// Sets the pair on the state object and the theme manager; the name is the screenshots' ("by-age-dark").
-inline QString applyThemeAndMode(ScanViewModel& vm, const ThemeAndMode& pair) {
-    const auto [themeName, mode] = pair;
-    vm.settings().setColorMode(mode);
-    vm.settings().setThemeName(themeName);
-    ThemeManager::instance().setThemeName(themeName);
-    return QString::fromUtf8(color_mode::rawValue(mode).data()).replace(' ', '-').toLower();
+// Sets the pair on the state object, which the theme manager follows.
+inline void applyThemeAndMode(ScanViewModel& vm, const ThemeAndMode& pair) {
+    vm.settings().setColorMode(std::get<1>(pair));
+    vm.settings().setThemeName(std::get<0>(pair));
+    ThemeManager::instance().setThemeName(std::get<0>(pair));
 }
 
 // The main window as the application builds it, showing one Explore mode of a finished scan. Each
