@@ -2,6 +2,8 @@
 
 #include "model/FileNode.h"
 #include "shell/controls/ThemedLabel.h"
+#include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -39,7 +41,8 @@ void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node
     QColor tint = palette::categoryColor(node.category);
     tint.setAlphaF(0.35f);
     shapes::fill(painter, box, 8, tint);
-    symbols::paint(painter, box, palette::categorySymbol(node.category), 13, canvasInkSecondary());
+    symbols::paint(painter, box, palette::categorySymbol(node.category), 13,
+                   contrast::secondaryInk(color_blend::over(tint, t.card)));
 
     const QFont nameFont = fonts::ui(12.5, QFont::Medium), subFont = fonts::ui(10.5),
                 sizeFont = fonts::ui(12, QFont::DemiBold);

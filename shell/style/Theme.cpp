@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QToolTip>
 #include <QWidget>
 
 #include <vector>
@@ -74,6 +75,16 @@ const QColor& canvasInkSecondary() {
     return color;
 }
 
+const QColor& canvasLightInk() {
+    static const QColor color(248, 250, 252);
+    return color;
+}
+
+const QColor& canvasLightInkSecondary() {
+    static const QColor color(203, 213, 225);
+    return color;
+}
+
 QPalette paletteFor(const Theme& t) {
     QPalette p;
     auto all = [&p](QPalette::ColorRole role, const QColor& color) {
@@ -121,7 +132,12 @@ void ThemeManager::setThemeName(ThemeName name) {
     const bool changed = name != name_;
     if (changed) emit themeAboutToChange();
     name_ = name;
-    if (qApp) QApplication::setPalette(paletteFor(current()));
+    if (qApp) {
+        const QPalette palette = paletteFor(current());
+        QApplication::setPalette(palette);
+        // Tool tips keep a palette of their own, which the desktop's theme sets at start.
+        QToolTip::setPalette(palette);
+    }
     if (!changed) return;
     reachWidgets();
     emit themeChanged();

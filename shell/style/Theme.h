@@ -38,6 +38,9 @@ struct Theme {
 // Fixed label and outline colours of the canvas visualisations, the same in both themes.
 const QColor& canvasInk();
 const QColor& canvasInkSecondary();
+// Their light counterparts, for the fills the dark inks do not read on (contrast::textInk picks).
+const QColor& canvasLightInk();
+const QColor& canvasLightInkSecondary();
 
 // The application palette for a theme, so the widgets Qt draws (line edits, scroll bars, menus,
 // tool tips, the folder chooser) follow it.
@@ -58,8 +61,9 @@ class ThemeManager : public QObject {
     const Theme& current() const { return Theme::forName(name_); }
     ThemeName name() const { return name_; }
 
-    // Applies a theme: the application palette, then themeChangeEvent and a repaint for every
-    // widget, then themeChanged. Setting the same name again re-applies the palette and does no more.
+    // Applies a theme: the application's and the tool tips' palette, then themeChangeEvent and a
+    // repaint for every widget, then themeChanged. Setting the same name again re-applies the palette and
+    // does no more.
     void setThemeName(ThemeName name);
 
     // Light or dark from the lightness of the desktop's default window colour (read before Brenwick

@@ -1,16 +1,24 @@
-// The spinner, the empty state, the card column, the share bar and the themed label.
+// The spinner, the empty state, the card column, the share bar, the themed label, the hover chip and
+// tool tips.
 #include "shell/controls/CardColumn.h"
 #include "shell/controls/EmptyState.h"
+#include "shell/controls/HoverChip.h"
 #include "shell/controls/ShareBar.h"
 #include "shell/controls/Spinner.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Motion.h"
+#include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
+#include "tests/support/InkContrast.h"
+#include "tests/support/TestTree.h"
 
+#include <QApplication>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -159,5 +167,68 @@ TEST(CardColumn, CentredUpToItsWidthPaddedAndScrollingItsCards) {
     ASSERT_GT(few.verticalScrollBar()->maximum(), 0);
     EXPECT_EQ(few.columnGeometry().left(), (few.viewport()->width() - 400) / 2);
 }
+
+// Tool tips take the theme's colours, also when the desktop handed Qt tool-tip colours of its own at
+// start (as desktop themes do: black on white) and the application starts in the dark theme, and when
+// the theme changes under a tip that is showing.
+TEST(ToolTips, FollowTheTheme) {
+    QPalette desktop;
+    desktop.setColor(QPalette::ToolTipBase, Qt::white);
+    desktop.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(desktop);
+    ThemeManager::instance().setThemeName(ThemeName::dark);
+    QWidget anchor;
+    anchor.show();
+    QToolTip::showText(anchor.mapToGlobal(QPoint(20, 20)), QStringLiteral("Reveal in File Manager"), &anchor);
+    for (ThemeName name : {ThemeName::dark, ThemeName::light, ThemeName::dark}) {
+        ThemeManager::instance().setThemeName(name);
+        const auto tips = QApplication::topLevelWidgets();
+        const auto tip =
+            std::find_if(tips.begin(), tips.end(), [](QWidget* w) { return w->inherits("QTipLabel"); });
+        ASSERT_NE(tip, tips.end());
+        const QImage picture = (*tip)->grab().toImage();
+        const Theme& t = Theme::forName(name);
+        EXPECT_EQ(picture.pixelColor(picture.width() / 2, 2).rgb(), t.card.rgb())
+            << theme_name::rawValue(name);
+        EXPECT_EQ((*tip)->palette().color(QPalette::ToolTipText), t.text) << theme_name::rawValue(name);
+    }
+    QToolTip::hideText();
+    ThemeManager::instance().setThemeName(ThemeName::light);
+}
+
+// The hover chip's texts and symbol read on the chip in both themes: the name and size at 4.5:1, the
+// share, the file count and the symbol at 3:1.
+class HoverChipContrast : public ::testing::TestWithParam<ThemeName> {
+    void TearDown() override { ThemeManager::instance().setThemeName(ThemeName::light); }
+};
+
+TEST_P(HoverChipContrast, TextsAndSymbolRead) {
+    ThemeManager::instance().setThemeName(GetParam());
+    TestTree tree;
+    FileNode* folder = tree.folder(tree.root(), "Projects");
+    tree.file(folder, "a.bin", 3'000'000);
+    tree.finish();
+    QWidget canvas;
+    canvas.resize(800, 200);
+    HoverChip chip(&canvas);
+    chip.setNode(folder, tree.root()->sizeOnDisk);
+    const QImage picture = ink_contrast::sharpPicture(chip, theme().background);
+    // The row inside the chip, left to right, 10 points apart, as the chip lays it out.
+    double x = HoverChip::kMargin + 14;
+    auto next = [&](double width, double minimum, const char* what) {
+        const QRectF line(x, HoverChip::kMargin + HoverChip::kChipHeight / 2.0 - 3, width, 6);
+        ink_contrast::expectReads(picture, line, line.adjusted(-4, -7, 4, 7), minimum, what);
+        x += width + 10;
+    };
+    next(symbols::size(chip.symbolName(), 12).width(), 3.0, "symbol");
+    next(QFontMetricsF(fonts::ui(12.5, QFont::DemiBold)).horizontalAdvance(chip.nameText()), 4.5, "name");
+    next(QFontMetricsF(fonts::ui(12, QFont::DemiBold)).horizontalAdvance(chip.sizeText()), 4.5, "size");
+    next(QFontMetricsF(fonts::ui(11.5)).horizontalAdvance(chip.shareText()), 3.0, "share");
+    x += 10; // the capsule's padding
+    next(QFontMetricsF(fonts::ui(11, QFont::Medium)).horizontalAdvance(chip.countText()), 3.0, "file count");
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, HoverChipContrast, ::testing::ValuesIn(theme_name::allCases),
+                         [](const auto& info) { return std::string(theme_name::rawValue(info.param)); });
 
 } // namespace

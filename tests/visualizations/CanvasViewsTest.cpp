@@ -4,9 +4,12 @@
 #include "model/FileNode.h"
 #include "shell/actions/CanvasWiring.h"
 #include "shell/controls/HoverChip.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
 
 #include "tests/shell/ScannedHome.h"
+#include "tests/support/InkContrast.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TestTree.h"
@@ -14,6 +17,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QPainter>
 
@@ -207,5 +211,58 @@ TEST_F(CanvasViews, RenderBothViewsInEveryModeAndTheme) {
         ASSERT_TRUE(saveScreenshot(sunburst.grab().toImage(), "sunburst-" + modeName, themeName));
     });
 }
+
+// Every label reads on the fill it is drawn on, in both themes and every colour mode: names at 4.5:1,
+// the treemap's size lines at 3:1.
+class CanvasLabelContrast : public ScannedHomeTest, public ::testing::WithParamInterface<ThemeAndMode> {};
+
+TEST_P(CanvasLabelContrast, TreemapAndSunburstLabelsReadOnTheirFills) {
+    applyThemeAndMode(vm(), GetParam());
+    TreemapView treemap;
+    SunburstView sunburst;
+    for (CanvasView* view : {static_cast<CanvasView*>(&treemap), static_cast<CanvasView*>(&sunburst)}) {
+        view->resize(958, 760);
+        wireCanvas(view, vm());
+    }
+    const QImage map = ink_contrast::sharpPicture(treemap, theme().background);
+    int lines = 0;
+    for (const treemap::Cell& cell : treemap.items()) {
+        const treemap::CellLabel label = treemap::labelFor(cell, false);
+        if (label.name.isEmpty()) continue;
+        const QRectF r = cell.rect.translated(treemap.frameRect().topLeft());
+        // A line from 6 points in, centred `y` below the cell's top, on the cell (a group: its header).
+        auto expectLine = [&](double y, const QFont& font, const QString& text, double minimum) {
+            const double width = std::min(QFontMetricsF(font).horizontalAdvance(text), r.width() - 12);
+            const QRectF around = cell.isGroup ? QRectF(r.left() + 2, r.top() + 2, r.width() - 4, 17)
+                                               : r.adjusted(2, 2, -2, -2);
+            ink_contrast::expectReads(map, QRectF(r.left() + 6, r.top() + y - 3.5, width, 7), around, minimum,
+                                      text.toStdString());
+            ++lines;
+        };
+        if (cell.isGroup) expectLine(11, fonts::ui(11, QFont::DemiBold), label.name, 4.5);
+        if (cell.isGroup) continue;
+        expectLine(12, fonts::ui(10.5, QFont::DemiBold), label.name, 4.5);
+        if (!label.size.isEmpty()) expectLine(26, fonts::ui(9.5), label.size, 3.0);
+    }
+    EXPECT_GT(lines, 12);
+
+    const QImage rings = ink_contrast::sharpPicture(sunburst, theme().background);
+    int arcs = 0;
+    for (const sunburst::SunArc& arc : sunburst.items()) {
+        const auto label = sunburst::labelFor(sunburst.geometry(), arc, nodeName(*arc.node), false);
+        if (!label) continue;
+        // Along the text, turned as it is.
+        const double width = QFontMetricsF(fonts::ui(9.5, QFont::Medium)).horizontalAdvance(label->text);
+        const QTransform turn =
+            QTransform::fromTranslate(label->anchor.x(), label->anchor.y()).rotate(label->rotation);
+        ink_contrast::expectReads(rings, turn.map(QPolygonF(QRectF(-width / 2, -3.5, width, 7))),
+                                  turn.map(QPolygonF(QRectF(-width / 2, -6, width, 12))), 4.5,
+                                  label->text.toStdString());
+        ++arcs;
+    }
+    EXPECT_GT(arcs, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, CanvasLabelContrast, everyThemeAndMode(), themeAndModeName);
 
 } // namespace

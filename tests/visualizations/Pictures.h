@@ -14,6 +14,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <tuple>
 
 // A widget drawn on the theme's background, as it lies in the window.
 inline QImage onBackground(QWidget& widget, ThemeName name) {
@@ -40,6 +42,29 @@ forEachModeAndTheme(ScanViewModel& vm,
         if (::testing::Test::HasFatalFailure()) break;
     }
     vm.settings().setColorMode(ColorMode::folder);
+}
+
+// A theme and a colour mode, as the parameter of a test run once for each pair.
+using ThemeAndMode = std::tuple<ThemeName, ColorMode>;
+
+inline auto everyThemeAndMode() {
+    return ::testing::Combine(::testing::ValuesIn(theme_name::allCases),
+                              ::testing::ValuesIn(color_mode::allCases));
+}
+
+// "Dark_ByAge".
+inline std::string themeAndModeName(const ::testing::TestParamInfo<ThemeAndMode>& info) {
+    std::string name = std::string(theme_name::rawValue(std::get<0>(info.param))) + "_";
+    for (char c : color_mode::rawValue(std::get<1>(info.param)))
+        if (c != ' ') name += c;
+    return name;
+}
+
+// Sets the pair on the state object, which the theme manager follows.
+inline void applyThemeAndMode(ScanViewModel& vm, const ThemeAndMode& pair) {
+    vm.settings().setColorMode(std::get<1>(pair));
+    vm.settings().setThemeName(std::get<0>(pair));
+    ThemeManager::instance().setThemeName(std::get<0>(pair));
 }
 
 // The main window as the application builds it, showing one Explore mode of a finished scan. Each

@@ -12,6 +12,7 @@
 #include "shell/lists/ListView.h"
 #include "shell/lists/NodeListModel.h"
 #include "shell/lists/RowDelegate.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Motion.h"
@@ -32,7 +33,7 @@ constexpr int kRowHeight = 41;
 constexpr int kStageButton = 1;
 constexpr double kIconWidth = 24, kSpacing = 10, kMinGap = 8, kButtonSide = 22;
 
-// The warm colour of the summary line, the same in both themes.
+// The warm colour of the summary line, shaded where it would not read on the theme's card.
 const QColor kSummaryColor(234, 88, 12);
 
 QFont nameFont() {
@@ -70,8 +71,11 @@ class UntouchedRows : public RowDelegate {
         const FileNode* node = NodeListModel::node(index);
         if (!node) return;
         const QRectF r = row.rect;
-        symbols::paint(painter, QRectF(r.left(), r.top(), kIconWidth, r.height()),
-                       palette::categorySymbol(node->category), 11.5, palette::categoryColor(node->category));
+        // The category's colour, shaded where it would not read on the card (light ones on white).
+        symbols::paint(
+            painter, QRectF(r.left(), r.top(), kIconWidth, r.height()),
+            palette::categorySymbol(node->category), 11.5,
+            contrast::shadedFor(palette::categoryColor(node->category), t.card, contrast::kSecondary));
 
         const QRectF button = buttonRect(r);
         const QString size = formatBytes(node->sizeOnDisk);
@@ -103,7 +107,8 @@ class UntouchedRows : public RowDelegate {
         const bool staged = node_actions::isStaged(viewModel_, node);
         const Button stage{kStageButton, button, true, {}};
         paintSymbolButton(painter, stage, row, staged ? "checkmark.circle.fill" : "plus.circle", 14,
-                          staged ? t.free : t.textTertiary);
+                          staged ? contrast::shadedFor(t.free, t.card, contrast::kSecondary)
+                                 : t.textTertiary);
     }
 
   private:
@@ -132,9 +137,7 @@ UntouchedCard::UntouchedCard(ScanViewModel& viewModel, QWidget* parent)
     column->addWidget(caption_);
     column->addSpacing(8);
     summary_->setFont(fonts::ui(12.5, QFont::DemiBold));
-    QPalette summaryColors = summary_->palette();
-    summaryColors.setColor(QPalette::WindowText, kSummaryColor);
-    summary_->setPalette(summaryColors);
+    colorSummary();
     column->addWidget(summary_);
     column->addSpacing(10);
 
@@ -170,6 +173,17 @@ UntouchedCard::UntouchedCard(ScanViewModel& viewModel, QWidget* parent)
 }
 
 UntouchedCard::~UntouchedCard() = default;
+
+bool UntouchedCard::event(QEvent* event) {
+    if (event->type() == themeChangeEvent()) colorSummary();
+    return CardBackground::event(event);
+}
+
+void UntouchedCard::colorSummary() {
+    QPalette colors = summary_->palette();
+    colors.setColor(QPalette::WindowText, contrast::shadedFor(kSummaryColor, theme().card, contrast::kText));
+    summary_->setPalette(colors);
+}
 
 void UntouchedCard::setFiles(std::shared_ptr<ScanTree> tree, std::span<FileNode* const> files) {
     shown_.assign(files.begin(), files.begin() + std::ptrdiff_t(std::min(files.size(), kShownLimit)));

@@ -52,7 +52,12 @@ class UntouchedCard : public CardBackground {
     OutlineButton* stageButton() const { return stageButton_; }
     ThemedLabel* emptyText() const { return emptyText_; }
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
+    void colorSummary();
+
     ScanViewModel& viewModel_;
     std::vector<FileNode*> shown_;
     int64_t total_ = 0;

@@ -5,10 +5,12 @@
 #include "shell/canvas/ParallelPaint.h"
 #include "shell/canvas/RectRaster.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Theme.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -24,18 +26,71 @@ void ring(QPainter& painter, const bubbles::Bubble& bubble) {
     painter.drawEllipse(bubble.center, bubble.radius, bubble.radius);
 }
 
-struct PlacedLabel {
-    bubbles::Label label;
-    bool root = false;
+// What each circle shows: its own fill and the fill it lies on. Every circle lies on its parent's
+// uniform fill, so the colour each translucent fill leaves there is known, and opaque.
+struct CircleFill {
+    QColor own;
+    QColor beneath;
 };
 
-std::vector<PlacedLabel> labelsOf(std::span<const bubbles::Bubble> bubbles, const QString& rootName,
-                                  bool abbreviate) {
-    std::vector<PlacedLabel> labels;
+std::vector<CircleFill> fillsOf(std::span<const bubbles::Bubble> bubbles, const Theme& t) {
+    std::vector<CircleFill> fills;
+    fills.reserve(bubbles.size());
+    std::vector<QColor> latest; // the latest fill at each depth: what the next level lies on
     for (const bubbles::Bubble& b : bubbles) {
-        const bool root = b.depth == 0;
-        if (auto label = bubbles::labelFor(b, root ? rootName : nodeName(*b.node), abbreviate))
-            labels.push_back({std::move(*label), root});
+        const QColor beneath = b.depth == 0 ? t.background : latest[size_t(b.depth - 1)];
+        const QColor own = b.depth == 0 ? t.card
+                           : b.isGroup  ? over(withOpacity(b.color, 0.32), beneath)
+                                        : over(withOpacity(b.color, 0.85), beneath);
+        fills.push_back({own, beneath});
+        latest.resize(size_t(b.depth) + 1);
+        latest.back() = own;
+    }
+    return fills;
+}
+
+struct PlacedLabel {
+    bubbles::Label label;
+    QColor ink; // chosen for the circle's fill
+};
+
+bool meets(const bubbles::Bubble& b, const QRectF& rect) {
+    const double dx = b.center.x() - std::clamp(b.center.x(), rect.left(), rect.right());
+    const double dy = b.center.y() - std::clamp(b.center.y(), rect.top(), rect.bottom());
+    return dx * dx + dy * dy < b.radius * b.radius;
+}
+
+// The ink of the label of the circle at `index`. A group's name sits at its top, where a circle inside
+// it may reach into the text (a lone child nearly fills its parent): the ink reads on every fill under
+// the text where one can, else on the fill under its middle.
+QColor inkOf(std::span<const bubbles::Bubble> bubbles, std::span<const CircleFill> fills, size_t index,
+             const bubbles::Label& label, const QColor& preferred) {
+    const QFont font = fonts::ui(label.fontSize, QFont::DemiBold);
+    const double width = QFontMetricsF(font).horizontalAdvance(label.text);
+    const QRectF rect(label.anchor.x() - width / 2, label.anchor.y() - label.fontSize / 2, width,
+                      label.fontSize);
+    std::vector<QColor> under{fills[index].own};
+    QColor middle = fills[index].own;
+    const int depth = bubbles[index].depth;
+    for (size_t j = index + 1; j < bubbles.size() && bubbles[j].depth > depth; ++j) {
+        if (!meets(bubbles[j], rect)) continue;
+        under.push_back(fills[j].own);
+        // Later circles lie over earlier ones.
+        if (meets(bubbles[j], QRectF(label.anchor, QSizeF(0, 0)))) middle = fills[j].own;
+    }
+    const QColor ink = contrast::textInk(under, preferred);
+    return contrast::reads(ink, under, contrast::kText) ? ink : contrast::textInk(middle, preferred);
+}
+
+std::vector<PlacedLabel> labelsOf(std::span<const bubbles::Bubble> bubbles, std::span<const CircleFill> fills,
+                                  const QColor& rootInk, const QString& rootName, bool abbreviate) {
+    std::vector<PlacedLabel> labels;
+    for (size_t i = 0; i < bubbles.size(); ++i) {
+        const bool root = bubbles[i].depth == 0;
+        auto label = bubbles::labelFor(bubbles[i], root ? rootName : nodeName(*bubbles[i].node), abbreviate);
+        if (!label) continue;
+        const QColor ink = inkOf(bubbles, fills, i, *label, root ? rootInk : canvasInk());
+        labels.push_back({std::move(*label), ink});
     }
     // Drawn by font size: switching fonts costs more than drawing a short text.
     std::stable_sort(labels.begin(), labels.end(), [](const PlacedLabel& a, const PlacedLabel& b) {
@@ -44,8 +99,7 @@ std::vector<PlacedLabel> labelsOf(std::span<const bubbles::Bubble> bubbles, cons
     return labels;
 }
 
-void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<PlacedLabel>& labels,
-                const QColor& rootInk) {
+void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<PlacedLabel>& labels) {
     double fontSize = 0;
     for (const PlacedLabel& p : labels) {
         const bubbles::Label& l = p.label;
@@ -55,16 +109,15 @@ void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<Plac
             fontSize = l.fontSize;
             painter.setFont(fonts::ui(fontSize, QFont::DemiBold));
         }
-        painter.setPen(p.root ? rootInk : canvasInk());
+        painter.setPen(p.ink);
         canvas_labels::drawCentred(painter, l.anchor, l.text);
     }
 }
 
 // The circles written straight into `image`, the view's top-left at `origin` (in the image's pixels),
-// `ratio` pixels per point. Every circle lies on its parent's uniform fill, so the colour each
-// translucent fill or stroke leaves there is known and drawn opaque.
+// `ratio` pixels per point. Fills and strokes are drawn opaque, as they show on what lies beneath.
 void rasterCircles(QImage& image, QPointF origin, double ratio, const Theme& t,
-                   std::span<const bubbles::Bubble> bubbles) {
+                   std::span<const bubbles::Bubble> bubbles, std::span<const CircleFill> fills) {
     auto disc = [&](QPointF centre, double radius) {
         const double r = std::max(radius, 0.0) * ratio;
         return std::pair(QRectF(origin + centre * ratio - QPointF(r, r), QSizeF(2 * r, 2 * r)), r);
@@ -82,27 +135,19 @@ void rasterCircles(QImage& image, QPointF origin, double ratio, const Theme& t,
         batch.fillRoundedRing(outer, ro, inner, ri, colour);
     };
 
-    std::vector<QColor> fills; // the latest fill at each depth: what the next level lies on
-    for (const bubbles::Bubble& b : bubbles) {
-        const QColor beneath = b.depth == 0 ? t.background : fills[size_t(b.depth - 1)];
-        QColor own;
+    for (size_t i = 0; i < bubbles.size(); ++i) {
+        const bubbles::Bubble& b = bubbles[i];
+        const auto& [own, beneath] = fills[i];
+        fill(b, b.radius, own.rgb());
         if (b.depth == 0) {
-            own = t.card;
-            fill(b, b.radius, own.rgb());
             stroke(b, 0.6, 0.6, over(t.border, beneath).rgb());
         } else if (b.isGroup) {
-            own = over(withOpacity(b.color, 0.32), beneath);
-            fill(b, b.radius, own.rgb());
             stroke(b, 0.5, 0.5, over(withOpacity(b.color, 0.95), beneath).rgb());
         } else {
-            own = over(withOpacity(b.color, 0.85), beneath);
-            fill(b, b.radius, own.rgb());
             const QColor line(255, 255, 255, int(255 * 0.35 + 0.5));
             stroke(b, 0.4, 0, over(line, own).rgb());
             stroke(b, 0, 0.4, over(line, beneath).rgb());
         }
-        fills.resize(size_t(b.depth) + 1);
-        fills.back() = own;
     }
     batch.draw(image);
 }
@@ -113,11 +158,12 @@ namespace bubbles {
 
 void paintPicture(QPainter& painter, QSizeF size, const Theme& t, std::span<const Bubble> bubbles,
                   const QString& rootName, bool abbreviate, QImage& scratch) {
-    const std::vector<PlacedLabel> labels = labelsOf(bubbles, rootName, abbreviate);
+    const std::vector<CircleFill> fills = fillsOf(bubbles, t);
+    const std::vector<PlacedLabel> labels = labelsOf(bubbles, fills, t.text, rootName, abbreviate);
     rect_raster::rasterInto(painter, size, scratch, [&](QImage& image, QPointF origin, double ratio) {
-        rasterCircles(image, origin, ratio, t, bubbles);
+        rasterCircles(image, origin, ratio, t, bubbles, fills);
         paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
-            drawLabels(band, visible, labels, t.text);
+            drawLabels(band, visible, labels);
         });
     });
 }

@@ -5,6 +5,7 @@
 #include "shell/canvas/ParallelPaint.h"
 #include "shell/canvas/RectRaster.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Shapes.h"
@@ -72,13 +73,14 @@ namespace flame {
 
 std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folderPath, bool abbreviate) {
     std::vector<Label> labels;
-    for (const Block& block : blocks) {
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const Block& block = blocks[i];
         if (!showsLabel(block)) continue; // most blocks: no name is decoded for them
         const QString name = nodeName(*block.node);
         QString text = labelFor(block, block.row == 0 ? folderPath : name, name, abbreviate);
         if (text.isEmpty()) continue;
         const QRectF drawn = drawnRect(block);
-        labels.push_back({QPointF(drawn.left() + 6, drawn.center().y()), std::move(text)});
+        labels.push_back({QPointF(drawn.left() + 6, drawn.center().y()), std::move(text), i});
     }
     return labels;
 }
@@ -86,7 +88,11 @@ std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folder
 void paintPicture(QPainter& painter, QSizeF content, const Theme& t, std::span<const Block> blocks,
                   std::span<const Label> labels, QImage& scratch) {
     // Blocks straight into the pixels. Each lies on the bare background, so a translucent colour is
-    // filled opaque as it shows there.
+    // filled opaque as it shows there, and its label takes the ink that reads on that.
+    std::vector<QColor> inks;
+    inks.reserve(labels.size());
+    for (const Label& label : labels)
+        inks.push_back(contrast::textInk(over(blocks[label.block].color, t.background)));
     rect_raster::rasterInto(painter, content, scratch, [&](QImage& image, QPointF origin, double ratio) {
         rect_raster::Batch batch;
         batch.reserve(blocks.size());
@@ -98,10 +104,12 @@ void paintPicture(QPainter& painter, QSizeF content, const Theme& t, std::span<c
         batch.draw(image);
         paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
             band.setFont(fonts::ui(13));
-            band.setPen(canvasInk());
-            for (const Label& label : labels)
-                if (label.anchor.y() + 12 > visible.top() && label.anchor.y() - 12 < visible.bottom())
-                    canvas_labels::drawLeading(band, label.anchor, label.text);
+            for (size_t i = 0; i < labels.size(); ++i)
+                if (labels[i].anchor.y() + 12 > visible.top() &&
+                    labels[i].anchor.y() - 12 < visible.bottom()) {
+                    band.setPen(inks[i]);
+                    canvas_labels::drawLeading(band, labels[i].anchor, labels[i].text);
+                }
         });
     });
 }

@@ -15,6 +15,7 @@ namespace flame {
 struct Label {
     QPointF anchor;
     QString text;
+    size_t block = 0; // the index of the block it names
 };
 
 // The labels of the blocks wide enough for one. The folder's block (row 0) names `folderPath`.

@@ -1,6 +1,8 @@
 #include "visualizations/foldergrid/FolderCard.h"
 
 #include "model/FileNode.h"
+#include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -12,6 +14,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 namespace {
 
@@ -35,6 +39,8 @@ const CardFonts& cardFonts() {
     return fonts;
 }
 
+constexpr double kSheenOpacity = 0.32;
+
 // The silhouette filled with the background, the tint and a white sheen from the top-left corner,
 // and outlined: dark when selected, faint otherwise.
 void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool selected,
@@ -46,7 +52,7 @@ void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool s
     painter.setBrush(tint);
     painter.drawPath(shape);
     QLinearGradient sheen(rect.topLeft(), rect.bottomRight());
-    sheen.setColorAt(0, QColor(255, 255, 255, int(0.32 * 255)));
+    sheen.setColorAt(0, QColor(255, 255, 255, int(kSheenOpacity * 255)));
     sheen.setColorAt(1, QColor(255, 255, 255, 0));
     painter.setBrush(sheen);
     painter.drawPath(shape);
@@ -60,6 +66,16 @@ void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool s
     painter.setBrush(Qt::NoBrush);
     painter.setPen(outline);
     painter.drawPath(shape);
+}
+
+// The body's colour at `point` of a card in `rect`: the tint over the background, under the sheen that
+// fades along the diagonal from the top-left corner.
+QColor bodyColorAt(const QRectF& rect, QPointF point, const QColor& tint, const QColor& background) {
+    const QPointF diagonal = rect.bottomRight() - rect.topLeft(), along = point - rect.topLeft();
+    const double length = QPointF::dotProduct(diagonal, diagonal);
+    const double t = length > 0 ? std::clamp(QPointF::dotProduct(along, diagonal) / length, 0.0, 1.0) : 0;
+    const QColor sheen(255, 255, 255, int(std::lround(kSheenOpacity * 255 * (1 - t))));
+    return color_blend::over(sheen, color_blend::over(tint, background));
 }
 
 // Draws one line of text with its box's vertical centre at `centreY`.
@@ -207,8 +223,17 @@ void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, cons
     const double hairlineY = rowBottom - rowHeight - kRowTop - 1;
     const double nameCentre = hairlineY - kHairlineTop - f.nameMetrics.height() / 2;
 
+    // What a line of text from `x`, `width` long, lies on: the sheen makes the body lighter towards the
+    // top-left, so a line's ink is to read at both its ends.
+    auto fillsAlong = [&](double x, double width, double y) {
+        return std::array{bodyColorAt(rect, QPointF(x, y), tint_, theme.background),
+                          bodyColorAt(rect, QPointF(x + width, y), tint_, theme.background)};
+    };
+
     const QString name = f.nameMetrics.elidedText(nodeName(node_), Qt::ElideMiddle, columnWidth);
-    drawLine(painter, f.name, f.nameMetrics, canvasInk(), left, nameCentre, name);
+    drawLine(painter, f.name, f.nameMetrics,
+             contrast::textInk(fillsAlong(left, f.nameMetrics.horizontalAdvance(name), nameCentre)), left,
+             nameCentre, name);
 
     painter.fillRect(QRectF(left, hairlineY, columnWidth, 1), QColor(0, 0, 0, int(0.08 * 255)));
 
@@ -224,9 +249,12 @@ void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, cons
     const QString size = formatBytes(node_.sizeOnDisk);
     const double sizeWidth = f.sizeMetrics.horizontalAdvance(size);
     const double itemsRoom = std::max(0.0, left + columnWidth - sizeWidth - kMinimumGap - x);
-    drawLine(painter, f.items, f.itemsMetrics, canvasInkSecondary(), x, rowCentre,
-             f.itemsMetrics.elidedText(itemsText(), Qt::ElideRight, itemsRoom));
-    drawLine(painter, f.size, f.sizeMetrics, canvasInk(), std::max(x, left + columnWidth - sizeWidth),
-             rowCentre, size);
+    const QString items = f.itemsMetrics.elidedText(itemsText(), Qt::ElideRight, itemsRoom);
+    drawLine(painter, f.items, f.itemsMetrics,
+             contrast::secondaryInk(fillsAlong(x, f.itemsMetrics.horizontalAdvance(items), rowCentre)), x,
+             rowCentre, items);
+    const double sizeLeft = std::max(x, left + columnWidth - sizeWidth);
+    drawLine(painter, f.size, f.sizeMetrics, contrast::textInk(fillsAlong(sizeLeft, sizeWidth, rowCentre)),
+             sizeLeft, rowCentre, size);
     painter.restore();
 }

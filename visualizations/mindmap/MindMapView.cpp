@@ -5,6 +5,7 @@
 #include "shell/canvas/ParallelPaint.h"
 #include "shell/canvas/RectRaster.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Theme.h"
@@ -165,7 +166,8 @@ void drawBand(QPainter& painter, const QRectF& visible, const Theme& t, std::spa
     painter.drawEllipse(square(c, kCentreDisc));
     painter.setBrush(t.ink);
     painter.drawEllipse(square(c, kInkDisc));
-    painter.setPen(t.onInk);
+    // White does not read on the accent at this size: the dark label ink does.
+    painter.setPen(contrast::textInk(t.ink, t.onInk));
     painter.setFont(fonts::ui(11.5, QFont::DemiBold));
     canvas_labels::drawCentred(painter, c - QPointF(0, 9), scene.centreName);
     painter.setFont(fonts::ui(12, QFont::Bold));

@@ -5,6 +5,7 @@
 #include "shell/canvas/ParallelPaint.h"
 #include "shell/canvas/RectRaster.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -30,18 +31,28 @@ QRectF discRect(const sunburst::Geometry& g) {
 // glyphs rendered at every angle would each be rasterised afresh, many times slower.
 struct PlacedLabel {
     sunburst::Label label;
+    QColor ink;     // chosen for the arc's fill
     QImage upright; // the text, for a rotated label
     QRectF bounds;  // what it may cover, in points
 };
 
+// Arcs lie on the window's background; a translucent colour ("By age") is taken as it shows there.
+QColor fillOf(const sunburst::SunArc& arc, const QColor& background) {
+    return over(arc.color, background);
+}
+
 std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<const sunburst::SunArc> arcs,
-                                     bool abbreviate, double ratio) {
+                                     bool abbreviate, double ratio, const QColor& background) {
     std::vector<PlacedLabel> placed;
+    const QColor rotatedInk = withOpacity(canvasInk(), 0.85);
     for (const sunburst::SunArc& arc : arcs)
-        if (auto label = sunburst::labelFor(g, arc, nodeName(*arc.node), abbreviate))
-            placed.push_back({*label, {}, {}});
+        if (auto label = sunburst::labelFor(g, arc, nodeName(*arc.node), abbreviate)) {
+            const QColor fill = fillOf(arc, background);
+            const QColor ink =
+                label->abbreviated ? contrast::textInk(fill) : contrast::textInk(fill, rotatedInk);
+            placed.push_back({*label, ink, {}, {}});
+        }
     const QFont medium = fonts::ui(9.5, QFont::Medium), semibold = fonts::ui(9.5, QFont::DemiBold);
-    const QColor ink = withOpacity(canvasInk(), 0.85);
     constexpr int kChunk = 16;
     paintInParallel(int(placed.size() + kChunk - 1) / kChunk, [&](int chunk) {
         const QFontMetricsF metrics(medium), boldMetrics(semibold);
@@ -59,7 +70,7 @@ std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<cons
             QPainter painter(&p.upright);
             painter.setRenderHint(QPainter::TextAntialiasing);
             painter.setFont(medium);
-            painter.setPen(ink);
+            painter.setPen(p.ink);
             canvas_labels::drawCentred(painter, QPointF(size.width() / 2, size.height() / 2), p.label.text);
         }
     });
@@ -68,10 +79,10 @@ std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<cons
 
 void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<PlacedLabel>& labels) {
     painter.setFont(fonts::ui(9.5, QFont::DemiBold));
-    painter.setPen(canvasInk());
     for (const PlacedLabel& p : labels) {
         if (!p.bounds.intersects(visible)) continue;
         if (p.label.abbreviated) {
+            painter.setPen(p.ink);
             canvas_labels::drawCentred(painter, p.label.anchor, p.label.text);
             continue;
         }
@@ -125,16 +136,15 @@ void paintPicture(QPainter& painter, QSizeF size, const Geometry& g, const Theme
                   std::span<const SunArc> arcs, bool abbreviate, QImage& scratch) {
     // Sectors straight into the pixels, each shrunk by 0.4 point: the hairlines left between them are
     // the separators (the background shows through them).
-    // Translucent colours ("By age") are taken as they show over the window's background.
     const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const std::vector<PlacedLabel> labels = placeLabels(g, arcs, abbreviate, ratio);
+    const std::vector<PlacedLabel> labels = placeLabels(g, arcs, abbreviate, ratio, t.background);
     rect_raster::rasterInto(painter, size, scratch, [&](QImage& image, QPointF origin, double ratio) {
         std::vector<rect_raster::AnnularSector> sectors;
         sectors.reserve(arcs.size());
         for (const SunArc& arc : arcs)
             sectors.emplace_back(origin + g.centre * ratio, g.ringInner(arc.ring) * ratio,
                                  g.ringOuter(arc.ring) * ratio, arc.start, arc.end, 0.4 * ratio,
-                                 over(arc.color, t.background).rgb());
+                                 fillOf(arc, t.background).rgb());
         paintRowsInParallel(0, image.height(), 32, [&](int from, int to) {
             for (const rect_raster::AnnularSector& sector : sectors)
                 if (sector.top() < to && sector.bottom() > from) sector.draw(image, from, to);

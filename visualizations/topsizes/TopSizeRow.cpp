@@ -5,6 +5,7 @@
 #include "shell/controls/ShareBar.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/lists/NodeListModel.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
@@ -18,7 +19,7 @@
 #include <QToolTip>
 
 #include <array>
-#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -87,40 +88,32 @@ void TopSizeRow::paintRow(QPainter& painter, const RowState& row, const QModelIn
     bar.minimumFill = 6;
     bar.name = nodeName(*node);
     bar.nameFont = fonts::ui(13.5);
-    bar.nameColor = canvasInk();
     if (showsLocation_ && node->parent()) bar.detail = fullPath(*node->parent());
     bar.detailFont = fonts::ui(10.5);
-    bar.detailColor = canvasInkSecondary();
     const bool selected = viewModel_.selectedNode() == node;
-    QColor ring = canvasInk();
-    ring.setAlphaF(0.6f);
-    if (t.colorScheme == ColorScheme::light) {
-        bar.paint(painter, cell);
-        if (selected) paintRing(painter, cell, kBarRadius, ring);
-    } else {
-        // The fixed dark inks vanish on the dark theme's track: where the text and the ring lie on the
-        // track rather than on the light bar, they take the theme's own text colours.
-        ShareBar shape = bar;
-        shape.name.clear();
-        shape.paint(painter, cell);
-        const double filled = bar.fillWidth(cell.width());
-        const QRectF onBar(cell.left(), cell.top(), filled, cell.height());
-        const QRectF onTrack = cell.adjusted(filled, 0, 0, 0);
-        QColor trackRing = t.text;
-        trackRing.setAlphaF(0.6f);
-        ShareBar text = bar;
-        text.fill = text.track = Qt::transparent;
-        for (const auto& [clip, name, detail, ringColor] :
-             {std::tuple(onBar, canvasInk(), canvasInkSecondary(), ring),
-              std::tuple(onTrack, t.text, t.textSecondary, trackRing)}) {
-            painter.save();
-            painter.setClipRect(clip, Qt::IntersectClip);
-            text.nameColor = name;
-            text.detailColor = detail;
-            text.paint(painter, cell);
-            if (selected) paintRing(painter, cell, kBarRadius, ringColor);
-            painter.restore();
+
+    // The text and the ring cross from the bar onto the track: each part takes the inks that read on
+    // what lies under it (the fixed dark inks on the light bars and the light theme's track).
+    ShareBar shape = bar;
+    shape.name.clear(); // no text
+    shape.paint(painter, cell);
+    const double filled = bar.fillWidth(cell.width());
+    const QRectF onBar(cell.left(), cell.top(), filled, cell.height());
+    const QRectF onTrack = cell.adjusted(filled, 0, 0, 0);
+    ShareBar text = bar;
+    text.fill = text.track = Qt::transparent;
+    for (const auto& [clip, fill] : {std::pair(onBar, bar.fill), std::pair(onTrack, bar.track)}) {
+        painter.save();
+        painter.setClipRect(clip, Qt::IntersectClip);
+        text.nameColor = contrast::textInk(fill);
+        text.detailColor = contrast::secondaryInk(fill);
+        text.paint(painter, cell);
+        if (selected) {
+            QColor ring = text.nameColor;
+            ring.setAlphaF(0.6f);
+            paintRing(painter, cell, kBarRadius, ring);
         }
+        painter.restore();
     }
 
     ThemedLabel::paintLine(painter, QRectF(cell.right(), r.top(), kKindWidth, r.height()), kindWord(*node),

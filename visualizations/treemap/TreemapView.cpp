@@ -5,6 +5,7 @@
 #include "shell/canvas/ParallelPaint.h"
 #include "shell/canvas/RectRaster.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
@@ -30,13 +31,41 @@ void outline(QPainter& painter, const QRectF& rect, double radius, const QColor&
     painter.drawPath(shapes::continuousRoundedRect(rect, radius));
 }
 
-using Labels = std::vector<std::pair<const treemap::Cell*, treemap::CellLabel>>;
+// What each cell shows: its own fill and the fill it lies on. Every cell lies on its group's uniform
+// fill (or the panel), so the colour each translucent fill leaves there is known, and opaque.
+struct CellFill {
+    QColor own;
+    QColor beneath;
+};
 
-Labels labelsOf(std::span<const treemap::Cell> cells, bool abbreviate) {
-    Labels labels;
+std::vector<CellFill> fillsOf(std::span<const treemap::Cell> cells, const QColor& panel) {
+    std::vector<CellFill> fills;
+    fills.reserve(cells.size());
+    std::vector<QColor> beneath{panel};
     for (const treemap::Cell& cell : cells) {
-        treemap::CellLabel label = treemap::labelFor(cell, abbreviate);
-        if (!label.name.isEmpty()) labels.emplace_back(&cell, std::move(label));
+        beneath.resize(size_t(std::max(cell.depth, 1)));
+        const QColor own = over(withOpacity(cell.color, cell.isGroup ? 0.4 : 0.85), beneath.back());
+        fills.push_back({own, beneath.back()});
+        if (cell.isGroup) beneath.push_back(own);
+    }
+    return fills;
+}
+
+struct PlacedLabel {
+    const treemap::Cell* cell;
+    treemap::CellLabel label;
+    QColor nameInk, sizeInk; // chosen for the cell's fill
+};
+using Labels = std::vector<PlacedLabel>;
+
+Labels labelsOf(std::span<const treemap::Cell> cells, std::span<const CellFill> fills, bool abbreviate) {
+    Labels labels;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        treemap::CellLabel label = treemap::labelFor(cells[i], abbreviate);
+        if (label.name.isEmpty()) continue;
+        const QColor& fill = fills[i].own;
+        labels.push_back(
+            {&cells[i], std::move(label), contrast::textInk(fill), contrast::secondaryInk(fill)});
     }
     return labels;
 }
@@ -48,20 +77,22 @@ void drawLabels(QPainter& painter, const QRectF& visible, const Labels& labels) 
         const double y = cell->rect.top() + baseline;
         return y + 10 > visible.top() && y - 10 < visible.bottom();
     };
-    painter.setPen(canvasInk());
+    auto draw = [&painter](const QColor& ink, QPointF anchor, const QString& text) {
+        if (painter.pen().color() != ink) painter.setPen(ink);
+        canvas_labels::drawLeading(painter, anchor, text);
+    };
     painter.setFont(fonts::ui(11, QFont::DemiBold));
-    for (const auto& [cell, label] : labels)
+    for (const auto& [cell, label, nameInk, sizeInk] : labels)
         if (cell->isGroup && shows(cell, 11))
-            canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 11), label.name);
+            draw(nameInk, cell->rect.topLeft() + QPointF(6, 11), label.name);
     painter.setFont(fonts::ui(10.5, QFont::DemiBold));
-    for (const auto& [cell, label] : labels)
+    for (const auto& [cell, label, nameInk, sizeInk] : labels)
         if (!cell->isGroup && shows(cell, 12))
-            canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 12), label.name);
-    painter.setPen(canvasInkSecondary());
+            draw(nameInk, cell->rect.topLeft() + QPointF(6, 12), label.name);
     painter.setFont(fonts::ui(9.5));
-    for (const auto& [cell, label] : labels)
+    for (const auto& [cell, label, nameInk, sizeInk] : labels)
         if (!label.size.isEmpty() && shows(cell, 26))
-            canvas_labels::drawLeading(painter, cell->rect.topLeft() + QPointF(6, 26), label.size);
+            draw(sizeInk, cell->rect.topLeft() + QPointF(6, 26), label.size);
 }
 
 } // namespace
@@ -109,7 +140,7 @@ namespace {
 // Cells and frame written straight into `image`, the frame's top-left at `origin` (in the image's
 // pixels), `ratio` pixels per point.
 void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, const Theme& t,
-                   std::span<const Cell> cells) {
+                   std::span<const Cell> cells, std::span<const CellFill> fills) {
     auto device = [&](const QRectF& r) { return QRectF(origin + r.topLeft() * ratio, r.size() * ratio); };
     rect_raster::Batch batch;
     batch.reserve(2 * cells.size() + 2);
@@ -120,23 +151,19 @@ void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, co
     batch.fillRoundedRing(outer, 8.5 * ratio, panel, 7.5 * ratio, t.border.rgb());
     batch.fillRoundedRect(panel, 7.5 * ratio, t.panel.rgb());
 
-    // Every cell lies on its group's uniform fill (or the panel), so the colour each translucent fill
-    // leaves there is known, and cells are filled opaque with it. A group's one-point line is the band
-    // half a point either side of its edge.
+    // Cells are filled opaque with the colour their translucent fill leaves on what lies beneath. A
+    // group's one-point line is the band half a point either side of its edge.
     const QColor line(0, 0, 0, int(255 * 0.06 + 0.5));
-    std::vector<QColor> beneath{t.panel};
     for (size_t i = 0; i < cells.size(); ++i) {
         const Cell& cell = cells[i];
-        beneath.resize(size_t(std::max(cell.depth, 1)));
-        const QColor fill = over(withOpacity(cell.color, cell.isGroup ? 0.4 : 0.85), beneath.back());
+        const QColor& fill = fills[i].own;
         const double radius = cornerRadius(cell);
         if (cell.isGroup) {
             const QRectF inner = device(cell.rect.adjusted(0.5, 0.5, -0.5, -0.5));
             const double innerRadius = std::max(radius - 0.5, 0.0) * ratio;
             batch.fillRoundedRing(device(cell.rect.adjusted(-0.5, -0.5, 0.5, 0.5)), (radius + 0.5) * ratio,
-                                  inner, innerRadius, over(line, beneath.back()).rgb());
+                                  inner, innerRadius, over(line, fills[i].beneath).rgb());
             batch.fillRoundedRect(inner, innerRadius, fill.rgb());
-            beneath.push_back(fill);
         } else {
             batch.fillRoundedRect(device(cell.rect), radius * ratio, fill.rgb());
         }
@@ -148,9 +175,10 @@ void rasterPicture(QImage& image, QPointF origin, double ratio, QSizeF frame, co
 
 void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<const Cell> cells,
                   bool abbreviate, QImage& scratch) {
-    const Labels labels = labelsOf(cells, abbreviate);
+    const std::vector<CellFill> fills = fillsOf(cells, t.panel);
+    const Labels labels = labelsOf(cells, fills, abbreviate);
     rect_raster::rasterInto(painter, frame, scratch, [&](QImage& image, QPointF origin, double ratio) {
-        rasterPicture(image, origin, ratio, frame, t, cells);
+        rasterPicture(image, origin, ratio, frame, t, cells, fills);
         paintBandsInParallel(image, origin, ratio, [&](QPainter& band, const QRectF& visible) {
             drawLabels(band, visible, labels);
         });

@@ -6,8 +6,11 @@
 #include "model/CleanupQueue.h"
 #include "model/FolderReports.h"
 #include "model/ScanTree.h"
+#include "shell/lists/ListView.h"
+#include "shell/style/Fonts.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/InkContrast.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeBuilder.h"
 #include "tests/support/TreeHold.h"
@@ -18,6 +21,8 @@
 #include "visualizations/agemap/MonthHeatmapCard.h"
 #include "visualizations/agemap/UntouchedCard.h"
 
+#include <QFontMetricsF>
+#include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QThreadPool>
@@ -26,7 +31,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <set>
 
 namespace {
 
@@ -271,3 +278,67 @@ TEST_F(AgeMapViewTest, PictureOfBothLayoutsInBothThemes) {
             EXPECT_EQ(image.pixelColor(inCard), Theme::forName(name).card);
         });
 }
+
+// What the cards draw in colours of their own reads on the card, in both themes: the untouched files'
+// summary at 4.5:1, their category symbols and the staged mark at 3:1, and the sizes written on the
+// heat map's months at 4.5:1 on every shade.
+class AgeMapContrast : public AgeMapViewTest, public ::testing::WithParamInterface<ThemeName> {};
+
+TEST_P(AgeMapContrast, CardTextsAndSymbolsRead) {
+    auto vm = makeViewModel();
+    scanAndWait(*vm, makeAgedFolder("aged"));
+    vm->cleanupQueue().add(nodeAt(vm->root(), "Videos/trip.mov"), "Staged from Explore");
+    // Made in the light theme, then switched: the cards follow.
+    auto view = viewOf(*vm, vm->root(), QSize(1240, 820));
+    WAIT_FOR(!view->isLoading());
+    vm->settings().setThemeName(GetParam());
+    ASSERT_EQ(ThemeManager::instance().name(), GetParam());
+    const QImage image = ink_contrast::sharpPicture(*view, theme().background);
+    auto expectBox = [](const QImage& picture, QPointF centre, double width, double height, double minimum,
+                        const std::string& what) {
+        const QRectF box(centre - QPointF(width / 2, height / 2), QSizeF(width, height));
+        ink_contrast::expectReads(picture, box, box.adjusted(-8, -8, 8, 8), minimum, what);
+    };
+
+    const UntouchedCard* card = view->untouchedCard();
+    ASSERT_EQ(card->shown().size(), 3u);
+    const auto labels = card->findChildren<QLabel*>();
+    const auto summary =
+        std::find_if(labels.begin(), labels.end(), [&](QLabel* l) { return l->text() == card->summary(); });
+    ASSERT_NE(summary, labels.end());
+    const double width = QFontMetricsF((*summary)->font()).horizontalAdvance(card->summary());
+    const QPointF left = (*summary)->mapTo(view.get(), QPoint(0, (*summary)->height() / 2));
+    expectBox(image, left + QPointF(width / 2, 0), width, 8, 4.5, "summary");
+    const ListView& list = *card->list();
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+        const QRectF r = list.rowRect(list.model()->index(row, 0))
+                             .translated(list.viewport()->mapTo(view.get(), QPoint(0, 0)));
+        const std::string name(card->shown()[size_t(row)]->name());
+        // The symbol in the 24 points at the row's left, the stage button at its right end.
+        expectBox(image, QPointF(r.left() + 12, r.center().y()), 12, 12, 3.0, name + " symbol");
+        expectBox(image, QPointF(r.right() - 11, r.center().y()), 12, 12, 3.0, name + " stage mark");
+    }
+
+    // The heat map's month sizes, on months of every shade that carries one.
+    MonthHeatmapCard heatmap;
+    AgeReport report;
+    report.months[2023] = {5'000'000'000, 4'000'000'000, 3'000'000'000, 2'300'000'000};
+    report.months[2024] = {8'000'000'000};
+    heatmap.setReport(report);
+    heatmap.resize(900, 300);
+    const QImage cells = ink_contrast::sharpPicture(heatmap, theme().background);
+    std::set<int> levels;
+    for (int row = 0; row < int(heatmap.grid().years.size()); ++row)
+        for (int month = 0; month < 12; ++month) {
+            if (const QString text = heatmap.cellLabel(row, month); !text.isEmpty()) {
+                levels.insert(month_heatmap::level(heatmap.bytesAt(row, month), heatmap.grid().scale));
+                expectBox(cells, heatmap.cellRect(row, month).center(),
+                          QFontMetricsF(fonts::ui(9, QFont::Bold)).horizontalAdvance(text), 6, 4.5,
+                          text.toStdString());
+            }
+        }
+    EXPECT_GE(levels.size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Themes, AgeMapContrast, ::testing::ValuesIn(theme_name::allCases),
+                         [](const auto& info) { return std::string(theme_name::rawValue(info.param)); });

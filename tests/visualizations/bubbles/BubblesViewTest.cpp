@@ -7,17 +7,21 @@
 #include "shell/panels/ContentView.h"
 #include "shell/panels/ViewRegistry.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Theme.h"
 
 #include "tests/shell/ScannedHome.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/InkContrast.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -244,5 +248,30 @@ TEST_F(BubblesWindowTest, TheExploreTabOpensAFolderInTheSameView) {
     EXPECT_EQ(view->state().folder, movies);
     EXPECT_EQ(view->bubbles().front().node, movies);
 }
+
+// Every label reads on the circle it is written in, in both themes and every colour mode: group names
+// ("Last 7 days") on their faint tint as well as file names on their solid circles.
+class BubbleLabelContrast : public BubblesViews, public ::testing::WithParamInterface<ThemeAndMode> {};
+
+TEST_P(BubbleLabelContrast, LabelsReadOnTheirCircles) {
+    applyThemeAndMode(vm(), GetParam());
+    auto view = make({958, 760});
+    const QImage picture = ink_contrast::sharpPicture(*view, theme().background);
+    int groups = 0, leaves = 0;
+    for (const Bubble& b : view->bubbles()) {
+        const auto label = bubbles::labelFor(b, nodeName(*b.node), false);
+        if (b.depth == 0 || !label) continue;
+        const double f = label->fontSize;
+        const double width = QFontMetricsF(fonts::ui(f, QFont::DemiBold)).horizontalAdvance(label->text);
+        const QRectF line(label->anchor - QPointF(width / 2, f * 0.3), QSizeF(width, f * 0.6));
+        ink_contrast::expectReads(picture, line, line.adjusted(-4, -f * 0.4, 4, f * 0.4), 4.5,
+                                  label->text.toStdString());
+        ++(b.isGroup ? groups : leaves);
+    }
+    EXPECT_GT(groups, 1);
+    EXPECT_GT(leaves, 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, BubbleLabelContrast, everyThemeAndMode(), themeAndModeName);
 
 } // namespace

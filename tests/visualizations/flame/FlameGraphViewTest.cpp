@@ -8,15 +8,18 @@
 #include "shell/controls/HoverChip.h"
 #include "shell/panels/ViewRegistry.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
 
 #include "tests/shell/ScannedHome.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/InkContrast.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QPointer>
 #include <QScrollBar>
@@ -283,12 +286,13 @@ TEST_F(FlameGraph, RenderInEveryColourModeAndTheme) {
                 edge = std::min(edge, lightness(pixel(QPointF(x, drawn.center().y()))));
             EXPECT_LT(edge, lightness(color_blend::over(outlined->color, background).rgb()) - 100);
         }
-        // The folder's path is written on its block: dark ink on its left part.
+        // The folder's path is written on its block: ink far from the block's colour on its left part.
         const QRectF root = flame::drawnRect(blocks.front()).translated(FlameGraphCanvas::contentOrigin());
+        const int rootFill = lightness(color_blend::over(blocks.front().color, background).rgb());
         int ink = 0;
         for (int x = int(root.left()) + 6; x < int(root.left()) + 200; ++x)
             for (int y = int(root.center().y()) - 6; y <= int(root.center().y()) + 6; ++y)
-                ink += lightness(pixel(QPointF(x, y))) < 250;
+                ink += std::abs(lightness(pixel(QPointF(x, y))) - rootFill) > 250;
         EXPECT_GT(ink, 40);
     });
 }
@@ -325,5 +329,29 @@ TEST_F(FlameInTheWindow, ShowsTheFolderAndOpensFoldersInPlace) {
             EXPECT_EQ(canvas.items().front().node, code);
         });
 }
+
+// Every block's label reads on the block, in both themes and every colour mode.
+class FlameLabelContrast : public FlameGraph, public ::testing::WithParamInterface<ThemeAndMode> {};
+
+TEST_P(FlameLabelContrast, LabelsReadOnTheirBlocks) {
+    applyThemeAndMode(vm(), GetParam());
+    auto view = makeView({958, 760});
+    ASSERT_TRUE(view);
+    const QImage picture = ink_contrast::sharpPicture(*view, theme().background);
+    const QPointF offset =
+        view->canvas()->mapTo(view.get(), QPoint(0, 0)) + FlameGraphCanvas::contentOrigin();
+    const auto& blocks = view->canvas()->items();
+    const auto labels = flame::labelsOf(blocks, QString::fromStdString(vm().root()->path()), false);
+    for (const flame::Label& label : labels) {
+        const QRectF drawn = flame::drawnRect(blocks[label.block]).translated(offset);
+        const double width =
+            std::min(QFontMetricsF(fonts::ui(13)).horizontalAdvance(label.text), drawn.width() - 8);
+        ink_contrast::expectReads(picture, QRectF(label.anchor + offset - QPointF(0, 4), QSizeF(width, 8)),
+                                  drawn.adjusted(2, 2, -2, -2), 4.5, label.text.toStdString());
+    }
+    EXPECT_GT(labels.size(), 5u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, FlameLabelContrast, everyThemeAndMode(), themeAndModeName);
 
 } // namespace

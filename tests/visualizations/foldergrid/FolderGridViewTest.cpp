@@ -4,15 +4,20 @@
 #include "model/FileNode.h"
 #include "model/ScanViewModel.h"
 #include "shell/panels/PreviewWindow.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Theme.h"
 
+#include "tests/support/InkContrast.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestTree.h"
+#include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
@@ -20,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -204,6 +210,49 @@ TEST_F(FolderGridViewTest, RenderInEveryModeAndTheme) {
     }
     ThemeManager::instance().setThemeName(ThemeName::light);
 }
+
+// A folder card's lines and a file tile's symbol read on what lies under them, in both themes and every
+// colour mode: names and sizes at 4.5:1, the item count and the symbol at 3:1.
+class FolderGridContrast : public FolderGridViewTest, public ::testing::WithParamInterface<ThemeAndMode> {
+    void TearDown() override { ThemeManager::instance().setThemeName(ThemeName::light); }
+};
+
+TEST_P(FolderGridContrast, CardLinesAndTileSymbolsRead) {
+    applyThemeAndMode(vm, GetParam());
+    QApplication::processEvents();
+    const QImage image = ink_contrast::sharpPicture(*view, theme().background);
+    const QPointF viewport = view->viewport()->mapTo(view.get(), QPoint(0, 0));
+    auto expectLine = [&](double left, double centre, double width, double minimum, const std::string& what) {
+        const QRectF line(left, centre - 4, width, 8);
+        ink_contrast::expectReads(image, line, line.adjusted(-6, -7, 6, 7), minimum, what);
+    };
+    // A card's text column 20 points in: its lower row 16 above the card's bottom, the name 12 above
+    // the hairline that lies 13 above that row.
+    const QFontMetricsF name(fonts::ui(15, QFont::Medium)), items(fonts::ui(12)),
+        size(fonts::ui(13, QFont::DemiBold));
+    const double rowHeight = std::max({13.0, items.height(), size.height()});
+    for (size_t i = 0; i < view->partition().folders.size(); ++i) {
+        const FileNode* folder = view->partition().folders[i];
+        const QRectF cell = view->cellOf(folder)->translated(viewport);
+        const FolderCard card(*folder, view->tintAt(i), false);
+        const double row = cell.bottom() - 16 - rowHeight / 2, left = cell.left() + 20;
+        const std::string what(folder->name());
+        expectLine(left, row - rowHeight / 2 - 26 - name.height() / 2,
+                   name.horizontalAdvance(QString::fromStdString(what)), 4.5, what);
+        const double bytes = size.horizontalAdvance(formatBytes(folder->sizeOnDisk));
+        expectLine(cell.right() - 20 - bytes, row, bytes, 4.5, what + " size");
+        // After the category dots, each 10 further than the one before.
+        const double dots = left + 10.0 * double(card.categoryDots().size()) + 13;
+        expectLine(dots, row, items.horizontalAdvance(card.itemsText()), 3.0, what + " items");
+    }
+    // A tile's symbol in the middle of its tinted box, 12 points in.
+    for (const FileNode* file : view->partition().files) {
+        const QRectF cell = view->cellOf(file)->translated(viewport);
+        expectLine(cell.left() + 20, cell.center().y(), 22, 3.0, std::string(file->name()) + " symbol");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, FolderGridContrast, everyThemeAndMode(), themeAndModeName);
 
 // Warmed for its size (as the Explore tab does while a scan runs), the grid's first paint draws no card
 // body of its own: in every colour mode, with and without the scroll bar, and without waiting for the

@@ -5,15 +5,19 @@
 #include "shell/actions/CanvasWiring.h"
 #include "shell/controls/HoverChip.h"
 #include "shell/style/ColorBlend.h"
+#include "shell/style/Fonts.h"
+#include "shell/style/Formatters.h"
 
 #include "tests/shell/ScannedHome.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/InkContrast.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
 #include "tests/visualizations/Pictures.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -151,6 +155,39 @@ TEST_F(MindMap, RenderEveryModeAndTheme) {
         EXPECT_GT(ink, 10) << where;
     });
 }
+
+// Every label reads on what lies under it, in both themes and every colour mode: names on the
+// background at 4.5:1, their sizes at 3:1, and the folder's name and size on the centre disc at 4.5:1.
+class MindMapContrast : public MindMap, public ::testing::WithParamInterface<ThemeAndMode> {};
+
+TEST_P(MindMapContrast, LabelsAndTheCentreRead) {
+    applyThemeAndMode(vm(), GetParam());
+    MindMapView view;
+    view.resize(958, 760);
+    wireCanvas(&view, vm());
+    const QImage picture = ink_contrast::sharpPicture(view, theme().background);
+    // A line of `text` centred on `y`, from `x` on (or up to `x`, when not leading).
+    auto expectLine = [&](const QFont& font, const QString& text, QPointF at, bool leading, double minimum) {
+        const double width = QFontMetricsF(font).horizontalAdvance(text);
+        const QRectF line(leading ? at.x() : at.x() - width, at.y() - 3, width, 6);
+        ink_contrast::expectReads(picture, line, line.adjusted(-4, -6, 4, 6), minimum, text.toStdString());
+    };
+    const auto labels = mind_map::placeLabels(view.items(), nullptr, false);
+    ASSERT_GT(labels.size(), 3u);
+    for (const mind_map::Label& l : labels) {
+        expectLine(fonts::ui(11, QFont::DemiBold), l.text, l.anchor - QPointF(0, 6), l.leading, 4.5);
+        expectLine(fonts::ui(9), formatBytes(view.items()[l.branch].node->sizeOnDisk),
+                   l.anchor + QPointF(0, 7), l.leading, 3.0);
+    }
+    auto expectCentred = [&](const QFont& font, const QString& text, double dy) {
+        const double width = QFontMetricsF(font).horizontalAdvance(text);
+        expectLine(font, text, view.centre() + QPointF(-width / 2, dy), true, 4.5);
+    };
+    expectCentred(fonts::ui(11.5, QFont::DemiBold), QStringLiteral("Home"), -9);
+    expectCentred(fonts::ui(12, QFont::Bold), formatBytes(vm().root()->sizeOnDisk), 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, MindMapContrast, everyThemeAndMode(), themeAndModeName);
 
 // The mode as the application registers it, inside the main window at its least size.
 class MindMapWindow : public ShellTest {};
