@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format git
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   libssl-dev nlohmann-json3-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-material-design-icons-iconfont

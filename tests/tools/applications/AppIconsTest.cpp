@@ -106,6 +106,10 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
     writeFileText(dir.path() / "icons/hicolor/index.theme",
                   "[Icon Theme]\nName=Hicolor\nDirectories=16x16/apps,48x48/apps\n\n[16x16/apps]\nSize=16\n"
                   "Type=Fixed\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
+    // Many applications give their icon as a drawing.
+    writeFileText(dir.path() / "drawn.svg",
+                  "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\">"
+                  "<rect width=\"48\" height=\"48\" fill=\"#0000ff\"/></svg>");
     writeFileText(dir.path() / "broken.png", "not a picture");
     writeFileText(apps / "brenwick-test-broken.png", "not a picture either");
     PlantedFifo fifo(apps / "zedfifo.png");
@@ -121,6 +125,7 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
         bool found;
     } cases[] = {
         {file, true},
+        {dir.str() + "/drawn.svg", true},
         {dir.str() + "/missing.png", false},
         {dir.str() + "/broken.png", false},
         {dir.str(), false}, // a folder
