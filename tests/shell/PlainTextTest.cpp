@@ -9,12 +9,12 @@
 #include "shell/panels/SidebarView.h"
 #include "shell/panels/UnreadableFoldersNotice.h"
 #include "shell/panels/inspector/PathLabel.h"
-#include "shell/style/Formatters.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/DrawnText.h"
 #include "visualizations/topsizes/TopSizesView.h"
 
 #include <QHelpEvent>
+#include <QLabel>
 #include <QToolTip>
 
 #include <fcntl.h>
@@ -57,13 +57,13 @@ class FifoWatch {
 };
 
 // The tool tip Qt shows for a hover at `at` in `widget` (its centre by default), as drawn.
-QString hoverToolTip(QWidget* widget, std::optional<QPoint> at = std::nullopt) {
+std::string hoverToolTip(QWidget* widget, std::optional<QPoint> at = std::nullopt) {
     const QPoint point = at.value_or(widget->rect().center());
     QHelpEvent help(QEvent::ToolTip, point, widget->mapToGlobal(point));
     QCoreApplication::sendEvent(widget, &help);
     const QString shown = QToolTip::isVisible() ? drawnText(QToolTip::text()) : QString();
     QToolTip::hideText();
-    return shown;
+    return shown.toStdString();
 }
 
 class PlainTextTest : public ShellTest {};
@@ -87,24 +87,32 @@ TEST_F(PlainTextTest, ToolTipsShowNamesAsTheirCharactersAndOpenNothingTheySpell)
     window.resize(1680, 1050);
     window.show();
 
-    std::set<QString> scanned;
+    std::set<std::string> scanned;
     for (const std::string& folder : {bold, image}) {
-        const QString path = fromBytes(folder);
         SCOPED_TRACE(folder);
         writeFileText(folder + "/notes.txt", std::string(5000, 'x'));
         writeFileText(folder + "/sub/hidden.txt", "hidden");
         deniedFolders = {{folder + "/sub", EACCES}};
         scanAndWait(*vm, folder);
-        scanned.insert(path);
+        scanned.insert(folder);
         FileNode* notes = nodeAt(vm->root(), "notes.txt");
         ASSERT_NE(notes, nullptr);
         vm->setSelectedNode(notes);
         QCoreApplication::processEvents();
         flushDeletes();
 
+        // The labels that show a name are plain text.
+        int naming = 0;
+        for (QLabel* label : window.findChildren<QLabel*>())
+            if (label->isVisible() && label->text().contains(QLatin1Char('<'))) {
+                ++naming;
+                EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+            }
+        EXPECT_GT(naming, 0);
+
         auto* sidebar = window.findChild<SidebarView*>();
         ASSERT_NE(sidebar, nullptr);
-        std::set<QString> recents;
+        std::set<std::string> recents;
         for (QWidget* row : sidebar->recentSection()->findChildren<QWidget*>())
             if (!row->toolTip().isEmpty()) recents.insert(hoverToolTip(row));
         EXPECT_EQ(recents, scanned);
@@ -112,21 +120,21 @@ TEST_F(PlainTextTest, ToolTipsShowNamesAsTheirCharactersAndOpenNothingTheySpell)
         for (QWidget* w : sidebar->currentViewSection()->findChildren<QWidget*>())
             if (!w->toolTip().isEmpty()) current = w;
         ASSERT_NE(current, nullptr);
-        EXPECT_EQ(hoverToolTip(current), path);
+        EXPECT_EQ(hoverToolTip(current), folder);
 
         auto* pathLabel = window.findChild<inspector::PathLabel*>();
         ASSERT_NE(pathLabel, nullptr);
-        EXPECT_EQ(hoverToolTip(pathLabel), path + "/notes.txt");
+        EXPECT_EQ(hoverToolTip(pathLabel), folder + "/notes.txt");
 
         auto* explore = window.findChild<ExploreView*>();
         ASSERT_TRUE(explore && explore->notice());
-        EXPECT_EQ(hoverToolTip(explore->notice()->textColumn()), path + "/sub");
+        EXPECT_EQ(hoverToolTip(explore->notice()->textColumn()), folder + "/sub");
 
         auto* topSizes = window.findChild<TopSizesView*>();
         ASSERT_NE(topSizes, nullptr);
         ListView& list = *topSizes->list();
         const QPoint row = list.visualRect(topSizes->rows()->indexOf(notes)).center();
-        EXPECT_EQ(hoverToolTip(list.viewport(), row), path + "/notes.txt");
+        EXPECT_EQ(hoverToolTip(list.viewport(), row), folder + "/notes.txt");
     }
     EXPECT_FALSE(fifo.opened());
 }
