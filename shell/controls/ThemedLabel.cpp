@@ -1,5 +1,7 @@
 #include "shell/controls/ThemedLabel.h"
 
+#include "shell/style/PlainText.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -8,7 +10,7 @@
 ThemedLabel::ThemedLabel(const QString& text, const QFont& font, Role role, QWidget* parent)
     : QLabel(text, parent), role_(role) {
     setFont(font);
-    setTextFormat(Qt::PlainText);
+    plain_text::setPlain(*this);
     applyColor();
 }
 

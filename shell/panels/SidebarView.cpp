@@ -17,6 +17,7 @@
 #include "shell/panels/UsageRing.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/PlainText.h"
 #include "shell/style/SmoothPainter.h"
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
@@ -37,7 +38,7 @@ class RecentRow : public QWidget {
           name_(fromBytes(displayName(path_, model.disk().name))) {
         setFixedHeight(26);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        setToolTip(fromBytes(path_));
+        setToolTip(plain_text::toolTip(fromBytes(path_)));
         setAccessibleName(name_);
         setCursor(Qt::PointingHandCursor);
     }
@@ -249,7 +250,7 @@ void SidebarView::updateCurrentView() {
     currentCaption_->setTrailing(scanTimeText(model_.scanDuration()));
     currentName_->setText(fromBytes(displayName(path, model_.disk().name)));
     currentPath_->setText(fromBytes(path));
-    currentPath_->setToolTip(fromBytes(path));
+    currentPath_->setToolTip(plain_text::toolTip(fromBytes(path)));
 }
 
 void SidebarView::updateQuickWins() {

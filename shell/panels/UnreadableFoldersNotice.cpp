@@ -6,6 +6,7 @@
 #include "shell/controls/ThemedLabel.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/PlainText.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Symbols.h"
 
@@ -67,7 +68,7 @@ void UnreadableFoldersNotice::refresh() {
     QStringList samples;
     for (const std::string& path : viewModel_.unreadableFolderSamples())
         samples << fromBytes(path);
-    text_->setToolTip(samples.join(QLatin1Char('\n')));
+    text_->setToolTip(plain_text::toolTip(samples.join(QLatin1Char('\n'))));
 }
 
 void UnreadableFoldersNotice::paintEvent(QPaintEvent*) {

@@ -17,6 +17,7 @@
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/Animations.h"
+#include "tests/support/DrawnText.h"
 #include "tests/support/FakeDesktop.h"
 
 #include <QFontMetricsF>
@@ -254,7 +255,7 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
     scanAndWait(*vm, fixture);
     QPointer<UnreadableFoldersNotice> notice = view->notice();
     ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->textColumn()->toolTip(), QString::fromStdString(fixture + "/Music/album"));
+    EXPECT_EQ(drawnText(notice->textColumn()->toolTip()), QString::fromStdString(fixture + "/Music/album"));
     QTest::mouseClick(notice->closeButton(), Qt::LeftButton);
     EXPECT_EQ(view->notice(), nullptr);
     flushDeletes();
@@ -263,7 +264,7 @@ TEST_F(ExploreViewTest, ExplorerBuildsTheViewOfEachModeAndNoticesUnreadableFolde
     deniedFolders[fixture + "/Movies/clips"] = EACCES;
     scanAndWait(*vm, fixture);
     ASSERT_TRUE(view->notice());
-    EXPECT_EQ(view->notice()->textColumn()->toolTip().split('\n').size(), 2);
+    EXPECT_EQ(drawnText(view->notice()->textColumn()->toolTip()).split('\n').size(), 2);
 }
 
 // A canvas that draws nothing and hits nothing.

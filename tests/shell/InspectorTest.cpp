@@ -8,6 +8,7 @@
 #include "shell/panels/inspector/PathLabel.h"
 #include "shell/style/Formatters.h"
 #include "tests/shell/ScannedHome.h"
+#include "tests/support/DrawnText.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/TreeBuilder.h"
 
@@ -269,7 +270,7 @@ TEST_F(InspectorViewTest, SelectingAllOfThePathCopiesTheWholePath) {
     const QString path = QString::fromStdString(deep->path());
     QWidget* label = nullptr;
     for (QWidget* w : inspector.findChildren<QWidget*>())
-        if (w->toolTip() == path && w->isVisibleTo(&inspector)) label = w;
+        if (drawnText(w->toolTip()) == path && w->isVisibleTo(&inspector)) label = w;
     ASSERT_TRUE(label);
     ASSERT_GT(QFontMetricsF(label->font()).horizontalAdvance(path), label->width()) << "two lines";
     QGuiApplication::clipboard()->clear();

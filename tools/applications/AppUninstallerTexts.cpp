@@ -22,7 +22,7 @@ QString summary(const std::vector<AppUninstaller::InstalledApp>& apps) {
 }
 
 QString confirmationTitle(const AppUninstaller::InstalledApp& app) {
-    return QStringLiteral("Uninstall %1?").arg(QString::fromStdString(app.displayName));
+    return QStringLiteral("Uninstall %1?").arg(fromBytes(app.displayName));
 }
 
 QString confirmationMessage(const AppUninstaller::InstalledApp& app) {
@@ -49,12 +49,11 @@ QString failureMessage(const std::vector<std::string>& failedPaths) {
 }
 
 QString bundleReason(const AppUninstaller::InstalledApp& app) {
-    return QStringLiteral("App bundle: ") + QString::fromStdString(app.displayName);
+    return QStringLiteral("App bundle: ") + fromBytes(app.displayName);
 }
 
 QString leftoverReason(const AppUninstaller::InstalledApp& app, const std::string& category) {
-    return QString::fromStdString(app.displayName) + QStringLiteral(" \u2014 ") +
-           QString::fromStdString(category);
+    return fromBytes(app.displayName) + QStringLiteral(" \u2014 ") + QString::fromStdString(category);
 }
 
 } // namespace app_texts

@@ -11,13 +11,14 @@
 #include "shell/controls/ScreenHeader.h"
 #include "shell/controls/Spinner.h"
 #include "shell/lists/ListView.h"
+#include "shell/style/Formatters.h"
 #include "shell/style/Motion.h"
+#include "shell/style/PlainText.h"
 #include "tools/applications/AppIconCache.h"
 #include "tools/applications/AppRow.h"
 #include "tools/applications/AppStaging.h"
 #include "tools/applications/AppUninstallerTexts.h"
 
-#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -231,12 +232,8 @@ QMessageBox* makeAlert(QWidget* parent, const QString& title, const QString& mes
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->setIcon(QMessageBox::Warning);
-    box->setTextFormat(Qt::PlainText);
     box->setWindowTitle(title);
-    box->setText(title);
-    box->setInformativeText(message);
-    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
-        label->setTextFormat(Qt::PlainText);
+    plain_text::setMessage(*box, title, message);
     return box;
 }
 
@@ -263,7 +260,7 @@ void AppUninstallerView::requestUninstall(const App& app) {
 void AppUninstallerView::uninstall(const App& app) {
     QPointer<AppUninstallerView> self(this);
     viewModel_.uninstallFlow().uninstall(
-        app, [self, name = QString::fromStdString(app.displayName)](std::vector<std::string> failed) {
+        app, [self, name = fromBytes(app.displayName)](std::vector<std::string> failed) {
             if (self && !failed.empty()) self->showFailure(name, failed);
         });
 }

@@ -9,6 +9,7 @@
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
 #include "shell/style/Palette.h"
+#include "shell/style/PlainText.h"
 #include "shell/style/Symbols.h"
 #include "shell/style/Theme.h"
 #include "visualizations/topsizes/TopSizesList.h"
@@ -128,6 +129,7 @@ bool TopSizeRow::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QSt
                            const QModelIndex& index) {
     const FileNode* node = NodeListModel::node(index);
     if (event->type() != QEvent::ToolTip || !node) return RowDelegate::helpEvent(event, view, option, index);
-    QToolTip::showText(event->globalPos(), fullPath(*node), view->viewport(), option.rect);
+    QToolTip::showText(event->globalPos(), plain_text::toolTip(fullPath(*node)), view->viewport(),
+                       option.rect);
     return true;
 }

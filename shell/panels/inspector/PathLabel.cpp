@@ -2,6 +2,7 @@
 
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/PlainText.h"
 #include "shell/style/Theme.h"
 
 #include <QFontMetricsF>
@@ -103,7 +104,7 @@ bool PathLabel::event(QEvent* event) {
 
 void PathLabel::setPath(const QString& path) {
     path_ = path;
-    setToolTip(shownText(path_));
+    setToolTip(plain_text::toolTip(shownText(path_)));
     layoutText();
 }
 

@@ -265,6 +265,35 @@ TEST_F(AppsScreenTest, AFailureListsTheFirstFivePathsOneALineAndCountsThemAll) {
     EXPECT_FALSE(view->failureAlert());
 }
 
+// An app's name with a control character and a bidirectional override is shown as everywhere else,
+// those characters replaced: in the confirmation's title, the failure's, and the reasons staged items
+// carry into the cleanup queue.
+TEST_F(AppsScreenTest, AnAppsNameShowsItsControlAndReorderingCharactersReplaced) {
+    start();
+    InstalledApp editor = makeApp("Editor", 1000, {{"Caches", 2, 20}});
+    editor.displayName = "Ed\x07it\u202Eor";
+    trash->refuse(editor.leftovers[0].urls[1]);
+    setListed({editor});
+    showScreen();
+    const QString shown = QStringLiteral("Ed\uFFFDit\uFFFDor");
+
+    view->requestUninstall(editor);
+    ASSERT_TRUE(view->confirmation());
+    EXPECT_EQ(view->confirmation()->text(), "Uninstall " + shown + "?");
+    EXPECT_EQ(view->confirmation()->windowTitle(), "Uninstall " + shown + "?");
+    answer(view->confirmation(), "Add to Cleanup Queue");
+    std::vector<QString> reasons;
+    for (const auto& item : vm->cleanupQueue().items())
+        reasons.push_back(item.reason);
+    EXPECT_EQ(reasons, (std::vector<QString>{"App bundle: " + shown, shown + " \u2014 Caches",
+                                             shown + " \u2014 Caches"}));
+
+    view->requestUninstall(editor);
+    answer(view->confirmation(), "Move to Trash");
+    WAIT_FOR(view->failureAlert());
+    EXPECT_EQ(view->failureAlert()->text(), "Couldn't fully uninstall " + shown);
+}
+
 // The first uninstall to end clears only its own row's spinner.
 TEST_F(AppsScreenTest, TwoOverlappingUninstallsKeepTheirOwnBusyStates) {
     start();

@@ -13,6 +13,7 @@
 #include "shell/style/Fonts.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/DrawnText.h"
 #include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
 #include "tests/support/Screenshots.h"
@@ -162,7 +163,7 @@ TEST_F(TopSizesViewTest, RowsSelectOpenAndFollowTheKeyboard) {
     const QPoint at = centre("Documents");
     QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
     QCoreApplication::sendEvent(list.viewport(), &help);
-    EXPECT_EQ(QToolTip::text().toStdString(), nodeAt(root, "Documents")->path());
+    EXPECT_EQ(drawnText(QToolTip::text()).toStdString(), nodeAt(root, "Documents")->path());
     QToolTip::hideText();
 
     mouse::doubleClick(*list.viewport(), centre("Documents"));
