@@ -68,8 +68,8 @@ class PreviewFile {
 };
 
 // Reading a picture costs time by the pixel, whatever its file's size (100,000 x 100,000 pixels of one
-// bit compress to 1.2 MB): past 16384 x 16384 pixels, beyond any camera's or film scanner's, it is not
-// read. At the bound a PNG of 16-bit colour takes a core about 5 s (figures in bench/README.md).
+// bit compress to 1.2 MB): past 16384 x 16384 pixels, beyond any camera's sensor, it is not read. At the
+// bound a PNG of 16-bit colour takes a core up to about 5 s (figures in bench/README.md).
 inline constexpr int64_t kPicturePixelLimit = int64_t{1} << 28;
 
 // The facts alone.
