@@ -2,9 +2,32 @@
 
 #include "platform/Paths.h"
 
+namespace {
+
+// `text` with each run of combining marks cut after `limit`.
+QString withShortMarkRuns(QString text, int limit) {
+    qsizetype kept = 0;
+    int run = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : char32_t(text[i].unicode());
+        const qsizetype end = i + (pair ? 2 : 1);
+        run = QChar::isMark(c) ? run + 1 : 0;
+        if (run <= limit) {
+            for (; i < end; ++i)
+                text[kept++] = text[i];
+        }
+        i = end;
+    }
+    text.truncate(kept);
+    return text;
+}
+
+} // namespace
+
 namespace platform {
 
-PreviewContent loadPreview(const std::string& path) {
+PreviewContent loadPreview(const std::string& path, std::stop_token stop) {
     PreviewContent content;
     content.path = path;
     const std::string name = lastComponent(path);
@@ -22,11 +45,12 @@ PreviewContent loadPreview(const std::string& path) {
 
     switch (content.page) {
     case PreviewPage::image:
-        content.image = file.readImage(PreviewContent::kImageLimit);
+        content.image = file.readImage(PreviewContent::kImageLimit, stop);
         if (content.image.isNull()) content.page = PreviewPage::info; // unreadable after all
         break;
     case PreviewPage::text:
-        content.text = file.readText(PreviewContent::kTextLimit, content.textCut);
+        content.text = withShortMarkRuns(file.readText(PreviewContent::kTextLimit, content.textCut),
+                                         PreviewContent::kMarkRunLimit);
         break;
     case PreviewPage::folder:
         content.listing = file.readListing(PreviewContent::kListingLimit);
@@ -34,6 +58,7 @@ PreviewContent loadPreview(const std::string& path) {
     case PreviewPage::info:
         break;
     }
+    if (stop.stop_requested()) return {};
     return content;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 
 namespace platform {
@@ -16,7 +17,7 @@ struct PreviewContent {
     std::string path;
     PreviewPage page = PreviewPage::info;
     QImage image;
-    QString text;
+    QString text;          // each run of combining marks cut after kMarkRunLimit
     bool textCut = false;  // the file is longer than what is shown
     FolderListing listing; // at most kListingLimit entries, and the folder's count
     QString name;
@@ -30,9 +31,15 @@ struct PreviewContent {
     static constexpr int64_t kTextLimit = 256 * 1024;
     static constexpr size_t kListingLimit = 2000;
     static constexpr int kImageLimit = 4096; // longest side an image is decoded at
+    // Marks on one character, as many as any script stacks: a longer run is laid out as one cluster,
+    // at a cost that grows with the square of its length (a letter under 130,000 accents holds the
+    // window for seconds).
+    static constexpr int kMarkRunLimit = 8;
 };
 
 // Judges the path once (PreviewFile) and reads what its page shows. Blocking; safe on any thread.
-PreviewContent loadPreview(const std::string& path);
+// Once `stop` is requested it reads no further (a picture stops at its next row) and returns an empty
+// content, not to be shown.
+PreviewContent loadPreview(const std::string& path, std::stop_token stop = {});
 
 } // namespace platform

@@ -104,23 +104,25 @@ QMimeType PreviewFile::type() const {
     return mimes().mimeTypeForFile(nameOf(path_), QMimeDatabase::MatchExtension);
 }
 
-QImage PreviewFile::readImage(int longestSide) {
+QImage PreviewFile::readImage(int longestSide, std::stop_token stop) {
     if (!file_) return {};
     file_->seek(0);
     QImageReader reader(file_.get());
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
+    if (size.isValid() && int64_t(size.width()) * size.height() > kPicturePixelLimit) return {};
     if (size.isValid() && std::max(size.width(), size.height()) > longestSide) {
         const QSize scaled = size.scaled(longestSide, longestSide, Qt::KeepAspectRatio);
         // Qt decodes a PNG at full size before scaling it (8 bytes a pixel at 16 bits per channel),
         // past its allocation limit for a large photo: ours scales row by row instead.
         if (reader.format() == "png") {
             file_->seek(0);
-            return readScaledPng(*file_, scaled);
+            return readScaledPng(*file_, scaled, stop);
         }
         reader.setScaledSize(scaled);
     }
+    if (stop.stop_requested()) return {};
     QImage image = reader.read();
     // A header may under-report what its frames decode to (a GIF's logical screen): scale what came out.
     if (std::max(image.width(), image.height()) > longestSide)

@@ -95,6 +95,7 @@ constexpr png_uint_32 kLongestSide = 1'000'000;
 
 struct Decoding {
     QSize target;
+    std::stop_token stop;
     std::vector<png_byte> row;
     std::optional<BoxSums> sums;
     QImage image;
@@ -145,6 +146,7 @@ bool decodeRows(png_structp png, png_infop info, Decoding& d) {
 
     if (!interlaced) {
         for (int y = 0; y < source.height(); ++y) {
+            if (d.stop.stop_requested()) return false;
             png_read_row(png, d.row.data(), nullptr);
             d.sums->add(y, 0, 1, d.row.data(), source.width(), d.image);
         }
@@ -155,6 +157,7 @@ bool decodeRows(png_structp png, png_infop info, Decoding& d) {
             const int rows = int(PNG_PASS_ROWS(height, pass));
             if (cols == 0 || rows == 0) continue;
             for (int r = 0; r < rows; ++r) {
+                if (d.stop.stop_requested()) return false;
                 png_read_row(png, d.row.data(), nullptr);
                 d.sums->add(int(PNG_ROW_FROM_PASS_ROW(r, pass)), int(PNG_PASS_START_COL(pass)),
                             int(PNG_PASS_COL_OFFSET(pass)), d.row.data(), cols, d.image);
@@ -174,7 +177,7 @@ bool decode(png_structp png, png_infop info, Decoding& d) {
 
 namespace platform {
 
-QImage readScaledPng(QIODevice& device, QSize target) {
+QImage readScaledPng(QIODevice& device, QSize target, std::stop_token stop) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, fail, ignoreWarning);
     if (!png) return {};
     png_infop info = png_create_info_struct(png);
@@ -185,7 +188,7 @@ QImage readScaledPng(QIODevice& device, QSize target) {
     png_set_read_fn(png, &device, readFromDevice);
     // A row of the widest PNG takes 4 MB.
     png_set_user_limits(png, kLongestSide, kLongestSide);
-    Decoding decoding{target, {}, {}, {}};
+    Decoding decoding{target, std::move(stop), {}, {}, {}};
     bool decoded = false;
     try {
         decoded = decode(png, info, decoding);

@@ -1,6 +1,5 @@
 #include "shell/panels/PreviewWindow.h"
 
-#include "model/BackgroundTask.h"
 #include "platform/Paths.h"
 #include "shell/controls/ColumnScroll.h"
 #include "shell/panels/AppShortcut.h"
@@ -15,7 +14,6 @@
 #include <QApplication>
 #include <QPainter>
 #include <QPointer>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 using platform::PreviewContent;
@@ -35,6 +33,15 @@ PreviewWindow& PreviewWindow::instance() {
     if (!window) {
         window = new PreviewWindow;
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
+        // Without an event loop that quits the window lives on; its reads must still end before the
+        // application object goes (and with it what they use).
+        static const bool finishesWithTheApplication = [] {
+            qAddPostRoutine([] {
+                if (PreviewWindow* window = sharedWindow()) window->reads_.finish();
+            });
+            return true;
+        }();
+        Q_UNUSED(finishesWithTheApplication);
     }
     return *window;
 }
@@ -73,7 +80,6 @@ std::optional<PreviewPage> PreviewWindow::page() const {
 
 void PreviewWindow::request(const std::string& path) {
     path_ = path;
-    const uint64_t ticket = ++ticket_;
     loaded_ = false;
     content_ = PreviewContent{};
     content_.path = path;
@@ -81,13 +87,10 @@ void PreviewWindow::request(const std::string& path) {
     content_.name = QString::fromUtf8(name.data(), qsizetype(name.size()));
     rebuild();
     // Reading a file can block (a slow disk, a network mount): never on the window's thread.
-    runInBackground(
-        QThreadPool::globalInstance(), this, [path] { return platform::loadPreview(path); },
-        [this, ticket](PreviewContent content) { present(std::move(content), ticket); });
+    reads_.start(path, this, [this](PreviewContent content) { present(std::move(content)); });
 }
 
-void PreviewWindow::present(PreviewContent content, uint64_t ticket) {
-    if (ticket != ticket_) return; // an earlier request; the window follows the last one
+void PreviewWindow::present(PreviewContent content) {
     content_ = std::move(content);
     loaded_ = true;
     rebuild();
@@ -97,6 +100,11 @@ void PreviewWindow::present(PreviewContent content, uint64_t ticket) {
 void PreviewWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), theme().background);
+}
+
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+    reads_.stop(); // nobody waits for what it would show
+    QWidget::closeEvent(event);
 }
 
 void PreviewWindow::rebuild() {

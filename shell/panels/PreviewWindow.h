@@ -1,19 +1,20 @@
 #pragma once
 
 #include "platform/PreviewContent.h"
+#include "shell/panels/preview/PreviewReads.h"
 
 #include <QWidget>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
 // The preview window: Brenwick's own quick view of a file, one for the process. preview() shows it
-// (raised) for a path; the content is read off the window's thread (platform::loadPreview) and the
-// window follows the last request, whatever earlier reads return. Under a header it shows one page:
-// an image, a text, a folder's listing, or an info card for anything else and anything missing or
-// unreadable. Space and Escape close it. It belongs to the main window, which closes it when it closes;
-// open on its own it never keeps the application running.
+// (raised) for a path; the content is read off the window's thread (PreviewReads) and the window
+// follows the last request: a newer request, closing the window and the application's end stop the
+// read under way, whose result is never shown. Under a header it shows one page: an image, a text, a
+// folder's listing, or an info card for anything else and anything missing or unreadable. Space and
+// Escape close it. It belongs to the main window, which closes it when it closes; open on its own it
+// never keeps the application running.
 class PreviewWindow : public QWidget {
     Q_OBJECT
   public:
@@ -31,22 +32,26 @@ class PreviewWindow : public QWidget {
 
     ~PreviewWindow() override;
 
+    // For tests: waits, without stopping, until no read runs; false when one still does after `msecs`.
+    bool waitForReads(int msecs) { return reads_.waitForDone(msecs); }
+
   signals:
     // The content of the last request arrived.
     void contentChanged();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     PreviewWindow();
     void request(const std::string& path);
-    void present(platform::PreviewContent content, uint64_t ticket);
+    void present(platform::PreviewContent content);
     void rebuild();
     QWidget* buildBody();
 
     std::string path_;
-    uint64_t ticket_ = 0;
     bool loaded_ = false;
     platform::PreviewContent content_;
+    PreviewReads reads_; // last: its reads end before the rest goes
 };

@@ -165,6 +165,18 @@ TEST(PreviewContent, LargeSixteenBitPngsAreShownScaled) {
     EXPECT_EQ(cut.page, PreviewPage::info);
 }
 
+// Reading a picture costs time by the pixel, and one bit a pixel compresses to next to nothing: a
+// picture that declares more pixels than the bound shows the info card at once.
+TEST(PreviewContent, APictureOfMorePixelsThanTheBoundShowsTheInfoCard) {
+    TempDir dir;
+    const int width = 16384;
+    const QSize past(width, int(kPicturePixelLimit / width) + 1);
+    const PreviewContent content = loadPreview(writeBlankPng(dir, "blank.png", past));
+    EXPECT_EQ(content.page, PreviewPage::info);
+    EXPECT_TRUE(content.exists);
+    EXPECT_TRUE(content.image.isNull());
+}
+
 // A scaled pixel is the mean of what it covers, transparent pixels adding no colour of theirs.
 TEST(PreviewContent, AScaledPngAveragesWhatEachPixelCovers) {
     TempDir dir;

@@ -5,14 +5,20 @@
 #include "shell/style/Motion.h"
 #include "shell/style/Theme.h"
 #include "tests/shell/ShellFixture.h"
+#include "tests/support/PreviewFiles.h"
 #include "tests/support/SparseTwins.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +83,51 @@ TEST_F(AppQuitTest, ClosingTheWindowQuitsWhileASearchRuns) {
     window.reset();
     vm.reset();
     EXPECT_LT(bytesReadByProcess() - before, size);
+}
+
+// A picture stored without compression, so that reading it reads its whole file: a preview's read of
+// it stops (at its next row) when another item is previewed, when the preview closes, and when the
+// application quits, which does not wait for it.
+TEST_F(AppQuitTest, APreviewsReadStopsWhenReplacedClosedOrQuitting) {
+    static constexpr int kWatchdogMs = 15000; // against a hang
+    const std::string picture = writeBlankPng(dir, "grey.png", QSize(8192, 8192), 8, false);
+    const auto size = int64_t(std::filesystem::file_size(picture));
+    const std::string notes = writeText(dir, "notes.txt", "hello\n");
+    PreviewWindow& preview = PreviewWindow::instance();
+    int64_t before = bytesReadByProcess();
+    ASSERT_GE(before, 0);
+    PreviewWindow::preview(picture);
+    PreviewWindow::preview(notes);
+    EXPECT_TRUE(preview.waitForReads(kWatchdogMs)) << "replaced";
+    EXPECT_LT(bytesReadByProcess() - before, size / 4) << "replaced";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(preview.page(), platform::PreviewPage::text);
+    before = bytesReadByProcess();
+    PreviewWindow::preview(picture);
+    preview.close();
+    EXPECT_TRUE(preview.waitForReads(kWatchdogMs)) << "closed";
+    EXPECT_LT(bytesReadByProcess() - before, size / 4) << "closed";
+
+    auto window = std::make_unique<AppWindow>();
+    window->show();
+    before = bytesReadByProcess();
+    PreviewWindow::preview(picture);
+    const QPointer<PreviewWindow> shown = &PreviewWindow::instance();
+    std::promise<void> quit;
+    auto quitInTime = std::async(std::launch::async, [returned = quit.get_future()] {
+        return returned.wait_for(std::chrono::milliseconds(kWatchdogMs)) == std::future_status::ready;
+    });
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
+    QTimer hang; // the event loop itself must end too
+    hang.setSingleShot(true);
+    QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    hang.start(2 * kWatchdogMs);
+    QApplication::exec();
+    quit.set_value();
+    // The preview went as the event loop ended, its pool done.
+    EXPECT_TRUE(quitInTime.get()) << "quitting";
+    EXPECT_TRUE(shown.isNull());
+    EXPECT_LT(bytesReadByProcess() - before, size / 4) << "quitting";
 }
 
 // A line edit that, like QLineEdit under X11 key bindings, claims Ctrl+K (delete to the line's end).

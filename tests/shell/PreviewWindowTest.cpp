@@ -5,6 +5,7 @@
 #include "shell/panels/preview/ImagePage.h"
 #include "shell/panels/preview/InfoPage.h"
 #include "shell/panels/preview/ListingPage.h"
+#include "shell/panels/preview/TextPage.h"
 #include "shell/style/Theme.h"
 #include "tests/support/PreviewFiles.h"
 #include "tests/support/Screenshots.h"
@@ -141,6 +142,25 @@ TEST(PreviewWindow, SaysAnItemIsNoLongerThereAndOffersNothingToOpen) {
     pictureInBothThemes(window, "gone", [&](const QImage& picture, const Theme& theme) {
         EXPECT_EQ(picture.pixelColor(2, picture.height() / 2), theme.background);
     });
+    window.close();
+}
+
+// A run of combining marks is laid out as one cluster, at a cost that grows with the square of its
+// length: the text shows a few of the marks a file stacks on a letter, and every mark of a real word.
+TEST(PreviewWindow, ShowsAFewOfTheMarksStackedOnALetter) {
+    TempDir dir;
+    std::string text = "Vie\xcc\xa3\xcc\x82t\na"; // "Việt", its e with two marks
+    for (int i = 0; i < 200000; ++i)
+        text += "\xcc\x81"; // U+0301, an acute accent
+    PreviewWindow& window = PreviewWindow::instance();
+    PreviewWindow::preview(writeText(dir, "stacked.txt", text));
+    ASSERT_TRUE(waitForPage(window));
+    ASSERT_EQ(window.page(), platform::PreviewPage::text);
+    QCoreApplication::processEvents();
+    auto* page = window.findChild<TextPage*>();
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->toPlainText(), QString::fromUtf8("Vie\u0323\u0302t\na") +
+                                       QString(platform::PreviewContent::kMarkRunLimit, QChar(0x301)));
     window.close();
 }
 

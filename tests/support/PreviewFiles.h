@@ -70,3 +70,29 @@ inline std::string writeQuadrantPng(const TempDir& dir, const std::string& name,
     std::fclose(out);
     return path;
 }
+
+// A black grey PNG of `size` at `depth` bits a pixel, its rows compressed (a picture of one bit a pixel
+// takes next to nothing on disk, however many pixels it has) or stored as they are (its file is as large
+// as its pixels).
+inline std::string writeBlankPng(const TempDir& dir, const std::string& name, QSize size, int depth = 1,
+                                 bool compressed = true) {
+    const std::string path = (dir.path() / name).string();
+    FILE* out = std::fopen(path.c_str(), "wb");
+    EXPECT_TRUE(out) << path;
+    if (!out) return path;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, out);
+    png_set_compression_level(png, compressed ? 1 : 0);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_IHDR(png, info, png_uint_32(size.width()), png_uint_32(size.height()), depth, PNG_COLOR_TYPE_GRAY,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    png_write_info(png, info);
+    const std::vector<png_byte> row((size_t(size.width()) * size_t(depth) + 7) / 8, 0);
+    for (int y = 0; y < size.height(); ++y)
+        png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(out);
+    return path;
+}
