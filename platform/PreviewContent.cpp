@@ -23,6 +23,28 @@ QString withShortMarkRuns(QString text, int limit) {
     return text;
 }
 
+// `text` with a line break inserted wherever a line reaches `limit` code units, never inside a
+// character or between a letter and its marks.
+QString withShortLines(const QString& text, qsizetype limit) {
+    QString out;
+    out.reserve(text.size() + text.size() / limit);
+    qsizetype column = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\n')) {
+            column = 0;
+        } else if (column >= limit && !c.isLowSurrogate() && !c.isMark() &&
+                   !(c.isHighSurrogate() && i + 1 < text.size() &&
+                     QChar::isMark(QChar::surrogateToUcs4(c, text[i + 1])))) {
+            out += QLatin1Char('\n');
+            column = 0;
+        }
+        out += c;
+        if (c != QLatin1Char('\n')) ++column;
+    }
+    return out;
+}
+
 } // namespace
 
 namespace platform {
@@ -49,8 +71,10 @@ PreviewContent loadPreview(const std::string& path, std::stop_token stop) {
         if (content.image.isNull()) content.page = PreviewPage::info; // unreadable after all
         break;
     case PreviewPage::text:
-        content.text = withShortMarkRuns(file.readText(PreviewContent::kTextLimit, content.textCut),
-                                         PreviewContent::kMarkRunLimit);
+        content.text =
+            withShortLines(withShortMarkRuns(file.readText(PreviewContent::kTextLimit, content.textCut),
+                                             PreviewContent::kMarkRunLimit),
+                           PreviewContent::kLineLimit);
         break;
     case PreviewPage::folder:
         content.listing = file.readListing(PreviewContent::kListingLimit);

@@ -17,7 +17,7 @@ struct PreviewContent {
     std::string path;
     PreviewPage page = PreviewPage::info;
     QImage image;
-    QString text;          // each run of combining marks cut after kMarkRunLimit
+    QString text;          // mark runs cut after kMarkRunLimit, lines broken at kLineLimit
     bool textCut = false;  // the file is longer than what is shown
     FolderListing listing; // at most kListingLimit entries, and the folder's count
     QString name;
@@ -35,6 +35,9 @@ struct PreviewContent {
     // at a cost that grows with the square of its length (a letter under 130,000 accents holds the
     // window for seconds).
     static constexpr int kMarkRunLimit = 8;
+    // Characters on one shown line: a line is laid out whole, and a file of one 256 KiB line would
+    // hold the window a second; broken here, it costs what ordinary text does.
+    static constexpr int kLineLimit = 1024;
 };
 
 // Judges the path once (PreviewFile) and reads what its page shows. Blocking; safe on any thread.

@@ -146,21 +146,33 @@ TEST(PreviewWindow, SaysAnItemIsNoLongerThereAndOffersNothingToOpen) {
 }
 
 // A run of combining marks is laid out as one cluster, at a cost that grows with the square of its
-// length: the text shows a few of the marks a file stacks on a letter, and every mark of a real word.
-TEST(PreviewWindow, ShowsAFewOfTheMarksStackedOnALetter) {
+// length, and a line is laid out whole: the text shows a few of the marks a file stacks on a letter
+// (every mark of a real word), and a long line in pieces, each letter with its marks.
+TEST(PreviewWindow, TextIsShownInPiecesThatLayOutQuickly) {
     TempDir dir;
-    std::string text = "Vie\xcc\xa3\xcc\x82t\na"; // "Việt", its e with two marks
+    std::string stacked = "Vie\xcc\xa3\xcc\x82t\na"; // "Việt", its e with two marks
     for (int i = 0; i < 200000; ++i)
-        text += "\xcc\x81"; // U+0301, an acute accent
+        stacked += "\xcc\x81"; // U+0301, an acute accent
+    const int limit = platform::PreviewContent::kLineLimit;
+    // One long line, with a letter and its mark where the line would be broken.
+    const std::string longLine = std::string(size_t(limit) - 1, 'x') + "e\xcc\x81" + std::string(1500, 'y');
+    const QString longShown = QString(limit - 1, QChar('x')) + QString::fromUtf8("e\u0301\n") +
+                              QString(limit, QChar('y')) + "\n" + QString(1500 - limit, QChar('y'));
+    const std::vector<std::pair<std::string, QString>> cases = {
+        {stacked, QString::fromUtf8("Vie\u0323\u0302t\na") +
+                      QString(platform::PreviewContent::kMarkRunLimit, QChar(0x301))},
+        {longLine, longShown},
+    };
     PreviewWindow& window = PreviewWindow::instance();
-    PreviewWindow::preview(writeText(dir, "stacked.txt", text));
-    ASSERT_TRUE(waitForPage(window));
-    ASSERT_EQ(window.page(), platform::PreviewPage::text);
-    QCoreApplication::processEvents();
-    auto* page = window.findChild<TextPage*>();
-    ASSERT_TRUE(page);
-    EXPECT_EQ(page->toPlainText(), QString::fromUtf8("Vie\u0323\u0302t\na") +
-                                       QString(platform::PreviewContent::kMarkRunLimit, QChar(0x301)));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        PreviewWindow::preview(writeText(dir, "text" + std::to_string(i) + ".txt", cases[i].first));
+        ASSERT_TRUE(waitForPage(window));
+        ASSERT_EQ(window.page(), platform::PreviewPage::text);
+        QCoreApplication::processEvents();
+        auto* page = window.findChild<TextPage*>();
+        ASSERT_TRUE(page);
+        EXPECT_EQ(page->toPlainText(), cases[i].second) << i;
+    }
     window.close();
 }
 
