@@ -16,7 +16,7 @@ class ScanTree;
 // without take(), it cancels the walk and waits for it.
 class EarlyWalk {
   public:
-    // Starts walking `path` (absolute) at once.
+    // Starts walking `path` (absolute; an empty one names no folder and finds nothing) at once.
     EarlyWalk(std::string path, std::shared_ptr<DiskScanner> scanner);
     ~EarlyWalk();
     EarlyWalk(const EarlyWalk&) = delete;

@@ -150,7 +150,8 @@ void ScanViewModel::announceScan(const std::string& path) {
     settings_->setTab(AppTab::explore);
     releaseInBackground(pool_, std::move(discard));
 
-    recentScans_->recordRecent(path);
+    // Empty: a relative path from a working folder that was deleted, which names no folder to return to.
+    if (!path.empty()) recentScans_->recordRecent(path);
 }
 
 void ScanViewModel::chooseFolder() {

@@ -102,7 +102,8 @@ class ScanViewModel : public QObject {
 
     // ---- Scan control ----
     // Starts a scan of a folder, superseding (cancelling) any running one; relative paths are taken
-    // against the working folder.
+    // against the working folder (none when it was deleted: the scan then finds nothing, and is not
+    // remembered among the recent folders).
     void scan(const std::string& path);
     // As scan(), but only the walk starts now: its start is published from the event loop, before
     // anything the walk sends back, so that the walk overlaps building the window.

@@ -71,6 +71,8 @@ std::string absolutePath(std::string_view path) {
     if (!path.empty() && path.front() == '/') return standardizedPath(path);
     std::error_code error;
     const std::string cwd = std::filesystem::current_path(error).string();
+    // A working folder that was deleted has no name: losing it would leave "/" + path.
+    if (error || cwd.empty() || cwd.front() != '/') return {};
     return standardizedPath(cwd + "/" + std::string(path));
 }
 

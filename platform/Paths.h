@@ -26,7 +26,8 @@ std::string_view withoutTrailingSlashes(std::string_view path);
 
 // The spelling a scan starts from: a relative `path` taken against the working folder, then
 // standardised as text ("a/../b" is "<working folder>/b", "/x//y/" is "/x/y", "/" stays "/"). Links are
-// kept, not resolved, so every path built below it is normalised and can be staged.
+// kept, not resolved, so every path built below it is normalised and can be staged. Empty when `path`
+// is relative and the working folder cannot be named (it was deleted): such a path names no folder.
 std::string absolutePath(std::string_view path);
 
 // The folder holding `path`: "/" for items directly in it, "." for a bare name.

@@ -82,6 +82,27 @@ class CreatedFolders {
     std::vector<std::string> created_;
 };
 
+// The Trash folders missing before another program's attempt, so that those it makes and leaves empty
+// can be taken away again when the item stays: a failed second attempt leaves no Trash folder behind
+// either.
+class MissingFolders {
+  public:
+    // `folders` parents first.
+    explicit MissingFolders(const std::vector<std::string>& folders) {
+        struct stat st {};
+        for (const std::string& folder : folders)
+            if (lstat(folder.c_str(), &st) != 0 && errno == ENOENT) missing_.push_back(folder);
+    }
+    // Removes those that are folders now, deepest first; one that holds anything stays.
+    void removeEmpty() const {
+        for (auto it = missing_.rbegin(); it != missing_.rend(); ++it)
+            rmdir(it->c_str());
+    }
+
+  private:
+    std::vector<std::string> missing_;
+};
+
 // Held shared by a move from making its Trash folders to its rename, and exclusively to remove the folders
 // a failed move made: another move never has a folder it has just found taken from under it.
 std::shared_mutex& createdFoldersLock() {
@@ -130,6 +151,27 @@ std::optional<TrashLocation> locationFor(const std::string& path, dev_t itemDevi
     std::string own = top + "/.Trash-" + uid;
     if (created.ensureTrashLayout(own)) return TrashLocation{own, pathInInfo};
     return std::nullopt;
+}
+
+// Every folder a Trash for `path` may need, parents first: the home trash with the folders above it, and
+// the item's volume's per-user trashes. For noting what another program's attempt makes.
+std::vector<std::string> trashFoldersFor(const std::string& path) {
+    std::vector<std::string> folders;
+    const std::string home = dataHome() + "/Trash";
+    for (size_t i = 1; i <= home.size(); ++i)
+        if (i == home.size() || home[i] == '/') folders.push_back(home.substr(0, i));
+    folders.push_back(home + "/files");
+    folders.push_back(home + "/info");
+    const std::string uid = std::to_string(getuid());
+    const std::string resolved = resolvedItemPath(path);
+    if (!resolved.empty()) {
+        auto mount = mountContaining(readMountTable(), parentFolder(resolved));
+        const std::string top = mount && mount->mountPoint != "/" ? mount->mountPoint : "";
+        for (const std::string& trash : {top + "/.Trash/" + uid, top + "/.Trash-" + uid})
+            for (const char* part : {"", "/files", "/info"})
+                folders.push_back(trash + part);
+    }
+    return folders;
 }
 
 // The device of the folder holding the item (`item` is its PathAt), or none when it cannot be told.
@@ -185,6 +227,38 @@ std::string findInPath(const char* program) {
         start = end + 1;
     }
     return {};
+}
+
+// Runs `program` with `arguments`, its standard streams on /dev/null, until it ends or a minute has
+// passed: a hung network mount must not hold the queue forever.
+void runToEnd(const std::string& program, std::vector<std::string> arguments) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::string name = program;
+    std::vector<char*> argv{name.data()};
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return;
+
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    int status = 0;
+    while (true) {
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) return;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 // Reserves a .trashinfo in the item's Trash, then renames the item into it. On failure the reservation
@@ -292,35 +366,17 @@ bool FreedesktopTrash::moveToTrash(const std::string& path) {
 }
 
 void FreedesktopTrash::secondAttempt(const std::string& path) {
-    static const std::string gio = findInPath("gio");
+    const std::string gio = findInPath("gio");
     if (gio.empty()) return;
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::string trash = "trash", separator = "--";
-    std::string item = path;
-    char* argv[] = {const_cast<char*>(gio.c_str()), trash.data(), separator.data(), item.data(), nullptr};
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, gio.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return;
-
-    // A hung network mount must not hold the queue forever.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    int status = 0;
-    while (true) {
-        pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid || (done < 0 && errno != EINTR)) return;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    // One at a time: a failed attempt must not take away a folder another has just made for its item.
+    static std::mutex oneAtATime;
+    std::lock_guard serial(oneAtATime);
+    const MissingFolders missing(trashFoldersFor(path));
+    runToEnd(gio, {"trash", "--", path});
+    if (!existsNoFollow(path)) return;
+    // As after a failed first attempt: a move that is making its folders now keeps them.
+    std::unique_lock lock(createdFoldersLock());
+    missing.removeEmpty();
 }
 
 std::shared_ptr<TrashBackend> defaultTrashBackend() {

@@ -27,7 +27,8 @@ class TrashBackend {
 // copied or deleted: a move that cannot be a rename fails. A mount point, or an item on another file
 // system than its Trash, is refused before any Trash folder is made; a move that fails withdraws its
 // .trashinfo and removes the Trash folders it made. The second attempt runs `gio trash` when it is
-// installed, with a time limit.
+// installed (looked up on PATH each time), with a time limit; when the item is still there after it,
+// the Trash folders that were missing before it and are empty are removed too.
 class FreedesktopTrash : public TrashBackend {
   public:
     bool moveToTrash(const std::string& path) override;

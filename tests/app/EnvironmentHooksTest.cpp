@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace {
 
+namespace fs = std::filesystem;
 using Status = ScanViewModel::Status;
 
 TEST_F(ViewModelTest, TheModeHookTakesAViewTitleExactly) {
@@ -81,6 +83,48 @@ TEST_F(ViewModelTest, TheEarlyWalkIsTakenOverAndPublishedInOrder) {
     EXPECT_EQ(vm->root()->fileCount(), 2);
     EXPECT_GT(vm->scanDuration(), 0);
     EXPECT_EQ(vm->recentScans().recents().front(), path);
+}
+
+// Started from a working folder that was deleted, a relative folder (asked for at start or later) names
+// no folder: nothing is found and nothing is remembered, where "/" once stood in for the lost name and
+// the whole disk was scanned. Absolute folders are scanned as ever.
+TEST_F(ViewModelTest, RelativeFoldersFromADeletedWorkingFolderNameNoFolder) {
+    dir.writeFile("kept/one.txt", 10);
+    const fs::path gone = dir.makeDir("gone");
+    struct WorkingFolder {
+        fs::path saved = fs::current_path();
+        ~WorkingFolder() {
+            std::error_code ignored;
+            fs::current_path(saved, ignored);
+        }
+    } restore;
+    fs::current_path(gone);
+    fs::remove(gone);
+
+    for (const char* relative : {".", "sub", ".."}) {
+        qputenv("BRENWICK_SCAN", relative);
+        std::unique_ptr<EarlyWalk> early = startEarlyWalk();
+        ASSERT_TRUE(early);
+        ASSERT_NE(early->path(), "/") << relative; // before the walk of a whole disk is waited for
+        auto vm = makeViewModel();
+        applyEnvironmentHooks(*vm, std::move(early));
+        ASSERT_TRUE(waitForDone(*vm));
+        EXPECT_TRUE(vm->root()->children().empty()) << relative;
+        vm->scan(relative);
+        ASSERT_NE(vm->status().currentPath, "/") << relative;
+        ASSERT_TRUE(waitForDone(*vm));
+        EXPECT_TRUE(vm->root()->children().empty()) << relative;
+        EXPECT_TRUE(vm->recentScans().recents().empty()) << relative;
+    }
+
+    const std::string kept = dir.str() + "/kept";
+    qputenv("BRENWICK_SCAN", kept.c_str());
+    auto vm = makeViewModel();
+    applyEnvironmentHooks(*vm, startEarlyWalk());
+    ASSERT_TRUE(waitForDone(*vm));
+    EXPECT_EQ(vm->root()->path(), kept);
+    EXPECT_EQ(vm->root()->fileCount(), 1);
+    EXPECT_EQ(vm->recentScans().recents(), std::vector<std::string>{kept});
 }
 
 // An early walk nobody takes over (the application failed to start) is cancelled, not waited out.

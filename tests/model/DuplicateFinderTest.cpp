@@ -3,6 +3,7 @@
 #include "model/DuplicatePrefilter.h"
 #include "platform/TrashFolders.h"
 #include "tests/support/DeepFolders.h"
+#include "tests/support/SparseTwins.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TreeBuilder.h"
 #include "tests/support/TreeChecks.h"
@@ -26,6 +27,7 @@
 #include <future>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -261,6 +263,36 @@ TEST(DuplicateFinderTest, TheSearchLeavesThePageCacheAsItFoundIt) {
         EXPECT_EQ(cachedShare(temp.path() / name), 1.0) << name;
     for (const auto& name : cold)
         EXPECT_EQ(cachedShare(temp.path() / name), 0.0) << name;
+}
+
+// A stopped search opens no further file and returns no groups. Asked before it starts, it reads nothing;
+// stopped while it reads the twins whole, it drops what it had settled meanwhile (the small pair, on a
+// worker of its own): the groups of a cut search would be wrong.
+TEST(DuplicateFinderTest, AStoppedSearchOpensNoFurtherFileAndReturnsNoGroups) {
+    TempDir temp;
+    constexpr int64_t size = int64_t{1} << 30;
+    writeSparseTwins(temp, "big", size);
+    for (const char* name : {"small/a.txt", "small/b.txt"})
+        writeFileText(temp.path() / name, "the same words");
+    auto tree = scan(temp);
+
+    std::stop_source before;
+    before.request_stop();
+    int64_t start = bytesReadByProcess();
+    ASSERT_GE(start, 0);
+    EXPECT_TRUE(DuplicateFinder::find(tree, nullptr, nullptr, 3, before.get_token()).empty());
+    EXPECT_LT(bytesReadByProcess() - start, DuplicatePrefilter::kBytes); // only /proc/self/io itself
+
+    std::stop_source during;
+    start = bytesReadByProcess();
+    auto search = std::async(std::launch::async, [&] {
+        return DuplicateFinder::find(tree, nullptr, nullptr, 3, during.get_token());
+    });
+    for (int i = 0; i < 30000 && bytesReadByProcess() - start <= kTwinsBeingHashed; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    during.request_stop();
+    EXPECT_TRUE(search.get().empty());
+    EXPECT_LT(bytesReadByProcess() - start, size); // the stop came while the twins were read
 }
 
 // A search restricted to a Trash folder, or to a folder inside one, offers nothing of it: staging a copy

@@ -112,6 +112,28 @@ TEST(InstalledAppsTest, OnlyEntriesTheMenuListsNameAnApp) {
     EXPECT_TRUE(apps[1].leftovers.empty());
 }
 
+// The listing passes its stop on to the measuring of the leftover folders: asked to stop, it still
+// lists the app and its folders, but measures none of them.
+TEST(InstalledAppsTest, AStoppedLoadMeasuresNoLeftoverFolder) {
+    namespace fs = std::filesystem;
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path image = fs::path(user.home()) / "Applications" / "Editor.AppImage";
+    writeFileText(image, "x");
+    fs::permissions(image, fs::perms::owner_all);
+    writeFileText(fs::path(user.home()) / ".cache" / "editor" / "cached.bin", std::string(100'000, 'c'));
+    ASSERT_EQ(InstalledApps::load().size(), 1u);
+    ASSERT_GT(InstalledApps::load()[0].leftovers.at(0).totalSize, 0); // measured unless stopped
+
+    std::stop_source stop;
+    stop.request_stop();
+    const auto apps = InstalledApps::load(stop.get_token());
+    ASSERT_EQ(apps.size(), 1u);
+    ASSERT_EQ(apps[0].leftovers.size(), 1u);
+    EXPECT_EQ(apps[0].leftovers[0].urls, std::vector<std::string>{user.home() + "/.cache/editor"});
+    EXPECT_EQ(apps[0].leftovers[0].totalSize, 0);
+}
+
 // Measuring leftover folders can take long; a load still running when its owner goes (the application
 // quits) is asked to stop rather than waited for.
 TEST(InstalledAppsTest, ALoadWhoseOwnerGoesIsAskedToStop) {

@@ -255,6 +255,34 @@ TEST_F(ViewModelTest, ReturningWithTheAccessNoticeShownRescansOnlyWhenAccessChan
     EXPECT_FALSE(vm->status().isScanning());
 }
 
+// Of two unreadable folders, the one that opens now is enough for a rescan, though the other stays shut
+// and is tried first. A notice dismissed while the folders are tried asks for none.
+TEST_F(ViewModelTest, OneOfTwoFoldersOpeningRescansUnlessTheNoticeWasDismissedMeanwhile) {
+    const std::string path = dir.str() + "/scan";
+    dir.writeFile("scan/p1/x", 10);
+    dir.writeFile("scan/p2/y", 10);
+    deniedFolders[path + "/p1"] = EACCES;
+    deniedFolders[path + "/p2"] = EACCES;
+    auto vm = makeViewModel();
+    scanAndWait(*vm, path);
+    ASSERT_EQ(vm->unreadableFolderSamples().size(), 2u);
+    deniedFolders.erase(vm->unreadableFolderSamples().back());
+    vm->handleDidBecomeActive();
+    WAIT_FOR(!vm->accessCheck().checking());
+    EXPECT_EQ(scanners.size(), 2u);
+    ASSERT_TRUE(waitForDone(*vm));
+    ASSERT_TRUE(vm->showAccessNotice()); // the other is still shut
+
+    deniedFolders.clear();
+    const int tried = folderProbes;
+    vm->handleDidBecomeActive();
+    vm->setShowAccessNotice(false);
+    WAIT_FOR(!vm->accessCheck().checking());
+    EXPECT_GT(folderProbes, tried);
+    EXPECT_EQ(scanners.size(), 2u);
+    EXPECT_FALSE(vm->status().isScanning());
+}
+
 TEST_F(ViewModelTest, QuittingDuringAScanIsClean) {
     dir.writeFile("big/slow/x.bin", 10);
     auto vm = makeViewModel();

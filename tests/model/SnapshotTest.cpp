@@ -186,6 +186,15 @@ TEST(SnapshotFormatTest, DeltasAndFolderThresholds) {
     EXPECT_EQ(SnapshotStore::collectFolderSizes(tiny.finish()->root()), (Sizes{{"/home/ann", 10}}));
 }
 
+// A walk asked to stop (its store is going) records no folder, not even the one it starts from.
+TEST(SnapshotFormatTest, AStoppedWalkRecordsNoFolder) {
+    TreeBuilder b("/");
+    b.fileAt("exact/f", 1'000'000);
+    std::stop_source stop;
+    stop.request_stop();
+    EXPECT_EQ(SnapshotStore::collectFolderSizes(b.finish()->root(), stop.get_token()), Sizes{});
+}
+
 TEST_F(SnapshotStoreTest, SaveLoadDelete) {
     TreeBuilder b(temp.str() + "/scan");
     b.fileAt("big/f", 3'000'000);

@@ -1,6 +1,7 @@
 #include "platform/Trash.h"
 #include "platform/Paths.h"
 #include "platform/TrashFolders.h"
+#include "platform/UserFolders.h"
 #include "tests/support/DeepFolders.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
@@ -227,6 +228,73 @@ TEST_F(TrashTest, AFailedMoveLeavesNoTrashFolderBehind) {
     EXPECT_FALSE(trash.moveToTrash(user.home()));
     EXPECT_TRUE(fs::is_directory(user.dataHome()));
     EXPECT_FALSE(fs::exists(fs::symlink_status(trashFolder())));
+}
+
+// The home's data folder missing too: the move makes it, with the Trash, and a failure takes it away
+// again. The item is a small file, and the data folder is so deep that the Trash's records cannot be
+// named there (longer than PATH_MAX), so the rename's turn never comes: a fault can move nothing of
+// the test's own home.
+TEST_F(TrashTest, AFailedMoveRemovesTheDataFolderItMade) {
+    const fs::path item = temp.writeFile("items/" + std::string(200, 'i'), 1);
+    const fs::path made = temp.path() / "data";
+    fs::path data = made;
+    while (data.string().size() < PATH_MAX - 200)
+        data /= std::string(100, 'd');
+    user.set("XDG_DATA_HOME", data.string());
+    ASSERT_EQ(platform::dataHome(), data.string());
+    ASSERT_TRUE(platform::isBelow(platform::dataHome(), temp.str()));
+    ASSERT_TRUE(platform::isBelow(user.home(), temp.str()));
+    ASSERT_FALSE(fs::exists(fs::symlink_status(made)));
+    ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(item)));
+
+    EXPECT_FALSE(trash.moveToTrash(item.string()));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(item)));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(made)));
+}
+
+// The second attempt's program makes the home trash whether it moves the item or not. When the item
+// stays, what it made is removed again (here a stand-in for `gio`, which cannot fail as root); what was
+// there before it, and what it moved the item into, stay.
+TEST_F(TrashTest, AFailedSecondAttemptLeavesNoTrashFolderBehind) {
+    const fs::path program = temp.path() / "bin" / "gio";
+    writeFileText(program,
+                  "#!/bin/sh\n"
+                  "mkdir -p \"$XDG_DATA_HOME/Trash/files\" \"$XDG_DATA_HOME/Trash/info\" || exit 1\n"
+                  "[ -n \"$GIO_STAND_IN_MOVES\" ] && exec mv -- \"$3\" \"$XDG_DATA_HOME/Trash/files/\"\n"
+                  "exit 2\n");
+    fs::permissions(program, fs::perms::owner_all);
+    user.set("PATH", program.parent_path().string() + ":/usr/bin:/bin");
+
+    const struct {
+        const char* name; // of the item too
+        bool moves;
+        const char* before; // made first, below the case's folder (a folder when it ends in "/")
+        const char* kept;   // there afterwards
+        const char* gone;   // not there afterwards
+    } cases[] = {
+        {"nothing", false, "share/", "share", "share/Trash"},
+        {"missing-data", false, nullptr, "", "share"},
+        {"older", false, "share/Trash/files/older.txt", "share/Trash/files/older.txt", "share/Trash/info"},
+        {"moved", true, "share/", "share/Trash/files/moved", nullptr},
+    };
+    for (const auto& c : cases) {
+        const fs::path base = temp.makeDir(std::string("cases/") + c.name);
+        user.set("XDG_DATA_HOME", (base / "share").string());
+        if (c.before && std::string_view(c.before).ends_with('/'))
+            fs::create_directories(base / c.before);
+        else if (c.before)
+            writeFileText(base / c.before, "older");
+        EnvOverride env;
+        if (c.moves) env.set("GIO_STAND_IN_MOVES", "1");
+        const fs::path item = temp.writeFile(std::string("items/") + c.name, 1);
+
+        trash.secondAttempt(item.string());
+        EXPECT_EQ(fs::exists(fs::symlink_status(item)), !c.moves) << c.name;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(base / c.kept))) << c.name;
+        if (c.gone) {
+            EXPECT_FALSE(fs::exists(fs::symlink_status(base / c.gone))) << c.name;
+        }
+    }
 }
 
 // Names too long for the Trash's records are shortened without splitting a character, and never to

@@ -261,6 +261,29 @@ TEST(BubblesTree, WhatIsLeftOut) {
     EXPECT_TRUE(bubbles::buildPackTree(nullptr, ColorMode::folder, 0).empty());
 }
 
+// The children past the limit keep their share of the folder: those drawn cover no more of its circle
+// than their share of its bytes (here a fifth), rather than filling it.
+TEST(BubblesTree, ChildrenPastTheLimitKeepTheirShareOfTheFolder) {
+    TestTree t;
+    FileNode* cut = t.folder(t.root(), "cut");
+    for (int i = 0; i < 10; ++i)
+        t.file(cut, "f" + std::to_string(i), 1000);
+    t.file(t.root(), "beside", 5000);
+    t.finish();
+    const PackTree tree = bubbles::buildPackTree(t.root(), ColorMode::folder, 0, bubbles::kDepthLimit, 2);
+    ASSERT_EQ(childrenOf(tree, size_t(packed(tree, cut) - tree.data())).size(), 2u);
+    for (size_t i = 0; i < tree.size(); ++i) {
+        double drawn = 0;
+        int64_t bytes = 0;
+        for (size_t k : childrenOf(tree, i)) {
+            drawn += tree[k].r * tree[k].r;
+            bytes += tree[k].node->sizeOnDisk;
+        }
+        const double share = double(bytes) / double(tree[i].node->sizeOnDisk);
+        EXPECT_LE(drawn, share * tree[i].r * tree[i].r * (1 + 1e-9)) << tree[i].node->path();
+    }
+}
+
 // Among the drawn children of every circle, more bytes never draws a smaller circle.
 void expectAreasFollowBytes(const std::vector<Bubble>& drawn, const char* what) {
     for (size_t i = 0; i < drawn.size(); ++i) {
