@@ -23,6 +23,25 @@ bool isIconFile(const fs::path& path) {
     return std::find(kExtensions.begin(), kExtensions.end(), extension) != kExtensions.end();
 }
 
+// The folder with its root's links resolved, when every part below the root is a real folder; else
+// empty.
+std::string realFolder(const IconFolder& folder) {
+    std::string path = platform::resolvedPath(folder.root);
+    if (path.empty()) return {};
+    std::string_view below = folder.below;
+    while (!below.empty()) {
+        const size_t slash = below.find('/');
+        const std::string_view part = below.substr(0, slash);
+        below.remove_prefix(slash == std::string_view::npos ? below.size() : slash + 1);
+        if (part.empty() || part == "." || part == "..") return {};
+        if (path != "/") path += '/';
+        path.append(part);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+    }
+    return path;
+}
+
 } // namespace
 
 bool launches(const std::string& program, const std::string& resolvedProgram, const std::string& appImagePath,
@@ -46,11 +65,10 @@ std::string AppLaunchers::iconFile(const std::string& path, const std::vector<st
 }
 
 AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
-                           const std::vector<std::string>& iconFolders) {
+                           const std::vector<IconFolder>& iconFolders) {
     std::vector<std::string> folders;
     for (const auto& folder : iconFolders)
-        if (std::string resolved = platform::resolvedPath(folder); !resolved.empty())
-            folders.push_back(resolved);
+        if (std::string real = realFolder(folder); !real.empty()) folders.push_back(std::move(real));
 
     std::vector<std::string> iconValues;
     std::set<std::string, std::less<>> themeNames;
@@ -69,7 +87,7 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
 
     // Every size and context of a theme icon answers to the same name, so all of them go together.
     std::map<std::string, std::vector<std::string>, std::less<>> themeFiles;
-    for (const auto& folder : iconFolders) {
+    for (const auto& folder : folders) {
         std::error_code ec;
         fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
         for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {

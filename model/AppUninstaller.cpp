@@ -103,8 +103,9 @@ Environment userEnvironment(SizeFunction sizeOf) {
     Environment env;
     env.home = platform::homeFolder();
     env.desktopEntriesFolder = platform::dataHome() + "/applications";
-    env.iconFolders = {platform::dataHome() + "/icons", platform::dataHome() + "/pixmaps",
-                       (env.home == "/" ? "" : env.home) + "/.icons"};
+    env.iconFolders = {{platform::dataHome(), "icons/hicolor"},
+                       {env.home, ".icons/hicolor"},
+                       {platform::dataHome(), "pixmaps"}};
     env.leftoverFolders = {
         {"Caches", platform::cacheHome()},
         {"Preferences", platform::configHome()},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/AppLaunchers.h"
 #include "model/DiskScanner.h"
 #include "model/Parallel.h"
 
@@ -25,8 +26,6 @@ struct DesktopEntry;
 // loadApps, and publishes the result. All calls are synchronous and never throw; unreadable folders
 // simply give fewer results.
 namespace AppUninstaller {
-
-class AppLaunchers;
 
 // Bytes on disk of a path (a folder with everything below it). Called from worker threads.
 using SizeFunction = std::function<int64_t(const std::string& path)>;
@@ -74,7 +73,7 @@ struct LibraryListing {
 struct Environment {
     std::string home;
     std::string desktopEntriesFolder;            // $XDG_DATA_HOME/applications
-    std::vector<std::string> iconFolders;        // $XDG_DATA_HOME/icons and /pixmaps, ~/.icons
+    std::vector<IconFolder> iconFolders;         // ~/.local/share/icons/hicolor, ~/.icons/hicolor, pixmaps
     std::vector<LeftoverFolder> leftoverFolders; // in display order
     std::string mountInfoPath = "/proc/self/mountinfo";
     SizeFunction sizeOf;

@@ -22,14 +22,18 @@ std::vector<std::string> localPaths(const QStringList& paths) {
     return out;
 }
 
+IconThemeSearch desktopSearch() {
+    IconThemeSearch search;
+    search.folders = localPaths(QIcon::themeSearchPaths());
+    for (const QString& theme : {QIcon::themeName(), QIcon::fallbackThemeName()})
+        if (!theme.isEmpty()) search.themes.push_back(QFile::encodeName(theme).toStdString());
+    search.fallbackFolders = localPaths(QIcon::fallbackSearchPaths());
+    return search;
+}
+
 } // namespace
 
-DesktopIconProvider::DesktopIconProvider() {
-    search_.folders = localPaths(QIcon::themeSearchPaths());
-    for (const QString& theme : {QIcon::themeName(), QIcon::fallbackThemeName()})
-        if (!theme.isEmpty()) search_.themes.push_back(QFile::encodeName(theme).toStdString());
-    search_.fallbackFolders = localPaths(QIcon::fallbackSearchPaths());
-}
+DesktopIconProvider::DesktopIconProvider() : themes_(desktopSearch(), kFileLimit) {}
 
 QImage DesktopIconProvider::image(const std::string& iconValue) {
     if (iconValue.empty()) return {};
@@ -39,8 +43,10 @@ QImage DesktopIconProvider::image(const std::string& iconValue) {
         // Entries written by hand sometimes name the file of a theme icon.
         for (std::string_view suffix : std::array<std::string_view, 3>{".png", ".svg", ".xpm"})
             if (name.size() > suffix.size() && name.ends_with(suffix)) name.remove_suffix(suffix.size());
-        path = findThemeIcon(name, search_, kSize);
+        path = themes_.find(name, kSize);
         if (path.empty()) return {};
+    } else if (!isSmallRegularFile(path, kFileLimit)) {
+        return {}; // a device named by path is never opened: that alone resets some
     }
     // Theme icons are often links into another theme, so links are followed; what they lead to must
     // still be a regular file.

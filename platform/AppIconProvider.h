@@ -20,9 +20,10 @@ class AppIconProvider {
     virtual QImage image(const std::string& iconValue) = 0;
 };
 
-// The desktop's icons: names through the icon theme QIcon uses, as it is when the provider is made.
-// A file is read only when it is a regular file of at most kFileLimit bytes, opened without waiting,
-// and decoded with QImageReader; anything else gives a null image.
+// The desktop's icons: names through the icon theme QIcon uses, as it is when the provider is made (each
+// theme's index is read once per provider). A file is opened only once it is known to be a regular file
+// of at most kFileLimit bytes, without waiting, and decoded with QImageReader; anything else gives a
+// null image.
 class DesktopIconProvider final : public AppIconProvider {
   public:
     static constexpr size_t kFileLimit = 4 * 1024 * 1024;
@@ -34,7 +35,7 @@ class DesktopIconProvider final : public AppIconProvider {
     QImage image(const std::string& iconValue) override;
 
   private:
-    IconThemeSearch search_;
+    IconThemes themes_;
 };
 
 } // namespace platform

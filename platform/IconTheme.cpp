@@ -9,15 +9,19 @@
 #include <array>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <map>
 #include <optional>
-#include <set>
 
 namespace platform {
 namespace {
 
 constexpr size_t kIndexLimit = 1024 * 1024;
 constexpr std::array<std::string_view, 3> kExtensions = {".png", ".svg", ".xpm"};
+// Anyone may write an index.theme: its numbers are held to these, so a lookup's sums stay far from
+// int's limits.
+constexpr int kLargestSize = 1 << 16;
+constexpr int kLargestScale = 64;
 
 struct ThemeFolder {
     std::string path; // below the theme's folder
@@ -32,10 +36,14 @@ struct ThemeFolder {
     }
 };
 
-struct Theme {
+} // namespace
+
+struct IconThemeIndex {
     std::vector<ThemeFolder> folders;
     std::vector<std::string> inherits;
 };
+
+namespace {
 
 std::vector<std::string> commaList(std::string_view value) {
     std::vector<std::string> out;
@@ -48,20 +56,23 @@ std::vector<std::string> commaList(std::string_view value) {
     return out;
 }
 
-int number(const std::map<std::string, std::string, std::less<>>& group, std::string_view key,
-           int otherwise) {
+// The key's number held to [low, high], or `otherwise` when it is missing or no number.
+int number(const std::map<std::string, std::string, std::less<>>& group, std::string_view key, int otherwise,
+           int low, int high) {
     auto found = group.find(key);
     if (found == group.end()) return otherwise;
-    int value = otherwise;
+    int64_t value = otherwise;
     const std::string& text = found->second;
     std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
+    return int(std::clamp<int64_t>(value, low, high));
 }
 
 // The theme's index.theme from the first folder that has one, as the desktop reads it.
-std::optional<Theme> readTheme(const std::string& name, const std::vector<std::string>& folders) {
+std::optional<IconThemeIndex> readIndex(const std::string& name, const std::vector<std::string>& folders) {
     for (const auto& folder : folders) {
-        auto text = readRegularFile(folder + "/" + name + "/index.theme", kIndexLimit, Links::follow);
+        const std::string path = folder + "/" + name + "/index.theme";
+        if (!isSmallRegularFile(path, kIndexLimit)) continue;
+        auto text = readRegularFile(path, kIndexLimit, Links::follow);
         if (!text) continue;
         std::map<std::string, std::map<std::string, std::string, std::less<>>, std::less<>> groups;
         std::map<std::string, std::string, std::less<>>* group = nullptr;
@@ -78,18 +89,19 @@ std::optional<Theme> readTheme(const std::string& name, const std::vector<std::s
         });
         auto header = groups.find("Icon Theme");
         if (header == groups.end()) continue;
-        Theme theme;
+        IconThemeIndex theme;
         theme.inherits = commaList(header->second["Inherits"]);
         for (const auto& path : commaList(header->second["Directories"])) {
             auto& values = groups[path];
             ThemeFolder themeFolder;
             themeFolder.path = path;
-            const int scale = std::max(1, number(values, "Scale", 1));
-            themeFolder.size = number(values, "Size", 0) * scale;
-            if (themeFolder.size <= 0) continue;
-            themeFolder.minSize = number(values, "MinSize", themeFolder.size / scale) * scale;
-            themeFolder.maxSize = number(values, "MaxSize", themeFolder.size / scale) * scale;
-            themeFolder.threshold = number(values, "Threshold", 2) * scale;
+            const int scale = number(values, "Scale", 1, 1, kLargestScale);
+            const int size = number(values, "Size", 0, 0, kLargestSize);
+            if (size == 0) continue;
+            themeFolder.size = size * scale;
+            themeFolder.minSize = number(values, "MinSize", size, 0, kLargestSize) * scale;
+            themeFolder.maxSize = number(values, "MaxSize", size, 0, kLargestSize) * scale;
+            themeFolder.threshold = number(values, "Threshold", 2, 0, kLargestSize) * scale;
             const std::string& type = values["Type"];
             if (type == "Fixed") themeFolder.type = ThemeFolder::Type::fixed;
             if (type == "Scalable") themeFolder.type = ThemeFolder::Type::scalable;
@@ -100,23 +112,45 @@ std::optional<Theme> readTheme(const std::string& name, const std::vector<std::s
     return std::nullopt;
 }
 
-bool isRegularFile(const std::string& path) {
+} // namespace
+
+bool isSmallRegularFile(const std::string& path, uint64_t limit) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= limit;
+}
+
+IconThemes::IconThemes(IconThemeSearch search, uint64_t fileLimit)
+    : search_(std::move(search)), fileLimit_(fileLimit) {}
+
+IconThemes::~IconThemes() = default;
+
+std::shared_ptr<const IconThemeIndex> IconThemes::index(const std::string& themeName) const {
+    // Read under the lock: a second thread that needs the same index waits for it rather than reading
+    // it again.
+    std::lock_guard lock(mutex_);
+    auto found = indexes_.find(themeName);
+    if (found == indexes_.end()) {
+        std::shared_ptr<const IconThemeIndex> read;
+        if (auto index = readIndex(themeName, search_.folders))
+            read = std::make_shared<const IconThemeIndex>(std::move(*index));
+        found = indexes_.emplace(themeName, std::move(read)).first;
+    }
+    return found->second;
 }
 
 // The icon in one theme, or in what it inherits; `seen` keeps inheritance loops finite.
-std::string findInTheme(std::string_view name, const std::string& themeName, const IconThemeSearch& search,
-                        int size, std::set<std::string>& seen) {
-    if (themeName.empty() || !seen.insert(themeName).second) return {};
-    const auto theme = readTheme(themeName, search.folders);
+std::string IconThemes::findIn(std::string_view name, const std::string& themeName, int size,
+                               std::vector<std::string>& seen) const {
+    if (themeName.empty() || std::find(seen.begin(), seen.end(), themeName) != seen.end()) return {};
+    seen.push_back(themeName);
+    const auto theme = index(themeName);
     if (!theme) return {};
     auto fileIn = [&](const ThemeFolder& themeFolder) -> std::string {
-        for (const auto& folder : search.folders)
+        for (const auto& folder : search_.folders)
             for (std::string_view extension : kExtensions) {
                 std::string path = folder + "/" + themeName + "/" + themeFolder.path + "/";
                 path.append(name).append(extension);
-                if (isRegularFile(path)) return path;
+                if (isSmallRegularFile(path, fileLimit_)) return path;
             }
         return {};
     };
@@ -133,24 +167,23 @@ std::string findInTheme(std::string_view name, const std::string& themeName, con
     }
     if (!best.empty()) return best;
     for (const auto& parent : theme->inherits)
-        if (std::string found = findInTheme(name, parent, search, size, seen); !found.empty()) return found;
+        if (std::string found = findIn(name, parent, size, seen); !found.empty()) return found;
     return {};
 }
 
-} // namespace
-
-std::string findThemeIcon(std::string_view name, const IconThemeSearch& search, int size) {
+std::string IconThemes::find(std::string_view name, int size) const {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos) return {};
-    std::set<std::string> seen;
-    std::vector<std::string> themes = search.themes;
+    size = std::clamp(size, 1, kLargestSize * kLargestScale);
+    std::vector<std::string> seen;
+    std::vector<std::string> themes = search_.themes;
     themes.emplace_back("hicolor");
     for (const auto& theme : themes)
-        if (std::string found = findInTheme(name, theme, search, size, seen); !found.empty()) return found;
-    for (const auto& folder : search.fallbackFolders)
+        if (std::string found = findIn(name, theme, size, seen); !found.empty()) return found;
+    for (const auto& folder : search_.fallbackFolders)
         for (std::string_view extension : kExtensions) {
             std::string path = folder + "/";
             path.append(name).append(extension);
-            if (isRegularFile(path)) return path;
+            if (isSmallRegularFile(path, fileLimit_)) return path;
         }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "model/AppUninstaller.h"
 #include "platform/DesktopEntry.h"
 #include "tests/support/EnvOverride.h"
+#include "tests/support/StuckReads.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <numeric>
+#include <optional>
 
 namespace fs = std::filesystem;
 using namespace AppUninstaller;
@@ -304,7 +307,7 @@ TEST(AppUninstallerLoad, LauncherIconsAreOnlyPictureFilesInTheUserIconFolders) {
     for (const fs::path& file :
          {home / "Documents/notes.txt", home / "Pictures/family-photo.png", outside / "taxes-2025.txt",
           outside / "scan.png", data / "icons/readme.txt", theme / "editor.png", theme / "editor-linked.png",
-          data / "pixmaps/editor.xpm", home / ".icons/Editor/editor-cursor.svg"})
+          data / "pixmaps/editor.xpm", home / ".icons/hicolor/32x32/apps/editor-cursor.svg"})
         writeFileText(file, "x");
     fs::create_directory_symlink(outside, home / "Shared");
     fs::create_directory_symlink(outside, data / "icons/elsewhere");
@@ -334,7 +337,7 @@ TEST(AppUninstallerLoad, LauncherIconsAreOnlyPictureFilesInTheUserIconFolders) {
     const fs::path realTheme = fs::canonical(theme);
     for (const fs::path& icon : {realTheme / "editor-linked.png", realTheme / "editor.png",
                                  fs::canonical(data / "pixmaps/editor.xpm"),
-                                 fs::canonical(home / ".icons/Editor/editor-cursor.svg")})
+                                 fs::canonical(home / ".icons/hicolor/32x32/apps/editor-cursor.svg")})
         expected.push_back(icon.string());
     std::sort(expected.end() - 4, expected.end());
 
@@ -344,6 +347,130 @@ TEST(AppUninstallerLoad, LauncherIconsAreOnlyPictureFilesInTheUserIconFolders) {
     EXPECT_EQ(loaded[0].leftovers[0].category, "Launchers");
     EXPECT_EQ(loaded[0].leftovers[0].urls, expected);
 }
+
+// Where an Icon value may find an app's own icons: only the hicolor theme of the user's icon folders and
+// ~/.local/share/pixmaps, where desktop integration puts them, and only as real folders. A theme the
+// user installed by hand, and pictures reached through a linked folder, stay the user's.
+struct LauncherIconCase {
+    std::string name;
+    std::function<void(const fs::path& home, const fs::path& data)> plant;
+    std::string icon;          // the Icon value; a leading "~" is the home folder
+    Names offered;             // below the home folder, links resolved
+    std::string neverOpened{}; // below the home folder: a special file nobody may open
+};
+
+void PrintTo(const LauncherIconCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class LauncherIcons : public ::testing::TestWithParam<LauncherIconCase> {};
+
+TEST_P(LauncherIcons, AreOnlyThoseOfHicolorAndPixmapsInRealFolders) {
+    const LauncherIconCase& c = GetParam();
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path home = user.home(), data = user.dataHome(), editor = home / "Applications/Krita.AppImage";
+    writeFileText(editor, "x");
+    fs::permissions(editor, fs::perms::owner_all);
+    c.plant(home, data);
+    const std::string icon = c.icon.starts_with("~") ? home.string() + c.icon.substr(1) : c.icon;
+    writeFileText(data / "applications/krita.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Krita\nExec=" + editor.string() +
+                      "\nIcon=" + icon + "\n");
+    std::optional<OpenWatch> watch;
+    if (!c.neverOpened.empty()) {
+        watch.emplace(home / c.neverOpened);
+        ASSERT_TRUE(watch->watching());
+    }
+
+    const auto loaded = loadSorted();
+    ASSERT_EQ(loaded.size(), 1u);
+    ASSERT_EQ(loaded[0].leftovers.size(), 1u);
+    Names offered(loaded[0].leftovers[0].urls.begin() + 1, loaded[0].leftovers[0].urls.end());
+    Names expected;
+    for (const auto& file : c.offered)
+        expected.push_back(fs::canonical(home / file).string());
+    EXPECT_EQ(offered, expected);
+    if (watch) {
+        EXPECT_FALSE(watch->opened());
+    }
+}
+
+void plantFile(const fs::path& path) {
+    writeFileText(path, "x");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AppUninstallerLoad, LauncherIcons,
+    ::testing::Values(
+        LauncherIconCase{"HandInstalledThemeInDotIcons",
+                         [](const fs::path& home, const fs::path&) {
+                             plantFile(home / ".icons/Papirus/48x48/apps/krita.svg");
+                         },
+                         "krita",
+                         {}},
+        LauncherIconCase{"HandInstalledThemeInDataIconsByPath",
+                         [](const fs::path&, const fs::path& data) {
+                             plantFile(data / "icons/Papirus-Dark/64x64/apps/krita.svg");
+                         },
+                         "~/.local/share/icons/Papirus-Dark/64x64/apps/krita.svg",
+                         {}},
+        LauncherIconCase{"PixmapsLinkedToPictures",
+                         [](const fs::path& home, const fs::path& data) {
+                             plantFile(home / "Pictures/krita.png");
+                             fs::create_directory_symlink(home / "Pictures", data / "pixmaps");
+                         },
+                         "krita",
+                         {}},
+        LauncherIconCase{"PixmapsLinkedToPicturesByPath",
+                         [](const fs::path& home, const fs::path& data) {
+                             plantFile(home / "Pictures/krita.png");
+                             fs::create_directory_symlink(home / "Pictures", data / "pixmaps");
+                         },
+                         "~/.local/share/pixmaps/krita.png",
+                         {}},
+        LauncherIconCase{"IconsFolderLinked",
+                         [](const fs::path& home, const fs::path& data) {
+                             plantFile(home / "Pictures/icons/hicolor/48x48/apps/krita.png");
+                             fs::create_directory_symlink(home / "Pictures/icons", data / "icons");
+                         },
+                         "krita",
+                         {}},
+        LauncherIconCase{"HicolorFolderLinked",
+                         [](const fs::path& home, const fs::path&) {
+                             plantFile(home / "Pictures/hicolor/48x48/apps/krita.png");
+                             fs::create_directories(home / ".icons");
+                             fs::create_directory_symlink(home / "Pictures/hicolor", home / ".icons/hicolor");
+                         },
+                         "~/.icons/hicolor/48x48/apps/krita.png",
+                         {}},
+        LauncherIconCase{"FifoByPath",
+                         [](const fs::path&, const fs::path& data) {
+                             fs::create_directories(data / "pixmaps");
+                             ASSERT_EQ(::mkfifo((data / "pixmaps/krita.png").c_str(), 0600), 0);
+                         },
+                         "~/.local/share/pixmaps/krita.png",
+                         {},
+                         ".local/share/pixmaps/krita.png"},
+        LauncherIconCase{"HicolorInDataIcons",
+                         [](const fs::path&, const fs::path& data) {
+                             plantFile(data / "icons/hicolor/48x48/apps/krita.png");
+                             plantFile(data / "icons/hicolor/scalable/apps/krita.svg");
+                         },
+                         "krita",
+                         {".local/share/icons/hicolor/48x48/apps/krita.png",
+                          ".local/share/icons/hicolor/scalable/apps/krita.svg"}},
+        LauncherIconCase{"HicolorInDotIconsByPath",
+                         [](const fs::path& home, const fs::path&) {
+                             plantFile(home / ".icons/hicolor/256x256/apps/krita.png");
+                         },
+                         "~/.icons/hicolor/256x256/apps/krita.png",
+                         {".icons/hicolor/256x256/apps/krita.png"}},
+        LauncherIconCase{"Pixmaps",
+                         [](const fs::path&, const fs::path& data) { plantFile(data / "pixmaps/krita.xpm"); },
+                         "krita",
+                         {".local/share/pixmaps/krita.xpm"}}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {
     std::vector<int> input(1000);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,4 +62,27 @@ class PlantedFifo {
 
   private:
     std::filesystem::path path_;
+};
+
+// Tells whether anyone opened a file since the watch began. Looking at it (stat, lstat) is no opening;
+// opening a FIFO or a device without waiting still is, and resets some devices.
+class OpenWatch {
+  public:
+    explicit OpenWatch(const std::filesystem::path& path) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        watching_ = fd_ >= 0 && ::inotify_add_watch(fd_, path.c_str(), IN_OPEN) >= 0;
+    }
+    OpenWatch(const OpenWatch&) = delete;
+    OpenWatch& operator=(const OpenWatch&) = delete;
+    ~OpenWatch() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool watching() const { return watching_; }
+    bool opened() const {
+        alignas(inotify_event) char events[4096];
+        return ::read(fd_, events, sizeof events) > 0;
+    }
+
+  private:
+    int fd_;
+    bool watching_ = false;
 };

@@ -4,16 +4,29 @@
 #include "model/BackgroundTask.h"
 #include "platform/AppIconProvider.h"
 
+#include <QCoreApplication>
 #include <QPixmap>
 
 AppIconCache::AppIconCache(std::shared_ptr<platform::AppIconProvider> provider, QObject* parent)
     : QObject(parent), provider_(std::move(provider)) {
     // Lookups are short; two threads keep one slow disk from holding back every other icon.
     pool_.setMaxThreadCount(2);
+    // The shared cache outlives the application object, and a lookup decodes with Qt's image plugins:
+    // none may run on while the application and the statics go.
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &AppIconCache::stopLookups);
 }
 
 AppIconCache::~AppIconCache() {
+    stopLookups();
+}
+
+void AppIconCache::stopLookups() {
+    pool_.clear();
     pool_.waitForDone();
+    // Those dropped are asked again if anyone still wants them; the ones that ended have their
+    // results queued and enter again.
+    std::erase_if(icons_, [](const auto& entry) { return !entry.second; });
 }
 
 AppIconCache& AppIconCache::shared() {

@@ -22,12 +22,13 @@ class AppIconProvider;
 // again and a changed desktop entry is looked up anew. Entries are never removed.
 //
 // Threads: main thread. Lookups run on the cache's own worker threads, since reading a picture may wait
-// on the disk and must never hold the window; each one that ends is announced by iconLookedUp.
+// on the disk and must never hold the window; each one that ends is announced by iconLookedUp. When the
+// application is about to quit, lookups not yet begun are dropped and those running are waited for.
 class AppIconCache : public QObject {
     Q_OBJECT
   public:
     explicit AppIconCache(std::shared_ptr<platform::AppIconProvider> provider, QObject* parent = nullptr);
-    // Waits for the lookups still running.
+    // Drops the lookups not yet begun and waits for those running.
     ~AppIconCache() override;
 
     // The one cache of the process, over the desktop's icons.
@@ -43,6 +44,8 @@ class AppIconCache : public QObject {
     void iconLookedUp();
 
   private:
+    void stopLookups();
+
     std::shared_ptr<platform::AppIconProvider> provider_;
     std::map<std::pair<std::string, std::string>, std::optional<QIcon>> icons_; // none while looked up
     QThreadPool pool_; // declared last: its lookups end before the rest goes

@@ -8,9 +8,11 @@
 #include "tests/support/TempDir.h"
 #include "tools/applications/AppIconCache.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QImage>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +22,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -89,6 +92,49 @@ TEST(AppIconCache, AsksOncePerApplicationOffTheWindowThreadAndNeverForOneWithout
     EXPECT_EQ(fake->asked["editor-new"], 1);
 }
 
+// Lookups that hold until released, counting those begun and those still running.
+class HeldIcons : public platform::AppIconProvider {
+  public:
+    std::atomic<int> begun = 0, running = 0;
+    std::atomic<bool> released = false;
+    QImage image(const std::string&) override {
+        ++begun;
+        ++running;
+        for (int i = 0; !released && i < 20000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        --running;
+        return {};
+    }
+};
+
+// Quitting while icons are read: no lookup runs on past the event loop, into the destruction of the
+// application object and the statics, and those not yet begun never start.
+TEST(AppIconCache, QuittingDropsWaitingLookupsAndWaitsForRunningOnes) {
+    auto held = std::make_shared<HeldIcons>();
+    std::thread release;
+    {
+        // Connected before the cache: the lookups are released a while after the quit has begun, so
+        // a quit that does not wait for them returns first.
+        QObject context;
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, &context, [&] {
+            release = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                held->released = true;
+            });
+        });
+        AppIconCache cache(held);
+        for (int i = 0; i < 6; ++i)
+            cache.icon(appAt("/a/App-" + std::to_string(i) + ".AppImage", "app"));
+        WAIT_FOR(held->begun == 2);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        EXPECT_EQ(held->running, 0);
+        ASSERT_TRUE(release.joinable());
+        release.join();
+    }
+    EXPECT_EQ(held->begun, 2);
+}
+
 TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
     TempDir dir;
     QImage picture(48, 48, QImage::Format_ARGB32);
@@ -143,12 +189,17 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
         }
     }
     // A FIFO, in the theme or named by its path, is no picture and no reason to wait.
-    for (const auto& [planted, value] :
-         {std::pair{&fifo, std::string("zedfifo")}, {&fifoFile, dir.str() + "/fifo.png"}}) {
+    // Not even opened: opening a device named by its path resets some.
+    for (const auto& [planted, path, value] :
+         {std::tuple{&fifo, apps / "zedfifo.png", std::string("zedfifo")},
+          {&fifoFile, dir.path() / "fifo.png", dir.str() + "/fifo.png"}}) {
+        const OpenWatch watch(path);
+        ASSERT_TRUE(watch.watching());
         QImage image;
         EXPECT_TRUE(planted->finishesWithin(std::chrono::seconds(20), [&] { image = provider.image(value); }))
             << value;
         EXPECT_TRUE(image.isNull()) << value;
+        EXPECT_FALSE(watch.opened()) << value;
     }
 
     QIcon::setThemeSearchPaths(searchPaths);
