@@ -33,7 +33,19 @@ IconThemeSearch desktopSearch() {
 
 } // namespace
 
-DesktopIconProvider::DesktopIconProvider() : themes_(desktopSearch(), kFileLimit) {}
+DesktopIconProvider::DesktopIconProvider()
+    : search_(desktopSearch()), themes_(std::make_shared<const IconThemes>(search_, kFileLimit)) {}
+
+void DesktopIconProvider::newListing() {
+    auto fresh = std::make_shared<const IconThemes>(search_, kFileLimit);
+    std::lock_guard lock(mutex_);
+    themes_ = std::move(fresh);
+}
+
+std::shared_ptr<const IconThemes> DesktopIconProvider::themes() const {
+    std::lock_guard lock(mutex_);
+    return themes_;
+}
 
 QImage DesktopIconProvider::image(const std::string& iconValue) {
     if (iconValue.empty()) return {};
@@ -43,7 +55,7 @@ QImage DesktopIconProvider::image(const std::string& iconValue) {
         // Entries written by hand sometimes name the file of a theme icon.
         for (std::string_view suffix : std::array<std::string_view, 3>{".png", ".svg", ".xpm"})
             if (name.size() > suffix.size() && name.ends_with(suffix)) name.remove_suffix(suffix.size());
-        path = themes_.find(name, kSize);
+        path = themes()->find(name, kSize);
         if (path.empty()) return {};
     } else if (!isSmallRegularFile(path, kFileLimit)) {
         return {}; // a device named by path is never opened: that alone resets some

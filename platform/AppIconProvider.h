@@ -5,6 +5,8 @@
 #include <QImage>
 
 #include <cstddef>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace platform {
@@ -18,10 +20,13 @@ class AppIconProvider {
     // trailing ".png", ".svg" or ".xpm" ignored). A null image when nothing usable is found. Called on
     // worker threads, several at once; it must never wait on a special file.
     virtual QImage image(const std::string& iconValue) = 0;
+    // A new listing of the applications begins: what was read of the desktop's icon themes may be stale
+    // (an app installed meanwhile may have added its icons). Main thread.
+    virtual void newListing() {}
 };
 
 // The desktop's icons: names through the icon theme QIcon uses, as it is when the provider is made (each
-// theme's index is read once per provider). A file is opened only once it is known to be a regular file
+// theme's index is read once per listing). A file is opened only once it is known to be a regular file
 // of at most kFileLimit bytes, without waiting, and decoded with QImageReader; anything else gives a
 // null image.
 class DesktopIconProvider final : public AppIconProvider {
@@ -33,9 +38,14 @@ class DesktopIconProvider final : public AppIconProvider {
     // Main thread: takes QIcon's theme settings.
     DesktopIconProvider();
     QImage image(const std::string& iconValue) override;
+    void newListing() override;
 
   private:
-    IconThemes themes_;
+    std::shared_ptr<const IconThemes> themes() const;
+
+    IconThemeSearch search_;
+    mutable std::mutex mutex_; // guards themes_, replaced by newListing while lookups run
+    std::shared_ptr<const IconThemes> themes_;
 };
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "platform/FileIO.h"
 #include "platform/TextLines.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <unordered_set>
 
 namespace platform {
 namespace {
@@ -24,7 +26,9 @@ constexpr int kLargestSize = 1 << 16;
 constexpr int kLargestScale = 64;
 
 struct ThemeFolder {
-    std::string path; // below the theme's folder
+    std::string path;                      // below the theme's folder
+    std::vector<std::string> present;      // "base/theme/path/" for each base folder that has it
+    std::unordered_set<std::string> names; // what those folders hold
     enum class Type { fixed, scalable, threshold } type = Type::threshold;
     int size = 0, minSize = 0, maxSize = 0, threshold = 2;
 
@@ -105,6 +109,20 @@ std::optional<IconThemeIndex> readIndex(const std::string& name, const std::vect
             const std::string& type = values["Type"];
             if (type == "Fixed") themeFolder.type = ThemeFolder::Type::fixed;
             if (type == "Scalable") themeFolder.type = ThemeFolder::Type::scalable;
+            // A theme lists hundreds of folders, a base folder holds few of them, and an icon lies in
+            // few: each folder is looked for and listed once here, not probed for every icon.
+            for (const auto& base : folders) {
+                std::string dir = base + "/" + name + "/" + path + "/";
+                struct stat st {};
+                if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+                if (DIR* listing = ::opendir(dir.c_str())) {
+                    while (const dirent* entry = ::readdir(listing))
+                        themeFolder.names.emplace(entry->d_name);
+                    ::closedir(listing);
+                }
+                themeFolder.present.push_back(std::move(dir));
+            }
+            if (themeFolder.names.empty()) continue;
             theme.folders.push_back(std::move(themeFolder));
         }
         return theme;
@@ -146,11 +164,12 @@ std::string IconThemes::findIn(std::string_view name, const std::string& themeNa
     const auto theme = index(themeName);
     if (!theme) return {};
     auto fileIn = [&](const ThemeFolder& themeFolder) -> std::string {
-        for (const auto& folder : search_.folders)
+        for (const auto& folder : themeFolder.present)
             for (std::string_view extension : kExtensions) {
-                std::string path = folder + "/" + themeName + "/" + themeFolder.path + "/";
-                path.append(name).append(extension);
-                if (isSmallRegularFile(path, fileLimit_)) return path;
+                std::string file(name);
+                file.append(extension);
+                if (!themeFolder.names.contains(file)) continue;
+                if (std::string path = folder + file; isSmallRegularFile(path, fileLimit_)) return path;
             }
         return {};
     };

@@ -25,9 +25,9 @@ struct IconThemeSearch {
 // that someone else names.
 bool isSmallRegularFile(const std::string& path, uint64_t limit);
 
-// The named icons of one search. Each theme's index.theme is read the first time a lookup needs it and
-// kept for the object's life, so a listing of many applications reads every index once: make one per
-// listing. Lookups may run on several threads at once.
+// The named icons of one search. Each theme's index.theme, and which of its folders exist, is read the
+// first time a lookup needs it and kept for the object's life, so a listing of many applications reads
+// every index once: make one per listing. Lookups may run on several threads at once.
 class IconThemes {
   public:
     // Pictures larger than `fileLimit` bytes are passed over.

@@ -29,6 +29,10 @@ void AppIconCache::stopLookups() {
     std::erase_if(icons_, [](const auto& entry) { return !entry.second; });
 }
 
+void AppIconCache::newListing() {
+    provider_->newListing();
+}
+
 AppIconCache& AppIconCache::shared() {
     // Never destroyed: its icons must not outlive the application object at exit.
     static auto* cache = new AppIconCache(std::make_shared<platform::DesktopIconProvider>());

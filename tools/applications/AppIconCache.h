@@ -38,6 +38,8 @@ class AppIconCache : public QObject {
     // its desktop entry names none or nothing usable is found: the row then draws the generic application
     // symbol. The first call for an application starts its lookup; one without an Icon value has none.
     QIcon icon(const AppUninstaller::InstalledApp& app);
+    // The applications were listed anew: icons looked up from now on read the desktop's themes again.
+    void newListing();
 
   signals:
     // A lookup ended, with an icon or without: rows may paint again.

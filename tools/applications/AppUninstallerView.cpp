@@ -102,6 +102,7 @@ AppUninstallerView::~AppUninstallerView() = default;
 
 void AppUninstallerView::showApps() {
     const auto& items = viewModel_.apps().items();
+    icons_.newListing();
     rows_->setRows(items);
     header_->setSummary(items.empty() ? QString() : app_texts::summary(items));
     showPlaceholder();

@@ -150,8 +150,9 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
     ASSERT_TRUE(small.save(QString::fromStdString(
         (dir.makeDir("icons/hicolor/16x16/apps") / "brenwick-test-editor.png").string())));
     writeFileText(dir.path() / "icons/hicolor/index.theme",
-                  "[Icon Theme]\nName=Hicolor\nDirectories=16x16/apps,48x48/apps\n\n[16x16/apps]\nSize=16\n"
-                  "Type=Fixed\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
+                  "[Icon Theme]\nName=Hicolor\nDirectories=16x16/apps,48x48/apps,64x64/apps\n\n[16x16/apps]\n"
+                  "Size=16\nType=Fixed\n\n[48x48/apps]\nSize=48\nType=Fixed\n\n[64x64/apps]\nSize=64\n"
+                  "Type=Fixed\n");
     // Many applications give their icon as a drawing.
     writeFileText(dir.path() / "drawn.svg",
                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\">"
@@ -201,6 +202,12 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
         EXPECT_TRUE(image.isNull()) << value;
         EXPECT_FALSE(watch.opened()) << value;
     }
+    // An app installed while Brenwick runs adds its icons, in a folder of the theme that did not exist
+    // yet: the next listing finds them.
+    ASSERT_TRUE(picture.save(QString::fromStdString(
+        (dir.makeDir("icons/hicolor/64x64/apps") / "brenwick-test-later.png").string())));
+    provider.newListing();
+    EXPECT_FALSE(provider.image("brenwick-test-later").isNull());
 
     QIcon::setThemeSearchPaths(searchPaths);
     QIcon::setThemeName(themeName);
