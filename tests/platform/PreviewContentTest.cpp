@@ -260,15 +260,17 @@ TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, PreviewPicture,
-    testing::Values(PictureCase{"drawing.svg", [](auto&) { return svgText(); }, true},
-                    PictureCase{"drawing.svgz", [](auto&) { return gzipped(svgText()); }, true},
-                    PictureCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
-                    PictureCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
-                    PictureCase{"bomb.svgz", [](auto&) { return svgzInflatingTo(64); }, false},
-                    PictureCase{"huge.svg",
-                                [](auto&) { return svgPadded(PreviewFile::kPictureBounds.svgBytes); }, false},
-                    PictureCase{"repeated.svg", [](auto&) { return svgRepeating(6); }, false},
-                    PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false}),
+    testing::Values(
+        PictureCase{"drawing.svg", [](auto&) { return svgText(); }, true},
+        PictureCase{"drawing.svgz", [](auto&) { return gzipped(svgText()); }, true},
+        PictureCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
+        PictureCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
+        PictureCase{"entity.svg", [](auto& fifo) { return svgNamingThroughEntity(fifo); }, false},
+        PictureCase{"embedded.svg", [](auto& fifo) { return svgEmbeddingOneNaming(fifo); }, false},
+        PictureCase{"bomb.svgz", [](auto&) { return svgzInflatingTo(64); }, false},
+        PictureCase{"huge.svg", [](auto&) { return svgPadded(PreviewFile::kPictureBounds.svgBytes); }, false},
+        PictureCase{"repeated.svg", [](auto&) { return svgRepeating(6); }, false},
+        PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false}),
     [](const testing::TestParamInfo<PictureCase>& info) {
         std::string name = info.param.name;
         std::replace(name.begin(), name.end(), '.', '_');

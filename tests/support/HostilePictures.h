@@ -31,6 +31,19 @@ inline std::string svgNaming(const std::string& path) {
     return svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"" + path + "\"/>");
 }
 
+// The same, its path held in an entity that the XML reader expands.
+inline std::string svgNamingThroughEntity(const std::string& path) {
+    return "<!DOCTYPE svg [<!ENTITY where \"" + path + "\">]>" +
+           svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"&where;\"/>");
+}
+
+// An SVG that embeds, as a data URI, another that names a file.
+inline std::string svgEmbeddingOneNaming(const std::string& path) {
+    const QByteArray inner = QByteArray::fromStdString(svgNaming(path)).toBase64();
+    return svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"data:image/svg+xml;base64," +
+                            inner.toStdString() + "\"/>");
+}
+
 // `pieces` times `piece`, compressed as gzip without ever holding the whole.
 inline std::string gzipped(std::string_view head, std::string_view piece, size_t pieces,
                            std::string_view tail) {
