@@ -89,7 +89,6 @@ size_t drawnElements(const std::vector<Element>& elements, const QHash<QString, 
                 for (int t : *it)
                     visit(t);
     };
-    size_t total = 0;
     // Depth first without recursion: a document may nest deeper than a thread's stack.
     for (size_t root = 0; root < elements.size(); ++root) {
         if (state[root] != unseen) continue;
@@ -116,9 +115,8 @@ size_t drawnElements(const std::vector<Element>& elements, const QHash<QString, 
             state[size_t(e)] = done;
         }
     }
-    // Only top-level elements are drawn from the document itself; the rest are counted through them.
-    if (!elements.empty()) total = count[0];
-    return total;
+    // Every element lies below the root, so the root's count covers the drawing.
+    return elements.empty() ? 0 : count[0];
 }
 
 bool selfContained(const QByteArray& document, const PictureBounds& bounds) {
