@@ -1,6 +1,7 @@
 #include "platform/AppIconProvider.h"
 
 #include "platform/FileIO.h"
+#include "platform/SvgRender.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -67,6 +68,14 @@ QImage DesktopIconProvider::image(const std::string& iconValue) {
     QByteArray bytes = QByteArray::fromRawData(content->data(), qsizetype(content->size()));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    // The format the content gives, as the reader below decides it; judged before it is decoded.
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    if (isSvgFormat(format)) {
+        const auto document = judgeSvg(*content, kPictureBounds);
+        if (!document) return {};
+        return renderSvg(*document, kLargest, {}, std::chrono::steady_clock::now() + kSvgBudget);
+    }
+    if (isJpegFormat(format) && !jpegScansWithin(*content, kPictureBounds.jpegScans)) return {};
     const std::string extension = std::filesystem::path(path).extension().string();
     QImageReader reader(&buffer, extension.empty() ? QByteArray() : QByteArray(extension.c_str() + 1));
     reader.setDecideFormatFromContent(true);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/IconTheme.h"
+#include "platform/PictureCheck.h"
 
 #include <QImage>
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -26,14 +28,19 @@ class AppIconProvider {
 };
 
 // The desktop's icons: names through the icon theme QIcon uses, as it is when the provider is made (each
-// theme's index is read once per listing). A file is opened only once it is known to be a regular file
-// of at most kFileLimit bytes, without waiting, and decoded with QImageReader; anything else gives a
-// null image.
+// theme's index is read once per listing). A file is read only once it is known to be a regular file of
+// at most kFileLimit bytes, opened without waiting, and decoded with QImageReader once judged
+// (PictureCheck); anything else gives a null image. An SVG is drawn by renderSvg and given up after
+// kSvgBudget: an icon never holds a thread for long.
 class DesktopIconProvider final : public AppIconProvider {
   public:
     static constexpr size_t kFileLimit = 4 * 1024 * 1024;
     static constexpr int kSize = 72;     // the row's 36-point icon on a 2x screen: the theme size sought
     static constexpr int kLargest = 256; // larger pictures are scaled down to this as they are decoded
+    // Icons are kilobytes.
+    static constexpr PictureBounds kPictureBounds{
+        .svgBytes = 256 * 1024, .svgElements = 20'000, .jpegScans = 64};
+    static constexpr std::chrono::milliseconds kSvgBudget{500};
 
     // Main thread: takes QIcon's theme settings.
     DesktopIconProvider();

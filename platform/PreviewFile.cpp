@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/ScaledPng.h"
+#include "platform/SvgRender.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -59,6 +60,18 @@ void dropPartialCharacter(QByteArray& bytes) {
     if (needed > continuation) bytes.truncate(i - 1);
 }
 
+// Whether a JPEG's scans are within the bound, read a piece at a time up to its end or past the bound.
+bool scansWithin(QFile& file, int limit) {
+    platform::JpegScanCounter counter;
+    QByteArray piece(256 * 1024, Qt::Uninitialized);
+    while (!counter.finished() && counter.scans() <= limit) {
+        const qint64 got = file.read(piece.data(), piece.size());
+        if (got <= 0) break;
+        counter.feed({piece.constData(), size_t(got)});
+    }
+    return counter.scans() <= limit;
+}
+
 } // namespace
 
 namespace platform {
@@ -92,6 +105,21 @@ PreviewFile::PreviewFile(const std::string& path) : path_(path) {
     facts_.isImage = reader.canRead();
     facts_.isText =
         mimes().mimeTypeForFileNameAndData(nameOf(path), head).inherits(QStringLiteral("text/plain"));
+    if (!facts_.isImage) return;
+    // Judged before any decoder sees it; a refused picture shows the info card, not its text either.
+    const QByteArray format = reader.format();
+    bool allowed = true;
+    if (isSvgFormat(format)) {
+        file_->seek(0);
+        const QByteArray bytes = file_->read(qint64(kPictureBounds.svgBytes) + 1);
+        svg_ = judgeSvg({bytes.constData(), size_t(bytes.size())}, kPictureBounds);
+        allowed = svg_.has_value();
+    } else if (isJpegFormat(format)) {
+        file_->seek(0);
+        allowed = scansWithin(*file_, kPictureBounds.jpegScans);
+    }
+    file_->seek(0);
+    if (!allowed) facts_.isImage = facts_.isText = false;
 }
 
 PreviewFile::~PreviewFile() {
@@ -105,7 +133,9 @@ QMimeType PreviewFile::type() const {
 }
 
 QImage PreviewFile::readImage(int longestSide, std::stop_token stop) {
-    if (!file_) return {};
+    if (!file_ || !facts_.isImage) return {};
+    // Qt's SVG reader can be neither stopped nor kept from opening the files a document names.
+    if (svg_) return renderSvg(*svg_, longestSide, std::move(stop));
     file_->seek(0);
     QImageReader reader(file_.get());
     reader.setDecideFormatFromContent(true);

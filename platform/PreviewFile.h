@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/FolderListing.h"
+#include "platform/PictureCheck.h"
 
 #include <QImage>
 #include <QMimeType>
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -23,8 +25,8 @@ struct PreviewFacts {
     bool exists = false;
     bool isDirectory = false;
     bool readable = false;
-    bool isImage = false; // QImageReader knows the format from the content
-    bool isText = false;  // the content type is a kind of text/plain
+    bool isImage = false; // QImageReader knows the format from the content, and it may be decoded
+    bool isText = false;  // the content type is a kind of text/plain; never for a refused picture
 };
 
 PreviewPage choosePreviewPage(const PreviewFacts& facts);
@@ -35,6 +37,10 @@ PreviewPage choosePreviewPage(const PreviewFacts& facts);
 // removed or replaced in between. Blocking; use it off the window's thread.
 class PreviewFile {
   public:
+    // An SVG of many megabytes takes gigabytes to draw; a camera writes about ten scans to a JPEG.
+    static constexpr PictureBounds kPictureBounds{
+        .svgBytes = 4 * 1024 * 1024, .svgElements = 200'000, .jpegScans = 64};
+
     explicit PreviewFile(const std::string& path);
     ~PreviewFile();
     PreviewFile(const PreviewFile&) = delete;
@@ -51,7 +57,8 @@ class PreviewFile {
     QMimeType type() const;
     // The image, scaled down so that its longest side is at most `longestSide`; null when it does not
     // decode after all, when its header declares more than kPicturePixelLimit pixels, and once `stop`
-    // is requested (a PNG stops at its next row; other formats are not read once it is).
+    // is requested (a PNG stops at its next row, an SVG stops drawing; other formats are not read once
+    // it is).
     QImage readImage(int longestSide, std::stop_token stop = {});
     // The first `limit` bytes as UTF-8, without an incomplete character at the cut; `cut` tells
     // whether the file went on.
@@ -61,8 +68,9 @@ class PreviewFile {
   private:
     std::string path_;
     PreviewFacts facts_;
-    std::unique_ptr<QFile> file_; // a readable regular file
-    int folderFd_ = -1;           // a readable folder
+    std::unique_ptr<QFile> file_;   // a readable regular file
+    std::optional<QByteArray> svg_; // the judged document of an SVG that may be drawn
+    int folderFd_ = -1;             // a readable folder
     int64_t size_ = 0;
     double modifiedStamp_ = 0;
 };

@@ -1,13 +1,18 @@
 // What the preview reads of a path, without a window.
 #include "platform/PreviewContent.h"
 #include "platform/ScaledPng.h"
+#include "tests/support/HostilePictures.h"
 #include "tests/support/PreviewFiles.h"
+#include "tests/support/StuckReads.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <future>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -234,6 +239,76 @@ TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {
     const FolderListing few = PreviewFile(dir.str() + "/many").readListing(3);
     EXPECT_EQ(few.entries.size(), 3u);
     EXPECT_EQ(few.count, 5);
+}
+
+// Pictures whose decoding could wait on a FIFO, take gigabytes or minutes are judged first and shown by
+// their info card; ordinary ones of the same kinds still show.
+struct PictureCase {
+    const char* name;
+    std::function<std::string(const std::string& fifo)> bytes;
+    bool shown;
+};
+
+void PrintTo(const PictureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PreviewPicture : public testing::TestWithParam<PictureCase> {};
+
+TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
+    TempDir dir;
+    const PlantedFifo fifo(dir.path() / "pipe");
+    const std::string path = writeText(dir, GetParam().name, GetParam().bytes(dir.str() + "/pipe"));
+    PreviewContent content;
+    EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(20), [&] { content = loadPreview(path); }));
+    EXPECT_EQ(content.page, GetParam().shown ? PreviewPage::image : PreviewPage::info);
+    if (GetParam().shown) {
+        EXPECT_EQ(content.image.size(), QSize(48, 48));
+        EXPECT_GE(content.image.pixelColor(24, 24).blue(), 240);
+    } else {
+        EXPECT_TRUE(content.image.isNull());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PreviewPicture,
+    testing::Values(
+        PictureCase{"drawing.svg", [](auto&) { return svgText(); }, true},
+        PictureCase{"drawing.svgz", [](auto&) { return gzipped(svgText()); }, true},
+        PictureCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
+        PictureCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
+        PictureCase{"entity.svg", [](auto& fifo) { return svgNamingThroughEntity(fifo); }, false},
+        PictureCase{"embedded.svg", [](auto& fifo) { return svgEmbeddingOneNaming(fifo); }, false},
+        PictureCase{"bomb.svgz", [](auto&) { return svgzInflatingTo(64); }, false},
+        PictureCase{"huge.svg", [](auto&) { return svgPadded(PreviewFile::kPictureBounds.svgBytes); }, false},
+        PictureCase{"repeated.svg", [](auto&) { return svgRepeating(6); }, false},
+        PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false}),
+    [](const testing::TestParamInfo<PictureCase>& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
+    });
+
+// A drawing that takes minutes stops within moments of being asked, and gives no picture.
+TEST(PreviewFile, AnSvgStopsDrawingWhenAsked) {
+    TempDir dir;
+    // Five thousand triangles, each over most of a picture of 4000 x 4000.
+    std::string shapes;
+    for (int i = 0; i < 5000; ++i)
+        shapes += "<path d=\"M0 0L4000 " + std::to_string(i % 4000) + "L" + std::to_string(i % 3000) +
+                  " 4000Z\" fill=\"#" + std::to_string(100 + i % 800) + "\" fill-opacity=\"0.5\"/>";
+    const std::string path = writeText(
+        dir, "slow.svg",
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4000\" height=\"4000\">" + shapes + "</svg>");
+    PreviewFile file(path);
+    ASSERT_EQ(file.page(), PreviewPage::image);
+    std::stop_source stop;
+    auto drawn = std::async(std::launch::async,
+                            [&] { return file.readImage(PreviewContent::kImageLimit, stop.get_token()); });
+    ASSERT_EQ(drawn.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout) << "drew at once";
+    stop.request_stop();
+    ASSERT_EQ(drawn.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_TRUE(drawn.get().isNull());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // application.
 #include "model/AppUninstaller.h"
 #include "platform/AppIconProvider.h"
+#include "tests/support/HostilePictures.h"
 #include "tests/support/ScanFixture.h"
 #include "tests/support/StuckReads.h"
 #include "tests/support/TempDir.h"
@@ -16,8 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -212,5 +215,55 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
     QIcon::setThemeSearchPaths(searchPaths);
     QIcon::setThemeName(themeName);
 }
+
+// An icon whose decoding could wait on a FIFO, take gigabytes or seconds gets the generic symbol; an
+// ordinary one of the same kind is drawn.
+struct IconCase {
+    const char* name;
+    std::function<std::string(const std::string& fifo)> bytes;
+    bool found;
+};
+
+void PrintTo(const IconCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class IconPicture : public testing::TestWithParam<IconCase> {};
+
+TEST_P(IconPicture, IsDrawnOnlyWhenItMayBeDecoded) {
+    TempDir dir;
+    const PlantedFifo fifo(dir.path() / "pipe");
+    const std::string path = dir.str() + "/" + GetParam().name;
+    writeFileText(path, GetParam().bytes(dir.str() + "/pipe"));
+    platform::DesktopIconProvider provider;
+    QImage image;
+    EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(20), [&] { image = provider.image(path); }));
+    EXPECT_EQ(!image.isNull(), GetParam().found);
+    if (GetParam().found) {
+        EXPECT_EQ(image.size(), QSize(48, 48));
+        EXPECT_GE(image.pixelColor(24, 24).blue(), 240);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, IconPicture,
+    testing::Values(IconCase{"drawn.svg", [](auto&) { return svgText(); }, true},
+                    IconCase{"drawn.svgz", [](auto&) { return gzipped(svgText()); }, true},
+                    IconCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
+                    IconCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
+                    // Under the file limit, past the bound once inflated.
+                    IconCase{"bomb.svgz", [](auto&) { return svgzInflatingTo(64); }, false},
+                    IconCase{"large.svg",
+                             [](auto&) {
+                                 return svgPadded(platform::DesktopIconProvider::kPictureBounds.svgBytes);
+                             },
+                             false},
+                    IconCase{"repeated.svg", [](auto&) { return svgRepeating(5); }, false},
+                    IconCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false}),
+    [](const testing::TestParamInfo<IconCase>& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
+    });
 
 } // namespace

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+#include <string_view>
+
+// Pictures, ordinary and hostile, for what is judged before decoding; each is the bytes of a file. The
+// ordinary ones are 48 x 48 and blue.
+
+inline std::string svgPadded(size_t padding, std::string_view extra = {}) {
+    std::string text =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+        "width=\"48\" height=\"48\"><rect width=\"48\" height=\"48\" fill=\"#0000ff\"/>";
+    text += extra;
+    if (padding > 0) text += "<!--" + std::string(padding, ' ') + "-->";
+    return text + "</svg>";
+}
+
+inline std::string svgText() {
+    return svgPadded(0);
+}
+
+// An SVG whose <image> names a file by its path.
+inline std::string svgNaming(const std::string& path) {
+    return svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"" + path + "\"/>");
+}
+
+// The same, its path held in an entity that the XML reader expands.
+inline std::string svgNamingThroughEntity(const std::string& path) {
+    return "<!DOCTYPE svg [<!ENTITY where \"" + path + "\">]>" +
+           svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"&where;\"/>");
+}
+
+// An SVG that embeds, as a data URI, another that names a file.
+inline std::string svgEmbeddingOneNaming(const std::string& path) {
+    const QByteArray inner = QByteArray::fromStdString(svgNaming(path)).toBase64();
+    return svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"data:image/svg+xml;base64," +
+                            inner.toStdString() + "\"/>");
+}
+
+// `pieces` times `piece`, compressed as gzip without ever holding the whole.
+inline std::string gzipped(std::string_view head, std::string_view piece, size_t pieces,
+                           std::string_view tail) {
+    z_stream stream{};
+    EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, MAX_WBITS + 16, 9, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string out;
+    char buffer[64 * 1024];
+    auto feed = [&](std::string_view in, int flush) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+        stream.avail_in = uInt(in.size());
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(buffer);
+            stream.avail_out = sizeof buffer;
+            deflate(&stream, flush);
+            out.append(buffer, sizeof buffer - stream.avail_out);
+        } while (stream.avail_out == 0);
+    };
+    feed(head, Z_NO_FLUSH);
+    for (size_t i = 0; i < pieces; ++i)
+        feed(piece, Z_NO_FLUSH);
+    feed(tail, Z_FINISH);
+    deflateEnd(&stream);
+    return out;
+}
+
+inline std::string gzipped(std::string_view text) {
+    return gzipped(text, {}, 0, {});
+}
+
+// An SVG that draws one rectangle 10^levels times through nested <use>.
+inline std::string svgRepeating(int levels) {
+    std::string uses = "<g id=\"l0\"><rect width=\"1\" height=\"1\"/></g>";
+    for (int level = 1; level <= levels; ++level) {
+        uses += "<g id=\"l" + std::to_string(level) + "\">";
+        for (int i = 0; i < 10; ++i)
+            uses += "<use xlink:href=\"#l" + std::to_string(level - 1) + "\"/>";
+        uses += "</g>";
+    }
+    return svgPadded(0, uses);
+}
+
+// An SVG that inflates to `mebibytes` of a comment, and a little drawing.
+inline std::string svgzInflatingTo(size_t mebibytes) {
+    const std::string whole = svgPadded(1);
+    const size_t comment = whole.find("<!--") + 4;
+    return gzipped(whole.substr(0, comment), std::string(1024 * 1024, ' '), mebibytes, whole.substr(comment));
+}
+
+// A progressive JPEG whose last scan comes `repeats` times more: the decoder warns and goes on, one pass
+// over the picture a scan.
+inline std::string jpegWithScans(int repeats, QSize size = QSize(48, 48)) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    EXPECT_TRUE(writer.write(image));
+    const std::string bytes = buffer.data().toStdString();
+    // The markers in order: segments by their length, a scan's data up to the next marker.
+    size_t lastScan = 0;
+    size_t end = 0;
+    for (size_t at = 2; at + 2 <= bytes.size();) {
+        const auto code = uint8_t(bytes[at + 1]);
+        if (code == 0xd9) {
+            end = at;
+            break;
+        }
+        const size_t length = size_t(uint8_t(bytes[at + 2])) << 8 | uint8_t(bytes[at + 3]);
+        if (code == 0xda) lastScan = at;
+        at += 2 + length;
+        if (code != 0xda) continue;
+        while (at + 1 < bytes.size() &&
+               !(uint8_t(bytes[at]) == 0xff && bytes[at + 1] != 0 && (uint8_t(bytes[at + 1]) & 0xf8) != 0xd0))
+            ++at;
+    }
+    EXPECT_GT(lastScan, 0u);
+    EXPECT_GT(end, lastScan);
+    std::string out = bytes.substr(0, end);
+    for (int i = 0; i < repeats; ++i)
+        out += bytes.substr(lastScan, end - lastScan);
+    return out + bytes.substr(end);
+}
