@@ -55,6 +55,8 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
         EXPECT_EQ(loadPreview(path).page, page) << path;
     // "é" is two bytes; the limit falls in the middle of one.
     std::string text(PreviewContent::kTextLimit - 1, 'a');
+    for (size_t i = 99; i < text.size(); i += 100)
+        text[i] = '\n'; // lines short enough to be shown as they are
     text += "\xc3\xa9 and more";
     const PreviewContent cut = loadPreview(writeText(dir, "long.txt", text));
     ASSERT_EQ(cut.page, PreviewPage::text);
