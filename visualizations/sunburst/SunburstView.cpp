@@ -36,10 +36,10 @@ QRectF discRect(const sunburst::Geometry& g) {
 // again in every band they cross.
 struct PlacedLabel {
     sunburst::Label label;
-    QColor ink;     // chosen for the arc's fill
-    QImage turned;  // the text, for a turned label, with its anchor at `pivot`
-    QPoint pivot;   // in the picture's pixels, from its top-left
-    QRectF bounds;  // what it may cover, in points
+    QColor ink;    // chosen for the arc's fill
+    QImage turned; // the text, for a turned label, with its anchor at `pivot`
+    QPoint pivot;  // in the picture's pixels, from its top-left
+    QRectF bounds; // what it may cover, in points
 };
 
 // Arcs lie on the window's background; a translucent colour ("By age") is taken as it shows there.
