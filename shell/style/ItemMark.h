@@ -21,7 +21,6 @@ class ItemMark {
     ItemMark(std::span<const QColor> fills, std::span<const QColor> surrounds, const Theme& theme);
     ItemMark(const QColor& fill, const QColor& surround, const Theme& theme);
 
-    const contrast::MarkInks& inks() const { return inks_; }
     // Draws the rim along the edge of the closed `shape`.
     void paint(QPainter& painter, const QPainterPath& shape) const;
 
