@@ -6,6 +6,7 @@
 #include "bench/micro/WideFolder.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Palette.h"
+#include "shell/style/Theme.h"
 #include "visualizations/sunburst/SunburstView.h"
 #include "visualizations/treemap/TreemapView.h"
 
@@ -123,6 +124,22 @@ void sunburstRepaint(benchmark::State& state) {
 BENCHMARK(sunburstRepaint)
     ->ArgsProduct({{0, 1}, {0, 1}})
     ->ArgNames({"millionRoot", "wholePicture"})
+    ->Unit(benchmark::kMillisecond);
+
+// A new selection in the dark theme, where a mark on a light fill is a double rim: its two halves are
+// the band around the edge cut by the shape.
+void markRepaintDark(benchmark::State& state) {
+    ensureApplication();
+    ThemeManager::instance().setThemeName(ThemeName::dark);
+    if (state.range(0))
+        repaint<SunburstView>(state, million().tree);
+    else
+        repaint<TreemapView>(state, million().tree);
+    ThemeManager::instance().setThemeName(ThemeName::light);
+}
+BENCHMARK(markRepaintDark)
+    ->ArgsProduct({{0, 1}, {0}})
+    ->ArgNames({"sunburst", "wholePicture"})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

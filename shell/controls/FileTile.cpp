@@ -6,6 +6,7 @@
 #include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/ItemMark.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Symbols.h"
@@ -28,13 +29,10 @@ void FileTile::paint(QPainter& painter, const QRectF& rect, const FileNode& node
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     shapes::fill(painter, rect, 12, t.card);
-    if (selected) {
-        QColor edge = t.text;
-        edge.setAlphaF(0.6f);
-        shapes::strokeInside(painter, rect, 12, edge, 1.5);
-    } else {
+    if (selected)
+        ItemMark(t.card, t.background, t).paint(painter, shapes::continuousRoundedRect(rect, 12));
+    else
         shapes::strokeInside(painter, rect, 12, t.border, 1);
-    }
 
     const QRectF row = rect.adjusted(12, 0, -12, 0);
     const QRectF box(row.left(), rect.center().y() - 19, 38, 38);

@@ -107,4 +107,18 @@ QColor shadedFor(const QColor& color, const QColor& fill, double minimum) {
     return toward;
 }
 
+MarkInks markInks(std::span<const QColor> fills, std::span<const QColor> surrounds, const Theme& theme) {
+    // The theme's own strongest inks first: a mark in the text colour looks like the rest of the window.
+    for (const QColor& ink : {theme.text, theme.background, theme.ink})
+        if (reads(ink, fills, kMark) && reads(ink, surrounds, kMark)) return {ink, ink};
+    // The text and background colours lie near the two ends of the scale: on any colour one of them
+    // keeps kMark, so the pair marks the edge against every fill and surround, however mixed.
+    const bool textInside = weakest(fills, theme.text) >= weakest(fills, theme.background);
+    return textInside ? MarkInks{theme.text, theme.background} : MarkInks{theme.background, theme.text};
+}
+
+MarkInks markInks(const QColor& fill, const QColor& surround, const Theme& theme) {
+    return markInks(std::span(&fill, 1), std::span(&surround, 1), theme);
+}
+
 } // namespace contrast

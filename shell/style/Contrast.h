@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <span>
 
+struct Theme;
+
 // Which ink text and symbols take on a given fill, so they read in both themes. Contrast is the WCAG
 // ratio of relative luminances, from 1 (none) to 21 (black on white).
 namespace contrast {
@@ -43,5 +45,24 @@ QColor secondaryInk(const QColor& fill);
 // A colour that means something (a category, a warning) on `fill`: itself where it keeps `minimum` (with
 // the margin), else mixed towards black or white, whichever side reaches further, just far enough.
 QColor shadedFor(const QColor& color, const QColor& fill, double minimum);
+
+// The least contrast the mark of a selected or hovered item keeps against the item's fill and against
+// what lies around it.
+constexpr double kMark = 3.0;
+
+// The inks of such a mark: one line where `inner` and `outer` are the same ink, else an inner line on the
+// item's edge and an outer one around it.
+struct MarkInks {
+    QColor inner;
+    QColor outer;
+    bool doubled() const { return inner != outer; }
+};
+
+// The first of the theme's text, background and accent colours that keeps kMark (with the margin)
+// against every one of the opaque `fills` and `surrounds`. Where none does (a fill and a surround far
+// apart, or surrounds of every shade), a double rim of the text and background colours, the one that
+// reads better on the fills inside.
+MarkInks markInks(std::span<const QColor> fills, std::span<const QColor> surrounds, const Theme& theme);
+MarkInks markInks(const QColor& fill, const QColor& surround, const Theme& theme);
 
 } // namespace contrast

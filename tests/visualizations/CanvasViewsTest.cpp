@@ -265,4 +265,36 @@ TEST_P(CanvasLabelContrast, TreemapAndSunburstLabelsReadOnTheirFills) {
 
 INSTANTIATE_TEST_SUITE_P(ThemesAndModes, CanvasLabelContrast, everyThemeAndMode(), themeAndModeName);
 
+// The sunburst's labels turned along their rings read at 4.5:1 as drawn at one pixel per point too,
+// where a turned glyph's stems are narrower than a pixel: drawn at two, every stem shows its full ink.
+class SunburstTurnedLabels : public ScannedHomeTest, public ::testing::WithParamInterface<ThemeAndMode> {};
+
+TEST_P(SunburstTurnedLabels, ReadAtOnePixelPerPoint) {
+    applyThemeAndMode(vm(), GetParam());
+    int turned = 0;
+    // Sizes that place the labels otherwise on the pixel grid, and cut them to other lengths.
+    for (const QSize size : {QSize(958, 760), QSize(720, 600), QSize(840, 700), QSize(1100, 820)}) {
+        SunburstView sunburst;
+        sunburst.resize(size);
+        wireCanvas(&sunburst, vm());
+        QImage rings(sunburst.size(), QImage::Format_ARGB32_Premultiplied);
+        rings.fill(theme().background);
+        sunburst.render(&rings);
+        for (const sunburst::SunArc& arc : sunburst.items()) {
+            const auto label = sunburst::labelFor(sunburst.geometry(), arc, nodeName(*arc.node), false);
+            if (!label || label->abbreviated) continue;
+            const double width = QFontMetricsF(fonts::ui(9.5, QFont::Medium)).horizontalAdvance(label->text);
+            const QTransform turn =
+                QTransform::fromTranslate(label->anchor.x(), label->anchor.y()).rotate(label->rotation);
+            const QPolygonF line = turn.map(QPolygonF(QRectF(-width / 2, -3.5, width, 7)));
+            const QPolygonF around = turn.map(QPolygonF(QRectF(-width / 2, -6, width, 12)));
+            ink_contrast::expectReads(rings, line, around, 4.5, label->text.toStdString());
+            ++turned;
+        }
+    }
+    EXPECT_GT(turned, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThemesAndModes, SunburstTurnedLabels, everyThemeAndMode(), themeAndModeName);
+
 } // namespace

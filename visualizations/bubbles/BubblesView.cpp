@@ -8,6 +8,7 @@
 #include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/ItemMark.h"
 #include "shell/style/Theme.h"
 
 #include <QFontMetricsF>
@@ -19,12 +20,6 @@ namespace {
 
 using color_blend::over;
 using color_blend::withOpacity;
-
-void ring(QPainter& painter, const bubbles::Bubble& bubble) {
-    painter.setPen(QPen(withOpacity(canvasInk(), 0.8), 1.6));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(bubble.center, bubble.radius, bubble.radius);
-}
 
 // What each circle shows: its own fill and the fill it lies on. Every circle lies on its parent's
 // uniform fill, so the colour each translucent fill leaves there is known, and opaque.
@@ -200,12 +195,18 @@ void BubblesView::paintOverlay(QPainter& painter) {
     const FileNode* selected = state().selected;
     if (!selected && !hovered()) return;
     const auto& drawn = bubbles();
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
+    const Theme& t = theme();
+    // The rim lies half on the circle and half on its parent's fill around it.
+    auto ring = [&](const bubbles::Bubble& b) {
+        const size_t index = size_t(&b - drawn.data());
+        const CircleFill fill = fillsOf(std::span(drawn).first(index + 1), t).back();
+        QPainterPath shape;
+        shape.addEllipse(b.center, b.radius, b.radius);
+        ItemMark(fill.own, fill.beneath, t).paint(painter, shape);
+    };
     // The root circle is never ringed.
     if (selected)
         for (const bubbles::Bubble& b : drawn)
-            if (b.node == selected && b.depth > 0) ring(painter, b);
-    if (const bubbles::Bubble* b = bubbles::find(drawn, hovered()); b && b->depth > 0) ring(painter, *b);
-    painter.restore();
+            if (b.node == selected && b.depth > 0) ring(b);
+    if (const bubbles::Bubble* b = bubbles::find(drawn, hovered()); b && b->depth > 0) ring(*b);
 }

@@ -8,6 +8,7 @@
 #include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/ItemMark.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
 
@@ -18,12 +19,18 @@
 namespace {
 
 using color_blend::over;
-using color_blend::withOpacity;
 
-void outline(QPainter& painter, const QRectF& rect, const QBrush& fill) {
-    painter.setPen(QPen(withOpacity(canvasInk(), 0.8), 1.5));
-    painter.setBrush(fill);
-    painter.drawPath(shapes::continuousRoundedRect(rect, flame::cornerRadius(rect)));
+// The mark of a block, over `tint`: blocks lie apart on the bare background, so the rim reads on the
+// block's fill inside and the background around it.
+void mark(QPainter& painter, const flame::Block& block, const QColor& tint, const Theme& t) {
+    const QRectF rect = flame::drawnRect(block);
+    const QPainterPath shape = shapes::continuousRoundedRect(rect, flame::cornerRadius(rect));
+    if (tint.alpha() > 0) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(tint);
+        painter.drawPath(shape);
+    }
+    ItemMark(over(tint, over(block.color, t.background)), t.background, t).paint(painter, shape);
 }
 
 } // namespace
@@ -65,7 +72,7 @@ void FlameGraphCanvas::paintOverlay(QPainter& painter) {
     if (!hovered() && !state().selected) return;
     painter.save();
     painter.translate(contentOrigin());
-    flame::paintOutlines(painter, items(), state().selected, hovered());
+    flame::paintOutlines(painter, items(), theme(), state().selected, hovered());
     painter.restore();
 }
 
@@ -114,16 +121,16 @@ void paintPicture(QPainter& painter, QSizeF content, const Theme& t, std::span<c
     });
 }
 
-void paintOutlines(QPainter& painter, std::span<const Block> blocks, const FileNode* selected,
+void paintOutlines(QPainter& painter, std::span<const Block> blocks, const Theme& t, const FileNode* selected,
                    const FileNode* hovered) {
     if (selected) {
         for (const Block& block : blocks)
-            if (block.row > 0 && block.node == selected) outline(painter, drawnRect(block), Qt::NoBrush);
+            if (block.row > 0 && block.node == selected) mark(painter, block, Qt::transparent, t);
     }
     if (!hovered) return;
     const auto found =
         std::find_if(blocks.begin(), blocks.end(), [&](const Block& b) { return b.node == hovered; });
-    if (found != blocks.end()) outline(painter, drawnRect(*found), QColor(0, 0, 0, int(255 * 0.12 + 0.5)));
+    if (found != blocks.end()) mark(painter, *found, QColor(0, 0, 0, int(255 * 0.12 + 0.5)), t);
 }
 
 } // namespace flame

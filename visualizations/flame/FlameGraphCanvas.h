@@ -25,10 +25,10 @@ std::vector<Label> labelsOf(std::span<const Block> blocks, const QString& folder
 // background, and the labels. `scratch` is a pixel buffer kept by the caller from one painting to the next.
 void paintPicture(QPainter& painter, QSizeF content, const Theme& theme, std::span<const Block> blocks,
                   std::span<const Label> labels, QImage& scratch);
-// Drawn over the picture: the outline of `selected`'s blocks below the folder's own, and the
-// highlight of `hovered`'s first block, the folder's included (either may be null or have no block).
-void paintOutlines(QPainter& painter, std::span<const Block> blocks, const FileNode* selected,
-                   const FileNode* hovered);
+// Drawn over the picture: the mark of `selected`'s blocks below the folder's own, and the highlight
+// and mark of `hovered`'s first block, the folder's included (either may be null or have no block).
+void paintOutlines(QPainter& painter, std::span<const Block> blocks, const Theme& theme,
+                   const FileNode* selected, const FileNode* hovered);
 
 } // namespace flame
 

@@ -5,6 +5,7 @@
 #include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/ItemMark.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
@@ -42,7 +43,7 @@ const CardFonts& cardFonts() {
 constexpr double kSheenOpacity = 0.32;
 
 // The silhouette filled with the background, the tint and a white sheen from the top-left corner,
-// and outlined: dark when selected, faint otherwise.
+// and outlined faintly unless selected.
 void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool selected,
                const QColor& background) {
     const QPainterPath shape = folderShape(rect);
@@ -57,9 +58,8 @@ void paintBody(QPainter& painter, const QRectF& rect, const QColor& tint, bool s
     painter.setBrush(sheen);
     painter.drawPath(shape);
 
-    QColor ink = canvasInk();
-    ink.setAlphaF(0.75f);
-    QPen outline = selected ? QPen(ink, 1.5) : QPen(QColor(0, 0, 0, int(0.06 * 255)), 1);
+    if (selected) return; // FolderCard::paint marks it, in the theme's inks
+    QPen outline(QColor(0, 0, 0, int(0.06 * 255)), 1);
     outline.setCapStyle(Qt::FlatCap);
     outline.setJoinStyle(Qt::MiterJoin);
     outline.setMiterLimit(10);
@@ -211,6 +211,12 @@ void FolderCard::paint(QPainter& painter, const QRectF& cell, double hover, cons
                           body);
     } else {
         paintBody(painter, rect, tint_, selected_, theme.background);
+    }
+    if (selected_) {
+        // The sheen lightens the body towards the top-left corner: the rim reads at both ends.
+        const std::array fills{bodyColorAt(rect, rect.topLeft(), tint_, theme.background),
+                               bodyColorAt(rect, rect.bottomRight(), tint_, theme.background)};
+        ItemMark(fills, std::span(&theme.background, 1), theme).paint(painter, folderShape(rect));
     }
 
     // The text column in the card's lower left: name, hairline, then dots, item count and size.

@@ -8,6 +8,7 @@
 #include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/ItemMark.h"
 #include "shell/style/Theme.h"
 
 #include <QFontMetricsF>
@@ -130,17 +131,17 @@ void drawBand(QPainter& painter, const QRectF& visible, const Theme& t, std::spa
         painter.drawPath(path);
     }
 
-    // Dots; hover and selection get the same ring.
-    const QPen ring(withOpacity(canvasInk(), 0.75), 1.5);
+    // Dots; hover and selection get the same ring, a little apart from the dot: it lies on the
+    // background on both sides, and the gap keeps the dot's own edge clear.
     for (const Branch& b : branches) {
         if (!reaches(b.point.y(), b.dot / 2 + 5)) continue;
         painter.setPen(Qt::NoPen);
         painter.setBrush(b.fill);
         painter.drawEllipse(square(b.point, b.dot));
         if (b.node == frame.hovered || b.node == frame.selected) {
-            painter.setPen(ring);
-            painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(square(b.point, b.dot + 6));
+            QPainterPath ring;
+            ring.addEllipse(square(b.point, b.dot + 6));
+            ItemMark(t.background, t.background, t).paint(painter, ring);
         }
     }
 

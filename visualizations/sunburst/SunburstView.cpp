@@ -8,6 +8,7 @@
 #include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Formatters.h"
+#include "shell/style/ItemMark.h"
 #include "shell/style/Palette.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
@@ -16,6 +17,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -27,18 +30,40 @@ QRectF discRect(const sunburst::Geometry& g) {
     return {g.centre.x() - side / 2, g.centre.y() - side / 2, side, side};
 }
 
-// A label along a ring, ready to draw. Rotated text is drawn from a small upright picture of it:
-// glyphs rendered at every angle would each be rasterised afresh, many times slower.
+// A label along a ring, ready to draw. A turned label is rasterised turned, once per picture, into a
+// small picture of its own that is then copied pixel for pixel: turning a picture of upright text
+// resamples it and softens its strokes, and turned glyphs drawn band by band would be rasterised
+// again in every band they cross.
 struct PlacedLabel {
     sunburst::Label label;
-    QColor ink;     // chosen for the arc's fill
-    QImage upright; // the text, for a rotated label
-    QRectF bounds;  // what it may cover, in points
+    QColor ink;    // chosen for the arc's fill
+    QImage turned; // the text, for a turned label, with its anchor at `pivot`
+    QPoint pivot;  // in the picture's pixels, from its top-left
+    QRectF bounds; // what it may cover, in points
 };
 
 // Arcs lie on the window's background; a translucent colour ("By age") is taken as it shows there.
 QColor fillOf(const sunburst::SunArc& arc, const QColor& background) {
     return over(arc.color, background);
+}
+
+// What lies around an arc: the background between the rings, and the fills of the arcs beside it, within
+// it and outside it.
+std::vector<QColor> surroundsOf(std::span<const sunburst::SunArc> arcs, const sunburst::SunArc& arc,
+                                const QColor& background) {
+    constexpr double kTouch = 1e-9, kTurn = 2 * std::numbers::pi;
+    auto meets = [](double a, double b) { return std::abs(a - b) < kTouch; };
+    std::vector<QColor> around{background};
+    for (const sunburst::SunArc& other : arcs) {
+        if (&other == &arc || std::abs(other.ring - arc.ring) > 1) continue;
+        const bool touches = other.ring == arc.ring
+                                 ? meets(other.end, arc.start) || meets(other.start, arc.end) ||
+                                       (meets(arc.start, 0) && meets(other.end, kTurn)) ||
+                                       (meets(other.start, 0) && meets(arc.end, kTurn))
+                                 : other.start < arc.end && other.end > arc.start;
+        if (touches) around.push_back(fillOf(other, background));
+    }
+    return around;
 }
 
 std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<const sunburst::SunArc> arcs,
@@ -50,7 +75,7 @@ std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<cons
             const QColor fill = fillOf(arc, background);
             const QColor ink =
                 label->abbreviated ? contrast::textInk(fill) : contrast::textInk(fill, rotatedInk);
-            placed.push_back({*label, ink, {}, {}});
+            placed.push_back({*label, ink, {}, {}, {}});
         }
     const QFont medium = fonts::ui(9.5, QFont::Medium), semibold = fonts::ui(9.5, QFont::DemiBold);
     constexpr int kChunk = 16;
@@ -64,14 +89,21 @@ std::vector<PlacedLabel> placeLabels(const sunburst::Geometry& g, std::span<cons
             const double reach = std::hypot(size.width(), size.height()) / 2 + 1;
             p.bounds = QRectF(p.label.anchor - QPointF(reach, reach), QSizeF(2 * reach, 2 * reach));
             if (p.label.abbreviated) continue;
-            p.upright = QImage((size * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-            p.upright.setDevicePixelRatio(ratio);
-            p.upright.fill(Qt::transparent);
-            QPainter painter(&p.upright);
+            // The anchor's place within its pixel, as the picture is drawn at a whole-pixel offset.
+            const QPointF device = p.label.anchor * ratio;
+            const QPointF within(device.x() - std::floor(device.x()), device.y() - std::floor(device.y()));
+            const int side = int(std::ceil(2 * reach * ratio)) + 2;
+            p.pivot = QPoint(side / 2, side / 2);
+            p.turned = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+            p.turned.setDevicePixelRatio(ratio);
+            p.turned.fill(Qt::transparent);
+            QPainter painter(&p.turned);
             painter.setRenderHint(QPainter::TextAntialiasing);
             painter.setFont(medium);
             painter.setPen(p.ink);
-            canvas_labels::drawCentred(painter, QPointF(size.width() / 2, size.height() / 2), p.label.text);
+            painter.translate((QPointF(p.pivot) + within) / ratio);
+            painter.rotate(p.label.rotation);
+            canvas_labels::drawCentred(painter, QPointF(0, 0), p.label.text);
         }
     });
     return placed;
@@ -86,11 +118,13 @@ void drawLabels(QPainter& painter, const QRectF& visible, const std::vector<Plac
             canvas_labels::drawCentred(painter, p.label.anchor, p.label.text);
             continue;
         }
-        const QSizeF size = p.upright.deviceIndependentSize();
+        // Pixel for pixel where the anchor falls; the picture's pixels are whole pixels of the device.
+        const QPointF device = painter.deviceTransform().map(p.label.anchor);
+        const QPoint at(int(std::floor(device.x())) - p.pivot.x(), int(std::floor(device.y())) - p.pivot.y());
         painter.save();
-        painter.translate(p.label.anchor);
-        painter.rotate(p.label.rotation);
-        painter.drawImage(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size), p.upright);
+        painter.resetTransform();
+        const double ratio = p.turned.devicePixelRatio();
+        painter.drawImage(QPointF(at) / ratio, p.turned);
         painter.restore();
     }
 }
@@ -170,27 +204,31 @@ void paintPicture(QPainter& painter, QSizeF size, const Geometry& g, const Theme
 void SunburstView::paintOverlay(QPainter& painter) {
     const sunburst::Geometry g = geometry();
     painter.save();
-    if (const FileNode* selected = state().selected) {
-        painter.setPen(QPen(withOpacity(canvasInk(), 0.85), 1.5));
-        painter.setBrush(Qt::NoBrush);
-        for (const sunburst::SunArc& arc : items())
-            if (arc.node == selected) painter.drawPath(sunburst::sectorPath(g, arc));
-    }
+    const Theme& t = theme();
+    const Items& arcs = items();
+    auto mark = [&](const sunburst::SunArc& arc, const QColor& tint) {
+        const QPainterPath shape = sunburst::sectorPath(g, arc);
+        if (tint.alpha() > 0) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(tint);
+            painter.drawPath(shape);
+        }
+        const std::vector<QColor> around = surroundsOf(arcs, arc, t.background);
+        const QColor fill = over(tint, fillOf(arc, t.background));
+        ItemMark(std::span(&fill, 1), around, t).paint(painter, shape);
+    };
+    if (const FileNode* selected = state().selected)
+        for (const sunburst::SunArc& arc : arcs)
+            if (arc.node == selected) mark(arc, Qt::transparent);
     if (const FileNode* node = hovered()) {
-        const Items& arcs = items();
         const auto found =
             std::find_if(arcs.begin(), arcs.end(), [&](const sunburst::SunArc& a) { return a.node == node; });
-        if (found != arcs.end()) {
-            painter.setPen(QPen(withOpacity(canvasInk(), 0.85), 1.5));
-            painter.setBrush(QColor(0, 0, 0, int(255 * 0.14 + 0.5)));
-            painter.drawPath(sunburst::sectorPath(g, *found));
-        }
+        if (found != arcs.end()) mark(*found, QColor(0, 0, 0, int(255 * 0.14 + 0.5)));
     }
 
     const FileNode* node = centreNode();
     const QRectF disc = discRect(g);
     if (node && !disc.isEmpty()) {
-        const Theme& t = theme();
         const QFont nameFont = fonts::ui(13, QFont::DemiBold), sizeFont = fonts::ui(16.5, QFont::Bold);
         const QFontMetricsF nameMetrics(nameFont), sizeMetrics(sizeFont);
         const double textWidth = std::min(1.6 * g.inner, disc.width());

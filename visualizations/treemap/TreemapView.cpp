@@ -7,6 +7,7 @@
 #include "shell/style/ColorBlend.h"
 #include "shell/style/Contrast.h"
 #include "shell/style/Fonts.h"
+#include "shell/style/ItemMark.h"
 #include "shell/style/Shapes.h"
 #include "shell/style/Theme.h"
 
@@ -23,12 +24,6 @@ using color_blend::withOpacity;
 double cornerRadius(const treemap::Cell& cell) {
     if (cell.plain) return 0;
     return std::min(cell.isGroup ? 5.0 : 4.0, std::min(cell.rect.width(), cell.rect.height()) / 2);
-}
-
-void outline(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double width) {
-    painter.setPen(QPen(color, width));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(shapes::continuousRoundedRect(rect, radius));
 }
 
 // What each cell shows: its own fill and the fill it lies on. Every cell lies on its group's uniform
@@ -129,7 +124,7 @@ void TreemapView::paintOverlay(QPainter& painter) {
     if (!hovered() && !state().selected) return;
     painter.save();
     painter.translate(frameRect().topLeft());
-    treemap::paintOutlines(painter, items(), state().selected, hovered());
+    treemap::paintOutlines(painter, items(), theme(), state().selected, hovered());
     painter.restore();
 }
 
@@ -185,21 +180,29 @@ void paintPicture(QPainter& painter, QSizeF frame, const Theme& t, std::span<con
     });
 }
 
-void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected,
+void paintOutlines(QPainter& painter, std::span<const Cell> cells, const Theme& t, const FileNode* selected,
                    const FileNode* hovered) {
+    // The rim lies half on the cell and half on the gap around it: what the cell lies on.
+    auto mark = [&](size_t index, const QColor& tint) {
+        const Cell& cell = cells[index];
+        const CellFill fill = fillsOf(cells.first(index + 1), t.panel).back();
+        const QPainterPath shape = shapes::continuousRoundedRect(cell.rect, cornerRadius(cell));
+        if (tint.alpha() > 0) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(tint);
+            painter.drawPath(shape);
+        }
+        ItemMark(over(tint, fill.own), fill.beneath, t).paint(painter, shape);
+    };
     if (selected) {
-        for (const Cell& cell : cells)
-            if (cell.node == selected && !cell.rest)
-                outline(painter, cell.rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
+        for (size_t i = 0; i < cells.size(); ++i)
+            if (cells[i].node == selected && !cells[i].rest) mark(i, Qt::transparent);
     }
     if (!hovered) return;
     const auto found = std::find_if(cells.rbegin(), cells.rend(),
                                     [&](const Cell& c) { return c.node == hovered && !c.rest; });
     if (found == cells.rend()) return;
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 0, 0, int(255 * (found->isGroup ? 0.04 : 0.12) + 0.5)));
-    painter.drawPath(shapes::continuousRoundedRect(found->rect, cornerRadius(*found)));
-    outline(painter, found->rect, 4, withOpacity(canvasInk(), 0.8), 1.5);
+    mark(size_t(cells.rend() - found - 1), QColor(0, 0, 0, int(255 * (found->isGroup ? 0.04 : 0.12) + 0.5)));
 }
 
 } // namespace treemap

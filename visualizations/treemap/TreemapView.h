@@ -15,10 +15,10 @@ namespace treemap {
 // `scratch` is the picture's pixel buffer, kept by the caller from one painting to the next.
 void paintPicture(QPainter& painter, QSizeF frame, const Theme& theme, std::span<const Cell> cells,
                   bool abbreviate, QImage& scratch);
-// Drawn over the picture: the outline of `selected`'s cells, and the highlight of `hovered`'s
+// Drawn over the picture: the mark of `selected`'s cells, and the highlight and mark of `hovered`'s
 // deepest cell (either may be null or have no cell).
-void paintOutlines(QPainter& painter, std::span<const Cell> cells, const FileNode* selected,
-                   const FileNode* hovered);
+void paintOutlines(QPainter& painter, std::span<const Cell> cells, const Theme& theme,
+                   const FileNode* selected, const FileNode* hovered);
 
 } // namespace treemap
 
