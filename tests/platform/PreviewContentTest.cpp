@@ -245,16 +245,6 @@ TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {
 
 // Pictures whose decoding could wait on a FIFO, take gigabytes or minutes are judged first and shown by
 // their info card; ordinary ones of the same kinds still show.
-struct PictureCase {
-    const char* name;
-    std::function<std::string(const std::string& fifo)> bytes;
-    bool shown;
-};
-
-void PrintTo(const PictureCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
 class PreviewPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
@@ -285,11 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"huge.svg", [](auto&) { return svgPadded(PreviewFile::kPictureBounds.svgBytes); }, false},
         PictureCase{"repeated.svg", [](auto&) { return svgRepeating(6); }, false},
         PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false}),
-    [](const testing::TestParamInfo<PictureCase>& info) {
-        std::string name = info.param.name;
-        std::replace(name.begin(), name.end(), '.', '_');
-        return name;
-    });
+    pictureCaseName);
 
 // A drawing that takes minutes stops within moments of being asked, and gives no picture.
 TEST(PreviewFile, AnSvgStopsDrawingWhenAsked) {

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -126,4 +129,23 @@ inline std::string jpegWithScans(int repeats, QSize size = QSize(48, 48)) {
     for (int i = 0; i < repeats; ++i)
         out += bytes.substr(lastScan, end - lastScan);
     return out + bytes.substr(end);
+}
+
+// A picture file of a test's cases: its name, its bytes (given the path of a FIFO it may name), and
+// whether it is drawn.
+struct PictureCase {
+    const char* name;
+    std::function<std::string(const std::string& fifo)> bytes;
+    bool shown;
+};
+
+inline void PrintTo(const PictureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+// A case's name as a test's name.
+inline std::string pictureCaseName(const testing::TestParamInfo<PictureCase>& info) {
+    std::string name = info.param.name;
+    std::replace(name.begin(), name.end(), '.', '_');
+    return name;
 }
