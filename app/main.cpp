@@ -8,17 +8,19 @@
 #include "shell/panels/AppWindow.h"
 #include "shell/panels/ContentView.h"
 #include "shell/panels/FolderChooser.h"
+#include "shell/panels/preview/PreviewReads.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Theme.h"
 
 #include <QApplication>
 
-int main(int argc, char** argv) {
-    const int64_t mainNs = FirstPictureReport::nowNs();
-    // A start-up scan (BRENWICK_SCAN) walks from here on, while the application object, the state
-    // object, the fonts and the window are made.
-    std::unique_ptr<EarlyWalk> earlyWalk = startEarlyWalk();
-    QApplication app(argc, argv);
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Everything the application is, but the application object: it all ends before that does.
+int run(QApplication& app, std::unique_ptr<EarlyWalk> earlyWalk, int64_t mainNs) {
     // QSettings lives under ~/.config/Brenwick/Brenwick.conf.
     QApplication::setOrganizationName(QStringLiteral("Brenwick"));
     QApplication::setApplicationName(QStringLiteral("Brenwick"));
@@ -55,4 +57,23 @@ int main(int argc, char** argv) {
 
     window.showAndActivate();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int64_t mainNs = FirstPictureReport::nowNs();
+    // A start-up scan (BRENWICK_SCAN) walks from here on, while the application object, the state
+    // object, the fonts and the window are made.
+    std::unique_ptr<EarlyWalk> earlyWalk = startEarlyWalk();
+    QApplication app(argc, argv);
+    const int status = run(app, std::move(earlyWalk), mainNs);
+    // A preview read left running at quit (one call of a picture decoder cannot be stopped) must not
+    // meet the destruction of the application object and the statics it uses: the process ends here.
+    // It only read; everything else has ended.
+    if (PreviewReads::anyLeft()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -32,7 +32,10 @@ PreviewWindow& PreviewWindow::instance() {
     QPointer<PreviewWindow>& window = sharedWindow();
     if (!window) {
         window = new PreviewWindow;
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [window = window.data()] {
+            window->reads_.leaveAtQuit();
+            window->deleteLater();
+        });
         // Without an event loop that quits the window lives on; its reads must still end before the
         // application object goes (and with it what they use).
         static const bool finishesWithTheApplication = [] {

@@ -5,6 +5,7 @@
 #include "shell/panels/preview/ImagePage.h"
 #include "shell/panels/preview/InfoPage.h"
 #include "shell/panels/preview/ListingPage.h"
+#include "shell/panels/preview/PreviewReads.h"
 #include "shell/panels/preview/TextPage.h"
 #include "shell/style/Theme.h"
 #include "tests/support/PreviewFiles.h"
@@ -174,6 +175,24 @@ TEST(PreviewWindow, TextIsShownInPiecesThatLayOutQuickly) {
         EXPECT_EQ(page->toPlainText(), cases[i].second) << i;
     }
     window.close();
+}
+
+// One call of a picture decoder cannot be stopped, so the quit does not wait for a read beyond a moment:
+// it is left to itself, what it reads is never shown, and the entry ends the process at once.
+TEST(PreviewWindow, AQuitLeavesAReadThatDoesNotStopInTime) {
+    TempDir dir;
+    const std::string png = writeBlankPng(dir, "stored.png", QSize(8192, 8192), 8, false);
+    bool shown = false;
+    {
+        QObject context;
+        PreviewReads reads;
+        reads.start(png, &context, [&](platform::PreviewContent) { shown = true; });
+        reads.leaveAtQuit(std::chrono::milliseconds(0));
+        EXPECT_TRUE(PreviewReads::anyLeft());
+        PreviewReads::waitForLeft();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_FALSE(shown);
 }
 
 // The preview belongs to the main window: it closes with it, and holds no application open on its own.
