@@ -224,8 +224,7 @@ void JpegScanCounter::feed(std::string_view piece) {
             } else if (code == 0xd9) { // the end of the image
                 state_ = State::end;
             } else {
-                scanFollows_ = code == 0xda;
-                if (scanFollows_) ++scans_;
+                if (code == 0xda) ++scans_; // a scan's header; its data follows
                 state_ = State::length1;
             }
             break;

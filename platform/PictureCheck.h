@@ -38,7 +38,6 @@ class JpegScanCounter {
   private:
     enum class State { seek, marker, length1, length2, skip, end };
     State state_ = State::seek;
-    bool scanFollows_ = false; // the segment being skipped is a scan's header
     uint32_t remaining_ = 0;
     int scans_ = 0;
 };

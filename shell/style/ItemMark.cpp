@@ -1,5 +1,7 @@
 #include "shell/style/ItemMark.h"
 
+#include "shell/style/ColorBlend.h"
+
 #include <QPainter>
 #include <QPainterPathStroker>
 
@@ -31,4 +33,17 @@ void ItemMark::paint(QPainter& painter, const QPainterPath& shape) const {
     painter.setBrush(inks_.outer);
     painter.drawPath(band.subtracted(shape));
     painter.restore();
+}
+
+void ItemMark::paintTinted(QPainter& painter, const QPainterPath& shape, const QColor& tint,
+                           const QColor& fill, std::span<const QColor> surrounds, const Theme& theme) {
+    if (tint.alpha() > 0) {
+        painter.save();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(tint);
+        painter.drawPath(shape);
+        painter.restore();
+    }
+    const QColor shown = color_blend::over(tint, fill);
+    ItemMark(std::span(&shown, 1), surrounds, theme).paint(painter, shape);
 }

@@ -24,6 +24,11 @@ class ItemMark {
     // Draws the rim along the edge of the closed `shape`.
     void paint(QPainter& painter, const QPainterPath& shape) const;
 
+    // An item as a pointer or the selection marks it: `shape` darkened by `tint` (a hover's; none when
+    // transparent), then rimmed for the fill the tint leaves of `fill` and for `surrounds`.
+    static void paintTinted(QPainter& painter, const QPainterPath& shape, const QColor& tint,
+                            const QColor& fill, std::span<const QColor> surrounds, const Theme& theme);
+
   private:
     contrast::MarkInks inks_;
 };

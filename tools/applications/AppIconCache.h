@@ -19,7 +19,7 @@ class AppIconProvider;
 
 // The applications' icons, each looked up once and kept: a row is painted often, and a lookup reads
 // the disk. Keyed by the AppImage's path and its Icon value, so a reload (new ids, same apps) finds them
-// again and a changed desktop entry is looked up anew. Entries are never removed.
+// again and a changed desktop entry is looked up anew. Icons looked up are never removed.
 //
 // Threads: main thread. Lookups run on the cache's own worker threads, since reading a picture may wait
 // on the disk and must never hold the window; each one that ends is announced by iconLookedUp. When the

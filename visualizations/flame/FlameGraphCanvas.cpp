@@ -24,13 +24,8 @@ using color_blend::over;
 // block's fill inside and the background around it.
 void mark(QPainter& painter, const flame::Block& block, const QColor& tint, const Theme& t) {
     const QRectF rect = flame::drawnRect(block);
-    const QPainterPath shape = shapes::continuousRoundedRect(rect, flame::cornerRadius(rect));
-    if (tint.alpha() > 0) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(tint);
-        painter.drawPath(shape);
-    }
-    ItemMark(over(tint, over(block.color, t.background)), t.background, t).paint(painter, shape);
+    ItemMark::paintTinted(painter, shapes::continuousRoundedRect(rect, flame::cornerRadius(rect)), tint,
+                          over(block.color, t.background), std::span(&t.background, 1), t);
 }
 
 } // namespace

@@ -207,15 +207,8 @@ void SunburstView::paintOverlay(QPainter& painter) {
     const Theme& t = theme();
     const Items& arcs = items();
     auto mark = [&](const sunburst::SunArc& arc, const QColor& tint) {
-        const QPainterPath shape = sunburst::sectorPath(g, arc);
-        if (tint.alpha() > 0) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(tint);
-            painter.drawPath(shape);
-        }
-        const std::vector<QColor> around = surroundsOf(arcs, arc, t.background);
-        const QColor fill = over(tint, fillOf(arc, t.background));
-        ItemMark(std::span(&fill, 1), around, t).paint(painter, shape);
+        ItemMark::paintTinted(painter, sunburst::sectorPath(g, arc), tint, fillOf(arc, t.background),
+                              surroundsOf(arcs, arc, t.background), t);
     };
     if (const FileNode* selected = state().selected)
         for (const sunburst::SunArc& arc : arcs)

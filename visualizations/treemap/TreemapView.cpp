@@ -186,13 +186,8 @@ void paintOutlines(QPainter& painter, std::span<const Cell> cells, const Theme& 
     auto mark = [&](size_t index, const QColor& tint) {
         const Cell& cell = cells[index];
         const CellFill fill = fillsOf(cells.first(index + 1), t.panel).back();
-        const QPainterPath shape = shapes::continuousRoundedRect(cell.rect, cornerRadius(cell));
-        if (tint.alpha() > 0) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(tint);
-            painter.drawPath(shape);
-        }
-        ItemMark(over(tint, fill.own), fill.beneath, t).paint(painter, shape);
+        ItemMark::paintTinted(painter, shapes::continuousRoundedRect(cell.rect, cornerRadius(cell)), tint,
+                              fill.own, std::span(&fill.beneath, 1), t);
     };
     if (selected) {
         for (size_t i = 0; i < cells.size(); ++i)
