@@ -1,16 +1,14 @@
 #include "platform/AppIconProvider.h"
 
 #include "platform/FileIO.h"
-#include "platform/SvgRender.h"
+#include "platform/pictures/PictureDecoder.h"
 
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QIcon>
-#include <QImageReader>
 
 #include <array>
-#include <filesystem>
 #include <string_view>
 
 namespace platform {
@@ -68,20 +66,8 @@ QImage DesktopIconProvider::image(const std::string& iconValue) {
     QByteArray bytes = QByteArray::fromRawData(content->data(), qsizetype(content->size()));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    // The format the content gives, as the reader below decides it; judged before it is decoded.
-    const QByteArray format = QImageReader::imageFormat(&buffer);
-    if (isSvgFormat(format)) {
-        const auto document = judgeSvg(*content, kPictureBounds);
-        if (!document) return {};
-        return renderSvg(*document, kLargest, {}, std::chrono::steady_clock::now() + kSvgBudget);
-    }
-    if (isJpegFormat(format) && !jpegScansWithin(*content, kPictureBounds.jpegScans)) return {};
-    const std::string extension = std::filesystem::path(path).extension().string();
-    QImageReader reader(&buffer, extension.empty() ? QByteArray() : QByteArray(extension.c_str() + 1));
-    reader.setDecideFormatFromContent(true);
-    if (const QSize size = reader.size(); size.width() > kLargest || size.height() > kLargest)
-        reader.setScaledSize(size.scaled(kLargest, kLargest, Qt::KeepAspectRatio));
-    return reader.read();
+    return decodePicture(buffer,
+                         {.longestSide = kLargest, .bounds = kPictureBounds, .svgBudget = kSvgBudget});
 }
 
 } // namespace platform

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/IconTheme.h"
-#include "platform/PictureCheck.h"
+#include "platform/pictures/PictureCheck.h"
 
 #include <QImage>
 
@@ -29,9 +29,9 @@ class AppIconProvider {
 
 // The desktop's icons: names through the icon theme QIcon uses, as it is when the provider is made (each
 // theme's index is read once per listing). A file is read only once it is known to be a regular file of
-// at most kFileLimit bytes, opened without waiting, and decoded with QImageReader once judged
-// (PictureCheck); anything else gives a null image. An SVG is drawn by renderSvg and given up after
-// kSvgBudget: an icon never holds a thread for long.
+// at most kFileLimit bytes, opened without waiting, and decoded by decodePicture (judged first); anything
+// else gives a null image. An SVG's drawing is given up after kSvgBudget: an icon never holds a thread
+// for long.
 class DesktopIconProvider final : public AppIconProvider {
   public:
     static constexpr size_t kFileLimit = 4 * 1024 * 1024;

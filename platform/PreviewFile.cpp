@@ -1,8 +1,6 @@
 #include "platform/PreviewFile.h"
 
 #include "platform/Paths.h"
-#include "platform/ScaledPng.h"
-#include "platform/SvgRender.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -11,8 +9,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -60,18 +56,6 @@ void dropPartialCharacter(QByteArray& bytes) {
     if (needed > continuation) bytes.truncate(i - 1);
 }
 
-// Whether a JPEG's scans are within the bound, read a piece at a time up to its end or past the bound.
-bool scansWithin(QFile& file, int limit) {
-    platform::JpegScanCounter counter;
-    QByteArray piece(256 * 1024, Qt::Uninitialized);
-    while (!counter.finished() && counter.scans() <= limit) {
-        const qint64 got = file.read(piece.data(), piece.size());
-        if (got <= 0) break;
-        counter.feed({piece.constData(), size_t(got)});
-    }
-    return counter.scans() <= limit;
-}
-
 } // namespace
 
 namespace platform {
@@ -105,21 +89,7 @@ PreviewFile::PreviewFile(const std::string& path) : path_(path) {
     facts_.isImage = reader.canRead();
     facts_.isText =
         mimes().mimeTypeForFileNameAndData(nameOf(path), head).inherits(QStringLiteral("text/plain"));
-    if (!facts_.isImage) return;
-    // Judged before any decoder sees it; a refused picture shows the info card, not its text either.
-    const QByteArray format = reader.format();
-    bool allowed = true;
-    if (isSvgFormat(format)) {
-        file_->seek(0);
-        const QByteArray bytes = file_->read(qint64(kPictureBounds.svgBytes) + 1);
-        svg_ = judgeSvg({bytes.constData(), size_t(bytes.size())}, kPictureBounds);
-        allowed = svg_.has_value();
-    } else if (isJpegFormat(format)) {
-        file_->seek(0);
-        allowed = scansWithin(*file_, kPictureBounds.jpegScans);
-    }
     file_->seek(0);
-    if (!allowed) facts_.isImage = facts_.isText = false;
 }
 
 PreviewFile::~PreviewFile() {
@@ -134,30 +104,7 @@ QMimeType PreviewFile::type() const {
 
 QImage PreviewFile::readImage(int longestSide, std::stop_token stop) {
     if (!file_ || !facts_.isImage) return {};
-    // Qt's SVG reader can be neither stopped nor kept from opening the files a document names.
-    if (svg_) return renderSvg(*svg_, longestSide, std::move(stop));
-    file_->seek(0);
-    QImageReader reader(file_.get());
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid() && int64_t(size.width()) * size.height() > kPicturePixelLimit) return {};
-    if (size.isValid() && std::max(size.width(), size.height()) > longestSide) {
-        const QSize scaled = size.scaled(longestSide, longestSide, Qt::KeepAspectRatio);
-        // Qt decodes a PNG at full size before scaling it (8 bytes a pixel at 16 bits per channel),
-        // past its allocation limit for a large photo: ours scales row by row instead.
-        if (reader.format() == "png") {
-            file_->seek(0);
-            return readScaledPng(*file_, scaled, stop);
-        }
-        reader.setScaledSize(scaled);
-    }
-    if (stop.stop_requested()) return {};
-    QImage image = reader.read();
-    // A header may under-report what its frames decode to (a GIF's logical screen): scale what came out.
-    if (std::max(image.width(), image.height()) > longestSide)
-        image = image.scaled(longestSide, longestSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return image;
+    return decodePicture(*file_, {.longestSide = longestSide, .bounds = kPictureBounds}, std::move(stop));
 }
 
 QString PreviewFile::readText(int64_t limit, bool& cut) {

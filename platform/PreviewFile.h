@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/FolderListing.h"
-#include "platform/PictureCheck.h"
+#include "platform/pictures/PictureDecoder.h"
 
 #include <QImage>
 #include <QMimeType>
@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -25,8 +24,8 @@ struct PreviewFacts {
     bool exists = false;
     bool isDirectory = false;
     bool readable = false;
-    bool isImage = false; // QImageReader knows the format from the content, and it may be decoded
-    bool isText = false;  // the content type is a kind of text/plain; never for a refused picture
+    bool isImage = false; // QImageReader knows the format from the content
+    bool isText = false;  // the content type is a kind of text/plain
 };
 
 PreviewPage choosePreviewPage(const PreviewFacts& facts);
@@ -55,10 +54,8 @@ class PreviewFile {
     // The content type: from the name and the first bytes of the open file, by the name alone when
     // nothing is open ("inode/directory" for a folder).
     QMimeType type() const;
-    // The image, scaled down so that its longest side is at most `longestSide`; null when it does not
-    // decode after all, when its header declares more than kPicturePixelLimit pixels, and once `stop`
-    // is requested (a PNG stops at its next row, an SVG stops drawing; other formats are not read once
-    // it is).
+    // The image, scaled down so that its longest side is at most `longestSide` (decodePicture, within
+    // kPictureBounds); null when it is refused or does not decode after all, and once `stop` is requested.
     QImage readImage(int longestSide, std::stop_token stop = {});
     // The first `limit` bytes as UTF-8, without an incomplete character at the cut; `cut` tells
     // whether the file went on.
@@ -68,17 +65,11 @@ class PreviewFile {
   private:
     std::string path_;
     PreviewFacts facts_;
-    std::unique_ptr<QFile> file_;   // a readable regular file
-    std::optional<QByteArray> svg_; // the judged document of an SVG that may be drawn
-    int folderFd_ = -1;             // a readable folder
+    std::unique_ptr<QFile> file_; // a readable regular file
+    int folderFd_ = -1;           // a readable folder
     int64_t size_ = 0;
     double modifiedStamp_ = 0;
 };
-
-// Reading a picture costs time by the pixel, whatever its file's size (100,000 x 100,000 pixels of one
-// bit compress to 1.2 MB): past 16384 x 16384 pixels, beyond any camera's sensor, it is not read. At the
-// bound a PNG of 16-bit colour takes a core up to about 5 s (figures in bench/README.md).
-inline constexpr int64_t kPicturePixelLimit = int64_t{1} << 28;
 
 // The facts alone.
 PreviewFacts readPreviewFacts(const std::string& path);

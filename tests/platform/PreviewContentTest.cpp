@@ -1,6 +1,6 @@
 // What the preview reads of a path, without a window.
 #include "platform/PreviewContent.h"
-#include "platform/ScaledPng.h"
+#include "platform/pictures/ScaledPng.h"
 #include "tests/support/HostilePictures.h"
 #include "tests/support/PreviewFiles.h"
 #include "tests/support/StuckReads.h"

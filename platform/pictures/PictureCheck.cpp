@@ -1,4 +1,4 @@
-#include "platform/PictureCheck.h"
+#include "platform/pictures/PictureCheck.h"
 
 #include <QHash>
 #include <QString>

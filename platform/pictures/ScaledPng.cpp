@@ -1,4 +1,4 @@
-#include "platform/ScaledPng.h"
+#include "platform/pictures/ScaledPng.h"
 
 #include <QIODevice>
 

@@ -1,4 +1,4 @@
-#include "platform/SvgRender.h"
+#include "platform/pictures/SvgRender.h"
 
 #include <QPaintDevice>
 #include <QPaintEngine>
