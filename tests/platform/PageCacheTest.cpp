@@ -49,13 +49,15 @@ template <typename Pred> void cacheOnly(const fs::path& file, Pred cached) {
     ::close(fd);
 }
 
-// Reads the whole file through a CacheKeepingReader in `chunk`-byte reads (one byte past its end too).
-std::string readKeepingCache(const fs::path& file, size_t chunk) {
+// Reads the whole file through a CacheKeepingReader in `chunk`-byte reads (one byte past its end too);
+// `before` is what the page cache held once the reader had noted it.
+std::string readKeepingCache(const fs::path& file, size_t chunk, std::string& before) {
     const auto size = static_cast<int64_t>(fs::file_size(file));
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     std::string out;
     {
         platform::CacheKeepingReader reader(fd, size + 1);
+        before = pageStates(file);
         std::vector<char> buffer(chunk);
         for (ssize_t n; (n = reader.read(buffer.data(), buffer.size())) > 0;) {
             out.append(buffer.data(), static_cast<size_t>(n));
@@ -101,9 +103,8 @@ TEST(PageCacheTest, AReaderLeavesThePageCacheAsItFoundIt) {
         fs::resize_file(file, c.size);
         cacheOnly(file, c.cached);
         if (!c.cached(0) && residency(file)[0]) GTEST_SKIP() << "this file system keeps pages in memory";
-        const std::string before = pageStates(file);
-
-        EXPECT_EQ(readKeepingCache(file, c.chunk), content) << c.name;
+        std::string before;
+        EXPECT_EQ(readKeepingCache(file, c.chunk, before), content) << c.name;
         const std::string after = pageStates(file);
         EXPECT_TRUE(keptAsFound(before, after)) << c.name << "\n" << before << "\n" << after;
         fs::remove(file);
