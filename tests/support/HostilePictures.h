@@ -65,16 +65,6 @@ inline std::string svgOfFragments() {
                         "<use xlink:href=\"#square\"/>");
 }
 
-// A 48 x 48 blue PNG.
-inline std::string pngBytes() {
-    QImage image(48, 48, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, "png"));
-    return buffer.data().toStdString();
-}
-
 // `pieces` times `piece`, compressed as gzip without ever holding the whole.
 inline std::string gzipped(std::string_view head, std::string_view piece, size_t pieces,
                            std::string_view tail) {

@@ -19,27 +19,22 @@ inline std::string pageStates(const std::filesystem::path& file) {
     const auto page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
     const size_t size = std::filesystem::file_size(file);
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    std::string states((size + page - 1) / page, '.');
-    if (fd < 0 || size == 0) {
-        if (fd >= 0) ::close(fd);
-        return states;
-    }
     void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    std::vector<unsigned char> resident(states.size());
-    if (map != MAP_FAILED && mincore(map, size, resident.data()) == 0)
-        for (size_t i = 0; i < states.size(); ++i)
-            if (resident[i] & 1) states[i] = 'c';
+    std::vector<unsigned char> resident((size + page - 1) / page);
+    if (map == MAP_FAILED || mincore(map, size, resident.data()) != 0) resident.assign(resident.size(), 0);
     if (map != MAP_FAILED) munmap(map, size);
+    std::string states(resident.size(), '.');
     for (size_t i = 0; i < states.size(); ++i) {
-        if (states[i] == 'c') continue;
         struct {
             uint64_t off, len;
         } range{i * page, page};
         struct {
             uint64_t cache, dirty, writeback, evicted, recentlyEvicted;
         } counts{};
-        if (syscall(451 /* cachestat */, fd, &range, &counts, 0) != 0) break;
-        if (counts.evicted > 0) states[i] = 'e';
+        if (resident[i] & 1)
+            states[i] = 'c';
+        else if (syscall(451 /* cachestat */, fd, &range, &counts, 0) == 0 && counts.evicted > 0)
+            states[i] = 'e';
     }
     ::close(fd);
     return states;
