@@ -11,7 +11,6 @@
 #include "shell/style/Formatters.h"
 #include "tests/model/ViewModelFixture.h"
 #include "tests/shell/ShellFixture.h"
-#include "tests/support/DrawnText.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/FakeDesktop.h"
 #include "tests/support/RowButtons.h"
@@ -267,13 +266,6 @@ TEST_F(AppsScreenTest, AFailureListsTheFirstFivePathsOneALineAndCountsThemAll) {
     EXPECT_FALSE(view->failureAlert());
 }
 
-// What an alert's label draws: its text, or what that reads as rich text.
-QString labelShows(const QLabel& label) {
-    const bool rich = label.textFormat() == Qt::RichText ||
-                      (label.textFormat() == Qt::AutoText && Qt::mightBeRichText(label.text()));
-    return rich ? drawnText(QStringLiteral("<qt>") + label.text()) : label.text();
-}
-
 // An app's name with a control character, a bidirectional override and markup is shown as everywhere
 // else, those characters replaced and the markup as its characters: in the row, with its identifier and
 // version, in the confirmation's title, the failure's, and the reasons staged items carry into the
@@ -299,7 +291,8 @@ TEST_F(AppsScreenTest, AnAppsNameShowsItsControlAndReorderingCharactersReplaced)
     EXPECT_EQ(view->confirmation()->text(), "Uninstall " + shown + "?");
     EXPECT_EQ(view->confirmation()->windowTitle(), "Uninstall " + shown + "?");
     for (const QLabel* label : view->confirmation()->findChildren<QLabel*>())
-        EXPECT_EQ(labelShows(*label), label->text());
+        EXPECT_TRUE(label->text().isEmpty() || label->textFormat() == Qt::PlainText)
+            << label->text().toStdString();
     answer(view->confirmation(), "Add to Cleanup Queue");
     std::vector<QString> reasons;
     for (const auto& item : vm->cleanupQueue().items())
@@ -312,7 +305,8 @@ TEST_F(AppsScreenTest, AnAppsNameShowsItsControlAndReorderingCharactersReplaced)
     WAIT_FOR(view->failureAlert());
     EXPECT_EQ(view->failureAlert()->text(), "Couldn't fully uninstall " + shown);
     for (const QLabel* label : view->failureAlert()->findChildren<QLabel*>())
-        EXPECT_EQ(labelShows(*label), label->text());
+        EXPECT_TRUE(label->text().isEmpty() || label->textFormat() == Qt::PlainText)
+            << label->text().toStdString();
 }
 
 // The first uninstall to end clears only its own row's spinner.
