@@ -78,15 +78,12 @@ bool looksLikeVersion(std::string_view token, bool& dotted) {
     return !partEmpty;
 }
 
-// The desktop entry whose Exec starts the AppImage, by path or by its resolved path.
+// The desktop entry whose Exec starts the AppImage, by path or by its resolved path: each entry's
+// program as resolved when the entries were read, not again for every AppImage.
 const platform::DesktopEntry* launchingEntry(const std::vector<platform::DesktopEntry>& entries,
                                              const std::string& path, const std::string& canonical) {
-    for (const auto& entry : entries) {
-        std::string program = entry.execProgram();
-        if (!program.empty() && program[0] == '/' &&
-            launches(program, platform::resolvedPath(program), path, canonical))
-            return &entry;
-    }
+    for (const auto& entry : entries)
+        if (launches(entry.exec.path, entry.exec.resolved, path, canonical)) return &entry;
     return nullptr;
 }
 

@@ -31,6 +31,9 @@ void AppIconCache::stopLookups() {
 
 void AppIconCache::newListing() {
     provider_->newListing();
+    // An icon found missing may have been installed since: asked again. Found ones are kept.
+    std::erase_if(icons_, [](const auto& entry) { return entry.second && entry.second->isNull(); });
+    ++listing_;
 }
 
 AppIconCache& AppIconCache::shared() {
@@ -46,9 +49,12 @@ QIcon AppIconCache::icon(const AppUninstaller::InstalledApp& app) {
     icons_.emplace(key, std::nullopt);
     runInBackground(
         &pool_, this, [provider = provider_, value = app.icon] { return provider->image(value); },
-        [this, key](QImage image) {
-            // Pixmaps belong to the window's thread: the picture becomes an icon only here.
-            icons_[key] = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(std::move(image)));
+        [this, key, listing = listing_](QImage image) {
+            // Missing by the themes of an older listing: asked again by the next row that wants it.
+            if (image.isNull() && listing != listing_)
+                icons_.erase(key);
+            else // pixmaps belong to the window's thread: the picture becomes an icon only here
+                icons_[key] = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(std::move(image)));
             emit iconLookedUp();
         });
     return {};

@@ -35,7 +35,7 @@ class FakeIcons : public platform::AppIconProvider {
     std::mutex mutex;
     std::map<std::string, int> asked;
     std::set<std::thread::id> threads;
-    std::atomic<bool> hold = false;
+    std::atomic<bool> hold = false, installed = false;
     QImage image(const std::string& iconValue) override {
         {
             std::lock_guard lock(mutex);
@@ -45,7 +45,7 @@ class FakeIcons : public platform::AppIconProvider {
         // Held at most for a while, so a lookup made on the window's thread fails the test, not the run.
         for (int i = 0; hold && i < 20000; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (iconValue == "missing") return {};
+        if (iconValue == "missing" && !installed) return {};
         QImage picture(8, 8, QImage::Format_ARGB32);
         picture.fill(Qt::red);
         return picture;
@@ -88,11 +88,18 @@ TEST(AppIconCache, AsksOncePerApplicationOffTheWindowThreadAndNeverForOneWithout
     EXPECT_FALSE(cache.icon(editor).isNull());
     EXPECT_TRUE(cache.icon(gone).isNull()); // not found: the generic symbol, and not asked again
     EXPECT_TRUE(cache.icon(plain).isNull());
+    // Installed meanwhile: a new listing (Refresh) looks again for what was not found, only for that.
+    fake->installed = true;
+    cache.newListing();
+    EXPECT_FALSE(cache.icon(editor).isNull());
+    cache.icon(gone);
+    WAIT_FOR(lookedUp.count() == 4);
+    EXPECT_FALSE(cache.icon(gone).isNull());
     // A desktop entry that now names another icon is looked up anew.
     cache.icon(appAt(editor.bundleURL, "editor-new"));
-    WAIT_FOR(lookedUp.count() == 4);
+    WAIT_FOR(lookedUp.count() == 5);
     std::lock_guard lock(fake->mutex);
-    EXPECT_EQ(fake->asked["editor-new"], 1);
+    EXPECT_EQ(fake->asked, (std::map<std::string, int>{{"editor", 2}, {"missing", 2}, {"editor-new", 1}}));
 }
 
 // Lookups that hold until released, counting those begun and those still running.
