@@ -116,12 +116,15 @@ QString formatCount(int64_t count) {
 
 namespace {
 
-// Characters that draw nothing and join nothing: a soft hyphen, the zero-width space, the word joiner
-// and the invisible operators, the deprecated format controls and the byte-order mark. Names that
-// differ only by them would read alike. The joiners U+200C and U+200D stay: scripts and emoji need them.
+// Characters that draw nothing and join nothing: a soft hyphen, the Mongolian vowel separator, the
+// zero-width space, the word joiner and the invisible operators, the deprecated format controls, the
+// Hangul fillers that stand alone, the byte-order mark and the interlinear annotation controls. Names
+// that differ only by them would read alike. The joiners U+200C and U+200D stay: scripts and emoji need
+// them, as the Hangul fillers that build archaic syllables (U+115F, U+1160) do.
 bool drawsNothing(char16_t unit) {
-    return unit == 0x00ad || unit == 0x200b || (unit >= 0x2060 && unit <= 0x2064) ||
-           (unit >= 0x206a && unit <= 0x206f) || unit == 0xfeff;
+    return unit == 0x00ad || unit == 0x180e || unit == 0x200b || (unit >= 0x2060 && unit <= 0x2064) ||
+           (unit >= 0x206a && unit <= 0x206f) || unit == 0x3164 || unit == 0xfeff || unit == 0xffa0 ||
+           (unit >= 0xfff9 && unit <= 0xfffb);
 }
 
 // Code points Unicode keeps out of interchange; Qt draws some of them as line breaks.

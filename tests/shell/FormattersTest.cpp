@@ -180,7 +180,8 @@ TEST(ShownText, ControlCharactersAndInvalidBytesReadAsReplacementCharacters) {
     EXPECT_EQ(shownText(QStringLiteral("a\nb\u2029")), "a" + r + "b" + r);
     // What draws nothing and joins nothing: five names that would all read "report.pdf"; noncharacters
     // (U+FDD0 breaks a tool tip's line), both units of one beyond the first plane; a lone surrogate.
-    for (const char16_t hidden : {0x200b, 0x2060, 0x2064, 0xfeff, 0x00ad, 0xfdd0, 0xfdef, 0xfffe, 0xd800})
+    for (const char16_t hidden : {0x200b, 0x2060, 0x2064, 0xfeff, 0x00ad, 0x180e, 0x3164, 0xffa0, 0xfff9,
+                                  0xfdd0, 0xfdef, 0xfffe, 0xd800})
         EXPECT_EQ(shownText("report" + QString(QChar(hidden)) + ".pdf"), "report" + r + ".pdf")
             << int(hidden);
     EXPECT_EQ(fromBytes("a\U0001FFFEb\U0010FFFF"), "a" + r + r + "b" + r + r);
