@@ -40,6 +40,8 @@ void DesktopIconProvider::endWorkers() {
 }
 
 void DesktopIconProvider::newListing() {
+    // A worker takes a start of Qt, overlapped with the screen's first frame this way.
+    workers_.startAhead(kLookupThreads);
     auto fresh = std::make_shared<const IconThemes>(search_, kFileLimit);
     std::lock_guard lock(mutex_);
     themes_ = std::move(fresh);

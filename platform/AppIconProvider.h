@@ -17,13 +17,16 @@ namespace platform {
 // interface, so tests can stand a fake in its place.
 class AppIconProvider {
   public:
+    // Lookups at once: a slow disk holds back one of them, not every icon (AppIconCache's threads).
+    static constexpr int kLookupThreads = 2;
+
     virtual ~AppIconProvider() = default;
     // The picture of an Icon value: an absolute file path, or a name in the desktop's icon theme (a
     // trailing ".png", ".svg" or ".xpm" ignored). A null image when nothing usable is found. Called on
     // worker threads, several at once; it must never wait on a special file.
     virtual QImage image(const std::string& iconValue) = 0;
     // A new listing of the applications begins: what was read of the desktop's icon themes may be stale
-    // (an app installed meanwhile may have added its icons). Main thread.
+    // (an app installed meanwhile may have added its icons), and lookups will follow. Main thread.
     virtual void newListing() {}
     // Ends what lookups keep running between them (the picture workers): lookups under way give a null
     // image at once, later ones start afresh. Any thread.

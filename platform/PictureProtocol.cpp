@@ -3,9 +3,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace platform::picture_protocol {
 namespace {
@@ -25,30 +27,57 @@ struct Ask {
 
 struct AnswerHead {
     uint32_t magic = kAnswerMagic;
-    uint32_t drawn = 0;
+    uint32_t format = QImage::Format_Invalid; // one of kPixelFormats when drawn
     int32_t width = 0;
     int32_t height = 0;
 };
 
-bool sendAll(int socket, const void* data, size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t sent = ::send(socket, bytes, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent <= 0) return false;
-        bytes += sent;
-        size -= size_t(sent);
-    }
-    return true;
+// The formats of four bytes a pixel, sent as they are decoded: any other is converted first.
+constexpr QImage::Format kPixelFormats[] = {QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32,
+                                            QImage::Format_RGB32};
+
+bool isPixelFormat(uint32_t format) {
+    return std::find(std::begin(kPixelFormats), std::end(kPixelFormats), QImage::Format(format)) !=
+           std::end(kPixelFormats);
 }
 
-// Reads exactly `size` bytes, asking `wait` before each read when given (else blocking).
+// Sends every byte of `parts`, in as few calls as the socket takes.
+bool sendAll(int socket, std::vector<iovec> parts) {
+    size_t first = 0;
+    for (;;) {
+        while (first < parts.size() && parts[first].iov_len == 0)
+            ++first;
+        if (first == parts.size()) return true;
+        msghdr message{};
+        message.msg_iov = parts.data() + first;
+        message.msg_iovlen = parts.size() - first;
+        ssize_t sent = ::sendmsg(socket, &message, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        for (; sent > 0; ++first) {
+            const size_t taken = std::min(size_t(sent), parts[first].iov_len);
+            parts[first].iov_base = static_cast<char*>(parts[first].iov_base) + taken;
+            parts[first].iov_len -= taken;
+            sent -= ssize_t(taken);
+            if (parts[first].iov_len > 0) break;
+        }
+    }
+}
+
+bool sendAll(int socket, const void* data, size_t size) {
+    return sendAll(socket, {{const_cast<void*>(data), size}});
+}
+
+// Reads exactly `size` bytes; with `wait`, asks it whenever nothing is there yet (else blocks).
 bool receiveAll(int socket, void* data, size_t size, const Wait* wait) {
     auto* bytes = static_cast<char*>(data);
     while (size > 0) {
-        if (wait && !(*wait)()) return false;
         const ssize_t got = ::recv(socket, bytes, size, wait ? MSG_DONTWAIT : 0);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && errno == EAGAIN && wait) {
+            if (!(*wait)()) return false;
+            continue;
+        }
         if (got <= 0) return false;
         bytes += got;
         size -= size_t(got);
@@ -142,30 +171,28 @@ std::optional<PictureRequest> receiveAsk(int socket, int& file) {
 bool sendAnswer(int socket, const QImage& picture) {
     AnswerHead head;
     if (picture.isNull()) return sendAll(socket, &head, sizeof head);
-    const QImage pixels = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    head.drawn = 1;
+    const QImage pixels = isPixelFormat(picture.format())
+                              ? picture
+                              : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    head.format = pixels.format();
     head.width = pixels.width();
     head.height = pixels.height();
-    if (!sendAll(socket, &head, sizeof head)) return false;
-    const size_t row = size_t(pixels.width()) * 4;
-    for (int y = 0; y < pixels.height(); ++y)
-        if (!sendAll(socket, pixels.constScanLine(y), row)) return false;
-    return true;
+    // Rows of four-byte pixels need no padding: the picture is one block, sent with its head.
+    return sendAll(socket, {{&head, sizeof head},
+                            {const_cast<uchar*>(pixels.constBits()), size_t(pixels.sizeInBytes())}});
 }
 
 std::optional<QImage> receiveAnswer(int socket, const PictureRequest& request, const Wait& wait) {
     AnswerHead head;
     if (!receiveAll(socket, &head, sizeof head, &wait) || head.magic != kAnswerMagic) return std::nullopt;
-    if (head.drawn == 0) return QImage();
+    if (head.format == QImage::Format_Invalid) return QImage();
     const int longest = request.longestSide;
-    if (head.drawn != 1 || head.width <= 0 || head.height <= 0 || head.width > longest ||
+    if (!isPixelFormat(head.format) || head.width <= 0 || head.height <= 0 || head.width > longest ||
         head.height > longest)
         return std::nullopt;
-    QImage picture(head.width, head.height, QImage::Format_ARGB32_Premultiplied);
-    if (picture.isNull()) return std::nullopt;
-    const size_t row = size_t(head.width) * 4;
-    for (int y = 0; y < head.height; ++y)
-        if (!receiveAll(socket, picture.scanLine(y), row, &wait)) return std::nullopt;
+    QImage picture(head.width, head.height, QImage::Format(head.format));
+    if (picture.isNull() || !receiveAll(socket, picture.bits(), size_t(picture.sizeInBytes()), &wait))
+        return std::nullopt;
     return picture;
 }
 

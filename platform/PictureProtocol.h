@@ -10,8 +10,8 @@
 // What the application and its picture worker (app/worker) say to each other over a stream socket:
 //   worker -> application: one byte once the worker is ready (its plugins and fonts loaded, sandboxed);
 //   application -> worker: an Ask, carrying one open descriptor (SCM_RIGHTS) of the file to decode;
-//   worker -> application: an AnswerHead, then, when drawn, width x height pixels of ARGB32
-//   premultiplied, row after row without padding.
+//   worker -> application: an AnswerHead, then, when drawn, width x height pixels of four bytes (ARGB32,
+//   premultiplied or not, or RGB32, as the head says), row after row without padding.
 // Both ends are built together, so the wire holds the numbers as the machine does. Nothing is ever sent
 // with SIGPIPE: a peer that died is a failed send.
 namespace platform::picture_protocol {

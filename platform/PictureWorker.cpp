@@ -97,9 +97,17 @@ void PictureWorker::reapLocked() {
     socket_ = -1;
 }
 
-bool PictureWorker::start(const std::stop_token& stop) {
+void PictureWorker::startAhead() {
+    std::lock_guard lock(mutex_);
+    if (pid_ == 0 && !busy_) launchLocked();
+}
+
+void PictureWorker::launchLocked() {
     int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
+    // An icon's answer (256 KiB) fits in one send: the worker is never woken midway.
+    const int room = 1 << 20;
+    ::setsockopt(ends[1], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
     // The worker gets its end as descriptor 3 and nothing else of ours; it prints nothing we want.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -127,16 +135,11 @@ bool PictureWorker::start(const std::stop_token& stop) {
     ::close(ends[1]);
     if (spawned != 0) {
         ::close(ends[0]);
-        return false;
+        return;
     }
-    {
-        std::lock_guard lock(mutex_);
-        pid_ = pid;
-        socket_ = ends[0];
-        if (ended_) ::kill(pid, SIGKILL);
-    }
-    return protocol::receiveReady(
-        socket_, [&, deadline = Clock::now() + limits_.start] { return waitForAnswer(deadline, stop); });
+    pid_ = pid;
+    socket_ = ends[0];
+    ready_ = false;
 }
 
 bool PictureWorker::waitForAnswer(Clock::time_point deadline, const std::stop_token& stop) const {
@@ -144,14 +147,15 @@ bool PictureWorker::waitForAnswer(Clock::time_point deadline, const std::stop_to
         if (ended_ || stop.stop_requested()) return false;
         const auto now = Clock::now();
         if (now >= deadline) return false;
-        // Watched in every build; where the sanitizers reserve terabytes, the only watch.
-        if (residentBytes(pid_) > limits_.memory) return false;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
         pollfd ready{socket_, POLLIN, 0};
         // A worker that dies, or is killed, wakes the poll at once: its end of the socket closes.
         const int polled = ::poll(&ready, 1, int(std::clamp<int64_t>(left.count(), 1, kWatchMs)));
         if (polled > 0) return true;
         if (polled < 0 && errno != EINTR) return false;
+        // Watched in every build (where the sanitizers reserve terabytes, the only watch), once a tick
+        // has passed without an answer: a worker that answers at once is not looked at.
+        if (residentBytes(pid_) > limits_.memory) return false;
     }
 }
 
@@ -162,11 +166,17 @@ QImage PictureWorker::decode(int file, const PictureRequest& request, std::stop_
         std::lock_guard lock(mutex_);
         busy_ = true;
         ended_ = false;
+        if (pid_ == 0) launchLocked();
     }
     std::optional<QImage> answer;
     {
         std::stop_callback onStop(stop, [this] { end(); });
-        if ((pid_ > 0 || start(stop)) && !ended_ && protocol::sendAsk(socket_, own, request)) {
+        if (pid_ > 0 && !ready_) {
+            ready_ = protocol::receiveReady(socket_, [&, deadline = Clock::now() + limits_.start] {
+                return waitForAnswer(deadline, stop);
+            });
+        }
+        if (ready_ && !ended_ && protocol::sendAsk(socket_, own, request)) {
             answer = protocol::receiveAnswer(socket_, request, [&, deadline = Clock::now() + limits_.time] {
                 return waitForAnswer(deadline, stop);
             });

@@ -26,8 +26,8 @@ inline constexpr int kSanitizerSlowdown = 1;
 // One picture worker process (brenwick-picture-worker, beside this program's executable): pictures of
 // files Brenwick does not own are checked and decoded there, never in the application's process, since
 // one call of Qt's decoders can take minutes and gigabytes and cannot be interrupted. The worker is
-// started on the first request and serves requests one at a time until it is ended; it is ended
-// (SIGKILL, then reaped: no zombie is left) when a request is stopped, when an answer takes longer than
+// started on the first request (or ahead of it) and serves requests one at a time until it is ended; it is
+// ended (SIGKILL, then reaped: no zombie is left) when a request is stopped, when an answer takes longer than
 // the time budget, when the worker's resident memory passes the memory limit (the worker also limits its
 // address space to it, in builds without sanitizers), when it answers nonsense or dies, and by end() or
 // the destructor. A request that ends it gives a null image; the next request starts a new worker.
@@ -51,6 +51,9 @@ class PictureWorker {
     // of its own onto the same file, so the bytes checked are the bytes decoded), as decodePicture gives
     // it, or null: not drawable, or the worker was ended. Once `stop` is requested the worker is ended.
     QImage decode(int file, const PictureRequest& request, std::stop_token stop = {});
+    // Starts the worker process, when none runs, without waiting for it: a decode() soon after finds it
+    // ready sooner. Any thread.
+    void startAhead();
     // Ends the worker now, if one runs; a decode() under way returns null.
     void end();
     // The running worker's process id, 0 when none runs (for tests).
@@ -60,7 +63,8 @@ class PictureWorker {
     static std::string besideThisProgram();
 
   private:
-    bool start(const std::stop_token& stop);
+    // Spawns the worker; its readiness is awaited by the next decode().
+    void launchLocked();
     // Whether the socket may be read before `deadline`; false once the request is stopped or the worker
     // ended, or when it has grown past the memory limit. Wakes every kWatchMs to look.
     bool waitForAnswer(std::chrono::steady_clock::time_point deadline, const std::stop_token& stop) const;
@@ -74,6 +78,7 @@ class PictureWorker {
     std::atomic<pid_t> pid_ = 0;
     int socket_ = -1;
     bool busy_ = false;               // a decode() uses the process; it reaps it when ended meanwhile
+    bool ready_ = false;              // the process said it is ready
     std::atomic<bool> ended_ = false; // killed while busy, not yet reaped
 };
 

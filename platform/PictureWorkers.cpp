@@ -22,6 +22,16 @@ QImage PictureWorkers::decode(int file, const PictureRequest& request) {
     return picture;
 }
 
+void PictureWorkers::startAhead(int count) {
+    std::lock_guard lock(mutex_);
+    while (all_.size() < size_t(count)) {
+        all_.push_back(std::make_unique<PictureWorker>(limits_, program_));
+        free_.push_back(all_.back().get());
+    }
+    for (PictureWorker* worker : free_)
+        worker->startAhead();
+}
+
 void PictureWorkers::endAll() {
     std::lock_guard lock(mutex_);
     for (const auto& worker : all_)

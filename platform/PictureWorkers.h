@@ -21,6 +21,8 @@ class PictureWorkers {
                             std::string program = PictureWorker::besideThisProgram());
 
     QImage decode(int file, const PictureRequest& request);
+    // Starts `count` workers ahead of the decodes that will want them (those not running yet).
+    void startAhead(int count);
     // Ends every worker: the decodes under way return null, later ones start workers anew.
     void endAll();
 

@@ -90,7 +90,7 @@ TEST(PictureWorker, EndedWhenStoppedOverBudgetOrMemoryCrashedOrTalkingNonsenseAn
     // A program that answers nonsense: junk, or a picture larger than asked.
     const std::string junk = dir.str() + "/junk";
     for (const char* answer : {"printf 'not a picture at all' >&3",
-                               "printf '1APB\\001\\0\\0\\0\\210\\023\\0\\0\\001\\0\\0\\0' >&3"}) {
+                               "printf '1APB\\006\\0\\0\\0\\210\\023\\0\\0\\001\\0\\0\\0' >&3"}) {
         SCOPED_TRACE(answer);
         writeFileText(junk, std::string("#!/bin/sh\nprintf R >&3\n") + answer + "\nexec sleep 60\n");
         ::chmod(junk.c_str(), 0700);

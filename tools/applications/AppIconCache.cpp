@@ -9,8 +9,7 @@
 
 AppIconCache::AppIconCache(std::shared_ptr<platform::AppIconProvider> provider, QObject* parent)
     : QObject(parent), provider_(std::move(provider)) {
-    // Lookups are short; two threads keep one slow disk from holding back every other icon.
-    pool_.setMaxThreadCount(2);
+    pool_.setMaxThreadCount(platform::AppIconProvider::kLookupThreads);
     // Idle workers are processes that hold memory: ended, off the window's thread, a while after the last
     // lookup; the next lookup starts them again.
     idle_.setSingleShot(true);
