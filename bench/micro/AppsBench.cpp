@@ -258,4 +258,67 @@ void appsFirstFrame(benchmark::State& state) {
 }
 BENCHMARK(appsFirstFrame)->Unit(benchmark::kMillisecond);
 
+// 150 applications' icons as desktop integration installs them: two of three a PNG of 256 x 256, the
+// others a small SVG drawing, each named by its path.
+std::vector<AppUninstaller::InstalledApp> appsWithIconFiles() {
+    static const fs::path folder = generatedHome().root / "icons";
+    std::vector<AppUninstaller::InstalledApp> apps;
+    for (int i = 0; i < 150; ++i) {
+        AppUninstaller::InstalledApp app;
+        app.id = QUuid::createUuid();
+        app.bundleURL = "/home/u/Applications/Icon" + letters(i) + ".AppImage";
+        const bool drawn = i % 3 == 2;
+        app.icon = (folder / ("icon-" + letters(i) + (drawn ? ".svg" : ".png"))).string();
+        if (!fs::exists(app.icon)) {
+            fs::create_directories(folder);
+            if (drawn) {
+                std::ofstream(app.icon)
+                    << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\">"
+                       "<rect x=\"4\" y=\"4\" width=\"56\" height=\"56\" rx=\"12\" fill=\"#3a7bd5\"/>"
+                       "<circle cx=\"32\" cy=\"32\" r=\""
+                    << 8 + i % 16 << "\" fill=\"#fff\"/></svg>";
+            } else {
+                QImage picture(256, 256, QImage::Format_ARGB32);
+                picture.fill(QColor::fromHsv(i * 7 % 360, 160, 220));
+                picture.save(QString::fromStdString(app.icon));
+            }
+        }
+        apps.push_back(std::move(app));
+    }
+    return apps;
+}
+
+// The Applications screen over 150 listed applications, from its making until all their icons have
+// arrived: the screen built and painted once (its visible rows ask for their icons), then every other
+// row's icon asked for, as scrolling does. Each round has a new cache over the desktop's provider, so its
+// picture workers start anew, as on the screen's first opening.
+void appsIcons(benchmark::State& state) {
+    ensureApplication();
+    const auto apps = appsWithIconFiles();
+    ScanViewModel::Services services;
+    services.loadInstalledApps = [apps](std::stop_token) { return apps; };
+    ScanViewModel viewModel(std::move(services));
+    viewModel.apps().refresh(true);
+    while (viewModel.apps().isLoading())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QImage screen(1339, 993, QImage::Format_ARGB32_Premultiplied);
+    size_t drawn = 0;
+    for (auto _ : state) {
+        AppIconCache icons(std::make_shared<platform::DesktopIconProvider>());
+        size_t arrived = 0;
+        QObject::connect(&icons, &AppIconCache::iconLookedUp, [&] { ++arrived; });
+        AppUninstallerView view(viewModel, nullptr, &icons);
+        view.resize(screen.size());
+        view.render(&screen);
+        for (const auto& app : viewModel.apps().items())
+            icons.icon(app);
+        while (arrived < apps.size())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        drawn = size_t(std::count_if(apps.begin(), apps.end(),
+                                     [&](const auto& app) { return !icons.icon(app).isNull(); }));
+    }
+    state.counters["icons"] = double(drawn);
+}
+BENCHMARK(appsIcons)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace

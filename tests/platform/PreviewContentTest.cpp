@@ -243,16 +243,30 @@ TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {
     EXPECT_EQ(few.count, 5);
 }
 
-// Pictures whose decoding could wait on a FIFO, take gigabytes or minutes are judged first and shown by
-// their info card; ordinary ones of the same kinds still show.
+// Pictures whose decoding could wait on a FIFO, take gigabytes or minutes are judged first, or ended with
+// their worker, and shown by their info card; ordinary ones of the same kinds still show. The worker has
+// seconds here, not the preview's budget.
 class PreviewPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
     TempDir dir;
     const PlantedFifo fifo(dir.path() / "pipe");
-    const std::string path = writeText(dir, GetParam().name, GetParam().bytes(dir.str() + "/pipe"));
+    const std::string pipe = dir.str() + "/pipe";
+    const std::string path = writeText(dir, GetParam().name, GetParam().bytes(pipe));
     PreviewContent content;
-    EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(20), [&] { content = loadPreview(path); }));
+    EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(30), [&] {
+        if (!GetParam().afterOpening) {
+            content = loadPreview(path, {}, {.time = std::chrono::seconds(3)});
+            return;
+        }
+        PreviewFile file(path);
+        GetParam().afterOpening(path, pipe);
+        content.page = file.page();
+        if (content.page == PreviewPage::image)
+            content.image =
+                file.readImage(PreviewContent::kImageLimit, {}, {.time = std::chrono::seconds(3)});
+        if (content.image.isNull()) content.page = PreviewPage::info;
+    }));
     EXPECT_EQ(content.page, GetParam().shown ? PreviewPage::image : PreviewPage::info);
     if (GetParam().shown) {
         EXPECT_EQ(content.image.size(), QSize(48, 48));
@@ -260,6 +274,16 @@ TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
     } else {
         EXPECT_TRUE(content.image.isNull());
     }
+}
+
+// The file at `path` made to hold `bytes` after it was opened: a new file renamed over it (what was opened
+// keeps its bytes), or the same file rewritten in place.
+void renameOver(const std::string& path, const std::string& bytes) {
+    writeFileText(path + ".new", bytes);
+    std::filesystem::rename(path + ".new", path);
+}
+void rewriteInPlace(const std::string& path, const std::string& bytes) {
+    writeFileText(path, bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -274,7 +298,15 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"bomb.svgz", [](auto&) { return svgzInflatingTo(64); }, false},
         PictureCase{"huge.svg", [](auto&) { return svgPadded(PreviewFile::kPictureBounds.svgBytes); }, false},
         PictureCase{"repeated.svg", [](auto&) { return svgRepeating(6); }, false},
-        PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false}),
+        PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false},
+        PictureCase{"polygon.svg", [](auto&) { return svgDashedPolygon(); }, false},
+        PictureCase{"zigzag.svg", [](auto&) { return svgDashedZigZag(); }, false},
+        PictureCase{"text.svg", [](auto&) { return svgEntityText(); }, false},
+        PictureCase{"renamed.svg", [](auto&) { return svgText(); }, true,
+                    [](auto& path, auto& fifo) { renameOver(path, svgNaming(fifo)); }},
+        // The bytes the worker reads are those it judges: the new ones, refused.
+        PictureCase{"rewritten.svg", [](auto&) { return svgText(); }, false,
+                    [](auto& path, auto& fifo) { rewriteInPlace(path, svgNaming(fifo)); }}),
     pictureCaseName);
 
 // A drawing that takes minutes stops within moments of being asked, and gives no picture.

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <map>
 #include <memory>
@@ -23,14 +24,17 @@ class AppIconProvider;
 // is looked up again after the next listing.
 //
 // Threads: main thread. Lookups run on the cache's own worker threads, since reading a picture may wait
-// on the disk and must never hold the window; each one that ends is announced by iconLookedUp. When the
-// application is about to quit, lookups not yet begun are dropped and those running are waited for.
+// on the disk and must never hold the window; each one that ends is announced by iconLookedUp. The
+// provider's picture workers are ended once no lookup has run for kIdleEnd. When the application is
+// about to quit, lookups not yet begun are dropped and those running are ended with the provider's
+// workers (a drawing is never waited for).
 class AppIconCache : public QObject {
     Q_OBJECT
   public:
     explicit AppIconCache(std::shared_ptr<platform::AppIconProvider> provider, QObject* parent = nullptr);
-    // Drops the lookups not yet begun and waits for those running.
+    // Drops the lookups not yet begun and ends those running.
     ~AppIconCache() override;
+    static constexpr int kIdleEndMs = 20'000;
 
     // The one cache of the process, over the desktop's icons.
     static AppIconCache& shared();
@@ -54,5 +58,6 @@ class AppIconCache : public QObject {
     std::shared_ptr<platform::AppIconProvider> provider_;
     std::map<std::pair<std::string, std::string>, std::optional<QIcon>> icons_; // none while looked up
     int listing_ = 0;  // counts newListing calls: a lookup begun before one may have read stale themes
+    QTimer idle_;      // ends the provider's workers when it fires
     QThreadPool pool_; // declared last: its lookups end before the rest goes
 };
