@@ -96,10 +96,10 @@ PreviewFile::PreviewFile(const std::string& path) : path_(path) {
     const QMimeType named = mimes().mimeTypeForFileNameAndData(nameOf(path), head);
     const QMimeType content = mimes().mimeTypeForData(head);
     facts_.isText = named.inherits(QStringLiteral("text/plain"));
-    // The content decides (a photo named "wrong.txt"); the name only speaks for content that is no text
-    // (a compressed drawing is gzip data by its bytes): a text named "photo.png" is shown as text.
-    facts_.isImage =
-        isPictureType(content) || (isPictureType(named) && !content.inherits(QStringLiteral("text/plain")));
+    // The content decides (a photo named "wrong.txt"); the name speaks only for content of its own kind
+    // (a compressed drawing is gzip data by its bytes, a drawing after a long comment XML): a text named
+    // "photo.png" is shown as text.
+    facts_.isImage = isPictureType(content) || (isPictureType(named) && named.inherits(content.name()));
 }
 
 PreviewFile::~PreviewFile() {

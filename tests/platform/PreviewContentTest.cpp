@@ -291,6 +291,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         PictureCase{"drawing.svg", [](auto&) { return svgText(); }, true},
         PictureCase{"drawing.svgz", [](auto&) { return gzipped(svgText()); }, true},
+        // Its first bytes only say XML: the name speaks for a content of its kind.
+        PictureCase{
+            "commented.svg",
+            [](auto&) { return "<?xml version=\"1.0\"?><!--" + std::string(400, ' ') + "-->" + svgText(); },
+            true},
         PictureCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
         PictureCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
         PictureCase{"entity.svg", [](auto& fifo) { return svgNamingThroughEntity(fifo); }, false},
