@@ -8,14 +8,10 @@
 #include "shell/panels/AppWindow.h"
 #include "shell/panels/ContentView.h"
 #include "shell/panels/FolderChooser.h"
-#include "shell/panels/preview/PreviewReads.h"
 #include "shell/style/Fonts.h"
 #include "shell/style/Theme.h"
 
 #include <QApplication>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -67,13 +63,5 @@ int main(int argc, char** argv) {
     // object, the fonts and the window are made.
     std::unique_ptr<EarlyWalk> earlyWalk = startEarlyWalk();
     QApplication app(argc, argv);
-    const int status = run(app, std::move(earlyWalk), mainNs);
-    // A preview read left running at quit (one call of a picture decoder cannot be stopped) must not
-    // meet the destruction of the application object and the statics it uses: the process ends here.
-    // It only read; everything else has ended.
-    if (PreviewReads::anyLeft()) {
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }
-    return status;
+    return run(app, std::move(earlyWalk), mainNs);
 }

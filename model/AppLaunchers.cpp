@@ -75,9 +75,8 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
     for (const auto& desktopEntry : entries) {
         Entry entry;
         entry.path = desktopEntry.path;
-        for (const std::string& program : {desktopEntry.execProgram(), desktopEntry.trimmedValue("TryExec")})
-            if (!program.empty() && program[0] == '/')
-                entry.programs.emplace_back(program, platform::resolvedPath(program));
+        for (const platform::EntryProgram& program : {desktopEntry.exec, desktopEntry.tryExec})
+            if (!program.path.empty()) entry.programs.emplace_back(program.path, program.resolved);
         entry.shown = platform::isShownApplication(desktopEntry);
         iconValues.push_back(desktopEntry.trimmedValue("Icon"));
         if (!iconValues.back().empty() && iconValues.back().find('/') == std::string::npos)

@@ -78,15 +78,12 @@ bool looksLikeVersion(std::string_view token, bool& dotted) {
     return !partEmpty;
 }
 
-// The desktop entry whose Exec starts the AppImage, by path or by its resolved path.
+// The desktop entry whose Exec starts the AppImage, by path or by its resolved path: each entry's
+// program as resolved when the entries were read, not again for every AppImage.
 const platform::DesktopEntry* launchingEntry(const std::vector<platform::DesktopEntry>& entries,
                                              const std::string& path, const std::string& canonical) {
-    for (const auto& entry : entries) {
-        std::string program = entry.execProgram();
-        if (!program.empty() && program[0] == '/' &&
-            launches(program, platform::resolvedPath(program), path, canonical))
-            return &entry;
-    }
+    for (const auto& entry : entries)
+        if (launches(entry.exec.path, entry.exec.resolved, path, canonical)) return &entry;
     return nullptr;
 }
 
@@ -179,20 +176,23 @@ StemParts splitStem(const std::string& stem) {
     return parts;
 }
 
-std::optional<double> lastUsedDate(const std::string& path, const std::string& mountInfoPath) {
+namespace {
+
+// The access time of `path` (whose links resolve to `resolved`), or none under noatime.
+std::optional<double> lastUsedDate(const std::string& path, const std::string& resolved,
+                                   const std::vector<platform::MountEntry>& mounts) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    std::string canonical = platform::resolvedPath(path);
-    auto mount = platform::mountContaining(platform::readMountTable(mountInfoPath),
-                                           canonical.empty() ? path : canonical);
+    auto mount = platform::mountContaining(mounts, resolved.empty() ? path : resolved);
     // Under noatime the access time is only the creation time and says nothing about use.
     if (mount && mount->hasOption("noatime")) return std::nullopt;
     return static_cast<double>(st.st_atim.tv_sec) + static_cast<double>(st.st_atim.tv_nsec) / 1e9;
 }
 
+// appInfo with the mount table read once for the whole listing.
 std::optional<InstalledApp> appInfo(const std::string& appImagePath,
                                     const std::vector<platform::DesktopEntry>& desktopEntries,
-                                    const Environment& env) {
+                                    const Environment& env, const std::vector<platform::MountEntry>& mounts) {
     std::string fileName = fs::path(appImagePath).filename().string();
     if (fileName.size() <= kAppImageSuffix.size() || !fileName.ends_with(kAppImageSuffix))
         return std::nullopt;
@@ -203,8 +203,8 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
     StemParts parts = splitStem(fileName.substr(0, fileName.size() - kAppImageSuffix.size()));
     InstalledApp app;
     app.bundleURL = appImagePath;
-    if (const auto* entry =
-            launchingEntry(desktopEntries, appImagePath, platform::resolvedPath(appImagePath))) {
+    const std::string resolved = platform::resolvedPath(appImagePath);
+    if (const auto* entry = launchingEntry(desktopEntries, appImagePath, resolved)) {
         app.bundleIdentifier = entry->id;
         app.displayName = entry->trimmedValue("Name");
         if (std::string v = entry->trimmedValue("X-AppImage-Version"); !v.empty()) app.version = v;
@@ -217,9 +217,21 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
     if (app.bundleIdentifier.empty()) return std::nullopt;
 
     app.id = QUuid::createUuid();
-    app.lastUsedDate = lastUsedDate(appImagePath, env.mountInfoPath);
+    app.lastUsedDate = lastUsedDate(appImagePath, resolved, mounts);
     app.bundleSize = env.sizeOf ? env.sizeOf(appImagePath) : 0;
     return app;
+}
+
+} // namespace
+
+std::optional<double> lastUsedDate(const std::string& path, const std::string& mountInfoPath) {
+    return lastUsedDate(path, platform::resolvedPath(path), platform::readMountTable(mountInfoPath));
+}
+
+std::optional<InstalledApp> appInfo(const std::string& appImagePath,
+                                    const std::vector<platform::DesktopEntry>& desktopEntries,
+                                    const Environment& env) {
+    return appInfo(appImagePath, desktopEntries, env, platform::readMountTable(env.mountInfoPath));
 }
 
 std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env,
@@ -239,7 +251,8 @@ std::vector<InstalledApp> listApps(const std::string& folder, const Environment&
     std::vector<platform::DesktopEntry> entries;
     std::copy_if(desktopFiles->begin(), desktopFiles->end(), std::back_inserter(entries),
                  platform::isListedApplication);
-    return parallelMap(paths, [&](const std::string& path) { return appInfo(path, entries, env); });
+    const std::vector<platform::MountEntry> mounts = platform::readMountTable(env.mountInfoPath);
+    return parallelMap(paths, [&](const std::string& path) { return appInfo(path, entries, env, mounts); });
 }
 
 std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder) {

@@ -1,12 +1,11 @@
 #include "platform/AppIconProvider.h"
 
-#include "platform/FileIO.h"
-#include "platform/pictures/PictureDecoder.h"
-
-#include <QBuffer>
-#include <QByteArray>
 #include <QFile>
 #include <QIcon>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <string_view>
@@ -32,10 +31,17 @@ IconThemeSearch desktopSearch() {
 
 } // namespace
 
-DesktopIconProvider::DesktopIconProvider()
-    : search_(desktopSearch()), themes_(std::make_shared<const IconThemes>(search_, kFileLimit)) {}
+DesktopIconProvider::DesktopIconProvider(PictureWorker::Limits limits, std::string worker)
+    : search_(desktopSearch()), themes_(std::make_shared<const IconThemes>(search_, kFileLimit)),
+      workers_(limits, std::move(worker)) {}
+
+void DesktopIconProvider::endWorkers() {
+    workers_.endAll();
+}
 
 void DesktopIconProvider::newListing() {
+    // A worker takes a start of Qt, overlapped with the screen's first frame this way.
+    workers_.startAhead(kLookupThreads);
     auto fresh = std::make_shared<const IconThemes>(search_, kFileLimit);
     std::lock_guard lock(mutex_);
     themes_ = std::move(fresh);
@@ -61,13 +67,15 @@ QImage DesktopIconProvider::image(const std::string& iconValue) {
     }
     // Theme icons are often links into another theme, so links are followed; what they lead to must
     // still be a regular file.
-    auto content = readRegularFile(path, kFileLimit, Links::follow);
-    if (!content) return {};
-    QByteArray bytes = QByteArray::fromRawData(content->data(), qsizetype(content->size()));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return decodePicture(buffer,
-                         {.longestSide = kLargest, .bounds = kPictureBounds, .svgBudget = kSvgBudget});
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    struct stat st {};
+    QImage picture;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) <= kFileLimit)
+        picture =
+            workers_.decode(fd, {.longestSide = kLargest, .bounds = kPictureBounds, .svgBudget = kSvgBudget});
+    ::close(fd);
+    return picture;
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/DesktopEntry.h"
 
 #include "platform/FileIO.h"
+#include "platform/Paths.h"
 #include "platform/TextLines.h"
 
 #include <algorithm>
@@ -61,6 +62,12 @@ std::string expandFieldCodes(const std::string& arg) {
 
 bool isFieldCode(const std::string& arg) {
     return arg.size() == 2 && arg[0] == '%' && arg[1] != '%';
+}
+
+EntryProgram resolvedProgram(std::string program) {
+    if (program.empty() || program[0] != '/') return {};
+    std::string resolved = resolvedPath(program);
+    return {std::move(program), std::move(resolved)};
 }
 
 } // namespace
@@ -167,6 +174,8 @@ std::vector<DesktopEntry> readDesktopFiles(const std::string& folder) {
         std::replace(id.begin(), id.end(), '/', '-');
         entry->id = std::move(id);
         entry->path = p.string();
+        entry->exec = resolvedProgram(entry->execProgram());
+        entry->tryExec = resolvedProgram(entry->trimmedValue("TryExec"));
         entries.push_back(std::move(*entry));
     }
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.id < b.id; });

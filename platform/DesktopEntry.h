@@ -8,12 +8,23 @@
 
 namespace platform {
 
+// A program a desktop entry starts, named by an absolute path: as written, and with its links resolved
+// (empty when it leads nowhere).
+struct EntryProgram {
+    std::string path;
+    std::string resolved;
+};
+
 // The [Desktop Entry] group of a freedesktop.org .desktop file. Only what Brenwick reads: plain
 // (unlocalised) keys with their string escapes resolved, and the Exec line split into arguments.
 struct DesktopEntry {
     std::string id;   // desktop-file ID without ".desktop": "org.example.Editor", subfolders joined by '-'
     std::string path; // the file it was read from
     std::map<std::string, std::string> values;
+    // Exec's program and TryExec when they are absolute paths, resolved once as the file is read
+    // (readDesktopFiles): a listing matches every AppImage against every entry, and resolving a path
+    // reads every link on its way. Empty otherwise.
+    EntryProgram exec, tryExec;
 
     // The value of `key`, or empty when the entry has none.
     std::string value(const std::string& key) const;
@@ -29,7 +40,7 @@ struct DesktopEntry {
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 
 // Every readable desktop file below `folder` (subfolders included), of any type, hidden or not, ordered
-// by ID.
+// by ID, with its programs resolved.
 std::vector<DesktopEntry> readDesktopFiles(const std::string& folder);
 
 // Whether the entry is an application in force: Type=Application and not Hidden=true (the user's mark

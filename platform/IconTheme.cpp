@@ -8,12 +8,15 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <climits>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <unordered_set>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -25,10 +28,12 @@ constexpr std::array<std::string_view, 3> kExtensions = {".png", ".svg", ".xpm"}
 constexpr int kLargestSize = 1 << 16;
 constexpr int kLargestScale = 64;
 
+using Names = std::unordered_set<std::string>;
+
 struct ThemeFolder {
-    std::string path;                      // below the theme's folder
-    std::vector<std::string> present;      // "base/theme/path/" for each base folder that has it
-    std::unordered_set<std::string> names; // what those folders hold
+    std::string path; // below the theme's folder
+    // "base/theme/path/" for each base folder that has it, with what it holds
+    std::vector<std::pair<std::string, std::shared_ptr<const Names>>> present;
     enum class Type { fixed, scalable, threshold } type = Type::threshold;
     int size = 0, minSize = 0, maxSize = 0, threshold = 2;
 
@@ -71,8 +76,10 @@ int number(const std::map<std::string, std::string, std::less<>>& group, std::st
     return int(std::clamp<int64_t>(value, low, high));
 }
 
-// The theme's index.theme from the first folder that has one, as the desktop reads it.
-std::optional<IconThemeIndex> readIndex(const std::string& name, const std::vector<std::string>& folders) {
+// The theme's index.theme from the first folder that has one, as the desktop reads it. `listed` counts
+// the folders listed.
+std::optional<IconThemeIndex> readIndex(const std::string& name, const std::vector<std::string>& folders,
+                                        std::atomic<size_t>& listed) {
     for (const auto& folder : folders) {
         const std::string path = folder + "/" + name + "/index.theme";
         if (!isSmallRegularFile(path, kIndexLimit)) continue;
@@ -95,7 +102,11 @@ std::optional<IconThemeIndex> readIndex(const std::string& name, const std::vect
         if (header == groups.end()) continue;
         IconThemeIndex theme;
         theme.inherits = commaList(header->second["Inherits"]);
+        // Anyone may write an index: a folder named twice, or spelled twice ("48//apps"), is listed once.
+        std::set<std::string, std::less<>> named;
+        std::map<std::pair<dev_t, ino_t>, std::shared_ptr<const Names>> listings;
         for (const auto& path : commaList(header->second["Directories"])) {
+            if (!named.insert(path).second) continue;
             auto& values = groups[path];
             ThemeFolder themeFolder;
             themeFolder.path = path;
@@ -115,14 +126,20 @@ std::optional<IconThemeIndex> readIndex(const std::string& name, const std::vect
                 std::string dir = base + "/" + name + "/" + path + "/";
                 struct stat st {};
                 if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
-                if (DIR* listing = ::opendir(dir.c_str())) {
-                    while (const dirent* entry = ::readdir(listing))
-                        themeFolder.names.emplace(entry->d_name);
-                    ::closedir(listing);
+                auto& names = listings[{st.st_dev, st.st_ino}];
+                if (!names) {
+                    auto read = std::make_shared<Names>();
+                    if (DIR* listing = ::opendir(dir.c_str())) {
+                        while (const dirent* entry = ::readdir(listing))
+                            read->emplace(entry->d_name);
+                        ::closedir(listing);
+                    }
+                    ++listed;
+                    names = std::move(read);
                 }
-                themeFolder.present.push_back(std::move(dir));
+                if (!names->empty()) themeFolder.present.emplace_back(std::move(dir), names);
             }
-            if (themeFolder.names.empty()) continue;
+            if (themeFolder.present.empty()) continue;
             theme.folders.push_back(std::move(themeFolder));
         }
         return theme;
@@ -149,7 +166,7 @@ std::shared_ptr<const IconThemeIndex> IconThemes::index(const std::string& theme
     auto found = indexes_.find(themeName);
     if (found == indexes_.end()) {
         std::shared_ptr<const IconThemeIndex> read;
-        if (auto index = readIndex(themeName, search_.folders))
+        if (auto index = readIndex(themeName, search_.folders, foldersListed_))
             read = std::make_shared<const IconThemeIndex>(std::move(*index));
         found = indexes_.emplace(themeName, std::move(read)).first;
     }
@@ -164,11 +181,11 @@ std::string IconThemes::findIn(std::string_view name, const std::string& themeNa
     const auto theme = index(themeName);
     if (!theme) return {};
     auto fileIn = [&](const ThemeFolder& themeFolder) -> std::string {
-        for (const auto& folder : themeFolder.present)
+        for (const auto& [folder, names] : themeFolder.present)
             for (std::string_view extension : kExtensions) {
                 std::string file(name);
                 file.append(extension);
-                if (!themeFolder.names.contains(file)) continue;
+                if (!names->contains(file)) continue;
                 if (std::string path = folder + file; isSmallRegularFile(path, fileLimit_)) return path;
             }
         return {};

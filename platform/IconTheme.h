@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -40,6 +42,10 @@ class IconThemes {
     // and none is opened here, so a FIFO in a theme is skipped. Empty when nothing is found.
     std::string find(std::string_view name, int size) const;
 
+    // How many folders the indexes read so far have listed: each folder of a theme once per object,
+    // however many times its index names it and however many icons are looked up.
+    size_t foldersListed() const { return foldersListed_; }
+
   private:
     // The theme's index, read once; null when no folder holds a usable one.
     std::shared_ptr<const IconThemeIndex> index(const std::string& themeName) const;
@@ -50,6 +56,7 @@ class IconThemes {
     uint64_t fileLimit_;
     mutable std::mutex mutex_; // guards indexes_, and makes one thread read an index the other awaits
     mutable std::map<std::string, std::shared_ptr<const IconThemeIndex>, std::less<>> indexes_;
+    mutable std::atomic<size_t> foldersListed_ = 0;
 };
 
 } // namespace platform

@@ -49,7 +49,8 @@ QString withShortLines(const QString& text, qsizetype limit) {
 
 namespace platform {
 
-PreviewContent loadPreview(const std::string& path, std::stop_token stop) {
+PreviewContent loadPreview(const std::string& path, std::stop_token stop,
+                           const PictureWorker::Limits& limits) {
     PreviewContent content;
     content.path = path;
     const std::string name = lastComponent(path);
@@ -67,7 +68,7 @@ PreviewContent loadPreview(const std::string& path, std::stop_token stop) {
 
     switch (content.page) {
     case PreviewPage::image:
-        content.image = file.readImage(PreviewContent::kImageLimit, stop);
+        content.image = file.readImage(PreviewContent::kImageLimit, stop, limits);
         if (content.image.isNull()) content.page = PreviewPage::info; // unreadable after all
         break;
     case PreviewPage::text:

@@ -41,8 +41,10 @@ struct PreviewContent {
 };
 
 // Judges the path once (PreviewFile) and reads what its page shows. Blocking; safe on any thread.
-// Once `stop` is requested it reads no further (a picture stops at its next row) and returns an empty
+// Once `stop` is requested it reads no further (a picture's worker is ended) and returns an empty
 // content, not to be shown.
-PreviewContent loadPreview(const std::string& path, std::stop_token stop = {});
+// A picture is decoded by a worker process within `limits`.
+PreviewContent loadPreview(const std::string& path, std::stop_token stop = {},
+                           const PictureWorker::Limits& limits = PreviewFile::kWorkerLimits);
 
 } // namespace platform

@@ -24,6 +24,15 @@ QString nameOf(const std::string& path) {
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
+// Whether a content type is one that Qt's image readers name: a picture the worker may draw. Only the
+// plugins' descriptions are read; no decoder runs in this process.
+bool isPictureType(const QMimeType& type) {
+    static const QList<QByteArray> pictures = QImageReader::supportedMimeTypes();
+    for (const QByteArray& name : pictures)
+        if (type.inherits(QString::fromLatin1(name))) return true;
+    return false;
+}
+
 // A regular file opened for reading without blocking on a FIFO or following a link at the path.
 // Null when it cannot be read.
 std::unique_ptr<QFile> openRegular(const std::string& path) {
@@ -84,12 +93,13 @@ PreviewFile::PreviewFile(const std::string& path) : path_(path) {
     if (!file_) return;
     facts_.readable = true;
     const QByteArray head = file_->peek(kSniffBytes);
-    QImageReader reader(file_.get());
-    reader.setDecideFormatFromContent(true);
-    facts_.isImage = reader.canRead();
-    facts_.isText =
-        mimes().mimeTypeForFileNameAndData(nameOf(path), head).inherits(QStringLiteral("text/plain"));
-    file_->seek(0);
+    const QMimeType named = mimes().mimeTypeForFileNameAndData(nameOf(path), head);
+    const QMimeType content = mimes().mimeTypeForData(head);
+    facts_.isText = named.inherits(QStringLiteral("text/plain"));
+    // The content decides (a photo named "wrong.txt"); the name speaks only for content of its own kind
+    // (a compressed drawing is gzip data by its bytes, a drawing after a long comment XML): a text named
+    // "photo.png" is shown as text.
+    facts_.isImage = isPictureType(content) || (isPictureType(named) && named.inherits(content.name()));
 }
 
 PreviewFile::~PreviewFile() {
@@ -102,9 +112,12 @@ QMimeType PreviewFile::type() const {
     return mimes().mimeTypeForFile(nameOf(path_), QMimeDatabase::MatchExtension);
 }
 
-QImage PreviewFile::readImage(int longestSide, std::stop_token stop) {
+QImage PreviewFile::readImage(int longestSide, std::stop_token stop, const PictureWorker::Limits& limits) {
     if (!file_ || !facts_.isImage) return {};
-    return decodePicture(*file_, {.longestSide = longestSide, .bounds = kPictureBounds}, std::move(stop));
+    // A worker of its own: ended with the read, whatever it is drawing.
+    PictureWorker worker(limits);
+    return worker.decode(file_->handle(), {.longestSide = longestSide, .bounds = kPictureBounds},
+                         std::move(stop));
 }
 
 QString PreviewFile::readText(int64_t limit, bool& cut) {

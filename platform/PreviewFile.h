@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/FolderListing.h"
-#include "platform/pictures/PictureDecoder.h"
+#include "platform/PictureWorker.h"
 
 #include <QImage>
 #include <QMimeType>
@@ -24,7 +24,7 @@ struct PreviewFacts {
     bool exists = false;
     bool isDirectory = false;
     bool readable = false;
-    bool isImage = false; // QImageReader knows the format from the content
+    bool isImage = false; // the content type is one Qt's image readers name (the worker decides)
     bool isText = false;  // the content type is a kind of text/plain
 };
 
@@ -39,6 +39,11 @@ class PreviewFile {
     // An SVG of many megabytes takes gigabytes to draw; a camera writes about ten scans to a JPEG.
     static constexpr PictureBounds kPictureBounds{
         .svgBytes = 4 * 1024 * 1024, .svgElements = 200'000, .jpegScans = 64};
+    // The slowest ordinary picture (a 16-bit PNG of 100 megapixels) takes its worker 1.1 - 1.3 s, several
+    // times that on a loaded machine; a drawing that takes longer, or more than 1 GiB, is not one anyone
+    // waits for (figures in bench/README.md).
+    static constexpr PictureWorker::Limits kWorkerLimits{.time =
+                                                             std::chrono::seconds(15) * kSanitizerSlowdown};
 
     explicit PreviewFile(const std::string& path);
     ~PreviewFile();
@@ -54,9 +59,11 @@ class PreviewFile {
     // The content type: from the name and the first bytes of the open file, by the name alone when
     // nothing is open ("inode/directory" for a folder).
     QMimeType type() const;
-    // The image, scaled down so that its longest side is at most `longestSide` (decodePicture, within
-    // kPictureBounds); null when it is refused or does not decode after all, and once `stop` is requested.
-    QImage readImage(int longestSide, std::stop_token stop = {});
+    // The image, scaled down so that its longest side is at most `longestSide`, as a picture worker of its
+    // own decodes it (within kPictureBounds and `limits`); null when it is refused, does not decode after
+    // all or passes the limits, and once `stop` is requested (the worker is then ended at once).
+    QImage readImage(int longestSide, std::stop_token stop = {},
+                     const PictureWorker::Limits& limits = kWorkerLimits);
     // The first `limit` bytes as UTF-8, without an incomplete character at the cut; `cut` tells
     // whether the file went on.
     QString readText(int64_t limit, bool& cut);

@@ -1,6 +1,6 @@
 // The applications screen: listing 50 AppImages and their leftovers among 5,000 entries of the XDG
-// folders of a generated home (what runs off the window thread), and the screen's frame with 50 rows:
-// the tab's first (cold_ms) and built again.
+// folders of a generated home (what runs off the window thread), the same for 1,000 AppImages each with
+// its desktop entry, and the screen's frame with 50 rows: the tab's first (cold_ms) and built again.
 #include "bench/micro/BenchApplication.h"
 #include "model/AppUninstaller.h"
 #include "model/InstalledApps.h"
@@ -42,6 +42,16 @@ std::string letters(int i) {
 void writeFile(const fs::path& path, size_t size) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << std::string(size, 'x');
+}
+
+// The user's folders point into `home`.
+void useHome(const fs::path& home) {
+    for (auto [name, value] : {std::pair{"HOME", home},
+                               {"XDG_CACHE_HOME", home / ".cache"},
+                               {"XDG_CONFIG_HOME", home / ".config"},
+                               {"XDG_DATA_HOME", home / ".local/share"},
+                               {"XDG_STATE_HOME", home / ".local/state"}})
+        setenv(name, value.c_str(), 1);
 }
 
 // A home under /tmp, made once per process and removed at exit: ~/Applications with 50 AppImages
@@ -86,14 +96,39 @@ struct GeneratedHome {
             else
                 writeFile(where / ("other-" + std::to_string(n) + ".dat"), 100);
         }
-        for (auto [name, value] : {std::pair{"HOME", home},
-                                   {"XDG_CACHE_HOME", cache},
-                                   {"XDG_CONFIG_HOME", config},
-                                   {"XDG_DATA_HOME", data},
-                                   {"XDG_STATE_HOME", state}})
-            setenv(name, value.c_str(), 1);
+        useHome(home);
     }
     ~GeneratedHome() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    fs::path root, home;
+};
+
+// A home with 1,000 small AppImages, each with its desktop entry, and empty leftover folders: every
+// AppImage is matched against every entry.
+struct ManyAppsHome {
+    static constexpr int kManyApps = 1000;
+    ManyAppsHome() {
+        std::string pattern = (fs::temp_directory_path() / "brenwick-many-apps-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) std::abort();
+        root = pattern;
+        home = root / "home";
+        const fs::path entries = home / ".local/share/applications";
+        fs::create_directories(entries);
+        for (const char* folder : {".cache", ".config", ".local/state"})
+            fs::create_directories(home / folder);
+        for (int i = 0; i < kManyApps; ++i) {
+            const std::string stem = "Tool" + letters(i);
+            const fs::path image = home / "Applications" / (stem + "-2.0-x86_64.AppImage");
+            writeFile(image, 4096);
+            fs::permissions(image, fs::perms::owner_all);
+            std::ofstream(entries / ("org.example." + stem + ".desktop"))
+                << "[Desktop Entry]\nType=Application\nName=Tool " << letters(i) << "\nIcon=tool-"
+                << letters(i) << "\nExec=" << image.string() << " %U\n";
+        }
+    }
+    ~ManyAppsHome() {
         std::error_code ec;
         fs::remove_all(root, ec);
     }
@@ -113,7 +148,7 @@ GeneratedHome& generatedHome() {
 
 // Listing, desktop entries, the five folders, matching and measuring, and the sort: the whole load.
 void appsListing(benchmark::State& state) {
-    generatedHome();
+    useHome(generatedHome().home);
     size_t apps = 0, leftovers = 0;
     for (auto _ : state) {
         auto listed = InstalledApps::load();
@@ -128,6 +163,20 @@ void appsListing(benchmark::State& state) {
     state.counters["leftover_paths"] = double(leftovers);
 }
 BENCHMARK(appsListing)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The whole load over 1,000 AppImages and their 1,000 desktop entries (the launchers' entries too).
+void appsListingMany(benchmark::State& state) {
+    static ManyAppsHome home;
+    useHome(home.home);
+    size_t apps = 0;
+    for (auto _ : state) {
+        auto listed = InstalledApps::load();
+        apps = listed.size();
+        benchmark::DoNotOptimize(listed);
+    }
+    state.counters["apps"] = double(apps);
+}
+BENCHMARK(appsListingMany)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Icons as a desktop entry's picture file would give them.
 class PictureIcons : public platform::AppIconProvider {
@@ -208,5 +257,68 @@ void appsFirstFrame(benchmark::State& state) {
     state.counters["cold_cpu_ms"] = coldCpuMs; // the same without the time other processes took
 }
 BENCHMARK(appsFirstFrame)->Unit(benchmark::kMillisecond);
+
+// 150 applications' icons as desktop integration installs them: two of three a PNG of 256 x 256, the
+// others a small SVG drawing, each named by its path.
+std::vector<AppUninstaller::InstalledApp> appsWithIconFiles() {
+    static const fs::path folder = generatedHome().root / "icons";
+    std::vector<AppUninstaller::InstalledApp> apps;
+    for (int i = 0; i < 150; ++i) {
+        AppUninstaller::InstalledApp app;
+        app.id = QUuid::createUuid();
+        app.bundleURL = "/home/u/Applications/Icon" + letters(i) + ".AppImage";
+        const bool drawn = i % 3 == 2;
+        app.icon = (folder / ("icon-" + letters(i) + (drawn ? ".svg" : ".png"))).string();
+        if (!fs::exists(app.icon)) {
+            fs::create_directories(folder);
+            if (drawn) {
+                std::ofstream(app.icon)
+                    << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\">"
+                       "<rect x=\"4\" y=\"4\" width=\"56\" height=\"56\" rx=\"12\" fill=\"#3a7bd5\"/>"
+                       "<circle cx=\"32\" cy=\"32\" r=\""
+                    << 8 + i % 16 << "\" fill=\"#fff\"/></svg>";
+            } else {
+                QImage picture(256, 256, QImage::Format_ARGB32);
+                picture.fill(QColor::fromHsv(i * 7 % 360, 160, 220));
+                picture.save(QString::fromStdString(app.icon));
+            }
+        }
+        apps.push_back(std::move(app));
+    }
+    return apps;
+}
+
+// The Applications screen over 150 listed applications, from its making until all their icons have
+// arrived: the screen built and painted once (its visible rows ask for their icons), then every other
+// row's icon asked for, as scrolling does. Each round has a new cache over the desktop's provider, so its
+// picture workers start anew, as on the screen's first opening.
+void appsIcons(benchmark::State& state) {
+    ensureApplication();
+    const auto apps = appsWithIconFiles();
+    ScanViewModel::Services services;
+    services.loadInstalledApps = [apps](std::stop_token) { return apps; };
+    ScanViewModel viewModel(std::move(services));
+    viewModel.apps().refresh(true);
+    while (viewModel.apps().isLoading())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QImage screen(1339, 993, QImage::Format_ARGB32_Premultiplied);
+    size_t drawn = 0;
+    for (auto _ : state) {
+        AppIconCache icons(std::make_shared<platform::DesktopIconProvider>());
+        size_t arrived = 0;
+        QObject::connect(&icons, &AppIconCache::iconLookedUp, [&] { ++arrived; });
+        AppUninstallerView view(viewModel, nullptr, &icons);
+        view.resize(screen.size());
+        view.render(&screen);
+        for (const auto& app : viewModel.apps().items())
+            icons.icon(app);
+        while (arrived < apps.size())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        drawn = size_t(std::count_if(apps.begin(), apps.end(),
+                                     [&](const auto& app) { return !icons.icon(app).isNull(); }));
+    }
+    state.counters["icons"] = double(drawn);
+}
+BENCHMARK(appsIcons)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

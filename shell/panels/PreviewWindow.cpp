@@ -33,7 +33,7 @@ PreviewWindow& PreviewWindow::instance() {
     if (!window) {
         window = new PreviewWindow;
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [window = window.data()] {
-            window->reads_.leaveAtQuit();
+            window->reads_.finish(); // the worker of a picture being drawn is ended
             window->deleteLater();
         });
         // Without an event loop that quits the window lives on; its reads must still end before the

@@ -114,16 +114,45 @@ QString formatCount(int64_t count) {
     return QLocale().toString(qlonglong(count));
 }
 
+namespace {
+
+// Characters that draw nothing and join nothing: a soft hyphen, the Mongolian vowel separator, the
+// zero-width space, the word joiner and the invisible operators, the deprecated format controls, the
+// Hangul fillers that stand alone, the byte-order mark and the interlinear annotation controls. Names
+// that differ only by them would read alike. The joiners U+200C and U+200D stay: scripts and emoji need
+// them, as the Hangul fillers that build archaic syllables (U+115F, U+1160) do.
+bool drawsNothing(char16_t unit) {
+    return unit == 0x00ad || unit == 0x180e || unit == 0x200b || (unit >= 0x2060 && unit <= 0x2064) ||
+           (unit >= 0x206a && unit <= 0x206f) || unit == 0x3164 || unit == 0xfeff || unit == 0xffa0 ||
+           (unit >= 0xfff9 && unit <= 0xfffb);
+}
+
+// Code points Unicode keeps out of interchange; Qt draws some of them as line breaks.
+bool isNoncharacter(char32_t point) {
+    return (point >= 0xfdd0 && point <= 0xfdef) || (point & 0xfffe) == 0xfffe;
+}
+
+} // namespace
+
 QString shownText(QString text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text.at(i).unicode();
         if (unit >= 0x20 && unit < 0x7f) continue; // printable ASCII: most of every name
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            // Both units of a noncharacter beyond the first plane read U+FFFD, one for one.
+            if (isNoncharacter(QChar::surrogateToUcs4(unit, text.at(i + 1).unicode())))
+                text[i] = text[i + 1] = QChar::ReplacementCharacter;
+            ++i;
+            continue;
+        }
         const QChar::Category category = QChar::category(char32_t(unit));
         // Bidirectional embeddings, overrides and isolates too: they would show a name's characters in
         // another order ("photo\u202Egpj.exe" as "photoexe.jpg").
         const bool reorders = (unit >= 0x202a && unit <= 0x202e) || (unit >= 0x2066 && unit <= 0x2069);
         if (category == QChar::Other_Control || category == QChar::Separator_Line ||
-            category == QChar::Separator_Paragraph || reorders)
+            category == QChar::Separator_Paragraph || category == QChar::Other_Surrogate || reorders ||
+            drawsNothing(unit) || isNoncharacter(unit))
             text[i] = QChar::ReplacementCharacter; // detaches only a text that has one
     }
     return text;

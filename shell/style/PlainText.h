@@ -12,7 +12,9 @@ namespace plain_text {
 
 // For QWidget::setToolTip and QToolTip::showText, which have no plain format and take a text that
 // looks like markup as rich text: `text` escaped inside a rich-text wrapper that keeps its spaces and
-// line breaks and does not wrap. Empty stays empty (no tool tip).
+// line breaks and does not wrap. A line wider than the screen (the narrowest, in the tip's font) keeps
+// its start and its last component around an ellipsis, so a long path still shows its file's name.
+// Empty stays empty (no tool tip).
 QString toolTip(const QString& text);
 
 // A label whose text is never read as rich text.

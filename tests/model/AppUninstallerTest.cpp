@@ -172,6 +172,17 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
     auto info = appInfo(editor.string(), platform::readDesktopEntries(env.desktopEntriesFolder), env);
     ASSERT_TRUE(info);
     EXPECT_EQ(describe(*info), "text-editor|Text-Editor|1.2.3|");
+    // Each entry's program is resolved once, as the entries are read, not again for every AppImage: an
+    // entry read while its link led to the editor names it after the link has gone.
+    const fs::path link = home / "editor-link";
+    fs::create_symlink(editor, link);
+    writeFileText(entries / "linked.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Linked\nExec=" + link.string() + "\n");
+    const auto read = platform::readDesktopEntries(env.desktopEntriesFolder);
+    fs::remove(link);
+    info = appInfo(editor.string(), read, env);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(describe(*info), "linked|Linked|1.2.3|");
     EXPECT_TRUE(listApps((home / "missing").string(), env).empty());
 }
 

@@ -61,7 +61,8 @@ TEST(DesktopEntry, SplitsExecByItsQuotingRulesAndFindsTheProgram) {
         EXPECT_EQ(entry->execArguments(), c.args) << c.exec;
         EXPECT_EQ(entry->execProgram(), c.program) << c.exec;
     }
-    DesktopEntry codes{"", "", {{"Exec", "prog --icon %i --name=%c"}}};
+    DesktopEntry codes;
+    codes.values = {{"Exec", "prog --icon %i --name=%c"}};
     EXPECT_EQ(codes.execArguments(), (std::vector<std::string>{"prog", "--icon", "--name="}));
 }
 

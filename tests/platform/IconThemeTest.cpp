@@ -65,19 +65,27 @@ TEST(IconThemes, FindsTheNearestRegularPictureThroughInheritanceThenHicolor) {
         EXPECT_EQ(themes.find(c.name, kWanted), c.found.string()) << c.name;
 }
 
-// A listing reads each index once, however many icons it looks up; numbers near int's limits, in the
-// index or asked for, are held within reach of the lookup's sums.
+// A listing reads each index once, however many icons it looks up, and lists each of its folders once,
+// however often the index names it; numbers near int's limits, in the index or asked for, are held
+// within reach of the lookup's sums.
 TEST(IconThemes, ReadsEachIndexOnceAndHoldsHostileNumbers) {
     Themes t;
     const fs::path mine = t.local / "Mine";
-    t.index(t.local, "Mine", "Directories=48/apps\n\n[48/apps]\nSize=48\nType=Fixed\n");
+    std::string named;
+    for (int i = 0; i < 5000; ++i)
+        named += "48/apps,";
+    t.index(t.local, "Mine",
+            "Directories=" + named +
+                "48//apps\n\n[48/apps]\nSize=48\nType=Fixed\n\n[48//apps]\nSize=48\nType=Fixed\n");
     writeFileText(mine / "48/apps/once.png", "x");
     writeFileText(mine / "32/apps/once.png", "x");
     const platform::IconThemes listing(t.search(), kFileLimit);
     EXPECT_EQ(listing.find("once", kWanted), (mine / "48/apps/once.png").string());
+    EXPECT_EQ(listing.foldersListed(), 1u);
     // Changed after the listing read it: the listing keeps what it read, the next one sees the change.
     t.index(t.local, "Mine", "Directories=32/apps\n\n[32/apps]\nSize=32\nType=Fixed\n");
     EXPECT_EQ(listing.find("once", kWanted), (mine / "48/apps/once.png").string());
+    EXPECT_EQ(listing.foldersListed(), 1u); // nothing read again
     EXPECT_EQ(platform::IconThemes(t.search(), kFileLimit).find("once", kWanted),
               (mine / "32/apps/once.png").string());
 

@@ -256,21 +256,33 @@ TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {
     EXPECT_EQ(few.count, 5);
 }
 
-// Pictures whose decoding could wait on a FIFO, take gigabytes or minutes are judged first and shown by
-// their info card; ordinary ones of the same kinds still show. The FIFO lies in the working folder, where
-// a reference taken for a file's path is looked for, under a name that reads as a fragment.
+// Pictures whose decoding could wait on a FIFO, take gigabytes or minutes are judged first, or ended with
+// their worker, and shown by their info card; ordinary ones of the same kinds still show. The worker has
+// seconds here, not the preview's budget. The FIFO lies in the working folder, where a reference taken for
+// a file's path is looked for, under a name that reads as a fragment.
 class PreviewPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
     TempDir dir;
     const PlantedFifo fifo(dir.path() / "#pic");
     const WorkingFolder here(dir.path());
-    const std::string path = writeText(dir, GetParam().name, GetParam().bytes(dir.str() + "/#pic"));
+    const std::string pipe = dir.str() + "/#pic";
+    const std::string path = writeText(dir, GetParam().name, GetParam().bytes(pipe));
     if (GetParam().holesTo > 0) std::filesystem::resize_file(path, uintmax_t(GetParam().holesTo));
     PreviewContent content;
-    const int64_t before = bytesReadByProcess();
-    EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(20), [&] { content = loadPreview(path); }));
-    EXPECT_LE(bytesReadByProcess() - before, kJpegByteLimit + (16 << 20)); // more than any picture may take
+    EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(30), [&] {
+        if (!GetParam().afterOpening) {
+            content = loadPreview(path, {}, {.time = std::chrono::seconds(3)});
+            return;
+        }
+        PreviewFile file(path);
+        GetParam().afterOpening(path, pipe);
+        content.page = file.page();
+        if (content.page == PreviewPage::image)
+            content.image =
+                file.readImage(PreviewContent::kImageLimit, {}, {.time = std::chrono::seconds(3)});
+        if (content.image.isNull()) content.page = PreviewPage::info;
+    }));
     EXPECT_EQ(content.page, GetParam().shown ? PreviewPage::image : PreviewPage::info);
     if (GetParam().shown) {
         EXPECT_EQ(content.image.size(), QSize(48, 48));
@@ -280,11 +292,26 @@ TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
     }
 }
 
+// The file at `path` made to hold `bytes` after it was opened: a new file renamed over it (what was opened
+// keeps its bytes), or the same file rewritten in place.
+void renameOver(const std::string& path, const std::string& bytes) {
+    writeFileText(path + ".new", bytes);
+    std::filesystem::rename(path + ".new", path);
+}
+void rewriteInPlace(const std::string& path, const std::string& bytes) {
+    writeFileText(path, bytes);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Kinds, PreviewPicture,
     testing::Values(
         PictureCase{"drawing.svg", [](auto&) { return svgText(); }, true},
         PictureCase{"drawing.svgz", [](auto&) { return gzipped(svgText()); }, true},
+        // Its first bytes only say XML: the name speaks for a content of its kind.
+        PictureCase{
+            "commented.svg",
+            [](auto&) { return "<?xml version=\"1.0\"?><!--" + std::string(400, ' ') + "-->" + svgText(); },
+            true},
         PictureCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
         PictureCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
         PictureCase{"entity.svg", [](auto& fifo) { return svgNamingThroughEntity(fifo); }, false},
@@ -293,6 +320,14 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"huge.svg", [](auto&) { return svgPadded(PreviewFile::kPictureBounds.svgBytes); }, false},
         PictureCase{"repeated.svg", [](auto&) { return svgRepeating(6); }, false},
         PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false},
+        PictureCase{"polygon.svg", [](auto&) { return svgDashedPolygon(); }, false},
+        PictureCase{"zigzag.svg", [](auto&) { return svgDashedZigZag(); }, false},
+        PictureCase{"text.svg", [](auto&) { return svgEntityText(); }, false},
+        PictureCase{"renamed.svg", [](auto&) { return svgText(); }, true,
+                    [](auto& path, auto& fifo) { renameOver(path, svgNaming(fifo)); }},
+        // The bytes the worker reads are those it judges: the new ones, refused.
+        PictureCase{"rewritten.svg", [](auto&) { return svgText(); }, false,
+                    [](auto& path, auto& fifo) { rewriteInPlace(path, svgNaming(fifo)); }},
         PictureCase{"pic.svg", [](auto&) { return svgNaming("#pic"); }, false},
         PictureCase{"prefixed.svg", [](auto&) { return svgNaming("#pic", "svg:image"); }, false},
         PictureCase{"fragments.svg", [](auto&) { return svgOfFragments(); }, true},
@@ -302,17 +337,20 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         PictureCase{"tables.jpg", [](auto&) { return jpegWithScans(500, QSize(48, 48), misleadingTable()); },
                     false},
-        // A JPEG cut before its end, then 8 GB of holes (a disk image): read no further than the bound.
+        // A JPEG cut before its end, then 8 GB of holes (a disk image).
         PictureCase{"holes.jpg",
                     [](auto&) {
                         const std::string jpeg = jpegWithScans(0);
                         return jpeg.substr(0, jpeg.size() - 2);
                     },
-                    false, 8'000'000'000}),
+                    false,
+                    {},
+                    8'000'000'000}),
     pictureCaseName);
 
 // What only costs a worker its time or is stopped by its sandbox (a million shapes drawn, a file opened by
-// the name of a fragment), judged directly: through the preview a fault here would go unseen.
+// the name of a fragment, a disk image read to its end), judged directly: through the preview a fault here
+// would go unseen.
 TEST(PictureCheck, RefusesWhatWouldOnlyCostAWorkerItsTime) {
     const PictureBounds& bounds = PreviewFile::kPictureBounds;
     // The drawing's count is its root's, not its last element's (a plain one here).
@@ -320,6 +358,15 @@ TEST(PictureCheck, RefusesWhatWouldOnlyCostAWorkerItsTime) {
     EXPECT_FALSE(judgeSvg(svgNaming("#pic"), bounds));
     EXPECT_FALSE(judgeSvg(svgNaming("#pic", "svg:image"), bounds));
     EXPECT_TRUE(judgeSvg(svgOfFragments(), bounds));
+    // A JPEG cut before its end, then 8 GB of holes: its scans are counted in no more than the bound.
+    TempDir dir;
+    const std::string jpeg = jpegWithScans(0);
+    QFile holes(QString::fromStdString(writeText(dir, "holes.jpg", jpeg.substr(0, jpeg.size() - 2))));
+    std::filesystem::resize_file(holes.fileName().toStdString(), 8'000'000'000);
+    ASSERT_TRUE(holes.open(QIODevice::ReadOnly));
+    const int64_t before = bytesReadByProcess();
+    EXPECT_TRUE(decodePicture(holes, {.longestSide = 4096, .bounds = bounds}).isNull());
+    EXPECT_LE(bytesReadByProcess() - before, kJpegByteLimit + (1 << 20));
 }
 
 // A drawing that takes minutes stops within moments of being asked, and gives no picture.

@@ -178,6 +178,17 @@ TEST(ShownText, ControlCharactersAndInvalidBytesReadAsReplacementCharacters) {
     const QString plain = QString::fromUtf8("Café e\u0301 日本 photo-12000x8000 \U0001F600.jpg");
     EXPECT_EQ(fromBytes(plain.toStdString()), plain);
     EXPECT_EQ(shownText(QStringLiteral("a\nb\u2029")), "a" + r + "b" + r);
+    // What draws nothing and joins nothing: five names that would all read "report.pdf"; noncharacters
+    // (U+FDD0 breaks a tool tip's line), both units of one beyond the first plane; a lone surrogate.
+    for (const char16_t hidden : {0x200b, 0x2060, 0x2064, 0xfeff, 0x00ad, 0x180e, 0x3164, 0xffa0, 0xfff9,
+                                  0xfdd0, 0xfdef, 0xfffe, 0xd800})
+        EXPECT_EQ(shownText("report" + QString(QChar(hidden)) + ".pdf"), "report" + r + ".pdf")
+            << int(hidden);
+    EXPECT_EQ(fromBytes("a\U0001FFFEb\U0010FFFF"), "a" + r + r + "b" + r + r);
+    // The joiners stay: scripts and emoji sequences need them.
+    const QString joined =
+        QString::fromUtf8("\u0915\u094d\u200d\u0937 \U0001F469\u200d\U0001F4BB \u0645\u200c\u06cc");
+    EXPECT_EQ(shownText(joined), joined);
 
     // A node's name as the rows, tiles and the inspector show it; the node keeps its real name.
     TreeBuilder builder("/data");

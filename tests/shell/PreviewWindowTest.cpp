@@ -8,6 +8,8 @@
 #include "shell/panels/preview/PreviewReads.h"
 #include "shell/panels/preview/TextPage.h"
 #include "shell/style/Theme.h"
+#include "tests/support/ChildProcesses.h"
+#include "tests/support/HostilePictures.h"
 #include "tests/support/PreviewFiles.h"
 #include "tests/support/Screenshots.h"
 
@@ -15,6 +17,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <future>
 
 #include <gtest/gtest.h>
 
@@ -177,19 +180,22 @@ TEST(PreviewWindow, TextIsShownInPiecesThatLayOutQuickly) {
     window.close();
 }
 
-// One call of a picture decoder cannot be stopped, so the quit does not wait for a read beyond a moment:
-// it is left to itself, what it reads is never shown, and the entry ends the process at once.
-TEST(PreviewWindow, AQuitLeavesAReadThatDoesNotStopInTime) {
+// A picture is drawn by a worker process that a stop ends at once: the quit's finish() stops a read
+// whose drawing takes minutes and waits for it, no worker is left, and what it read is never shown.
+TEST(PreviewWindow, AQuitEndsTheWorkerOfAPictureBeingDrawn) {
     TempDir dir;
-    const std::string png = writeBlankPng(dir, "stored.png", QSize(8192, 8192), 8, false);
+    const std::string slow = writeText(dir, "slow.svg", svgDashedPolygon());
     bool shown = false;
     {
         QObject context;
         PreviewReads reads;
-        reads.start(png, &context, [&](platform::PreviewContent) { shown = true; });
-        reads.leaveAtQuit(std::chrono::milliseconds(0));
-        EXPECT_TRUE(PreviewReads::anyLeft());
-        PreviewReads::waitForLeft();
+        reads.start(slow, &context, [&](platform::PreviewContent) { shown = true; });
+        ASSERT_TRUE(QTest::qWaitFor([] { return !childProcesses().empty(); }, 20000)) << "no worker drew";
+        auto finished = std::async(std::launch::async, [&] { reads.finish(); });
+        EXPECT_EQ(finished.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+            << "waited for the drawing";
+        finished.wait();
+        EXPECT_TRUE(childProcesses().empty());
         QCoreApplication::processEvents();
     }
     EXPECT_FALSE(shown);

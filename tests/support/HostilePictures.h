@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -106,6 +107,45 @@ inline std::string svgRepeating(int levels, const std::string& after = {}) {
     return svgPadded(0, uses + after);
 }
 
+// Drawings that pass every bound and still take one drawing call of minutes or gigabytes: one dashed
+// polygon whose stroke is wider than its 4000 px canvas (440 bytes)...
+inline std::string svgDashedPolygon() {
+    std::string points;
+    for (int i = 0; i < 30; ++i)
+        points += std::to_string(int(2000 + 1900 * std::cos(i * 2.4))) + "," +
+                  std::to_string(int(2000 + 1900 * std::sin(i * 2.4))) + " ";
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4000\" height=\"4000\"><polygon points=\"" +
+           points + "\" fill=\"none\" stroke=\"#00f\" stroke-width=\"3000\" stroke-dasharray=\"3\"/></svg>";
+}
+
+// ... one zig-zag path across 4096 px, 3 px wide in dashes of one pixel (its memory grows by hundreds
+// of megabytes a second)...
+inline std::string svgDashedZigZag() {
+    std::string path = "M0 0";
+    for (int i = 1; i < 7000; ++i)
+        path += " L" + std::to_string(i % 2 ? 4096 : 0) + " " + std::to_string(i / 2) + (i % 2 ? ".5" : "");
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4096\" height=\"4096\"><path d=\"" + path +
+           "\" fill=\"none\" stroke=\"#00f\" stroke-width=\"3\" stroke-dasharray=\"1,1\"/></svg>";
+}
+
+// ... one text of an entity of 4,000 letters written 60,000 times (gigabytes to lay out)...
+inline std::string svgEntityText() {
+    std::string uses;
+    for (int i = 0; i < 60000; ++i)
+        uses += "&e;";
+    return "<!DOCTYPE svg [<!ENTITY e \"" + std::string(4000, 'x') + "\">]>" +
+           svgPadded(0, "<text y=\"20\">" + uses + "</text>");
+}
+
+// ... and, for an icon, one polyline whose stroke is 5000 px wide (7 KB, seconds).
+inline std::string svgWidePolyline() {
+    std::string points;
+    for (int i = 0; i < 700; ++i)
+        points += std::to_string(i * 37 % 256) + "," + std::to_string(i * 91 % 256) + " ";
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\"><polyline points=\"" +
+           points + "\" fill=\"none\" stroke=\"#00f\" stroke-width=\"5000\"/></svg>";
+}
+
 // An SVG that inflates to `mebibytes` of a comment, and a little drawing.
 inline std::string svgzInflatingTo(size_t mebibytes) {
     const std::string whole = svgPadded(1);
@@ -169,6 +209,8 @@ struct PictureCase {
     const char* name;
     std::function<std::string(const std::string& fifo)> bytes;
     bool shown;
+    // Done to the file once it is open, before it is decoded, given its path and the FIFO's.
+    std::function<void(const std::string& path, const std::string& fifo)> afterOpening = {};
     int64_t holesTo = 0;
 };
 

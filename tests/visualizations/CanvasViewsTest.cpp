@@ -267,6 +267,7 @@ INSTANTIATE_TEST_SUITE_P(ThemesAndModes, CanvasLabelContrast, everyThemeAndMode(
 
 // The sunburst's labels turned along their rings read at 4.5:1 as drawn at one pixel per point too,
 // where a turned glyph's stems are narrower than a pixel: drawn at two, every stem shows its full ink.
+// Each lies along its turned line, from end to end.
 class SunburstTurnedLabels : public ScannedHomeTest, public ::testing::WithParamInterface<ThemeAndMode> {};
 
 TEST_P(SunburstTurnedLabels, ReadAtOnePixelPerPoint) {
@@ -289,6 +290,12 @@ TEST_P(SunburstTurnedLabels, ReadAtOnePixelPerPoint) {
             const QPolygonF line = turn.map(QPolygonF(QRectF(-width / 2, -3.5, width, 7)));
             const QPolygonF around = turn.map(QPolygonF(QRectF(-width / 2, -6, width, 12)));
             ink_contrast::expectReads(rings, line, around, 4.5, label->text.toStdString());
+            // Turned as it reads: ink at both ends of its turned line, which a label drawn level misses.
+            for (const double from : {-width / 2, width / 4})
+                EXPECT_FALSE(
+                    ink_contrast::read(rings, turn.map(QPolygonF(QRectF(from, -3.5, width / 4, 7))), around)
+                        .empty())
+                    << label->text.toStdString() << " at " << label->rotation << " degrees";
             ++turned;
         }
     }

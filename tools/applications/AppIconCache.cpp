@@ -9,10 +9,15 @@
 
 AppIconCache::AppIconCache(std::shared_ptr<platform::AppIconProvider> provider, QObject* parent)
     : QObject(parent), provider_(std::move(provider)) {
-    // Lookups are short; two threads keep one slow disk from holding back every other icon.
-    pool_.setMaxThreadCount(2);
-    // The shared cache outlives the application object, and a lookup decodes with Qt's image plugins:
-    // none may run on while the application and the statics go.
+    pool_.setMaxThreadCount(platform::AppIconProvider::kLookupThreads);
+    // Idle workers are processes that hold memory: ended, off the window's thread, a while after the last
+    // lookup; the next lookup starts them again.
+    idle_.setSingleShot(true);
+    idle_.setInterval(kIdleEndMs);
+    connect(&idle_, &QTimer::timeout, this,
+            [this] { pool_.start([provider = provider_] { provider->endWorkers(); }); });
+    // The shared cache outlives the application object, and a lookup's worker is a process: none may
+    // run on while the application and the statics go.
     if (auto* app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &AppIconCache::stopLookups);
 }
@@ -22,8 +27,13 @@ AppIconCache::~AppIconCache() {
 }
 
 void AppIconCache::stopLookups() {
+    idle_.stop();
     pool_.clear();
-    pool_.waitForDone();
+    // A drawing cannot be interrupted, but its worker can be ended; a lookup that began meanwhile starts a
+    // worker of its own, ended in its turn.
+    do
+        provider_->endWorkers();
+    while (!pool_.waitForDone(50));
     // Those dropped are asked again if anyone still wants them; the ones that ended have their
     // results queued and enter again.
     std::erase_if(icons_, [](const auto& entry) { return !entry.second; });
@@ -31,6 +41,9 @@ void AppIconCache::stopLookups() {
 
 void AppIconCache::newListing() {
     provider_->newListing();
+    // An icon found missing may have been installed since: asked again. Found ones are kept.
+    std::erase_if(icons_, [](const auto& entry) { return entry.second && entry.second->isNull(); });
+    ++listing_;
 }
 
 AppIconCache& AppIconCache::shared() {
@@ -46,9 +59,13 @@ QIcon AppIconCache::icon(const AppUninstaller::InstalledApp& app) {
     icons_.emplace(key, std::nullopt);
     runInBackground(
         &pool_, this, [provider = provider_, value = app.icon] { return provider->image(value); },
-        [this, key](QImage image) {
-            // Pixmaps belong to the window's thread: the picture becomes an icon only here.
-            icons_[key] = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(std::move(image)));
+        [this, key, listing = listing_](QImage image) {
+            // Missing by the themes of an older listing: asked again by the next row that wants it.
+            if (image.isNull() && listing != listing_)
+                icons_.erase(key);
+            else // pixmaps belong to the window's thread: the picture becomes an icon only here
+                icons_[key] = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(std::move(image)));
+            idle_.start();
             emit iconLookedUp();
         });
     return {};

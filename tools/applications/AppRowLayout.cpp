@@ -71,8 +71,8 @@ AppRowLayout AppRowLayout::make(const AppUninstaller::InstalledApp& app, const Q
 
     // Texts.
     l.name = fromBytes(app.displayName);
-    l.identifier = QString::fromStdString(app.bundleIdentifier);
-    if (app.version) l.version = QStringLiteral("v") + QString::fromStdString(*app.version);
+    l.identifier = fromBytes(app.bundleIdentifier);
+    if (app.version) l.version = QStringLiteral("v") + fromBytes(*app.version);
     if (app.lastUsedDate)
         if (auto date = dateFromStamp(*app.lastUsedDate))
             l.lastUsed = QStringLiteral("\u00b7 Last used ") + relativeDateString(date);

@@ -60,8 +60,7 @@ AppUninstallerView::AppUninstallerView(ScanViewModel& viewModel, QWidget* parent
     list_->setUniformRowHeights(false);
     list_->setFitsRows(true);
     list_->setSelectionMode(ListView::NoSelection);
-    rows_ =
-        new RowListModel<App>([](const App& app) { return QString::fromStdString(app.displayName); }, list_);
+    rows_ = new RowListModel<App>([](const App& app) { return fromBytes(app.displayName); }, list_);
     list_->setModel(rows_);
     ContentSwitch::Style content;
     content.messageSize = 13;

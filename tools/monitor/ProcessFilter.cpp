@@ -1,5 +1,7 @@
 #include "tools/monitor/ProcessFilter.h"
 
+#include "shell/style/Formatters.h"
+
 #include <algorithm>
 
 namespace process_table {
@@ -8,13 +10,20 @@ QString sortTitle(ProcessSort sort) {
     return sort == ProcessSort::cpu ? QStringLiteral("CPU") : QStringLiteral("Memory");
 }
 
+QString shownName(const SystemMonitor::ProcessStat& process) {
+    return fromBytes(process.name);
+}
+
 std::vector<SystemMonitor::ProcessStat> visibleProcesses(const SystemMonitor::Snapshot& snapshot,
                                                          ProcessSort sort, const QString& search) {
     const auto& all = sort == ProcessSort::cpu ? snapshot.topProcessesByCPU : snapshot.topProcessesByMemory;
     if (search.isEmpty()) return all;
     std::vector<SystemMonitor::ProcessStat> kept;
     std::copy_if(all.begin(), all.end(), std::back_inserter(kept), [&](const SystemMonitor::ProcessStat& p) {
-        return QString::fromStdString(p.name).contains(search, Qt::CaseInsensitive);
+        // What the row shows, and the name itself for a search pasted from elsewhere.
+        const QString name = QString::fromStdString(p.name);
+        return name.contains(search, Qt::CaseInsensitive) ||
+               shownText(name).contains(search, Qt::CaseInsensitive);
     });
     return kept;
 }

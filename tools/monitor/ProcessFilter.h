@@ -16,8 +16,13 @@ constexpr size_t kCollapsedRows = 16;
 
 QString sortTitle(ProcessSort sort); // "CPU", "Memory"
 
-// The sample's busiest processes in the chosen order, keeping those whose name contains `search`
-// ignoring case. The search is used as typed (a single space still filters); pids are not searched.
+// A process's name as its row shows it: hidden, control and reordering characters read U+FFFD
+// (shownText), so "p<U+202E>gpj.exe" never reads "pexe.jpg".
+QString shownName(const SystemMonitor::ProcessStat& process);
+
+// The sample's busiest processes in the chosen order, keeping those whose name, as it is or as shown,
+// contains `search` ignoring case. The search is used as typed (a single space still filters); pids are
+// not searched.
 std::vector<SystemMonitor::ProcessStat> visibleProcesses(const SystemMonitor::Snapshot& snapshot,
                                                          ProcessSort sort, const QString& search);
 

@@ -50,7 +50,7 @@ class ProcessRowDelegate : public RowDelegate {
         const SystemMonitor::ProcessStat& p = ProcessTable::Model::at(index);
         const QRectF cells(row.rect.left(), row.rect.top(), row.rect.width(), kRowHeight);
         const ProcessColumns c = ProcessColumns::of(cells);
-        ThemedLabel::paintLine(painter, c.name, QString::fromStdString(p.name), nameFont_, t.text);
+        ThemedLabel::paintLine(painter, c.name, index.data().toString(), nameFont_, t.text);
         paintNumber(painter, c.pid, QString::number(p.pid), numberFont_, t.textTertiary);
         paintNumber(painter, c.cpu, QString::asprintf("%.1f%%", p.cpuPercent), cpuFont_, t.text);
         paintNumber(painter, c.memory, formatBytes(p.memoryBytes), numberFont_, t.textSecondary);
@@ -192,8 +192,7 @@ ProcessTable::ProcessTable(QWidget* parent) : MonitorCard(parent) {
     // The rows change on every sample: drawn on their own card-coloured ground, the card and the page
     // behind them are not redrawn each time.
     list_->setGround(&Theme::card);
-    rows_ =
-        new Model([](const SystemMonitor::ProcessStat& p) { return QString::fromStdString(p.name); }, list_);
+    rows_ = new Model(&process_table::shownName, list_); // what the rows paint
     list_->setModel(rows_);
 
     empty_ =

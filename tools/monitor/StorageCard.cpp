@@ -48,6 +48,10 @@ void VolumeRows::setVolumes(std::vector<VolumeInfo> volumes) {
     update();
 }
 
+QString VolumeRows::nameText(const DiskInfo& disk) {
+    return fromBytes(disk.name);
+}
+
 QString VolumeRows::figuresText(const DiskInfo& disk) {
     return formatBytes(disk.usedBytes()) + QStringLiteral(" / ") + formatBytes(disk.total);
 }
@@ -94,8 +98,8 @@ void VolumeRows::paintEvent(QPaintEvent*) {
         const QString figures = figuresText(disk);
         const double figuresWidth = QFontMetricsF(ff).horizontalAdvance(figures);
         ThemedLabel::paintLine(painter, text, figures, ff, t.textTertiary, Qt::AlignRight);
-        ThemedLabel::paintLine(painter, text.adjusted(0, 0, -(figuresWidth + 8), 0),
-                               QString::fromStdString(disk.name), nf, t.text);
+        ThemedLabel::paintLine(painter, text.adjusted(0, 0, -(figuresWidth + 8), 0), nameText(disk), nf,
+                               t.text);
         painter.fillPath(shapes::capsule(bar), t.track);
         painter.fillPath(shapes::capsule(usedRect(i)), t.used);
     }

@@ -35,7 +35,7 @@ class FakeIcons : public platform::AppIconProvider {
     std::mutex mutex;
     std::map<std::string, int> asked;
     std::set<std::thread::id> threads;
-    std::atomic<bool> hold = false;
+    std::atomic<bool> hold = false, installed = false;
     QImage image(const std::string& iconValue) override {
         {
             std::lock_guard lock(mutex);
@@ -45,7 +45,7 @@ class FakeIcons : public platform::AppIconProvider {
         // Held at most for a while, so a lookup made on the window's thread fails the test, not the run.
         for (int i = 0; hold && i < 20000; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (iconValue == "missing") return {};
+        if (iconValue == "missing" && !installed) return {};
         QImage picture(8, 8, QImage::Format_ARGB32);
         picture.fill(Qt::red);
         return picture;
@@ -88,17 +88,25 @@ TEST(AppIconCache, AsksOncePerApplicationOffTheWindowThreadAndNeverForOneWithout
     EXPECT_FALSE(cache.icon(editor).isNull());
     EXPECT_TRUE(cache.icon(gone).isNull()); // not found: the generic symbol, and not asked again
     EXPECT_TRUE(cache.icon(plain).isNull());
+    // Installed meanwhile: a new listing (Refresh) looks again for what was not found, only for that.
+    fake->installed = true;
+    cache.newListing();
+    EXPECT_FALSE(cache.icon(editor).isNull());
+    cache.icon(gone);
+    WAIT_FOR(lookedUp.count() == 4);
+    EXPECT_FALSE(cache.icon(gone).isNull());
     // A desktop entry that now names another icon is looked up anew.
     cache.icon(appAt(editor.bundleURL, "editor-new"));
-    WAIT_FOR(lookedUp.count() == 4);
+    WAIT_FOR(lookedUp.count() == 5);
     std::lock_guard lock(fake->mutex);
-    EXPECT_EQ(fake->asked["editor-new"], 1);
+    EXPECT_EQ(fake->asked, (std::map<std::string, int>{{"editor", 2}, {"missing", 2}, {"editor-new", 1}}));
 }
 
-// Lookups that hold until released, counting those begun and those still running.
+// Lookups that hold until released, counting those begun and those still running; ending the workers
+// releases them, as a killed worker ends a drawing.
 class HeldIcons : public platform::AppIconProvider {
   public:
-    std::atomic<int> begun = 0, running = 0;
+    std::atomic<int> begun = 0, running = 0, ended = 0;
     std::atomic<bool> released = false;
     QImage image(const std::string&) override {
         ++begun;
@@ -108,32 +116,25 @@ class HeldIcons : public platform::AppIconProvider {
         --running;
         return {};
     }
+    void endWorkers() override {
+        ++ended;
+        released = true;
+    }
 };
 
-// Quitting while icons are read: no lookup runs on past the event loop, into the destruction of the
-// application object and the statics, and those not yet begun never start.
-TEST(AppIconCache, QuittingDropsWaitingLookupsAndWaitsForRunningOnes) {
+// Quitting while icons are drawn: lookups not yet begun never start, and those running are ended with
+// the provider's workers rather than waited for, before the application object and the statics go.
+TEST(AppIconCache, QuittingDropsWaitingLookupsAndEndsRunningOnes) {
     auto held = std::make_shared<HeldIcons>();
-    std::thread release;
     {
-        // Connected before the cache: the lookups are released a while after the quit has begun, so
-        // a quit that does not wait for them returns first.
-        QObject context;
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, &context, [&] {
-            release = std::thread([&] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                held->released = true;
-            });
-        });
         AppIconCache cache(held);
         for (int i = 0; i < 6; ++i)
             cache.icon(appAt("/a/App-" + std::to_string(i) + ".AppImage", "app"));
         WAIT_FOR(held->begun == 2);
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         QCoreApplication::exec();
+        EXPECT_GE(held->ended, 1);
         EXPECT_EQ(held->running, 0);
-        ASSERT_TRUE(release.joinable());
-        release.join();
     }
     EXPECT_EQ(held->begun, 2);
 }
@@ -216,8 +217,8 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
     QIcon::setThemeName(themeName);
 }
 
-// An icon whose decoding could wait on a FIFO, take gigabytes or seconds gets the generic symbol; an
-// ordinary one of the same kind is drawn.
+// An icon whose decoding could wait on a FIFO, take gigabytes or seconds gets the generic symbol (its
+// worker ended past a budget of seconds here); an ordinary one of the same kind is drawn.
 class IconPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(IconPicture, IsDrawnOnlyWhenItMayBeDecoded) {
@@ -226,7 +227,7 @@ TEST_P(IconPicture, IsDrawnOnlyWhenItMayBeDecoded) {
     const WorkingFolder here(dir.path());
     const std::string path = dir.str() + "/" + GetParam().name;
     writeFileText(path, GetParam().bytes(dir.str() + "/#pic"));
-    platform::DesktopIconProvider provider;
+    platform::DesktopIconProvider provider({.time = std::chrono::seconds(2)});
     QImage image;
     EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(20), [&] { image = provider.image(path); }));
     EXPECT_EQ(!image.isNull(), GetParam().shown);
@@ -251,6 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 false},
                     PictureCase{"repeated.svg", [](auto&) { return svgRepeating(5); }, false},
                     PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false},
+                    PictureCase{"polyline.svg", [](auto&) { return svgWidePolyline(); }, false},
                     PictureCase{"pic.svg", [](auto&) { return svgNaming("#pic"); }, false}),
     pictureCaseName);
 

@@ -22,6 +22,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QDateTime>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -265,22 +266,33 @@ TEST_F(AppsScreenTest, AFailureListsTheFirstFivePathsOneALineAndCountsThemAll) {
     EXPECT_FALSE(view->failureAlert());
 }
 
-// An app's name with a control character and a bidirectional override is shown as everywhere else,
-// those characters replaced: in the confirmation's title, the failure's, and the reasons staged items
-// carry into the cleanup queue.
+// An app's name with a control character, a bidirectional override and markup is shown as everywhere
+// else, those characters replaced and the markup as its characters: in the row, with its identifier and
+// version, in the confirmation's title, the failure's, and the reasons staged items carry into the
+// cleanup queue.
 TEST_F(AppsScreenTest, AnAppsNameShowsItsControlAndReorderingCharactersReplaced) {
     start();
     InstalledApp editor = makeApp("Editor", 1000, {{"Caches", 2, 20}});
-    editor.displayName = "Ed\x07it\u202Eor";
+    editor.displayName = "Ed\x07it\u202Eor <b>&amp;</b>";
+    editor.bundleIdentifier = "org.example.ed\u2060it\u202Eor";
+    editor.version = "1.0\u202Eoof<b>\x1b[31m";
     trash->refuse(editor.leftovers[0].urls[1]);
     setListed({editor});
     showScreen();
-    const QString shown = QStringLiteral("Ed\uFFFDit\uFFFDor");
+    const QString shown = QStringLiteral("Ed\uFFFDit\uFFFDor <b>&amp;</b>");
+    const AppRowLayout row = view->rowDelegate()->layout(indexOf(editor.displayName),
+                                                         view->list()->rowRect(indexOf(editor.displayName)));
+    EXPECT_EQ(row.name, shown);
+    EXPECT_EQ(row.identifier, QStringLiteral("org.example.ed\uFFFDit\uFFFDor"));
+    EXPECT_EQ(row.version, QStringLiteral("v1.0\uFFFDoof<b>\uFFFD[31m"));
 
     view->requestUninstall(editor);
     ASSERT_TRUE(view->confirmation());
     EXPECT_EQ(view->confirmation()->text(), "Uninstall " + shown + "?");
     EXPECT_EQ(view->confirmation()->windowTitle(), "Uninstall " + shown + "?");
+    for (const QLabel* label : view->confirmation()->findChildren<QLabel*>())
+        EXPECT_TRUE(label->text().isEmpty() || label->textFormat() == Qt::PlainText)
+            << label->text().toStdString();
     answer(view->confirmation(), "Add to Cleanup Queue");
     std::vector<QString> reasons;
     for (const auto& item : vm->cleanupQueue().items())
@@ -292,6 +304,9 @@ TEST_F(AppsScreenTest, AnAppsNameShowsItsControlAndReorderingCharactersReplaced)
     answer(view->confirmation(), "Move to Trash");
     WAIT_FOR(view->failureAlert());
     EXPECT_EQ(view->failureAlert()->text(), "Couldn't fully uninstall " + shown);
+    for (const QLabel* label : view->failureAlert()->findChildren<QLabel*>())
+        EXPECT_TRUE(label->text().isEmpty() || label->textFormat() == Qt::PlainText)
+            << label->text().toStdString();
 }
 
 // The first uninstall to end clears only its own row's spinner.

@@ -94,10 +94,18 @@ TEST_F(MonitorViewTest, CardsShowTheLatestSampleAndTheLargestThreeVolumesUntilTo
     EXPECT_NE(storage.toggleButton()->title(), showMore);
     EXPECT_EQ(monitor::VolumeRows::figuresText(volumes[0].disk),
               formatBytes(300 * kGB) + " / " + formatBytes(512 * kGB)); // df's used, not total - free
+    DiskInfo disguised = volumes[0].disk;
+    disguised.name = "Back\u202Eup\x1b\n";
+    EXPECT_EQ(monitor::VolumeRows::nameText(disguised), QStringLiteral("Back\uFFFDup\uFFFD\uFFFD"));
 }
 
 TEST_F(MonitorViewTest, ProcessTableFiltersSortsAndShowsAllOnRequest) {
-    show();
+    // A program named to pass for a picture, with an escape sequence and a line break in its name.
+    show([] {
+        SystemMonitor::Snapshot s = fixedSample();
+        s.topProcessesByCPU.back().name = s.topProcessesByMemory.front().name = "p\u202Egpj.exe\x1b[31m\nx";
+        return s;
+    });
     MonitorView& v = *view;
     ProcessTable& table = *v.processTable();
     const QString count = table.count()->text();
@@ -125,6 +133,15 @@ TEST_F(MonitorViewTest, ProcessTableFiltersSortsAndShowsAllOnRequest) {
     EXPECT_EQ(table.rows()->rowCount(), 0);
     EXPECT_TRUE(table.emptyText()->isVisible());
     EXPECT_FALSE(table.list()->isVisible());
+
+    // Its row shows the hidden characters, and the filter finds it by what the row shows and by its name.
+    for (const QString& search :
+         {QStringLiteral("P\uFFFDGPJ.EXE\uFFFD[31M\uFFFDX"), QStringLiteral("p\u202Egpj")}) {
+        table.filterEdit()->setText(search);
+        ASSERT_EQ(rowPids(table), std::vector<int32_t>{1019}) << search.toStdString();
+        EXPECT_EQ(table.rows()->data(table.rows()->index(0)).toString(),
+                  QStringLiteral("p\uFFFDgpj.exe\uFFFD[31m\uFFFDx"));
+    }
 }
 
 // "Show 2 more volumes" and "Show all 20" ease the list out to its new height over 0.15 s, and back:
