@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/syscall.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 namespace platform {
@@ -20,6 +22,19 @@ int64_t pageSize() {
 // Long reads note the cached pages this far ahead of where they read.
 constexpr int64_t kWindow = 64 << 20;
 
+// Which pages of the range are cached, from their count when none or all are (no mapping to make);
+// empty when the kernel does not count them.
+std::vector<unsigned char> countedPages(int fd, int64_t offset, int64_t length) {
+    const auto pages = static_cast<size_t>((length + pageSize() - 1) / pageSize());
+    const int64_t count = cachedPageCount(fd, offset, length);
+    if (count < 0) return {};
+    if (count == 0) return std::vector<unsigned char>(pages, 0);
+    // A read to one byte past a file whose size is a multiple of the page size counts a page that
+    // cannot be cached: told page by page, as a partly cached range is.
+    if (count == static_cast<int64_t>(pages)) return std::vector<unsigned char>(pages, 1);
+    return residentPages(fd, offset, length);
+}
+
 } // namespace
 
 std::vector<unsigned char> residentPages(int fd, int64_t offset, int64_t length) {
@@ -31,6 +46,26 @@ std::vector<unsigned char> residentPages(int fd, int64_t offset, int64_t length)
     if (mincore(map, static_cast<size_t>(length), pages.data()) != 0) pages.clear();
     munmap(map, static_cast<size_t>(length));
     return pages;
+}
+
+int64_t cachedPageCount(int fd, int64_t offset, int64_t length) {
+    if (length <= 0 || offset < 0) return -1;
+    // The system call's own types (<linux/mman.h> from Linux 6.5 on; older headers lack them), and its
+    // number, the same on every architecture.
+    struct {
+        uint64_t off, len;
+    } range{static_cast<uint64_t>(offset), static_cast<uint64_t>(length)};
+    struct {
+        uint64_t cache, dirty, writeback, evicted, recentlyEvicted;
+    } stat{};
+    constexpr long kCachestat = 451;
+    static std::atomic<bool> missing = false; // an older kernel: not asked again
+    if (missing.load(std::memory_order_relaxed)) return -1;
+    if (syscall(kCachestat, fd, &range, &stat, 0) != 0) {
+        if (errno == ENOSYS) missing.store(true, std::memory_order_relaxed);
+        return -1;
+    }
+    return static_cast<int64_t>(stat.cache);
 }
 
 void dropPagesNotIn(int fd, int64_t offset, int64_t length, const std::vector<unsigned char>& before) {
@@ -55,11 +90,14 @@ CacheKeepingReader::CacheKeepingReader(int fd, int64_t toRead)
     : fd_(fd), toRead_(toRead), windows_(toRead > kShortRead) {
     if (windows_) {
         posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-        cached_ = residentPagesOfWindow(0);
-        cachedNext_ = residentPagesOfWindow(kWindow);
+        cached_ = cachedPagesOfWindow(0);
+        cachedNext_ = cachedPagesOfWindow(kWindow);
     } else {
         // Without readahead a read from the disk brings in exactly the pages asked for.
         posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+        // The whole read in one window, when the kernel counts its cached pages.
+        cached_ = countedPages(fd_, 0, toRead_);
+        windows_ = !cached_.empty();
     }
 }
 
@@ -99,8 +137,8 @@ ssize_t CacheKeepingReader::readShort(char* buffer, size_t length) {
             // This file system cannot tell: note what is cached the long way, from here on.
             windows_ = true;
             windowStart_ = position_ / page * page;
-            cached_ = residentPagesOfWindow(windowStart_);
-            cachedNext_ = residentPagesOfWindow(windowStart_ + kWindow);
+            cached_ = cachedPagesOfWindow(windowStart_);
+            cachedNext_ = cachedPagesOfWindow(windowStart_ + kWindow);
             ssize_t rest = read(buffer + got, length - got);
             return rest < 0 ? -1 : static_cast<ssize_t>(got) + rest;
         }
@@ -134,13 +172,15 @@ void CacheKeepingReader::enterWindowOf(int64_t position) {
         dropPagesNotIn(fd_, windowStart_, static_cast<int64_t>(cached_.size()) * pageSize(), cached_);
         windowStart_ += kWindow;
         cached_ = std::move(cachedNext_);
-        cachedNext_ = residentPagesOfWindow(windowStart_ + kWindow);
+        cachedNext_ = cachedPagesOfWindow(windowStart_ + kWindow);
     }
 }
 
-std::vector<unsigned char> CacheKeepingReader::residentPagesOfWindow(int64_t start) const {
+std::vector<unsigned char> CacheKeepingReader::cachedPagesOfWindow(int64_t start) const {
     const int64_t length = std::min(kWindow, toRead_ - start);
-    return length > 0 ? residentPages(fd_, start, length) : std::vector<unsigned char>{};
+    if (length <= 0) return {};
+    std::vector<unsigned char> pages = countedPages(fd_, start, length);
+    return pages.empty() ? residentPages(fd_, start, length) : pages;
 }
 
 void CacheKeepingReader::dropBroughtIn() {

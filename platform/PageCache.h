@@ -18,15 +18,24 @@ std::vector<unsigned char> residentPages(int fd, int64_t offset, int64_t length)
 // cached. An empty `before` drops nothing.
 void dropPagesNotIn(int fd, int64_t offset, int64_t length, const std::vector<unsigned char>& before);
 
+// How many pages of [offset, offset + length) of the open file are in the page cache (cachestat, Linux
+// 6.5); -1 when the kernel does not tell: an older kernel, or a file the caller could not write (as with
+// mincore, which then calls every page resident).
+int64_t cachedPageCount(int fd, int64_t offset, int64_t length);
+
 // Reads an open regular file from its start and leaves the page cache as it found it: pages that were
 // cached before stay, pages its reads bring in are dropped, at the latest when it is destroyed. A search
 // through many files would otherwise push other programs' pages out for files nobody will read again.
 //
-// `toRead` is how much the caller means to read. Short reads (up to kShortRead) first ask for cached pages
-// only (RWF_NOWAIT), with the kernel's readahead off, and drop what the rest of the read brought in: no
-// extra system call when the pages are cached. Longer reads keep the readahead and note which pages are
-// cached one window ahead of where they read (mincore on a mapping made only to ask), so the readahead
-// into the next window is not taken for another program's pages.
+// `toRead` is how much the caller means to read. Which pages are cached is noted before they are read:
+// counted first (a cold or a wholly cached range, the usual case, costs one system call), told page by
+// page (mincore on a mapping made only to ask) when partly cached. Short reads (up to kShortRead) note the
+// whole range and turn the kernel's readahead off, so they bring in only the pages they read. Where the
+// kernel will not count, they first ask for cached pages only (RWF_NOWAIT) and drop what the rest of the
+// read brought in; that misses pages the cached-only read itself brings in, since it starts reading the
+// missing ones and comes back with them when the disk answers at once. Longer reads keep the readahead
+// and note the cached pages one 64 MiB window ahead of where they read, so the readahead into the next
+// window is not taken for another program's pages.
 class CacheKeepingReader {
   public:
     static constexpr int64_t kShortRead = 1 << 20;
@@ -44,15 +53,15 @@ class CacheKeepingReader {
     ssize_t readShort(char* buffer, size_t length);
     void enterWindowOf(int64_t position);
     void dropBroughtIn();
-    std::vector<unsigned char> residentPagesOfWindow(int64_t start) const;
+    std::vector<unsigned char> cachedPagesOfWindow(int64_t start) const;
 
     int fd_;
     int64_t toRead_;
     int64_t position_ = 0;
     bool windows_;
-    // Short reads: the ranges read from the disk, [start, end) in bytes.
+    // Short reads the kernel does not count: the ranges read from the disk, [start, end) in bytes.
     std::vector<std::pair<int64_t, int64_t>> brought_;
-    // Long reads: the window being read and what was cached of it and of the next before the reads.
+    // Noted reads: the window being read and what was cached of it and of the next before the reads.
     int64_t windowStart_ = 0;
     std::vector<unsigned char> cached_, cachedNext_;
 };

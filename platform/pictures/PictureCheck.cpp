@@ -146,12 +146,17 @@ bool selfContained(const QByteArray& document, const PictureBounds& bounds) {
             open.push_back(index);
             const QStringView name = localName(xml.qualifiedName());
             if (name == QLatin1String("style")) ++styles;
+            // Qt 6.4's handler reads a reference (its xlink:href) on four elements, whatever their prefix:
+            // <use> and the two gradients take it as the id of another element, and <image> as a picture,
+            // embedded (data:) or else a file's path, relative to the working folder when the document
+            // comes as bytes: "#pic" there is a file of that name. No other element reads one.
+            const bool image = name == QLatin1String("image");
             for (const QXmlStreamAttribute& attribute : xml.attributes()) {
                 const QStringView key = localName(attribute.qualifiedName());
                 const QString value = attribute.value().toString();
                 if (key == QLatin1String("id")) ids[value].push_back(index);
                 if (key.compare(QLatin1String("href"), Qt::CaseInsensitive) != 0) continue;
-                if (value.startsWith(QLatin1Char('#'))) {
+                if (!image && value.startsWith(QLatin1Char('#'))) {
                     if (name == QLatin1String("use")) elements.back().useTarget = value.mid(1);
                 } else if (!value.startsWith(QLatin1String("data:")) ||
                            !embeddedPictureAllowed(value, bounds)) {

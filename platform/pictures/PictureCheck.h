@@ -21,9 +21,9 @@ struct PictureBounds {
 
 // The SVG document that may be drawn: the bytes themselves, or inflated by us when gzip-compressed;
 // nothing when it is larger than the bounds, not well-formed, or refers to anything outside itself (a
-// reference that is neither "#fragment" nor an embedded PNG, GIF or judged JPEG, an external entity, a
-// style sheet to import). Qt's renderer would inflate a compressed document again, so one that inflates
-// to another gzip stream is refused as not well-formed.
+// reference that is neither "#fragment" nor an embedded PNG, GIF or judged JPEG, an <image> that is not
+// such an embedded picture, an external entity, a style sheet to import). Qt's renderer would inflate a
+// compressed document again, so one that inflates to another gzip stream is refused as not well-formed.
 std::optional<QByteArray> judgeSvg(std::string_view bytes, const PictureBounds& bounds);
 
 // Counts a JPEG's scans (SOS markers) from its markers, fed the file in pieces, without decoding:

@@ -11,14 +11,17 @@
 namespace platform {
 namespace {
 
-// Whether a JPEG's scans are within the bound, read a piece at a time up to its end or past the bound.
+// Whether a JPEG's scans are within the bound, read a piece at a time up to its end or past the bound;
+// not when its image goes on past kJpegByteLimit bytes.
 bool scansWithin(QIODevice& file, int limit, const std::stop_token& stop) {
     JpegScanCounter counter;
     QByteArray piece(256 * 1024, Qt::Uninitialized);
+    int64_t read = 0;
     while (!counter.finished() && counter.scans() <= limit) {
-        if (stop.stop_requested()) return false;
-        const qint64 got = file.read(piece.data(), piece.size());
+        if (stop.stop_requested() || read >= kJpegByteLimit) return false;
+        const qint64 got = file.read(piece.data(), std::min<int64_t>(piece.size(), kJpegByteLimit - read));
         if (got <= 0) break;
+        read += got;
         counter.feed({piece.constData(), size_t(got)});
     }
     return counter.scans() <= limit;

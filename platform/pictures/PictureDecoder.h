@@ -25,6 +25,12 @@ struct PictureRequest {
 // bound a PNG of 16-bit colour takes a core up to about 5 s (figures in bench/README.md).
 inline constexpr int64_t kPicturePixelLimit = int64_t{1} << 28;
 
+// A JPEG's scans are counted from its bytes up to the end of its image before it is read; the count gives
+// up past this many bytes, and the picture is not read. Cameras' finest JPEGs take 3 to 5 bits a pixel (a
+// 45-megapixel photo 20 to 25 MB, a 100-megapixel one about 60 MB); at a whole byte a pixel, a panorama of
+// kPicturePixelLimit pixels takes 256 MiB. A disk image of zeros behind a JPEG's header is not read on.
+inline constexpr int64_t kJpegByteLimit = kPicturePixelLimit;
+
 // The picture in `file` (read from its start), judged first (PictureCheck) and scaled down so that its
 // longest side is at most `request.longestSide`. Null when no reader knows its format, when the check or
 // the bounds refuse it, when its header declares more than kPicturePixelLimit pixels, when it does not

@@ -3,6 +3,7 @@
 #include "platform/pictures/ScaledPng.h"
 #include "tests/support/HostilePictures.h"
 #include "tests/support/PreviewFiles.h"
+#include "tests/support/SparseTwins.h"
 #include "tests/support/StuckReads.h"
 
 #include <QFile>
@@ -182,6 +183,12 @@ TEST(PreviewContent, APictureOfMorePixelsThanTheBoundShowsTheInfoCard) {
     EXPECT_EQ(content.page, PreviewPage::info);
     EXPECT_TRUE(content.exists);
     EXPECT_TRUE(content.image.isNull());
+    // 65536 x 65536 pixels, 2^32 (0 in 32 bits), is refused from its header: none of its rows is read.
+    QFile wide(QString::fromStdString(writeBlankPng(dir, "wide.png", QSize(65536, 65536), 1, false, 128)));
+    ASSERT_TRUE(wide.open(QIODevice::ReadOnly));
+    const int64_t before = bytesReadByProcess();
+    EXPECT_TRUE(decodePicture(wide, {.longestSide = 4096, .bounds = PreviewFile::kPictureBounds}).isNull());
+    EXPECT_LT(bytesReadByProcess() - before, 64 * 1024);
 }
 
 // A scaled pixel is the mean of what it covers, transparent pixels adding no colour of theirs.
@@ -209,6 +216,12 @@ TEST(PreviewContent, AScaledPngAveragesWhatEachPixelCovers) {
         EXPECT_NEAR(tint.alpha(), 191, 1);
         EXPECT_LE(tint.red(), 1);
         EXPECT_GE(tint.green(), 254);
+        // Stopped, it reads no further row and gives nothing.
+        std::stop_source stop;
+        stop.request_stop();
+        QFile file(QString::fromStdString((dir.path() / "small.png").string()));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(readScaledPng(file, QSize(1, 1), stop.get_token()).isNull());
     }
 }
 
@@ -245,14 +258,17 @@ TEST(PreviewFile, ReadsWhatItJudgedWhenThePathIsRemovedOrReplacedMeanwhile) {
 
 // Pictures whose decoding could wait on a FIFO, take gigabytes or minutes are judged first, or ended with
 // their worker, and shown by their info card; ordinary ones of the same kinds still show. The worker has
-// seconds here, not the preview's budget.
+// seconds here, not the preview's budget. The FIFO lies in the working folder, where a reference taken for
+// a file's path is looked for, under a name that reads as a fragment.
 class PreviewPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
     TempDir dir;
-    const PlantedFifo fifo(dir.path() / "pipe");
-    const std::string pipe = dir.str() + "/pipe";
+    const PlantedFifo fifo(dir.path() / "#pic");
+    const WorkingFolder here(dir.path());
+    const std::string pipe = dir.str() + "/#pic";
     const std::string path = writeText(dir, GetParam().name, GetParam().bytes(pipe));
+    if (GetParam().holesTo > 0) std::filesystem::resize_file(path, uintmax_t(GetParam().holesTo));
     PreviewContent content;
     EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(30), [&] {
         if (!GetParam().afterOpening) {
@@ -311,8 +327,47 @@ INSTANTIATE_TEST_SUITE_P(
                     [](auto& path, auto& fifo) { renameOver(path, svgNaming(fifo)); }},
         // The bytes the worker reads are those it judges: the new ones, refused.
         PictureCase{"rewritten.svg", [](auto&) { return svgText(); }, false,
-                    [](auto& path, auto& fifo) { rewriteInPlace(path, svgNaming(fifo)); }}),
+                    [](auto& path, auto& fifo) { rewriteInPlace(path, svgNaming(fifo)); }},
+        PictureCase{"pic.svg", [](auto&) { return svgNaming("#pic"); }, false},
+        PictureCase{"prefixed.svg", [](auto&) { return svgNaming("#pic", "svg:image"); }, false},
+        PictureCase{"fragments.svg", [](auto&) { return svgOfFragments(); }, true},
+        PictureCase{"embedded.jpg.svg", [](auto&) { return svgEmbedding(jpegWithScans(0), "image/jpeg"); },
+                    true},
+        PictureCase{"embeddedScans.svg", [](auto&) { return svgEmbedding(jpegWithScans(500), "image/jpeg"); },
+                    false},
+        PictureCase{"tables.jpg", [](auto&) { return jpegWithScans(500, QSize(48, 48), misleadingTable()); },
+                    false},
+        // A JPEG cut before its end, then 8 GB of holes (a disk image).
+        PictureCase{"holes.jpg",
+                    [](auto&) {
+                        const std::string jpeg = jpegWithScans(0);
+                        return jpeg.substr(0, jpeg.size() - 2);
+                    },
+                    false,
+                    {},
+                    8'000'000'000}),
     pictureCaseName);
+
+// What only costs a worker its time or is stopped by its sandbox (a million shapes drawn, a file opened by
+// the name of a fragment, a disk image read to its end), judged directly: through the preview a fault here
+// would go unseen.
+TEST(PictureCheck, RefusesWhatWouldOnlyCostAWorkerItsTime) {
+    const PictureBounds& bounds = PreviewFile::kPictureBounds;
+    // The drawing's count is its root's, not its last element's (a plain one here).
+    EXPECT_FALSE(judgeSvg(svgRepeating(6, "<rect width=\"1\" height=\"1\"/>"), bounds));
+    EXPECT_FALSE(judgeSvg(svgNaming("#pic"), bounds));
+    EXPECT_FALSE(judgeSvg(svgNaming("#pic", "svg:image"), bounds));
+    EXPECT_TRUE(judgeSvg(svgOfFragments(), bounds));
+    // A JPEG cut before its end, then 8 GB of holes: its scans are counted in no more than the bound.
+    TempDir dir;
+    const std::string jpeg = jpegWithScans(0);
+    QFile holes(QString::fromStdString(writeText(dir, "holes.jpg", jpeg.substr(0, jpeg.size() - 2))));
+    std::filesystem::resize_file(holes.fileName().toStdString(), 8'000'000'000);
+    ASSERT_TRUE(holes.open(QIODevice::ReadOnly));
+    const int64_t before = bytesReadByProcess();
+    EXPECT_TRUE(decodePicture(holes, {.longestSide = 4096, .bounds = bounds}).isNull());
+    EXPECT_LE(bytesReadByProcess() - before, kJpegByteLimit + (1 << 20));
+}
 
 // A drawing that takes minutes stops within moments of being asked, and gives no picture.
 TEST(PreviewFile, AnSvgStopsDrawingWhenAsked) {

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -20,7 +22,8 @@
 inline std::string svgPadded(size_t padding, std::string_view extra = {}) {
     std::string text =
         "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
-        "width=\"48\" height=\"48\"><rect width=\"48\" height=\"48\" fill=\"#0000ff\"/>";
+        "xmlns:svg=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\">"
+        "<rect width=\"48\" height=\"48\" fill=\"#0000ff\"/>";
     text += extra;
     if (padding > 0) text += "<!--" + std::string(padding, ' ') + "-->";
     return text + "</svg>";
@@ -30,9 +33,9 @@ inline std::string svgText() {
     return svgPadded(0);
 }
 
-// An SVG whose <image> names a file by its path.
-inline std::string svgNaming(const std::string& path) {
-    return svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"" + path + "\"/>");
+// An SVG whose <image> (or `element`) names a file by its path.
+inline std::string svgNaming(const std::string& path, const std::string& element = "image") {
+    return svgPadded(0, "<" + element + " width=\"48\" height=\"48\" xlink:href=\"" + path + "\"/>");
 }
 
 // The same, its path held in an entity that the XML reader expands.
@@ -41,11 +44,26 @@ inline std::string svgNamingThroughEntity(const std::string& path) {
            svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"&where;\"/>");
 }
 
-// An SVG that embeds, as a data URI, another that names a file.
-inline std::string svgEmbeddingOneNaming(const std::string& path) {
-    const QByteArray inner = QByteArray::fromStdString(svgNaming(path)).toBase64();
-    return svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"data:image/svg+xml;base64," +
+// An SVG that embeds a picture (the bytes of a file of `type`) as a data URI.
+inline std::string svgEmbedding(const std::string& picture, const std::string& type) {
+    const QByteArray inner = QByteArray::fromStdString(picture).toBase64();
+    return svgPadded(0, "<image width=\"48\" height=\"48\" xlink:href=\"data:" + type + ";base64," +
                             inner.toStdString() + "\"/>");
+}
+
+// An SVG that embeds another that names a file.
+inline std::string svgEmbeddingOneNaming(const std::string& path) {
+    return svgEmbedding(svgNaming(path), "image/svg+xml");
+}
+
+// An SVG of references Qt takes as fragments: a <use> of a square filled by a gradient whose stops come
+// from another.
+inline std::string svgOfFragments() {
+    return svgPadded(0, "<defs><linearGradient id=\"stops\"><stop offset=\"0\" stop-color=\"#0000ff\"/>"
+                        "<stop offset=\"1\" stop-color=\"#0000ff\"/></linearGradient>"
+                        "<linearGradient id=\"blue\" xlink:href=\"#stops\"/>"
+                        "<rect id=\"square\" width=\"48\" height=\"48\" fill=\"url(#blue)\"/></defs>"
+                        "<use xlink:href=\"#square\"/>");
 }
 
 // `pieces` times `piece`, compressed as gzip without ever holding the whole.
@@ -77,8 +95,8 @@ inline std::string gzipped(std::string_view text) {
     return gzipped(text, {}, 0, {});
 }
 
-// An SVG that draws one rectangle 10^levels times through nested <use>.
-inline std::string svgRepeating(int levels) {
+// An SVG that draws one rectangle 10^levels times through nested <use>, then `after`.
+inline std::string svgRepeating(int levels, const std::string& after = {}) {
     std::string uses = "<g id=\"l0\"><rect width=\"1\" height=\"1\"/></g>";
     for (int level = 1; level <= levels; ++level) {
         uses += "<g id=\"l" + std::to_string(level) + "\">";
@@ -86,7 +104,7 @@ inline std::string svgRepeating(int levels) {
             uses += "<use xlink:href=\"#l" + std::to_string(level - 1) + "\"/>";
         uses += "</g>";
     }
-    return svgPadded(0, uses);
+    return svgPadded(0, uses + after);
 }
 
 // Drawings that pass every bound and still take one drawing call of minutes or gigabytes: one dashed
@@ -135,9 +153,10 @@ inline std::string svgzInflatingTo(size_t mebibytes) {
     return gzipped(whole.substr(0, comment), std::string(1024 * 1024, ' '), mebibytes, whole.substr(comment));
 }
 
-// A progressive JPEG whose last scan comes `repeats` times more: the decoder warns and goes on, one pass
-// over the picture a scan.
-inline std::string jpegWithScans(int repeats, QSize size = QSize(48, 48)) {
+// A progressive JPEG whose last scan comes `repeats` times more, each after `beforeEachScan`: the decoder
+// warns and goes on, one pass over the picture a scan.
+inline std::string jpegWithScans(int repeats, QSize size = QSize(48, 48),
+                                 const std::string& beforeEachScan = {}) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::blue);
     QBuffer buffer;
@@ -167,18 +186,49 @@ inline std::string jpegWithScans(int repeats, QSize size = QSize(48, 48)) {
     EXPECT_GT(end, lastScan);
     std::string out = bytes.substr(0, end);
     for (int i = 0; i < repeats; ++i)
-        out += bytes.substr(lastScan, end - lastScan);
+        out += beforeEachScan + bytes.substr(lastScan, end - lastScan);
     return out + bytes.substr(end);
 }
 
+// A JPEG table segment (DQT) that defines quantisation tables no component uses, 2 and 3, twice over: its
+// length has both bytes set (0x0106) and its values are the bytes of an end marker (FF D9), so that a
+// length misread by a byte or two ends the count of scans.
+inline std::string misleadingTable() {
+    std::string table = "\xff\xdb\x01\x06";
+    for (const char id : {2, 3, 2, 3}) {
+        table += id;
+        for (int i = 0; i < 32; ++i)
+            table += "\xff\xd9";
+    }
+    return table;
+}
+
 // A picture file of a test's cases: its name, its bytes (given the path of a FIFO it may name), and
-// whether it is drawn.
+// whether it is drawn; a file with `holesTo` is then made that long with holes.
 struct PictureCase {
     const char* name;
     std::function<std::string(const std::string& fifo)> bytes;
     bool shown;
     // Done to the file once it is open, before it is decoded, given its path and the FIFO's.
     std::function<void(const std::string& path, const std::string& fifo)> afterOpening = {};
+    int64_t holesTo = 0;
+};
+
+// Where a picture's test works while this lives: the folder Qt's SVG handler opens a relative path in.
+class WorkingFolder {
+  public:
+    explicit WorkingFolder(const std::filesystem::path& folder) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+    ~WorkingFolder() {
+        std::error_code ignored;
+        std::filesystem::current_path(saved_, ignored);
+    }
+
+  private:
+    std::filesystem::path saved_;
 };
 
 inline void PrintTo(const PictureCase& c, std::ostream* out) {

@@ -80,9 +80,9 @@ inline std::string writeQuadrantPng(const TempDir& dir, const std::string& name,
 
 // A black grey PNG of `size` at `depth` bits a pixel, its rows compressed (a picture of one bit a pixel
 // takes next to nothing on disk, however many pixels it has) or stored as they are (its file is as large
-// as its pixels).
+// as its pixels); cut short after `rows` rows when given.
 inline std::string writeBlankPng(const TempDir& dir, const std::string& name, QSize size, int depth = 1,
-                                 bool compressed = true) {
+                                 bool compressed = true, int rows = -1) {
     return writePng(dir, name, [&](png_structp png, png_infop info) {
         png_set_compression_level(png, compressed ? 1 : 0);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
@@ -91,7 +91,7 @@ inline std::string writeBlankPng(const TempDir& dir, const std::string& name, QS
                      PNG_FILTER_TYPE_BASE);
         png_write_info(png, info);
         const std::vector<png_byte> row((size_t(size.width()) * size_t(depth) + 7) / 8, 0);
-        for (int y = 0; y < size.height(); ++y)
+        for (int y = 0; y < (rows < 0 ? size.height() : rows); ++y)
             png_write_row(png, row.data());
     });
 }

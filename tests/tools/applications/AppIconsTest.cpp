@@ -223,9 +223,10 @@ class IconPicture : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(IconPicture, IsDrawnOnlyWhenItMayBeDecoded) {
     TempDir dir;
-    const PlantedFifo fifo(dir.path() / "pipe");
+    const PlantedFifo fifo(dir.path() / "#pic"); // where a reference taken for a file's path is looked for
+    const WorkingFolder here(dir.path());
     const std::string path = dir.str() + "/" + GetParam().name;
-    writeFileText(path, GetParam().bytes(dir.str() + "/pipe"));
+    writeFileText(path, GetParam().bytes(dir.str() + "/#pic"));
     platform::DesktopIconProvider provider({.time = std::chrono::seconds(2)});
     QImage image;
     EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(20), [&] { image = provider.image(path); }));
@@ -251,7 +252,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 false},
                     PictureCase{"repeated.svg", [](auto&) { return svgRepeating(5); }, false},
                     PictureCase{"scans.jpg", [](auto&) { return jpegWithScans(500); }, false},
-                    PictureCase{"polyline.svg", [](auto&) { return svgWidePolyline(); }, false}),
+                    PictureCase{"polyline.svg", [](auto&) { return svgWidePolyline(); }, false},
+                    PictureCase{"pic.svg", [](auto&) { return svgNaming("#pic"); }, false}),
     pictureCaseName);
 
 } // namespace
