@@ -27,6 +27,12 @@ bool scansWithin(QIODevice& file, int limit, const std::stop_token& stop) {
     return counter.scans() <= limit;
 }
 
+// `size` scaled down to `longestSide` on its longest side, its proportions kept, at least a pixel on the
+// other: a line of 6000 x 1 is still drawn.
+QSize fitted(QSize size, int longestSide) {
+    return size.scaled(longestSide, longestSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
 } // namespace
 
 QImage decodePicture(QIODevice& file, const PictureRequest& request, std::stop_token stop) {
@@ -60,21 +66,29 @@ QImage decodePicture(QIODevice& file, const PictureRequest& request, std::stop_t
     const QSize size = reader.size();
     const int longestSide = request.longestSide;
     if (size.isValid() && int64_t(size.width()) * size.height() > kPicturePixelLimit) return {};
+    QImage image;
+    bool read = false;
     if (size.isValid() && std::max(size.width(), size.height()) > longestSide) {
-        const QSize scaled = size.scaled(longestSide, longestSide, Qt::KeepAspectRatio);
+        const QSize scaled = fitted(size, longestSide);
         // Qt decodes a PNG at full size before scaling it (8 bytes a pixel at 16 bits per channel),
         // past its allocation limit for a large photo: ours scales row by row instead.
         if (reader.format() == "png") {
             file.seek(0);
-            return readScaledPng(file, scaled, stop);
+            image = readScaledPng(file, scaled, stop);
+            read = true;
+        } else {
+            reader.setScaledSize(scaled);
         }
-        reader.setScaledSize(scaled);
     }
-    if (stop.stop_requested()) return {};
-    QImage image = reader.read();
-    // A header may under-report what its frames decode to (a GIF's logical screen): scale what came out.
+    if (!read) {
+        if (stop.stop_requested()) return {};
+        image = reader.read();
+    }
+    // A header may under-report what its frames decode to (a GIF's logical screen), and the PNG reader
+    // shrinks a side at most so far: scale what came out.
     if (std::max(image.width(), image.height()) > longestSide)
-        image = image.scaled(longestSide, longestSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        image =
+            image.scaled(fitted(image.size(), longestSide), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
 }
 

@@ -285,8 +285,9 @@ TEST_P(PreviewPicture, IsShownOnlyWhenItMayBeDecoded) {
     }));
     EXPECT_EQ(content.page, GetParam().shown ? PreviewPage::image : PreviewPage::info);
     if (GetParam().shown) {
-        EXPECT_EQ(content.image.size(), QSize(48, 48));
-        EXPECT_GE(content.image.pixelColor(24, 24).blue(), 240);
+        EXPECT_EQ(content.image.size(), GetParam().drawn);
+        EXPECT_GE(content.image.pixelColor(content.image.width() / 2, content.image.height() / 2).blue(),
+                  240);
     } else {
         EXPECT_TRUE(content.image.isNull());
     }
@@ -313,6 +314,22 @@ INSTANTIATE_TEST_SUITE_P(
             [](auto&) { return "<?xml version=\"1.0\"?><!--" + std::string(400, ' ') + "-->" + svgText(); },
             true},
         PictureCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
+        // Decoded in formats of fewer than four bytes a pixel, sent in one of four.
+        PictureCase{"palette.png", [](auto&) { return pngOf(QImage::Format_Indexed8); }, true},
+        PictureCase{"grey.png", [](auto&) { return pngOf(QImage::Format_Grayscale8); }, true},
+        // Their short side scales to less than a pixel: drawn one pixel wide.
+        PictureCase{"line.jpg",
+                    [](auto&) { return jpegWithScans(0, QSize(6000, 1)); },
+                    true,
+                    {},
+                    0,
+                    QSize(PreviewContent::kImageLimit, 1)},
+        PictureCase{"column.bmp",
+                    [](auto&) { return bluePicture(QSize(1, 5769), "bmp"); },
+                    true,
+                    {},
+                    0,
+                    QSize(1, PreviewContent::kImageLimit)},
         PictureCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
         PictureCase{"entity.svg", [](auto& fifo) { return svgNamingThroughEntity(fifo); }, false},
         PictureCase{"embedded.svg", [](auto& fifo) { return svgEmbeddingOneNaming(fifo); }, false},

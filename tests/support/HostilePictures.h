@@ -203,8 +203,32 @@ inline std::string misleadingTable() {
     return table;
 }
 
+// `image` as a file of `format` ("png", "bmp") writes it.
+inline std::string pictureBytes(const QImage& image, const char* format) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(QImageWriter(&buffer, format).write(image)) << format;
+    return buffer.data().toStdString();
+}
+
+// A blue picture of `size` in `format`.
+inline std::string bluePicture(QSize size, const char* format) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    return pictureBytes(image, format);
+}
+
+// A 48 x 48 PNG that decodes to `pixels`, a format of less than four bytes a pixel: a palette whose first
+// colour is blue (QImage::Format_Indexed8), or grey (Format_Grayscale8), white.
+inline std::string pngOf(QImage::Format pixels) {
+    QImage image(48, 48, pixels);
+    if (pixels == QImage::Format_Indexed8) image.setColorTable({qRgb(0, 0, 255), qRgb(255, 255, 0)});
+    image.fill(pixels == QImage::Format_Indexed8 ? 0u : 255u); // the first colour, or white
+    return pictureBytes(image, "png");
+}
+
 // A picture file of a test's cases: its name, its bytes (given the path of a FIFO it may name), and
-// whether it is drawn; a file with `holesTo` is then made that long with holes.
+// whether it is drawn, then at `drawn`; a file with `holesTo` is then made that long with holes.
 struct PictureCase {
     const char* name;
     std::function<std::string(const std::string& fifo)> bytes;
@@ -212,6 +236,7 @@ struct PictureCase {
     // Done to the file once it is open, before it is decoded, given its path and the FIFO's.
     std::function<void(const std::string& path, const std::string& fifo)> afterOpening = {};
     int64_t holesTo = 0;
+    QSize drawn = QSize(48, 48);
 };
 
 // Where a picture's test works while this lives: the folder Qt's SVG handler opens a relative path in.

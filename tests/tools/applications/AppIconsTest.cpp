@@ -232,8 +232,8 @@ TEST_P(IconPicture, IsDrawnOnlyWhenItMayBeDecoded) {
     EXPECT_TRUE(fifo.finishesWithin(std::chrono::seconds(20), [&] { image = provider.image(path); }));
     EXPECT_EQ(!image.isNull(), GetParam().shown);
     if (GetParam().shown) {
-        EXPECT_EQ(image.size(), QSize(48, 48));
-        EXPECT_GE(image.pixelColor(24, 24).blue(), 240);
+        EXPECT_EQ(image.size(), GetParam().drawn);
+        EXPECT_GE(image.pixelColor(image.width() / 2, image.height() / 2).blue(), 240);
     }
 }
 
@@ -242,6 +242,20 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(PictureCase{"drawn.svg", [](auto&) { return svgText(); }, true},
                     PictureCase{"drawn.svgz", [](auto&) { return gzipped(svgText()); }, true},
                     PictureCase{"photo.jpg", [](auto&) { return jpegWithScans(0); }, true},
+                    // Its short side scales to less than a pixel: drawn one pixel wide.
+                    PictureCase{"line.bmp",
+                                [](auto&) { return bluePicture(QSize(600, 2), "bmp"); },
+                                true,
+                                {},
+                                0,
+                                QSize(platform::DesktopIconProvider::kLargest, 1)},
+                    // Wider than the scaled PNG reader shrinks in one go: never larger than asked.
+                    PictureCase{"line.png",
+                                [](auto&) { return bluePicture(QSize(600'000, 1), "png"); },
+                                true,
+                                {},
+                                0,
+                                QSize(platform::DesktopIconProvider::kLargest, 1)},
                     PictureCase{"fifo.svg", [](auto& fifo) { return svgNaming(fifo); }, false},
                     // Under the file limit, past the bound once inflated.
                     PictureCase{"bomb.svgz", [](auto&) { return svgzInflatingTo(64); }, false},
