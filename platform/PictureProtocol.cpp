@@ -36,9 +36,10 @@ struct AnswerHead {
 constexpr QImage::Format kPixelFormats[] = {QImage::Format_ARGB32_Premultiplied, QImage::Format_ARGB32,
                                             QImage::Format_RGB32};
 
+// Compared as numbers: a number off the wire need not be one of the enum's values at all.
 bool isPixelFormat(uint32_t format) {
-    return std::find(std::begin(kPixelFormats), std::end(kPixelFormats), QImage::Format(format)) !=
-           std::end(kPixelFormats);
+    return std::any_of(std::begin(kPixelFormats), std::end(kPixelFormats),
+                       [&](QImage::Format pixels) { return uint32_t(pixels) == format; });
 }
 
 // Sends every byte of `parts`, in as few calls as the socket takes.
@@ -68,16 +69,14 @@ bool sendAll(int socket, const void* data, size_t size) {
     return sendAll(socket, {{const_cast<void*>(data), size}});
 }
 
-// Reads exactly `size` bytes; with `wait`, asks it whenever nothing is there yet (else blocks).
+// Reads exactly `size` bytes; with `wait`, asks it before every read, so that a peer that keeps the
+// socket readable a byte at a time is given up on all the same (else blocks).
 bool receiveAll(int socket, void* data, size_t size, const Wait* wait) {
     auto* bytes = static_cast<char*>(data);
     while (size > 0) {
+        if (wait && !(*wait)()) return false;
         const ssize_t got = ::recv(socket, bytes, size, wait ? MSG_DONTWAIT : 0);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0 && errno == EAGAIN && wait) {
-            if (!(*wait)()) return false;
-            continue;
-        }
+        if (got < 0 && (errno == EINTR || (errno == EAGAIN && wait))) continue;
         if (got <= 0) return false;
         bytes += got;
         size -= size_t(got);

@@ -27,8 +27,8 @@ std::optional<PictureRequest> receiveAsk(int socket, int& file);
 // A null image answers "not drawable".
 bool sendAnswer(int socket, const QImage& picture);
 
-// Application side. `wait` blocks until the socket may be read, or returns false to give up (a
-// deadline, a stop, a worker grown too large).
+// Application side. `wait` is asked before every read, however readable the socket is: it blocks until
+// the socket may be read, or returns false to give up (a deadline, a stop, a worker grown too large).
 using Wait = std::function<bool()>;
 bool receiveReady(int socket, const Wait& wait);
 bool sendAsk(int socket, int file, const PictureRequest& request);

@@ -142,21 +142,33 @@ void PictureWorker::launchLocked() {
     ready_ = false;
 }
 
-bool PictureWorker::waitForAnswer(Clock::time_point deadline, const std::stop_token& stop) const {
+bool PictureWorker::waitForAnswer(Clock::time_point deadline, Clock::time_point& nextLook,
+                                  const std::stop_token& stop) const {
     for (;;) {
         if (ended_ || stop.stop_requested()) return false;
         const auto now = Clock::now();
         if (now >= deadline) return false;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
+        // Watched in every build (where the sanitizers reserve terabytes, the only watch) on a clock of its
+        // own: a worker that trickles bytes is looked at all the same, one that answers at once is not.
+        if (now >= nextLook) {
+            if (residentBytes(pid_) > limits_.memory) return false;
+            nextLook = now + std::chrono::milliseconds(kWatchMs);
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::min(deadline, nextLook) - now);
         pollfd ready{socket_, POLLIN, 0};
         // A worker that dies, or is killed, wakes the poll at once: its end of the socket closes.
         const int polled = ::poll(&ready, 1, int(std::clamp<int64_t>(left.count(), 1, kWatchMs)));
         if (polled > 0) return true;
         if (polled < 0 && errno != EINTR) return false;
-        // Watched in every build (where the sanitizers reserve terabytes, the only watch), once a tick
-        // has passed without an answer: a worker that answers at once is not looked at.
-        if (residentBytes(pid_) > limits_.memory) return false;
     }
+}
+
+bool PictureWorker::goneLocked() const {
+    // Before its readiness the byte that says it may wait there; after it, nothing may.
+    pollfd look{socket_, short(POLLIN | POLLRDHUP), 0};
+    if (::poll(&look, 1, 0) <= 0) return false;
+    return (look.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) || (ready_ && (look.revents & POLLIN));
 }
 
 QImage PictureWorker::decode(int file, const PictureRequest& request, std::stop_token stop) {
@@ -166,19 +178,24 @@ QImage PictureWorker::decode(int file, const PictureRequest& request, std::stop_
         std::lock_guard lock(mutex_);
         busy_ = true;
         ended_ = false;
+        if (pid_ > 0 && goneLocked()) {
+            ::kill(pid_, SIGKILL);
+            reapLocked();
+        }
         if (pid_ == 0) launchLocked();
     }
     std::optional<QImage> answer;
     {
         std::stop_callback onStop(stop, [this] { end(); });
+        auto nextLook = Clock::now() + std::chrono::milliseconds(kWatchMs);
         if (pid_ > 0 && !ready_) {
             ready_ = protocol::receiveReady(socket_, [&, deadline = Clock::now() + limits_.start] {
-                return waitForAnswer(deadline, stop);
+                return waitForAnswer(deadline, nextLook, stop);
             });
         }
         if (ready_ && !ended_ && protocol::sendAsk(socket_, own, request)) {
             answer = protocol::receiveAnswer(socket_, request, [&, deadline = Clock::now() + limits_.time] {
-                return waitForAnswer(deadline, stop);
+                return waitForAnswer(deadline, nextLook, stop);
             });
         }
     }

@@ -30,7 +30,8 @@ inline constexpr int kSanitizerSlowdown = 1;
 // ended (SIGKILL, then reaped: no zombie is left) when a request is stopped, when an answer takes longer than
 // the time budget, when the worker's resident memory passes the memory limit (the worker also limits its
 // address space to it, in builds without sanitizers), when it answers nonsense or dies, and by end() or
-// the destructor. A request that ends it gives a null image; the next request starts a new worker.
+// the destructor. A request that ends it gives a null image; the next request starts a new worker. One that
+// died (or spoke unasked) while idle costs no request: it is replaced before the request is sent.
 //
 // Threads: decode() blocks the calling thread (a pool's, never the window's) and is called by one thread
 // at a time. end() may be called from any thread at any moment, a decode() running or not.
@@ -66,8 +67,13 @@ class PictureWorker {
     // Spawns the worker; its readiness is awaited by the next decode().
     void launchLocked();
     // Whether the socket may be read before `deadline`; false once the request is stopped or the worker
-    // ended, or when it has grown past the memory limit. Wakes every kWatchMs to look.
-    bool waitForAnswer(std::chrono::steady_clock::time_point deadline, const std::stop_token& stop) const;
+    // ended, or when it has grown past the memory limit. Its size is looked at once `nextLook` has come,
+    // then every kWatchMs, whether the socket is quiet or not.
+    bool waitForAnswer(std::chrono::steady_clock::time_point deadline,
+                       std::chrono::steady_clock::time_point& nextLook, const std::stop_token& stop) const;
+    // Whether the idle worker has died, or said something unasked, since its last answer (or its start):
+    // the request it would be given is given to a new one instead.
+    bool goneLocked() const;
     void reapLocked();
 
     static constexpr int64_t kWatchMs = 20;

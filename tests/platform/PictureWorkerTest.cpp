@@ -1,5 +1,6 @@
 // The picture worker's life as the application sees it, and the sandbox it draws in.
 #include "platform/PictureWorker.h"
+#include "platform/PictureWorkers.h"
 #include "platform/pictures/Sandbox.h"
 #include "tests/support/ChildProcesses.h"
 #include "tests/support/HostilePictures.h"
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <thread>
@@ -87,17 +89,142 @@ TEST(PictureWorker, EndedWhenStoppedOverBudgetOrMemoryCrashedOrTalkingNonsenseAn
     ::getrusage(RUSAGE_CHILDREN, &children);
     EXPECT_LT(int64_t(children.ru_maxrss) * 1024, memory + (100 << 20));
 
-    // A program that answers nonsense: junk, or a picture larger than asked.
+    // A program that answers nonsense: junk, a picture larger than asked, a format outside the wire's; or
+    // a picture of 4096 x 4096 whose pixels trickle, so that the socket is never quiet for long and the
+    // answer never whole: held to the deadline, and to the memory limit (any process is past 64 KiB).
     const std::string junk = dir.str() + "/junk";
-    for (const char* answer : {"printf 'not a picture at all' >&3",
-                               "printf '1APB\\006\\0\\0\\0\\210\\023\\0\\0\\001\\0\\0\\0' >&3"}) {
-        SCOPED_TRACE(answer);
-        writeFileText(junk, std::string("#!/bin/sh\nprintf R >&3\n") + answer + "\nexec sleep 60\n");
+    const std::string trickle = "printf '1APB\\006\\0\\0\\0\\0\\020\\0\\0\\0\\020\\0\\0' >&3\n"
+                                "while :; do printf x >&3; sleep 0.005; done";
+    const struct {
+        const char* what;
+        std::string answer;
+        PictureWorker::Limits limits;
+    } talkers[] = {
+        {"junk", "printf 'not a picture at all' >&3", {.time = 10min}},
+        {"too large", "printf '1APB\\006\\0\\0\\0\\210\\023\\0\\0\\001\\0\\0\\0' >&3", {.time = 10min}},
+        {"format 999", "printf '1APB\\347\\003\\0\\0\\001\\0\\0\\0\\001\\0\\0\\0' >&3", {.time = 10min}},
+        {"trickling past the deadline", trickle, {.time = 1s}},
+        {"trickling past the memory limit", trickle, {.time = 10min, .memory = 64 << 10}},
+    };
+    for (const auto& t : talkers) {
+        SCOPED_TRACE(t.what);
+        writeFileText(junk, "#!/bin/sh\nprintf R >&3\n" + t.answer + "\nexec sleep 60\n");
         ::chmod(junk.c_str(), 0700);
-        PictureWorker talker({.time = 10min}, junk);
+        PictureWorker talker(t.limits, junk);
         EXPECT_TRUE(decodeWhile(talker, blue).isNull());
         EXPECT_TRUE(childProcesses().empty());
     }
+}
+
+// A worker that died between requests, or before its first, is replaced for the next request, which is
+// drawn.
+TEST(PictureWorker, AWorkerThatDiedWhileIdleIsReplacedAndTheNextRequestDrawn) {
+    TempDir dir;
+    const std::string blue = writeText(dir, "blue.svg", svgText());
+    for (const bool ahead : {false, true}) {
+        SCOPED_TRACE(ahead ? "started ahead" : "after a picture");
+        PictureWorker worker({.time = 10min});
+        if (ahead)
+            worker.startAhead();
+        else
+            EXPECT_FALSE(decodeWhile(worker, blue).isNull());
+        const pid_t idle = worker.pid();
+        ASSERT_GT(idle, 0);
+        ::kill(idle, SIGKILL);
+        siginfo_t died{};
+        ::waitid(P_PID, id_t(idle), &died, WEXITED | WNOWAIT); // every thread gone, not yet reaped
+        const QImage next = decodeWhile(worker, blue);
+        EXPECT_EQ(next.size(), QSize(48, 48));
+        EXPECT_NE(worker.pid(), idle);
+        worker.end();
+        EXPECT_TRUE(childProcesses().empty());
+    }
+}
+
+// The application may die while its worker draws for minutes: the worker then ends too. The application
+// here is a child of the test, gone after 2 s.
+TEST(PictureWorker, EndsWhenTheApplicationDiesWhileItDraws) {
+    TempDir dir;
+    const std::string slow = writeText(dir, "slow.svg", svgDashedPolygon());
+    const int file = ::open(slow.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(file, 0);
+    int report[2];
+    ASSERT_EQ(::pipe2(report, O_CLOEXEC), 0);
+    const pid_t application = ::fork();
+    if (application == 0) {
+        PictureWorker worker({.time = 10min});
+        worker.startAhead();
+        const pid_t pid = worker.pid();
+        if (::write(report[1], &pid, sizeof pid) != sizeof pid) ::_exit(1);
+        ::signal(SIGALRM, [](int) { ::_exit(0); });
+        ::alarm(2);
+        worker.decode(file, kRequest);
+        ::_exit(1);
+    }
+    ASSERT_GT(application, 0);
+    ::close(report[1]);
+    pid_t worker = 0;
+    EXPECT_EQ(::read(report[0], &worker, sizeof worker), ssize_t(sizeof worker));
+    ::close(report[0]);
+    ::close(file);
+    int status = -1;
+    ASSERT_EQ(::waitpid(application, &status, 0), application);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "still drawing at 2 s";
+    ASSERT_GT(worker, 0);
+    // Gone, or a zombie of whoever inherited it.
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    auto running = [&] { return processState(worker) != '\0' && processState(worker) != 'Z'; };
+    while (running() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(running()) << "the worker draws on for nobody";
+    if (running()) ::kill(worker, SIGKILL);
+}
+
+size_t openDescriptors() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+// Previews take a worker each, icons share the pool's, one for each thread decoding at once; neither keeps
+// a descriptor of the application's once its worker has ended. endAll ends a busy worker too: its decode
+// returns null at once, and no process is left.
+TEST(PictureWorkers, AWorkerPerThreadDecodingNoDescriptorKeptAndEveryOneEndedByEndAll) {
+    TempDir dir;
+    const std::string blue = writeText(dir, "blue.svg", svgText());
+    const std::string slow = writeText(dir, "slow.svg", svgDashedPolygon());
+    const size_t before = openDescriptors();
+    for (int i = 0; i < 20; ++i) {
+        PictureWorker preview({.time = 10min});
+        EXPECT_FALSE(decodeWhile(preview, blue).isNull());
+    }
+    PictureWorkers icons({.time = 10min});
+    auto tenIcons = [&] {
+        for (int i = 0; i < 10; ++i) {
+            const int file = ::open(blue.c_str(), O_RDONLY | O_CLOEXEC);
+            EXPECT_FALSE(icons.decode(file, kRequest).isNull());
+            ::close(file);
+        }
+    };
+    std::thread other(tenIcons);
+    tenIcons();
+    other.join();
+    EXPECT_LE(childProcesses().size(), 2u);
+
+    const int file = ::open(slow.c_str(), O_RDONLY | O_CLOEXEC);
+    auto drawing = std::async(std::launch::async, [&] { return icons.decode(file, kRequest); });
+    ASSERT_EQ(drawing.wait_for(500ms), std::future_status::timeout) << "drew at once";
+    icons.endAll();
+    if (drawing.wait_for(10s) != std::future_status::ready) {
+        ADD_FAILURE() << "a busy worker was spared";
+        for (const pid_t child : childProcesses())
+            ::kill(child, SIGKILL);
+    }
+    EXPECT_TRUE(drawing.get().isNull());
+    ::close(file);
+    EXPECT_TRUE(childProcesses().empty());
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 // Once sandboxed, a process reads what lies beneath the folders it was given and opens nothing else:

@@ -32,3 +32,13 @@ inline std::vector<pid_t> childProcesses() {
     }
     return children;
 }
+
+// The state of process `pid` as /proc gives it ('R', 'S', 'Z' for a zombie...), '\0' once it is gone.
+inline char processState(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::stringstream stat;
+    stat << in.rdbuf();
+    const std::string text = stat.str();
+    const size_t command = text.rfind(')');
+    return command == std::string::npos || command + 2 >= text.size() ? '\0' : text[command + 2];
+}
