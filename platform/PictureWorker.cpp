@@ -165,7 +165,7 @@ bool PictureWorker::waitForAnswer(Clock::time_point deadline, Clock::time_point&
 }
 
 bool PictureWorker::goneLocked() const {
-    // Before its readiness the byte that says it may wait there; after it, nothing may.
+    // Until it is ready its ready byte may be waiting; a ready worker, idle, has nothing to say.
     pollfd look{socket_, short(POLLIN | POLLRDHUP), 0};
     if (::poll(&look, 1, 0) <= 0) return false;
     return (look.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) || (ready_ && (look.revents & POLLIN));

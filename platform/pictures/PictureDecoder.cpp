@@ -66,22 +66,17 @@ QImage decodePicture(QIODevice& file, const PictureRequest& request, std::stop_t
     const QSize size = reader.size();
     const int longestSide = request.longestSide;
     if (size.isValid() && int64_t(size.width()) * size.height() > kPicturePixelLimit) return {};
+    const bool large = size.isValid() && std::max(size.width(), size.height()) > longestSide;
+    // Qt decodes a PNG at full size before scaling it (8 bytes a pixel at 16 bits per channel), past its
+    // allocation limit for a large photo: ours scales row by row instead.
+    const bool rowByRow = large && reader.format() == "png";
+    if (large && !rowByRow) reader.setScaledSize(fitted(size, longestSide));
+    if (stop.stop_requested()) return {};
     QImage image;
-    bool read = false;
-    if (size.isValid() && std::max(size.width(), size.height()) > longestSide) {
-        const QSize scaled = fitted(size, longestSide);
-        // Qt decodes a PNG at full size before scaling it (8 bytes a pixel at 16 bits per channel),
-        // past its allocation limit for a large photo: ours scales row by row instead.
-        if (reader.format() == "png") {
-            file.seek(0);
-            image = readScaledPng(file, scaled, stop);
-            read = true;
-        } else {
-            reader.setScaledSize(scaled);
-        }
-    }
-    if (!read) {
-        if (stop.stop_requested()) return {};
+    if (rowByRow) {
+        file.seek(0);
+        image = readScaledPng(file, fitted(size, longestSide), stop);
+    } else {
         image = reader.read();
     }
     // A header may under-report what its frames decode to (a GIF's logical screen), and the PNG reader

@@ -32,10 +32,10 @@ inline constexpr int64_t kPicturePixelLimit = int64_t{1} << 28;
 inline constexpr int64_t kJpegByteLimit = kPicturePixelLimit;
 
 // The picture in `file` (read from its start), judged first (PictureCheck) and scaled down so that its
-// longest side is at most `request.longestSide`. Null when no reader knows its format, when the check or
-// the bounds refuse it, when its header declares more than kPicturePixelLimit pixels, when it does not
-// decode, and once `stop` is requested (a PNG stops at its next row, an SVG stops drawing, a JPEG's
-// scans stop being counted). Blocking.
+// longest side is at most `request.longestSide` (its other side at least a pixel). Null when no reader
+// knows its format, when the check or the bounds refuse it, when its header declares more than
+// kPicturePixelLimit pixels, when it does not decode, and once `stop` is requested (a PNG stops at its
+// next row, an SVG stops drawing, a JPEG's scans stop being counted). Blocking.
 QImage decodePicture(QIODevice& file, const PictureRequest& request, std::stop_token stop = {});
 
 } // namespace platform

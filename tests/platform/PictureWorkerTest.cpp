@@ -214,7 +214,7 @@ TEST(PictureWorkers, AWorkerPerThreadDecodingNoDescriptorKeptAndEveryOneEndedByE
 
     const int file = ::open(slow.c_str(), O_RDONLY | O_CLOEXEC);
     auto drawing = std::async(std::launch::async, [&] { return icons.decode(file, kRequest); });
-    ASSERT_EQ(drawing.wait_for(500ms), std::future_status::timeout) << "drew at once";
+    EXPECT_EQ(drawing.wait_for(500ms), std::future_status::timeout) << "drew at once";
     icons.endAll();
     if (drawing.wait_for(10s) != std::future_status::ready) {
         ADD_FAILURE() << "a busy worker was spared";
