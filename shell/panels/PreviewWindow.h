@@ -3,9 +3,8 @@
 #include "platform/PreviewContent.h"
 #include "shell/panels/preview/PreviewReads.h"
 
-#include <QWidget>
-
 #include <QPointer>
+#include <QWidget>
 
 #include <chrono>
 #include <optional>
@@ -20,9 +19,8 @@ class Spinner;
 // read under way, whose result is never shown. Under a header it shows one page: an image, a text, a
 // folder's listing, or an info card for anything else and anything missing or unreadable; a read that
 // takes longer than kSpinnerDelay (a picture being drawn) shows the spinner in the page's place until
-// its answer comes. Space and
-// Escape close it. It belongs to the main window, which closes it when it closes; open on its own it
-// never keeps the application running.
+// its answer comes. Space and Escape close it. It belongs to the main window, which closes it when it
+// closes; open on its own it never keeps the application running.
 class PreviewWindow : public QWidget {
     Q_OBJECT
   public:
