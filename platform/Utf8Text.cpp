@@ -4,8 +4,7 @@
 
 namespace platform {
 
-QString utf8Text(std::string_view bytes) {
-    if (!bytes.starts_with("\xef\xbb\xbf")) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+QString utf8TextKeepingMark(std::string_view bytes) {
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));

@@ -175,6 +175,9 @@ QString shownText(QString text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text.at(i).unicode();
         if (unit >= 0x20 && unit < 0x7f) continue; // printable ASCII: most of every name
+        // Latin letters and their accents, CJK and Hangul syllables: none of them hides, and they are
+        // most of the rest.
+        if ((unit >= 0xc0 && unit < 0x340) || (unit >= 0x3200 && unit < 0xd800)) continue;
         char32_t point = unit;
         qsizetype units = 1;
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
