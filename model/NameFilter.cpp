@@ -1,6 +1,7 @@
 #include "model/NameFilter.h"
 
 #include "model/FileNode.h"
+#include "platform/Utf8Text.h"
 
 #include <algorithm>
 #include <string_view>
@@ -46,7 +47,5 @@ bool NameFilter::matches(const FileNode* node) const {
     if (!node || needle_.isEmpty()) return true;
     // Names are raw bytes; plain ASCII filters (the usual case) are matched without converting them.
     if (isAscii_) return containsAsciiIgnoringCase(node->name(), asciiNeedle_);
-    const std::string_view name = node->name();
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))
-        .contains(needle_, Qt::CaseInsensitive);
+    return platform::utf8Text(node->name()).contains(needle_, Qt::CaseInsensitive);
 }

@@ -13,27 +13,19 @@
 namespace platform {
 namespace {
 
-std::vector<std::string> localPaths(const QStringList& paths) {
-    std::vector<std::string> out;
-    for (const QString& path : paths)
-        if (path.startsWith(QLatin1Char('/'))) out.push_back(QFile::encodeName(path).toStdString());
-    return out;
-}
-
-IconThemeSearch desktopSearch() {
-    IconThemeSearch search;
-    search.folders = localPaths(QIcon::themeSearchPaths());
+// The theme in use is Qt's; the folders are looked up anew (QIcon::themeSearchPaths keeps those that
+// existed when it was first asked).
+std::shared_ptr<const IconThemes> desktopThemes(uint64_t fileLimit) {
+    std::vector<std::string> themes;
     for (const QString& theme : {QIcon::themeName(), QIcon::fallbackThemeName()})
-        if (!theme.isEmpty()) search.themes.push_back(QFile::encodeName(theme).toStdString());
-    search.fallbackFolders = localPaths(QIcon::fallbackSearchPaths());
-    return search;
+        if (!theme.isEmpty()) themes.push_back(QFile::encodeName(theme).toStdString());
+    return std::make_shared<const IconThemes>(desktopIconSearch(std::move(themes)), fileLimit);
 }
 
 } // namespace
 
 DesktopIconProvider::DesktopIconProvider(PictureWorker::Limits limits, std::string worker)
-    : search_(desktopSearch()), themes_(std::make_shared<const IconThemes>(search_, kFileLimit)),
-      workers_(limits, std::move(worker)) {}
+    : themes_(desktopThemes(kFileLimit)), workers_(limits, std::move(worker)) {}
 
 void DesktopIconProvider::endWorkers() {
     workers_.endAll();
@@ -42,7 +34,7 @@ void DesktopIconProvider::endWorkers() {
 void DesktopIconProvider::newListing() {
     // A worker takes a start of Qt, overlapped with the screen's first frame this way.
     workers_.startAhead(kLookupThreads);
-    auto fresh = std::make_shared<const IconThemes>(search_, kFileLimit);
+    auto fresh = desktopThemes(kFileLimit);
     std::lock_guard lock(mutex_);
     themes_ = std::move(fresh);
 }

@@ -33,12 +33,12 @@ class AppIconProvider {
     virtual void endWorkers() {}
 };
 
-// The desktop's icons: names through the icon theme QIcon uses, as it is when the provider is made (each
-// theme's index is read once per listing). A file is opened only once it is known to be a regular file
-// of at most kFileLimit bytes, opened without waiting, and handed to one of the provider's picture workers,
-// which judges and decodes it; anything else gives a null image. An SVG's drawing is given up after
-// kSvgBudget, and a worker that takes longer than its limits' time is ended: an icon never holds a thread
-// for long.
+// The desktop's icons: names through the icon theme QIcon uses, in the desktop's icon folders
+// (desktopIconSearch), looked for anew with each listing, as each theme's index is read once per listing. A
+// file is opened only once it is known to be a regular file of at most kFileLimit bytes, opened without
+// waiting, and handed to one of the provider's picture workers, which judges and decodes it; anything else
+// gives a null image. An SVG's drawing is given up after kSvgBudget, and a worker that takes longer than its
+// limits' time is ended: an icon never holds a thread for long.
 class DesktopIconProvider final : public AppIconProvider {
   public:
     static constexpr size_t kFileLimit = 4 * 1024 * 1024;
@@ -52,7 +52,7 @@ class DesktopIconProvider final : public AppIconProvider {
     static constexpr PictureWorker::Limits kWorkerLimits{.time =
                                                              std::chrono::seconds(1) * kSanitizerSlowdown};
 
-    // Main thread: takes QIcon's theme settings.
+    // Main thread: takes QIcon's theme name (and so does newListing).
     explicit DesktopIconProvider(PictureWorker::Limits limits = kWorkerLimits,
                                  std::string worker = PictureWorker::besideThisProgram());
     QImage image(const std::string& iconValue) override;
@@ -62,7 +62,6 @@ class DesktopIconProvider final : public AppIconProvider {
   private:
     std::shared_ptr<const IconThemes> themes() const;
 
-    IconThemeSearch search_;
     mutable std::mutex mutex_; // guards themes_, replaced by newListing while lookups run
     std::shared_ptr<const IconThemes> themes_;
     PictureWorkers workers_;

@@ -1,5 +1,7 @@
 #include "platform/FolderListing.h"
 
+#include "platform/Utf8Text.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,8 +30,7 @@ FolderListing listFolder(int folderFd, size_t limit) {
         struct stat st {};
         const bool known = ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
         const bool isDir = known && S_ISDIR(st.st_mode);
-        listing.entries.push_back({QString::fromUtf8(name.data(), qsizetype(name.size())), isDir,
-                                   known && !isDir ? int64_t(st.st_blocks) * 512 : 0});
+        listing.entries.push_back({utf8Text(name), isDir, known && !isDir ? int64_t(st.st_blocks) * 512 : 0});
     }
     ::closedir(dir);
     std::sort(listing.entries.begin(), listing.entries.end(),

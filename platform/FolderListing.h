@@ -13,7 +13,7 @@ namespace platform {
 // Links are neither followed nor listed as folders.
 struct FolderListing {
     struct Entry {
-        QString name; // the raw bytes as UTF-8, invalid sequences replaced
+        QString name; // the raw bytes as UTF-8 (utf8Text), invalid sequences replaced
         bool isDirectory = false;
         int64_t size = 0; // allocated bytes
     };

@@ -2,6 +2,7 @@
 
 #include "platform/FileIO.h"
 #include "platform/TextLines.h"
+#include "platform/UserFolders.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -148,6 +149,21 @@ std::optional<IconThemeIndex> readIndex(const std::string& name, const std::vect
 }
 
 } // namespace
+
+IconThemeSearch desktopIconSearch(std::vector<std::string> themes) {
+    IconThemeSearch search;
+    const std::string home = homeFolder();
+    search.folders.push_back((home == "/" ? "" : home) + "/.icons");
+    std::vector<std::string> data = dataDirs();
+    data.insert(data.begin(), dataHome());
+    for (const auto& folder : data)
+        if (std::string icons = (folder == "/" ? "" : folder) + "/icons";
+            std::find(search.folders.begin(), search.folders.end(), icons) == search.folders.end())
+            search.folders.push_back(std::move(icons));
+    search.themes = std::move(themes);
+    search.fallbackFolders = {"/usr/share/pixmaps"};
+    return search;
+}
 
 bool isSmallRegularFile(const std::string& path, uint64_t limit) {
     struct stat st {};

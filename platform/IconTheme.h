@@ -22,6 +22,12 @@ struct IconThemeSearch {
     std::vector<std::string> fallbackFolders; // flat folders of pictures, searched last (/usr/share/pixmaps)
 };
 
+// The desktop's icon folders for `themes`, in the order Qt's desktop themes search them: ~/.icons, then
+// "icons" in $XDG_DATA_HOME and in each of $XDG_DATA_DIRS; the flat pictures of /usr/share/pixmaps last.
+// Taken from the environment at each call, whether the folders exist or not (Qt keeps only those that
+// existed when it first looked): a first app installed meanwhile may make ~/.local/share/icons.
+IconThemeSearch desktopIconSearch(std::vector<std::string> themes);
+
 // True when `path` is a regular file (links followed) of at most `limit` bytes. Only looked at, never
 // opened: opening a device resets some devices, and a FIFO may wait. Check this before opening a file
 // that someone else names.

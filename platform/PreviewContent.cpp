@@ -1,6 +1,7 @@
 #include "platform/PreviewContent.h"
 
 #include "platform/Paths.h"
+#include "platform/Utf8Text.h"
 
 namespace {
 
@@ -53,8 +54,7 @@ PreviewContent loadPreview(const std::string& path, std::stop_token stop,
                            const PictureWorker::Limits& limits) {
     PreviewContent content;
     content.path = path;
-    const std::string name = lastComponent(path);
-    content.name = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    content.name = utf8Text(lastComponent(path));
     PreviewFile file(path);
     content.page = file.page();
     content.exists = file.facts().exists;

@@ -7,6 +7,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
@@ -49,6 +50,23 @@ std::string cacheHome() {
 }
 std::string stateHome() {
     return xdgFolder("XDG_STATE_HOME", ".local/state");
+}
+
+std::vector<std::string> dataDirs() {
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    if (!value || !*value) return {"/usr/local/share", "/usr/share"};
+    std::vector<std::string> dirs;
+    std::string_view rest = value;
+    while (!rest.empty()) {
+        const size_t colon = rest.find(':');
+        const std::string_view dir = rest.substr(0, colon);
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        if (!dir.starts_with('/')) continue; // relative folders are not looked in
+        std::string standardized = standardizedPath(dir);
+        if (std::find(dirs.begin(), dirs.end(), standardized) == dirs.end())
+            dirs.push_back(std::move(standardized));
+    }
+    return dirs;
 }
 
 std::string downloadFolderName() {

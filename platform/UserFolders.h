@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -12,6 +13,9 @@ std::string dataHome();   // $XDG_DATA_HOME, ~/.local/share
 std::string configHome(); // $XDG_CONFIG_HOME, ~/.config
 std::string cacheHome();  // $XDG_CACHE_HOME, ~/.cache
 std::string stateHome();  // $XDG_STATE_HOME, ~/.local/state
+// $XDG_DATA_DIRS: its absolute folders, standardised, each once, in order; /usr/local/share and
+// /usr/share when it is unset or empty.
+std::vector<std::string> dataDirs();
 // The name of the XDG download folder when it lies directly in the home folder
 // (XDG_DOWNLOAD_DIR in user-dirs.dirs), else "Downloads".
 std::string downloadFolderName();

@@ -1,6 +1,6 @@
 // The list foundation over many rows: opening a list of 10 to 1,000,000 nodes (rows set, the view
 // sized and its first screen painted), an outline opening a folder of 100,000 children, and a jump
-// that paints a whole new screen.
+// that paints a whole new screen; and the names as the rows show them.
 #include "bench/micro/BenchApplication.h"
 #include "model/FileNode.h"
 #include "model/ScanTree.h"
@@ -20,6 +20,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -68,6 +69,25 @@ class BarRows : public RowDelegate {
 };
 
 constexpr int kWidth = 1000, kHeight = 900;
+
+// Names as every row shows them (fromBytes: decoded, then what would hide or disguise them marked), 100,000
+// a pass, of one kind: plain ASCII, accented Latin, Japanese, emoji with selectors and a flag's tags.
+void namesShown(benchmark::State& state) {
+    static constexpr const char* kinds[] = {
+        "file-%d.jpg", "Caf\u00e9 d\u00e9j\u00e0 vu %d.jpg", "\u5199\u771f %d \u65c5\u884c.jpg",
+        "\u2764\ufe0f %d \U0001F3F4\U000E0067\U000E0062\U000E0073\U000E0063"
+        "\U000E0074\U000E007F.png"};
+    std::vector<std::string> names;
+    for (int i = 0; i < 100'000; ++i) {
+        std::string name = kinds[state.range(0)];
+        name.replace(name.find("%d"), 2, std::to_string(i));
+        names.push_back(std::move(name));
+    }
+    for (auto _ : state)
+        for (const std::string& name : names)
+            benchmark::DoNotOptimize(fromBytes(name));
+}
+BENCHMARK(namesShown)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 void listOpen(benchmark::State& state) {
     ensureApplication();

@@ -1,7 +1,9 @@
 #include "shell/panels/PreviewWindow.h"
 
 #include "platform/Paths.h"
+#include "platform/Utf8Text.h"
 #include "shell/controls/ColumnScroll.h"
+#include "shell/controls/Spinner.h"
 #include "shell/panels/AppShortcut.h"
 #include "shell/panels/preview/ImagePage.h"
 #include "shell/panels/preview/InfoPage.h"
@@ -13,7 +15,7 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QPointer>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using platform::PreviewContent;
@@ -61,7 +63,7 @@ void PreviewWindow::preview(const std::string& path) {
     window.activateWindow();
 }
 
-PreviewWindow::PreviewWindow() : QWidget(nullptr, Qt::Window) {
+PreviewWindow::PreviewWindow() : QWidget(nullptr, Qt::Window), spinnerDelay_(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Preview"));
     // Left open after the main window closed, it would keep the process (and the scanned tree) alive.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -72,6 +74,11 @@ PreviewWindow::PreviewWindow() : QWidget(nullptr, Qt::Window) {
     layout->setSpacing(0);
     new AppShortcut(QKeySequence(Qt::Key_Escape), this, [this] { close(); });
     new AppShortcut(QKeySequence(Qt::Key_Space), this, [this] { close(); });
+    spinnerDelay_->setSingleShot(true);
+    spinnerDelay_->setInterval(kSpinnerDelay);
+    connect(spinnerDelay_, &QTimer::timeout, this, [this] {
+        if (spinner_) spinner_->show();
+    });
 }
 
 PreviewWindow::~PreviewWindow() = default;
@@ -86,8 +93,7 @@ void PreviewWindow::request(const std::string& path) {
     loaded_ = false;
     content_ = PreviewContent{};
     content_.path = path;
-    const std::string name = platform::lastComponent(path);
-    content_.name = QString::fromUtf8(name.data(), qsizetype(name.size()));
+    content_.name = platform::utf8Text(platform::lastComponent(path));
     rebuild();
     // Reading a file can block (a slow disk, a network mount): never on the window's thread.
     reads_.start(path, this, [this](PreviewContent content) { present(std::move(content)); });
@@ -107,6 +113,7 @@ void PreviewWindow::paintEvent(QPaintEvent*) {
 
 void PreviewWindow::closeEvent(QCloseEvent* event) {
     reads_.stop(); // nobody waits for what it would show
+    spinnerDelay_->stop();
     QWidget::closeEvent(event);
 }
 
@@ -127,9 +134,19 @@ QWidget* PreviewWindow::buildBody() {
     if (!loaded_ || content_.page != PreviewPage::info)
         column->addWidget(new PreviewHeader(content_, loaded_));
     if (!loaded_) {
+        // The page's place keeps the spinner's room while the delay runs, so it shows centred.
+        spinner_ = new Spinner(Spinner::kRegular);
+        QSizePolicy policy = spinner_->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        spinner_->setSizePolicy(policy);
+        spinner_->hide();
         column->addStretch(1);
+        column->addWidget(spinner_, 0, Qt::AlignHCenter);
+        column->addStretch(1);
+        spinnerDelay_->start();
         return body;
     }
+    spinnerDelay_->stop();
     switch (content_.page) {
     case PreviewPage::image:
         column->addWidget(new ImagePage(content_.image), 1);

@@ -4,6 +4,7 @@
 #include "model/Saturating.h"
 #include "platform/Paths.h"
 #include "platform/UserFolders.h"
+#include "platform/Utf8Text.h"
 
 #include <QLocale>
 
@@ -116,20 +117,56 @@ QString formatCount(int64_t count) {
 
 namespace {
 
-// Characters that draw nothing and join nothing: a soft hyphen, the Mongolian vowel separator, the
-// zero-width space, the word joiner and the invisible operators, the deprecated format controls, the
-// Hangul fillers that stand alone, the byte-order mark and the interlinear annotation controls. Names
-// that differ only by them would read alike. The joiners U+200C and U+200D stay: scripts and emoji need
-// them, as the Hangul fillers that build archaic syllables (U+115F, U+1160) do.
-bool drawsNothing(char16_t unit) {
-    return unit == 0x00ad || unit == 0x180e || unit == 0x200b || (unit >= 0x2060 && unit <= 0x2064) ||
-           (unit >= 0x206a && unit <= 0x206f) || unit == 0x3164 || unit == 0xfeff || unit == 0xffa0 ||
-           (unit >= 0xfff9 && unit <= 0xfffb);
+// Characters that draw nothing and join nothing: a soft hyphen, the combining grapheme joiner, the
+// Khmer inherent vowels, the Mongolian vowel separator, the zero-width space, the word joiner and the
+// invisible operators, the deprecated format controls, the Hangul fillers that stand alone, the
+// byte-order mark, the interlinear annotation controls, the shorthand and musical format controls, the
+// deprecated language tag and the code points kept to be ignored (U+2065, U+FFF0-U+FFF8, the unassigned
+// ones up to U+E0FFF; the selectors and tags among them are judged apart, servesPrevious). Names that differ
+// only by them would read alike. The joiners U+200C and U+200D stay: scripts and emoji need them, as the
+// Hangul fillers that build archaic syllables (U+115F, U+1160) do.
+bool drawsNothing(char32_t point) {
+    if (point < 0x10000)
+        return point == 0x00ad || point == 0x034f || point == 0x17b4 || point == 0x17b5 || point == 0x180e ||
+               point == 0x200b || (point >= 0x2060 && point <= 0x2065) ||
+               (point >= 0x206a && point <= 0x206f) || point == 0x3164 || point == 0xfeff ||
+               point == 0xffa0 || (point >= 0xfff0 && point <= 0xfffb);
+    return (point >= 0x1bca0 && point <= 0x1bca3) || (point >= 0x1d173 && point <= 0x1d17a) ||
+           (point >= 0xe0000 && point <= 0xe0fff);
+}
+
+// Bidirectional embeddings, overrides, isolates and marks: they would show a name's characters in
+// another order ("photo\u202Egpj.exe" as "photoexe.jpg", "invoice\u200F 1 2.pdf" as "invoice2 1 .pdf").
+bool reorders(char32_t point) {
+    return point == 0x061c || point == 0x200e || point == 0x200f || (point >= 0x202a && point <= 0x202e) ||
+           (point >= 0x2066 && point <= 0x2069);
+}
+
+// Variation selectors and tag characters: they choose how the character before them is drawn (an
+// emoji's style, a flag's region), and chain (a tag sequence, a selector after one).
+bool servesPrevious(char32_t point) {
+    return (point >= 0xfe00 && point <= 0xfe0f) || (point >= 0x180b && point <= 0x180d) || point == 0x180f ||
+           (point >= 0xe0020 && point <= 0xe007f) || (point >= 0xe0100 && point <= 0xe01ef);
 }
 
 // Code points Unicode keeps out of interchange; Qt draws some of them as line breaks.
 bool isNoncharacter(char32_t point) {
     return (point >= 0xfdd0 && point <= 0xfdef) || (point & 0xfffe) == 0xfffe;
+}
+
+// Whether a selector or tag at `at` of a text shown up to there has a character to serve: one that
+// draws, or a selector or tag kept before it. At the start, after a space, after a combining mark or
+// after what reads U+FFFD it would change nothing seen, and would hide in the name.
+bool hasCharacterToServe(const QString& text, qsizetype at) {
+    if (at == 0) return false;
+    char32_t before = text.at(at - 1).unicode();
+    if (QChar::isLowSurrogate(before) && at >= 2 && QChar::isHighSurrogate(text.at(at - 2).unicode()))
+        before = QChar::surrogateToUcs4(text.at(at - 2).unicode(), char16_t(before));
+    if (servesPrevious(before)) return true; // one marked reads U+FFFD by now
+    if (before == QChar::ReplacementCharacter) return false;
+    const QChar::Category category = QChar::category(before);
+    return category != QChar::Separator_Space && category != QChar::Mark_NonSpacing &&
+           category != QChar::Mark_SpacingCombining && category != QChar::Mark_Enclosing;
 }
 
 } // namespace
@@ -138,28 +175,34 @@ QString shownText(QString text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t unit = text.at(i).unicode();
         if (unit >= 0x20 && unit < 0x7f) continue; // printable ASCII: most of every name
+        // Latin letters and their accents, CJK and Hangul syllables: none of them hides, and they are
+        // most of the rest.
+        if ((unit >= 0xc0 && unit < 0x340) || (unit >= 0x3200 && unit < 0xd800)) continue;
+        char32_t point = unit;
+        qsizetype units = 1;
         if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
             QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            // Both units of a noncharacter beyond the first plane read U+FFFD, one for one.
-            if (isNoncharacter(QChar::surrogateToUcs4(unit, text.at(i + 1).unicode())))
-                text[i] = text[i + 1] = QChar::ReplacementCharacter;
-            ++i;
-            continue;
+            point = QChar::surrogateToUcs4(unit, text.at(i + 1).unicode());
+            units = 2;
         }
-        const QChar::Category category = QChar::category(char32_t(unit));
-        // Bidirectional embeddings, overrides and isolates too: they would show a name's characters in
-        // another order ("photo\u202Egpj.exe" as "photoexe.jpg").
-        const bool reorders = (unit >= 0x202a && unit <= 0x202e) || (unit >= 0x2066 && unit <= 0x2069);
-        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
-            category == QChar::Separator_Paragraph || category == QChar::Other_Surrogate || reorders ||
-            drawsNothing(unit) || isNoncharacter(unit))
-            text[i] = QChar::ReplacementCharacter; // detaches only a text that has one
+        bool hides = servesPrevious(point) ? !hasCharacterToServe(text, i)
+                                           : drawsNothing(point) || reorders(point) || isNoncharacter(point);
+        if (!hides && units == 1) {
+            const QChar::Category category = QChar::category(point);
+            hides = category == QChar::Other_Control || category == QChar::Separator_Line ||
+                    category == QChar::Separator_Paragraph || category == QChar::Other_Surrogate;
+        }
+        // Both units of a character beyond the first plane read U+FFFD, one for one.
+        if (hides)
+            for (qsizetype k = i; k < i + units; ++k)
+                text[k] = QChar::ReplacementCharacter; // detaches only a text that has one
+        i += units - 1;
     }
     return text;
 }
 
 QString fromBytes(std::string_view bytes) {
-    return shownText(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+    return shownText(platform::utf8Text(bytes));
 }
 
 QString nodeName(const FileNode& node) {

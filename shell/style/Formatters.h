@@ -40,16 +40,19 @@ std::optional<QDateTime> dateFromStamp(double secondsSince1970);
 QString formatCount(int64_t count);
 
 // A name or path as shown: a control character (a line break, a tab, ...), a line or paragraph
-// separator, a bidirectional embedding, override or isolate, a character that draws nothing and joins
-// nothing (U+200B, U+2060-U+2064, U+FEFF, U+00AD, ...), a noncharacter and a lone surrogate read as the
-// replacement character U+FFFD, so a name stays on its line, in its own order, and no character goes
-// unseen; the joiners U+200C and U+200D stay. One code unit stands for one (both units of a noncharacter
-// beyond the first plane read U+FFFD), so a position in the shown text is one in `text`. What acts on
-// the file (reveal, copy path) keeps the real text.
+// separator, a bidirectional embedding, override, isolate or mark (U+200E, U+200F, U+061C), a character
+// that draws nothing and joins nothing (U+200B, U+2060-U+2065, U+FEFF, U+00AD, U+034F, the unassigned
+// code points kept to be ignored, ...), a noncharacter and a lone surrogate read as the replacement
+// character U+FFFD, so a name stays on its line, in its own order, and no character goes unseen. A
+// variation selector or tag character stays after a character it serves (one that draws, or a selector
+// or tag kept before it: emoji and flag sequences) and reads U+FFFD at the start, after a space, after a
+// combining mark or after what reads U+FFFD. The joiners U+200C and U+200D stay. One code unit stands
+// for one (both units of a character beyond the first plane read U+FFFD), so a position in the shown text
+// is one in `text`. What acts on the file (reveal, copy path) keeps the real text.
 QString shownText(QString text);
 
 // Raw bytes (a name, a path) for display as UTF-8, invalid sequences and control characters shown as
-// replacement characters (shownText).
+// replacement characters (shownText); a leading byte-order mark is kept, and so shown.
 QString fromBytes(std::string_view bytes);
 
 // A node's name for display: its raw bytes as fromBytes shows them.

@@ -1,4 +1,5 @@
 #include "platform/IconTheme.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,25 @@ TEST(IconThemes, ReadsEachIndexOnceAndHoldsHostileNumbers) {
     const platform::IconThemes hostile(t.search(), kFileLimit);
     for (int wanted : {kWanted, INT_MAX, INT_MIN, 0})
         EXPECT_FALSE(hostile.find("hostile", wanted).empty()) << wanted;
+}
+
+// The desktop's folders in Qt's order, from the environment as it is at each call: $XDG_DATA_DIRS's
+// absolute folders each once (standardised), its default when unset or empty.
+TEST(IconThemes, DesktopFoldersFollowTheEnvironmentInQtsOrder) {
+    EnvOverride env;
+    env.set("HOME", "/home/ann");
+    env.set("XDG_DATA_HOME", "/home/ann/data");
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"", {"/usr/local/share/icons", "/usr/share/icons"}},
+        {"/opt/share/:share::/usr//share:/opt/share:/home/ann/data",
+         {"/opt/share/icons", "/usr/share/icons"}},
+        {"relative", {}},
+    };
+    for (auto [dirs, folders] : cases) {
+        env.set("XDG_DATA_DIRS", dirs);
+        folders.insert(folders.begin(), {"/home/ann/.icons", "/home/ann/data/icons"});
+        EXPECT_EQ(platform::desktopIconSearch({}).folders, folders) << dirs;
+    }
 }
 
 } // namespace

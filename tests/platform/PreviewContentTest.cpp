@@ -85,6 +85,11 @@ TEST(PreviewContent, PageByContentTextCutOnACharacterBoundaryListingsAndMissingO
     const PreviewContent latin = loadPreview(writeText(dir, "caf\xe9.txt", "latin-1 name\n"));
     EXPECT_EQ(latin.page, PreviewPage::text);
     EXPECT_EQ(latin.text, "latin-1 name\n");
+    // A leading byte-order mark stays in a name, listed or previewed: it is shown, not dropped.
+    const std::string marked = writeText(dir, "marked/\xef\xbb\xbfnotes.txt", "hello\n");
+    EXPECT_EQ(loadPreview(marked).name, QStringLiteral("\uFEFFnotes.txt"));
+    EXPECT_EQ(namesOf(loadPreview(dir.str() + "/marked").listing),
+              QStringList{QStringLiteral("\uFEFFnotes.txt")});
 }
 
 // A folder's files show the size they take, as in every other view: a sparse disk image of 734 MB

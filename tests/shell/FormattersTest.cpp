@@ -173,22 +173,49 @@ TEST(ShownText, ControlCharactersAndInvalidBytesReadAsReplacementCharacters) {
     // A right-to-left override would show "photo<RLO>gpj.exe" as if it were a picture.
     EXPECT_EQ(fromBytes("photo\u202egpj.exe"), "photo" + r + "gpj.exe");
     EXPECT_EQ(fromBytes("a\u2066b\u2069c\u202ad"), "a" + r + "b" + r + "c" + r + "d");
-    const QString rightToLeft = QString::fromUtf8("\u05e9\u05dc\u05d5\u05dd \u200fnotes.txt");
-    EXPECT_EQ(fromBytes(rightToLeft.toStdString()), rightToLeft); // letters and marks stay
+    // The bidirectional marks too: "invoice<RLM> 1 2.pdf" draws as "invoice2 1 .pdf". Letters stay.
+    const QString rightToLeft = QString::fromUtf8("\u05e9\u05dc\u05d5\u05dd notes.txt");
+    EXPECT_EQ(fromBytes("\u05e9\u05dc\u05d5\u05dd \u200fnotes.txt"),
+              QString(rightToLeft).insert(5, QChar::ReplacementCharacter));
+    EXPECT_EQ(fromBytes(rightToLeft.toStdString()), rightToLeft);
+    // A leading byte-order mark, which UTF-8 decoding would drop: "<BOM>report.pdf" is not "report.pdf".
+    EXPECT_EQ(fromBytes("\xef\xbb\xbfreport.pdf"), r + "report.pdf");
+    EXPECT_EQ(fromBytes("\xef\xbb\xbf\xef\xbb\xbf\xffsshd"), r + r + r + "sshd");
     const QString plain = QString::fromUtf8("Café e\u0301 日本 photo-12000x8000 \U0001F600.jpg");
     EXPECT_EQ(fromBytes(plain.toStdString()), plain);
     EXPECT_EQ(shownText(QStringLiteral("a\nb\u2029")), "a" + r + "b" + r);
-    // What draws nothing and joins nothing: five names that would all read "report.pdf"; noncharacters
-    // (U+FDD0 breaks a tool tip's line), both units of one beyond the first plane; a lone surrogate.
-    for (const char16_t hidden : {0x200b, 0x2060, 0x2064, 0xfeff, 0x00ad, 0x180e, 0x3164, 0xffa0, 0xfff9,
-                                  0xfdd0, 0xfdef, 0xfffe, 0xd800})
-        EXPECT_EQ(shownText("report" + QString(QChar(hidden)) + ".pdf"), "report" + r + ".pdf")
-            << int(hidden);
+    // What draws nothing and joins nothing, or reorders: names that would all read "report.pdf";
+    // noncharacters (U+FDD0 breaks a tool tip's line); a lone surrogate; both units of one beyond the
+    // first plane, as of any such character there.
+    for (const char32_t hidden :
+         {0x200b,  0x2060,  0x2064,  0x2065,  0xfeff,  0x00ad,  0x034f,  0x17b4,  0x17b5,
+          0x180e,  0x3164,  0xffa0,  0xfff0,  0xfff8,  0xfff9,  0x206a,  0x206f,  0x200e,
+          0x200f,  0x061c,  0xfdd0,  0xfdef,  0xfffe,  0xd800,  0x1bca0, 0x1bca3, 0x1d173,
+          0x1d17a, 0xe0000, 0xe0001, 0xe0002, 0xe001f, 0xe0080, 0xe00ff, 0xe01f0, 0xe0fff}) {
+        const QString one =
+            hidden > 0xffff ? QString::fromUcs4(&hidden, 1) : QString(QChar(char16_t(hidden)));
+        EXPECT_EQ(shownText("report" + one + ".pdf"), "report" + QString(one.size(), r.front()) + ".pdf")
+            << std::hex << uint32_t(hidden);
+    }
     EXPECT_EQ(fromBytes("a\U0001FFFEb\U0010FFFF"), "a" + r + r + "b" + r + r);
-    // The joiners stay: scripts and emoji sequences need them.
-    const QString joined =
-        QString::fromUtf8("\u0915\u094d\u200d\u0937 \U0001F469\u200d\U0001F4BB \u0645\u200c\u06cc");
+    // The joiners stay: scripts and emoji sequences need them, as archaic Hangul needs its fillers.
+    const QString joined = QString::fromUtf8(
+        "\u0915\u094d\u200d\u0937 \U0001F469\u200d\U0001F4BB \u0645\u200c\u06cc \u115f\u1161\u11a8");
     EXPECT_EQ(shownText(joined), joined);
+    // Selectors and tags stay after what they serve, chained (a flag's tag sequence, an emoji's selector
+    // after a text selector), and read U+FFFD where they serve nothing seen.
+    const std::pair<const char*, const char*> served[] = {
+        {"\u2764\ufe0f \u1820\u180b\u180f #\ufe0f\u20e3 \u2603\ufe0e\ufe0f \u8fba\U000E0100.txt", nullptr},
+        {"\U0001F3F4\U000E0067\U000E0062\U000E0065\U000E006E\U000E0067\U000E007F.png", nullptr},
+        {"\ufe0freport.pdf", "\ufffdreport.pdf"},
+        {"report \ufe0f\u180b.pdf", "report \ufffd\ufffd.pdf"},
+        {"report\u200b\ufe0f.pdf", "report\ufffd\ufffd.pdf"},
+        {"re\u0301\ufe0fport\U000E0100.pdf", "re\u0301\ufffdport\U000E0100.pdf"},
+        {"\U000E0067\U000E0100x", "\ufffd\ufffd\ufffd\ufffdx"},
+        {"x\U000E0001\U000E0065n", "x\ufffd\ufffd\ufffd\ufffdn"},
+    };
+    for (const auto& [text, shown] : served)
+        EXPECT_EQ(shownText(QString::fromUtf8(text)), QString::fromUtf8(shown ? shown : text)) << text;
 
     // A node's name as the rows, tiles and the inspector show it; the node keeps its real name.
     TreeBuilder builder("/data");

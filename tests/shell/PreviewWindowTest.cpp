@@ -1,10 +1,12 @@
 #include "shell/panels/PreviewWindow.h"
 #include "shell/controls/Buttons.h"
+#include "shell/controls/Spinner.h"
 #include "shell/controls/ThemedLabel.h"
 #include "shell/panels/AppWindow.h"
 #include "shell/panels/preview/ImagePage.h"
 #include "shell/panels/preview/InfoPage.h"
 #include "shell/panels/preview/ListingPage.h"
+#include "shell/panels/preview/PreviewHeader.h"
 #include "shell/panels/preview/PreviewReads.h"
 #include "shell/panels/preview/TextPage.h"
 #include "shell/style/Theme.h"
@@ -13,6 +15,7 @@
 #include "tests/support/PreviewFiles.h"
 #include "tests/support/Screenshots.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 #include <filesystem>
@@ -199,6 +202,36 @@ TEST(PreviewWindow, AQuitEndsTheWorkerOfAPictureBeingDrawn) {
         QCoreApplication::processEvents();
     }
     EXPECT_FALSE(shown);
+}
+
+// A picture being drawn shows the spinner, centred in the page's place, once its read has taken a
+// moment (not at once: what arrives in that moment shows without it), until the answer (here the info
+// card at a budget of seconds).
+TEST(PreviewWindow, APictureBeingDrawnShowsTheSpinnerUntilItsAnswer) {
+    TempDir dir;
+    PreviewWindow& window = PreviewWindow::instance();
+    window.setPictureLimits({.time = std::chrono::seconds(4)});
+    const auto restore = qScopeGuard([&] { window.setPictureLimits(platform::PreviewFile::kWorkerLimits); });
+    const auto spinner = [&] {
+        for (Spinner* s : window.findChildren<Spinner*>())
+            if (s->isVisible()) return s;
+        return static_cast<Spinner*>(nullptr);
+    };
+    PreviewWindow::preview(writeText(dir, "\xef\xbb\xbfslow.svg", svgDashedPolygon()));
+    EXPECT_FALSE(spinner());
+    EXPECT_TRUE(labelTexts(window).contains("\uFFFDslow.svg")) << "the name keeps its byte-order mark";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return spinner() && !window.page(); }, 20000));
+    const QRect at(spinner()->mapTo(&window, QPoint()), spinner()->size());
+    EXPECT_NEAR(at.center().x(), window.width() / 2, 1);
+    EXPECT_NEAR(at.center().y(), (window.findChild<PreviewHeader*>()->height() + window.height()) / 2, 1);
+    pictureInBothThemes(window, "drawing", [&](const QImage& picture, const Theme& theme) {
+        EXPECT_NE(picture.pixelColor(at.left() + 15, at.top() + 4), theme.background) << "the leading spoke";
+        EXPECT_EQ(picture.pixelColor(at.center()), theme.background);
+    });
+    ASSERT_TRUE(waitForPage(window));
+    EXPECT_EQ(window.page(), platform::PreviewPage::info);
+    EXPECT_FALSE(spinner());
+    window.close();
 }
 
 // The preview belongs to the main window: it closes with it, and holds no application open on its own.

@@ -1,5 +1,6 @@
 #include "tools/monitor/ProcessFilter.h"
 
+#include "platform/Utf8Text.h"
 #include "shell/style/Formatters.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ std::vector<SystemMonitor::ProcessStat> visibleProcesses(const SystemMonitor::Sn
     std::vector<SystemMonitor::ProcessStat> kept;
     std::copy_if(all.begin(), all.end(), std::back_inserter(kept), [&](const SystemMonitor::ProcessStat& p) {
         // What the row shows, and the name itself for a search pasted from elsewhere.
-        const QString name = QString::fromStdString(p.name);
+        const QString name = platform::utf8Text(p.name);
         return name.contains(search, Qt::CaseInsensitive) ||
                shownText(name).contains(search, Qt::CaseInsensitive);
     });

@@ -26,7 +26,6 @@ class VolumeRows : public QWidget {
     const std::vector<VolumeInfo>& volumes() const { return volumes_; }
 
     static QString figuresText(const DiskInfo& disk); // "12.3 GB / 256 GB"
-    static QString nameText(const DiskInfo& disk);    // its label as the sidebar shows it (shownText)
     // The height of `rows` rows, as the size hint gives it for that many volumes.
     int heightFor(size_t rows) const;
     // A row's usage bar and its used part, in widget coordinates.
@@ -40,6 +39,7 @@ class VolumeRows : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    static QString nameText(const DiskInfo& disk); // its label as the sidebar shows it (fromBytes)
     double rowHeight() const;
 
     std::vector<VolumeInfo> volumes_;

@@ -9,7 +9,10 @@ PreviewReads::~PreviewReads() {
 void PreviewReads::start(const std::string& path, QObject* context, Done done) {
     stop();
     runInBackground(
-        &pool_, context, [path, stop = stop_.get_token()] { return platform::loadPreview(path, stop); },
+        &pool_, context,
+        [path, stop = stop_.get_token(), limits = limits_] {
+            return platform::loadPreview(path, stop, limits);
+        },
         [stop = stop_.get_token(), done = std::move(done)](platform::PreviewContent content) {
             if (!stop.stop_requested()) done(std::move(content));
         });

@@ -36,8 +36,11 @@ class PreviewReads {
     void finish();
     // For tests: waits, without stopping, until no read runs; false when one still does after `msecs`.
     bool waitForDone(int msecs) { return pool_.waitForDone(msecs); }
+    // For tests: the budget of the reads that start from now on.
+    void setPictureLimits(const platform::PictureWorker::Limits& limits) { limits_ = limits; }
 
   private:
+    platform::PictureWorker::Limits limits_ = platform::PreviewFile::kWorkerLimits;
     QThreadPool pool_;
     std::stop_source stop_;
 };

@@ -3,6 +3,7 @@
 // application.
 #include "model/AppUninstaller.h"
 #include "platform/AppIconProvider.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/HostilePictures.h"
 #include "tests/support/ScanFixture.h"
 #include "tests/support/StuckReads.h"
@@ -165,9 +166,10 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
     writeFileText(apps / "brenwick-test-broken.png", "not a picture either");
     PlantedFifo fifo(apps / "zedfifo.png");
     PlantedFifo fifoFile(dir.path() / "fifo.png");
-    const QStringList searchPaths = QIcon::themeSearchPaths();
+    // The desktop's icon folders come from the environment: the theme above is the only system one.
+    ScopedUserFolders user(dir.str() + "/user");
+    user.set("XDG_DATA_DIRS", dir.str());
     const QString themeName = QIcon::themeName();
-    QIcon::setThemeSearchPaths({QString::fromStdString(dir.str() + "/icons")});
     QIcon::setThemeName(QStringLiteral("hicolor"));
 
     platform::DesktopIconProvider provider;
@@ -212,8 +214,17 @@ TEST(DesktopIconProvider, ReadsPicturesByPathAndNamesInTheIconTheme) {
         (dir.makeDir("icons/hicolor/64x64/apps") / "brenwick-test-later.png").string())));
     provider.newListing();
     EXPECT_FALSE(provider.image("brenwick-test-later").isNull());
+    // A first app installed meanwhile makes the user's icon folder itself (without a theme index: the
+    // system's counts): the next listing looks in it.
+    for (const auto& [icons, name] : {std::pair{"user/home/.icons", "brenwick-test-home"},
+                                      {"user/home/.local/share/icons", "brenwick-test-data"}}) {
+        const auto folder = dir.makeDir(std::string(icons) + "/hicolor/48x48/apps");
+        ASSERT_TRUE(picture.save(QString::fromStdString((folder / name).string() + ".png")));
+        EXPECT_TRUE(provider.image(name).isNull()) << name << " before the listing";
+        provider.newListing();
+        EXPECT_FALSE(provider.image(name).isNull()) << name;
+    }
 
-    QIcon::setThemeSearchPaths(searchPaths);
     QIcon::setThemeName(themeName);
 }
 

@@ -554,14 +554,11 @@ TEST_F(AppsScreenTest, AnIconThatIsNoPictureShowsTheGenericSymbolWithoutHoldingT
         "[Icon Theme]\nName=Hicolor\nDirectories=48x48/apps\n\n[48x48/apps]\nSize=48\nType=Fixed\n");
     PlantedFifo fifo(apps / "zedfifo.png");
     writeFileText(apps / "zedbroken.png", "not a picture");
-    const QStringList searchPaths = QIcon::themeSearchPaths();
-    const QString themeName = QIcon::themeName();
-    QIcon::setThemeSearchPaths({QString::fromStdString(icons.string())});
+    const QString themeName = QIcon::themeName(); // the theme's folder is the user's (XDG_DATA_HOME)
     QIcon::setThemeName(QStringLiteral("hicolor"));
     AppIconCache desktopIcons(std::make_shared<platform::DesktopIconProvider>());
     const auto restore = qScopeGuard([&] {
         view.reset(); // before the cache it paints from
-        QIcon::setThemeSearchPaths(searchPaths);
         QIcon::setThemeName(themeName);
     });
     QSignalSpy lookedUp(&desktopIcons, &AppIconCache::iconLookedUp);

@@ -9,6 +9,7 @@
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/ModelChecks.h"
 #include "tests/support/Mouse.h"
+#include "tests/support/PaintedText.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TreeBuilder.h"
 #include "tests/visualizations/Pictures.h"
@@ -141,6 +142,20 @@ TEST_F(OutlineListViewTest, SizesStayWholeAsTheScrollBarComesAndGoes) {
     for (const char* folder : {"Movies", "Music", "Documents"})
         view->expand(rows.indexOf(nodeAt(root, folder)));
     expectWhole(true);
+}
+
+// A name that begins with a byte-order mark reads apart from the same name without it: the row shows
+// the mark.
+TEST_F(OutlineListViewTest, ANameBeginningWithAByteOrderMarkReadsApartFromThePlainName) {
+    TreeBuilder b("/data");
+    b.fileAt("\xef\xbb\xbfreport.pdf", 2000);
+    b.fileAt("report.pdf", 1000);
+    auto tree = b.finish();
+    auto vm = makeViewModel();
+    auto view = shown<OutlineListView>(QSize(700, 200), *vm, tree->root());
+    const QStringList painted = paintedTexts(*view->viewport());
+    EXPECT_TRUE(painted.contains(QStringLiteral("\uFFFDreport.pdf"))) << painted.join(" | ").toStdString();
+    EXPECT_TRUE(painted.contains(QStringLiteral("report.pdf"))) << painted.join(" | ").toStdString();
 }
 
 // The outline in both themes: bars as long as each row's share of its parent, the selected row on the
