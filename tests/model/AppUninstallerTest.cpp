@@ -1,4 +1,5 @@
 #include "model/AppUninstaller.h"
+#include "model/LaunchingEntries.h"
 #include "platform/DesktopEntry.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/StuckReads.h"
@@ -9,10 +10,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <numeric>
 #include <optional>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace AppUninstaller;
@@ -156,6 +159,14 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
                   "[Desktop Entry]\nType=Application\nName=Image Viewer\nIcon= image-viewer \n"
                   "Exec=env X=1 " +
                       folder.string() + "/../Applications/Viewer-0.9.AppImage\n");
+    // A second entry of the editor's (through a link to it) names it only after the first by ID; a
+    // TryExec, or a relative Exec, names nothing.
+    for (const auto& [id, line] :
+         {std::pair{"zz-editor", "Exec=" + (folder / "Link.AppImage").string()},
+          {"aa-viewer-check", "Exec=/usr/bin/true\nTryExec=" + (folder / "Viewer-0.9.AppImage").string()},
+          {"ab-editor-relative", "Exec=Applications/" + editor.filename().string()}})
+        writeFileText(entries / (std::string(id) + ".desktop"),
+                      "[Desktop Entry]\nType=Application\nName=" + std::string(id) + "\n" + line + "\n");
 
     Environment env = userEnvironment(fakeSize);
     auto listed = listApps(applicationsFolder(env), env);
@@ -168,7 +179,8 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
     EXPECT_EQ(describe(listed[1]), "com.example.Editor|Text Editor|1.3.0|/icons/editor.png");
     EXPECT_EQ(describe(listed[2]),
               "appimagekit-viewer|Image Viewer|0.9|image-viewer"); // version from the file name
-    fs::remove(entries / "com.example.Editor.desktop");            // without its entry: from its file name
+    fs::remove(entries / "com.example.Editor.desktop");            // without its entries: from its file name
+    fs::remove(entries / "zz-editor.desktop");
     auto info = appInfo(editor.string(), platform::readDesktopEntries(env.desktopEntriesFolder), env);
     ASSERT_TRUE(info);
     EXPECT_EQ(describe(*info), "text-editor|Text-Editor|1.2.3|");
@@ -277,6 +289,8 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     entry("editor-hidden", "Exec=" + editor + "\nHidden=true\n");
     entry("other", "Exec=/usr/bin/other\nIcon=shared\n");
     entry("zz-both", "Exec=" + editor + "\nTryExec=" + viewer + "\n");
+    entry("editor-twice", "Exec=" + editor + "\nTryExec=" + editor + "\n"); // one launcher, listed once
+    entry("editor-relative", "Exec=Applications/Editor.AppImage\n");
     for (const char* file : {"48x48/apps/editor.png", "scalable/apps/editor.svg", "48x48/apps/shared.png",
                              "48x48/apps/editor-extra.png", "index.theme"})
         writeFileText(icons / file, "x");
@@ -290,10 +304,10 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     EXPECT_EQ(urlsOf(loaded[0]),
               (Names{"Preferences:editor", "Launchers:editor.desktop", "Launchers:editor-safe.desktop",
                      "Launchers:editor-sandboxed.desktop", "Launchers:editor-settings.desktop",
-                     "Launchers:editor-system-icon.desktop", "Launchers:editor.png", "Launchers:editor.svg",
-                     "Launchers:editor-logo.png"}));
+                     "Launchers:editor-system-icon.desktop", "Launchers:editor-twice.desktop",
+                     "Launchers:editor.png", "Launchers:editor.svg", "Launchers:editor-logo.png"}));
     ASSERT_EQ(loaded[0].leftovers.size(), 2u);
-    EXPECT_EQ(loaded[0].leftovers[1].totalSize, 8 * 1000 + 14 + 19 + 24 + 23 + 26 + 10 + 10 + 15);
+    EXPECT_EQ(loaded[0].leftovers[1].totalSize, 9 * 1000 + 14 + 19 + 24 + 23 + 26 + 20 + 10 + 10 + 15);
     EXPECT_TRUE(loaded[1].leftovers.empty()); // its only entry starts the editor too: no group at all
 
     // Another entry naming the same icon, by path or by name, keeps it out.
@@ -301,7 +315,7 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     writeFileText(entries / "mime.desktop", "[Desktop Entry]\nType=Link\nIcon=editor\n");
     auto names = urlsOf(loadSorted()[0]);
     EXPECT_EQ(Names(names.end() - 2, names.end()),
-              (Names{"Launchers:editor-settings.desktop", "Launchers:editor-system-icon.desktop"}));
+              (Names{"Launchers:editor-system-icon.desktop", "Launchers:editor-twice.desktop"}));
 }
 
 // An icon is an app's only when it is a picture file that really lies in the user's icon folders, named
@@ -482,6 +496,91 @@ INSTANTIATE_TEST_SUITE_P(
                          "krita",
                          {".local/share/pixmaps/krita.xpm"}}),
     [](const auto& info) { return info.param.name; });
+
+// Every loop of a listing ends once its stop is requested (a quit waits for it): each phase asked to stop
+// before it starts does nothing, and one asked at the first size it asks for asks for no more than its
+// threads had under way. Unstopped, each does its work for every one of many apps.
+TEST(AppUninstallerLoad, AStopReachesEveryLoopOfAListing) {
+    constexpr size_t kApps = 600;
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path home = user.home(), data = user.dataHome();
+    std::vector<std::pair<std::string, std::string>> images; // (path, resolved)
+    for (size_t i = 0; i < kApps; ++i) {
+        const std::string key = "tool" + std::to_string(1000 + i);
+        const fs::path image = home / "Applications" / (key + ".AppImage");
+        writeFileText(image, "x");
+        fs::permissions(image, fs::perms::owner_all);
+        images.emplace_back(image.string(), fs::canonical(image).string());
+        writeFileText(data / "applications" / (key + ".desktop"),
+                      "[Desktop Entry]\nType=Application\nName=" + key + "\nIcon=" + key +
+                          "\nExec=" + image.string() + "\n");
+        writeFileText(data / "icons/hicolor/48x48/apps" / (key + ".png"), "x");
+        writeFileText(home / ".cache" / key / "blob", "x");
+    }
+    const Environment env = userEnvironment(fakeSize);
+    const auto files = platform::readDesktopFiles(env.desktopEntriesFolder);
+    const auto listed = listApps(applicationsFolder(env), env, &files);
+    const std::vector<LibraryListing> caches = {*listLibraryFolder("Caches", home / ".cache")};
+    auto urls = [](const std::vector<InstalledApp>& apps) {
+        size_t n = 0;
+        for (const auto& a : apps)
+            n += urlsOf(a).size();
+        return n;
+    };
+
+    // What each phase gave: entries, apps, paths.
+    using Phase = std::function<size_t(const Environment&, std::stop_token)>;
+    const std::pair<const char*, Phase> phases[] = {
+        {"reading entries",
+         [&](auto&, auto stop) { return platform::readDesktopFiles(env.desktopEntriesFolder, stop).size(); }},
+        {"the entries' map",
+         [&](auto&, auto stop) {
+             LaunchingEntries launching(files, LaunchingEntries::Programs::execAndTryExec, stop);
+             return size_t(std::count_if(images.begin(), images.end(),
+                                         [&](auto& i) { return !launching.of(i.first, i.second).empty(); }));
+         }},
+        {"naming",
+         [&](auto& e, auto stop) { return listApps(applicationsFolder(e), e, &files, stop).size(); }},
+        {"a leftover folder",
+         [&](auto&, auto stop) {
+             return listLibraryFolder("Caches", home / ".cache", stop)->entries.size();
+         }},
+        {"launchers",
+         [&](auto&, auto stop) {
+             AppLaunchers launchers(files, env.iconFolders, stop);
+             size_t n = 0;
+             for (const auto& image : images)
+                 n += launchers.of(image.first).size();
+             return n;
+         }},
+        {"matching", [&](auto& e, auto stop) { return urls(loadApps(listed, e, &files, stop)); }},
+        {"one app's leftovers",
+         [&](auto& e, auto stop) {
+             return urlsOf(matchLeftovers(app("tool", ""), caches, e.sizeOf, nullptr, stop)).size();
+         }},
+    };
+    for (const auto& [name, phase] : phases) {
+        SCOPED_TRACE(name);
+        EXPECT_GE(phase(env, {}), kApps);
+        std::stop_source before;
+        before.request_stop();
+        std::atomic<size_t> asked = 0;
+        Environment counted = env;
+        counted.sizeOf = [&](const std::string& path) { return ++asked, fakeSize(path); };
+        EXPECT_EQ(phase(counted, before.get_token()), 0u);
+        EXPECT_EQ(asked, 0u);
+
+        std::stop_source midway;
+        asked = 0;
+        counted.sizeOf = [&](const std::string& path) {
+            if (!midway.request_stop()) ++asked;
+            return fakeSize(path);
+        };
+        phase(counted, midway.get_token());
+        EXPECT_LE(asked, std::max(1u, std::thread::hardware_concurrency()));
+    }
+}
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {
     std::vector<int> input(1000);
