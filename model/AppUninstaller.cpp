@@ -1,6 +1,7 @@
 #include "model/AppUninstaller.h"
 
 #include "model/AppLaunchers.h"
+#include "model/LeftoverKeys.h"
 #include "platform/DesktopEntry.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <numeric>
 #include <set>
 #include <string_view>
 
@@ -52,6 +54,11 @@ size_t characterCount(std::string_view s) {
 std::string withoutSpaces(std::string s) {
     std::erase(s, ' ');
     return s;
+}
+
+// An empty or tiny key would match most of a folder: "a" is in half of ~/.config.
+bool countsAsKey(const std::string& key) {
+    return characterCount(withoutSpaces(key)) >= kMinimumKeyLength;
 }
 
 bool isSeparator(char c) {
@@ -288,28 +295,52 @@ std::string nameKey(const InstalledApp& app) {
 bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& identifierKey,
                      const std::string& nameKey) {
     if (sharedEntries().contains(lowerCasedEntryName)) return false;
-    // An empty or tiny key would match most of a folder: "a" is in half of ~/.config.
     auto matches = [&](const std::string& key) {
-        return characterCount(withoutSpaces(key)) >= kMinimumKeyLength &&
-               lowerCasedEntryName.find(key) != std::string::npos;
+        return countsAsKey(key) && lowerCasedEntryName.find(key) != std::string::npos;
     };
     return matches(identifierKey) || matches(nameKey);
 }
 
-InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
-                            const SizeFunction& sizeOf, const AppLaunchers* launchers, std::stop_token stop) {
-    const std::string keyOne = identifierKey(app), keyTwo = nameKey(app);
+namespace {
+
+// The entries of each app's leftovers: (listing, entry) positions, in listing order.
+using Matches = std::vector<std::pair<size_t, size_t>>;
+
+// What matchesLeftover gives for every app and every entry, from one reading of each entry's name.
+std::vector<Matches> matchAll(const std::vector<InstalledApp>& apps,
+                              const std::vector<LibraryListing>& listings, std::stop_token stop) {
+    std::vector<std::pair<std::string, size_t>> keys;
+    for (size_t i = 0; i < apps.size() && !stop.stop_requested(); ++i)
+        for (std::string key : {identifierKey(apps[i]), nameKey(apps[i])})
+            if (countsAsKey(key)) keys.emplace_back(std::move(key), i);
+    const LeftoverKeys index(keys, stop);
+    std::vector<Matches> matches(apps.size());
+    for (size_t l = 0; l < listings.size(); ++l) {
+        for (size_t e = 0; e < listings[l].entries.size(); ++e) {
+            if (stop.stop_requested()) return matches;
+            const std::string& name = listings[l].entries[e].second;
+            if (sharedEntries().contains(name)) continue;
+            for (size_t app : index.owners(name))
+                matches[app].emplace_back(l, e);
+        }
+    }
+    return matches;
+}
+
+// `app` with a group of its matched entries per listing, measured, then "Launchers".
+InstalledApp withLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
+                           const Matches& matches, const SizeFunction& sizeOf, const AppLaunchers* launchers,
+                           std::stop_token stop) {
     app.leftovers.clear();
-    for (const auto& listing : listings) {
-        LeftoverGroup group{QUuid(), listing.label, {}, 0};
-        for (const auto& [path, lowerName] : listing.entries) {
+    for (size_t k = 0; k < matches.size();) {
+        const size_t l = matches[k].first;
+        LeftoverGroup group{QUuid::createUuid(), listings[l].label, {}, 0};
+        for (; k < matches.size() && matches[k].first == l; ++k) {
             if (stop.stop_requested()) return app;
-            if (!matchesLeftover(lowerName, keyOne, keyTwo)) continue;
+            const std::string& path = listings[l].entries[matches[k].second].first;
             group.urls.push_back(path);
             if (sizeOf) group.totalSize += sizeOf(path);
         }
-        if (group.urls.empty()) continue;
-        group.id = QUuid::createUuid();
         app.leftovers.push_back(std::move(group));
     }
     if (!launchers || stop.stop_requested()) return app;
@@ -337,6 +368,14 @@ InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>&
     return app;
 }
 
+} // namespace
+
+InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
+                            const SizeFunction& sizeOf, const AppLaunchers* launchers, std::stop_token stop) {
+    const Matches matches = matchAll({app}, listings, stop).front();
+    return withLeftovers(std::move(app), listings, matches, sizeOf, launchers, stop);
+}
+
 std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env,
                                    const std::vector<platform::DesktopEntry>* desktopFiles,
                                    std::stop_token stop) {
@@ -362,10 +401,14 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
     const AppLaunchers launchers(desktopFiles ? *desktopFiles
                                               : platform::readDesktopFiles(env.desktopEntriesFolder, stop),
                                  env.iconFolders, stop);
+    const std::vector<Matches> matches = matchAll(apps, listings, stop);
+    std::vector<size_t> order(apps.size());
+    std::iota(order.begin(), order.end(), size_t(0));
     return parallelMap(
-        apps,
-        [&](const InstalledApp& app) {
-            return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf, &launchers, stop));
+        order,
+        [&](size_t i) {
+            return std::optional<InstalledApp>(
+                withLeftovers(apps[i], listings, matches[i], env.sizeOf, &launchers, stop));
         },
         stop);
 }

@@ -118,8 +118,9 @@ struct StemParts {
 StemParts splitStem(const std::string& stem);
 
 // The same applications in the same order, each with its leftovers, launchers included. Each leftover
-// folder, the desktop entries and the icons are read once for the whole call; matching runs in
-// parallel across applications. `desktopFiles`: as for listApps.
+// folder, the desktop entries and the icons are read once for the whole call, and each entry's name is
+// matched against every app's keys at once (LeftoverKeys); measuring runs in parallel across
+// applications. `desktopFiles`: as for listApps.
 std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env,
                                    const std::vector<platform::DesktopEntry>* desktopFiles = nullptr,
                                    std::stop_token stop = {});

@@ -1,5 +1,6 @@
 #include "model/AppUninstaller.h"
 #include "model/LaunchingEntries.h"
+#include "model/LeftoverKeys.h"
 #include "platform/DesktopEntry.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/StuckReads.h"
@@ -15,6 +16,8 @@
 #include <functional>
 #include <numeric>
 #include <optional>
+#include <random>
+#include <set>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -103,6 +106,29 @@ TEST(AppUninstallerMatching, EmptyShortKeysAndSharedEntriesMatchNothing) {
     for (std::string shared : {"trash", "autostart", "mimeapps.list"})
         EXPECT_FALSE(matchesLeftover(shared, shared, shared)) << shared;
     EXPECT_TRUE(matchesLeftover("trash-cli", "trash", "")); // merely containing a shared name is ordinary
+}
+
+// One automaton for every app's keys finds in each name what a search for each key would: keys of two
+// letters overlap in every way (one inside another, a partial match giving way to a shorter key).
+TEST(AppUninstallerMatching, LeftoverKeysFindWhatASearchForEachKeyFinds) {
+    std::mt19937 random(7);
+    auto word = [&](size_t longest) {
+        std::string w(1 + random() % longest, 'a');
+        for (char& c : w)
+            c = "ab"[random() % 2];
+        return w;
+    };
+    std::vector<std::pair<std::string, size_t>> keys;
+    for (size_t i = 0; i < 60; ++i)
+        keys.emplace_back(word(6), i % 40); // some owners with two keys
+    const LeftoverKeys index(keys);
+    for (int n = 0; n < 500; ++n) {
+        const std::string name = word(16);
+        std::set<size_t> owners;
+        for (const auto& [key, owner] : keys)
+            if (name.find(key) != std::string::npos) owners.insert(owner);
+        EXPECT_EQ(index.owners(name), std::vector<size_t>(owners.begin(), owners.end())) << name;
+    }
 }
 
 TEST(AppUninstallerInfo, SplitsVersionAndArchitectureFromTheFileName) {
