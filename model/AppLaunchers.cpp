@@ -44,13 +44,6 @@ std::string realFolder(const IconFolder& folder) {
 
 } // namespace
 
-bool launches(const std::string& program, const std::string& resolvedProgram, const std::string& appImagePath,
-              const std::string& resolvedAppImage) {
-    if (program.empty() || program[0] != '/') return false;
-    if (program == appImagePath) return true;
-    return !resolvedAppImage.empty() && (program == resolvedAppImage || resolvedProgram == resolvedAppImage);
-}
-
 std::string AppLaunchers::iconFile(const std::string& path, const std::vector<std::string>& folders) {
     // Judged by where it really is: a path spelled inside an icon folder may lead anywhere through a
     // link or "..", and the Trash's rename must not follow a link in its middle either.
@@ -65,7 +58,8 @@ std::string AppLaunchers::iconFile(const std::string& path, const std::vector<st
 }
 
 AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
-                           const std::vector<IconFolder>& iconFolders) {
+                           const std::vector<IconFolder>& iconFolders, std::stop_token stop)
+    : launching_(entries, LaunchingEntries::Programs::execAndTryExec, stop) {
     std::vector<std::string> folders;
     for (const auto& folder : iconFolders)
         if (std::string real = realFolder(folder); !real.empty()) folders.push_back(std::move(real));
@@ -73,6 +67,7 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
     std::vector<std::string> iconValues;
     std::set<std::string, std::less<>> themeNames;
     for (const auto& desktopEntry : entries) {
+        if (stop.stop_requested()) return;
         Entry entry;
         entry.path = desktopEntry.path;
         for (const platform::EntryProgram& program : {desktopEntry.exec, desktopEntry.tryExec})
@@ -89,7 +84,7 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
     for (const auto& folder : folders) {
         std::error_code ec;
         fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-        for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        for (; !ec && it != fs::recursive_directory_iterator() && !stop.stop_requested(); it.increment(ec)) {
             const fs::path& path = it->path();
             if (!isIconFile(path)) continue;
             if (auto named = themeNames.find(path.stem().string()); named != themeNames.end())
@@ -97,7 +92,7 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
         }
     }
 
-    for (size_t i = 0; i < entries_.size(); ++i) {
+    for (size_t i = 0; i < entries_.size() && !stop.stop_requested(); ++i) {
         const std::string& icon = iconValues[i];
         std::vector<std::string> candidates;
         if (!icon.empty() && icon[0] == '/')
@@ -108,39 +103,36 @@ AppLaunchers::AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
         for (const auto& candidate : candidates)
             if (std::string file = iconFile(candidate, folders); !file.empty()) files.insert(std::move(file));
         entries_[i].icons.assign(files.begin(), files.end());
+        for (const auto& file : entries_[i].icons)
+            ++iconNamers_[file];
     }
 }
 
 std::vector<std::string> AppLaunchers::of(const std::string& appImagePath) const {
     const std::string resolved = platform::resolvedPath(appImagePath);
-    auto startsThis = [&](const auto& program) {
-        return launches(program.first, program.second, appImagePath, resolved);
-    };
     auto startsOther = [&](const auto& program) {
-        return !startsThis(program) && program.first.ends_with(".AppImage");
+        return !launches(program.first, program.second, appImagePath, resolved) &&
+               program.first.ends_with(".AppImage");
     };
-    std::vector<const Entry*> mine, others;
-    for (const auto& entry : entries_) {
-        const bool own = entry.shown &&
-                         std::any_of(entry.programs.begin(), entry.programs.end(), startsThis) &&
-                         std::none_of(entry.programs.begin(), entry.programs.end(), startsOther);
-        (own ? mine : others).push_back(&entry);
+    std::vector<const Entry*> mine;
+    for (size_t i : launching_.of(appImagePath, resolved)) {
+        if (i >= entries_.size()) break; // a stopped construction took fewer entries than its map
+        const Entry& entry = entries_[i];
+        if (entry.shown && std::none_of(entry.programs.begin(), entry.programs.end(), startsOther))
+            mine.push_back(&entry);
     }
     if (mine.empty()) return {};
 
-    // What every other entry names, by path or by theme name, is not this app's alone.
-    std::set<std::string> othersIcons;
-    for (const Entry* entry : others)
-        othersIcons.insert(entry->icons.begin(), entry->icons.end());
-    std::set<std::string> icons;
+    // An icon is this app's alone when its own entries are all that name it, by path or by theme name.
+    std::map<std::string_view, size_t> named;
     for (const Entry* entry : mine)
         for (const auto& file : entry->icons)
-            if (!othersIcons.contains(file)) icons.insert(file);
-
+            ++named[file];
     std::vector<std::string> out;
     for (const Entry* entry : mine)
         out.push_back(entry->path);
-    out.insert(out.end(), icons.begin(), icons.end());
+    for (const auto& [file, count] : named)
+        if (iconNamers_.at(std::string(file)) == count) out.emplace_back(file);
     return out;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "model/LaunchingEntries.h"
+
+#include <stop_token>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -21,11 +25,6 @@ struct IconFolder {
 // The group the launchers are shown and staged under.
 inline constexpr const char* kLaunchersCategory = "Launchers";
 
-// True when `program` (an Exec program or a TryExec, as written) starts the AppImage at `appImagePath`.
-// `resolvedProgram` and `resolvedAppImage` are their paths with links resolved, empty when unknown.
-bool launches(const std::string& program, const std::string& resolvedProgram, const std::string& appImagePath,
-              const std::string& resolvedAppImage);
-
 // The desktop launchers of AppImages: the entries of the user's applications folder whose Exec or
 // TryExec starts one, and the icons that only such entries name. Read once per load; `of` only reads,
 // so worker threads may share one. Icons are only looked at (lstat, stat): none is ever opened.
@@ -34,9 +33,10 @@ class AppLaunchers {
     // `entries`: every desktop file of the applications folder, of any type (platform::readDesktopFiles).
     // `iconFolders`: where desktop integration puts an app's icons (the hicolor theme of the user's
     // icon folders, $XDG_DATA_HOME/pixmaps), the only place an icon is ever taken from, whether Icon
-    // names it by path or by name. A theme the user installed is the user's, not an app's.
+    // names it by path or by name. A theme the user installed is the user's, not an app's. Once `stop`
+    // is requested nothing more is read or looked at, and `of` finds fewer.
     AppLaunchers(const std::vector<platform::DesktopEntry>& entries,
-                 const std::vector<IconFolder>& iconFolders);
+                 const std::vector<IconFolder>& iconFolders, std::stop_token stop = {});
 
     // The launchers of the AppImage at `appImagePath` (their desktop files, by ID), then the icon files
     // only they name, sorted, each with its links resolved. An entry that also starts another AppImage,
@@ -55,6 +55,8 @@ class AppLaunchers {
     static std::string iconFile(const std::string& path, const std::vector<std::string>& folders);
 
     std::vector<Entry> entries_;
+    LaunchingEntries launching_;
+    std::unordered_map<std::string, size_t> iconNamers_; // how many entries name each icon file
 };
 
 } // namespace AppUninstaller

@@ -1,6 +1,7 @@
 #include "model/AppUninstaller.h"
 
 #include "model/AppLaunchers.h"
+#include "model/LeftoverKeys.h"
 #include "platform/DesktopEntry.h"
 #include "platform/MountTable.h"
 #include "platform/Paths.h"
@@ -11,7 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <iterator>
+#include <numeric>
 #include <set>
 #include <string_view>
 
@@ -55,6 +56,11 @@ std::string withoutSpaces(std::string s) {
     return s;
 }
 
+// An empty or tiny key would match most of a folder: "a" is in half of ~/.config.
+bool countsAsKey(const std::string& key) {
+    return characterCount(withoutSpaces(key)) >= kMinimumKeyLength;
+}
+
 bool isSeparator(char c) {
     return c == '-' || c == '_' || c == ' ' || c == '.';
 }
@@ -78,14 +84,24 @@ bool looksLikeVersion(std::string_view token, bool& dotted) {
     return !partEmpty;
 }
 
-// The desktop entry whose Exec starts the AppImage, by path or by its resolved path: each entry's
-// program as resolved when the entries were read, not again for every AppImage.
-const platform::DesktopEntry* launchingEntry(const std::vector<platform::DesktopEntry>& entries,
-                                             const std::string& path, const std::string& canonical) {
-    for (const auto& entry : entries)
-        if (launches(entry.exec.path, entry.exec.resolved, path, canonical)) return &entry;
-    return nullptr;
-}
+// The desktop entries that may name an AppImage: the first (by ID) whose Exec starts it, among those the
+// menu lists when `listedOnly`. Each entry's program as resolved when the entries were read, not again
+// for every AppImage.
+struct Naming {
+    Naming(const std::vector<platform::DesktopEntry>& entries, bool listedOnly, std::stop_token stop = {})
+        : entries(entries), launching(entries, LaunchingEntries::Programs::exec, stop),
+          listedOnly(listedOnly) {}
+
+    const platform::DesktopEntry* entryOf(const std::string& path, const std::string& resolved) const {
+        for (size_t i : launching.of(path, resolved))
+            if (!listedOnly || platform::isListedApplication(entries[i])) return &entries[i];
+        return nullptr;
+    }
+
+    const std::vector<platform::DesktopEntry>& entries;
+    LaunchingEntries launching;
+    bool listedOnly;
+};
 
 } // namespace
 
@@ -189,9 +205,8 @@ std::optional<double> lastUsedDate(const std::string& path, const std::string& r
     return static_cast<double>(st.st_atim.tv_sec) + static_cast<double>(st.st_atim.tv_nsec) / 1e9;
 }
 
-// appInfo with the mount table read once for the whole listing.
-std::optional<InstalledApp> appInfo(const std::string& appImagePath,
-                                    const std::vector<platform::DesktopEntry>& desktopEntries,
+// appInfo with the entries' map built and the mount table read once for the whole listing.
+std::optional<InstalledApp> appInfo(const std::string& appImagePath, const Naming& naming,
                                     const Environment& env, const std::vector<platform::MountEntry>& mounts) {
     std::string fileName = fs::path(appImagePath).filename().string();
     if (fileName.size() <= kAppImageSuffix.size() || !fileName.ends_with(kAppImageSuffix))
@@ -204,7 +219,7 @@ std::optional<InstalledApp> appInfo(const std::string& appImagePath,
     InstalledApp app;
     app.bundleURL = appImagePath;
     const std::string resolved = platform::resolvedPath(appImagePath);
-    if (const auto* entry = launchingEntry(desktopEntries, appImagePath, resolved)) {
+    if (const auto* entry = naming.entryOf(appImagePath, resolved)) {
         app.bundleIdentifier = entry->id;
         app.displayName = entry->trimmedValue("Name");
         if (std::string v = entry->trimmedValue("X-AppImage-Version"); !v.empty()) app.version = v;
@@ -231,36 +246,38 @@ std::optional<double> lastUsedDate(const std::string& path, const std::string& m
 std::optional<InstalledApp> appInfo(const std::string& appImagePath,
                                     const std::vector<platform::DesktopEntry>& desktopEntries,
                                     const Environment& env) {
-    return appInfo(appImagePath, desktopEntries, env, platform::readMountTable(env.mountInfoPath));
+    return appInfo(appImagePath, Naming(desktopEntries, false), env,
+                   platform::readMountTable(env.mountInfoPath));
 }
 
 std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env,
-                                   const std::vector<platform::DesktopEntry>* desktopFiles) {
+                                   const std::vector<platform::DesktopEntry>* desktopFiles,
+                                   std::stop_token stop) {
     std::vector<std::string> paths;
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    for (; !ec && it != fs::directory_iterator() && !stop.stop_requested(); it.increment(ec)) {
         std::string name = it->path().filename().string();
         if (name.size() > kAppImageSuffix.size() && name.ends_with(kAppImageSuffix))
             paths.push_back(it->path().string());
     }
     if (paths.empty()) return {};
     std::vector<platform::DesktopEntry> read;
-    if (!desktopFiles) desktopFiles = &(read = platform::readDesktopFiles(env.desktopEntriesFolder));
+    if (!desktopFiles) desktopFiles = &(read = platform::readDesktopFiles(env.desktopEntriesFolder, stop));
     // Only an entry the menu lists names an app: a hidden one's name is none the user knows it by.
-    std::vector<platform::DesktopEntry> entries;
-    std::copy_if(desktopFiles->begin(), desktopFiles->end(), std::back_inserter(entries),
-                 platform::isListedApplication);
+    const Naming naming(*desktopFiles, true, stop);
     const std::vector<platform::MountEntry> mounts = platform::readMountTable(env.mountInfoPath);
-    return parallelMap(paths, [&](const std::string& path) { return appInfo(path, entries, env, mounts); });
+    return parallelMap(
+        paths, [&](const std::string& path) { return appInfo(path, naming, env, mounts); }, stop);
 }
 
-std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder) {
+std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder,
+                                                std::stop_token stop) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) return std::nullopt;
     LibraryListing listing{label, {}};
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    for (; !ec && it != fs::directory_iterator() && !stop.stop_requested(); it.increment(ec)) {
         std::string name = it->path().filename().string();
         listing.entries.emplace_back(it->path().string(), lowerCased(name));
     }
@@ -278,30 +295,55 @@ std::string nameKey(const InstalledApp& app) {
 bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& identifierKey,
                      const std::string& nameKey) {
     if (sharedEntries().contains(lowerCasedEntryName)) return false;
-    // An empty or tiny key would match most of a folder: "a" is in half of ~/.config.
     auto matches = [&](const std::string& key) {
-        return characterCount(withoutSpaces(key)) >= kMinimumKeyLength &&
-               lowerCasedEntryName.find(key) != std::string::npos;
+        return countsAsKey(key) && lowerCasedEntryName.find(key) != std::string::npos;
     };
     return matches(identifierKey) || matches(nameKey);
 }
 
-InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
-                            const SizeFunction& sizeOf, const AppLaunchers* launchers) {
-    const std::string keyOne = identifierKey(app), keyTwo = nameKey(app);
+namespace {
+
+// The entries of each app's leftovers: (listing, entry) positions, in listing order.
+using Matches = std::vector<std::pair<size_t, size_t>>;
+
+// What matchesLeftover gives for every app and every entry, from one reading of each entry's name.
+std::vector<Matches> matchAll(const std::vector<InstalledApp>& apps,
+                              const std::vector<LibraryListing>& listings, std::stop_token stop) {
+    std::vector<std::pair<std::string, size_t>> keys;
+    for (size_t i = 0; i < apps.size() && !stop.stop_requested(); ++i)
+        for (std::string key : {identifierKey(apps[i]), nameKey(apps[i])})
+            if (countsAsKey(key)) keys.emplace_back(std::move(key), i);
+    const LeftoverKeys index(keys, stop);
+    std::vector<Matches> matches(apps.size());
+    for (size_t l = 0; l < listings.size(); ++l) {
+        for (size_t e = 0; e < listings[l].entries.size(); ++e) {
+            if (stop.stop_requested()) return matches;
+            const std::string& name = listings[l].entries[e].second;
+            if (sharedEntries().contains(name)) continue;
+            for (size_t app : index.owners(name))
+                matches[app].emplace_back(l, e);
+        }
+    }
+    return matches;
+}
+
+// `app` with a group of its matched entries per listing, measured, then "Launchers".
+InstalledApp withLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
+                           const Matches& matches, const SizeFunction& sizeOf, const AppLaunchers* launchers,
+                           std::stop_token stop) {
     app.leftovers.clear();
-    for (const auto& listing : listings) {
-        LeftoverGroup group{QUuid(), listing.label, {}, 0};
-        for (const auto& [path, lowerName] : listing.entries) {
-            if (!matchesLeftover(lowerName, keyOne, keyTwo)) continue;
+    for (size_t k = 0; k < matches.size();) {
+        const size_t l = matches[k].first;
+        LeftoverGroup group{QUuid::createUuid(), listings[l].label, {}, 0};
+        for (; k < matches.size() && matches[k].first == l; ++k) {
+            if (stop.stop_requested()) return app;
+            const std::string& path = listings[l].entries[matches[k].second].first;
             group.urls.push_back(path);
             if (sizeOf) group.totalSize += sizeOf(path);
         }
-        if (group.urls.empty()) continue;
-        group.id = QUuid::createUuid();
         app.leftovers.push_back(std::move(group));
     }
-    if (!launchers) return app;
+    if (!launchers || stop.stop_requested()) return app;
 
     // A launcher inside (or holding) a path already offered would move twice; the first move wins.
     std::vector<std::string> offered;
@@ -310,6 +352,7 @@ InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>&
             offered.push_back(platform::standardizedPath(url));
     LeftoverGroup group{QUuid(), kLaunchersCategory, {}, 0};
     for (auto& path : launchers->of(app.bundleURL)) {
+        if (stop.stop_requested()) return app;
         const std::string standardized = platform::standardizedPath(path);
         if (std::any_of(offered.begin(), offered.end(), [&](const std::string& other) {
                 return other == standardized || platform::isBelow(standardized, other) ||
@@ -325,8 +368,17 @@ InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>&
     return app;
 }
 
+} // namespace
+
+InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
+                            const SizeFunction& sizeOf, const AppLaunchers* launchers, std::stop_token stop) {
+    const Matches matches = matchAll({app}, listings, stop).front();
+    return withLeftovers(std::move(app), listings, matches, sizeOf, launchers, stop);
+}
+
 std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env,
-                                   const std::vector<platform::DesktopEntry>* desktopFiles) {
+                                   const std::vector<platform::DesktopEntry>* desktopFiles,
+                                   std::stop_token stop) {
     // A folder that two variables name is listed once; the service's own folders are never leftovers.
     std::set<std::string> protectedPaths = {platform::standardizedPath(env.home),
                                             platform::standardizedPath(applicationsFolder(env)),
@@ -337,7 +389,8 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
     std::vector<LibraryListing> listings;
     for (const auto& folder : env.leftoverFolders) {
         if (!listed.insert(platform::standardizedPath(folder.path)).second) continue;
-        auto listing = listLibraryFolder(folder.label, folder.path);
+        auto listing = listLibraryFolder(folder.label, folder.path, stop);
+        if (stop.stop_requested()) return {};
         if (!listing) continue;
         std::erase_if(listing->entries, [&](const auto& entry) {
             return protectedPaths.contains(platform::standardizedPath(entry.first));
@@ -345,11 +398,19 @@ std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environ
         listings.push_back(std::move(*listing));
     }
     if (apps.empty()) return apps;
-    const AppLaunchers launchers(
-        desktopFiles ? *desktopFiles : platform::readDesktopFiles(env.desktopEntriesFolder), env.iconFolders);
-    return parallelMap(apps, [&](const InstalledApp& app) {
-        return std::optional<InstalledApp>(matchLeftovers(app, listings, env.sizeOf, &launchers));
-    });
+    const AppLaunchers launchers(desktopFiles ? *desktopFiles
+                                              : platform::readDesktopFiles(env.desktopEntriesFolder, stop),
+                                 env.iconFolders, stop);
+    const std::vector<Matches> matches = matchAll(apps, listings, stop);
+    std::vector<size_t> order(apps.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    return parallelMap(
+        order,
+        [&](size_t i) {
+            return std::optional<InstalledApp>(
+                withLeftovers(apps[i], listings, matches[i], env.sizeOf, &launchers, stop));
+        },
+        stop);
 }
 
 } // namespace AppUninstaller

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -24,7 +25,8 @@ struct DesktopEntry;
 // Installed applications (AppImages directly inside ~/Applications) and the files they leave in the
 // user's cache, configuration, data and state folders. Stateless: the view model calls listApps, then
 // loadApps, and publishes the result. All calls are synchronous and never throw; unreadable folders
-// simply give fewer results.
+// simply give fewer results. The calls that take a `stop` end every loop of theirs once it is requested
+// (a quit must not wait for thousands of apps): what they then return is incomplete.
 namespace AppUninstaller {
 
 // Bytes on disk of a path (a folder with everything below it). Called from worker threads.
@@ -94,7 +96,8 @@ std::string applicationsFolder(const Environment& env);
 // desktopEntriesFolder), as it does for loadApps too. Only entries the menu lists
 // (platform::isListedApplication) give an app its name.
 std::vector<InstalledApp> listApps(const std::string& folder, const Environment& env,
-                                   const std::vector<platform::DesktopEntry>* desktopFiles = nullptr);
+                                   const std::vector<platform::DesktopEntry>* desktopFiles = nullptr,
+                                   std::stop_token stop = {});
 
 // The record of one AppImage, or none when it is not one (missing, not a regular executable file,
 // wrong suffix, or no usable identifier). The file is never executed.
@@ -115,13 +118,16 @@ struct StemParts {
 StemParts splitStem(const std::string& stem);
 
 // The same applications in the same order, each with its leftovers, launchers included. Each leftover
-// folder, the desktop entries and the icons are read once for the whole call; matching runs in
-// parallel across applications. `desktopFiles`: as for listApps.
+// folder, the desktop entries and the icons are read once for the whole call, and each entry's name is
+// matched against every app's keys at once (LeftoverKeys); measuring runs in parallel across
+// applications. `desktopFiles`: as for listApps.
 std::vector<InstalledApp> loadApps(std::vector<InstalledApp> apps, const Environment& env,
-                                   const std::vector<platform::DesktopEntry>* desktopFiles = nullptr);
+                                   const std::vector<platform::DesktopEntry>* desktopFiles = nullptr,
+                                   std::stop_token stop = {});
 
 // The direct entries of `folder`, or none when it cannot be listed.
-std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder);
+std::optional<LibraryListing> listLibraryFolder(const std::string& label, const std::string& folder,
+                                                std::stop_token stop = {});
 
 // The entries of a listing that belong to an application: their lower-cased name contains the
 // lower-cased identifier, or the lower-cased display name with its spaces removed. Names are compared
@@ -136,18 +142,20 @@ std::string nameKey(const InstalledApp& app);
 // "Launchers" with what `launchers` gives for the AppImage (less what an earlier group already holds)
 // when that is not empty.
 InstalledApp matchLeftovers(InstalledApp app, const std::vector<LibraryListing>& listings,
-                            const SizeFunction& sizeOf, const AppLaunchers* launchers = nullptr);
+                            const SizeFunction& sizeOf, const AppLaunchers* launchers = nullptr,
+                            std::stop_token stop = {});
 
 // transform(element) for every element on worker threads (up to one per processor); the results that
-// are not none, in the order of `list`. Waits until all are done.
+// are not none, in the order of `list`. Waits until all are done. Once `stop` is requested no thread
+// takes a further element.
 template <class T, class F>
-auto parallelMap(const std::vector<T>& list, F transform)
+auto parallelMap(const std::vector<T>& list, F transform, std::stop_token stop = {})
     -> std::vector<typename std::invoke_result_t<F&, const T&>::value_type> {
     using Result = typename std::invoke_result_t<F&, const T&>::value_type;
     std::vector<std::optional<Result>> results(list.size());
     std::atomic<size_t> next{0};
     auto work = [&] {
-        for (size_t i = next++; i < list.size(); i = next++)
+        for (size_t i = next++; i < list.size() && !stop.stop_requested(); i = next++)
             results[i] = transform(list[i]);
     };
     runOnThreads(std::min<size_t>(list.size(), std::max(1u, std::thread::hardware_concurrency())), work);

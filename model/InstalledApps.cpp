@@ -67,10 +67,11 @@ std::vector<AppUninstaller::InstalledApp> InstalledApps::load(std::stop_token st
     auto env = AppUninstaller::userEnvironment(
         [stop](const std::string& path) { return DiskScanner::sizeOfItem(path, stop); });
     // The desktop entries, read once: for the apps' names and for their launchers.
-    const auto desktopFiles = platform::readDesktopFiles(env.desktopEntriesFolder);
+    const auto desktopFiles = platform::readDesktopFiles(env.desktopEntriesFolder, stop);
     auto apps = AppUninstaller::loadApps(
-        AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env, &desktopFiles), env,
-        &desktopFiles);
+        AppUninstaller::listApps(AppUninstaller::applicationsFolder(env), env, &desktopFiles, stop), env,
+        &desktopFiles, stop);
+    if (stop.stop_requested()) return {}; // incomplete, and nobody waits for it
     std::stable_sort(apps.begin(), apps.end(),
                      [](const auto& a, const auto& b) { return a.totalSize() > b.totalSize(); });
     return apps;

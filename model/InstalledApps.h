@@ -41,7 +41,8 @@ class InstalledApps : public QObject {
     void prune(const std::vector<std::string>& trashedPaths);
 
     // The AppImages of ~/Applications with their leftovers, largest total first. Blocking; for pool
-    // threads. Once `stop` is requested it measures no further folder, and the sizes are incomplete.
+    // threads. Once `stop` is requested every loop of it ends (reading the entries, naming, matching,
+    // measuring) and it returns nothing.
     static std::vector<AppUninstaller::InstalledApp> load(std::stop_token stop = {});
 
   signals:

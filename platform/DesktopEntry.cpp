@@ -157,12 +157,12 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
     return entry;
 }
 
-std::vector<DesktopEntry> readDesktopFiles(const std::string& folder) {
+std::vector<DesktopEntry> readDesktopFiles(const std::string& folder, std::stop_token stop) {
     namespace fs = std::filesystem;
     std::vector<DesktopEntry> entries;
     std::error_code ec;
     fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    for (; !ec && it != fs::recursive_directory_iterator() && !stop.stop_requested(); it.increment(ec)) {
         const fs::path& p = it->path();
         if (p.extension() != ".desktop") continue;
         // Links to entries elsewhere are common; anything but a regular file of sane size is no entry.

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,9 @@ struct DesktopEntry {
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 
 // Every readable desktop file below `folder` (subfolders included), of any type, hidden or not, ordered
-// by ID, with its programs resolved.
-std::vector<DesktopEntry> readDesktopFiles(const std::string& folder);
+// by ID, with its programs resolved. Once `stop` is requested it reads no further file (the listing of
+// thousands of entries is what a quit waits for).
+std::vector<DesktopEntry> readDesktopFiles(const std::string& folder, std::stop_token stop = {});
 
 // Whether the entry is an application in force: Type=Application and not Hidden=true (the user's mark
 // for a deleted entry). A NoDisplay=true one counts: it still starts its program, for files and links.

@@ -1,6 +1,7 @@
 // The applications screen: listing 50 AppImages and their leftovers among 5,000 entries of the XDG
-// folders of a generated home (what runs off the window thread), the same for 1,000 AppImages each with
-// its desktop entry, and the screen's frame with 50 rows: the tab's first (cold_ms) and built again.
+// folders of a generated home (what runs off the window thread), the same for 1,000 to 16,000 AppImages
+// each with its desktop entry (and how soon such a listing ends once asked to stop), and the screen's
+// frame with 50 rows: the tab's first (cold_ms) and built again.
 #include "bench/micro/BenchApplication.h"
 #include "model/AppUninstaller.h"
 #include "model/InstalledApps.h"
@@ -21,7 +22,11 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -31,7 +36,7 @@ namespace fs = std::filesystem;
 constexpr int kApps = 50;
 constexpr int kEntries = 5000; // direct entries of the five leftover folders together
 
-// "aab", "aac", ...: names of one length, so no application's name holds another's.
+// "aaa", "aab", ...: names of one length (17,576 of them), so no application's name holds another's.
 std::string letters(int i) {
     std::string s(3, 'a');
     for (int k = 2; k >= 0; --k, i /= 26)
@@ -105,11 +110,10 @@ struct GeneratedHome {
     fs::path root, home;
 };
 
-// A home with 1,000 small AppImages, each with its desktop entry, and empty leftover folders: every
-// AppImage is matched against every entry.
+// A home with `count` small AppImages, each with its desktop entry, and leftover folders that are empty
+// or, with `caches`, hold one cache folder of each app: every AppImage is matched against every entry.
 struct ManyAppsHome {
-    static constexpr int kManyApps = 1000;
-    ManyAppsHome() {
+    ManyAppsHome(int count, bool caches) {
         std::string pattern = (fs::temp_directory_path() / "brenwick-many-apps-bench-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
         root = pattern;
@@ -118,11 +122,12 @@ struct ManyAppsHome {
         fs::create_directories(entries);
         for (const char* folder : {".cache", ".config", ".local/state"})
             fs::create_directories(home / folder);
-        for (int i = 0; i < kManyApps; ++i) {
+        for (int i = 0; i < count; ++i) {
             const std::string stem = "Tool" + letters(i);
             const fs::path image = home / "Applications" / (stem + "-2.0-x86_64.AppImage");
             writeFile(image, 4096);
             fs::permissions(image, fs::perms::owner_all);
+            if (caches) fs::create_directories(home / ".cache" / ("tool" + letters(i)));
             std::ofstream(entries / ("org.example." + stem + ".desktop"))
                 << "[Desktop Entry]\nType=Application\nName=Tool " << letters(i) << "\nIcon=tool-"
                 << letters(i) << "\nExec=" << image.string() << " %U\n";
@@ -164,10 +169,19 @@ void appsListing(benchmark::State& state) {
 }
 BENCHMARK(appsListing)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The whole load over 1,000 AppImages and their 1,000 desktop entries (the launchers' entries too).
+// One home per kind, made once per process.
+ManyAppsHome& manyAppsHome(int count, bool caches = false) {
+    static std::map<std::pair<int, bool>, std::unique_ptr<ManyAppsHome>> homes;
+    auto& home = homes[{count, caches}];
+    if (!home) home = std::make_unique<ManyAppsHome>(count, caches);
+    return *home;
+}
+
+// The whole load over N AppImages and their N desktop entries (the launchers' entries too), and with
+// the second argument 1, N cache folders; the CPU column is the whole process's, every thread of the
+// load included.
 void appsListingMany(benchmark::State& state) {
-    static ManyAppsHome home;
-    useHome(home.home);
+    useHome(manyAppsHome(int(state.range(0)), state.range(1) != 0).home);
     size_t apps = 0;
     for (auto _ : state) {
         auto listed = InstalledApps::load();
@@ -176,7 +190,38 @@ void appsListingMany(benchmark::State& state) {
     }
     state.counters["apps"] = double(apps);
 }
-BENCHMARK(appsListingMany)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(appsListingMany)
+    ->ArgsProduct({{1000, 2000, 8000, 16000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// The quit during a listing: the load of N AppImages asked to stop D ms after it started (args N, D);
+// the time is from the request until the load returns, `worst_ms` the longest of the runs.
+void appsListingStop(benchmark::State& state) {
+    useHome(manyAppsHome(int(state.range(0))).home);
+    const auto delay = std::chrono::milliseconds(state.range(1));
+    double worst = 0;
+    for (auto _ : state) {
+        std::stop_source stop;
+        std::thread load([&] { benchmark::DoNotOptimize(InstalledApps::load(stop.get_token())); });
+        std::this_thread::sleep_for(delay);
+        const auto asked = std::chrono::steady_clock::now();
+        stop.request_stop();
+        load.join();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+        state.SetIterationTime(seconds);
+        worst = std::max(worst, seconds);
+    }
+    state.counters["worst_ms"] = worst * 1e3;
+}
+BENCHMARK(appsListingStop)
+    ->Args({16000, 50})
+    ->Args({16000, 200})
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Icons as a desktop entry's picture file would give them.
 class PictureIcons : public platform::AppIconProvider {

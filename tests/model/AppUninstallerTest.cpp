@@ -1,5 +1,8 @@
 #include "model/AppUninstaller.h"
+#include "model/LaunchingEntries.h"
+#include "model/LeftoverKeys.h"
 #include "platform/DesktopEntry.h"
+#include "platform/Paths.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/StuckReads.h"
 #include "tests/support/TempDir.h"
@@ -9,10 +12,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <numeric>
 #include <optional>
+#include <random>
+#include <set>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace AppUninstaller;
@@ -102,6 +109,29 @@ TEST(AppUninstallerMatching, EmptyShortKeysAndSharedEntriesMatchNothing) {
     EXPECT_TRUE(matchesLeftover("trash-cli", "trash", "")); // merely containing a shared name is ordinary
 }
 
+// One automaton for every app's keys finds in each name what a search for each key would: keys of two
+// letters overlap in every way (one inside another, a partial match giving way to a shorter key).
+TEST(AppUninstallerMatching, LeftoverKeysFindWhatASearchForEachKeyFinds) {
+    std::mt19937 random(7);
+    auto word = [&](size_t longest) {
+        std::string w(1 + random() % longest, 'a');
+        for (char& c : w)
+            c = "ab"[random() % 2];
+        return w;
+    };
+    std::vector<std::pair<std::string, size_t>> keys;
+    for (size_t i = 0; i < 60; ++i)
+        keys.emplace_back(word(6), i % 40); // some owners with two keys
+    const LeftoverKeys index(keys);
+    for (int n = 0; n < 500; ++n) {
+        const std::string name = word(16);
+        std::set<size_t> owners;
+        for (const auto& [key, owner] : keys)
+            if (name.find(key) != std::string::npos) owners.insert(owner);
+        EXPECT_EQ(index.owners(name), std::vector<size_t>(owners.begin(), owners.end())) << name;
+    }
+}
+
 TEST(AppUninstallerInfo, SplitsVersionAndArchitectureFromTheFileName) {
     struct Case {
         const char* stem;
@@ -156,6 +186,14 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
                   "[Desktop Entry]\nType=Application\nName=Image Viewer\nIcon= image-viewer \n"
                   "Exec=env X=1 " +
                       folder.string() + "/../Applications/Viewer-0.9.AppImage\n");
+    // A second entry of the editor's (through a link to it) names it only after the first by ID; a
+    // TryExec, or a relative Exec, names nothing.
+    for (const auto& [id, line] :
+         {std::pair{"zz-editor", "Exec=" + (folder / "Link.AppImage").string()},
+          {"aa-viewer-check", "Exec=/usr/bin/true\nTryExec=" + (folder / "Viewer-0.9.AppImage").string()},
+          {"ab-editor-relative", "Exec=Applications/" + editor.filename().string()}})
+        writeFileText(entries / (std::string(id) + ".desktop"),
+                      "[Desktop Entry]\nType=Application\nName=" + std::string(id) + "\n" + line + "\n");
 
     Environment env = userEnvironment(fakeSize);
     auto listed = listApps(applicationsFolder(env), env);
@@ -168,7 +206,8 @@ TEST(AppUninstallerInfo, ListsExecutableAppImagesWithAndWithoutDesktopEntries) {
     EXPECT_EQ(describe(listed[1]), "com.example.Editor|Text Editor|1.3.0|/icons/editor.png");
     EXPECT_EQ(describe(listed[2]),
               "appimagekit-viewer|Image Viewer|0.9|image-viewer"); // version from the file name
-    fs::remove(entries / "com.example.Editor.desktop");            // without its entry: from its file name
+    fs::remove(entries / "com.example.Editor.desktop");            // without its entries: from its file name
+    fs::remove(entries / "zz-editor.desktop");
     auto info = appInfo(editor.string(), platform::readDesktopEntries(env.desktopEntriesFolder), env);
     ASSERT_TRUE(info);
     EXPECT_EQ(describe(*info), "text-editor|Text-Editor|1.2.3|");
@@ -277,6 +316,8 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     entry("editor-hidden", "Exec=" + editor + "\nHidden=true\n");
     entry("other", "Exec=/usr/bin/other\nIcon=shared\n");
     entry("zz-both", "Exec=" + editor + "\nTryExec=" + viewer + "\n");
+    entry("editor-twice", "Exec=" + editor + "\nTryExec=" + editor + "\n"); // one launcher, listed once
+    entry("editor-relative", "Exec=Applications/Editor.AppImage\n");
     for (const char* file : {"48x48/apps/editor.png", "scalable/apps/editor.svg", "48x48/apps/shared.png",
                              "48x48/apps/editor-extra.png", "index.theme"})
         writeFileText(icons / file, "x");
@@ -290,10 +331,10 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     EXPECT_EQ(urlsOf(loaded[0]),
               (Names{"Preferences:editor", "Launchers:editor.desktop", "Launchers:editor-safe.desktop",
                      "Launchers:editor-sandboxed.desktop", "Launchers:editor-settings.desktop",
-                     "Launchers:editor-system-icon.desktop", "Launchers:editor.png", "Launchers:editor.svg",
-                     "Launchers:editor-logo.png"}));
+                     "Launchers:editor-system-icon.desktop", "Launchers:editor-twice.desktop",
+                     "Launchers:editor.png", "Launchers:editor.svg", "Launchers:editor-logo.png"}));
     ASSERT_EQ(loaded[0].leftovers.size(), 2u);
-    EXPECT_EQ(loaded[0].leftovers[1].totalSize, 8 * 1000 + 14 + 19 + 24 + 23 + 26 + 10 + 10 + 15);
+    EXPECT_EQ(loaded[0].leftovers[1].totalSize, 9 * 1000 + 14 + 19 + 24 + 23 + 26 + 20 + 10 + 10 + 15);
     EXPECT_TRUE(loaded[1].leftovers.empty()); // its only entry starts the editor too: no group at all
 
     // Another entry naming the same icon, by path or by name, keeps it out.
@@ -301,7 +342,7 @@ TEST(AppUninstallerLoad, LaunchersAreTheEntriesStartingTheAppImageAndTheIconsOnl
     writeFileText(entries / "mime.desktop", "[Desktop Entry]\nType=Link\nIcon=editor\n");
     auto names = urlsOf(loadSorted()[0]);
     EXPECT_EQ(Names(names.end() - 2, names.end()),
-              (Names{"Launchers:editor-settings.desktop", "Launchers:editor-system-icon.desktop"}));
+              (Names{"Launchers:editor-system-icon.desktop", "Launchers:editor-twice.desktop"}));
 }
 
 // An icon is an app's only when it is a picture file that really lies in the user's icon folders, named
@@ -482,6 +523,87 @@ INSTANTIATE_TEST_SUITE_P(
                          "krita",
                          {".local/share/pixmaps/krita.xpm"}}),
     [](const auto& info) { return info.param.name; });
+
+// Every loop of a listing ends once its stop is requested (a quit waits for it): each phase asked to stop
+// before it starts does nothing, and one asked at the first size it asks for asks for no more than its
+// threads had under way. Unstopped, each does its work for every one of many apps.
+TEST(AppUninstallerLoad, AStopReachesEveryLoopOfAListing) {
+    constexpr size_t kApps = 600;
+    TempDir temp;
+    ScopedUserFolders user(temp.str());
+    const fs::path home = user.home(), data = user.dataHome();
+    std::vector<std::string> images;
+    for (size_t i = 0; i < kApps; ++i) {
+        const std::string key = "tool" + std::to_string(1000 + i);
+        images.push_back(home / "Applications" / (key + ".AppImage"));
+        writeFileText(images.back(), "x");
+        fs::permissions(images.back(), fs::perms::owner_all);
+        writeFileText(data / "applications" / (key + ".desktop"),
+                      "[Desktop Entry]\nType=Application\nName=" + key + "\nIcon=" + key +
+                          "\nExec=" + images.back() + "\n");
+        writeFileText(data / "icons/hicolor/48x48/apps" / (key + ".png"), "x");
+        writeFileText(home / ".cache" / key / "blob", "x");
+    }
+    const Environment env = userEnvironment(fakeSize);
+    const auto files = platform::readDesktopFiles(env.desktopEntriesFolder);
+    const auto listed = listApps(applicationsFolder(env), env, &files);
+    const std::vector<LibraryListing> caches = {*listLibraryFolder("Caches", home / ".cache")};
+    auto count = [](const auto& list, auto found) {
+        return size_t(std::count_if(list.begin(), list.end(), found));
+    };
+
+    // What each phase gave: entries, apps or paths.
+    using Phase = std::function<size_t(const Environment&, std::stop_token)>;
+    const std::pair<const char*, Phase> phases[] = {
+        {"reading entries",
+         [&](auto&, auto stop) { return platform::readDesktopFiles(env.desktopEntriesFolder, stop).size(); }},
+        {"the entries' map",
+         [&](auto&, auto stop) {
+             LaunchingEntries launching(files, LaunchingEntries::Programs::execAndTryExec, stop);
+             return count(images,
+                          [&](auto& i) { return !launching.of(i, platform::resolvedPath(i)).empty(); });
+         }},
+        {"naming",
+         [&](auto& e, auto stop) { return listApps(applicationsFolder(e), e, &files, stop).size(); }},
+        {"a leftover folder",
+         [&](auto&, auto stop) {
+             return listLibraryFolder("Caches", home / ".cache", stop)->entries.size();
+         }},
+        {"launchers",
+         [&](auto&, auto stop) {
+             AppLaunchers launchers(files, env.iconFolders, stop);
+             return count(images, [&](auto& i) { return !launchers.of(i).empty(); });
+         }},
+        {"matching",
+         [&](auto& e, auto stop) {
+             return count(loadApps(listed, e, &files, stop), [](auto& a) { return !a.leftovers.empty(); });
+         }},
+        {"one app's leftovers",
+         [&](auto& e, auto stop) {
+             return urlsOf(matchLeftovers(app("tool", ""), caches, e.sizeOf, nullptr, stop)).size();
+         }},
+    };
+    for (const auto& [name, phase] : phases) {
+        SCOPED_TRACE(name);
+        EXPECT_GE(phase(env, {}), kApps);
+        std::stop_source before;
+        before.request_stop();
+        std::atomic<size_t> asked = 0;
+        Environment counted = env;
+        counted.sizeOf = [&](const std::string& path) { return ++asked, fakeSize(path); };
+        EXPECT_EQ(phase(counted, before.get_token()), 0u);
+        EXPECT_EQ(asked, 0u);
+
+        std::stop_source midway;
+        asked = 0;
+        counted.sizeOf = [&](const std::string& path) {
+            if (!midway.request_stop()) ++asked;
+            return fakeSize(path);
+        };
+        phase(counted, midway.get_token());
+        EXPECT_LE(asked, std::max(1u, std::thread::hardware_concurrency()));
+    }
+}
 
 TEST(AppUninstallerLoad, ParallelMapKeepsOrderAndDropsEmptyResults) {
     std::vector<int> input(1000);
