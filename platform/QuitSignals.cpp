@@ -14,13 +14,14 @@ namespace {
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 int pipeEnds[2] = {-1, -1};
+pid_t owner = 0;
 std::atomic<int> received{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 void onSignal(int number) {
-    if (received.fetch_add(1) > 0) {
-        // The second: as if no handler had been installed. Blocked while this runs, it is delivered as
-        // the handler returns.
+    // The second signal, or one that a child forked to run another program takes before its exec: as if
+    // no handler had been installed. Blocked while this runs, it is delivered as the handler returns.
+    if (getpid() != owner || received.fetch_add(1) > 0) {
         signal(number, SIG_DFL);
         raise(number);
         return;
@@ -35,6 +36,7 @@ void onSignal(int number) {
 
 void QuitSignals::install() {
     if (pipeEnds[0] >= 0 || pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    owner = getpid();
     struct sigaction action {};
     action.sa_handler = onSignal;
     action.sa_flags = SA_RESTART;
