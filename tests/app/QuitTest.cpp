@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -30,31 +31,26 @@ class RunningApp {
   public:
     // What it prints goes to `output`.
     RunningApp(const fs::path& home, const fs::path& log, const fs::path& output) {
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            if (!entry.starts_with("HOME=") && !entry.starts_with("XDG_") && !entry.starts_with("QT_") &&
-                !entry.starts_with("BRENWICK_") && !entry.starts_with("LD_PRELOAD=") &&
-                !entry.starts_with("ASAN_OPTIONS="))
-                env.push_back(entry);
-        }
         const char* asan = std::getenv("ASAN_OPTIONS");
-        // The preloaded library comes before the sanitizers' runtime.
-        env.push_back(std::string("ASAN_OPTIONS=") + (asan ? std::string(asan) + ":" : "") +
-                      "verify_asan_link_order=0");
-        env.push_back("LD_PRELOAD=" BRENWICK_SLOW_TRASH);
-        env.push_back("QT_QPA_PLATFORM=offscreen");
-        env.push_back("QT_PLUGIN_PATH=" BRENWICK_TEST_PLUGINS);
-        env.push_back("QT_QPA_GENERIC_PLUGINS=brenwick-test-user");
-        env.push_back("BRENWICK_TEST_USER_LOG=" + log.string());
-        env.push_back("BRENWICK_SCAN=" + home.string());
-        env.push_back("HOME=" + home.string());
-        env.push_back("XDG_DATA_HOME=" + (home / ".local/share").string());
-        env.push_back("XDG_CONFIG_HOME=" + (home / ".config").string());
-        env.push_back("XDG_CACHE_HOME=" + (home / ".cache").string());
-        env.push_back("XDG_RUNTIME_DIR=" + (home / ".run").string());
-        fs::create_directories(home / ".run");
-        fs::permissions(home / ".run", fs::perms::owner_all);
+        std::vector<std::string> env = {
+            // The preloaded library comes before the sanitizers' runtime.
+            std::string("ASAN_OPTIONS=") + (asan ? std::string(asan) + ":" : "") + "verify_asan_link_order=0",
+            "LD_PRELOAD=" BRENWICK_SLOW_TRASH,
+            "QT_QPA_PLATFORM=offscreen",
+            "QT_PLUGIN_PATH=" BRENWICK_TEST_PLUGINS,
+            "QT_QPA_GENERIC_PLUGINS=brenwick-test-user",
+            "BRENWICK_TEST_USER_LOG=" + log.string(),
+            "BRENWICK_SCAN=" + home.string(),
+            "HOME=" + home.string(),
+            "XDG_DATA_HOME=" + (home / ".local/share").string(),
+            "XDG_CONFIG_HOME=" + (home / ".config").string(),
+            "XDG_CACHE_HOME=" + (home / ".cache").string()};
+        for (char** e = environ; *e; ++e) {
+            const std::string_view entry = *e, name = entry.substr(0, entry.find('=') + 1);
+            if (std::none_of(env.begin(), env.end(),
+                             [&](const std::string& own) { return own.starts_with(name); }))
+                env.emplace_back(entry);
+        }
         std::vector<char*> envp;
         for (std::string& entry : env)
             envp.push_back(entry.data());
