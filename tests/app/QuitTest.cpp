@@ -131,7 +131,7 @@ TEST(ApplicationQuit, ASignalDuringAConfirmedMoveQuitsAsClosingTheWindowDoes) {
         std::set<std::string> items;
         for (int i = 0; i < 20; ++i) {
             const fs::path item = home / ("projects/p" + std::to_string(i)) / "node_modules";
-            dir.writeFile(fs::relative(item / "index.js", dir.path()).string(), 100);
+            writeFileText(item / "index.js", "module.exports = {};\n");
             items.insert(item.string());
         }
         RunningApp app(home, log, output);
