@@ -4,6 +4,7 @@
 #include "model/EarlyWalk.h"
 #include "model/ScanViewModel.h"
 #include "model/StoredSettings.h"
+#include "platform/QuitSignals.h"
 #include "platform/UserFolders.h"
 #include "shell/panels/AppWindow.h"
 #include "shell/panels/ContentView.h"
@@ -51,6 +52,13 @@ int run(QApplication& app, std::unique_ptr<EarlyWalk> earlyWalk, int64_t mainNs)
     window.setContent(new ContentView(viewModel));
     FirstPictureReport::watchIfAsked(viewModel, window, mainNs);
 
+    // A signal to end quits as closing the window does. quit() also closes what that would leave open: a
+    // dialog without a parent, in an event loop of its own, would hold the quit until it is answered.
+    QuitSignals quitSignals([&window] {
+        window.close();
+        QCoreApplication::quit();
+    });
+
     window.showAndActivate();
     return app.exec();
 }
@@ -59,6 +67,8 @@ int run(QApplication& app, std::unique_ptr<EarlyWalk> earlyWalk, int64_t mainNs)
 
 int main(int argc, char** argv) {
     const int64_t mainNs = FirstPictureReport::nowNs();
+    // Before any thread starts.
+    QuitSignals::install();
     // A start-up scan (BRENWICK_SCAN) walks from here on, while the application object, the state
     // object, the fonts and the window are made.
     std::unique_ptr<EarlyWalk> earlyWalk = startEarlyWalk();

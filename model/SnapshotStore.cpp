@@ -34,14 +34,21 @@ bool isSnapshotFileName(std::string_view name) {
     return true;
 }
 
-// Summaries of every snapshot file in the folder, oldest first.
-std::vector<Snapshot::Summary> summariesFromFiles(const std::string& directory) {
+QString idText(const QUuid& id) {
+    return id.toString();
+}
+
+// Summaries of the snapshot files in the folder whose ids are not `known`, oldest first.
+std::vector<Snapshot::Summary> summariesFromFiles(const std::string& directory,
+                                                  const std::unordered_set<QString>& known) {
     std::vector<Snapshot::Summary> found;
     DIR* dir = opendir(directory.c_str());
     if (!dir) return found;
     std::vector<std::string> names;
     while (dirent* entry = readdir(dir))
-        if (isSnapshotFileName(entry->d_name)) names.emplace_back(entry->d_name);
+        if (isSnapshotFileName(entry->d_name) &&
+            !known.count(idText(QUuid::fromString(QLatin1StringView(entry->d_name, 36)))))
+            names.emplace_back(entry->d_name);
     closedir(dir);
     std::sort(names.begin(), names.end());
     for (const std::string& name : names)
@@ -53,6 +60,15 @@ std::vector<Snapshot::Summary> summariesFromFiles(const std::string& directory) 
     return found;
 }
 
+} // namespace
+
+struct SnapshotStore::Written {
+    std::mutex mutex;
+    std::vector<Snapshot::Summary> summaries;
+};
+
+namespace {
+
 struct LegacyResult {
     std::vector<Snapshot::Summary> written;
     bool allWritten = false;
@@ -63,7 +79,8 @@ struct LegacyResult {
 SnapshotStore::SnapshotStore(QObject* parent) : SnapshotStore(platform::dataHome() + "/Brenwick", parent) {}
 
 SnapshotStore::SnapshotStore(const std::string& baseFolder, QObject* parent)
-    : QObject(parent), baseFolder_(baseFolder), directory_(baseFolder + "/Snapshots") {
+    : QObject(parent), baseFolder_(baseFolder), directory_(baseFolder + "/Snapshots"),
+      written_(std::make_shared<Written>()) {
     pool_.setMaxThreadCount(4);
     open();
 }
@@ -71,6 +88,7 @@ SnapshotStore::SnapshotStore(const std::string& baseFolder, QObject* parent)
 SnapshotStore::~SnapshotStore() {
     stop_.request_stop();
     pool_.waitForDone();
+    if (listWritten()) writeIndex();
 }
 
 bool SnapshotStore::waitForBackgroundWork(int msecs) {
@@ -86,6 +104,7 @@ void SnapshotStore::open() {
     const std::string index = directory_ + "/" + kIndexFileName;
     struct stat st {};
     bool present = lstat(index.c_str(), &st) == 0 || errno != ENOENT;
+    bool rebuild = false;
     if (present) {
         auto text = platform::readRegularFile(index, kMaxFileBytes);
         auto decoded = text ? Snapshot::decodeSummaries(*text) : std::nullopt;
@@ -95,9 +114,11 @@ void SnapshotStore::open() {
             // Never write over an index we could not understand: keep it beside, and rebuild the
             // list from the snapshot files themselves. If it cannot be moved, leave it untouched.
             indexWritable_ = platform::moveAside(index, "damaged").has_value();
-            rebuildIndexInBackground();
+            rebuild = true;
         }
     }
+    // A snapshot whose file was written but not listed (a quit or a crash came between) is listed too.
+    listUnindexedInBackground(rebuild);
     migrateLegacyList();
 }
 
@@ -107,12 +128,30 @@ bool SnapshotStore::writeIndex() {
                                          Snapshot::encodeSummaries(summaries_));
 }
 
+bool SnapshotStore::list(const Snapshot::Summary& summary) {
+    if (removed_.count(idText(summary.id)) ||
+        std::any_of(summaries_.begin(), summaries_.end(),
+                    [&](const Snapshot::Summary& s) { return s.id == summary.id; }))
+        return false;
+    summaries_.push_back(summary);
+    return true;
+}
+
+bool SnapshotStore::listWritten() {
+    std::vector<Snapshot::Summary> written;
+    {
+        std::lock_guard lock(written_->mutex);
+        written.swap(written_->summaries);
+    }
+    bool listed = false;
+    for (const auto& summary : written)
+        listed = list(summary) || listed;
+    return listed;
+}
+
 bool SnapshotStore::mergeSummaries(const std::vector<Snapshot::Summary>& found) {
-    std::unordered_set<QString> known;
-    for (const auto& s : summaries_)
-        known.insert(s.id.toString());
     for (const auto& s : found)
-        if (!known.count(s.id.toString())) summaries_.push_back(s);
+        list(s);
     std::stable_sort(
         summaries_.begin(), summaries_.end(),
         [](const Snapshot::Summary& a, const Snapshot::Summary& b) { return a.takenAt < b.takenAt; });
@@ -121,10 +160,16 @@ bool SnapshotStore::mergeSummaries(const std::vector<Snapshot::Summary>& found) 
     return written;
 }
 
-void SnapshotStore::rebuildIndexInBackground() {
+void SnapshotStore::listUnindexedInBackground(bool rebuild) {
+    std::unordered_set<QString> known;
+    for (const auto& s : summaries_)
+        known.insert(idText(s.id));
     runInBackground(
-        &pool_, this, [directory = directory_] { return summariesFromFiles(directory); },
-        [this](std::vector<Snapshot::Summary> found) { mergeSummaries(found); });
+        &pool_, this,
+        [directory = directory_, known = std::move(known)] { return summariesFromFiles(directory, known); },
+        [this, rebuild](std::vector<Snapshot::Summary> found) {
+            if (rebuild || !found.empty()) mergeSummaries(found);
+        });
 }
 
 void SnapshotStore::migrateLegacyList() {
@@ -201,8 +246,7 @@ void SnapshotStore::save(std::shared_ptr<ScanTree> tree, const FileNode* root) {
     emit isSavingChanged();
     runInBackground(
         &pool_, this,
-        [tree = std::move(tree), root, directory = directory_,
-         stop = stop_.get_token()]() -> std::optional<Snapshot::Summary> {
+        [tree = std::move(tree), root, directory = directory_, stop = stop_.get_token(), written = written_] {
             Snapshot snapshot;
             {
                 // The walk only; the file is written after the lock is released.
@@ -210,19 +254,20 @@ void SnapshotStore::save(std::shared_ptr<ScanTree> tree, const FileNode* root) {
                 snapshot.rootPath = root->path();
                 snapshot.folderSizes = collectFolderSizes(root, stop);
             }
-            // The store is going: a cut walk must not be written, and a whole one would not be listed
-            // in the index, its file lying there unknown.
-            if (stop.stop_requested()) return std::nullopt;
+            // The store is going: a cut walk must not be written.
+            if (stop.stop_requested()) return false;
             snapshot.id = QUuid::createUuid();
             snapshot.takenAt = secondsSinceReferenceDate();
             // The summary must count what the file holds.
             snapshot = snapshot.written();
-            if (!writeSnapshot(snapshot, directory)) return std::nullopt;
-            return snapshot.summary();
+            if (!writeSnapshot(snapshot, directory)) return false;
+            // Listed by whichever comes first: the result on the main thread, or the store's end.
+            std::lock_guard lock(written->mutex);
+            written->summaries.push_back(snapshot.summary());
+            return true;
         },
-        [this](std::optional<Snapshot::Summary> summary) {
-            if (summary) {
-                summaries_.push_back(*summary);
+        [this](bool) {
+            if (listWritten()) {
                 writeIndex();
                 emit summariesChanged();
             }
@@ -256,6 +301,7 @@ void SnapshotStore::compare(Snapshot earlier, Snapshot later, size_t limit, QObj
 }
 
 void SnapshotStore::remove(const QUuid& id) {
+    removed_.insert(idText(id));
     std::erase_if(summaries_, [&](const Snapshot::Summary& s) { return s.id == id; });
     writeIndex();
     emit summariesChanged();

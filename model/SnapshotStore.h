@@ -13,6 +13,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // Owns the snapshot folder, $XDG_DATA_HOME/Brenwick/Snapshots: "index.json" (the summaries) and one
@@ -21,10 +22,11 @@
 //
 // Protection of the user's data: only regular files are read (no link is followed, no FIFO waited
 // on, nothing past kMaxFileBytes); an index.json that is anything else, or cannot be read or decoded,
-// is moved aside (never written over) and the list is rebuilt from the snapshot files; the legacy single-file
-// list
-// ("Snapshots.json" beside the folder) is merged once and removed only when every snapshot in it was
-// written to its own file. Every file is written atomically (temporary file, fsync, rename).
+// is moved aside (never written over) and the list is rebuilt from the snapshot files; a snapshot file
+// the index does not list (a quit or a crash came between the two) is listed at the next start; the
+// legacy single-file list ("Snapshots.json" beside the folder) is merged once and removed only when every
+// snapshot in it was written to its own file. Every file is written atomically (temporary file, fsync,
+// rename).
 class SnapshotStore : public QObject {
     Q_OBJECT
   public:
@@ -37,7 +39,8 @@ class SnapshotStore : public QObject {
     explicit SnapshotStore(QObject* parent = nullptr);
     // Base folder given (the snapshot folder is its "Snapshots").
     explicit SnapshotStore(const std::string& baseFolder, QObject* parent = nullptr);
-    // Stops a save that is still walking (it then writes nothing) and waits for running background work.
+    // Stops a save that is still walking (it then writes nothing), waits for running background work and
+    // lists in the index a snapshot written meanwhile: at the quit, its result never comes back.
     ~SnapshotStore() override;
 
     // In index order, then each new snapshot appended; sorted by takenAt (oldest first) after a merge
@@ -79,13 +82,22 @@ class SnapshotStore : public QObject {
     bool writeIndex();
     // Appends the summaries not yet listed, sorts by takenAt, writes the index; true when written.
     bool mergeSummaries(const std::vector<Snapshot::Summary>& found);
-    void rebuildIndexInBackground();
+    // Appends the summary unless it is listed or was removed; true when appended.
+    bool list(const Snapshot::Summary& summary);
+    // Lists the snapshots saves have written since the last call; true when any was new.
+    bool listWritten();
+    // Reads the snapshot files the list lacks and merges them; `rebuild` writes the index even when
+    // none is found.
+    void listUnindexedInBackground(bool rebuild);
     void migrateLegacyList();
     std::string snapshotFile(const QUuid& id) const;
 
     std::string baseFolder_;
     std::string directory_;
     std::vector<Snapshot::Summary> summaries_;
+    std::unordered_set<QString> removed_; // ids, so a late find does not list a removed snapshot again
+    struct Written;
+    std::shared_ptr<Written> written_; // by saves, not yet listed
     bool isSaving_ = false;
     bool indexWritable_ = true;
     std::stop_source stop_; // requested when the store goes

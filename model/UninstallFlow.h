@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/UninstallJob.h"
+
 #include <QObject>
 
 #include <functional>
@@ -21,18 +23,19 @@ class TrashBackend;
 // at most 50 waits of 0.1 s), moves the AppImage and its leftovers to the Trash, takes what went out of
 // the cleanup queue and hands it to `apply` (the state object's edit of its tree and lists).
 //
-// Threads: main thread only. The waits are timers and the move runs on a pool thread, so the window
-// never waits. Several applications may be uninstalled at once; each is marked in uninstalling() from
-// its start until its `finished` runs, independently of the others. Brenwick never signals itself.
+// Threads: main thread only. The waits and the move are one UninstallJob on Qt's global pool, so the
+// window never waits, and an uninstall confirmed before the quit completes at the quit. Several
+// applications may be uninstalled at once; each is marked in uninstalling() from its start until its
+// `finished` runs, independently of the others. Brenwick never signals itself.
 class UninstallFlow : public QObject {
     Q_OBJECT
   public:
-    // Calls `then` on the main thread after `milliseconds`, never blocking.
-    using Wait = std::function<void(int milliseconds, std::function<void()> then)>;
+    // Blocks the job's pool thread between two checks that the instances have quit.
+    using Wait = UninstallJob::Wait;
     using Apply = std::function<void(const std::vector<std::string>& done)>;
     using Finished = std::function<void(std::vector<std::string> failed)>;
 
-    // A null `wait` waits with a QTimer; a null `trash` is the real Trash.
+    // A null `wait` sleeps; a null `trash` is the real Trash.
     UninstallFlow(std::shared_ptr<platform::ProcessController> processes,
                   std::shared_ptr<platform::TrashBackend> trash, Wait wait, CleanupQueue& queue, Apply apply,
                   QObject* parent = nullptr);
@@ -49,9 +52,6 @@ class UninstallFlow : public QObject {
     void uninstallingChanged();
 
   private:
-    struct Run;
-    void waitForQuit(std::shared_ptr<Run> run);
-    void moveToTrash(std::shared_ptr<Run> run);
     void mark(const std::string& bundlePath, int delta);
 
     std::shared_ptr<platform::ProcessController> processes_;

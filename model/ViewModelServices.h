@@ -29,8 +29,9 @@ struct ViewModelServices {
     std::function<std::shared_ptr<DiskScanner>()> makeScanner;
     // Finds and ends an application's running instances. Default: the system's processes.
     std::shared_ptr<platform::ProcessController> processes;
-    // Calls `then` on the main thread after `milliseconds`, never blocking. Default: a QTimer.
-    std::function<void(int milliseconds, std::function<void()> then)> wait;
+    // Blocks a pool thread for `milliseconds` between an uninstall's checks that the application has
+    // quit. Default: sleeps.
+    std::function<void(int milliseconds)> wait;
     // The Trash the cleanup queue and the uninstall flow move items to. Default: the real one.
     std::shared_ptr<platform::TrashBackend> trash;
     // Whether a folder the last scan could not read opens now; runs on a pool thread. Default: opens

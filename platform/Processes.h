@@ -16,7 +16,7 @@ struct ProcessInstance {
 };
 
 // Finding and ending the running instances of an AppImage. The uninstall flow talks to this
-// interface so tests can stand a fake in its place.
+// interface so tests can stand a fake in its place; its waiting job calls it from a pool thread.
 class ProcessController {
   public:
     virtual ~ProcessController() = default;

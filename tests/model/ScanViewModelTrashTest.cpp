@@ -200,10 +200,10 @@ class ViewModelUninstallTest : public ViewModelTest {
     std::unique_ptr<ScanViewModel> vm;
 };
 
-TEST_F(ViewModelUninstallTest, WaitsOnTimersAndKillsOnlyTheStubbornInstancesNeverItself) {
+TEST_F(ViewModelUninstallTest, WaitsThenKillsOnlyTheStubbornInstancesNeverItself) {
     EXPECT_TRUE(uninstall().empty()); // nothing running: straight to the Trash
     EXPECT_EQ(processes->askedFor, app.bundleURL);
-    EXPECT_EQ(waits, 0);
+    EXPECT_EQ(waits.count(), 0);
     for (const auto& p : all)
         EXPECT_FALSE(std::filesystem::exists(p)) << p;
 
@@ -211,15 +211,15 @@ TEST_F(ViewModelUninstallTest, WaitsOnTimersAndKillsOnlyTheStubbornInstancesNeve
     processes->instances = {{{101, 1}, 0, true}, {{102, 1}, 3, true}, {{self, 1}, -1, false}};
     EXPECT_TRUE(uninstall().empty());
     EXPECT_EQ(processes->terminated, (std::vector<int>{101, 102}));
-    EXPECT_EQ(waits, 3);
+    EXPECT_EQ(waits.count(), 3);
     EXPECT_TRUE(processes->killed.empty());
 
     processes->terminated.clear();
-    waits = 0;
+    waits.resetCount();
     processes->instances = {{{201, 1}, 0, true}, {{202, 1}, -1, true}};
     EXPECT_TRUE(uninstall().empty());
     EXPECT_EQ(processes->terminated, (std::vector<int>{201, 202}));
-    EXPECT_EQ(waits, 50);
+    EXPECT_EQ(waits.count(), 50);
     EXPECT_EQ(processes->killed, std::vector<int>{202});
 }
 

@@ -4,18 +4,18 @@
 #include "tests/model/ViewModelFixture.h"
 
 #include <QSignalSpy>
+#include <QThreadPool>
 
-#include <deque>
 #include <filesystem>
 #include <set>
 
-// The flow alone, with waits that run only when the test steps them.
+// The flow alone, with waits that end only when the test releases them.
 class UninstallFlowTest : public ::testing::Test {
   protected:
     UninstallFlowTest() {
         flow = std::make_unique<UninstallFlow>(
-            processes, trash, [this](int, std::function<void()> then) { waits.push_back(std::move(then)); },
-            queue, [this](const std::vector<std::string>& done) { applied.push_back(done); });
+            processes, trash, waits.wait(), queue,
+            [this](const std::vector<std::string>& done) { applied.push_back(done); });
     }
     AppUninstaller::InstalledApp app(const std::string& name) {
         AppUninstaller::InstalledApp a;
@@ -24,16 +24,12 @@ class UninstallFlowTest : public ::testing::Test {
             {QUuid::createUuid(), "Caches", {dir.writeFile("home/.cache/" + name, 10).string()}, 10});
         return a;
     }
-    void stepWaits() {
-        for (auto pending = std::exchange(waits, {}); auto& then : pending)
-            then();
-    }
 
     TempDir dir;
     std::shared_ptr<FakeProcesses> processes = std::make_shared<FakeProcesses>();
     std::shared_ptr<FakeTrash> trash = std::make_shared<FakeTrash>();
     CleanupQueue queue{nullptr, trash};
-    std::deque<std::function<void()>> waits;
+    HeldWaits waits;
     std::vector<std::vector<std::string>> applied;
     std::unique_ptr<UninstallFlow> flow;
 };
@@ -59,11 +55,25 @@ TEST_F(UninstallFlowTest, EachApplicationIsMarkedUntilItsOwnFlowEnds) {
     EXPECT_EQ(std::set<std::string>(applied[0].begin(), applied[0].end()),
               (std::set<std::string>{quick.bundleURL, quick.leftovers[0].urls[0]}));
 
-    while (!waits.empty())
-        stepWaits();
+    waits.release();
     WAIT_FOR(slowFailed);
     EXPECT_TRUE(flow->uninstalling().empty());
     EXPECT_TRUE(processes->killed.empty());
     EXPECT_EQ(changes.count(), 4); // each application marked once and cleared once
     EXPECT_FALSE(std::filesystem::exists(slow.bundleURL));
+}
+
+// The quit: the window's event loop ends and the state object goes, with the flow, while an application
+// being uninstalled still runs. Its uninstall completes all the same, as the application object waits
+// for Qt's pool.
+TEST_F(UninstallFlowTest, AnUninstallUnderWayAtTheQuitCompletes) {
+    const auto running = app("running");
+    processes->instances = {{{501, 1}, 1, true}};
+    flow->uninstall(running, {});
+    flow.reset();
+    waits.release();
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_FALSE(std::filesystem::exists(running.bundleURL));
+    EXPECT_FALSE(std::filesystem::exists(running.leftovers[0].urls[0]));
+    EXPECT_TRUE(processes->killed.empty());
 }

@@ -4,6 +4,7 @@
 #include "model/ScanViewModel.h"
 #include "platform/Processes.h"
 #include "tests/support/FakeTrash.h"
+#include "tests/support/HeldWaits.h"
 #include "tests/support/ScanFixture.h"
 #include "tests/support/TreeChecks.h"
 
@@ -16,10 +17,12 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 // Running instances made to order, each quitting after a number of checks (or never); signals recorded.
+// The uninstall's job checks and kills from a pool thread.
 class FakeProcesses : public platform::ProcessController {
   public:
     struct Instance {
@@ -40,8 +43,12 @@ class FakeProcesses : public platform::ProcessController {
                 out.push_back(i.process);
         return out;
     }
-    void terminate(const platform::ProcessInstance& p) override { terminated.push_back(p.pid); }
+    void terminate(const platform::ProcessInstance& p) override {
+        std::lock_guard lock(mutex_);
+        terminated.push_back(p.pid);
+    }
     bool isTerminated(const platform::ProcessInstance& p) override {
+        std::lock_guard lock(mutex_);
         for (const auto& i : instances) {
             if (i.process.pid != p.pid) continue;
             if (i.quitsOnKill && std::find(killed.begin(), killed.end(), p.pid) != killed.end()) return true;
@@ -49,9 +56,13 @@ class FakeProcesses : public platform::ProcessController {
         }
         return true;
     }
-    void forceTerminate(const platform::ProcessInstance& p) override { killed.push_back(p.pid); }
+    void forceTerminate(const platform::ProcessInstance& p) override {
+        std::lock_guard lock(mutex_);
+        killed.push_back(p.pid);
+    }
 
   private:
+    std::mutex mutex_;
     std::map<int, int> checks_;
 };
 
@@ -64,10 +75,7 @@ class ViewModelTest : public ScanFixture {
         services.appearance.apply = [this](ThemeName t) { appliedAppearances.push_back(t); };
         services.processes = processes;
         services.trash = trash;
-        services.wait = [this](int, std::function<void()> then) { // the next poll comes on the next turn
-            ++waits;
-            QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(then), Qt::QueuedConnection);
-        };
+        services.wait = waits.wait();
         return std::make_unique<ScanViewModel>(std::move(services));
     }
 
@@ -75,7 +83,7 @@ class ViewModelTest : public ScanFixture {
     std::shared_ptr<FakeProcesses> processes = std::make_shared<FakeProcesses>();
     ThemeName systemTheme = ThemeName::light;
     std::vector<ThemeName> appliedAppearances;
-    int waits = 0;
+    HeldWaits waits{false};
 };
 
 // A state object over the folder "t" of the test folder, scanned once the suite has written its files.

@@ -108,7 +108,7 @@ class AppsScreenTest : public ShellTest {
         services.appearance.apply = [](ThemeName name) { ThemeManager::instance().setThemeName(name); };
         services.processes = processes;
         services.trash = trash;
-        services.wait = [this](int, std::function<void()> then) { waits.push_back(std::move(then)); };
+        services.wait = waits.wait();
         if (!realListing)
             services.loadInstalledApps = [this](std::stop_token) {
                 ++loads;
@@ -171,15 +171,11 @@ class AppsScreenTest : public ShellTest {
             if (b->text() == title) return b->click();
         FAIL() << "no button " << title.toStdString();
     }
-    void stepWaits() {
-        for (auto pending = std::exchange(waits, {}); auto& then : pending)
-            then();
-    }
 
     std::unique_ptr<ScopedUserFolders> user;
     std::shared_ptr<FakeTrash> trash = std::make_shared<FakeTrash>();
     std::shared_ptr<FakeProcesses> processes = std::make_shared<FakeProcesses>();
-    std::vector<std::function<void()>> waits;
+    HeldWaits waits;
     std::mutex listedMutex;
     std::vector<InstalledApp> listed;
     std::atomic<bool> hold = false;
@@ -333,8 +329,7 @@ TEST_F(AppsScreenTest, TwoOverlappingUninstallsKeepTheirOwnBusyStates) {
     EXPECT_FALSE(showsUninstallButton("Slow"));
     EXPECT_EQ(vm->uninstallFlow().uninstalling(), std::vector<std::string>{slow.bundleURL});
 
-    while (!waits.empty())
-        stepWaits();
+    waits.release();
     WAIT_FOR(rowOf("Slow") == -1);
     EXPECT_EQ(processes->killed, std::vector<int>{401});
     EXPECT_TRUE(showsUninstallButton("Quick"));
@@ -502,7 +497,8 @@ TEST_F(AppsScreenTest, UninstallsARunningAppImageWithItsLeftoversFromATemporaryH
     EXPECT_TRUE(view->confirmation()->informativeText().startsWith("The app and 4 leftover item(s)"));
     answer(view->confirmation(), "Move to Trash");
     EXPECT_EQ(processes->terminated, std::vector<int>{501});
-    WAIT_FOR((stepWaits(), view->rows().rowCount() == 0));
+    waits.release();
+    WAIT_FOR(view->rows().rowCount() == 0);
     EXPECT_TRUE(processes->killed.empty()); // it quit when asked
     const auto moved = trash->calls();
     EXPECT_EQ(std::set<std::string>(moved.begin(), moved.end()),
