@@ -42,12 +42,6 @@ int connected(int domain, int type, const sockaddr* address, socklen_t size) {
     return error;
 }
 
-int closing(long fd) {
-    if (fd < 0) return errno;
-    ::close(int(fd));
-    return 0;
-}
-
 class GuardProbe : public QImageIOHandler {
   public:
     bool canRead() const override {
@@ -79,18 +73,15 @@ class GuardProbe : public QImageIOHandler {
         timespec unchanged[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
         char* nothing[] = {nullptr};
         io_uring_params ring{};
+        int pair[2];
         const QByteArray folder = lines[1].left(lines[1].lastIndexOf('/'));
+        // What a call opens is left open: the worker is ended after.
         const int errors[] = {
-            closing(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+            failed(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
             connected(AF_UNIX, SOCK_STREAM, reinterpret_cast<const sockaddr*>(&path), sizeof path),
             connected(AF_INET, SOCK_DGRAM, reinterpret_cast<const sockaddr*>(&udp), sizeof udp),
             connected(AF_INET, SOCK_STREAM, reinterpret_cast<const sockaddr*>(&tcp), sizeof tcp),
-            [] {
-                int pair[2];
-                if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) < 0) return errno;
-                ::close(pair[0]);
-                return closing(pair[1]);
-            }(),
+            failed(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair)),
             [] {
                 const pid_t child = ::fork();
                 if (child == 0) ::_exit(0);
@@ -102,13 +93,7 @@ class GuardProbe : public QImageIOHandler {
             failed(::execve("/nonexistent/brenwick-program", nothing, nothing)),
             failed(::syscall(SYS_ptrace, PTRACE_PEEKUSER, other, 0, &word)),
             failed(::syscall(SYS_process_vm_readv, other, &local, 1, &remote, 1, 0)),
-            [&] {
-                const long pidfd = ::syscall(SYS_pidfd_open, other, 0);
-                if (pidfd < 0) return errno;
-                const int error = closing(::syscall(SYS_pidfd_getfd, pidfd, 0, 0));
-                ::close(int(pidfd));
-                return error;
-            }(),
+            failed(::syscall(SYS_pidfd_getfd, ::syscall(SYS_pidfd_open, other, 0), 0, 0)),
             failed(::kill(other, 0)),
             failed(::syscall(SYS_tgkill, other, other, 0)),
             failed(::fchmod(fd, own.st_mode & 07777)),
@@ -120,7 +105,7 @@ class GuardProbe : public QImageIOHandler {
             ::fcntl(fd, F_SETLEASE, F_RDLCK) < 0 ? errno : ::fcntl(fd, F_SETLEASE, F_UNLCK),
             failed(::ioctl(fd, TIOCSTI, "x")),
             failed(::syscall(SYS_ioctl, fd, (1UL << 32) | TIOCSTI, "x")),
-            closing(::syscall(SYS_io_uring_setup, 1, &ring)),
+            failed(::syscall(SYS_io_uring_setup, 1, &ring)),
         };
         static_assert(std::size(errors) == std::size(kGuardProbeCalls));
         *image = QImage(int(std::size(errors)), 1, QImage::Format_RGB32);
