@@ -14,7 +14,13 @@ namespace {
 
 constexpr uint32_t kAskMagic = 0x42504b31;    // "BPK1"
 constexpr uint32_t kAnswerMagic = 0x42504131; // "BPA1"
-constexpr char kReady = 'R';
+constexpr uint32_t kReadyMagic = 0x42505231;  // "BPR1"
+
+struct Ready {
+    uint32_t magic = kReadyMagic;
+    int32_t landlockAbi = 0;
+    int32_t seccomp = 0;
+};
 
 struct Ask {
     uint32_t magic = kAskMagic;
@@ -86,13 +92,16 @@ bool receiveAll(int socket, void* data, size_t size, const Wait* wait) {
 
 } // namespace
 
-bool sendReady(int socket) {
-    return sendAll(socket, &kReady, 1);
+bool sendReady(int socket, const Guards& guards) {
+    const Ready ready{.landlockAbi = guards.landlockAbi, .seccomp = guards.seccomp};
+    return sendAll(socket, &ready, sizeof ready);
 }
 
-bool receiveReady(int socket, const Wait& wait) {
-    char ready = 0;
-    return receiveAll(socket, &ready, 1, &wait) && ready == kReady;
+bool receiveReady(int socket, Guards& guards, const Wait& wait) {
+    Ready ready;
+    if (!receiveAll(socket, &ready, sizeof ready, &wait) || ready.magic != kReadyMagic) return false;
+    guards = {.landlockAbi = ready.landlockAbi, .seccomp = ready.seccomp != 0};
+    return true;
 }
 
 bool sendAsk(int socket, int file, const PictureRequest& request) {

@@ -16,6 +16,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+#include <vector>
 
 extern char** environ;
 
@@ -57,6 +59,37 @@ int64_t residentBytes(pid_t pid) {
     return resident * int64_t(::sysconf(_SC_PAGESIZE));
 }
 
+// Whether the worker gets the variable `name` of this process's environment: the locale, the folders
+// fontconfig and Qt look in, and the sanitizers' options in their builds; never the display's, the
+// session bus's or an agent's address, nor anything secret. A trailing '*' stands for any ending.
+bool keptForWorker(std::string_view name) {
+    static constexpr std::string_view kKept[] = {
+        "HOME",           "LANG",          "LANGUAGE",        "LC_*",
+        "XDG_DATA_HOME",  "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS",
+        "XDG_CACHE_HOME", "FONTCONFIG_*",  "QT_PLUGIN_PATH"};
+#ifdef BRENWICK_SANITIZED
+    static constexpr std::string_view kSanitizers[] = {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS",
+                                                       "TSAN_OPTIONS"};
+    if (std::ranges::find(kSanitizers, name) != std::end(kSanitizers)) return true;
+#endif
+    return std::ranges::any_of(kKept, [&](std::string_view kept) {
+        return kept.ends_with('*') ? name.starts_with(kept.substr(0, kept.size() - 1)) : name == kept;
+    });
+}
+
+// The environment the worker is started with: what it keeps of ours.
+std::vector<char*> workerEnvironment() {
+    std::vector<char*> kept;
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string_view entry = *variable;
+        const size_t equals = entry.find('=');
+        if (equals != std::string_view::npos && keptForWorker(entry.substr(0, equals)))
+            kept.push_back(*variable);
+    }
+    kept.push_back(nullptr);
+    return kept;
+}
+
 } // namespace
 
 PictureWorker::PictureWorker(Limits limits, std::string program)
@@ -89,6 +122,8 @@ void PictureWorker::end() {
 
 void PictureWorker::reapLocked() {
     if (pid_ > 0) {
+        // Whatever the worker started goes with it; its group lives on until it is reaped.
+        ::kill(-pid_, SIGKILL);
         while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
@@ -108,12 +143,16 @@ void PictureWorker::launchLocked() {
     // An icon's answer (256 KiB) fits in one send: the worker is never woken midway.
     const int room = 1 << 20;
     ::setsockopt(ends[1], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
-    // The worker gets its end as descriptor 3 and nothing else of ours; it prints nothing we want.
+    // The worker gets its end as descriptor 3 and nothing else of ours; it prints nothing we want (but a
+    // sanitizer's report), and our terminal is none of its business.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[1], protocol::kWorkerSocket);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+#ifndef BRENWICK_SANITIZED
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+#endif
     posix_spawn_file_actions_addclosefrom_np(&actions, protocol::kWorkerSocket + 1);
     posix_spawn_file_actions_addchdir_np(&actions, "/");
     posix_spawnattr_t attributes;
@@ -124,12 +163,16 @@ void PictureWorker::launchLocked() {
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // A session of its own: no controlling terminal, and a process group that ends with it.
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
     std::string memory = std::to_string(limits_.memory);
     char* argv[] = {const_cast<char*>(program_.c_str()), const_cast<char*>("--memory"), memory.data(),
                     nullptr};
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, program_.c_str(), &actions, &attributes, argv, environ);
+    const std::vector<char*> environment = workerEnvironment();
+    const int spawned =
+        ::posix_spawn(&pid, program_.c_str(), &actions, &attributes, argv, environment.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     ::close(ends[1]);
@@ -189,7 +232,7 @@ QImage PictureWorker::decode(int file, const PictureRequest& request, std::stop_
         std::stop_callback onStop(stop, [this] { end(); });
         auto nextLook = Clock::now() + std::chrono::milliseconds(kWatchMs);
         if (pid_ > 0 && !ready_) {
-            ready_ = protocol::receiveReady(socket_, [&, deadline = Clock::now() + limits_.start] {
+            ready_ = protocol::receiveReady(socket_, guards_, [&, deadline = Clock::now() + limits_.start] {
                 return waitForAnswer(deadline, nextLook, stop);
             });
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PictureProtocol.h"
+#include "platform/Sanitizers.h"
 #include "platform/pictures/PictureDecoder.h" // PictureRequest, a plain struct: the application decodes nothing
 
 #include <QImage>
@@ -17,7 +19,7 @@
 namespace platform {
 
 // Sanitizer builds run the worker several times slower: production budgets are stretched by this.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#ifdef BRENWICK_SANITIZED
 inline constexpr int kSanitizerSlowdown = 5;
 #else
 inline constexpr int kSanitizerSlowdown = 1;
@@ -32,6 +34,9 @@ inline constexpr int kSanitizerSlowdown = 1;
 // address space to it, in builds without sanitizers), when it answers nonsense or dies, and by end() or
 // the destructor. A request that ends it gives a null image; the next request starts a new worker. One that
 // died (or spoke unasked) while idle costs no request: it is replaced before the request is sent.
+// The worker runs in a session of its own (no controlling terminal; ending it ends its process group),
+// with only the environment it needs (the locale, the XDG folders, fontconfig's and Qt's plugin path), and
+// its output goes nowhere (but a sanitizer's report).
 //
 // Threads: decode() blocks the calling thread (a pool's, never the window's) and is called by one thread
 // at a time. end() may be called from any thread at any moment, a decode() running or not.
@@ -59,6 +64,8 @@ class PictureWorker {
     void end();
     // The running worker's process id, 0 when none runs (for tests).
     pid_t pid() const { return pid_; }
+    // What the worker said it is held to when it was ready (for tests; after a decode()).
+    picture_protocol::Guards guards() const { return guards_; }
 
     // The worker's executable: brenwick-picture-worker in the folder of the running executable.
     static std::string besideThisProgram();
@@ -85,6 +92,7 @@ class PictureWorker {
     int socket_ = -1;
     bool busy_ = false;               // a decode() uses the process; it reaps it when ended meanwhile
     bool ready_ = false;              // the process said it is ready
+    picture_protocol::Guards guards_; // what it said with that
     std::atomic<bool> ended_ = false; // killed while busy, not yet reaped
 };
 

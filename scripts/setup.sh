@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format git
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6 qt6-svg-dev
-  libssl-dev nlohmann-json3-dev libpng-dev zlib1g-dev
+  libssl-dev nlohmann-json3-dev libpng-dev zlib1g-dev libseccomp-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-material-design-icons-iconfont
   xvfb xauth libglib2.0-bin

@@ -1,10 +1,14 @@
 // brenwick-picture-worker: checks and decodes, one at a time, the pictures the application hands it as
 // open descriptors (platform/PictureWorker is the application's side), in a process of its own that the
 // application ends when a picture takes too long or too much memory. Once it has loaded what it needs of
-// the system, it sandboxes itself: it can then read /usr and the fonts' configuration, and no other file.
+// the system, it sandboxes itself: it can then read /usr and the fonts, and no other file (Landlock, where
+// the kernel has it), and it can make no socket, process or change that a picture never needs (seccomp).
+// `--landlock-abi N` uses at most Landlock ABI N (0: none), as an older kernel would.
 #include "platform/PictureProtocol.h"
+#include "platform/Sanitizers.h"
 #include "platform/pictures/PictureDecoder.h"
 #include "platform/pictures/Sandbox.h"
+#include "platform/pictures/SyscallFilter.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -17,7 +21,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -60,7 +66,7 @@ void endWhenTheApplicationGoes() {
 // reserve terabytes of address space: there the application's watch of the resident size is the only
 // limit.
 void limitAddressSpace([[maybe_unused]] long long bytes) {
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#ifndef BRENWICK_SANITIZED
     if (bytes <= 0) return;
     const rlimit space{rlim_t(bytes), rlim_t(bytes)};
     ::setrlimit(RLIMIT_AS, &space);
@@ -77,8 +83,11 @@ int main(int argc, char** argv) {
     // A picture that needs more memory than the limit ends the worker; quietly, since nobody reads why.
     std::set_terminate([] { std::_Exit(70); });
     long long memory = 0;
-    for (int i = 1; i + 1 < argc; ++i)
+    int landlockCap = INT_MAX;
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--memory") == 0) memory = std::atoll(argv[i + 1]);
+        if (std::strcmp(argv[i], "--landlock-abi") == 0) landlockCap = std::atoi(argv[i + 1]);
+    }
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
     // Each thread's malloc arena reserves 64 MiB of address space: one arena keeps the limit for pictures.
@@ -86,10 +95,16 @@ int main(int argc, char** argv) {
 
     QGuiApplication application(argc, argv);
     loadAhead();
-    platform::sandboxToReading(platform::pictureWorkerReadable()); // without Landlock the check alone guards
+    // Without Landlock the checks and the filter alone guard.
+    protocol::Guards guards;
+    guards.landlockAbi = std::min(platform::landlockAbi(), landlockCap);
+    if (platform::sandboxToReading(platform::pictureWorkerReadable(), guards.landlockAbi) !=
+        platform::Sandboxed::yes)
+        guards.landlockAbi = 0;
+    guards.seccomp = platform::filterSyscalls();
     limitAddressSpace(memory);
     endWhenTheApplicationGoes();
-    if (!protocol::sendReady(protocol::kWorkerSocket)) ::_exit(0);
+    if (!protocol::sendReady(protocol::kWorkerSocket, guards)) ::_exit(0);
     for (;;) {
         int fd = -1;
         const auto request = protocol::receiveAsk(protocol::kWorkerSocket, fd);

@@ -1,6 +1,7 @@
 #include "platform/pictures/Sandbox.h"
 
 #include <fcntl.h>
+#include <fontconfig/fontconfig.h>
 #include <linux/landlock.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -46,9 +47,8 @@ int landlockAbi() {
     return abi > 0 ? int(abi) : 0;
 }
 
-Sandboxed sandboxToReading(const std::vector<std::string>& readable) {
-    const int abi = landlockAbi();
-    if (abi == 0) return Sandboxed::unavailable;
+Sandboxed sandboxToReading(const std::vector<std::string>& readable, int abi) {
+    if (abi <= 0) return Sandboxed::unavailable;
     RulesetAttr attr;
     attr.handledAccessFs =
         kFsAbi1 | (abi >= 2 ? kFsRefer : 0) | (abi >= 3 ? kFsTruncate : 0) | (abi >= 5 ? kFsIoctlDev : 0);
@@ -83,6 +83,13 @@ std::vector<std::string> pictureWorkerReadable() {
         folders.push_back(std::string(cache) + "/fontconfig");
     else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
         folders.push_back(std::string(home) + "/.cache/fontconfig");
+    // A font fontconfig lists and Landlock would not let FreeType open draws as empty boxes.
+    for (FcStrList* listed : {FcConfigGetFontDirs(nullptr), FcConfigGetCacheDirs(nullptr)}) {
+        if (!listed) continue;
+        while (const FcChar8* folder = FcStrListNext(listed))
+            folders.emplace_back(reinterpret_cast<const char*>(folder));
+        FcStrListDone(listed);
+    }
     return folders;
 }
 
