@@ -114,7 +114,8 @@ TEST(PictureWorker, EndedWhenStoppedOverBudgetOrMemoryCrashedOrTalkingNonsenseAn
     };
     for (const auto& t : talkers) {
         SCOPED_TRACE(t.what);
-        writeFileText(junk, "#!/bin/sh\nprintf '1RPB\\0\\0\\0\\0\\0\\0\\0\\0' >&3\n" + t.answer + "\nexec sleep 60\n");
+        writeFileText(junk, "#!/bin/sh\nprintf '1RPB\\0\\0\\0\\0\\0\\0\\0\\0' >&3\n" + t.answer +
+                                "\nexec sleep 60\n");
         ::chmod(junk.c_str(), 0700);
         PictureWorker talker(t.limits, junk);
         EXPECT_TRUE(decodeWhile(talker, blue).isNull());
