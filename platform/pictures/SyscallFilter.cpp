@@ -18,7 +18,8 @@ namespace {
 
 // Refused outright, whatever their arguments: sockets, processes, programs, signals the filter cannot tie
 // to the worker (by a thread's id alone, by a pidfd), tracing, changes of a file's mode, owner, times and
-// extended attributes, locks, io_uring.
+// extended attributes, locks, io_uring, and any change of a folder's names: the worker writes no file, and
+// where the kernel has no Landlock nothing else would keep it from the user's files.
 // clang-format off
 constexpr const char* kRefused[] = {
     "socket", "socketpair", "fork", "vfork", "execve", "execveat", "tkill", "pidfd_send_signal",
@@ -26,7 +27,9 @@ constexpr const char* kRefused[] = {
     "chmod", "fchmod", "fchmodat", "chown", "fchown", "lchown", "fchownat",
     "utime", "utimes", "utimensat", "futimesat",
     "setxattr", "lsetxattr", "fsetxattr", "removexattr", "lremovexattr", "fremovexattr",
-    "flock", "io_uring_setup", "io_uring_enter", "io_uring_register"};
+    "flock", "io_uring_setup", "io_uring_enter", "io_uring_register",
+    "creat", "truncate", "unlink", "unlinkat", "rename", "renameat", "renameat2", "mkdir", "mkdirat",
+    "rmdir", "link", "linkat", "symlink", "symlinkat", "mknod", "mknodat"};
 // clang-format on
 
 // Calls of the same kinds newer than the libseccomp a system may have (Debian 12's knows none of them),
@@ -101,6 +104,15 @@ bool filterSyscalls() {
         filter.refuse(SCMP_SYS(ioctl), {int32Is(1, request)});
     for (const uint32_t command : {F_SETLK, F_SETLKW, F_OFD_SETLK, F_OFD_SETLKW, F_SETLEASE})
         filter.refuse(SCMP_SYS(fcntl), {int32Is(1, command)});
+    // Opened to read only: a file made, emptied or written (/proc/self/fd/N would reopen the request's
+    // file for writing) is refused. openat2's flags lie in memory the filter cannot read: ENOSYS, and the
+    // C library's callers use openat.
+    for (const uint32_t writing :
+         {uint32_t(O_WRONLY), uint32_t(O_RDWR), uint32_t(O_CREAT), uint32_t(O_TRUNC)}) {
+        filter.refuse(SCMP_SYS(open), {argument(1, SCMP_CMP_MASKED_EQ, writing, writing)});
+        filter.refuse(SCMP_SYS(openat), {argument(2, SCMP_CMP_MASKED_EQ, writing, writing)});
+    }
+    filter.refuse(SCMP_SYS(openat2), {}, ENOSYS);
     return filter.load();
 }
 

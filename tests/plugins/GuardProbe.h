@@ -38,4 +38,6 @@ inline constexpr GuardProbeCall kGuardProbeCalls[] = {
     {"ioctl TIOCSTI"},
     {"ioctl TIOCSTI, high bits set"},
     {"io_uring_setup"},
+    {"reopen the file for writing"},
+    {"remove a name in the socket's folder"},
 };

@@ -106,6 +106,9 @@ class GuardProbe : public QImageIOHandler {
             failed(::ioctl(fd, TIOCSTI, "x")),
             failed(::syscall(SYS_ioctl, fd, (1UL << 32) | TIOCSTI, "x")),
             failed(::syscall(SYS_io_uring_setup, 1, &ring)),
+            failed(::open(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(),
+                          O_WRONLY | O_CLOEXEC)),
+            failed(::unlink(QByteArray(folder + "/absent").constData())),
         };
         static_assert(std::size(errors) == std::size(kGuardProbeCalls));
         *image = QImage(int(std::size(errors)), 1, QImage::Format_RGB32);
