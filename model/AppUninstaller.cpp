@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <initializer_list>
 #include <numeric>
 #include <set>
 #include <string_view>
@@ -292,13 +293,27 @@ std::string nameKey(const InstalledApp& app) {
     return withoutSpaces(lowerCased(app.displayName));
 }
 
+namespace {
+
+// The keys that count, each for `owner`.
+void addKeys(std::vector<std::pair<std::string, size_t>>& keys, std::initializer_list<std::string> found,
+             size_t owner) {
+    for (const std::string& key : found)
+        if (countsAsKey(key)) keys.emplace_back(key, owner);
+}
+
+// The owners of the keys `name` holds; none for a shared entry of the desktop.
+std::vector<size_t> ownersOf(const LeftoverKeys& index, const std::string& lowerCasedName) {
+    return sharedEntries().contains(lowerCasedName) ? std::vector<size_t>() : index.owners(lowerCasedName);
+}
+
+} // namespace
+
 bool matchesLeftover(const std::string& lowerCasedEntryName, const std::string& identifierKey,
                      const std::string& nameKey) {
-    if (sharedEntries().contains(lowerCasedEntryName)) return false;
-    auto matches = [&](const std::string& key) {
-        return countsAsKey(key) && lowerCasedEntryName.find(key) != std::string::npos;
-    };
-    return matches(identifierKey) || matches(nameKey);
+    std::vector<std::pair<std::string, size_t>> keys;
+    addKeys(keys, {identifierKey, nameKey}, 0);
+    return !ownersOf(LeftoverKeys(keys), lowerCasedEntryName).empty();
 }
 
 namespace {
@@ -311,16 +326,13 @@ std::vector<Matches> matchAll(const std::vector<InstalledApp>& apps,
                               const std::vector<LibraryListing>& listings, std::stop_token stop) {
     std::vector<std::pair<std::string, size_t>> keys;
     for (size_t i = 0; i < apps.size() && !stop.stop_requested(); ++i)
-        for (std::string key : {identifierKey(apps[i]), nameKey(apps[i])})
-            if (countsAsKey(key)) keys.emplace_back(std::move(key), i);
+        addKeys(keys, {identifierKey(apps[i]), nameKey(apps[i])}, i);
     const LeftoverKeys index(keys, stop);
     std::vector<Matches> matches(apps.size());
     for (size_t l = 0; l < listings.size(); ++l) {
         for (size_t e = 0; e < listings[l].entries.size(); ++e) {
             if (stop.stop_requested()) return matches;
-            const std::string& name = listings[l].entries[e].second;
-            if (sharedEntries().contains(name)) continue;
-            for (size_t app : index.owners(name))
+            for (size_t app : ownersOf(index, listings[l].entries[e].second))
                 matches[app].emplace_back(l, e);
         }
     }

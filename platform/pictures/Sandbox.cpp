@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -78,12 +77,9 @@ Sandboxed sandboxToReading(const std::vector<std::string>& readable, int abi) {
 }
 
 std::vector<std::string> pictureWorkerReadable() {
-    std::vector<std::string> folders = {"/usr", "/etc/fonts", "/var/cache/fontconfig"};
-    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && cache[0] == '/')
-        folders.push_back(std::string(cache) + "/fontconfig");
-    else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        folders.push_back(std::string(home) + "/.cache/fontconfig");
-    // A font fontconfig lists and Landlock would not let FreeType open draws as empty boxes.
+    std::vector<std::string> folders = {"/usr", "/etc/fonts"};
+    // A font fontconfig lists and Landlock would not let FreeType open draws as empty boxes. Its cache
+    // folders are the system's and the user's ($XDG_CACHE_HOME/fontconfig).
     for (FcStrList* listed : {FcConfigGetFontDirs(nullptr), FcConfigGetCacheDirs(nullptr)}) {
         if (!listed) continue;
         while (const FcChar8* folder = FcStrListNext(listed))
